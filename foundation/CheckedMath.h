@@ -1,0 +1,22 @@
+#pragma once
+// Arithmetic on values that come from data. The original runtime trapped on integer
+// division by zero, float overflow and rounding of NaN; here every such operation goes
+// through these helpers, which never trap: they round half to even and saturate.
+
+#include <cstdint>
+
+// Nearest integer, ties to even; NaN gives 0; out of range saturates.
+int32_t RoundHalfEven(double value);
+int64_t RoundHalfEven64(double value);
+// Toward zero; NaN gives 0; out of range saturates.
+int32_t TruncSat(double value);
+int64_t TruncSat64(double value);
+
+int32_t SaturateInt32(int64_t value);
+
+// Integer division and remainder truncating toward zero as the Pascal "div" and "mod";
+// a zero divisor gives 0, and the one overflowing case (min / -1) saturates.
+int32_t DivSafe(int32_t dividend, int32_t divisor);
+int32_t ModSafe(int32_t dividend, int32_t divisor);
+int64_t DivSafe64(int64_t dividend, int64_t divisor);
+int64_t ModSafe64(int64_t dividend, int64_t divisor);

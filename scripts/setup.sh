@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Shared by ./run and ./test: installs the Debian packages that are missing (with sudo
+# when not root), then configures a build folder. Usage: setup.sh BUILD_DIR [cmake args]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+
+missing=()
+while read -r pkg; do
+  [[ -z "$pkg" || "$pkg" == \#* ]] && continue
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" || missing+=("$pkg")
+done < "$top/scripts/debian-packages.txt"
+
+if ((${#missing[@]})); then
+  echo "Installing missing packages: ${missing[*]}"
+  sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_dir=$1; shift
+if [[ ! -f "$build_dir/build.ninja" ]]; then
+  cmake -S "$top" -B "$build_dir" -G Ninja "$@"
+fi

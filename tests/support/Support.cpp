@@ -1,0 +1,1 @@
+// Shared test fixtures live beside this file.

@@ -1,0 +1,9 @@
+#include "tools/datatool/Commands.h"
+
+// Each command lives in a file of its own; this table only lists them.
+
+const std::vector<Command>& AllCommands() {
+  static const std::vector<Command> commands = {
+  };
+  return commands;
+}
