@@ -2,9 +2,10 @@
 // The base of every object described by data, and the registry that builds objects from
 // a registered type name and a parameter string.
 
-#include <functional>
 #include <string>
+#include <string_view>
 
+#include "foundation/ElHashList.h"
 #include "foundation/Interface.h"
 #include "foundation/Variant.h"
 
@@ -20,7 +21,8 @@ class TAbstractObject : public TInterfacedObject {
     (void)name;
     (void)value;
   }
-  // Splits Params at "\" and "=" and hands every entry to SetParam, in order.
+  // Splits Params at "\" and "=" and hands every entry to SetParam, in order, values as
+  // strings. Items without "=" give entries with an empty name and value at the end.
   void ApplyParams(const std::string& params);
 
   // Builds a T: Init, then ApplyParams. Exceptions from either propagate (and free it).
@@ -32,3 +34,89 @@ class TAbstractObject : public TInterfacedObject {
     return object;
   }
 };
+
+// A class reference: what the registry needs to make an instance of one class. There is
+// exactly one per class (ClassOf<T>), so its address identifies the class.
+struct TClassRef {
+  TAbstractObject* (*NewInstance)();
+};
+using TClass = const TClassRef*;
+
+namespace class_ref_detail {
+template <class T>
+TAbstractObject* NewInstance() {
+  return new T();
+}
+template <class T>
+inline constexpr TClassRef kClassRef{&NewInstance<T>};
+}  // namespace class_ref_detail
+
+template <class T>
+TClass ClassOf() {
+  return &class_ref_detail::kClassRef<T>;
+}
+
+// One registry entry, owned by the registry.
+struct TClassRecord {
+  std::string Name;  // as registered
+  TClass ClassRef = nullptr;
+};
+
+// Case-insensitive names to classes. Names are kept as CRC-32 keys of their upper-cased
+// text; registration order is kept for FindClassName.
+class TClassesRegistry {
+ public:
+  TClassesRegistry();
+
+  // "Duplicate entry." (EElHashListError) when the name is registered already.
+  void RegisterClassName(TClass classRef, const std::string& name);
+  template <class T>
+  void RegisterClassName(const std::string& name) {
+    RegisterClassName(ClassOf<T>(), name);
+  }
+  // The name the class was first registered under, '' when none.
+  std::string FindClassName(TClass classRef) const;
+  // The class registered under Name (any case), or nothing.
+  TClass FindClass(std::string_view name) const;
+  // Text is a registered name, optionally followed at once by "{" and a parameter string
+  // closed by "}" (the last character is dropped unchecked). An unknown name gives
+  // nothing; exceptions of Init or SetParam propagate.
+  Ref<TAbstractObject> CreateRegisteredObject(std::string_view text) const;
+
+  int Count() const { return list_.Count(); }
+
+ private:
+  TElHashList list_;
+};
+
+// The one registry of the program.
+TClassesRegistry& ClassesRegistry();
+
+// The same operations on the program's registry.
+inline void RegisterClassName(TClass classRef, const std::string& name) {
+  ClassesRegistry().RegisterClassName(classRef, name);
+}
+template <class T>
+void RegisterClassName(const std::string& name) {
+  ClassesRegistry().RegisterClassName<T>(name);
+}
+inline std::string FindClassName(TClass classRef) {
+  return ClassesRegistry().FindClassName(classRef);
+}
+template <class T>
+std::string FindClassName() {
+  return ClassesRegistry().FindClassName(ClassOf<T>());
+}
+inline Ref<TAbstractObject> CreateRegisteredObject(std::string_view text) {
+  return ClassesRegistry().CreateRegisteredObject(text);
+}
+
+// Registration. Every library has one function, Register<Subsystem>Classes(), that
+// lists the type names of its creatable classes, one line each:
+//   RegisterClassName<TImageWidget>("image_widget");
+// The program calls them once at start-up, in build order (foundation, engine,
+// functions, shell, widgets, gameplay, screens, minigames), before anything creates an
+// object by name. Static initialisers are not used: the linker drops unreferenced
+// objects of static libraries, and with them their registrations.
+// Later calls do nothing.
+void RegisterFoundationClasses();

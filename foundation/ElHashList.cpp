@@ -1,0 +1,182 @@
+#include "foundation/ElHashList.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "foundation/Crc32.h"
+#include "foundation/Exceptions.h"
+#include "foundation/Routines.h"
+
+uint32_t TElHashList::CalcSimpleHash(std::string_view key) {
+  uint32_t h = 0;
+  for (char c : key) h = h * 5 + static_cast<uint8_t>(c);
+  return h;
+}
+
+TElHashList::THash TElHashList::HashOf(std::string_view key) const {
+  THash hash;
+  if (hashMode_ == THashMode::Crc32) {
+    hash.value = caseInsensitive_ ? StrCrc32NoCase(key) : StrCrc32(key);
+    return hash;
+  }
+  std::string folded;
+  if (caseInsensitive_) {
+    folded = UpperCaseAscii(key);
+    key = folded;
+  }
+  if (hashMode_ == THashMode::Simple) {
+    hash.value = CalcSimpleHash(key);
+    return hash;
+  }
+  hash.digest = TCrMD5::Calculate(key);
+  std::memcpy(&hash.value, hash.digest.data(), sizeof hash.value);
+  return hash;
+}
+
+int TElHashList::Find(const THash& hash) const {
+  for (int i = 0; i < count_; ++i) {
+    if (entries_[i].hash != hash.value) continue;
+    if (hashMode_ != THashMode::MD5 || digests_[i] == hash.digest) return i;
+  }
+  return -1;
+}
+
+void TElHashList::CheckIndex(int index) const {
+  if (index < 0 || index >= count_) throw EElHashListError("Invalid index.");
+}
+
+void TElHashList::InsertItem(int index, std::string_view key, void* object) {
+  if (index < 0 || index > count_) throw EElHashListError("Invalid position for HashList.");
+  THash hash = HashOf(key);
+  int existing = Find(hash);
+  if (existing >= 0) {
+    switch (duplicatesAction_) {
+      case TDuplicatesAction::Raise:
+        throw EElHashListError("Duplicate entry.");
+      case TDuplicatesAction::Replace: {
+        void* old = std::exchange(entries_[existing].object, object);
+        // The replaced object leaves the list like a deleted one, unless it came back.
+        if (old != object) Release(old);
+        return;
+      }
+      case TDuplicatesAction::Ignore:
+        return;
+      case TDuplicatesAction::Accept:
+        break;
+    }
+  }
+  if (count_ == capacity_) Grow();
+  std::move_backward(entries_.begin() + index, entries_.begin() + count_,
+                     entries_.begin() + count_ + 1);
+  entries_[index] = {hash.value, object};
+  if (hashMode_ == THashMode::MD5) {
+    std::move_backward(digests_.begin() + index, digests_.begin() + count_,
+                       digests_.begin() + count_ + 1);
+    digests_[index] = hash.digest;
+  }
+  ++count_;
+}
+
+int TElHashList::IndexOf(std::string_view key) const {
+  int index = Find(HashOf(key));
+  if (index < 0 && raiseOnAbsence_) throw EElHashListError("Hash is absent.");
+  return index;
+}
+
+void* TElHashList::GetItem(std::string_view key) const {
+  int index = IndexOf(key);
+  return index < 0 ? nullptr : entries_[index].object;
+}
+
+void* TElHashList::GetItemByIndex(int index) const {
+  if (index < 0 || index >= count_) return nullptr;
+  return entries_[index].object;
+}
+
+void TElHashList::Delete(int index) {
+  CheckIndex(index);
+  void* object = entries_[index].object;
+  // The entry leaves before its object is released: a handler that reaches back into
+  // the list (a destructor removing a sibling) then sees it consistent.
+  std::move(entries_.begin() + index + 1, entries_.begin() + count_, entries_.begin() + index);
+  if (hashMode_ == THashMode::MD5)
+    std::move(digests_.begin() + index + 1, digests_.begin() + count_, digests_.begin() + index);
+  --count_;
+  ShrinkIfSparse();
+  Release(object);
+}
+
+void TElHashList::DeleteItem(std::string_view key) {
+  int index = Find(HashOf(key));
+  if (index < 0) throw EElHashListError("Hash not found.");
+  Delete(index);
+}
+
+void TElHashList::Move(int fromIndex, int toIndex) {
+  CheckIndex(fromIndex);
+  CheckIndex(toIndex);
+  auto rotate = [&](auto& items) {
+    auto from = items.begin() + fromIndex;
+    auto to = items.begin() + toIndex;
+    if (fromIndex < toIndex) {
+      std::rotate(from, from + 1, to + 1);
+    } else if (fromIndex > toIndex) {
+      std::rotate(to, from, from + 1);
+    }
+  };
+  rotate(entries_);
+  if (hashMode_ == THashMode::MD5) rotate(digests_);
+}
+
+void TElHashList::Clear() {
+  std::vector<TEntry> old;
+  old.swap(entries_);
+  int oldCount = std::exchange(count_, 0);
+  capacity_ = 0;
+  digests_.clear();
+  digests_.shrink_to_fit();
+  for (int i = oldCount - 1; i >= 0; --i) Release(old[i].object);
+}
+
+void TElHashList::SetCapacity(int capacity) {
+  if (capacity < count_ || capacity > kMaxCapacity)
+    throw EElHashListError("Invalid ElHashList capacity.");
+  bool shrinking = capacity < capacity_;
+  entries_.resize(capacity);
+  if (hashMode_ == THashMode::MD5) digests_.resize(capacity);
+  if (shrinking) {
+    entries_.shrink_to_fit();
+    digests_.shrink_to_fit();
+  }
+  capacity_ = capacity;
+}
+
+void TElHashList::Grow() {
+  int delta = capacity_ > 64 ? capacity_ / 4 : capacity_ > 8 ? 16 : 4;
+  SetCapacity(capacity_ + delta);
+}
+
+void TElHashList::ShrinkIfSparse() {
+  int half = capacity_ / 2;
+  if (count_ < half) SetCapacity(half);
+}
+
+void TElHashList::Release(void* object) {
+  if (onDelete_) onDelete_(*this, object);
+  if (autoFreeObjects_ && freeObject_ && object) freeObject_(object);
+}
+
+void TElHashList::SetHashMode(THashMode mode) {
+  if (mode == hashMode_) return;
+  Clear();
+  hashMode_ = mode;
+  simpleHash_ = mode == THashMode::Simple;
+}
+
+void TElHashList::SetSimpleHash(bool flag) {
+  if (flag == simpleHash_) return;
+  Clear();
+  simpleHash_ = flag;
+  hashMode_ = flag ? THashMode::Simple : THashMode::Crc32;
+}

@@ -1,0 +1,110 @@
+#pragma once
+// An ordered list of (key hash, object) entries. Keys are never stored: an item is known
+// by a 32-bit hash (or an MD5 digest) of its key, and look-up is a linear scan over the
+// stored hashes, so two keys with equal hashes are the same key to the list.
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "foundation/CryptMD5.h"
+
+enum class THashMode : uint8_t {
+  MD5 = 0,     // 16-byte MD5 digest of the key
+  Simple = 1,  // h := h * 5 + byte, modulo 2^32
+  Crc32 = 2,
+};
+
+// What InsertItem does when an entry with the key's hash exists already.
+enum class TDuplicatesAction : uint8_t {
+  Accept = 0,   // add a second entry
+  Raise = 1,    // "Duplicate entry."
+  Replace = 2,  // the existing entry takes the new object
+  Ignore = 3,   // leave the list unchanged
+};
+
+class TElHashList {
+ public:
+  // Called for every object that leaves the list, after its entry has gone.
+  using TDeleteEvent = std::function<void(TElHashList& list, void* object)>;
+  // How an object is freed when AutoFreeObjects is set (the list holds untyped pointers).
+  using TFreeObject = void (*)(void* object);
+
+  static constexpr int kMaxCapacity = 134217727;
+
+  TElHashList() = default;
+  ~TElHashList() { Clear(); }
+  TElHashList(const TElHashList&) = delete;
+  TElHashList& operator=(const TElHashList&) = delete;
+
+  void AddItem(std::string_view key, void* object) { InsertItem(count_, key, object); }
+  // Index in 0..Count, else "Invalid position for HashList."; duplicates as DuplicatesAction.
+  void InsertItem(int index, std::string_view key, void* object);
+  // -1 (or "Hash is absent." with RaiseOnAbsence) when no entry has the key's hash.
+  int IndexOf(std::string_view key) const;
+  void* GetItem(std::string_view key) const;
+  // Nothing outside 0..Count-1; never raises.
+  void* GetItemByIndex(int index) const;
+  // "Invalid index." outside 0..Count-1.
+  void Delete(int index);
+  // "Hash not found." when absent.
+  void DeleteItem(std::string_view key);
+  // Takes the entry out and puts it in at ToIndex; "Invalid index." when either is outside.
+  void Move(int fromIndex, int toIndex);
+  void Clear();
+  // "Invalid ElHashList capacity." below Count or above kMaxCapacity.
+  void SetCapacity(int capacity);
+
+  bool AutoFreeObjects() const { return autoFreeObjects_; }
+  void SetAutoFreeObjects(bool flag) { autoFreeObjects_ = flag; }
+  void SetFreeObject(TFreeObject freeObject) { freeObject_ = freeObject; }
+  bool CaseInsensitive() const { return caseInsensitive_; }
+  void SetCaseInsensitive(bool flag) { caseInsensitive_ = flag; }
+  THashMode HashMode() const { return hashMode_; }
+  // A change of hash mode clears the list first (the stored hashes would not match).
+  void SetHashMode(THashMode mode);
+  bool SimpleHash() const { return simpleHash_; }
+  // True selects the simple hash, false CRC-32; clears the list when it changes.
+  void SetSimpleHash(bool flag);
+  TDuplicatesAction DuplicatesAction() const { return duplicatesAction_; }
+  void SetDuplicatesAction(TDuplicatesAction action) { duplicatesAction_ = action; }
+  bool RaiseOnAbsence() const { return raiseOnAbsence_; }
+  void SetRaiseOnAbsence(bool flag) { raiseOnAbsence_ = flag; }
+  void SetOnDelete(TDeleteEvent handler) { onDelete_ = std::move(handler); }
+
+  int Count() const { return count_; }
+  int Capacity() const { return capacity_; }
+
+  static uint32_t CalcSimpleHash(std::string_view key);
+
+ private:
+  struct THash {
+    uint32_t value = 0;
+    TMD5Digest digest{};
+  };
+  struct TEntry {
+    uint32_t hash = 0;  // in MD5 mode the first four digest bytes, for a quick scan
+    void* object = nullptr;
+  };
+
+  THash HashOf(std::string_view key) const;
+  int Find(const THash& hash) const;
+  void Grow();
+  void ShrinkIfSparse();
+  void Release(void* object);
+  void CheckIndex(int index) const;
+
+  bool autoFreeObjects_ = false;
+  bool caseInsensitive_ = false;
+  THashMode hashMode_ = THashMode::MD5;
+  std::vector<TEntry> entries_;      // Capacity entries, the first Count in use
+  std::vector<TMD5Digest> digests_;  // beside entries_, in MD5 mode only
+  int count_ = 0;
+  int capacity_ = 0;
+  TDeleteEvent onDelete_;
+  bool simpleHash_ = false;
+  TDuplicatesAction duplicatesAction_ = TDuplicatesAction::Accept;
+  bool raiseOnAbsence_ = false;
+  TFreeObject freeObject_ = nullptr;
+};
