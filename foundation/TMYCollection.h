@@ -22,6 +22,9 @@ class TBaseCollection : public TInterfacedObject {
   // Gives Item, or nothing when the key is taken or the index is bad.
   void* AddItem(void* item, bool autoKey, int index, const std::string& key);
   void* GetItem(const Variant& address) const;
+  // The same look-ups without a Variant (nothing to copy on a per-frame path).
+  void* GetItemByIndex(int index) const { return list_.GetItemByIndex(index); }
+  void* GetItemByKey(std::string_view key) const { return list_.GetItem(key); }
   int IndexOf(std::string_view key) const;
   bool Contains(std::string_view key) const { return IndexOf(key) >= 0; }
   // "Invalid index." for a position outside the list, "Hash not found." for an absent
@@ -75,6 +78,8 @@ class TObjectCollection : public TBaseCollection {
   T* GetItem(const Variant& address) const {
     return static_cast<T*>(TBaseCollection::GetItem(address));
   }
+  T* GetByIndex(int index) const { return static_cast<T*>(GetItemByIndex(index)); }
+  T* GetByKey(std::string_view key) const { return static_cast<T*>(GetItemByKey(key)); }
 
  protected:
   void InitHashList() override {
@@ -105,8 +110,12 @@ class TInterfaceCollection : public TBaseCollection {
   Ref<IInterface> GetItem(const Variant& address) const {
     return Ref<IInterface>(static_cast<IInterface*>(TBaseCollection::GetItem(address)));
   }
-  Ref<IInterface> GetByIndex(int index) const { return GetItem(Variant::Integer(index)); }
-  Ref<IInterface> GetByKey(const std::string& key) const { return GetItem(Variant(key)); }
+  Ref<IInterface> GetByIndex(int index) const {
+    return Ref<IInterface>(static_cast<IInterface*>(GetItemByIndex(index)));
+  }
+  Ref<IInterface> GetByKey(std::string_view key) const {
+    return Ref<IInterface>(static_cast<IInterface*>(GetItemByKey(key)));
+  }
   // The item's interface I, or nothing.
   template <class I>
   Ref<I> GetAs(const Variant& address) const {

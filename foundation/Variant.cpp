@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "foundation/CheckedMath.h"
+#include "foundation/Routines.h"
 
 Variant Variant::Null() {
   Variant v;
@@ -141,14 +142,8 @@ std::optional<bool> Variant::TryBool() const {
   if (kind_ == Kind::Boolean) return int_ != 0;
   if (IsString()) {
     std::string_view t = Trimmed(text_);
-    auto equalsNoCase = [&](std::string_view word) {
-      if (t.size() != word.size()) return false;
-      for (size_t i = 0; i < t.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(t[i])) != word[i]) return false;
-      return true;
-    };
-    if (equalsNoCase("true")) return true;
-    if (equalsNoCase("false")) return false;
+    if (SameText(t, "true")) return true;
+    if (SameText(t, "false")) return false;
   }
   if (auto d = TryDouble()) return *d != 0;
   return std::nullopt;

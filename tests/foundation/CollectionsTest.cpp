@@ -334,6 +334,8 @@ TEST(Collections, ObjectCollectionOwnsItsObjects) {
     ASSERT_NE(c.GetItem("onf"), nullptr);  // automatic keys continue after "one"
     EXPECT_EQ(c.GetItem("onf")->value, 3);
     EXPECT_EQ(c.GetItem(0), one);
+    EXPECT_EQ(c.GetByKey("ONE"), one);
+    EXPECT_EQ(c.GetByIndex(2), nullptr);
     c.Delete("one");
     EXPECT_EQ(liveItems, 1);
   }
