@@ -67,7 +67,8 @@ ${calls}  }
 } registrar;
 }  // namespace
 ")
-  target_sources(${target} PRIVATE "${source}")
+  # Listing the files as sources too ties a file the build makes to its custom command.
+  target_sources(${target} PRIVATE "${source}" ${files})
   set_source_files_properties("${source}" TARGET_DIRECTORY ${target}
     PROPERTIES GENERATED TRUE OBJECT_DEPENDS "${files}")
 endfunction()

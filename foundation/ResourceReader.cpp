@@ -521,29 +521,26 @@ Ref<IStream> OpenForReading(const std::string& path) {
   std::string normalized = NormalizeResourcePath(path);
   if (normalized.find('\\') == std::string::npos) normalized = ".\\" + normalized;
 
-  // The reader that answered last is asked first; when it does not have the file, the
-  // full search still runs, so a file it lacks (one in an archive replacing a folder
-  // below its root) is found.
+  // Roots are tried shortest first, so a plain file wins over an archive replacing a
+  // deeper folder, and the file name itself is never a root. The reader that answered
+  // last is kept open and stands in for its root: it saves re-opening an archive (and
+  // re-indexing it) for consecutive files, yet never answers for a root it is not, so
+  // the answer never depends on what was read before.
   std::unique_ptr<TResourceReader>& cached = CachedReader();
-  std::string cachedRoot;
-  if (cached) {
-    cachedRoot = WithoutTrailingSeparator(cached->Root());
-    if (StartsWithNoCase(normalized, cachedRoot + "\\")) {
-      if (Ref<IStream> stream = cached->OpenFile(normalized.substr(cachedRoot.size() + 1)))
-        return stream;
-    }
-  }
-
-  // Shortest root first, so a plain file wins over an archive replacing a deeper folder.
-  // The file name itself is never a root.
+  std::string cachedRoot = cached ? WithoutTrailingSeparator(cached->Root()) : std::string();
   for (size_t at = normalized.find('\\'); at != std::string::npos;
        at = normalized.find('\\', at + 1)) {
     std::string prefix = normalized.substr(0, at);
-    if (prefix.empty() || (cached && EqualNoCase(prefix, cachedRoot))) continue;
-    auto reader = std::make_unique<TResourceReader>(prefix);
-    if (reader->Kind() == TResourceReader::kInvalid) continue;
+    if (prefix.empty()) continue;
+    std::unique_ptr<TResourceReader> fresh;
+    TResourceReader* reader = cached.get();
+    if (!cached || !EqualNoCase(prefix, cachedRoot)) {
+      fresh = std::make_unique<TResourceReader>(prefix);
+      if (fresh->Kind() == TResourceReader::kInvalid) continue;
+      reader = fresh.get();
+    }
     if (Ref<IStream> stream = reader->OpenFile(normalized.substr(at + 1))) {
-      cached = std::move(reader);
+      if (fresh) cached = std::move(fresh);
       return stream;
     }
   }
