@@ -278,8 +278,9 @@ std::optional<std::string> CurrentEntryName(unzFile zip, unz_file_info64* info) 
   return name;
 }
 
-bool PlausibleEntrySize(const unz_file_info64& info) {
+bool PlausibleEntrySize(const unz_file_info64& info, int64_t archiveSize) {
   if (info.uncompressed_size > kMaxEntrySize) return false;
+  if (archiveSize < 0 || info.compressed_size > static_cast<uint64_t>(archiveSize)) return false;
   if (info.compression_method == kZipStored) return info.uncompressed_size == info.compressed_size;
   if (info.compression_method == kZipDeflated)
     return info.uncompressed_size <= info.compressed_size * kMaxDeflateRatio + 64;
@@ -487,7 +488,7 @@ Ref<IStream> TResourceReader::ReadCurrentEntry() {
   unz_file_info64 info;
   if (unzGetCurrentFileInfo64(archive_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
     return nullptr;
-  if (!PlausibleEntrySize(info)) return nullptr;
+  if (!PlausibleEntrySize(info, stream_->Size())) return nullptr;
   if (unzOpenCurrentFile(archive_) != UNZ_OK) return nullptr;
   std::string bytes(static_cast<size_t>(info.uncompressed_size), '\0');
   size_t got = 0;
