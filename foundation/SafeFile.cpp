@@ -45,6 +45,22 @@ void FlushFolder(const std::string& folder) {
   close(fd);
 }
 
+// Makes the temporary file beside Path: named after it, or, when that name would be too
+// long for the folder, a short hidden one.
+int MakeTemporary(const std::string& path, std::string& tempPath) {
+  for (const std::string& pattern : {path + ".tmpXXXXXX", FolderOf(path) + "/.save-XXXXXX"}) {
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) {
+      tempPath = name.data();
+      return fd;
+    }
+    if (errno != ENAMETOOLONG) break;
+  }
+  return -1;
+}
+
 }  // namespace
 
 void SetSafeFileFaultHook(TSafeFileFaultHook hook) {
@@ -54,13 +70,11 @@ void SetSafeFileFaultHook(TSafeFileFaultHook hook) {
 std::unique_ptr<TSafeFileWriter> TSafeFileWriter::Open(const std::string& path) {
   if (path.empty() || path.back() == '/') return nullptr;
   if (Faulted(TSafeFileStep::Create, 0)) return nullptr;
-  std::string pattern = path + ".tmpXXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  int fd = mkostemp(name.data(), O_CLOEXEC);
+  std::string tempPath;
+  int fd = MakeTemporary(path, tempPath);
   if (fd < 0) return nullptr;
   fchmod(fd, ModeFor(path));
-  return std::unique_ptr<TSafeFileWriter>(new TSafeFileWriter(path, std::string(name.data()), fd));
+  return std::unique_ptr<TSafeFileWriter>(new TSafeFileWriter(path, tempPath, fd));
 }
 
 TSafeFileWriter::~TSafeFileWriter() {

@@ -75,6 +75,15 @@ TEST(SafeFile, AWriteStreamThatFailedPartWayLeavesThePreviousFileIntact) {
   EXPECT_EQ(FilesIn(folder), 1u);
 }
 
+TEST(SafeFile, SavesAFileWhoseNameLeavesNoRoomForATemporarySuffix) {
+  TempFolder folder;
+  const std::string name(250, 'n');
+  folder.Write(name, "old");
+  ASSERT_TRUE(WriteFileSafely(folder / name, "new"));
+  EXPECT_EQ(folder.Read(name), "new");
+  EXPECT_EQ(FilesIn(folder), 1u);
+}
+
 TEST(SafeFile, KeepsTheModeOfTheFileItReplaces) {
   TempFolder folder;
   folder.Write("records.dat", "x");

@@ -35,6 +35,9 @@ mkdir -p src/Sub game/data
 printf 'first' > src/A.txt
 printf 'second' > src/Sub/B.xml
 "$datatool" pack src game/data/gfx.vkd || fail "pack exit $?"
+"$datatool" pack src src/again.zip && "$datatool" pack src src/again.zip || fail "pack into itself"
+"$datatool" cat 'src\again.zip\again.zip' > /dev/null 2>&1 && fail "pack took in its own older archive"
+[ "$("$datatool" cat 'src\again.zip\A.txt')" = "first" ] || fail "an archive named in full is read"
 cd game || exit 1
 [ "$("$datatool" cat 'DATA\GFX\a.TXT')" = "first" ] || fail "cat from the archive"
 [ "$("$datatool" cat data/gfx/sub/b.xml)" = "second" ] || fail "cat of a nested entry"

@@ -144,10 +144,15 @@ int RunPack(const Args& args) {
     std::fprintf(stderr, "datatool pack: '%s' is not a folder\n", args[0].c_str());
     return 1;
   }
+  // An older archive written into the folder itself is not packed into the new one.
+  const fs::path out(args[1]);
   std::vector<fs::path> files;
   for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
-       it.increment(error))
-    if (it->is_regular_file(error)) files.push_back(it->path());
+       it.increment(error)) {
+    std::error_code ignored;
+    if (it->is_regular_file(error) && !fs::equivalent(it->path(), out, ignored))
+      files.push_back(it->path());
+  }
   if (error) {
     std::fprintf(stderr, "datatool pack: cannot list '%s': %s\n", args[0].c_str(),
                  error.message().c_str());
