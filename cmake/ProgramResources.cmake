@@ -1,4 +1,4 @@
-# add_program_resources(<target> <NAME> <file> [<NAME> <file> ...])
+# add_program_resources(<target> <NAME> <file> [<NAME> <file> ...])   (once per target)
 #
 # Embeds each file in <target> as a program resource of the given name, found at run
 # time by FindProgramResource (platform/ProgramResources.h) and by "res:NAME" paths. The
