@@ -1,0 +1,190 @@
+#include "foundation/Cipher.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int kCycles = 32;
+
+uint32_t LoadLE(const char* p) {
+  const auto* b = reinterpret_cast<const uint8_t*>(p);
+  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+void StoreLE(uint32_t value, char* p) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(value >> (8 * i));
+}
+
+// The round's mix of one half under one key word; added, not exclusive-ored, to the
+// key word and to (value xor sum).
+inline uint32_t Mix(uint32_t value, uint32_t keyWord, uint32_t sum) {
+  return keyWord + (((value << 4) ^ (value >> 5)) + (value ^ sum));
+}
+
+std::string CodeString(std::string_view text, std::string_view key, bool encipher) {
+  TXteaKey k;
+  XteaKeyWords(key, k);
+  std::string out(text);
+  size_t blocks = text.size() / 8;
+  TXteaBlock mask{k[0] ^ k[2] ^ kXteaDelta, k[1] ^ k[3] ^ kXteaDelta};
+  for (size_t i = 0; i < blocks; ++i) {
+    char* p = out.data() + 8 * i;
+    TXteaBlock block{LoadLE(p), LoadLE(p + 4)};
+    if (encipher) {
+      XteaEncipherBlock(block, k);
+      mask = block;
+    } else {
+      mask = block;
+      XteaDecipherBlock(block, k);
+    }
+    StoreLE(block.L, p);
+    StoreLE(block.R, p + 4);
+  }
+  size_t tail = text.size() % 8;
+  if (tail == 0) return out;
+  char padded[8] = {};
+  char* p = out.data() + 8 * blocks;
+  std::memcpy(padded, p, tail);
+  StoreLE(LoadLE(padded) ^ mask.L, padded);
+  StoreLE(LoadLE(padded + 4) ^ mask.R, padded + 4);
+  std::memcpy(p, padded, tail);
+  return out;
+}
+
+// Text and length as the format routines take them: null is empty, a negative length
+// runs to the first zero byte.
+std::string_view TextOf(const char* text, int64_t length) {
+  if (!text) return {};
+  if (length < 0) return std::string_view(text);
+  return std::string_view(text, static_cast<size_t>(length));
+}
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+// The table's last five characters are a double quote, an apostrophe, a tab, a line
+// feed and a carriage return.
+constexpr char kHexCharTable[] = "0123456789ABCDEFX$ abcdefhHx()[]{},;:-_/\\*+\"'\t\n\r";
+static_assert(sizeof(kHexCharTable) - 1 == 48);
+
+}  // namespace
+
+void XteaKeyWords(std::string_view key, TXteaKey words) {
+  char bytes[16] = {};
+  std::memcpy(bytes, key.data(), std::min<size_t>(key.size(), 16));
+  for (int i = 0; i < 4; ++i) words[i] = LoadLE(bytes + 4 * i);
+}
+
+void XteaEncipherBlock(TXteaBlock& block, const TXteaKey key) {
+  uint32_t sum = 0;
+  for (int i = 0; i < kCycles; ++i) {
+    block.L += Mix(block.R, key[sum & 3], sum);
+    sum += kXteaDelta;
+    block.R += Mix(block.L, key[(sum >> 11) & 3], sum);
+  }
+}
+
+void XteaDecipherBlock(TXteaBlock& block, const TXteaKey key) {
+  uint32_t sum = kXteaDelta * kCycles;
+  for (int i = 0; i < kCycles; ++i) {
+    block.R -= Mix(block.L, key[(sum >> 11) & 3], sum);
+    sum -= kXteaDelta;
+    block.L -= Mix(block.R, key[sum & 3], sum);
+  }
+}
+
+std::string XteaEncipherString(std::string_view text, std::string_view key) {
+  return CodeString(text, key, true);
+}
+
+std::string XteaDecipherString(std::string_view text, std::string_view key) {
+  return CodeString(text, key, false);
+}
+
+// ---- TStringFormat
+
+std::string TStringFormat::StrTo(const char* text, int64_t length) const {
+  return std::string(TextOf(text, length));
+}
+
+std::string TStringFormat::ToStr(const char* bytes, size_t length) const {
+  if (!bytes) return {};
+  return std::string(bytes, length);
+}
+
+bool TStringFormat::IsValid(const char*, int64_t, int) const {
+  return true;
+}
+
+// ---- TStringFormat_HEX
+
+std::string_view TStringFormat_HEX::CharTable() const {
+  return std::string_view(kHexCharTable, sizeof(kHexCharTable) - 1);
+}
+
+std::string TStringFormat_HEX::ToStr(const char* bytes, size_t length) const {
+  if (!bytes) return {};
+  std::string text(2 * length, '0');
+  for (size_t i = 0; i < length; ++i) {
+    auto b = static_cast<uint8_t>(bytes[i]);
+    text[2 * i] = kHexDigits[b >> 4];
+    text[2 * i + 1] = kHexDigits[b & 15];
+  }
+  return text;
+}
+
+std::string TStringFormat_HEX::StrTo(const char* text, int64_t length) const {
+  std::string_view in = TextOf(text, length);
+  std::string out;
+  out.reserve(in.size() / 2);
+  bool restarted = false;
+  bool half = false;
+  uint8_t high = 0;
+  for (char c : in) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    int nibble;
+    if (c >= '0' && c <= '9') {
+      nibble = c - '0';
+    } else if (c >= 'A' && c <= 'F') {
+      nibble = c - 'A' + 10;
+    } else if (c == '$') {
+      if (!restarted) {
+        restarted = true;
+        out.clear();
+        half = false;
+      }
+      continue;
+    } else {
+      // "X" is listed with the digits but is never written; like any other character
+      // it is skipped.
+      continue;
+    }
+    if (!half) {
+      high = static_cast<uint8_t>(nibble);
+      half = true;
+    } else {
+      out.push_back(static_cast<char>(high << 4 | nibble));
+      half = false;
+    }
+  }
+  return out;
+}
+
+bool TStringFormat_HEX::IsValid(const char* text, int64_t length, int flag) const {
+  if (flag != 1) return true;
+  std::string_view table = CharTable();
+  for (char c : TextOf(text, length))
+    if (table.find(c) == std::string_view::npos) return false;
+  return true;
+}
+
+// ---- TCipher_Xtea
+
+std::string TCipher_Xtea::CodeString(std::string_view text, int direction, int format) const {
+  static const TStringFormat plain;
+  static const TStringFormat_HEX hex;
+  const TStringFormat* f = format == kFormatPlain ? &plain : format == kFormatHex ? &hex : nullptr;
+  if (!f) return {};
+  if (direction == kCipherEncipher) return f->ToStr(XteaEncipherString(text, key_));
+  if (direction == kCipherDecipher) return XteaDecipherString(f->StrTo(text), key_);
+  return {};
+}

@@ -1,0 +1,48 @@
+#!/bin/sh
+# Drives the data tool's file commands as content authors use them: encipher, decipher,
+# cat and pack, with their exit codes and messages.
+set -u
+datatool=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The engine key's vector from the independent reference (xtea_reference.py).
+printf '<xml/>' > plain.xml
+"$datatool" encipher @engine plain.xml coded.txt || fail "encipher exit $?"
+[ "$(cat coded.txt)" = "985B00BFDA5C" ] || fail "encipher gave $(cat coded.txt)"
+"$datatool" decipher k4wz8qe1vn-7tj3hm0d coded.txt back.xml || fail "decipher exit $?"
+cmp -s plain.xml back.xml || fail "decipher did not give the text back"
+
+for key in @options @highscores @records @users literal; do
+  "$datatool" encipher $key plain.xml c.txt && "$datatool" decipher $key c.txt b.xml &&
+    cmp -s plain.xml b.xml || fail "round trip under $key"
+done
+
+"$datatool" decipher @engine plain.xml out.xml 2> err.txt
+[ $? -eq 1 ] || fail "decipher of text that is not hexadecimal should exit 1"
+[ ! -e out.xml ] || fail "decipher of bad input wrote a file"
+grep -q "not hexadecimal text" err.txt || fail "no clear message: $(cat err.txt)"
+printf 'ABC' > odd.txt
+"$datatool" decipher @engine odd.txt out.xml 2> /dev/null
+[ $? -eq 1 ] && [ ! -e out.xml ] || fail "an odd number of digits should fail"
+"$datatool" encipher @nosuchkey plain.xml out.txt 2> /dev/null
+[ $? -eq 2 ] || fail "an unknown key name should be a usage error"
+
+mkdir -p src/Sub game/data
+printf 'first' > src/A.txt
+printf 'second' > src/Sub/B.xml
+"$datatool" pack src game/data/gfx.vkd || fail "pack exit $?"
+"$datatool" pack src src/again.zip && "$datatool" pack src src/again.zip || fail "pack into itself"
+"$datatool" cat 'src\again.zip\again.zip' > /dev/null 2>&1 && fail "pack took in its own older archive"
+[ "$("$datatool" cat 'src\again.zip\A.txt')" = "first" ] || fail "an archive named in full is read"
+cd game || exit 1
+[ "$("$datatool" cat 'DATA\GFX\a.TXT')" = "first" ] || fail "cat from the archive"
+[ "$("$datatool" cat data/gfx/sub/b.xml)" = "second" ] || fail "cat of a nested entry"
+"$datatool" cat 'data\gfx\none.txt' 2> err.txt
+[ $? -eq 1 ] && grep -q "not found" err.txt || fail "cat of a missing file should exit 1"
+
+[ $failures -eq 0 ] && echo "all passed"
+exit $failures
