@@ -127,8 +127,8 @@ AudioHandle Mixer::AddMusic(Pcm&& pcm) {
 
 // A freed voice that is fading out to a stop keeps playing until its fade ends, so that a
 // piece unloaded right after its fade-out was asked for is not cut off.
-static bool KeepsFading(ChannelState state, bool stopAtEnd, uint32_t remaining) {
-  return state == ChannelState::Playing && stopAtEnd && remaining > 0;
+bool Mixer::KeepsFading(const Voice& voice) {
+  return voice.state == ChannelState::Playing && voice.slide.stopAtEnd && voice.slide.remaining > 0;
 }
 
 void Mixer::FreeSample(AudioHandle handle) {
@@ -139,8 +139,7 @@ void Mixer::FreeSample(AudioHandle handle) {
   for (uint32_t index : sample->channels) {
     ChannelSlot& channel = channels_[index];
     channel.generation = NextGeneration(channel.generation);
-    const Slide& slide = channel.voice.slide;
-    if (KeepsFading(channel.voice.state, slide.stopAtEnd, slide.remaining))
+    if (KeepsFading(channel.voice))
       sample->dying = true;
     else
       StopVoice(channel.voice);
@@ -153,8 +152,7 @@ void Mixer::FreeMusic(AudioHandle handle) {
   MusicSlot& music = music_[IndexOf(handle)];
   music.live = false;
   music.generation = NextGeneration(music.generation);
-  const Slide& slide = music.voice.slide;
-  if (KeepsFading(music.voice.state, slide.stopAtEnd, slide.remaining))
+  if (KeepsFading(music.voice))
     music.dying = true;
   else
     StopVoice(music.voice);

@@ -105,6 +105,7 @@ class Mixer {
   const Voice* FindVoice(AudioHandle handle) const;
   AudioHandle AddMusicSlot(MusicSlot&& music);
   static void StopVoice(Voice& voice);
+  static bool KeepsFading(const Voice& voice);
   ChannelSlot* NewChannelFor(uint32_t sampleIndex, SampleSlot& sample);
   // Releases freed samples and music whose last fading channel has ended.
   void Reclaim();
