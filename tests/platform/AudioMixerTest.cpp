@@ -18,6 +18,9 @@
 static std::atomic<bool> gCountAllocations{false};
 static std::atomic<int> gAllocations{0};
 
+// The replacements pair malloc with free; the compiler cannot see that they match.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(size_t size) {
   if (gCountAllocations) ++gAllocations;
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
@@ -29,6 +32,7 @@ void operator delete(void* p) noexcept {
 void operator delete(void* p, size_t) noexcept {
   std::free(p);
 }
+#pragma GCC diagnostic pop
 
 namespace {
 
