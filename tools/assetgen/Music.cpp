@@ -51,35 +51,20 @@ struct Voice {
   double gain, pan;                        // pan -1 left .. 1 right
 };
 
-// The loop buffer: stereo, and every write wraps round its end.
-class LoopMix {
- public:
-  explicit LoopMix(int64_t frames) : frames_(frames), data_(static_cast<size_t>(frames) * 2) {}
-  void Add(int64_t frame, float left, float right) {
-    const size_t i = static_cast<size_t>(((frame % frames_) + frames_) % frames_) * 2;
-    data_[i] += left;
-    data_[i + 1] += right;
+void PlayNote(LoopMix& mix, const Voice& v, double start, double length, double frequency) {
+  const int64_t first = std::llround(start * kSampleRate);
+  const int64_t count = std::llround((length + v.release) * kSampleRate);
+  const float left = static_cast<float>(v.gain * std::sqrt((1 - v.pan) / 2));
+  const float right = static_cast<float>(v.gain * std::sqrt((1 + v.pan) / 2));
+  for (int64_t i = 0; i < count; ++i) {
+    const double t = static_cast<double>(i) / kSampleRate;
+    double env = t < v.attack ? t / v.attack
+                              : v.sustain + (1 - v.sustain) * std::exp(-(t - v.attack) / v.decay);
+    if (t > length) env *= std::max(0.0, 1 - (t - length) / v.release);
+    const float s = static_cast<float>(env) * v.wave->At(frequency * t);
+    mix.Add(first + i, s * left, s * right);
   }
-  void Note(const Voice& v, double start, double length, double frequency) {
-    const int64_t first = std::llround(start * kSampleRate);
-    const int64_t count = std::llround((length + v.release) * kSampleRate);
-    const float left = static_cast<float>(v.gain * std::sqrt((1 - v.pan) / 2));
-    const float right = static_cast<float>(v.gain * std::sqrt((1 + v.pan) / 2));
-    for (int64_t i = 0; i < count; ++i) {
-      const double t = static_cast<double>(i) / kSampleRate;
-      double env = t < v.attack ? t / v.attack
-                                : v.sustain + (1 - v.sustain) * std::exp(-(t - v.attack) / v.decay);
-      if (t > length) env *= std::max(0.0, 1 - (t - length) / v.release);
-      const float s = static_cast<float>(env) * v.wave->At(frequency * t);
-      Add(first + i, s * left, s * right);
-    }
-  }
-  std::vector<float>& Samples() { return data_; }
-
- private:
-  int64_t frames_;
-  std::vector<float> data_;
-};
+}
 
 struct Chord {
   int root;                  // MIDI note of the bass
@@ -147,6 +132,15 @@ std::vector<MelodyNote> MelodyBar(Rng& rng, const Chord& chord, int& previous) {
 
 }  // namespace
 
+LoopMix::LoopMix(int64_t frames)
+    : frames_(std::max<int64_t>(frames, 1)), data_(static_cast<size_t>(frames_) * 2) {}
+
+void LoopMix::Add(int64_t frame, float left, float right) {
+  const size_t i = static_cast<size_t>(((frame % frames_) + frames_) % frames_) * 2;
+  data_[i] += left;
+  data_[i + 1] += right;
+}
+
 int64_t TuneFrames(int bars, double tempo) {
   return std::llround(bars * 4 * 60.0 / tempo * kSampleRate);
 }
@@ -183,19 +177,19 @@ std::vector<float> ComposeTune(const AssetArgs& args) {
     const Chord& chord = kProgression[static_cast<size_t>(bar % 8)];
     const double start = bar * 4 * beat;
     for (int n : chord.notes) {
-      mix.Note(padLeft, start, 4 * beat, NoteFrequency(n) * 0.9985);
-      mix.Note(padRight, start, 4 * beat, NoteFrequency(n) * 1.0015);
+      PlayNote(mix, padLeft, start, 4 * beat, NoteFrequency(n) * 0.9985);
+      PlayNote(mix, padRight, start, 4 * beat, NoteFrequency(n) * 1.0015);
     }
     const double bassBeats[] = {0, 1.5, 2, 3.5};
     for (double b : bassBeats)
-      mix.Note(bass, start + b * beat, (b == 0 || b == 2 ? 1.2 : 0.4) * beat,
+      PlayNote(mix, bass, start + b * beat, (b == 0 || b == 2 ? 1.2 : 0.4) * beat,
                NoteFrequency(b == 3.5 ? chord.root + 12 : chord.root));
     const bool secondTime = (bar / 8) % 2 == 1;
     const std::vector<MelodyNote>& notes = secondTime && bar % 8 >= 6
                                                ? answer[static_cast<size_t>(bar % 8 - 6)]
                                                : phrase[static_cast<size_t>(bar % 8)];
     for (const MelodyNote& m : notes)
-      mix.Note(melody, start + m.beat * beat, m.beats * beat, NoteFrequency(m.note));
+      PlayNote(mix, melody, start + m.beat * beat, m.beats * beat, NoteFrequency(m.note));
     for (int b = 0; b < 4; b += 2) {  // kick: a falling sine on beats 1 and 3
       const int64_t first = std::llround((start + b * beat) * kSampleRate);
       double phase = 0;

@@ -15,6 +15,19 @@ namespace assetgen {
 // The length is exactly bars * 4 beats.
 std::vector<float> ComposeTune(const AssetArgs& args);
 
+// The stereo buffer a piece is mixed into. Every write wraps round its end, so a note that
+// rings past the last frame sounds on at the start and the piece loops without a seam.
+class LoopMix {
+ public:
+  explicit LoopMix(int64_t frames);
+  void Add(int64_t frame, float left, float right);
+  std::vector<float>& Samples() { return data_; }  // left, right interleaved
+
+ private:
+  int64_t frames_;
+  std::vector<float> data_;
+};
+
 // Frames of a tune with these settings.
 int64_t TuneFrames(int bars, double tempo);
 
