@@ -140,6 +140,17 @@ TEST(AssetGenFont, CharacterListsAndTheirErrors) {
     SCOPED_TRACE(bad);
     EXPECT_THROW(assetgen::ParseCodeRanges(bad), assetgen::AssetError);
   }
+  // Atlases that cannot be made are refused before anything is drawn.
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"big", "size=256", "chars=1-65535"},
+        std::vector<std::string>{"narrow", "size=40", "atlas_width=16"},
+        std::vector<std::string>{"nofont", "face=Missing.ttf"},
+        std::vector<std::string>{"typo", "colour=ffffff"}}) {
+    SCOPED_TRACE(words[0]);
+    ScratchDir dir;
+    EXPECT_THROW(Generate("font", dir.Path(), words), assetgen::AssetError);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+  }
   // A code the font lacks is left out of the table instead of drawing a box.
   ScratchDir dir;
   const FontFiles f = MakeFont(dir, {"c", "chars=65,57344"});  // U+E000, private use

@@ -27,7 +27,7 @@ Design DesignOf(const Canvas& c) {
 }
 
 Canvas SizedCanvas(const AssetArgs& args, int width = 1024, int height = 768) {
-  return Canvas(args.Int("w", width, 1, 4096), args.Int("h", height, 1, 4096));
+  return Canvas(args.Int("w", width, 1, 2048), args.Int("h", height, 1, 2048));
 }
 
 float Hash01(int a, int b) {

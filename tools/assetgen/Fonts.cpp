@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
+#include <set>
 
 namespace assetgen {
 
@@ -109,6 +109,7 @@ std::vector<int> DecodeUtf8(const std::string& s) {
 
 std::vector<int> ParseCodeRanges(const std::string& text) {
   std::vector<int> codes;
+  std::set<long> seen;
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find(',', start);
@@ -121,8 +122,7 @@ std::vector<int> ParseCodeRanges(const std::string& text) {
     if (item.empty() || *rest != '\0' || first < 1 || last < first || last > 0xFFFF)
       throw AssetError("character list: '" + item + "' is not a code or a range of codes");
     for (long c = first; c <= last; ++c)
-      if (std::find(codes.begin(), codes.end(), c) == codes.end())
-        codes.push_back(static_cast<int>(c));
+      if (seen.insert(c).second) codes.push_back(static_cast<int>(c));
     start = end + 1;
   }
   return codes;
@@ -144,18 +144,17 @@ FontAtlas BuildFontAtlas(const FontStyle& style, const std::vector<int>& codes) 
   const int sx = style.shadowX > 0 ? style.shadowX : 0, sy = style.shadowY > 0 ? style.shadowY : 0;
   const int cellHeight = above + below + 2 * pad + sy;
 
-  struct Cell {
-    Glyph glyph;
-    Canvas picture{1, 1};
-  };
-  std::vector<Cell> cells;
+  // Measure and place every glyph first, so that an atlas too large is refused before
+  // anything is drawn.
+  std::vector<Glyph> glyphs;
+  const int gap = 1;  // a blank pixel between neighbours: no glyph bleeds into another
+  int x = gap, y = gap;
   for (int code : codes) {
     if (!face.Load(code)) continue;
     const FT_GlyphSlot slot = f->glyph;
     const int advance = static_cast<int>((slot->advance.x + 32) >> 6);
     const int bw = static_cast<int>(slot->bitmap.width);
-    Cell cell;
-    Glyph& g = cell.glyph;
+    Glyph g;
     g.code = code;
     g.height = cellHeight;
     if (bw == 0) {  // a blank: its cell is the advance, nothing drawn
@@ -166,40 +165,38 @@ FontAtlas BuildFontAtlas(const FontStyle& style, const std::vector<int>& codes) 
       g.wleft = slot->bitmap_left - pad;
       g.wright = advance + style.spacing - g.width - g.wleft;
     }
-    cell.picture = Canvas(g.width, g.height);
-    if (bw > 0) {
-      Mask fill = EmptyMask(g.width, g.height);
-      CopyBitmap(slot, fill, pad, pad + above - slot->bitmap_top);
-      const Mask edge = pad > 0 ? Dilate(fill, static_cast<float>(pad)) : fill;
-      if (sx > 0 || sy > 0)
-        cell.picture.FillMask(Shifted(edge, sx, sy), 0, 0, Solid(style.shadowColour));
-      if (pad > 0) cell.picture.FillMask(edge, 0, 0, Solid(style.outlineColour));
-      const float top = static_cast<float>(pad), bottom = static_cast<float>(pad + above + below);
-      cell.picture.FillMask(fill, 0, 0, Linear(0, top, style.colour, 0, bottom, style.colour2));
-    }
-    cells.push_back(std::move(cell));
-  }
-
-  // Rows of cells, a blank pixel between neighbours so that no glyph bleeds into another.
-  const int gap = 1;
-  int x = gap, y = gap;
-  for (Cell& c : cells) {
-    if (c.glyph.width + 2 * gap > style.atlasWidth)
+    if (g.width + 2 * gap > style.atlasWidth)
       throw AssetError("a glyph is wider than the atlas; raise atlas_width");
-    if (x + c.glyph.width + gap > style.atlasWidth) {
+    if (x + g.width + gap > style.atlasWidth) {
       x = gap;
       y += cellHeight + gap;
     }
-    c.glyph.left = x;
-    c.glyph.top = y;
-    x += c.glyph.width + gap;
+    if (y + cellHeight + gap > 8192)
+      throw AssetError(
+          "the atlas would be taller than 8192 pixels: fewer characters or a wider atlas");
+    g.left = x;
+    g.top = y;
+    x += g.width + gap;
+    glyphs.push_back(g);
   }
+
   FontAtlas atlas;
-  atlas.image = Canvas(style.atlasWidth, cells.empty() ? 1 : y + cellHeight + gap);
-  for (Cell& c : cells) {
-    atlas.image.Draw(c.picture, c.glyph.left, c.glyph.top);
-    atlas.glyphs.push_back(c.glyph);
+  atlas.image = Canvas(style.atlasWidth, glyphs.empty() ? 1 : y + cellHeight + gap);
+  for (const Glyph& g : glyphs) {
+    face.Load(g.code);
+    const FT_GlyphSlot slot = f->glyph;
+    if (slot->bitmap.width == 0) continue;
+    Canvas cell(g.width, g.height);
+    Mask fill = EmptyMask(g.width, g.height);
+    CopyBitmap(slot, fill, pad, pad + above - slot->bitmap_top);
+    const Mask edge = pad > 0 ? Dilate(fill, static_cast<float>(pad)) : fill;
+    if (sx > 0 || sy > 0) cell.FillMask(Shifted(edge, sx, sy), 0, 0, Solid(style.shadowColour));
+    if (pad > 0) cell.FillMask(edge, 0, 0, Solid(style.outlineColour));
+    const float top = static_cast<float>(pad), bottom = static_cast<float>(pad + above + below);
+    cell.FillMask(fill, 0, 0, Linear(0, top, style.colour, 0, bottom, style.colour2));
+    atlas.image.Draw(cell, g.left, g.top);
   }
+  atlas.glyphs = std::move(glyphs);
   return atlas;
 }
 

@@ -35,7 +35,7 @@ void Embossed(Canvas& c, const Shape& shape, Rgba colour, float rim, float shado
 }  // namespace
 
 Canvas LogoPicture(const AssetArgs& args, const PictureContext& context) {
-  Canvas c(args.Int("w", 512, 64, 4096), args.Int("h", 192, 32, 4096));
+  Canvas c(args.Int("w", 512, 64, 2048), args.Int("h", 192, 32, 1024));
   std::string text = args.Text("text", "Tavelor");
   std::replace(text.begin(), text.end(), '_', ' ');  // a source line has no blanks in a value
   const std::string face = ResolveFont(args.Text("face", "DejaVuSans-Bold.ttf"), context);
@@ -66,7 +66,12 @@ Canvas LogoPicture(const AssetArgs& args, const PictureContext& context) {
   const float room = w - (cx + r * 1.5f) - 8;
   int size = static_cast<int>(h * 0.42f);
   Mask mask = RenderTextMask(face, size, text, pad);
-  while (mask.width > room && size > 8) mask = RenderTextMask(face, --size, text, pad);
+  if (mask.width > room) {  // shrink in proportion, then by steps for the last pixels
+    size = std::max(6, static_cast<int>(size * std::max(room, 0.0f) / mask.width));
+    mask = RenderTextMask(face, size, text, pad);
+    for (int tries = 0; tries < 8 && mask.width > room && size > 6; ++tries)
+      mask = RenderTextMask(face, --size, text, pad);
+  }
   const Mask rim = Dilate(mask, static_cast<float>(pad));
   const int tx = static_cast<int>(cx + r * 1.5f) + 4, ty = static_cast<int>((h - mask.height) / 2);
   c.FillMask(rim, tx + pad, ty + pad + 1, Solid(Hex(0, 0.4f)));
