@@ -155,12 +155,10 @@ std::vector<float> ComposeTune(const AssetArgs& args) {
   const WaveTable pluckWave({1.0, 0.35, 0.12, 0.05});
   const WaveTable padWave({1.0, 0.35, 0.2, 0.12, 0.07, 0.04});
   const WaveTable bassWave({1.0, 0.0, 0.11, 0.0, 0.04});
-  const WaveTable sineWave({1.0});
   const Voice melody{&pluckWave, 0.006, 0.35, 0.25, 0.12, 0.22, 0.25};
   const Voice padLeft{&padWave, 0.35, 1.2, 0.7, 0.6, 0.07, -0.6};
   const Voice padRight{&padWave, 0.35, 1.2, 0.7, 0.6, 0.07, 0.6};
   const Voice bass{&bassWave, 0.01, 0.25, 0.55, 0.08, 0.30, 0.0};
-  const Voice kick{&sineWave, 0.002, 0.09, 0.0, 0.05, 0.35, 0.0};
 
   const int64_t frames = TuneFrames(bars, tempo);
   LoopMix mix(frames);
@@ -196,8 +194,7 @@ std::vector<float> ComposeTune(const AssetArgs& args) {
       for (int i = 0; i < kSampleRate / 5; ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
         phase += (45 + 75 * std::exp(-t / 0.03)) / kSampleRate;
-        const float s =
-            static_cast<float>(kick.gain * std::exp(-t / kick.decay) * std::sin(2 * kPi * phase));
+        const float s = static_cast<float>(0.35 * std::exp(-t / 0.09) * std::sin(2 * kPi * phase));
         mix.Add(first + i, s, s);
       }
     }
