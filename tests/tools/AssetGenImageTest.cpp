@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include "tests/tools/AssetGenTestSupport.h"
+#include "tools/assetgen/AssetArgs.h"
+
+namespace {
+
+using assetgen::AssetError;
+
+// Every picture kind, small where the kind allows, with the size its file must have.
+struct PictureCase {
+  std::vector<std::string> words;
+  int width, height;
+  bool sprite;  // partial alpha expected (else an opaque RGB picture)
+};
+
+const PictureCase kPictures[] = {
+    {{"a.png", "gradient", "w=64", "h=48"}, 64, 48, false},
+    {{"a.png", "gradient", "w=64", "h=48", "style=radial"}, 64, 48, false},
+    {{"a.png", "pattern", "w=80", "h=60", "style=dots", "cell=16"}, 80, 60, false},
+    {{"a.png", "pattern", "w=80", "h=60", "style=waves", "cell=16"}, 80, 60, false},
+    {{"a.png", "shapes", "w=96", "h=72", "count=12"}, 96, 72, false},
+    {{"a.png", "room", "w=256", "h=192"}, 256, 192, false},
+    {{"a.png", "nightsky", "w=256", "h=192", "stars=50"}, 256, 192, false},
+    {{"a.png", "logo", "w=256", "h=96", "text=Sample_Game"}, 256, 96, true},
+    {{"a.png", "orb", "size=32"}, 32, 32, true},
+    {{"a.png", "star", "size=40", "points=6"}, 40, 40, true},
+    {{"a.png", "key"}, 96, 48, true},
+    {{"a.png", "cup", "size=48"}, 48, 48, true},
+    {{"a.png", "strip", "w=16", "h=20", "frames=6", "columns=4"}, 64, 40, true},
+    {{"a.png", "strip", "style=spinner", "w=16", "h=16", "frames=3", "columns=3"}, 48, 16, true},
+    {{"a.png", "cursor", "state=pressed"}, 32, 32, true},
+    {{"a.png", "button", "w=120", "h=40", "state=selected"}, 120, 40, true},
+    {{"a.png", "button", "w=120", "h=40", "state=disabled"}, 120, 40, true},
+};
+
+TEST(AssetGenImage, EveryPictureDecodesToItsSizeAndAlpha) {
+  for (const PictureCase& c : kPictures) {
+    SCOPED_TRACE(c.words[1] + " " + (c.words.size() > 2 ? c.words.back() : ""));
+    ScratchDir dir;
+    const std::vector<std::string> written = Generate("image", dir.Path(), c.words);
+    ASSERT_EQ(written, std::vector<std::string>{dir.File("a.png")});
+    const DecodedImage image = DecodePng(ReadBytes(written[0]));
+    ASSERT_TRUE(image.ok);
+    EXPECT_EQ(image.width, c.width);
+    EXPECT_EQ(image.height, c.height);
+    const AlphaCounts alpha = CountAlpha(image);
+    if (c.sprite) {
+      EXPECT_EQ(image.channels, 4);
+      EXPECT_GT(alpha.partial, 0u) << "soft or anti-aliased edges";
+      EXPECT_GT(alpha.clear, 0u) << "a sprite has a transparent surround";
+      EXPECT_GT(alpha.opaque + alpha.partial, alpha.partial / 2) << "and something to see";
+    } else {
+      EXPECT_EQ(image.channels, 3) << "an opaque picture is stored without alpha";
+    }
+  }
+}
+
+TEST(AssetGenImage, CursorTipIsItsHotSpot) {
+  ScratchDir dir;
+  const DecodedImage cursor =
+      DecodePng(ReadBytes(Generate("image", dir.Path(), {"c.png", "cursor"})[0]));
+  ASSERT_TRUE(cursor.ok);
+  EXPECT_GT(cursor.Alpha(2, 2), 128) << "the arrow's tip covers the hot spot (2, 2)";
+  EXPECT_EQ(cursor.Alpha(30, 2), 0) << "top right is outside the arrow";
+}
+
+TEST(AssetGenImage, JpegAndJpngPair) {
+  ScratchDir dir;
+  const auto jpg =
+      Generate("image", dir.Path(), {"photo.jpg", "room", "w=128", "h=96", "quality=80"});
+  ASSERT_EQ(jpg, std::vector<std::string>{dir.File("photo.jpg")});
+  const DecodedImage photo = DecodeJpeg(ReadBytes(jpg[0]));
+  ASSERT_TRUE(photo.ok);
+  EXPECT_EQ(photo.width, 128);
+  EXPECT_EQ(photo.height, 96);
+  EXPECT_EQ(photo.channels, 3) << "the image resource accepts 24-bit JPEGs only";
+
+  // jpng: the resource names the PNG; the colour is the same name with ".jpg".
+  const auto pair = Generate("image", dir.Path(), {"badge.jpng", "star", "size=48"});
+  ASSERT_EQ(pair, (std::vector<std::string>{dir.File("badge.png"), dir.File("badge.jpg")}));
+  const DecodedImage alpha = DecodePng(ReadBytes(pair[0]));
+  const DecodedImage colour = DecodeJpeg(ReadBytes(pair[1]));
+  ASSERT_TRUE(alpha.ok);
+  ASSERT_TRUE(colour.ok);
+  EXPECT_EQ(alpha.channels, 1) << "the alpha of a jpng is a greyscale PNG";
+  EXPECT_EQ(colour.channels, 3);
+  EXPECT_EQ(alpha.width, colour.width);
+  EXPECT_EQ(alpha.height, colour.height);
+  // Grey carries the alpha: the star's middle is opaque, its corners clear, edges between.
+  EXPECT_EQ(alpha.rgba[(24 * 48 + 24) * 4], 255);
+  EXPECT_EQ(alpha.rgba[0], 0);
+  size_t partial = 0;
+  for (size_t i = 0; i < alpha.rgba.size(); i += 4)
+    partial += alpha.rgba[i] > 0 && alpha.rgba[i] < 255;
+  EXPECT_GT(partial, 0u);
+  // The colour under the star's soft edge is the star's, not black: no dark fringe.
+  const size_t edge = (24 * 48 + 3) * 4;  // left of the glow, inside the bled border
+  EXPECT_GT(colour.rgba[edge] + colour.rgba[edge + 1] + colour.rgba[edge + 2], 200);
+}
+
+TEST(AssetGenImage, BadLinesAreRefusedWithoutWritingAnything) {
+  struct Case {
+    std::vector<std::string> words;
+    const char* why;
+  };
+  const Case cases[] = {
+      {{"a.png", "teapot"}, "unknown picture kind"},
+      {{"a.png", "orb", "sise=20"}, "unknown parameter (a typo)"},
+      {{"a.png", "orb", "size=20", "size=30"}, "a repeated parameter"},
+      {{"a.png", "orb", "size"}, "not key=value"},
+      {{"a.png", "orb", "size=big"}, "not a number"},
+      {{"a.png", "orb", "size=100000"}, "too large"},
+      {{"a.png", "orb", "color=blue"}, "not a colour"},
+      {{"a.png", "button", "state=pressed"}, "not one of the states"},
+      {{"a.png", "orb", "quality=50"}, "quality is for JPEG only"},
+      {{"a.gif", "orb"}, "unknown image format"},
+      {{"../a.png", "orb"}, "a name that leaves the output folder"},
+      {{"sub/a.png", "orb"}, "a name with a folder"},
+      {{"a.png"}, "no picture kind"},
+      {{"a.png", "strip", "w=1024", "h=1024", "frames=64", "columns=64"}, "a strip too large"},
+      {{"a.png", "logo", "face=NoSuchFont.ttf"}, "a missing font"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    ScratchDir dir;
+    EXPECT_THROW(Generate("image", dir.Path(), c.words), AssetError);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+  }
+  ScratchDir dir;
+  EXPECT_THROW(Generate("texture", dir.Path(), {"a.png", "orb"}), AssetError);
+}
+
+TEST(AssetGenArgs, ReadersCheckTheirValues) {
+  const assetgen::AssetArgs args({"n=12", "neg=-3", "x=0.5", "c=ff8000", "ca=ff800040", "f=yes"});
+  EXPECT_EQ(args.Int("n", 0, 0, 100), 12);
+  EXPECT_EQ(args.Int("neg", 0, -5, 5), -3);
+  EXPECT_EQ(args.Int("absent", 7, 0, 100), 7);
+  EXPECT_THROW(args.Int("n", 0, 0, 10), AssetError);
+  EXPECT_DOUBLE_EQ(args.Real("x", 0, 0, 1), 0.5);
+  const assetgen::Rgba c = args.Colour("c", {});
+  EXPECT_FLOAT_EQ(c.r, 1.0f);
+  EXPECT_FLOAT_EQ(c.g, 128 / 255.0f);
+  EXPECT_FLOAT_EQ(c.a, 1.0f) << "six digits are opaque";
+  EXPECT_FLOAT_EQ(args.Colour("ca", {}).a, 64 / 255.0f);
+  EXPECT_TRUE(args.Flag("f", false));
+  EXPECT_NO_THROW(args.CheckAllUsed());
+
+  const assetgen::AssetArgs unused({"a=1", "b=2"});
+  unused.Int("a", 0, 0, 9);
+  EXPECT_THROW(unused.CheckAllUsed(), AssetError);
+  EXPECT_THROW(assetgen::AssetArgs({"=1"}), AssetError);
+  EXPECT_THROW(assetgen::AssetArgs({"n=99999999999999999999"}).Int("n", 0, 0, 1 << 30), AssetError);
+  EXPECT_THROW(assetgen::AssetArgs({"x=nan"}).Real("x", 0, 0, 1), AssetError);
+  EXPECT_THROW(assetgen::AssetArgs({"c=ff80zz"}).Colour("c", {}), AssetError);
+  EXPECT_THROW(assetgen::AssetArgs({"f=maybe"}).Flag("f", false), AssetError);
+}
+
+}  // namespace

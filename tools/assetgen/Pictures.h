@@ -1,0 +1,39 @@
+#pragma once
+// The procedural pictures of the sample game. Each kind reads its own parameters (sizes,
+// colours, a seed) and draws the same picture every time.
+
+#include <string>
+#include <vector>
+
+#include "tools/assetgen/AssetArgs.h"
+#include "tools/assetgen/Canvas.h"
+
+namespace assetgen {
+
+// Where fonts named by a picture ("face=") are found.
+struct PictureContext {
+  std::string fontDir;
+};
+
+const std::vector<std::string>& PictureKinds();
+Canvas MakePicture(const std::string& kind, const AssetArgs& args, const PictureContext& context);
+
+// The picture kinds, by file (Backgrounds.cpp, Sprites.cpp).
+Canvas GradientPicture(const AssetArgs& args);
+Canvas PatternPicture(const AssetArgs& args);
+Canvas ShapesPicture(const AssetArgs& args);
+Canvas RoomPicture(const AssetArgs& args);
+Canvas NightSkyPicture(const AssetArgs& args);
+Canvas LogoPicture(const AssetArgs& args, const PictureContext& context);
+Canvas OrbPicture(const AssetArgs& args);
+Canvas StarPicture(const AssetArgs& args);
+Canvas KeyPicture(const AssetArgs& args);
+Canvas CupPicture(const AssetArgs& args);
+Canvas StripPicture(const AssetArgs& args);
+Canvas CursorPicture(const AssetArgs& args);
+Canvas ButtonPicture(const AssetArgs& args);
+
+// A font file: an absolute path as it is, a bare name inside the font folder.
+std::string ResolveFont(const std::string& name, const PictureContext& context);
+
+}  // namespace assetgen
