@@ -12,6 +12,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "foundation/Routines.h"
 #include "platform/ProgramResources.h"
 
 std::string ArchiveExtension = ".zip";
@@ -44,20 +45,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   for (size_t i = 0; i < prefix.size(); ++i)
     if (LowerAscii(text[i]) != LowerAscii(prefix[i])) return false;
   return true;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && StartsWithNoCase(a, b);
-}
-
-int CompareNoCase(std::string_view a, std::string_view b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    auto x = static_cast<unsigned char>(LowerAscii(a[i]));
-    auto y = static_cast<unsigned char>(LowerAscii(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 std::string Replace(std::string text, char from, char to) {
@@ -446,7 +433,7 @@ void TResourceReader::BuildIndex() {
     return;
   }
   std::stable_sort(index.begin(), index.end(), [](const IndexEntry& a, const IndexEntry& b) {
-    return CompareNoCase(a.name, b.name) < 0;
+    return CompareText(a.name, b.name) < 0;
   });
   index_ = std::move(index);
 }
@@ -456,9 +443,9 @@ bool TResourceReader::LocateFile(const std::string& entryName) {
   if (!index_.empty()) {
     auto it = std::lower_bound(index_.begin(), index_.end(), entryName,
                                [](const IndexEntry& e, const std::string& name) {
-                                 return CompareNoCase(e.name, name) < 0;
+                                 return CompareText(e.name, name) < 0;
                                });
-    if (it == index_.end() || !EqualNoCase(it->name, entryName)) return false;
+    if (it == index_.end() || !SameText(it->name, entryName)) return false;
     unz64_file_pos position{it->info.positionInDirectory, it->info.entryNumber};
     return unzGoToFilePos64(archive_, &position) == UNZ_OK;
   }
@@ -535,7 +522,7 @@ Ref<IStream> OpenForReading(const std::string& path) {
     if (prefix.empty()) continue;
     std::unique_ptr<TResourceReader> fresh;
     TResourceReader* reader = cached.get();
-    if (!cached || !EqualNoCase(prefix, cachedRoot)) {
+    if (!cached || !SameText(prefix, cachedRoot)) {
       fresh = std::make_unique<TResourceReader>(prefix);
       if (fresh->Kind() == TResourceReader::kInvalid) continue;
       reader = fresh.get();
