@@ -30,7 +30,9 @@ void TRegion::AddRect(TRect rect) {
 
 // ---- Life cycle and pixel access ----
 
-TSurface::~TSurface() { FreePixels(); }
+TSurface::~TSurface() {
+  FreePixels();
+}
 
 void TSurface::FreePixels() {
   std::free(pixels_);
@@ -68,8 +70,8 @@ uint32_t TSurface::GetPixel(int32_t x, int32_t y) {
 
 void TSurface::SetPixel(int32_t x, int32_t y, uint32_t pixel) {
   if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  if (clipEnabled_ && (x < clipRect_.Left || x >= clipRect_.Right || y < clipRect_.Top ||
-                       y >= clipRect_.Bottom))
+  if (clipEnabled_ &&
+      (x < clipRect_.Left || x >= clipRect_.Right || y < clipRect_.Top || y >= clipRect_.Bottom))
     return;
   rows_[size_t(y)][x] = hasAlpha_ ? pixel : pixel | kAlphaMask;
 }
@@ -103,14 +105,16 @@ struct TRect64 {
   int64_t Left, Top, Right, Bottom;
 };
 
-TRect64 Widen(const TRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
+TRect64 Widen(const TRect& r) {
+  return {r.Left, r.Top, r.Right, r.Bottom};
+}
 TRect Narrow(const TRect64& r) {
   return {int32_t(r.Left), int32_t(r.Top), int32_t(r.Right), int32_t(r.Bottom)};
 }
 
 bool Meets(const TRect64& r, int64_t width, int64_t height) {
-  return r.Left < r.Right && r.Top < r.Bottom && r.Right > 0 && r.Bottom > 0 &&
-         r.Left < width && r.Top < height;
+  return r.Left < r.Right && r.Top < r.Bottom && r.Right > 0 && r.Bottom > 0 && r.Left < width &&
+         r.Top < height;
 }
 
 }  // namespace

@@ -52,8 +52,8 @@ class TSurface : public TAbstractObject, public ISurface {
                    const TRect& dstRect, const TRect& srcRect) override;
   bool DrawMasked(ISurface* source, const TRect& srcRect, const TRect& dstRect,
                   const TRect& maskRect, ISurface* mask) override;
-  bool DrawTransformed(ISurface* source, TPoint centre, double angle, bool smooth,
-                       double scaleX, double scaleY, double offsetX, double offsetY) override;
+  bool DrawTransformed(ISurface* source, TPoint centre, double angle, bool smooth, double scaleX,
+                       double scaleY, double offsetX, double offsetY) override;
   bool DrawScaled(ISurface* source, bool smooth, double scaleX, double scaleY, double offsetX,
                   double offsetY) override;
   bool DrawAt(ISurface* source, double x, double y) override;
@@ -99,14 +99,17 @@ class TSurface : public TAbstractObject, public ISurface {
 
   void FreePixels();
   bool DrawOnce(ISurface* source, TRect srcRect, uint8_t mode, uint8_t alpha, TRect dstRect);
-  bool DrawColoredOnce(uint32_t color, ISurface* source, uint8_t mode, uint8_t alpha,
-                       TRect dstRect, TRect srcRect);
+  bool DrawColoredOnce(uint32_t color, ISurface* source, uint8_t mode, uint8_t alpha, TRect dstRect,
+                       TRect srcRect);
   // The clipped part of Box, or false.
   bool TargetBox(TRect& box) const;
   void RenderAffine(ISurface* source, const TAffineMap& map, const TRect& box, bool smooth,
                     TEdgeRule rule);
-  uint32_t EdgePixel(const uint32_t* pixels, int32_t width, int32_t height, int64_t u,
-                     int64_t v, uint32_t d, bool smooth, TEdgeRule rule) const;
+  // A sample off the source: alpha 0 with the destination's colours (alpha 255 without
+  // HasAlpha).
+  uint32_t Outside(uint32_t d) const;
+  uint32_t EdgePixel(const uint32_t* pixels, int32_t width, int32_t height, int64_t u, int64_t v,
+                     uint32_t d, bool smooth, TEdgeRule rule) const;
   bool PlainCopy(ISurface* source, int32_t x, int32_t y);
 
   int32_t width_ = 0;

@@ -16,8 +16,8 @@ struct TScreen {
 struct TOverlay {
   static uint32_t Channel(uint32_t dc, uint32_t sc, uint32_t f) {
     uint32_t h = 255 - f;
-    uint32_t light = dc >= 128 ? ((255 - (255 - sc) * (255 - dc) / 128) * f) >> 8
-                               : (f * (sc * dc)) >> 15;
+    uint32_t light =
+        dc >= 128 ? ((255 - (255 - sc) * (255 - dc) / 128) * f) >> 8 : (f * (sc * dc)) >> 15;
     return dc * h / 256 + light;
   }
   // The same form as the other modes: an opaque overlay leaves the pixel opaque.
@@ -58,14 +58,16 @@ uint32_t ModePixel(uint32_t d, uint32_t sa, uint32_t colour, uint32_t weight, bo
 
 template <class Mode>
 void ModeRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t g, bool hasAlpha) {
-  for (int32_t i = 0; i < count; ++i) dst[i] = ModePixel<Mode>(dst[i], src[i] >> 24, src[i], g, hasAlpha);
+  for (int32_t i = 0; i < count; ++i)
+    dst[i] = ModePixel<Mode>(dst[i], src[i] >> 24, src[i], g, hasAlpha);
 }
 
 template <class Mode>
 void ColorModeRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t k, uint32_t g,
                   bool hasAlpha) {
   uint32_t weight = (g * (k >> 24)) >> 8;
-  for (int32_t i = 0; i < count; ++i) dst[i] = ModePixel<Mode>(dst[i], src[i] >> 24, k, weight, hasAlpha);
+  for (int32_t i = 0; i < count; ++i)
+    dst[i] = ModePixel<Mode>(dst[i], src[i] >> 24, k, weight, hasAlpha);
 }
 
 void MaxOpaqueRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t g, bool hasAlpha) {
@@ -76,8 +78,8 @@ void MaxOpaqueRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t g,
   }
 }
 
-void ColorMaxOpaqueRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t k,
-                       uint32_t g, bool hasAlpha) {
+void ColorMaxOpaqueRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t k, uint32_t g,
+                       bool hasAlpha) {
   uint32_t weight = (g * (k >> 24)) >> 8;
   uint32_t whole = hasAlpha ? k : k | kAlphaMask;
   for (int32_t i = 0; i < count; ++i) {

@@ -42,8 +42,8 @@ void ColorFillRow(uint32_t* dst, const uint32_t*, int32_t count, uint32_t k, uin
   for (int32_t i = 0; i < count; ++i) dst[i] = ColorFillPixel(dst[i], k, a, hasAlpha);
 }
 
-void ColorThroughAlphaRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t k,
-                          uint32_t, bool hasAlpha) {
+void ColorThroughAlphaRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t k, uint32_t,
+                          bool hasAlpha) {
   for (int32_t i = 0; i < count; ++i) dst[i] = ColorThroughAlphaPixel(dst[i], src[i], k, hasAlpha);
 }
 
@@ -59,14 +59,14 @@ void BilinearScaleRow(uint32_t* dst, int32_t count, const TScaleRow& row, bool h
     int32_t c = row.Columns[i];
     int32_t c1 = c + 1 < row.SourceWidth ? c + 1 : c;
     uint32_t wx = row.WeightsX[i] >> 16;
-    dst[i] = BilinearPixel(row.Top[c], row.Top[c1], row.Bottom[c], row.Bottom[c1], wx,
-                           row.WeightY) |
-             forced;
+    dst[i] =
+        BilinearPixel(row.Top[c], row.Top[c1], row.Bottom[c], row.Bottom[c1], wx, row.WeightY) |
+        forced;
   }
 }
 
-void BilinearSpan(uint32_t* dst, int32_t count, const uint32_t* pixels, int32_t stride,
-                  int32_t u, int32_t v, int32_t du, int32_t dv, bool hasAlpha) {
+void BilinearSpan(uint32_t* dst, int32_t count, const uint32_t* pixels, int32_t stride, int32_t u,
+                  int32_t v, int32_t du, int32_t dv, bool hasAlpha) {
   uint32_t forced = hasAlpha ? 0 : kAlphaMask;
   for (int32_t i = 0; i < count; ++i) {
     // In 64 bits: the position after the last pixel may leave the 32-bit range.
@@ -150,4 +150,6 @@ const TSurfaceKernels& SurfaceKernels() {
   return *activeKernels;
 }
 
-void UseSurfaceKernels(const TSurfaceKernels& kernels) { activeKernels = &kernels; }
+void UseSurfaceKernels(const TSurfaceKernels& kernels) {
+  activeKernels = &kernels;
+}

@@ -10,11 +10,11 @@ constexpr uint32_t kAlphaMask = 0xFF000000u;
 constexpr uint32_t kColourMask = 0x00FFFFFFu;
 
 // Count pixels of one destination row from one source row. Alpha is the global alpha.
-using TBlendRowKernel = void (*)(uint32_t* dst, const uint32_t* src, int32_t count,
-                                 uint32_t alpha, bool hasAlpha);
+using TBlendRowKernel = void (*)(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t alpha,
+                                 bool hasAlpha);
 // The source gives only its alpha byte; Color is 0xAARRGGBB.
-using TColorRowKernel = void (*)(uint32_t* dst, const uint32_t* src, int32_t count,
-                                 uint32_t color, uint32_t alpha, bool hasAlpha);
+using TColorRowKernel = void (*)(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t color,
+                                 uint32_t alpha, bool hasAlpha);
 
 // One destination row of a bilinear scaling. Columns are inside the source; the right
 // neighbour of the source's last column is that column again, and Bottom is Top at the
@@ -32,15 +32,14 @@ struct TScaleRow {
   // the two rows first.
   uint16_t* Scratch = nullptr;
 };
-using TScaleRowKernel = void (*)(uint32_t* dst, int32_t count, const TScaleRow& row,
-                                 bool hasAlpha);
+using TScaleRowKernel = void (*)(uint32_t* dst, int32_t count, const TScaleRow& row, bool hasAlpha);
 
 // Count destination pixels sampled bilinearly along a line of the source in 16.16 fixed
 // point: pixel i at (u + i * du, v + i * dv). Every sample has all four neighbours inside
 // the source (the caller keeps the edges for itself).
 using TBilinearSpanKernel = void (*)(uint32_t* dst, int32_t count, const uint32_t* pixels,
-                                     int32_t stride, int32_t u, int32_t v, int32_t du,
-                                     int32_t dv, bool hasAlpha);
+                                     int32_t stride, int32_t u, int32_t v, int32_t du, int32_t dv,
+                                     bool hasAlpha);
 
 struct TSurfaceKernels {
   const char* Name = "";
@@ -49,7 +48,7 @@ struct TSurfaceKernels {
   TBlendRowKernel ScaledAlphaBlend = nullptr;  // source with alpha, global alpha below 255
   TBlendRowKernel GlobalAlphaBlend = nullptr;  // source without alpha, global alpha below 255
   TBlendRowKernel BlendModes[6] = {};          // modes 1..5 at their index
-  TColorRowKernel ColorFill = nullptr;  // mode 0 with a source without alpha; alpha = a
+  TColorRowKernel ColorFill = nullptr;         // mode 0 with a source without alpha; alpha = a
   TColorRowKernel ColorThroughAlpha = nullptr;
   TColorRowKernel ScaledColorThroughAlpha = nullptr;  // alpha = a
   TColorRowKernel ColorModes[6] = {};                 // modes 1..5; alpha = global alpha
@@ -74,7 +73,9 @@ void FillAvx2Kernels(TSurfaceKernels& kernels);
 
 // ---- Per-pixel rules, shared by the plain kernels and the vector kernels' tails ----
 
-inline bool TakesPart(uint32_t d, bool hasAlpha) { return !hasAlpha || (d >> 24) != 0; }
+inline bool TakesPart(uint32_t d, bool hasAlpha) {
+  return !hasAlpha || (d >> 24) != 0;
+}
 
 // dc + (sc - dc) * weight >> 8 on the three colour channels, arithmetic shift.
 inline uint32_t MixColour(uint32_t d, uint32_t s, int32_t weight) {
@@ -147,8 +148,8 @@ inline uint32_t ColorFillPixel(uint32_t d, uint32_t k, uint32_t a, bool hasAlpha
 }
 
 // Per channel: ((p00 (256 - wx) + p01 wx) (256 - wy) + (p10 (256 - wx) + p11 wx) wy) >> 16.
-inline uint32_t BilinearPixel(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11,
-                              uint32_t wx, uint32_t wy) {
+inline uint32_t BilinearPixel(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11, uint32_t wx,
+                              uint32_t wy) {
   uint32_t out = 0;
   for (int shift = 0; shift < 32; shift += 8) {
     uint32_t top = ((p00 >> shift) & 0xFF) * (256 - wx) + ((p01 >> shift) & 0xFF) * wx;

@@ -17,20 +17,46 @@ namespace {
 using V = __m256i;
 constexpr int32_t kPixels = 8;
 
-SIMD_FN V Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const V*>(p)); }
-SIMD_FN void Store(uint32_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<V*>(p), v); }
-SIMD_FN V Set16(uint32_t x) { return _mm256_set1_epi16(short(x)); }
-SIMD_FN V Set32(uint32_t x) { return _mm256_set1_epi32(int(x)); }
-SIMD_FN V Set64(uint64_t x) { return _mm256_set1_epi64x((long long)x); }
-SIMD_FN V Zero() { return _mm256_setzero_si256(); }
+SIMD_FN V Load(const uint32_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const V*>(p));
+}
+SIMD_FN void Store(uint32_t* p, V v) {
+  _mm256_storeu_si256(reinterpret_cast<V*>(p), v);
+}
+SIMD_FN V Set16(uint32_t x) {
+  return _mm256_set1_epi16(short(x));
+}
+SIMD_FN V Set32(uint32_t x) {
+  return _mm256_set1_epi32(int(x));
+}
+SIMD_FN V Set64(uint64_t x) {
+  return _mm256_set1_epi64x((long long)x);
+}
+SIMD_FN V Zero() {
+  return _mm256_setzero_si256();
+}
 // Within each 128-bit half, as Pack undoes it.
-SIMD_FN V UnpackLo(V x) { return _mm256_unpacklo_epi8(x, _mm256_setzero_si256()); }
-SIMD_FN V UnpackHi(V x) { return _mm256_unpackhi_epi8(x, _mm256_setzero_si256()); }
-SIMD_FN V Pack(V lo, V hi) { return _mm256_packus_epi16(lo, hi); }
-SIMD_FN V Add16(V a, V b) { return _mm256_add_epi16(a, b); }
-SIMD_FN V Sub16(V a, V b) { return _mm256_sub_epi16(a, b); }
-SIMD_FN V MulLo16(V a, V b) { return _mm256_mullo_epi16(a, b); }
-SIMD_FN V MulHi16(V a, V b) { return _mm256_mulhi_epi16(a, b); }
+SIMD_FN V UnpackLo(V x) {
+  return _mm256_unpacklo_epi8(x, _mm256_setzero_si256());
+}
+SIMD_FN V UnpackHi(V x) {
+  return _mm256_unpackhi_epi8(x, _mm256_setzero_si256());
+}
+SIMD_FN V Pack(V lo, V hi) {
+  return _mm256_packus_epi16(lo, hi);
+}
+SIMD_FN V Add16(V a, V b) {
+  return _mm256_add_epi16(a, b);
+}
+SIMD_FN V Sub16(V a, V b) {
+  return _mm256_sub_epi16(a, b);
+}
+SIMD_FN V MulLo16(V a, V b) {
+  return _mm256_mullo_epi16(a, b);
+}
+SIMD_FN V MulHi16(V a, V b) {
+  return _mm256_mulhi_epi16(a, b);
+}
 template <int N>
 SIMD_FN V Shl16(V a) {
   return _mm256_slli_epi16(a, N);
@@ -43,13 +69,27 @@ template <int N>
 SIMD_FN V Shr32(V a) {
   return _mm256_srli_epi32(a, N);
 }
-SIMD_FN V And(V a, V b) { return _mm256_and_si256(a, b); }
-SIMD_FN V Or(V a, V b) { return _mm256_or_si256(a, b); }
-SIMD_FN V Eq32(V a, V b) { return _mm256_cmpeq_epi32(a, b); }
-SIMD_FN V Gt32(V a, V b) { return _mm256_cmpgt_epi32(a, b); }
-SIMD_FN V Select(V mask, V a, V b) { return _mm256_blendv_epi8(b, a, mask); }
-SIMD_FN bool AllSet(V mask) { return _mm256_movemask_epi8(mask) == -1; }
-SIMD_FN bool NoneSet(V mask) { return _mm256_testz_si256(mask, mask) != 0; }
+SIMD_FN V And(V a, V b) {
+  return _mm256_and_si256(a, b);
+}
+SIMD_FN V Or(V a, V b) {
+  return _mm256_or_si256(a, b);
+}
+SIMD_FN V Eq32(V a, V b) {
+  return _mm256_cmpeq_epi32(a, b);
+}
+SIMD_FN V Gt32(V a, V b) {
+  return _mm256_cmpgt_epi32(a, b);
+}
+SIMD_FN V Select(V mask, V a, V b) {
+  return _mm256_blendv_epi8(b, a, mask);
+}
+SIMD_FN bool AllSet(V mask) {
+  return _mm256_movemask_epi8(mask) == -1;
+}
+SIMD_FN bool NoneSet(V mask) {
+  return _mm256_testz_si256(mask, mask) != 0;
+}
 SIMD_FN V AlphaLanes(V x) {
   return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(x, 0xFF), 0xFF);
 }
@@ -61,14 +101,15 @@ SIMD_FN V AlphaLanes(V x) {
 // _mm256_madd_epi16 on (left, right) lane pairs.
 
 SIMD_FN V RowsMix(V t16, V b16, V wy16) {
-  return _mm256_srli_epi16(
-      _mm256_add_epi16(_mm256_slli_epi16(t16, 8), _mm256_mullo_epi16(_mm256_sub_epi16(b16, t16), wy16)), 1);
+  return _mm256_srli_epi16(_mm256_add_epi16(_mm256_slli_epi16(t16, 8),
+                                            _mm256_mullo_epi16(_mm256_sub_epi16(b16, t16), wy16)),
+                           1);
 }
 
 // In each 128-bit half, (left b g r a, right b g r a) -> (left b, right b, left g, ...).
 SIMD_FN V InterleavePairs(V x) {
-  const V order = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15, 0, 1, 8,
-                                   9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15);
+  const V order = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15, 0, 1, 8, 9,
+                                   2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15);
   return _mm256_shuffle_epi8(x, order);
 }
 
@@ -93,8 +134,10 @@ SIMD_KERNEL void Avx2BilinearScaleRow(uint32_t* dst, int32_t count, const TScale
   uint16_t* mixed = row.Scratch;
   int32_t j = 0;
   for (; j + 4 <= n; j += 4) {
-    V t = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row.Top + first + j)));
-    V b = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row.Bottom + first + j)));
+    V t = _mm256_cvtepu8_epi16(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.Top + first + j)));
+    V b = _mm256_cvtepu8_epi16(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.Bottom + first + j)));
     _mm256_storeu_si256(reinterpret_cast<V*>(mixed + j * 4), RowsMix(t, b, wy16));
   }
   for (; j < n; ++j) {
@@ -112,11 +155,16 @@ SIMD_KERNEL void Avx2BilinearScaleRow(uint32_t* dst, int32_t count, const TScale
   int32_t i = 0;
   for (; i + 4 <= count; i += 4) {
     const int32_t* c = row.Columns + i;
-    V a = _mm256_inserti128_si256(_mm256_castsi128_si256(LoadPair(mixed, c[0] - first)), LoadPair(mixed, c[2] - first), 1);
-    V b = _mm256_inserti128_si256(_mm256_castsi128_si256(LoadPair(mixed, c[1] - first)), LoadPair(mixed, c[3] - first), 1);
-    V w = _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row.WeightsX + i)));
-    V ra = _mm256_srai_epi32(_mm256_madd_epi16(InterleavePairs(a), _mm256_permutevar8x32_epi32(w, spreadA)), 15);
-    V rb = _mm256_srai_epi32(_mm256_madd_epi16(InterleavePairs(b), _mm256_permutevar8x32_epi32(w, spreadB)), 15);
+    V a = _mm256_inserti128_si256(_mm256_castsi128_si256(LoadPair(mixed, c[0] - first)),
+                                  LoadPair(mixed, c[2] - first), 1);
+    V b = _mm256_inserti128_si256(_mm256_castsi128_si256(LoadPair(mixed, c[1] - first)),
+                                  LoadPair(mixed, c[3] - first), 1);
+    V w =
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row.WeightsX + i)));
+    V ra = _mm256_srai_epi32(
+        _mm256_madd_epi16(InterleavePairs(a), _mm256_permutevar8x32_epi32(w, spreadA)), 15);
+    V rb = _mm256_srai_epi32(
+        _mm256_madd_epi16(InterleavePairs(b), _mm256_permutevar8x32_epi32(w, spreadB)), 15);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(PackFour(ra, rb), forced));
   }
   for (; i < count; ++i) {
@@ -172,8 +220,10 @@ SIMD_KERNEL void Avx2BilinearSpan(uint32_t* dst, int32_t count, const uint32_t* 
                    _mm256_shuffle_epi8(wy2, wyLo));
     V hi = RowsMix(_mm256_unpackhi_epi8(top, zero), _mm256_unpackhi_epi8(bottom, zero),
                    _mm256_shuffle_epi8(wy2, wyHi));
-    V rLo = _mm256_srai_epi32(_mm256_madd_epi16(InterleavePairs(lo), _mm256_shuffle_epi8(wx2, wxLo)), 15);
-    V rHi = _mm256_srai_epi32(_mm256_madd_epi16(InterleavePairs(hi), _mm256_shuffle_epi8(wx2, wxHi)), 15);
+    V rLo = _mm256_srai_epi32(
+        _mm256_madd_epi16(InterleavePairs(lo), _mm256_shuffle_epi8(wx2, wxLo)), 15);
+    V rHi = _mm256_srai_epi32(
+        _mm256_madd_epi16(InterleavePairs(hi), _mm256_shuffle_epi8(wx2, wxHi)), 15);
     // rLo holds pixels 0 | 2, rHi pixels 1 | 3.
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(PackFour(rLo, rHi), forced));
     us = _mm_add_epi32(us, du4);

@@ -16,19 +16,45 @@ namespace {
 using V = __m128i;
 constexpr int32_t kPixels = 4;
 
-SIMD_FN V Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
-SIMD_FN void Store(uint32_t* p, V v) { _mm_storeu_si128(reinterpret_cast<V*>(p), v); }
-SIMD_FN V Set16(uint32_t x) { return _mm_set1_epi16(short(x)); }
-SIMD_FN V Set32(uint32_t x) { return _mm_set1_epi32(int(x)); }
-SIMD_FN V Set64(uint64_t x) { return _mm_set1_epi64x((long long)x); }
-SIMD_FN V Zero() { return _mm_setzero_si128(); }
-SIMD_FN V UnpackLo(V x) { return _mm_unpacklo_epi8(x, _mm_setzero_si128()); }
-SIMD_FN V UnpackHi(V x) { return _mm_unpackhi_epi8(x, _mm_setzero_si128()); }
-SIMD_FN V Pack(V lo, V hi) { return _mm_packus_epi16(lo, hi); }
-SIMD_FN V Add16(V a, V b) { return _mm_add_epi16(a, b); }
-SIMD_FN V Sub16(V a, V b) { return _mm_sub_epi16(a, b); }
-SIMD_FN V MulLo16(V a, V b) { return _mm_mullo_epi16(a, b); }
-SIMD_FN V MulHi16(V a, V b) { return _mm_mulhi_epi16(a, b); }
+SIMD_FN V Load(const uint32_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const V*>(p));
+}
+SIMD_FN void Store(uint32_t* p, V v) {
+  _mm_storeu_si128(reinterpret_cast<V*>(p), v);
+}
+SIMD_FN V Set16(uint32_t x) {
+  return _mm_set1_epi16(short(x));
+}
+SIMD_FN V Set32(uint32_t x) {
+  return _mm_set1_epi32(int(x));
+}
+SIMD_FN V Set64(uint64_t x) {
+  return _mm_set1_epi64x((long long)x);
+}
+SIMD_FN V Zero() {
+  return _mm_setzero_si128();
+}
+SIMD_FN V UnpackLo(V x) {
+  return _mm_unpacklo_epi8(x, _mm_setzero_si128());
+}
+SIMD_FN V UnpackHi(V x) {
+  return _mm_unpackhi_epi8(x, _mm_setzero_si128());
+}
+SIMD_FN V Pack(V lo, V hi) {
+  return _mm_packus_epi16(lo, hi);
+}
+SIMD_FN V Add16(V a, V b) {
+  return _mm_add_epi16(a, b);
+}
+SIMD_FN V Sub16(V a, V b) {
+  return _mm_sub_epi16(a, b);
+}
+SIMD_FN V MulLo16(V a, V b) {
+  return _mm_mullo_epi16(a, b);
+}
+SIMD_FN V MulHi16(V a, V b) {
+  return _mm_mulhi_epi16(a, b);
+}
 template <int N>
 SIMD_FN V Shl16(V a) {
   return _mm_slli_epi16(a, N);
@@ -41,15 +67,27 @@ template <int N>
 SIMD_FN V Shr32(V a) {
   return _mm_srli_epi32(a, N);
 }
-SIMD_FN V And(V a, V b) { return _mm_and_si128(a, b); }
-SIMD_FN V Or(V a, V b) { return _mm_or_si128(a, b); }
-SIMD_FN V Eq32(V a, V b) { return _mm_cmpeq_epi32(a, b); }
-SIMD_FN V Gt32(V a, V b) { return _mm_cmpgt_epi32(a, b); }
+SIMD_FN V And(V a, V b) {
+  return _mm_and_si128(a, b);
+}
+SIMD_FN V Or(V a, V b) {
+  return _mm_or_si128(a, b);
+}
+SIMD_FN V Eq32(V a, V b) {
+  return _mm_cmpeq_epi32(a, b);
+}
+SIMD_FN V Gt32(V a, V b) {
+  return _mm_cmpgt_epi32(a, b);
+}
 SIMD_FN V Select(V mask, V a, V b) {
   return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
 }
-SIMD_FN bool AllSet(V mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
-SIMD_FN bool NoneSet(V mask) { return _mm_movemask_epi8(mask) == 0; }
+SIMD_FN bool AllSet(V mask) {
+  return _mm_movemask_epi8(mask) == 0xFFFF;
+}
+SIMD_FN bool NoneSet(V mask) {
+  return _mm_movemask_epi8(mask) == 0;
+}
 SIMD_FN V AlphaLanes(V x) {
   return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xFF), 0xFF);
 }
@@ -63,7 +101,8 @@ SIMD_FN V AlphaLanes(V x) {
 
 // Rows top and bottom at 16-bit lanes: ((t << 8) + (b - t) * wy) >> 1, exact modulo 2^16.
 SIMD_FN V RowsMix(V t16, V b16, V wy16) {
-  return _mm_srli_epi16(_mm_add_epi16(_mm_slli_epi16(t16, 8), _mm_mullo_epi16(_mm_sub_epi16(b16, t16), wy16)), 1);
+  return _mm_srli_epi16(
+      _mm_add_epi16(_mm_slli_epi16(t16, 8), _mm_mullo_epi16(_mm_sub_epi16(b16, t16), wy16)), 1);
 }
 
 // Two pixels' row mixes (left, right) in 8 lanes -> the interpolated pixel in 4 x 32 bits.
@@ -84,7 +123,8 @@ void Sse2BilinearScaleRow(uint32_t* dst, int32_t count, const TScaleRow& row, bo
     V t = Load(row.Top + first + j);
     V b = Load(row.Bottom + first + j);
     _mm_storeu_si128(reinterpret_cast<V*>(mixed + j * 4), RowsMix(UnpackLo(t), UnpackLo(b), wy16));
-    _mm_storeu_si128(reinterpret_cast<V*>(mixed + j * 4 + 8), RowsMix(UnpackHi(t), UnpackHi(b), wy16));
+    _mm_storeu_si128(reinterpret_cast<V*>(mixed + j * 4 + 8),
+                     RowsMix(UnpackHi(t), UnpackHi(b), wy16));
   }
   for (; j < n; ++j) {
     uint32_t t = row.Top[first + j], b = row.Bottom[first + j];
@@ -101,7 +141,8 @@ void Sse2BilinearScaleRow(uint32_t* dst, int32_t count, const TScaleRow& row, bo
   for (; i + 4 <= count; i += 4) {
     V r[4];
     for (int p = 0; p < 4; ++p) {
-      V pair = _mm_loadu_si128(reinterpret_cast<const V*>(mixed + (row.Columns[i + p] - first) * 4));
+      V pair =
+          _mm_loadu_si128(reinterpret_cast<const V*>(mixed + (row.Columns[i + p] - first) * 4));
       r[p] = ColumnsMix(pair, row.WeightsX[i + p]);
     }
     V packed = _mm_packus_epi16(_mm_packs_epi32(r[0], r[1]), _mm_packs_epi32(r[2], r[3]));

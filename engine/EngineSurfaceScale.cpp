@@ -22,14 +22,18 @@ int64_t Fixed(double value, int64_t limit) {
   return std::clamp<int64_t>(RoundHalfEven64(value), -limit, limit);
 }
 
-int32_t Whole(double value) { return int32_t(std::clamp(value, -kFarAway, kFarAway)); }
+int32_t Whole(double value) {
+  return int32_t(std::clamp(value, -kFarAway, kFarAway));
+}
 
 int64_t FloorDiv(int64_t a, int64_t b) {
   int64_t q = a / b;
   return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
-int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+int64_t CeilDiv(int64_t a, int64_t b) {
+  return -FloorDiv(-a, b);
+}
 
 // Narrows [first, last) to the x for which lo <= f0 + x * df < hi. Such x form one run
 // because the function is linear.
@@ -63,10 +67,14 @@ bool TSurface::TargetBox(TRect& box) const {
   return !clipEnabled_ || IntersectRects(box, clipRect_, box);
 }
 
+uint32_t TSurface::Outside(uint32_t d) const {
+  return hasAlpha_ ? d & kColourMask : d | kAlphaMask;
+}
+
 uint32_t TSurface::EdgePixel(const uint32_t* pixels, int32_t width, int32_t height, int64_t u,
                              int64_t v, uint32_t d, bool smooth, TEdgeRule rule) const {
   const uint32_t forced = hasAlpha_ ? 0 : kAlphaMask;
-  const uint32_t outside = hasAlpha_ ? d & kColourMask : d | kAlphaMask;
+  const uint32_t outside = Outside(d);
   const int64_t x = u >> 16, y = v >> 16;
   const bool inside = x >= 0 && x < width && y >= 0 && y < height;
   if (!smooth) return inside ? pixels[y * width + x] | forced : outside;
@@ -81,8 +89,8 @@ uint32_t TSurface::EdgePixel(const uint32_t* pixels, int32_t width, int32_t heig
          forced;
 }
 
-void TSurface::RenderAffine(ISurface* source, const TAffineMap& map, const TRect& box,
-                            bool smooth, TEdgeRule rule) {
+void TSurface::RenderAffine(ISurface* source, const TAffineMap& map, const TRect& box, bool smooth,
+                            TEdgeRule rule) {
   const uint32_t* pixels = source->GetScanLine(0);
   const int32_t sw = source->GetWidth(), sh = source->GetHeight();
   if (!pixels || sw <= 0 || sh <= 0) return;
@@ -91,16 +99,28 @@ void TSurface::RenderAffine(ISurface* source, const TAffineMap& map, const TRect
   // Samples whose neighbours (for smoothing) or own pixel are all inside.
   const int64_t limitU = int64_t(smooth ? sw - 1 : sw) << 16;
   const int64_t limitV = int64_t(smooth ? sh - 1 : sh) << 16;
+  const int64_t sourceU = int64_t(sw) << 16, sourceV = int64_t(sh) << 16;
   for (int32_t y = box.Top; y < box.Bottom; ++y) {
     uint32_t* row = rows_[size_t(y)];
     const int64_t u0 = map.U0 + y * map.DuDy;
     const int64_t v0 = map.V0 + y * map.DvDy;
-    int64_t first = box.Left, last = box.Right;
+    // The run of pixels whose own sample is inside the source, and within it the run whose
+    // neighbours are inside too; the rest of the row is off the source or at its edges.
+    int64_t near = box.Left, nearEnd = box.Right;
+    if (rule == TEdgeRule::Destination) {
+      NarrowRun(u0, map.DuDx, 0, sourceU, near, nearEnd);
+      NarrowRun(v0, map.DvDx, 0, sourceV, near, nearEnd);
+      if (near == nearEnd) near = nearEnd = box.Right;
+      for (int64_t x = box.Left; x < near; ++x) row[x] = Outside(row[x]);
+      for (int64_t x = nearEnd; x < box.Right; ++x) row[x] = Outside(row[x]);
+    }
+    int64_t first = near, last = nearEnd;
     NarrowRun(u0, map.DuDx, 0, limitU, first, last);
     NarrowRun(v0, map.DvDx, 0, limitV, first, last);
-    if (first == last) first = last = box.Right;
-    for (int64_t x = box.Left; x < first; ++x)
-      row[x] = EdgePixel(pixels, sw, sh, u0 + x * map.DuDx, v0 + x * map.DvDx, row[x], smooth, rule);
+    if (first == last) first = last = nearEnd;
+    for (int64_t x = near; x < first; ++x)
+      row[x] =
+          EdgePixel(pixels, sw, sh, u0 + x * map.DuDx, v0 + x * map.DvDx, row[x], smooth, rule);
     const int32_t count = int32_t(last - first);
     const int64_t u = u0 + first * map.DuDx, v = v0 + first * map.DvDx;
     if (count > 0 && smooth) {
@@ -114,8 +134,9 @@ void TSurface::RenderAffine(ISurface* source, const TAffineMap& map, const TRect
         row[first + i] = pixels[(pv >> 16) * sw + (pu >> 16)] | forced;
       }
     }
-    for (int64_t x = last; x < box.Right; ++x)
-      row[x] = EdgePixel(pixels, sw, sh, u0 + x * map.DuDx, v0 + x * map.DvDx, row[x], smooth, rule);
+    for (int64_t x = last; x < nearEnd; ++x)
+      row[x] =
+          EdgePixel(pixels, sw, sh, u0 + x * map.DuDx, v0 + x * map.DvDx, row[x], smooth, rule);
   }
 }
 
@@ -166,8 +187,8 @@ bool TSurface::DrawScaled(ISurface* source, bool smooth, double scaleX, double s
                           double offsetX, double offsetY) {
   if (!source || !pixels_ || !source->GetScanLine(0)) return false;
   if (!Finite({scaleX, scaleY, offsetX, offsetY}) || scaleX == 0 || scaleY == 0) return false;
-  smooth = smooth && (std::fabs(scaleX) != 1 || std::fabs(scaleY) != 1 || offsetX != 0 ||
-                      offsetY != 0);
+  smooth =
+      smooth && (std::fabs(scaleX) != 1 || std::fabs(scaleY) != 1 || offsetX != 0 || offsetY != 0);
   const int32_t sw = source->GetWidth(), sh = source->GetHeight();
   const int64_t stepX = std::clamp(TruncSat64(65536.0 / scaleX), -kMaxStep, kMaxStep);
   const int64_t stepY = std::clamp(TruncSat64(65536.0 / scaleY), -kMaxStep, kMaxStep);
@@ -213,10 +234,8 @@ bool TSurface::DrawScaled(ISurface* source, bool smooth, double scaleX, double s
     const bool rowInside = count > 0 && v >= 0 && v < (int64_t(sh) << 16);
     const int64_t runFirst = rowInside ? first : box.Right;
     const int64_t runLast = rowInside ? last : box.Right;
-    for (int64_t x = box.Left; x < runFirst; ++x)
-      row[x] = hasAlpha_ ? row[x] & kColourMask : row[x] | kAlphaMask;
-    for (int64_t x = runLast; x < box.Right; ++x)
-      row[x] = hasAlpha_ ? row[x] & kColourMask : row[x] | kAlphaMask;
+    for (int64_t x = box.Left; x < runFirst; ++x) row[x] = Outside(row[x]);
+    for (int64_t x = runLast; x < box.Right; ++x) row[x] = Outside(row[x]);
     if (!rowInside) continue;
     const int32_t sy = int32_t(v >> 16);
     const uint32_t* top = source->GetScanLine(sy);
@@ -259,8 +278,8 @@ bool TSurface::DrawTransformed(ISurface* source, TPoint centre, double angle, bo
     map.DuDy = Fixed(-s * stepX, kMaxStep);
     map.DvDx = Fixed(s * stepY, kMaxStep);
     map.DvDy = Fixed(c * stepY, kMaxStep);
-    smooth = smooth && (std::fabs(scaleX) != 1 || std::fabs(scaleY) != 1 || offsetX != 0 ||
-                        offsetY != 0);
+    smooth = smooth &&
+             (std::fabs(scaleX) != 1 || std::fabs(scaleY) != 1 || offsetX != 0 || offsetY != 0);
   }
   // The centre point shows the source position (offset + centre).
   map.U0 = Fixed(double(Fixed((offsetX + cx) * 65536.0, kMaxOrigin)) - double(map.DuDx) * cx -

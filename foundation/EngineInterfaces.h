@@ -82,8 +82,7 @@ class ISurface : public virtual IInterface {
   virtual bool DrawMasked(ISurface* source, const TRect& srcRect, const TRect& dstRect,
                           const TRect& maskRect, ISurface* mask) = 0;
   virtual bool DrawTransformed(ISurface* source, TPoint centre, double angle, bool smooth,
-                               double scaleX, double scaleY, double offsetX,
-                               double offsetY) = 0;
+                               double scaleX, double scaleY, double offsetX, double offsetY) = 0;
   virtual bool DrawScaled(ISurface* source, bool smooth, double scaleX, double scaleY,
                           double offsetX, double offsetY) = 0;
   virtual bool DrawAt(ISurface* source, double x, double y) = 0;

@@ -404,8 +404,8 @@ TEST(SurfaceBlend, DrawColoredFollowsTheRuleOfEveryMode) {
     for (const ColoredCase& c : kColoredCases) {
       Ref<TSurface> dst = MakeSurface(kRow, 1, c.HasAlpha, c.Dst);
       Ref<TSurface> src = MakeSurface(kRow, 1, c.SourceHasAlpha, c.Src);
-      EXPECT_TRUE(dst->DrawColored(c.Color, src.get(), c.Mode, c.Alpha, {0, 0, kRow, 1},
-                                   {0, 0, kRow, 1}));
+      EXPECT_TRUE(
+          dst->DrawColored(c.Color, src.get(), c.Mode, c.Alpha, {0, 0, kRow, 1}, {0, 0, kRow, 1}));
       char what[160];
       std::snprintf(what, sizeof what,
                     "mode %d colour %08X hasAlpha %d source alpha %d d %08X s %08X g %d", c.Mode,

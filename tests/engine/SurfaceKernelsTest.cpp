@@ -18,9 +18,12 @@ class KernelComparison : public ::testing::Test {
   uint32_t RandomPixel() {
     uint32_t colour = uint32_t(random_()) & kColourMask;
     switch (random_() % 4) {
-      case 0: return colour;
-      case 1: return colour | kAlphaMask;
-      default: return colour | (uint32_t(random_() % 256) << 24);
+      case 0:
+        return colour;
+      case 1:
+        return colour | kAlphaMask;
+      default:
+        return colour | (uint32_t(random_() % 256) << 24);
     }
   }
   int32_t Below(int32_t n) { return int32_t(random_() % uint32_t(n)); }
@@ -45,8 +48,8 @@ class KernelComparison : public ::testing::Test {
     for (size_t i = 0; i < plain.size(); ++i) {
       for (int shift = 0; shift < 32; shift += 8) {
         int a = int((plain[i] >> shift) & 0xFF), b = int((vec[i] >> shift) & 0xFF);
-        ASSERT_LE(std::abs(a - b), 1) << what << " pixel " << i << " plain " << Hex(plain[i])
-                                      << " vector " << Hex(vec[i]);
+        ASSERT_LE(std::abs(a - b), 1)
+            << what << " pixel " << i << " plain " << Hex(plain[i]) << " vector " << Hex(vec[i]);
       }
     }
   }

@@ -26,7 +26,8 @@ TEST(SurfaceSize, SizesAreCappedAndNeverNegative) {
       {10, INT_MIN, 10, 0, false},
       {INT_MAX, 1, TSurface::kMaxSide, 1, true},
       // Both sides capped, then the area: 16384 x 2048 pixels.
-      {INT_MAX, INT_MAX, TSurface::kMaxSide, int32_t(TSurface::kMaxPixels / TSurface::kMaxSide), true},
+      {INT_MAX, INT_MAX, TSurface::kMaxSide, int32_t(TSurface::kMaxPixels / TSurface::kMaxSide),
+       true},
   };
   for (const Case& c : cases) {
     Ref<TSurface> s = TAbstractObject::Create<TSurface>();
@@ -89,12 +90,17 @@ TEST(SurfaceRegion, AddedRectanglesMergeWhenTheyOverlap) {
   };
   const Case cases[] = {
       {"overlap merges", {{0, 0, 10, 10}, {5, 5, 15, 15}}, {{0, 0, 15, 15}}},
-      {"touching stays apart", {{0, 0, 10, 10}, {10, 0, 20, 10}}, {{0, 0, 10, 10}, {10, 0, 20, 10}}},
+      {"touching stays apart",
+       {{0, 0, 10, 10}, {10, 0, 20, 10}},
+       {{0, 0, 10, 10}, {10, 0, 20, 10}}},
       {"inside changes nothing", {{0, 0, 10, 10}, {2, 2, 5, 5}}, {{0, 0, 10, 10}}},
       {"bridge joins two", {{0, 0, 10, 10}, {20, 0, 30, 10}, {5, 0, 25, 5}}, {{0, 0, 30, 10}}},
       // The merged rectangle reaches one that the first pass had already passed over.
-      {"growth reaches a checked one", {{0, 0, 25, 2}, {20, 5, 30, 8}, {5, 0, 8, 6}}, {{0, 0, 30, 8}}},
-      {"others keep their order", {{0, 0, 5, 5}, {10, 10, 20, 20}, {12, 0, 18, 12}},
+      {"growth reaches a checked one",
+       {{0, 0, 25, 2}, {20, 5, 30, 8}, {5, 0, 8, 6}},
+       {{0, 0, 30, 8}}},
+      {"others keep their order",
+       {{0, 0, 5, 5}, {10, 10, 20, 20}, {12, 0, 18, 12}},
        {{0, 0, 5, 5}, {10, 0, 20, 20}}},
       {"empty is ignored", {{0, 0, 5, 5}, {7, 7, 7, 9}}, {{0, 0, 5, 5}}},
   };
@@ -137,7 +143,8 @@ TEST(SurfaceRegion, OneDrawDrawsOncePerRegionRectangle) {
   EXPECT_EQ(dst->ClipRect(), (TRect{10, 2, 14, 6}));
   // Nothing in common with any region rectangle: nothing drawn, false.
   EXPECT_FALSE(dst->Draw(src.get(), {0, 0, 2, 2}, bmNormal, 255, {16, 8, 18, 10}));
-  EXPECT_TRUE(dst->DrawColored(0xFF0000FF, src.get(), bmNormal, 255, {0, 0, 20, 10}, {0, 0, 20, 10}));
+  EXPECT_TRUE(
+      dst->DrawColored(0xFF0000FF, src.get(), bmNormal, 255, {0, 0, 20, 10}, {0, 0, 20, 10}));
   EXPECT_EQ(dst->GetPixel(0, 0), 0xFF0000FFu);
   EXPECT_EQ(dst->GetPixel(5, 0), 0u);
 }
@@ -155,16 +162,58 @@ TEST(SurfaceClip, RectanglesAreCutTogether) {
       {"inside", false, {}, {1, 1, 4, 4}, {2, 2, 5, 5}, true, {1, 1, 4, 4}, {2, 2, 5, 5}},
       {"off the left", false, {}, {-3, 0, 5, 4}, {0, 0, 8, 4}, true, {0, 0, 5, 4}, {3, 0, 8, 4}},
       {"source longer", false, {}, {0, 0, 3, 3}, {0, 0, 8, 8}, true, {0, 0, 3, 3}, {0, 0, 3, 3}},
-      {"source off its right", false, {}, {0, 0, 6, 4}, {6, 0, 12, 4}, true, {0, 0, 2, 4}, {6, 0, 8, 4}},
-      {"source off its top", false, {}, {0, 5, 4, 9}, {0, -2, 4, 2}, true, {0, 7, 4, 9}, {0, 0, 4, 2}},
-      {"off the bottom right", false, {}, {7, 8, 15, 16}, {0, 0, 8, 8}, true, {7, 8, 10, 10}, {0, 0, 3, 2}},
-      {"clip cuts", true, {2, 2, 6, 6}, {0, 0, 8, 8}, {0, 0, 8, 8}, true, {2, 2, 6, 6}, {2, 2, 6, 6}},
-      {"clip and edge", true, {-5, -5, 3, 3}, {-2, -2, 6, 6}, {0, 0, 8, 8}, true, {0, 0, 3, 3}, {2, 2, 5, 5}},
+      {"source off its right",
+       false,
+       {},
+       {0, 0, 6, 4},
+       {6, 0, 12, 4},
+       true,
+       {0, 0, 2, 4},
+       {6, 0, 8, 4}},
+      {"source off its top",
+       false,
+       {},
+       {0, 5, 4, 9},
+       {0, -2, 4, 2},
+       true,
+       {0, 7, 4, 9},
+       {0, 0, 4, 2}},
+      {"off the bottom right",
+       false,
+       {},
+       {7, 8, 15, 16},
+       {0, 0, 8, 8},
+       true,
+       {7, 8, 10, 10},
+       {0, 0, 3, 2}},
+      {"clip cuts",
+       true,
+       {2, 2, 6, 6},
+       {0, 0, 8, 8},
+       {0, 0, 8, 8},
+       true,
+       {2, 2, 6, 6},
+       {2, 2, 6, 6}},
+      {"clip and edge",
+       true,
+       {-5, -5, 3, 3},
+       {-2, -2, 6, 6},
+       {0, 0, 8, 8},
+       true,
+       {0, 0, 3, 3},
+       {2, 2, 5, 5}},
       {"wholly outside", false, {}, {10, 0, 14, 4}, {0, 0, 4, 4}, false, {}, {}},
       {"source outside", false, {}, {0, 0, 4, 4}, {8, 8, 12, 12}, false, {}, {}},
       {"upside down", false, {}, {4, 4, 0, 0}, {0, 0, 4, 4}, false, {}, {}},
       {"outside the clip", true, {0, 0, 2, 2}, {4, 4, 6, 6}, {0, 0, 2, 2}, false, {}, {}},
-      {"huge", false, {}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MIN, 0, INT_MAX, 8}, false, {}, {}},
+      {"huge",
+       false,
+       {},
+       {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+       {INT_MIN, 0, INT_MAX, 8},
+       false,
+       {},
+       {}},
       {"huge source", false, {}, {0, 0, 4, 4}, {-4, INT_MIN, INT_MAX, INT_MAX}, false, {}, {}},
   };
   for (const Case& c : cases) {
