@@ -211,13 +211,20 @@ void BM_Pixman(benchmark::State& state, TOperation op) {
 
 #endif
 
-// Keeps each run's time per iteration so that the ratios can be printed at the end.
+// Keeps each benchmark's best time per iteration over its repetitions, so that the ratios
+// printed at the end suffer least from other load on the machine.
 class TRatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration)
-        times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration) continue;
+      // "operation/who" without the suffixes of repetitions and timing.
+      std::string name = run.benchmark_name();
+      name = name.substr(0, name.find('/', name.find('/') + 1));
+      double time = run.GetAdjustedRealTime();
+      auto it = times.find(name);
+      if (it == times.end() || time < it->second) times[name] = time;
+    }
     ConsoleReporter::ReportRuns(runs);
   }
   std::map<std::string, double> times;
@@ -230,26 +237,31 @@ std::string Name(TOperation op, const char* who) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Build the pictures first: the first repetition fixes the iteration count of the others.
+  Fixture();
+#if HAVE_PIXMAN
+  Pixman();
+#endif
   const TSurfaceKernels* best = &SurfaceKernels();
   const TSurfaceKernels* sse2 = Sse2SurfaceKernels();
   for (int op = opBlend; op <= opRotate; ++op) {
     TOperation o = TOperation(op);
-    benchmark::RegisterBenchmark(Name(o, "ours").c_str(), BM_Ours, o, best)
-        ->Unit(benchmark::kMicrosecond);
+    std::vector<benchmark::internal::Benchmark*> runs;
+    runs.push_back(benchmark::RegisterBenchmark(Name(o, "ours").c_str(), BM_Ours, o, best));
     if (sse2 && sse2 != best)
-      benchmark::RegisterBenchmark(Name(o, "ours-sse2").c_str(), BM_Ours, o, sse2)
-          ->Unit(benchmark::kMicrosecond);
+      runs.push_back(benchmark::RegisterBenchmark(Name(o, "ours-sse2").c_str(), BM_Ours, o, sse2));
 #if HAVE_PIXMAN
-    benchmark::RegisterBenchmark(Name(o, "pixman").c_str(), BM_Pixman, o)
-        ->Unit(benchmark::kMicrosecond);
+    runs.push_back(benchmark::RegisterBenchmark(Name(o, "pixman").c_str(), BM_Pixman, o));
 #endif
+    for (benchmark::internal::Benchmark* run : runs)
+      run->Unit(benchmark::kMicrosecond)->Repetitions(5)->MinTime(0.2);
   }
   benchmark::Initialize(&argc, argv);
   TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
-  std::printf("\nkernels: %s; times per 1024 x 768 frame in microseconds\n", best->Name);
+  std::printf("\nkernels: %s; best of 5, microseconds per 1024 x 768 frame\n", best->Name);
   std::printf("%-12s %10s %10s %10s %8s\n", "operation", "ours", "ours-sse2", "pixman", "ratio");
   for (int op = opBlend; op <= opRotate; ++op) {
     TOperation o = TOperation(op);

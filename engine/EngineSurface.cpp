@@ -48,12 +48,15 @@ void TSurface::SetSize(int32_t width, int32_t height) {
   width_ = int32_t(w);
   height_ = int32_t(h);
   if (w * h == 0) return;
-  // One zero-filled block; a failed allocation leaves an empty surface, not a crash.
-  pixels_ = static_cast<uint32_t*>(std::calloc(size_t(w * h), 4));
+  // One zero-filled block, aligned to the cache line so that whole-row vector stores never
+  // straddle two lines; a failed allocation leaves an empty surface, not a crash.
+  const size_t bytes = (size_t(w * h) * 4 + 63) & ~size_t(63);
+  pixels_ = static_cast<uint32_t*>(std::aligned_alloc(64, bytes));
   if (!pixels_) {
     width_ = height_ = 0;
     return;
   }
+  std::memset(pixels_, 0, bytes);
   rows_.resize(size_t(h));
   for (int64_t y = 0; y < h; ++y) rows_[size_t(y)] = pixels_ + y * w;
 }

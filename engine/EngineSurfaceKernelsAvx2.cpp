@@ -181,21 +181,36 @@ SIMD_FN __m128i FourPositions(int32_t start, int32_t step) {
   return _mm_setr_epi32(int(s), int(s + d), int(s + 2 * d), int(s + 3 * d));
 }
 
-SIMD_KERNEL void Avx2BilinearSpan(uint32_t* dst, int32_t count, const uint32_t* pixels,
-                                  int32_t stride, int32_t u, int32_t v, int32_t du, int32_t dv,
-                                  bool hasAlpha) {
-  const __m128i forced = _mm_set1_epi32(hasAlpha ? 0 : int(kAlphaMask));
-  const long long* base = reinterpret_cast<const long long*>(pixels);
-  // Positions wrap past the span's end; only positions inside it are used.
-  __m128i us = FourPositions(u, du);
-  __m128i vs = FourPositions(v, dv);
-  const __m128i du4 = _mm_set1_epi32(int(uint32_t(du) * 4));
-  const __m128i dv4 = _mm_set1_epi32(int(uint32_t(dv) * 4));
-  const __m128i strides = _mm_set1_epi32(stride);
+// In each 128-bit half, the pixel pair at bytes 0..7 (Low) or 8..15 (High) as 16-bit lanes
+// ordered (left b, right b, left g, right g, ...), ready for _mm256_madd_epi16.
+SIMD_FN V SpreadPairLow(V x) {
+  const V order = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0, -1, 4,
+                                   -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+  return _mm256_shuffle_epi8(x, order);
+}
+SIMD_FN V SpreadPairHigh(V x) {
+  const V order = _mm256_setr_epi8(8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1, 8,
+                                   -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1);
+  return _mm256_shuffle_epi8(x, order);
+}
+
+SIMD_FN __m128i PixelPair(const uint32_t* p) {
+  return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+
+// Pairs of neighbouring pixels at four addresses, as (0 1 | 2 3).
+SIMD_FN V FourPairs(const uint32_t* const* at, int32_t offset) {
+  __m128i a = _mm_unpacklo_epi64(PixelPair(at[0] + offset), PixelPair(at[1] + offset));
+  __m128i b = _mm_unpacklo_epi64(PixelPair(at[2] + offset), PixelPair(at[3] + offset));
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(a), b, 1);
+}
+
+// Four samples at positions (us, vs), whose top left neighbours are at At: the 2 x 2
+// neighbours of each blended. Plain loads, not gathers: gathers are slow on many processors.
+SIMD_FN __m128i FourSamples(const uint32_t* const* at, int32_t stride, __m128i us, __m128i vs) {
   const __m128i byteMask = _mm_set1_epi32(0xFF);
-  const V zero = _mm256_setzero_si256();
   // Pixel k's weight spread over the lanes of its pair: pixels 0 | 2 in one vector, 1 | 3
-  // in the other, as the byte unpacking of the gathered pairs leaves them.
+  // in the other, as the gathered pairs sit (0 1 | 2 3).
   const V wyLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 8, 9, 8, 9, 8, 9,
                                   8, 9, 8, 9, 8, 9, 8, 9, 8, 9);
   const V wyHi = _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 4, 5, 4, 5, 4, 5, 4, 5, 12, 13, 12, 13,
@@ -204,28 +219,44 @@ SIMD_KERNEL void Avx2BilinearSpan(uint32_t* dst, int32_t count, const uint32_t* 
                                   9, 10, 11, 8, 9, 10, 11, 8, 9, 10, 11);
   const V wxHi = _mm256_setr_epi8(4, 5, 6, 7, 4, 5, 6, 7, 4, 5, 6, 7, 4, 5, 6, 7, 12, 13, 14, 15,
                                   12, 13, 14, 15, 12, 13, 14, 15, 12, 13, 14, 15);
+  V top = FourPairs(at, 0);
+  V bottom = FourPairs(at, stride);
+  __m128i wx = _mm_and_si128(_mm_srli_epi32(us, 8), byteMask);
+  __m128i wy = _mm_and_si128(_mm_srli_epi32(vs, 8), byteMask);
+  __m128i wxPairs = _mm_or_si128(_mm_slli_epi32(wx, 16), _mm_sub_epi32(_mm_set1_epi32(256), wx));
+  V wy2 = _mm256_broadcastsi128_si256(wy);
+  V wx2 = _mm256_broadcastsi128_si256(wxPairs);
+  V lo = RowsMix(SpreadPairLow(top), SpreadPairLow(bottom), _mm256_shuffle_epi8(wy2, wyLo));
+  V hi = RowsMix(SpreadPairHigh(top), SpreadPairHigh(bottom), _mm256_shuffle_epi8(wy2, wyHi));
+  V rLo = _mm256_srai_epi32(_mm256_madd_epi16(lo, _mm256_shuffle_epi8(wx2, wxLo)), 15);
+  V rHi = _mm256_srai_epi32(_mm256_madd_epi16(hi, _mm256_shuffle_epi8(wx2, wxHi)), 15);
+  // rLo holds pixels 0 | 2, rHi pixels 1 | 3.
+  return PackFour(rLo, rHi);
+}
+
+SIMD_KERNEL void Avx2BilinearSpan(uint32_t* dst, int32_t count, const uint32_t* pixels,
+                                  int32_t stride, int32_t u, int32_t v, int32_t du, int32_t dv,
+                                  bool hasAlpha) {
+  const __m128i forced = _mm_set1_epi32(hasAlpha ? 0 : int(kAlphaMask));
+  // Positions wrap past the span's end; only positions inside it are used.
+  __m128i us = FourPositions(u, du);
+  __m128i vs = FourPositions(v, dv);
+  const __m128i du4 = _mm_set1_epi32(int(uint32_t(du) * 4));
+  const __m128i dv4 = _mm_set1_epi32(int(uint32_t(dv) * 4));
+  uint32_t pu = uint32_t(u), pv = uint32_t(v);
+  const uint32_t* at[4];
+  auto next = [&](const uint32_t** out) {
+    for (int k = 0; k < 4; ++k) {
+      out[k] = pixels + (int32_t(pv) >> 16) * stride + (int32_t(pu) >> 16);
+      pu += uint32_t(du);
+      pv += uint32_t(dv);
+    }
+  };
   int32_t i = 0;
   for (; i + 4 <= count; i += 4) {
-    __m128i x = _mm_srai_epi32(us, 16);
-    __m128i y = _mm_srai_epi32(vs, 16);
-    __m128i index = _mm_add_epi32(_mm_mullo_epi32(y, strides), x);
-    V top = _mm256_i32gather_epi64(base, index, 4);
-    V bottom = _mm256_i32gather_epi64(base, _mm_add_epi32(index, strides), 4);
-    __m128i wx = _mm_and_si128(_mm_srli_epi32(us, 8), byteMask);
-    __m128i wy = _mm_and_si128(_mm_srli_epi32(vs, 8), byteMask);
-    __m128i wxPairs = _mm_or_si128(_mm_slli_epi32(wx, 16), _mm_sub_epi32(_mm_set1_epi32(256), wx));
-    V wy2 = _mm256_broadcastsi128_si256(wy);
-    V wx2 = _mm256_broadcastsi128_si256(wxPairs);
-    V lo = RowsMix(_mm256_unpacklo_epi8(top, zero), _mm256_unpacklo_epi8(bottom, zero),
-                   _mm256_shuffle_epi8(wy2, wyLo));
-    V hi = RowsMix(_mm256_unpackhi_epi8(top, zero), _mm256_unpackhi_epi8(bottom, zero),
-                   _mm256_shuffle_epi8(wy2, wyHi));
-    V rLo = _mm256_srai_epi32(
-        _mm256_madd_epi16(InterleavePairs(lo), _mm256_shuffle_epi8(wx2, wxLo)), 15);
-    V rHi = _mm256_srai_epi32(
-        _mm256_madd_epi16(InterleavePairs(hi), _mm256_shuffle_epi8(wx2, wxHi)), 15);
-    // rLo holds pixels 0 | 2, rHi pixels 1 | 3.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(PackFour(rLo, rHi), forced));
+    next(at);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                     _mm_or_si128(FourSamples(at, stride, us, vs), forced));
     us = _mm_add_epi32(us, du4);
     vs = _mm_add_epi32(vs, dv4);
   }
