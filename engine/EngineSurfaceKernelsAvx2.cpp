@@ -243,13 +243,13 @@ SIMD_KERNEL void Avx2BilinearSpan(uint32_t* dst, int32_t count, const uint32_t* 
   __m128i vs = FourPositions(v, dv);
   const __m128i du4 = _mm_set1_epi32(int(uint32_t(du) * 4));
   const __m128i dv4 = _mm_set1_epi32(int(uint32_t(dv) * 4));
-  uint32_t pu = uint32_t(u), pv = uint32_t(v);
+  uint32_t walkU = uint32_t(u), walkV = uint32_t(v);
   const uint32_t* at[4];
   auto next = [&](const uint32_t** out) {
     for (int k = 0; k < 4; ++k) {
-      out[k] = pixels + (int32_t(pv) >> 16) * stride + (int32_t(pu) >> 16);
-      pu += uint32_t(du);
-      pv += uint32_t(dv);
+      out[k] = pixels + (int32_t(walkV) >> 16) * stride + (int32_t(walkU) >> 16);
+      walkU += uint32_t(du);
+      walkV += uint32_t(dv);
     }
   };
   int32_t i = 0;
