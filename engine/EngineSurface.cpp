@@ -1,0 +1,294 @@
+#include "engine/EngineSurface.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/EngineSurfaceKernels.h"
+
+// ---- Region ----
+
+void TRegion::AddRect(TRect rect) {
+  // An empty rectangle asks for nothing to be redrawn.
+  if (rect.Left >= rect.Right || rect.Top >= rect.Bottom) return;
+  bool changed = true;
+  while (changed) {
+    changed = false;
+    for (size_t i = rects_.size(); i-- > 0;) {
+      TRect overlap;
+      if (!IntersectRects(rects_[i].Rect, rect, overlap)) continue;
+      TRect bounds;
+      UnionRects(rect, rects_[i].Rect, bounds);
+      if (bounds == rects_[i].Rect) return;  // already covered
+      rects_.erase(rects_.begin() + std::ptrdiff_t(i));
+      rect = bounds;
+      changed = true;
+    }
+  }
+  rects_.push_back(TClippingRect{rect});
+}
+
+// ---- Life cycle and pixel access ----
+
+TSurface::~TSurface() {
+  FreePixels();
+}
+
+void TSurface::FreePixels() {
+  std::free(pixels_);
+  pixels_ = nullptr;
+  rows_.clear();
+}
+
+void TSurface::SetSize(int32_t width, int32_t height) {
+  FreePixels();
+  int64_t w = std::clamp<int64_t>(width, 0, kMaxSide);
+  int64_t h = std::clamp<int64_t>(height, 0, kMaxSide);
+  if (w * h > kMaxPixels) h = kMaxPixels / w;
+  width_ = int32_t(w);
+  height_ = int32_t(h);
+  if (w * h == 0) return;
+  // One zero-filled block, aligned to the cache line so that whole-row vector stores never
+  // straddle two lines; a failed allocation leaves an empty surface, not a crash.
+  const size_t bytes = (size_t(w * h) * 4 + 63) & ~size_t(63);
+  pixels_ = static_cast<uint32_t*>(std::aligned_alloc(64, bytes));
+  if (!pixels_) {
+    width_ = height_ = 0;
+    return;
+  }
+  std::memset(pixels_, 0, bytes);
+  rows_.resize(size_t(h));
+  for (int64_t y = 0; y < h; ++y) rows_[size_t(y)] = pixels_ + y * w;
+}
+
+uint32_t* TSurface::GetScanLine(int32_t y) {
+  if (!pixels_ || y < 0 || y >= height_) return nullptr;
+  return rows_[size_t(y)];
+}
+
+uint32_t TSurface::GetPixel(int32_t x, int32_t y) {
+  if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  return rows_[size_t(y)][x];
+}
+
+void TSurface::SetPixel(int32_t x, int32_t y, uint32_t pixel) {
+  if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  if (clipEnabled_ &&
+      (x < clipRect_.Left || x >= clipRect_.Right || y < clipRect_.Top || y >= clipRect_.Bottom))
+    return;
+  rows_[size_t(y)][x] = hasAlpha_ ? pixel : pixel | kAlphaMask;
+}
+
+void TSurface::Clear() {
+  if (pixels_) std::memset(pixels_, 0, size_t(width_) * size_t(height_) * 4);
+}
+
+// ---- Clip rectangle and region ----
+
+void TSurface::SetClipRect(bool enabled, const TRect& rect) {
+  clipEnabled_ = enabled;
+  clipRect_ = rect;
+  regionActive_ = false;
+}
+
+int32_t TSurface::AddRegionRect(const TRect& rect) {
+  region_.AddRect(rect);
+  if (region_.Count() > 0) clipEnabled_ = regionActive_ = true;
+  return region_.Count();
+}
+
+void TSurface::ClearRegion() {
+  region_.Clear();
+  clipEnabled_ = regionActive_ = false;
+}
+
+namespace {
+
+struct TRect64 {
+  int64_t Left, Top, Right, Bottom;
+};
+
+TRect64 Widen(const TRect& r) {
+  return {r.Left, r.Top, r.Right, r.Bottom};
+}
+TRect Narrow(const TRect64& r) {
+  return {int32_t(r.Left), int32_t(r.Top), int32_t(r.Right), int32_t(r.Bottom)};
+}
+
+bool Meets(const TRect64& r, int64_t width, int64_t height) {
+  return r.Left < r.Right && r.Top < r.Bottom && r.Right > 0 && r.Bottom > 0 && r.Left < width &&
+         r.Top < height;
+}
+
+}  // namespace
+
+bool TSurface::ClipRects(TRect& dst, TClipSource* sources, int32_t count) const {
+  // In 64 bits: rectangles from data may sit anywhere in the 32-bit range.
+  TRect64 d = Widen(dst);
+  TRect64 s[2];
+  if (count < 1 || count > 2 || !Meets(d, width_, height_)) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    s[i] = Widen(sources[i].Rect);
+    if (!Meets(s[i], sources[i].Width, sources[i].Height)) return false;
+  }
+  if (clipEnabled_) {
+    int64_t cutLeft = std::max<int64_t>(0, int64_t(clipRect_.Left) - d.Left);
+    int64_t cutTop = std::max<int64_t>(0, int64_t(clipRect_.Top) - d.Top);
+    d.Left += cutLeft;
+    d.Top += cutTop;
+    for (int32_t i = 0; i < count; ++i) {
+      s[i].Left += cutLeft;
+      s[i].Top += cutTop;
+    }
+    d.Right = std::min<int64_t>(d.Right, clipRect_.Right);
+    d.Bottom = std::min<int64_t>(d.Bottom, clipRect_.Bottom);
+  }
+  int64_t w = d.Right - d.Left, h = d.Bottom - d.Top;
+  for (int32_t i = 0; i < count; ++i) {
+    w = std::min(w, s[i].Right - s[i].Left);
+    h = std::min(h, s[i].Bottom - s[i].Top);
+  }
+  if (w <= 0 || h <= 0) return false;
+  // Every rectangle loses on each side what the one cut most there loses.
+  int64_t left = std::max<int64_t>(0, -d.Left), top = std::max<int64_t>(0, -d.Top);
+  int64_t right = std::max<int64_t>(0, d.Left + w - width_);
+  int64_t bottom = std::max<int64_t>(0, d.Top + h - height_);
+  for (int32_t i = 0; i < count; ++i) {
+    left = std::max(left, -s[i].Left);
+    top = std::max(top, -s[i].Top);
+    right = std::max(right, s[i].Left + w - sources[i].Width);
+    bottom = std::max(bottom, s[i].Top + h - sources[i].Height);
+  }
+  w -= left + right;
+  h -= top + bottom;
+  if (w <= 0 || h <= 0) return false;
+  auto place = [&](TRect64& r) {
+    r.Left += left;
+    r.Top += top;
+    r.Right = r.Left + w;
+    r.Bottom = r.Top + h;
+  };
+  place(d);
+  dst = Narrow(d);
+  for (int32_t i = 0; i < count; ++i) {
+    place(s[i]);
+    sources[i].Rect = Narrow(s[i]);
+  }
+  return true;
+}
+
+// ---- Rectangle operations ----
+
+bool TSurface::Draw(ISurface* source, const TRect& srcRect, uint8_t mode, uint8_t alpha,
+                    const TRect& dstRect) {
+  if (!source || !pixels_) return false;
+  if (!(clipEnabled_ && regionActive_)) return DrawOnce(source, srcRect, mode, alpha, dstRect);
+  bool drew = false;
+  for (int32_t i = 0; i < region_.Count(); ++i) {
+    TRect part;
+    if (!IntersectRects(region_.Rect(i), dstRect, part)) continue;
+    clipRect_ = part;
+    drew = DrawOnce(source, srcRect, mode, alpha, dstRect) || drew;
+  }
+  return drew;
+}
+
+bool TSurface::DrawOnce(ISurface* source, TRect srcRect, uint8_t mode, uint8_t alpha,
+                        TRect dstRect) {
+  TClipSource from{srcRect, source->GetWidth(), source->GetHeight()};
+  if (!ClipRects(dstRect, &from, 1)) return false;
+  if (alpha == 0) return true;
+  const TSurfaceKernels& k = SurfaceKernels();
+  TBlendRowKernel kernel = nullptr;
+  if (mode == bmBltFast) {
+    kernel = k.Copy;
+  } else if (mode == bmNormal) {
+    if (source->GetHasAlpha())
+      kernel = alpha == 255 ? k.AlphaBlend : k.ScaledAlphaBlend;
+    else
+      kernel = alpha == 255 ? k.Copy : k.GlobalAlphaBlend;
+  } else if (mode <= bmMaxOpaque) {
+    kernel = k.BlendModes[mode];
+  } else {
+    return false;
+  }
+  const TRect& s = from.Rect;
+  const int32_t w = dstRect.Width(), h = dstRect.Height();
+  // Drawing a surface onto itself lower down must take the rows from the bottom up.
+  const bool upward = source == static_cast<ISurface*>(this) && dstRect.Top > s.Top;
+  for (int32_t i = 0; i < h; ++i) {
+    int32_t y = upward ? h - 1 - i : i;
+    const uint32_t* srcRow = source->GetScanLine(s.Top + y);
+    if (!srcRow) return false;
+    kernel(rows_[size_t(dstRect.Top + y)] + dstRect.Left, srcRow + s.Left, w, alpha, hasAlpha_);
+  }
+  return true;
+}
+
+bool TSurface::DrawColored(uint32_t color, ISurface* source, uint8_t mode, uint8_t alpha,
+                           const TRect& dstRect, const TRect& srcRect) {
+  if (!source || !pixels_) return false;
+  if (!(clipEnabled_ && regionActive_))
+    return DrawColoredOnce(color, source, mode, alpha, dstRect, srcRect);
+  bool drew = false;
+  for (int32_t i = 0; i < region_.Count(); ++i) {
+    TRect part;
+    if (!IntersectRects(region_.Rect(i), dstRect, part)) continue;
+    clipRect_ = part;
+    drew = DrawColoredOnce(color, source, mode, alpha, dstRect, srcRect) || drew;
+  }
+  return drew;
+}
+
+bool TSurface::DrawColoredOnce(uint32_t color, ISurface* source, uint8_t mode, uint8_t alpha,
+                               TRect dstRect, TRect srcRect) {
+  TClipSource from{srcRect, source->GetWidth(), source->GetHeight()};
+  if (!ClipRects(dstRect, &from, 1)) return false;
+  if (alpha == 0) return true;
+  const TSurfaceKernels& k = SurfaceKernels();
+  TColorRowKernel kernel = nullptr;
+  uint32_t weight = alpha;
+  if (mode == bmNormal) {
+    weight = alpha * (color >> 24) / 255;
+    if (!source->GetHasAlpha())
+      kernel = k.ColorFill;
+    else
+      kernel = weight == 255 ? k.ColorThroughAlpha : k.ScaledColorThroughAlpha;
+  } else if (mode <= bmMaxOpaque) {
+    kernel = k.ColorModes[mode];
+  } else {
+    return false;
+  }
+  const TRect& s = from.Rect;
+  const int32_t w = dstRect.Width(), h = dstRect.Height();
+  for (int32_t y = 0; y < h; ++y) {
+    const uint32_t* srcRow = source->GetScanLine(s.Top + y);
+    if (!srcRow) return false;
+    kernel(rows_[size_t(dstRect.Top + y)] + dstRect.Left, srcRow + s.Left, w, color, weight,
+           hasAlpha_);
+  }
+  return true;
+}
+
+bool TSurface::DrawMasked(ISurface* source, const TRect& srcRect, const TRect& dstRect,
+                          const TRect& maskRect, ISurface* mask) {
+  if (!source || !mask || !pixels_) return false;
+  // The mask is clipped like the source: it is never read beyond its own size.
+  TClipSource from[2] = {{srcRect, source->GetWidth(), source->GetHeight()},
+                         {maskRect, mask->GetWidth(), mask->GetHeight()}};
+  TRect d = dstRect;
+  if (!ClipRects(d, from, 2)) return false;
+  const uint32_t forced = hasAlpha_ ? 0 : kAlphaMask;
+  const int32_t w = d.Width(), h = d.Height();
+  for (int32_t y = 0; y < h; ++y) {
+    const uint32_t* srcRow = source->GetScanLine(from[0].Rect.Top + y);
+    const uint32_t* maskRow = mask->GetScanLine(from[1].Rect.Top + y);
+    if (!srcRow || !maskRow) return false;
+    srcRow += from[0].Rect.Left;
+    maskRow += from[1].Rect.Left;
+    uint32_t* dstRow = rows_[size_t(d.Top + y)] + d.Left;
+    for (int32_t x = 0; x < w; ++x)
+      if (maskRow[x] >> 24) dstRow[x] = srcRow[x] | forced;
+  }
+  return true;
+}
