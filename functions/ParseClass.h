@@ -2,6 +2,7 @@
 // The building blocks of the expression parser: the words an expression is made of, the
 // word list, and the evaluation record that a compiled expression is a chain of.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ using TExprFunc = void (*)(TExprRec& rec);
 struct TExprRec {
   TExprFunc Oper = nullptr;
   float Res = 0;
+  // Non-zero for the commonest routines, which evaluation runs in place of calling Oper;
+  // always derived from Oper (TExprChain keeps the two in step).
+  uint8_t Code = 0;
   TExprWord* Word = nullptr;
   float* Args[MaxArg] = {};
 };

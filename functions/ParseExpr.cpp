@@ -102,11 +102,25 @@ double IntPower(double base, int64_t exponent) {
   return exponent < 0 ? 1.0 / result : result;
 }
 
+double Power(double base, double exponent) {
+  // The square root is the common real power; it equals pow wherever both are defined
+  // (pow differs only for -0 and -inf).
+  if (exponent == 0.5 && base > 0) return std::sqrt(base);
+  return std::pow(base, exponent);
+}
+
+// Squares and cubes are the common integer powers: the same products IntPower forms.
+inline double SmallIntPower(double base, float exponent) {
+  if (exponent == 2.0f) return base * base;
+  if (exponent == 3.0f) return base * (base * base);
+  return IntPower(base, RoundHalfEven64(exponent));
+}
+
 void PowerOp(TExprRec& r) {
-  Set(r, std::pow(Arg(r, 0), Arg(r, 1)));
+  Set(r, Power(Arg(r, 0), Arg(r, 1)));
 }
 void IntPowerOp(TExprRec& r) {
-  Set(r, IntPower(Arg(r, 0), RoundArg(r, 1)));
+  Set(r, SmallIntPower(Arg(r, 0), *r.Args[1]));
 }
 void Multiply(TExprRec& r) {
   Set(r, Arg(r, 0) * Arg(r, 1));
@@ -309,19 +323,148 @@ std::string FloatText(double value) {
 
 // ---------------------------------------------------------------------------------------
 
+namespace {
+
+// Routines that evaluation runs inline: a call per record costs more than the work.
+enum FastCode : uint8_t {
+  CallRoutine = 0,
+  // Each arithmetic code is followed by its two variants that take the left or the right
+  // operand from the record just before, kept in a register rather than read back.
+  CodeAdd,
+  CodeAddPrevLeft,
+  CodeAddPrevRight,
+  CodeSubtract,
+  CodeSubtractPrevLeft,
+  CodeSubtractPrevRight,
+  CodeMultiply,
+  CodeMultiplyPrevLeft,
+  CodeMultiplyPrevRight,
+  CodeDivide,
+  CodeDividePrevLeft,
+  CodeDividePrevRight,
+  CodeNegate,
+  CodeGreater,
+  CodeLess,
+  CodeGreaterEqual,
+  CodeLessEqual,
+  CodeEqual,
+  CodeAssign,
+  CodeIntPower,
+};
+
+uint8_t FastCodeOf(TExprFunc routine) {
+  if (routine == Add) return CodeAdd;
+  if (routine == Subtract) return CodeSubtract;
+  if (routine == Multiply) return CodeMultiply;
+  if (routine == Divide) return CodeDivide;
+  if (routine == Negate) return CodeNegate;
+  if (routine == Greater) return CodeGreater;
+  if (routine == Less) return CodeLess;
+  if (routine == GreaterEqual) return CodeGreaterEqual;
+  if (routine == LessEqual) return CodeLessEqual;
+  if (routine == Equal) return CodeEqual;
+  if (routine == Assign) return CodeAssign;
+  if (routine == IntPowerOp) return CodeIntPower;
+  return CallRoutine;
+}
+
+bool IsArithmetic(uint8_t code) {
+  return code == CodeAdd || code == CodeSubtract || code == CodeMultiply || code == CodeDivide;
+}
+
+// Sets every record's code from its routine and marks operands that are the result of
+// the record just before.
+void PrepareRecords(TExprRec* first, TExprRec* end) {
+  for (TExprRec* r = first; r != end; ++r) {
+    r->Code = FastCodeOf(r->Oper);
+    if (r == first || !IsArithmetic(r->Code)) continue;
+    if (r->Args[0] == &r[-1].Res)
+      r->Code += 1;
+    else if (r->Args[1] == &r[-1].Res)
+      r->Code += 2;
+  }
+}
+
+#define ARITHMETIC_CASES(code, op) \
+  case code:                       \
+    v = *a[0] op * a[1];           \
+    break;                         \
+  case code##PrevLeft:             \
+    v = previous op * a[1];        \
+    break;                         \
+  case code##PrevRight:            \
+    v = *a[0] op previous;         \
+    break;
+
+// Runs records in order; a result that is not finite raises before the next record runs.
+// The inline cases compute exactly what their routines compute.
+void RunRecords(TExprRec* r, TExprRec* end) {
+  float previous = 0;
+  for (; r != end; ++r) {
+    const float* const* a = r->Args;
+    float v;
+    switch (r->Code) {
+      ARITHMETIC_CASES(CodeAdd, +)
+      ARITHMETIC_CASES(CodeSubtract, -)
+      ARITHMETIC_CASES(CodeMultiply, *)
+      ARITHMETIC_CASES(CodeDivide, /)
+      case CodeNegate:
+        v = -*a[0];
+        break;
+      case CodeGreater:
+        v = *a[0] > *a[1] ? 1.0f : 0.0f;
+        break;
+      case CodeLess:
+        v = !(*a[0] >= *a[1]) ? 1.0f : 0.0f;
+        break;
+      case CodeGreaterEqual:
+        v = double(*a[0]) + Tolerance >= *a[1] ? 1.0f : 0.0f;
+        break;
+      case CodeLessEqual:
+        v = double(*a[1]) + Tolerance >= *a[0] ? 1.0f : 0.0f;
+        break;
+      case CodeEqual:
+        v = std::fabs(double(*a[0]) - *a[1]) < Tolerance ? 1.0f : 0.0f;
+        break;
+      case CodeIntPower:
+        v = static_cast<float>(SmallIntPower(*a[0], *a[1]));
+        break;
+      case CodeAssign:
+        // An assignment only copies: an infinite value already in a cell may be moved.
+        v = *a[1];
+        *r->Args[0] = v;
+        r->Res = v;
+        previous = v;
+        continue;
+      default:
+        r->Oper(*r);
+        v = r->Res;
+        break;
+    }
+    r->Res = v;
+    previous = v;
+    if (!IsFinite(v)) [[unlikely]]
+      RaiseFloatError(*r);
+  }
+}
+
+#undef ARITHMETIC_CASES
+
+}  // namespace
+
+void TExprChain::Prepare() {
+  PrepareRecords(records_.data(), records_.data() + records_.size());
+}
+
 float TExprChain::Evaluate() {
+  TExprRec* first = records_.data();
   if (copyOnly_) {
-    TExprRec& r = records_.front();
-    r.Res = *r.Args[0];
-    return r.Res;
+    first->Res = *first->Args[0];
+    return first->Res;
   }
-  for (TExprRec& r : records_) {
-    r.Oper(r);
-    // An assignment only copies: an infinite value already in a cell may be moved.
-    if (!IsFinite(r.Res) && r.Oper != Assign) [[unlikely]]
-      RaiseFloatError(r);
-  }
-  return records_.back().Res;
+  TExprRec* end = first + records_.size();
+  RunRecords(first, end);
+  return end[-1].Res;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -728,10 +871,8 @@ class TCustomExpressionParser::Compiler {
     std::vector<TExprRec> records;
     records.reserve(static_cast<size_t>(CountRecords(node)));
     Append(node, records);
-    for (TExprRec& r : records) {
-      r.Oper(r);
-      if (!IsFinite(r.Res) && r.Oper != Assign) RaiseFloatError(r);
-    }
+    PrepareRecords(records.data(), records.data() + records.size());
+    RunRecords(records.data(), records.data() + records.size());
     float value = records.back().Res;
     std::string text = FloatText(value);
     TExprWord* constant = n.word->GetKind() == TExprWordKind::Boolean
@@ -770,10 +911,11 @@ class TCustomExpressionParser::Compiler {
       rec.Args[0] = n.word->GetValuePtr();
       records.push_back(rec);
       chain_.copyOnly_ = true;
-      return;
+    } else {
+      records.reserve(static_cast<size_t>(CountRecords(root)));
+      Append(root, records);
     }
-    records.reserve(static_cast<size_t>(CountRecords(root)));
-    Append(root, records);
+    chain_.Prepare();
   }
 
   TCustomExpressionParser& parser_;
@@ -964,6 +1106,7 @@ void TCustomExpressionParser::ReplaceWord(TExprWord* old, std::unique_ptr<TExprW
         r.Oper = fresh->Routine();
       }
     }
+    chain.Prepare();
   });
 }
 

@@ -16,6 +16,9 @@ class TExprChain {
   // Runs every record; a record whose result is not finite raises EMathError, so an
   // operation that failed never feeds the next one or an assignment.
   float Evaluate();
+  // Derives every record's in-place code from its routine and operands; run after the
+  // records were built or patched.
+  void Prepare();
   // The word of the last record (the one whose result Evaluate returns).
   TExprWord* ResultWord() const { return records_.empty() ? nullptr : records_.back().Word; }
 
