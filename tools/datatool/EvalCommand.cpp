@@ -1,14 +1,13 @@
-// datatool eval: compiles and runs an expression program once, as the expression function
-// does, over variables given on the command line.
+// datatool eval: compiles and runs an expression program once with the expression
+// function, over variables given on the command line.
 #include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "functions/ParseExpr.h"
+#include "functions/FunctionClasses.h"
 #include "tools/datatool/Commands.h"
 
 namespace {
@@ -65,26 +64,23 @@ int RunEval(const Args& args) {
     }
     variables.push_back(variable);
   }
-  // The cells: one 4-byte float each, at addresses that never move.
-  std::unique_ptr<float[]> cells(new float[variables.size() + 1]);
-  TExpressionParser parser;
-  parser.SetDecimalSeparator('.');
-  parser.SetArgSeparator(',');
-  float result = 0;
-  try {
-    for (size_t i = 0; i < variables.size(); ++i) {
-      cells[i] = variables[i].value;
-      parser.DefineVariable(variables[i].name, &cells[i]);
-    }
-    parser.AddExpressions(text);
-    result = parser.EvaluateAll();
-  } catch (const Exception& e) {
-    std::printf("%s\n", e.Message().c_str());
+  // One static cell per variable, in column 0 in the order given; the function binds them
+  // as its variables and runs its lines once.
+  Ref<TEvalFunction> function = TAbstractObject::Create<TEvalFunction>();
+  for (size_t i = 0; i < variables.size(); ++i)
+    function->GetParamSpace()->AddParamDef(variables[i].name, 0, static_cast<int32_t>(i), true, {},
+                                           variables[i].value);
+  function->SetExpression(text);
+  function->SetOwner(nullptr);
+  if (function->IsCompiled()) function->Calculate();
+  if (!function->IsCompiled()) {
+    std::printf("%s\n", function->GetLastError().c_str());
     return 1;
   }
-  std::printf("result=%s\n", FloatText(result).c_str());
-  for (size_t i = 0; i < variables.size(); ++i)
-    std::printf("%s=%s\n", variables[i].name.c_str(), FloatText(cells[i]).c_str());
+  std::printf("result=%s\n", FloatText(function->GetLastValue()).c_str());
+  for (const Variable& variable : variables)
+    std::printf("%s=%s\n", variable.name.c_str(),
+                FloatText(function->GetParamValue(variable.name)).c_str());
   return 0;
 }
 
