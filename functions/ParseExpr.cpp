@@ -313,6 +313,29 @@ bool IsIdentChar(char c) {
   return IsIdentStart(c) || IsDigit(c);
 }
 
+// For a number text that a double cannot hold: true when it is too large (rather than
+// too small), judged by the decimal exponent of its first significant digit.
+bool IsHugeNumber(std::string_view text) {
+  size_t e = text.find('e');
+  double exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = text.substr(e + 1);
+    bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
+    for (char c : digits) exponent = exponent * 10 + (c - '0');  // saturates to inf
+    if (negative) exponent = -exponent;
+  }
+  std::string_view mantissa = text.substr(0, e);
+  size_t point = mantissa.find('.');
+  std::string_view whole = mantissa.substr(0, point);
+  if (size_t first = whole.find_first_not_of('0'); first != std::string_view::npos)
+    return static_cast<double>(whole.size() - first - 1) + exponent > 0;
+  std::string_view fraction =
+      point == std::string_view::npos ? std::string_view() : mantissa.substr(point + 1);
+  size_t first = fraction.find_first_not_of('0');
+  return first != std::string_view::npos && exponent - static_cast<double>(first) - 1 > 0;
+}
+
 std::string FloatText(double value) {
   char buffer[64];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -585,11 +608,10 @@ class TCustomExpressionParser::Compiler {
     double value = 0;
     auto result = std::from_chars(plain.data(), plain.data() + plain.size(), value);
     bool complete = result.ptr == plain.data() + plain.size();
-    if (result.ec == std::errc::result_out_of_range && complete &&
-        plain.find("e-") != std::string::npos) {
+    if (result.ec == std::errc::result_out_of_range && complete) {
+      if (IsHugeNumber(plain)) throw EMathError("Floating point overflow");
       value = 0;  // too small even for a double: 0 as a 4-byte float too
     } else if (result.ec != std::errc() || !complete) {
-      if (result.ec == std::errc::result_out_of_range) throw EMathError("Floating point overflow");
       SyntaxError();
     }
     AddNumber(token, value);

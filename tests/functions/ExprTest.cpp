@@ -134,6 +134,8 @@ TEST_F(ExprTest, ValuesFollowPrecedenceAndTheWordTable) {
       {".5 + 1.", 1.5f},
       {"1e3", 1000},
       {"2.5e-1", 0.25f},
+      {"1e-400 + 1", 1},
+      {"100e-500", 0},
       // String operands.
       {"pos('b', 'abc')", 2},
       {"pos('z', 'abc')", 0},
@@ -185,6 +187,8 @@ TEST_F(ExprTest, CompileErrorsCarryTheirExactTexts) {
       {"1e30 * 1e30", "Floating point overflow"},
       {"sqrt(-1)", "Invalid floating point operation"},
       {"1e40", "Floating point overflow"},
+      {"1e400", "Floating point overflow"},
+      {"0.001e999", "Floating point overflow"},
   };
   for (const Case& c : cases) EXPECT_EQ(CompileError(c.text), c.message) << c.text;
 }
