@@ -892,7 +892,7 @@ class TCustomExpressionParser::Compiler {
     // Evaluate the sub-tree once; a failing operation fails the compilation.
     std::vector<TExprRec> records;
     records.reserve(static_cast<size_t>(CountRecords(node)));
-    Append(node, records);
+    Append(node, records, nullptr);
     PrepareRecords(records.data(), records.data() + records.size());
     RunRecords(records.data(), records.data() + records.size());
     float value = records.back().Res;
@@ -912,13 +912,20 @@ class TCustomExpressionParser::Compiler {
   }
 
   // Appends the records of a sub-tree in post-order; the address of its value.
-  float* Append(int node, std::vector<TExprRec>& records) {
+  // Operand arguments are noted in operands when it is given.
+  float* Append(int node, std::vector<TExprRec>& records,
+                std::vector<TExprChain::OperandRef>* operands) {
     const Node& n = nodes_[node];
     if (n.word->IsOperand()) return n.word->GetValuePtr();
     TExprRec rec;
     rec.Oper = n.word->Routine();
     rec.Word = n.word;
-    for (int k = 0; k < n.argCount; ++k) rec.Args[k] = Append(n.args[k], records);
+    for (int k = 0; k < n.argCount; ++k) rec.Args[k] = Append(n.args[k], records, operands);
+    int index = static_cast<int>(records.size());
+    for (int k = 0; operands && k < n.argCount; ++k) {
+      TExprWord* arg = nodes_[n.args[k]].word;
+      if (arg->IsOperand()) operands->push_back({index, k, arg});
+    }
     records.push_back(rec);
     return &records.back().Res;
   }
@@ -932,10 +939,11 @@ class TCustomExpressionParser::Compiler {
       rec.Word = n.word;
       rec.Args[0] = n.word->GetValuePtr();
       records.push_back(rec);
+      chain_.operands_.push_back({0, 0, n.word});
       chain_.copyOnly_ = true;
     } else {
       records.reserve(static_cast<size_t>(CountRecords(root)));
-      Append(root, records);
+      Append(root, records, &chain_.operands_);
     }
     chain_.Prepare();
   }
@@ -1099,31 +1107,34 @@ void TCustomExpressionParser::ReplaceWord(TExprWord* old, std::unique_ptr<TExprW
   // Compiled chains follow the new word: operands by their value's address, functions by
   // their routine. A change between the two kinds (or to a variable bound to nothing)
   // cannot be patched into a chain; the chains then keep the old word alive.
-  float* oldValue = old->GetValuePtr();
   float* newValue = fresh->GetValuePtr();
   bool patchable =
       old->IsOperand() ? (fresh->IsOperand() && newValue) : (!fresh->IsOperand() || newValue);
   bool used = false;
   ForEachChain([&](TExprChain& chain) {
-    for (TExprRec& r : chain.records_) {
-      for (float*& arg : r.Args)
-        if (oldValue && arg == oldValue) used = true;
-      if (r.Word == old) used = true;
-    }
+    for (const TExprChain::OperandRef& ref : chain.operands_) used |= ref.word == old;
+    for (const TExprRec& r : chain.records_) used |= r.Word == old;
   });
   if (used && !patchable) {
     retired_.push_back(std::move(removed));
     return;
   }
   ForEachChain([&](TExprChain& chain) {
-    for (TExprRec& r : chain.records_) {
-      for (float*& arg : r.Args)
-        if (oldValue && arg == oldValue) arg = newValue;
+    for (TExprChain::OperandRef& ref : chain.operands_) {
+      if (ref.word != old) continue;
+      ref.word = fresh;
+      chain.records_[static_cast<size_t>(ref.record)].Args[ref.slot] = newValue;
+    }
+    for (size_t i = 0; i < chain.records_.size(); ++i) {
+      TExprRec& r = chain.records_[i];
       if (r.Word != old) continue;
       r.Word = fresh;
+      if (old->IsOperand()) continue;  // a lone operand's copy: its argument is done above
       if (fresh->IsOperand()) {
+        // A function without arguments gives way to a variable: the record copies it.
         r.Oper = CopyOperand;
         r.Args[0] = newValue;
+        chain.operands_.push_back({static_cast<int>(i), 0, fresh});
       } else {
         r.Oper = fresh->Routine();
       }

@@ -24,7 +24,15 @@ class TExprChain {
 
  private:
   friend class TCustomExpressionParser;
+  // Which operand word each operand argument reads, so that a replaced word is followed
+  // by its own arguments only (two variables may share one cell).
+  struct OperandRef {
+    int record;
+    int slot;
+    TExprWord* word;
+  };
   std::vector<TExprRec> records_;  // sized once: records point at each other's results
+  std::vector<OperandRef> operands_;
   TOCollection owned_;
   bool copyOnly_ = false;  // a lone operand: one record that copies its value
 };

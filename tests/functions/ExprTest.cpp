@@ -366,12 +366,27 @@ TEST_F(ExprTest, DefiningAVariableReplacesTheWord) {
   }
   EXPECT_FLOAT_EQ(Eval("max(1, 2)"), 2);
 
-  // A compiled line follows a variable that is bound again.
-  ASSERT_TRUE(parser.AddExpressions("y := x * 3"));
+  // A compiled line follows a variable that is bound again, and only that variable,
+  // even where another variable shares its cell.
+  float shared = 2;
+  parser.DefineVariable("a", &shared);
+  parser.DefineVariable("b", &shared);
+  ASSERT_TRUE(parser.AddExpressions("y := a * 3 + b\nb"));
   float moved = 5;
-  parser.DefineVariable("X", &moved);
+  parser.DefineVariable("A", &moved);
+  EXPECT_FLOAT_EQ(parser.EvaluateAll(), 2);
+  EXPECT_FLOAT_EQ(y, 17);
+  float movedAgain = 7;
+  parser.DefineVariable("b", &movedAgain);
+  EXPECT_FLOAT_EQ(parser.EvaluateAll(), 7);
+  EXPECT_FLOAT_EQ(y, 22);
+  // A function without arguments may give way to a variable in compiled lines.
+  parser.ClearExpressions();
+  ASSERT_TRUE(parser.AddExpressions("y := random + 1"));
+  float fixed = 0.25f;
+  parser.DefineVariable("random", &fixed);
   parser.EvaluateAll();
-  EXPECT_FLOAT_EQ(y, 15);
+  EXPECT_FLOAT_EQ(y, 1.25f);
 }
 
 TEST_F(ExprTest, SeparatorsSwapWhenTheyCollide) {
