@@ -2,6 +2,7 @@
 // the same run. Prints a table of evaluations per second and the ratio at the end.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -95,13 +96,19 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
 
   std::printf("\n%-14s %16s %16s %8s\n", "expression", "ours eval/s", "muparser eval/s", "ratio");
+  double logSum = 0;
+  int compared = 0;
   for (const Workload& w : workloads) {
     double ours = reporter.rates[std::string("ours/") + w.name];
     double mu = reporter.rates[std::string("muparser/") + w.name];
-    if (mu > 0)
+    if (mu > 0 && ours > 0) {
       std::printf("%-14s %16.0f %16.0f %8.2f\n", w.name, ours, mu, ours / mu);
-    else
+      logSum += std::log(ours / mu);
+      ++compared;
+    } else {
       std::printf("%-14s %16.0f %16s %8s\n", w.name, ours, "-", "-");
+    }
   }
+  if (compared > 0) std::printf("%-14s %42.2f\n", "geometric mean", std::exp(logSum / compared));
   return 0;
 }
