@@ -243,13 +243,14 @@ class TLogicalStringOper : public TExprWord {
   float value_ = 0;
 };
 
-// Token list of one expression (holds no words of its own).
-using TExprCollection = std::vector<TExprWord*>;
+// A list of words that owns none of them; the token list of one expression is one.
+using TNoOwnerCollection = std::vector<TExprWord*>;
+using TExprCollection = TNoOwnerCollection;
 // Words that a compiled expression owns: literals, strings, folded constants.
 using TOCollection = std::vector<std::unique_ptr<TExprWord>>;
 
-// The parser's words, kept sorted by name. Names are stored lower-cased and looked up
-// without regard to case.
+// The parser's words (an owning list sorted by name, without duplicates). Names are stored
+// lower-cased and looked up without regard to case.
 class TExpressList {
  public:
   TExprWord* Find(std::string_view name) const;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "foundation/Random.h"
@@ -416,6 +418,73 @@ TEST_F(ExprTest, DeepInputIsRefusedNotOverflowed) {
   std::string shortSum = "x";
   for (int i = 0; i < 200; ++i) shortSum += "+1";
   EXPECT_FLOAT_EQ(Eval(shortSum), 202);
+}
+
+}  // namespace
+
+namespace {
+
+// Random expressions over constants and one cell, from a small grammar.
+std::string RandomExpression(std::mt19937& rng, int depth) {
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  if (depth == 0 || pick(4) == 0) {
+    const char* leaves[] = {"x", "2", "0.5", "3", "pi", "10", "0", "1e3", "$1f", "x"};
+    return leaves[pick(10)];
+  }
+  std::string a = RandomExpression(rng, depth - 1);
+  std::string b = RandomExpression(rng, depth - 1);
+  const char* binary[] = {"+",  "-",   "*", "/", "^",  "div", "mod", "and",
+                          "or", "xor", ">", "<", ">=", "<=",  "=",   "<>"};
+  const char* unary[] = {"sin", "cos", "abs", "sqrt", "ln", "exp", "round", "trunc", "sqr"};
+  switch (pick(5)) {
+    case 0:
+      return "-(" + a + ")";
+    case 1:
+      return std::string(unary[pick(9)]) + "(" + a + ")";
+    case 2:
+      return "max(" + a + ", " + b + ")";
+    case 3:
+      return "if(" + a + ", " + b + ", " + a + ")";
+    default:
+      return "(" + a + " " + binary[pick(16)] + " " + b + ")";
+  }
+}
+
+// The bits of the value of text, or "failed". Which failure is reported may differ:
+// folding meets the constant parts first.
+std::string Outcome(TExpressionParser& parser, const std::string& text) {
+  try {
+    parser.ClearExpressions();
+    parser.AddExpressions(text);
+    float value = parser.EvaluateAll();
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return std::to_string(bits);
+  } catch (const Exception&) {
+    return "failed";
+  }
+}
+
+TEST(ExprFolding, FoldedAndUnfoldedProgramsAgree) {
+  float x = 1.75f;
+  TExpressionParser folded, plain;
+  for (TExpressionParser* p : {&folded, &plain}) {
+    p->SetDecimalSeparator('.');
+    p->SetArgSeparator(',');
+    p->DefineVariable("x", &x);
+  }
+  plain.SetFoldConstants(false);
+  std::mt19937 rng(12345);
+  int agreed = 0, computed = 0;
+  for (int i = 0; i < 2000; ++i) {
+    std::string text = RandomExpression(rng, 4);
+    std::string a = Outcome(folded, text), b = Outcome(plain, text);
+    EXPECT_EQ(a, b) << text;
+    agreed += a == b;
+    computed += a != "failed";
+  }
+  EXPECT_EQ(agreed, 2000);
+  EXPECT_GT(computed, 1000);  // most programs compute a value: the comparison has teeth
 }
 
 }  // namespace
