@@ -1171,8 +1171,7 @@ void TCustomExpressionParser::SetDecimalSeparator(char separator) {
 int TExpressionParser::AddExpression(const std::string& text) {
   if (!Compile(text)) return -1;
   lines_.push_back(Line{text, TakeChain()});
-  lastIndex_ = static_cast<int>(lines_.size()) - 1;
-  return lastIndex_;
+  return static_cast<int>(lines_.size()) - 1;
 }
 
 bool TExpressionParser::AddExpressions(const std::string& text) {
@@ -1206,7 +1205,6 @@ void TExpressionParser::ClearExpressions() {
   for (const Line& line : lines_)
     if (line.chain.get() == CurrentChain()) SetCurrentChain(nullptr);
   lines_.clear();
-  lastIndex_ = -1;
 }
 
 void TExpressionParser::ForEachChain(const std::function<void(TExprChain&)>& visit) {

@@ -58,7 +58,6 @@ class TCustomExpressionParser {
   void ReplaceWord(TExprWord* old, std::unique_ptr<TExprWord> word);
   void AddStringFunction(const std::string& name, const std::string& description,
                          TStringRoutine routine);
-  TExprWord* FindWord(const std::string& name) const { return words_.Find(name); }
 
   void SetArgSeparator(char separator);
   void SetDecimalSeparator(char separator);
@@ -117,5 +116,4 @@ class TExpressionParser : public TCustomExpressionParser {
     std::unique_ptr<TExprChain> chain;
   };
   std::vector<Line> lines_;
-  int lastIndex_ = -1;
 };
