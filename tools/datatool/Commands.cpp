@@ -6,6 +6,7 @@ extern const Command kEncipherCommand;  // FileCommands.cpp
 extern const Command kDecipherCommand;
 extern const Command kCatCommand;
 extern const Command kPackCommand;
+extern const Command EvalCommand;  // EvalCommand.cpp
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -13,6 +14,7 @@ const std::vector<Command>& AllCommands() {
       kDecipherCommand,
       kCatCommand,
       kPackCommand,
+      EvalCommand,
   };
   return commands;
 }
