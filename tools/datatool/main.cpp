@@ -7,8 +7,7 @@
 
 static void PrintHelp() {
   std::puts("usage: datatool COMMAND [ARGS]\n\ncommands:");
-  for (const Command& c : AllCommands())
-    std::printf("  %s %s\n      %s\n", c.name, c.usage, c.help);
+  for (const Command& c : AllCommands()) std::printf("  %s %s\n      %s\n", c.name, c.usage, c.help);
 }
 
 int main(int argc, char** argv) {
