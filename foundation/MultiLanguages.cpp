@@ -89,7 +89,8 @@ void TMultiLanguages::AppendKey(std::string_view key, bool trimLookups, int dept
       return;
     }
   // Past the limits the key stays as written, so the cut is visible and ends.
-  if (depth >= kMaxExpansionDepth || ++state.lookups > kMaxLookups) {
+  if (depth >= kMaxExpansionDepth || ++state.lookups > kMaxLookups ||
+      state.length > kMaxExpandedLength) {
     out += '%';
     out += key;
     out += '%';
@@ -97,6 +98,7 @@ void TMultiLanguages::AppendKey(std::string_view key, bool trimLookups, int dept
   }
   std::string expanded;
   Expand(strings_.GetItem(Variant(key)), false, depth + 1, state, expanded);
+  state.length += expanded.size();
   out += trimLookups ? std::string(TrimBlanks(expanded)) : expanded;
 }
 

@@ -27,7 +27,9 @@ class TMultiLanguages {
   static constexpr int kMaxExpansionDepth = 16;
   // Lookups one expansion may make in all, so that texts naming many keys each cannot
   // multiply into an enormous result.
-  static constexpr int kMaxLookups = 4096;
+  static constexpr int kMaxLookups = 1024;
+  // Once the texts inserted for keys reach this length, no further key is expanded.
+  static constexpr size_t kMaxExpandedLength = 1 << 20;
 
   std::string ExpandText(std::string_view text, bool trimLookups = false);
   // The text of Key (any case), or Default, expanded.
@@ -46,6 +48,7 @@ class TMultiLanguages {
  private:
   struct Expansion {
     int lookups = 0;
+    size_t length = 0;  // of every text inserted for a key
   };
   void Expand(std::string_view text, bool trimLookups, int depth, Expansion& state,
               std::string& out);
