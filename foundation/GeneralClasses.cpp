@@ -33,6 +33,15 @@ std::string TClassesRegistry::FindClassName(TClass classRef) const {
   return {};
 }
 
+std::string TClassesRegistry::FindClassNameOf(const TAbstractObject& object) const {
+  const std::type_info& type = typeid(object);
+  for (int i = 0; i < list_.Count(); ++i) {
+    auto* record = static_cast<const TClassRecord*>(list_.GetItemByIndex(i));
+    if (*record->ClassRef->Type == type) return record->Name;
+  }
+  return {};
+}
+
 TClass TClassesRegistry::FindClass(std::string_view name) const {
   auto* record = static_cast<const TClassRecord*>(list_.GetItem(name));
   return record ? record->ClassRef : nullptr;
@@ -50,7 +59,10 @@ Ref<TAbstractObject> TClassesRegistry::CreateRegisteredObject(std::string_view t
     if (!inside.empty()) inside.remove_suffix(1);
     params = inside;
   }
-  TClass classRef = FindClass(className);
+  return CreateObjectOfClass(FindClass(className), params);
+}
+
+Ref<TAbstractObject> CreateObjectOfClass(TClass classRef, const std::string& params) {
   if (!classRef) return nullptr;
   Ref<TAbstractObject> object(classRef->NewInstance());
   object->Init();

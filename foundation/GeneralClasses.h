@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <typeinfo>
 
 #include "foundation/ElHashList.h"
 #include "foundation/Interface.h"
@@ -39,6 +40,7 @@ class TAbstractObject : public TInterfacedObject {
 // exactly one per class (ClassOf<T>), so its address identifies the class.
 struct TClassRef {
   TAbstractObject* (*NewInstance)();
+  const std::type_info* Type;  // what the instances are, to find the class of an object
 };
 using TClass = const TClassRef*;
 
@@ -48,7 +50,7 @@ TAbstractObject* NewInstance() {
   return new T();
 }
 template <class T>
-inline constexpr TClassRef kClassRef{&NewInstance<T>};
+inline const TClassRef kClassRef{&NewInstance<T>, &typeid(T)};
 }  // namespace class_ref_detail
 
 template <class T>
@@ -76,6 +78,9 @@ class TClassesRegistry {
   }
   // The name the class was first registered under, '' when none.
   std::string FindClassName(TClass classRef) const;
+  // The name the object's own (most derived) class was first registered under, ''
+  // when none.
+  std::string FindClassNameOf(const TAbstractObject& object) const;
   // The class registered under Name (any case), or nothing.
   TClass FindClass(std::string_view name) const;
   // Text is a registered name, optionally followed at once by "{" and a parameter string
@@ -107,6 +112,12 @@ template <class T>
 std::string FindClassName() {
   return ClassesRegistry().FindClassName(ClassOf<T>());
 }
+inline std::string FindClassNameOf(const TAbstractObject& object) {
+  return ClassesRegistry().FindClassNameOf(object);
+}
+// A new instance of the class built with Params (Init, then ApplyParams); nothing for
+// no class.
+Ref<TAbstractObject> CreateObjectOfClass(TClass classRef, const std::string& params = {});
 inline Ref<TAbstractObject> CreateRegisteredObject(std::string_view text) {
   return ClassesRegistry().CreateRegisteredObject(text);
 }

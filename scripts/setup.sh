@@ -18,6 +18,13 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# One test reads and writes numbers under a locale whose decimal separator is ",".
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo="sudo"
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "Could not make the de_DE.UTF-8 locale"
+fi
+
 build_dir=$1; shift
 if [[ ! -f "$build_dir/build.ninja" ]]; then
   cmake -S "$top" -B "$build_dir" -G Ninja "$@"

@@ -1,0 +1,665 @@
+#pragma once
+// The in-memory XML document model every configuration, screen, scene and saved file
+// passes through: a reference-counted node tree with interned names, attributes held as
+// typed values, path lookups, and reading and writing of XML text and the binary-xml form.
+//
+// Text is UTF-8 throughout. Values parsed from XML are strings (Variant::Kind::WideString);
+// the typed setters keep their kinds, and the binary-xml form keeps them across a save.
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/Exceptions.h"
+#include "foundation/Interface.h"
+#include "foundation/Variant.h"
+
+using TDateTime = double;  // days since 30 December 1899, time of day as the fraction
+
+class TXmlBase;
+class TXmlNode;
+class TXmlNodeList;
+class TXmlNameTable;
+class TXmlDocument;
+class IXmlNode;
+class IXmlElement;
+class IXmlDocument;
+
+// Node type codes.
+constexpr int NODE_ELEMENT = 1;
+constexpr int NODE_TEXT = 3;
+constexpr int NODE_CDATA_SECTION = 4;
+constexpr int NODE_PROCESSING_INSTRUCTION = 7;
+constexpr int NODE_COMMENT = 8;
+constexpr int NODE_DOCUMENT = 9;
+
+// Deepest element nesting any reader accepts and any tree walk follows; deeper input is
+// refused with an error instead of exhausting the stack.
+constexpr int kXmlMaxDepth = 512;
+
+// Names of the cached ids every name table starts with, ids 0 to 4.
+constexpr int XML_ID_TEXT = 0;
+constexpr int XML_ID_CDATA = 1;
+constexpr int XML_ID_COMMENT = 2;
+constexpr int XML_ID_DOCUMENT = 3;
+constexpr int XML_ID_XML = 4;
+
+// ---------------------------------------------------------------------------------------
+// Interfaces
+
+class IXmlBase : public virtual IInterface {
+ public:
+  // The object behind the interface (reaches the node behind one handed in by a caller).
+  virtual TXmlBase* GetObject() = 0;
+};
+
+class IXmlNameTable : public virtual IXmlBase {
+ public:
+  virtual int32_t GetID(std::string_view name) = 0;
+  virtual std::string GetName(int32_t id) = 0;
+};
+
+class IXmlNodeList : public virtual IXmlBase {
+ public:
+  virtual int Count() = 0;
+  // Raises "List index out of bounds" outside 0 to Count() - 1.
+  virtual Ref<IXmlNode> Item(int index) = 0;
+  virtual std::string GetXml() = 0;
+};
+
+using TXmlTexts = std::vector<std::string>;
+
+class IXmlNode : public virtual IXmlBase {
+ public:
+  virtual Ref<IXmlNameTable> GetNameTable() = 0;
+  virtual std::string GetNodeName() = 0;
+  virtual int32_t GetNodeNameId() = 0;
+  virtual int GetNodeType() = 0;
+  virtual std::string GetText() = 0;
+  virtual void SetText(std::string_view text) = 0;
+  virtual Variant::Kind GetValueType() = 0;
+  virtual Variant GetVarValue() = 0;
+  virtual void SetVarValue(const Variant& value) = 0;
+  virtual std::string GetXml() = 0;
+  virtual Ref<IXmlNode> CloneNode(bool deep) = 0;
+
+  virtual Ref<IXmlNode> GetParentNode() = 0;
+  virtual Ref<IXmlDocument> GetOwnerDocument() = 0;
+  virtual Ref<IXmlNodeList> GetChildNodes() = 0;
+  // Inserting a node into its own subtree raises EXmlError.
+  virtual void AppendChild(const Ref<IXmlNode>& node) = 0;
+  virtual void InsertBefore(const Ref<IXmlNode>& node, const Ref<IXmlNode>& reference) = 0;
+  virtual void ReplaceChild(const Ref<IXmlNode>& newChild, const Ref<IXmlNode>& oldChild) = 0;
+  virtual int RemoveChild(const Ref<IXmlNode>& node) = 0;
+  virtual Ref<IXmlElement> AppendElementById(int32_t nameId) = 0;
+  virtual Ref<IXmlElement> AppendElement(std::string_view name) = 0;
+  virtual Ref<IXmlNode> AppendText(std::string_view text) = 0;
+  virtual Ref<IXmlNode> AppendCDATA(std::string_view text) = 0;
+  virtual Ref<IXmlNode> AppendComment(std::string_view text) = 0;
+  virtual Ref<IXmlNode> AppendProcessingInstructionById(int32_t targetId,
+                                                        std::string_view text) = 0;
+  virtual Ref<IXmlNode> AppendProcessingInstruction(std::string_view target,
+                                                    std::string_view text) = 0;
+  virtual std::string GetChildText(std::string_view name, std::string_view def = {}) = 0;
+  virtual std::string GetChildTextById(int32_t nameId, std::string_view def = {}) = 0;
+  virtual void SetChildText(std::string_view name, std::string_view text) = 0;
+  virtual void SetChildTextById(int32_t nameId, std::string_view text) = 0;
+  virtual Ref<IXmlNode> GetRequiredChild(std::string_view name) = 0;
+  virtual Ref<IXmlNode> GetRequiredChildById(int32_t nameId) = 0;
+  virtual Ref<IXmlNode> EnsureChild(std::string_view name) = 0;
+  virtual Ref<IXmlNode> EnsureChildById(int32_t nameId) = 0;
+  virtual void RemoveAllChildren() = 0;
+  virtual Ref<IXmlNodeList> GetChildrenByName(std::string_view name) = 0;
+  virtual Ref<IXmlNode> FindElement(std::string_view path) = 0;
+  virtual Ref<IXmlNode> FindChildNoCase(std::string_view name) = 0;
+  virtual Ref<IXmlNode> FindChildByAttrValue(std::string_view name, std::string_view attr,
+                                             const Variant& value) = 0;
+  virtual Ref<IXmlNode> FindChildByAttrText(std::string_view name, std::string_view attr,
+                                            std::string_view text) = 0;
+
+  virtual int GetAttrCount() = 0;
+  virtual int32_t GetAttrNameId(int index) = 0;
+  virtual std::string GetAttrName(int index) = 0;
+  virtual void RemoveAttr(std::string_view name) = 0;
+  virtual void RemoveAttrById(int32_t nameId) = 0;
+  virtual void ClearAttrs() = 0;
+  virtual bool HasAttr(std::string_view name) = 0;
+  virtual bool HasAttrById(int32_t nameId) = 0;
+  virtual Variant::Kind GetAttrType(std::string_view name) = 0;
+  virtual Variant::Kind GetAttrTypeById(int32_t nameId) = 0;
+  virtual Variant GetVarAttr(std::string_view name, const Variant& def = {}) = 0;
+  virtual Variant GetVarAttrById(int32_t nameId, const Variant& def = {}) = 0;
+  virtual void SetVarAttr(std::string_view name, const Variant& value) = 0;
+  virtual void SetVarAttrById(int32_t nameId, const Variant& value) = 0;
+  virtual std::string GetRequiredAttr(std::string_view name) = 0;
+  virtual std::string GetRequiredAttrById(int32_t nameId) = 0;
+  virtual std::string GetAttr(std::string_view name, std::string_view def = {}) = 0;
+  virtual std::string GetAttrById(int32_t nameId, std::string_view def = {}) = 0;
+  virtual void SetAttr(std::string_view name, std::string_view value) = 0;
+  virtual void SetAttrById(int32_t nameId, std::string_view value) = 0;
+  virtual bool GetBoolAttr(std::string_view name, bool def = false) = 0;
+  virtual bool GetBoolAttrById(int32_t nameId, bool def = false) = 0;
+  virtual void SetBoolAttr(std::string_view name, bool value) = 0;
+  virtual void SetBoolAttrById(int32_t nameId, bool value) = 0;
+  virtual int32_t GetIntAttr(std::string_view name, int32_t def = 0) = 0;
+  virtual int32_t GetIntAttrById(int32_t nameId, int32_t def = 0) = 0;
+  virtual void SetIntAttr(std::string_view name, int32_t value) = 0;
+  virtual void SetIntAttrById(int32_t nameId, int32_t value) = 0;
+  virtual TDateTime GetDateTimeAttr(std::string_view name, TDateTime def = 0) = 0;
+  virtual TDateTime GetDateTimeAttrById(int32_t nameId, TDateTime def = 0) = 0;
+  virtual void SetDateTimeAttr(std::string_view name, TDateTime value) = 0;
+  virtual void SetDateTimeAttrById(int32_t nameId, TDateTime value) = 0;
+  virtual double GetFloatAttr(std::string_view name, double def = 0) = 0;
+  virtual double GetFloatAttrById(int32_t nameId, double def = 0) = 0;
+  virtual void SetFloatAttr(std::string_view name, double value) = 0;
+  virtual void SetFloatAttrById(int32_t nameId, double value) = 0;
+  virtual int32_t GetHexAttr(std::string_view name, int32_t def = 0) = 0;
+  virtual int32_t GetHexAttrById(int32_t nameId, int32_t def = 0) = 0;
+  virtual void SetHexAttr(std::string_view name, int32_t value, int digits = 0) = 0;
+  virtual void SetHexAttrById(int32_t nameId, int32_t value, int digits = 0) = 0;
+  virtual int GetEnumAttr(std::string_view name, const TXmlTexts& values, int def = 0) = 0;
+  virtual int GetEnumAttrById(int32_t nameId, const TXmlTexts& values, int def = 0) = 0;
+  virtual int GetRequiredEnumAttr(std::string_view name, const TXmlTexts& values) = 0;
+  virtual int GetRequiredEnumAttrById(int32_t nameId, const TXmlTexts& values) = 0;
+
+  // Paths: "@name" an attribute, "a/b" child elements, ".." the parent,
+  // "name[@attr=value]" a child by attribute text.
+  virtual Variant GetValue(std::string_view path) = 0;
+  virtual void SetValue(std::string_view path, const Variant& value) = 0;
+
+  virtual Ref<IXmlElement> AsElement() = 0;
+  virtual Ref<IXmlNode> AsText() = 0;
+  virtual Ref<IXmlNode> AsCDATASection() = 0;
+  virtual Ref<IXmlNode> AsComment() = 0;
+  virtual Ref<IXmlNode> AsProcessingInstruction() = 0;
+};
+
+class IXmlElement : public virtual IXmlNode {
+ public:
+  virtual void ReplaceTextByCDATASection(std::string_view text) = 0;
+  virtual void ReplaceTextByBinaryData(const void* data, size_t length, int lineLength) = 0;
+  virtual std::string GetTextAsBinaryData() = 0;
+};
+
+class IXmlDocument : public virtual IXmlNode {
+ public:
+  virtual Ref<IXmlElement> GetDocumentElement() = 0;
+  // The binary-xml form (strings as single bytes when they all fit the code page).
+  virtual std::string SaveBinaryXml() = 0;
+  virtual bool GetPreserveWhiteSpace() = 0;
+  virtual void SetPreserveWhiteSpace(bool value) = 0;
+  virtual Ref<IXmlElement> NewDocumentElement(std::string_view version, std::string_view encoding,
+                                              std::string_view name) = 0;
+  virtual Ref<IXmlElement> NewDocumentElementById(std::string_view version,
+                                                  std::string_view encoding, int32_t nameId) = 0;
+  virtual Ref<IXmlElement> CreateElement(std::string_view name) = 0;
+  virtual Ref<IXmlElement> CreateElementById(int32_t nameId) = 0;
+  virtual Ref<IXmlNode> CreateText(std::string_view text) = 0;
+  virtual Ref<IXmlNode> CreateCDATASection(std::string_view text) = 0;
+  virtual Ref<IXmlNode> CreateComment(std::string_view text) = 0;
+  virtual Ref<IXmlNode> CreateProcessingInstruction(std::string_view target,
+                                                    std::string_view text) = 0;
+  virtual Ref<IXmlNode> CreateProcessingInstructionById(int32_t targetId,
+                                                        std::string_view text) = 0;
+  // XML text, or the binary-xml form when the text begins with its magic. Syntax
+  // errors raise EXmlError; nodes read before the error stay.
+  virtual void LoadXML(std::string_view text) = 0;
+  virtual void LoadBinaryXml(std::string_view bytes) = 0;
+  virtual void LoadFromStream(std::istream& stream) = 0;
+  virtual void LoadFromFile(const std::string& path) = 0;
+  // Reads a resource of the program; nothing when it is missing or empty.
+  virtual void LoadFromResource(std::string_view type, std::string_view name) = 0;
+  // The compact text form as UTF-8.
+  virtual void SaveToStream(std::ostream& stream) = 0;
+  virtual void SaveToFile(const std::string& path) = 0;
+  virtual void SaveBinaryToStream(std::ostream& stream, uint32_t flags) = 0;
+  virtual void SaveBinaryToFile(const std::string& path, uint32_t flags) = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Objects
+
+class TXmlBase : public TInterfacedObject, public virtual IXmlBase {
+ public:
+  TXmlBase* GetObject() override { return this; }
+};
+
+// Interned names: a name's id is its index, given in the order names are first seen.
+class TXmlNameTable : public TXmlBase, public IXmlNameTable {
+ public:
+  // A table starts with the five cached names unless it is to be filled from a file.
+  explicit TXmlNameTable(int bucketCount = 4096, bool withCachedNames = true);
+  int32_t GetID(std::string_view name) override;
+  std::string GetName(int32_t id) override { return std::string(Name(id)); }
+
+  // The id of a name already interned, or -1; never adds the name.
+  int32_t FindID(std::string_view name) const;
+  const std::string& Name(int32_t id) const;
+  int32_t Count() const { return int32_t(names_.size()); }
+  int BucketCount() const { return int(buckets_.size()); }
+  const std::vector<int32_t>& Bucket(int index) const { return buckets_[index]; }
+  // Adds a name under the next id even when it is already present (the binary form
+  // gives every name its id).
+  void AppendName(std::string name);
+  // Looks the five cached names up again after names were appended from a file.
+  void RefreshCachedIds();
+  int32_t CachedId(int which) const { return cached_[which]; }
+
+ private:
+  uint32_t BucketOf(std::string_view name) const;
+  std::vector<std::string> names_;
+  std::vector<std::vector<int32_t>> buckets_;
+  int32_t cached_[5];
+};
+
+// The table shared by every document made without one of its own.
+TXmlNameTable* SharedXmlNameTable();
+
+// A value slot: strings (everything parsed from text) inline, any other kind boxed.
+class TXmlValue {
+ public:
+  TXmlValue() = default;
+  TXmlValue(TXmlValue&&) noexcept = default;
+  TXmlValue& operator=(TXmlValue&&) noexcept = default;
+  TXmlValue(const TXmlValue& other) { *this = other; }
+  TXmlValue& operator=(const TXmlValue& other);
+
+  Variant::Kind Kind() const;
+  bool IsEmpty() const { return state_ == State::Empty; }
+  // Empty or Null.
+  bool IsClear() const;
+  bool IsString() const { return state_ == State::Text; }
+  const std::string& Text() const { return text_; }
+  Variant Get() const;
+  void Set(const Variant& value);
+  void SetString(std::string_view text);
+  void SetString(std::string&& text);
+  void Clear();
+  // The XML text form of the value (what the writer escapes).
+  void AppendXmlText(std::string& out) const;
+  std::string XmlText() const;
+  // The general conversion to text.
+  std::string GeneralText() const;
+
+  int32_t nameId = -1;  // the attribute's name; unused for element values
+
+ private:
+  enum class State : uint8_t { Empty, Text, Boxed };
+  std::string text_;
+  std::unique_ptr<Variant> boxed_;
+  State state_ = State::Empty;
+};
+using TXmlAttrData = TXmlValue;
+
+class TXmlNodeList : public TXmlBase, public IXmlNodeList {
+ public:
+  // A list of its own (as GetChildrenByName hands out), or the child list of `owner`,
+  // which then shares the owner's lifetime and reference count.
+  explicit TXmlNodeList(TXmlNode* owner = nullptr) : owner_(owner) {}
+  int AddRef() override;
+  int Release() override;
+
+  int Count() override { return int(Items().size()); }
+  Ref<IXmlNode> Item(int index) override;
+  std::string GetXml() override;
+
+  std::vector<Ref<TXmlNode>>& Items();
+  TXmlNode* Owner() const { return owner_; }
+
+ private:
+  TXmlNode* owner_;
+  std::vector<Ref<TXmlNode>> items_;  // only for a list of its own
+};
+
+class TXmlNode : public TXmlBase, public virtual IXmlNode {
+ public:
+  explicit TXmlNode(TXmlNameTable* names);
+  ~TXmlNode() override;
+
+  // --- the virtual operations of every kind
+  virtual int32_t NodeNameId() const = 0;
+  virtual void SetNodeNameId(int32_t) {}
+  virtual int NodeType() const = 0;
+  virtual Ref<TXmlNode> Clone(bool deep, int depth) = 0;
+  // Appends the XML text of the node.
+  virtual void WriteXml(std::string& out, int depth) = 0;
+  // Appends the node's text (GetText).
+  virtual void CollectText(std::string& out, int depth) = 0;
+  // Called before the child list is handed out or added to.
+  virtual void PrepareChildren() {}
+
+  // --- IXmlNode
+  Ref<IXmlNameTable> GetNameTable() override;
+  std::string GetNodeName() override;
+  int32_t GetNodeNameId() override { return NodeNameId(); }
+  int GetNodeType() override { return NodeType(); }
+  std::string GetText() override;
+  Variant::Kind GetValueType() override { return Variant::Kind::WideString; }
+  Variant GetVarValue() override { return Variant(GetText()); }
+  void SetVarValue(const Variant& value) override;
+  std::string GetXml() override;
+  Ref<IXmlNode> CloneNode(bool deep) override;
+  Ref<IXmlNode> GetParentNode() override;
+  Ref<IXmlDocument> GetOwnerDocument() override;
+  Ref<IXmlNodeList> GetChildNodes() override;
+  void AppendChild(const Ref<IXmlNode>& node) override;
+  void InsertBefore(const Ref<IXmlNode>& node, const Ref<IXmlNode>& reference) override;
+  void ReplaceChild(const Ref<IXmlNode>& newChild, const Ref<IXmlNode>& oldChild) override;
+  int RemoveChild(const Ref<IXmlNode>& node) override;
+  Ref<IXmlElement> AppendElementById(int32_t nameId) override;
+  Ref<IXmlElement> AppendElement(std::string_view name) override;
+  Ref<IXmlNode> AppendText(std::string_view text) override;
+  Ref<IXmlNode> AppendCDATA(std::string_view text) override;
+  Ref<IXmlNode> AppendComment(std::string_view text) override;
+  Ref<IXmlNode> AppendProcessingInstructionById(int32_t targetId, std::string_view text) override;
+  Ref<IXmlNode> AppendProcessingInstruction(std::string_view target,
+                                            std::string_view text) override;
+  std::string GetChildText(std::string_view name, std::string_view def) override;
+  std::string GetChildTextById(int32_t nameId, std::string_view def) override;
+  void SetChildText(std::string_view name, std::string_view text) override;
+  void SetChildTextById(int32_t nameId, std::string_view text) override;
+  Ref<IXmlNode> GetRequiredChild(std::string_view name) override;
+  Ref<IXmlNode> GetRequiredChildById(int32_t nameId) override;
+  Ref<IXmlNode> EnsureChild(std::string_view name) override;
+  Ref<IXmlNode> EnsureChildById(int32_t nameId) override;
+  void RemoveAllChildren() override;
+  Ref<IXmlNodeList> GetChildrenByName(std::string_view name) override;
+  Ref<IXmlNode> FindElement(std::string_view path) override;
+  Ref<IXmlNode> FindChildNoCase(std::string_view name) override;
+  Ref<IXmlNode> FindChildByAttrValue(std::string_view name, std::string_view attr,
+                                     const Variant& value) override;
+  Ref<IXmlNode> FindChildByAttrText(std::string_view name, std::string_view attr,
+                                    std::string_view text) override;
+
+  int GetAttrCount() override { return int(attrs_.size()); }
+  int32_t GetAttrNameId(int index) override;
+  std::string GetAttrName(int index) override;
+  void RemoveAttr(std::string_view name) override;
+  void RemoveAttrById(int32_t nameId) override;
+  void ClearAttrs() override { attrs_.clear(); }
+  bool HasAttr(std::string_view name) override;
+  bool HasAttrById(int32_t nameId) override { return FindAttr(nameId) != nullptr; }
+  Variant::Kind GetAttrType(std::string_view name) override;
+  Variant::Kind GetAttrTypeById(int32_t nameId) override;
+  Variant GetVarAttr(std::string_view name, const Variant& def) override;
+  Variant GetVarAttrById(int32_t nameId, const Variant& def) override;
+  void SetVarAttr(std::string_view name, const Variant& value) override;
+  void SetVarAttrById(int32_t nameId, const Variant& value) override;
+  std::string GetRequiredAttr(std::string_view name) override;
+  std::string GetRequiredAttrById(int32_t nameId) override;
+  std::string GetAttr(std::string_view name, std::string_view def) override;
+  std::string GetAttrById(int32_t nameId, std::string_view def) override;
+  void SetAttr(std::string_view name, std::string_view value) override;
+  void SetAttrById(int32_t nameId, std::string_view value) override;
+  bool GetBoolAttr(std::string_view name, bool def) override;
+  bool GetBoolAttrById(int32_t nameId, bool def) override;
+  void SetBoolAttr(std::string_view name, bool value) override;
+  void SetBoolAttrById(int32_t nameId, bool value) override;
+  int32_t GetIntAttr(std::string_view name, int32_t def) override;
+  int32_t GetIntAttrById(int32_t nameId, int32_t def) override;
+  void SetIntAttr(std::string_view name, int32_t value) override;
+  void SetIntAttrById(int32_t nameId, int32_t value) override;
+  TDateTime GetDateTimeAttr(std::string_view name, TDateTime def) override;
+  TDateTime GetDateTimeAttrById(int32_t nameId, TDateTime def) override;
+  void SetDateTimeAttr(std::string_view name, TDateTime value) override;
+  void SetDateTimeAttrById(int32_t nameId, TDateTime value) override;
+  double GetFloatAttr(std::string_view name, double def) override;
+  double GetFloatAttrById(int32_t nameId, double def) override;
+  void SetFloatAttr(std::string_view name, double value) override;
+  void SetFloatAttrById(int32_t nameId, double value) override;
+  int32_t GetHexAttr(std::string_view name, int32_t def) override;
+  int32_t GetHexAttrById(int32_t nameId, int32_t def) override;
+  void SetHexAttr(std::string_view name, int32_t value, int digits) override;
+  void SetHexAttrById(int32_t nameId, int32_t value, int digits) override;
+  int GetEnumAttr(std::string_view name, const TXmlTexts& values, int def) override;
+  int GetEnumAttrById(int32_t nameId, const TXmlTexts& values, int def) override;
+  int GetRequiredEnumAttr(std::string_view name, const TXmlTexts& values) override;
+  int GetRequiredEnumAttrById(int32_t nameId, const TXmlTexts& values) override;
+  Variant GetValue(std::string_view path) override;
+  void SetValue(std::string_view path, const Variant& value) override;
+
+  Ref<IXmlElement> AsElement() override { return nullptr; }
+  Ref<IXmlNode> AsText() override { return nullptr; }
+  Ref<IXmlNode> AsCDATASection() override { return nullptr; }
+  Ref<IXmlNode> AsComment() override { return nullptr; }
+  Ref<IXmlNode> AsProcessingInstruction() override { return nullptr; }
+
+  // --- for the readers, writers and the document
+  TXmlNameTable* Names() const { return names_.get(); }
+  TXmlNode* Parent() const { return parent_; }
+  // The children; the element rule runs first.
+  std::vector<Ref<TXmlNode>>& Children();
+  // The children as they are, without making a list.
+  const std::vector<Ref<TXmlNode>>& RawChildren() const { return children_; }
+  bool HasChildren() const { return !children_.empty(); }
+  std::vector<TXmlAttrData>& Attrs() { return attrs_; }
+  TXmlAttrData* FindAttr(int32_t nameId);
+  TXmlAttrData& EnsureAttr(int32_t nameId);
+  // Appends a node the caller has just made (no checks: it is new and on this table).
+  void AdoptNew(TXmlNode* node);
+  void Insert(TXmlNode* node, size_t index);
+  void ClearChildren();
+  void RemoveAt(size_t index);
+  void WriteAttrs(std::string& out) const;
+  void WriteChildrenXml(std::string& out, int depth);
+  void CopyAttrsFrom(const TXmlNode& other) { attrs_ = other.attrs_; }
+  // Puts the node and its subtree on another name table.
+  void MoveToNameTable(TXmlNameTable* table, int depth);
+  void SetNameTable(TXmlNameTable* table);
+  TXmlDocument* OwnerDocument();
+  // First child element with the id, or null.
+  TXmlNode* ChildElementById(int32_t nameId);
+  bool IsAncestorOf(TXmlNode* node);
+
+ protected:
+  const TXmlAttrData* FindAttrByName(std::string_view name);
+  void CheckInsertable(TXmlNode* node);
+
+  Ref<TXmlNameTable> names_;
+  TXmlNode* parent_ = nullptr;
+  std::vector<Ref<TXmlNode>> children_;
+  std::unique_ptr<TXmlNodeList> childList_;
+  std::vector<TXmlAttrData> attrs_;
+
+  friend class TXmlNodeList;
+};
+
+class TXmlElement : public TXmlNode, public IXmlElement {
+ public:
+  TXmlElement(TXmlNameTable* names, int32_t nameId) : TXmlNode(names), nameId_(nameId) {}
+
+  int32_t NodeNameId() const override { return nameId_; }
+  void SetNodeNameId(int32_t id) override { nameId_ = id; }
+  int NodeType() const override { return NODE_ELEMENT; }
+  Ref<TXmlNode> Clone(bool deep, int depth) override;
+  void WriteXml(std::string& out, int depth) override;
+  void CollectText(std::string& out, int depth) override;
+  void PrepareChildren() override;
+
+  void SetText(std::string_view text) override;
+  Variant::Kind GetValueType() override;
+  Variant GetVarValue() override;
+  void SetVarValue(const Variant& value) override;
+  Ref<IXmlElement> AsElement() override { return Ref<IXmlElement>(this); }
+
+  void ReplaceTextByCDATASection(std::string_view text) override;
+  void ReplaceTextByBinaryData(const void* data, size_t length, int lineLength) override;
+  std::string GetTextAsBinaryData() override;
+
+  TXmlValue& StoredValue() { return value_; }
+
+ private:
+  void RemoveTextChildren();
+  int32_t nameId_;
+  TXmlValue value_;
+};
+
+class TXmlText : public TXmlNode {
+ public:
+  explicit TXmlText(TXmlNameTable* names) : TXmlNode(names) {}
+  int32_t NodeNameId() const override { return names_->CachedId(XML_ID_TEXT); }
+  int NodeType() const override { return NODE_TEXT; }
+  Ref<TXmlNode> Clone(bool deep, int depth) override;
+  void WriteXml(std::string& out, int depth) override;
+  void CollectText(std::string& out, int depth) override;
+  void SetText(std::string_view text) override { value_.SetString(text); }
+  Variant::Kind GetValueType() override { return value_.Kind(); }
+  Variant GetVarValue() override { return value_.Get(); }
+  void SetVarValue(const Variant& value) override { value_.Set(value); }
+  Ref<IXmlNode> AsText() override { return Ref<IXmlNode>(this); }
+
+  TXmlValue& Value() { return value_; }
+
+ private:
+  TXmlValue value_;
+};
+
+// Text-like nodes holding a plain string.
+class TXmlCharacterData : public TXmlNode {
+ public:
+  TXmlCharacterData(TXmlNameTable* names, std::string text)
+      : TXmlNode(names), text_(std::move(text)) {}
+  void CollectText(std::string& out, int depth) override;
+  void SetText(std::string_view text) override { text_ = text; }
+  const std::string& RawText() const { return text_; }
+
+ protected:
+  std::string text_;
+};
+
+class TXmlCDATASection : public TXmlCharacterData {
+ public:
+  using TXmlCharacterData::TXmlCharacterData;
+  int32_t NodeNameId() const override { return names_->CachedId(XML_ID_CDATA); }
+  int NodeType() const override { return NODE_CDATA_SECTION; }
+  Ref<TXmlNode> Clone(bool deep, int depth) override;
+  void WriteXml(std::string& out, int depth) override;
+  Ref<IXmlNode> AsCDATASection() override { return Ref<IXmlNode>(this); }
+};
+
+class TXmlComment : public TXmlCharacterData {
+ public:
+  using TXmlCharacterData::TXmlCharacterData;
+  int32_t NodeNameId() const override { return names_->CachedId(XML_ID_COMMENT); }
+  int NodeType() const override { return NODE_COMMENT; }
+  Ref<TXmlNode> Clone(bool deep, int depth) override;
+  void WriteXml(std::string& out, int depth) override;
+  Ref<IXmlNode> AsComment() override { return Ref<IXmlNode>(this); }
+};
+
+class TXmlProcessingInstruction : public TXmlNode {
+ public:
+  TXmlProcessingInstruction(TXmlNameTable* names, int32_t targetId, std::string text)
+      : TXmlNode(names), nameId_(targetId), text_(std::move(text)) {}
+  int32_t NodeNameId() const override { return nameId_; }
+  void SetNodeNameId(int32_t id) override { nameId_ = id; }
+  int NodeType() const override { return NODE_PROCESSING_INSTRUCTION; }
+  Ref<TXmlNode> Clone(bool deep, int depth) override;
+  void WriteXml(std::string& out, int depth) override;
+  void CollectText(std::string& out, int depth) override;
+  void SetText(std::string_view text) override { text_ = text; }
+  Ref<IXmlNode> AsProcessingInstruction() override { return Ref<IXmlNode>(this); }
+  const std::string& RawText() const { return text_; }
+
+ private:
+  int32_t nameId_;
+  std::string text_;
+};
+
+class TXmlDocument : public TXmlNode, public IXmlDocument {
+ public:
+  explicit TXmlDocument(TXmlNameTable* names);
+
+  int32_t NodeNameId() const override { return names_->CachedId(XML_ID_DOCUMENT); }
+  int NodeType() const override { return NODE_DOCUMENT; }
+  Ref<TXmlNode> Clone(bool deep, int depth) override;
+  void WriteXml(std::string& out, int depth) override;
+  void CollectText(std::string& out, int depth) override;
+  void SetText(std::string_view text) override;
+
+  Ref<IXmlElement> GetDocumentElement() override;
+  std::string SaveBinaryXml() override;
+  bool GetPreserveWhiteSpace() override { return preserveWhiteSpace_; }
+  void SetPreserveWhiteSpace(bool value) override { preserveWhiteSpace_ = value; }
+  Ref<IXmlElement> NewDocumentElement(std::string_view version, std::string_view encoding,
+                                      std::string_view name) override;
+  Ref<IXmlElement> NewDocumentElementById(std::string_view version, std::string_view encoding,
+                                          int32_t nameId) override;
+  Ref<IXmlElement> CreateElement(std::string_view name) override;
+  Ref<IXmlElement> CreateElementById(int32_t nameId) override;
+  Ref<IXmlNode> CreateText(std::string_view text) override;
+  Ref<IXmlNode> CreateCDATASection(std::string_view text) override;
+  Ref<IXmlNode> CreateComment(std::string_view text) override;
+  Ref<IXmlNode> CreateProcessingInstruction(std::string_view target,
+                                            std::string_view text) override;
+  Ref<IXmlNode> CreateProcessingInstructionById(int32_t targetId, std::string_view text) override;
+  void LoadXML(std::string_view text) override;
+  void LoadBinaryXml(std::string_view bytes) override;
+  void LoadFromStream(std::istream& stream) override;
+  void LoadFromFile(const std::string& path) override;
+  void LoadFromResource(std::string_view type, std::string_view name) override;
+  void SaveToStream(std::ostream& stream) override;
+  void SaveToFile(const std::string& path) override;
+  void SaveBinaryToStream(std::ostream& stream, uint32_t flags) override;
+  void SaveBinaryToFile(const std::string& path, uint32_t flags) override;
+
+  // Parses XML text (UTF-8) into the document's children.
+  void ParseText(std::string_view text);
+  // Bytes of a file or buffer: the binary-xml form, or text in the encoding its
+  // declaration names. Malformed UTF-8 gives an empty document, or, when
+  // `ansiFallback`, is read in the code page.
+  void LoadBytes(std::string_view bytes, bool ansiFallback);
+  // Empties the document: children and attributes.
+  void Reset();
+
+ private:
+  bool preserveWhiteSpace_;
+};
+
+// Default of every new document's preserve-whitespace flag.
+extern bool DefaultPreserveWhiteSpace;
+
+// ---------------------------------------------------------------------------------------
+// Free functions
+
+Ref<IXmlDocument> CreateXmlDocument(std::string_view rootName = {},
+                                    std::string_view version = "1.0",
+                                    std::string_view encoding = "utf-8",
+                                    IXmlNameTable* nameTable = nullptr);
+// A new document on the shared table, loaded from XML text (or the binary-xml form).
+Ref<IXmlDocument> LoadXmlDocumentFromXml(std::string_view text);
+// A buffer holding the binary-xml form or XML text (up to its first zero byte) in UTF-8,
+// or in the code page when its declaration names another encoding. Malformed UTF-8 loads
+// as an empty document.
+Ref<IXmlDocument> LoadXmlFromBuffer(const void* bytes, size_t size);
+// The whole file through LoadXmlFromBuffer; none when it cannot be read.
+Ref<IXmlDocument> LoadXmlFile(const std::string& path);
+
+// The binary-xml form's magic.
+inline constexpr std::string_view kBinaryXmlMagic = "< binary-xml >";
+
+// The file access of the XML unit, in one place so it can be routed through the resource
+// file tree: false when the file cannot be read or written.
+bool ReadXmlFileBytes(const std::string& path, std::string& bytes);
+bool WriteXmlFileBytes(const std::string& path, std::string_view bytes);
+// Program resources: installed by the layer that has them; none by default.
+using XmlResourceReader = bool (*)(std::string_view type, std::string_view name,
+                                   std::string& bytes);
+void SetXmlResourceReader(XmlResourceReader reader);
+
+// The text conversions the model uses, for its neighbours.
+// "1"/"0", decimals with ".", dates as "YYYY-MM-DDTHH-MM-SS", byte arrays in Base64.
+std::string XmlTextOfValue(const Variant& value);
+std::string Base64Encode(const void* data, size_t length);
+std::string Base64Decode(std::string_view text);
+// Whether the text is an XML name: "_" or a letter, then letters, digits, "-", ".", ":"
+// or "_".
+bool IsXmlName(std::string_view text);
+// OLE dates and calendar fields (ms is dropped on decoding after rounding).
+bool EncodeXmlDateTime(int year, int month, int day, int hour, int minute, int second,
+                       TDateTime& result);
+void DecodeXmlDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& minute,
+                       int& second);

@@ -1,0 +1,505 @@
+// The binary-xml form: names once in a table, packed integers, typed values.
+#include <algorithm>
+#include <cstring>
+#include <ostream>
+
+#include "foundation/SimpleXML.h"
+#include "foundation/SimpleXMLPrivate.h"
+#include "foundation/TextConvert.h"
+
+namespace {
+
+constexpr size_t kStreamBuffer = 65536;
+
+enum ValueCode : int32_t {
+  kEmpty = 0,
+  kNull = 1,
+  kSmallInt = 2,
+  kInteger = 3,
+  kSingle = 4,
+  kDouble = 5,
+  kCurrency = 6,
+  kDate = 7,
+  kWideString = 8,
+  kBoolean = 11,
+  kByte = 17,
+  kByteString = 256,
+  kByteArray = 0x2011,
+};
+
+size_t PackInteger(int32_t v, uint8_t* out) {
+  if (v >= 0 && v <= 127) {
+    out[0] = uint8_t(v);
+    return 1;
+  }
+  if (v >= 128 && v <= 0x7EFF) {
+    out[0] = uint8_t(0x80 | (v >> 8));
+    out[1] = uint8_t(v & 0xFF);
+    return 2;
+  }
+  out[0] = 0xFF;
+  for (int i = 0; i < 4; ++i) out[1 + i] = uint8_t(uint32_t(v) >> (8 * i));
+  return 5;
+}
+
+// ---------------------------------------------------------------------------------------
+// Writer
+
+class TBinXmlWriter {
+ public:
+  TBinXmlWriter(std::string& out, std::ostream* stream, uint32_t flags)
+      : out_(out), stream_(stream), flags_(flags) {
+    Write(kBinaryXmlMagic.data(), kBinaryXmlMagic.size());
+    WriteU32(flags);
+  }
+  ~TBinXmlWriter() { Flush(); }
+
+  void Write(const void* data, size_t count) {
+    out_.append(static_cast<const char*>(data), count);
+    if (stream_ && out_.size() >= kStreamBuffer) Flush();
+  }
+  void Flush() {
+    if (!stream_ || out_.empty()) return;
+    stream_->write(out_.data(), std::streamsize(out_.size()));
+    out_.clear();
+  }
+  void WriteByte(uint8_t b) { Write(&b, 1); }
+  void WriteU16(uint16_t v) {
+    uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
+    Write(b, 2);
+  }
+  void WriteU32(uint32_t v) {
+    uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    Write(b, 4);
+  }
+  void WriteU64(uint64_t v) {
+    WriteU32(uint32_t(v));
+    WriteU32(uint32_t(v >> 32));
+  }
+  void WriteDouble(double d) {
+    uint64_t bits;
+    std::memcpy(&bits, &d, 8);
+    WriteU64(bits);
+  }
+
+  void WriteInteger(int32_t v) {
+    uint8_t bytes[5];
+    Write(bytes, PackInteger(v, bytes));
+  }
+  void WriteAnsiString(std::string_view bytes) {
+    WriteInteger(int32_t(bytes.size()));
+    Write(bytes.data(), bytes.size());
+  }
+  void WriteWideString(std::string_view utf8) {
+    std::u16string units = Utf8ToUtf16(utf8);
+    WriteInteger(int32_t(units.size()));
+    std::string bytes(units.size() * 2, '\0');
+    for (size_t i = 0; i < units.size(); ++i) {
+      bytes[2 * i] = char(units[i] & 0xFF);
+      bytes[2 * i + 1] = char(units[i] >> 8);
+    }
+    Write(bytes.data(), bytes.size());
+  }
+  void WriteXmlString(std::string_view utf8) {
+    if (flags_ & 1) return WriteWideString(utf8);
+    WriteAnsiString(Utf8ToAnsi(utf8));
+  }
+
+  void WriteValue(const TXmlValue& value) {
+    if (value.IsEmpty()) return WriteInteger(kEmpty);
+    if (value.IsString()) {
+      WriteInteger(kWideString);
+      return WriteWideString(value.Text());
+    }
+    WriteVariant(value.Get());
+  }
+
+  void WriteVariant(const Variant& v) {
+    using K = Variant::Kind;
+    switch (v.GetKind()) {
+      case K::Empty:
+        return WriteInteger(kEmpty);
+      case K::Null:
+        return WriteInteger(kNull);
+      case K::SmallInt:
+        WriteInteger(kSmallInt);
+        return WriteU16(uint16_t(v.RawInt()));
+      case K::Integer:
+        WriteInteger(kInteger);
+        return WriteU32(uint32_t(v.RawInt()));
+      case K::Single: {
+        WriteInteger(kSingle);
+        float f = float(v.RawFloat());
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        return WriteU32(bits);
+      }
+      case K::Double:
+        WriteInteger(kDouble);
+        return WriteDouble(v.RawFloat());
+      case K::Currency:
+        WriteInteger(kCurrency);
+        return WriteU64(uint64_t(v.RawInt()));
+      case K::Date:
+        WriteInteger(kDate);
+        return WriteDouble(v.RawFloat());
+      case K::WideString:
+        WriteInteger(kWideString);
+        return WriteWideString(v.RawText());
+      case K::Boolean:
+        WriteInteger(kBoolean);
+        return WriteU16(v.RawInt() ? 0xFFFF : 0);
+      case K::Byte:
+        WriteInteger(kByte);
+        return WriteByte(uint8_t(v.RawInt()));
+      case K::ByteString:
+        WriteInteger(kByteString);
+        return WriteAnsiString(v.RawText());
+      case K::ByteArray:
+        WriteInteger(kByteArray);
+        WriteInteger(int32_t(v.RawBytes().size()));
+        return Write(v.RawBytes().data(), v.RawBytes().size());
+      default:
+        RaiseXml("Value writing error: incorrect type");
+    }
+  }
+
+  void WriteNameTable(const TXmlNameTable& names) {
+    WriteInteger(names.Count());
+    for (int32_t id = 0; id < names.Count(); ++id) WriteXmlString(names.Name(id));
+    WriteInteger(names.BucketCount());
+    int32_t used = 0;
+    for (int b = 0; b < names.BucketCount(); ++b) used += !names.Bucket(b).empty();
+    WriteInteger(used);
+    for (int b = 0; b < names.BucketCount(); ++b) {
+      const std::vector<int32_t>& bucket = names.Bucket(b);
+      if (bucket.empty()) continue;
+      WriteInteger(b);
+      WriteInteger(int32_t(bucket.size()));
+      for (int32_t id : bucket) WriteU32(uint32_t(id));
+    }
+  }
+
+  void WriteBody(TXmlNode& node, int depth) {
+    CheckXmlDepth(depth);
+    WriteInteger(int32_t(node.Attrs().size()));
+    for (const TXmlAttrData& attr : node.Attrs()) {
+      WriteInteger(attr.nameId);
+      WriteValue(attr);
+    }
+    const auto& children = node.RawChildren();
+    WriteInteger(int32_t(children.size()));
+    for (const Ref<TXmlNode>& child : children) WriteChild(*child, depth + 1);
+  }
+
+  void WriteChild(TXmlNode& node, int depth) {
+    int type = node.NodeType();
+    switch (type) {
+      case NODE_ELEMENT: {
+        WriteByte(uint8_t(type));
+        WriteInteger(node.NodeNameId());
+        TXmlValue& value = static_cast<TXmlElement&>(node).StoredValue();
+        if (node.HasChildren())
+          WriteInteger(kEmpty);
+        else
+          WriteValue(value);
+        return WriteBody(node, depth);
+      }
+      case NODE_TEXT:
+        WriteByte(uint8_t(type));
+        return WriteValue(static_cast<TXmlText&>(node).Value());
+      case NODE_CDATA_SECTION:
+      case NODE_COMMENT:
+        WriteByte(uint8_t(type));
+        return WriteXmlString(static_cast<TXmlCharacterData&>(node).RawText());
+      case NODE_PROCESSING_INSTRUCTION:
+        WriteByte(uint8_t(type));
+        WriteInteger(node.NodeNameId());
+        WriteXmlString(static_cast<TXmlProcessingInstruction&>(node).RawText());
+        return WriteBody(node, depth);
+      default:
+        RaiseXml("Binary XML writing error: incorrect node type");
+    }
+  }
+
+ private:
+  std::string& out_;
+  std::ostream* stream_;
+  uint32_t flags_;
+};
+
+// Whether every text string of the document (names, CDATA, comments, instructions) has a
+// place in the single-byte code page.
+bool TextsFitAnsi(TXmlNode& node, int depth) {
+  CheckXmlDepth(depth);
+  for (const Ref<TXmlNode>& child : node.RawChildren()) {
+    switch (child->NodeType()) {
+      case NODE_CDATA_SECTION:
+      case NODE_COMMENT:
+        if (!FitsAnsi(static_cast<TXmlCharacterData&>(*child).RawText())) return false;
+        break;
+      case NODE_PROCESSING_INSTRUCTION:
+        if (!FitsAnsi(static_cast<TXmlProcessingInstruction&>(*child).RawText())) return false;
+        break;
+      case NODE_ELEMENT:
+        if (!TextsFitAnsi(*child, depth + 1)) return false;
+        break;
+    }
+  }
+  return true;
+}
+
+bool NamesFitAnsi(const TXmlNameTable& names) {
+  for (int32_t id = 0; id < names.Count(); ++id)
+    if (!FitsAnsi(names.Name(id))) return false;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Reader: every count, length, index and id is checked against what the bytes can hold.
+
+class TBinXmlReader {
+ public:
+  explicit TBinXmlReader(std::string_view bytes)
+      : p_(reinterpret_cast<const uint8_t*>(bytes.data())), end_(p_ + bytes.size()) {
+    Need(kBinaryXmlMagic.size());
+    p_ += kBinaryXmlMagic.size();
+    flags_ = ReadU32();
+  }
+
+  size_t Left() const { return size_t(end_ - p_); }
+  void Need(size_t count) const {
+    if (Left() < count) RaiseXml("Data reading error");
+  }
+  uint8_t ReadByte() {
+    Need(1);
+    return *p_++;
+  }
+  uint16_t ReadU16() {
+    Need(2);
+    uint16_t v = uint16_t(p_[0] | (p_[1] << 8));
+    p_ += 2;
+    return v;
+  }
+  uint32_t ReadU32() {
+    Need(4);
+    uint32_t v =
+        uint32_t(p_[0]) | uint32_t(p_[1]) << 8 | uint32_t(p_[2]) << 16 | uint32_t(p_[3]) << 24;
+    p_ += 4;
+    return v;
+  }
+  uint64_t ReadU64() {
+    uint64_t low = ReadU32();
+    return low | uint64_t(ReadU32()) << 32;
+  }
+  double ReadDouble() {
+    uint64_t bits = ReadU64();
+    double d;
+    std::memcpy(&d, &bits, 8);
+    return d;
+  }
+
+  int32_t ReadInteger() {
+    uint8_t first = ReadByte();
+    if (first < 0x80) return first;
+    if (first == 0xFF) return int32_t(ReadU32());
+    return int32_t(((first & 0x7F) << 8) | ReadByte());
+  }
+  // A count of items that take at least `minBytes` each.
+  int32_t ReadCount(size_t minBytes) {
+    int32_t n = ReadInteger();
+    if (n < 0 || size_t(n) > Left() / minBytes) RaiseXml("Data reading error");
+    return n;
+  }
+
+  std::string ReadAnsiString() {
+    int32_t n = ReadCount(1);
+    std::string bytes(reinterpret_cast<const char*>(p_), size_t(n));
+    p_ += n;
+    return bytes;
+  }
+  std::string ReadWideString() {
+    int32_t n = ReadCount(2);
+    std::string out(size_t(n), '\0');
+    for (int32_t i = 0; i < n; ++i) {
+      uint16_t unit = uint16_t(p_[2 * i] | (p_[2 * i + 1] << 8));
+      if (unit >= 0x80) {
+        // Not plain ASCII: finish through the general conversion.
+        out.resize(size_t(i));
+        for (; i < n; ++i) AppendUtf8(out, uint16_t(p_[2 * i] | (p_[2 * i + 1] << 8)));
+        break;
+      }
+      out[size_t(i)] = char(unit);
+    }
+    p_ += size_t(n) * 2;
+    return out;
+  }
+  std::string ReadXmlString() {
+    if (flags_ & 1) return ReadWideString();
+    return AnsiToUtf8(ReadAnsiString());
+  }
+
+  void ReadValue(TXmlValue& slot) {
+    switch (ReadInteger()) {
+      case kEmpty:
+        return slot.Clear();
+      case kNull:
+        return slot.Set(Variant::Null());
+      case kSmallInt:
+        return slot.Set(Variant::SmallInt(int16_t(ReadU16())));
+      case kInteger:
+        return slot.Set(Variant::Integer(int32_t(ReadU32())));
+      case kSingle: {
+        uint32_t bits = ReadU32();
+        float f;
+        std::memcpy(&f, &bits, 4);
+        return slot.Set(Variant(f));
+      }
+      case kDouble:
+        return slot.Set(Variant(ReadDouble()));
+      case kCurrency:
+        return slot.Set(Variant::Currency(int64_t(ReadU64())));
+      case kDate:
+        return slot.Set(Variant::Date(ReadDouble()));
+      case kWideString:
+        return slot.SetString(ReadWideString());
+      case kBoolean:
+        return slot.Set(Variant(ReadU16() != 0));
+      case kByte:
+        return slot.Set(Variant::Byte(ReadByte()));
+      case kByteString:
+        return slot.Set(Variant::ByteString(ReadAnsiString()));
+      case kByteArray: {
+        std::string bytes = ReadAnsiString();
+        return slot.Set(Variant::ByteArray(std::vector<uint8_t>(bytes.begin(), bytes.end())));
+      }
+      default:
+        RaiseXml("Value reading error: incorrect type");
+    }
+  }
+
+  // The stored buckets are checked and skipped: the table rebuilds its own from the names.
+  Ref<TXmlNameTable> ReadNameTable() {
+    Ref<TXmlNameTable> names(new TXmlNameTable(4096, false));
+    int32_t count = ReadCount(1);
+    for (int32_t i = 0; i < count; ++i) names->AppendName(ReadXmlString());
+    nameCount_ = count;
+    int32_t buckets = ReadInteger();
+    if (buckets < 0) RaiseXml("Data reading error");
+    int32_t used = ReadCount(2);
+    for (int32_t i = 0; i < used; ++i) {
+      int32_t index = ReadInteger();
+      if (index < 0 || index >= buckets) RaiseXml("Data reading error");
+      int32_t length = ReadCount(4);
+      for (int32_t k = 0; k < length; ++k)
+        if (int32_t id = int32_t(ReadU32()); id < 0 || id >= count) RaiseXml("Data reading error");
+    }
+    names->RefreshCachedIds();
+    return names;
+  }
+
+  int32_t ReadNameId() {
+    int32_t id = ReadInteger();
+    if (id < -1 || id >= nameCount_) RaiseXml("Data reading error");
+    return id;
+  }
+
+  void ReadBody(TXmlNode& node, int depth) {
+    CheckXmlDepth(depth);
+    int32_t attrs = ReadCount(2);
+    for (int32_t i = 0; i < attrs; ++i) {
+      int32_t id = ReadNameId();
+      ReadValue(node.EnsureAttr(id));
+    }
+    int32_t children = ReadCount(2);
+    if (children > 0) node.PrepareChildren();
+    for (int32_t i = 0; i < children; ++i) ReadChild(node, depth + 1);
+  }
+
+  void ReadChild(TXmlNode& owner, int depth) {
+    TXmlNameTable* names = owner.Names();
+    switch (ReadByte()) {
+      case NODE_ELEMENT: {
+        auto* element = new TXmlElement(names, ReadNameId());
+        owner.AdoptNew(element);
+        ReadValue(element->StoredValue());
+        return ReadBody(*element, depth);
+      }
+      case NODE_TEXT: {
+        auto* text = new TXmlText(names);
+        owner.AdoptNew(text);
+        return ReadValue(text->Value());
+      }
+      case NODE_CDATA_SECTION:
+        return owner.AdoptNew(new TXmlCDATASection(names, ReadXmlString()));
+      case NODE_COMMENT:
+        return owner.AdoptNew(new TXmlComment(names, ReadXmlString()));
+      case NODE_PROCESSING_INSTRUCTION: {
+        int32_t id = ReadNameId();
+        auto* instruction = new TXmlProcessingInstruction(names, id, ReadXmlString());
+        owner.AdoptNew(instruction);
+        return ReadBody(*instruction, depth);
+      }
+      default:
+        RaiseXml("Binary XML reading error: incorrect node type");
+    }
+  }
+
+ private:
+  const uint8_t* p_;
+  const uint8_t* end_;
+  uint32_t flags_ = 0;
+  int32_t nameCount_ = 0;
+};
+
+}  // namespace
+
+std::string PackXmlInteger(int32_t value) {
+  uint8_t bytes[5];
+  return std::string(reinterpret_cast<char*>(bytes), PackInteger(value, bytes));
+}
+
+int32_t UnpackXmlInteger(std::string_view bytes, size_t& pos) {
+  // The reader skips the magic and reads the flags first; give it both.
+  std::string image(kBinaryXmlMagic);
+  image.append(4, '\0');
+  image.append(bytes.substr(std::min(pos, bytes.size())));
+  TBinXmlReader reader(image);
+  size_t before = reader.Left();
+  int32_t value = reader.ReadInteger();
+  pos += before - reader.Left();
+  return value;
+}
+
+void WriteBinaryXml(TXmlDocument& document, uint32_t flags, std::string& out,
+                    std::ostream* stream) {
+  // Single-byte strings would lose what the code page cannot hold; such documents are
+  // written with UTF-16 strings, which every reader of the form understands.
+  if (!(flags & 1) && (!NamesFitAnsi(*document.Names()) || !TextsFitAnsi(document, 0))) flags |= 1;
+  TBinXmlWriter writer(out, stream, flags);
+  writer.WriteNameTable(*document.Names());
+  writer.WriteBody(document, 0);
+}
+
+void ReadBinaryXml(TXmlDocument& document, std::string_view bytes) {
+  TBinXmlReader reader(bytes);
+  document.SetNameTable(reader.ReadNameTable().get());
+  reader.ReadBody(document, 0);
+}
+
+std::string TXmlDocument::SaveBinaryXml() {
+  std::string out;
+  WriteBinaryXml(*this, 0, out, nullptr);
+  return out;
+}
+
+void TXmlDocument::SaveBinaryToStream(std::ostream& stream, uint32_t flags) {
+  std::string buffer;
+  WriteBinaryXml(*this, flags, buffer, &stream);
+}
+
+void TXmlDocument::SaveBinaryToFile(const std::string& path, uint32_t flags) {
+  std::string bytes;
+  WriteBinaryXml(*this, flags, bytes, nullptr);
+  if (!WriteXmlFileBytes(path, bytes)) throw Exception("Cannot create file \"" + path + "\"");
+}

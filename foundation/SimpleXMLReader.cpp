@@ -1,0 +1,393 @@
+// The XML text reader: a recursive-descent parser over UTF-8 bytes, and the choice of
+// encoding for files and buffers.
+#include <cstring>
+#include <istream>
+#include <iterator>
+
+#include "foundation/SimpleXML.h"
+#include "foundation/SimpleXMLPrivate.h"
+#include "foundation/TextConvert.h"
+
+namespace {
+
+// ASCII classes, one table lookup per byte.
+enum : uint8_t { kSpace = 1, kNameStart = 2, kNameChar = 4 };
+
+struct CharTable {
+  uint8_t flags[256] = {};
+  constexpr CharTable() {
+    for (int c = 0; c <= 32; ++c) flags[c] = kSpace;
+    for (int c = 'a'; c <= 'z'; ++c) flags[c] = kNameStart | kNameChar;
+    for (int c = 'A'; c <= 'Z'; ++c) flags[c] = kNameStart | kNameChar;
+    for (int c = '0'; c <= '9'; ++c) flags[c] = kNameChar;
+    flags['_'] = kNameStart | kNameChar;
+    flags['-'] = flags['.'] = flags[':'] = kNameChar;
+  }
+};
+constexpr CharTable kChars;
+
+bool HasVisible(std::string_view text) {
+  for (char c : text)
+    if (static_cast<uint8_t>(c) > 32) return true;
+  return false;
+}
+
+class TXmlTextReader {
+ public:
+  TXmlTextReader(std::string_view text, TXmlNameTable* names, bool preserve)
+      : p_(text.data()), end_(text.data() + text.size()), names_(names), preserve_(preserve) {}
+
+  // Parses nodes into `owner` until the text ends or an end tag begins (left at its "/").
+  void ParseList(TXmlNode* owner, int depth);
+
+ private:
+  bool AtEnd() const { return p_ >= end_; }
+  uint8_t Cur() const { return static_cast<uint8_t>(*p_); }
+  void SkipSpaces() {
+    while (p_ < end_ && Cur() <= 32) ++p_;
+  }
+  bool AtNameStart() const;
+  std::string_view ReadName();
+  void Expect(char c);
+  void ExpectText(std::string_view text);
+  void ExpectName(std::string_view name);
+  // Moves past `terminator` and returns the text before it.
+  std::string_view ReadUpTo(std::string_view terminator);
+  void ReadReference(std::string& out);
+  void ReadAttributes(TXmlNode* node);
+  void ReadText(TXmlNode* owner);
+  void AddText(TXmlNode* owner, std::string_view text);
+  void ParseElement(TXmlNode* owner, int depth);
+  void ParseProcessingInstruction(TXmlNode* owner);
+
+  const char* p_;
+  const char* end_;
+  TXmlNameTable* names_;
+  bool preserve_;
+  std::string token_;  // text with references replaced; reused
+};
+
+bool TXmlTextReader::AtNameStart() const {
+  if (AtEnd()) return false;
+  if (Cur() < 0x80) return kChars.flags[Cur()] & kNameStart;
+  uint32_t cp;
+  return DecodeUtf8(p_, end_, cp) != 0 && IsNameStartCodePoint(cp);
+}
+
+std::string_view TXmlTextReader::ReadName() {
+  if (!AtNameStart()) RaiseXml("Name can only begin with a letter or \"_\"");
+  const char* start = p_;
+  while (p_ < end_) {
+    if (Cur() < 0x80) {
+      if (!(kChars.flags[Cur()] & kNameChar)) break;
+      ++p_;
+      continue;
+    }
+    uint32_t cp;
+    int n = DecodeUtf8(p_, end_, cp);
+    if (n == 0 || !IsNameCodePoint(cp)) break;
+    p_ += n;
+  }
+  return std::string_view(start, p_ - start);
+}
+
+void TXmlTextReader::Expect(char c) {
+  if (AtEnd() || *p_ != c) RaiseXml(std::string("\"") + c + "\" expected");
+  ++p_;
+}
+
+void TXmlTextReader::ExpectText(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (AtEnd() || *p_ != text[i]) RaiseXml("\"" + std::string(text.substr(i)) + "\" expected");
+    ++p_;
+  }
+}
+
+void TXmlTextReader::ExpectName(std::string_view name) {
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (!AtEnd() && *p_ == name[i]) {
+      ++p_;
+      continue;
+    }
+    // Report from the start of the character that differs.
+    while (i > 0 && (static_cast<uint8_t>(name[i]) & 0xC0) == 0x80) --i;
+    RaiseXml("\"" + std::string(name.substr(i)) + "\" expected");
+  }
+}
+
+std::string_view TXmlTextReader::ReadUpTo(std::string_view terminator) {
+  std::string_view rest(p_, end_ - p_);
+  size_t found = rest.find(terminator);
+  if (found == std::string_view::npos) RaiseXml("\"" + std::string(terminator) + "\" expected");
+  p_ += found + terminator.size();
+  return rest.substr(0, found);
+}
+
+void TXmlTextReader::ReadReference(std::string& out) {
+  ++p_;  // "&"
+  if (AtEnd()) RaiseXml("\"#\" or control symbol name expected");
+  if (*p_ != '#') {
+    std::string_view name = ReadName();
+    Expect(';');
+    if (name == "amp") return out.push_back('&');
+    if (name == "quot") return out.push_back('"');
+    if (name == "lt") return out.push_back('<');
+    if (name == "gt") return out.push_back('>');
+    if (name == "apos") return out.push_back('\'');
+    RaiseXml("Incorrect control symbol name");
+  }
+  ++p_;
+  if (AtEnd()) RaiseXml("Number expected");
+  bool hex = *p_ == 'x';
+  if (hex) ++p_;
+  // Numbers within Unicode give their character; larger ones keep their low 16 bits.
+  uint32_t value = 0, low16 = 0;
+  int digits = 0;
+  for (; !AtEnd(); ++p_, ++digits) {
+    int d;
+    char c = *p_;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (hex && c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      break;
+    uint32_t base = hex ? 16 : 10;
+    value = std::min<uint64_t>(uint64_t(value) * base + d, 0x110000);
+    low16 = (low16 * base + d) & 0xFFFF;
+  }
+  if (digits == 0) RaiseXml(hex ? "Hexadecimal number expected" : "Number expected");
+  Expect(';');
+  AppendUtf8(out, value <= 0x10FFFF ? value : low16);
+}
+
+void TXmlTextReader::ReadAttributes(TXmlNode* node) {
+  SkipSpaces();
+  while (AtNameStart()) {
+    std::string_view name = ReadName();
+    SkipSpaces();
+    Expect('=');
+    SkipSpaces();
+    if (AtEnd()) RaiseXml("Attribute value expected");
+    char quote = *p_;
+    if (quote != '"' && quote != '\'') RaiseXml("String literal expected");
+    ++p_;
+    const char* start = p_;
+    while (p_ < end_ && *p_ != quote && *p_ != '&' && *p_ != '<') ++p_;
+    std::string_view value(start, p_ - start);
+    if (AtEnd() || *p_ != quote) {
+      token_.assign(start, p_ - start);
+      for (;;) {
+        if (AtEnd()) RaiseXml(std::string("\"") + quote + "\" expected");
+        char c = *p_;
+        if (c == quote) break;
+        if (c == '<') RaiseXml("\"<\" cannot be used in attribute values");
+        if (c == '&') {
+          ReadReference(token_);
+          continue;
+        }
+        token_.push_back(c);
+        ++p_;
+      }
+      value = token_;
+    }
+    ++p_;  // closing quote
+    node->EnsureAttr(names_->GetID(name)).SetString(value);
+    SkipSpaces();
+  }
+}
+
+void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
+  // Simple leaf elements keep their text as the stored value: one object, not two.
+  bool endTagFollows = end_ - p_ >= 2 && p_[0] == '<' && p_[1] == '/';
+  if (endTagFollows && !owner->HasChildren() && owner->NodeType() == NODE_ELEMENT) {
+    static_cast<TXmlElement*>(owner)->StoredValue().SetString(text);
+    return;
+  }
+  auto* node = new TXmlText(names_);
+  node->Value().SetString(text);
+  owner->AdoptNew(node);
+}
+
+void TXmlTextReader::ReadText(TXmlNode* owner) {
+  const char* start = p_;
+  const void* lt = std::memchr(p_, '<', end_ - p_);
+  const char* stop = lt ? static_cast<const char*>(lt) : end_;
+  std::string_view raw(start, stop - start);
+  if (raw.find('&') == std::string_view::npos) {
+    p_ = stop;
+    if (preserve_ || HasVisible(raw)) AddText(owner, raw);
+    return;
+  }
+  token_.clear();
+  while (p_ < end_ && *p_ != '<') {
+    if (*p_ == '&') {
+      ReadReference(token_);
+      continue;
+    }
+    const char* run = p_;
+    while (p_ < end_ && *p_ != '<' && *p_ != '&') ++p_;
+    token_.append(run, p_ - run);
+  }
+  if (preserve_ || HasVisible(token_)) AddText(owner, token_);
+}
+
+void TXmlTextReader::ParseList(TXmlNode* owner, int depth) {
+  while (!AtEnd()) {
+    ReadText(owner);
+    if (AtEnd()) return;
+    ++p_;  // "<"
+    if (AtEnd()) return;
+    switch (*p_) {
+      case '/':
+        return;
+      case '?':
+        ParseProcessingInstruction(owner);
+        break;
+      case '!':
+        ++p_;
+        if (!AtEnd() && *p_ == '-') {
+          ExpectText("--");
+          std::string_view text = ReadUpTo("-->");
+          owner->AdoptNew(new TXmlComment(names_, std::string(text)));
+        } else if (!AtEnd() && *p_ == '[') {
+          ExpectText("[CDATA[");
+          std::string_view text = ReadUpTo("]]>");
+          owner->AdoptNew(new TXmlCDATASection(names_, std::string(text)));
+        } else {
+          ExpectText("DOCTYPE");
+          ReadUpTo(">");
+        }
+        break;
+      default:
+        ParseElement(owner, depth);
+    }
+  }
+}
+
+void TXmlTextReader::ParseElement(TXmlNode* owner, int depth) {
+  CheckXmlDepth(depth + 1);
+  std::string_view name = ReadName();
+  if (AtEnd()) RaiseXml("Incomplete element definition");
+  if (!(Cur() <= 32 || *p_ == '/' || *p_ == '>')) RaiseXml("Incorrect symbol in the element name");
+  auto* element = new TXmlElement(names_, names_->GetID(name));
+  owner->AdoptNew(element);
+  ReadAttributes(element);
+  if (!AtEnd() && *p_ == '/') return ExpectText("/>");
+  Expect('>');
+  ParseList(element, depth + 1);
+  Expect('/');
+  ExpectName(name);
+  SkipSpaces();
+  Expect('>');
+}
+
+void TXmlTextReader::ParseProcessingInstruction(TXmlNode* owner) {
+  ++p_;  // "?"
+  std::string_view name = ReadName();
+  auto* instruction = new TXmlProcessingInstruction(names_, names_->GetID(name), std::string());
+  owner->AdoptNew(instruction);
+  if (name == "xml") {
+    ReadAttributes(instruction);
+    ExpectText("?>");
+    return;
+  }
+  instruction->SetText(ReadUpTo("?>"));
+}
+
+// Whether the text's XML declaration names an encoding other than UTF-8.
+bool DeclaresOtherEncoding(std::string_view bytes) {
+  size_t open = bytes.find("<?");
+  if (open == std::string_view::npos) return false;
+  size_t close = bytes.find("?>", open);
+  if (close == std::string_view::npos) return false;
+  try {
+    Ref<TXmlNameTable> names(new TXmlNameTable(16));
+    Ref<TXmlDocument> probe(new TXmlDocument(names.get()));
+    probe->ParseText(bytes.substr(open, close + 2 - open));
+    const auto& children = probe->RawChildren();
+    if (children.empty() || !EqualsNoCase(children[0]->GetNodeName(), "xml")) return false;
+    std::string encoding = children[0]->GetAttr("encoding", "utf-8");
+    return !EqualsNoCase(encoding, "utf-8");
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+// The bytes of a file or buffer as the UTF-8 text the parser reads, or false when they
+// are malformed UTF-8 (and no fallback is wanted).
+bool DecodeXmlBytes(std::string_view bytes, bool ansiFallback, std::string& storage,
+                    std::string_view& text) {
+  if (DeclaresOtherEncoding(bytes)) {
+    storage = AnsiToUtf8(bytes);
+    text = storage;
+    return true;
+  }
+  // A byte-order mark says nothing the parser needs; it is not text of the document.
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  switch (CheckUtf8(bytes)) {
+    case Utf8State::Canonical:
+      text = bytes;
+      return true;
+    case Utf8State::NeedsRewrite:
+      CanonicalUtf8(bytes, storage);
+      text = storage;
+      return true;
+    case Utf8State::Malformed:
+      if (!ansiFallback) return false;
+      storage = AnsiToUtf8(bytes);
+      text = storage;
+      return true;
+  }
+  return false;
+}
+
+bool StartsWithMagic(std::string_view bytes) {
+  return bytes.substr(0, kBinaryXmlMagic.size()) == kBinaryXmlMagic;
+}
+
+}  // namespace
+
+void TXmlDocument::ParseText(std::string_view text) {
+  TXmlTextReader reader(text, names_.get(), preserveWhiteSpace_);
+  reader.ParseList(this, 0);
+}
+
+void TXmlDocument::LoadXML(std::string_view text) {
+  Reset();
+  if (StartsWithMagic(text)) return ReadBinaryXml(*this, text);
+  ParseText(text);
+}
+
+void TXmlDocument::LoadBinaryXml(std::string_view bytes) {
+  Reset();
+  ReadBinaryXml(*this, bytes);
+}
+
+void TXmlDocument::LoadBytes(std::string_view bytes, bool ansiFallback) {
+  Reset();
+  if (StartsWithMagic(bytes)) return ReadBinaryXml(*this, bytes);
+  std::string storage;
+  std::string_view text;
+  if (DecodeXmlBytes(bytes, ansiFallback, storage, text)) ParseText(text);
+}
+
+void TXmlDocument::LoadFromStream(std::istream& stream) {
+  std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+  if (bytes.size() == kBinaryXmlMagic.size() && StartsWithMagic(bytes)) {
+    // Exactly the magic and nothing else is not the binary form; read it as text.
+    Reset();
+    return ParseText(bytes);
+  }
+  LoadBytes(bytes, true);
+}
+
+Ref<IXmlDocument> LoadXmlFromBuffer(const void* bytes, size_t size) {
+  Ref<TXmlDocument> document(new TXmlDocument(SharedXmlNameTable()));
+  std::string_view view(static_cast<const char*>(bytes), bytes ? size : 0);
+  if (!StartsWithMagic(view)) view = view.substr(0, view.find('\0'));
+  document->LoadBytes(view, false);
+  return Ref<IXmlDocument>(document.get());
+}

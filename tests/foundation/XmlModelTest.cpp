@@ -1,0 +1,252 @@
+// The node tree: names, attributes and their typed getters, children, paths, clones.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "foundation/SimpleXML.h"
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+Ref<IXmlElement> Root(std::string_view text) {
+  return LoadXmlDocumentFromXml(text)->GetDocumentElement();
+}
+
+TEST(XmlNameTable, StartsWithTheCachedNames) {
+  Ref<TXmlNameTable> names(new TXmlNameTable());
+  const char* cached[] = {"#text", "#cdata-section", "#comment", "#document", "xml"};
+  for (int id = 0; id < 5; ++id) EXPECT_EQ(names->GetID(cached[id]), id);
+  EXPECT_EQ(names->GetID(""), -1);
+  EXPECT_EQ(names->GetName(-1), "");
+  int32_t id = names->GetID("widget");
+  EXPECT_EQ(id, 5);
+  EXPECT_EQ(names->GetID("widget"), id);
+  EXPECT_NE(names->GetID("Widget"), id);
+  EXPECT_EQ(names->FindID("never-seen"), -1);
+}
+
+TEST(XmlAttributes, KeepInsertionOrder) {
+  Ref<IXmlElement> e = Root("<a x='1' y='2' z='3'/>");
+  e->SetAttr("x", "9");
+  EXPECT_EQ(e->GetAttrName(0), "x");
+  e->RemoveAttr("x");
+  ASSERT_EQ(e->GetAttrCount(), 2);
+  EXPECT_EQ(e->GetAttrName(0), "y");
+  EXPECT_EQ(e->GetAttrName(1), "z");
+  EXPECT_EQ(ErrorOf([&] { e->GetAttrName(2); }), "List index out of bounds");
+}
+
+TEST(XmlAttributes, TypedGetters) {
+  Ref<IXmlElement> e = Root("<a i='42' t='abc' c='1,5' d='1.5' h='ff' b='0' big='1e12'/>");
+  EXPECT_EQ(e->GetIntAttr("i", 0), 42);
+  EXPECT_EQ(e->GetIntAttr("missing", 7), 7);
+  EXPECT_EQ(ErrorOf([&] { e->GetIntAttr("t", 0); }), "'abc' is not a valid integer value");
+  EXPECT_THROW(e->GetIntAttr("big", 0), Exception);
+  EXPECT_EQ(e->GetFloatAttr("c", 0), 1.5);
+  EXPECT_EQ(e->GetFloatAttr("d", 0), 1.5);
+  EXPECT_EQ(e->GetHexAttr("h", 0), 255);
+  EXPECT_FALSE(e->GetBoolAttr("b", true));
+  EXPECT_TRUE(e->GetBoolAttr("i", false));
+  EXPECT_THROW(e->GetBoolAttr("t", false), Exception);
+  EXPECT_EQ(e->GetAttr("t"), "abc");  // the failed getters left it alone
+}
+
+TEST(XmlAttributes, TypedSettersKeepTheirKinds) {
+  Ref<IXmlElement> e = Root("<a/>");
+  e->SetIntAttr("i", 5);
+  e->SetBoolAttr("b", false);
+  e->SetFloatAttr("f", 2.25);
+  e->SetHexAttr("h", 255, 4);
+  e->SetHexAttr("n", -1, 2);
+  TDateTime date;
+  ASSERT_TRUE(EncodeXmlDateTime(2024, 3, 5, 7, 8, 9, date));
+  e->SetDateTimeAttr("d", date);
+  EXPECT_EQ(e->GetAttrType("i"), Variant::Kind::Integer);
+  EXPECT_EQ(e->GetAttrType("b"), Variant::Kind::Boolean);
+  EXPECT_EQ(e->GetAttrType("d"), Variant::Kind::Date);
+  EXPECT_EQ(e->GetAttrType("missing"), Variant::Kind::WideString);
+  EXPECT_EQ(e->GetXml(),
+            "<a i=\"5\" b=\"0\" f=\"2.25\" h=\"00FF\" n=\"FFFFFFFF\" d=\"2024-03-05T07-08-09\"/>");
+  Ref<IXmlElement> read = Root(e->GetXml());
+  EXPECT_DOUBLE_EQ(read->GetDateTimeAttr("d", 0), date);
+  EXPECT_EQ(read->GetHexAttr("n", 0), -1);
+}
+
+TEST(XmlAttributes, TextFormsOfValues) {
+  struct Case {
+    Variant value;
+    const char* text;
+  } cases[] = {
+      {Variant(), ""},
+      {Variant::Null(), "{{null}}"},
+      {Variant(1e20), "1E20"},
+      {Variant(0.00001), "1E-5"},
+      {Variant(-2.5), "-2.5"},
+      {Variant(1.0 / 3), "0.333333333333333"},
+      {Variant::Currency(12345), "1.2345"},
+      {Variant::SmallInt(-3), "-3"},
+      {Variant::Byte(200), "200"},
+      {Variant(true), "1"},
+      {Variant::ByteArray({1, 2, 3, 4}), "AQIDBA=="},
+  };
+  for (const Case& c : cases) EXPECT_EQ(XmlTextOfValue(c.value), c.text);
+}
+
+TEST(XmlAttributes, EnumGetters) {
+  Ref<IXmlElement> e = Root("<item mode='SECOND' bad='third'/>");
+  TXmlTexts modes = {"first", "second"};
+  EXPECT_EQ(e->GetEnumAttr("mode", modes, 0), 1);
+  EXPECT_EQ(e->GetEnumAttr("missing", modes, 1), 1);
+  EXPECT_EQ(ErrorOf([&] { e->GetEnumAttr("bad", modes, 0); }),
+            "Wrong value of attribute \"bad\" in element \"item\".\r\nValid values are:\r\n"
+            "first\r\nsecond");
+  EXPECT_EQ(ErrorOf([&] { e->GetRequiredEnumAttr("none", modes); }),
+            "Attribute \"none\" not found");
+  EXPECT_EQ(ErrorOf([&] { e->GetRequiredAttr("none"); }), "Attribute \"none\" not specified");
+}
+
+TEST(XmlChildren, LookupsByName) {
+  Ref<IXmlElement> e = Root("<a><b/>text<!--c--><B/><b x='1'/><c><d/><e/></c></a>");
+  EXPECT_EQ(e->GetChildrenByName("b")->Count(), 2);
+  EXPECT_EQ(e->GetChildrenByName("c/*")->Count(), 2);
+  EXPECT_EQ(e->GetChildrenByName("*")->Count(), 6);
+  EXPECT_FALSE(e->GetChildrenByName("c/*/*"));
+  EXPECT_EQ(ErrorOf([&] { e->GetRequiredChild("zz"); }), "Child element \"zz\" not found");
+  EXPECT_EQ(e->FindChildByAttrValue("b", "x", Variant(1))->GetAttr("x"), "1");
+  EXPECT_FALSE(e->FindChildByAttrValue("b", "x", Variant(2)));
+}
+
+TEST(XmlChildren, Paths) {
+  Ref<IXmlDocument> doc = LoadXmlDocumentFromXml(
+      "<r><screen name='Main'><button id='ok'/><button id='cancel'>"
+      "<label/></button></screen><other/></r>");
+  Ref<IXmlElement> root = doc->GetDocumentElement();
+  struct Case {
+    const char* path;
+    const char* found;  // attribute "id" or the element name; "" for none
+  } cases[] = {
+      {"screen", "screen"},
+      {"SCREEN", ""},  // a single name matches exactly
+      {"Screen/Button", "ok"},
+      {"/screen/button", "ok"},
+      {"screen/button[@id=cancel]", "cancel"},
+      {"screen/button[id=CANCEL]/label", "label"},
+      {"screen/button[@id=cancel]/label/../..", "screen"},
+      {"screen/button[@id=none]", ""},
+      {"screen/button[noequals]", "screen"},
+      {"screen//button", "ok"},
+      {"missing/button", ""},
+      {"../r", "r"},
+      {"../missing", ""},
+  };
+  for (const Case& c : cases) {
+    Ref<IXmlNode> node = root->FindElement(c.path);
+    std::string found = !node                 ? ""
+                        : node->HasAttr("id") ? node->GetAttr("id")
+                                              : node->GetNodeName();
+    EXPECT_EQ(found, c.found) << c.path;
+  }
+}
+
+TEST(XmlChildren, GetAndSetValue) {
+  Ref<IXmlElement> root = Root("<r a='1'><b>text</b></r>");
+  EXPECT_EQ(root->GetValue("@a").ToString(), "1");
+  EXPECT_EQ(root->GetValue("@none").ToString(), "");
+  EXPECT_EQ(root->GetValue("b").ToString(), "text");
+  root->SetValue("@n", Variant(7));
+  EXPECT_EQ(root->GetAttrType("n"), Variant::Kind::Integer);
+  root->SetValue("b", Variant("new"));
+  // A missing plain path is made element by element.
+  root->SetValue("x/y", Variant(3));
+  EXPECT_EQ(root->GetXml(), "<r a=\"1\" n=\"7\"><b>new</b><x><y>3</y></x></r>");
+  // Paths that step up or test attributes make nothing.
+  root->SetValue("../z", Variant(1));
+  root->SetValue("q[@k=v]", Variant(1));
+  root->SetValue("bad name", Variant(1));
+  EXPECT_EQ(root->GetXml(), "<r a=\"1\" n=\"7\"><b>new</b><x><y>3</y></x></r>");
+}
+
+TEST(XmlChildren, StoredTextAndChildren) {
+  Ref<IXmlElement> e = Root("<a/>");
+  e->SetText("first");
+  e->AppendElement("b");
+  EXPECT_EQ(e->GetXml(), "<a>first<b/></a>");
+  EXPECT_EQ(e->GetText(), "first");
+  e->AppendElement("c")->SetText("more");
+  EXPECT_EQ(e->GetText(), "first more");
+  e->SetText("only");
+  EXPECT_EQ(e->GetChildNodes()->Count(), 1);
+  EXPECT_EQ(e->GetValueType(), Variant::Kind::WideString);
+}
+
+TEST(XmlChildren, InsertReplaceRemove) {
+  Ref<IXmlDocument> doc = LoadXmlDocumentFromXml("<a><b/><c/></a>");
+  Ref<IXmlElement> a = doc->GetDocumentElement();
+  Ref<IXmlNode> b = a->GetChildNodes()->Item(0);
+  Ref<IXmlNode> c = a->GetChildNodes()->Item(1);
+  a->InsertBefore(Ref<IXmlNode>(doc->CreateElement("x")), c);
+  EXPECT_EQ(a->GetXml(), "<a><b/><x/><c/></a>");
+  a->ReplaceChild(Ref<IXmlNode>(doc->CreateElement("y")), b);
+  EXPECT_EQ(a->GetXml(), "<a><y/><x/><c/></a>");
+  EXPECT_FALSE(b->GetParentNode());
+  EXPECT_EQ(a->RemoveChild(c), 2);
+  EXPECT_EQ(a->RemoveChild(c), -1);
+  EXPECT_EQ(a->GetXml(), "<a><y/><x/></a>");
+}
+
+TEST(XmlChildren, CloneKeepsValuesAndAttributes) {
+  Ref<IXmlElement> e = Root("<a k='v'><b>text</b></a>");
+  Ref<IXmlNode> b = e->FindElement("b");
+  b->SetVarValue(Variant(12));
+  Ref<IXmlNode> copy = e->CloneNode(true);
+  EXPECT_FALSE(copy->GetParentNode());
+  EXPECT_EQ(copy->GetXml(), "<a k=\"v\"><b>12</b></a>");
+  EXPECT_EQ(copy->FindElement("b")->GetValueType(), Variant::Kind::Integer);
+  EXPECT_EQ(e->CloneNode(false)->GetXml(), "<a k=\"v\"/>");
+}
+
+TEST(XmlChildren, NodesMoveToTheNameTableOfTheirNewOwner) {
+  Ref<IXmlDocument> binary = CreateXmlDocument();
+  binary->LoadBinaryXml(LoadXmlDocumentFromXml("<own attr='1'><kid/></own>")->SaveBinaryXml());
+  Ref<IXmlDocument> shared = CreateXmlDocument("root");
+  ASSERT_NE(binary->GetNameTable()->GetObject(), shared->GetNameTable()->GetObject());
+  shared->GetDocumentElement()->AppendChild(Ref<IXmlNode>(binary->GetDocumentElement()));
+  EXPECT_EQ(shared->GetXml(), "<root><own attr=\"1\"><kid/></own></root>");
+  EXPECT_EQ(shared->GetDocumentElement()->FindElement("own")->GetAttr("attr"), "1");
+}
+
+TEST(XmlElement, CdataAndBinaryText) {
+  Ref<IXmlElement> e = Root("<a>old<![CDATA[old]]><b/></a>");
+  e->ReplaceTextByCDATASection("1]]>2");
+  Ref<IXmlNodeList> children = e->GetChildNodes();
+  ASSERT_EQ(children->Count(), 3);
+  EXPECT_EQ(children->Item(1)->GetText(), "1]");
+  EXPECT_EQ(children->Item(2)->GetText(), "]>2");
+
+  const char data[] = "binary\0data";
+  e->ReplaceTextByBinaryData(data, sizeof data, 5);
+  EXPECT_EQ(e->GetChildNodes()->Item(1)->GetText(), "Ymlu\r\nYXJ5A\r\nGRhdG\r\nEA");
+  EXPECT_EQ(e->GetTextAsBinaryData(), std::string(data, sizeof data));
+  EXPECT_EQ(Base64Decode("QQ"), "");
+}
+
+TEST(XmlDocument, NewDocumentElementAndCreation) {
+  Ref<IXmlDocument> doc = CreateXmlDocument("first");
+  doc->AppendComment("c");
+  Ref<IXmlElement> root = doc->NewDocumentElement("1.0", "utf-8", "second");
+  EXPECT_EQ(doc->GetXml(), "<second/>");
+  root->AppendChild(doc->CreateText("t"));
+  root->AppendChild(doc->CreateProcessingInstruction("p", " q"));
+  EXPECT_EQ(doc->GetXml(), "<second>t<?p q?></second>");
+  EXPECT_EQ(doc->GetDocumentElement()->GetNodeName(), "second");
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// The XML commands of the data tool: check a document, convert between the text and
+// binary forms.
+#include <cstdio>
+#include <exception>
+
+#include "foundation/SimpleXML.h"
+#include "foundation/TextConvert.h"
+#include "tools/datatool/Commands.h"
+
+namespace {
+
+// Loads a file in either form, printing the reader's message when it does not parse.
+Ref<IXmlDocument> LoadForTool(const std::string& path) {
+  std::string bytes;
+  if (!ReadXmlFileBytes(path, bytes)) {
+    std::printf("Cannot open file \"%s\"\n", path.c_str());
+    return nullptr;
+  }
+  try {
+    bool binary = bytes.compare(0, kBinaryXmlMagic.size(), kBinaryXmlMagic) == 0;
+    Ref<IXmlDocument> document = LoadXmlFromBuffer(bytes.data(), bytes.size());
+    // The loader takes malformed UTF-8 as an empty document; an author wants to know.
+    std::string_view text(bytes);
+    text = text.substr(0, text.find('\0'));
+    if (!binary && !document->GetDocumentElement() && CheckUtf8(text) == Utf8State::Malformed) {
+      std::printf("Malformed UTF-8 text\n");
+      return nullptr;
+    }
+    return document;
+  } catch (const std::exception& e) {
+    std::printf("%s\n", e.what());
+    return nullptr;
+  }
+}
+
+int Usage(const char* text) {
+  std::fprintf(stderr, "usage: datatool %s\n", text);
+  return 2;
+}
+
+int CheckCommand(const Args& args) {
+  if (args.size() != 1) return Usage("check FILE");
+  return LoadForTool(args[0]) ? 0 : 1;
+}
+
+int Convert(const Args& args, bool toBinary) {
+  if (args.size() != 2) return Usage(toBinary ? "xml2bin IN OUT" : "bin2xml IN OUT");
+  Ref<IXmlDocument> document = LoadForTool(args[0]);
+  if (!document) return 1;
+  try {
+    if (toBinary)
+      document->SaveBinaryToFile(args[1], 0);
+    else
+      document->SaveToFile(args[1]);
+  } catch (const std::exception& e) {
+    std::printf("%s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int XmlCheckCommand(const Args& args) {
+  return CheckCommand(args);
+}
+int XmlToBinCommand(const Args& args) {
+  return Convert(args, true);
+}
+int BinToXmlCommand(const Args& args) {
+  return Convert(args, false);
+}
