@@ -1,0 +1,13 @@
+#pragma once
+// Handing a file or an address to the desktop's opener (xdg-open), as an argument
+// list: no shell ever reads the path, so no character in it can run a command.
+
+#include <string>
+
+namespace platform {
+
+// Starts the opener on the path without waiting for it; false when it cannot be
+// started. The opener is looked up on PATH.
+bool StartDocumentOpener(const std::string& pathOrAddress);
+
+}  // namespace platform

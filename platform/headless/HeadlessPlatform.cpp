@@ -1,0 +1,94 @@
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <algorithm>
+
+#include "platform/Png.h"
+
+namespace platform {
+
+HeadlessPlatform::HeadlessPlatform() {
+  static constexpr Size kModes[] = {{640, 480},   {800, 600},  {1024, 768}, {1280, 720},
+                                    {1280, 1024}, {1366, 768}, {1920, 1080}};
+  for (Size s : kModes) modes_.push_back({s.width, s.height, 32});
+}
+
+bool HeadlessPlatform::Create(bool doubleClicks) {
+  created_ = true;
+  doubleClicks_ = doubleClicks;
+  return true;
+}
+
+void HeadlessPlatform::Minimise() {
+  queue_.Push(PlainEvent(EventType::Minimised));
+  queue_.Push(PlainEvent(EventType::Restored));
+}
+
+bool HeadlessPlatform::PollEvent(Event& event) {
+  if (!queue_.Pop(event)) return false;
+  if (event.type == EventType::Mouse) cursor_ = {event.x, event.y};
+  return true;
+}
+
+bool HeadlessPlatform::WaitEvent(Event& event) {
+  if (PollEvent(event)) return true;
+  now_ += frameInterval_;
+  return false;
+}
+
+bool HeadlessPlatform::SetMode(const VideoMode& mode) {
+  if (!created_) return false;
+  mode_ = mode;
+  wholeNext_ = true;
+  return true;
+}
+
+void HeadlessPlatform::Present(const Frame& frame) {
+  now_ += frameInterval_;
+  if (!frame.pixels || frame.width <= 0 || frame.height <= 0 || frame.stride < frame.width) {
+    return;
+  }
+  ++presents_;
+  if (shownSize_ != Size{frame.width, frame.height}) {
+    shownSize_ = {frame.width, frame.height};
+    shown_.assign(size_t(frame.width) * size_t(frame.height), 0);
+    wholeNext_ = true;
+  }
+  auto copy = [&](const Rect& r) {
+    Rect c{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, frame.width),
+           std::min(r.bottom, frame.height)};
+    if (c.Empty()) return;
+    for (int32_t y = c.top; y < c.bottom; ++y) {
+      const uint32_t* from = frame.pixels + size_t(y) * size_t(frame.stride) + size_t(c.left);
+      std::copy(from, from + c.Width(),
+                shown_.data() + size_t(y) * size_t(frame.width) + size_t(c.left));
+    }
+  };
+  if (wholeNext_) {
+    copy({0, 0, frame.width, frame.height});
+    wholeNext_ = false;
+    return;
+  }
+  for (const Rect& r : frame.dirty) copy(r);
+}
+
+bool HeadlessPlatform::Screenshot(const std::string& path, std::string& error) {
+  if (shown_.empty()) {
+    error = "no frame has been shown yet";
+    return false;
+  }
+  return WritePng(path, shown_.data(), shownSize_.width, shownSize_.height, shownSize_.width,
+                  error);
+}
+
+bool HeadlessPlatform::OpenDocument(const std::string& pathOrAddress) {
+  if (pathOrAddress.empty()) return false;
+  opened_.push_back(pathOrAddress);
+  return true;
+}
+
+void HeadlessPlatform::SetDesktop(Size desktop, std::vector<DisplayMode> modes) {
+  desktop_ = desktop;
+  modes_ = std::move(modes);
+}
+
+}  // namespace platform

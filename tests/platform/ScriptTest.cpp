@@ -1,0 +1,280 @@
+// Scripts of input and checks: the parser's reading of each line, and the runner
+// driving the headless backend against a fake engine.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/Png.h"
+#include "platform/Script.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "tests/platform/PlatformTestSupport.h"
+
+namespace platform {
+namespace {
+
+using testing_support::TempFolder;
+
+TEST(ScriptParser, ReadsEveryCommand) {
+  struct Case {
+    const char* line;
+    ScriptOp op;
+    uint32_t milliseconds;
+    Point point;
+    ScriptButton button;
+    uint32_t key;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"wait 250", ScriptOp::Wait, 250, {}, ScriptButton::Left, 0, ""},
+      {"wait-screen MainMenu",
+       ScriptOp::WaitScreen,
+       kDefaultScreenWait,
+       {},
+       ScriptButton::Left,
+       0,
+       "MainMenu"},
+      {"wait-screen options 1500",
+       ScriptOp::WaitScreen,
+       1500,
+       {},
+       ScriptButton::Left,
+       0,
+       "options"},
+      {"move 10 -20", ScriptOp::Move, 0, {10, -20}, ScriptButton::Left, 0, ""},
+      {"click 512 384", ScriptOp::Click, 0, {512, 384}, ScriptButton::Left, 0, ""},
+      {"click 1 2 right", ScriptOp::Click, 0, {1, 2}, ScriptButton::Right, 0, ""},
+      {"  click\t3 4 left  ", ScriptOp::Click, 0, {3, 4}, ScriptButton::Left, 0, ""},
+      {"key 27", ScriptOp::Key, 0, {}, ScriptButton::Left, 27, ""},
+      {"key 0x41", ScriptOp::Key, 0, {}, ScriptButton::Left, 0x41, ""},
+      {"char Hello  world ", ScriptOp::Char, 0, {}, ScriptButton::Left, 0, "Hello  world"},
+      {"char \xC3\xA9t\xC3\xA9", ScriptOp::Char, 0, {}, ScriptButton::Left, 0, "\xC3\xA9t\xC3\xA9"},
+      {"screenshot out/menu one.PNG",
+       ScriptOp::Screenshot,
+       0,
+       {},
+       ScriptButton::Left,
+       0,
+       "out/menu one.PNG"},
+      {"expect-screen game", ScriptOp::ExpectScreen, 0, {}, ScriptButton::Left, 0, "game"},
+      {"quit", ScriptOp::Quit, 0, {}, ScriptButton::Left, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    std::vector<ScriptCommand> commands;
+    std::string error;
+    ASSERT_TRUE(ParseScript(c.line, commands, error)) << error;
+    ASSERT_EQ(commands.size(), 1u);
+    const ScriptCommand& got = commands[0];
+    EXPECT_EQ(got.op, c.op);
+    EXPECT_EQ(got.line, 1);
+    EXPECT_EQ(got.milliseconds, c.milliseconds);
+    EXPECT_EQ(got.point, c.point);
+    EXPECT_EQ(got.button, c.button);
+    EXPECT_EQ(got.key, c.key);
+    EXPECT_EQ(got.text, c.text);
+  }
+}
+
+TEST(ScriptParser, SkipsBlankAndCommentLinesAndCountsThem) {
+  std::vector<ScriptCommand> commands;
+  std::string error;
+  ASSERT_TRUE(ParseScript("# start\r\n\r\n   \nwait 1\r\n  # note\nquit", commands, error));
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(commands[0].line, 4);
+  EXPECT_EQ(commands[1].line, 6);
+  ASSERT_TRUE(ParseScript("", commands, error));
+  EXPECT_TRUE(commands.empty());
+}
+
+TEST(ScriptParser, BadLinesNameTheLineAndTheUsage) {
+  struct Case {
+    const char* text;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"wait 1\njump 3", "line 2: unknown command \"jump\""},
+      {"Wait 1", "line 1: unknown command \"Wait\""},
+      {"wait", "line 1: expected \"wait MS\""},
+      {"wait -5", "line 1: expected \"wait MS\""},
+      {"wait 5ms", "line 1: expected \"wait MS\""},
+      {"wait 99999999999", "line 1: expected \"wait MS\""},
+      {"wait-screen", "line 1: expected \"wait-screen NAME [MS]\""},
+      {"wait-screen a b", "line 1: expected \"wait-screen NAME [MS]\""},
+      {"move 1", "line 1: expected \"move X Y\""},
+      {"move 1 2 left", "line 1: expected \"move X Y\""},
+      {"move 1 y", "line 1: expected \"move X Y\""},
+      {"click 1 2 middle", "line 1: expected \"click X Y [left|right]\""},
+      {"click 1 2 left 4", "line 1: expected \"click X Y [left|right]\""},
+      {"click 1 99999999", "line 1: expected \"click X Y [left|right]\""},
+      {"key", "line 1: expected \"key VK (a virtual-key code from 1 to 254)\""},
+      {"key 0", "line 1: expected \"key VK (a virtual-key code from 1 to 254)\""},
+      {"key 300", "line 1: expected \"key VK (a virtual-key code from 1 to 254)\""},
+      {"key 0x", "line 1: expected \"key VK (a virtual-key code from 1 to 254)\""},
+      {"char", "line 1: expected \"char TEXT\""},
+      {"char \xC3", "line 1: char: the text is not valid UTF-8"},
+      {"char \xED\xA0\x80", "line 1: char: the text is not valid UTF-8"},  // a surrogate
+      {"char \xC0\xAF", "line 1: char: the text is not valid UTF-8"},      // overlong
+      {"screenshot", "line 1: expected \"screenshot FILE.png\""},
+      {"screenshot shot.jpg", "line 1: expected \"screenshot FILE.png\""},
+      {"screenshot .png", "line 1: expected \"screenshot FILE.png\""},
+      {"expect-screen", "line 1: expected \"expect-screen NAME\""},
+      {"quit now", "line 1: expected \"quit\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<ScriptCommand> commands;
+    std::string error;
+    EXPECT_FALSE(ParseScript(c.text, commands, error));
+    EXPECT_EQ(error, c.error);
+    EXPECT_TRUE(commands.empty());
+  }
+}
+
+// The engine as the script sees it: a screen name, and design space twice as large as
+// the window's coordinates.
+class FakeHost : public ScriptHost {
+ public:
+  std::string TopScreenName() override { return screen; }
+  Point DesignToWindow(Point design) override { return {design.x / 2, design.y / 2}; }
+  std::string screen = "logo";
+};
+
+// Runs frames the way the engine does: handle every waiting event, present, step.
+class ScriptRun {
+ public:
+  explicit ScriptRun(const std::string& text) {
+    std::vector<ScriptCommand> commands;
+    std::string error;
+    EXPECT_TRUE(ParseScript(text, commands, error)) << error;
+    platform.Create(false);
+    runner =
+        std::make_unique<ScriptRunner>(std::move(commands), platform, platform, platform, true);
+  }
+  // Runs up to max frames; true when the loop got the Quit event.
+  bool Frames(int max) {
+    uint32_t pixel = 0xFF00FF00;
+    for (int i = 0; i < max; ++i) {
+      Event e;
+      while (platform.PollEvent(e)) {
+        if (e.type == EventType::Quit) return true;
+        events.push_back(e);
+      }
+      platform.Present({&pixel, 1, 1, 1, {}});
+      runner->Step(host);
+    }
+    return false;
+  }
+
+  HeadlessPlatform platform;
+  FakeHost host;
+  std::unique_ptr<ScriptRunner> runner;
+  std::vector<Event> events;
+};
+
+TEST(ScriptRunner, InputArrivesAsEventsInWindowCoordinates) {
+  ScriptRun run("click 100 60\nclick 10 20 right\nmove 4 6\nkey 13\nkey 65\nchar a\xC3\xA9\nquit");
+  ASSERT_TRUE(run.Frames(20));
+  struct Expected {
+    uint32_t message, key, data;
+    int32_t x, y;
+    uint32_t flags;
+  };
+  const uint32_t up = kKeyRepeatOne | kKeyWasDown | kKeyReleased;
+  const Expected expected[] = {
+      {512, 0, 0, 50, 30, 0},
+      {513, 0, 0, 50, 30, kMouseFlagLeft},
+      {514, 0, 0, 50, 30, 0},
+      {512, 0, 0, 5, 10, 0},
+      {516, 0, 0, 5, 10, kMouseFlagRight},
+      {517, 0, 0, 5, 10, 0},
+      {512, 0, 0, 2, 3, 0},
+      {256, 13, 1, 0, 0, 0},
+      {258, 13, 1, 0, 0, 0},
+      {257, 13, up, 0, 0, 0},
+      {256, 65, 1, 0, 0, 0},
+      {257, 65, up, 0, 0, 0},
+      {258, 'a', 1, 0, 0, 0},
+      {258, 0xE9, 1, 0, 0, 0},
+  };
+  ASSERT_EQ(run.events.size(), std::size(expected));
+  for (size_t i = 0; i < run.events.size(); ++i) {
+    SCOPED_TRACE(i);
+    const Event& e = run.events[i];
+    EXPECT_EQ(e.message, expected[i].message);
+    EXPECT_EQ(e.key, expected[i].key);
+    EXPECT_EQ(e.keyData, expected[i].data);
+    if (e.type == EventType::Mouse) {
+      EXPECT_EQ((Point{e.x, e.y}), (Point{expected[i].x, expected[i].y}));
+      EXPECT_EQ(e.mouseFlags, expected[i].flags);
+    }
+  }
+  EXPECT_TRUE(run.runner->Finished());
+  EXPECT_FALSE(run.runner->Failed());
+}
+
+TEST(ScriptRunner, WaitsCountPlatformTime) {
+  ScriptRun run("wait 100\nquit");
+  ASSERT_TRUE(run.Frames(100));
+  // 8 ms a frame: the wait ends on the first step at least 100 ms after it began.
+  EXPECT_GE(run.platform.Milliseconds(), 100u);
+  EXPECT_LE(run.platform.Milliseconds(), 100u + 3 * HeadlessPlatform::kDefaultFrameInterval);
+}
+
+TEST(ScriptRunner, WaitScreenWaitsForTheScreenWithoutCase) {
+  ScriptRun run("wait-screen MainMenu 1000\nexpect-screen mainmenu\nquit");
+  EXPECT_FALSE(run.Frames(10));
+  run.host.screen = "mainMENU";
+  EXPECT_TRUE(run.Frames(3));
+  EXPECT_FALSE(run.runner->Failed());
+}
+
+TEST(ScriptRunner, FailedChecksEndTheRunWithTheirLine) {
+  struct Case {
+    const char* script;
+    const char* failure;
+  };
+  const Case cases[] = {
+      {"wait 1\nexpect-screen menu\nquit",
+       "script line 2: expected screen \"menu\", top is \"logo\""},
+      {"wait-screen menu 80\nquit",
+       "script line 1: screen \"menu\" not on top after 80 ms (top: \"logo\")"},
+      {"screenshot /nonexistent-folder/x.png",
+       "script line 1: screenshot: cannot write /nonexistent-folder/x.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    ScriptRun run(c.script);
+    ASSERT_TRUE(run.Frames(50));
+    EXPECT_TRUE(run.runner->Failed());
+    EXPECT_EQ(run.runner->Failure().substr(0, std::string(c.failure).size()), c.failure);
+  }
+}
+
+TEST(ScriptRunner, EndOfScriptQuitsOnlyWhenAsked) {
+  ScriptRun run("wait 1");
+  EXPECT_TRUE(run.Frames(5));
+  EXPECT_TRUE(run.runner->Finished());
+  // A player's backend keeps running after the script.
+  HeadlessPlatform p;
+  FakeHost host;
+  ScriptRunner runner({}, p, p, p, false);
+  runner.Step(host);
+  EXPECT_TRUE(runner.Finished());
+  Event e;
+  EXPECT_FALSE(p.PollEvent(e));
+}
+
+TEST(ScriptRunner, ScreenshotWritesTheLastFrame) {
+  TempFolder folder;
+  ScriptRun run("wait 20\nscreenshot " + (folder / "shot.png") + "\nquit");
+  ASSERT_TRUE(run.Frames(20));
+  ASSERT_FALSE(run.runner->Failed()) << run.runner->Failure();
+  PngImage image;
+  std::string error;
+  ASSERT_TRUE(ReadPng(folder / "shot.png", image, error)) << error;
+  ASSERT_EQ(image.width, 1);
+  EXPECT_EQ(image.At(0, 0), 0xFF00FF00u);
+}
+
+}  // namespace
+}  // namespace platform
