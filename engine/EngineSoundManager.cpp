@@ -1,0 +1,3 @@
+#include "engine/EngineSoundManager.h"
+
+Ref<ISoundManager> CreateSoundManager() { return nullptr; }
