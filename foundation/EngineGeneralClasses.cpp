@@ -160,8 +160,7 @@ void TPersistItemCollection::LoadItem(const Ref<IHierStorage>& child) {
   ItemLoaded(item);
 }
 
-bool TPersistItemCollection::SaveItem(const Ref<IInterface>& item,
-                                      const Ref<IHierStorage>& child) {
+bool TPersistItemCollection::SaveItem(const Ref<IInterface>& item, const Ref<IHierStorage>& child) {
   Ref<IPersistObject> persist = Supports<IPersistObject>(item);
   if (!persist) return false;
   if (Ref<IPersistObjectEx> ex = Supports<IPersistObjectEx>(item); ex && !ex->GetStored())
@@ -226,8 +225,7 @@ Ref<TAbstractObject> CreateAndLoadObject(TClass classRef, const Ref<IHierStorage
   if (!elementName.empty() && (index < 0 || index >= node->GetChildCount(elementName)))
     return nullptr;
   Ref<TAbstractObject> object = CreateObjectOfClass(classRef);
-  if (!LoadObjectFromChild(Ref<IInterface>(object.get()), node, elementName, index))
-    return nullptr;
+  if (!LoadObjectFromChild(Ref<IInterface>(object.get()), node, elementName, index)) return nullptr;
   return object;
 }
 
@@ -391,8 +389,7 @@ double ReadXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double
   return TryTextToFloat(ReadXmlStr(node, name), value) ? value : def;
 }
 
-void WriteXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double value,
-                   bool force) {
+void WriteXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double value, bool force) {
   WriteXmlStr(node, name, FormatFloatValue(value), force);
 }
 

@@ -99,8 +99,7 @@ bool TGlobalOptions::Get(const std::string& name, std::string& value) {
   value.clear();
   Load();
   if (!document_) return false;
-  if (Ref<IHierStorage> option = document_->GetChild(name, 0))
-    value = option->GetText().ToString();
+  if (Ref<IHierStorage> option = document_->GetChild(name, 0)) value = option->GetText().ToString();
   return true;
 }
 

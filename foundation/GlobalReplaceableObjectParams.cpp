@@ -57,9 +57,7 @@ class TReplaceableObjectOverlay : public TInterfacedObject, public IXMLStorageSl
   Variant GetXml() override { return node_->GetXml(); }
   Variant GetContent() override { return node_->GetContent(); }
   void SetContent(const Variant& value) override { node_->SetContent(value); }
-  Variant GetChildContent(std::string_view name) override {
-    return node_->GetChildContent(name);
-  }
+  Variant GetChildContent(std::string_view name) override { return node_->GetChildContent(name); }
   void SetChildContent(std::string_view name, const Variant& value) override {
     node_->SetChildContent(name, value);
   }

@@ -49,8 +49,8 @@ std::string TMultiLanguages::GetString(std::string_view key, std::string_view de
   return out;
 }
 
-void TMultiLanguages::Expand(std::string_view rest, bool trimLookups, int depth,
-                             Expansion& state, std::string& out) {
+void TMultiLanguages::Expand(std::string_view rest, bool trimLookups, int depth, Expansion& state,
+                             std::string& out) {
   if (depth > kMaxExpansionDepth) {
     out += rest;
     return;
@@ -77,8 +77,8 @@ void TMultiLanguages::Expand(std::string_view rest, bool trimLookups, int depth,
   out += rest;
 }
 
-void TMultiLanguages::AppendKey(std::string_view key, bool trimLookups, int depth,
-                                Expansion& state, std::string& out) {
+void TMultiLanguages::AppendKey(std::string_view key, bool trimLookups, int depth, Expansion& state,
+                                std::string& out) {
   if (key.size() >= 2 && key[0] == '0' && key[1] == 'x') {
     if (int code = DecimalOrZero(key.substr(2))) out += SystemErrorMessage(code);
     return;

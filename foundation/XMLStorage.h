@@ -34,8 +34,8 @@ class TXMLStorage : public TInterfacedObject, public IXMLStorageSlave, public IH
   std::string GetName() override;
   int GetAttrCount() override;
   std::string GetAttrName(int index) override;
-  Variant GetAttrByIndex(int index, const Variant& def) override;
-  Variant GetAttr(std::string_view name, const Variant& def) override;
+  Variant GetAttrByIndex(int index, const Variant& def = {}) override;
+  Variant GetAttr(std::string_view name, const Variant& def = {}) override;
   void SetAttrByIndex(int index, const Variant& value) override;
   void SetAttr(std::string_view name, const Variant& value) override;
   void RemoveAttr(std::string_view name) override;
@@ -54,7 +54,7 @@ class TXMLStorage : public TInterfacedObject, public IXMLStorageSlave, public IH
   void SetContent(const Variant& value) override;
   Variant GetChildContent(std::string_view name) override;
   void SetChildContent(std::string_view name, const Variant& value) override;
-  Ref<IHierStorage> FindPath(std::string_view path, std::string_view container) override;
+  Ref<IHierStorage> FindPath(std::string_view path, std::string_view container = {}) override;
 
   // IXMLStorageSlave
   void Attach(const Ref<IXmlNode>& node, const Ref<IXmlDocument>& document) override;
@@ -67,7 +67,7 @@ class TXMLStorage : public TInterfacedObject, public IXMLStorageSlave, public IH
   bool LoadFromText(std::string_view text) override;
   bool LoadObject(IPersistObject* object) override;
   bool SaveObject(IPersistObject* object) override;
-  bool SaveToFile(const std::string& path, bool binaryXml) override;
+  bool SaveToFile(const std::string& path, bool binaryXml = false) override;
   std::string GetXmlText() override;
 
   const Ref<IXmlDocument>& Document() const { return document_; }

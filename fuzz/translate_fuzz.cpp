@@ -20,12 +20,12 @@ TMultiLanguages& Translator() {
     TMultiLanguages& t = translator;
     t.SetString("a", "A%b%");
     t.SetString("b", "%c%B%%");
-    t.SetString("c", "%a%%a%C");     // a -> b -> c -> a, doubling each round
+    t.SetString("c", "%a%%a%C");  // a -> b -> c -> a, doubling each round
     t.SetString("self", "<%self%>");
     t.SetString("pad", "  p  ");
     t.SetString("var", "%who%!");  // a variable inside a table text
     t.SetString("lone", "50%");
-    t.SetVariable("who", "%a%");   // variable values are inserted as they are
+    t.SetVariable("who", "%a%");  // variable values are inserted as they are
     return true;
   }();
   (void)filled;

@@ -99,13 +99,13 @@ TEST_F(GlobalOptionsStore, TheRegistryStandInKeepsStringValues) {
   SetRegistryFolder(folder / "config");
   std::string value;
   EXPECT_FALSE(ReadRegistryString(TRegistryRoot::CurrentUser, RegistryKeyPath, "x", value));
-  ASSERT_TRUE(WriteRegistryString(TRegistryRoot::CurrentUser, "Software\\Maker\\..\\Game", "x",
-                                  "text"));
-  ASSERT_TRUE(ReadRegistryString(TRegistryRoot::CurrentUser, "Software\\Maker\\..\\Game", "x",
-                                 value));
+  ASSERT_TRUE(
+      WriteRegistryString(TRegistryRoot::CurrentUser, "Software\\Maker\\..\\Game", "x", "text"));
+  ASSERT_TRUE(
+      ReadRegistryString(TRegistryRoot::CurrentUser, "Software\\Maker\\..\\Game", "x", value));
   EXPECT_EQ(value, "text");
-  EXPECT_FALSE(ReadRegistryString(TRegistryRoot::LocalMachine, "Software\\Maker\\..\\Game", "x",
-                                  value));
+  EXPECT_FALSE(
+      ReadRegistryString(TRegistryRoot::LocalMachine, "Software\\Maker\\..\\Game", "x", value));
 
   // The options store kept there instead of in a file.
   GlobalOptionsInFile = false;

@@ -94,9 +94,9 @@ class LanguageFiles : public ::testing::Test {
 };
 
 TEST_F(LanguageFiles, TheChosenLanguageOverridesTheDefaultKeyByKey) {
-  folder.Write("default.lng", LanguageFile("en", Entry("CreateNewUser", "Create new player") +
-                                                     Entry("Quit", "Quit") +
-                                                     Entry("OnlyDefault", "kept")));
+  folder.Write("default.lng",
+               LanguageFile("en", Entry("CreateNewUser", "Create new player") +
+                                      Entry("Quit", "Quit") + Entry("OnlyDefault", "kept")));
   folder.Write("Languages/de.lng",
                LanguageFile("de", Entry("Quit", "Beenden") + Entry("", "ignored")));
 

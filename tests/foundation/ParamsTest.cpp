@@ -133,8 +133,8 @@ TEST_F(GuidParams, ReplacementValuesWinAndVanishOnceTheNodeHoldsThem) {
 
 TEST_F(GuidParams, EachOverlaidNodeKeepsItsOwnAttributes) {
   Params("G")->SetValue("x", "9");
-  Ref<TBox> outer =
-      Load("<box _object_guid=\"G\" x=\"1\" y=\"2\"><box _object_guid=\"G\" x=\"3\" y=\"4\"/></box>");
+  Ref<TBox> outer = Load(
+      "<box _object_guid=\"G\" x=\"1\" y=\"2\"><box _object_guid=\"G\" x=\"3\" y=\"4\"/></box>");
   ASSERT_TRUE(outer->child);
   EXPECT_EQ(outer->child->x, 9);
   EXPECT_EQ(outer->child->y, 4);

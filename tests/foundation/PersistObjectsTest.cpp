@@ -29,10 +29,10 @@ TEST(AttributeEncoding, BooleansReadYesNoAndTheirNumbers) {
     bool def;
     bool expected;
   } cases[] = {
-      {"yes", false, true},  {"-1", false, true},  {"Yes", false, false}, {"1", false, false},
-      {"true", false, false}, {"", false, false},  {nullptr, false, false},
-      {"no", true, false},   {"0", true, false},   {"No", true, true},    {"false", true, true},
-      {"", true, true},      {nullptr, true, true},
+      {"yes", false, true},   {"-1", false, true}, {"Yes", false, false},   {"1", false, false},
+      {"true", false, false}, {"", false, false},  {nullptr, false, false}, {"no", true, false},
+      {"0", true, false},     {"No", true, true},  {"false", true, true},   {"", true, true},
+      {nullptr, true, true},
   };
   for (const Case& c : cases) {
     Ref<IHierStorageRoot> node = Node();
@@ -51,12 +51,22 @@ TEST(AttributeEncoding, IntegersAndColours) {
     const char* text;
     int32_t expected;  // with the default 7
   } cases[] = {
-      {"42", 42},           {"-17", -17},         {"+5", 5},
-      {"$1F", 31},          {"0x10", 16},         {"$FF00FF00", int32_t(0xFF00FF00)},
-      {"2147483647", 2147483647},                 {"-2147483648", INT32_MIN},
-      {"2147483648", 7},    {"$100000000", 7},    {"12a", 7},
-      {"", 7},              {"abc", 7},           {" 3", 7},
-      {"$", 7},             {"--1", 7},
+      {"42", 42},
+      {"-17", -17},
+      {"+5", 5},
+      {"$1F", 31},
+      {"0x10", 16},
+      {"$FF00FF00", int32_t(0xFF00FF00)},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", 7},
+      {"$100000000", 7},
+      {"12a", 7},
+      {"", 7},
+      {"abc", 7},
+      {" 3", 7},
+      {"$", 7},
+      {"--1", 7},
   };
   for (const Case& c : cases) {
     Ref<IHierStorageRoot> node = Node();
@@ -79,9 +89,9 @@ TEST(AttributeEncoding, FloatsReadEitherSeparatorAndWriteRounded) {
     const char* text;
     double expected;  // with the default -1
   } reads[] = {
-      {"1.5", 1.5}, {"1,5", 1.5}, {"-0.25", -0.25}, {"+2", 2}, {"1e3", 1000},
-      {" 2.5 ", 2.5}, {"abc", -1}, {"", -1}, {"1.5x", -1}, {"nan", -1}, {"inf", -1},
-      {"1e999", -1}, {"+-1", -1},
+      {"1.5", 1.5},   {"1,5", 1.5},  {"-0.25", -0.25}, {"+2", 2},    {"1e3", 1000},
+      {" 2.5 ", 2.5}, {"abc", -1},   {"", -1},         {"1.5x", -1}, {"nan", -1},
+      {"inf", -1},    {"1e999", -1}, {"+-1", -1},
   };
   for (const ReadCase& c : reads) {
     Ref<IHierStorageRoot> node = Node();
@@ -94,9 +104,11 @@ TEST(AttributeEncoding, FloatsReadEitherSeparatorAndWriteRounded) {
     double value;
     const char* text;
   } writes[] = {
-      {0.01, 0.333, "0.33"},  {0.01, 2.0, "2"},        {0.01, 0.005, "0"},
-      {0.01, 0.015, "0.02"},  {0.01, -1.239, "-1.24"}, {0.001, 1.0 / 3, "0.333"},
-      {0.01, 1e20, "1e+20"},  {0.01, 123456.789, "123456.79"}, {0, 0.1234, "0.1234"},
+      {0.01, 0.333, "0.33"},   {0.01, 2.0, "2"},
+      {0.01, 0.005, "0"},      {0.01, 0.015, "0.02"},
+      {0.01, -1.239, "-1.24"}, {0.001, 1.0 / 3, "0.333"},
+      {0.01, 1e20, "1e+20"},   {0.01, 123456.789, "123456.79"},
+      {0, 0.1234, "0.1234"},
   };
   for (const WriteCase& c : writes) {
     PrecisionGuard precision(c.precision);
@@ -114,7 +126,7 @@ TEST(AttributeEncoding, EnumerationsAreOneNameOfTheList) {
     int def;
     int expected;
   } cases[] = {
-      {"asynch", 0, 1}, {"synch", 1, 0}, {"other", 0, 0}, {"ASYNCH", 0, 0},
+      {"asynch", 0, 1}, {"synch", 1, 0},  {"other", 0, 0},   {"ASYNCH", 0, 0},
       {nullptr, 1, 1},  {"asynch", 5, 5}, {"synch", -1, -1},
   };
   for (const Case& c : cases) {

@@ -115,9 +115,12 @@ TEST_F(XmlStorage, PathsMatchElementNamesOrNameAttributesWithoutCase) {
     const char* container;
     const char* v;  // nullptr: not found
   } cases[] = {
-      {"screens/MAIN/button", "", "1"}, {"SCREENS/main/OK", "", "1"},
-      {"x", "widgets", "2"},            {"x", "", "3"},
-      {"x", "nothing", "3"},            {"screens/other", "", nullptr},
+      {"screens/MAIN/button", "", "1"},
+      {"SCREENS/main/OK", "", "1"},
+      {"x", "widgets", "2"},
+      {"x", "", "3"},
+      {"x", "nothing", "3"},
+      {"screens/other", "", nullptr},
       {"screens/main/ok/deeper", "", nullptr},
   };
   for (const Case& c : cases) {
