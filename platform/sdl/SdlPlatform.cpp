@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/DocumentOpener.h"
@@ -25,6 +26,8 @@ class SdlPlatform final : public Platform, public Window, public Video, public C
   ~SdlPlatform() override {
     Destroy();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The last user of SDL ends it wholly, which also closes its desktop-bus link.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   }
 
   // Platform
@@ -310,9 +313,19 @@ std::string SdlPlatform::ClipboardText() {
 }  // namespace
 
 std::unique_ptr<Platform> CreateSdlPlatform(std::string& error) {
+  const char* kAdvice = "; set GAME_PLATFORM=headless to run without one";
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    error = OneLine(std::string("cannot open a display (") + SDL_GetError() +
-                    "); set GAME_PLATFORM=headless to run without one");
+    error = OneLine(std::string("cannot open a display (") + SDL_GetError() + ")" + kAdvice);
+    return nullptr;
+  }
+  // Without a display SDL falls back to drivers that show nothing; the player would see
+  // no window and no reason. Only someone who asks for one by name gets it.
+  std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if ((driver == "offscreen" || driver == "dummy") && !(asked && driver == asked)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+    error = std::string("cannot open a display (no X11 or Wayland display found)") + kAdvice;
     return nullptr;
   }
   return std::make_unique<SdlPlatform>();
