@@ -229,7 +229,9 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
       return false;
     }
     case ScriptOp::Move: {
+      // The pointer goes there too, for what reads its position rather than events.
       Point p = host.DesignToWindow(command.point);
+      window_.WarpCursor(p);
       window_.PostEvent(MouseEvent(input::kMouseMove, p.x, p.y, 0));
       yield = true;
       return true;
@@ -237,6 +239,7 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
     case ScriptOp::Click: {
       Point p = host.DesignToWindow(command.point);
       bool right = command.button == ScriptButton::Right;
+      window_.WarpCursor(p);
       window_.PostEvent(MouseEvent(input::kMouseMove, p.x, p.y, 0));
       window_.PostEvent(MouseEvent(right ? input::kRightButtonDown : input::kLeftButtonDown, p.x,
                                    p.y, right ? kMouseFlagRight : kMouseFlagLeft));

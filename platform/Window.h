@@ -39,7 +39,8 @@ class Window {
   // The pointer in the coordinates mouse events carry (see Event::x). In 4:3 full
   // screen it is held inside the frame.
   virtual Point CursorPosition() = 0;
-  // Moves the pointer to a point given in those coordinates.
+  // Moves the pointer to a point given in those coordinates. A real pointer then
+  // reports the move as an event of its own, in its own time.
   virtual void WarpCursor(Point p) = 0;
   // Shows or hides the system pointer over the window.
   virtual void ShowCursor(bool show) = 0;

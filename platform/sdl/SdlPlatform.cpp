@@ -158,10 +158,18 @@ bool SdlPlatform::WaitEvent(Event& event) {
 }
 
 Point SdlPlatform::CursorPosition() {
-  int gx = 0, gy = 0, wx = 0, wy = 0;
-  SDL_GetGlobalMouseState(&gx, &gy);
-  if (window_) SDL_GetWindowPosition(window_, &wx, &wy);
-  return MapPointer(input_.pointer, {gx - wx, gy - wy});
+  int x = 0, y = 0;
+  if (window_ && SDL_GetMouseFocus() == window_) {
+    SDL_GetMouseState(&x, &y);
+  } else {
+    // Off the window SDL keeps no position: ask the desktop.
+    int wx = 0, wy = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    if (window_) SDL_GetWindowPosition(window_, &wx, &wy);
+    x -= wx;
+    y -= wy;
+  }
+  return MapPointer(input_.pointer, {x, y});
 }
 
 void SdlPlatform::WarpCursor(Point p) {

@@ -3,8 +3,11 @@
 // the frame with the change made inside the dirty rectangle and not the one outside:
 // so every backend shows the same pixels and sends only dirty rectangles.
 //
-//   platform_smoke SHOT.png          run (the script saves SHOT.png), then check SHOT.png
-//   platform_smoke --same A.png B.png   check that two screenshots are equal
+// The pointer is moved by the program too: it must come back, as an event and as the
+// pointer's position, at the frame pixel it was sent to, whatever the scaling.
+//
+//   platform_smoke SHOT.png [full-screen]   run (the script saves SHOT.png), check SHOT.png
+//   platform_smoke --same A.png B.png       check that two screenshots are equal
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -77,7 +80,16 @@ int CheckShot(const std::string& path) {
   return 0;
 }
 
-int Run(const std::string& shot) {
+// The desktop must list its own size among its modes, as a true-colour mode.
+bool DesktopIsListed(Video& video) {
+  Size desktop = video.DesktopSize();
+  for (const DisplayMode& mode : video.DisplayModes()) {
+    if (mode == DisplayMode{desktop.width, desktop.height, 32}) return true;
+  }
+  return false;
+}
+
+int Run(const std::string& shot, bool fullScreen) {
   std::string error;
   std::unique_ptr<Platform> platform = CreatePlatform(error);
   if (!platform) return Fail(error);
@@ -88,8 +100,10 @@ int Run(const std::string& shot) {
   Clock& clock = platform->GetClock();
   if (!window.Create(false)) return Fail("cannot make the window");
   window.SetCaption("platform smoke");
-  if (!video.SetMode({PresentMode::Windowed, {kWidth, kHeight}, {}})) return Fail("no video mode");
+  PresentMode mode = fullScreen ? PresentMode::FullScreen : PresentMode::Windowed;
+  if (!video.SetMode({mode, {kWidth, kHeight}, {}})) return Fail("no video mode");
   window.Show();
+  if (!DesktopIsListed(video)) return Fail("the desktop's size is not a listed 32-bit mode");
 
   std::vector<uint32_t> pixels(size_t(kStride) * kHeight, 0xFFFF00FF);
   for (int32_t y = 0; y < kHeight; ++y) {
@@ -97,6 +111,10 @@ int Run(const std::string& shot) {
   }
   Host host;
   bool moved = false;
+  bool warped = false;
+  bool warpSent = false;
+  Point last;
+  constexpr Point kWarp{33, 44};
   uint32_t start = clock.Milliseconds();
   for (int frame = 0; clock.Milliseconds() - start < 20000; ++frame) {
     Event e;
@@ -104,8 +122,15 @@ int Run(const std::string& shot) {
     while (window.PollEvent(e)) {
       quit = quit || e.type == EventType::Quit;
       moved = moved || (e.type == EventType::Mouse && e.x == 10 && e.y == 12);
+      warped = warped || (e.type == EventType::Mouse && e.x == kWarp.x && e.y == kWarp.y);
+      if (e.type == EventType::Mouse) last = {e.x, e.y};
     }
     if (quit) break;
+    // Once frames have set the scaling up, and after the script's move.
+    if (!warpSent && clock.Milliseconds() - start >= 150) {
+      window.WarpCursor(kWarp);
+      warpSent = true;
+    }
     Rect whole{0, 0, kWidth, kHeight};
     std::span<const Rect> dirty;
     if (frame == 0) dirty = {&whole, 1};
@@ -122,8 +147,19 @@ int Run(const std::string& shot) {
     script->Step(host);
     clock.Sleep(8);
   }
+  Point pointer = window.CursorPosition();
   window.Destroy();
   if (script->Failed()) return Fail(script->Failure());
+  // Only a real pointer reports a move of its own.
+  if (!warped && platform->Kind() == BackendKind::Sdl) {
+    return Fail("the pointer moved by the program did not arrive");
+  }
+  // A real pointer is where its last report put it (the moves of the script and of the
+  // program may arrive in either order); the headless one where it was last sent.
+  Point expected = platform->Kind() == BackendKind::Sdl ? last : kWarp;
+  if (pointer != expected) {
+    return Fail("the pointer is at " + std::to_string(pointer.x) + "," + std::to_string(pointer.y));
+  }
   if (!script->Finished()) return Fail("the script did not end in time");
   if (!moved) return Fail("the script's pointer move did not arrive");
   return CheckShot(PathFromStartFolder(shot));
@@ -134,6 +170,9 @@ int Run(const std::string& shot) {
 int main(int argc, char** argv) {
   SetProgramArguments(argc, argv);
   if (argc == 4 && std::string(argv[1]) == "--same") return CompareShots(argv[2], argv[3]);
-  if (argc != 2) return Fail("usage: platform_smoke SHOT.png | --same A.png B.png");
-  return Run(argv[1]);
+  bool fullScreen = argc == 3 && std::string(argv[2]) == "full-screen";
+  if (argc != 2 && !fullScreen) {
+    return Fail("usage: platform_smoke SHOT.png [full-screen] | --same A.png B.png");
+  }
+  return Run(argv[1], fullScreen);
 }
