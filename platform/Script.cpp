@@ -147,7 +147,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptCommand>& commands,
     if (!line.empty() && line.back() == '\r') line.pop_back();
     size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') continue;
-    ScriptCommand command;
+    ScriptCommand& command = commands.emplace_back();
     command.line = number;
     std::string message;
     if (!ParseLine(line, command, message)) {
@@ -155,7 +155,6 @@ bool ParseScript(const std::string& text, std::vector<ScriptCommand>& commands,
       commands.clear();
       return false;
     }
-    commands.push_back(std::move(command));
   }
   return true;
 }
