@@ -6,7 +6,7 @@
 // The pointer is moved by the program too: it must come back, as an event and as the
 // pointer's position, at the frame pixel it was sent to, whatever the scaling.
 //
-//   platform_smoke SHOT.png [full-screen]   run (the script saves SHOT.png), check SHOT.png
+//   platform_smoke SHOT.png [full-screen|wide]   run (the script saves SHOT.png), check it
 //   platform_smoke --same A.png B.png       check that two screenshots are equal
 #include <cstdio>
 #include <string>
@@ -89,7 +89,7 @@ bool DesktopIsListed(Video& video) {
   return false;
 }
 
-int Run(const std::string& shot, bool fullScreen) {
+int Run(const std::string& shot, PresentMode mode) {
   std::string error;
   std::unique_ptr<Platform> platform = CreatePlatform(error);
   if (!platform) return Fail(error);
@@ -100,8 +100,9 @@ int Run(const std::string& shot, bool fullScreen) {
   Clock& clock = platform->GetClock();
   if (!window.Create(false)) return Fail("cannot make the window");
   window.SetCaption("platform smoke");
-  PresentMode mode = fullScreen ? PresentMode::FullScreen : PresentMode::Windowed;
-  if (!video.SetMode({mode, {kWidth, kHeight}, {}})) return Fail("no video mode");
+  // Wide: stretched to twice its size at (100, 50) of the desktop, as the engine may ask.
+  Rect dest{100, 50, 100 + 2 * kWidth, 50 + 2 * kHeight};
+  if (!video.SetMode({mode, {kWidth, kHeight}, dest})) return Fail("no video mode");
   window.Show();
   if (!DesktopIsListed(video)) return Fail("the desktop's size is not a listed 32-bit mode");
 
@@ -170,9 +171,11 @@ int Run(const std::string& shot, bool fullScreen) {
 int main(int argc, char** argv) {
   SetProgramArguments(argc, argv);
   if (argc == 4 && std::string(argv[1]) == "--same") return CompareShots(argv[2], argv[3]);
-  bool fullScreen = argc == 3 && std::string(argv[2]) == "full-screen";
-  if (argc != 2 && !fullScreen) {
-    return Fail("usage: platform_smoke SHOT.png [full-screen] | --same A.png B.png");
+  std::string mode = argc == 3 ? argv[2] : "";
+  if (argc < 2 || argc > 3 || (argc == 3 && mode != "full-screen" && mode != "wide")) {
+    return Fail("usage: platform_smoke SHOT.png [full-screen|wide] | --same A.png B.png");
   }
-  return Run(argv[1], fullScreen);
+  return Run(argv[1], mode == "wide"          ? PresentMode::WideFullScreen
+                      : mode == "full-screen" ? PresentMode::FullScreen
+                                              : PresentMode::Windowed);
 }
