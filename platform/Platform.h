@@ -4,6 +4,13 @@
 // ("sdl", the default, for play; "headless" for tests: no window, a virtual clock).
 // Folder, file, registry and error-text services do not depend on the backend and are
 // plain functions (Folders.h, Registry.h, ErrorText.h).
+//
+// How the engine's loop meets it: create the window hidden (Window::Create), set a video
+// mode (Video::SetMode) and Show; each step takes one event (PollEvent, or WaitEvent when
+// inactive): Key and Mouse events go to the game, FocusGained/FocusLost are activation,
+// Minimised/Restored pause and resume, CloseRequest asks the game, VideoReset means the
+// mode must be set up again, Quit ends the loop. A frame is presented with its dirty
+// rectangles (Video::Present), then the script, when there is one, is stepped.
 
 #include <memory>
 #include <string>

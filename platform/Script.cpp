@@ -147,7 +147,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptCommand>& commands,
     if (!line.empty() && line.back() == '\r') line.pop_back();
     size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') continue;
-    ScriptCommand command;
+    ScriptCommand& command = commands.emplace_back();
     command.line = number;
     std::string message;
     if (!ParseLine(line, command, message)) {
@@ -155,7 +155,6 @@ bool ParseScript(const std::string& text, std::vector<ScriptCommand>& commands,
       commands.clear();
       return false;
     }
-    commands.push_back(std::move(command));
   }
   return true;
 }
@@ -229,7 +228,9 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
       return false;
     }
     case ScriptOp::Move: {
+      // The pointer goes there too, for what reads its position rather than events.
       Point p = host.DesignToWindow(command.point);
+      window_.WarpCursor(p);
       window_.PostEvent(MouseEvent(input::kMouseMove, p.x, p.y, 0));
       yield = true;
       return true;
@@ -237,6 +238,7 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
     case ScriptOp::Click: {
       Point p = host.DesignToWindow(command.point);
       bool right = command.button == ScriptButton::Right;
+      window_.WarpCursor(p);
       window_.PostEvent(MouseEvent(input::kMouseMove, p.x, p.y, 0));
       window_.PostEvent(MouseEvent(right ? input::kRightButtonDown : input::kLeftButtonDown, p.x,
                                    p.y, right ? kMouseFlagRight : kMouseFlagLeft));

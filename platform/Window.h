@@ -28,8 +28,9 @@ class Window {
 
   // Takes the next waiting event without blocking; false when none is waiting.
   virtual bool PollEvent(Event& event) = 0;
-  // Blocks until an event arrives and takes it. False when none can ever arrive
-  // (a window with no player behind it); the caller goes on with its step.
+  // Blocks until something happens to the window and takes the event it gave. False
+  // when it gave none, or when nothing can ever arrive (no player behind the window):
+  // the caller's step then simply ends.
   virtual bool WaitEvent(Event& event) = 0;
   // Queues an event behind those waiting, as if it came from the player.
   virtual void PostEvent(const Event& event) = 0;
@@ -39,7 +40,8 @@ class Window {
   // The pointer in the coordinates mouse events carry (see Event::x). In 4:3 full
   // screen it is held inside the frame.
   virtual Point CursorPosition() = 0;
-  // Moves the pointer to a point given in those coordinates.
+  // Moves the pointer to a point given in those coordinates. A real pointer then
+  // reports the move as an event of its own, in its own time.
   virtual void WarpCursor(Point p) = 0;
   // Shows or hides the system pointer over the window.
   virtual void ShowCursor(bool show) = 0;

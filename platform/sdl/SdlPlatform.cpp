@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/DocumentOpener.h"
@@ -25,6 +26,8 @@ class SdlPlatform final : public Platform, public Window, public Video, public C
   ~SdlPlatform() override {
     Destroy();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The last user of SDL ends it wholly, which also closes its desktop-bus link.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   }
 
   // Platform
@@ -155,10 +158,18 @@ bool SdlPlatform::WaitEvent(Event& event) {
 }
 
 Point SdlPlatform::CursorPosition() {
-  int gx = 0, gy = 0, wx = 0, wy = 0;
-  SDL_GetGlobalMouseState(&gx, &gy);
-  if (window_) SDL_GetWindowPosition(window_, &wx, &wy);
-  return MapPointer(input_.pointer, {gx - wx, gy - wy});
+  int x = 0, y = 0;
+  if (window_ && SDL_GetMouseFocus() == window_) {
+    SDL_GetMouseState(&x, &y);
+  } else {
+    // Off the window SDL keeps no position: ask the desktop.
+    int wx = 0, wy = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    if (window_) SDL_GetWindowPosition(window_, &wx, &wy);
+    x -= wx;
+    y -= wy;
+  }
+  return MapPointer(input_.pointer, {x, y});
 }
 
 void SdlPlatform::WarpCursor(Point p) {
@@ -310,9 +321,19 @@ std::string SdlPlatform::ClipboardText() {
 }  // namespace
 
 std::unique_ptr<Platform> CreateSdlPlatform(std::string& error) {
+  const char* kAdvice = "; set GAME_PLATFORM=headless to run without one";
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    error = OneLine(std::string("cannot open a display (") + SDL_GetError() +
-                    "); set GAME_PLATFORM=headless to run without one");
+    error = OneLine(std::string("cannot open a display (") + SDL_GetError() + ")" + kAdvice);
+    return nullptr;
+  }
+  // Without a display SDL falls back to drivers that show nothing; the player would see
+  // no window and no reason. Only someone who asks for one by name gets it.
+  std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if ((driver == "offscreen" || driver == "dummy") && !(asked && driver == asked)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+    error = std::string("cannot open a display (no X11 or Wayland display found)") + kAdvice;
     return nullptr;
   }
   return std::make_unique<SdlPlatform>();

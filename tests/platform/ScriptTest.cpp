@@ -208,6 +208,8 @@ TEST(ScriptRunner, InputArrivesAsEventsInWindowCoordinates) {
       EXPECT_EQ(e.mouseFlags, expected[i].flags);
     }
   }
+  // The pointer itself went along, for what reads its position.
+  EXPECT_EQ(run.platform.CursorPosition(), (Point{2, 3}));
   EXPECT_TRUE(run.runner->Finished());
   EXPECT_FALSE(run.runner->Failed());
 }
