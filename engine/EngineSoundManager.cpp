@@ -159,6 +159,10 @@ void TSoundObject::Pause() {
     return;
   }
   if (state_ == kStopped) return;
+  // A channel that ran out since the last update ends (or repeats) first, so that resuming
+  // does not play it once more.
+  Update(0);
+  if (finished_) return;
   if (IAudio* audio = Audio(); audio && state_ == kPlaying) audio->PauseChannel(channel_);
   // A sound still waiting for its delay or its repeat goes on waiting after the pause.
   pausedFrom_ = state_;

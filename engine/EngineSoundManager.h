@@ -47,7 +47,7 @@ class ISoundObject : public virtual IInterface {
   virtual std::string GetGroupName() = 0;
   virtual void SetGroupName(const std::string& group) = 0;
   virtual bool IsStoppableByGroup() = 0;
-  // Soundvolume: the manager's sound volume, 0..100.
+  // The manager's sound volume (0..100) changed.
   virtual void SetVolume(int32_t soundVolume) = 0;
   virtual void Pause() = 0;
   virtual void Resume(bool restart) = 0;
@@ -92,8 +92,6 @@ class TSoundObject : public TAbstractObject, public virtual ISoundObject {
   void SetVolume(int32_t soundVolume) override;
   void Pause() override;
   void Resume(bool restart) override;
-
-  State GetState() const { return state_; }
 
  private:
   IAudio* Audio() const { return owner_ ? owner_->GetAudio() : nullptr; }

@@ -189,6 +189,19 @@ TEST_F(SoundManagerTest, SoundsBelongToTheTopScreensGroup) {
   for (AudioHandle channel : {once, kept, other}) EXPECT_TRUE(manager->IsSoundPlaying(channel));
 }
 
+TEST_F(SoundManagerTest, ASoundThatEndedBeforeItsGroupPausedDoesNotPlayAgainOnResume) {
+  SetGame()->topScreen = "menu";
+  AddSound("s");
+  const AudioHandle channel =
+      manager->PlaySound(MakeSound(R"(resourcename="s" stoppable_by_group="yes")"));
+  audio.EndChannel(channel);
+  manager->PauseSoundGroup("menu");
+  manager->ResumeSoundGroup("menu");
+  EXPECT_FALSE(Playing(channel));
+  manager->Update(10);
+  EXPECT_EQ(manager->Sounds()->Count(), 0);
+}
+
 TEST_F(SoundManagerTest, WithoutAGameSoundsHaveNoGroup) {
   AddSound("s");
   const AudioHandle channel = manager->PlaySound(MakeSound(R"(resourcename="s" loop="yes")"));
