@@ -2,17 +2,12 @@
 
 #include <cmath>
 #include <cstring>
-#include <numbers>
 
 #ifdef HAVE_VORBISENC
 #include <vorbis/vorbisenc.h>
 #endif
 
 namespace {
-
-double Sine(double frequency, int rate, size_t frame) {
-  return std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(frame) / rate);
-}
 
 template <typename T>
 int CountCrossings(const T* frames, size_t count, int channels, int channel) {
@@ -29,42 +24,6 @@ int CountCrossings(const T* frames, size_t count, int channels, int channel) {
 }
 
 }  // namespace
-
-Bytes MakeSineWav(int rate, int channels, int bits, double frequency, int ms, double amplitude) {
-  const size_t frames = static_cast<size_t>(rate) * ms / 1000;
-  const int frameBytes = channels * bits / 8;
-  const uint32_t dataBytes = static_cast<uint32_t>(frames * frameBytes);
-  Bytes out(44);
-  const auto put = [&out](size_t at, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-  };
-  std::memcpy(out.data(), "RIFF", 4);
-  put(4, 36 + dataBytes, 4);
-  std::memcpy(out.data() + 8, "WAVEfmt ", 8);
-  put(16, 16, 4);
-  put(20, 1, 2);
-  put(22, channels, 2);
-  put(24, rate, 4);
-  put(28, rate * frameBytes, 4);
-  put(32, frameBytes, 2);
-  put(34, bits, 2);
-  std::memcpy(out.data() + 36, "data", 4);
-  put(40, dataBytes, 4);
-  out.reserve(44 + dataBytes);
-  for (size_t i = 0; i < frames; ++i) {
-    const double v = amplitude * Sine(frequency, rate, i);
-    for (int c = 0; c < channels; ++c) {
-      if (bits == 8) {
-        out.push_back(static_cast<uint8_t>(std::lround(128 + 127 * v)));
-      } else {
-        const auto sample = static_cast<uint16_t>(static_cast<int16_t>(std::lround(32767 * v)));
-        out.push_back(static_cast<uint8_t>(sample));
-        out.push_back(static_cast<uint8_t>(sample >> 8));
-      }
-    }
-  }
-  return out;
-}
 
 Bytes MakeSineOgg(int rate, int channels, double frequency, int ms) {
   Bytes out;

@@ -6,12 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-using Bytes = std::vector<uint8_t>;
+#include "tests/support/SineWav.h"
 
-// A sine tone of frequency Hz lasting ms, PCM 8- or 16-bit, mono or stereo (same in both).
-Bytes MakeSineWav(int rate, int channels, int bits, double frequency, int ms,
-                  double amplitude = 0.5);
-// The same tone in Ogg Vorbis; empty when the encoder library is not available.
+// A sine tone (see MakeSineWav) in Ogg Vorbis; empty when the encoder library is not available.
 Bytes MakeSineOgg(int rate, int channels, double frequency, int ms);
 // frames MPEG-1 layer III frames of silence (1152 samples each, 44100 Hz stereo).
 Bytes MakeSilentMp3(int frames);

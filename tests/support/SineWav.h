@@ -1,0 +1,14 @@
+#pragma once
+// A sine tone as WAV bytes, for the audio tests of every subsystem.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+// Sample Frame of a sine of Frequency Hz at Rate frames per second, -1..1.
+double Sine(double frequency, int rate, size_t frame);
+// A sine tone of frequency Hz lasting ms, PCM 8- or 16-bit, mono or stereo (same in both).
+Bytes MakeSineWav(int rate, int channels, int bits, double frequency, int ms,
+                  double amplitude = 0.5);
