@@ -61,13 +61,11 @@ bool IsXmlName(std::string_view text) {
 // Name table
 
 TXmlNameTable::TXmlNameTable(int bucketCount, bool withCachedNames)
-    : buckets_(std::max(bucketCount, 1)), cached_{0, 1, 2, 3, 4} {
+    : heads_(std::max(bucketCount, 1), -1), tails_(heads_.size(), -1), cached_{0, 1, 2, 3, 4} {
   if (withCachedNames) RefreshCachedIds();
 }
 
-// The hash runs over UTF-16 units, so the buckets written to the binary form are the
-// ones any reader of that form computes.
-uint32_t TXmlNameTable::BucketOf(std::string_view name) const {
+uint32_t TXmlNameTable::Hash(std::string_view name) {
   uint32_t hash = 0;
   const char* p = name.data();
   const char* end = p + name.size();
@@ -91,24 +89,39 @@ uint32_t TXmlNameTable::BucketOf(std::string_view name) const {
     hash = hash * 33 + cp;
     p += n;
   }
-  return hash % uint32_t(buckets_.size());
+  return hash;
+}
+
+int32_t TXmlNameTable::Find(std::string_view name, uint32_t hash) const {
+  for (int32_t id = heads_[hash % heads_.size()]; id >= 0; id = next_[id])
+    if (hashes_[id] == hash && names_[id] == name) return id;
+  return -1;
+}
+
+void TXmlNameTable::Link(int32_t id, uint32_t hash) {
+  size_t bucket = hash % heads_.size();
+  hashes_.push_back(hash);
+  next_.push_back(-1);
+  if (tails_[bucket] >= 0)
+    next_[tails_[bucket]] = id;
+  else
+    heads_[bucket] = id;
+  tails_[bucket] = id;
 }
 
 int32_t TXmlNameTable::FindID(std::string_view name) const {
   if (name.empty()) return -1;
-  for (int32_t id : buckets_[BucketOf(name)])
-    if (names_[id] == name) return id;
-  return -1;
+  return Find(name, Hash(name));
 }
 
 int32_t TXmlNameTable::GetID(std::string_view name) {
   if (name.empty()) return -1;
-  std::vector<int32_t>& bucket = buckets_[BucketOf(name)];
-  for (int32_t id : bucket)
-    if (names_[id] == name) return id;
-  int32_t id = int32_t(names_.size());
+  uint32_t hash = Hash(name);
+  int32_t id = Find(name, hash);
+  if (id >= 0) return id;
+  id = int32_t(names_.size());
   names_.emplace_back(name);
-  bucket.push_back(id);
+  Link(id, hash);
   return id;
 }
 
@@ -120,7 +133,13 @@ const std::string& TXmlNameTable::Name(int32_t id) const {
 
 void TXmlNameTable::AppendName(std::string name) {
   int32_t id = int32_t(names_.size());
-  if (!name.empty()) buckets_[BucketOf(name)].push_back(id);
+  // The empty name is never looked up (its id is -1) and belongs to no bucket.
+  if (name.empty()) {
+    hashes_.push_back(0);
+    next_.push_back(-1);
+  } else {
+    Link(id, Hash(name));
+  }
   names_.push_back(std::move(name));
 }
 

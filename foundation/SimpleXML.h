@@ -239,8 +239,10 @@ class TXmlNameTable : public TXmlBase, public IXmlNameTable {
   int32_t FindID(std::string_view name) const;
   const std::string& Name(int32_t id) const;
   int32_t Count() const { return int32_t(names_.size()); }
-  int BucketCount() const { return int(buckets_.size()); }
-  const std::vector<int32_t>& Bucket(int index) const { return buckets_[index]; }
+  int BucketCount() const { return int(heads_.size()); }
+  // The ids of a bucket in their order (the order names came): first, then next, -1 ends.
+  int32_t FirstInBucket(int index) const { return heads_[index]; }
+  int32_t NextInBucket(int32_t id) const { return next_[id]; }
   // Adds a name under the next id even when it is already present (the binary form
   // gives every name its id).
   void AppendName(std::string name);
@@ -249,9 +251,16 @@ class TXmlNameTable : public TXmlBase, public IXmlNameTable {
   int32_t CachedId(int which) const { return cached_[which]; }
 
  private:
-  uint32_t BucketOf(std::string_view name) const;
+  // The hash of the name's UTF-16 units, so the buckets written to the binary form are
+  // the ones any reader of that form computes.
+  static uint32_t Hash(std::string_view name);
+  int32_t Find(std::string_view name, uint32_t hash) const;
+  void Link(int32_t id, uint32_t hash);
+
   std::vector<std::string> names_;
-  std::vector<std::vector<int32_t>> buckets_;
+  std::vector<uint32_t> hashes_;       // per id
+  std::vector<int32_t> next_;          // per id: the next id of its bucket, or -1
+  std::vector<int32_t> heads_, tails_;  // per bucket: first and last id, or -1
   int32_t cached_[5];
 };
 
@@ -284,12 +293,16 @@ class TXmlValue {
   // The general conversion to text.
   std::string GeneralText() const;
 
+  enum class State : uint8_t { Empty, Text, Boxed };
+
+ private:
+  std::string text_;
+  std::unique_ptr<Variant> boxed_;
+
+ public:
   int32_t nameId = -1;  // the attribute's name; unused for element values
 
  private:
-  enum class State : uint8_t { Empty, Text, Boxed };
-  std::string text_;
-  std::unique_ptr<Variant> boxed_;
   State state_ = State::Empty;
 };
 using TXmlAttrData = TXmlValue;
@@ -443,6 +456,7 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
   void Insert(TXmlNode* node, size_t index);
   void ClearChildren();
   void RemoveAt(size_t index);
+  void ReserveChildren(size_t count) { children_.reserve(children_.size() + count); }
   void WriteAttrs(std::string& out) const;
   void WriteChildrenXml(std::string& out, int depth);
   void CopyAttrsFrom(const TXmlNode& other) { attrs_ = other.attrs_; }

@@ -169,14 +169,16 @@ class TBinXmlWriter {
     for (int32_t id = 0; id < names.Count(); ++id) WriteXmlString(names.Name(id));
     WriteInteger(names.BucketCount());
     int32_t used = 0;
-    for (int b = 0; b < names.BucketCount(); ++b) used += !names.Bucket(b).empty();
+    for (int b = 0; b < names.BucketCount(); ++b) used += names.FirstInBucket(b) >= 0;
     WriteInteger(used);
     for (int b = 0; b < names.BucketCount(); ++b) {
-      const std::vector<int32_t>& bucket = names.Bucket(b);
-      if (bucket.empty()) continue;
+      if (names.FirstInBucket(b) < 0) continue;
+      int32_t length = 0;
+      for (int32_t id = names.FirstInBucket(b); id >= 0; id = names.NextInBucket(id)) ++length;
       WriteInteger(b);
-      WriteInteger(int32_t(bucket.size()));
-      for (int32_t id : bucket) WriteU32(uint32_t(id));
+      WriteInteger(length);
+      for (int32_t id = names.FirstInBucket(b); id >= 0; id = names.NextInBucket(id))
+        WriteU32(uint32_t(id));
     }
   }
 
@@ -407,12 +409,14 @@ class TBinXmlReader {
   void ReadBody(TXmlNode& node, int depth) {
     CheckXmlDepth(depth);
     int32_t attrs = ReadCount(2);
+    node.Attrs().reserve(size_t(std::min(attrs, 4096)));
     for (int32_t i = 0; i < attrs; ++i) {
       int32_t id = ReadNameId();
       ReadValue(node.EnsureAttr(id));
     }
     int32_t children = ReadCount(2);
     if (children > 0) node.PrepareChildren();
+    node.ReserveChildren(size_t(std::min(children, 4096)));
     for (int32_t i = 0; i < children; ++i) ReadChild(node, depth + 1);
   }
 

@@ -20,11 +20,20 @@ struct CharTable {
     for (int c = 'a'; c <= 'z'; ++c) flags[c] = kNameStart | kNameChar;
     for (int c = 'A'; c <= 'Z'; ++c) flags[c] = kNameStart | kNameChar;
     for (int c = '0'; c <= '9'; ++c) flags[c] = kNameChar;
-    flags['_'] = kNameStart | kNameChar;
-    flags['-'] = flags['.'] = flags[':'] = kNameChar;
+    flags[int('_')] = kNameStart | kNameChar;
+    flags[int('-')] = flags[int('.')] = flags[int(':')] = kNameChar;
   }
 };
 constexpr CharTable kChars;
+
+// "\"<what>\" expected", the message of every construct that is not there.
+[[noreturn]] void RaiseExpected(std::string_view what) {
+  std::string message;
+  message += '"';
+  message += what;
+  message += "\" expected";
+  RaiseXml(message);
+}
 
 bool HasVisible(std::string_view text) {
   for (char c : text)
@@ -55,6 +64,9 @@ class TXmlTextReader {
   std::string_view ReadUpTo(std::string_view terminator);
   void ReadReference(std::string& out);
   void ReadAttributes(TXmlNode* node);
+  void ReadAttributeList();
+  void SetScratchAttr(int32_t id, std::string_view value);
+  void MoveScratchAttrs(TXmlNode* node);
   void ReadText(TXmlNode* owner);
   void AddText(TXmlNode* owner, std::string_view text);
   void ParseElement(TXmlNode* owner, int depth);
@@ -65,6 +77,7 @@ class TXmlTextReader {
   TXmlNameTable* names_;
   bool preserve_;
   std::string token_;  // text with references replaced; reused
+  std::vector<TXmlAttrData> scratch_;  // attributes of the element being read; reused
 };
 
 bool TXmlTextReader::AtNameStart() const {
@@ -92,13 +105,13 @@ std::string_view TXmlTextReader::ReadName() {
 }
 
 void TXmlTextReader::Expect(char c) {
-  if (AtEnd() || *p_ != c) RaiseXml(std::string("\"") + c + "\" expected");
+  if (AtEnd() || *p_ != c) RaiseExpected(std::string_view(&c, 1));
   ++p_;
 }
 
 void TXmlTextReader::ExpectText(std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
-    if (AtEnd() || *p_ != text[i]) RaiseXml("\"" + std::string(text.substr(i)) + "\" expected");
+    if (AtEnd() || *p_ != text[i]) RaiseExpected(text.substr(i));
     ++p_;
   }
 }
@@ -111,14 +124,14 @@ void TXmlTextReader::ExpectName(std::string_view name) {
     }
     // Report from the start of the character that differs.
     while (i > 0 && (static_cast<uint8_t>(name[i]) & 0xC0) == 0x80) --i;
-    RaiseXml("\"" + std::string(name.substr(i)) + "\" expected");
+    RaiseExpected(name.substr(i));
   }
 }
 
 std::string_view TXmlTextReader::ReadUpTo(std::string_view terminator) {
   std::string_view rest(p_, end_ - p_);
   size_t found = rest.find(terminator);
-  if (found == std::string_view::npos) RaiseXml("\"" + std::string(terminator) + "\" expected");
+  if (found == std::string_view::npos) RaiseExpected(terminator);
   p_ += found + terminator.size();
   return rest.substr(0, found);
 }
@@ -164,6 +177,17 @@ void TXmlTextReader::ReadReference(std::string& out) {
 }
 
 void TXmlTextReader::ReadAttributes(TXmlNode* node) {
+  scratch_.clear();
+  try {
+    ReadAttributeList();
+  } catch (...) {
+    MoveScratchAttrs(node);
+    throw;
+  }
+  MoveScratchAttrs(node);
+}
+
+void TXmlTextReader::ReadAttributeList() {
   SkipSpaces();
   while (AtNameStart()) {
     std::string_view name = ReadName();
@@ -180,7 +204,7 @@ void TXmlTextReader::ReadAttributes(TXmlNode* node) {
     if (AtEnd() || *p_ != quote) {
       token_.assign(start, p_ - start);
       for (;;) {
-        if (AtEnd()) RaiseXml(std::string("\"") + quote + "\" expected");
+        if (AtEnd()) RaiseExpected(std::string_view(&quote, 1));
         char c = *p_;
         if (c == quote) break;
         if (c == '<') RaiseXml("\"<\" cannot be used in attribute values");
@@ -194,9 +218,25 @@ void TXmlTextReader::ReadAttributes(TXmlNode* node) {
       value = token_;
     }
     ++p_;  // closing quote
-    node->EnsureAttr(names_->GetID(name)).SetString(value);
+    SetScratchAttr(names_->GetID(name), value);
     SkipSpaces();
   }
+}
+
+void TXmlTextReader::SetScratchAttr(int32_t id, std::string_view value) {
+  for (TXmlAttrData& attr : scratch_)
+    if (attr.nameId == id) return attr.SetString(value);
+  scratch_.emplace_back();
+  scratch_.back().nameId = id;
+  scratch_.back().SetString(value);
+}
+
+// The attributes go to the node in one allocation of the exact size.
+void TXmlTextReader::MoveScratchAttrs(TXmlNode* node) {
+  std::vector<TXmlAttrData>& attrs = node->Attrs();
+  attrs.reserve(attrs.size() + scratch_.size());
+  for (TXmlAttrData& attr : scratch_) attrs.push_back(std::move(attr));
+  scratch_.clear();
 }
 
 void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
@@ -204,6 +244,13 @@ void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
   bool endTagFollows = end_ - p_ >= 2 && p_[0] == '<' && p_[1] == '/';
   if (endTagFollows && !owner->HasChildren() && owner->NodeType() == NODE_ELEMENT) {
     static_cast<TXmlElement*>(owner)->StoredValue().SetString(text);
+    return;
+  }
+  // Text on both sides of a skipped document type declaration is one text, as written.
+  const auto& children = owner->RawChildren();
+  if (!children.empty() && children.back()->NodeType() == NODE_TEXT) {
+    TXmlValue& value = static_cast<TXmlText*>(children.back().get())->Value();
+    value.SetString(value.Text() + std::string(text));
     return;
   }
   auto* node = new TXmlText(names_);
@@ -303,6 +350,8 @@ bool DeclaresOtherEncoding(std::string_view bytes) {
   if (open == std::string_view::npos) return false;
   size_t close = bytes.find("?>", open);
   if (close == std::string_view::npos) return false;
+  // Without the word there is no encoding attribute to read.
+  if (bytes.substr(open, close - open).find("encoding") == std::string_view::npos) return false;
   try {
     Ref<TXmlNameTable> names(new TXmlNameTable(16));
     Ref<TXmlDocument> probe(new TXmlDocument(names.get()));

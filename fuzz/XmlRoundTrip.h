@@ -43,8 +43,7 @@ inline void Dump(TXmlNode& node, bool kinds, std::string& out) {
         value(attr);
       }
       TXmlValue& stored = static_cast<TXmlElement&>(node).StoredValue();
-      if (!node.HasChildren() && !stored.IsClear() &&
-          !(stored.IsString() && stored.Text().empty())) {
+      if (!node.HasChildren() && !stored.XmlText().empty()) {
         out += "{3[";
         value(stored);
         out += "]}";
