@@ -384,8 +384,15 @@ class TBinXmlReader {
   Ref<TXmlNameTable> ReadNameTable() {
     Ref<TXmlNameTable> names(new TXmlNameTable(4096, false));
     int32_t count = ReadCount(1);
-    for (int32_t i = 0; i < count; ++i) names->AppendName(ReadXmlString());
-    nameCount_ = count;
+    // A name listed twice keeps both ids, but nodes use the first, so that lookups by
+    // name find every node of that name.
+    canonical_.resize(size_t(count));
+    for (int32_t i = 0; i < count; ++i) {
+      std::string name = ReadXmlString();
+      int32_t first = names->FindID(name);
+      canonical_[size_t(i)] = name.empty() ? -1 : first >= 0 ? first : i;
+      names->AppendName(std::move(name));
+    }
     int32_t buckets = ReadInteger();
     if (buckets < 0) RaiseXml("Data reading error");
     int32_t used = ReadCount(2);
@@ -402,8 +409,8 @@ class TBinXmlReader {
 
   int32_t ReadNameId() {
     int32_t id = ReadInteger();
-    if (id < -1 || id >= nameCount_) RaiseXml("Data reading error");
-    return id;
+    if (id < -1 || id >= int32_t(canonical_.size())) RaiseXml("Data reading error");
+    return id < 0 ? id : canonical_[size_t(id)];
   }
 
   void ReadBody(TXmlNode& node, int depth) {
@@ -453,7 +460,7 @@ class TBinXmlReader {
   const uint8_t* p_;
   const uint8_t* end_;
   uint32_t flags_ = 0;
-  int32_t nameCount_ = 0;
+  std::vector<int32_t> canonical_;  // file id -> the id nodes use
 };
 
 }  // namespace

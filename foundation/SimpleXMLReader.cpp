@@ -353,8 +353,7 @@ bool DeclaresOtherEncoding(std::string_view bytes) {
   // Without the word there is no encoding attribute to read.
   if (bytes.substr(open, close - open).find("encoding") == std::string_view::npos) return false;
   try {
-    Ref<TXmlNameTable> names(new TXmlNameTable(16));
-    Ref<TXmlDocument> probe(new TXmlDocument(names.get()));
+    Ref<TXmlDocument> probe(new TXmlDocument(SharedXmlNameTable()));
     probe->ParseText(bytes.substr(open, close + 2 - open));
     const auto& children = probe->RawChildren();
     if (children.empty() || !EqualsNoCase(children[0]->GetNodeName(), "xml")) return false;

@@ -212,6 +212,18 @@ TEST(XmlBinary, HostileImagesRaise) {
   for (const Case& c : cases) EXPECT_EQ(ErrorOf([&] { LoadBinary(c.bytes); }), c.message) << c.what;
 }
 
+TEST(XmlBinary, NamesListedTwiceAreOneName) {
+  Image image;
+  image.Int(2).Text("a").Text("a").Int(16).Int(0);
+  image.Int(0).Int(1).Byte(1).Int(1).Int(0);                   // element named by id 1
+  image.Int(2).Int(0).Int(8).Int(0).Int(1).Int(8).Int(0).Int(0);  // a="" twice, no children
+  Ref<IXmlDocument> doc = LoadBinary(image.bytes);
+  ASSERT_TRUE(doc->FindElement("a"));
+  EXPECT_EQ(doc->GetDocumentElement()->GetNodeNameId(), 0);
+  EXPECT_EQ(doc->GetDocumentElement()->GetAttrCount(), 1);
+  EXPECT_EQ(doc->GetXml(), "<a a=\"\"/>");
+}
+
 TEST(XmlBinary, DeepImagesRaiseInsteadOfOverflowing) {
   Image image;
   image.Names().Int(0).Int(1);
