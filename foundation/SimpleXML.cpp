@@ -2,6 +2,7 @@
 #include "foundation/SimpleXML.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 #include "foundation/SimpleXMLPrivate.h"
@@ -62,8 +63,35 @@ bool IsXmlName(std::string_view text) {
 
 TXmlNameTable::TXmlNameTable(int bucketCount, bool withCachedNames)
     : heads_(std::max(bucketCount, 1), -1), tails_(heads_.size(), -1), cached_{0, 1, 2, 3, 4} {
+  uint32_t count = uint32_t(heads_.size());
+  mask_ = (count & (count - 1)) == 0 ? count - 1 : 0;
   if (withCachedNames) RefreshCachedIds();
 }
+
+// Every lookup of the parser passes here: a mask instead of a division when it can.
+size_t TXmlNameTable::BucketOf(uint32_t hash) const {
+  return mask_ ? hash & mask_ : hash % heads_.size();
+}
+
+namespace {
+
+bool SameName(const std::string& stored, std::string_view name) {
+  if (stored.size() != name.size()) return false;
+  const char* a = stored.data();
+  const char* b = name.data();
+  size_t n = name.size();
+  for (; n >= 8; n -= 8, a += 8, b += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if (x != y) return false;
+  }
+  for (; n > 0; --n)
+    if (*a++ != *b++) return false;
+  return true;
+}
+
+}  // namespace
 
 uint32_t TXmlNameTable::Hash(std::string_view name) {
   uint32_t hash = 0;
@@ -93,13 +121,13 @@ uint32_t TXmlNameTable::Hash(std::string_view name) {
 }
 
 int32_t TXmlNameTable::Find(std::string_view name, uint32_t hash) const {
-  for (int32_t id = heads_[hash % heads_.size()]; id >= 0; id = next_[id])
-    if (hashes_[id] == hash && names_[id] == name) return id;
+  for (int32_t id = heads_[BucketOf(hash)]; id >= 0; id = next_[id])
+    if (hashes_[id] == hash && SameName(names_[id], name)) return id;
   return -1;
 }
 
 void TXmlNameTable::Link(int32_t id, uint32_t hash) {
-  size_t bucket = hash % heads_.size();
+  size_t bucket = BucketOf(hash);
   hashes_.push_back(hash);
   next_.push_back(-1);
   if (tails_[bucket] >= 0)
@@ -116,7 +144,10 @@ int32_t TXmlNameTable::FindID(std::string_view name) const {
 
 int32_t TXmlNameTable::GetID(std::string_view name) {
   if (name.empty()) return -1;
-  uint32_t hash = Hash(name);
+  return GetIDHashed(name, Hash(name));
+}
+
+int32_t TXmlNameTable::GetIDHashed(std::string_view name, uint32_t hash) {
   int32_t id = Find(name, hash);
   if (id >= 0) return id;
   id = int32_t(names_.size());

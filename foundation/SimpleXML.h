@@ -228,7 +228,7 @@ class TXmlBase : public TInterfacedObject, public virtual IXmlBase {
 };
 
 // Interned names: a name's id is its index, given in the order names are first seen.
-class TXmlNameTable : public TXmlBase, public IXmlNameTable {
+class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
  public:
   // A table starts with the five cached names unless it is to be filled from a file.
   explicit TXmlNameTable(int bucketCount = 4096, bool withCachedNames = true);
@@ -246,14 +246,18 @@ class TXmlNameTable : public TXmlBase, public IXmlNameTable {
   // Adds a name under the next id even when it is already present (the binary form
   // gives every name its id).
   void AppendName(std::string name);
+  // GetID for a caller that has the hash already (see Hash).
+  int32_t GetIDHashed(std::string_view name, uint32_t hash);
   // Looks the five cached names up again after names were appended from a file.
   void RefreshCachedIds();
   int32_t CachedId(int which) const { return cached_[which]; }
 
- private:
   // The hash of the name's UTF-16 units, so the buckets written to the binary form are
-  // the ones any reader of that form computes.
+  // the ones any reader of that form computes. For ASCII: hash * 33 + byte, per byte.
   static uint32_t Hash(std::string_view name);
+
+ private:
+  size_t BucketOf(uint32_t hash) const;
   int32_t Find(std::string_view name, uint32_t hash) const;
   void Link(int32_t id, uint32_t hash);
 
@@ -261,6 +265,7 @@ class TXmlNameTable : public TXmlBase, public IXmlNameTable {
   std::vector<uint32_t> hashes_;       // per id
   std::vector<int32_t> next_;          // per id: the next id of its bucket, or -1
   std::vector<int32_t> heads_, tails_;  // per bucket: first and last id, or -1
+  uint32_t mask_;                       // bucket count - 1 when it is a power of two, else 0
   int32_t cached_[5];
 };
 

@@ -11,7 +11,7 @@
 namespace {
 
 // ASCII classes, one table lookup per byte.
-enum : uint8_t { kSpace = 1, kNameStart = 2, kNameChar = 4 };
+enum : uint8_t { kSpace = 1, kNameStart = 2, kNameChar = 4, kValueStop = 8 };
 
 struct CharTable {
   uint8_t flags[256] = {};
@@ -22,6 +22,7 @@ struct CharTable {
     for (int c = '0'; c <= '9'; ++c) flags[c] = kNameChar;
     flags[int('_')] = kNameStart | kNameChar;
     flags[int('-')] = flags[int('.')] = flags[int(':')] = kNameChar;
+    for (char c : {'"', '\'', '&', '<'}) flags[uint8_t(c)] |= kValueStop;
   }
 };
 constexpr CharTable kChars;
@@ -57,6 +58,8 @@ class TXmlTextReader {
   }
   bool AtNameStart() const;
   std::string_view ReadName();
+  // The id of the name ReadName just gave.
+  int32_t InternLastName(std::string_view name);
   void Expect(char c);
   void ExpectText(std::string_view text);
   void ExpectName(std::string_view name);
@@ -76,6 +79,7 @@ class TXmlTextReader {
   const char* end_;
   TXmlNameTable* names_;
   bool preserve_;
+  uint32_t nameHash_ = 0;  // of the last name read
   std::string token_;  // text with references replaced; reused
   std::vector<TXmlAttrData> scratch_;  // attributes of the element being read; reused
 };
@@ -90,18 +94,29 @@ bool TXmlTextReader::AtNameStart() const {
 std::string_view TXmlTextReader::ReadName() {
   if (!AtNameStart()) RaiseXml("Name can only begin with a letter or \"_\"");
   const char* start = p_;
+  // The name table's hash, computed on the way for ASCII names.
+  uint32_t hash = 0;
+  bool ascii = true;
   while (p_ < end_) {
     if (Cur() < 0x80) {
       if (!(kChars.flags[Cur()] & kNameChar)) break;
+      hash = hash * 33 + Cur();
       ++p_;
       continue;
     }
     uint32_t cp;
     int n = DecodeUtf8(p_, end_, cp);
     if (n == 0 || !IsNameCodePoint(cp)) break;
+    ascii = false;
     p_ += n;
   }
-  return std::string_view(start, p_ - start);
+  std::string_view name(start, p_ - start);
+  nameHash_ = ascii ? hash : TXmlNameTable::Hash(name);
+  return name;
+}
+
+int32_t TXmlTextReader::InternLastName(std::string_view name) {
+  return names_->GetIDHashed(name, nameHash_);
 }
 
 void TXmlTextReader::Expect(char c) {
@@ -190,7 +205,7 @@ void TXmlTextReader::ReadAttributes(TXmlNode* node) {
 void TXmlTextReader::ReadAttributeList() {
   SkipSpaces();
   while (AtNameStart()) {
-    std::string_view name = ReadName();
+    int32_t attrId = InternLastName(ReadName());
     SkipSpaces();
     Expect('=');
     SkipSpaces();
@@ -199,7 +214,11 @@ void TXmlTextReader::ReadAttributeList() {
     if (quote != '"' && quote != '\'') RaiseXml("String literal expected");
     ++p_;
     const char* start = p_;
-    while (p_ < end_ && *p_ != quote && *p_ != '&' && *p_ != '<') ++p_;
+    while (p_ < end_) {
+      uint8_t c = Cur();
+      if (kChars.flags[c] & kValueStop && (c == uint8_t(quote) || c == '&' || c == '<')) break;
+      ++p_;
+    }
     std::string_view value(start, p_ - start);
     if (AtEnd() || *p_ != quote) {
       token_.assign(start, p_ - start);
@@ -218,7 +237,7 @@ void TXmlTextReader::ReadAttributeList() {
       value = token_;
     }
     ++p_;  // closing quote
-    SetScratchAttr(names_->GetID(name), value);
+    SetScratchAttr(attrId, value);
     SkipSpaces();
   }
 }
@@ -319,7 +338,7 @@ void TXmlTextReader::ParseElement(TXmlNode* owner, int depth) {
   std::string_view name = ReadName();
   if (AtEnd()) RaiseXml("Incomplete element definition");
   if (!(Cur() <= 32 || *p_ == '/' || *p_ == '>')) RaiseXml("Incorrect symbol in the element name");
-  auto* element = new TXmlElement(names_, names_->GetID(name));
+  auto* element = new TXmlElement(names_, InternLastName(name));
   owner->AdoptNew(element);
   ReadAttributes(element);
   if (!AtEnd() && *p_ == '/') return ExpectText("/>");
