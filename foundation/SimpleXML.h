@@ -272,25 +272,33 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
 // The table shared by every document made without one of its own.
 TXmlNameTable* SharedXmlNameTable();
 
-// A value slot: strings (everything parsed from text) inline, any other kind boxed.
+// A value slot: strings (everything parsed from text) held in the slot itself when short
+// (most attribute values, paths included), any other kind boxed. Parsing a document thus
+// costs few allocations.
 class TXmlValue {
  public:
   TXmlValue() = default;
-  TXmlValue(TXmlValue&&) noexcept = default;
-  TXmlValue& operator=(TXmlValue&&) noexcept = default;
+  TXmlValue(TXmlValue&& other) noexcept { Take(other); }
+  TXmlValue& operator=(TXmlValue&& other) noexcept;
   TXmlValue(const TXmlValue& other) { *this = other; }
   TXmlValue& operator=(const TXmlValue& other);
+  ~TXmlValue() { Release(); }
 
   Variant::Kind Kind() const;
   bool IsEmpty() const { return state_ == State::Empty; }
   // Empty or Null.
   bool IsClear() const;
   bool IsString() const { return state_ == State::Text; }
-  const std::string& Text() const { return text_; }
+  // The string value (empty for other kinds).
+  std::string_view Text() const {
+    if (state_ != State::Text) return {};
+    return std::string_view(onHeap_ ? heap_ : inline_, length_);
+  }
   Variant Get() const;
   void Set(const Variant& value);
   void SetString(std::string_view text);
-  void SetString(std::string&& text);
+  // Makes the value a string of `length` bytes and returns where to write them.
+  char* PrepareString(size_t length);
   void Clear();
   // The XML text form of the value (what the writer escapes).
   void AppendXmlText(std::string& out) const;
@@ -298,17 +306,25 @@ class TXmlValue {
   // The general conversion to text.
   std::string GeneralText() const;
 
-  enum class State : uint8_t { Empty, Text, Boxed };
-
  private:
-  std::string text_;
-  std::unique_ptr<Variant> boxed_;
+  enum class State : uint8_t { Empty, Text, Boxed };
+  static constexpr size_t kInline = 40;
+  void Release();
+  void Take(TXmlValue& other);
+
+  union {
+    char inline_[kInline];
+    char* heap_;
+    Variant* boxed_;
+  };
+  uint32_t length_ = 0;
 
  public:
   int32_t nameId = -1;  // the attribute's name; unused for element values
 
  private:
   State state_ = State::Empty;
+  bool onHeap_ = false;
 };
 using TXmlAttrData = TXmlValue;
 

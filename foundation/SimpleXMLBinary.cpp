@@ -336,6 +336,33 @@ class TBinXmlReader {
     p_ += size_t(n) * 2;
     return out;
   }
+  // Plain ASCII (nearly every value) goes straight into the slot, four units at a time.
+  void ReadWideStringInto(TXmlValue& slot) {
+    const uint8_t* start = p_;
+    int32_t n = ReadCount(2);
+    const uint8_t* units = p_;
+    char* out = slot.PrepareString(size_t(n));
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+      uint64_t word;
+      std::memcpy(&word, units + 2 * i, 8);
+      if (word & 0xFF80FF80FF80FF80ull) break;
+      out[i] = char(word);
+      out[i + 1] = char(word >> 16);
+      out[i + 2] = char(word >> 32);
+      out[i + 3] = char(word >> 48);
+    }
+    for (; i < n; ++i) {
+      if (units[2 * i] >= 0x80 || units[2 * i + 1] != 0) break;
+      out[i] = char(units[2 * i]);
+    }
+    if (i < n) {
+      p_ = start;
+      return slot.SetString(ReadWideString());
+    }
+    p_ += size_t(n) * 2;
+  }
+
   std::string ReadXmlString() {
     if (flags_ & 1) return ReadWideString();
     return AnsiToUtf8(ReadAnsiString());
@@ -364,7 +391,7 @@ class TBinXmlReader {
       case kDate:
         return slot.Set(Variant::Date(ReadDouble()));
       case kWideString:
-        return slot.SetString(ReadWideString());
+        return ReadWideStringInto(slot);
       case kBoolean:
         return slot.Set(Variant(ReadU16() != 0));
       case kByte:

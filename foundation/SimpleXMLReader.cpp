@@ -53,8 +53,12 @@ class TXmlTextReader {
  private:
   bool AtEnd() const { return p_ >= end_; }
   uint8_t Cur() const { return static_cast<uint8_t>(*p_); }
+  // Hot loops work on a local copy of the position, which the compiler can keep in a
+  // register (a member could alias the bytes written meanwhile).
   void SkipSpaces() {
-    while (p_ < end_ && Cur() <= 32) ++p_;
+    const char* p = p_;
+    while (p < end_ && static_cast<uint8_t>(*p) <= 32) ++p;
+    p_ = p;
   }
   bool AtNameStart() const;
   std::string_view ReadName();
@@ -97,19 +101,22 @@ std::string_view TXmlTextReader::ReadName() {
   // The name table's hash, computed on the way for ASCII names.
   uint32_t hash = 0;
   bool ascii = true;
-  while (p_ < end_) {
-    if (Cur() < 0x80) {
-      if (!(kChars.flags[Cur()] & kNameChar)) break;
-      hash = hash * 33 + Cur();
-      ++p_;
+  const char* p = p_;
+  while (p < end_) {
+    uint8_t c = static_cast<uint8_t>(*p);
+    if (c < 0x80) {
+      if (!(kChars.flags[c] & kNameChar)) break;
+      hash = hash * 33 + c;
+      ++p;
       continue;
     }
     uint32_t cp;
-    int n = DecodeUtf8(p_, end_, cp);
+    int n = DecodeUtf8(p, end_, cp);
     if (n == 0 || !IsNameCodePoint(cp)) break;
     ascii = false;
-    p_ += n;
+    p += n;
   }
+  p_ = p;
   std::string_view name(start, p_ - start);
   nameHash_ = ascii ? hash : TXmlNameTable::Hash(name);
   return name;
@@ -214,11 +221,13 @@ void TXmlTextReader::ReadAttributeList() {
     if (quote != '"' && quote != '\'') RaiseXml("String literal expected");
     ++p_;
     const char* start = p_;
-    while (p_ < end_) {
-      uint8_t c = Cur();
+    const char* p = p_;
+    while (p < end_) {
+      uint8_t c = static_cast<uint8_t>(*p);
       if (kChars.flags[c] & kValueStop && (c == uint8_t(quote) || c == '&' || c == '<')) break;
-      ++p_;
+      ++p;
     }
+    p_ = p;
     std::string_view value(start, p_ - start);
     if (AtEnd() || *p_ != quote) {
       token_.assign(start, p_ - start);
@@ -269,7 +278,7 @@ void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
   const auto& children = owner->RawChildren();
   if (!children.empty() && children.back()->NodeType() == NODE_TEXT) {
     TXmlValue& value = static_cast<TXmlText*>(children.back().get())->Value();
-    value.SetString(value.Text() + std::string(text));
+    value.SetString(std::string(value.Text()) + std::string(text));
     return;
   }
   auto* node = new TXmlText(names_);
