@@ -28,8 +28,9 @@ std::string MakeScreen(size_t targetBytes) {
     seed = seed * 1664525u + 1013904223u;
     return (seed >> 8) % n;
   };
-  std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<screen name=\"main\" "
-                     "width=\"1024\" height=\"768\" music=\"data\\music\\theme.ogg\">\n";
+  std::string text =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<screen name=\"main\" "
+      "width=\"1024\" height=\"768\" music=\"data\\music\\theme.ogg\">\n";
   int id = 0;
   int depth = 1;
   while (text.size() < targetBytes) {
@@ -74,8 +75,8 @@ const std::string& Document(bool large) {
 }
 
 const std::string& BinaryImage(bool large) {
-  static const std::string big = LoadXmlFromBuffer(Document(true).data(), Document(true).size())
-                                     ->SaveBinaryXml();
+  static const std::string big =
+      LoadXmlFromBuffer(Document(true).data(), Document(true).size())->SaveBinaryXml();
   static const std::string small =
       LoadXmlFromBuffer(Document(false).data(), Document(false).size())->SaveBinaryXml();
   return large ? big : small;
@@ -85,9 +86,8 @@ const std::string& BinaryImage(bool large) {
 // least disturbed by them.
 void Configure(benchmark::internal::Benchmark* b) {
   b->ArgName("large")->Arg(1)->Arg(0)->Repetitions(5)->ReportAggregatesOnly(true);
-  b->ComputeStatistics("min", [](const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-  });
+  b->ComputeStatistics(
+      "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 }
 
 void Text(benchmark::State& state) {

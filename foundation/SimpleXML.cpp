@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <unordered_set>
 
 #include "foundation/SimpleXMLPrivate.h"
@@ -62,15 +63,8 @@ bool IsXmlName(std::string_view text) {
 // Name table
 
 TXmlNameTable::TXmlNameTable(int bucketCount, bool withCachedNames)
-    : heads_(std::max(bucketCount, 1), -1), tails_(heads_.size(), -1), cached_{0, 1, 2, 3, 4} {
-  uint32_t count = uint32_t(heads_.size());
-  mask_ = (count & (count - 1)) == 0 ? count - 1 : 0;
+    : slots_(16, -1), bucketCount_(std::max(bucketCount, 1)), cached_{0, 1, 2, 3, 4} {
   if (withCachedNames) RefreshCachedIds();
-}
-
-// Every lookup of the parser passes here: a mask instead of a division when it can.
-size_t TXmlNameTable::BucketOf(uint32_t hash) const {
-  return mask_ ? hash & mask_ : hash % heads_.size();
 }
 
 namespace {
@@ -89,6 +83,14 @@ bool SameName(const std::string& stored, std::string_view name) {
   for (; n > 0; --n)
     if (*a++ != *b++) return false;
   return true;
+}
+
+uint64_t HashSeed() {
+  static const uint64_t seed = [] {
+    std::random_device device;
+    return (uint64_t(device()) << 32) ^ device() ^ 0x9E3779B97F4A7C15ull;
+  }();
+  return seed;
 }
 
 }  // namespace
@@ -120,39 +122,70 @@ uint32_t TXmlNameTable::Hash(std::string_view name) {
   return hash;
 }
 
-int32_t TXmlNameTable::Find(std::string_view name, uint32_t hash) const {
-  for (int32_t id = heads_[BucketOf(hash)]; id >= 0; id = next_[id])
-    if (hashes_[id] == hash && SameName(names_[id], name)) return id;
-  return -1;
+// Multiplicative mixing with a seed chosen when the program starts: names in a file
+// cannot be picked to collide.
+uint64_t TXmlNameTable::IndexHash(std::string_view name) {
+  const uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  uint64_t hash = HashSeed() ^ (name.size() * kMul);
+  const char* p = name.data();
+  size_t n = name.size();
+  for (; n >= 8; n -= 8, p += 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    hash = (hash ^ word) * kMul;
+    hash ^= hash >> 29;
+  }
+  uint64_t tail = 0;
+  std::memcpy(&tail, p, n);
+  hash = (hash ^ tail) * kMul;
+  hash ^= hash >> 32;
+  hash *= 0xD6E8FEB86659FD93ull;
+  return hash ^ (hash >> 32);
 }
 
-void TXmlNameTable::Link(int32_t id, uint32_t hash) {
-  size_t bucket = BucketOf(hash);
-  hashes_.push_back(hash);
-  next_.push_back(-1);
-  if (tails_[bucket] >= 0)
-    next_[tails_[bucket]] = id;
-  else
-    heads_[bucket] = id;
-  tails_[bucket] = id;
+int32_t TXmlNameTable::Find(std::string_view name, uint64_t hash) const {
+  size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    int32_t id = slots_[i];
+    if (id < 0) return -1;
+    if (hashes_[id] == hash && SameName(names_[id], name)) return id;
+  }
+}
+
+void TXmlNameTable::Index(int32_t id, uint64_t hash) {
+  if ((indexed_ + 1) * 2 > slots_.size()) {
+    // Grow to keep the index at most half full.
+    std::vector<int32_t> old = std::move(slots_);
+    slots_.assign(old.size() * 2, -1);
+    size_t mask = slots_.size() - 1;
+    for (int32_t other : old) {
+      if (other < 0) continue;
+      size_t i = hashes_[other] & mask;
+      while (slots_[i] >= 0) i = (i + 1) & mask;
+      slots_[i] = other;
+    }
+  }
+  size_t mask = slots_.size() - 1;
+  size_t i = hash & mask;
+  while (slots_[i] >= 0) i = (i + 1) & mask;
+  slots_[i] = id;
+  ++indexed_;
 }
 
 int32_t TXmlNameTable::FindID(std::string_view name) const {
   if (name.empty()) return -1;
-  return Find(name, Hash(name));
+  return Find(name, IndexHash(name));
 }
 
 int32_t TXmlNameTable::GetID(std::string_view name) {
   if (name.empty()) return -1;
-  return GetIDHashed(name, Hash(name));
-}
-
-int32_t TXmlNameTable::GetIDHashed(std::string_view name, uint32_t hash) {
+  uint64_t hash = IndexHash(name);
   int32_t id = Find(name, hash);
   if (id >= 0) return id;
   id = int32_t(names_.size());
   names_.emplace_back(name);
-  Link(id, hash);
+  hashes_.push_back(hash);
+  Index(id, hash);
   return id;
 }
 
@@ -162,16 +195,20 @@ const std::string& TXmlNameTable::Name(int32_t id) const {
   return names_[id];
 }
 
+void TXmlNameTable::Reserve(size_t count) {
+  names_.reserve(count);
+  hashes_.reserve(count);
+}
+
 void TXmlNameTable::AppendName(std::string name) {
   int32_t id = int32_t(names_.size());
-  // The empty name is never looked up (its id is -1) and belongs to no bucket.
-  if (name.empty()) {
-    hashes_.push_back(0);
-    next_.push_back(-1);
-  } else {
-    Link(id, Hash(name));
-  }
+  uint64_t hash = name.empty() ? 0 : IndexHash(name);
+  hashes_.push_back(hash);
+  // The empty name is never looked up (its id is -1); a repeated name is found at its
+  // first id.
+  bool index = !name.empty() && Find(name, hash) < 0;
   names_.push_back(std::move(name));
+  if (index) Index(id, hash);
 }
 
 void TXmlNameTable::RefreshCachedIds() {
@@ -305,12 +342,6 @@ TXmlNode* TXmlNode::ChildElementById(int32_t nameId) {
   for (const Ref<TXmlNode>& child : children_)
     if (child->NodeType() == NODE_ELEMENT && child->NodeNameId() == nameId) return child.get();
   return nullptr;
-}
-
-bool TXmlNode::IsAncestorOf(TXmlNode* node) {
-  for (; node; node = node->parent_)
-    if (node == this) return true;
-  return false;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -228,6 +228,9 @@ class TXmlBase : public TInterfacedObject, public virtual IXmlBase {
 };
 
 // Interned names: a name's id is its index, given in the order names are first seen.
+// Lookups go through an index of their own with a seeded hash, so that no set of names
+// (however chosen) makes them slow; the buckets the binary form stores are computed from
+// the names when it is written.
 class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
  public:
   // A table starts with the five cached names unless it is to be filled from a file.
@@ -239,33 +242,30 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   int32_t FindID(std::string_view name) const;
   const std::string& Name(int32_t id) const;
   int32_t Count() const { return int32_t(names_.size()); }
-  int BucketCount() const { return int(heads_.size()); }
-  // The ids of a bucket in their order (the order names came): first, then next, -1 ends.
-  int32_t FirstInBucket(int index) const { return heads_[index]; }
-  int32_t NextInBucket(int32_t id) const { return next_[id]; }
+  // The bucket count of the binary form, and the bucket of a name there.
+  int BucketCount() const { return bucketCount_; }
+  int BucketOfName(std::string_view name) const { return int(Hash(name) % uint32_t(bucketCount_)); }
   // Adds a name under the next id even when it is already present (the binary form
-  // gives every name its id).
+  // gives every name its id); lookups keep finding the first.
   void AppendName(std::string name);
-  // GetID for a caller that has the hash already (see Hash).
-  int32_t GetIDHashed(std::string_view name, uint32_t hash);
+  void Reserve(size_t count);
   // Looks the five cached names up again after names were appended from a file.
   void RefreshCachedIds();
   int32_t CachedId(int which) const { return cached_[which]; }
 
-  // The hash of the name's UTF-16 units, so the buckets written to the binary form are
-  // the ones any reader of that form computes. For ASCII: hash * 33 + byte, per byte.
+  // The hash of the name's UTF-16 units that the binary form's buckets use.
   static uint32_t Hash(std::string_view name);
 
  private:
-  size_t BucketOf(uint32_t hash) const;
-  int32_t Find(std::string_view name, uint32_t hash) const;
-  void Link(int32_t id, uint32_t hash);
+  static uint64_t IndexHash(std::string_view name);
+  int32_t Find(std::string_view name, uint64_t hash) const;
+  void Index(int32_t id, uint64_t hash);
 
   std::vector<std::string> names_;
-  std::vector<uint32_t> hashes_;       // per id
-  std::vector<int32_t> next_;          // per id: the next id of its bucket, or -1
-  std::vector<int32_t> heads_, tails_;  // per bucket: first and last id, or -1
-  uint32_t mask_;                       // bucket count - 1 when it is a power of two, else 0
+  std::vector<uint64_t> hashes_;  // per id: its index hash
+  std::vector<int32_t> slots_;    // open addressing: ids, -1 free; a power of two long
+  size_t indexed_ = 0;
+  int bucketCount_;
   int32_t cached_[5];
 };
 
@@ -480,14 +480,12 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
   void ReserveChildren(size_t count) { children_.reserve(children_.size() + count); }
   void WriteAttrs(std::string& out) const;
   void WriteChildrenXml(std::string& out, int depth);
-  void CopyAttrsFrom(const TXmlNode& other) { attrs_ = other.attrs_; }
   // Puts the node and its subtree on another name table.
   void MoveToNameTable(TXmlNameTable* table, int depth);
   void SetNameTable(TXmlNameTable* table);
   TXmlDocument* OwnerDocument();
   // First child element with the id, or null.
   TXmlNode* ChildElementById(int32_t nameId);
-  bool IsAncestorOf(TXmlNode* node);
 
  protected:
   const TXmlAttrData* FindAttrByName(std::string_view name);

@@ -167,18 +167,22 @@ class TBinXmlWriter {
   void WriteNameTable(const TXmlNameTable& names) {
     WriteInteger(names.Count());
     for (int32_t id = 0; id < names.Count(); ++id) WriteXmlString(names.Name(id));
+    // The buckets: every named id under the hash of its name, in increasing order.
     WriteInteger(names.BucketCount());
+    std::vector<std::pair<int32_t, int32_t>> entries;  // bucket, id
+    for (int32_t id = 0; id < names.Count(); ++id)
+      if (!names.Name(id).empty()) entries.emplace_back(names.BucketOfName(names.Name(id)), id);
+    std::sort(entries.begin(), entries.end());
     int32_t used = 0;
-    for (int b = 0; b < names.BucketCount(); ++b) used += names.FirstInBucket(b) >= 0;
+    for (size_t i = 0; i < entries.size(); ++i)
+      used += i == 0 || entries[i].first != entries[i - 1].first;
     WriteInteger(used);
-    for (int b = 0; b < names.BucketCount(); ++b) {
-      if (names.FirstInBucket(b) < 0) continue;
-      int32_t length = 0;
-      for (int32_t id = names.FirstInBucket(b); id >= 0; id = names.NextInBucket(id)) ++length;
-      WriteInteger(b);
-      WriteInteger(length);
-      for (int32_t id = names.FirstInBucket(b); id >= 0; id = names.NextInBucket(id))
-        WriteU32(uint32_t(id));
+    for (size_t i = 0; i < entries.size();) {
+      size_t end = i;
+      while (end < entries.size() && entries[end].first == entries[i].first) ++end;
+      WriteInteger(entries[i].first);
+      WriteInteger(int32_t(end - i));
+      for (; i < end; ++i) WriteU32(uint32_t(entries[i].second));
     }
   }
 
@@ -414,6 +418,7 @@ class TBinXmlReader {
     // A name listed twice keeps both ids, but nodes use the first, so that lookups by
     // name find every node of that name.
     canonical_.resize(size_t(count));
+    names->Reserve(size_t(count) + 5);
     for (int32_t i = 0; i < count; ++i) {
       std::string name = ReadXmlString();
       int32_t first = names->FindID(name);

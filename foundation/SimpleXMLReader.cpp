@@ -83,8 +83,7 @@ class TXmlTextReader {
   const char* end_;
   TXmlNameTable* names_;
   bool preserve_;
-  uint32_t nameHash_ = 0;  // of the last name read
-  std::string token_;  // text with references replaced; reused
+  std::string token_;                  // text with references replaced; reused
   std::vector<TXmlAttrData> scratch_;  // attributes of the element being read; reused
 };
 
@@ -98,32 +97,25 @@ bool TXmlTextReader::AtNameStart() const {
 std::string_view TXmlTextReader::ReadName() {
   if (!AtNameStart()) RaiseXml("Name can only begin with a letter or \"_\"");
   const char* start = p_;
-  // The name table's hash, computed on the way for ASCII names.
-  uint32_t hash = 0;
-  bool ascii = true;
   const char* p = p_;
   while (p < end_) {
     uint8_t c = static_cast<uint8_t>(*p);
     if (c < 0x80) {
       if (!(kChars.flags[c] & kNameChar)) break;
-      hash = hash * 33 + c;
       ++p;
       continue;
     }
     uint32_t cp;
     int n = DecodeUtf8(p, end_, cp);
     if (n == 0 || !IsNameCodePoint(cp)) break;
-    ascii = false;
     p += n;
   }
   p_ = p;
-  std::string_view name(start, p_ - start);
-  nameHash_ = ascii ? hash : TXmlNameTable::Hash(name);
-  return name;
+  return std::string_view(start, p_ - start);
 }
 
 int32_t TXmlTextReader::InternLastName(std::string_view name) {
-  return names_->GetIDHashed(name, nameHash_);
+  return names_->GetID(name);
 }
 
 void TXmlTextReader::Expect(char c) {

@@ -106,11 +106,15 @@ void TXmlValue::SetString(std::string_view text) {
     std::string copy(text);
     return SetString(std::string_view(copy));
   }
-  if (!text.empty()) std::memcpy(PrepareString(text.size()), text.data(), text.size());
-  else PrepareString(0);
+  if (!text.empty())
+    std::memcpy(PrepareString(text.size()), text.data(), text.size());
+  else
+    PrepareString(0);
 }
 
-void TXmlValue::Clear() { Release(); }
+void TXmlValue::Clear() {
+  Release();
+}
 
 void TXmlValue::AppendXmlText(std::string& out) const {
   if (state_ == State::Text) out += Text();
