@@ -62,11 +62,6 @@ bool IsXmlName(std::string_view text) {
 // ---------------------------------------------------------------------------------------
 // Name table
 
-TXmlNameTable::TXmlNameTable(int bucketCount, bool withCachedNames)
-    : slots_(16, -1), bucketCount_(std::max(bucketCount, 1)), cached_{0, 1, 2, 3, 4} {
-  if (withCachedNames) RefreshCachedIds();
-}
-
 namespace {
 
 bool SameName(const std::string& stored, std::string_view name) {
@@ -94,6 +89,14 @@ uint64_t HashSeed() {
 }
 
 }  // namespace
+
+TXmlNameTable::TXmlNameTable(int bucketCount, bool withCachedNames)
+    : slots_(16, -1),
+      seed_(HashSeed()),
+      bucketCount_(std::max(bucketCount, 1)),
+      cached_{0, 1, 2, 3, 4} {
+  if (withCachedNames) RefreshCachedIds();
+}
 
 uint32_t TXmlNameTable::Hash(std::string_view name) {
   uint32_t hash = 0;
@@ -124,19 +127,27 @@ uint32_t TXmlNameTable::Hash(std::string_view name) {
 
 // Multiplicative mixing with a seed chosen when the program starts: names in a file
 // cannot be picked to collide.
-uint64_t TXmlNameTable::IndexHash(std::string_view name) {
+uint64_t TXmlNameTable::IndexHash(std::string_view name) const {
   const uint64_t kMul = 0x9E3779B97F4A7C15ull;
-  uint64_t hash = HashSeed() ^ (name.size() * kMul);
-  const char* p = name.data();
+  const auto* p = reinterpret_cast<const uint8_t*>(name.data());
   size_t n = name.size();
-  for (; n >= 8; n -= 8, p += 8) {
+  uint64_t hash = seed_ ^ (n * kMul);
+  for (; n > 8; n -= 8, p += 8) {
     uint64_t word;
     std::memcpy(&word, p, 8);
     hash = (hash ^ word) * kMul;
     hash ^= hash >> 29;
   }
-  uint64_t tail = 0;
-  std::memcpy(&tail, p, n);
+  // The last one to eight bytes, read without a byte loop (reads may overlap).
+  uint64_t tail;
+  if (n >= 4) {
+    uint32_t first, last;
+    std::memcpy(&first, p, 4);
+    std::memcpy(&last, p + n - 4, 4);
+    tail = first | uint64_t(last) << 32;
+  } else {
+    tail = n == 0 ? 0 : uint64_t(p[0]) | uint64_t(p[n / 2]) << 8 | uint64_t(p[n - 1]) << 16;
+  }
   hash = (hash ^ tail) * kMul;
   hash ^= hash >> 32;
   hash *= 0xD6E8FEB86659FD93ull;

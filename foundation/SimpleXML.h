@@ -257,13 +257,14 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   static uint32_t Hash(std::string_view name);
 
  private:
-  static uint64_t IndexHash(std::string_view name);
+  uint64_t IndexHash(std::string_view name) const;
   int32_t Find(std::string_view name, uint64_t hash) const;
   void Index(int32_t id, uint64_t hash);
 
   std::vector<std::string> names_;
   std::vector<uint64_t> hashes_;  // per id: its index hash
   std::vector<int32_t> slots_;    // open addressing: ids, -1 free; a power of two long
+  uint64_t seed_;
   size_t indexed_ = 0;
   int bucketCount_;
   int32_t cached_[5];

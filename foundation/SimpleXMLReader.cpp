@@ -83,6 +83,13 @@ class TXmlTextReader {
   const char* end_;
   TXmlNameTable* names_;
   bool preserve_;
+  struct NameCacheEntry {
+    uint64_t w0 = 0, w1 = 0;  // the name's bytes, zero beyond its length
+    uint32_t length = 0;
+    int32_t id = -1;
+  };
+  static constexpr int kNameCacheBits = 6;
+  NameCacheEntry nameCache_[1 << kNameCacheBits];
   std::string token_;                  // text with references replaced; reused
   std::vector<TXmlAttrData> scratch_;  // attributes of the element being read; reused
 };
@@ -114,8 +121,27 @@ std::string_view TXmlTextReader::ReadName() {
   return std::string_view(start, p_ - start);
 }
 
+// A document uses few names, over and over. Names of up to 16 bytes are remembered by
+// their bytes in a small cache, so most lookups cost two compares instead of a hash.
 int32_t TXmlTextReader::InternLastName(std::string_view name) {
-  return names_->GetID(name);
+  size_t length = name.size();
+  if (length > 16 || end_ - name.data() < 16) return names_->GetID(name);
+  uint64_t w0, w1;
+  std::memcpy(&w0, name.data(), 8);
+  std::memcpy(&w1, name.data() + 8, 8);
+  // Only the name's own bytes count.
+  if (length < 8) {
+    w0 &= (uint64_t(1) << (8 * length)) - 1;
+    w1 = 0;
+  } else if (length < 16) {
+    w1 &= (uint64_t(1) << (8 * (length - 8))) - 1;
+  }
+  uint64_t mix = (w0 ^ (w1 * 31) ^ length) * 0x9E3779B97F4A7C15ull;
+  NameCacheEntry& entry = nameCache_[mix >> (64 - kNameCacheBits)];
+  if (entry.id >= 0 && entry.w0 == w0 && entry.w1 == w1 && entry.length == length) return entry.id;
+  int32_t id = names_->GetID(name);
+  entry = {w0, w1, uint32_t(length), id};
+  return id;
 }
 
 void TXmlTextReader::Expect(char c) {
