@@ -310,7 +310,11 @@ class TXmlValue {
  private:
   enum class State : uint8_t { Empty, Text, Boxed };
   static constexpr size_t kInline = 40;
-  void Release();
+  // Frees what the value owns; inline so that the common case (nothing) costs a test.
+  void Release() {
+    if (state_ != State::Empty) ReleaseOwned();
+  }
+  void ReleaseOwned();
   void Take(TXmlValue& other);
 
   union {

@@ -1,6 +1,9 @@
 // The XML text reader: a recursive-descent parser over UTF-8 bytes, and the choice of
 // encoding for files and buffers.
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <istream>
 #include <iterator>
 
@@ -34,6 +37,25 @@ constexpr CharTable kChars;
   message += what;
   message += "\" expected";
   RaiseXml(message);
+}
+
+// The first closing quote, "&" or "<" of an attribute value, or `end`; sixteen bytes
+// at a time where the text allows.
+const char* FindValueStop(const char* p, const char* end, char quote) {
+#ifdef __SSE2__
+  const __m128i q = _mm_set1_epi8(quote), amp = _mm_set1_epi8('&'), lt = _mm_set1_epi8('<');
+  for (; end - p >= 16; p += 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, q), _mm_cmpeq_epi8(chunk, amp)),
+                               _mm_cmpeq_epi8(chunk, lt));
+    if (int mask = _mm_movemask_epi8(hit)) return p + __builtin_ctz(unsigned(mask));
+  }
+#endif
+  for (; p < end; ++p) {
+    uint8_t c = static_cast<uint8_t>(*p);
+    if (kChars.flags[c] & kValueStop && (c == uint8_t(quote) || c == '&' || c == '<')) return p;
+  }
+  return end;
 }
 
 bool HasVisible(std::string_view text) {
@@ -72,8 +94,15 @@ class TXmlTextReader {
   void ReadReference(std::string& out);
   void ReadAttributes(TXmlNode* node);
   void ReadAttributeList();
-  void SetScratchAttr(int32_t id, std::string_view value);
-  void MoveScratchAttrs(TXmlNode* node);
+  // An attribute read but not yet stored: its value is in the text or in decoded_.
+  struct PendingAttr {
+    int32_t id;
+    uint32_t length;
+    const char* text;  // null when the value is in decoded_
+    uint32_t decodedOffset;
+  };
+  void AddPendingAttr(const PendingAttr& attr);
+  void StorePendingAttrs(TXmlNode* node);
   void ReadText(TXmlNode* owner);
   void AddText(TXmlNode* owner, std::string_view text);
   void ParseElement(TXmlNode* owner, int depth);
@@ -91,7 +120,8 @@ class TXmlTextReader {
   static constexpr int kNameCacheBits = 6;
   NameCacheEntry nameCache_[1 << kNameCacheBits];
   std::string token_;                  // text with references replaced; reused
-  std::vector<TXmlAttrData> scratch_;  // attributes of the element being read; reused
+  std::vector<PendingAttr> pending_;  // attributes of the element being read; reused
+  std::string decoded_;               // their values that held references
 };
 
 bool TXmlTextReader::AtNameStart() const {
@@ -217,14 +247,15 @@ void TXmlTextReader::ReadReference(std::string& out) {
 }
 
 void TXmlTextReader::ReadAttributes(TXmlNode* node) {
-  scratch_.clear();
+  pending_.clear();
+  decoded_.clear();
   try {
     ReadAttributeList();
   } catch (...) {
-    MoveScratchAttrs(node);
+    StorePendingAttrs(node);
     throw;
   }
-  MoveScratchAttrs(node);
+  StorePendingAttrs(node);
 }
 
 void TXmlTextReader::ReadAttributeList() {
@@ -239,50 +270,55 @@ void TXmlTextReader::ReadAttributeList() {
     if (quote != '"' && quote != '\'') RaiseXml("String literal expected");
     ++p_;
     const char* start = p_;
-    const char* p = p_;
-    while (p < end_) {
-      uint8_t c = static_cast<uint8_t>(*p);
-      if (kChars.flags[c] & kValueStop && (c == uint8_t(quote) || c == '&' || c == '<')) break;
-      ++p;
+    p_ = FindValueStop(p_, end_, quote);
+    if (!AtEnd() && *p_ == quote) {
+      // The common case: the value is the text as written.
+      ++p_;
+      AddPendingAttr({attrId, uint32_t(p_ - 1 - start), start, 0});
+      SkipSpaces();
+      continue;
     }
-    p_ = p;
-    std::string_view value(start, p_ - start);
-    if (AtEnd() || *p_ != quote) {
-      token_.assign(start, p_ - start);
-      for (;;) {
-        if (AtEnd()) RaiseExpected(std::string_view(&quote, 1));
-        char c = *p_;
-        if (c == quote) break;
-        if (c == '<') RaiseXml("\"<\" cannot be used in attribute values");
-        if (c == '&') {
-          ReadReference(token_);
-          continue;
-        }
-        token_.push_back(c);
-        ++p_;
+    token_.assign(start, p_ - start);
+    for (;;) {
+      if (AtEnd()) RaiseExpected(std::string_view(&quote, 1));
+      char c = *p_;
+      if (c == quote) break;
+      if (c == '<') RaiseXml("\"<\" cannot be used in attribute values");
+      if (c == '&') {
+        ReadReference(token_);
+        continue;
       }
-      value = token_;
+      token_.push_back(c);
+      ++p_;
     }
     ++p_;  // closing quote
-    SetScratchAttr(attrId, value);
+    AddPendingAttr({attrId, uint32_t(token_.size()), nullptr, uint32_t(decoded_.size())});
+    decoded_ += token_;
     SkipSpaces();
   }
 }
 
-void TXmlTextReader::SetScratchAttr(int32_t id, std::string_view value) {
-  for (TXmlAttrData& attr : scratch_)
-    if (attr.nameId == id) return attr.SetString(value);
-  scratch_.emplace_back();
-  scratch_.back().nameId = id;
-  scratch_.back().SetString(value);
+void TXmlTextReader::AddPendingAttr(const PendingAttr& attr) {
+  for (PendingAttr& other : pending_)
+    if (other.id == attr.id) {
+      other = attr;
+      return;
+    }
+  pending_.push_back(attr);
 }
 
-// The attributes go to the node in one allocation of the exact size.
-void TXmlTextReader::MoveScratchAttrs(TXmlNode* node) {
+// The attributes go to the node in one allocation of the exact size, each value copied
+// once from the text.
+void TXmlTextReader::StorePendingAttrs(TXmlNode* node) {
   std::vector<TXmlAttrData>& attrs = node->Attrs();
-  attrs.reserve(attrs.size() + scratch_.size());
-  for (TXmlAttrData& attr : scratch_) attrs.push_back(std::move(attr));
-  scratch_.clear();
+  attrs.reserve(attrs.size() + pending_.size());
+  for (const PendingAttr& pending : pending_) {
+    TXmlAttrData& attr = attrs.emplace_back();
+    attr.nameId = pending.id;
+    const char* data = pending.text ? pending.text : decoded_.data() + pending.decodedOffset;
+    attr.SetString(std::string_view(data, pending.length));
+  }
+  pending_.clear();
 }
 
 void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {

@@ -13,7 +13,7 @@
 // ---------------------------------------------------------------------------------------
 // Value slot
 
-void TXmlValue::Release() {
+void TXmlValue::ReleaseOwned() {
   if (state_ == State::Boxed) delete boxed_;
   if (state_ == State::Text && onHeap_) delete[] heap_;
   state_ = State::Empty;
