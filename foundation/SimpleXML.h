@@ -283,7 +283,9 @@ class TXmlValue {
   TXmlValue& operator=(TXmlValue&& other) noexcept;
   TXmlValue(const TXmlValue& other) { *this = other; }
   TXmlValue& operator=(const TXmlValue& other);
-  ~TXmlValue() { Release(); }
+  ~TXmlValue() {
+    if (onHeap_ || state_ == State::Boxed) ReleaseOwned();
+  }
 
   Variant::Kind Kind() const;
   bool IsEmpty() const { return state_ == State::Empty; }
@@ -312,7 +314,9 @@ class TXmlValue {
   static constexpr size_t kInline = 40;
   // Frees what the value owns; inline so that the common case (nothing) costs a test.
   void Release() {
-    if (state_ != State::Empty) ReleaseOwned();
+    if (onHeap_ || state_ == State::Boxed) ReleaseOwned();
+    state_ = State::Empty;
+    length_ = 0;
   }
   void ReleaseOwned();
   void Take(TXmlValue& other);

@@ -119,7 +119,7 @@ class TXmlTextReader {
   };
   static constexpr int kNameCacheBits = 6;
   NameCacheEntry nameCache_[1 << kNameCacheBits];
-  std::string token_;                  // text with references replaced; reused
+  std::string token_;                 // text with references replaced; reused
   std::vector<PendingAttr> pending_;  // attributes of the element being read; reused
   std::string decoded_;               // their values that held references
 };
