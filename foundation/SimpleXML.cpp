@@ -2,6 +2,8 @@
 #include "foundation/SimpleXML.h"
 
 #include <algorithm>
+#include <cstring>
+#include <random>
 #include <unordered_set>
 
 #include "foundation/SimpleXMLPrivate.h"
@@ -60,14 +62,43 @@ bool IsXmlName(std::string_view text) {
 // ---------------------------------------------------------------------------------------
 // Name table
 
+namespace {
+
+bool SameName(const std::string& stored, std::string_view name) {
+  if (stored.size() != name.size()) return false;
+  const char* a = stored.data();
+  const char* b = name.data();
+  size_t n = name.size();
+  for (; n >= 8; n -= 8, a += 8, b += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if (x != y) return false;
+  }
+  for (; n > 0; --n)
+    if (*a++ != *b++) return false;
+  return true;
+}
+
+uint64_t HashSeed() {
+  static const uint64_t seed = [] {
+    std::random_device device;
+    return (uint64_t(device()) << 32) ^ device() ^ 0x9E3779B97F4A7C15ull;
+  }();
+  return seed;
+}
+
+}  // namespace
+
 TXmlNameTable::TXmlNameTable(int bucketCount, bool withCachedNames)
-    : buckets_(std::max(bucketCount, 1)), cached_{0, 1, 2, 3, 4} {
+    : slots_(16, -1),
+      seed_(HashSeed()),
+      bucketCount_(std::max(bucketCount, 1)),
+      cached_{0, 1, 2, 3, 4} {
   if (withCachedNames) RefreshCachedIds();
 }
 
-// The hash runs over UTF-16 units, so the buckets written to the binary form are the
-// ones any reader of that form computes.
-uint32_t TXmlNameTable::BucketOf(std::string_view name) const {
+uint32_t TXmlNameTable::Hash(std::string_view name) {
   uint32_t hash = 0;
   const char* p = name.data();
   const char* end = p + name.size();
@@ -91,24 +122,81 @@ uint32_t TXmlNameTable::BucketOf(std::string_view name) const {
     hash = hash * 33 + cp;
     p += n;
   }
-  return hash % uint32_t(buckets_.size());
+  return hash;
+}
+
+// Multiplicative mixing with a seed chosen when the program starts: names in a file
+// cannot be picked to collide.
+uint64_t TXmlNameTable::IndexHash(std::string_view name) const {
+  const uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  const auto* p = reinterpret_cast<const uint8_t*>(name.data());
+  size_t n = name.size();
+  uint64_t hash = seed_ ^ (n * kMul);
+  for (; n > 8; n -= 8, p += 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    hash = (hash ^ word) * kMul;
+    hash ^= hash >> 29;
+  }
+  // The last one to eight bytes, read without a byte loop (reads may overlap).
+  uint64_t tail;
+  if (n >= 4) {
+    uint32_t first, last;
+    std::memcpy(&first, p, 4);
+    std::memcpy(&last, p + n - 4, 4);
+    tail = first | uint64_t(last) << 32;
+  } else {
+    tail = n == 0 ? 0 : uint64_t(p[0]) | uint64_t(p[n / 2]) << 8 | uint64_t(p[n - 1]) << 16;
+  }
+  hash = (hash ^ tail) * kMul;
+  hash ^= hash >> 32;
+  hash *= 0xD6E8FEB86659FD93ull;
+  return hash ^ (hash >> 32);
+}
+
+int32_t TXmlNameTable::Find(std::string_view name, uint64_t hash) const {
+  size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    int32_t id = slots_[i];
+    if (id < 0) return -1;
+    if (hashes_[id] == hash && SameName(names_[id], name)) return id;
+  }
+}
+
+void TXmlNameTable::Index(int32_t id, uint64_t hash) {
+  if ((indexed_ + 1) * 2 > slots_.size()) {
+    // Grow to keep the index at most half full.
+    std::vector<int32_t> old = std::move(slots_);
+    slots_.assign(old.size() * 2, -1);
+    size_t mask = slots_.size() - 1;
+    for (int32_t other : old) {
+      if (other < 0) continue;
+      size_t i = hashes_[other] & mask;
+      while (slots_[i] >= 0) i = (i + 1) & mask;
+      slots_[i] = other;
+    }
+  }
+  size_t mask = slots_.size() - 1;
+  size_t i = hash & mask;
+  while (slots_[i] >= 0) i = (i + 1) & mask;
+  slots_[i] = id;
+  ++indexed_;
 }
 
 int32_t TXmlNameTable::FindID(std::string_view name) const {
   if (name.empty()) return -1;
-  for (int32_t id : buckets_[BucketOf(name)])
-    if (names_[id] == name) return id;
-  return -1;
+  return Find(name, IndexHash(name));
 }
 
 int32_t TXmlNameTable::GetID(std::string_view name) {
   if (name.empty()) return -1;
-  std::vector<int32_t>& bucket = buckets_[BucketOf(name)];
-  for (int32_t id : bucket)
-    if (names_[id] == name) return id;
-  int32_t id = int32_t(names_.size());
+  uint64_t hash = IndexHash(name);
+  int32_t id = Find(name, hash);
+  if (id >= 0) return id;
+  id = int32_t(names_.size());
   names_.emplace_back(name);
-  bucket.push_back(id);
+  hashes_.push_back(hash);
+  Index(id, hash);
   return id;
 }
 
@@ -118,10 +206,20 @@ const std::string& TXmlNameTable::Name(int32_t id) const {
   return names_[id];
 }
 
+void TXmlNameTable::Reserve(size_t count) {
+  names_.reserve(count);
+  hashes_.reserve(count);
+}
+
 void TXmlNameTable::AppendName(std::string name) {
   int32_t id = int32_t(names_.size());
-  if (!name.empty()) buckets_[BucketOf(name)].push_back(id);
+  uint64_t hash = name.empty() ? 0 : IndexHash(name);
+  hashes_.push_back(hash);
+  // The empty name is never looked up (its id is -1); a repeated name is found at its
+  // first id.
+  bool index = !name.empty() && Find(name, hash) < 0;
   names_.push_back(std::move(name));
+  if (index) Index(id, hash);
 }
 
 void TXmlNameTable::RefreshCachedIds() {
@@ -255,12 +353,6 @@ TXmlNode* TXmlNode::ChildElementById(int32_t nameId) {
   for (const Ref<TXmlNode>& child : children_)
     if (child->NodeType() == NODE_ELEMENT && child->NodeNameId() == nameId) return child.get();
   return nullptr;
-}
-
-bool TXmlNode::IsAncestorOf(TXmlNode* node) {
-  for (; node; node = node->parent_)
-    if (node == this) return true;
-  return false;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -228,7 +228,10 @@ class TXmlBase : public TInterfacedObject, public virtual IXmlBase {
 };
 
 // Interned names: a name's id is its index, given in the order names are first seen.
-class TXmlNameTable : public TXmlBase, public IXmlNameTable {
+// Lookups go through an index of their own with a seeded hash, so that no set of names
+// (however chosen) makes them slow; the buckets the binary form stores are computed from
+// the names when it is written.
+class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
  public:
   // A table starts with the five cached names unless it is to be filled from a file.
   explicit TXmlNameTable(int bucketCount = 4096, bool withCachedNames = true);
@@ -239,44 +242,66 @@ class TXmlNameTable : public TXmlBase, public IXmlNameTable {
   int32_t FindID(std::string_view name) const;
   const std::string& Name(int32_t id) const;
   int32_t Count() const { return int32_t(names_.size()); }
-  int BucketCount() const { return int(buckets_.size()); }
-  const std::vector<int32_t>& Bucket(int index) const { return buckets_[index]; }
+  // The bucket count of the binary form, and the bucket of a name there.
+  int BucketCount() const { return bucketCount_; }
+  int BucketOfName(std::string_view name) const { return int(Hash(name) % uint32_t(bucketCount_)); }
   // Adds a name under the next id even when it is already present (the binary form
-  // gives every name its id).
+  // gives every name its id); lookups keep finding the first.
   void AppendName(std::string name);
+  void Reserve(size_t count);
   // Looks the five cached names up again after names were appended from a file.
   void RefreshCachedIds();
   int32_t CachedId(int which) const { return cached_[which]; }
 
+  // The hash of the name's UTF-16 units that the binary form's buckets use.
+  static uint32_t Hash(std::string_view name);
+
  private:
-  uint32_t BucketOf(std::string_view name) const;
+  uint64_t IndexHash(std::string_view name) const;
+  int32_t Find(std::string_view name, uint64_t hash) const;
+  void Index(int32_t id, uint64_t hash);
+
   std::vector<std::string> names_;
-  std::vector<std::vector<int32_t>> buckets_;
+  std::vector<uint64_t> hashes_;  // per id: its index hash
+  std::vector<int32_t> slots_;    // open addressing: ids, -1 free; a power of two long
+  uint64_t seed_;
+  size_t indexed_ = 0;
+  int bucketCount_;
   int32_t cached_[5];
 };
 
 // The table shared by every document made without one of its own.
 TXmlNameTable* SharedXmlNameTable();
 
-// A value slot: strings (everything parsed from text) inline, any other kind boxed.
+// A value slot: strings (everything parsed from text) held in the slot itself when short
+// (most attribute values, paths included), any other kind boxed. Parsing a document thus
+// costs few allocations.
 class TXmlValue {
  public:
   TXmlValue() = default;
-  TXmlValue(TXmlValue&&) noexcept = default;
-  TXmlValue& operator=(TXmlValue&&) noexcept = default;
+  TXmlValue(TXmlValue&& other) noexcept { Take(other); }
+  TXmlValue& operator=(TXmlValue&& other) noexcept;
   TXmlValue(const TXmlValue& other) { *this = other; }
   TXmlValue& operator=(const TXmlValue& other);
+  ~TXmlValue() {
+    if (onHeap_ || state_ == State::Boxed) ReleaseOwned();
+  }
 
   Variant::Kind Kind() const;
   bool IsEmpty() const { return state_ == State::Empty; }
   // Empty or Null.
   bool IsClear() const;
   bool IsString() const { return state_ == State::Text; }
-  const std::string& Text() const { return text_; }
+  // The string value (empty for other kinds).
+  std::string_view Text() const {
+    if (state_ != State::Text) return {};
+    return std::string_view(onHeap_ ? heap_ : inline_, length_);
+  }
   Variant Get() const;
   void Set(const Variant& value);
   void SetString(std::string_view text);
-  void SetString(std::string&& text);
+  // Makes the value a string of `length` bytes and returns where to write them.
+  char* PrepareString(size_t length);
   void Clear();
   // The XML text form of the value (what the writer escapes).
   void AppendXmlText(std::string& out) const;
@@ -284,13 +309,31 @@ class TXmlValue {
   // The general conversion to text.
   std::string GeneralText() const;
 
+ private:
+  enum class State : uint8_t { Empty, Text, Boxed };
+  static constexpr size_t kInline = 40;
+  // Frees what the value owns; inline so that the common case (nothing) costs a test.
+  void Release() {
+    if (onHeap_ || state_ == State::Boxed) ReleaseOwned();
+    state_ = State::Empty;
+    length_ = 0;
+  }
+  void ReleaseOwned();
+  void Take(TXmlValue& other);
+
+  union {
+    char inline_[kInline];
+    char* heap_;
+    Variant* boxed_;
+  };
+  uint32_t length_ = 0;
+
+ public:
   int32_t nameId = -1;  // the attribute's name; unused for element values
 
  private:
-  enum class State : uint8_t { Empty, Text, Boxed };
-  std::string text_;
-  std::unique_ptr<Variant> boxed_;
   State state_ = State::Empty;
+  bool onHeap_ = false;
 };
 using TXmlAttrData = TXmlValue;
 
@@ -443,16 +486,15 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
   void Insert(TXmlNode* node, size_t index);
   void ClearChildren();
   void RemoveAt(size_t index);
+  void ReserveChildren(size_t count) { children_.reserve(children_.size() + count); }
   void WriteAttrs(std::string& out) const;
   void WriteChildrenXml(std::string& out, int depth);
-  void CopyAttrsFrom(const TXmlNode& other) { attrs_ = other.attrs_; }
   // Puts the node and its subtree on another name table.
   void MoveToNameTable(TXmlNameTable* table, int depth);
   void SetNameTable(TXmlNameTable* table);
   TXmlDocument* OwnerDocument();
   // First child element with the id, or null.
   TXmlNode* ChildElementById(int32_t nameId);
-  bool IsAncestorOf(TXmlNode* node);
 
  protected:
   const TXmlAttrData* FindAttrByName(std::string_view name);

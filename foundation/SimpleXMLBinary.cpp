@@ -167,16 +167,22 @@ class TBinXmlWriter {
   void WriteNameTable(const TXmlNameTable& names) {
     WriteInteger(names.Count());
     for (int32_t id = 0; id < names.Count(); ++id) WriteXmlString(names.Name(id));
+    // The buckets: every named id under the hash of its name, in increasing order.
     WriteInteger(names.BucketCount());
+    std::vector<std::pair<int32_t, int32_t>> entries;  // bucket, id
+    for (int32_t id = 0; id < names.Count(); ++id)
+      if (!names.Name(id).empty()) entries.emplace_back(names.BucketOfName(names.Name(id)), id);
+    std::sort(entries.begin(), entries.end());
     int32_t used = 0;
-    for (int b = 0; b < names.BucketCount(); ++b) used += !names.Bucket(b).empty();
+    for (size_t i = 0; i < entries.size(); ++i)
+      used += i == 0 || entries[i].first != entries[i - 1].first;
     WriteInteger(used);
-    for (int b = 0; b < names.BucketCount(); ++b) {
-      const std::vector<int32_t>& bucket = names.Bucket(b);
-      if (bucket.empty()) continue;
-      WriteInteger(b);
-      WriteInteger(int32_t(bucket.size()));
-      for (int32_t id : bucket) WriteU32(uint32_t(id));
+    for (size_t i = 0; i < entries.size();) {
+      size_t end = i;
+      while (end < entries.size() && entries[end].first == entries[i].first) ++end;
+      WriteInteger(entries[i].first);
+      WriteInteger(int32_t(end - i));
+      for (; i < end; ++i) WriteU32(uint32_t(entries[i].second));
     }
   }
 
@@ -334,6 +340,33 @@ class TBinXmlReader {
     p_ += size_t(n) * 2;
     return out;
   }
+  // Plain ASCII (nearly every value) goes straight into the slot, four units at a time.
+  void ReadWideStringInto(TXmlValue& slot) {
+    const uint8_t* start = p_;
+    int32_t n = ReadCount(2);
+    const uint8_t* units = p_;
+    char* out = slot.PrepareString(size_t(n));
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+      uint64_t word;
+      std::memcpy(&word, units + 2 * i, 8);
+      if (word & 0xFF80FF80FF80FF80ull) break;
+      out[i] = char(word);
+      out[i + 1] = char(word >> 16);
+      out[i + 2] = char(word >> 32);
+      out[i + 3] = char(word >> 48);
+    }
+    for (; i < n; ++i) {
+      if (units[2 * i] >= 0x80 || units[2 * i + 1] != 0) break;
+      out[i] = char(units[2 * i]);
+    }
+    if (i < n) {
+      p_ = start;
+      return slot.SetString(ReadWideString());
+    }
+    p_ += size_t(n) * 2;
+  }
+
   std::string ReadXmlString() {
     if (flags_ & 1) return ReadWideString();
     return AnsiToUtf8(ReadAnsiString());
@@ -362,7 +395,7 @@ class TBinXmlReader {
       case kDate:
         return slot.Set(Variant::Date(ReadDouble()));
       case kWideString:
-        return slot.SetString(ReadWideString());
+        return ReadWideStringInto(slot);
       case kBoolean:
         return slot.Set(Variant(ReadU16() != 0));
       case kByte:
@@ -382,8 +415,16 @@ class TBinXmlReader {
   Ref<TXmlNameTable> ReadNameTable() {
     Ref<TXmlNameTable> names(new TXmlNameTable(4096, false));
     int32_t count = ReadCount(1);
-    for (int32_t i = 0; i < count; ++i) names->AppendName(ReadXmlString());
-    nameCount_ = count;
+    // A name listed twice keeps both ids, but nodes use the first, so that lookups by
+    // name find every node of that name.
+    canonical_.resize(size_t(count));
+    names->Reserve(size_t(count) + 5);
+    for (int32_t i = 0; i < count; ++i) {
+      std::string name = ReadXmlString();
+      int32_t first = names->FindID(name);
+      canonical_[size_t(i)] = name.empty() ? -1 : first >= 0 ? first : i;
+      names->AppendName(std::move(name));
+    }
     int32_t buckets = ReadInteger();
     if (buckets < 0) RaiseXml("Data reading error");
     int32_t used = ReadCount(2);
@@ -400,19 +441,21 @@ class TBinXmlReader {
 
   int32_t ReadNameId() {
     int32_t id = ReadInteger();
-    if (id < -1 || id >= nameCount_) RaiseXml("Data reading error");
-    return id;
+    if (id < -1 || id >= int32_t(canonical_.size())) RaiseXml("Data reading error");
+    return id < 0 ? id : canonical_[size_t(id)];
   }
 
   void ReadBody(TXmlNode& node, int depth) {
     CheckXmlDepth(depth);
     int32_t attrs = ReadCount(2);
+    node.Attrs().reserve(size_t(std::min(attrs, 4096)));
     for (int32_t i = 0; i < attrs; ++i) {
       int32_t id = ReadNameId();
       ReadValue(node.EnsureAttr(id));
     }
     int32_t children = ReadCount(2);
     if (children > 0) node.PrepareChildren();
+    node.ReserveChildren(size_t(std::min(children, 4096)));
     for (int32_t i = 0; i < children; ++i) ReadChild(node, depth + 1);
   }
 
@@ -449,7 +492,7 @@ class TBinXmlReader {
   const uint8_t* p_;
   const uint8_t* end_;
   uint32_t flags_ = 0;
-  int32_t nameCount_ = 0;
+  std::vector<int32_t> canonical_;  // file id -> the id nodes use
 };
 
 }  // namespace

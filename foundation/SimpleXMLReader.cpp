@@ -1,6 +1,9 @@
 // The XML text reader: a recursive-descent parser over UTF-8 bytes, and the choice of
 // encoding for files and buffers.
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <istream>
 #include <iterator>
 
@@ -11,7 +14,7 @@
 namespace {
 
 // ASCII classes, one table lookup per byte.
-enum : uint8_t { kSpace = 1, kNameStart = 2, kNameChar = 4 };
+enum : uint8_t { kSpace = 1, kNameStart = 2, kNameChar = 4, kValueStop = 8 };
 
 struct CharTable {
   uint8_t flags[256] = {};
@@ -20,11 +23,40 @@ struct CharTable {
     for (int c = 'a'; c <= 'z'; ++c) flags[c] = kNameStart | kNameChar;
     for (int c = 'A'; c <= 'Z'; ++c) flags[c] = kNameStart | kNameChar;
     for (int c = '0'; c <= '9'; ++c) flags[c] = kNameChar;
-    flags['_'] = kNameStart | kNameChar;
-    flags['-'] = flags['.'] = flags[':'] = kNameChar;
+    flags[int('_')] = kNameStart | kNameChar;
+    flags[int('-')] = flags[int('.')] = flags[int(':')] = kNameChar;
+    for (char c : {'"', '\'', '&', '<'}) flags[uint8_t(c)] |= kValueStop;
   }
 };
 constexpr CharTable kChars;
+
+// "\"<what>\" expected", the message of every construct that is not there.
+[[noreturn]] void RaiseExpected(std::string_view what) {
+  std::string message;
+  message += '"';
+  message += what;
+  message += "\" expected";
+  RaiseXml(message);
+}
+
+// The first closing quote, "&" or "<" of an attribute value, or `end`; sixteen bytes
+// at a time where the text allows.
+const char* FindValueStop(const char* p, const char* end, char quote) {
+#ifdef __SSE2__
+  const __m128i q = _mm_set1_epi8(quote), amp = _mm_set1_epi8('&'), lt = _mm_set1_epi8('<');
+  for (; end - p >= 16; p += 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, q), _mm_cmpeq_epi8(chunk, amp)),
+                               _mm_cmpeq_epi8(chunk, lt));
+    if (int mask = _mm_movemask_epi8(hit)) return p + __builtin_ctz(unsigned(mask));
+  }
+#endif
+  for (; p < end; ++p) {
+    uint8_t c = static_cast<uint8_t>(*p);
+    if (kChars.flags[c] & kValueStop && (c == uint8_t(quote) || c == '&' || c == '<')) return p;
+  }
+  return end;
+}
 
 bool HasVisible(std::string_view text) {
   for (char c : text)
@@ -43,11 +75,17 @@ class TXmlTextReader {
  private:
   bool AtEnd() const { return p_ >= end_; }
   uint8_t Cur() const { return static_cast<uint8_t>(*p_); }
+  // Hot loops work on a local copy of the position, which the compiler can keep in a
+  // register (a member could alias the bytes written meanwhile).
   void SkipSpaces() {
-    while (p_ < end_ && Cur() <= 32) ++p_;
+    const char* p = p_;
+    while (p < end_ && static_cast<uint8_t>(*p) <= 32) ++p;
+    p_ = p;
   }
   bool AtNameStart() const;
   std::string_view ReadName();
+  // The id of the name ReadName just gave.
+  int32_t InternLastName(std::string_view name);
   void Expect(char c);
   void ExpectText(std::string_view text);
   void ExpectName(std::string_view name);
@@ -55,6 +93,16 @@ class TXmlTextReader {
   std::string_view ReadUpTo(std::string_view terminator);
   void ReadReference(std::string& out);
   void ReadAttributes(TXmlNode* node);
+  void ReadAttributeList();
+  // An attribute read but not yet stored: its value is in the text or in decoded_.
+  struct PendingAttr {
+    int32_t id;
+    uint32_t length;
+    const char* text;  // null when the value is in decoded_
+    uint32_t decodedOffset;
+  };
+  void AddPendingAttr(const PendingAttr& attr);
+  void StorePendingAttrs(TXmlNode* node);
   void ReadText(TXmlNode* owner);
   void AddText(TXmlNode* owner, std::string_view text);
   void ParseElement(TXmlNode* owner, int depth);
@@ -64,7 +112,16 @@ class TXmlTextReader {
   const char* end_;
   TXmlNameTable* names_;
   bool preserve_;
-  std::string token_;  // text with references replaced; reused
+  struct NameCacheEntry {
+    uint64_t w0 = 0, w1 = 0;  // the name's bytes, zero beyond its length
+    uint32_t length = 0;
+    int32_t id = -1;
+  };
+  static constexpr int kNameCacheBits = 6;
+  NameCacheEntry nameCache_[1 << kNameCacheBits];
+  std::string token_;                 // text with references replaced; reused
+  std::vector<PendingAttr> pending_;  // attributes of the element being read; reused
+  std::string decoded_;               // their values that held references
 };
 
 bool TXmlTextReader::AtNameStart() const {
@@ -77,28 +134,54 @@ bool TXmlTextReader::AtNameStart() const {
 std::string_view TXmlTextReader::ReadName() {
   if (!AtNameStart()) RaiseXml("Name can only begin with a letter or \"_\"");
   const char* start = p_;
-  while (p_ < end_) {
-    if (Cur() < 0x80) {
-      if (!(kChars.flags[Cur()] & kNameChar)) break;
-      ++p_;
+  const char* p = p_;
+  while (p < end_) {
+    uint8_t c = static_cast<uint8_t>(*p);
+    if (c < 0x80) {
+      if (!(kChars.flags[c] & kNameChar)) break;
+      ++p;
       continue;
     }
     uint32_t cp;
-    int n = DecodeUtf8(p_, end_, cp);
+    int n = DecodeUtf8(p, end_, cp);
     if (n == 0 || !IsNameCodePoint(cp)) break;
-    p_ += n;
+    p += n;
   }
+  p_ = p;
   return std::string_view(start, p_ - start);
 }
 
+// A document uses few names, over and over. Names of up to 16 bytes are remembered by
+// their bytes in a small cache, so most lookups cost two compares instead of a hash.
+int32_t TXmlTextReader::InternLastName(std::string_view name) {
+  size_t length = name.size();
+  if (length > 16 || end_ - name.data() < 16) return names_->GetID(name);
+  uint64_t w0, w1;
+  std::memcpy(&w0, name.data(), 8);
+  std::memcpy(&w1, name.data() + 8, 8);
+  // Only the name's own bytes count.
+  if (length < 8) {
+    w0 &= (uint64_t(1) << (8 * length)) - 1;
+    w1 = 0;
+  } else if (length < 16) {
+    w1 &= (uint64_t(1) << (8 * (length - 8))) - 1;
+  }
+  uint64_t mix = (w0 ^ (w1 * 31) ^ length) * 0x9E3779B97F4A7C15ull;
+  NameCacheEntry& entry = nameCache_[mix >> (64 - kNameCacheBits)];
+  if (entry.id >= 0 && entry.w0 == w0 && entry.w1 == w1 && entry.length == length) return entry.id;
+  int32_t id = names_->GetID(name);
+  entry = {w0, w1, uint32_t(length), id};
+  return id;
+}
+
 void TXmlTextReader::Expect(char c) {
-  if (AtEnd() || *p_ != c) RaiseXml(std::string("\"") + c + "\" expected");
+  if (AtEnd() || *p_ != c) RaiseExpected(std::string_view(&c, 1));
   ++p_;
 }
 
 void TXmlTextReader::ExpectText(std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
-    if (AtEnd() || *p_ != text[i]) RaiseXml("\"" + std::string(text.substr(i)) + "\" expected");
+    if (AtEnd() || *p_ != text[i]) RaiseExpected(text.substr(i));
     ++p_;
   }
 }
@@ -111,14 +194,14 @@ void TXmlTextReader::ExpectName(std::string_view name) {
     }
     // Report from the start of the character that differs.
     while (i > 0 && (static_cast<uint8_t>(name[i]) & 0xC0) == 0x80) --i;
-    RaiseXml("\"" + std::string(name.substr(i)) + "\" expected");
+    RaiseExpected(name.substr(i));
   }
 }
 
 std::string_view TXmlTextReader::ReadUpTo(std::string_view terminator) {
   std::string_view rest(p_, end_ - p_);
   size_t found = rest.find(terminator);
-  if (found == std::string_view::npos) RaiseXml("\"" + std::string(terminator) + "\" expected");
+  if (found == std::string_view::npos) RaiseExpected(terminator);
   p_ += found + terminator.size();
   return rest.substr(0, found);
 }
@@ -164,9 +247,21 @@ void TXmlTextReader::ReadReference(std::string& out) {
 }
 
 void TXmlTextReader::ReadAttributes(TXmlNode* node) {
+  pending_.clear();
+  decoded_.clear();
+  try {
+    ReadAttributeList();
+  } catch (...) {
+    StorePendingAttrs(node);
+    throw;
+  }
+  StorePendingAttrs(node);
+}
+
+void TXmlTextReader::ReadAttributeList() {
   SkipSpaces();
   while (AtNameStart()) {
-    std::string_view name = ReadName();
+    int32_t attrId = InternLastName(ReadName());
     SkipSpaces();
     Expect('=');
     SkipSpaces();
@@ -175,28 +270,55 @@ void TXmlTextReader::ReadAttributes(TXmlNode* node) {
     if (quote != '"' && quote != '\'') RaiseXml("String literal expected");
     ++p_;
     const char* start = p_;
-    while (p_ < end_ && *p_ != quote && *p_ != '&' && *p_ != '<') ++p_;
-    std::string_view value(start, p_ - start);
-    if (AtEnd() || *p_ != quote) {
-      token_.assign(start, p_ - start);
-      for (;;) {
-        if (AtEnd()) RaiseXml(std::string("\"") + quote + "\" expected");
-        char c = *p_;
-        if (c == quote) break;
-        if (c == '<') RaiseXml("\"<\" cannot be used in attribute values");
-        if (c == '&') {
-          ReadReference(token_);
-          continue;
-        }
-        token_.push_back(c);
-        ++p_;
+    p_ = FindValueStop(p_, end_, quote);
+    if (!AtEnd() && *p_ == quote) {
+      // The common case: the value is the text as written.
+      ++p_;
+      AddPendingAttr({attrId, uint32_t(p_ - 1 - start), start, 0});
+      SkipSpaces();
+      continue;
+    }
+    token_.assign(start, p_ - start);
+    for (;;) {
+      if (AtEnd()) RaiseExpected(std::string_view(&quote, 1));
+      char c = *p_;
+      if (c == quote) break;
+      if (c == '<') RaiseXml("\"<\" cannot be used in attribute values");
+      if (c == '&') {
+        ReadReference(token_);
+        continue;
       }
-      value = token_;
+      token_.push_back(c);
+      ++p_;
     }
     ++p_;  // closing quote
-    node->EnsureAttr(names_->GetID(name)).SetString(value);
+    AddPendingAttr({attrId, uint32_t(token_.size()), nullptr, uint32_t(decoded_.size())});
+    decoded_ += token_;
     SkipSpaces();
   }
+}
+
+void TXmlTextReader::AddPendingAttr(const PendingAttr& attr) {
+  for (PendingAttr& other : pending_)
+    if (other.id == attr.id) {
+      other = attr;
+      return;
+    }
+  pending_.push_back(attr);
+}
+
+// The attributes go to the node in one allocation of the exact size, each value copied
+// once from the text.
+void TXmlTextReader::StorePendingAttrs(TXmlNode* node) {
+  std::vector<TXmlAttrData>& attrs = node->Attrs();
+  attrs.reserve(attrs.size() + pending_.size());
+  for (const PendingAttr& pending : pending_) {
+    TXmlAttrData& attr = attrs.emplace_back();
+    attr.nameId = pending.id;
+    const char* data = pending.text ? pending.text : decoded_.data() + pending.decodedOffset;
+    attr.SetString(std::string_view(data, pending.length));
+  }
+  pending_.clear();
 }
 
 void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
@@ -204,6 +326,13 @@ void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
   bool endTagFollows = end_ - p_ >= 2 && p_[0] == '<' && p_[1] == '/';
   if (endTagFollows && !owner->HasChildren() && owner->NodeType() == NODE_ELEMENT) {
     static_cast<TXmlElement*>(owner)->StoredValue().SetString(text);
+    return;
+  }
+  // Text on both sides of a skipped document type declaration is one text, as written.
+  const auto& children = owner->RawChildren();
+  if (!children.empty() && children.back()->NodeType() == NODE_TEXT) {
+    TXmlValue& value = static_cast<TXmlText*>(children.back().get())->Value();
+    value.SetString(std::string(value.Text()) + std::string(text));
     return;
   }
   auto* node = new TXmlText(names_);
@@ -272,7 +401,7 @@ void TXmlTextReader::ParseElement(TXmlNode* owner, int depth) {
   std::string_view name = ReadName();
   if (AtEnd()) RaiseXml("Incomplete element definition");
   if (!(Cur() <= 32 || *p_ == '/' || *p_ == '>')) RaiseXml("Incorrect symbol in the element name");
-  auto* element = new TXmlElement(names_, names_->GetID(name));
+  auto* element = new TXmlElement(names_, InternLastName(name));
   owner->AdoptNew(element);
   ReadAttributes(element);
   if (!AtEnd() && *p_ == '/') return ExpectText("/>");
@@ -303,9 +432,10 @@ bool DeclaresOtherEncoding(std::string_view bytes) {
   if (open == std::string_view::npos) return false;
   size_t close = bytes.find("?>", open);
   if (close == std::string_view::npos) return false;
+  // Without the word there is no encoding attribute to read.
+  if (bytes.substr(open, close - open).find("encoding") == std::string_view::npos) return false;
   try {
-    Ref<TXmlNameTable> names(new TXmlNameTable(16));
-    Ref<TXmlDocument> probe(new TXmlDocument(names.get()));
+    Ref<TXmlDocument> probe(new TXmlDocument(SharedXmlNameTable()));
     probe->ParseText(bytes.substr(open, close + 2 - open));
     const auto& children = probe->RawChildren();
     if (children.empty() || !EqualsNoCase(children[0]->GetNodeName(), "xml")) return false;

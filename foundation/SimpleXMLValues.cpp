@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
@@ -12,12 +13,42 @@
 // ---------------------------------------------------------------------------------------
 // Value slot
 
+void TXmlValue::ReleaseOwned() {
+  if (state_ == State::Boxed) delete boxed_;
+  if (state_ == State::Text && onHeap_) delete[] heap_;
+  state_ = State::Empty;
+  onHeap_ = false;
+  length_ = 0;
+}
+
+void TXmlValue::Take(TXmlValue& other) {
+  std::memcpy(static_cast<void*>(inline_), other.inline_, kInline);
+  length_ = other.length_;
+  nameId = other.nameId;
+  state_ = other.state_;
+  onHeap_ = other.onHeap_;
+  other.state_ = State::Empty;
+  other.onHeap_ = false;
+  other.length_ = 0;
+}
+
+TXmlValue& TXmlValue::operator=(TXmlValue&& other) noexcept {
+  if (this == &other) return *this;
+  Release();
+  Take(other);
+  return *this;
+}
+
 TXmlValue& TXmlValue::operator=(const TXmlValue& other) {
   if (this == &other) return *this;
   nameId = other.nameId;
-  text_ = other.text_;
-  boxed_ = other.boxed_ ? std::make_unique<Variant>(*other.boxed_) : nullptr;
-  state_ = other.state_;
+  if (other.state_ == State::Boxed) {
+    Set(*other.boxed_);
+  } else if (other.state_ == State::Text) {
+    SetString(other.Text());
+  } else {
+    Release();
+  }
   return *this;
 }
 
@@ -41,7 +72,7 @@ Variant TXmlValue::Get() const {
     case State::Empty:
       return Variant();
     case State::Text:
-      return Variant(text_);
+      return Variant(Text());
     default:
       return *boxed_;
   }
@@ -50,31 +81,43 @@ Variant TXmlValue::Get() const {
 void TXmlValue::Set(const Variant& value) {
   if (value.IsEmpty()) return Clear();
   if (value.GetKind() == Variant::Kind::WideString) return SetString(value.RawText());
-  text_.clear();
-  boxed_ = std::make_unique<Variant>(value);
+  auto* boxed = new Variant(value);
+  Release();
+  boxed_ = boxed;
   state_ = State::Boxed;
 }
 
-void TXmlValue::SetString(std::string_view text) {
-  text_.assign(text.data(), text.size());
-  boxed_.reset();
+char* TXmlValue::PrepareString(size_t length) {
+  if (length > UINT32_MAX) throw Exception("Value too long");
+  Release();
+  if (length > kInline) {
+    heap_ = new char[length];
+    onHeap_ = true;
+  }
+  length_ = uint32_t(length);
   state_ = State::Text;
+  return onHeap_ ? heap_ : inline_;
 }
 
-void TXmlValue::SetString(std::string&& text) {
-  text_ = std::move(text);
-  boxed_.reset();
-  state_ = State::Text;
+void TXmlValue::SetString(std::string_view text) {
+  if (state_ == State::Text && text.data() >= Text().data() &&
+      text.data() < Text().data() + length_) {
+    // Setting a value from a part of itself: copy first.
+    std::string copy(text);
+    return SetString(std::string_view(copy));
+  }
+  if (!text.empty())
+    std::memcpy(PrepareString(text.size()), text.data(), text.size());
+  else
+    PrepareString(0);
 }
 
 void TXmlValue::Clear() {
-  text_.clear();
-  boxed_.reset();
-  state_ = State::Empty;
+  Release();
 }
 
 void TXmlValue::AppendXmlText(std::string& out) const {
-  if (state_ == State::Text) out += text_;
+  if (state_ == State::Text) out += Text();
   if (state_ == State::Boxed) out += XmlTextOfValue(*boxed_);
 }
 
@@ -85,7 +128,7 @@ std::string TXmlValue::XmlText() const {
 }
 
 std::string TXmlValue::GeneralText() const {
-  if (state_ == State::Text) return text_;
+  if (state_ == State::Text) return std::string(Text());
   if (state_ == State::Boxed) return boxed_->ToString();
   return {};
 }

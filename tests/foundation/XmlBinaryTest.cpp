@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <sstream>
 
 #include "foundation/SimpleXML.h"
@@ -103,6 +104,27 @@ TEST(XmlBinary, NamesAsSingleBytesOrUtf16) {
     EXPECT_NE(image.find(flags ? wide : single), std::string::npos) << flags;
     EXPECT_EQ(LoadBinary(image)->GetXml(), doc->GetXml()) << flags;
   }
+}
+
+// Readers of the form look names up through the stored buckets: a name's bucket is the
+// hash (x 33 + unit) of its UTF-16 units modulo the bucket count.
+TEST(XmlBinary, BucketsFollowTheHashOfUtf16Units) {
+  Ref<IXmlDocument> doc = CreateXmlDocument("", "", "", new TXmlNameTable());
+  doc->LoadXML("<\xC3\xA9 xml='1'/>");  // "é" is unit 233
+  std::string image = doc->SaveBinaryXml();
+  size_t pos = kBinaryXmlMagic.size() + 4;
+  int32_t names = UnpackXmlInteger(image, pos);
+  ASSERT_EQ(names, 6);
+  for (int i = 0; i < names; ++i) pos += size_t(UnpackXmlInteger(image, pos));
+  EXPECT_EQ(UnpackXmlInteger(image, pos), 4096);
+  std::map<int32_t, int32_t> bucketOfId;
+  for (int32_t used = UnpackXmlInteger(image, pos); used > 0; --used) {
+    int32_t bucket = UnpackXmlInteger(image, pos);
+    for (int32_t length = UnpackXmlInteger(image, pos); length > 0; --length, pos += 4)
+      bucketOfId[int32_t(uint8_t(image[pos]))] = bucket;
+  }
+  EXPECT_EQ(bucketOfId[5], 233);   // "é"
+  EXPECT_EQ(bucketOfId[4], 3313);  // "xml": ((120 * 33 + 109) * 33 + 108) % 4096
 }
 
 TEST(XmlBinary, ValuesKeepTheirKinds) {
@@ -210,6 +232,18 @@ TEST(XmlBinary, HostileImagesRaise) {
        "Value reading error: incorrect type"},
   };
   for (const Case& c : cases) EXPECT_EQ(ErrorOf([&] { LoadBinary(c.bytes); }), c.message) << c.what;
+}
+
+TEST(XmlBinary, NamesListedTwiceAreOneName) {
+  Image image;
+  image.Int(2).Text("a").Text("a").Int(16).Int(0);
+  image.Int(0).Int(1).Byte(1).Int(1).Int(0);                      // element named by id 1
+  image.Int(2).Int(0).Int(8).Int(0).Int(1).Int(8).Int(0).Int(0);  // a="" twice, no children
+  Ref<IXmlDocument> doc = LoadBinary(image.bytes);
+  ASSERT_TRUE(doc->FindElement("a"));
+  EXPECT_EQ(doc->GetDocumentElement()->GetNodeNameId(), 0);
+  EXPECT_EQ(doc->GetDocumentElement()->GetAttrCount(), 1);
+  EXPECT_EQ(doc->GetXml(), "<a a=\"\"/>");
 }
 
 TEST(XmlBinary, DeepImagesRaiseInsteadOfOverflowing) {

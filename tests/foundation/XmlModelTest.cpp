@@ -100,6 +100,26 @@ TEST(XmlAttributes, TextFormsOfValues) {
   for (const Case& c : cases) EXPECT_EQ(XmlTextOfValue(c.value), c.text);
 }
 
+TEST(XmlAttributes, ValuesOfEveryLengthSurviveCopiesAndMoves) {
+  Ref<IXmlElement> e = Root("<a/>");
+  std::vector<std::string> values;
+  for (size_t length : {0, 1, 39, 40, 41, 200}) values.push_back(std::string(length, 'x') + "!");
+  for (size_t i = 0; i < values.size(); ++i) e->SetAttr("v" + std::to_string(i), values[i]);
+  e->SetIntAttr("typed", 3);
+  Ref<IXmlNode> copy = e->CloneNode(true);
+  e->RemoveAttr("v0");  // later values move up
+  e->SetAttr("v1", e->GetAttr("v5"));
+  for (size_t i = 1; i < values.size(); ++i) {
+    EXPECT_EQ(copy->GetAttr("v" + std::to_string(i)), values[i]);
+    EXPECT_EQ(e->GetAttr("v" + std::to_string(i)), values[i == 1 ? 5 : i]);
+  }
+  EXPECT_EQ(copy->GetAttr("v0"), values[0]);
+  EXPECT_EQ(copy->GetAttrType("typed"), Variant::Kind::Integer);
+  e->SetVarAttr("v5", Variant(2.5));
+  e->SetAttr("v5", std::string(100, 'y'));
+  EXPECT_EQ(e->GetAttr("v5"), std::string(100, 'y'));
+}
+
 TEST(XmlAttributes, EnumGetters) {
   Ref<IXmlElement> e = Root("<item mode='SECOND' bad='third'/>");
   TXmlTexts modes = {"first", "second"};
