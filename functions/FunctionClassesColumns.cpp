@@ -116,15 +116,25 @@ namespace {
 // Joins v and w by an operation code; false leaves v as it is.
 bool ApplyCode(int32_t code, float& v, float w) {
   switch (code) {
-    case 0: v = v + w; return true;
-    case 1: v = v - w; return true;
-    case 2: v = v * w; return true;
+    case 0:
+      v = v + w;
+      return true;
+    case 1:
+      v = v - w;
+      return true;
+    case 2:
+      v = v * w;
+      return true;
     case 3:
       if (w == 0) return false;
       v = v / w;
       return true;
-    case 4: v = std::fmax(w, v); return true;
-    case 5: v = std::fmin(w, v); return true;
+    case 4:
+      v = std::fmax(w, v);
+      return true;
+    case 5:
+      v = std::fmin(w, v);
+      return true;
     case 6:
     case 7: {
       int64_t left = TruncSat64(v), right = TruncSat64(w);
@@ -132,7 +142,8 @@ bool ApplyCode(int32_t code, float& v, float w) {
       v = static_cast<float>(code == 6 ? ModSafe64(left, right) : DivSafe64(left, right));
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -150,7 +161,8 @@ void TArithmeticFunction::Calculate() {
         codes.size() + 1 < operands.size())
       continue;
     float v = *operands[0];
-    for (size_t j = 1; j < operands.size(); ++j) ApplyCode(TruncSat(*codes[j - 1]), v, *operands[j]);
+    for (size_t j = 1; j < operands.size(); ++j)
+      ApplyCode(TruncSat(*codes[j - 1]), v, *operands[j]);
     *out = v;
   }
 }
@@ -199,7 +211,8 @@ void TPiecewiseLinearInterpolationFunction::Calculate() {
         if (x >= *knots[j]) {
           // Reached only when x < knot j + 1, so the knots differ here.
           float span = *knots[j + 1] - *knots[j];
-          if (span != 0) result = *values[j] + (*values[j + 1] - *values[j]) * (x - *knots[j]) / span;
+          if (span != 0)
+            result = *values[j] + (*values[j + 1] - *values[j]) * (x - *knots[j]) / span;
           break;
         }
       }

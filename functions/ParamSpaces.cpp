@@ -244,9 +244,8 @@ void TParamSpace::BuildMatrix(TFloatMatrix& matrix) {
       storage_.insert(cell);
     } else if (ownerSpace_) {
       // Positions outside the owner's matrix find nothing: the cell stays unbound.
-      cell = def->GetOutName().empty()
-                 ? ownerSpace_->GetCellPtr(def->GetOutCol(), def->GetOutRow())
-                 : ownerSpace_->GetCellPtrByName(def->GetOutName());
+      cell = def->GetOutName().empty() ? ownerSpace_->GetCellPtr(def->GetOutCol(), def->GetOutRow())
+                                       : ownerSpace_->GetCellPtrByName(def->GetOutName());
     }
   }
 }

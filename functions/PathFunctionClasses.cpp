@@ -44,8 +44,7 @@ void TAbstractPathFunction::Clear() {
   TFunction::Clear();
 }
 
-bool TAbstractPathFunction::Bound(
-    std::initializer_list<std::pair<int32_t, int32_t>> cells) const {
+bool TAbstractPathFunction::Bound(std::initializer_list<std::pair<int32_t, int32_t>> cells) const {
   for (const auto& [col, row] : cells)
     if (!Cell(col, row)) return false;
   return true;
@@ -139,8 +138,20 @@ void TAccelerateSegmentPathFunction::Calculate() {
 // --- Arc ------------------------------------------------------------------------------
 
 bool TArcPathFunction::CellsReady() {
-  return Bound({{0, 0}, {0, 1}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 6}, {2, 7},
-                {3, 0}, {3, 1}, {3, 2}, {3, 3}});
+  return Bound({{0, 0},
+                {0, 1},
+                {1, 0},
+                {2, 0},
+                {2, 1},
+                {2, 2},
+                {2, 3},
+                {2, 4},
+                {2, 6},
+                {2, 7},
+                {3, 0},
+                {3, 1},
+                {3, 2},
+                {3, 3}});
 }
 
 void TArcPathFunction::Execute() {
@@ -225,8 +236,7 @@ float BezierLength(TPointF p0, TPointF p1, TPointF p2, TPointF p3, int depth) {
   };
   // Flat when both controls lie less than 1 unit from the chord line; a piece that never
   // becomes flat (a chord under 0.71, NaN) takes its chord at the depth limit.
-  if ((offset(p1) < chord2 && offset(p2) < chord2) ||
-      depth >= TBezierPathFunction::kMaxLengthDepth)
+  if ((offset(p1) < chord2 && offset(p2) < chord2) || depth >= TBezierPathFunction::kMaxLengthDepth)
     return static_cast<float>(std::sqrt(chord2));
   TPointF m01 = Mid(p0, p1), m12 = Mid(p1, p2), m23 = Mid(p2, p3);
   TPointF a = Mid(m01, m12), c = Mid(m12, m23), mid = Mid(a, c);
@@ -236,8 +246,18 @@ float BezierLength(TPointF p0, TPointF p1, TPointF p2, TPointF p3, int depth) {
 }  // namespace
 
 bool TBezierPathFunction::CellsReady() {
-  return Bound({{0, 0}, {0, 1}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 6}, {2, 7},
-                {2, 8}, {2, 9}});
+  return Bound({{0, 0},
+                {0, 1},
+                {1, 0},
+                {2, 0},
+                {2, 1},
+                {2, 2},
+                {2, 3},
+                {2, 4},
+                {2, 6},
+                {2, 7},
+                {2, 8},
+                {2, 9}});
 }
 
 void TBezierPathFunction::Calculate() {
@@ -301,8 +321,7 @@ void TCompositePathFunction::DropCursor() {
 void TCompositePathFunction::SetOwner(IFunctionOwner* owner) {
   TComplexPathFunction::SetOwner(owner);
   paths_.clear();
-  for (IFunction* child : functions_->Functions())
-    paths_.push_back(Supports<IPathFunction>(child));
+  for (IFunction* child : functions_->Functions()) paths_.push_back(Supports<IPathFunction>(child));
   DropCursor();
 }
 
@@ -346,7 +365,8 @@ void TCompositePathFunction::Calculate() {
     cursorStart_ = 0;
   }
   size_t last = paths_.size() - 1;
-  while (static_cast<size_t>(cursor_) < last && s >= cursorStart_ + ChildDuration(size_t(cursor_))) {
+  while (static_cast<size_t>(cursor_) < last &&
+         s >= cursorStart_ + ChildDuration(size_t(cursor_))) {
     cursorStart_ += ChildDuration(size_t(cursor_));
     ++cursor_;
   }

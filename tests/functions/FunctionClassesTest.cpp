@@ -31,12 +31,17 @@ TEST(FunctionClasses, ColumnAndPairFunctions) {
        {3, U, 2, 0}},
       {"function_sin", {{U}, {2, 1}}, {U}},
       // from, to, t, duration
-      {"function_linear_segment", {{U, U, U}, {10, 20, 5, 10}, {10, 20, 5, 0}, {10, 20, 5}},
+      {"function_linear_segment",
+       {{U, U, U}, {10, 20, 5, 10}, {10, 20, 5, 0}, {10, 20, 5}},
        {15, 20, U}},
       // a, b, less, equal, greater
       {"function_switch",
-       {{U, U, U, U, U}, {1, 2, 10, 20, 30}, {2, 2, 10, 20, 30}, {3, 2, 10, 20, 30},
-        {1, justAbove1, 10, 20, 30}, {1, 2, 10, 20}},
+       {{U, U, U, U, U},
+        {1, 2, 10, 20, 30},
+        {2, 2, 10, 20, 30},
+        {3, 2, 10, 20, 30},
+        {1, justAbove1, 10, 20, 30},
+        {1, 2, 10, 20}},
        {10, 20, 30, 10, U}},
       // Operands joined left to right, no precedence; a second pair in columns 3 and 4.
       {"function_arithmetic", {{U, U}, {2, 3, 4}, {2, 0}, {-7, 2}, {6}}, {10, -1}},
@@ -192,14 +197,14 @@ TEST(FunctionClasses, MonteCarloFindsOpaquePixels) {
   };
   const Case cases[] = {
       {100, 400, {1, 2, 3, 0x11, 0x22, 0x33, 0x80}},
-      {200, 400, {0, U, U, U, U, U, U}},  // nothing reaches the threshold
-      {1, 0, {0, U, U, U, U, U, U}},      // no tries
+      {200, 400, {0, U, U, U, U, U, U}},    // nothing reaches the threshold
+      {1, 0, {0, U, U, U, U, U, U}},        // no tries
       {200, 1e12f, {0, U, U, U, U, U, U}},  // a stray count does not stall
   };
   for (const Case& c : cases) {
     SetRandomSeed(12345);
-    Ref<IFunction> f = NewFunction("function_montecarlo", {{U, U, U, U, U, U, U},
-                                                           {0, c.threshold, c.tries}});
+    Ref<IFunction> f =
+        NewFunction("function_montecarlo", {{U, U, U, U, U, U, U}, {0, c.threshold, c.tries}});
     f->SetOwner(nullptr);
     f->SetInput(0, SurfaceHandleToCell(handle));
     f->Calculate();
@@ -231,7 +236,8 @@ TEST(FunctionClasses, MonteCarloFindsOpaquePixels) {
 TEST(SurfaceHandles, CellsCarryHandlesBitForBit) {
   Ref<TSurface> surface = OnePixelSurface();
   std::vector<uint32_t> handles;
-  for (int i = 0; i < 100; ++i) handles.push_back(AcquireSurfaceHandle(Ref<ISurface>(surface.get())));
+  for (int i = 0; i < 100; ++i)
+    handles.push_back(AcquireSurfaceHandle(Ref<ISurface>(surface.get())));
   for (uint32_t handle : handles) {
     float cell = SurfaceHandleToCell(handle);
     EXPECT_FALSE(std::isnan(cell));

@@ -26,8 +26,8 @@ inline Ref<IFunction> NewFunction(const std::string& type,
   Ref<IFunction> f = NewFunction(type);
   for (size_t c = 0; c < columns.size(); ++c)
     for (size_t r = 0; r < columns[c].size(); ++r)
-      f->GetParamSpace()->AddParamDef("c" + std::to_string(c) + "_" + std::to_string(r),
-                                      int32_t(c), int32_t(r), true, {}, columns[c][r]);
+      f->GetParamSpace()->AddParamDef("c" + std::to_string(c) + "_" + std::to_string(r), int32_t(c),
+                                      int32_t(r), true, {}, columns[c][r]);
   return f;
 }
 
@@ -35,9 +35,8 @@ inline Ref<IFunction> NewFunctionWithCells(const std::string& type,
                                            const std::vector<TCellValue>& cells) {
   Ref<IFunction> f = NewFunction(type);
   for (const TCellValue& cell : cells)
-    f->GetParamSpace()->AddParamDef(
-        "c" + std::to_string(cell.Col) + "_" + std::to_string(cell.Row), cell.Col, cell.Row,
-        true, {}, cell.Value);
+    f->GetParamSpace()->AddParamDef("c" + std::to_string(cell.Col) + "_" + std::to_string(cell.Row),
+                                    cell.Col, cell.Row, true, {}, cell.Value);
   return f;
 }
 

@@ -22,20 +22,20 @@ Ref<IPathFunction> NewPath(const std::string& type, std::vector<TCellValue> cell
 // Start (x1, y1), end (x2, y2), duration, length cell; then the class's cells.
 std::vector<TCellValue> Ends(float x1, float y1, float x2, float y2, float duration,
                              std::vector<TCellValue> more = {}) {
-  std::vector<TCellValue> cells = {{2, 0, x1}, {2, 1, y1}, {2, 2, x2},
+  std::vector<TCellValue> cells = {{2, 0, x1}, {2, 1, y1},       {2, 2, x2},
                                    {2, 3, y2}, {2, 4, duration}, {2, 5, 0}};
   cells.insert(cells.end(), more.begin(), more.end());
   return cells;
 }
 
 std::vector<TCellValue> Arc(float x1, float y1, float x2, float y2, float direction) {
-  return Ends(x1, y1, x2, y2, 100,
-              {{2, 6, 0}, {2, 7, 0}, {3, 0, 0}, {3, 1, 0}, {3, 2, 0}, {3, 3, 0},
-               {4, 0, direction}});
+  return Ends(
+      x1, y1, x2, y2, 100,
+      {{2, 6, 0}, {2, 7, 0}, {3, 0, 0}, {3, 1, 0}, {3, 2, 0}, {3, 3, 0}, {4, 0, direction}});
 }
 
-std::vector<TCellValue> Bezier(float x1, float y1, float ax, float ay, float bx, float by,
-                               float x2, float y2) {
+std::vector<TCellValue> Bezier(float x1, float y1, float ax, float ay, float bx, float by, float x2,
+                               float y2) {
   return Ends(x1, y1, x2, y2, 10, {{2, 6, ax}, {2, 7, ay}, {2, 8, bx}, {2, 9, by}});
 }
 
@@ -57,8 +57,8 @@ TEST(PathFunctions, PointsAtSteps) {
       {"duration 0 is at the end", "path_segment", Ends(1, 2, 3, 4, 0), false, 7, 3, 4},
       {"duration 0 looping", "path_segment", Ends(1, 2, 3, 4, 0), true, 7, 3, 4},
       // d = s*s*a/2 + s*v over the length 100
-      {"accelerated", "path_segment_accelerate",
-       Ends(0, 0, 100, 0, 10, {{2, 6, 1}, {2, 7, 2}}), false, 5, 30, 0},
+      {"accelerated", "path_segment_accelerate", Ends(0, 0, 100, 0, 10, {{2, 6, 1}, {2, 7, 2}}),
+       false, 5, 30, 0},
       // 50 s of milliseconds: s*s is past 32 bits
       {"accelerated, long", "path_segment_accelerate",
        Ends(0, 0, 0, 100, 10, {{2, 6, 0}, {2, 7, 0.00002f}}), false, 50000, 0, 25000},
@@ -90,9 +90,15 @@ TEST(PathFunctions, LengthsAndBounds) {
   };
   const Case cases[] = {
       {"segment", "path_segment", Ends(0, 0, 3, 4, 10), 5, {0, 0, 3, 4}},
-      {"squared length rounded", "path_segment", Ends(0, 0, 1, 1.2f, 10), std::sqrt(2.0f),
+      {"squared length rounded",
+       "path_segment",
+       Ends(0, 0, 1, 1.2f, 10),
+       std::sqrt(2.0f),
        {0, 0, 1, 1}},
-      {"segment backwards", "path_segment", Ends(3.6f, 4, -1.5f, 0.5f, 10), 6.164414f,
+      {"segment backwards",
+       "path_segment",
+       Ends(3.6f, 4, -1.5f, 0.5f, 10),
+       6.164414f,
        {-2, 0, 4, 4}},
       {"arc quarter", "path_arc", Arc(10, 0, 0, 10, 1), float(kPi / 2 * 10), {0, 0, 10, 10}},
       {"arc long way", "path_arc", Arc(10, 0, 0, 10, 0), float(1.5 * kPi * 10), {-10, -10, 10, 10}},
@@ -117,8 +123,8 @@ TEST(PathFunctions, LengthsAndBounds) {
     }
     TRect bounds;
     path->GetBounds(bounds);
-    EXPECT_EQ(bounds, c.bounds) << bounds.Left << " " << bounds.Top << " " << bounds.Right
-                                << " " << bounds.Bottom;
+    EXPECT_EQ(bounds, c.bounds) << bounds.Left << " " << bounds.Top << " " << bounds.Right << " "
+                                << bounds.Bottom;
   }
 }
 
@@ -126,16 +132,29 @@ TEST(PathFunctions, LengthsAndBounds) {
 Ref<TCompositePathFunction> NewComposite() {
   RegisterFunctionsClasses();
   Ref<TCompositePathFunction> composite = TAbstractObject::Create<TCompositePathFunction>();
-  for (const TCellValue& cell :
-       std::vector<TCellValue>{{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {2, 2, 99}, {2, 3, 98}, {2, 4, 0}, {2, 5, 0}})
-    composite->GetParamSpace()->AddParamDef("c" + std::to_string(cell.Col) + std::to_string(cell.Row),
-                                            cell.Col, cell.Row, true, {}, cell.Value);
-  Ref<IFunction> first = NewFunctionWithCells(
-      "path_segment", {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {2, 2, 10},
-                       {2, 3, 0}, {2, 4, 10}, {2, 5, 0}});
-  Ref<IFunction> second = NewFunctionWithCells(
-      "path_segment", {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {2, 0, 10}, {2, 1, 0}, {2, 2, 10},
-                       {2, 3, 40}, {2, 4, 20}, {2, 5, 0}});
+  for (const TCellValue& cell : std::vector<TCellValue>{
+           {0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {2, 2, 99}, {2, 3, 98}, {2, 4, 0}, {2, 5, 0}})
+    composite->GetParamSpace()->AddParamDef(
+        "c" + std::to_string(cell.Col) + std::to_string(cell.Row), cell.Col, cell.Row, true, {},
+        cell.Value);
+  Ref<IFunction> first = NewFunctionWithCells("path_segment", {{0, 0, 0},
+                                                               {0, 1, 0},
+                                                               {1, 0, 0},
+                                                               {2, 0, 0},
+                                                               {2, 1, 0},
+                                                               {2, 2, 10},
+                                                               {2, 3, 0},
+                                                               {2, 4, 10},
+                                                               {2, 5, 0}});
+  Ref<IFunction> second = NewFunctionWithCells("path_segment", {{0, 0, 0},
+                                                                {0, 1, 0},
+                                                                {1, 0, 0},
+                                                                {2, 0, 10},
+                                                                {2, 1, 0},
+                                                                {2, 2, 10},
+                                                                {2, 3, 40},
+                                                                {2, 4, 20},
+                                                                {2, 5, 0}});
   composite->Children().Add(first);
   composite->Children().Add(second);
   composite->SetOwner(nullptr);
@@ -156,8 +175,8 @@ TEST(PathFunctions, CompositePlaysChildrenInTurn) {
   };
   // Stepping forward, past the end, then back to the first child (which extrapolates
   // before its start).
-  const Step steps[] = {{5, 5, 0},  {10, 10, 0}, {20, 10, 20}, {25, 10, 30},
-                        {30, 99, 98}, {5, 5, 0}, {-5, -5, 0}, {15, 10, 10}};
+  const Step steps[] = {{5, 5, 0},    {10, 10, 0}, {20, 10, 20}, {25, 10, 30},
+                        {30, 99, 98}, {5, 5, 0},   {-5, -5, 0},  {15, 10, 10}};
   for (const Step& s : steps) {
     path->SetStep(s.step);
     EXPECT_FLOAT_EQ(path->GetX(), s.x) << s.step;
@@ -169,7 +188,8 @@ TEST(PathFunctions, CompositePlaysChildrenInTurn) {
   EXPECT_FLOAT_EQ(path->GetX(), 5);
 
   Ref<TCompositePathFunction> empty = TAbstractObject::Create<TCompositePathFunction>();
-  for (int32_t row : {0, 1}) empty->GetParamSpace()->AddParamDef("o" + std::to_string(row), 0, row, true, {}, 0);
+  for (int32_t row : {0, 1})
+    empty->GetParamSpace()->AddParamDef("o" + std::to_string(row), 0, row, true, {}, 0);
   empty->GetParamSpace()->AddParamDef("s", 1, 0, true, {}, 0);
   empty->GetParamSpace()->AddParamDef("x2", 2, 2, true, {}, 7);
   empty->GetParamSpace()->AddParamDef("y2", 2, 3, true, {}, 8);
@@ -182,8 +202,8 @@ TEST(PathFunctions, CompositePlaysChildrenInTurn) {
 
 // A path missing cells it needs computes nothing and reads nothing.
 TEST(PathFunctions, MissingCellsLeaveThePoint) {
-  for (const char* type : {"path_segment", "path_segment_accelerate", "path_arc", "path_bezier",
-                           "path_composite"}) {
+  for (const char* type :
+       {"path_segment", "path_segment_accelerate", "path_arc", "path_bezier", "path_composite"}) {
     SCOPED_TRACE(type);
     Ref<IPathFunction> path = Supports<IPathFunction>(
         NewFunctionWithCells(type, {{0, 0, 5}, {0, 1, 6}, {1, 0, 0}, {2, 0, 1}}));
