@@ -72,16 +72,32 @@ Ref<IParamDef> TParamDefCollection::GetByName(const std::string& name) {
 
 bool TParamDefCollection::Add(const Ref<IParamDef>& def) {
   if (!def || !IsValidParamPlace(def->GetCol(), def->GetRow())) return false;
-  Invalidate();
   std::string name = def->GetName();
+  int before = items_->GetCount();
   // Keys are unique; a definition without a name has no key of its own.
-  if (name.empty()) {
+  if (name.empty())
     items_->AddWithAutoKey(Ref<IInterface>(def.get()));
-    return true;
-  }
-  if (items_->Contains(name)) return false;
-  items_->Add(Ref<IInterface>(def.get()), name);
+  else if (!items_->Contains(name))
+    items_->Add(Ref<IInterface>(def.get()), name);
+  if (items_->GetCount() == before) return false;
+  IndexAdded(def.get());
   return true;
+}
+
+void TParamDefCollection::IndexAdded(IParamDef* def) {
+  // Kept up to date rather than dropped, so loading a long list stays linear.
+  if (colCount_ < 0) return;
+  size_t col = static_cast<size_t>(def->GetCol()), row = static_cast<size_t>(def->GetRow());
+  if (col >= cells_.size()) {
+    colCount_ = static_cast<int32_t>(col + 1);
+    cells_.resize(col + 1);
+    rowCounts_.resize(col + 1, 0);
+  }
+  if (row >= cells_[col].size()) {
+    cells_[col].resize(row + 1, nullptr);
+    rowCounts_[col] = static_cast<int32_t>(row + 1);
+  }
+  cells_[col][row] = def;  // the later of two at one place, as a full build gives
 }
 
 void TParamDefCollection::BuildIndex() {

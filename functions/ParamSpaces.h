@@ -145,6 +145,7 @@ class TParamDefCollection : public TPersistItemCollection, public virtual IParam
  private:
   void Invalidate();
   void BuildIndex();
+  void IndexAdded(IParamDef* def);
   // Keeps a reloaded definition findable under the name its later element gave it.
   void Rekey(const Ref<IParamDef>& def);
 
