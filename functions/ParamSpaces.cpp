@@ -1,6 +1,7 @@
 #include "functions/ParamSpaces.h"
 
 #include <algorithm>
+#include <utility>
 
 // --- One definition -------------------------------------------------------------------
 
@@ -158,24 +159,22 @@ Ref<IInterface> TParamDefCollection::CreateItem(const Ref<IHierStorage>& child) 
   int32_t row = ReadXmlInt(child, "row", -1);
   int32_t col = ReadXmlInt(child, "col", 0);
   if (!IsValidParamPlace(col, row == -1 ? 0 : row)) return nullptr;
-  if (Ref<IParamDef> existing = FindAt(col, row)) return Ref<IInterface>(existing.get());
+  Ref<IParamDef> existing = FindAt(col, row);
+  reloading_ = existing.get();
+  if (existing) return Ref<IInterface>(existing.get());
   return Ref<IInterface>(TAbstractObject::Create<TParamDef>().get());
 }
 
 void TParamDefCollection::Rekey(const Ref<IParamDef>& def) {
   std::string name = def->GetName();
+  // Without a name, or with a name taken (by itself or another): the old key stays.
+  if (name.empty() || items_->Contains(name)) return;
   int count = items_->GetCount();
   for (int index = 0; index < count; ++index) {
     if (Supports<IParamDef>(items_->GetByIndex(index)) != def) continue;
-    if (!name.empty() && items_->GetByKey(name) == items_->GetByIndex(index)) return;
-    if (!name.empty() && items_->Contains(name)) return;  // taken: keep the old key
     Ref<IInterface> held(def.get());
-    Invalidate();
     items_->Delete(Variant(int32_t(index)));
-    if (name.empty())
-      items_->AddWithAutoKey(held, index);
-    else
-      items_->Add(held, name, index);
+    items_->Add(held, name, index);
     return;
   }
 }
@@ -183,7 +182,9 @@ void TParamDefCollection::Rekey(const Ref<IParamDef>& def) {
 void TParamDefCollection::ItemLoaded(const Ref<IInterface>& item) {
   Ref<IParamDef> def = Supports<IParamDef>(item);
   if (!def) return;
-  if (Ref<IParamDef> existing = FindAt(def->GetCol(), def->GetRow()); existing == def) {
+  if (def.get() == std::exchange(reloading_, nullptr)) {
+    // Reloaded in place: its name or (through an overlay) its place may have changed.
+    Invalidate();
     Rekey(def);
     return;
   }

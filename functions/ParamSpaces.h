@@ -149,6 +149,8 @@ class TParamDefCollection : public TPersistItemCollection, public virtual IParam
   // Keeps a reloaded definition findable under the name its later element gave it.
   void Rekey(const Ref<IParamDef>& def);
 
+  // The definition CreateItem handed out for reloading, until ItemLoaded sees it.
+  IParamDef* reloading_ = nullptr;
   // The index: -1 columns while it is invalid.
   int32_t colCount_ = -1;
   std::vector<int32_t> rowCounts_;
