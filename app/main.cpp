@@ -4,6 +4,7 @@
 
 #include "foundation/GeneralClasses.h"
 #include "foundation/Random.h"
+#include "functions/FunctionRegistration.h"
 #include "gameplay/Tv2Declarations.h"
 
 int main() {
@@ -12,6 +13,8 @@ int main() {
   Tv2DeclarationsInit();
   Randomize();
   RegisterFoundationClasses();
+  // RegisterEngineClasses() goes here, between the foundation and the functions.
+  RegisterFunctionsClasses();
   std::puts("tavelor2: the foundation is built; the engine that opens the window is not yet.");
   return 0;
 }

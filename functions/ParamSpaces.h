@@ -3,23 +3,32 @@
 // its storage (static) or is bound to a cell of the owner's space, so a tree of functions
 // shares one set of numbers without copying.
 //
-// Loading and saving ("paramspace", "paramdefs", "paramdef") come with the persistent
-// object base; until then definitions are added through AddParamDef and the collection.
+// XML: "paramspace" > "paramdefs" > "paramdef" (name, row, col, static, value, outname,
+// outrow, outcol). A definition that names nothing to bind to binds to the owner's cell
+// of its own name; one without "row" takes the next free row of its column.
 
+#include <cstdint>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
-#include "foundation/GeneralClasses.h"
+#include "foundation/EngineGeneralClasses.h"
 
 // Column-major: matrix[col][row]. A null pointer is an unbound cell.
 using TFloatMatrix = std::vector<std::vector<float*>>;
 
-// One cell definition.
-class IParamDef : public virtual IInterface {
+// Places past these are refused: a stray "row" of two billion must not allocate a column
+// of two billion cells, and no function reads anywhere near so many.
+constexpr int32_t kMaxParamCols = 256;
+constexpr int32_t kMaxParamRows = 4096;
+
+inline bool IsValidParamPlace(int32_t col, int32_t row) {
+  return col >= 0 && col < kMaxParamCols && row >= 0 && row < kMaxParamRows;
+}
+
+// One cell definition. The name comes from INamedObject.
+class IParamDef : public virtual INamedObject {
  public:
-  virtual std::string GetName() const = 0;
-  virtual void SetName(const std::string& name) = 0;
   virtual int32_t GetRow() const = 0;
   virtual void SetRow(int32_t row) = 0;
   virtual int32_t GetCol() const = 0;
@@ -37,18 +46,14 @@ class IParamDef : public virtual IInterface {
 };
 
 // The definitions of a space, keyed by name (without regard to case), with a lazily built
-// (column, row) index.
-class IParamDefCollection : public virtual IInterface {
+// (column, row) index. Count, Delete, IndexOf, Contains and Clear come from ICollection.
+class IParamDefCollection : public virtual ICollection {
  public:
-  virtual int Count() const = 0;
-  virtual void Delete(const std::string& key) = 0;
-  virtual int IndexOf(const std::string& key) const = 0;
-  virtual bool Contains(const std::string& key) const = 0;
-  virtual void Clear() = 0;
-  virtual Ref<IParamDef> GetByKey(const std::string& key) const = 0;
-  virtual Ref<IParamDef> GetByIndex(int index) const = 0;
-  virtual Ref<IParamDef> GetByName(const std::string& name) const = 0;
-  // False when a definition of the same (non-empty) name is already there.
+  virtual Ref<IParamDef> GetByKey(const std::string& key) = 0;
+  virtual Ref<IParamDef> GetByIndex(int index) = 0;
+  virtual Ref<IParamDef> GetByName(const std::string& name) = 0;
+  // False when the definition is not taken: a (non-empty) name that is there already, or
+  // a place outside the matrix limits.
   virtual bool Add(const Ref<IParamDef>& def) = 0;
   virtual Ref<IParamDef> FindAt(int32_t col, int32_t row) = 0;
   virtual int32_t GetColCount() = 0;
@@ -80,10 +85,11 @@ class IParamSpace : public virtual IInterface {
   virtual void DisposeMatrix(TFloatMatrix& matrix) = 0;
 };
 
-class TParamDef : public TAbstractObject, public IParamDef {
+// "paramdef".
+class TParamDef : public TPersistObject, public virtual IParamDef {
  public:
-  std::string GetName() const override { return name_; }
-  void SetName(const std::string& name) override { name_ = name; }
+  void Init() override;
+
   int32_t GetRow() const override { return row_; }
   void SetRow(int32_t row) override { row_ = row; }
   int32_t GetCol() const override { return col_; }
@@ -99,8 +105,12 @@ class TParamDef : public TAbstractObject, public IParamDef {
   float GetValue() const override { return value_; }
   void SetValue(float value) override { value_ = value; }
 
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  // "row", "outrow" and "outcol" are never written: a saved space read again places its
+  // definitions in document order.
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+
  private:
-  std::string name_;
   int32_t row_ = -1;
   int32_t col_ = 0;
   bool static_ = false;
@@ -110,33 +120,45 @@ class TParamDef : public TAbstractObject, public IParamDef {
   float value_ = 0;
 };
 
-class TParamDefCollection : public TAbstractObject, public IParamDefCollection {
+// "paramdefs".
+class TParamDefCollection : public TPersistItemCollection, public virtual IParamDefCollection {
  public:
-  int Count() const override { return static_cast<int>(items_.size()); }
-  void Delete(const std::string& key) override;
-  int IndexOf(const std::string& key) const override;
-  bool Contains(const std::string& key) const override { return IndexOf(key) >= 0; }
+  void Init() override;
+
+  void Delete(const Variant& address) override;
   void Clear() override;
-  Ref<IParamDef> GetByKey(const std::string& key) const override { return GetByName(key); }
-  Ref<IParamDef> GetByIndex(int index) const override;
-  Ref<IParamDef> GetByName(const std::string& name) const override;
+  Ref<IParamDef> GetByKey(const std::string& key) override { return GetByName(key); }
+  Ref<IParamDef> GetByIndex(int index) override;
+  Ref<IParamDef> GetByName(const std::string& name) override;
   bool Add(const Ref<IParamDef>& def) override;
   Ref<IParamDef> FindAt(int32_t col, int32_t row) override;
   int32_t GetColCount() override;
   int32_t GetRowCount(int32_t col) override;
 
+ protected:
+  // A repeated (col, row) reloads the definition already there; a place outside the
+  // limits is skipped.
+  Ref<IInterface> CreateItem(const Ref<IHierStorage>& child) override;
+  // A definition without "row" takes the next free row of its column.
+  void ItemLoaded(const Ref<IInterface>& item) override;
+
  private:
   void Invalidate();
   void BuildIndex();
+  void IndexAdded(IParamDef* def);
+  // Keeps a reloaded definition findable under the name its later element gave it.
+  void Rekey(const Ref<IParamDef>& def);
 
-  std::vector<Ref<IParamDef>> items_;
+  // The definition CreateItem handed out for reloading, until ItemLoaded sees it.
+  IParamDef* reloading_ = nullptr;
   // The index: -1 columns while it is invalid.
   int32_t colCount_ = -1;
   std::vector<int32_t> rowCounts_;
   std::vector<std::vector<IParamDef*>> cells_;
 };
 
-class TParamSpace : public TAbstractObject, public IParamSpace {
+// "paramspace".
+class TParamSpace : public TPersistObject, public virtual IParamSpace {
  public:
   void Init() override;
   ~TParamSpace() override;
@@ -157,6 +179,9 @@ class TParamSpace : public TAbstractObject, public IParamSpace {
   Ref<IParamDefCollection> GetParamDefs() const override { return defs_; }
   void CreateMatrixCopy(TFloatMatrix& copy) override;
   void DisposeMatrix(TFloatMatrix& matrix) override;
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  private:
   void BuildMatrix(TFloatMatrix& matrix);
