@@ -5,6 +5,7 @@
 #include "foundation/GeneralClasses.h"
 #include "foundation/Random.h"
 #include "gameplay/Tv2Declarations.h"
+#include "shell/ShellRegistration.h"
 
 int main() {
   // Start-up order: the game's declarations first, then the random seed, then every
@@ -12,6 +13,7 @@ int main() {
   Tv2DeclarationsInit();
   Randomize();
   RegisterFoundationClasses();
+  RegisterShellClasses();
   std::puts("tavelor2: the foundation is built; the engine that opens the window is not yet.");
   return 0;
 }
