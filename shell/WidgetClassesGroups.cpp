@@ -117,6 +117,8 @@ bool TWidgetCollection::Add(const Ref<IWidget>& widget) {
     widget->SetOwner(owner_);
   }
   widget->UpdateDirtyRects(false, true);
+  // Added by a sibling during this frame's update: it waits for the next frame.
+  if (updating_) widget->SetUpdated(true);
   changed_ = true;
   int index = -1;
   if (sorted_) {

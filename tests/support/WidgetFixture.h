@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@
 #include "functions/FunctionInterfaces.h"
 #include "shell/GameInterfaces.h"
 #include "shell/WidgetClasses.h"
+
+// Readable failure messages.
+inline void PrintTo(const TRect& r, std::ostream* os) {
+  *os << "(" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << ")";
+}
+inline void PrintTo(const TPoint& p, std::ostream* os) { *os << "(" << p.X << "," << p.Y << ")"; }
 
 // ---------------------------------------------------------------------------------------
 // Engine: records what widgets ask of it.
@@ -271,8 +278,8 @@ class WidgetFixture : public ::testing::Test {
   void Frame(int32_t dt);
   // The dirty pass alone (records cleared first).
   void DirtyPass();
-  // A new Width x Height frame (transparent black) with the root drawn at its anchors.
-  TSurfacePtr Render(int32_t width = 64, int32_t height = 64);
+  // A new Width x Height frame filled with Background with the root drawn at its anchors.
+  TSurfacePtr Render(int32_t width = 64, int32_t height = 64, uint32_t background = 0);
   static TSurfacePtr NewSurface(int32_t width, int32_t height, uint32_t fill = 0);
   // The named widget's concrete test box (asserts it is one).
   static TestBoxWidget* Box(const Ref<IWidget>& widget);
