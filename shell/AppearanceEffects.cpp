@@ -205,6 +205,8 @@ void TAppearanceEffectCollection::ApplyEffect(const std::string& name, const Ref
   effect->SetVisible(true);
   effect->SetPaused(false);
   effect->Start(surface, params);
+  // Starting ran an update of 0 ms; the frame's own update must still advance the effect.
+  effect->SetUpdated(false);
   SetState(effect->GetState());
 }
 

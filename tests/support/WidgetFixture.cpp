@@ -109,6 +109,7 @@ void TestBoxWidget::Update(int32_t dt) {
 }
 
 void TestBoxWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
+  drawnAt.push_back({x, y});
   for (int32_t j = 0; j < height_; ++j)
     for (int32_t i = 0; i < width_; ++i) surface->SetPixel(x + i, y + j, color);
 }

@@ -165,6 +165,7 @@ class TestBoxWidget : public TSingleWidget {
   int lastDt = 0;
   std::vector<uint32_t> mouseMessages;
   std::vector<TPoint> mousePoints;
+  std::vector<TPoint> drawnAt;  // where each Draw put the anchor
 
   void Update(int32_t dt) override;
   void Draw(ISurface* surface, int32_t x, int32_t y) override;
