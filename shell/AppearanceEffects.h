@@ -6,14 +6,14 @@
 // only when the effect ends.
 //
 //   <window type="appearance_effect_widget" visible="no">
-//     <effects>
+//     <effects><widgets>
 //       <widget type="func_appearance_effect" name="show_effect" durationtime="300"
 //               surfaceparamname="picture/surface">
 //         <widgets><widget type="surface_widget" name="picture" visible="yes">
 //           <function_widget .../>               <!-- fades "transparentlevel" -->
 //         </widget></widgets>
 //       </widget>
-//     </effects>
+//     </widgets></effects>
 //     <widgets>...the screen's content...</widgets>
 //   </window>
 
