@@ -113,7 +113,7 @@ void TAbstractWidget::SetExtraParam(const std::string& name, const Variant& valu
 
 std::string TAbstractWidget::GetPath() {
   std::string path = owner_ ? owner_->GetPath() : std::string();
-  if (!name_.empty()) path += "/" + name_;
+  if (!name_.empty()) path.append(1, '/').append(name_);
   return path;
 }
 
@@ -446,7 +446,7 @@ void TAbstractWidget::SaveToXml(const Ref<IHierStorage>& node) {
     std::string text;
     for (int i = 0; i < extraParams_->Count(); ++i)
       if (Ref<IParam> p = extraParams_->FindParam(Variant(i)))
-        text += "\\" + p->GetName() + "=" + p->GetValue().ToString();
+        text.append(1, '\\').append(p->GetName()).append(1, '=').append(p->GetValue().ToString());
     WriteXmlStr(node, "extraparams", text, true);
   }
   if (sounds_ && sounds_->Count() > 0) SaveObjectToChild(Ref<IInterface>(sounds_.get()), node, "sounds");

@@ -66,7 +66,8 @@ std::string TWidgetFactory::Expand(const Ref<IParamCollection>& params, bool esc
   for (int i = 0; i < params->Count(); ++i) {
     Ref<IParam> param = params->FindParam(Variant(i));
     if (!param) continue;
-    std::string macro = "%" + param->GetName() + "%";
+    std::string macro(1, '%');
+    macro.append(param->GetName()).append(1, '%');
     std::string value = param->GetValue().ToString();
     if (escape) value = EscapeXmlText(value);
     // Replaced left to right; a value is never searched again, so a value holding its own
