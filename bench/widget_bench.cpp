@@ -30,8 +30,12 @@ void* operator new(size_t size) {
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  std::free(p);
+}
 #pragma GCC diagnostic pop
 
 namespace {
@@ -90,9 +94,10 @@ std::string TreeXml() {
     xml += "<widget type=\"group_widget\" name=\"g" + std::to_string(g) +
            "\" visible=\"yes\" anchor_top=\"" + std::to_string(g * 70) + "\"><widgets>";
     for (int b = 0; b < 49; ++b) {
-      xml += "<widget type=\"bench_box\" name=\"b" + std::to_string(b) + "\" width=\"4\" height=\"4\"" +
-             " visible=\"yes\" z=\"" + std::to_string(b % 7) + "\" anchor_left=\"" +
-             std::to_string(b * 20) + "\" anchor_top=\"" + std::to_string(b % 7 * 9) + "\">";
+      xml += "<widget type=\"bench_box\" name=\"b" + std::to_string(b) +
+             "\" width=\"4\" height=\"4\"" + " visible=\"yes\" z=\"" + std::to_string(b % 7) +
+             "\" anchor_left=\"" + std::to_string(b * 20) + "\" anchor_top=\"" +
+             std::to_string(b % 7 * 9) + "\">";
       if (b % 5 == 0) xml += R"(<function_widget type="bench_function" name="f"/>)";
       xml += "</widget>";
     }

@@ -164,7 +164,8 @@ void TAbstractEffectWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TVisualGroupWidget::SaveToXml(node);
   WriteXmlBool(node, "enable_effects", enableEffects_, !enableEffects_);
   WriteXmlBool(node, "skip_process_mouse", skipProcessMouse_, !skipProcessMouse_);
-  if (effects_) SaveObjectToChild(Ref<IInterface>(static_cast<IWidget*>(effects_.get())), node, "effects");
+  if (effects_)
+    SaveObjectToChild(Ref<IInterface>(static_cast<IWidget*>(effects_.get())), node, "effects");
 }
 
 // ---------------------------------------------------------------------------------------

@@ -107,7 +107,8 @@ void TAbstractWidget::Reset() {
 }
 
 void TAbstractWidget::SetExtraParam(const std::string& name, const Variant& value) {
-  if (!extraParams_) extraParams_ = Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
+  if (!extraParams_)
+    extraParams_ = Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
   extraParams_->SetValue(name, value);
 }
 
@@ -430,7 +431,8 @@ void TAbstractWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   extraParams_ = extra.empty() ? nullptr : ParamsFromString(extra);
   sounds_ = nullptr;
   if (node && node->GetChildCount("sounds") > 0)
-    if ((sounds_ = NewSoundCollection())) LoadObjectFromChild(Ref<IInterface>(sounds_.get()), node, "sounds");
+    if ((sounds_ = NewSoundCollection()))
+      LoadObjectFromChild(Ref<IInterface>(sounds_.get()), node, "sounds");
   SetFunctionWidget(LoadFunctionWidget(node));
 }
 
@@ -449,6 +451,7 @@ void TAbstractWidget::SaveToXml(const Ref<IHierStorage>& node) {
         text.append(1, '\\').append(p->GetName()).append(1, '=').append(p->GetValue().ToString());
     WriteXmlStr(node, "extraparams", text, true);
   }
-  if (sounds_ && sounds_->Count() > 0) SaveObjectToChild(Ref<IInterface>(sounds_.get()), node, "sounds");
+  if (sounds_ && sounds_->Count() > 0)
+    SaveObjectToChild(Ref<IInterface>(sounds_.get()), node, "sounds");
   if (function_) SaveObjectToChild(Ref<IInterface>(function_.get()), node, "function_widget");
 }

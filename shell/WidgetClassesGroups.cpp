@@ -61,7 +61,7 @@ void TSimpleWidgetCollection::MoveIndex(int from, int to) {
 }
 
 void TSimpleWidgetCollection::Delete(const Variant& address) {
-  int index = IsPosition(address) ? int(address.RawInt())
+  int index = IsPosition(address)  ? int(address.RawInt())
               : address.IsString() ? items_->IndexOf(address.RawText())
                                    : -1;
   if (index < 0 || index >= int(widgets_.size())) return TPersistCollection::Delete(address);
@@ -149,7 +149,7 @@ void TWidgetCollection::DeleteAt(int index) {
 }
 
 void TWidgetCollection::Delete(const Variant& address) {
-  int index = IsPosition(address) ? int(address.RawInt())
+  int index = IsPosition(address)  ? int(address.RawInt())
               : address.IsString() ? items_->IndexOf(address.RawText())
                                    : -1;
   if (index < 0 || index >= int(widgets_.size())) return TPersistCollection::Delete(address);
@@ -377,7 +377,8 @@ void TGroupWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   TVisualWidget::LoadFromXml(node);
   factories_ = nullptr;
   if (node && node->GetChildCount("widgetfactories") > 0) {
-    factories_ = Ref<IWidgetFactoryCollection>(TAbstractObject::Create<TWidgetFactoryCollection>().get());
+    factories_ =
+        Ref<IWidgetFactoryCollection>(TAbstractObject::Create<TWidgetFactoryCollection>().get());
     LoadObjectFromChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
   }
   LoadObjectFromChild(Ref<IInterface>(static_cast<IWidgetCollection*>(children_.get())), node,
@@ -501,8 +502,9 @@ void TVisualGroupWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
   int32_t top = SaturateInt32(int64_t(y) - RoundHalfEven(anchorTop_ - r.Top));
   int32_t w = cacheSurface_->GetWidth();
   int32_t h = cacheSurface_->GetHeight();
-  surface->Draw(cacheSurface_.get(), TRect{0, 0, w, h}, bmNormal, transparentLevel_,
-                TRect{left, top, SaturateInt32(int64_t(left) + w), SaturateInt32(int64_t(top) + h)});
+  surface->Draw(
+      cacheSurface_.get(), TRect{0, 0, w, h}, bmNormal, transparentLevel_,
+      TRect{left, top, SaturateInt32(int64_t(left) + w), SaturateInt32(int64_t(top) + h)});
 }
 
 void TVisualGroupWidget::Invalidate() {
@@ -549,5 +551,6 @@ void TVisualGroupWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 void TVisualGroupWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TGroupWidget::SaveToXml(node);
   WriteXmlBool(node, "caching", caching_, caching_);
-  if (mouseMode_ != mmTopByPos) WriteXmlEnum(node, "process_mouse_type", kMouseModes, true, mouseMode_);
+  if (mouseMode_ != mmTopByPos)
+    WriteXmlEnum(node, "process_mouse_type", kMouseModes, true, mouseMode_);
 }

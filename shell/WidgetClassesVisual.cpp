@@ -228,6 +228,7 @@ void TSurfaceWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TSurfaceWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TVisualWidget::SaveToXml(node);
-  if (drawMode_ == dmFillColor) WriteXmlEnum(node, "drawmode", "copyrect/fillcolor", true, dmFillColor);
+  if (drawMode_ == dmFillColor)
+    WriteXmlEnum(node, "drawmode", "copyrect/fillcolor", true, dmFillColor);
   WriteXmlHex(node, "fillcolor", fillColor_, true);
 }

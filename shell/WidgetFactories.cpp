@@ -35,12 +35,23 @@ std::string EscapeXmlText(std::string_view text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -100,7 +111,8 @@ Ref<IWidget> TWidgetFactory::CreateWidget(const Ref<IParamCollection>& params) {
   if (!parsed_) return nullptr;
   Ref<IWidget> widget;
   try {
-    widget = Supports<IWidget>(CreateNamedObject(ReadXmlStr(parsed_, "type"), ReadXmlStr(parsed_, "name")));
+    widget = Supports<IWidget>(
+        CreateNamedObject(ReadXmlStr(parsed_, "type"), ReadXmlStr(parsed_, "name")));
     if (!widget) return nullptr;
     LoadObject(Ref<IInterface>(widget.get()), parsed_);
   } catch (const std::exception&) {

@@ -19,7 +19,8 @@ class AppearanceEffects : public WidgetFixture {
   static std::string Effect(const char* name, int duration) {
     return std::string(R"(<widget type="func_appearance_effect" name=")") + name +
            R"(" durationtime=")" + std::to_string(duration) + R"(" surfaceparamname="pic/surface">
-           <sounds><sound name="sound_effect" resourcename=")" + name + R"(.wav"/></sounds>
+           <sounds><sound name="sound_effect" resourcename=")" +
+           name + R"(.wav"/></sounds>
            <widgets><widget type="surface_widget" name="pic" visible="yes"/></widgets></widget>)";
   }
   static std::string BothEffects(int show = 100, int hide = 50) {
@@ -86,7 +87,8 @@ TEST_F(AppearanceEffects, MissingOrDisabledEffectsShowAndHideAtOnce) {
     bool showRuns;
   } cases[] = {
       {"no effects element", "", "", false},
-      {"no hide effect", "<effects><widgets>" + Effect("show_effect", 10) + "</widgets></effects>", "", true},
+      {"no hide effect", "<effects><widgets>" + Effect("show_effect", 10) + "</widgets></effects>",
+       "", true},
       {"effects disabled", BothEffects(), R"(enable_effects="no")", false},
   };
   for (const Case& c : cases) {
@@ -102,8 +104,8 @@ TEST_F(AppearanceEffects, MissingOrDisabledEffectsShowAndHideAtOnce) {
     EXPECT_FALSE(Applying(root)) << c.what;
   }
   // Without an owner nothing can be captured: at once as well.
-  Ref<IWidget> orphan = Load(R"(<widget type="appearance_effect_widget" name="o">)" + BothEffects() +
-                             "</widget>");
+  Ref<IWidget> orphan =
+      Load(R"(<widget type="appearance_effect_widget" name="o">)" + BothEffects() + "</widget>");
   orphan->SetVisible(true);
   EXPECT_TRUE(orphan->IsVisible());
   EXPECT_FALSE(Applying(orphan));

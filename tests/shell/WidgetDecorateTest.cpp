@@ -15,7 +15,8 @@ TEST_F(WidgetDecorate, ReplicatorDrawsItsChildInAGrid) {
   EXPECT_EQ(r->GetHeight(), 40);
   TSurfacePtr frame = Render(64, 64);
   TestBoxWidget* cell = WidgetFixture::Box(r->FindWidget("cell"));
-  EXPECT_EQ(cell->drawnAt, (std::vector<TPoint>{{1, 0}, {1, 20}, {11, 0}, {11, 20}, {21, 0}, {21, 20}}));
+  EXPECT_EQ(cell->drawnAt,
+            (std::vector<TPoint>{{1, 0}, {1, 20}, {11, 0}, {11, 20}, {21, 0}, {21, 20}}));
   EXPECT_EQ(frame->GetPixel(30, 39), 0xFF00FF00u);
   EXPECT_EQ(frame->GetPixel(31, 0), 0u);
   EXPECT_EQ(frame->GetPixel(1, 40), 0u);

@@ -29,12 +29,14 @@ class WidgetFactory : public WidgetFixture {
       <widgets><widget type="group_widget" name="inner" visible="yes"/></widgets>
     </widget>)");
   }
-  static Ref<IParamCollection> Params(std::initializer_list<std::pair<const char*, const char*>> values) {
+  static Ref<IParamCollection> Params(
+      std::initializer_list<std::pair<const char*, const char*>> values) {
     Ref<IParamCollection> params(TAbstractObject::Create<TParamCollection>().get());
     for (auto& [name, value] : values) params->SetValue(name, Variant(value));
     return params;
   }
-  Ref<IWidget> Create(const Ref<IWidget>& from, const char* factory, const Ref<IParamCollection>& params) {
+  Ref<IWidget> Create(const Ref<IWidget>& from, const char* factory,
+                      const Ref<IParamCollection>& params) {
     return dynamic_cast<IWidgetOwner*>(from.get())->CreateWidgetFromFactory(factory, params);
   }
 };
@@ -45,8 +47,13 @@ TEST_F(WidgetFactory, SplitWidgetPathAtTheFirstSlash) {
     const char* head;
     const char* rest;
   } cases[] = {
-      {"a/b/c", "a", "b/c"}, {"/a", "/", "a"}, {"a", "a", ""}, {"", "", ""},
-      {"a/", "a", ""},       {"../x", "..", "x"}, {"window:/m/p", "window:", "m/p"},
+      {"a/b/c", "a", "b/c"},
+      {"/a", "/", "a"},
+      {"a", "a", ""},
+      {"", "", ""},
+      {"a/", "a", ""},
+      {"../x", "..", "x"},
+      {"window:/m/p", "window:", "m/p"},
   };
   for (const Case& c : cases) {
     std::string_view head, rest;
@@ -132,7 +139,8 @@ TEST_F(WidgetFactory, FactoriesSaveAndLoadBack) {
   EXPECT_FALSE(f->GetUseMacros());
   EXPECT_EQ(f->GetRedefinedParams(), R"(caption=title\width=size)");
   EXPECT_EQ(f->GetWidgetString(),
-            dynamic_cast<TWidgetFactory*>(factories->GetItem(Variant("titled")).get())->GetWidgetString());
+            dynamic_cast<TWidgetFactory*>(factories->GetItem(Variant("titled")).get())
+                ->GetWidgetString());
 }
 
 }  // namespace

@@ -149,7 +149,8 @@ TEST_F(WidgetGroup, MouseModesRouteHitsAndEvents) {
   };
   for (const Case& c : cases) {
     Ref<IWidget> root = Show(std::string(R"(<widget type="group_widget" name="root" visible="yes"
-        mousestop="yes" process_mouse_type=")") + c.mode + R"("><widgets>
+        mousestop="yes" process_mouse_type=")") +
+                             c.mode + R"("><widgets>
         <widget type="test_box" name="deco" z="0" width="10" height="10" anchor_left="20" visible="yes"/>
         <widget type="test_box" name="under" z="1" width="10" height="10" anchor_left="5" anchor_top="5"
                 visible="yes" mousestop="yes"/>
@@ -168,14 +169,16 @@ TEST_F(WidgetGroup, MouseModesRouteHitsAndEvents) {
     EXPECT_EQ(root->HandleMouse(513, {7, 7}, 0), c.handled) << c.mode;
     std::string got;
     for (const char* name : {"top", "under", "deco"})
-      if (!WidgetFixture::Box(root->FindWidget(name))->mouseMessages.empty()) got += std::string(name) + ",";
+      if (!WidgetFixture::Box(root->FindWidget(name))->mouseMessages.empty())
+        got += std::string(name) + ",";
     EXPECT_EQ(got, c.got) << c.mode;
   }
 }
 
 TEST_F(WidgetGroup, GroupWithoutVisibleChildrenIsEmptyAndNeverHit) {
   for (int mode = 0; mode <= 5; ++mode) {
-    Ref<IWidget> root = Show(R"(<widget type="group_widget" name="root" visible="yes" mousestop="yes"
+    Ref<IWidget> root =
+        Show(R"(<widget type="group_widget" name="root" visible="yes" mousestop="yes"
         anchor_left="4" anchor_top="6"><widgets><widget type="test_box" name="h" width="5" height="5"
         mousestop="yes"/></widgets></widget>)");
     root->SetProperty("process_mouse_type", Variant(mode));
@@ -186,7 +189,8 @@ TEST_F(WidgetGroup, GroupWithoutVisibleChildrenIsEmptyAndNeverHit) {
 }
 
 TEST_F(WidgetGroup, TranslucentGroupIsDrawnFromOneCachedImage) {
-  Ref<IWidget> root = Show(R"(<widget type="group_widget" name="root" visible="yes" transparentlevel="128">
+  Ref<IWidget> root =
+      Show(R"(<widget type="group_widget" name="root" visible="yes" transparentlevel="128">
     <widgets>
       <widget type="test_box" name="red" z="1" width="6" height="4" visible="yes" color="$FFFF0000"/>
       <widget type="test_box" name="blue" z="2" width="4" height="4" anchor_left="4" visible="yes"
@@ -217,7 +221,8 @@ TEST_F(WidgetGroup, TranslucentGroupIsDrawnFromOneCachedImage) {
 }
 
 TEST_F(WidgetGroup, CachingGroupWithoutEngineDrawsNothing) {
-  Ref<IWidget> group = Load(R"(<widget type="group_widget" name="g" visible="yes" caching="yes"><widgets>
+  Ref<IWidget> group =
+      Load(R"(<widget type="group_widget" name="g" visible="yes" caching="yes"><widgets>
       <widget type="test_box" name="b" width="2" height="2" visible="yes"/></widgets></widget>)");
   TSurfacePtr frame = NewSurface(4, 4);
   group->Draw(frame.get(), 0, 0);  // no owner, so no engine to render the cache with

@@ -20,9 +20,16 @@ TEST_F(WidgetVisual, DirtyPassPostsNewMovedAndHiddenRectanglesOnce) {
       {"first pass", [](IWidget*) {}, {{3, 4, 13, 9}}},
       {"unchanged", [](IWidget*) {}, {}},
       {"moved one pixel", [](IWidget* x) { x->SetAnchorLeft(4); }, {{3, 4, 13, 9}, {4, 4, 14, 9}}},
-      {"resized", [](IWidget* x) { x->SetProperty("width", Variant(6)); }, {{4, 4, 14, 9}, {4, 4, 10, 9}}},
+      {"resized",
+       [](IWidget* x) { x->SetProperty("width", Variant(6)); },
+       {{4, 4, 14, 9}, {4, 4, 10, 9}}},
       {"needs redraw", [](IWidget* x) { x->Invalidate(); }, {{4, 4, 10, 9}}},
-      {"same z and level", [](IWidget* x) { x->SetZ(0); x->SetTransparentLevel(255); }, {}},
+      {"same z and level",
+       [](IWidget* x) {
+         x->SetZ(0);
+         x->SetTransparentLevel(255);
+       },
+       {}},
       {"other level", [](IWidget* x) { x->SetTransparentLevel(128); }, {{4, 4, 10, 9}}},
       {"hidden", [](IWidget* x) { x->SetVisible(false); }, {{4, 4, 10, 9}}},
       {"still hidden", [](IWidget*) {}, {}},
@@ -56,8 +63,9 @@ TEST_F(WidgetVisual, RectanglesTravelInScreenCoordinates) {
   // rectangle it posted last and its new one.
   root->FindWidget("g")->SetAnchorTop(0);
   DirtyPass();
-  EXPECT_EQ(window->dirtyRects,
-            (Rects{{113, 70, 115, 72}, {113, 50, 115, 52}, {111, 70, 113, 72}, {113, 50, 115, 52}}));
+  EXPECT_EQ(
+      window->dirtyRects,
+      (Rects{{113, 70, 115, 72}, {113, 50, 115, 52}, {111, 70, 113, 72}, {113, 50, 115, 52}}));
 }
 
 class SurfaceWidget : public WidgetFixture {
@@ -73,16 +81,23 @@ class SurfaceWidget : public WidgetFixture {
 };
 
 TEST_F(SurfaceWidget, HitsOnlyPixelsWithAlphaElevenOrMore) {
-  Ref<IWidget> w = Show(R"(<widget type="surface_widget" visible="yes" anchor_left="10" anchor_top="20"/>)");
+  Ref<IWidget> w =
+      Show(R"(<widget type="surface_widget" visible="yes" anchor_left="10" anchor_top="20"/>)");
   w->SetProperty("surface", Variant(Ref<IInterface>(static_cast<ISurface*>(MakeSurface().get()))));
   EXPECT_EQ(w->GetWidth(), 4);
   struct Case {
     TPoint p;
     bool inside;
   } cases[] = {
-      {{10, 20}, false}, {{11, 21}, false}, {{12, 22}, true}, {{13, 23}, true},
+      {{10, 20}, false},
+      {{11, 21}, false},
+      {{12, 22}, true},
+      {{13, 23}, true},
       // The right and bottom edges belong to the rectangle but not to the surface.
-      {{14, 23}, false}, {{13, 24}, false}, {{14, 24}, false}, {{9, 20}, false},
+      {{14, 23}, false},
+      {{13, 24}, false},
+      {{14, 24}, false},
+      {{9, 20}, false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(w->ContainsPoint(c.p, false), c.inside) << c.p.X << "," << c.p.Y;

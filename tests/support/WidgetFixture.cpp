@@ -263,7 +263,8 @@ TSurfacePtr WidgetFixture::NewSurface(int32_t width, int32_t height, uint32_t fi
 TSurfacePtr WidgetFixture::Render(int32_t width, int32_t height, uint32_t background) {
   TSurfacePtr frame = NewSurface(width, height, background);
   if (IWidget* root = window->root.get())
-    root->Draw(frame.get(), RoundHalfEven(root->GetAnchorLeft()), RoundHalfEven(root->GetAnchorTop()));
+    root->Draw(frame.get(), RoundHalfEven(root->GetAnchorLeft()),
+               RoundHalfEven(root->GetAnchorTop()));
   return frame;
 }
 

@@ -30,7 +30,9 @@
 inline void PrintTo(const TRect& r, std::ostream* os) {
   *os << "(" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << ")";
 }
-inline void PrintTo(const TPoint& p, std::ostream* os) { *os << "(" << p.X << "," << p.Y << ")"; }
+inline void PrintTo(const TPoint& p, std::ostream* os) {
+  *os << "(" << p.X << "," << p.Y << ")";
+}
 
 // ---------------------------------------------------------------------------------------
 // Engine: records what widgets ask of it.
@@ -203,7 +205,9 @@ class TestFunction : public TPersistObject, public virtual IFunction {
   float GetParamValue(const std::string&) override { return 0; }
   void SetParamValue(const std::string&, float) override {}
   std::string GetParamDefName(int32_t col, int32_t row) override { return GetParamName(col, row); }
-  std::string GetParamName(int32_t col, int32_t) override { return col == 0 ? outputName : inputName; }
+  std::string GetParamName(int32_t col, int32_t) override {
+    return col == 0 ? outputName : inputName;
+  }
   void Calculate() override;
   Ref<IFunctionCollection> GetFunctions() override { return nullptr; }
 
