@@ -43,6 +43,8 @@ class TEngine : public TAbstractObject,
   // Safe to call more than once; the game is told Done once.
   void Finalize() override;
 
+  // What Run does before its loop: activate and apply the options.
+  void StartRunning();
   // One step of the loop: one waiting event, or one paced frame.
   void ProcessStep();
   bool Terminated() const { return terminated_; }

@@ -183,14 +183,18 @@ bool TEngine::LoadGame(const std::string& gameFileName) {
 
 void TEngine::Run() {
   try {
-    SetActive(true);
-    ApplyOptions();
+    StartRunning();
     while (!terminated_) ProcessStep();
   } catch (const std::exception& error) {
     failure_ = std::string("stopped by an error: ") + error.what();
   } catch (...) {
     failure_ = "stopped by an unknown error";
   }
+}
+
+void TEngine::StartRunning() {
+  SetActive(true);
+  ApplyOptions();
 }
 
 void TEngine::ProcessStep() {

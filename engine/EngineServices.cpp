@@ -10,7 +10,6 @@
 #include "foundation/EngineDeclarations.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/XMLStorage.h"
-#include "platform/Letterbox.h"
 
 namespace {
 
@@ -319,8 +318,13 @@ std::string TEngine::TopScreenName() {
 
 platform::Point TEngine::DesignToWindow(platform::Point design) {
   if (!fullScreen_ || !wide_) return design;
-  platform::Point framePoint{design.x + shiftX_, design.y + shiftY_};
-  return platform::FrameToOutput(framePoint,
-                                 {destRect_.Left, destRect_.Top, destRect_.Right, destRect_.Bottom},
-                                 {frameRect_.Right, frameRect_.Bottom});
+  // The first display pixel that ShiftPoint takes to the frame pixel.
+  auto toDisplay = [](int64_t framePixel, int64_t start, int64_t destSize, int64_t frameSize) {
+    if (frameSize <= 0) return SaturateInt32(start + framePixel);
+    int64_t scaled = framePixel * destSize;
+    int64_t up = scaled >= 0 ? (scaled + frameSize - 1) / frameSize : scaled / frameSize;
+    return SaturateInt32(start + up);
+  };
+  return {toDisplay(int64_t(design.x) + shiftX_, destRect_.Left, destWidth_, frameRect_.Right),
+          toDisplay(int64_t(design.y) + shiftY_, destRect_.Top, destHeight_, frameRect_.Bottom)};
 }
