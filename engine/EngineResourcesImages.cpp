@@ -4,11 +4,17 @@
 // decoding function below therefore keeps every C++ object it needs in its caller's
 // frame (reached through pointers set up before the jump target), so a jump skips no
 // destructor, and touches after the jump only what was set before it.
-#include <jpeglib.h>
+// clang-format off
 #include <png.h>
-#include <stdio.h>  // jpeglib.h needs FILE
+// jpeglib.h needs size_t and FILE declared before it.
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
 
 #include <csetjmp>
+#include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 bool AcceptableImageSize(uint64_t width, uint64_t height, int32_t maxSide) {

@@ -2,11 +2,17 @@
 // PNG and JPEG files made in memory at test time, so the image tests need no binary
 // fixtures: pixels given row by row, encoded with libpng and libjpeg.
 
-#include <jpeglib.h>
+// clang-format off
 #include <png.h>
-#include <stdio.h>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
