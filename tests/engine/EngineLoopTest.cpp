@@ -3,6 +3,7 @@
 
 #include "foundation/EngineDeclarations.h"
 #include "tests/support/EngineHarness.h"
+#include "tests/support/FakeAudio.h"
 
 namespace {
 
@@ -270,4 +271,115 @@ TEST(EngineStart, DefaultOptionsAndCaption) {
   EXPECT_EQ(h.engine->LoadSample(h.gameFile, 1, false), kNoAudio);
   EXPECT_EQ(h.engine->LoadMusic(h.gameFile), kNoAudio);
   EXPECT_FALSE(h.engine->IsSoundPlaying(1));
+}
+
+TEST(EngineServices, DocumentsGoToTheOpenerAsOneArgument) {
+  Running h;
+  h.folder.Write("manual.pdf", "%PDF");
+  platform::HeadlessPlatform& headless = h.platform->headless;
+  h.engine->OpenFile(h.folder / "missing.pdf");
+  EXPECT_TRUE(headless.OpenedDocuments().empty());
+  h.engine->OpenFile(h.folder / "manual.pdf");
+  std::string address = "https://example.org/?a=1;b=$(touch x)";
+  h.engine->RunProgram(address);
+  EXPECT_EQ(headless.OpenedDocuments(),
+            (std::vector<std::string>{h.folder / "manual.pdf", address}));
+  // Each minimised the window (it comes back at once headless).
+  h.engine->ProcessStep();
+  EXPECT_FALSE(h.engine->Active());
+}
+
+namespace {
+
+// A sound manager that only records what the engine asks of it and lends it the audio.
+class RecordingSoundManager : public TInterfacedObject, public ISoundManager {
+ public:
+  void SetEngine(IEngine* engine) override {
+    calls.push_back(engine ? "SetEngine" : "SetEngine 0");
+  }
+  void SetAudio(IAudio* newAudio) override {
+    audio = newAudio;
+    calls.push_back("SetAudio");
+  }
+  IAudio* GetAudio() override { return initialised ? audio : nullptr; }
+  void Clear() override { calls.push_back("Clear"); }
+  void Update(int32_t ms) override { updates += ms; }
+  bool Init() override {
+    calls.push_back("Init");
+    initialised = audio && audio->Init();
+    return initialised;
+  }
+  void Done() override {
+    calls.push_back("Done");
+    initialised = false;
+  }
+  bool IsInitialised() override { return initialised; }
+  bool IsPaused() override { return playing; }
+  void SetPaused(bool play) override {
+    playing = play;
+    calls.push_back(play ? "SetPaused 1" : "SetPaused 0");
+  }
+  void SetMusicVolume(const Variant& v) override { calls.push_back("Music " + v.ToString()); }
+  void SetSoundVolume(const Variant& v) override { calls.push_back("Sound " + v.ToString()); }
+  AudioHandle PlayMusic(const Ref<IMusic>&) override { return 7; }
+  void StopMusic(const Ref<IMusic>&) override {}
+  void PauseMusic(int32_t) override {}
+  void ResumeMusic(int32_t) override {}
+  AudioHandle PlaySound(const Ref<ISound>&) override { return 9; }
+  void StopSound(const Ref<ISound>&) override {}
+  void StopAllSounds() override {}
+  void StopSoundGroup(const std::string&) override {}
+  void PauseSoundGroup(const std::string& g) override { calls.push_back("Pause " + g); }
+  void ResumeSoundGroup(const std::string& g) override { calls.push_back("Resume " + g); }
+  bool IsSoundPlaying(AudioHandle) override { return false; }
+
+  std::vector<std::string> calls;
+  IAudio* audio = nullptr;
+  bool initialised = false;
+  bool playing = true;
+  int updates = 0;
+};
+
+}  // namespace
+
+TEST(EngineServices, TheSoundManagerGetsTheAudioAndEveryStep) {
+  EngineHarness h;
+  Ref<RecordingSoundManager> manager(new RecordingSoundManager());
+  h.engine->UseSoundManager(Ref<ISoundManager>(manager.get()));
+  auto owned = std::make_unique<FakeAudio>();
+  FakeAudio* audio = owned.get();
+  h.engine->UseAudio(std::move(owned));
+  ASSERT_TRUE(h.Start());
+  // The window starts focused before sound starts: output is to run.
+  EXPECT_EQ(manager->calls, (std::vector<std::string>{"SetPaused 1", "SetEngine", "SetAudio",
+                                                      "Init", "Music 30", "Sound 70"}));
+  EXPECT_EQ(manager->audio, audio);
+  h.engine->StartRunning();
+  ASSERT_TRUE(h.StepFrame());
+  EXPECT_GT(manager->updates, 0);
+
+  // Loads go through the manager's audio once it is initialised.
+  h.folder.Write("s.wav", "not really a wave");
+  AudioHandle sample = h.engine->LoadSample(h.folder / "s.wav", 2, false);
+  EXPECT_NE(sample, kNoAudio);
+  EXPECT_EQ(audio->Count("LoadSample"), 1);
+  AudioHandle oggSample = kNoAudio;
+  EXPECT_NE(h.engine->LoadSampleChannel(h.folder / "s.wav", oggSample), kNoAudio);
+  EXPECT_NE(oggSample, kNoAudio);
+  EXPECT_EQ(h.engine->LoadSample(h.folder / "none.wav", 1, false), kNoAudio);
+  h.engine->FreeSample(sample);
+  EXPECT_EQ(audio->Count("FreeSample"), 1);
+
+  manager->calls.clear();
+  h.engine->PauseSoundGroup("main", true);
+  h.engine->PauseSoundGroup("main", false);
+  h.engine->SetOption("MusicVolume", Variant(12));
+  h.platform->headless.PostEvent(platform::PlainEvent(EventType::FocusLost));
+  h.engine->ProcessStep();
+  EXPECT_EQ(manager->calls,
+            (std::vector<std::string>{"Pause main", "Resume main", "Music 12", "SetPaused 0"}));
+  EXPECT_EQ(h.engine->PlaySound(nullptr), 9u);
+  h.engine->Finalize();
+  EXPECT_EQ(manager->calls.back(), "Clear");
+  EXPECT_EQ(h.engine->LoadSample(h.folder / "s.wav", 1, false), kNoAudio);
 }
