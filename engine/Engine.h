@@ -223,6 +223,9 @@ class TEngine : public TAbstractObject,
   bool modeOk_ = false;
   bool repaintPending_ = false;
   bool terminated_ = false;
+  // The loop runs (StartRunning): resource lists may pump steps only then, since before
+  // it an inactive window would wait for an event that may never come.
+  bool running_ = false;
   uint32_t lastTime_ = 0;
   bool focused_ = false;
   bool cursorOutsideClient_ = false;

@@ -35,7 +35,7 @@ void TEngine::Init() {
 }
 
 TEngine::~TEngine() {
-  SetCurrentShell(nullptr);
+  if (platform_ && GetCurrentShell() == &platform_->GetShell()) SetCurrentShell(nullptr);
   game_.reset();
   surface_.reset();
   soundManager_.reset();
@@ -193,6 +193,7 @@ void TEngine::Run() {
 }
 
 void TEngine::StartRunning() {
+  running_ = true;
   SetActive(true);
   ApplyOptions();
 }

@@ -230,6 +230,10 @@ void SetCurrentShell(platform::Shell* shell) {
   CurrentShell() = shell;
 }
 
+platform::Shell* GetCurrentShell() {
+  return CurrentShell();
+}
+
 int OpenDocument(const std::string& pathOrAddress) {
   if (pathOrAddress.empty()) return 2;
   bool started = CurrentShell() ? CurrentShell()->OpenDocument(pathOrAddress)

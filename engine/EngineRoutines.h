@@ -55,6 +55,7 @@ std::string ReplaceAll(const std::string& text, const std::string& from, const s
 // The shell of the running engine's platform, which the helpers below use; without
 // one documents go to the desktop's opener directly and the clipboard reads empty.
 void SetCurrentShell(platform::Shell* shell);
+platform::Shell* GetCurrentShell();
 // Hands the file or address to the desktop's program for it, as an argument list (no
 // shell reads it). 0 when it was started, else a non-zero code.
 int OpenDocument(const std::string& pathOrAddress);

@@ -86,7 +86,7 @@ void TEngine::LoadResources(const Ref<IHierStorage>& storage, const std::string&
   int count = content->GetChildCount("resource");
   for (int i = 0; i < count; ++i) {
     // A loading screen keeps drawing and the window stays responsive.
-    if (pump) ProcessStep();
+    if (pump && running_) ProcessStep();
     Ref<IHierStorage> section = content->GetChild("resource", i);
     if (!section) continue;
     std::string name = ReadXmlStr(section, "name");

@@ -1,3 +1,5 @@
 #include "engine/EngineSoundManager.h"
 
-Ref<ISoundManager> CreateSoundManager() { return nullptr; }
+Ref<ISoundManager> CreateSoundManager() {
+  return nullptr;
+}

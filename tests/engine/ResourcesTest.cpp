@@ -249,13 +249,17 @@ TEST(EngineResourceLists, SkipUnknownTypesAndKeepTheFirstOfAName) {
 
 TEST(EngineResourceLists, PumpRunsOneStepBeforeEachResource) {
   EngineLists h;
+  // Before the loop runs (a game loading during its own start) nothing is pumped.
+  h.engine->LoadResources(h.List(h.Image("early", "a.png")), "g", true);
+  EXPECT_EQ(h.game->Count("Update"), 0);
+  EXPECT_TRUE(h.engine->GetResource("early"));
   h.engine->StartRunning();
   ASSERT_TRUE(h.StepFrame());
   std::vector<int> countsAtUpdate;
   h.game->onUpdate = [&] { countsAtUpdate.push_back(h.engine->Resources().Count()); };
   h.engine->LoadResources(
       h.List(h.Image("a", "a.png") + h.Image("b", "b.png") + h.Image("c", "a.png")), "g", true);
-  EXPECT_EQ(countsAtUpdate, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(countsAtUpdate, (std::vector<int>{1, 2, 3}));
   countsAtUpdate.clear();
   h.engine->LoadResources(h.List(h.Image("d", "a.png")), "g", false);
   EXPECT_TRUE(countsAtUpdate.empty());
