@@ -1,5 +1,3 @@
 #include "engine/EngineSoundManager.h"
 
-Ref<ISoundManager> CreateSoundManager() {
-  return nullptr;
-}
+Ref<ISoundManager> CreateSoundManager() { return nullptr; }
