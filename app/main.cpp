@@ -1,22 +1,21 @@
-// The program. The engine is not built yet: start what exists, say so and exit, so
-// that ./run tells the truth about what exists.
-#include <cstdio>
-
+// The program: the game's declarations, the random seed and every library's class
+// registration in build order, then the start-up routine, which runs the engine.
+#include "engine/EngineRegistration.h"
+#include "engine/EngineRoutines.h"
 #include "foundation/GeneralClasses.h"
 #include "foundation/Random.h"
 #include "functions/FunctionRegistration.h"
 #include "gameplay/Tv2Declarations.h"
+#include "platform/Folders.h"
 #include "shell/ShellRegistration.h"
 
-int main() {
-  // Start-up order: the game's declarations first, then the random seed, then every
-  // library's class registration in build order.
+int main(int argc, char** argv) {
+  platform::SetProgramArguments(argc, argv);
   Tv2DeclarationsInit();
   Randomize();
   RegisterFoundationClasses();
-  // RegisterEngineClasses() goes here, between the foundation and the functions.
+  RegisterEngineClasses();
   RegisterFunctionsClasses();
   RegisterShellClasses();
-  std::puts("tavelor2: the foundation is built; the engine that opens the window is not yet.");
-  return 0;
+  return RunApplication();
 }

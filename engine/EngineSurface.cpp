@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/EngineSurfaceKernels.h"
+#include "foundation/Params.h"
 
 // ---- Region ----
 
@@ -81,6 +82,27 @@ void TSurface::SetPixel(int32_t x, int32_t y, uint32_t pixel) {
 
 void TSurface::Clear() {
   if (pixels_) std::memset(pixels_, 0, size_t(width_) * size_t(height_) * 4);
+}
+
+bool TSurface::GetStatistics(IParamCollection* params, uint8_t threshold) {
+  if (!params) return false;
+  int64_t pixels = int64_t(width_) * height_;
+  int64_t opaque = 0;
+  for (int64_t i = 0; i < pixels; ++i) opaque += (pixels_[i] >> 24) > threshold ? 1 : 0;
+  params->SetValue("PixelsCount", Variant(int(pixels)));
+  params->SetValue("TransparentCount", Variant(int(pixels - opaque)));
+  params->SetValue("OpaqueCount", Variant(int(opaque)));
+  return true;
+}
+
+// ---- Surface collection ----
+
+void TSurfaceCollection::AddSurface(const Ref<ISurface>& surface, const std::string& name) {
+  if (surface) Items().Add(Ref<IInterface>(surface.get()), name);
+}
+
+Ref<ISurface> TSurfaceCollection::FindSurface(const Variant& address) {
+  return Supports<ISurface>(Items().GetItem(address));
 }
 
 // ---- Clip rectangle and region ----

@@ -5,8 +5,10 @@
 // the kernel table chosen at start-up (EngineSurfaceKernels.h).
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "foundation/EngineGeneralClasses.h"
 #include "foundation/EngineInterfaces.h"
 #include "foundation/GeneralClasses.h"
 
@@ -65,6 +67,7 @@ class TSurface : public TAbstractObject, public ISurface {
   uint32_t* PixelAddress(int32_t x, int32_t y) override { return rows_[size_t(y)] + x; }
   uint32_t PixelValue(int32_t x, int32_t y) override { return rows_[size_t(y)][x]; }
   void Clear() override;
+  bool GetStatistics(IParamCollection* params, uint8_t threshold) override;
 
   bool ClipEnabled() const { return clipEnabled_; }
   const TRect& ClipRect() const { return clipRect_; }
@@ -126,4 +129,19 @@ class TSurface : public TAbstractObject, public ISurface {
   std::vector<int32_t> columns_;
   std::vector<uint32_t> weightsX_;
   std::vector<uint16_t> mixed_;
+};
+
+// Surfaces kept under names.
+class ISurfaceCollection : public virtual ICollection {
+ public:
+  // Nothing for no surface; a name already present keeps its surface.
+  virtual void AddSurface(const Ref<ISurface>& surface, const std::string& name) = 0;
+  // A position or a name; nothing when absent.
+  virtual Ref<ISurface> FindSurface(const Variant& address) = 0;
+};
+
+class TSurfaceCollection : public TCollection, public virtual ISurfaceCollection {
+ public:
+  void AddSurface(const Ref<ISurface>& surface, const std::string& name) override;
+  Ref<ISurface> FindSurface(const Variant& address) override;
 };

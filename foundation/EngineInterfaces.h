@@ -66,6 +66,8 @@ enum TBlendMode : uint8_t {
   bmBltFast = 6,
 };
 
+class IParamCollection;
+
 // A 32-bit pixel buffer; pixels are 0xAARRGGBB. Sources are borrowed for the call only.
 class ISurface : public virtual IInterface {
  public:
@@ -102,6 +104,10 @@ class ISurface : public virtual IInterface {
   virtual uint32_t* PixelAddress(int32_t x, int32_t y) = 0;
   virtual uint32_t PixelValue(int32_t x, int32_t y) = 0;
   virtual void Clear() = 0;
+  // Counts pixels whose alpha is above threshold as opaque, the others as transparent,
+  // and stores "PixelsCount", "TransparentCount" and "OpaqueCount" into params. False
+  // without params.
+  virtual bool GetStatistics(IParamCollection* params, uint8_t threshold) = 0;
 };
 
 // ---------------------------------------------------------------------------------------

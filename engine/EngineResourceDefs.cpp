@@ -1,0 +1,196 @@
+#include "engine/EngineResourceDefs.h"
+
+#include "engine/EngineRoutines.h"
+#include "foundation/Routines.h"
+#include "foundation/SimpleXML.h"
+#include "foundation/XMLStorage.h"
+
+std::string EscapeXmlAttribute(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// TResourceDef
+
+void TResourceDef::Init() {
+  TPersistObject::Init();
+  elementName_ = "resource_def";
+}
+
+// Values are escaped, so a file name with "&" or a quote cannot spoil the list it goes
+// into; type parameters whose name is no XML name are left out for the same reason.
+std::string TResourceDef::ToResourceXml() {
+  std::string xml = "<resource name=\"" + EscapeXmlAttribute(name_) + "\" type=\"" +
+                    EscapeXmlAttribute(resourceType_) + "\" file=\"" +
+                    EscapeXmlAttribute(fileName_) + "\"";
+  for (const TNameValuePair& pair : SplitNameValuePairs(typeParams_, '\\', '=')) {
+    if (!IsXmlName(pair.Name)) continue;
+    if (pair.Name == "name" || pair.Name == "type" || pair.Name == "file") continue;
+    xml += " " + pair.Name + "=\"" + EscapeXmlAttribute(pair.Value) + "\"";
+  }
+  xml += "/>";
+  return xml;
+}
+
+void TResourceDef::LoadFromXml(const Ref<IHierStorage>& node) {
+  TPersistObject::LoadFromXml(node);
+  resourceType_ = ReadXmlStr(node, "type");
+  fileName_ = ReadXmlStr(node, "file");
+  typeParams_ = ReadXmlStr(node, "typeparams");
+}
+
+void TResourceDef::SaveToXml(const Ref<IHierStorage>& node) {
+  TPersistObject::SaveToXml(node);
+  WriteXmlStr(node, "type", resourceType_, true);
+  WriteXmlStr(node, "file", fileName_, true);
+  WriteXmlStr(node, "typeparams", typeParams_, !typeParams_.empty());
+}
+
+// ---------------------------------------------------------------------------------------
+// TResourceDefCollection
+
+void TResourceDefCollection::LoadFromStorage(const Ref<IHierStorage>& node) {
+  if (!node) return;
+  group_ = ReadXmlStr(node, "resourcegroup");
+  int count = node->GetChildCount("resource_def");
+  for (int i = 0; i < count; ++i) {
+    Ref<IHierStorage> child = node->GetChild("resource_def", i);
+    if (!child) continue;
+    Ref<TResourceDef> definition = TAbstractObject::Create<TResourceDef>();
+    definition->LoadFromStorage(child);
+    Add(Ref<IResourceDef>(definition.get()));
+  }
+}
+
+void TResourceDefCollection::SaveToStorage(const Ref<IHierStorage>& node) {
+  if (!node) return;
+  WriteXmlStr(node, "resourcegroup", group_, !group_.empty());
+  for (int i = 0; i < Count(); ++i) {
+    SaveObjectToChild(Items().GetByIndex(i), node, "resource_def");
+  }
+}
+
+void TResourceDefCollection::SetTarget(IEngine* engine) {
+  target_ = engine;
+  for (int i = 0; i < Count(); ++i) {
+    if (Ref<IResourceDef> definition = Supports<IResourceDef>(Items().GetByIndex(i))) {
+      definition->SetOwner(this);
+    }
+  }
+}
+
+void TResourceDefCollection::ReleaseTarget() {
+  for (int i = 0; i < Count(); ++i) {
+    if (Ref<IResourceDef> definition = Supports<IResourceDef>(Items().GetByIndex(i))) {
+      definition->ClearOwner();
+    }
+  }
+  target_ = nullptr;
+}
+
+void TResourceDefCollection::LoadList(const std::string& elements) {
+  std::string text = "<resources><content>" + elements + "</content></resources>";
+  try {
+    if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text)) {
+      target_->LoadResources(Ref<IHierStorage>(storage.get()), group_, false);
+    }
+  } catch (const std::exception&) {
+    // Every value is escaped; a list that still does not parse loads nothing.
+  }
+}
+
+void TResourceDefCollection::LoadResources() {
+  if (!target_ || Count() == 0) return;
+  std::string elements;
+  for (int i = 0; i < Count(); ++i) {
+    if (Ref<IResourceDef> definition = Supports<IResourceDef>(Items().GetByIndex(i))) {
+      elements += definition->ToResourceXml();
+    }
+  }
+  LoadList(elements);
+}
+
+void TResourceDefCollection::LoadResource(const Variant& address) {
+  Ref<IResourceDef> definition = Find(address);
+  if (!definition || !target_) return;
+  target_->DeleteResource(definition->GetName());
+  LoadList(definition->ToResourceXml());
+}
+
+void TResourceDefCollection::RemoveResources() {
+  if (!target_) return;
+  if (!group_.empty()) return target_->RemoveResources(group_);
+  // The engine reads an empty group as every resource; only these are ours to remove.
+  for (int i = 0; i < Count(); ++i) {
+    if (Ref<IResourceDef> definition = Supports<IResourceDef>(Items().GetByIndex(i))) {
+      target_->DeleteResource(definition->GetName());
+    }
+  }
+}
+
+Ref<IResourceDef> TResourceDefCollection::Find(const Variant& address) {
+  return Supports<IResourceDef>(Items().GetItem(address));
+}
+
+void TResourceDefCollection::Add(const Ref<IResourceDef>& definition) {
+  if (!definition) return;
+  Items().Add(Ref<IInterface>(definition.get()), definition->GetName());
+}
+
+Ref<IResourceDef> TResourceDefCollection::Define(const std::string& name, const std::string& type,
+                                                 const std::string& typeParams,
+                                                 const std::string& file) {
+  Ref<IResourceDef> definition = Find(Variant(name));
+  if (!definition) {
+    definition = Ref<IResourceDef>(TAbstractObject::Create<TResourceDef>().get());
+    definition->SetName(name);
+    Add(definition);
+    definition->SetOwner(this);
+  }
+  definition->SetName(name);
+  definition->SetType(type);
+  definition->SetFile(file);
+  definition->SetTypeParams(typeParams);
+  return definition;
+}
+
+Ref<IResourceDef> TResourceDefCollection::DefineImageFromFile(const std::string& nameTemplate,
+                                                              const std::string& fileName) {
+  std::string path = fileName;
+  std::string folder = target_ ? target_->GetProgramFolder() : std::string();
+  if (!folder.empty() && path.size() > folder.size() &&
+      path.compare(0, folder.size(), folder) == 0) {
+    path = path.substr(folder.size());
+  }
+  size_t slash = fileName.find_last_of("\\/");
+  std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  size_t dot = base.find_last_of('.');
+  std::string extension = dot == std::string::npos ? std::string() : base.substr(dot);
+  if (dot != std::string::npos) base.resize(dot);
+  std::string format = SameText(extension, ".png") ? "png" : "jpeg";
+  return Define(ReplaceAll(nameTemplate, "%name%", base), "ImageResource", "\\format=" + format,
+                path);
+}

@@ -1,0 +1,559 @@
+#include "engine/EngineResources.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "engine/EngineResourcesImages.h"
+#include "foundation/CheckedMath.h"
+#include "foundation/Random.h"
+#include "foundation/Routines.h"
+#include "platform/Utf8.h"
+
+namespace {
+
+// The file's bytes through the owner; '' when there is no such file.
+std::string ReadOwnerFile(IResourceOwner* owner, const std::string& path) {
+  if (!owner || path.empty()) return {};
+  Ref<IStream> stream = owner->OpenStream(path);
+  return ReadStreamToString(stream.get());
+}
+
+// The code of the text's first character; false for an empty or malformed text. A
+// malformed first byte stands for itself, as a single-byte text would.
+bool FirstCharacterCode(std::string_view text, uint32_t& code) {
+  if (text.empty()) return false;
+  bool found = false;
+  auto first = [&](uint32_t c) {
+    if (!found) code = c;
+    found = true;
+  };
+  // Only the first character matters; at most four bytes form it.
+  std::string_view head = text.substr(0, 4);
+  while (!head.empty() && !platform::ForEachCodePoint(head, first) && !found) {
+    head.remove_suffix(1);
+  }
+  if (!found) code = static_cast<unsigned char>(text[0]);
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TResource
+
+void TResource::Init() {
+  TPersistObject::Init();
+  elementName_ = "resource";
+}
+
+void TResource::Load() {
+  loadPending_ = false;
+  if (owner_) LoadData();
+}
+
+void TResource::Unload() {
+  UnloadData();
+  loadPending_ = true;
+}
+
+void TResource::SetOwner(IResourceOwner* owner) {
+  owner_ = owner;
+  if (!loadPending_) Load();
+}
+
+void TResource::Detach() {
+  Unload();
+  owner_ = nullptr;
+}
+
+void TResource::LoadFromXml(const Ref<IHierStorage>& node) {
+  TPersistObject::LoadFromXml(node);
+  fileName_ = ReadXmlStr(node, "file");
+  loadByDemand_ = ReadXmlBool(node, "loadbydemand", false);
+  loadPending_ = loadByDemand_;
+}
+
+void TResource::SaveToXml(const Ref<IHierStorage>& node) {
+  TPersistObject::SaveToXml(node);
+  WriteXmlStr(node, "file", fileName_, true);
+  WriteXmlBool(node, "loadbydemand", loadByDemand_, loadByDemand_);
+}
+
+// ---------------------------------------------------------------------------------------
+// TImageResource
+
+int32_t TImageResource::GetWidth() {
+  if (loadPending_) Load();
+  return width_;
+}
+
+int32_t TImageResource::GetHeight() {
+  if (loadPending_) Load();
+  return height_;
+}
+
+Ref<ISurface> TImageResource::GetSurface() {
+  if (loadPending_) Load();
+  return Ref<ISurface>(surface_.get());
+}
+
+void TImageResource::LoadFromXml(const Ref<IHierStorage>& node) {
+  TResource::LoadFromXml(node);
+  format_ = uint8_t(ReadXmlEnum(node, "format", kImageFormatNames, ifUnknown));
+}
+
+void TImageResource::SaveToXml(const Ref<IHierStorage>& node) {
+  TResource::SaveToXml(node);
+  WriteXmlEnum(node, "format", kImageFormatNames, format_ != ifUnknown, format_);
+}
+
+void TImageResource::LoadData() {
+  // A file that does not decode is not tried again on every use.
+  if (loaded_) return;
+  loaded_ = true;
+  Ref<TSurface> surface = TAbstractObject::Create<TSurface>();
+  bool ok = false;
+  switch (format_) {
+    case ifPng:
+      ok = DecodePngImage(ReadOwnerFile(owner_, fileName_), *surface, kMaxImageSide);
+      break;
+    case ifJpeg:
+      ok = DecodeJpegImage(ReadOwnerFile(owner_, fileName_), *surface, kMaxImageSide);
+      break;
+    case ifJpng: {
+      // Colour from the JPEG beside the PNG, alpha from the PNG's grey values.
+      if (fileName_.size() < 4) break;
+      std::string jpegName = fileName_.substr(0, fileName_.size() - 4) + ".jpg";
+      std::vector<uint8_t> alpha;
+      int32_t w = 0, h = 0;
+      if (!DecodeGreyPng(ReadOwnerFile(owner_, fileName_), alpha, w, h, kMaxImageSide)) break;
+      if (!DecodeJpegImage(ReadOwnerFile(owner_, jpegName), *surface, kMaxImageSide)) break;
+      if (surface->GetWidth() != w || surface->GetHeight() != h) break;
+      uint32_t* pixels = surface->GetScanLine(0);
+      for (size_t i = 0; i < alpha.size(); ++i) {
+        pixels[i] = (pixels[i] & 0x00FFFFFFu) | (uint32_t(alpha[i]) << 24);
+      }
+      surface->SetHasAlpha(true);
+      ok = true;
+      break;
+    }
+    default:
+      break;
+  }
+  if (!ok) return;
+  surface_ = surface;
+  width_ = surface->GetWidth();
+  height_ = surface->GetHeight();
+}
+
+void TImageResource::UnloadData() {
+  surface_.reset();
+  width_ = height_ = 0;
+  loaded_ = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Glyphs and fonts
+
+void TSymbol::Init() {
+  TPersistObject::Init();
+  elementName_ = "symbol";
+}
+
+void TSymbol::SetCode(int32_t code) {
+  code_ = code;
+  name_ = std::to_string(code);
+}
+
+void TSymbol::LoadFromXml(const Ref<IHierStorage>& node) {
+  TPersistObject::LoadFromXml(node);
+  SetCode(ReadXmlInt(node, "scancode", 0));
+  int32_t left = ReadXmlInt(node, "left", 0);
+  int32_t top = ReadXmlInt(node, "top", 0);
+  int32_t width = std::max(0, ReadXmlInt(node, "width", 0));
+  int32_t height = std::max(0, ReadXmlInt(node, "height", 0));
+  rect_ =
+      TRect{left, top, SaturateInt32(int64_t(left) + width), SaturateInt32(int64_t(top) + height)};
+  wLeft_ = ReadXmlInt(node, "wleft", 0);
+  wRight_ = ReadXmlInt(node, "wright", 0);
+}
+
+// The code is the name, so no "name" is written.
+void TSymbol::SaveToXml(const Ref<IHierStorage>& node) {
+  WriteXmlInt(node, "scancode", code_, true);
+  WriteXmlInt(node, "left", rect_.Left, rect_.Left != 0);
+  WriteXmlInt(node, "top", rect_.Top, rect_.Top != 0);
+  WriteXmlInt(node, "width", rect_.Width(), true);
+  WriteXmlInt(node, "height", rect_.Height(), true);
+  WriteXmlInt(node, "wleft", wLeft_, wLeft_ != 0);
+  WriteXmlInt(node, "wright", wRight_, wRight_ != 0);
+}
+
+void TSymbolCollection::Init() {
+  TStaticCreationPersistItemCollection::Init();
+  elementName_ = "symbols";
+  itemElementName_ = "symbol";
+  itemClass_ = ClassOf<TSymbol>();
+}
+
+void TSymbolCollection::ItemLoaded(const Ref<IInterface>& item) {
+  if (Ref<ISymbol> symbol = Supports<ISymbol>(item)) Items().Add(item, symbol->GetName());
+}
+
+Ref<ISymbol> TSymbolCollection::FindCode(uint32_t code) {
+  char digits[16];
+  auto [end, error] = std::to_chars(digits, digits + sizeof digits, code);
+  (void)error;  // 16 characters hold any 32-bit number
+  return Supports<ISymbol>(Items().GetByKey(std::string_view(digits, size_t(end - digits))));
+}
+
+void TFontResource::Init() {
+  TImageResource::Init();
+  symbols_ = TAbstractObject::Create<TSymbolCollection>();
+}
+
+Ref<ISymbol> TFontResource::FindSymbol(std::string_view text) {
+  uint32_t code = 0;
+  if (!FirstCharacterCode(text, code)) return nullptr;
+  return symbols_->FindCode(code);
+}
+
+void TFontResource::LoadFromXml(const Ref<IHierStorage>& node) {
+  TImageResource::LoadFromXml(node);
+  symbols_->Clear();
+  LoadObjectFromChild(Ref<IInterface>(symbols_.get()), node, "symbols");
+  maxHeight_ = 0;
+  for (int i = 0; i < symbols_->Count(); ++i) {
+    if (Ref<ISymbol> symbol = Supports<ISymbol>(symbols_->Items().GetByIndex(i))) {
+      maxHeight_ = std::max(maxHeight_, symbol->GetHeight());
+    }
+  }
+}
+
+void TFontResource::SaveToXml(const Ref<IHierStorage>& node) {
+  TImageResource::SaveToXml(node);
+  SaveObjectToChild(Ref<IInterface>(symbols_.get()), node, "symbols");
+}
+
+int32_t TFontSubstituteResource::GetWidth() {
+  return current_ ? current_->GetWidth() : 0;
+}
+
+int32_t TFontSubstituteResource::GetHeight() {
+  return current_ ? current_->GetHeight() : 0;
+}
+
+Ref<ISurface> TFontSubstituteResource::GetSurface() {
+  return current_ ? current_->GetSurface() : nullptr;
+}
+
+int32_t TFontSubstituteResource::GetMaxHeight() {
+  int32_t result = 0;
+  for (const Member& member : members_) result = std::max(result, member.Font->GetMaxHeight());
+  return result;
+}
+
+Ref<ISymbol> TFontSubstituteResource::FindSymbol(std::string_view text) {
+  for (const Member& member : members_) {
+    if (Ref<ISymbol> symbol = member.Font->FindSymbol(text)) {
+      current_ = member.Font;
+      return symbol;
+    }
+  }
+  return nullptr;
+}
+
+void TFontSubstituteResource::SetOwner(IResourceOwner* owner) {
+  TResource::SetOwner(owner);
+  members_.clear();
+  current_.reset();
+  if (!owner) return;
+  for (const std::string& name : SplitString(fontNames_, ',')) {
+    bool known = std::any_of(members_.begin(), members_.end(),
+                             [&](const Member& m) { return SameText(m.Name, name); });
+    if (known) continue;
+    if (Ref<IFontResource> font = Supports<IFontResource>(owner->GetResource(name))) {
+      members_.push_back({name, font});
+    }
+  }
+}
+
+void TFontSubstituteResource::Detach() {
+  members_.clear();
+  current_.reset();
+  TResource::Detach();
+}
+
+void TFontSubstituteResource::LoadFromXml(const Ref<IHierStorage>& node) {
+  TResource::LoadFromXml(node);
+  fontNames_ = ReadXmlStr(node, "fonts");
+}
+
+void TFontSubstituteResource::SaveToXml(const Ref<IHierStorage>& node) {
+  TResource::SaveToXml(node);
+  WriteXmlStr(node, "fonts", fontNames_, !fontNames_.empty());
+}
+
+// ---------------------------------------------------------------------------------------
+// Sound and music
+
+TSoundResource::~TSoundResource() {
+  // A resource may go without being detached (refused by a collection, dropped by its
+  // last holder); its sample must not stay in the audio output.
+  if (loaded_ && owner_ && sample_ != kNoAudio) owner_->FreeSample(sample_);
+}
+
+AudioHandle TSoundResource::GetSampleHandle() {
+  if (loadPending_) Load();
+  return sample_;
+}
+
+void TSoundResource::SetMasterVolume(int32_t volume) {
+  masterVolume_ = uint8_t(std::clamp(volume, 0, 100));
+}
+
+void TSoundResource::SetOwner(IResourceOwner* owner) {
+  if (maxPlaybacks_ == 0) maxPlaybacks_ = 1;
+  TResource::SetOwner(owner);
+}
+
+void TSoundResource::LoadFromXml(const Ref<IHierStorage>& node) {
+  TResource::LoadFromXml(node);
+  SetMasterVolume(ReadXmlInt(node, "master_volume", 100));
+  maxPlaybacks_ = uint16_t(std::clamp(ReadXmlInt(node, "maxplaybacks", 0), 0, 65535));
+}
+
+void TSoundResource::SaveToXml(const Ref<IHierStorage>& node) {
+  TResource::SaveToXml(node);
+  WriteXmlInt(node, "master_volume", masterVolume_, masterVolume_ != 100);
+  WriteXmlInt(node, "maxplaybacks", maxPlaybacks_, maxPlaybacks_ != 0);
+}
+
+void TSoundResource::LoadData() {
+  if (loaded_) return;
+  loaded_ = true;
+  sample_ = owner_->LoadSample(fileName_, maxPlaybacks_, false);
+}
+
+void TSoundResource::UnloadData() {
+  if (loaded_ && owner_ && sample_ != kNoAudio) owner_->FreeSample(sample_);
+  sample_ = kNoAudio;
+  loaded_ = false;
+}
+
+TMusicResource::~TMusicResource() {
+  FreeHandles();
+}
+
+AudioHandle TMusicResource::GetMusicHandle() {
+  if (loadPending_) Load();
+  return music_;
+}
+
+void TMusicResource::LoadFromXml(const Ref<IHierStorage>& node) {
+  TResource::LoadFromXml(node);
+  format_ = uint8_t(ReadXmlEnum(node, "format", kMusicFormatNames, mfMo3));
+}
+
+void TMusicResource::SaveToXml(const Ref<IHierStorage>& node) {
+  TResource::SaveToXml(node);
+  WriteXmlEnum(node, "format", kMusicFormatNames, format_ != mfMo3, format_);
+}
+
+void TMusicResource::LoadData() {
+  if (loaded_) return;
+  loaded_ = true;
+  if (format_ == mfOgg) {
+    music_ = owner_->LoadSampleChannel(fileName_, sample_);
+  } else {
+    music_ = owner_->LoadMusic(fileName_);
+  }
+}
+
+void TMusicResource::FreeHandles() {
+  if (!loaded_ || !owner_) return;
+  if (format_ == mfOgg) {
+    if (sample_ != kNoAudio) owner_->FreeSample(sample_);
+  } else if (music_ != kNoAudio) {
+    owner_->FreeMusic(music_);
+  }
+}
+
+void TMusicResource::UnloadData() {
+  FreeHandles();
+  music_ = sample_ = kNoAudio;
+  loaded_ = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Groups
+
+void TGroupResource::Init() {
+  TResource::Init();
+  members_ = TAbstractObject::Create<TResourceCollection>();
+}
+
+void TGroupResource::Load() {
+  TResource::Load();
+  for (int i = 0; i < members_->Count(); ++i) {
+    if (Ref<IResource> member = members_->Find(Variant(i))) member->Load();
+  }
+}
+
+void TGroupResource::Unload() {
+  TResource::Unload();
+  for (int i = 0; i < members_->Count(); ++i) {
+    if (Ref<IResource> member = members_->Find(Variant(i))) member->Unload();
+  }
+}
+
+void TGroupResource::SetOwner(IResourceOwner* owner) {
+  owner_ = owner;
+  for (int i = 0; i < members_->Count(); ++i) {
+    if (Ref<IResource> member = members_->Find(Variant(i))) member->SetOwner(owner);
+  }
+}
+
+void TGroupResource::Detach() {
+  for (int i = 0; i < members_->Count(); ++i) {
+    if (Ref<IResource> member = members_->Find(Variant(i))) member->Detach();
+  }
+  members_->Clear();
+  owner_ = nullptr;
+}
+
+// The members have no item element name: every child of "resources" is one, each with
+// its own "type".
+void TGroupResource::LoadFromXml(const Ref<IHierStorage>& node) {
+  TResource::LoadFromXml(node);
+  members_->Clear();
+  Ref<IHierStorage> list = node ? node->GetChild("resources", 0) : nullptr;
+  if (!list) return;
+  int count = list->GetChildCount("");
+  for (int i = 0; i < count; ++i) {
+    Ref<IHierStorage> child = list->GetChild("", i);
+    if (!child) continue;
+    Ref<IResourceSlave> member =
+        CreateResourceByType(ReadXmlStr(child, "type"), ReadXmlStr(child, "name"));
+    if (!member) continue;
+    if (Ref<IPersistObject> persist = Supports<IPersistObject>(member)) {
+      persist->LoadFromStorage(child);
+    }
+    members_->Add(Ref<IResource>(member.get()));
+  }
+}
+
+void TGroupResource::SaveToXml(const Ref<IHierStorage>& node) {
+  if (!node) return;
+  if (Ref<IHierStorage> list = node->AddChild("resources")) {
+    for (int i = 0; i < members_->Count(); ++i) {
+      SaveObjectToChild(members_->Items().GetByIndex(i), list, "resource");
+    }
+  }
+  TResource::SaveToXml(node);
+}
+
+Ref<IResource> TGroupResource::RandomMember() {
+  int count = members_->Count();
+  if (count <= 0) return nullptr;
+  return Supports<IResource>(members_->Items().GetByIndex(Random(count)));
+}
+
+AudioHandle TSoundGroupResource::GetSampleHandle() {
+  return current_ ? current_->GetSampleHandle() : kNoAudio;
+}
+
+int32_t TSoundGroupResource::GetMasterVolume() {
+  return current_ ? current_->GetMasterVolume() : 100;
+}
+
+void TSoundGroupResource::SetMasterVolume(int32_t volume) {
+  if (current_) current_->SetMasterVolume(volume);
+}
+
+void TSoundGroupResource::Select() {
+  current_ = Supports<ISoundResource>(RandomMember());
+}
+
+void TSoundGroupResource::Detach() {
+  current_.reset();
+  TGroupResource::Detach();
+}
+
+AudioHandle TMusicGroupResource::GetMusicHandle() {
+  return current_ ? current_->GetMusicHandle() : kNoAudio;
+}
+
+uint8_t TMusicGroupResource::GetFormat() {
+  return current_ ? current_->GetFormat() : uint8_t(mfOgg);
+}
+
+void TMusicGroupResource::Select() {
+  current_ = Supports<IMusicResource>(RandomMember());
+}
+
+void TMusicGroupResource::Detach() {
+  current_.reset();
+  TGroupResource::Detach();
+}
+
+// ---------------------------------------------------------------------------------------
+// The collection
+
+void TResourceCollection::ItemLoaded(const Ref<IInterface>& item) {
+  if (Ref<IResource> resource = Supports<IResource>(item)) Add(resource);
+}
+
+void TResourceCollection::Add(const Ref<IResource>& resource) {
+  if (!resource) return;
+  Items().Add(Ref<IInterface>(resource.get()), resource->GetName());
+}
+
+Ref<IResource> TResourceCollection::Find(const Variant& address) {
+  return Supports<IResource>(Items().GetItem(address));
+}
+
+Ref<IResource> TResourceCollection::FindByName(std::string_view name) {
+  return Supports<IResource>(Items().GetByKey(name));
+}
+
+void TResourceCollection::RemoveGroup(const std::string& group) {
+  // Detaching may reach back into the collection (a group's members), so each item is
+  // fetched afresh by position.
+  for (int i = Count() - 1; i >= 0; --i) {
+    if (i >= Count()) continue;
+    Ref<IResource> resource = Supports<IResource>(Items().GetByIndex(i));
+    if (!resource) continue;
+    if (!group.empty() && resource->GetGroupName() != group) continue;
+    resource->Detach();
+    if (i < Count() && Items().GetByIndex(i) == Ref<IInterface>(resource.get())) {
+      Items().Delete(Variant(i));
+    }
+  }
+}
+
+void TResourceCollection::UnloadGroup(const std::string& group) {
+  for (int i = Count() - 1; i >= 0; --i) {
+    if (i >= Count()) continue;
+    Ref<IResource> resource = Supports<IResource>(Items().GetByIndex(i));
+    if (resource && (group.empty() || resource->GetGroupName() == group)) resource->Unload();
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+
+Ref<IResourceSlave> CreateResourceByType(std::string_view typeText, const std::string& name) {
+  Ref<IResourceSlave> resource = Supports<IResourceSlave>(CreateRegisteredObject(typeText));
+  if (resource) resource->SetName(name);
+  return resource;
+}
+
+void RegisterResourceClasses() {
+  RegisterClassName<TImageResource>("ImageResource");
+  RegisterClassName<TFontResource>("FontResource");
+  RegisterClassName<TFontSubstituteResource>("FontSubstituteResource");
+  RegisterClassName<TSoundResource>("SoundResource");
+  RegisterClassName<TMusicResource>("MusicResource");
+  RegisterClassName<TSoundGroupResource>("SoundGroupResource");
+  RegisterClassName<TMusicGroupResource>("MusicGroupResource");
+}

@@ -1,0 +1,330 @@
+// What the engine offers the game and the resources: files, resource lists, the
+// cursor, the sound manager's operations and the desktop's documents.
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/Engine.h"
+#include "engine/EngineRoutines.h"
+#include "foundation/CheckedMath.h"
+#include "foundation/Cipher.h"
+#include "foundation/EngineDeclarations.h"
+#include "foundation/ResourceReader.h"
+#include "foundation/XMLStorage.h"
+
+namespace {
+
+// Text with every line ending in CR LF, as text files are read line by line.
+std::string WithCrLfLines(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32 + 2);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    out.append(text, start, end - start);
+    out += "\r\n";
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
+      ++end;
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Folders and files
+
+std::string TEngine::GetProgramFolder() {
+  return ::GetProgramFolder();
+}
+
+std::string TEngine::GetPreferenceFolder() {
+  return ::GetPreferenceFolder();
+}
+
+bool TEngine::WritePreferenceFile(const std::string& text, const std::string& fileName) {
+  return ::WritePreferenceFile(text, fileName);
+}
+
+bool TEngine::WriteProgramFolderFile(const std::string& text, const std::string& fileName) {
+  return ::WriteProgramFolderFile(text, fileName);
+}
+
+Ref<IStream> TEngine::OpenStream(const std::string& path) {
+  return OpenResourceStream(path, true);
+}
+
+std::string TEngine::ReadTextFile(const std::string& path, const std::string& key) {
+  Ref<IStream> stream = OpenStream(path);
+  if (!stream) return {};
+  std::string text = WithCrLfLines(ReadStreamToString(stream.get()));
+  if (key.empty()) return text;
+  return TCipher_Xtea(key).CodeString(text, kCipherDecipher, kFormatHex);
+}
+
+// ---------------------------------------------------------------------------------------
+// Resources
+
+void TEngine::LoadResourcesFromFile(const std::string& path, const std::string& group, bool pump) {
+  try {
+    std::string text = ReadTextFile(path, EngineFileKey);
+    if (text.empty()) return;
+    if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text)) {
+      LoadResources(storage, group, pump);
+    }
+  } catch (...) {
+    // A list that does not parse loads nothing.
+  }
+}
+
+void TEngine::LoadResources(const Ref<IHierStorage>& storage, const std::string& group, bool pump) {
+  if (!storage || storage->GetChildCount("content") < 1) return;
+  Ref<IHierStorage> content = storage->GetChild("content", 0);
+  if (!content) return;
+  int count = content->GetChildCount("resource");
+  for (int i = 0; i < count; ++i) {
+    // A loading screen keeps drawing and the window stays responsive.
+    if (pump && running_) ProcessStep();
+    Ref<IHierStorage> section = content->GetChild("resource", i);
+    if (!section) continue;
+    std::string name = ReadXmlStr(section, "name");
+    // Names are keys without regard to case: a second spelling is the same resource,
+    // so it is neither decoded nor loaded again.
+    if (resources_->FindByName(name)) continue;
+    Ref<IResourceSlave> resource = CreateResourceByType(ReadXmlStr(section, "type"), name);
+    if (!resource) continue;
+    if (Ref<IPersistObject> persist = Supports<IPersistObject>(resource)) {
+      persist->LoadFromStorage(section);
+    }
+    resource->SetGroupName(group);
+    resource->SetOwner(this);
+    resources_->Add(Ref<IResource>(resource.get()));
+  }
+}
+
+void TEngine::UnloadResources(const std::string& group) {
+  if (resources_) resources_->UnloadGroup(group);
+}
+
+void TEngine::RemoveResources(const std::string& group) {
+  if (resources_) resources_->RemoveGroup(group);
+}
+
+Ref<IResource> TEngine::GetResource(const std::string& name) {
+  return resources_->FindByName(name);
+}
+
+void TEngine::DeleteResource(const std::string& name) {
+  if (resources_->FindByName(name)) resources_->Delete(Variant(name));
+}
+
+Ref<IResourceCollection> TEngine::GetResources() {
+  return Ref<IResourceCollection>(resources_.get());
+}
+
+Ref<ISurface> TEngine::CreateSurface() {
+  return Ref<ISurface>(TAbstractObject::Create<TSurface>().get());
+}
+
+// ---------------------------------------------------------------------------------------
+// The cursor
+
+void TEngine::GetCursorPos(TPoint& point) {
+  if (!window_) {
+    point = TPoint{};
+    return;
+  }
+  platform::Point p = window_->CursorPosition();
+  point = TPoint{p.x, p.y};
+  if (!fullScreen_ || !wide_) return;
+  ShiftPoint(point, 0, 0);
+  TPoint clamped{std::clamp(point.X, frameRect_.Left, frameRect_.Right),
+                 std::clamp(point.Y, frameRect_.Top, frameRect_.Bottom)};
+  if (clamped != point) {
+    // Out in a bar: the pointer goes back to the picture's edge.
+    SetCursorPos(clamped);
+    point = clamped;
+  }
+  point.X -= shiftX_;
+  point.Y -= shiftY_;
+}
+
+void TEngine::SetCursorPos(const TPoint& point) {
+  if (!window_) return;
+  platform::Point p{point.X, point.Y};
+  if (fullScreen_ && wide_) {
+    // Frame coordinates: no game offset is added.
+    p.x = SaturateInt32(destRect_.Left +
+                        DivSafe64(int64_t(destRect_.Width()) * point.X, frameRect_.Right));
+    p.y = SaturateInt32(destRect_.Top +
+                        DivSafe64(int64_t(destRect_.Height()) * point.Y, frameRect_.Bottom));
+  }
+  window_->WarpCursor(p);
+}
+
+// Every hide counts: the cursor shows again only when as many shows have followed.
+void TEngine::HideSystemCursor() {
+  --cursorShowCount_;
+  if (cursorShowCount_ == 0) SetCursorWanted(false);
+}
+
+void TEngine::ShowSystemCursor() {
+  ++cursorShowCount_;
+  if (cursorShowCount_ == 1) SetCursorWanted(true);
+}
+
+void TEngine::SetCursorWanted(bool wanted) {
+  if (wanted == cursorWanted_) return;
+  cursorWanted_ = wanted;
+  if (!cursorOutsideClient_ && window_) window_->ShowCursor(wanted);
+}
+
+// ---------------------------------------------------------------------------------------
+// Sound: forwarded to the manager; without one the game runs silent.
+
+AudioHandle TEngine::PlayMusic(const Ref<IMusic>& music) {
+  return soundManager_ ? soundManager_->PlayMusic(music) : kNoAudio;
+}
+
+void TEngine::StopMusic(const Ref<IMusic>& music) {
+  if (soundManager_) soundManager_->StopMusic(music);
+}
+
+void TEngine::PauseMusic(int32_t ms) {
+  if (soundManager_) soundManager_->PauseMusic(ms);
+}
+
+void TEngine::ResumeMusic(int32_t ms) {
+  if (soundManager_) soundManager_->ResumeMusic(ms);
+}
+
+AudioHandle TEngine::PlaySound(const Ref<ISound>& sound) {
+  return soundManager_ ? soundManager_->PlaySound(sound) : kNoAudio;
+}
+
+void TEngine::StopSound(const Ref<ISound>& sound) {
+  if (soundManager_) soundManager_->StopSound(sound);
+}
+
+void TEngine::PauseSoundGroup(const std::string& group, bool pause) {
+  if (!soundManager_) return;
+  if (pause) {
+    soundManager_->PauseSoundGroup(group);
+  } else {
+    soundManager_->ResumeSoundGroup(group);
+  }
+}
+
+void TEngine::StopAllSounds() {
+  if (soundManager_) soundManager_->StopAllSounds();
+}
+
+void TEngine::StopSoundGroup(const std::string& group) {
+  if (soundManager_) soundManager_->StopSoundGroup(group);
+}
+
+bool TEngine::IsSoundPlaying(AudioHandle channel) {
+  return soundManager_ && soundManager_->IsSoundPlaying(channel);
+}
+
+void TEngine::SetMusicVolume(const Variant& volume) {
+  if (soundManager_) soundManager_->SetMusicVolume(volume);
+}
+
+bool TEngine::IsSoundPaused() {
+  return soundManager_ ? soundManager_->IsPaused() : true;
+}
+
+void TEngine::SetSoundPaused(bool play) {
+  if (soundManager_) soundManager_->SetPaused(play);
+}
+
+IAudio* TEngine::ActiveAudio() {
+  if (!soundManager_ || !soundManager_->IsInitialised()) return nullptr;
+  return soundManager_->GetAudio();
+}
+
+std::string TEngine::ReadWholeStream(const std::string& path) {
+  Ref<IStream> stream = OpenStream(path);
+  return ReadStreamToString(stream.get());
+}
+
+AudioHandle TEngine::LoadMusic(const std::string& path) {
+  IAudio* audio = ActiveAudio();
+  if (!audio) return kNoAudio;
+  std::string data = ReadWholeStream(path);
+  if (data.empty()) return kNoAudio;
+  return audio->LoadMusic(data.data(), data.size());
+}
+
+void TEngine::FreeMusic(AudioHandle music) {
+  if (IAudio* audio = ActiveAudio()) audio->FreeMusic(music);
+}
+
+AudioHandle TEngine::LoadSample(const std::string& path, uint16_t maxPlaybacks, bool loop) {
+  IAudio* audio = ActiveAudio();
+  if (!audio) return kNoAudio;
+  std::string data = ReadWholeStream(path);
+  if (data.empty()) return kNoAudio;
+  return audio->LoadSample(data.data(), data.size(), maxPlaybacks, loop);
+}
+
+AudioHandle TEngine::LoadSampleChannel(const std::string& path, AudioHandle& sample) {
+  sample = kNoAudio;
+  IAudio* audio = ActiveAudio();
+  if (!audio) return kNoAudio;
+  sample = LoadSample(path, 1, true);
+  return sample != kNoAudio ? audio->GetSampleChannel(sample) : kNoAudio;
+}
+
+void TEngine::FreeSample(AudioHandle sample) {
+  if (IAudio* audio = ActiveAudio()) audio->FreeSample(sample);
+}
+
+// ---------------------------------------------------------------------------------------
+// Documents. Both go to the platform's opener as one argument, never through a shell.
+
+void TEngine::OpenFile(const std::string& path) {
+  if (!platform_ || path.empty()) return;
+  std::string native = path;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(native, error)) {
+    std::string resolved = NativePathForWriting(path);
+    if (resolved.empty() || !std::filesystem::is_regular_file(resolved, error)) return;
+    native = resolved;
+  }
+  if (!platform_->GetShell().OpenDocument(std::filesystem::absolute(native, error).string())) {
+    return;
+  }
+  window_->Minimise();
+}
+
+void TEngine::RunProgram(const std::string& pathOrAddress) {
+  if (!platform_ || pathOrAddress.empty()) return;
+  window_->Minimise();
+  platform_->GetShell().OpenDocument(pathOrAddress);
+}
+
+// ---------------------------------------------------------------------------------------
+// What a script asks of the engine
+
+std::string TEngine::TopScreenName() {
+  Ref<IGame> game = game_;
+  return game ? game->GetTopScreenName() : std::string();
+}
+
+platform::Point TEngine::DesignToWindow(platform::Point design) {
+  if (!fullScreen_ || !wide_) return design;
+  // The first display pixel that ShiftPoint takes to the frame pixel.
+  auto toDisplay = [](int64_t framePixel, int64_t start, int64_t destSize, int64_t frameSize) {
+    if (frameSize <= 0) return SaturateInt32(start + framePixel);
+    int64_t scaled = framePixel * destSize;
+    int64_t up = scaled >= 0 ? (scaled + frameSize - 1) / frameSize : scaled / frameSize;
+    return SaturateInt32(start + up);
+  };
+  return {toDisplay(int64_t(design.x) + shiftX_, destRect_.Left, destWidth_, frameRect_.Right),
+          toDisplay(int64_t(design.y) + shiftY_, destRect_.Top, destHeight_, frameRect_.Bottom)};
+}

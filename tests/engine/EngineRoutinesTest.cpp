@@ -1,0 +1,124 @@
+// Folders, preference files, start-up parameters and the text helpers.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+
+#include "engine/EngineRoutines.h"
+#include "foundation/EngineDeclarations.h"
+#include "foundation/MultiLanguages.h"
+#include "platform/Folders.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    had_ = std::getenv(name) != nullptr;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      setenv(name_.c_str(), old_.c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
+
+void SetArguments(std::vector<const char*> arguments) {
+  arguments.insert(arguments.begin(), "engine_tests");
+  platform::SetProgramArguments(int(arguments.size()), arguments.data());
+}
+
+}  // namespace
+
+TEST(EngineRoutines, FormatThousandsGroupsDigits) {
+  MultiLanguages()->SetString("thousand_separator", ",");
+  struct Case {
+    int64_t n;
+    const char* text;
+  } cases[] = {
+      {0, "0"},         {999, "999"},          {1000, "1,000"},
+      {-999, "-999"},   {-1234567, "-1,234,567"}, {INT32_MIN, "-2,147,483,648"},
+      {INT32_MAX, "2,147,483,647"}, {INT64_MIN, "-9,223,372,036,854,775,808"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatThousands(c.n), c.text) << c.n;
+  MultiLanguages()->SetString("thousand_separator", ".");
+  EXPECT_EQ(FormatThousands(1234567), "1.234.567");
+}
+
+TEST(EngineRoutines, FormatMinSecAndNumbers) {
+  MultiLanguages()->SetString("time_separator", "'");
+  EXPECT_EQ(FormatMinSec(59, ":"), "00:59");
+  EXPECT_EQ(FormatMinSec(65, ":"), "01:05");
+  EXPECT_EQ(FormatMinSec(36000, ":"), "600:00");
+  EXPECT_EQ(FormatMinSec(61, ""), "01'01");
+  EXPECT_EQ(ReplaceAll("a-b-c", "-", "+-"), "a+-b+-c");
+  EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+  EXPECT_EQ(StrToIntDefault("42", 1), 42);
+  EXPECT_EQ(StrToIntDefault("4x", 1), 1);
+  EXPECT_DOUBLE_EQ(StrToFloatDefault("2.5", 1), 2.5);
+  EXPECT_DOUBLE_EQ(StrToFloatDefault("", 1), 1);
+  EXPECT_DOUBLE_EQ(StrToFloatDefault("abc", 3), 3);
+}
+
+TEST(EngineRoutines, ChangePathFindsTheFolderWithoutCaseAndEndsInASeparator) {
+  std::string exeFolder = platform::ProgramFolder();
+  std::string made = exeFolder + "ChangePath-Test-" + std::to_string(getpid());
+  std::filesystem::create_directories(made + "/Inner");
+  std::string name = "changepath-test-" + std::to_string(getpid());
+  SetArguments({"-ChangePath", (name + "\\INNER\\").c_str()});
+  EXPECT_EQ(GetProgramFolder(), made + "/Inner/");
+  SetArguments({"-changepath", (name + "/inner").c_str()});
+  EXPECT_EQ(GetProgramFolder(), made + "/Inner/");
+  SetArguments({"-changepath", name.c_str(), "third"});
+  EXPECT_EQ(GetProgramFolder(), exeFolder);
+  SetArguments({});
+  EXPECT_EQ(GetProgramFolder(), exeFolder);
+  std::filesystem::remove_all(made);
+}
+
+TEST(EngineRoutines, PreferenceFilesAreSavedSafelyWithCrLfLines) {
+  TempFolder folder;
+  ScopedEnv preferences("GAME_PREFERENCE_DIR", folder / "prefs");
+  EXPECT_EQ(GetPreferenceFolder(), folder / "prefs/");
+  EXPECT_EQ(ReadPreferenceFile("x.txt"), "");
+  EXPECT_TRUE(WritePreferenceFile("one\ntwo\r\nthree", "x.txt"));
+  EXPECT_EQ(folder.Read("prefs/x.txt"), "one\r\ntwo\r\nthree\r\n");
+  EXPECT_EQ(ReadPreferenceFile("x.txt"), "one\r\ntwo\r\nthree\r\n");
+  // A failed save says so and leaves the old file.
+  EXPECT_FALSE(WritePreferenceFile("new", "missing/x.txt"));
+  EXPECT_EQ(folder.Read("prefs/x.txt"), "one\r\ntwo\r\nthree\r\n");
+}
+
+TEST(EngineRoutines, StartupParamsSetLanguageAndPreferenceFolder) {
+  TempFolder folder;
+  std::string oldLanguage = LanguageFileName, oldFolder = PreferenceFolderName;
+  char cwd[4096];
+  ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+  ASSERT_EQ(chdir(folder.Path().c_str()), 0);
+  folder.Write("data/ini/startupParams.ini",
+               "<params><param name=\"lang_file_name\" value=\"lang\\de.lng\"/>"
+               "<param name=\"default_resource_name\" value=\"lang\\en.lng\"/>"
+               "<param name=\"preference_folder_name\" value=\"Other\"/></params>");
+  ReadStartupParams();
+  EXPECT_EQ(LanguageFileName, "lang\\de.lng");
+  EXPECT_EQ(PreferenceFolderName, "Other");
+  // A damaged file changes nothing.
+  LanguageFileName = "keep";
+  folder.Write("data/ini/startupParams.ini", "<params><param");
+  ReadStartupParams();
+  EXPECT_EQ(LanguageFileName, "keep");
+  LanguageFileName = oldLanguage;
+  PreferenceFolderName = oldFolder;
+  ASSERT_EQ(chdir(cwd), 0);
+}
