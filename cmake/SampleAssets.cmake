@@ -6,7 +6,9 @@ set(SAMPLE_DATA_DIR ${PROJECT_BINARY_DIR}/game/data)
 set(SAMPLE_ASSET_SOURCE_DIR ${PROJECT_SOURCE_DIR}/data/assets)
 set(SAMPLE_IMAGES_DIR ${SAMPLE_DATA_DIR}/images)
 set(SAMPLE_FONTS_DIR ${SAMPLE_DATA_DIR}/fonts)
-set(SAMPLE_SOUNDS_DIR ${SAMPLE_DATA_DIR}/sounds)
+# The sounds are packed into data/sounds.vkd (cmake/SampleGame.cmake); their folder is a
+# staging folder outside the program folder.
+set(SAMPLE_SOUNDS_DIR ${PROJECT_BINARY_DIR}/sample_staging/sounds)
 set(SAMPLE_MUSIC_DIR ${SAMPLE_DATA_DIR}/music)
 
 find_path(SAMPLE_FONT_DIR DejaVuSans.ttf

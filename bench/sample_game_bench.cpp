@@ -1,0 +1,143 @@
+// The sample game headless, on the built program folder:
+//
+//   start to first frame   engine made, game file and start-up resource lists read, the
+//                          game initialised, until the first frame is presented
+//   main screen frame      one loop step on the main screen (its animated and moving
+//                          widgets, the border screen and the cursor); counters give the
+//                          median and the worst step, and the process's peak memory
+//
+// The headless clock moves one frame interval per present, so no step sleeps: the times are
+// the program's work alone. Run from an optimised build (build/rel) after building ALL.
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/EngineRegistration.h"
+#include "foundation/EngineDeclarations.h"
+#include "foundation/MultiLanguages.h"
+#include "foundation/ResourceReader.h"
+#include "functions/FunctionRegistration.h"
+#include "gameplay/Tv2Declarations.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "shell/ShellRegistration.h"
+#if __has_include("widgets/WidgetsRegistration.h")
+#include "widgets/WidgetsRegistration.h"
+#define HAVE_WIDGETS 1
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// As the program starts: declarations, classes, the program folder, the language file.
+void PrepareProgram() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  Tv2DeclarationsInit();
+  RegisterFoundationClasses();
+  RegisterEngineClasses();
+  RegisterFunctionsClasses();
+  RegisterShellClasses();
+#ifdef HAVE_WIDGETS
+  RegisterWidgetsClasses();
+#endif
+  ArchiveExtension = ".vkd";
+  std::filesystem::current_path(SAMPLE_GAME_DIR);
+  SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");
+  static std::filesystem::path preferences =
+      std::filesystem::temp_directory_path() / "sample_game_bench_preferences";
+  std::filesystem::create_directories(preferences);
+  setenv("GAME_PREFERENCE_DIR", preferences.c_str(), 1);
+  LanguageFileName = "lang\\default.lng";
+  LoadLanguage("");
+}
+
+class SampleGame {
+ public:
+  SampleGame() {
+    PrepareProgram();
+    engine_ = TAbstractObject::Create<TEngine>();
+    auto owned = std::make_unique<platform::HeadlessPlatform>();
+    platform_ = owned.get();
+    engine_->UsePlatform(std::move(owned));
+    ok_ = engine_->Initialize(GameFileName);
+    if (ok_) engine_->StartRunning();
+  }
+  ~SampleGame() { engine_->Finalize(); }
+  bool Ok() const { return ok_; }
+  // Steps until a frame has been presented; false when none came in limit steps.
+  bool StepToFrame(int limit = 64) {
+    uint32_t before = platform_->PresentCount();
+    for (int i = 0; i < limit && platform_->PresentCount() == before; ++i) engine_->ProcessStep();
+    return platform_->PresentCount() != before;
+  }
+  std::string TopScreen() {
+    Ref<IGame> game = engine_->GetGame();
+    return game ? game->GetTopScreenName() : std::string();
+  }
+  TEngine& Engine() { return *engine_; }
+
+ private:
+  Ref<TEngine> engine_;
+  platform::HeadlessPlatform* platform_ = nullptr;
+  bool ok_ = false;
+};
+
+double PeakMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return double(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+void BM_StartToFirstFrame(benchmark::State& state) {
+  for (auto _ : state) {
+    Clock::time_point begin = Clock::now();
+    SampleGame game;
+    if (!game.Ok()) return state.SkipWithError("the sample game did not start");
+    if (!game.StepToFrame()) return state.SkipWithError("no frame was presented");
+    // Finalising, when game goes, is not part of the start.
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - begin).count());
+  }
+  state.counters["peak_MB"] = PeakMegabytes();
+}
+BENCHMARK(BM_StartToFirstFrame)
+    ->Name("start to first frame")
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_MainScreenFrame(benchmark::State& state) {
+  SampleGame game;
+  if (!game.Ok()) return state.SkipWithError("the sample game did not start");
+  // Up to the main screen, then two seconds of it so every widget is running.
+  for (int i = 0; i < 4000 && game.TopScreen() != "GS_Main"; ++i) game.Engine().ProcessStep();
+  if (game.TopScreen() != "GS_Main") return state.SkipWithError("the main screen never came");
+  for (int i = 0; i < 250; ++i) game.StepToFrame();
+  std::vector<double> times;
+  times.reserve(1 << 16);
+  for (auto _ : state) {
+    Clock::time_point begin = Clock::now();
+    game.StepToFrame();
+    double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    state.SetIterationTime(seconds);
+    if (times.size() < times.capacity()) times.push_back(seconds);
+  }
+  if (times.empty()) return;
+  std::sort(times.begin(), times.end());
+  state.counters["median_ms"] = times[times.size() / 2] * 1e3;
+  state.counters["worst_ms"] = times.back() * 1e3;
+  state.counters["peak_MB"] = PeakMegabytes();
+}
+BENCHMARK(BM_MainScreenFrame)
+    ->Name("main screen frame")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,72 @@
+# The sample game's program folder, ${PROJECT_BINARY_DIR}/game: next to the executable,
+#   data/ini/Tavelor2.ini            the game file       (data/ini/Tavelor2.xml, enciphered)
+#   data/ini/resources_*.ini         the resource lists  (data/ini/resources_*.xml, enciphered)
+#   lang/default.lng                 the default language file (data/lang/default.lng)
+#   data/images, data/fonts, data/music   made by assetgen (cmake/SampleAssets.cmake)
+#   data/sounds.vkd                  the sounds, packed: the archive stands in for the folder
+# and, embedded in the program, the archive GAMERES ("res:GAMERES\cursor.png"): the cursor
+# pictures. Every step is a custom command of the sources, so a change redoes only its part.
+
+set(SAMPLE_GAME_SOURCE_DIR ${PROJECT_SOURCE_DIR}/data)
+set(SAMPLE_STAGING_DIR ${PROJECT_BINARY_DIR}/sample_staging)
+set(sample_game_outputs)
+
+# Plain XML sources checked, then enciphered with the engine key as the game reads them.
+file(GLOB sample_ini_sources CONFIGURE_DEPENDS ${SAMPLE_GAME_SOURCE_DIR}/ini/*.xml)
+foreach(source IN LISTS sample_ini_sources)
+  get_filename_component(stem ${source} NAME_WE)
+  set(output ${SAMPLE_DATA_DIR}/ini/${stem}.ini)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND datatool check ${source}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${SAMPLE_DATA_DIR}/ini
+    COMMAND datatool encipher @engine ${source} ${output}
+    DEPENDS datatool ${source}
+    COMMENT "Enciphering data/ini/${stem}.xml"
+    VERBATIM)
+  list(APPEND sample_game_outputs ${output})
+endforeach()
+
+# Language files are plain XML.
+set(sample_language ${PROJECT_BINARY_DIR}/game/lang/default.lng)
+add_custom_command(
+  OUTPUT ${sample_language}
+  COMMAND datatool check ${SAMPLE_GAME_SOURCE_DIR}/lang/default.lng
+  COMMAND ${CMAKE_COMMAND} -E copy ${SAMPLE_GAME_SOURCE_DIR}/lang/default.lng ${sample_language}
+  DEPENDS datatool ${SAMPLE_GAME_SOURCE_DIR}/lang/default.lng
+  COMMENT "Copying the default language file"
+  VERBATIM)
+list(APPEND sample_game_outputs ${sample_language})
+
+# The sounds as an archive in place of their folder. A folder left by an older build would
+# hide the archive, so it goes.
+set(sample_sound_files ${sample_asset_outputs})
+list(FILTER sample_sound_files INCLUDE REGEX "^${SAMPLE_SOUNDS_DIR}/")
+set(sample_sounds_archive ${SAMPLE_DATA_DIR}/sounds.vkd)
+add_custom_command(
+  OUTPUT ${sample_sounds_archive}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${SAMPLE_DATA_DIR}/sounds
+  COMMAND datatool pack ${SAMPLE_SOUNDS_DIR} ${sample_sounds_archive}
+  DEPENDS datatool ${sample_sound_files}
+  COMMENT "Packing data/sounds.vkd"
+  VERBATIM)
+list(APPEND sample_game_outputs ${sample_sounds_archive})
+
+# The cursor pictures, packed into the archive the program carries.
+set(sample_gameres_dir ${SAMPLE_STAGING_DIR}/gameres)
+set(sample_gameres_archive ${SAMPLE_STAGING_DIR}/gameres.zip)
+add_custom_command(
+  OUTPUT ${sample_gameres_archive}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${sample_gameres_dir}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${sample_gameres_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy ${SAMPLE_IMAGES_DIR}/cursor.png
+          ${SAMPLE_IMAGES_DIR}/cursor_pressed.png ${sample_gameres_dir}
+  COMMAND datatool pack ${sample_gameres_dir} ${sample_gameres_archive}
+  DEPENDS datatool ${SAMPLE_IMAGES_DIR}/cursor.png ${SAMPLE_IMAGES_DIR}/cursor_pressed.png
+  COMMENT "Packing the program's embedded archive GAMERES"
+  VERBATIM)
+
+add_custom_target(sample_game ALL DEPENDS ${sample_game_outputs} ${sample_gameres_archive})
+add_dependencies(sample_game sample_assets)
+add_program_resources(tavelor2 GAMERES ${sample_gameres_archive})
+add_dependencies(tavelor2 sample_game)

@@ -1,0 +1,164 @@
+// Checks pixels of a screenshot of the sample game against the pictures it was drawn from.
+//
+//   e2e_check SHOT.png CHECK...
+//     same PICTURE L T R B          every pixel of SHOT in [L,R) x [T,B) is PICTURE's pixel
+//                                   at the same place (nothing drawn over the background)
+//     drawn PICTURE L T R B MIN     at least MIN pixels there differ clearly from PICTURE
+//     sprite PICTURE X Y R          PICTURE's opaque pixels are found in SHOT with its corner
+//                                   within R pixels of (X, Y), each axis
+//
+// Colours match within a small tolerance: the screenshot went through blending. Prints one
+// line per failed check and exits 1 when any failed.
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Png.h"
+
+namespace {
+
+constexpr int kTolerance = 4;  // per channel, for "same" and "sprite"
+constexpr int kClearly = 24;   // per channel, for "drawn"
+
+int ChannelDistance(uint32_t a, uint32_t b) {
+  int most = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    int d = std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF));
+    if (d > most) most = d;
+  }
+  return most;
+}
+
+bool Inside(const platform::PngImage& image, int x, int y) {
+  return x >= 0 && y >= 0 && x < image.width && y < image.height;
+}
+
+class Checker {
+ public:
+  explicit Checker(platform::PngImage shot) : shot_(std::move(shot)) {}
+
+  const platform::PngImage* Picture(const std::string& path) {
+    auto found = pictures_.find(path);
+    if (found != pictures_.end()) return &found->second;
+    platform::PngImage image;
+    std::string error;
+    if (!platform::ReadPng(path, image, error)) {
+      std::fprintf(stderr, "e2e_check: %s\n", error.c_str());
+      return nullptr;
+    }
+    return &pictures_.emplace(path, std::move(image)).first->second;
+  }
+
+  // Pixels of the rectangle that differ from the picture by more than limit.
+  int Differing(const platform::PngImage& picture, int l, int t, int r, int b, int limit) {
+    int count = 0;
+    for (int y = t; y < b; ++y)
+      for (int x = l; x < r; ++x) {
+        if (!Inside(shot_, x, y) || !Inside(picture, x, y)) {
+          ++count;
+          continue;
+        }
+        if (ChannelDistance(shot_.At(x, y), picture.At(x, y)) > limit) ++count;
+      }
+    return count;
+  }
+
+  // Opaque pixels of the sprite placed with its corner at (x, y) that do not match.
+  int SpriteMisses(const platform::PngImage& sprite, int x, int y, int& opaque) {
+    int misses = 0;
+    opaque = 0;
+    for (int j = 0; j < sprite.height; ++j)
+      for (int i = 0; i < sprite.width; ++i) {
+        uint32_t p = sprite.At(i, j);
+        if ((p >> 24) != 0xFF) continue;
+        ++opaque;
+        if (!Inside(shot_, x + i, y + j) || ChannelDistance(shot_.At(x + i, y + j), p) > kTolerance)
+          ++misses;
+      }
+    return misses;
+  }
+
+  bool Sprite(const platform::PngImage& sprite, int x, int y, int radius, std::string& found) {
+    int best = -1, bestX = 0, bestY = 0, opaque = 0;
+    for (int dy = -radius; dy <= radius; ++dy)
+      for (int dx = -radius; dx <= radius; ++dx) {
+        int misses = SpriteMisses(sprite, x + dx, y + dy, opaque);
+        if (best < 0 || misses < best) best = misses, bestX = x + dx, bestY = y + dy;
+      }
+    found = "best place (" + std::to_string(bestX) + ", " + std::to_string(bestY) + ") misses " +
+            std::to_string(best) + " of " + std::to_string(opaque) + " opaque pixels";
+    // A few edge pixels may blend differently; the sprite must be there, not half of it.
+    return opaque > 0 && best * 20 <= opaque;
+  }
+
+ private:
+  platform::PngImage shot_;
+  std::map<std::string, platform::PngImage> pictures_;
+};
+
+int ToInt(const char* text) { return int(std::strtol(text, nullptr, 10)); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: e2e_check SHOT.png [same|drawn|sprite ...]...\n");
+    return 2;
+  }
+  platform::PngImage shot;
+  std::string error;
+  if (!platform::ReadPng(argv[1], shot, error)) {
+    std::fprintf(stderr, "e2e_check: %s\n", error.c_str());
+    return 1;
+  }
+  Checker checker(std::move(shot));
+  int failures = 0;
+  int i = 2;
+  auto need = [&](int n) {
+    if (i + n < argc) return true;
+    std::fprintf(stderr, "e2e_check: '%s' needs %d arguments\n", argv[i], n);
+    std::exit(2);
+  };
+  while (i < argc) {
+    std::string kind = argv[i];
+    std::string what = kind + " " + (i + 1 < argc ? argv[i + 1] : "");
+    if (kind == "same" && need(5)) {
+      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]), b = ToInt(argv[i + 5]);
+      int differing = picture ? checker.Differing(*picture, l, t, r, b, kTolerance) : -1;
+      if (differing != 0) {
+        std::fprintf(stderr, "FAILED %s %d %d %d %d: %d pixels differ\n", what.c_str(), l, t, r, b,
+                     differing);
+        ++failures;
+      }
+      i += 6;
+    } else if (kind == "drawn" && need(6)) {
+      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]), b = ToInt(argv[i + 5]);
+      int least = ToInt(argv[i + 6]);
+      int differing = picture ? checker.Differing(*picture, l, t, r, b, kClearly) : -1;
+      if (differing < least) {
+        std::fprintf(stderr, "FAILED %s %d %d %d %d: %d pixels drawn, at least %d expected\n",
+                     what.c_str(), l, t, r, b, differing, least);
+        ++failures;
+      }
+      i += 7;
+    } else if (kind == "sprite" && need(4)) {
+      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      int x = ToInt(argv[i + 2]), y = ToInt(argv[i + 3]), radius = ToInt(argv[i + 4]);
+      std::string found;
+      if (!picture || !checker.Sprite(*picture, x, y, radius, found)) {
+        std::fprintf(stderr, "FAILED %s near (%d, %d): %s\n", what.c_str(), x, y, found.c_str());
+        ++failures;
+      }
+      i += 5;
+    } else {
+      std::fprintf(stderr, "e2e_check: unknown check '%s'\n", kind.c_str());
+      return 2;
+    }
+  }
+  return failures == 0 ? 0 : 1;
+}

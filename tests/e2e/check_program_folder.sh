@@ -1,0 +1,38 @@
+#!/bin/sh
+# check_program_folder.sh DATATOOL GAMEDIR
+# The program folder is complete: every file is found as the game finds it (through the
+# resource file tree, archives standing in for folders), the enciphered files decipher with
+# the engine key and parse.
+set -eu
+datatool=$1
+cd "$2"
+test -x tavelor2 || { echo "no program in $2"; exit 1; }
+test -f data/sounds.vkd || { echo "no data/sounds.vkd"; exit 1; }
+test ! -e data/sounds || { echo "data/sounds must be packed, not a folder"; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for ini in 'data\ini\Tavelor2.ini' 'data\ini\resources_start.ini' 'data\ini\resources_main.ini'; do
+  "$datatool" cat "$ini" > "$work/hex"
+  "$datatool" decipher @engine "$work/hex" "$work/plain.xml"
+  "$datatool" check "$work/plain.xml"
+done
+"$datatool" cat 'data\ini\Tavelor2.ini' > "$work/hex"
+"$datatool" decipher @engine "$work/hex" "$work/game.xml"
+grep -q 'name="GS_Main"' "$work/game.xml"
+"$datatool" check lang/default.lng
+# Every file a resource list names, except those in the program's own archive.
+for ini in 'data\ini\resources_start.ini' 'data\ini\resources_main.ini'; do
+  "$datatool" cat "$ini" > "$work/hex"
+  "$datatool" decipher @engine "$work/hex" "$work/list.xml"
+  grep -o 'file="[^"]*"' "$work/list.xml" | sed 's/^file="//; s/"$//' | grep -v '^res:' |
+    while read -r file; do
+      "$datatool" cat "$file" > /dev/null || { echo "missing: $file"; exit 1; }
+      case $file in
+        *.png) "$datatool" cat "$(echo "$file" | sed 's/\.png$/.jpg/')" > /dev/null 2>&1 || true ;;
+      esac
+    done
+done
+# The glyph tables the fonts lean on.
+"$datatool" check data/fonts/title.xml
+"$datatool" check data/fonts/small.xml
+echo "program folder complete"
