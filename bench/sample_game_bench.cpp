@@ -19,9 +19,10 @@
 
 #include "engine/Engine.h"
 #include "engine/EngineRegistration.h"
+#include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
+#include "platform/Folders.h"
 #include "foundation/MultiLanguages.h"
-#include "foundation/ResourceReader.h"
 #include "functions/FunctionRegistration.h"
 #include "gameplay/Tv2Declarations.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -48,14 +49,15 @@ void PrepareProgram() {
 #ifdef HAVE_WIDGETS
   RegisterWidgetsClasses();
 #endif
-  ArchiveExtension = ".vkd";
-  std::filesystem::current_path(SAMPLE_GAME_DIR);
-  SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");
+  // The program folder is the game's, reached from this program's folder the way a
+  // player reaches another copy of the data: "-changepath".
+  const char* arguments[] = {"sample_game_bench", "-changepath", SAMPLE_GAME_FROM_BENCH};
+  platform::SetProgramArguments(3, arguments);
   static std::filesystem::path preferences =
       std::filesystem::temp_directory_path() / "sample_game_bench_preferences";
   std::filesystem::create_directories(preferences);
   setenv("GAME_PREFERENCE_DIR", preferences.c_str(), 1);
-  LanguageFileName = "lang\\default.lng";
+  InitEngineRoutines();
   LoadLanguage("");
 }
 
@@ -72,6 +74,7 @@ class SampleGame {
   }
   ~SampleGame() { engine_->Finalize(); }
   bool Ok() const { return ok_; }
+  std::string Failure() const { return "the sample game did not start: " + engine_->FailureMessage(); }
   // Steps until a frame has been presented; false when none came in limit steps.
   bool StepToFrame(int limit = 64) {
     uint32_t before = platform_->PresentCount();
@@ -100,7 +103,7 @@ void BM_StartToFirstFrame(benchmark::State& state) {
   for (auto _ : state) {
     Clock::time_point begin = Clock::now();
     SampleGame game;
-    if (!game.Ok()) return state.SkipWithError("the sample game did not start");
+    if (!game.Ok()) return state.SkipWithError(game.Failure().c_str());
     if (!game.StepToFrame()) return state.SkipWithError("no frame was presented");
     // Finalising, when game goes, is not part of the start.
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - begin).count());
@@ -115,7 +118,7 @@ BENCHMARK(BM_StartToFirstFrame)
 
 void BM_MainScreenFrame(benchmark::State& state) {
   SampleGame game;
-  if (!game.Ok()) return state.SkipWithError("the sample game did not start");
+  if (!game.Ok()) return state.SkipWithError(game.Failure().c_str());
   // Up to the main screen, then two seconds of it so every widget is running.
   for (int i = 0; i < 4000 && game.TopScreen() != "GS_Main"; ++i) game.Engine().ProcessStep();
   if (game.TopScreen() != "GS_Main") return state.SkipWithError("the main screen never came");
