@@ -6,6 +6,7 @@
 #include "foundation/Random.h"
 #include "functions/FunctionRegistration.h"
 #include "gameplay/Tv2Declarations.h"
+#include "shell/ShellRegistration.h"
 
 int main() {
   // Start-up order: the game's declarations first, then the random seed, then every
@@ -15,6 +16,7 @@ int main() {
   RegisterFoundationClasses();
   // RegisterEngineClasses() goes here, between the foundation and the functions.
   RegisterFunctionsClasses();
+  RegisterShellClasses();
   std::puts("tavelor2: the foundation is built; the engine that opens the window is not yet.");
   return 0;
 }

@@ -9,17 +9,6 @@
 #include "foundation/EngineGeneralClasses.h"
 #include "foundation/EngineInterfaces.h"
 
-class ISoundCollection : public virtual ICollection {
- public:
-  // A position or a name (any case); nothing when absent.
-  virtual Ref<ISound> FindSound(const Variant& address) = 0;
-};
-
-class IMusicCollection : public virtual ICollection {
- public:
-  virtual Ref<IMusic> FindMusic(const Variant& address) = 0;
-};
-
 // Element "music": the name of a music resource.
 class TMusic : public TPropertyObject, public virtual IMusic {
  public:

@@ -243,6 +243,18 @@ class ISound : public virtual IPropertyObject {
   virtual void SetStopFadingTime(int32_t ms) = 0;
 };
 
+// The sounds of a widget, a screen or the game, by name.
+class ISoundCollection : public virtual ICollection {
+ public:
+  // A position or a name (any case); nothing when absent.
+  virtual Ref<ISound> FindSound(const Variant& address) = 0;
+};
+
+class IMusicCollection : public virtual ICollection {
+ public:
+  virtual Ref<IMusic> FindMusic(const Variant& address) = 0;
+};
+
 class IEngine;
 
 class ISoundManager : public virtual IInterface {

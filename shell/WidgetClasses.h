@@ -1,0 +1,558 @@
+#pragma once
+// The widget core: the base every widget derives from, widgets with a place on the screen,
+// groups of widgets and their child lists, and widgets that wrap another widget.
+//
+// How a widget class is written (a leaf with a size of its own):
+//
+//   class TDotWidget : public TSingleWidget {
+//    public:
+//     void Draw(ISurface* surface, int32_t x, int32_t y) override {
+//       surface->SetPixel(x, y, color_);      // x, y: where the anchor lies on Surface
+//     }
+//     void SetProperty(const std::string& name, const Variant& value) override {
+//       if (name == "color") { if (auto v = value.TryInt()) SetColor(uint32_t(*v)); return; }
+//       TSingleWidget::SetProperty(name, value);   // the names of the base classes
+//     }
+//    protected:
+//     Variant DoGetProperty(const std::string& name) override {
+//       if (name == "color") return Variant(int32_t(color_));
+//       return TSingleWidget::DoGetProperty(name);
+//     }
+//     void LoadFromXml(const Ref<IHierStorage>& node) override {
+//       TSingleWidget::LoadFromXml(node);
+//       color_ = ReadXmlHex(node, "color", 0xFFFFFFFF);
+//     }
+//     void SaveToXml(const Ref<IHierStorage>& node) override {
+//       TSingleWidget::SaveToXml(node);
+//       WriteXmlHex(node, "color", color_, color_ != 0xFFFFFFFF);
+//     }
+//    private:
+//     void SetColor(uint32_t c) { if (c != color_) { color_ = c; SetNeedsRedraw(true); } }
+//     uint32_t color_ = 0xFFFFFFFF;
+//   };
+//
+// and registered in its library's Register...Classes(): RegisterClassName<TDotWidget>("dot").
+// A change of geometry sets changed_ (SetAnchorLeft, SetWidth do), a change of looks calls
+// SetNeedsRedraw(true); the dirty-rectangle pass turns both into rectangles. Update(dt)
+// is the per-frame hook (call the inherited one first); it must not allocate.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "functions/FunctionInterfaces.h"
+#include "shell/GameInterfaces.h"
+
+// ---------------------------------------------------------------------------------------
+// The base of every widget: owner, clock, flags, sounds, properties, the function widget.
+
+class TAbstractWidget : public TPropertyObject, public virtual IWidget {
+ public:
+  void Init() override;
+  ~TAbstractWidget() override;
+
+  // Properties: paths ("child/name"), the names below, aliases, extra parameters, then
+  // the object's own. Values that do not convert are ignored.
+  void SetProperty(const std::string& name, const Variant& value) override;
+
+  virtual Ref<IWidget> GetChildByKey(const Variant& key);
+  void SetOwner(IWidgetOwner* owner) override;
+  void ReleaseOwner() override;
+  IWidgetOwner* GetOwner() override { return owner_; }
+  void Invalidate() override { needsRedraw_ = true; }
+  bool IsDead() override { return dead_; }
+  void SetDead(bool value) override { dead_ = value; }
+  bool IsPaused() override { return paused_; }
+  void SetPaused(bool value) override { paused_ = value; }
+  bool IsUpdated() override { return updated_; }
+  void SetUpdated(bool value) override { updated_ = value; }
+  void Process(int32_t dt) override;
+  // The clock, the time to live and the function widget; overrides call it first.
+  virtual void Update(int32_t dt);
+  void Restart() override;
+  void Resume() override { paused_ = false; }
+  void Pause() override { paused_ = true; }
+  Ref<IWidgetCollection> GetChildren() override { return nullptr; }
+  Ref<IWidget> FindWidget(std::string_view path) override;
+
+  bool IsVisible() override { return false; }
+  void SetVisible(bool) override {}
+  int32_t GetZ() override { return -1; }
+  void SetZ(int32_t) override {}
+  double GetAnchorLeft() override { return 0; }
+  void SetAnchorLeft(double) override {}
+  double GetAnchorTop() override { return 0; }
+  void SetAnchorTop(double) override {}
+  TPoint ScreenToLocalPoint(const TPoint& point) override;
+  double GetTop() override { return 0; }
+  double GetLeft() override { return 0; }
+  int32_t GetWidth() override { return 0; }
+  int32_t GetHeight() override { return 0; }
+  TRect GetRect() override;
+  int32_t GetTransparentLevel() override { return 255; }
+  void SetTransparentLevel(int32_t) override {}
+  void Draw(ISurface*, int32_t, int32_t) override {}
+  Ref<ISurface> GetImage() override { return nullptr; }
+
+  bool IsEnabled() override { return false; }
+  void SetEnabled(bool) override {}
+  bool IsTabStop() override { return false; }
+  void SetTabStop(bool) override {}
+  bool IsMouseStop() override { return false; }
+  void SetMouseStop(bool) override {}
+  Ref<IWidget> WidgetAtPos(const TPoint& point) override;
+  bool ContainsPoint(const TPoint& point, bool ignoreVisibility) override;
+  void OnLoseCapture() override {}
+  void OnKillFocus() override {}
+  void OnSetFocus() override {}
+  bool HandleMouse(uint32_t, const TPoint&, uint32_t) override { return false; }
+  bool HandleKey(uint32_t, uintptr_t, intptr_t) override { return false; }
+
+  AudioHandle PlaySound(const std::string& name, bool useGivenValues = false, int32_t volume = 0,
+                        int32_t pan = 0) override;
+  void StopSound(const std::string& name) override;
+  Ref<ISoundCollection> GetSounds() override { return sounds_; }
+  Ref<ISound> FindSound(const std::string& name) override;
+  void Notify(int32_t, int32_t) override {}
+
+  void UpdateDirtyRects(bool forceOld, bool forceNew) override;
+  bool WasVisible() override { return false; }
+  bool NeedsRedraw() override { return needsRedraw_; }
+  void SetNeedsRedraw(bool value) override { needsRedraw_ = value; }
+  bool IsInvalidated() override { return invalidated_; }
+  void Show(bool value) override;
+  void SetExtraParam(const std::string& name, const Variant& value) override;
+  std::string GetPath() override;
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+  void Reset() override;
+
+  // The function bound to the properties; nothing when there is none.
+  const Ref<IFunction>& GetFunctionWidget() const { return function_; }
+  void SetFunctionWidget(const Ref<IFunction>& function);
+  int32_t GetCurrentTime() const { return currentTime_; }
+
+ protected:
+  Variant DoGetProperty(const std::string& name) override;
+
+  // Copies every "target=source" pair of the redefined parameters.
+  void ApplyRedefinedParams();
+  // The function widget: restart (Execute) and evaluation (Calculate), each between
+  // pushing the bound properties in and pulling the outputs back.
+  void RestartFunction();
+  void EvaluateFunction();
+
+  bool needsRedraw_ = false;
+  IWidgetOwner* owner_ = nullptr;
+  bool dead_ = false;
+  bool paused_ = false;
+  bool updated_ = false;
+  int32_t startTime_ = 0;
+  int32_t currentTime_ = 0;
+  int32_t timeToLive_ = 0;
+  double timeRate_ = 1.0;
+  Ref<ISoundCollection> sounds_;
+  Ref<IFunction> function_;
+  std::string aliases_;
+  Ref<IParamCollection> extraParams_;
+  std::string redefinedParams_;
+  bool initialPost_ = true;
+  bool invalidated_ = false;
+
+ private:
+  // One output or input of the function widget and the property it is bound to.
+  struct TBinding {
+    int32_t index = 0;
+    std::string property;
+  };
+  void BindFunction();
+  void PushFunctionInputs();
+  void PullFunctionOutputs();
+  // The aliases of Name ("\name=a,b"), or nothing; case matters.
+  bool FindAliases(std::string_view name, std::string_view& aliases) const;
+  bool EnterAlias(std::string_view name);
+  void LeaveAlias() { --aliasDepth_; }
+
+  std::vector<TBinding> outputs_;
+  std::vector<TBinding> inputs_;
+  bool bindingsValid_ = false;
+  // Names whose aliases are being followed: aliases that lead back to one of them are
+  // not followed again.
+  static constexpr int kMaxAliasDepth = 8;
+  std::string_view aliasStack_[kMaxAliasDepth];
+  int aliasDepth_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// A place on the screen: anchors, z, visibility, transparency, and the dirty-rectangle
+// pass.
+
+class TVisualWidget : public TAbstractWidget {
+ public:
+  void Init() override;
+
+  bool IsVisible() override { return visible_; }
+  void SetVisible(bool value) override { visible_ = value; }
+  int32_t GetZ() override { return z_; }
+  void SetZ(int32_t value) override;
+  double GetAnchorLeft() override { return anchorLeft_; }
+  void SetAnchorLeft(double value) override;
+  double GetAnchorTop() override { return anchorTop_; }
+  void SetAnchorTop(double value) override;
+  double GetLeft() override { return anchorLeft_; }
+  double GetTop() override { return anchorTop_; }
+  int32_t GetTransparentLevel() override { return transparentLevel_; }
+  void SetTransparentLevel(int32_t value) override;
+  bool IsMouseStop() override { return mouseStop_; }
+  void SetMouseStop(bool value) override { mouseStop_ = value; }
+  bool WasVisible() override { return wasVisible_; }
+  Ref<ISurface> GetImage() override;
+  void UpdateDirtyRects(bool forceOld, bool forceNew) override;
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+  // The geometry changed since the last pass.
+  void SetChanged() { changed_ = true; }
+  bool IsChanged() const { return changed_; }
+
+ protected:
+  bool visible_ = false;
+  int32_t z_ = 0;
+  double anchorLeft_ = 0;
+  double anchorTop_ = 0;
+  uint8_t transparentLevel_ = 255;
+  bool mouseStop_ = false;
+  TRect lastRect_;
+  bool wasVisible_ = false;
+  TRect newRect_;
+  bool changed_ = false;
+};
+
+// A visual widget with a width and height of its own: the base of most leaves.
+class TSingleWidget : public TVisualWidget {
+ public:
+  virtual void SetWidth(int32_t value);
+  virtual void SetHeight(int32_t value);
+  int32_t GetWidth() override { return width_; }
+  int32_t GetHeight() override { return height_; }
+  void SetProperty(const std::string& name, const Variant& value) override;
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+};
+
+// "surface_widget": a surface handed over at run time (property "surface"), whole or a
+// shifted part of it, copied or filled with one colour.
+class TSurfaceWidget : public TVisualWidget {
+ public:
+  enum : uint8_t { dmCopyRect = 0, dmFillColor = 1 };
+
+  // A value holding an ISurface, or Null to drop it.
+  virtual void SetSurface(const Variant& value);
+  const Ref<ISurface>& GetSurface() const { return surface_; }
+  int32_t GetWidth() override { return width_; }
+  int32_t GetHeight() override { return height_; }
+  void Draw(ISurface* surface, int32_t x, int32_t y) override;
+  // Only over pixels with alpha 11 or more.
+  bool ContainsPoint(const TPoint& point, bool ignoreVisibility) override;
+  void ReleaseOwner() override;
+  void SetProperty(const std::string& name, const Variant& value) override;
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  Variant DoGetProperty(const std::string& name) override;
+
+  Ref<ISurface> surface_;
+  uint8_t drawMode_ = dmCopyRect;
+  uint32_t fillColor_ = 0;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  int32_t shiftTop_ = 0;
+  int32_t shiftLeft_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Child lists
+
+// The inner list of a widget collection, with moves by position.
+class TWidgetItems : public TInterfaceCollection {
+ public:
+  void MoveIndex(int from, int to) { HashList().Move(from, to); }
+};
+
+// Widgets loaded from "widgets" / "widget" elements, keyed by name. Beside the keyed list
+// it keeps the widgets as plain pointers in the same order, for the per-frame loops.
+class TSimpleWidgetCollection : public TTypedCreationPersistItemCollection,
+                                public virtual ISimpleWidgetCollection {
+ public:
+  void Init() override;
+
+  void Delete(const Variant& address) override;
+  void Clear() override;
+  Ref<IWidget> GetByKey(const Variant& key) override;
+  Ref<IWidget> GetByIndex(int index) override;
+  Ref<IWidget> GetByName(std::string_view name) override;
+  bool Add(const Ref<IWidget>& widget) override;
+  bool Insert(const Ref<IWidget>& widget, const std::string& key) override;
+
+  int WidgetCount() const { return int(widgets_.size()); }
+  // The widgets in order, for loops that call nothing that could change the list.
+  const std::vector<IWidget*>& Widgets() const { return widgets_; }
+  IWidget* WidgetAt(int index) const {
+    return index >= 0 && index < int(widgets_.size()) ? widgets_[size_t(index)] : nullptr;
+  }
+
+ protected:
+  void ItemLoaded(const Ref<IInterface>& item) override;
+  // Stores the widget under Key at Index (-1 appends); false when refused.
+  bool Store(const Ref<IWidget>& widget, const std::string& key, int index);
+  // Removes the item at Index from both lists.
+  void RemoveAt(int index);
+  void MoveIndex(int from, int to);
+
+  TWidgetItems* items() { return static_cast<TWidgetItems*>(items_.get()); }
+  std::vector<IWidget*> widgets_;
+};
+
+class TWidgetCollection : public TSimpleWidgetCollection, public virtual IWidgetCollection {
+ public:
+  void Init() override;
+  ~TWidgetCollection() override;
+
+  void Delete(const Variant& address) override;
+  void Clear() override;
+  bool Add(const Ref<IWidget>& widget) override;
+  void SetOwner(IWidgetOwner* owner) override;
+  void ReleaseOwner() override;
+  bool IsSorted() override { return sorted_; }
+  void SetSorted(bool value) override { sorted_ = value; }
+  void SortByZ() override;
+  void UpdateAll(int32_t dt) override;
+  void RemoveDead() override;
+  void Broadcast(const std::string& name, const Variant& value) override;
+  void UpdateDirtyRects(bool forceOld, bool forceNew) override;
+  bool IsChanged() override { return changed_; }
+  void ClearChanged() override { changed_ = false; }
+  IWidget* ItemAt(int index) override { return WidgetAt(index); }
+
+  bool IsUpdating() const { return updating_; }
+  // Releases the items' owner and forgets the owner (the group is going away).
+  void DetachOwner();
+
+ private:
+  void DeleteAt(int index);
+
+  bool sorted_ = true;
+  IWidgetOwner* owner_ = nullptr;
+  bool changed_ = false;
+  bool updating_ = false;
+};
+
+// ---------------------------------------------------------------------------------------
+// Groups
+
+// Owns its children: updates them, removes the dead ones, passes their requests up.
+class TGroupWidget : public TVisualWidget, public virtual IWidgetOwner {
+ public:
+  void Init() override;
+  ~TGroupWidget() override;
+
+  virtual void UpdateChildren(int32_t dt);
+  IEngine* GetEngine() override;
+  IWindow* GetWindow() override;
+  IEventHandler* GetEventHandler() override;
+  // Children's coordinates: relative to the group's anchor.
+  TPoint ScreenToLocal(const TPoint& point) override;
+  Ref<IWidget> CreateWidgetFromFactory(const std::string& factoryName,
+                                       const Ref<IParamCollection>& params) override;
+  void AddDirtyRect(const TRect& rect) override;
+  TPoint GetMousePos() override;
+  void SetMousePos(const TPoint& point) override;
+  Ref<IWidget> FindWidget(std::string_view path) override {
+    return TAbstractWidget::FindWidget(path);
+  }
+  Ref<ISound> FindSound(const std::string& name) override {
+    return TAbstractWidget::FindSound(name);
+  }
+  std::string GetPath() override { return TAbstractWidget::GetPath(); }
+
+  void Update(int32_t dt) override;
+  void UpdateDirtyRects(bool forceOld, bool forceNew) override;
+  void Restart() override;
+  void Invalidate() override;
+  void Resume() override;
+  void Pause() override;
+  void SetUpdated(bool value) override;
+  void SetOwner(IWidgetOwner* owner) override;
+  void ReleaseOwner() override;
+  void Reset() override;
+  Ref<IWidgetCollection> GetChildren() override { return Ref<IWidgetCollection>(children_.get()); }
+  Ref<IWidget> GetChildByKey(const Variant& key) override;
+  const Ref<IWidgetFactoryCollection>& GetFactories() const { return factories_; }
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  Ref<TWidgetCollection> children_;
+  Ref<IWidgetFactoryCollection> factories_;
+  // The children posted rectangles, or were added or removed, in the last pass.
+  bool childrenChanged_ = false;
+};
+
+// "group_widget": draws its children in ascending z, optionally through a cached image,
+// and routes the mouse by "process_mouse_type".
+class TVisualGroupWidget : public TGroupWidget {
+ public:
+  enum : uint8_t {
+    mmTopByPos = 0,
+    mmTopOrSelfByPos = 1,
+    mmSelfByPos = 2,
+    mmGiveToAll = 3,
+    mmGiveToAllByPos = 4,
+    mmGiveUntilProcessByPos = 5,
+  };
+
+  virtual void SetCaching(bool value);
+  bool IsCaching() const { return caching_; }
+  uint8_t GetMouseMode() const { return mouseMode_; }
+  void SetMouseMode(uint8_t mode) { mouseMode_ = mode; }
+
+  TRect GetRect() override;
+  double GetLeft() override { return GetRect().Left; }
+  double GetTop() override { return GetRect().Top; }
+  int32_t GetWidth() override { return GetRect().Width(); }
+  int32_t GetHeight() override { return GetRect().Height(); }
+  bool ContainsPoint(const TPoint& point, bool ignoreVisibility) override;
+  Ref<IWidget> WidgetAtPos(const TPoint& point) override;
+  bool HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) override;
+  void Draw(ISurface* surface, int32_t x, int32_t y) override;
+  void Invalidate() override;
+  void UpdateDirtyRects(bool forceOld, bool forceNew) override;
+  void ReleaseOwner() override;
+  void SetProperty(const std::string& name, const Variant& value) override;
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  Variant DoGetProperty(const std::string& name) override;
+  // Renders the children into a new cache surface.
+  void RenderCache();
+  // The point moved into the children's coordinates.
+  TPoint ToChildSpace(const TPoint& point);
+
+  bool caching_ = false;
+  Ref<ISurface> cacheSurface_;
+  uint8_t mouseMode_ = mmTopByPos;
+  TPoint lastPoint_;
+  // The children posted rectangles since the cache was rendered.
+  bool cacheStale_ = false;
+};
+
+// ---------------------------------------------------------------------------------------
+// Widgets that work on one other widget
+
+// Wraps one child widget and is its owner.
+class TDecorateWidget : public TVisualWidget, public virtual IWidgetOwner {
+ public:
+  ~TDecorateWidget() override;
+
+  IEngine* GetEngine() override;
+  IWindow* GetWindow() override;
+  IEventHandler* GetEventHandler() override;
+  TPoint ScreenToLocal(const TPoint& point) override;
+  Ref<IWidget> CreateWidgetFromFactory(const std::string& factoryName,
+                                       const Ref<IParamCollection>& params) override;
+  void AddDirtyRect(const TRect& rect) override;
+  TPoint GetMousePos() override;
+  void SetMousePos(const TPoint& point) override;
+  Ref<IWidget> FindWidget(std::string_view path) override {
+    return TAbstractWidget::FindWidget(path);
+  }
+  Ref<ISound> FindSound(const std::string& name) override {
+    return TAbstractWidget::FindSound(name);
+  }
+  std::string GetPath() override { return TAbstractWidget::GetPath(); }
+
+  void SetOwner(IWidgetOwner* owner) override;
+  void ReleaseOwner() override;
+  void Update(int32_t dt) override;
+  void Invalidate() override;
+  void Restart() override;
+  void Resume() override;
+  void Pause() override;
+  Ref<IWidget> GetChildByKey(const Variant&) override { return child_; }
+  void Reset() override;
+  void SetProperty(const std::string& name, const Variant& value) override;
+  Ref<IWidget> WidgetAtPos(const TPoint& point) override;
+
+  const Ref<IWidget>& GetChild() const { return child_; }
+  // The old child releases its owner; the new one gets this widget.
+  void SetChild(const Ref<IWidget>& child);
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  Variant DoGetProperty(const std::string& name) override;
+
+  Ref<IWidget> child_;
+};
+
+// Takes its child's geometry and draws it.
+class TBehaviourWidget : public TDecorateWidget {
+ public:
+  double GetLeft() override;
+  double GetTop() override;
+  int32_t GetWidth() override { return child_ ? child_->GetWidth() : 0; }
+  int32_t GetHeight() override { return child_ ? child_->GetHeight() : 0; }
+  void Draw(ISurface* surface, int32_t x, int32_t y) override;
+  void UpdateDirtyRects(bool forceOld, bool forceNew) override;
+};
+
+// "replicator_widget": its child drawn in a grid of "cols" by "rows".
+class TReplicatorWidget : public TDecorateWidget {
+ public:
+  int32_t GetWidth() override;
+  int32_t GetHeight() override;
+  void Draw(ISurface* surface, int32_t x, int32_t y) override;
+  void SetProperty(const std::string& name, const Variant& value) override;
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  Variant DoGetProperty(const std::string& name) override;
+
+  int32_t cols_ = 1;
+  int32_t rows_ = 1;
+};
+
+// "linked_surface_widget": shows, every update, an image of the widget at
+// "linked_widget_name". Renders a new image per update: meant for small widgets.
+class TLinkedSurfaceWidget : public TSurfaceWidget {
+ public:
+  void Update(int32_t dt) override;
+  void SetProperty(const std::string& name, const Variant& value) override;
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  Variant DoGetProperty(const std::string& name) override;
+
+  std::string linkedPath_;
+};
+
+// Draws Widget into Surface at X, Y plus its rounded anchors (how groups draw children).
+void DrawChildAt(IWidget* widget, ISurface* surface, int32_t x, int32_t y);

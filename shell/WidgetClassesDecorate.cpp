@@ -1,0 +1,250 @@
+// Widgets that work on one other widget: decorating, behaviour, replicator and linked
+// surface widgets.
+
+#include "foundation/CheckedMath.h"
+#include "shell/WidgetClasses.h"
+
+// ---------------------------------------------------------------------------------------
+// TDecorateWidget
+
+TDecorateWidget::~TDecorateWidget() {
+  // A child held elsewhere must not keep a link to this widget.
+  if (child_) child_->ReleaseOwner();
+}
+
+IEngine* TDecorateWidget::GetEngine() {
+  return owner_ ? owner_->GetEngine() : nullptr;
+}
+
+IWindow* TDecorateWidget::GetWindow() {
+  return owner_ ? owner_->GetWindow() : nullptr;
+}
+
+IEventHandler* TDecorateWidget::GetEventHandler() {
+  return owner_ ? owner_->GetEventHandler() : nullptr;
+}
+
+TPoint TDecorateWidget::ScreenToLocal(const TPoint& point) {
+  TPoint p = ScreenToLocalPoint(point);
+  return TPoint{SaturateInt32(int64_t(p.X) - RoundHalfEven(anchorLeft_)),
+                SaturateInt32(int64_t(p.Y) - RoundHalfEven(anchorTop_))};
+}
+
+Ref<IWidget> TDecorateWidget::CreateWidgetFromFactory(const std::string& factoryName,
+                                                      const Ref<IParamCollection>& params) {
+  return owner_ ? owner_->CreateWidgetFromFactory(factoryName, params) : nullptr;
+}
+
+void TDecorateWidget::AddDirtyRect(const TRect& rect) {
+  if (owner_) owner_->AddDirtyRect(rect);
+}
+
+TPoint TDecorateWidget::GetMousePos() {
+  return owner_ ? owner_->GetMousePos() : TPoint{};
+}
+
+void TDecorateWidget::SetMousePos(const TPoint& point) {
+  if (owner_) owner_->SetMousePos(point);
+}
+
+void TDecorateWidget::SetOwner(IWidgetOwner* owner) {
+  TVisualWidget::SetOwner(owner);
+  if (child_) child_->SetOwner(this);
+}
+
+void TDecorateWidget::ReleaseOwner() {
+  if (child_) child_->ReleaseOwner();
+  TVisualWidget::ReleaseOwner();
+}
+
+void TDecorateWidget::Update(int32_t dt) {
+  TVisualWidget::Update(dt);
+  if (Ref<IWidget> child = child_; child && !child->IsPaused()) child->Process(dt);
+}
+
+void TDecorateWidget::Invalidate() {
+  if (child_) child_->Invalidate();
+  TVisualWidget::Invalidate();
+}
+
+void TDecorateWidget::Restart() {
+  TVisualWidget::Restart();
+  if (Ref<IWidget> child = child_) child->Restart();
+}
+
+void TDecorateWidget::Resume() {
+  TVisualWidget::Resume();
+  if (child_) child_->Resume();
+}
+
+void TDecorateWidget::Pause() {
+  TVisualWidget::Pause();
+  if (child_) child_->Pause();
+}
+
+void TDecorateWidget::Reset() {
+  SetChild(nullptr);
+  TVisualWidget::Reset();
+}
+
+void TDecorateWidget::SetChild(const Ref<IWidget>& child) {
+  if (child_ == child) return;
+  if (Ref<IWidget> old = child_) old->ReleaseOwner();
+  child_ = child;
+  if (child_) child_->SetOwner(this);
+}
+
+Variant TDecorateWidget::DoGetProperty(const std::string& name) {
+  if (name == "widget") return Variant(Ref<IInterface>(child_.get()));
+  return TVisualWidget::DoGetProperty(name);
+}
+
+void TDecorateWidget::SetProperty(const std::string& name, const Variant& value) {
+  if (name != "widget") return TVisualWidget::SetProperty(name, value);
+  if (value.IsClear()) return SetChild(nullptr);
+  if (value.GetKind() != Variant::Kind::Interface) return;
+  if (Ref<IWidget> widget = Supports<IWidget>(value.RawInterface()))
+    SetChild(widget);
+  else if (!value.RawInterface())
+    SetChild(nullptr);
+}
+
+Ref<IWidget> TDecorateWidget::WidgetAtPos(const TPoint& point) {
+  Ref<IWidget> self = TVisualWidget::WidgetAtPos(point);
+  if (!self || !child_ || !child_->IsMouseStop()) return self;
+  TPoint p{SaturateInt32(int64_t(point.X) - RoundHalfEven(anchorLeft_)),
+           SaturateInt32(int64_t(point.Y) - RoundHalfEven(anchorTop_))};
+  if (Ref<IWidget> hit = child_->WidgetAtPos(p)) return hit;
+  return self;
+}
+
+void TDecorateWidget::LoadFromXml(const Ref<IHierStorage>& node) {
+  TVisualWidget::LoadFromXml(node);
+  SetChild(nullptr);
+  if (!node || node->GetChildCount("widgets") == 0) return;
+  Ref<IHierStorage> widgets = node->GetChild("widgets", 0);
+  child_ = Supports<IWidget>(CreateObjectFromChild(widgets, "widget"));
+}
+
+void TDecorateWidget::SaveToXml(const Ref<IHierStorage>& node) {
+  TVisualWidget::SaveToXml(node);
+  if (!child_ || !node) return;
+  if (Ref<IHierStorage> widgets = node->AddChild("widgets"))
+    SaveObjectToChild(Ref<IInterface>(child_.get()), widgets, "widget");
+}
+
+// ---------------------------------------------------------------------------------------
+// TBehaviourWidget
+
+double TBehaviourWidget::GetLeft() {
+  return anchorLeft_ + (child_ ? child_->GetLeft() : 0);
+}
+
+double TBehaviourWidget::GetTop() {
+  return anchorTop_ + (child_ ? child_->GetTop() : 0);
+}
+
+void TBehaviourWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
+  if (child_) DrawChildAt(child_.get(), surface, x, y);
+}
+
+void TBehaviourWidget::UpdateDirtyRects(bool forceOld, bool forceNew) {
+  if (child_) {
+    child_->UpdateDirtyRects(forceOld, forceNew);
+    if (child_->IsInvalidated()) {
+      SetNeedsRedraw(true);
+      changed_ = true;
+    }
+  }
+  TDecorateWidget::UpdateDirtyRects(forceOld, forceNew);
+}
+
+// ---------------------------------------------------------------------------------------
+// TReplicatorWidget
+
+int32_t TReplicatorWidget::GetWidth() {
+  return child_ ? SaturateInt32(int64_t(child_->GetWidth()) * cols_) : 0;
+}
+
+int32_t TReplicatorWidget::GetHeight() {
+  return child_ ? SaturateInt32(int64_t(child_->GetHeight()) * rows_) : 0;
+}
+
+void TReplicatorWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
+  if (!child_) return;
+  int64_t w = child_->GetWidth();
+  int64_t h = child_->GetHeight();
+  // Copies past the target's far edge are not drawn, so a huge grid from data costs no more
+  // than one that fills the target.
+  int64_t right = surface ? surface->GetWidth() : 0;
+  int64_t bottom = surface ? surface->GetHeight() : 0;
+  for (int64_t i = 0; i < cols_; ++i) {
+    int64_t left = x + i * w;
+    if (i > 0 && (w <= 0 || left >= right)) break;
+    for (int64_t j = 0; j < rows_; ++j) {
+      int64_t top = y + j * h;
+      if (j > 0 && (h <= 0 || top >= bottom)) break;
+      child_->Draw(surface, SaturateInt32(left), SaturateInt32(top));
+    }
+  }
+}
+
+Variant TReplicatorWidget::DoGetProperty(const std::string& name) {
+  if (name == "cols") return Variant(cols_);
+  if (name == "rows") return Variant(rows_);
+  return TDecorateWidget::DoGetProperty(name);
+}
+
+void TReplicatorWidget::SetProperty(const std::string& name, const Variant& value) {
+  if (name == "cols") {
+    if (auto v = value.TryInt()) cols_ = SaturateInt32(*v);
+  } else if (name == "rows") {
+    if (auto v = value.TryInt()) rows_ = SaturateInt32(*v);
+  } else {
+    TDecorateWidget::SetProperty(name, value);
+  }
+}
+
+void TReplicatorWidget::LoadFromXml(const Ref<IHierStorage>& node) {
+  TDecorateWidget::LoadFromXml(node);
+  cols_ = ReadXmlInt(node, "cols", 1);
+  rows_ = ReadXmlInt(node, "rows", 1);
+}
+
+void TReplicatorWidget::SaveToXml(const Ref<IHierStorage>& node) {
+  TDecorateWidget::SaveToXml(node);
+  WriteXmlInt(node, "cols", cols_, true);
+  WriteXmlInt(node, "rows", rows_, true);
+}
+
+// ---------------------------------------------------------------------------------------
+// TLinkedSurfaceWidget
+
+void TLinkedSurfaceWidget::Update(int32_t dt) {
+  TSurfaceWidget::Update(dt);
+  if (linkedPath_.empty()) return;
+  if (Ref<IWidget> linked = FindWidget(linkedPath_))
+    SetSurface(Variant(Ref<IInterface>(linked->GetImage().get())));
+}
+
+Variant TLinkedSurfaceWidget::DoGetProperty(const std::string& name) {
+  if (name == "linked_widget_name") return Variant(linkedPath_);
+  return TSurfaceWidget::DoGetProperty(name);
+}
+
+void TLinkedSurfaceWidget::SetProperty(const std::string& name, const Variant& value) {
+  if (name == "linked_widget_name")
+    linkedPath_ = value.ToString();
+  else
+    TSurfaceWidget::SetProperty(name, value);
+}
+
+void TLinkedSurfaceWidget::LoadFromXml(const Ref<IHierStorage>& node) {
+  TSurfaceWidget::LoadFromXml(node);
+  linkedPath_ = ReadXmlStr(node, "linked_widget_name");
+}
+
+void TLinkedSurfaceWidget::SaveToXml(const Ref<IHierStorage>& node) {
+  TSurfaceWidget::SaveToXml(node);
+  WriteXmlStr(node, "linked_widget_name", linkedPath_, !linkedPath_.empty());
+}

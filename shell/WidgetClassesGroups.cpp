@@ -1,0 +1,551 @@
+// Child lists and group widgets: z order, the per-frame update and dirty-rectangle loops,
+// caching and mouse routing.
+
+#include "foundation/CheckedMath.h"
+#include "shell/WidgetClasses.h"
+#include "shell/WidgetFactories.h"
+
+namespace {
+
+constexpr std::string_view kMouseModes =
+    "top_by_pos/top_or_self_by_pos/self_by_pos/give_to_all/give_to_all_by_pos/"
+    "give_until_process_by_pos";
+
+bool IsPosition(const Variant& v) {
+  return v.IsOrdinal();
+}
+
+// Clears a flag when the scope ends, also by an exception.
+struct TFlagScope {
+  bool& flag;
+  explicit TFlagScope(bool& f) : flag(f) { flag = true; }
+  ~TFlagScope() { flag = false; }
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TSimpleWidgetCollection
+
+void TSimpleWidgetCollection::Init() {
+  TTypedCreationPersistItemCollection::Init();
+  elementName_ = "widgets";
+  itemElementName_ = "widget";
+  items_ = Ref<TInterfaceCollection>(new TWidgetItems());
+}
+
+void TSimpleWidgetCollection::ItemLoaded(const Ref<IInterface>& item) {
+  if (Ref<IWidget> widget = Supports<IWidget>(item)) Add(widget);
+}
+
+bool TSimpleWidgetCollection::Store(const Ref<IWidget>& widget, const std::string& key, int index) {
+  if (!widget || items_->Contains(key)) return false;
+  if (index < 0 || index > int(widgets_.size())) index = int(widgets_.size());
+  items_->Add(Ref<IInterface>(widget.get()), key, index);
+  if (items_->IndexOf(key) != index) return false;
+  widgets_.insert(widgets_.begin() + index, widget.get());
+  return true;
+}
+
+void TSimpleWidgetCollection::RemoveAt(int index) {
+  if (index < 0 || index >= int(widgets_.size())) return;
+  widgets_.erase(widgets_.begin() + index);
+  items_->Delete(Variant(index));
+}
+
+void TSimpleWidgetCollection::MoveIndex(int from, int to) {
+  items()->MoveIndex(from, to);
+  IWidget* widget = widgets_[size_t(from)];
+  widgets_.erase(widgets_.begin() + from);
+  widgets_.insert(widgets_.begin() + to, widget);
+}
+
+void TSimpleWidgetCollection::Delete(const Variant& address) {
+  int index = IsPosition(address) ? int(address.RawInt())
+              : address.IsString() ? items_->IndexOf(address.RawText())
+                                   : -1;
+  if (index < 0 || index >= int(widgets_.size())) return TPersistCollection::Delete(address);
+  RemoveAt(index);
+}
+
+void TSimpleWidgetCollection::Clear() {
+  widgets_.clear();
+  items_->Clear();
+}
+
+Ref<IWidget> TSimpleWidgetCollection::GetByKey(const Variant& key) {
+  if (IsPosition(key)) return Ref<IWidget>(WidgetAt(int(key.RawInt())));
+  if (key.IsString()) return GetByName(key.RawText());
+  return nullptr;
+}
+
+Ref<IWidget> TSimpleWidgetCollection::GetByIndex(int index) {
+  return Ref<IWidget>(WidgetAt(index));
+}
+
+Ref<IWidget> TSimpleWidgetCollection::GetByName(std::string_view name) {
+  return Ref<IWidget>(WidgetAt(items_->IndexOf(name)));
+}
+
+bool TSimpleWidgetCollection::Add(const Ref<IWidget>& widget) {
+  return widget && Store(widget, widget->GetName(), -1);
+}
+
+bool TSimpleWidgetCollection::Insert(const Ref<IWidget>& widget, const std::string& key) {
+  return Store(widget, key, -1);
+}
+
+// ---------------------------------------------------------------------------------------
+// TWidgetCollection
+
+void TWidgetCollection::Init() {
+  TSimpleWidgetCollection::Init();
+  sorted_ = true;
+}
+
+TWidgetCollection::~TWidgetCollection() {
+  widgets_.clear();
+}
+
+bool TWidgetCollection::Add(const Ref<IWidget>& widget) {
+  if (!widget) return false;
+  std::string name = widget->GetName();
+  // A refused widget is left as it was: no owner of ours, nothing posted.
+  if (items_->Contains(name)) return false;
+  if (widget->GetOwner() != owner_) {
+    if (widget->GetOwner()) widget->ReleaseOwner();
+    widget->SetOwner(owner_);
+  }
+  widget->UpdateDirtyRects(false, true);
+  changed_ = true;
+  int index = -1;
+  if (sorted_) {
+    int z = widget->GetZ();
+    index = 0;
+    for (int i = int(widgets_.size()) - 1; i >= 0; --i)
+      if (widgets_[size_t(i)]->GetZ() <= z) {
+        index = i + 1;
+        break;
+      }
+  }
+  if (Store(widget, name, index)) return true;
+  widget->ReleaseOwner();
+  return false;
+}
+
+void TWidgetCollection::DeleteAt(int index) {
+  Ref<IWidget> widget(WidgetAt(index));
+  if (!widget) return;
+  if (widget->GetOwner()) {
+    widget->UpdateDirtyRects(true, false);
+    changed_ = true;
+    widget->ReleaseOwner();
+  }
+  // Releasing may have changed the list; find the widget again.
+  for (int i = 0; i < int(widgets_.size()); ++i)
+    if (widgets_[size_t(i)] == widget.get()) return RemoveAt(i);
+}
+
+void TWidgetCollection::Delete(const Variant& address) {
+  int index = IsPosition(address) ? int(address.RawInt())
+              : address.IsString() ? items_->IndexOf(address.RawText())
+                                   : -1;
+  if (index < 0 || index >= int(widgets_.size())) return TPersistCollection::Delete(address);
+  DeleteAt(index);
+}
+
+void TWidgetCollection::Clear() {
+  while (!widgets_.empty()) {
+    size_t before = widgets_.size();
+    DeleteAt(int(before) - 1);
+    if (widgets_.size() >= before) RemoveAt(int(widgets_.size()) - 1);
+  }
+  items_->Clear();
+}
+
+void TWidgetCollection::SetOwner(IWidgetOwner* owner) {
+  owner_ = owner;
+  for (int i = 0; i < int(widgets_.size()); ++i) {
+    Ref<IWidget> widget(widgets_[size_t(i)]);
+    widget->SetOwner(owner);
+  }
+}
+
+void TWidgetCollection::ReleaseOwner() {
+  for (int i = int(widgets_.size()) - 1; i >= 0; --i) {
+    if (i >= int(widgets_.size())) continue;
+    Ref<IWidget> widget(widgets_[size_t(i)]);
+    widget->ReleaseOwner();
+  }
+}
+
+void TWidgetCollection::DetachOwner() {
+  ReleaseOwner();
+  owner_ = nullptr;
+}
+
+void TWidgetCollection::SortByZ() {
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (int i = 0; i + 1 < int(widgets_.size()); ++i)
+      if (widgets_[size_t(i) + 1]->GetZ() < widgets_[size_t(i)]->GetZ()) {
+        MoveIndex(i + 1, i);
+        moved = true;
+      }
+  }
+}
+
+void TWidgetCollection::UpdateAll(int32_t dt) {
+  changed_ = false;
+  TFlagScope updating(updating_);
+  // Children may remove siblings while they update: never past the current end. Children
+  // added meanwhile wait for the next frame.
+  int count = int(widgets_.size());
+  for (int i = 0; i < count && i < int(widgets_.size()); ++i) {
+    Ref<IWidget> widget(widgets_[size_t(i)]);
+    if (!widget->IsPaused() && !widget->IsDead() && !widget->IsUpdated()) widget->Process(dt);
+  }
+}
+
+void TWidgetCollection::RemoveDead() {
+  for (int i = int(widgets_.size()) - 1; i >= 0; --i) {
+    if (i >= int(widgets_.size()) || !widgets_[size_t(i)]->IsDead()) continue;
+    Ref<IWidget> widget(widgets_[size_t(i)]);
+    widget->UpdateDirtyRects(true, false);
+    widget->ReleaseOwner();
+    for (int j = 0; j < int(widgets_.size()); ++j)
+      if (widgets_[size_t(j)] == widget.get()) {
+        RemoveAt(j);
+        break;
+      }
+    changed_ = true;
+  }
+}
+
+void TWidgetCollection::Broadcast(const std::string& name, const Variant& value) {
+  for (int i = int(widgets_.size()) - 1; i >= 0; --i) {
+    if (i >= int(widgets_.size())) continue;
+    Ref<IWidget> widget(widgets_[size_t(i)]);
+    widget->SetProperty(name, value);
+  }
+}
+
+void TWidgetCollection::UpdateDirtyRects(bool forceOld, bool forceNew) {
+  // The pass only posts rectangles: nothing in it changes the list.
+  for (IWidget* widget : widgets_) {
+    if (!widget->IsVisible() && !widget->WasVisible()) {
+      widget->SetUpdated(false);
+      continue;
+    }
+    widget->UpdateDirtyRects(forceOld, forceNew);
+    if (!changed_) changed_ = widget->IsInvalidated();
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// TGroupWidget
+
+void TGroupWidget::Init() {
+  TVisualWidget::Init();
+  children_ = TAbstractObject::Create<TWidgetCollection>();
+  children_->SetOwner(this);
+}
+
+TGroupWidget::~TGroupWidget() {
+  // Children held elsewhere must not keep a link to this group.
+  if (children_) children_->DetachOwner();
+}
+
+IEngine* TGroupWidget::GetEngine() {
+  return owner_ ? owner_->GetEngine() : nullptr;
+}
+
+IWindow* TGroupWidget::GetWindow() {
+  return owner_ ? owner_->GetWindow() : nullptr;
+}
+
+IEventHandler* TGroupWidget::GetEventHandler() {
+  return owner_ ? owner_->GetEventHandler() : nullptr;
+}
+
+TPoint TGroupWidget::ScreenToLocal(const TPoint& point) {
+  TPoint p = ScreenToLocalPoint(point);
+  return TPoint{SaturateInt32(int64_t(p.X) - RoundHalfEven(anchorLeft_)),
+                SaturateInt32(int64_t(p.Y) - RoundHalfEven(anchorTop_))};
+}
+
+Ref<IWidget> TGroupWidget::CreateWidgetFromFactory(const std::string& factoryName,
+                                                   const Ref<IParamCollection>& params) {
+  if (factories_)
+    if (Ref<IWidgetFactory> factory = factories_->GetItem(Variant(factoryName)))
+      return factory->CreateWidget(params);
+  return owner_ ? owner_->CreateWidgetFromFactory(factoryName, params) : nullptr;
+}
+
+void TGroupWidget::AddDirtyRect(const TRect& rect) {
+  if (owner_) owner_->AddDirtyRect(rect);
+}
+
+TPoint TGroupWidget::GetMousePos() {
+  return owner_ ? owner_->GetMousePos() : TPoint{};
+}
+
+void TGroupWidget::SetMousePos(const TPoint& point) {
+  if (owner_) owner_->SetMousePos(point);
+}
+
+void TGroupWidget::UpdateChildren(int32_t dt) {
+  children_->UpdateAll(dt);
+  children_->RemoveDead();
+}
+
+void TGroupWidget::Update(int32_t dt) {
+  TVisualWidget::Update(dt);
+  UpdateChildren(dt);
+}
+
+void TGroupWidget::UpdateDirtyRects(bool forceOld, bool forceNew) {
+  children_->SortByZ();
+  bool visible = IsVisible();
+  bool childOld = wasVisible_ && (forceOld || changed_ || !visible);
+  bool childNew = visible && (forceNew || changed_ || needsRedraw_ || !wasVisible_);
+  children_->UpdateDirtyRects(childOld, childNew);
+  TVisualWidget::UpdateDirtyRects(forceOld, forceNew);
+  childrenChanged_ = children_->IsChanged();
+  if (!invalidated_) invalidated_ = childrenChanged_;
+  children_->ClearChanged();
+}
+
+// Broadcasts: every child, last first, then the group itself.
+template <class Op>
+static void ForEachChildBackwards(TWidgetCollection& children, Op op) {
+  for (int i = children.WidgetCount() - 1; i >= 0; --i) {
+    if (i >= children.WidgetCount()) continue;
+    Ref<IWidget> child(children.WidgetAt(i));
+    op(child.get());
+  }
+}
+
+void TGroupWidget::Restart() {
+  ForEachChildBackwards(*children_, [](IWidget* w) { w->Restart(); });
+  TVisualWidget::Restart();
+}
+
+void TGroupWidget::Invalidate() {
+  ForEachChildBackwards(*children_, [](IWidget* w) { w->Invalidate(); });
+  TVisualWidget::Invalidate();
+}
+
+void TGroupWidget::Resume() {
+  ForEachChildBackwards(*children_, [](IWidget* w) { w->Resume(); });
+  TVisualWidget::Resume();
+}
+
+void TGroupWidget::Pause() {
+  ForEachChildBackwards(*children_, [](IWidget* w) { w->Pause(); });
+  TVisualWidget::Pause();
+}
+
+void TGroupWidget::SetUpdated(bool value) {
+  ForEachChildBackwards(*children_, [value](IWidget* w) { w->SetUpdated(value); });
+  TVisualWidget::SetUpdated(value);
+}
+
+void TGroupWidget::SetOwner(IWidgetOwner* owner) {
+  TVisualWidget::SetOwner(owner);
+  children_->SetOwner(this);
+}
+
+void TGroupWidget::ReleaseOwner() {
+  children_->ReleaseOwner();
+  TVisualWidget::ReleaseOwner();
+}
+
+void TGroupWidget::Reset() {
+  children_->Clear();
+  factories_ = nullptr;
+  TVisualWidget::Reset();
+}
+
+Ref<IWidget> TGroupWidget::GetChildByKey(const Variant& key) {
+  return children_->GetByKey(key);
+}
+
+void TGroupWidget::LoadFromXml(const Ref<IHierStorage>& node) {
+  TVisualWidget::LoadFromXml(node);
+  factories_ = nullptr;
+  if (node && node->GetChildCount("widgetfactories") > 0) {
+    factories_ = Ref<IWidgetFactoryCollection>(TAbstractObject::Create<TWidgetFactoryCollection>().get());
+    LoadObjectFromChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
+  }
+  LoadObjectFromChild(Ref<IInterface>(static_cast<IWidgetCollection*>(children_.get())), node,
+                      "widgets");
+}
+
+void TGroupWidget::SaveToXml(const Ref<IHierStorage>& node) {
+  TVisualWidget::SaveToXml(node);
+  if (factories_) SaveObjectToChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
+  SaveObjectToChild(Ref<IInterface>(static_cast<IWidgetCollection*>(children_.get())), node,
+                    "widgets");
+}
+
+// ---------------------------------------------------------------------------------------
+// TVisualGroupWidget
+
+TPoint TVisualGroupWidget::ToChildSpace(const TPoint& point) {
+  return TPoint{SaturateInt32(int64_t(point.X) - RoundHalfEven(anchorLeft_)),
+                SaturateInt32(int64_t(point.Y) - RoundHalfEven(anchorTop_))};
+}
+
+void TVisualGroupWidget::SetCaching(bool value) {
+  caching_ = value;
+  Invalidate();
+}
+
+TRect TVisualGroupWidget::GetRect() {
+  int32_t left = RoundHalfEven(anchorLeft_);
+  int32_t top = RoundHalfEven(anchorTop_);
+  TRect rect{left, top, left, top};
+  bool first = true;
+  for (IWidget* child : children_->Widgets()) {
+    if (!child->IsVisible()) continue;
+    TRect r = child->GetRect();
+    r.Left += left;
+    r.Right += left;
+    r.Top += top;
+    r.Bottom += top;
+    if (first)
+      rect = r;
+    else
+      UnionRects(rect, r, rect);
+    first = false;
+  }
+  return rect;
+}
+
+bool TVisualGroupWidget::ContainsPoint(const TPoint& point, bool ignoreVisibility) {
+  if (!ignoreVisibility && !IsVisible()) return false;
+  TPoint p = ToChildSpace(point);
+  for (int i = children_->WidgetCount() - 1; i >= 0; --i)
+    if (children_->WidgetAt(i)->ContainsPoint(p, ignoreVisibility)) return true;
+  return false;
+}
+
+Ref<IWidget> TVisualGroupWidget::WidgetAtPos(const TPoint& point) {
+  if (!IsVisible() || !IsMouseStop()) return nullptr;
+  lastPoint_ = point;
+  switch (mouseMode_) {
+    case mmTopByPos:
+    case mmTopOrSelfByPos: {
+      lastPoint_ = ToChildSpace(point);
+      for (int i = children_->WidgetCount() - 1; i >= 0; --i)
+        if (Ref<IWidget> hit = children_->WidgetAt(i)->WidgetAtPos(lastPoint_)) return hit;
+      if (mouseMode_ == mmTopOrSelfByPos && ContainsPoint(point, false)) return Ref<IWidget>(this);
+      return nullptr;
+    }
+    case mmSelfByPos:
+    case mmGiveToAll:
+    case mmGiveToAllByPos:
+    case mmGiveUntilProcessByPos:
+      return ContainsPoint(point, false) ? Ref<IWidget>(this) : nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+bool TVisualGroupWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
+  if (mouseMode_ == mmGiveToAll) {
+    bool handled = false;
+    ForEachChildBackwards(*children_, [&](IWidget* w) {
+      if (w->HandleMouse(message, point, keys)) handled = true;
+    });
+    return handled;
+  }
+  if (mouseMode_ != mmGiveToAllByPos && mouseMode_ != mmGiveUntilProcessByPos) return false;
+  TPoint p = ToChildSpace(lastPoint_);
+  bool result = false;
+  // A handler may change the children: every step checks the current list.
+  for (int i = children_->WidgetCount() - 1; i >= 0; --i) {
+    if (i >= children_->WidgetCount()) continue;
+    Ref<IWidget> hit = children_->WidgetAt(i)->WidgetAtPos(p);
+    if (!hit) continue;
+    result = hit->HandleMouse(message, point, keys);
+    if (result && mouseMode_ == mmGiveUntilProcessByPos) break;
+  }
+  return result;
+}
+
+void TVisualGroupWidget::RenderCache() {
+  cacheSurface_ = nullptr;
+  caching_ = false;
+  Ref<ISurface> image = GetImage();
+  caching_ = true;
+  cacheSurface_ = image;
+  cacheStale_ = false;
+}
+
+void TVisualGroupWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
+  if (!surface) return;
+  if (!caching_) {
+    for (IWidget* child : children_->Widgets())
+      if (child->IsVisible()) DrawChildAt(child, surface, x, y);
+    return;
+  }
+  if (cacheStale_ || children_->IsChanged() || !cacheSurface_) RenderCache();
+  // Without an engine there is no image to draw from.
+  if (!cacheSurface_) return;
+  TRect r = GetRect();
+  int32_t left = SaturateInt32(int64_t(x) - RoundHalfEven(anchorLeft_ - r.Left));
+  int32_t top = SaturateInt32(int64_t(y) - RoundHalfEven(anchorTop_ - r.Top));
+  int32_t w = cacheSurface_->GetWidth();
+  int32_t h = cacheSurface_->GetHeight();
+  surface->Draw(cacheSurface_.get(), TRect{0, 0, w, h}, bmNormal, transparentLevel_,
+                TRect{left, top, SaturateInt32(int64_t(left) + w), SaturateInt32(int64_t(top) + h)});
+}
+
+void TVisualGroupWidget::Invalidate() {
+  TGroupWidget::Invalidate();
+  cacheSurface_ = nullptr;
+  if (caching_ || transparentLevel_ != 255) RenderCache();
+}
+
+void TVisualGroupWidget::UpdateDirtyRects(bool forceOld, bool forceNew) {
+  TGroupWidget::UpdateDirtyRects(forceOld, forceNew);
+  // What the children posted is not in the cached picture yet.
+  if (childrenChanged_) cacheStale_ = true;
+}
+
+void TVisualGroupWidget::ReleaseOwner() {
+  cacheSurface_ = nullptr;
+  TGroupWidget::ReleaseOwner();
+}
+
+Variant TVisualGroupWidget::DoGetProperty(const std::string& name) {
+  if (name == "caching") return Variant(caching_);
+  if (name == "cachesurface") return Variant(Ref<IInterface>(cacheSurface_.get()));
+  if (name == "process_mouse_type") return Variant(int32_t(mouseMode_));
+  return TGroupWidget::DoGetProperty(name);
+}
+
+void TVisualGroupWidget::SetProperty(const std::string& name, const Variant& value) {
+  if (name == "caching") {
+    if (auto v = value.TryBool()) SetCaching(*v);
+  } else if (name == "process_mouse_type") {
+    if (auto v = value.TryInt()) mouseMode_ = uint8_t(*v);
+  } else {
+    TGroupWidget::SetProperty(name, value);
+  }
+}
+
+void TVisualGroupWidget::LoadFromXml(const Ref<IHierStorage>& node) {
+  TGroupWidget::LoadFromXml(node);
+  caching_ = ReadXmlBool(node, "caching", transparentLevel_ != 255);
+  int mode = ReadXmlBool(node, "returnselfbypos", false) ? mmTopOrSelfByPos : mmTopByPos;
+  mouseMode_ = uint8_t(ReadXmlEnum(node, "process_mouse_type", kMouseModes, mode));
+}
+
+void TVisualGroupWidget::SaveToXml(const Ref<IHierStorage>& node) {
+  TGroupWidget::SaveToXml(node);
+  WriteXmlBool(node, "caching", caching_, caching_);
+  if (mouseMode_ != mmTopByPos) WriteXmlEnum(node, "process_mouse_type", kMouseModes, true, mouseMode_);
+}

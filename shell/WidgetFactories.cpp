@@ -1,0 +1,158 @@
+#include "shell/WidgetFactories.h"
+
+#include "foundation/Exceptions.h"
+#include "foundation/Routines.h"
+#include "foundation/XMLStorage.h"
+
+// ---------------------------------------------------------------------------------------
+// Paths
+
+void SplitWidgetPath(std::string_view path, std::string_view& head, std::string_view& rest) {
+  head = rest = {};
+  if (path.empty()) return;
+  if (path.front() == '/') {
+    head = path.substr(0, 1);
+    rest = path.substr(1);
+    return;
+  }
+  size_t at = path.find('/');
+  if (at == std::string_view::npos) {
+    head = path;
+    return;
+  }
+  head = path.substr(0, at);
+  rest = path.substr(at + 1);
+}
+
+TPoint LocalToScreen(IWidget* widget, const TPoint& point) {
+  if (!widget) return TPoint{};
+  TPoint origin = widget->ScreenToLocalPoint(TPoint{});
+  return TPoint{point.X - origin.X, point.Y - origin.Y};
+}
+
+std::string EscapeXmlText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// TWidgetFactory
+
+void TWidgetFactory::Init() {
+  TPersistObject::Init();
+  elementName_ = "widgetfactory";
+  useMacros_ = true;
+}
+
+void TWidgetFactory::SetWidgetString(const std::string& text) {
+  template_ = text;
+  parsed_ = nullptr;
+}
+
+std::string TWidgetFactory::Expand(const Ref<IParamCollection>& params, bool escape) {
+  std::string text = template_;
+  if (!params) return text;
+  for (int i = 0; i < params->Count(); ++i) {
+    Ref<IParam> param = params->FindParam(Variant(i));
+    if (!param) continue;
+    std::string macro = "%" + param->GetName() + "%";
+    std::string value = param->GetValue().ToString();
+    if (escape) value = EscapeXmlText(value);
+    // Replaced left to right; a value is never searched again, so a value holding its own
+    // macro cannot grow the text without end.
+    for (size_t at = text.find(macro); at != std::string::npos; at = text.find(macro, at)) {
+      text.replace(at, macro.size(), value);
+      at += value.size();
+    }
+  }
+  return text;
+}
+
+std::string TWidgetFactory::ExpandMacros(const Ref<IParamCollection>& params) {
+  return Expand(params, false);
+}
+
+Ref<IWidget> TWidgetFactory::CreateWidget(const Ref<IParamCollection>& params) {
+  try {
+    if (useMacros_ && params) {
+      parsed_ = nullptr;
+      // The values go into attribute texts: quotes, "<" and "&" in them must not end the
+      // attribute or the element.
+      parsed_ = LoadXmlStorageFromText(Expand(params, true));
+    } else if (!parsed_) {
+      parsed_ = LoadXmlStorageFromText(template_);
+    }
+  } catch (const std::exception&) {
+    parsed_ = nullptr;
+  }
+  if (!parsed_) return nullptr;
+  Ref<IWidget> widget;
+  try {
+    widget = Supports<IWidget>(CreateNamedObject(ReadXmlStr(parsed_, "type"), ReadXmlStr(parsed_, "name")));
+    if (!widget) return nullptr;
+    LoadObject(Ref<IInterface>(widget.get()), parsed_);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+  if (!useMacros_ && !redefinedParams_.empty()) {
+    for (const TNameValuePair& pair : SplitNameValuePairs(redefinedParams_, '\\', '=')) {
+      if (pair.Name.empty()) continue;
+      try {
+        Ref<IParam> param = params ? params->FindParam(Variant(pair.Value)) : nullptr;
+        widget->SetProperty(pair.Name, param ? param->GetValue() : Variant::Null());
+      } catch (const std::exception&) {
+      }
+    }
+  }
+  if (Ref<IPersistObjectEx> persist = Supports<IPersistObjectEx>(widget)) persist->SetStored(false);
+  return widget;
+}
+
+void TWidgetFactory::LoadFromXml(const Ref<IHierStorage>& node) {
+  TPersistObject::LoadFromXml(node);
+  useMacros_ = ReadXmlBool(node, "usemacros", true);
+  redefinedParams_ = ReadXmlStr(node, "redefinedparams");
+  std::string text;
+  if (node && node->GetChildCount("widgetstring") > 0)
+    text = node->GetChildContent("widgetstring").ToString();
+  SetWidgetString(text);
+}
+
+void TWidgetFactory::SaveToXml(const Ref<IHierStorage>& node) {
+  TPersistObject::SaveToXml(node);
+  WriteXmlBool(node, "usemacros", useMacros_, !useMacros_);
+  WriteXmlStr(node, "redefinedparams", redefinedParams_, !redefinedParams_.empty());
+  if (node) node->SetChildContent("widgetstring", Variant(template_));
+}
+
+// ---------------------------------------------------------------------------------------
+// TWidgetFactoryCollection
+
+void TWidgetFactoryCollection::Init() {
+  TTypedCreationPersistItemCollection::Init();
+  elementName_ = "widgetfactories";
+  itemElementName_ = "widgetfactory";
+}
+
+Ref<IWidgetFactory> TWidgetFactoryCollection::GetItem(const Variant& address) {
+  return items_->GetAs<IWidgetFactory>(address);
+}
+
+void TWidgetFactoryCollection::AddItem(const Ref<IWidgetFactory>& factory) {
+  if (factory) items_->Add(Ref<IInterface>(factory.get()), factory->GetName());
+}
+
+void TWidgetFactoryCollection::ItemLoaded(const Ref<IInterface>& item) {
+  AddItem(Supports<IWidgetFactory>(item));
+}

@@ -1,0 +1,273 @@
+#include "tests/support/WidgetFixture.h"
+
+#include "foundation/CheckedMath.h"
+#include "foundation/XMLStorage.h"
+#include "shell/ShellRegistration.h"
+
+// ---------------------------------------------------------------------------------------
+// FakeEngine
+
+Variant FakeEngine::GetOption(const std::string& name) {
+  auto it = options.find(name);
+  return it == options.end() ? Variant() : it->second;
+}
+
+AudioHandle FakeEngine::PlaySound(const Ref<ISound>& sound) {
+  if (!sound) return 0;
+  playedSounds.push_back(sound->GetResourceName());
+  playedVolumePan.emplace_back(sound->GetVolume(), sound->GetPan());
+  return AudioHandle(playedSounds.size());
+}
+
+void FakeEngine::StopSound(const Ref<ISound>& sound) {
+  if (sound) stoppedSounds.push_back(sound->GetResourceName());
+}
+
+Ref<ISurface> FakeEngine::CreateSurface() {
+  ++surfacesCreated;
+  return Ref<ISurface>(new TSurface());
+}
+
+// ---------------------------------------------------------------------------------------
+// FakeWindow
+
+void FakeWindow::SetRoot(const Ref<IWidget>& widget) {
+  if (root) root->ReleaseOwner();
+  root = widget;
+  if (root) root->SetOwner(this);
+}
+
+Ref<IWidget> FakeWindow::FindWidget(std::string_view path) {
+  return root ? root->FindWidget(path) : nullptr;
+}
+
+Ref<ISound> FakeWindow::FindSound(const std::string& name) {
+  return gameSounds ? gameSounds->FindSound(Variant(name)) : nullptr;
+}
+
+void FakeWindow::AddDirtyRect(const TRect& rect) {
+  dirtyRects.push_back(rect);
+  if (engine) engine->RedrawRect(rect);
+}
+
+void FakeWindow::SetCapture(const Ref<IWidget>& widget) {
+  if (capture) capture->OnLoseCapture();
+  capture = widget;
+}
+
+void FakeWindow::ReleaseCapture() {
+  if (capture) capture->OnLoseCapture();
+  capture = nullptr;
+}
+
+void FakeWindow::SetFocus(const Ref<IWidget>& widget) {
+  if (focus) focus->OnKillFocus();
+  focus = widget;
+  if (focus) focus->OnSetFocus();
+}
+
+void FakeWindow::ClearFocus() {
+  if (focus) focus->OnKillFocus();
+  focus = nullptr;
+}
+
+Ref<IWidgetCollection> FakeWindow::GetChildren() {
+  return root ? root->GetChildren() : nullptr;
+}
+
+void FakeWindow::ResetInput() {
+  capture = nullptr;
+  focus = nullptr;
+  if (root) root->Invalidate();
+}
+
+Ref<IWidget> FakeWindow::WidgetAtPos(const TPoint& point) {
+  return root ? root->WidgetAtPos(point) : nullptr;
+}
+
+void FakeWindow::PlaySound(const std::string& name) {
+  if (root) root->PlaySound(name);
+}
+
+void FakeWindow::StopSound(const std::string& name) {
+  if (!root || !engine) return;
+  if (Ref<ISoundCollection> sounds = root->GetSounds())
+    if (Ref<ISound> sound = sounds->FindSound(Variant(name))) engine->StopSound(sound);
+}
+
+void FakeWindow::OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) {
+  events.push_back({sender ? sender->GetName() : std::string(), code, param});
+}
+
+// ---------------------------------------------------------------------------------------
+// Test doubles
+
+void TestBoxWidget::Update(int32_t dt) {
+  TSingleWidget::Update(dt);
+  ++updates;
+  lastDt = dt;
+}
+
+void TestBoxWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
+  for (int32_t j = 0; j < height_; ++j)
+    for (int32_t i = 0; i < width_; ++i) surface->SetPixel(x + i, y + j, color);
+}
+
+bool TestBoxWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t) {
+  mouseMessages.push_back(message);
+  mousePoints.push_back(point);
+  return handles;
+}
+
+Variant TestBoxWidget::DoGetProperty(const std::string& name) {
+  if (name == "caption") return Variant(caption);
+  if (name == "color") return Variant(int32_t(color));
+  return TSingleWidget::DoGetProperty(name);
+}
+
+void TestBoxWidget::SetProperty(const std::string& name, const Variant& value) {
+  if (name == "caption") {
+    caption = value.ToString();
+  } else if (name == "color") {
+    if (auto v = value.TryInt()) color = uint32_t(*v);
+    SetNeedsRedraw(true);
+  } else {
+    TSingleWidget::SetProperty(name, value);
+  }
+}
+
+void TestBoxWidget::LoadFromXml(const Ref<IHierStorage>& node) {
+  TSingleWidget::LoadFromXml(node);
+  color = ReadXmlHex(node, "color", 0xFFFFFFFF);
+  handles = ReadXmlBool(node, "handles", false);
+  caption = ReadXmlStr(node, "caption");
+}
+
+void TestFunction::SetOutput(int32_t, float value) {
+  output = value;
+  pushedOutputs.push_back(value);
+}
+
+void TestFunction::Calculate() {
+  ++calculates;
+  output = float(input * scale + offset);
+}
+
+void TestFunction::LoadFromXml(const Ref<IHierStorage>& node) {
+  TPersistObject::LoadFromXml(node);
+  outputName = ReadXmlStr(node, "output");
+  inputName = ReadXmlStr(node, "input");
+  scale = ReadXmlFloat(node, "scale", 1);
+  offset = ReadXmlFloat(node, "offset", 0);
+}
+
+void TestSound::Init() {
+  TPropertyObject::Init();
+  elementName_ = "sound";
+}
+
+void TestSound::LoadFromXml(const Ref<IHierStorage>& node) {
+  TPropertyObject::LoadFromXml(node);
+  resource = ReadXmlStr(node, "resourcename");
+  volume = ReadXmlInt(node, "volume", -1);
+  pan = ReadXmlInt(node, "pan", -101);
+}
+
+void TestSoundCollection::Init() {
+  TStaticCreationPersistItemCollection::Init();
+  elementName_ = "sounds";
+  itemElementName_ = "sound";
+  SetItemClass(ClassOf<TestSound>());
+}
+
+Ref<ISound> TestSoundCollection::FindSound(const Variant& address) {
+  return items_->GetAs<ISound>(address);
+}
+
+void TestSoundCollection::AddSound(const std::string& name, const std::string& resource) {
+  Ref<TestSound> sound = TAbstractObject::Create<TestSound>();
+  sound->SetName(name);
+  sound->resource = resource;
+  items_->Add(Ref<IInterface>(static_cast<ISound*>(sound.get())), name);
+}
+
+void TestSoundCollection::ItemLoaded(const Ref<IInterface>& item) {
+  if (Ref<ISound> sound = Supports<ISound>(item))
+    items_->Add(Ref<IInterface>(sound.get()), sound->GetName());
+}
+
+void RegisterWidgetTestClasses() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  RegisterFoundationClasses();
+  RegisterShellClasses();
+  RegisterClassName<TestBoxWidget>("test_box");
+  RegisterClassName<TestFunction>("test_function");
+  SetSoundCollectionMaker([]() -> Ref<ISoundCollection> {
+    return Ref<ISoundCollection>(TAbstractObject::Create<TestSoundCollection>().get());
+  });
+}
+
+// ---------------------------------------------------------------------------------------
+// WidgetFixture
+
+WidgetFixture::WidgetFixture() {
+  RegisterWidgetTestClasses();
+  engine = Ref<FakeEngine>(new FakeEngine());
+  window = TAbstractObject::Create<FakeWindow>();
+  window->SetName("screen");
+  window->engine = engine.get();
+}
+
+WidgetFixture::~WidgetFixture() {
+  window->SetRoot(nullptr);
+  window->capture = nullptr;
+  window->focus = nullptr;
+}
+
+Ref<IWidget> WidgetFixture::Load(const std::string& xml) {
+  Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(xml);
+  Ref<IWidget> widget = Supports<IWidget>(CreateObjectFromXml(Ref<IHierStorage>(storage.get())));
+  EXPECT_TRUE(widget) << "no widget from " << xml;
+  return widget;
+}
+
+Ref<IWidget> WidgetFixture::Show(const std::string& xml) {
+  Ref<IWidget> widget = Load(xml);
+  window->SetRoot(widget);
+  return widget;
+}
+
+void WidgetFixture::DirtyPass() {
+  window->dirtyRects.clear();
+  engine->redrawRects.clear();
+  if (window->root) window->root->UpdateDirtyRects(false, false);
+}
+
+void WidgetFixture::Frame(int32_t dt) {
+  if (window->root && !window->root->IsPaused()) window->root->Process(dt);
+  DirtyPass();
+}
+
+TSurfacePtr WidgetFixture::NewSurface(int32_t width, int32_t height, uint32_t fill) {
+  TSurfacePtr surface(new TSurface());
+  surface->SetSize(width, height);
+  surface->SetHasAlpha(true);
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) surface->SetPixel(x, y, fill);
+  return surface;
+}
+
+TSurfacePtr WidgetFixture::Render(int32_t width, int32_t height) {
+  TSurfacePtr frame = NewSurface(width, height);
+  if (IWidget* root = window->root.get())
+    root->Draw(frame.get(), RoundHalfEven(root->GetAnchorLeft()), RoundHalfEven(root->GetAnchorTop()));
+  return frame;
+}
+
+TestBoxWidget* WidgetFixture::Box(const Ref<IWidget>& widget) {
+  auto* box = dynamic_cast<TestBoxWidget*>(widget.get());
+  EXPECT_TRUE(box) << "not a test_box";
+  return box;
+}
