@@ -24,15 +24,11 @@ TEST_F(WidgetBase, ClockAdvancesByTimeRateTruncatedTowardZero) {
     int32_t dt;
     int32_t expected;
   } cases[] = {
-      {"0.5", 15, 7},
-      {"1", 15, 15},
-      {"0.25", 3, 0},
-      {"-0.5", 15, -7},
+      {"0.5", 15, 7}, {"1", 15, 15}, {"0.25", 3, 0}, {"-0.5", 15, -7},
       {"1e12", 1000, INT32_MAX},  // saturates instead of overflowing
   };
   for (const Case& c : cases) {
-    Ref<IWidget> w =
-        Load(std::string(R"(<widget type="test_box" time_rate=")") + c.rate + R"("/>)");
+    Ref<IWidget> w = Load(std::string(R"(<widget type="test_box" time_rate=")") + c.rate + R"("/>)");
     w->Process(c.dt);
     EXPECT_EQ(w->GetProperty("currenttime").ToInt(), c.expected) << c.rate;
     EXPECT_EQ(Box(w)->lastDt, c.expected) << c.rate;
@@ -99,8 +95,8 @@ TEST_F(WidgetBase, PathsReachOwnersSiblingsAndTheWindow) {
     const char* path;
     IWidget* expected;
   } cases[] = {
-      {"", b.get()},          {".", b.get()},           {"..", a.get()},
-      {"../..", root.get()},  {"../../c", c.get()},     {"window:", root.get()},
+      {"", b.get()},         {".", b.get()},        {"..", a.get()},
+      {"../..", root.get()}, {"../../c", c.get()},  {"window:", root.get()},
       {"window:/c", c.get()}, {"window:/a/b", b.get()}, {"../x", nullptr},
   };
   for (const Case& k : cases) EXPECT_EQ(b->FindWidget(k.path).get(), k.expected) << k.path;
@@ -136,8 +132,8 @@ TEST_F(WidgetBase, FunctionWidgetDrivesItsProperties) {
   Ref<IWidget> w = Show(R"(<widget type="test_box" name="w" width="4" height="4" visible="yes">
       <function_widget type="test_function" name="f" output="anchor_left" input="currenttime"
                        scale="0.5" offset="10"/></widget>)");
-  auto* f =
-      dynamic_cast<TestFunction*>(static_cast<TAbstractWidget*>(Box(w))->GetFunctionWidget().get());
+  auto* f = dynamic_cast<TestFunction*>(
+      static_cast<TAbstractWidget*>(Box(w))->GetFunctionWidget().get());
   ASSERT_TRUE(f);
   // Getting the owner restarts the function once and evaluates it once.
   EXPECT_EQ(f->executes, 1);
@@ -167,8 +163,8 @@ TEST_F(WidgetBase, FunctionWidgetDrivesItsProperties) {
 TEST_F(WidgetBase, PausedWidgetIsNotEvaluatedOnGettingItsOwner) {
   Ref<IWidget> w = Show(R"(<widget type="test_box" paused="yes">
       <function_widget type="test_function" output="anchor_top" offset="3"/></widget>)");
-  auto* f =
-      dynamic_cast<TestFunction*>(static_cast<TAbstractWidget*>(Box(w))->GetFunctionWidget().get());
+  auto* f = dynamic_cast<TestFunction*>(
+      static_cast<TAbstractWidget*>(Box(w))->GetFunctionWidget().get());
   ASSERT_TRUE(f);
   EXPECT_EQ(f->executes, 1);
   EXPECT_EQ(f->calculates, 0);
