@@ -210,4 +210,24 @@ TEST_F(GameScreenTest, WidgetsReachTheGameThroughTheScreen) {
   EXPECT_EQ(owner->GetMousePos(), (TPoint{3, 4}));
 }
 
+TEST_F(GameScreenTest, ASavedScreenLoadsBackTheSame) {
+  RegisterGameTestClasses();
+  Ref<IHierStorageRoot> node = LoadXmlStorageFromText(
+      R"(<gamescreen type="GameScreen" name="S" cursor_name="hand"><window left="4" top="5">
+           <musics><music name="music_background" resourcename="theme"/></musics>
+           <widgets><widget type="test_box" name="b" visible="yes" width="3" height="2"/></widgets>
+         </window></gamescreen>)");
+  Ref<INamedObject> screen = CreateObjectFromXml(Ref<IHierStorage>(node.get()));
+  Ref<IHierStorageRoot> saved = CreateXmlStorage("gamescreen");
+  ASSERT_TRUE(SaveObject(Ref<IInterface>(screen.get()), Ref<IHierStorage>(saved.get())));
+  Ref<IGameScreenSlave> again =
+      Supports<IGameScreenSlave>(CreateObjectFromXml(Ref<IHierStorage>(saved.get())));
+  ASSERT_TRUE(again) << saved->GetXmlText();
+  EXPECT_EQ(again->GetName(), "S");
+  EXPECT_EQ(again->GetRect(), (TRect{4, 5, 7, 7})) << saved->GetXmlText();
+  EXPECT_FALSE(again->GetRootWidget()->IsVisible());
+  EXPECT_TRUE(again->GetMusics()->FindMusic(Variant("music_background")));
+  EXPECT_EQ(dynamic_cast<TGameScreen*>(again.get())->GetCursorName(), "hand");
+}
+
 }  // namespace
