@@ -7,6 +7,7 @@
 #include "functions/FunctionRegistration.h"
 #include "gameplay/Tv2Declarations.h"
 #include "shell/ShellRegistration.h"
+#include "widgets/WidgetsRegistration.h"
 
 int main() {
   // Start-up order: the game's declarations first, then the random seed, then every
@@ -17,6 +18,7 @@ int main() {
   // RegisterEngineClasses() goes here, between the foundation and the functions.
   RegisterFunctionsClasses();
   RegisterShellClasses();
+  RegisterWidgetsClasses();
   std::puts("tavelor2: the foundation is built; the engine that opens the window is not yet.");
   return 0;
 }
