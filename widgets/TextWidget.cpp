@@ -331,8 +331,13 @@ void TTextWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
   }
   const int32_t width = bounds_.Width();
   const int32_t height = bounds_.Height();
-  // Grown only: a text that changes every frame keeps one buffer.
-  if (cache_->GetWidth() < width || cache_->GetHeight() < height) cache_->SetSize(width, height);
+  // Grown only: a text that changes every frame keeps one buffer. A size beyond what a
+  // surface may have is cut down by it; that is asked once, not again every frame.
+  if ((cache_->GetWidth() < width || cache_->GetHeight() < height) &&
+      (width != cacheAsked_.X || height != cacheAsked_.Y)) {
+    cache_->SetSize(width, height);
+    cacheAsked_ = TPoint{width, height};
+  }
   if (cacheDirty_) {
     Ref<IFontResource> font = GetFont();
     if (!font) return;

@@ -93,6 +93,7 @@ class TTextWidget : public TImageWidget, public virtual ITextWidget {
   int32_t lineHeight_ = 0;
   TRect bounds_;
   Ref<ISurface> cache_;
+  TPoint cacheAsked_;  // the size last asked of the cache
   bool cacheDirty_ = true;
   int32_t fontHeight_ = 0;
   std::vector<TSymbolInfo> symbols_;
