@@ -1,4 +1,5 @@
-// A text that changes every frame (a timer, a score) must allocate nothing once warmed up.
+// A text that changes every frame (a timer, a score), and animations and blinks playing,
+// must allocate nothing once warmed up.
 // This file replaces the global allocation functions of the widgets test binary to count
 // every allocation made while counting is on.
 #include <gtest/gtest.h>
@@ -74,8 +75,35 @@ TEST_F(TextAllocation, ScoreChangingEveryFrameAllocatesNothing) {
     w->Draw(frame.get(), 0, 0);
   };
   for (int i = 0; i < 10; ++i) step(i);
+  allocations = 0;
   counting = true;
   for (int i = 10; i < 200; ++i) step(i * 7);
+  counting = false;
+  EXPECT_EQ(allocations, 0);
+}
+
+TEST_F(TextAllocation, AnimationsAndBlinksAllocateNothing) {
+  Ref<TSurface> strip = NewAlphaSurface(40, 20, 0xFF808080);
+  engine->resources["strip"] = MakeImage(Ref<ISurface>(strip.get()));
+  Show(R"(<widget type="group_widget" visible="yes"><widgets>
+      <widget type="animation_widget" name="a" resourcename="strip" visible="yes" framescount="8"
+              resourcewidth="40" width="10" height="10" animationtime="400" loop="yes"
+              cycledelaytime="30"/>
+      <widget type="sequence_animation_widget" name="s" resourcename="strip" visible="yes"
+              resourcewidth="40" width="10" height="10" default_duration="40" loop="yes">
+        <frame subimage_index="1"/><frame subimage_index="5" duration="90"/></widget>
+      <widget type="blink_widget" name="b" resourcename="strip" visible="yes" width="20"
+              height="20" firstperiod="70" peak_transparentlevel="255" loop="yes"/>
+    </widgets></widget>)");
+  TSurfacePtr frame = NewSurface(64, 64);
+  auto step = [&] {
+    Frame(16);
+    window->root->Draw(frame.get(), 0, 0);
+  };
+  for (int i = 0; i < 10; ++i) step();
+  allocations = 0;
+  counting = true;
+  for (int i = 0; i < 200; ++i) step();
   counting = false;
   EXPECT_EQ(allocations, 0);
 }
