@@ -44,6 +44,7 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   std::vector<std::pair<int32_t, int32_t>> playedVolumePan;
   std::vector<std::string> stoppedSounds;
   std::map<std::string, Variant> options;
+  std::map<std::string, Ref<IResource>> resources;  // what GetResource serves, by name
   TPoint cursor;
   int surfacesCreated = 0;
 
@@ -59,7 +60,7 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   void LoadResourcesFromFile(const std::string&, const std::string&, bool) override {}
   void UnloadResources(const std::string&) override {}
   void RemoveResources(const std::string&) override {}
-  Ref<IResource> GetResource(const std::string&) override { return nullptr; }
+  Ref<IResource> GetResource(const std::string& name) override;
   void DeleteResource(const std::string&) override {}
   Ref<IResourceCollection> GetResources() override { return nullptr; }
   void GetCursorPos(TPoint& point) override { point = cursor; }
