@@ -8,6 +8,7 @@
 #include "gameplay/Tv2Declarations.h"
 #include "platform/Folders.h"
 #include "shell/ShellRegistration.h"
+#include "widgets/WidgetsRegistration.h"
 
 int main(int argc, char** argv) {
   platform::SetProgramArguments(argc, argv);
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
   RegisterEngineClasses();
   RegisterFunctionsClasses();
   RegisterShellClasses();
+  RegisterWidgetsClasses();
   return RunApplication();
 }

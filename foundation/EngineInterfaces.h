@@ -167,6 +167,31 @@ class IFontResource : public virtual IImageResource {
   virtual int32_t GetMaxHeight() = 0;
   // The glyph of the text's first character, or nothing.
   virtual Ref<ISymbol> FindSymbol(std::string_view text) = 0;
+  // The glyph of a character code, or nothing. Texts that change every frame look up
+  // every character every frame, so fonts answer this from a table by code; this
+  // fallback goes through FindSymbol.
+  virtual Ref<ISymbol> FindSymbolByCode(int32_t code) {
+    char text[4];
+    size_t length = 0;
+    uint32_t c = uint32_t(code);
+    if (code < 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return nullptr;
+    if (c < 0x80) {
+      text[length++] = char(c);
+    } else if (c < 0x800) {
+      text[length++] = char(0xC0 | (c >> 6));
+      text[length++] = char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      text[length++] = char(0xE0 | (c >> 12));
+      text[length++] = char(0x80 | ((c >> 6) & 0x3F));
+      text[length++] = char(0x80 | (c & 0x3F));
+    } else {
+      text[length++] = char(0xF0 | (c >> 18));
+      text[length++] = char(0x80 | ((c >> 12) & 0x3F));
+      text[length++] = char(0x80 | ((c >> 6) & 0x3F));
+      text[length++] = char(0x80 | (c & 0x3F));
+    }
+    return FindSymbol(std::string_view(text, length));
+  }
 };
 
 class ISoundResource : public virtual IResource {

@@ -25,8 +25,7 @@ class IWindow;
 class IEventHandler;
 class IWidgetCollection;
 
-// The game as its screens see it; its operations come with the game object.
-class IGameScreenOwner : public virtual IInterface {};
+class IGameScreenOwner;  // the game as its screens see it, below
 
 // ---------------------------------------------------------------------------------------
 // Widgets
@@ -246,6 +245,175 @@ class IAppearanceEffect : public virtual IWidget {
 class IAppearanceEffectWidget : public virtual IWidget {
  public:
   virtual Ref<IAppearanceEffects> GetEffects() = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// The game and its screens
+
+class IGameScreenSlave;
+class IGSCollection;
+class ICursorCollection;
+class IHighScores;
+class IUserProfileCollection;
+class ILevelRecords;
+
+// The game as its screens (and custom settings) see it. The options are the game's
+// parameters; identifiers name screens of the game file.
+class IGameScreenOwner : public virtual INamedObject {
+ public:
+  virtual Variant GetParamValue(const std::string& name) = 0;
+  virtual Variant GetParamValueDef(const std::string& name, const Variant& def) = 0;
+  virtual void SetParamValue(const std::string& name, const Variant& value) = 0;
+  virtual Ref<IParamCollection> GetParams() = 0;
+  // Sets the option, keeps it in the options store when it is a stored one and lets the
+  // engine apply it.
+  virtual void SetOption(const std::string& name, const std::string& value) = 0;
+  virtual IEngine* GetEngine() = 0;
+  virtual IGameScreenOwner* GetGameScreenOwner() = 0;
+  // Pushes the screen and shows it; false when it is on the stack already or unknown.
+  virtual bool ShowScreen(const std::string& id, const Ref<IParamCollection>& params) = 0;
+  // Hides the top screen; it leaves the stack when its hide effect has ended and Result
+  // goes to the screen below. False when Screen is not the top screen.
+  virtual bool CloseScreen(IGameScreenSlave* screen, const Ref<IParamCollection>& result) = 0;
+  virtual Ref<IGSCollection> GetScreens() = 0;
+  virtual Ref<IHighScores> GetHighScores() = 0;
+  virtual Ref<IUserProfileCollection> GetUserProfiles() = 0;
+  virtual Ref<ILevelRecords> GetLevelRecords() = 0;
+  virtual Ref<ICursorCollection> GetCursors() = 0;
+  // Leaves the splash screen for the main screen.
+  virtual void ShowMainScreen() = 0;
+  virtual Ref<ISoundCollection> GetSounds() = 0;
+  virtual Ref<ISound> FindSound(const std::string& name) = 0;
+  virtual TPoint GetMousePos() = 0;
+  virtual void SetMousePos(const TPoint& point) = 0;
+};
+
+// A screen as the game drives it.
+class IGameScreenSlave : public virtual INamedObject {
+ public:
+  // Keeps the game; a loaded window gets its owner chain at once.
+  virtual void AttachOwner(IGameScreenOwner* owner) = 0;
+  // Drops show parameters, capture, focus and the owner (the game is ending).
+  virtual void ReleaseOwner() = 0;
+  virtual void Show(const Ref<IParamCollection>& params) = 0;
+  // Starts the hide effect; the screen counts as shown until it ends.
+  virtual void Hide() = 0;
+  virtual void Activate() = 0;
+  virtual void Deactivate() = 0;
+  virtual void Update(int32_t dt) = 0;
+  virtual void Draw(ISurface* surface, int32_t x, int32_t y) = 0;
+  virtual TRect GetRect() = 0;
+  // The application gained or lost the focus.
+  virtual void OnActivateApp(bool active) = 0;
+  virtual bool HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) = 0;
+  virtual bool HandleKey(uint32_t message, uintptr_t keyCode, intptr_t keyData) = 0;
+  // The screen above, Name, has left the stack with Result.
+  virtual void OnChildClosed(const std::string& name, const Ref<IParamCollection>& result) = 0;
+  virtual IWindow* GetWindow() = 0;
+  virtual Ref<IWidget> GetRootWidget() = 0;
+  // The dirty pass; true while the screen is active.
+  virtual bool UpdateDirtyRects() = 0;
+  virtual bool IsShown() = 0;
+  virtual void LoadWindow() = 0;
+  virtual Ref<IMusicCollection> GetMusics() = 0;
+};
+
+// Screens keyed by identifier (any case).
+class IGSCollection : public virtual ICollection {
+ public:
+  // A position or an identifier; nothing when absent.
+  virtual Ref<IGameScreenSlave> GetScreen(const Variant& address) = 0;
+  // False when a screen of that identifier is there already.
+  virtual bool AddItem(const Ref<IGameScreenSlave>& screen) = 0;
+};
+
+// A mouse cursor: a widget drawn with its hot spot at the mouse position.
+class ICursor : public virtual INamedObject {
+ public:
+  virtual Ref<IWidget> GetWidget() = 0;
+  // Keeps the widget and makes it invisible.
+  virtual void SetWidget(const Ref<IWidget>& widget) = 0;
+  virtual TPoint GetHotSpot() = 0;
+  virtual void SetHotSpot(const TPoint& point) = 0;
+};
+
+class ICursorCollection : public virtual ICollection {
+ public:
+  // A position or a name; nothing when absent.
+  virtual Ref<ICursor> GetItem(const Variant& address) = 0;
+  virtual void AddItem(const Ref<ICursor>& cursor) = 0;
+  virtual Ref<ICursor> GetCurrentCursor() = 0;
+  // Hides the current cursor's widget and shows the named one's; false (nothing
+  // changes) when no cursor bears the name.
+  virtual bool SetCursor(const std::string& name) = 0;
+  // The default name when such a cursor exists, else the first cursor's; '' without.
+  virtual std::string GetDefaultCursorName() = 0;
+};
+
+// A resource list: loaded into the resource group of its name, at once ("synch") or while
+// the splash screen is on view ("asynch").
+class IResourceFile : public virtual INamedObject {
+ public:
+  enum : uint8_t { lmSynch = 0, lmAsynch = 1 };
+  virtual std::string GetFileName() = 0;
+  virtual void SetFileName(const std::string& fileName) = 0;
+  virtual uint8_t GetLoadMode() = 0;
+  virtual void SetLoadMode(uint8_t mode) = 0;
+};
+
+class IResourceFileCollection : public virtual ICollection {
+ public:
+  virtual Ref<IResourceFile> GetItem(const Variant& address) = 0;
+  virtual void AddItem(const Ref<IResourceFile>& file) = 0;
+};
+
+// One command of a custom settings file, run once against the game.
+class ISettingsCommand : public virtual INamedObject {
+ public:
+  virtual void Execute(IGameScreenOwner* context) = 0;
+};
+
+class ISettingsCommandCollection : public virtual ICollection {
+ public:
+  virtual Ref<ISettingsCommand> GetItem(const Variant& address) = 0;
+  virtual void AddItem(const Ref<ISettingsCommand>& command) = 0;
+};
+
+// A custom settings file and its commands.
+class ICustomSettings : public virtual INamedObject {
+ public:
+  virtual void LoadFromFile(IEngine* engine) = 0;
+  virtual void Apply(IGameScreenOwner* context) = 0;
+};
+
+class ICustomSettingsCollection : public virtual ICollection {
+ public:
+  virtual Ref<ICustomSettings> GetItem(const Variant& address) = 0;
+  virtual void AddItem(const Ref<ICustomSettings>& settings) = 0;
+  // Loads and applies every setting in order.
+  virtual void ApplyAll(IEngine* engine, IGameScreenOwner* context) = 0;
+};
+
+// Player data. The game loads each once at its start and saves the profiles when it
+// ends; their tables, records and profiles are reached through these interfaces too.
+class IHighScores : public virtual IInterface {
+ public:
+  // From the preference folder, else the program folder (always there with
+  // FromProgramFolder); what cannot be read leaves the tables as they are.
+  virtual void LoadFromFile(IEngine* engine, bool fromProgramFolder) = 0;
+  virtual void SaveToFile(IEngine* engine) = 0;
+};
+
+class IUserProfileCollection : public virtual ICollection {
+ public:
+  virtual void LoadFromFile(IEngine* engine) = 0;
+  virtual void SaveToFile(IEngine* engine) = 0;
+};
+
+class ILevelRecords : public virtual IInterface {
+ public:
+  virtual void LoadFromFile(IEngine* engine) = 0;
+  virtual void SaveToFile(IEngine* engine) = 0;
 };
 
 // ---------------------------------------------------------------------------------------

@@ -1,6 +1,10 @@
 #include "shell/ShellRegistration.h"
 
 #include "shell/AppearanceEffects.h"
+#include "shell/CustomSettings.h"
+#include "shell/Game.h"
+#include "shell/GameScreen.h"
+#include "shell/ResourceFiles.h"
 #include "shell/WidgetClasses.h"
 #include "shell/WidgetFactories.h"
 
@@ -8,6 +12,8 @@ void RegisterShellClasses() {
   static bool registered = false;
   if (registered) return;
   registered = true;
+  RegisterClassName<TGame>("Game");
+  RegisterClassName<TGameScreen>("GameScreen");
   RegisterClassName<TSurfaceWidget>("surface_widget");
   RegisterClassName<TVisualGroupWidget>("group_widget");
   RegisterClassName<TLinkedSurfaceWidget>("linked_surface_widget");
@@ -16,4 +22,9 @@ void RegisterShellClasses() {
   RegisterClassName<TAppearanceEffectWidget>("appearance_effect_widget");
   RegisterClassName<TAppearanceEffectCollection>("appearance_effects");
   RegisterClassName<TFunctionAppearanceEffect>("func_appearance_effect");
+  RegisterClassName<TParamSettingsCommand>("param_command");
+  RegisterClassName<TAddWidgetSettingsCommand>("add_widget_command");
+  RegisterClassName<TWidgetChangePropertyValueSettingsCommand>("widget_change_property_value_command");
+  RegisterClassName<TLoadResourcesSettingsCommand>("load_resource_command");
+  RegisterClassName<TResourceFile>("ResourceFile");
 }

@@ -12,6 +12,11 @@ Variant FakeEngine::GetOption(const std::string& name) {
   return it == options.end() ? Variant() : it->second;
 }
 
+Ref<IResource> FakeEngine::GetResource(const std::string& name) {
+  auto it = resources.find(name);
+  return it == resources.end() ? nullptr : it->second;
+}
+
 AudioHandle FakeEngine::PlaySound(const Ref<ISound>& sound) {
   if (!sound) return 0;
   playedSounds.push_back(sound->GetResourceName());

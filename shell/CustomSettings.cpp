@@ -1,0 +1,248 @@
+#include "shell/CustomSettings.h"
+
+#include "foundation/Routines.h"
+#include "foundation/XMLStorage.h"
+
+namespace {
+
+// The storage of XML text; nothing for text that does not parse.
+Ref<IHierStorage> ParseStorage(const std::string& text) {
+  if (text.empty()) return nullptr;
+  try {
+    return Ref<IHierStorage>(LoadXmlStorageFromText(text).get());
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+// The screen's window, when the screen, its window and its children exist.
+IWindow* FindWindow(IGameScreenOwner* context, const std::string& screenName) {
+  if (!context) return nullptr;
+  Ref<IGSCollection> screens = context->GetScreens();
+  Ref<IGameScreenSlave> screen = screens ? screens->GetScreen(Variant(screenName)) : nullptr;
+  IWindow* window = screen ? screen->GetWindow() : nullptr;
+  return window && window->GetChildren() ? window : nullptr;
+}
+
+std::string ReadStorageString(const Ref<IHierStorage>& node) {
+  if (!node || node->GetChildCount("storage_string") == 0) return {};
+  return node->GetChildContent("storage_string").ToString();
+}
+
+void WriteStorageString(const Ref<IHierStorage>& node, const std::string& text) {
+  if (node && !text.empty()) node->SetChildContent("storage_string", Variant(text));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Commands
+
+void TAbstractSettingsCommand::Init() {
+  TPersistObject::Init();
+  elementName_ = "command";
+}
+
+void TParamSettingsCommand::Execute(IGameScreenOwner* context) {
+  if (context && !paramName_.empty()) context->SetParamValue(paramName_, Variant(value_));
+}
+
+void TParamSettingsCommand::LoadFromXml(const Ref<IHierStorage>& node) {
+  TAbstractSettingsCommand::LoadFromXml(node);
+  paramName_ = ReadXmlStr(node, "paramname");
+  value_ = ReadXmlStr(node, "value");
+}
+
+void TParamSettingsCommand::SaveToXml(const Ref<IHierStorage>& node) {
+  TAbstractSettingsCommand::SaveToXml(node);
+  WriteXmlStr(node, "paramname", paramName_, !paramName_.empty());
+  WriteXmlStr(node, "value", value_, !value_.empty());
+}
+
+void TAddWidgetSettingsCommand::Execute(IGameScreenOwner* context) {
+  try {
+    IWindow* window = FindWindow(context, gameScreenName_);
+    if (!window) return;
+    Ref<IWidget> parent = window->FindWidget(parentWidgetName_);
+    if (!parent || !Supports<IWidgetOwner>(parent)) return;
+    Ref<IHierStorage> storage = ParseStorage(storageString_);
+    if (!storage) return;
+    Ref<IWidget> widget = Supports<IWidget>(
+        CreateNamedObject(ReadXmlStr(storage, "type"), ReadXmlStr(storage, "name")));
+    if (!widget) return;
+    LoadObject(Ref<IInterface>(widget.get()), storage);
+    Ref<IWidgetCollection> children = parent->GetChildren();
+    if (!children) return;
+    std::string name = widget->GetName();
+    // An empty path would find the parent itself.
+    if (Ref<IWidget> old = name.empty() ? nullptr : parent->FindWidget(name)) {
+      old->SetDead(true);
+      children->RemoveDead();
+    }
+    children->Add(widget);
+  } catch (...) {
+  }
+}
+
+void TAddWidgetSettingsCommand::LoadFromXml(const Ref<IHierStorage>& node) {
+  TAbstractSettingsCommand::LoadFromXml(node);
+  gameScreenName_ = ReadXmlStr(node, "gamescreenname");
+  parentWidgetName_ = ReadXmlStr(node, "parent_widget_name");
+  storageString_ = ReadStorageString(node);
+}
+
+void TAddWidgetSettingsCommand::SaveToXml(const Ref<IHierStorage>& node) {
+  TAbstractSettingsCommand::SaveToXml(node);
+  WriteXmlStr(node, "gamescreenname", gameScreenName_, !gameScreenName_.empty());
+  WriteXmlStr(node, "parent_widget_name", parentWidgetName_, !parentWidgetName_.empty());
+  WriteStorageString(node, storageString_);
+}
+
+void TWidgetChangePropertyValueSettingsCommand::Execute(IGameScreenOwner* context) {
+  try {
+    IWindow* window = FindWindow(context, gameScreenName_);
+    if (!window) return;
+    Ref<IWidgetCollection> children = window->GetChildren();
+    Ref<IWidget> widget;
+    for (const std::string& part : SplitString(widgetName_, '\\')) {
+      std::string name(TrimBlanks(part));
+      if (name.empty()) continue;
+      if (!children) return;
+      widget = children->GetByKey(Variant(name));
+      if (!widget) return;
+      children = widget->GetChildren();
+    }
+    if (widget) widget->SetProperty(paramName_, Variant(value_));
+  } catch (...) {
+  }
+}
+
+void TWidgetChangePropertyValueSettingsCommand::LoadFromXml(const Ref<IHierStorage>& node) {
+  TAbstractSettingsCommand::LoadFromXml(node);
+  gameScreenName_ = ReadXmlStr(node, "gamescreenname");
+  widgetName_ = ReadXmlStr(node, "widgetname");
+  paramName_ = ReadXmlStr(node, "paramname");
+  value_ = ReadXmlStr(node, "value");
+}
+
+void TWidgetChangePropertyValueSettingsCommand::SaveToXml(const Ref<IHierStorage>& node) {
+  TAbstractSettingsCommand::SaveToXml(node);
+  WriteXmlStr(node, "gamescreenname", gameScreenName_, !gameScreenName_.empty());
+  WriteXmlStr(node, "widgetname", widgetName_, !widgetName_.empty());
+  WriteXmlStr(node, "paramname", paramName_, !paramName_.empty());
+  WriteXmlStr(node, "value", value_, !value_.empty());
+}
+
+void TLoadResourcesSettingsCommand::Execute(IGameScreenOwner* context) {
+  try {
+    IEngine* engine = context ? context->GetEngine() : nullptr;
+    Ref<IHierStorage> storage = ParseStorage(storageString_);
+    if (engine && storage) engine->LoadResources(storage, groupName_, false);
+  } catch (...) {
+  }
+}
+
+void TLoadResourcesSettingsCommand::LoadFromXml(const Ref<IHierStorage>& node) {
+  TAbstractSettingsCommand::LoadFromXml(node);
+  groupName_ = ReadXmlStr(node, "groupname");
+  storageString_ = ReadStorageString(node);
+}
+
+void TLoadResourcesSettingsCommand::SaveToXml(const Ref<IHierStorage>& node) {
+  TAbstractSettingsCommand::SaveToXml(node);
+  WriteXmlStr(node, "groupname", groupName_, !groupName_.empty());
+  WriteStorageString(node, storageString_);
+}
+
+void TSettingsCommandCollection::Init() {
+  TTypedCreationPersistItemCollection::Init();
+  elementName_ = "commands";
+  itemElementName_ = "command";
+}
+
+Ref<ISettingsCommand> TSettingsCommandCollection::GetItem(const Variant& address) {
+  return items_->GetAs<ISettingsCommand>(address);
+}
+
+void TSettingsCommandCollection::AddItem(const Ref<ISettingsCommand>& command) {
+  if (command) items_->Add(Ref<IInterface>(command.get()), command->GetName());
+}
+
+void TSettingsCommandCollection::ItemLoaded(const Ref<IInterface>& item) {
+  AddItem(Supports<ISettingsCommand>(item));
+}
+
+// ---------------------------------------------------------------------------------------
+// Settings files
+
+void TCustomSettings::Init() {
+  TPersistObject::Init();
+  elementName_ = "custom_setting";
+  commands_ = TAbstractObject::Create<TSettingsCommandCollection>();
+}
+
+void TCustomSettings::LoadFromFile(IEngine* engine) {
+  if (fileName_.empty() || !engine) return;
+  try {
+    if (Ref<IHierStorage> storage = ParseStorage(engine->ReadTextFile(fileName_, key_)))
+      LoadCommands(storage);
+  } catch (...) {
+  }
+}
+
+void TCustomSettings::LoadCommands(const Ref<IHierStorage>& storage) {
+  LoadObjectFromChild(Ref<IInterface>(static_cast<ISettingsCommandCollection*>(commands_.get())),
+                      storage, "commands");
+}
+
+void TCustomSettings::Apply(IGameScreenOwner* context) {
+  if (!context) return;
+  for (int i = 0; i < commands_->Count(); ++i) {
+    Ref<ISettingsCommand> command = commands_->GetItem(Variant(i));
+    if (!command) continue;
+    try {
+      command->Execute(context);
+    } catch (...) {
+    }
+  }
+}
+
+void TCustomSettings::LoadFromXml(const Ref<IHierStorage>& node) {
+  TPersistObject::LoadFromXml(node);
+  fileName_ = ReadXmlStr(node, "filename");
+  key_ = ReadXmlStr(node, "key");
+}
+
+void TCustomSettings::SaveToXml(const Ref<IHierStorage>& node) {
+  TPersistObject::SaveToXml(node);
+  WriteXmlStr(node, "filename", fileName_, !fileName_.empty());
+  WriteXmlStr(node, "key", key_, !key_.empty());
+}
+
+void TCustomSettingsCollection::Init() {
+  TStaticCreationPersistItemCollection::Init();
+  elementName_ = "custom_settings";
+  itemElementName_ = "custom_setting";
+  SetItemClass(ClassOf<TCustomSettings>());
+}
+
+Ref<ICustomSettings> TCustomSettingsCollection::GetItem(const Variant& address) {
+  return items_->GetAs<ICustomSettings>(address);
+}
+
+void TCustomSettingsCollection::AddItem(const Ref<ICustomSettings>& settings) {
+  if (settings) items_->Add(Ref<IInterface>(settings.get()), settings->GetName());
+}
+
+void TCustomSettingsCollection::ApplyAll(IEngine* engine, IGameScreenOwner* context) {
+  for (int i = 0; i < Count(); ++i) {
+    Ref<ICustomSettings> settings = GetItem(Variant(i));
+    if (!settings) continue;
+    settings->LoadFromFile(engine);
+    settings->Apply(context);
+  }
+}
+
+void TCustomSettingsCollection::ItemLoaded(const Ref<IInterface>& item) {
+  AddItem(Supports<ICustomSettings>(item));
+}
