@@ -21,16 +21,13 @@
 #include "engine/EngineRegistration.h"
 #include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
-#include "platform/Folders.h"
 #include "foundation/MultiLanguages.h"
 #include "functions/FunctionRegistration.h"
 #include "gameplay/Tv2Declarations.h"
+#include "platform/Folders.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/ShellRegistration.h"
-#if __has_include("widgets/WidgetsRegistration.h")
 #include "widgets/WidgetsRegistration.h"
-#define HAVE_WIDGETS 1
-#endif
 
 namespace {
 
@@ -46,9 +43,7 @@ void PrepareProgram() {
   RegisterEngineClasses();
   RegisterFunctionsClasses();
   RegisterShellClasses();
-#ifdef HAVE_WIDGETS
   RegisterWidgetsClasses();
-#endif
   // The program folder is the game's, reached from this program's folder the way a
   // player reaches another copy of the data: "-changepath".
   const char* arguments[] = {"sample_game_bench", "-changepath", SAMPLE_GAME_FROM_BENCH};
@@ -74,7 +69,9 @@ class SampleGame {
   }
   ~SampleGame() { engine_->Finalize(); }
   bool Ok() const { return ok_; }
-  std::string Failure() const { return "the sample game did not start: " + engine_->FailureMessage(); }
+  std::string Failure() const {
+    return "the sample game did not start: " + engine_->FailureMessage();
+  }
   // Steps until a frame has been presented; false when none came in limit steps.
   bool StepToFrame(int limit = 64) {
     uint32_t before = platform_->PresentCount();

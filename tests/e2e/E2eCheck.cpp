@@ -99,7 +99,9 @@ class Checker {
   std::map<std::string, platform::PngImage> pictures_;
 };
 
-int ToInt(const char* text) { return int(std::strtol(text, nullptr, 10)); }
+int ToInt(const char* text) {
+  return int(std::strtol(text, nullptr, 10));
+}
 
 }  // namespace
 
@@ -127,7 +129,8 @@ int main(int argc, char** argv) {
     std::string what = kind + " " + (i + 1 < argc ? argv[i + 1] : "");
     if (kind == "same" && need(5)) {
       const platform::PngImage* picture = checker.Picture(argv[i + 1]);
-      int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]), b = ToInt(argv[i + 5]);
+      int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),
+          b = ToInt(argv[i + 5]);
       int differing = picture ? checker.Differing(*picture, l, t, r, b, kTolerance) : -1;
       if (differing != 0) {
         std::fprintf(stderr, "FAILED %s %d %d %d %d: %d pixels differ\n", what.c_str(), l, t, r, b,
@@ -137,7 +140,8 @@ int main(int argc, char** argv) {
       i += 6;
     } else if (kind == "drawn" && need(6)) {
       const platform::PngImage* picture = checker.Picture(argv[i + 1]);
-      int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]), b = ToInt(argv[i + 5]);
+      int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),
+          b = ToInt(argv[i + 5]);
       int least = ToInt(argv[i + 6]);
       int differing = picture ? checker.Differing(*picture, l, t, r, b, kClearly) : -1;
       if (differing < least) {

@@ -55,7 +55,8 @@ TEST_F(SampleData, StartListGivesCursorsAndFontsWithGlyphs) {
     ASSERT_TRUE(font->GetSurface());
     EXPECT_GT(font->GetMaxHeight(), 8);
     // The title's letters come from the glyph table beside the font's picture.
-    for (const char* letter : {"T", "a", "v", "e", "l", "o", "r"}) EXPECT_TRUE(font->FindSymbol(letter)) << letter;
+    for (const char* letter : {"T", "a", "v", "e", "l", "o", "r"})
+      EXPECT_TRUE(font->FindSymbol(letter)) << letter;
   }
   // The cursor pictures live in the program's embedded archive, which this test program
   // carries too.
@@ -73,8 +74,10 @@ TEST_F(SampleData, MainListGivesThePicturesAtTheirSizes) {
     const char* name;
     int32_t width, height;
   };
-  const Case cases[] = {{"img_background", 1024, 768}, {"img_sparkle", 256, 128},
-                        {"img_star_glow", 96, 96},      {"img_star", 64, 64},
+  const Case cases[] = {{"img_background", 1024, 768},
+                        {"img_sparkle", 256, 128},
+                        {"img_star_glow", 96, 96},
+                        {"img_star", 64, 64},
                         {"img_orb", 64, 64}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -27,9 +27,6 @@ for ini in 'data\ini\resources_start.ini' 'data\ini\resources_main.ini'; do
   grep -o 'file="[^"]*"' "$work/list.xml" | sed 's/^file="//; s/"$//' | grep -v '^res:' |
     while read -r file; do
       "$datatool" cat "$file" > /dev/null || { echo "missing: $file"; exit 1; }
-      case $file in
-        *.png) "$datatool" cat "$(echo "$file" | sed 's/\.png$/.jpg/')" > /dev/null 2>&1 || true ;;
-      esac
     done
 done
 # The glyph tables the fonts lean on.
