@@ -4,6 +4,8 @@
 //     same PICTURE L T R B          every pixel of SHOT in [L,R) x [T,B) is PICTURE's pixel
 //                                   at the same place (nothing drawn over the background)
 //     drawn PICTURE L T R B MIN     at least MIN pixels there differ clearly from PICTURE
+//     changed PICTURE L T R B MIN   at least MIN pixels there differ from PICTURE beyond the
+//                                   tolerance (an earlier screenshot: something animates)
 //     sprite PICTURE X Y R          PICTURE's opaque pixels are found in SHOT with its corner
 //                                   within R pixels of (X, Y), each axis
 //
@@ -107,7 +109,7 @@ int ToInt(const char* text) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: e2e_check SHOT.png [same|drawn|sprite ...]...\n");
+    std::fprintf(stderr, "usage: e2e_check SHOT.png [same|drawn|changed|sprite ...]...\n");
     return 2;
   }
   platform::PngImage shot;
@@ -138,14 +140,15 @@ int main(int argc, char** argv) {
         ++failures;
       }
       i += 6;
-    } else if (kind == "drawn" && need(6)) {
+    } else if ((kind == "drawn" || kind == "changed") && need(6)) {
       const platform::PngImage* picture = checker.Picture(argv[i + 1]);
       int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),
           b = ToInt(argv[i + 5]);
       int least = ToInt(argv[i + 6]);
-      int differing = picture ? checker.Differing(*picture, l, t, r, b, kClearly) : -1;
+      int limit = kind == "drawn" ? kClearly : 2 * kTolerance;
+      int differing = picture ? checker.Differing(*picture, l, t, r, b, limit) : -1;
       if (differing < least) {
-        std::fprintf(stderr, "FAILED %s %d %d %d %d: %d pixels drawn, at least %d expected\n",
+        std::fprintf(stderr, "FAILED %s %d %d %d %d: %d pixels differ, at least %d expected\n",
                      what.c_str(), l, t, r, b, differing, least);
         ++failures;
       }
