@@ -5,33 +5,6 @@
 #include "foundation/SimpleXML.h"
 #include "foundation/XMLStorage.h"
 
-std::string EscapeXmlAttribute(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 // ---------------------------------------------------------------------------------------
 // TResourceDef
 
@@ -43,13 +16,13 @@ void TResourceDef::Init() {
 // Values are escaped, so a file name with "&" or a quote cannot spoil the list it goes
 // into; type parameters whose name is no XML name are left out for the same reason.
 std::string TResourceDef::ToResourceXml() {
-  std::string xml = "<resource name=\"" + EscapeXmlAttribute(name_) + "\" type=\"" +
-                    EscapeXmlAttribute(resourceType_) + "\" file=\"" +
-                    EscapeXmlAttribute(fileName_) + "\"";
+  std::string xml = "<resource name=\"" + EscapeXml(name_) + "\" type=\"" +
+                    EscapeXml(resourceType_) + "\" file=\"" +
+                    EscapeXml(fileName_) + "\"";
   for (const TNameValuePair& pair : SplitNameValuePairs(typeParams_, '\\', '=')) {
     if (!IsXmlName(pair.Name)) continue;
     if (pair.Name == "name" || pair.Name == "type" || pair.Name == "file") continue;
-    xml += " " + pair.Name + "=\"" + EscapeXmlAttribute(pair.Value) + "\"";
+    xml += " " + pair.Name + "=\"" + EscapeXml(pair.Value) + "\"";
   }
   xml += "/>";
   return xml;

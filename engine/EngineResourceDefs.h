@@ -118,6 +118,3 @@ class TResourceDefCollection : public TCollection,
   IEngine* target_ = nullptr;
   std::string group_;
 };
-
-// Text made safe inside a double-quoted XML attribute value.
-std::string EscapeXmlAttribute(std::string_view text);

@@ -218,16 +218,25 @@ Ref<ISymbol> TFontResource::FindSymbol(std::string_view text) {
   return symbols_->FindCode(code);
 }
 
+Ref<ISymbol> TFontResource::FindSymbolByCode(int32_t code) {
+  if (code >= 0 && size_t(code) < latin1_.size()) return latin1_[size_t(code)];
+  if (code < 0) return nullptr;
+  return symbols_->FindCode(uint32_t(code));
+}
+
 void TFontResource::LoadFromXml(const Ref<IHierStorage>& node) {
   TImageResource::LoadFromXml(node);
   symbols_->Clear();
   LoadObjectFromChild(Ref<IInterface>(symbols_.get()), node, "symbols");
   maxHeight_ = 0;
+  latin1_.assign(256, nullptr);
   for (int i = 0; i < symbols_->Count(); ++i) {
     if (Ref<ISymbol> symbol = Supports<ISymbol>(symbols_->Items().GetByIndex(i))) {
       maxHeight_ = std::max(maxHeight_, symbol->GetHeight());
     }
   }
+  // The table answers exactly as the keyed look-up does (first entry of a code wins).
+  for (uint32_t code = 0; code < latin1_.size(); ++code) latin1_[code] = symbols_->FindCode(code);
 }
 
 void TFontResource::SaveToXml(const Ref<IHierStorage>& node) {
@@ -256,6 +265,16 @@ int32_t TFontSubstituteResource::GetMaxHeight() {
 Ref<ISymbol> TFontSubstituteResource::FindSymbol(std::string_view text) {
   for (const Member& member : members_) {
     if (Ref<ISymbol> symbol = member.Font->FindSymbol(text)) {
+      current_ = member.Font;
+      return symbol;
+    }
+  }
+  return nullptr;
+}
+
+Ref<ISymbol> TFontSubstituteResource::FindSymbolByCode(int32_t code) {
+  for (const Member& member : members_) {
+    if (Ref<ISymbol> symbol = member.Font->FindSymbolByCode(code)) {
       current_ = member.Font;
       return symbol;
     }

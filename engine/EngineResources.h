@@ -124,6 +124,9 @@ class TFontResource : public TImageResource, public virtual IFontResource {
 
   int32_t GetMaxHeight() override { return maxHeight_; }
   Ref<ISymbol> FindSymbol(std::string_view text) override;
+  // Texts that change every frame look glyphs up per character: the Latin-1 range comes
+  // from a table filled at load, the rest from the keyed collection.
+  Ref<ISymbol> FindSymbolByCode(int32_t code) override;
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
@@ -132,6 +135,7 @@ class TFontResource : public TImageResource, public virtual IFontResource {
 
  private:
   Ref<TSymbolCollection> symbols_;
+  std::vector<Ref<ISymbol>> latin1_;  // by code, 0..255
   int32_t maxHeight_ = 0;
 };
 
@@ -144,6 +148,7 @@ class TFontSubstituteResource : public TResource, public virtual IFontResource {
   Ref<ISurface> GetSurface() override;
   int32_t GetMaxHeight() override;
   Ref<ISymbol> FindSymbol(std::string_view text) override;
+  Ref<ISymbol> FindSymbolByCode(int32_t code) override;
 
   // Finds the member fonts by name through the owner.
   void SetOwner(IResourceOwner* owner) override;

@@ -55,3 +55,7 @@ std::string UpperCaseAscii(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
 // <0, 0 or >0 as a sorts before, with or after b, comparing upper-cased bytes unsigned.
 int CompareText(std::string_view a, std::string_view b);
+
+// Text with "&", "<", ">", '"' and "'" written as XML entities: safe inside element text
+// and inside a quoted attribute value of XML that is put together from pieces.
+std::string EscapeXml(std::string_view text);

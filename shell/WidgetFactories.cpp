@@ -30,33 +30,6 @@ TPoint LocalToScreen(IWidget* widget, const TPoint& point) {
   return TPoint{point.X - origin.X, point.Y - origin.Y};
 }
 
-std::string EscapeXmlText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 // ---------------------------------------------------------------------------------------
 // TWidgetFactory
 
@@ -80,7 +53,7 @@ std::string TWidgetFactory::Expand(const Ref<IParamCollection>& params, bool esc
     std::string macro(1, '%');
     macro.append(param->GetName()).append(1, '%');
     std::string value = param->GetValue().ToString();
-    if (escape) value = EscapeXmlText(value);
+    if (escape) value = EscapeXml(value);
     // Replaced left to right; a value is never searched again, so a value holding its own
     // macro cannot grow the text without end.
     for (size_t at = text.find(macro); at != std::string::npos; at = text.find(macro, at)) {

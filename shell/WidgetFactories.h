@@ -63,6 +63,3 @@ void SplitWidgetPath(std::string_view path, std::string_view& head, std::string_
 // Point, in the coordinates of Widget's anchors (its owner's space), in screen
 // coordinates; (0, 0) without a widget.
 TPoint LocalToScreen(IWidget* widget, const TPoint& point);
-
-// Text with "&", "<", ">", '"' and "'" written as XML entities.
-std::string EscapeXmlText(std::string_view text);

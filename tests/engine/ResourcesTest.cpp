@@ -79,6 +79,15 @@ TEST_F(Resources, FontFindsGlyphsByCharacterCode) {
            "</symbols></resource>"));
   EXPECT_EQ(accents->FindSymbol("\xC3\xA9t\xC3\xA9")->GetCode(), 233);
   EXPECT_EQ(accents->FindSymbol("\xE2\x82\xAC")->GetCode(), 8364);
+
+  // The per-character path answers as the text look-up does, inside and outside Latin-1.
+  for (int32_t code : {65, 66, 67, 0, -1, 233, 8364, 1 << 30}) {
+    std::string text;
+    if (code > 0 && code < 128) text = std::string(1, char(code));
+    if (!text.empty()) EXPECT_EQ(font->FindSymbolByCode(code), font->FindSymbol(text)) << code;
+    EXPECT_EQ(accents->FindSymbolByCode(code) != nullptr, code == 233 || code == 8364) << code;
+  }
+  EXPECT_EQ(font->FindSymbolByCode(67), nullptr);
 }
 
 TEST_F(Resources, SubstituteFontAsksItsMembersInOrder) {
@@ -98,6 +107,8 @@ TEST_F(Resources, SubstituteFontAsksItsMembersInOrder) {
   EXPECT_EQ(both->GetWidth(), second->GetWidth());
 
   EXPECT_EQ(both->FindSymbol("A"), first->FindSymbol("A"));
+  EXPECT_EQ(both->FindSymbolByCode('B'), b);
+  EXPECT_EQ(both->FindSymbolByCode('A'), first->FindSymbol("A"));
   EXPECT_EQ(both->GetSurface(), first->GetSurface());
   EXPECT_EQ(both->FindSymbol("Z"), nullptr);
 
