@@ -84,7 +84,9 @@ TEST_F(Resources, FontFindsGlyphsByCharacterCode) {
   for (int32_t code : {65, 66, 67, 0, -1, 233, 8364, 1 << 30}) {
     std::string text;
     if (code > 0 && code < 128) text = std::string(1, char(code));
-    if (!text.empty()) EXPECT_EQ(font->FindSymbolByCode(code), font->FindSymbol(text)) << code;
+    if (!text.empty()) {
+      EXPECT_EQ(font->FindSymbolByCode(code), font->FindSymbol(text)) << code;
+    }
     EXPECT_EQ(accents->FindSymbolByCode(code) != nullptr, code == 233 || code == 8364) << code;
   }
   EXPECT_EQ(font->FindSymbolByCode(67), nullptr);
