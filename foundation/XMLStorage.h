@@ -102,12 +102,12 @@ Ref<IHierStorageRoot> LoadXmlStorageFromFile(const std::string& path);
 // XML text (or the binary-xml form); a syntax error raises EXmlError.
 Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text);
 
-// The storage of the spec's file, shared with every other caller while the file stays
+// The storage of the file a storage spec names, shared with every other caller while the file stays
 // in the registry. A missing file gives a storage without a node; an empty "file"
 // gives none, and so does a file that is already being opened further up (an
 // "_outstorage" chain that comes back to itself). A syntax error raises EXmlError.
 Ref<IHierStorageRoot> OpenXmlStorage(const std::string& spec);
-// Writes the storage's whole document to the spec's file (enciphered when the spec
+// Writes the storage's whole document to the file its storage spec names (enciphered when it
 // names a key), making the file's folder first, and makes the saved storage the one
 // OpenXmlStorage gives for that file from now on. False when nothing was written.
 bool SaveXmlStorage(const Ref<IHierStorage>& storage, const std::string& spec);
