@@ -2,51 +2,16 @@
 // the functions test binary to count every allocation made while counting is on.
 #include <gtest/gtest.h>
 
+#include "tests/support/CountingAllocator.h"
+
 #include <cstdlib>
 #include <new>
 
 #include "functions/ParseExpr.h"
 #include "tests/functions/FunctionTestSupport.h"
 
-namespace {
-
-bool counting = false;
-long allocations = 0;
-
-void* Allocate(size_t size) {
-  if (counting) ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-
-}  // namespace
-
-void* operator new(size_t size) {
-  return Allocate(size);
-}
-void* operator new[](size_t size) {
-  return Allocate(size);
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  if (counting) ++allocations;
-  return std::malloc(size ? size : 1);
-}
-void* operator new[](size_t size, const std::nothrow_t&) noexcept {
-  if (counting) ++allocations;
-  return std::malloc(size ? size : 1);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, size_t) noexcept {
-  std::free(p);
-}
+using allocation_count::allocations;
+using allocation_count::counting;
 
 namespace {
 

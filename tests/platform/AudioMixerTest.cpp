@@ -12,27 +12,11 @@
 
 #include "platform/audio/Mixer.h"
 #include "tests/platform/AudioTestData.h"
+#include "tests/support/CountingAllocator.h"
 #include "tests/support/FakeAudio.h"
 
-// Counts allocations while a test asks, to show that mixing allocates nothing.
-static std::atomic<bool> gCountAllocations{false};
-static std::atomic<int> gAllocations{0};
-
-// The replacements pair malloc with free; the compiler cannot see that they match.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t size) {
-  if (gCountAllocations) ++gAllocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-#pragma GCC diagnostic pop
+using allocation_count::allocations;
+using allocation_count::counting;
 
 namespace {
 
@@ -345,11 +329,11 @@ TEST(AudioMixer, MixingAllocatesNothing) {
     if (i % 3 == 0) mixer.SlideVolumeAndStop(channel, 20);
   }
   std::vector<float> out(2 * 1024);
-  gAllocations = 0;
-  gCountAllocations = true;
+  allocations = 0;
+  counting = true;
   for (int i = 0; i < 100; ++i) mixer.Mix(out.data(), 1024);
-  gCountAllocations = false;
-  EXPECT_EQ(gAllocations, 0);
+  counting = false;
+  EXPECT_EQ(allocations, 0);
   EXPECT_EQ(mixer.GetState(music), ChannelState::Playing);
 }
 
