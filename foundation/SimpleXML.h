@@ -209,11 +209,13 @@ class IXmlDocument : public virtual IXmlNode {
   virtual void LoadXML(std::string_view text) = 0;
   virtual void LoadBinaryXml(std::string_view bytes) = 0;
   virtual void LoadFromStream(std::istream& stream) = 0;
+  // A data path of the resource file tree; raises when the file cannot be found.
   virtual void LoadFromFile(const std::string& path) = 0;
-  // Reads a resource of the program; nothing when it is missing or empty.
+  // Reads a resource of the program (type "RCDATA"); nothing when it is missing or empty.
   virtual void LoadFromResource(std::string_view type, std::string_view name) = 0;
   // The compact text form as UTF-8.
   virtual void SaveToStream(std::ostream& stream) = 0;
+  // Writes a plain file safely; raises when it cannot.
   virtual void SaveToFile(const std::string& path) = 0;
   virtual void SaveBinaryToStream(std::ostream& stream, uint32_t flags) = 0;
   virtual void SaveBinaryToFile(const std::string& path, uint32_t flags) = 0;
@@ -677,20 +679,18 @@ Ref<IXmlDocument> LoadXmlDocumentFromXml(std::string_view text);
 // or in the code page when its declaration names another encoding. Malformed UTF-8 loads
 // as an empty document.
 Ref<IXmlDocument> LoadXmlFromBuffer(const void* bytes, size_t size);
-// The whole file through LoadXmlFromBuffer; none when it cannot be read.
+// The whole file, a data path of the resource file tree, through LoadXmlFromBuffer; none
+// when it cannot be found.
 Ref<IXmlDocument> LoadXmlFile(const std::string& path);
 
 // The binary-xml form's magic.
 inline constexpr std::string_view kBinaryXmlMagic = "< binary-xml >";
 
-// The file access of the XML unit, in one place so it can be routed through the resource
-// file tree: false when the file cannot be read or written.
+// The file access of the XML unit: reading through the resource file tree (false when
+// the file cannot be found), writing a plain file safely (false when it could not be
+// written; "res:" paths never are).
 bool ReadXmlFileBytes(const std::string& path, std::string& bytes);
 bool WriteXmlFileBytes(const std::string& path, std::string_view bytes);
-// Program resources: installed by the layer that has them; none by default.
-using XmlResourceReader = bool (*)(std::string_view type, std::string_view name,
-                                   std::string& bytes);
-void SetXmlResourceReader(XmlResourceReader reader);
 
 // The text conversions the model uses, for its neighbours.
 // "1"/"0", decimals with ".", dates as "YYYY-MM-DDTHH-MM-SS", byte arrays in Base64.

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "foundation/SimpleXML.h"
@@ -138,28 +137,47 @@ std::string TXmlValue::GeneralText() const {
 
 namespace {
 
-// The general decimal form: up to 15 significant digits, "." as separator, exponents
-// without "+" or leading zeros ("1E20", "1E-5").
+// The general decimal form: up to 15 significant digits, "." as separator whatever the
+// process locale, exponents without "+" or leading zeros ("1E20", "1E-5").
 std::string FloatText(double value) {
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15G", value);
-  std::string text = buffer;
+  char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+  std::string text;
+  text.reserve(size_t(end - buffer));
+  // Infinities and NaN read "INF" and "NAN", as the exponent's "E" is upper case.
+  for (char* p = buffer; p < end; ++p) text += (*p >= 'a' && *p <= 'z') ? char(*p - 32) : *p;
   size_t e = text.find('E');
   if (e == std::string::npos) return text;
-  std::string mantissa = text.substr(0, e);
-  std::string exponent = text.substr(e + 1);
+  std::string_view exponent = std::string_view(text).substr(e + 1);
   bool negative = !exponent.empty() && exponent[0] == '-';
-  if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) exponent.erase(0, 1);
-  while (exponent.size() > 1 && exponent[0] == '0') exponent.erase(0, 1);
-  return mantissa + "E" + (negative ? "-" : "") + exponent;
+  if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) exponent.remove_prefix(1);
+  while (exponent.size() > 1 && exponent[0] == '0') exponent.remove_prefix(1);
+  return text.substr(0, e) + "E" + (negative ? "-" : "") + std::string(exponent);
+}
+
+// Appends the number in decimal with at least `digits` digits (zeros in front).
+void AppendPadded(std::string& out, int value, int digits) {
+  char buffer[16];
+  char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  std::string_view text(buffer, size_t(end - buffer));
+  if (!text.empty() && text[0] == '-') {
+    out += '-';
+    text.remove_prefix(1);
+  }
+  if (int(text.size()) < digits) out.append(size_t(digits) - text.size(), '0');
+  out += text;
 }
 
 std::string DateText(double value) {
-  int y, m, d, h, mi, s;
-  DecodeXmlDateTime(value, y, m, d, h, mi, s);
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.4d-%.2d-%.2dT%.2d-%.2d-%.2d", y, m, d, h, mi, s);
-  return buffer;
+  int fields[6];
+  DecodeXmlDateTime(value, fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]);
+  static const char kSeparators[] = "--T--";
+  std::string text;
+  for (int i = 0; i < 6; ++i) {
+    if (i > 0) text += kSeparators[i - 1];
+    AppendPadded(text, fields[i], i == 0 ? 4 : 2);
+  }
+  return text;
 }
 
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -213,7 +231,7 @@ std::string XmlTextOfValue(const Variant& value) {
     case Variant::Kind::SmallInt:
     case Variant::Kind::Integer:
     case Variant::Kind::Byte:
-      return std::to_string(value.RawInt());
+      return std::to_string(value.RawInt());  // no grouping or locale in integers
     case Variant::Kind::Single:
       return FloatText(float(value.RawFloat()));
     case Variant::Kind::Double:
@@ -531,9 +549,14 @@ void TXmlNode::SetHexAttr(std::string_view name, int32_t value, int digits) {
 }
 
 void TXmlNode::SetHexAttrById(int32_t nameId, int32_t value, int digits) {
+  std::string text;
   char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%.*X", std::clamp(digits, 0, 8), uint32_t(value));
-  EnsureAttr(nameId).SetString(std::string_view(buffer));
+  char* end = std::to_chars(buffer, buffer + sizeof buffer, uint32_t(value), 16).ptr;
+  size_t length = size_t(end - buffer);
+  size_t width = size_t(std::clamp(digits, 0, 8));
+  if (length < width) text.append(width - length, '0');
+  for (char* p = buffer; p < end; ++p) text += (*p >= 'a' && *p <= 'f') ? char(*p - 32) : *p;
+  EnsureAttr(nameId).SetString(text);
 }
 
 int TXmlNode::GetEnumAttr(std::string_view name, const TXmlTexts& values, int def) {

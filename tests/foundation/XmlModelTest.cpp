@@ -1,6 +1,8 @@
 // The node tree: names, attributes and their typed getters, children, paths, clones.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
 #include <functional>
 
 #include "foundation/SimpleXML.h"
@@ -98,6 +100,34 @@ TEST(XmlAttributes, TextFormsOfValues) {
       {Variant::ByteArray({1, 2, 3, 4}), "AQIDBA=="},
   };
   for (const Case& c : cases) EXPECT_EQ(XmlTextOfValue(c.value), c.text);
+}
+
+// Files written on a player's machine must read back on every other one.
+TEST(XmlAttributes, NumbersIgnoreTheProcessLocale) {
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+  struct Restore {
+    ~Restore() { std::setlocale(LC_ALL, "C"); }
+  } restore;
+  char probe[16];
+  std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+  ASSERT_STREQ(probe, "1,5") << "the locale is in force";
+
+  Ref<IXmlElement> e = Root("<a c='2,25' d='2.25'/>");
+  e->SetFloatAttr("f", 1.5);
+  e->SetVarAttr("g", Variant(float(-0.25)));
+  e->SetVarAttr("h", Variant(1.5e-7));
+  e->SetVarAttr("m", Variant::Currency(15000));
+  e->SetHexAttr("x", 255, 4);
+  e->SetDateTimeAttr("t", 36526.5);
+  EXPECT_EQ(e->GetXml(),
+            "<a c=\"2,25\" d=\"2.25\" f=\"1.5\" g=\"-0.25\" h=\"1.5E-7\" m=\"1.5\" "
+            "x=\"00FF\" t=\"2000-01-01T12-00-00\"/>");
+  EXPECT_EQ(e->GetFloatAttr("c"), 2.25);
+  EXPECT_EQ(e->GetFloatAttr("d"), 2.25);
+  Ref<IXmlElement> back = Root(e->GetXml());
+  EXPECT_EQ(back->GetFloatAttr("f"), 1.5);
+  EXPECT_EQ(back->GetFloatAttr("h"), 1.5e-7);
+  EXPECT_EQ(back->GetDateTimeAttr("t"), 36526.5);
 }
 
 TEST(XmlAttributes, ValuesOfEveryLengthSurviveCopiesAndMoves) {
