@@ -141,7 +141,8 @@ namespace {
 // process locale, exponents without "+" or leading zeros ("1E20", "1E-5").
 std::string FloatText(double value) {
   char buffer[64];
-  char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+  char* end =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
   std::string text;
   text.reserve(size_t(end - buffer));
   // Infinities and NaN read "INF" and "NAN", as the exponent's "E" is upper case.
