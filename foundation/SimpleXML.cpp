@@ -2,6 +2,7 @@
 #include "foundation/SimpleXML.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <unordered_set>
@@ -242,12 +243,12 @@ int TXmlNodeList::Release() {
   return owner_ ? owner_->Release() : TXmlBase::Release();
 }
 
-std::vector<Ref<TXmlNode>>& TXmlNodeList::Items() {
+TXmlArray<Ref<TXmlNode>>& TXmlNodeList::Items() {
   return owner_ ? owner_->children_ : items_;
 }
 
 Ref<IXmlNode> TXmlNodeList::Item(int index) {
-  std::vector<Ref<TXmlNode>>& items = Items();
+  TXmlArray<Ref<TXmlNode>>& items = Items();
   if (index < 0 || index >= int(items.size())) RaiseXml("List index out of bounds");
   return Ref<IXmlNode>(items[index].get());
 }
@@ -291,7 +292,7 @@ TXmlNode::~TXmlNode() {
     if (child->parent_ == this) child->parent_ = nullptr;
 }
 
-std::vector<Ref<TXmlNode>>& TXmlNode::Children() {
+TXmlArray<Ref<TXmlNode>>& TXmlNode::Children() {
   PrepareChildren();
   return children_;
 }
@@ -410,7 +411,7 @@ void TXmlNode::InsertBefore(const Ref<IXmlNode>& node, const Ref<IXmlNode>& refe
   TXmlNode* n = NodeOf(node);
   if (!n) return;
   TXmlNode* ref = NodeOf(reference);
-  std::vector<Ref<TXmlNode>>& children = Children();
+  TXmlArray<Ref<TXmlNode>>& children = Children();
   auto it = std::find_if(children.begin(), children.end(),
                          [&](const Ref<TXmlNode>& c) { return c.get() == ref; });
   Insert(n, ref ? size_t(it - children.begin()) : children.size());
@@ -420,7 +421,7 @@ void TXmlNode::ReplaceChild(const Ref<IXmlNode>& newChild, const Ref<IXmlNode>& 
   TXmlNode* n = NodeOf(newChild);
   TXmlNode* old = NodeOf(oldChild);
   if (!n || !old) return;
-  std::vector<Ref<TXmlNode>>& children = Children();
+  TXmlArray<Ref<TXmlNode>>& children = Children();
   auto it = std::find_if(children.begin(), children.end(),
                          [&](const Ref<TXmlNode>& c) { return c.get() == old; });
   if (it == children.end()) return;
@@ -434,7 +435,7 @@ void TXmlNode::ReplaceChild(const Ref<IXmlNode>& newChild, const Ref<IXmlNode>& 
 
 int TXmlNode::RemoveChild(const Ref<IXmlNode>& node) {
   TXmlNode* n = NodeOf(node);
-  std::vector<Ref<TXmlNode>>& children = Children();
+  TXmlArray<Ref<TXmlNode>>& children = Children();
   auto it = std::find_if(children.begin(), children.end(),
                          [&](const Ref<TXmlNode>& c) { return c.get() == n; });
   if (!n || it == children.end()) return -1;

@@ -7,8 +7,10 @@
 // the typed setters keep their kinds, and the binary-xml form keeps them across a save.
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -275,6 +277,146 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
 // The table shared by every document made without one of its own.
 TXmlNameTable* SharedXmlNameTable();
 
+// The memory of the nodes one load makes (the nodes, their attribute and child arrays),
+// taken from the system in blocks and handed back all at once when the last of those
+// nodes is gone: a node of a loaded document costs no allocation of its own, to make or
+// to free. Each node keeps its arena alive, so a node outlives its document, or moves
+// into another one, as any node does. Only loading fills an arena; nodes made and arrays
+// grown through the node interface use the heap, so editing a document for a long time
+// never piles up memory here.
+class TXmlArena {
+ public:
+  TXmlArena() = default;
+  ~TXmlArena();
+  TXmlArena(const TXmlArena&) = delete;
+  TXmlArena& operator=(const TXmlArena&) = delete;
+
+  // Room for `size` bytes, aligned for any node or array element.
+  void* Allocate(size_t size) {
+    size = (size + 7) & ~size_t(7);
+    if (size > size_t(end_ - next_)) return AllocateSlow(size);
+    void* room = next_;
+    next_ += size;
+    return room;
+  }
+  // Held by the document loading into it and by every node made in it.
+  void AddRef() { ++refs_; }
+  void Release() {
+    if (--refs_ == 0) delete this;
+  }
+
+ private:
+  void* AllocateSlow(size_t size);
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+  void* blocks_ = nullptr;  // the newest block; each begins with a link to the one before
+  size_t blockSize_ = 2048;
+  size_t refs_ = 0;
+};
+
+// The next capacity of a full attribute or child array: by 4 while below 9, by 16 up to
+// 64, then by a quarter.
+inline size_t XmlGrownCapacity(size_t capacity) {
+  if (capacity < 9) return capacity + 4;
+  if (capacity <= 64) return capacity + 16;
+  return capacity + capacity / 4;
+}
+
+// The attribute and child arrays of a node: a vector whose room comes from the heap or,
+// for a node being loaded, from its arena. Elements are moved by copying their bytes,
+// which suits what the arrays hold (node references and value slots).
+template <class T>
+class TXmlArray {
+ public:
+  TXmlArray() = default;
+  TXmlArray(const TXmlArray& other) { CopyFrom(other); }
+  TXmlArray& operator=(const TXmlArray& other) {
+    if (this != &other) {
+      clear();
+      CopyFrom(other);
+    }
+    return *this;
+  }
+  ~TXmlArray() {
+    clear();
+    if (onHeap_) ::operator delete(data_);
+  }
+
+  T* begin() const { return data_; }
+  T* end() const { return data_ + size_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T& operator[](size_t index) const { return data_[index]; }
+  T& back() const { return data_[size_ - 1]; }
+
+  template <class... Args>
+  T& emplace_back(Args&&... args) {
+    if (size_ == capacity_) Reallocate(XmlGrownCapacity(capacity_), nullptr);
+    T* slot = new (data_ + size_) T(std::forward<Args>(args)...);
+    ++size_;
+    return *slot;
+  }
+  void push_back(T value) { emplace_back(std::move(value)); }
+  // Appends, growing in the arena while the array lives there (loading only).
+  template <class... Args>
+  T& EmplaceBackIn(TXmlArena* arena, Args&&... args) {
+    if (size_ == capacity_) Reallocate(XmlGrownCapacity(capacity_), onHeap_ ? nullptr : arena);
+    T* slot = new (data_ + size_) T(std::forward<Args>(args)...);
+    ++size_;
+    return *slot;
+  }
+  T* insert(T* position, T value) {
+    size_t index = size_t(position - data_);
+    if (size_ == capacity_) Reallocate(XmlGrownCapacity(capacity_), nullptr);
+    std::memmove(static_cast<void*>(data_ + index + 1), data_ + index, (size_ - index) * sizeof(T));
+    new (data_ + index) T(std::move(value));
+    ++size_;
+    return data_ + index;
+  }
+  T* erase(T* position) {
+    position->~T();
+    std::memmove(static_cast<void*>(position), position + 1, size_t(end() - position - 1) * sizeof(T));
+    --size_;
+    return position;
+  }
+  void clear() {
+    T* items = data_;
+    size_t count = size_;
+    size_ = 0;
+    for (size_t i = 0; i < count; ++i) items[i].~T();
+  }
+  void reserve(size_t capacity) {
+    if (capacity > capacity_) Reallocate(capacity, nullptr);
+  }
+  // Room for `capacity` elements in all, from the arena while the array has no heap room.
+  // The arena must be the one of the node that owns the array: its memory lasts as long
+  // as that node.
+  void ReserveIn(TXmlArena* arena, size_t capacity) {
+    if (capacity > capacity_) Reallocate(capacity, onHeap_ ? nullptr : arena);
+  }
+
+ private:
+  void Reallocate(size_t capacity, TXmlArena* arena) {
+    if (capacity > (size_t(1) << 31) / sizeof(T)) throw std::bad_alloc();
+    size_t bytes = capacity * sizeof(T);
+    T* fresh = static_cast<T*>(arena ? arena->Allocate(bytes) : ::operator new(bytes));
+    if (size_) std::memcpy(static_cast<void*>(fresh), data_, size_ * sizeof(T));
+    if (onHeap_) ::operator delete(data_);
+    data_ = fresh;
+    capacity_ = uint32_t(capacity);
+    onHeap_ = arena == nullptr;
+  }
+  void CopyFrom(const TXmlArray& other) {
+    reserve(other.size_);
+    for (const T& item : other) emplace_back(item);
+  }
+
+  T* data_ = nullptr;
+  uint32_t size_ = 0;
+  uint32_t capacity_ : 31 = 0;
+  uint32_t onHeap_ : 1 = 0;
+};
+
 // A value slot: strings (everything parsed from text) held in the slot itself when short
 // (most attribute values, paths included), any other kind boxed. Parsing a document thus
 // costs few allocations.
@@ -351,18 +493,26 @@ class TXmlNodeList : public TXmlBase, public IXmlNodeList {
   Ref<IXmlNode> Item(int index) override;
   std::string GetXml() override;
 
-  std::vector<Ref<TXmlNode>>& Items();
+  TXmlArray<Ref<TXmlNode>>& Items();
   TXmlNode* Owner() const { return owner_; }
 
  private:
   TXmlNode* owner_;
-  std::vector<Ref<TXmlNode>> items_;  // only for a list of its own
+  TXmlArray<Ref<TXmlNode>> items_;  // only for a list of its own
 };
 
 class TXmlNode : public TXmlBase, public virtual IXmlNode {
  public:
   explicit TXmlNode(TXmlNameTable* names);
   ~TXmlNode() override;
+
+  // Every node begins with a word naming its arena (none for a node on the heap).
+  static void* operator new(size_t size);
+  static void* operator new(size_t size, TXmlArena* arena);
+  static void operator delete(void* node);
+  static void operator delete(void* node, TXmlArena* arena);
+  // The arena the node was made in, or null.
+  TXmlArena* Arena() const;
 
   // --- the virtual operations of every kind
   virtual int32_t NodeNameId() const = 0;
@@ -476,19 +626,24 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
   TXmlNameTable* Names() const { return names_.get(); }
   TXmlNode* Parent() const { return parent_; }
   // The children; the element rule runs first.
-  std::vector<Ref<TXmlNode>>& Children();
+  TXmlArray<Ref<TXmlNode>>& Children();
   // The children as they are, without making a list.
-  const std::vector<Ref<TXmlNode>>& RawChildren() const { return children_; }
+  const TXmlArray<Ref<TXmlNode>>& RawChildren() const { return children_; }
   bool HasChildren() const { return !children_.empty(); }
-  std::vector<TXmlAttrData>& Attrs() { return attrs_; }
+  TXmlArray<TXmlAttrData>& Attrs() { return attrs_; }
   TXmlAttrData* FindAttr(int32_t nameId);
   TXmlAttrData& EnsureAttr(int32_t nameId);
   // Appends a node the caller has just made (no checks: it is new and on this table).
   void AdoptNew(TXmlNode* node);
+  // The same for a reader: the child array of a node that lives in an arena grows there.
+  void AdoptLoaded(TXmlNode* node) {
+    children_.EmplaceBackIn(Arena(), node);
+    node->parent_ = this;
+  }
   void Insert(TXmlNode* node, size_t index);
   void ClearChildren();
   void RemoveAt(size_t index);
-  void ReserveChildren(size_t count) { children_.reserve(children_.size() + count); }
+  void ReserveChildren(size_t count) { children_.ReserveIn(Arena(), children_.size() + count); }
   void WriteAttrs(std::string& out) const;
   void WriteChildrenXml(std::string& out, int depth);
   // Puts the node and its subtree on another name table.
@@ -504,9 +659,9 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
 
   Ref<TXmlNameTable> names_;
   TXmlNode* parent_ = nullptr;
-  std::vector<Ref<TXmlNode>> children_;
+  TXmlArray<Ref<TXmlNode>> children_;
   std::unique_ptr<TXmlNodeList> childList_;
-  std::vector<TXmlAttrData> attrs_;
+  TXmlArray<TXmlAttrData> attrs_;
 
   friend class TXmlNodeList;
 };

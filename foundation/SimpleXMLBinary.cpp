@@ -266,8 +266,8 @@ bool NamesFitAnsi(const TXmlNameTable& names) {
 
 class TBinXmlReader {
  public:
-  explicit TBinXmlReader(std::string_view bytes)
-      : p_(reinterpret_cast<const uint8_t*>(bytes.data())), end_(p_ + bytes.size()) {
+  TBinXmlReader(std::string_view bytes, TXmlArena* arena)
+      : p_(reinterpret_cast<const uint8_t*>(bytes.data())), end_(p_ + bytes.size()), arena_(arena) {
     Need(kBinaryXmlMagic.size());
     p_ += kBinaryXmlMagic.size();
     flags_ = ReadU32();
@@ -436,6 +436,7 @@ class TBinXmlReader {
         if (int32_t id = int32_t(ReadU32()); id < 0 || id >= count) RaiseXml("Data reading error");
     }
     names->RefreshCachedIds();
+    seenAt_.assign(size_t(count) + 1, 0);
     return names;
   }
 
@@ -448,39 +449,59 @@ class TBinXmlReader {
   void ReadBody(TXmlNode& node, int depth) {
     CheckXmlDepth(depth);
     int32_t attrs = ReadCount(2);
-    node.Attrs().reserve(size_t(std::min(attrs, 4096)));
-    for (int32_t i = 0; i < attrs; ++i) {
-      int32_t id = ReadNameId();
-      ReadValue(node.EnsureAttr(id));
-    }
+    if (attrs > 0) ReadAttrs(node, attrs);
     int32_t children = ReadCount(2);
     if (children > 0) node.PrepareChildren();
     node.ReserveChildren(size_t(std::min(children, 4096)));
     for (int32_t i = 0; i < children; ++i) ReadChild(node, depth + 1);
   }
 
+  // A name given twice in one node keeps its first place and its last value. Which names
+  // a node has so far is kept per name id, so that this costs the same for any count.
+  void ReadAttrs(TXmlNode& node, int32_t count) {
+    TXmlArray<TXmlAttrData>& attrs = node.Attrs();
+    TXmlArena* arena = node.Arena();
+    attrs.ReserveIn(arena, attrs.size() + size_t(std::min(count, 4096)));
+    for (TXmlAttrData& attr : attrs) seenAt_[size_t(attr.nameId + 1)] = uint32_t(&attr - attrs.begin() + 1);
+    try {
+      for (int32_t i = 0; i < count; ++i) {
+        int32_t id = ReadNameId();
+        uint32_t& seen = seenAt_[size_t(id + 1)];
+        if (!seen) {
+          attrs.EmplaceBackIn(arena).nameId = id;
+          seen = uint32_t(attrs.size());
+        }
+        ReadValue(attrs[seen - 1]);
+      }
+    } catch (...) {
+      for (const TXmlAttrData& attr : attrs) seenAt_[size_t(attr.nameId + 1)] = 0;
+      throw;
+    }
+    for (const TXmlAttrData& attr : attrs) seenAt_[size_t(attr.nameId + 1)] = 0;
+  }
+
   void ReadChild(TXmlNode& owner, int depth) {
     TXmlNameTable* names = owner.Names();
     switch (ReadByte()) {
       case NODE_ELEMENT: {
-        auto* element = new TXmlElement(names, ReadNameId());
-        owner.AdoptNew(element);
+        auto* element = new (arena_) TXmlElement(names, ReadNameId());
+        owner.AdoptLoaded(element);
         ReadValue(element->StoredValue());
         return ReadBody(*element, depth);
       }
       case NODE_TEXT: {
-        auto* text = new TXmlText(names);
-        owner.AdoptNew(text);
+        auto* text = new (arena_) TXmlText(names);
+        owner.AdoptLoaded(text);
         return ReadValue(text->Value());
       }
       case NODE_CDATA_SECTION:
-        return owner.AdoptNew(new TXmlCDATASection(names, ReadXmlString()));
+        return owner.AdoptLoaded(new (arena_) TXmlCDATASection(names, ReadXmlString()));
       case NODE_COMMENT:
-        return owner.AdoptNew(new TXmlComment(names, ReadXmlString()));
+        return owner.AdoptLoaded(new (arena_) TXmlComment(names, ReadXmlString()));
       case NODE_PROCESSING_INSTRUCTION: {
         int32_t id = ReadNameId();
-        auto* instruction = new TXmlProcessingInstruction(names, id, ReadXmlString());
-        owner.AdoptNew(instruction);
+        auto* instruction = new (arena_) TXmlProcessingInstruction(names, id, ReadXmlString());
+        owner.AdoptLoaded(instruction);
         return ReadBody(*instruction, depth);
       }
       default:
@@ -492,7 +513,9 @@ class TBinXmlReader {
   const uint8_t* p_;
   const uint8_t* end_;
   uint32_t flags_ = 0;
+  TXmlArena* arena_;
   std::vector<int32_t> canonical_;  // file id -> the id nodes use
+  std::vector<uint32_t> seenAt_;    // per name id + 1: 1 + its place in the node being read
 };
 
 }  // namespace
@@ -507,7 +530,7 @@ int32_t UnpackXmlInteger(std::string_view bytes, size_t& pos) {
   std::string image(kBinaryXmlMagic);
   image.append(4, '\0');
   image.append(bytes.substr(std::min(pos, bytes.size())));
-  TBinXmlReader reader(image);
+  TBinXmlReader reader(image, nullptr);
   size_t before = reader.Left();
   int32_t value = reader.ReadInteger();
   pos += before - reader.Left();
@@ -525,7 +548,8 @@ void WriteBinaryXml(TXmlDocument& document, uint32_t flags, std::string& out,
 }
 
 void ReadBinaryXml(TXmlDocument& document, std::string_view bytes) {
-  TBinXmlReader reader(bytes);
+  Ref<TXmlArena> arena(new TXmlArena());
+  TBinXmlReader reader(bytes, arena.get());
   document.SetNameTable(reader.ReadNameTable().get());
   reader.ReadBody(document, 0);
 }

@@ -263,6 +263,40 @@ TEST(XmlChildren, CloneKeepsValuesAndAttributes) {
   EXPECT_EQ(e->CloneNode(false)->GetXml(), "<a k=\"v\"/>");
 }
 
+// Loaded nodes share their document's memory; each must still live as long as it is held,
+// wherever it went, and take any change, whatever became of the document it came from.
+TEST(XmlChildren, LoadedNodesOutliveTheirDocumentWhereverTheyGo) {
+  const std::string kLong(60, 'v');
+  const std::string kText = "<a x='1'><b y='" + kLong + "'>t</b><c/>tail</a>";
+  for (bool binary : {false, true}) {
+    SCOPED_TRACE(binary ? "binary form" : "text form");
+    Ref<IXmlDocument> target = CreateXmlDocument("target");
+    Ref<IXmlElement> kept;
+    Ref<IXmlNode> tail;
+    {
+      Ref<IXmlDocument> source = CreateXmlDocument();
+      source->LoadXML(binary ? LoadXmlDocumentFromXml(kText)->SaveBinaryXml() : kText);
+      kept = source->GetDocumentElement();
+      tail = kept->GetChildNodes()->Item(2);
+      target->GetDocumentElement()->AppendChild(kept->GetChildNodes()->Item(0));
+      source->LoadXML("<other/>");  // the old nodes are no longer the document's
+    }
+    kept->SetAttr("z", "2");
+    kept->SetAttr("x", "one");
+    for (int i = 0; i < 20; ++i) kept->AppendElement("d");
+    kept->RemoveChild(tail);
+    EXPECT_EQ(tail->GetText(), "tail");
+    EXPECT_EQ(kept->GetAttrCount(), 2);
+    EXPECT_EQ(kept->GetAttr("x"), "one");
+    EXPECT_EQ(kept->GetChildNodes()->Count(), 22);
+    Ref<IXmlElement> b = target->GetDocumentElement()->GetChildNodes()->Item(0)->AsElement();
+    b->SetAttr("w", "3");
+    EXPECT_EQ(target->GetXml(), "<target><b y=\"" + kLong + "\" w=\"3\">t</b></target>");
+    target = nullptr;
+    EXPECT_EQ(b->GetAttr("y"), kLong);
+  }
+}
+
 TEST(XmlChildren, NodesMoveToTheNameTableOfTheirNewOwner) {
   Ref<IXmlDocument> binary = CreateXmlDocument();
   binary->LoadBinaryXml(LoadXmlDocumentFromXml("<own attr='1'><kid/></own>")->SaveBinaryXml());
