@@ -417,35 +417,40 @@ class TXmlArray {
   uint32_t onHeap_ : 1 = 0;
 };
 
-// A value slot: strings (everything parsed from text) held in the slot itself when short
-// (most attribute values, paths included), any other kind boxed. Parsing a document thus
-// costs few allocations.
+// A value slot: strings (everything parsed from text) held in the slot itself when short,
+// in the arena of a loaded node or on the heap when longer, any other kind boxed.
+// Loading a document thus costs few allocations, and a slot takes 24 bytes.
 class TXmlValue {
  public:
   TXmlValue() = default;
-  TXmlValue(TXmlValue&& other) noexcept { Take(other); }
-  TXmlValue& operator=(TXmlValue&& other) noexcept;
+  // A moved string that lay in an arena is copied: the slot it goes to may not live there.
+  TXmlValue(TXmlValue&& other) { Take(other); }
+  TXmlValue& operator=(TXmlValue&& other);
   TXmlValue(const TXmlValue& other) { *this = other; }
   TXmlValue& operator=(const TXmlValue& other);
   ~TXmlValue() {
-    if (onHeap_ || state_ == State::Boxed) ReleaseOwned();
+    if (where_ >= kHeap) ReleaseOwned();
   }
 
   Variant::Kind Kind() const;
-  bool IsEmpty() const { return state_ == State::Empty; }
+  bool IsEmpty() const { return where_ == kEmpty; }
   // Empty or Null.
   bool IsClear() const;
-  bool IsString() const { return state_ == State::Text; }
+  bool IsString() const { return where_ != kEmpty && where_ != kBoxed; }
   // The string value (empty for other kinds).
   std::string_view Text() const {
-    if (state_ != State::Text) return {};
-    return std::string_view(onHeap_ ? heap_ : inline_, length_);
+    if (where_ == kInline) return std::string_view(data_, length_);
+    if (where_ == kEmpty || where_ == kBoxed) return {};
+    return std::string_view(Pointer<const char>(), length_);
   }
   Variant Get() const;
   void Set(const Variant& value);
   void SetString(std::string_view text);
+  // The same for a slot of a node that lives in `arena` (none: the heap): a string too
+  // long for the slot is kept in the arena.
+  void SetStringIn(TXmlArena* arena, std::string_view text);
   // Makes the value a string of `length` bytes and returns where to write them.
-  char* PrepareString(size_t length);
+  char* PrepareString(size_t length, TXmlArena* arena = nullptr);
   void Clear();
   // The XML text form of the value (what the writer escapes).
   void AppendXmlText(std::string& out) const;
@@ -454,30 +459,33 @@ class TXmlValue {
   std::string GeneralText() const;
 
  private:
-  enum class State : uint8_t { Empty, Text, Boxed };
-  static constexpr size_t kInline = 40;
+  enum Where : uint8_t { kEmpty, kInline, kArena, kHeap, kBoxed };
+  static constexpr size_t kRoom = 15;
+  template <class T>
+  T* Pointer() const {
+    T* pointer;
+    std::memcpy(&pointer, data_, sizeof pointer);
+    return pointer;
+  }
+  template <class T>
+  void SetPointer(T* pointer) {
+    std::memcpy(data_, &pointer, sizeof pointer);
+  }
   // Frees what the value owns; inline so that the common case (nothing) costs a test.
   void Release() {
-    if (onHeap_ || state_ == State::Boxed) ReleaseOwned();
-    state_ = State::Empty;
+    if (where_ >= kHeap) ReleaseOwned();
+    where_ = kEmpty;
     length_ = 0;
   }
   void ReleaseOwned();
   void Take(TXmlValue& other);
 
-  union {
-    char inline_[kInline];
-    char* heap_;
-    Variant* boxed_;
-  };
+  alignas(8) char data_[kRoom];  // the text, or a pointer to it or to the boxed value
+  uint8_t where_ = kEmpty;
   uint32_t length_ = 0;
 
  public:
   int32_t nameId = -1;  // the attribute's name; unused for element values
-
- private:
-  State state_ = State::Empty;
-  bool onHeap_ = false;
 };
 using TXmlAttrData = TXmlValue;
 

@@ -341,11 +341,11 @@ class TBinXmlReader {
     return out;
   }
   // Plain ASCII (nearly every value) goes straight into the slot, four units at a time.
-  void ReadWideStringInto(TXmlValue& slot) {
+  void ReadWideStringInto(TXmlValue& slot, TXmlArena* arena) {
     const uint8_t* start = p_;
     int32_t n = ReadCount(2);
     const uint8_t* units = p_;
-    char* out = slot.PrepareString(size_t(n));
+    char* out = slot.PrepareString(size_t(n), arena);
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
       uint64_t word;
@@ -362,7 +362,7 @@ class TBinXmlReader {
     }
     if (i < n) {
       p_ = start;
-      return slot.SetString(ReadWideString());
+      return slot.SetStringIn(arena, ReadWideString());
     }
     p_ += size_t(n) * 2;
   }
@@ -372,7 +372,8 @@ class TBinXmlReader {
     return AnsiToUtf8(ReadAnsiString());
   }
 
-  void ReadValue(TXmlValue& slot) {
+  // Into a slot of a node that lives in `arena` (none: the heap).
+  void ReadValue(TXmlValue& slot, TXmlArena* arena) {
     switch (ReadInteger()) {
       case kEmpty:
         return slot.Clear();
@@ -395,7 +396,7 @@ class TBinXmlReader {
       case kDate:
         return slot.Set(Variant::Date(ReadDouble()));
       case kWideString:
-        return ReadWideStringInto(slot);
+        return ReadWideStringInto(slot, arena);
       case kBoolean:
         return slot.Set(Variant(ReadU16() != 0));
       case kByte:
@@ -471,7 +472,7 @@ class TBinXmlReader {
           attrs.EmplaceBackIn(arena).nameId = id;
           seen = uint32_t(attrs.size());
         }
-        ReadValue(attrs[seen - 1]);
+        ReadValue(attrs[seen - 1], arena);
       }
     } catch (...) {
       for (const TXmlAttrData& attr : attrs) seenAt_[size_t(attr.nameId + 1)] = 0;
@@ -486,13 +487,13 @@ class TBinXmlReader {
       case NODE_ELEMENT: {
         auto* element = new (arena_) TXmlElement(names, ReadNameId());
         owner.AdoptLoaded(element);
-        ReadValue(element->StoredValue());
+        ReadValue(element->StoredValue(), arena_);
         return ReadBody(*element, depth);
       }
       case NODE_TEXT: {
         auto* text = new (arena_) TXmlText(names);
         owner.AdoptLoaded(text);
-        return ReadValue(text->Value());
+        return ReadValue(text->Value(), arena_);
       }
       case NODE_CDATA_SECTION:
         return owner.AdoptLoaded(new (arena_) TXmlCDATASection(names, ReadXmlString()));

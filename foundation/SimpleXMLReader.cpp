@@ -327,12 +327,13 @@ void TXmlTextReader::AddPendingAttr(const PendingAttr& attr) {
 void TXmlTextReader::StorePendingAttrs(TXmlNode* node) {
   for (const PendingAttr& pending : pending_) seenAt_[size_t(pending.id)] = 0;
   TXmlArray<TXmlAttrData>& attrs = node->Attrs();
-  attrs.ReserveIn(node->Arena(), attrs.size() + pending_.size());
+  TXmlArena* arena = node->Arena();
+  attrs.ReserveIn(arena, attrs.size() + pending_.size());
   for (const PendingAttr& pending : pending_) {
     TXmlAttrData& attr = attrs.emplace_back();
     attr.nameId = pending.id;
     const char* data = pending.text ? pending.text : decoded_.data() + pending.decodedOffset;
-    attr.SetString(std::string_view(data, pending.length));
+    attr.SetStringIn(arena, std::string_view(data, pending.length));
   }
   pending_.clear();
 }
@@ -341,7 +342,7 @@ void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
   // Simple leaf elements keep their text as the stored value: one object, not two.
   bool endTagFollows = end_ - p_ >= 2 && p_[0] == '<' && p_[1] == '/';
   if (endTagFollows && !owner->HasChildren() && owner->NodeType() == NODE_ELEMENT) {
-    static_cast<TXmlElement*>(owner)->StoredValue().SetString(text);
+    static_cast<TXmlElement*>(owner)->StoredValue().SetStringIn(owner->Arena(), text);
     return;
   }
   // Text on both sides of a skipped document type declaration is one text, as written.
@@ -353,7 +354,7 @@ void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
   }
   auto* node = new (arena_) TXmlText(names_);
   owner->AdoptLoaded(node);
-  node->Value().SetString(text);
+  node->Value().SetStringIn(arena_, text);
 }
 
 void TXmlTextReader::ReadText(TXmlNode* owner) {

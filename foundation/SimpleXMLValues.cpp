@@ -13,25 +13,27 @@
 // Value slot
 
 void TXmlValue::ReleaseOwned() {
-  if (state_ == State::Boxed) delete boxed_;
-  if (state_ == State::Text && onHeap_) delete[] heap_;
-  state_ = State::Empty;
-  onHeap_ = false;
+  if (where_ == kBoxed) delete Pointer<Variant>();
+  if (where_ == kHeap) delete[] Pointer<char>();
+  where_ = kEmpty;
   length_ = 0;
 }
 
 void TXmlValue::Take(TXmlValue& other) {
-  std::memcpy(static_cast<void*>(inline_), other.inline_, kInline);
-  length_ = other.length_;
   nameId = other.nameId;
-  state_ = other.state_;
-  onHeap_ = other.onHeap_;
-  other.state_ = State::Empty;
-  other.onHeap_ = false;
+  if (other.where_ == kArena) {
+    SetString(other.Text());
+    other.Release();
+    return;
+  }
+  std::memcpy(data_, other.data_, kRoom);
+  length_ = other.length_;
+  where_ = other.where_;
+  other.where_ = kEmpty;
   other.length_ = 0;
 }
 
-TXmlValue& TXmlValue::operator=(TXmlValue&& other) noexcept {
+TXmlValue& TXmlValue::operator=(TXmlValue&& other) {
   if (this == &other) return *this;
   Release();
   Take(other);
@@ -41,9 +43,9 @@ TXmlValue& TXmlValue::operator=(TXmlValue&& other) noexcept {
 TXmlValue& TXmlValue::operator=(const TXmlValue& other) {
   if (this == &other) return *this;
   nameId = other.nameId;
-  if (other.state_ == State::Boxed) {
-    Set(*other.boxed_);
-  } else if (other.state_ == State::Text) {
+  if (other.where_ == kBoxed) {
+    Set(*other.Pointer<Variant>());
+  } else if (other.IsString()) {
     SetString(other.Text());
   } else {
     Release();
@@ -52,29 +54,19 @@ TXmlValue& TXmlValue::operator=(const TXmlValue& other) {
 }
 
 Variant::Kind TXmlValue::Kind() const {
-  switch (state_) {
-    case State::Empty:
-      return Variant::Kind::Empty;
-    case State::Text:
-      return Variant::Kind::WideString;
-    default:
-      return boxed_->GetKind();
-  }
+  if (where_ == kEmpty) return Variant::Kind::Empty;
+  if (where_ == kBoxed) return Pointer<Variant>()->GetKind();
+  return Variant::Kind::WideString;
 }
 
 bool TXmlValue::IsClear() const {
-  return state_ == State::Empty || (state_ == State::Boxed && boxed_->IsNull());
+  return where_ == kEmpty || (where_ == kBoxed && Pointer<Variant>()->IsNull());
 }
 
 Variant TXmlValue::Get() const {
-  switch (state_) {
-    case State::Empty:
-      return Variant();
-    case State::Text:
-      return Variant(Text());
-    default:
-      return *boxed_;
-  }
+  if (where_ == kEmpty) return Variant();
+  if (where_ == kBoxed) return *Pointer<Variant>();
+  return Variant(Text());
 }
 
 void TXmlValue::Set(const Variant& value) {
@@ -82,33 +74,66 @@ void TXmlValue::Set(const Variant& value) {
   if (value.GetKind() == Variant::Kind::WideString) return SetString(value.RawText());
   auto* boxed = new Variant(value);
   Release();
-  boxed_ = boxed;
-  state_ = State::Boxed;
+  SetPointer(boxed);
+  where_ = kBoxed;
 }
 
-char* TXmlValue::PrepareString(size_t length) {
-  if (length > UINT32_MAX) throw Exception("Value too long");
+char* TXmlValue::PrepareString(size_t length, TXmlArena* arena) {
+  if (length >= (size_t(1) << 31)) throw Exception("Value too long");
   Release();
-  if (length > kInline) {
-    heap_ = new char[length];
-    onHeap_ = true;
-  }
   length_ = uint32_t(length);
-  state_ = State::Text;
-  return onHeap_ ? heap_ : inline_;
+  if (length <= kRoom) {
+    where_ = kInline;
+    return data_;
+  }
+  char* text = arena ? static_cast<char*>(arena->Allocate(length)) : new char[length];
+  SetPointer(text);
+  where_ = arena ? kArena : kHeap;
+  return text;
+}
+
+namespace {
+
+// Copies up to 16 bytes without a call: two overlapping moves of the widest size that
+// fits.
+inline void CopyShort(char* to, const char* from, size_t n) {
+  if (n >= 8) {
+    uint64_t head, tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + n - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + n - 8, &tail, 8);
+  } else if (n >= 4) {
+    uint32_t head, tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + n - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + n - 4, &tail, 4);
+  } else if (n > 0) {
+    to[0] = from[0];
+    to[n / 2] = from[n / 2];
+    to[n - 1] = from[n - 1];
+  }
+}
+
+}  // namespace
+
+void TXmlValue::SetStringIn(TXmlArena* arena, std::string_view text) {
+  const char* own = IsString() ? Text().data() : nullptr;
+  if (own && text.data() >= own && text.data() < own + length_) {
+    // Setting a value from a part of itself: copy first.
+    std::string copy(text);
+    return SetStringIn(arena, std::string_view(copy));
+  }
+  char* to = PrepareString(text.size(), arena);
+  if (text.size() <= kRoom)
+    CopyShort(to, text.data(), text.size());
+  else
+    std::memcpy(to, text.data(), text.size());
 }
 
 void TXmlValue::SetString(std::string_view text) {
-  if (state_ == State::Text && text.data() >= Text().data() &&
-      text.data() < Text().data() + length_) {
-    // Setting a value from a part of itself: copy first.
-    std::string copy(text);
-    return SetString(std::string_view(copy));
-  }
-  if (!text.empty())
-    std::memcpy(PrepareString(text.size()), text.data(), text.size());
-  else
-    PrepareString(0);
+  SetStringIn(nullptr, text);
 }
 
 void TXmlValue::Clear() {
@@ -116,8 +141,10 @@ void TXmlValue::Clear() {
 }
 
 void TXmlValue::AppendXmlText(std::string& out) const {
-  if (state_ == State::Text) out += Text();
-  if (state_ == State::Boxed) out += XmlTextOfValue(*boxed_);
+  if (where_ == kBoxed)
+    out += XmlTextOfValue(*Pointer<Variant>());
+  else
+    out += Text();
 }
 
 std::string TXmlValue::XmlText() const {
@@ -127,9 +154,8 @@ std::string TXmlValue::XmlText() const {
 }
 
 std::string TXmlValue::GeneralText() const {
-  if (state_ == State::Text) return std::string(Text());
-  if (state_ == State::Boxed) return boxed_->ToString();
-  return {};
+  if (where_ == kBoxed) return Pointer<Variant>()->ToString();
+  return std::string(Text());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -133,7 +133,7 @@ TEST(XmlAttributes, NumbersIgnoreTheProcessLocale) {
 TEST(XmlAttributes, ValuesOfEveryLengthSurviveCopiesAndMoves) {
   Ref<IXmlElement> e = Root("<a/>");
   std::vector<std::string> values;
-  for (size_t length : {0, 1, 39, 40, 41, 200}) values.push_back(std::string(length, 'x') + "!");
+  for (size_t length : {0, 1, 13, 14, 15, 39, 200}) values.push_back(std::string(length, 'x') + "!");
   for (size_t i = 0; i < values.size(); ++i) e->SetAttr("v" + std::to_string(i), values[i]);
   e->SetIntAttr("typed", 3);
   Ref<IXmlNode> copy = e->CloneNode(true);
@@ -267,7 +267,7 @@ TEST(XmlChildren, CloneKeepsValuesAndAttributes) {
 // wherever it went, and take any change, whatever became of the document it came from.
 TEST(XmlChildren, LoadedNodesOutliveTheirDocumentWhereverTheyGo) {
   const std::string kLong(60, 'v');
-  const std::string kText = "<a x='1'><b y='" + kLong + "'>t</b><c/>tail</a>";
+  const std::string kText = "<a x='1'><b y='" + kLong + "'>" + kLong + "</b><c/>tail</a>";
   for (bool binary : {false, true}) {
     SCOPED_TRACE(binary ? "binary form" : "text form");
     Ref<IXmlDocument> target = CreateXmlDocument("target");
@@ -291,9 +291,15 @@ TEST(XmlChildren, LoadedNodesOutliveTheirDocumentWhereverTheyGo) {
     EXPECT_EQ(kept->GetChildNodes()->Count(), 22);
     Ref<IXmlElement> b = target->GetDocumentElement()->GetChildNodes()->Item(0)->AsElement();
     b->SetAttr("w", "3");
-    EXPECT_EQ(target->GetXml(), "<target><b y=\"" + kLong + "\" w=\"3\">t</b></target>");
+    EXPECT_EQ(target->GetXml(),
+              "<target><b y=\"" + kLong + "\" w=\"3\">" + kLong + "</b></target>");
+    b->AppendElement("e");  // the text moves into a child of its own
+    Ref<IXmlNode> text = b->GetChildNodes()->Item(0);
     target = nullptr;
     EXPECT_EQ(b->GetAttr("y"), kLong);
+    b = nullptr;
+    kept = nullptr;
+    EXPECT_EQ(text->GetText(), kLong);
   }
 }
 
