@@ -288,8 +288,11 @@ bool SubtreeContains(TXmlNode* root, TXmlNode* target) {
 TXmlNode::TXmlNode(TXmlNameTable* names) : names_(names) {}
 
 TXmlNode::~TXmlNode() {
-  for (const Ref<TXmlNode>& child : children_)
+  // One pass: each child is let go while it is at hand.
+  for (Ref<TXmlNode>& child : children_) {
     if (child->parent_ == this) child->parent_ = nullptr;
+    child.reset();
+  }
 }
 
 TXmlArray<Ref<TXmlNode>>& TXmlNode::Children() {

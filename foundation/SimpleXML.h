@@ -375,7 +375,8 @@ class TXmlArray {
   }
   T* erase(T* position) {
     position->~T();
-    std::memmove(static_cast<void*>(position), position + 1, size_t(end() - position - 1) * sizeof(T));
+    std::memmove(static_cast<void*>(position), position + 1,
+                 size_t(end() - position - 1) * sizeof(T));
     --size_;
     return position;
   }
@@ -450,7 +451,13 @@ class TXmlValue {
   // long for the slot is kept in the arena.
   void SetStringIn(TXmlArena* arena, std::string_view text);
   // Makes the value a string of `length` bytes and returns where to write them.
-  char* PrepareString(size_t length, TXmlArena* arena = nullptr);
+  char* PrepareString(size_t length, TXmlArena* arena = nullptr) {
+    if (length > kRoom) return PrepareLongString(length, arena);
+    Release();
+    length_ = uint32_t(length);
+    where_ = kInline;
+    return data_;
+  }
   void Clear();
   // The XML text form of the value (what the writer escapes).
   void AppendXmlText(std::string& out) const;
@@ -479,6 +486,7 @@ class TXmlValue {
   }
   void ReleaseOwned();
   void Take(TXmlValue& other);
+  char* PrepareLongString(size_t length, TXmlArena* arena);
 
   alignas(8) char data_[kRoom];  // the text, or a pointer to it or to the boxed value
   uint8_t where_ = kEmpty;
@@ -520,7 +528,12 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
   static void operator delete(void* node);
   static void operator delete(void* node, TXmlArena* arena);
   // The arena the node was made in, or null.
-  TXmlArena* Arena() const;
+  TXmlArena* Arena() const {
+    TXmlArena* arena;
+    std::memcpy(&arena, static_cast<const char*>(dynamic_cast<const void*>(this)) - sizeof arena,
+                sizeof arena);
+    return arena;
+  }
 
   // --- the virtual operations of every kind
   virtual int32_t NodeNameId() const = 0;

@@ -71,8 +71,3 @@ void TXmlNode::operator delete(void* node) {
 void TXmlNode::operator delete(void* node, TXmlArena*) {
   operator delete(node);
 }
-
-TXmlArena* TXmlNode::Arena() const {
-  const char* start = static_cast<const char*>(dynamic_cast<const void*>(this));
-  return *reinterpret_cast<TXmlArena* const*>(start - kNodeHeader);
-}

@@ -1,6 +1,9 @@
 // The binary-xml form: names once in a table, packed integers, typed values.
 #include <algorithm>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <ostream>
 
 #include "foundation/SimpleXML.h"
@@ -306,6 +309,19 @@ class TBinXmlReader {
   }
 
   int32_t ReadInteger() {
+    // Away from the end, a packed integer is read without a check per byte.
+    if (Left() >= 5) {
+      uint8_t first = p_[0];
+      if (first < 0x80) {
+        ++p_;
+        return first;
+      }
+      if (first != 0xFF) {
+        int32_t value = ((first & 0x7F) << 8) | p_[1];
+        p_ += 2;
+        return value;
+      }
+    }
     uint8_t first = ReadByte();
     if (first < 0x80) return first;
     if (first == 0xFF) return int32_t(ReadU32());
@@ -340,31 +356,53 @@ class TBinXmlReader {
     p_ += size_t(n) * 2;
     return out;
   }
-  // Plain ASCII (nearly every value) goes straight into the slot, four units at a time.
+  // Plain ASCII (nearly every value) goes straight into the slot, eight units at a time.
   void ReadWideStringInto(TXmlValue& slot, TXmlArena* arena) {
     const uint8_t* start = p_;
-    int32_t n = ReadCount(2);
-    const uint8_t* units = p_;
-    char* out = slot.PrepareString(size_t(n), arena);
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-      uint64_t word;
-      std::memcpy(&word, units + 2 * i, 8);
-      if (word & 0xFF80FF80FF80FF80ull) break;
-      out[i] = char(word);
-      out[i + 1] = char(word >> 16);
-      out[i + 2] = char(word >> 32);
-      out[i + 3] = char(word >> 48);
-    }
-    for (; i < n; ++i) {
-      if (units[2 * i] >= 0x80 || units[2 * i + 1] != 0) break;
-      out[i] = char(units[2 * i]);
-    }
-    if (i < n) {
+    size_t n = size_t(ReadCount(2));
+    char* out = slot.PrepareString(n, arena);
+    if (!NarrowAscii(p_, n, out)) {
       p_ = start;
       return slot.SetStringIn(arena, ReadWideString());
     }
-    p_ += size_t(n) * 2;
+    p_ += n * 2;
+  }
+  // Copies `n` UTF-16 units below 0x80 as bytes; false when there is another unit.
+  static bool NarrowAscii(const uint8_t* units, size_t n, char* out) {
+    if (n >= 8) {
+      // Blocks of eight, the last one overlapping the one before when n is no multiple.
+      for (size_t i = 0;; i += 8) {
+        if (i + 8 > n) i = n - 8;
+        if (!NarrowEight(units + 2 * i, out + i)) return false;
+        if (i + 8 == n) return true;
+      }
+    }
+    if (n >= 4) return NarrowFour(units, out) && NarrowFour(units + 2 * (n - 4), out + n - 4);
+    for (size_t i = 0; i < n; ++i) {
+      if (units[2 * i] >= 0x80 || units[2 * i + 1] != 0) return false;
+      out[i] = char(units[2 * i]);
+    }
+    return true;
+  }
+  static bool NarrowFour(const uint8_t* units, char* out) {
+    uint64_t word;
+    std::memcpy(&word, units, 8);
+    if (word & 0xFF80FF80FF80FF80ull) return false;
+    uint32_t bytes = uint32_t((word & 0xFF) | (word >> 8 & 0xFF00) | (word >> 16 & 0xFF0000) |
+                              (word >> 24 & 0xFF000000));
+    std::memcpy(out, &bytes, 4);
+    return true;
+  }
+  static bool NarrowEight(const uint8_t* units, char* out) {
+#ifdef __SSE2__
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    __m128i high = _mm_and_si128(block, _mm_set1_epi16(int16_t(0xFF80)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(block, block));
+    return true;
+#else
+    return NarrowFour(units, out) && NarrowFour(units + 8, out + 4);
+#endif
   }
 
   std::string ReadXmlString() {
@@ -374,7 +412,14 @@ class TBinXmlReader {
 
   // Into a slot of a node that lives in `arena` (none: the heap).
   void ReadValue(TXmlValue& slot, TXmlArena* arena) {
-    switch (ReadInteger()) {
+    int32_t code = ReadInteger();
+    if (code == kWideString) return ReadWideStringInto(slot, arena);
+    if (code == kEmpty) return slot.Clear();
+    ReadTypedValue(slot, code);
+  }
+  // Values of the other kinds, kept apart so that the common ones above stay small.
+  __attribute__((noinline)) void ReadTypedValue(TXmlValue& slot, int32_t code) {
+    switch (code) {
       case kEmpty:
         return slot.Clear();
       case kNull:
@@ -395,8 +440,6 @@ class TBinXmlReader {
         return slot.Set(Variant::Currency(int64_t(ReadU64())));
       case kDate:
         return slot.Set(Variant::Date(ReadDouble()));
-      case kWideString:
-        return ReadWideStringInto(slot, arena);
       case kBoolean:
         return slot.Set(Variant(ReadU16() != 0));
       case kByte:
@@ -463,7 +506,8 @@ class TBinXmlReader {
     TXmlArray<TXmlAttrData>& attrs = node.Attrs();
     TXmlArena* arena = node.Arena();
     attrs.ReserveIn(arena, attrs.size() + size_t(std::min(count, 4096)));
-    for (TXmlAttrData& attr : attrs) seenAt_[size_t(attr.nameId + 1)] = uint32_t(&attr - attrs.begin() + 1);
+    for (TXmlAttrData& attr : attrs)
+      seenAt_[size_t(attr.nameId + 1)] = uint32_t(&attr - attrs.begin() + 1);
     try {
       for (int32_t i = 0; i < count; ++i) {
         int32_t id = ReadNameId();

@@ -109,7 +109,9 @@ class TXmlTextReader {
     const char* text;  // null when the value is in decoded_
     uint32_t decodedOffset;
   };
-  void AddPendingAttr(const PendingAttr& attr);
+  // Fields one by one: a struct built on the stack and copied whole would stall on its
+  // parts, written separately just before.
+  void AddPendingAttr(int32_t id, uint32_t length, const char* text, uint32_t decodedOffset);
   void StorePendingAttrs(TXmlNode* node);
   void ReadText(TXmlNode* owner);
   void AddText(TXmlNode* owner, std::string_view text);
@@ -286,7 +288,7 @@ void TXmlTextReader::ReadAttributeList() {
     if (!AtEnd() && *p_ == quote) {
       // The common case: the value is the text as written.
       ++p_;
-      AddPendingAttr({attrId, uint32_t(p_ - 1 - start), start, 0});
+      AddPendingAttr(attrId, uint32_t(p_ - 1 - start), start, 0);
       SkipSpaces();
       continue;
     }
@@ -304,22 +306,25 @@ void TXmlTextReader::ReadAttributeList() {
       ++p_;
     }
     ++p_;  // closing quote
-    AddPendingAttr({attrId, uint32_t(token_.size()), nullptr, uint32_t(decoded_.size())});
+    AddPendingAttr(attrId, uint32_t(token_.size()), nullptr, uint32_t(decoded_.size()));
     decoded_ += token_;
     SkipSpaces();
   }
 }
 
-void TXmlTextReader::AddPendingAttr(const PendingAttr& attr) {
-  size_t id = size_t(attr.id);
-  if (id >= seenAt_.size()) seenAt_.resize(std::max(id + 1, seenAt_.size() * 2), 0);
-  uint32_t& seen = seenAt_[id];
-  if (seen) {
-    pending_[seen - 1] = attr;
-    return;
+inline void TXmlTextReader::AddPendingAttr(int32_t id, uint32_t length, const char* text,
+                                           uint32_t decodedOffset) {
+  if (size_t(id) >= seenAt_.size()) seenAt_.resize(std::max(size_t(id) + 1, seenAt_.size() * 2), 0);
+  uint32_t& seen = seenAt_[size_t(id)];
+  if (!seen) {
+    pending_.emplace_back();
+    seen = uint32_t(pending_.size());
   }
-  pending_.push_back(attr);
-  seen = uint32_t(pending_.size());
+  PendingAttr& attr = pending_[seen - 1];
+  attr.id = id;
+  attr.length = length;
+  attr.text = text;
+  attr.decodedOffset = decodedOffset;
 }
 
 // The attributes go to the node in one piece of the arena of the exact size, each value

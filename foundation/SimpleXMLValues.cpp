@@ -78,14 +78,10 @@ void TXmlValue::Set(const Variant& value) {
   where_ = kBoxed;
 }
 
-char* TXmlValue::PrepareString(size_t length, TXmlArena* arena) {
+char* TXmlValue::PrepareLongString(size_t length, TXmlArena* arena) {
   if (length >= (size_t(1) << 31)) throw Exception("Value too long");
   Release();
   length_ = uint32_t(length);
-  if (length <= kRoom) {
-    where_ = kInline;
-    return data_;
-  }
   char* text = arena ? static_cast<char*>(arena->Allocate(length)) : new char[length];
   SetPointer(text);
   where_ = arena ? kArena : kHeap;

@@ -133,7 +133,8 @@ TEST(XmlAttributes, NumbersIgnoreTheProcessLocale) {
 TEST(XmlAttributes, ValuesOfEveryLengthSurviveCopiesAndMoves) {
   Ref<IXmlElement> e = Root("<a/>");
   std::vector<std::string> values;
-  for (size_t length : {0, 1, 13, 14, 15, 39, 200}) values.push_back(std::string(length, 'x') + "!");
+  for (size_t length : {0, 1, 13, 14, 15, 39, 200})
+    values.push_back(std::string(length, 'x') + "!");
   for (size_t i = 0; i < values.size(); ++i) e->SetAttr("v" + std::to_string(i), values[i]);
   e->SetIntAttr("typed", 3);
   Ref<IXmlNode> copy = e->CloneNode(true);
