@@ -285,8 +285,6 @@ bool SubtreeContains(TXmlNode* root, TXmlNode* target) {
 
 }  // namespace
 
-TXmlNode::TXmlNode(TXmlNameTable* names) : names_(names) {}
-
 TXmlNode::~TXmlNode() {
   // One pass: each child is let go while it is at hand.
   for (Ref<TXmlNode>& child : children_) {

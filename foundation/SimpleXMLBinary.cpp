@@ -10,6 +10,13 @@
 #include "foundation/SimpleXMLPrivate.h"
 #include "foundation/TextConvert.h"
 
+// The few small readers every value goes through, kept in the loops that call them.
+#if defined(__GNUC__)
+#define XML_HOT [[gnu::always_inline]] inline
+#else
+#define XML_HOT inline
+#endif
+
 namespace {
 
 constexpr size_t kStreamBuffer = 65536;
@@ -280,7 +287,7 @@ class TBinXmlReader {
   void Need(size_t count) const {
     if (Left() < count) RaiseXml("Data reading error");
   }
-  uint8_t ReadByte() {
+  XML_HOT uint8_t ReadByte() {
     Need(1);
     return *p_++;
   }
@@ -308,7 +315,7 @@ class TBinXmlReader {
     return d;
   }
 
-  int32_t ReadInteger() {
+  XML_HOT int32_t ReadInteger() {
     // Away from the end, a packed integer is read without a check per byte.
     if (Left() >= 5) {
       uint8_t first = p_[0];
@@ -328,7 +335,7 @@ class TBinXmlReader {
     return int32_t(((first & 0x7F) << 8) | ReadByte());
   }
   // A count of items that take at least `minBytes` each.
-  int32_t ReadCount(size_t minBytes) {
+  XML_HOT int32_t ReadCount(size_t minBytes) {
     int32_t n = ReadInteger();
     if (n < 0 || size_t(n) > Left() / minBytes) RaiseXml("Data reading error");
     return n;
@@ -357,7 +364,7 @@ class TBinXmlReader {
     return out;
   }
   // Plain ASCII (nearly every value) goes straight into the slot, eight units at a time.
-  void ReadWideStringInto(TXmlValue& slot, TXmlArena* arena) {
+  XML_HOT void ReadWideStringInto(TXmlValue& slot, TXmlArena* arena) {
     const uint8_t* start = p_;
     size_t n = size_t(ReadCount(2));
     char* out = slot.PrepareString(n, arena);
@@ -368,7 +375,7 @@ class TBinXmlReader {
     p_ += n * 2;
   }
   // Copies `n` UTF-16 units below 0x80 as bytes; false when there is another unit.
-  static bool NarrowAscii(const uint8_t* units, size_t n, char* out) {
+  XML_HOT static bool NarrowAscii(const uint8_t* units, size_t n, char* out) {
     if (n >= 8) {
       // Blocks of eight, the last one overlapping the one before when n is no multiple.
       for (size_t i = 0;; i += 8) {
@@ -411,7 +418,7 @@ class TBinXmlReader {
   }
 
   // Into a slot of a node that lives in `arena` (none: the heap).
-  void ReadValue(TXmlValue& slot, TXmlArena* arena) {
+  XML_HOT void ReadValue(TXmlValue& slot, TXmlArena* arena) {
     int32_t code = ReadInteger();
     if (code == kWideString) return ReadWideStringInto(slot, arena);
     if (code == kEmpty) return slot.Clear();
@@ -467,6 +474,7 @@ class TBinXmlReader {
       std::string name = ReadXmlString();
       int32_t first = names->FindID(name);
       canonical_[size_t(i)] = name.empty() ? -1 : first >= 0 ? first : i;
+      identical_ = identical_ && canonical_[size_t(i)] == i;
       names->AppendName(std::move(name));
     }
     int32_t buckets = ReadInteger();
@@ -484,10 +492,10 @@ class TBinXmlReader {
     return names;
   }
 
-  int32_t ReadNameId() {
+  XML_HOT int32_t ReadNameId() {
     int32_t id = ReadInteger();
     if (id < -1 || id >= int32_t(canonical_.size())) RaiseXml("Data reading error");
-    return id < 0 ? id : canonical_[size_t(id)];
+    return id < 0 || identical_ ? id : canonical_[size_t(id)];
   }
 
   void ReadBody(TXmlNode& node, int depth) {
@@ -506,6 +514,21 @@ class TBinXmlReader {
     TXmlArray<TXmlAttrData>& attrs = node.Attrs();
     TXmlArena* arena = node.Arena();
     attrs.ReserveIn(arena, attrs.size() + size_t(std::min(count, 4096)));
+    if (count <= 8 && attrs.empty()) {
+      // Few: a repeated name is found by looking back.
+      for (int32_t i = 0; i < count; ++i) {
+        int32_t id = ReadNameId();
+        TXmlAttrData* slot = nullptr;
+        for (TXmlAttrData& attr : attrs)
+          if (attr.nameId == id) slot = &attr;
+        if (!slot) {
+          slot = &attrs.EmplaceBackIn(arena);
+          slot->nameId = id;
+        }
+        ReadValue(*slot, arena);
+      }
+      return;
+    }
     for (TXmlAttrData& attr : attrs)
       seenAt_[size_t(attr.nameId + 1)] = uint32_t(&attr - attrs.begin() + 1);
     try {
@@ -560,6 +583,7 @@ class TBinXmlReader {
   uint32_t flags_ = 0;
   TXmlArena* arena_;
   std::vector<int32_t> canonical_;  // file id -> the id nodes use
+  bool identical_ = true;           // every file id is the id nodes use
   std::vector<uint32_t> seenAt_;    // per name id + 1: 1 + its place in the node being read
 };
 

@@ -72,7 +72,9 @@ class TXmlTextReader {
         end_(text.data() + text.size()),
         names_(names),
         arena_(arena),
-        preserve_(preserve) {}
+        preserve_(preserve) {
+    pending_.reserve(16);
+  }
 
   // Parses nodes into `owner` until the text ends or an end tag begins (left at its "/").
   void ParseList(TXmlNode* owner, int depth);

@@ -79,7 +79,7 @@ void TXmlValue::Set(const Variant& value) {
 }
 
 char* TXmlValue::PrepareLongString(size_t length, TXmlArena* arena) {
-  if (length >= (size_t(1) << 31)) throw Exception("Value too long");
+  if (length >= (size_t(1) << 29)) throw Exception("Value too long");
   Release();
   length_ = uint32_t(length);
   char* text = arena ? static_cast<char*>(arena->Allocate(length)) : new char[length];
@@ -88,44 +88,15 @@ char* TXmlValue::PrepareLongString(size_t length, TXmlArena* arena) {
   return text;
 }
 
-namespace {
-
-// Copies up to 16 bytes without a call: two overlapping moves of the widest size that
-// fits.
-inline void CopyShort(char* to, const char* from, size_t n) {
-  if (n >= 8) {
-    uint64_t head, tail;
-    std::memcpy(&head, from, 8);
-    std::memcpy(&tail, from + n - 8, 8);
-    std::memcpy(to, &head, 8);
-    std::memcpy(to + n - 8, &tail, 8);
-  } else if (n >= 4) {
-    uint32_t head, tail;
-    std::memcpy(&head, from, 4);
-    std::memcpy(&tail, from + n - 4, 4);
-    std::memcpy(to, &head, 4);
-    std::memcpy(to + n - 4, &tail, 4);
-  } else if (n > 0) {
-    to[0] = from[0];
-    to[n / 2] = from[n / 2];
-    to[n - 1] = from[n - 1];
-  }
-}
-
-}  // namespace
-
-void TXmlValue::SetStringIn(TXmlArena* arena, std::string_view text) {
+void TXmlValue::SetLongStringIn(TXmlArena* arena, std::string_view text) {
   const char* own = IsString() ? Text().data() : nullptr;
   if (own && text.data() >= own && text.data() < own + length_) {
     // Setting a value from a part of itself: copy first.
     std::string copy(text);
-    return SetStringIn(arena, std::string_view(copy));
+    return SetLongStringIn(arena, std::string_view(copy));
   }
   char* to = PrepareString(text.size(), arena);
-  if (text.size() <= kRoom)
-    CopyShort(to, text.data(), text.size());
-  else
-    std::memcpy(to, text.data(), text.size());
+  if (!text.empty()) std::memcpy(to, text.data(), text.size());
 }
 
 void TXmlValue::SetString(std::string_view text) {
