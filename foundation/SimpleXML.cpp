@@ -212,15 +212,18 @@ void TXmlNameTable::Reserve(size_t count) {
   hashes_.reserve(count);
 }
 
-void TXmlNameTable::AppendName(std::string name) {
+int32_t TXmlNameTable::AppendName(std::string name) {
   int32_t id = int32_t(names_.size());
-  uint64_t hash = name.empty() ? 0 : IndexHash(name);
-  hashes_.push_back(hash);
+  bool empty = name.empty();
+  uint64_t hash = empty ? 0 : IndexHash(name);
   // The empty name is never looked up (its id is -1); a repeated name is found at its
   // first id.
-  bool index = !name.empty() && Find(name, hash) < 0;
+  int32_t first = empty ? -1 : Find(name, hash);
+  hashes_.push_back(hash);
   names_.push_back(std::move(name));
-  if (index) Index(id, hash);
+  if (empty || first >= 0) return first;
+  Index(id, hash);
+  return id;
 }
 
 void TXmlNameTable::RefreshCachedIds() {

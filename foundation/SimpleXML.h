@@ -250,8 +250,9 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   int BucketCount() const { return bucketCount_; }
   int BucketOfName(std::string_view name) const { return int(Hash(name) % uint32_t(bucketCount_)); }
   // Adds a name under the next id even when it is already present (the binary form
-  // gives every name its id); lookups keep finding the first.
-  void AppendName(std::string name);
+  // gives every name its id); lookups keep finding the first, whose id this gives (-1
+  // for the empty name).
+  int32_t AppendName(std::string name);
   void Reserve(size_t count);
   // Looks the five cached names up again after names were appended from a file.
   void RefreshCachedIds();

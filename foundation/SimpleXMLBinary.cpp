@@ -471,11 +471,8 @@ class TBinXmlReader {
     canonical_.resize(size_t(count));
     names->Reserve(size_t(count) + 5);
     for (int32_t i = 0; i < count; ++i) {
-      std::string name = ReadXmlString();
-      int32_t first = names->FindID(name);
-      canonical_[size_t(i)] = name.empty() ? -1 : first >= 0 ? first : i;
+      canonical_[size_t(i)] = names->AppendName(ReadXmlString());
       identical_ = identical_ && canonical_[size_t(i)] == i;
-      names->AppendName(std::move(name));
     }
     int32_t buckets = ReadInteger();
     if (buckets < 0) RaiseXml("Data reading error");
@@ -489,6 +486,7 @@ class TBinXmlReader {
     }
     names->RefreshCachedIds();
     seenAt_.assign(size_t(count) + 1, 0);
+    nameCount_ = count;
     return names;
   }
 
@@ -514,16 +512,29 @@ class TBinXmlReader {
     TXmlArray<TXmlAttrData>& attrs = node.Attrs();
     TXmlArena* arena = node.Arena();
     attrs.ReserveIn(arena, attrs.size() + size_t(std::min(count, 4096)));
-    if (count <= 8 && attrs.empty()) {
+    if (count <= 16 && attrs.empty()) {
       // Few: a repeated name is found by looking back.
       for (int32_t i = 0; i < count; ++i) {
-        int32_t id = ReadNameId();
+        // Nearly every attribute is a one-byte name id and a short ASCII string: read
+        // with one check of the room left.
+        const uint8_t* p = p_;
+        bool plain = identical_ && Left() >= 3 && p[0] < 0x80 && p[1] == kWideString &&
+                     p[2] < 0x80 && int32_t(p[0]) < nameCount_ && size_t(p[2]) * 2 <= Left() - 3;
+        int32_t id = plain ? p[0] : ReadNameId();
         TXmlAttrData* slot = nullptr;
         for (TXmlAttrData& attr : attrs)
           if (attr.nameId == id) slot = &attr;
         if (!slot) {
           slot = &attrs.EmplaceBackIn(arena);
           slot->nameId = id;
+        }
+        if (plain) {
+          size_t n = p[2];
+          if (NarrowAscii(p + 3, n, slot->PrepareString(n, arena))) {
+            p_ = p + 3 + 2 * n;
+            continue;
+          }
+          p_ = p + 1;  // the value is read the long way
         }
         ReadValue(*slot, arena);
       }
@@ -584,7 +595,8 @@ class TBinXmlReader {
   TXmlArena* arena_;
   std::vector<int32_t> canonical_;  // file id -> the id nodes use
   bool identical_ = true;           // every file id is the id nodes use
-  std::vector<uint32_t> seenAt_;    // per name id + 1: 1 + its place in the node being read
+  int32_t nameCount_ = 0;
+  std::vector<uint32_t> seenAt_;  // per name id + 1: 1 + its place in the node being read
 };
 
 }  // namespace
