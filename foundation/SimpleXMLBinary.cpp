@@ -368,14 +368,29 @@ class TBinXmlReader {
     const uint8_t* start = p_;
     size_t n = size_t(ReadCount(2));
     char* out = slot.PrepareString(n, arena);
-    if (!NarrowAscii(p_, n, out)) {
+    if (!NarrowAscii(p_, n, Left(), out)) {
       p_ = start;
       return slot.SetStringIn(arena, ReadWideString());
     }
     p_ += n * 2;
   }
   // Copies `n` UTF-16 units below 0x80 as bytes; false when there is another unit.
-  XML_HOT static bool NarrowAscii(const uint8_t* units, size_t n, char* out) {
+  // `readable` bytes may be read from `units`; `out` has room for 8 bytes whenever n is
+  // below 8 (such a string sits in its slot).
+  XML_HOT static bool NarrowAscii(const uint8_t* units, size_t n, size_t readable, char* out) {
+#ifdef __SSE2__
+    if (n < 8 && readable >= 16) {
+      // One block, the units beyond the string masked off.
+      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+      __m128i keep =
+          _mm_cmplt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(int16_t(n)));
+      block = _mm_and_si128(block, keep);
+      __m128i high = _mm_and_si128(block, _mm_set1_epi16(int16_t(0xFF80)));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(block, block));
+      return true;
+    }
+#endif
     if (n >= 8) {
       // Blocks of eight, the last one overlapping the one before when n is no multiple.
       for (size_t i = 0;; i += 8) {
@@ -514,6 +529,7 @@ class TBinXmlReader {
     attrs.ReserveIn(arena, attrs.size() + size_t(std::min(count, 4096)));
     if (count <= 16 && attrs.empty()) {
       // Few: a repeated name is found by looking back.
+      uint64_t seen = 0;
       for (int32_t i = 0; i < count; ++i) {
         // Nearly every attribute is a one-byte name id and a short ASCII string: read
         // with one check of the room left.
@@ -522,15 +538,19 @@ class TBinXmlReader {
                      p[2] < 0x80 && int32_t(p[0]) < nameCount_ && size_t(p[2]) * 2 <= Left() - 3;
         int32_t id = plain ? p[0] : ReadNameId();
         TXmlAttrData* slot = nullptr;
-        for (TXmlAttrData& attr : attrs)
-          if (attr.nameId == id) slot = &attr;
+        // Names of small ids are known present or absent at once.
+        uint64_t bit = id >= 0 && id < 64 ? uint64_t(1) << id : 0;
+        if (!bit || (seen & bit))
+          for (TXmlAttrData& attr : attrs)
+            if (attr.nameId == id) slot = &attr;
+        seen |= bit;
         if (!slot) {
           slot = &attrs.EmplaceBackIn(arena);
           slot->nameId = id;
         }
         if (plain) {
           size_t n = p[2];
-          if (NarrowAscii(p + 3, n, slot->PrepareString(n, arena))) {
+          if (NarrowAscii(p + 3, n, size_t(end_ - p) - 3, slot->PrepareString(n, arena))) {
             p_ = p + 3 + 2 * n;
             continue;
           }
