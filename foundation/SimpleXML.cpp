@@ -2,6 +2,7 @@
 #include "foundation/SimpleXML.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <unordered_set>
@@ -211,15 +212,18 @@ void TXmlNameTable::Reserve(size_t count) {
   hashes_.reserve(count);
 }
 
-void TXmlNameTable::AppendName(std::string name) {
+int32_t TXmlNameTable::AppendName(std::string name) {
   int32_t id = int32_t(names_.size());
-  uint64_t hash = name.empty() ? 0 : IndexHash(name);
-  hashes_.push_back(hash);
+  bool empty = name.empty();
+  uint64_t hash = empty ? 0 : IndexHash(name);
   // The empty name is never looked up (its id is -1); a repeated name is found at its
   // first id.
-  bool index = !name.empty() && Find(name, hash) < 0;
+  int32_t first = empty ? -1 : Find(name, hash);
+  hashes_.push_back(hash);
   names_.push_back(std::move(name));
-  if (index) Index(id, hash);
+  if (empty || first >= 0) return first;
+  Index(id, hash);
+  return id;
 }
 
 void TXmlNameTable::RefreshCachedIds() {
@@ -242,12 +246,12 @@ int TXmlNodeList::Release() {
   return owner_ ? owner_->Release() : TXmlBase::Release();
 }
 
-std::vector<Ref<TXmlNode>>& TXmlNodeList::Items() {
+TXmlArray<Ref<TXmlNode>>& TXmlNodeList::Items() {
   return owner_ ? owner_->children_ : items_;
 }
 
 Ref<IXmlNode> TXmlNodeList::Item(int index) {
-  std::vector<Ref<TXmlNode>>& items = Items();
+  TXmlArray<Ref<TXmlNode>>& items = Items();
   if (index < 0 || index >= int(items.size())) RaiseXml("List index out of bounds");
   return Ref<IXmlNode>(items[index].get());
 }
@@ -284,14 +288,15 @@ bool SubtreeContains(TXmlNode* root, TXmlNode* target) {
 
 }  // namespace
 
-TXmlNode::TXmlNode(TXmlNameTable* names) : names_(names) {}
-
 TXmlNode::~TXmlNode() {
-  for (const Ref<TXmlNode>& child : children_)
+  // One pass: each child is let go while it is at hand.
+  for (Ref<TXmlNode>& child : children_) {
     if (child->parent_ == this) child->parent_ = nullptr;
+    child.reset();
+  }
 }
 
-std::vector<Ref<TXmlNode>>& TXmlNode::Children() {
+TXmlArray<Ref<TXmlNode>>& TXmlNode::Children() {
   PrepareChildren();
   return children_;
 }
@@ -410,7 +415,7 @@ void TXmlNode::InsertBefore(const Ref<IXmlNode>& node, const Ref<IXmlNode>& refe
   TXmlNode* n = NodeOf(node);
   if (!n) return;
   TXmlNode* ref = NodeOf(reference);
-  std::vector<Ref<TXmlNode>>& children = Children();
+  TXmlArray<Ref<TXmlNode>>& children = Children();
   auto it = std::find_if(children.begin(), children.end(),
                          [&](const Ref<TXmlNode>& c) { return c.get() == ref; });
   Insert(n, ref ? size_t(it - children.begin()) : children.size());
@@ -420,7 +425,7 @@ void TXmlNode::ReplaceChild(const Ref<IXmlNode>& newChild, const Ref<IXmlNode>& 
   TXmlNode* n = NodeOf(newChild);
   TXmlNode* old = NodeOf(oldChild);
   if (!n || !old) return;
-  std::vector<Ref<TXmlNode>>& children = Children();
+  TXmlArray<Ref<TXmlNode>>& children = Children();
   auto it = std::find_if(children.begin(), children.end(),
                          [&](const Ref<TXmlNode>& c) { return c.get() == old; });
   if (it == children.end()) return;
@@ -434,7 +439,7 @@ void TXmlNode::ReplaceChild(const Ref<IXmlNode>& newChild, const Ref<IXmlNode>& 
 
 int TXmlNode::RemoveChild(const Ref<IXmlNode>& node) {
   TXmlNode* n = NodeOf(node);
-  std::vector<Ref<TXmlNode>>& children = Children();
+  TXmlArray<Ref<TXmlNode>>& children = Children();
   auto it = std::find_if(children.begin(), children.end(),
                          [&](const Ref<TXmlNode>& c) { return c.get() == n; });
   if (!n || it == children.end()) return -1;

@@ -7,8 +7,10 @@
 // the typed setters keep their kinds, and the binary-xml form keeps them across a save.
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -209,11 +211,13 @@ class IXmlDocument : public virtual IXmlNode {
   virtual void LoadXML(std::string_view text) = 0;
   virtual void LoadBinaryXml(std::string_view bytes) = 0;
   virtual void LoadFromStream(std::istream& stream) = 0;
+  // A data path of the resource file tree; raises when the file cannot be found.
   virtual void LoadFromFile(const std::string& path) = 0;
-  // Reads a resource of the program; nothing when it is missing or empty.
+  // Reads a resource of the program (type "RCDATA"); nothing when it is missing or empty.
   virtual void LoadFromResource(std::string_view type, std::string_view name) = 0;
   // The compact text form as UTF-8.
   virtual void SaveToStream(std::ostream& stream) = 0;
+  // Writes a plain file safely; raises when it cannot.
   virtual void SaveToFile(const std::string& path) = 0;
   virtual void SaveBinaryToStream(std::ostream& stream, uint32_t flags) = 0;
   virtual void SaveBinaryToFile(const std::string& path, uint32_t flags) = 0;
@@ -246,8 +250,9 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   int BucketCount() const { return bucketCount_; }
   int BucketOfName(std::string_view name) const { return int(Hash(name) % uint32_t(bucketCount_)); }
   // Adds a name under the next id even when it is already present (the binary form
-  // gives every name its id); lookups keep finding the first.
-  void AppendName(std::string name);
+  // gives every name its id); lookups keep finding the first, whose id this gives (-1
+  // for the empty name).
+  int32_t AppendName(std::string name);
   void Reserve(size_t count);
   // Looks the five cached names up again after names were appended from a file.
   void RefreshCachedIds();
@@ -273,35 +278,194 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
 // The table shared by every document made without one of its own.
 TXmlNameTable* SharedXmlNameTable();
 
-// A value slot: strings (everything parsed from text) held in the slot itself when short
-// (most attribute values, paths included), any other kind boxed. Parsing a document thus
-// costs few allocations.
+// The memory of the nodes one load makes (the nodes, their attribute and child arrays),
+// taken from the system in blocks and handed back all at once when the last of those
+// nodes is gone: a node of a loaded document costs no allocation of its own, to make or
+// to free. Each node keeps its arena alive, so a node outlives its document, or moves
+// into another one, as any node does. Only loading fills an arena; nodes made and arrays
+// grown through the node interface use the heap, so editing a document for a long time
+// never piles up memory here.
+class TXmlArena {
+ public:
+  TXmlArena() = default;
+  ~TXmlArena();
+  TXmlArena(const TXmlArena&) = delete;
+  TXmlArena& operator=(const TXmlArena&) = delete;
+
+  // Room for `size` bytes, aligned for any node or array element.
+  void* Allocate(size_t size) {
+    size = (size + 7) & ~size_t(7);
+    if (size > size_t(end_ - next_)) return AllocateSlow(size);
+    void* room = next_;
+    next_ += size;
+    return room;
+  }
+  // Held by the document loading into it and by every node made in it.
+  void AddRef() { ++refs_; }
+  void Release() {
+    if (--refs_ == 0) delete this;
+  }
+
+ private:
+  void* AllocateSlow(size_t size);
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+  void* blocks_ = nullptr;  // the newest block; each begins with a link to the one before
+  size_t blockSize_ = 4096;
+  size_t refs_ = 0;
+};
+
+// The next capacity of a full attribute or child array: by 4 while below 9, by 16 up to
+// 64, then by a quarter.
+inline size_t XmlGrownCapacity(size_t capacity) {
+  if (capacity < 9) return capacity + 4;
+  if (capacity <= 64) return capacity + 16;
+  return capacity + capacity / 4;
+}
+
+// The attribute and child arrays of a node: a vector whose room comes from the heap or,
+// for a node being loaded, from its arena. Elements are moved by copying their bytes,
+// which suits what the arrays hold (node references and value slots).
+template <class T>
+class TXmlArray {
+ public:
+  TXmlArray() = default;
+  TXmlArray(const TXmlArray& other) { CopyFrom(other); }
+  TXmlArray& operator=(const TXmlArray& other) {
+    if (this != &other) {
+      clear();
+      CopyFrom(other);
+    }
+    return *this;
+  }
+  ~TXmlArray() {
+    clear();
+    if (onHeap_) ::operator delete(data_);
+  }
+
+  T* begin() const { return data_; }
+  T* end() const { return data_ + size_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T& operator[](size_t index) const { return data_[index]; }
+  T& back() const { return data_[size_ - 1]; }
+
+  template <class... Args>
+  T& emplace_back(Args&&... args) {
+    if (size_ == capacity_) Reallocate(XmlGrownCapacity(capacity_), nullptr);
+    T* slot = new (data_ + size_) T(std::forward<Args>(args)...);
+    ++size_;
+    return *slot;
+  }
+  void push_back(T value) { emplace_back(std::move(value)); }
+  // Appends, growing in the arena while the array lives there (loading only).
+  template <class... Args>
+  T& EmplaceBackIn(TXmlArena* arena, Args&&... args) {
+    if (size_ == capacity_) Reallocate(XmlGrownCapacity(capacity_), onHeap_ ? nullptr : arena);
+    T* slot = new (data_ + size_) T(std::forward<Args>(args)...);
+    ++size_;
+    return *slot;
+  }
+  T* insert(T* position, T value) {
+    size_t index = size_t(position - data_);
+    if (size_ == capacity_) Reallocate(XmlGrownCapacity(capacity_), nullptr);
+    std::memmove(static_cast<void*>(data_ + index + 1), data_ + index, (size_ - index) * sizeof(T));
+    new (data_ + index) T(std::move(value));
+    ++size_;
+    return data_ + index;
+  }
+  T* erase(T* position) {
+    position->~T();
+    std::memmove(static_cast<void*>(position), position + 1,
+                 size_t(end() - position - 1) * sizeof(T));
+    --size_;
+    return position;
+  }
+  void clear() {
+    T* items = data_;
+    size_t count = size_;
+    size_ = 0;
+    for (size_t i = 0; i < count; ++i) items[i].~T();
+  }
+  void reserve(size_t capacity) {
+    if (capacity > capacity_) Reallocate(capacity, nullptr);
+  }
+  // Room for `capacity` elements in all, from the arena while the array has no heap room.
+  // The arena must be the one of the node that owns the array: its memory lasts as long
+  // as that node.
+  void ReserveIn(TXmlArena* arena, size_t capacity) {
+    if (capacity > capacity_) Reallocate(capacity, onHeap_ ? nullptr : arena);
+  }
+
+ private:
+  void Reallocate(size_t capacity, TXmlArena* arena) {
+    if (capacity > (size_t(1) << 31) / sizeof(T)) throw std::bad_alloc();
+    size_t bytes = capacity * sizeof(T);
+    T* fresh = static_cast<T*>(arena ? arena->Allocate(bytes) : ::operator new(bytes));
+    if (size_) std::memcpy(static_cast<void*>(fresh), data_, size_ * sizeof(T));
+    if (onHeap_) ::operator delete(data_);
+    data_ = fresh;
+    capacity_ = uint32_t(capacity);
+    onHeap_ = arena == nullptr;
+  }
+  void CopyFrom(const TXmlArray& other) {
+    reserve(other.size_);
+    for (const T& item : other) emplace_back(item);
+  }
+
+  T* data_ = nullptr;
+  uint32_t size_ = 0;
+  uint32_t capacity_ : 31 = 0;
+  uint32_t onHeap_ : 1 = 0;
+};
+
+// A value slot: strings (everything parsed from text) held in the slot itself when short,
+// in the arena of a loaded node or on the heap when longer, any other kind boxed.
+// Loading a document thus costs few allocations, and a slot takes 16 bytes.
 class TXmlValue {
  public:
   TXmlValue() = default;
-  TXmlValue(TXmlValue&& other) noexcept { Take(other); }
-  TXmlValue& operator=(TXmlValue&& other) noexcept;
+  // A moved string that lay in an arena is copied: the slot it goes to may not live there.
+  TXmlValue(TXmlValue&& other) { Take(other); }
+  TXmlValue& operator=(TXmlValue&& other);
   TXmlValue(const TXmlValue& other) { *this = other; }
   TXmlValue& operator=(const TXmlValue& other);
   ~TXmlValue() {
-    if (onHeap_ || state_ == State::Boxed) ReleaseOwned();
+    if (where_ >= kHeap) ReleaseOwned();
   }
 
   Variant::Kind Kind() const;
-  bool IsEmpty() const { return state_ == State::Empty; }
+  bool IsEmpty() const { return where_ == kEmpty; }
   // Empty or Null.
   bool IsClear() const;
-  bool IsString() const { return state_ == State::Text; }
+  bool IsString() const { return where_ != kEmpty && where_ != kBoxed; }
   // The string value (empty for other kinds).
   std::string_view Text() const {
-    if (state_ != State::Text) return {};
-    return std::string_view(onHeap_ ? heap_ : inline_, length_);
+    if (where_ == kInline) return std::string_view(data_, length_);
+    if (where_ == kEmpty || where_ == kBoxed) return {};
+    return std::string_view(Pointer<const char>(), length_);
   }
   Variant Get() const;
   void Set(const Variant& value);
   void SetString(std::string_view text);
+  // The same for a slot of a node that lives in `arena` (none: the heap): a string too
+  // long for the slot is kept in the arena.
+  void SetStringIn(TXmlArena* arena, std::string_view text) {
+    // A short string over a slot that owns nothing: copied in place. The copy reads all
+    // before it writes, so a part of the slot's own text is copied right.
+    if (text.size() > kRoom || where_ >= kHeap) return SetLongStringIn(arena, text);
+    CopyShort(data_, text.data(), text.size());
+    length_ = uint32_t(text.size());
+    where_ = kInline;
+  }
   // Makes the value a string of `length` bytes and returns where to write them.
-  char* PrepareString(size_t length);
+  char* PrepareString(size_t length, TXmlArena* arena = nullptr) {
+    if (length > kRoom) return PrepareLongString(length, arena);
+    Release();
+    length_ = uint32_t(length);
+    where_ = kInline;
+    return data_;
+  }
   void Clear();
   // The XML text form of the value (what the writer escapes).
   void AppendXmlText(std::string& out) const;
@@ -310,30 +474,51 @@ class TXmlValue {
   std::string GeneralText() const;
 
  private:
-  enum class State : uint8_t { Empty, Text, Boxed };
-  static constexpr size_t kInline = 40;
+  enum Where : uint8_t { kEmpty, kInline, kArena, kHeap, kBoxed };
+  static constexpr size_t kRoom = 8;
+  template <class T>
+  T* Pointer() const {
+    T* pointer;
+    std::memcpy(&pointer, data_, sizeof pointer);
+    return pointer;
+  }
+  template <class T>
+  void SetPointer(T* pointer) {
+    std::memcpy(data_, &pointer, sizeof pointer);
+  }
   // Frees what the value owns; inline so that the common case (nothing) costs a test.
   void Release() {
-    if (onHeap_ || state_ == State::Boxed) ReleaseOwned();
-    state_ = State::Empty;
+    if (where_ >= kHeap) ReleaseOwned();
+    where_ = kEmpty;
     length_ = 0;
   }
   void ReleaseOwned();
   void Take(TXmlValue& other);
+  char* PrepareLongString(size_t length, TXmlArena* arena);
+  void SetLongStringIn(TXmlArena* arena, std::string_view text);
+  // Copies up to 8 bytes without a call: two overlapping moves of the widest size that
+  // fits, both read before either is written.
+  static void CopyShort(char* to, const char* from, size_t n) {
+    if (n >= 4) {
+      uint32_t head, tail;
+      std::memcpy(&head, from, 4);
+      std::memcpy(&tail, from + n - 4, 4);
+      std::memcpy(to, &head, 4);
+      std::memcpy(to + n - 4, &tail, 4);
+    } else if (n > 0) {
+      char first = from[0], middle = from[n / 2], last = from[n - 1];
+      to[0] = first;
+      to[n / 2] = middle;
+      to[n - 1] = last;
+    }
+  }
 
-  union {
-    char inline_[kInline];
-    char* heap_;
-    Variant* boxed_;
-  };
-  uint32_t length_ = 0;
+  alignas(8) char data_[kRoom];  // the text, or a pointer to it or to the boxed value
+  uint32_t length_ : 29 = 0;
+  uint32_t where_ : 3 = kEmpty;
 
  public:
   int32_t nameId = -1;  // the attribute's name; unused for element values
-
- private:
-  State state_ = State::Empty;
-  bool onHeap_ = false;
 };
 using TXmlAttrData = TXmlValue;
 
@@ -349,18 +534,31 @@ class TXmlNodeList : public TXmlBase, public IXmlNodeList {
   Ref<IXmlNode> Item(int index) override;
   std::string GetXml() override;
 
-  std::vector<Ref<TXmlNode>>& Items();
+  TXmlArray<Ref<TXmlNode>>& Items();
   TXmlNode* Owner() const { return owner_; }
 
  private:
   TXmlNode* owner_;
-  std::vector<Ref<TXmlNode>> items_;  // only for a list of its own
+  TXmlArray<Ref<TXmlNode>> items_;  // only for a list of its own
 };
 
 class TXmlNode : public TXmlBase, public virtual IXmlNode {
  public:
-  explicit TXmlNode(TXmlNameTable* names);
+  explicit TXmlNode(TXmlNameTable* names) : names_(names) {}
   ~TXmlNode() override;
+
+  // Every node begins with a word naming its arena (none for a node on the heap).
+  static void* operator new(size_t size);
+  static void* operator new(size_t size, TXmlArena* arena);
+  static void operator delete(void* node);
+  static void operator delete(void* node, TXmlArena* arena);
+  // The arena the node was made in, or null.
+  TXmlArena* Arena() const {
+    TXmlArena* arena;
+    std::memcpy(&arena, static_cast<const char*>(dynamic_cast<const void*>(this)) - sizeof arena,
+                sizeof arena);
+    return arena;
+  }
 
   // --- the virtual operations of every kind
   virtual int32_t NodeNameId() const = 0;
@@ -474,19 +672,24 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
   TXmlNameTable* Names() const { return names_.get(); }
   TXmlNode* Parent() const { return parent_; }
   // The children; the element rule runs first.
-  std::vector<Ref<TXmlNode>>& Children();
+  TXmlArray<Ref<TXmlNode>>& Children();
   // The children as they are, without making a list.
-  const std::vector<Ref<TXmlNode>>& RawChildren() const { return children_; }
+  const TXmlArray<Ref<TXmlNode>>& RawChildren() const { return children_; }
   bool HasChildren() const { return !children_.empty(); }
-  std::vector<TXmlAttrData>& Attrs() { return attrs_; }
+  TXmlArray<TXmlAttrData>& Attrs() { return attrs_; }
   TXmlAttrData* FindAttr(int32_t nameId);
   TXmlAttrData& EnsureAttr(int32_t nameId);
   // Appends a node the caller has just made (no checks: it is new and on this table).
   void AdoptNew(TXmlNode* node);
+  // The same for a reader: the child array of a node that lives in an arena grows there.
+  void AdoptLoaded(TXmlNode* node) {
+    children_.EmplaceBackIn(Arena(), node);
+    node->parent_ = this;
+  }
   void Insert(TXmlNode* node, size_t index);
   void ClearChildren();
   void RemoveAt(size_t index);
-  void ReserveChildren(size_t count) { children_.reserve(children_.size() + count); }
+  void ReserveChildren(size_t count) { children_.ReserveIn(Arena(), children_.size() + count); }
   void WriteAttrs(std::string& out) const;
   void WriteChildrenXml(std::string& out, int depth);
   // Puts the node and its subtree on another name table.
@@ -502,9 +705,9 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
 
   Ref<TXmlNameTable> names_;
   TXmlNode* parent_ = nullptr;
-  std::vector<Ref<TXmlNode>> children_;
+  TXmlArray<Ref<TXmlNode>> children_;
   std::unique_ptr<TXmlNodeList> childList_;
-  std::vector<TXmlAttrData> attrs_;
+  TXmlArray<TXmlAttrData> attrs_;
 
   friend class TXmlNodeList;
 };
@@ -677,20 +880,18 @@ Ref<IXmlDocument> LoadXmlDocumentFromXml(std::string_view text);
 // or in the code page when its declaration names another encoding. Malformed UTF-8 loads
 // as an empty document.
 Ref<IXmlDocument> LoadXmlFromBuffer(const void* bytes, size_t size);
-// The whole file through LoadXmlFromBuffer; none when it cannot be read.
+// The whole file, a data path of the resource file tree, through LoadXmlFromBuffer; none
+// when it cannot be found.
 Ref<IXmlDocument> LoadXmlFile(const std::string& path);
 
 // The binary-xml form's magic.
 inline constexpr std::string_view kBinaryXmlMagic = "< binary-xml >";
 
-// The file access of the XML unit, in one place so it can be routed through the resource
-// file tree: false when the file cannot be read or written.
+// The file access of the XML unit: reading through the resource file tree (false when
+// the file cannot be found), writing a plain file safely (false when it could not be
+// written; "res:" paths never are).
 bool ReadXmlFileBytes(const std::string& path, std::string& bytes);
 bool WriteXmlFileBytes(const std::string& path, std::string_view bytes);
-// Program resources: installed by the layer that has them; none by default.
-using XmlResourceReader = bool (*)(std::string_view type, std::string_view name,
-                                   std::string& bytes);
-void SetXmlResourceReader(XmlResourceReader reader);
 
 // The text conversions the model uses, for its neighbours.
 // "1"/"0", decimals with ".", dates as "YYYY-MM-DDTHH-MM-SS", byte arrays in Base64.

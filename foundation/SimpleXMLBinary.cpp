@@ -1,11 +1,21 @@
 // The binary-xml form: names once in a table, packed integers, typed values.
 #include <algorithm>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <ostream>
 
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
 #include "foundation/TextConvert.h"
+
+// The few small readers every value goes through, kept in the loops that call them.
+#if defined(__GNUC__)
+#define XML_HOT [[gnu::always_inline]] inline
+#else
+#define XML_HOT inline
+#endif
 
 namespace {
 
@@ -266,8 +276,8 @@ bool NamesFitAnsi(const TXmlNameTable& names) {
 
 class TBinXmlReader {
  public:
-  explicit TBinXmlReader(std::string_view bytes)
-      : p_(reinterpret_cast<const uint8_t*>(bytes.data())), end_(p_ + bytes.size()) {
+  TBinXmlReader(std::string_view bytes, TXmlArena* arena)
+      : p_(reinterpret_cast<const uint8_t*>(bytes.data())), end_(p_ + bytes.size()), arena_(arena) {
     Need(kBinaryXmlMagic.size());
     p_ += kBinaryXmlMagic.size();
     flags_ = ReadU32();
@@ -277,7 +287,7 @@ class TBinXmlReader {
   void Need(size_t count) const {
     if (Left() < count) RaiseXml("Data reading error");
   }
-  uint8_t ReadByte() {
+  XML_HOT uint8_t ReadByte() {
     Need(1);
     return *p_++;
   }
@@ -305,14 +315,27 @@ class TBinXmlReader {
     return d;
   }
 
-  int32_t ReadInteger() {
+  XML_HOT int32_t ReadInteger() {
+    // Away from the end, a packed integer is read without a check per byte.
+    if (Left() >= 5) {
+      uint8_t first = p_[0];
+      if (first < 0x80) {
+        ++p_;
+        return first;
+      }
+      if (first != 0xFF) {
+        int32_t value = ((first & 0x7F) << 8) | p_[1];
+        p_ += 2;
+        return value;
+      }
+    }
     uint8_t first = ReadByte();
     if (first < 0x80) return first;
     if (first == 0xFF) return int32_t(ReadU32());
     return int32_t(((first & 0x7F) << 8) | ReadByte());
   }
   // A count of items that take at least `minBytes` each.
-  int32_t ReadCount(size_t minBytes) {
+  XML_HOT int32_t ReadCount(size_t minBytes) {
     int32_t n = ReadInteger();
     if (n < 0 || size_t(n) > Left() / minBytes) RaiseXml("Data reading error");
     return n;
@@ -340,31 +363,68 @@ class TBinXmlReader {
     p_ += size_t(n) * 2;
     return out;
   }
-  // Plain ASCII (nearly every value) goes straight into the slot, four units at a time.
-  void ReadWideStringInto(TXmlValue& slot) {
+  // Plain ASCII (nearly every value) goes straight into the slot, eight units at a time.
+  XML_HOT void ReadWideStringInto(TXmlValue& slot, TXmlArena* arena) {
     const uint8_t* start = p_;
-    int32_t n = ReadCount(2);
-    const uint8_t* units = p_;
-    char* out = slot.PrepareString(size_t(n));
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-      uint64_t word;
-      std::memcpy(&word, units + 2 * i, 8);
-      if (word & 0xFF80FF80FF80FF80ull) break;
-      out[i] = char(word);
-      out[i + 1] = char(word >> 16);
-      out[i + 2] = char(word >> 32);
-      out[i + 3] = char(word >> 48);
+    size_t n = size_t(ReadCount(2));
+    char* out = slot.PrepareString(n, arena);
+    if (!NarrowAscii(p_, n, Left(), out)) {
+      p_ = start;
+      return slot.SetStringIn(arena, ReadWideString());
     }
-    for (; i < n; ++i) {
-      if (units[2 * i] >= 0x80 || units[2 * i + 1] != 0) break;
+    p_ += n * 2;
+  }
+  // Copies `n` UTF-16 units below 0x80 as bytes; false when there is another unit.
+  // `readable` bytes may be read from `units`; `out` has room for 8 bytes whenever n is
+  // below 8 (such a string sits in its slot).
+  XML_HOT static bool NarrowAscii(const uint8_t* units, size_t n, size_t readable, char* out) {
+#ifdef __SSE2__
+    if (n < 8 && readable >= 16) {
+      // One block, the units beyond the string masked off.
+      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+      __m128i keep =
+          _mm_cmplt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(int16_t(n)));
+      block = _mm_and_si128(block, keep);
+      __m128i high = _mm_and_si128(block, _mm_set1_epi16(int16_t(0xFF80)));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(block, block));
+      return true;
+    }
+#endif
+    if (n >= 8) {
+      // Blocks of eight, the last one overlapping the one before when n is no multiple.
+      for (size_t i = 0;; i += 8) {
+        if (i + 8 > n) i = n - 8;
+        if (!NarrowEight(units + 2 * i, out + i)) return false;
+        if (i + 8 == n) return true;
+      }
+    }
+    if (n >= 4) return NarrowFour(units, out) && NarrowFour(units + 2 * (n - 4), out + n - 4);
+    for (size_t i = 0; i < n; ++i) {
+      if (units[2 * i] >= 0x80 || units[2 * i + 1] != 0) return false;
       out[i] = char(units[2 * i]);
     }
-    if (i < n) {
-      p_ = start;
-      return slot.SetString(ReadWideString());
-    }
-    p_ += size_t(n) * 2;
+    return true;
+  }
+  static bool NarrowFour(const uint8_t* units, char* out) {
+    uint64_t word;
+    std::memcpy(&word, units, 8);
+    if (word & 0xFF80FF80FF80FF80ull) return false;
+    uint32_t bytes = uint32_t((word & 0xFF) | (word >> 8 & 0xFF00) | (word >> 16 & 0xFF0000) |
+                              (word >> 24 & 0xFF000000));
+    std::memcpy(out, &bytes, 4);
+    return true;
+  }
+  static bool NarrowEight(const uint8_t* units, char* out) {
+#ifdef __SSE2__
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    __m128i high = _mm_and_si128(block, _mm_set1_epi16(int16_t(0xFF80)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(block, block));
+    return true;
+#else
+    return NarrowFour(units, out) && NarrowFour(units + 8, out + 4);
+#endif
   }
 
   std::string ReadXmlString() {
@@ -372,8 +432,16 @@ class TBinXmlReader {
     return AnsiToUtf8(ReadAnsiString());
   }
 
-  void ReadValue(TXmlValue& slot) {
-    switch (ReadInteger()) {
+  // Into a slot of a node that lives in `arena` (none: the heap).
+  XML_HOT void ReadValue(TXmlValue& slot, TXmlArena* arena) {
+    int32_t code = ReadInteger();
+    if (code == kWideString) return ReadWideStringInto(slot, arena);
+    if (code == kEmpty) return slot.Clear();
+    ReadTypedValue(slot, code);
+  }
+  // Values of the other kinds, kept apart so that the common ones above stay small.
+  __attribute__((noinline)) void ReadTypedValue(TXmlValue& slot, int32_t code) {
+    switch (code) {
       case kEmpty:
         return slot.Clear();
       case kNull:
@@ -394,8 +462,6 @@ class TBinXmlReader {
         return slot.Set(Variant::Currency(int64_t(ReadU64())));
       case kDate:
         return slot.Set(Variant::Date(ReadDouble()));
-      case kWideString:
-        return ReadWideStringInto(slot);
       case kBoolean:
         return slot.Set(Variant(ReadU16() != 0));
       case kByte:
@@ -420,10 +486,8 @@ class TBinXmlReader {
     canonical_.resize(size_t(count));
     names->Reserve(size_t(count) + 5);
     for (int32_t i = 0; i < count; ++i) {
-      std::string name = ReadXmlString();
-      int32_t first = names->FindID(name);
-      canonical_[size_t(i)] = name.empty() ? -1 : first >= 0 ? first : i;
-      names->AppendName(std::move(name));
+      canonical_[size_t(i)] = names->AppendName(ReadXmlString());
+      identical_ = identical_ && canonical_[size_t(i)] == i;
     }
     int32_t buckets = ReadInteger();
     if (buckets < 0) RaiseXml("Data reading error");
@@ -436,51 +500,107 @@ class TBinXmlReader {
         if (int32_t id = int32_t(ReadU32()); id < 0 || id >= count) RaiseXml("Data reading error");
     }
     names->RefreshCachedIds();
+    seenAt_.assign(size_t(count) + 1, 0);
+    nameCount_ = count;
     return names;
   }
 
-  int32_t ReadNameId() {
+  XML_HOT int32_t ReadNameId() {
     int32_t id = ReadInteger();
     if (id < -1 || id >= int32_t(canonical_.size())) RaiseXml("Data reading error");
-    return id < 0 ? id : canonical_[size_t(id)];
+    return id < 0 || identical_ ? id : canonical_[size_t(id)];
   }
 
   void ReadBody(TXmlNode& node, int depth) {
     CheckXmlDepth(depth);
     int32_t attrs = ReadCount(2);
-    node.Attrs().reserve(size_t(std::min(attrs, 4096)));
-    for (int32_t i = 0; i < attrs; ++i) {
-      int32_t id = ReadNameId();
-      ReadValue(node.EnsureAttr(id));
-    }
+    if (attrs > 0) ReadAttrs(node, attrs);
     int32_t children = ReadCount(2);
     if (children > 0) node.PrepareChildren();
     node.ReserveChildren(size_t(std::min(children, 4096)));
     for (int32_t i = 0; i < children; ++i) ReadChild(node, depth + 1);
   }
 
+  // A name given twice in one node keeps its first place and its last value. Which names
+  // a node has so far is kept per name id, so that this costs the same for any count.
+  void ReadAttrs(TXmlNode& node, int32_t count) {
+    TXmlArray<TXmlAttrData>& attrs = node.Attrs();
+    TXmlArena* arena = node.Arena();
+    attrs.ReserveIn(arena, attrs.size() + size_t(std::min(count, 4096)));
+    if (count <= 16 && attrs.empty()) {
+      // Few: a repeated name is found by looking back.
+      uint64_t seen = 0;
+      for (int32_t i = 0; i < count; ++i) {
+        // Nearly every attribute is a one-byte name id and a short ASCII string: read
+        // with one check of the room left.
+        const uint8_t* p = p_;
+        bool plain = identical_ && Left() >= 3 && p[0] < 0x80 && p[1] == kWideString &&
+                     p[2] < 0x80 && int32_t(p[0]) < nameCount_ && size_t(p[2]) * 2 <= Left() - 3;
+        int32_t id = plain ? p[0] : ReadNameId();
+        TXmlAttrData* slot = nullptr;
+        // Names of small ids are known present or absent at once.
+        uint64_t bit = id >= 0 && id < 64 ? uint64_t(1) << id : 0;
+        if (!bit || (seen & bit))
+          for (TXmlAttrData& attr : attrs)
+            if (attr.nameId == id) slot = &attr;
+        seen |= bit;
+        if (!slot) {
+          slot = &attrs.EmplaceBackIn(arena);
+          slot->nameId = id;
+        }
+        if (plain) {
+          size_t n = p[2];
+          if (NarrowAscii(p + 3, n, size_t(end_ - p) - 3, slot->PrepareString(n, arena))) {
+            p_ = p + 3 + 2 * n;
+            continue;
+          }
+          p_ = p + 1;  // the value is read the long way
+        }
+        ReadValue(*slot, arena);
+      }
+      return;
+    }
+    for (TXmlAttrData& attr : attrs)
+      seenAt_[size_t(attr.nameId + 1)] = uint32_t(&attr - attrs.begin() + 1);
+    try {
+      for (int32_t i = 0; i < count; ++i) {
+        int32_t id = ReadNameId();
+        uint32_t& seen = seenAt_[size_t(id + 1)];
+        if (!seen) {
+          attrs.EmplaceBackIn(arena).nameId = id;
+          seen = uint32_t(attrs.size());
+        }
+        ReadValue(attrs[seen - 1], arena);
+      }
+    } catch (...) {
+      for (const TXmlAttrData& attr : attrs) seenAt_[size_t(attr.nameId + 1)] = 0;
+      throw;
+    }
+    for (const TXmlAttrData& attr : attrs) seenAt_[size_t(attr.nameId + 1)] = 0;
+  }
+
   void ReadChild(TXmlNode& owner, int depth) {
     TXmlNameTable* names = owner.Names();
     switch (ReadByte()) {
       case NODE_ELEMENT: {
-        auto* element = new TXmlElement(names, ReadNameId());
-        owner.AdoptNew(element);
-        ReadValue(element->StoredValue());
+        auto* element = new (arena_) TXmlElement(names, ReadNameId());
+        owner.AdoptLoaded(element);
+        ReadValue(element->StoredValue(), arena_);
         return ReadBody(*element, depth);
       }
       case NODE_TEXT: {
-        auto* text = new TXmlText(names);
-        owner.AdoptNew(text);
-        return ReadValue(text->Value());
+        auto* text = new (arena_) TXmlText(names);
+        owner.AdoptLoaded(text);
+        return ReadValue(text->Value(), arena_);
       }
       case NODE_CDATA_SECTION:
-        return owner.AdoptNew(new TXmlCDATASection(names, ReadXmlString()));
+        return owner.AdoptLoaded(new (arena_) TXmlCDATASection(names, ReadXmlString()));
       case NODE_COMMENT:
-        return owner.AdoptNew(new TXmlComment(names, ReadXmlString()));
+        return owner.AdoptLoaded(new (arena_) TXmlComment(names, ReadXmlString()));
       case NODE_PROCESSING_INSTRUCTION: {
         int32_t id = ReadNameId();
-        auto* instruction = new TXmlProcessingInstruction(names, id, ReadXmlString());
-        owner.AdoptNew(instruction);
+        auto* instruction = new (arena_) TXmlProcessingInstruction(names, id, ReadXmlString());
+        owner.AdoptLoaded(instruction);
         return ReadBody(*instruction, depth);
       }
       default:
@@ -492,7 +612,11 @@ class TBinXmlReader {
   const uint8_t* p_;
   const uint8_t* end_;
   uint32_t flags_ = 0;
+  TXmlArena* arena_;
   std::vector<int32_t> canonical_;  // file id -> the id nodes use
+  bool identical_ = true;           // every file id is the id nodes use
+  int32_t nameCount_ = 0;
+  std::vector<uint32_t> seenAt_;  // per name id + 1: 1 + its place in the node being read
 };
 
 }  // namespace
@@ -507,7 +631,7 @@ int32_t UnpackXmlInteger(std::string_view bytes, size_t& pos) {
   std::string image(kBinaryXmlMagic);
   image.append(4, '\0');
   image.append(bytes.substr(std::min(pos, bytes.size())));
-  TBinXmlReader reader(image);
+  TBinXmlReader reader(image, nullptr);
   size_t before = reader.Left();
   int32_t value = reader.ReadInteger();
   pos += before - reader.Left();
@@ -525,7 +649,8 @@ void WriteBinaryXml(TXmlDocument& document, uint32_t flags, std::string& out,
 }
 
 void ReadBinaryXml(TXmlDocument& document, std::string_view bytes) {
-  TBinXmlReader reader(bytes);
+  Ref<TXmlArena> arena(new TXmlArena());
+  TBinXmlReader reader(bytes, arena.get());
   document.SetNameTable(reader.ReadNameTable().get());
   reader.ReadBody(document, 0);
 }

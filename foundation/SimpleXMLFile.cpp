@@ -1,45 +1,22 @@
-// Where XML documents meet files and program resources.
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
+// Where XML documents meet files and program resources: reading goes through the
+// resource file tree (folders, archives replacing them, "res:" archives, "%apppath%",
+// either separator), writing to plain files through the safe writer.
+#include "foundation/ResourceReader.h"
+#include "foundation/SafeFile.h"
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
-
-namespace {
-XmlResourceReader resourceReader = nullptr;
-}
+#include "platform/ProgramResources.h"
 
 bool ReadXmlFileBytes(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  Ref<IStream> stream = OpenResourceStream(path, true);
+  if (!stream) return false;
+  bytes = ReadStreamToString(stream.get());
+  return true;
 }
 
-// Written beside the target and renamed over it, so a failed save leaves the old file.
 bool WriteXmlFileBytes(const std::string& path, std::string_view bytes) {
-  std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temp, path, error);
-  if (error) std::remove(temp.c_str());
-  return !error;
-}
-
-void SetXmlResourceReader(XmlResourceReader reader) {
-  resourceReader = reader;
+  std::string native = NativePathForWriting(path);
+  return !native.empty() && WriteFileSafely(native, bytes);
 }
 
 Ref<IXmlDocument> LoadXmlFile(const std::string& path) {
@@ -58,8 +35,11 @@ void TXmlDocument::LoadFromFile(const std::string& path) {
   LoadBytes(bytes, true);
 }
 
+// The program's resources are all of the one kind that holds raw bytes; a resource of
+// any other type does not exist. The bytes are read as a file's are.
 void TXmlDocument::LoadFromResource(std::string_view type, std::string_view name) {
-  std::string bytes;
-  if (!resourceReader || !resourceReader(type, name, bytes) || bytes.empty()) return;
-  LoadXML(bytes);
+  if (!EqualsNoCase(type, "RCDATA")) return;
+  std::optional<ProgramResource> resource = FindProgramResource(std::string(name));
+  if (!resource || resource->size == 0) return;
+  LoadBytes(std::string_view(reinterpret_cast<const char*>(resource->data), resource->size), true);
 }

@@ -1,5 +1,6 @@
 // The XML text reader: a recursive-descent parser over UTF-8 bytes, and the choice of
 // encoding for files and buffers.
+#include <algorithm>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -66,11 +67,20 @@ bool HasVisible(std::string_view text) {
 
 class TXmlTextReader {
  public:
-  TXmlTextReader(std::string_view text, TXmlNameTable* names, bool preserve)
-      : p_(text.data()), end_(text.data() + text.size()), names_(names), preserve_(preserve) {}
+  TXmlTextReader(std::string_view text, TXmlNameTable* names, bool preserve, TXmlArena* arena)
+      : p_(text.data()),
+        end_(text.data() + text.size()),
+        names_(names),
+        arena_(arena),
+        preserve_(preserve) {
+    pending_.reserve(16);
+  }
 
   // Parses nodes into `owner` until the text ends or an end tag begins (left at its "/").
   void ParseList(TXmlNode* owner, int depth);
+  // Reads an XML declaration ("<?xml ...?>") that makes up the whole text and gives the
+  // value of its "encoding" attribute; false when there is none.
+  bool ReadDeclaredEncoding(std::string& encoding);
 
  private:
   bool AtEnd() const { return p_ >= end_; }
@@ -101,7 +111,9 @@ class TXmlTextReader {
     const char* text;  // null when the value is in decoded_
     uint32_t decodedOffset;
   };
-  void AddPendingAttr(const PendingAttr& attr);
+  // Fields one by one: a struct built on the stack and copied whole would stall on its
+  // parts, written separately just before.
+  void AddPendingAttr(int32_t id, uint32_t length, const char* text, uint32_t decodedOffset);
   void StorePendingAttrs(TXmlNode* node);
   void ReadText(TXmlNode* owner);
   void AddText(TXmlNode* owner, std::string_view text);
@@ -111,6 +123,7 @@ class TXmlTextReader {
   const char* p_;
   const char* end_;
   TXmlNameTable* names_;
+  TXmlArena* arena_;
   bool preserve_;
   struct NameCacheEntry {
     uint64_t w0 = 0, w1 = 0;  // the name's bytes, zero beyond its length
@@ -122,6 +135,9 @@ class TXmlTextReader {
   std::string token_;                 // text with references replaced; reused
   std::vector<PendingAttr> pending_;  // attributes of the element being read; reused
   std::string decoded_;               // their values that held references
+  // Per name id: 1 + its place in pending_ while it is there, else 0. A repeated name is
+  // found at once however many attributes an element has.
+  std::vector<uint32_t> seenAt_;
 };
 
 bool TXmlTextReader::AtNameStart() const {
@@ -274,7 +290,7 @@ void TXmlTextReader::ReadAttributeList() {
     if (!AtEnd() && *p_ == quote) {
       // The common case: the value is the text as written.
       ++p_;
-      AddPendingAttr({attrId, uint32_t(p_ - 1 - start), start, 0});
+      AddPendingAttr(attrId, uint32_t(p_ - 1 - start), start, 0);
       SkipSpaces();
       continue;
     }
@@ -292,31 +308,39 @@ void TXmlTextReader::ReadAttributeList() {
       ++p_;
     }
     ++p_;  // closing quote
-    AddPendingAttr({attrId, uint32_t(token_.size()), nullptr, uint32_t(decoded_.size())});
+    AddPendingAttr(attrId, uint32_t(token_.size()), nullptr, uint32_t(decoded_.size()));
     decoded_ += token_;
     SkipSpaces();
   }
 }
 
-void TXmlTextReader::AddPendingAttr(const PendingAttr& attr) {
-  for (PendingAttr& other : pending_)
-    if (other.id == attr.id) {
-      other = attr;
-      return;
-    }
-  pending_.push_back(attr);
+inline void TXmlTextReader::AddPendingAttr(int32_t id, uint32_t length, const char* text,
+                                           uint32_t decodedOffset) {
+  if (size_t(id) >= seenAt_.size()) seenAt_.resize(std::max(size_t(id) + 1, seenAt_.size() * 2), 0);
+  uint32_t& seen = seenAt_[size_t(id)];
+  if (!seen) {
+    pending_.emplace_back();
+    seen = uint32_t(pending_.size());
+  }
+  PendingAttr& attr = pending_[seen - 1];
+  attr.id = id;
+  attr.length = length;
+  attr.text = text;
+  attr.decodedOffset = decodedOffset;
 }
 
-// The attributes go to the node in one allocation of the exact size, each value copied
-// once from the text.
+// The attributes go to the node in one piece of the arena of the exact size, each value
+// copied once from the text.
 void TXmlTextReader::StorePendingAttrs(TXmlNode* node) {
-  std::vector<TXmlAttrData>& attrs = node->Attrs();
-  attrs.reserve(attrs.size() + pending_.size());
+  for (const PendingAttr& pending : pending_) seenAt_[size_t(pending.id)] = 0;
+  TXmlArray<TXmlAttrData>& attrs = node->Attrs();
+  TXmlArena* arena = node->Arena();
+  attrs.ReserveIn(arena, attrs.size() + pending_.size());
   for (const PendingAttr& pending : pending_) {
     TXmlAttrData& attr = attrs.emplace_back();
     attr.nameId = pending.id;
     const char* data = pending.text ? pending.text : decoded_.data() + pending.decodedOffset;
-    attr.SetString(std::string_view(data, pending.length));
+    attr.SetStringIn(arena, std::string_view(data, pending.length));
   }
   pending_.clear();
 }
@@ -325,7 +349,7 @@ void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
   // Simple leaf elements keep their text as the stored value: one object, not two.
   bool endTagFollows = end_ - p_ >= 2 && p_[0] == '<' && p_[1] == '/';
   if (endTagFollows && !owner->HasChildren() && owner->NodeType() == NODE_ELEMENT) {
-    static_cast<TXmlElement*>(owner)->StoredValue().SetString(text);
+    static_cast<TXmlElement*>(owner)->StoredValue().SetStringIn(owner->Arena(), text);
     return;
   }
   // Text on both sides of a skipped document type declaration is one text, as written.
@@ -335,9 +359,9 @@ void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
     value.SetString(std::string(value.Text()) + std::string(text));
     return;
   }
-  auto* node = new TXmlText(names_);
-  node->Value().SetString(text);
-  owner->AdoptNew(node);
+  auto* node = new (arena_) TXmlText(names_);
+  owner->AdoptLoaded(node);
+  node->Value().SetStringIn(arena_, text);
 }
 
 void TXmlTextReader::ReadText(TXmlNode* owner) {
@@ -380,11 +404,11 @@ void TXmlTextReader::ParseList(TXmlNode* owner, int depth) {
         if (!AtEnd() && *p_ == '-') {
           ExpectText("--");
           std::string_view text = ReadUpTo("-->");
-          owner->AdoptNew(new TXmlComment(names_, std::string(text)));
+          owner->AdoptLoaded(new (arena_) TXmlComment(names_, std::string(text)));
         } else if (!AtEnd() && *p_ == '[') {
           ExpectText("[CDATA[");
           std::string_view text = ReadUpTo("]]>");
-          owner->AdoptNew(new TXmlCDATASection(names_, std::string(text)));
+          owner->AdoptLoaded(new (arena_) TXmlCDATASection(names_, std::string(text)));
         } else {
           ExpectText("DOCTYPE");
           ReadUpTo(">");
@@ -401,8 +425,8 @@ void TXmlTextReader::ParseElement(TXmlNode* owner, int depth) {
   std::string_view name = ReadName();
   if (AtEnd()) RaiseXml("Incomplete element definition");
   if (!(Cur() <= 32 || *p_ == '/' || *p_ == '>')) RaiseXml("Incorrect symbol in the element name");
-  auto* element = new TXmlElement(names_, InternLastName(name));
-  owner->AdoptNew(element);
+  auto* element = new (arena_) TXmlElement(names_, InternLastName(name));
+  owner->AdoptLoaded(element);
   ReadAttributes(element);
   if (!AtEnd() && *p_ == '/') return ExpectText("/>");
   Expect('>');
@@ -416,14 +440,35 @@ void TXmlTextReader::ParseElement(TXmlNode* owner, int depth) {
 void TXmlTextReader::ParseProcessingInstruction(TXmlNode* owner) {
   ++p_;  // "?"
   std::string_view name = ReadName();
-  auto* instruction = new TXmlProcessingInstruction(names_, names_->GetID(name), std::string());
-  owner->AdoptNew(instruction);
+  auto* instruction =
+      new (arena_) TXmlProcessingInstruction(names_, names_->GetID(name), std::string());
+  owner->AdoptLoaded(instruction);
   if (name == "xml") {
     ReadAttributes(instruction);
     ExpectText("?>");
     return;
   }
   instruction->SetText(ReadUpTo("?>"));
+}
+
+bool TXmlTextReader::ReadDeclaredEncoding(std::string& encoding) {
+  // Only a declaration (target "xml" exactly) has attributes; any other instruction
+  // names no encoding.
+  ExpectText("<?");
+  if (ReadName() != "xml") return false;
+  pending_.clear();
+  decoded_.clear();
+  ReadAttributeList();
+  ExpectText("?>");
+  int32_t id = names_->FindID("encoding");
+  for (const PendingAttr& pending : pending_) seenAt_[size_t(pending.id)] = 0;
+  for (const PendingAttr& pending : pending_) {
+    if (pending.id != id) continue;
+    const char* data = pending.text ? pending.text : decoded_.data() + pending.decodedOffset;
+    encoding.assign(data, pending.length);
+    return true;
+  }
+  return false;
 }
 
 // Whether the text's XML declaration names an encoding other than UTF-8.
@@ -435,12 +480,10 @@ bool DeclaresOtherEncoding(std::string_view bytes) {
   // Without the word there is no encoding attribute to read.
   if (bytes.substr(open, close - open).find("encoding") == std::string_view::npos) return false;
   try {
-    Ref<TXmlDocument> probe(new TXmlDocument(SharedXmlNameTable()));
-    probe->ParseText(bytes.substr(open, close + 2 - open));
-    const auto& children = probe->RawChildren();
-    if (children.empty() || !EqualsNoCase(children[0]->GetNodeName(), "xml")) return false;
-    std::string encoding = children[0]->GetAttr("encoding", "utf-8");
-    return !EqualsNoCase(encoding, "utf-8");
+    TXmlTextReader reader(bytes.substr(open, close + 2 - open), SharedXmlNameTable(), false,
+                          nullptr);
+    std::string encoding;
+    return reader.ReadDeclaredEncoding(encoding) && !EqualsNoCase(encoding, "utf-8");
   } catch (const Exception&) {
     return false;
   }
@@ -481,7 +524,8 @@ bool StartsWithMagic(std::string_view bytes) {
 }  // namespace
 
 void TXmlDocument::ParseText(std::string_view text) {
-  TXmlTextReader reader(text, names_.get(), preserveWhiteSpace_);
+  Ref<TXmlArena> arena(new TXmlArena());
+  TXmlTextReader reader(text, names_.get(), preserveWhiteSpace_, arena.get());
   reader.ParseList(this, 0);
 }
 

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "foundation/SimpleXML.h"
@@ -14,25 +13,27 @@
 // Value slot
 
 void TXmlValue::ReleaseOwned() {
-  if (state_ == State::Boxed) delete boxed_;
-  if (state_ == State::Text && onHeap_) delete[] heap_;
-  state_ = State::Empty;
-  onHeap_ = false;
+  if (where_ == kBoxed) delete Pointer<Variant>();
+  if (where_ == kHeap) delete[] Pointer<char>();
+  where_ = kEmpty;
   length_ = 0;
 }
 
 void TXmlValue::Take(TXmlValue& other) {
-  std::memcpy(static_cast<void*>(inline_), other.inline_, kInline);
-  length_ = other.length_;
   nameId = other.nameId;
-  state_ = other.state_;
-  onHeap_ = other.onHeap_;
-  other.state_ = State::Empty;
-  other.onHeap_ = false;
+  if (other.where_ == kArena) {
+    SetString(other.Text());
+    other.Release();
+    return;
+  }
+  std::memcpy(data_, other.data_, kRoom);
+  length_ = other.length_;
+  where_ = other.where_;
+  other.where_ = kEmpty;
   other.length_ = 0;
 }
 
-TXmlValue& TXmlValue::operator=(TXmlValue&& other) noexcept {
+TXmlValue& TXmlValue::operator=(TXmlValue&& other) {
   if (this == &other) return *this;
   Release();
   Take(other);
@@ -42,9 +43,9 @@ TXmlValue& TXmlValue::operator=(TXmlValue&& other) noexcept {
 TXmlValue& TXmlValue::operator=(const TXmlValue& other) {
   if (this == &other) return *this;
   nameId = other.nameId;
-  if (other.state_ == State::Boxed) {
-    Set(*other.boxed_);
-  } else if (other.state_ == State::Text) {
+  if (other.where_ == kBoxed) {
+    Set(*other.Pointer<Variant>());
+  } else if (other.IsString()) {
     SetString(other.Text());
   } else {
     Release();
@@ -53,29 +54,19 @@ TXmlValue& TXmlValue::operator=(const TXmlValue& other) {
 }
 
 Variant::Kind TXmlValue::Kind() const {
-  switch (state_) {
-    case State::Empty:
-      return Variant::Kind::Empty;
-    case State::Text:
-      return Variant::Kind::WideString;
-    default:
-      return boxed_->GetKind();
-  }
+  if (where_ == kEmpty) return Variant::Kind::Empty;
+  if (where_ == kBoxed) return Pointer<Variant>()->GetKind();
+  return Variant::Kind::WideString;
 }
 
 bool TXmlValue::IsClear() const {
-  return state_ == State::Empty || (state_ == State::Boxed && boxed_->IsNull());
+  return where_ == kEmpty || (where_ == kBoxed && Pointer<Variant>()->IsNull());
 }
 
 Variant TXmlValue::Get() const {
-  switch (state_) {
-    case State::Empty:
-      return Variant();
-    case State::Text:
-      return Variant(Text());
-    default:
-      return *boxed_;
-  }
+  if (where_ == kEmpty) return Variant();
+  if (where_ == kBoxed) return *Pointer<Variant>();
+  return Variant(Text());
 }
 
 void TXmlValue::Set(const Variant& value) {
@@ -83,33 +74,33 @@ void TXmlValue::Set(const Variant& value) {
   if (value.GetKind() == Variant::Kind::WideString) return SetString(value.RawText());
   auto* boxed = new Variant(value);
   Release();
-  boxed_ = boxed;
-  state_ = State::Boxed;
+  SetPointer(boxed);
+  where_ = kBoxed;
 }
 
-char* TXmlValue::PrepareString(size_t length) {
-  if (length > UINT32_MAX) throw Exception("Value too long");
+char* TXmlValue::PrepareLongString(size_t length, TXmlArena* arena) {
+  if (length >= (size_t(1) << 29)) throw Exception("Value too long");
   Release();
-  if (length > kInline) {
-    heap_ = new char[length];
-    onHeap_ = true;
-  }
   length_ = uint32_t(length);
-  state_ = State::Text;
-  return onHeap_ ? heap_ : inline_;
+  char* text = arena ? static_cast<char*>(arena->Allocate(length)) : new char[length];
+  SetPointer(text);
+  where_ = arena ? kArena : kHeap;
+  return text;
+}
+
+void TXmlValue::SetLongStringIn(TXmlArena* arena, std::string_view text) {
+  const char* own = IsString() ? Text().data() : nullptr;
+  if (own && text.data() >= own && text.data() < own + length_) {
+    // Setting a value from a part of itself: copy first.
+    std::string copy(text);
+    return SetLongStringIn(arena, std::string_view(copy));
+  }
+  char* to = PrepareString(text.size(), arena);
+  if (!text.empty()) std::memcpy(to, text.data(), text.size());
 }
 
 void TXmlValue::SetString(std::string_view text) {
-  if (state_ == State::Text && text.data() >= Text().data() &&
-      text.data() < Text().data() + length_) {
-    // Setting a value from a part of itself: copy first.
-    std::string copy(text);
-    return SetString(std::string_view(copy));
-  }
-  if (!text.empty())
-    std::memcpy(PrepareString(text.size()), text.data(), text.size());
-  else
-    PrepareString(0);
+  SetStringIn(nullptr, text);
 }
 
 void TXmlValue::Clear() {
@@ -117,8 +108,10 @@ void TXmlValue::Clear() {
 }
 
 void TXmlValue::AppendXmlText(std::string& out) const {
-  if (state_ == State::Text) out += Text();
-  if (state_ == State::Boxed) out += XmlTextOfValue(*boxed_);
+  if (where_ == kBoxed)
+    out += XmlTextOfValue(*Pointer<Variant>());
+  else
+    out += Text();
 }
 
 std::string TXmlValue::XmlText() const {
@@ -128,9 +121,8 @@ std::string TXmlValue::XmlText() const {
 }
 
 std::string TXmlValue::GeneralText() const {
-  if (state_ == State::Text) return std::string(Text());
-  if (state_ == State::Boxed) return boxed_->ToString();
-  return {};
+  if (where_ == kBoxed) return Pointer<Variant>()->ToString();
+  return std::string(Text());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -138,28 +130,48 @@ std::string TXmlValue::GeneralText() const {
 
 namespace {
 
-// The general decimal form: up to 15 significant digits, "." as separator, exponents
-// without "+" or leading zeros ("1E20", "1E-5").
+// The general decimal form: up to 15 significant digits, "." as separator whatever the
+// process locale, exponents without "+" or leading zeros ("1E20", "1E-5").
 std::string FloatText(double value) {
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15G", value);
-  std::string text = buffer;
+  char* end =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+  std::string text;
+  text.reserve(size_t(end - buffer));
+  // Infinities and NaN read "INF" and "NAN", as the exponent's "E" is upper case.
+  for (char* p = buffer; p < end; ++p) text += (*p >= 'a' && *p <= 'z') ? char(*p - 32) : *p;
   size_t e = text.find('E');
   if (e == std::string::npos) return text;
-  std::string mantissa = text.substr(0, e);
-  std::string exponent = text.substr(e + 1);
+  std::string_view exponent = std::string_view(text).substr(e + 1);
   bool negative = !exponent.empty() && exponent[0] == '-';
-  if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) exponent.erase(0, 1);
-  while (exponent.size() > 1 && exponent[0] == '0') exponent.erase(0, 1);
-  return mantissa + "E" + (negative ? "-" : "") + exponent;
+  if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) exponent.remove_prefix(1);
+  while (exponent.size() > 1 && exponent[0] == '0') exponent.remove_prefix(1);
+  return text.substr(0, e) + "E" + (negative ? "-" : "") + std::string(exponent);
+}
+
+// Appends the number in decimal with at least `digits` digits (zeros in front).
+void AppendPadded(std::string& out, int value, int digits) {
+  char buffer[16];
+  char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  std::string_view text(buffer, size_t(end - buffer));
+  if (!text.empty() && text[0] == '-') {
+    out += '-';
+    text.remove_prefix(1);
+  }
+  if (int(text.size()) < digits) out.append(size_t(digits) - text.size(), '0');
+  out += text;
 }
 
 std::string DateText(double value) {
-  int y, m, d, h, mi, s;
-  DecodeXmlDateTime(value, y, m, d, h, mi, s);
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.4d-%.2d-%.2dT%.2d-%.2d-%.2d", y, m, d, h, mi, s);
-  return buffer;
+  int fields[6];
+  DecodeXmlDateTime(value, fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]);
+  static const char kSeparators[] = "--T--";
+  std::string text;
+  for (int i = 0; i < 6; ++i) {
+    if (i > 0) text += kSeparators[i - 1];
+    AppendPadded(text, fields[i], i == 0 ? 4 : 2);
+  }
+  return text;
 }
 
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -213,7 +225,7 @@ std::string XmlTextOfValue(const Variant& value) {
     case Variant::Kind::SmallInt:
     case Variant::Kind::Integer:
     case Variant::Kind::Byte:
-      return std::to_string(value.RawInt());
+      return std::to_string(value.RawInt());  // no grouping or locale in integers
     case Variant::Kind::Single:
       return FloatText(float(value.RawFloat()));
     case Variant::Kind::Double:
@@ -531,9 +543,14 @@ void TXmlNode::SetHexAttr(std::string_view name, int32_t value, int digits) {
 }
 
 void TXmlNode::SetHexAttrById(int32_t nameId, int32_t value, int digits) {
+  std::string text;
   char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%.*X", std::clamp(digits, 0, 8), uint32_t(value));
-  EnsureAttr(nameId).SetString(std::string_view(buffer));
+  char* end = std::to_chars(buffer, buffer + sizeof buffer, uint32_t(value), 16).ptr;
+  size_t length = size_t(end - buffer);
+  size_t width = size_t(std::clamp(digits, 0, 8));
+  if (length < width) text.append(width - length, '0');
+  for (char* p = buffer; p < end; ++p) text += (*p >= 'a' && *p <= 'f') ? char(*p - 32) : *p;
+  EnsureAttr(nameId).SetString(text);
 }
 
 int TXmlNode::GetEnumAttr(std::string_view name, const TXmlTexts& values, int def) {

@@ -246,6 +246,29 @@ TEST(XmlBinary, NamesListedTwiceAreOneName) {
   EXPECT_EQ(doc->GetXml(), "<a a=\"\"/>");
 }
 
+// However many attributes a node has, a name given twice keeps its first place and its
+// last value; a node of very many attributes loads in time proportional to them.
+TEST(XmlBinary, RepeatedAttributeNamesAmongFewOrMany) {
+  for (int count : {3, 40, 20000}) {
+    SCOPED_TRACE(count);
+    Image image;
+    image.Int(count + 1).Text("e");
+    for (int i = 0; i < count; ++i) image.Text("n" + std::to_string(i));
+    image.Int(16).Int(0);
+    image.Int(0).Int(1).Byte(1).Int(0).Int(0);  // the document: one element "e", no value
+    image.Int(count + 1);
+    for (int i = 0; i < count; ++i) image.Int(i + 1).Int(8).Int(1).Byte('a').Byte(0);
+    image.Int(2).Int(8).Int(1).Byte('b').Byte(0);  // n1 again
+    image.Int(0);                                  // no children
+    Ref<IXmlElement> e = LoadBinary(image.bytes)->GetDocumentElement();
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetAttrCount(), count);
+    EXPECT_EQ(e->GetAttrName(1), "n1");
+    EXPECT_EQ(e->GetAttr("n1"), "b");
+    EXPECT_EQ(e->GetAttr("n" + std::to_string(count - 1)), "a");
+  }
+}
+
 TEST(XmlBinary, DeepImagesRaiseInsteadOfOverflowing) {
   Image image;
   image.Names().Int(0).Int(1);

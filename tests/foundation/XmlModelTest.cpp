@@ -1,6 +1,8 @@
 // The node tree: names, attributes and their typed getters, children, paths, clones.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
 #include <functional>
 
 #include "foundation/SimpleXML.h"
@@ -100,10 +102,39 @@ TEST(XmlAttributes, TextFormsOfValues) {
   for (const Case& c : cases) EXPECT_EQ(XmlTextOfValue(c.value), c.text);
 }
 
+// Files written on a player's machine must read back on every other one.
+TEST(XmlAttributes, NumbersIgnoreTheProcessLocale) {
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+  struct Restore {
+    ~Restore() { std::setlocale(LC_ALL, "C"); }
+  } restore;
+  char probe[16];
+  std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+  ASSERT_STREQ(probe, "1,5") << "the locale is in force";
+
+  Ref<IXmlElement> e = Root("<a c='2,25' d='2.25'/>");
+  e->SetFloatAttr("f", 1.5);
+  e->SetVarAttr("g", Variant(float(-0.25)));
+  e->SetVarAttr("h", Variant(1.5e-7));
+  e->SetVarAttr("m", Variant::Currency(15000));
+  e->SetHexAttr("x", 255, 4);
+  e->SetDateTimeAttr("t", 36526.5);
+  EXPECT_EQ(e->GetXml(),
+            "<a c=\"2,25\" d=\"2.25\" f=\"1.5\" g=\"-0.25\" h=\"1.5E-7\" m=\"1.5\" "
+            "x=\"00FF\" t=\"2000-01-01T12-00-00\"/>");
+  EXPECT_EQ(e->GetFloatAttr("c"), 2.25);
+  EXPECT_EQ(e->GetFloatAttr("d"), 2.25);
+  Ref<IXmlElement> back = Root(e->GetXml());
+  EXPECT_EQ(back->GetFloatAttr("f"), 1.5);
+  EXPECT_EQ(back->GetFloatAttr("h"), 1.5e-7);
+  EXPECT_EQ(back->GetDateTimeAttr("t"), 36526.5);
+}
+
 TEST(XmlAttributes, ValuesOfEveryLengthSurviveCopiesAndMoves) {
   Ref<IXmlElement> e = Root("<a/>");
   std::vector<std::string> values;
-  for (size_t length : {0, 1, 39, 40, 41, 200}) values.push_back(std::string(length, 'x') + "!");
+  for (size_t length : {0, 1, 13, 14, 15, 39, 200})
+    values.push_back(std::string(length, 'x') + "!");
   for (size_t i = 0; i < values.size(); ++i) e->SetAttr("v" + std::to_string(i), values[i]);
   e->SetIntAttr("typed", 3);
   Ref<IXmlNode> copy = e->CloneNode(true);
@@ -231,6 +262,46 @@ TEST(XmlChildren, CloneKeepsValuesAndAttributes) {
   EXPECT_EQ(copy->GetXml(), "<a k=\"v\"><b>12</b></a>");
   EXPECT_EQ(copy->FindElement("b")->GetValueType(), Variant::Kind::Integer);
   EXPECT_EQ(e->CloneNode(false)->GetXml(), "<a k=\"v\"/>");
+}
+
+// Loaded nodes share their document's memory; each must still live as long as it is held,
+// wherever it went, and take any change, whatever became of the document it came from.
+TEST(XmlChildren, LoadedNodesOutliveTheirDocumentWhereverTheyGo) {
+  const std::string kLong(60, 'v');
+  const std::string kText = "<a x='1'><b y='" + kLong + "'>" + kLong + "</b><c/>tail</a>";
+  for (bool binary : {false, true}) {
+    SCOPED_TRACE(binary ? "binary form" : "text form");
+    Ref<IXmlDocument> target = CreateXmlDocument("target");
+    Ref<IXmlElement> kept;
+    Ref<IXmlNode> tail;
+    {
+      Ref<IXmlDocument> source = CreateXmlDocument();
+      source->LoadXML(binary ? LoadXmlDocumentFromXml(kText)->SaveBinaryXml() : kText);
+      kept = source->GetDocumentElement();
+      tail = kept->GetChildNodes()->Item(2);
+      target->GetDocumentElement()->AppendChild(kept->GetChildNodes()->Item(0));
+      source->LoadXML("<other/>");  // the old nodes are no longer the document's
+    }
+    kept->SetAttr("z", "2");
+    kept->SetAttr("x", "one");
+    for (int i = 0; i < 20; ++i) kept->AppendElement("d");
+    kept->RemoveChild(tail);
+    EXPECT_EQ(tail->GetText(), "tail");
+    EXPECT_EQ(kept->GetAttrCount(), 2);
+    EXPECT_EQ(kept->GetAttr("x"), "one");
+    EXPECT_EQ(kept->GetChildNodes()->Count(), 22);
+    Ref<IXmlElement> b = target->GetDocumentElement()->GetChildNodes()->Item(0)->AsElement();
+    b->SetAttr("w", "3");
+    EXPECT_EQ(target->GetXml(),
+              "<target><b y=\"" + kLong + "\" w=\"3\">" + kLong + "</b></target>");
+    b->AppendElement("e");  // the text moves into a child of its own
+    Ref<IXmlNode> text = b->GetChildNodes()->Item(0);
+    target = nullptr;
+    EXPECT_EQ(b->GetAttr("y"), kLong);
+    b = nullptr;
+    kept = nullptr;
+    EXPECT_EQ(text->GetText(), kLong);
+  }
 }
 
 TEST(XmlChildren, NodesMoveToTheNameTableOfTheirNewOwner) {

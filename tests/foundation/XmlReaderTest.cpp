@@ -133,6 +133,15 @@ TEST(XmlReader, RepeatedAttributeReplacesInPlace) {
   EXPECT_EQ(root->GetAttrCount(), 2);
   EXPECT_EQ(root->GetAttrName(0), "x");
   EXPECT_EQ(root->GetAttr("x"), "3");
+  // The same among very many attributes, which load in time proportional to them.
+  std::string text = "<a";
+  for (int i = 0; i < 20000; ++i) text += " n" + std::to_string(i) + "='" + std::to_string(i) + "'";
+  root = Parse(text + " n5='again' n7='&amp;'/>")->GetDocumentElement();
+  EXPECT_EQ(root->GetAttrCount(), 20000);
+  EXPECT_EQ(root->GetAttrName(5), "n5");
+  EXPECT_EQ(root->GetAttr("n5"), "again");
+  EXPECT_EQ(root->GetAttr("n7"), "&");
+  EXPECT_EQ(root->GetAttr("n19999"), "19999");
 }
 
 TEST(XmlReader, CommentsCdataDoctypeAndInstructions) {
