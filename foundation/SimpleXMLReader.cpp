@@ -147,10 +147,44 @@ bool TXmlTextReader::AtNameStart() const {
   return DecodeUtf8(p_, end_, cp) != 0 && IsNameStartCodePoint(cp);
 }
 
+#ifdef __SSE2__
+// Bit i set when byte i of the 16 at `p` is an ASCII name character (a letter, a digit,
+// "-", ".", ":" or "_"); bytes beyond ASCII are left to the caller.
+unsigned AsciiNameChars(const char* p) {
+  __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  __m128i lower = _mm_or_si128(block, _mm_set1_epi8(0x20));
+  __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                 _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+  __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8('0' - 1)),
+                                _mm_cmplt_epi8(block, _mm_set1_epi8('9' + 1)));
+  __m128i sign = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('-')),
+                                           _mm_cmpeq_epi8(block, _mm_set1_epi8('.'))),
+                              _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(':')),
+                                           _mm_cmpeq_epi8(block, _mm_set1_epi8('_'))));
+  return unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), sign)));
+}
+#endif
+
 std::string_view TXmlTextReader::ReadName() {
   if (!AtNameStart()) RaiseXml("Name can only begin with a letter or \"_\"");
   const char* start = p_;
   const char* p = p_;
+#ifdef __SSE2__
+  // Most names are short and ASCII: one block finds their end.
+  if (end_ - p >= 16) {
+    unsigned stop = ~AsciiNameChars(p) & 0xFFFF;
+    if (stop) {
+      const char* at = p + __builtin_ctz(stop);
+      if (static_cast<uint8_t>(*at) < 0x80) {
+        p_ = at;
+        return std::string_view(start, size_t(at - start));
+      }
+      p = at;
+    } else {
+      p += 16;
+    }
+  }
+#endif
   while (p < end_) {
     uint8_t c = static_cast<uint8_t>(*p);
     if (c < 0x80) {
