@@ -27,5 +27,10 @@ fi
 
 build_dir=$1; shift
 if [[ ! -f "$build_dir/build.ninja" ]]; then
-  cmake -S "$top" -B "$build_dir" -G Ninja "$@"
+  launcher=()
+  # Several checkouts of one machine share compiled objects when ccache is there.
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S "$top" -B "$build_dir" -G Ninja "${launcher[@]}" "$@"
 fi
