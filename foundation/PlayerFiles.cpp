@@ -1,7 +1,6 @@
 #include "foundation/PlayerFiles.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,16 +11,14 @@
 #include "foundation/Cipher.h"
 #include "foundation/EngineInterfaces.h"
 #include "foundation/Exceptions.h"
+#include "foundation/SafeFile.h"
 #include "foundation/SimpleXML.h"
 #include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 #include "platform/ErrorText.h"
-#include "platform/Folders.h"
 
 namespace {
 
-// Far above any real player file; a larger one is not the game's.
-constexpr size_t kMaxPlayerFileBytes = 8u << 20;
 // Copies of one file kept side by side before moving aside gives up.
 constexpr int kMaxDamagedCopies = 1000;
 
@@ -33,32 +30,6 @@ std::set<std::string>& RefusedFiles() {
 TMoveAsideFaultHook& MoveAsideHook() {
   static TMoveAsideFaultHook hook;
   return hook;
-}
-
-// The one place player files are read: a regular file of a sane size, never through a
-// link. Damaged, with the reason, for anything else in the file's place.
-TPlayerDocumentState ReadPlayerFileBytes(const std::string& path, std::string& bytes,
-                                         std::string& problem) {
-  struct stat info {};
-  if (lstat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return TPlayerDocumentState::Absent;
-    problem = platform::SystemErrorText(errno);
-    return TPlayerDocumentState::Damaged;
-  }
-  if (S_ISLNK(info.st_mode)) {
-    problem = "a symbolic link";
-  } else if (S_ISDIR(info.st_mode)) {
-    problem = "a folder";
-  } else if (!S_ISREG(info.st_mode)) {
-    problem = "not a regular file";
-  } else if (size_t(info.st_size) > kMaxPlayerFileBytes) {
-    problem = "larger than " + std::to_string(kMaxPlayerFileBytes) + " bytes";
-  } else if (!platform::ReadWholeFile(path, bytes, kMaxPlayerFileBytes)) {
-    problem = "it cannot be read";
-  } else {
-    return TPlayerDocumentState::Loaded;
-  }
-  return TPlayerDocumentState::Damaged;
 }
 
 // Attributes that would tie a player file to other files: an overlay read from anywhere
@@ -113,7 +84,7 @@ Ref<IHierStorageRoot> ParsePlayerDocument(std::string_view bytes, const std::str
                                           std::string& problem) {
   problem.clear();
   if (bytes.empty()) {
-    problem = "the file is empty";
+    problem = "empty";
     return nullptr;
   }
   std::string text = key.empty() ? std::string(bytes)
@@ -137,11 +108,13 @@ Ref<IHierStorageRoot> ParsePlayerDocument(std::string_view bytes, const std::str
 
 TPlayerDocument ReadPlayerDocument(const std::string& path, const std::string& key) {
   TPlayerDocument document;
-  std::string bytes;
-  document.state = ReadPlayerFileBytes(path, bytes, document.problem);
-  if (document.state != TPlayerDocumentState::Loaded) return document;
-  document.storage = ParsePlayerDocument(bytes, key, document.problem);
-  if (!document.storage) document.state = TPlayerDocumentState::Damaged;
+  TPlayerFile file = ReadPlayerFile(path);
+  document.problem = std::move(file.problem);
+  if (file.state == TPlayerFileState::Absent) return document;
+  document.state = TPlayerDocumentState::Damaged;
+  if (file.state != TPlayerFileState::Read) return document;
+  document.storage = ParsePlayerDocument(file.bytes, key, document.problem);
+  if (document.storage) document.state = TPlayerDocumentState::Loaded;
   return document;
 }
 
