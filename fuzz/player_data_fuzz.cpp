@@ -43,11 +43,16 @@ std::string Saved(IPersistObject& object, const std::string& root) {
   return storage->GetXmlText();
 }
 
+// An element text of blanks only (codes 0 to 32) reads as empty, so a high-score value
+// that translates to nothing but blanks comes back empty: the two count as the same.
 std::string DescribeParams(const Ref<IParamCollection>& params) {
   std::string text;
   for (int i = 0; i < params->Count(); ++i) {
     Ref<IParam> param = params->FindParam(Variant(i));
-    text += param->GetName() + "=" + param->GetValue().ToString() + ";";
+    std::string value = param->GetValue().ToString();
+    bool blank = std::all_of(value.begin(), value.end(),
+                             [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+    text += param->GetName() + "=" + (blank ? std::string() : value) + ";";
   }
   return text;
 }

@@ -7,6 +7,7 @@
 #include "foundation/Params.h"
 #include "foundation/XMLStorage.h"
 #include "shell/HighScores.h"
+#include "tests/shell/PlayerDataTestSupport.h"
 
 namespace {
 
@@ -286,4 +287,35 @@ TEST(HighScores, ClearAllAndResetLastIndexesReachEveryTable) {
   scores->ClearAll();
   EXPECT_EQ(scores->GetTables()->GetItem(Variant(0))->GetRecords()->Count(), 0);
   EXPECT_EQ(scores->GetTables()->GetItem(Variant(1))->GetRecords()->Count(), 0);
+}
+
+class HighScoresFiles : public PlayerDataTest {
+ protected:
+  static std::string File(const std::string& player) {
+    return Encipher("<highscores><recordtables><recordtable name=\"1\"><records>" +
+                        RecordXml(ParamXml("Score", "9") + ParamXml("Player", player)) +
+                        "</records></recordtable></recordtables></highscores>",
+                    HighScoresKey);
+  }
+  std::vector<std::string> Load(bool fromProgramFolder) {
+    Ref<THighScores> scores = Declared();
+    scores->LoadFromFile(engine.get(), fromProgramFolder);
+    return Rows(*scores->GetTables()->GetItem(Variant("1")));
+  }
+};
+
+TEST_F(HighScoresFiles, ThePlayersFileWinsUntilTheProgramFolderIsAskedFor) {
+  program.Write("highscores.dat", File("shipped"));
+  EXPECT_EQ(Load(false), (std::vector<std::string>{"shipped:9"}));
+  preferences.Write("highscores.dat", File("own"));
+  EXPECT_EQ(Load(false), (std::vector<std::string>{"own:9"}));
+  EXPECT_EQ(Load(true), (std::vector<std::string>{"shipped:9"}));
+
+  // Saved into the preference folder only, enciphered.
+  Ref<THighScores> scores = Declared();
+  scores->AddScoreRecord(Row("Score=3\\Player=new"), "0");
+  scores->SaveToFile(engine.get());
+  EXPECT_NE(SavedXml("highscores.dat", HighScoresKey).find(">new<"), std::string::npos);
+  EXPECT_EQ(Load(true), (std::vector<std::string>{"shipped:9"}));
+  EXPECT_TRUE(warnings.Lines().empty());
 }
