@@ -109,12 +109,11 @@ Ref<IHierStorageRoot> ParsePlayerDocument(std::string_view bytes, const std::str
 TPlayerDocument ReadPlayerDocument(const std::string& path, const std::string& key) {
   TPlayerDocument document;
   TPlayerFile file = ReadPlayerFile(path);
+  document.state = file.state;
   document.problem = std::move(file.problem);
-  if (file.state == TPlayerFileState::Absent) return document;
-  document.state = TPlayerDocumentState::Damaged;
   if (file.state != TPlayerFileState::Read) return document;
   document.storage = ParsePlayerDocument(file.bytes, key, document.problem);
-  if (document.storage) document.state = TPlayerDocumentState::Loaded;
+  if (!document.storage) document.state = TPlayerFileState::Damaged;
   return document;
 }
 
@@ -122,7 +121,7 @@ Ref<IHierStorageRoot> LoadPlayerDocument(const std::string& path, const std::str
                                          std::string_view instead) {
   if (path.empty()) return nullptr;
   TPlayerDocument document = ReadPlayerDocument(path, key);
-  if (document.state == TPlayerDocumentState::Damaged)
+  if (document.state == TPlayerFileState::Damaged)
     SetAsideDamagedFile(path, document.problem, instead);
   return document.storage;
 }
@@ -131,9 +130,23 @@ Ref<IHierStorageRoot> LoadDefaultDocument(const std::string& path, const std::st
                                           std::string_view instead) {
   if (path.empty()) return nullptr;
   TPlayerDocument document = ReadPlayerDocument(path, key);
-  if (document.state == TPlayerDocumentState::Damaged)
+  if (document.state == TPlayerFileState::Damaged)
     Warn(path, "damaged (" + document.problem + "); left in place; " + std::string(instead));
   return document.storage;
+}
+
+void LoadPlayerOrDefaultObject(IEngine* engine, IPersistObject& object, const std::string& name,
+                               const std::string& key, const std::string& what,
+                               bool fromProgramFolder) {
+  if (!engine) return;
+  Ref<IHierStorageRoot> storage;
+  if (!fromProgramFolder)
+    storage = LoadPlayerDocument(PlayerFilePath(engine->GetPreferenceFolder(), name), key,
+                                 "reading the program folder's " + what + " instead");
+  if (!storage)
+    storage = LoadDefaultDocument(PlayerFilePath(engine->GetProgramFolder(), name), key,
+                                  "the " + what + " start empty");
+  LoadPlayerObject(storage, object, name);
 }
 
 void LoadPlayerObject(const Ref<IHierStorageRoot>& storage, IPersistObject& object,

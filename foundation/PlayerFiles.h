@@ -21,18 +21,14 @@
 #include <string_view>
 
 #include "foundation/PersistenceService.h"
+#include "foundation/SafeFile.h"
 
 class IEngine;
 
-enum class TPlayerDocumentState {
-  Loaded,   // the document is there
-  Absent,   // there is no such file
-  Damaged,  // something is there that is no such file: Problem says what
-};
-
+// What a player file holds: Read (a document), Absent, or Damaged (Problem says why).
 struct TPlayerDocument {
-  TPlayerDocumentState state = TPlayerDocumentState::Absent;
-  Ref<IHierStorageRoot> storage;  // Loaded: attached to the root element
+  TPlayerFileState state = TPlayerFileState::Absent;
+  Ref<IHierStorageRoot> storage;  // Read: attached to the root element
   std::string problem;            // Damaged: why it is no player file
 };
 
@@ -58,6 +54,13 @@ Ref<IHierStorageRoot> LoadPlayerDocument(const std::string& path, const std::str
 Ref<IHierStorageRoot> LoadDefaultDocument(const std::string& path, const std::string& key,
                                           std::string_view instead);
 
+// The object loads from the preference folder's file Name, or, when that is absent or
+// damaged (and always with FromProgramFolder), from the program folder's: the default
+// the game ships. What names the data in the warnings ("high scores").
+void LoadPlayerOrDefaultObject(IEngine* engine, IPersistObject& object, const std::string& name,
+                               const std::string& key, const std::string& what,
+                               bool fromProgramFolder = false);
+
 // The object loads itself from the document. An error on the way (none is expected of a
 // document that parsed) is reported for File; what loaded so far stays.
 void LoadPlayerObject(const Ref<IHierStorageRoot>& storage, IPersistObject& object,
@@ -67,8 +70,8 @@ void LoadPlayerObject(const Ref<IHierStorageRoot>& storage, IPersistObject& obje
 // "PATH.damaged", "PATH.damaged-2", ...; Copy is where it went. False, with the system's
 // reason in Problem, when it could not be moved.
 bool MoveDamagedFileAside(const std::string& path, std::string& copy, std::string& problem);
-// SetAsideDamagedFile: moves aside and warns; a file that could not be moved is not
-// saved over for the rest of the run.
+// Moves the damaged file aside and warns, naming it and its copy; a file that could not
+// be moved is not saved over for the rest of the run.
 void SetAsideDamagedFile(const std::string& path, std::string_view problem,
                          std::string_view instead);
 

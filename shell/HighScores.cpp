@@ -324,15 +324,8 @@ void THighScores::SaveToXml(const Ref<IHierStorage>& node) {
 }
 
 void THighScores::LoadFromFile(IEngine* engine, bool fromProgramFolder) {
-  if (!engine) return;
-  Ref<IHierStorageRoot> storage;
-  if (!fromProgramFolder)
-    storage = LoadPlayerDocument(PlayerFilePath(engine->GetPreferenceFolder(), HighScoresFileName),
-                                 HighScoresKey, "reading the program folder's high scores instead");
-  if (!storage)
-    storage = LoadDefaultDocument(PlayerFilePath(engine->GetProgramFolder(), HighScoresFileName),
-                                  HighScoresKey, "the high scores start empty");
-  if (storage) LoadPlayerObject(storage, *this, HighScoresFileName);
+  LoadPlayerOrDefaultObject(engine, *this, HighScoresFileName, HighScoresKey, "high scores",
+                            fromProgramFolder);
 }
 
 void THighScores::SaveToFile(IEngine* engine) {

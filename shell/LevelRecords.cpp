@@ -167,14 +167,7 @@ void TLevelRecords::SaveToXml(const Ref<IHierStorage>& node) {
 }
 
 void TLevelRecords::LoadFromFile(IEngine* engine) {
-  if (!engine) return;
-  Ref<IHierStorageRoot> storage =
-      LoadPlayerDocument(PlayerFilePath(engine->GetPreferenceFolder(), LevelRecordsFileName),
-                         LevelRecordsKey, "reading the program folder's level records instead");
-  if (!storage)
-    storage = LoadDefaultDocument(PlayerFilePath(engine->GetProgramFolder(), LevelRecordsFileName),
-                                  LevelRecordsKey, "the level records start empty");
-  if (storage) LoadPlayerObject(storage, *this, LevelRecordsFileName);
+  LoadPlayerOrDefaultObject(engine, *this, LevelRecordsFileName, LevelRecordsKey, "level records");
 }
 
 void TLevelRecords::SaveToFile(IEngine* engine) {

@@ -26,13 +26,13 @@ TEST(PlayerFiles, ReadTellsAbsentLoadedAndDamagedApart) {
   TempFolder folder;
   folder.Write("good.dat", Hex("<userprofiles/>"));
   folder.Write("bad.dat", Hex("<userprofiles>"));
-  EXPECT_EQ(ReadPlayerDocument(folder / "none.dat", kKey).state, TPlayerDocumentState::Absent);
+  EXPECT_EQ(ReadPlayerDocument(folder / "none.dat", kKey).state, TPlayerFileState::Absent);
   TPlayerDocument good = ReadPlayerDocument(folder / "good.dat", kKey);
-  EXPECT_EQ(good.state, TPlayerDocumentState::Loaded);
+  EXPECT_EQ(good.state, TPlayerFileState::Read);
   ASSERT_TRUE(good.storage);
   EXPECT_EQ(good.storage->GetName(), "userprofiles");
   TPlayerDocument bad = ReadPlayerDocument(folder / "bad.dat", kKey);
-  EXPECT_EQ(bad.state, TPlayerDocumentState::Damaged);
+  EXPECT_EQ(bad.state, TPlayerFileState::Damaged);
   EXPECT_FALSE(bad.storage);
   EXPECT_FALSE(bad.problem.empty());
 }
