@@ -108,6 +108,9 @@ class TSurface : public TAbstractObject, public ISurface {
   bool TargetBox(TRect& box) const;
   void RenderAffine(ISurface* source, const TAffineMap& map, const TRect& box, bool smooth,
                     TEdgeRule rule);
+  // The samples of Box whose neighbours are all inside the source: spans_ holds each row's.
+  void RenderSpans(const uint32_t* pixels, int32_t sw, const TAffineMap& map, const TRect& box,
+                   bool smooth);
   // A sample off the source: alpha 0 with the destination's colours (alpha 255 without
   // HasAlpha).
   uint32_t Outside(uint32_t d) const;
@@ -129,6 +132,11 @@ class TSurface : public TAbstractObject, public ISurface {
   std::vector<int32_t> columns_;
   std::vector<uint32_t> weightsX_;
   std::vector<uint16_t> mixed_;
+  // Per row of a transform's box: the columns [First, Last) sampled wholly inside.
+  struct TSpan {
+    int32_t First = 0, Last = 0;
+  };
+  std::vector<TSpan> spans_;
 };
 
 // Surfaces kept under names.
