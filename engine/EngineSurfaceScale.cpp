@@ -171,13 +171,10 @@ bool TSurface::PlainCopy(ISurface* source, int32_t x, int32_t y) {
   TClipSource from{{0, 0, sw, sh}, sw, sh};
   TRect dst{x, y, x + sw, y + sh};
   if (!ClipRects(dst, &from, 1)) return false;
-  const TSurfaceKernels& k = SurfaceKernels();
-  for (int32_t row = 0; row < dst.Height(); ++row) {
-    const uint32_t* srcRow = source->GetScanLine(from.Rect.Top + row);
-    if (!srcRow) return false;
-    k.Copy(rows_[size_t(dst.Top + row)] + dst.Left, srcRow + from.Rect.Left, dst.Width(), 255,
-           hasAlpha_);
-  }
+  TRowWalk walk;
+  if (!Walk(source, from.Rect, dst, walk)) return false;
+  SurfaceKernels().Rects.Copy(walk.Dst, walk.DstStride, walk.Src, walk.SrcStride, walk.Count,
+                              walk.Rows, 255, hasAlpha_);
   return true;
 }
 
