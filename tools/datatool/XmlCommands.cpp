@@ -2,10 +2,12 @@
 // binary forms.
 #include <cstdio>
 #include <exception>
+#include <sstream>
 
 #include "foundation/SimpleXML.h"
 #include "foundation/TextConvert.h"
 #include "tools/datatool/Commands.h"
+#include "tools/datatool/Output.h"
 
 namespace {
 
@@ -47,16 +49,23 @@ int Convert(const Args& args, bool toBinary) {
   if (args.size() != 2) return Usage(toBinary ? "xml2bin IN OUT" : "bin2xml IN OUT");
   Ref<IXmlDocument> document = LoadForTool(args[0]);
   if (!document) return 1;
+  std::string bytes;
   try {
-    if (toBinary)
-      document->SaveBinaryToFile(args[1], 0);
-    else
-      document->SaveToFile(args[1]);
+    if (toBinary) {
+      std::ostringstream out;
+      document->SaveBinaryToStream(out, 0);
+      bytes = out.str();
+    } else {
+      bytes = document->GetXml();
+    }
   } catch (const std::exception& e) {
     std::printf("%s\n", e.what());
     return 1;
   }
-  return 0;
+  std::string problem;
+  if (WriteOutput(args[1], bytes, problem)) return 0;
+  std::printf("Cannot create file \"%s\": %s\n", args[1].c_str(), problem.c_str());
+  return 1;
 }
 
 }  // namespace
