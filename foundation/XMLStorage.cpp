@@ -483,6 +483,12 @@ Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text) {
   return Ref<IHierStorageRoot>(storage.get());
 }
 
+std::string XmlTextProblem(std::string_view text) {
+  if (text.substr(0, kBinaryXmlMagic.size()) == kBinaryXmlMagic) return {};
+  text = text.substr(0, text.find('\0'));
+  return CheckUtf8(text) == Utf8State::Malformed ? "Malformed UTF-8 text" : "";
+}
+
 std::string XmlStorageRegistryKey(const std::string& file) {
   std::string path = NormalizeResourcePath(file);
   std::string key;

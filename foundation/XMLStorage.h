@@ -101,6 +101,9 @@ Ref<IHierStorageRoot> CreateXmlStorage(std::string_view rootName);
 Ref<IHierStorageRoot> LoadXmlStorageFromFile(const std::string& path);
 // XML text (or the binary-xml form); a syntax error raises EXmlError.
 Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text);
+// Why text gave a document without a root element, where the reader knows but does not
+// raise: "Malformed UTF-8 text" for text that is not UTF-8. '' otherwise.
+std::string XmlTextProblem(std::string_view text);
 
 // The storage of the file a storage spec names, shared with every other caller while the file stays
 // in the registry. A missing file gives a storage without a node; an empty "file"

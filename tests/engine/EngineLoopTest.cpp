@@ -213,13 +213,18 @@ TEST(EngineStart, BadGameFilesFailCleanly) {
     const char* name;
     std::string content;  // enciphered unless plain
     bool plain;
+    const char* said;  // in the failure message
   } cases[] = {
-      {"missing", "", false},
-      {"unregistered type", "<game type=\"NoSuchGame\"/>", false},
-      {"not a game", "<game type=\"ImageResource\" name=\"x\"/>", false},
-      {"wrong key", "<game type=\"FakeGame\"/>", true},
-      {"damaged", "<game type=\"FakeGame\"", false},
-      {"game refuses", "<game type=\"FakeGame\" fail_initialize=\"yes\"/>", false},
+      {"missing", "", false, "is missing or empty"},
+      {"unregistered type", "<game type=\"NoSuchGame\"/>", false,
+       "names no known game type (\"NoSuchGame\")"},
+      {"not a game", "<game type=\"ImageResource\" name=\"x\"/>", false,
+       "names no known game type"},
+      {"wrong key", "<game type=\"FakeGame\"/>", true, ""},
+      {"damaged", "<game type=\"FakeGame\"", false, "cannot be read: "},
+      {"malformed UTF-8 in one attribute", "<game type=\"FakeGame\" name=\"caf\xE9\"/>", false,
+       "cannot be read: Malformed UTF-8 text"},
+      {"game refuses", "<game type=\"FakeGame\" fail_initialize=\"yes\"/>", false, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -234,6 +239,10 @@ TEST(EngineStart, BadGameFilesFailCleanly) {
     int doneBefore = TFakeGame::totalDoneCalls;
     EXPECT_FALSE(h.engine->Initialize(h.gameFile));
     EXPECT_FALSE(h.engine->FailureMessage().empty());
+    EXPECT_NE(h.engine->FailureMessage().find(c.said), std::string::npos)
+        << h.engine->FailureMessage();
+    if (std::string(c.name) != "missing")
+      EXPECT_NE(h.engine->FailureMessage().find(h.gameFile), std::string::npos);
     EXPECT_FALSE(h.platform->headless.IsCreated());
     EXPECT_EQ(h.engine->GetGame(), nullptr);
     h.engine->Finalize();  // as the start-up routine does once more

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "foundation/SimpleXML.h"
-#include "foundation/TextConvert.h"
+#include "foundation/XMLStorage.h"
 #include "tools/datatool/Commands.h"
 #include "tools/datatool/Output.h"
 
@@ -19,13 +19,11 @@ Ref<IXmlDocument> LoadForTool(const std::string& path) {
     return nullptr;
   }
   try {
-    bool binary = bytes.compare(0, kBinaryXmlMagic.size(), kBinaryXmlMagic) == 0;
     Ref<IXmlDocument> document = LoadXmlFromBuffer(bytes.data(), bytes.size());
     // The loader takes malformed UTF-8 as an empty document; an author wants to know.
-    std::string_view text(bytes);
-    text = text.substr(0, text.find('\0'));
-    if (!binary && !document->GetDocumentElement() && CheckUtf8(text) == Utf8State::Malformed) {
-      std::printf("Malformed UTF-8 text\n");
+    std::string problem = document->GetDocumentElement() ? "" : XmlTextProblem(bytes);
+    if (!problem.empty()) {
+      std::printf("%s\n", problem.c_str());
       return nullptr;
     }
     return document;
