@@ -117,6 +117,9 @@ bool SaveXmlStorage(const Ref<IHierStorage>& storage, const std::string& spec);
 // Forgets every open storage file; the next OpenXmlStorage reads the file again.
 // Storages already handed out stay valid for their holders.
 void ClearXmlStorageRegistry();
+// Whether a data path ("\" or "/" separators) has a ".." segment: paths in data that
+// name where to write or what to run may not climb out of their folders.
+bool DataPathClimbsOut(const std::string& path);
 // Makes a folder (a data path) and its missing parents. An empty path raises
 // Exception(""); true when the folder exists afterwards.
 bool ForceDirectoryPath(const std::string& path);
