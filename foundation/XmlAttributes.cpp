@@ -111,10 +111,12 @@ void WriteXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool val
   WriteXmlStr(node, name, value ? "yes" : "no", force);
 }
 
+// The default is asked in its written form: a replacement overlay compares the text it
+// gets with its own value and drops a value that changes nothing.
 int32_t ReadXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t def) {
   if (!node) return def;
   int32_t value = def;
-  return TryTextToInt(ReadXmlStr(node, name), value) ? value : def;
+  return TryTextToInt(ReadXmlStr(node, name, std::to_string(def)), value) ? value : def;
 }
 
 void WriteXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t value, bool force) {
@@ -124,10 +126,12 @@ void WriteXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t v
   WriteXmlStr(node, name, std::string(buffer, end), force);
 }
 
+// Asked with the default in decimal, as a signed 32-bit number.
 uint32_t ReadXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t def) {
   if (!node) return def;
   int32_t value = 0;
-  return TryTextToInt(ReadXmlStr(node, name), value) ? static_cast<uint32_t>(value) : def;
+  std::string text = ReadXmlStr(node, name, std::to_string(static_cast<int32_t>(def)));
+  return TryTextToInt(text, value) ? static_cast<uint32_t>(value) : def;
 }
 
 void WriteXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t value, bool force) {
@@ -137,10 +141,11 @@ void WriteXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t 
   WriteXmlStr(node, name, text, force);
 }
 
+// Asked with the default as the float writer writes it.
 double ReadXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double def) {
   if (!node) return def;
   double value = def;
-  return TryTextToFloat(ReadXmlStr(node, name), value) ? value : def;
+  return TryTextToFloat(ReadXmlStr(node, name, FormatFloatValue(def)), value) ? value : def;
 }
 
 void WriteXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double value, bool force) {
