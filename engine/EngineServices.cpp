@@ -137,7 +137,7 @@ void TEngine::GetCursorPos(TPoint& point) {
     return;
   }
   platform::Point p = window_->CursorPosition();
-  point = TPoint{p.x, p.y};
+  point = TPoint{p.X, p.Y};
   if (!fullScreen_ || !wide_) return;
   ShiftPoint(point, 0, 0);
   TPoint clamped{std::clamp(point.X, frameRect_.Left, frameRect_.Right),
@@ -156,9 +156,9 @@ void TEngine::SetCursorPos(const TPoint& point) {
   platform::Point p{point.X, point.Y};
   if (fullScreen_ && wide_) {
     // Frame coordinates: no game offset is added.
-    p.x = SaturateInt32(destRect_.Left +
+    p.X = SaturateInt32(destRect_.Left +
                         DivSafe64(int64_t(destRect_.Width()) * point.X, frameRect_.Right));
-    p.y = SaturateInt32(destRect_.Top +
+    p.Y = SaturateInt32(destRect_.Top +
                         DivSafe64(int64_t(destRect_.Height()) * point.Y, frameRect_.Bottom));
   }
   window_->WarpCursor(p);
@@ -325,6 +325,6 @@ platform::Point TEngine::DesignToWindow(platform::Point design) {
     int64_t up = scaled >= 0 ? (scaled + frameSize - 1) / frameSize : scaled / frameSize;
     return SaturateInt32(start + up);
   };
-  return {toDisplay(int64_t(design.x) + shiftX_, destRect_.Left, destWidth_, frameRect_.Right),
-          toDisplay(int64_t(design.y) + shiftY_, destRect_.Top, destHeight_, frameRect_.Bottom)};
+  return {toDisplay(int64_t(design.X) + shiftX_, destRect_.Left, destWidth_, frameRect_.Right),
+          toDisplay(int64_t(design.Y) + shiftY_, destRect_.Top, destHeight_, frameRect_.Bottom)};
 }
