@@ -537,26 +537,11 @@ class TRowBuilder {
     return *this;
   }
 
-  TRowBuilder& ReadOnly() {
-    row_.readOnly_ = true;
-    return *this;
-  }
-  TRowBuilder& WriteOnly() {
-    row_.writeOnly_ = true;
-    return *this;
-  }
-  TRowBuilder& AfterAliases() {
-    row_.afterAliases_ = true;
-    return *this;
-  }
-  TRowBuilder& Redraws() {
-    row_.redraws_ = true;
-    return *this;
-  }
-  TRowBuilder& Invalidates() {
-    row_.invalidates_ = true;
-    return *this;
-  }
+  TRowBuilder& ReadOnly() { return Mark(&TPropertyRow::readOnly_); }
+  TRowBuilder& WriteOnly() { return Mark(&TPropertyRow::writeOnly_); }
+  TRowBuilder& AfterAliases() { return Mark(&TPropertyRow::afterAliases_); }
+  TRowBuilder& Redraws() { return Mark(&TPropertyRow::redraws_); }
+  TRowBuilder& Invalidates() { return Mark(&TPropertyRow::invalidates_); }
 
   operator TPropertyRow() const { return row_; }
 
@@ -572,6 +557,10 @@ class TRowBuilder {
   }
   TRowBuilder& Save(SaveMode mode) {
     row_.xml_.save = mode;
+    return *this;
+  }
+  TRowBuilder& Mark(bool TPropertyRow::*flag) {
+    row_.*flag = true;
     return *this;
   }
 

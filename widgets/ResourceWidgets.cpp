@@ -493,18 +493,12 @@ const TPropertyTable& TSoundWidget::Properties() {
           Prop<S>(
               "startdelaytime", [](S& s) { return s.SoundValue(&ISound::GetStartDelayMin); },
               [](S& s, int32_t delay) {
-                if (Ref<ISound> sound = s.FindSound(s.soundName_)) {
-                  sound->SetStartDelayMin(delay);
-                  sound->SetStartDelayMax(delay);
-                }
+                s.SetSoundDelay(&ISound::SetStartDelayMin, &ISound::SetStartDelayMax, delay);
               }),
           Prop<S>(
               "cycledelaytime", [](S& s) { return s.SoundValue(&ISound::GetCycleDelayMin); },
               [](S& s, int32_t delay) {
-                if (Ref<ISound> sound = s.FindSound(s.soundName_)) {
-                  sound->SetCycleDelayMin(delay);
-                  sound->SetCycleDelayMax(delay);
-                }
+                s.SetSoundDelay(&ISound::SetCycleDelayMin, &ISound::SetCycleDelayMax, delay);
               }),
       });
   return table;
@@ -513,6 +507,14 @@ const TPropertyTable& TSoundWidget::Properties() {
 int32_t TSoundWidget::SoundValue(int32_t (ISound::*get)()) {
   Ref<ISound> sound = FindSound(soundName_);
   return sound ? (sound.get()->*get)() : 0;
+}
+
+void TSoundWidget::SetSoundDelay(void (ISound::*setMin)(int32_t), void (ISound::*setMax)(int32_t),
+                                 int32_t delay) {
+  if (Ref<ISound> sound = FindSound(soundName_)) {
+    (sound.get()->*setMin)(delay);
+    (sound.get()->*setMax)(delay);
+  }
 }
 
 void TSoundWidget::Init() {

@@ -239,6 +239,8 @@ class TSoundWidget : public TAbstractWidget {
   const TPropertyTable& Properties() override;
   // The pan and delays of the widget's sound description, 0 without one.
   int32_t SoundValue(int32_t (ISound::*get)());
+  void SetSoundDelay(void (ISound::*setMin)(int32_t), void (ISound::*setMax)(int32_t),
+                     int32_t delay);
 
   std::string soundName_;
   bool playPending_ = true;
