@@ -1,6 +1,7 @@
 // The XML text reader and writer: messages, whitespace, references, CDATA, encodings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "foundation/SimpleXML.h"
@@ -151,6 +152,32 @@ TEST(XmlReader, RepeatedAttributeReplacesInPlace) {
   EXPECT_EQ(root->GetAttr("n5"), "again");
   EXPECT_EQ(root->GetAttr("n7"), "&");
   EXPECT_EQ(root->GetAttr("n19999"), "19999");
+}
+
+// Names come back in the same order again and again, and are recognised by their bytes
+// when they do: a name that begins like one met before, ends where it would go on, or
+// stands at the end of the text is still read whole.
+TEST(XmlReader, NamesMetBeforeAreReadWhole) {
+  const std::string k16 = "aaaaaaaaaaaaaaaa", k17 = k16 + "b";
+  const std::string texts[] = {
+      "<r><e a='1' ab='2' abc='3'/><e ab='4' a='5' abc='6'/><e abc='7' ab='8' a='9'/>"
+      "<e a='0'/></r>",
+      "<r><" + k16 + " " + k16 + "='1'/><" + k17 + " " + k17 + "='2' " + k16 + "='3'/><" + k16 +
+          " " + k16 + "='4'/></r>",
+      "<r><e x='1'/><e x\xC3\xA9='2'/><e x='3'/><e\xC3\xA9 x='4'/><e x='5'/></r>",
+      "<r><e e='1'/><e e='2'><e/></e><e.x e.x='3'/><e-x e='4'/><e:x e='5'/></r>",
+      "<r><e a='1' b='2' c='3' d='4' f='5'/><e a='1' c='2'/><e b='1' d='2' a='3'/>"
+      "<e f='1'/><e d='2' a='3' b='4' c='5'/></r>",
+  };
+  for (const std::string& text : texts) {
+    std::string expected = text;  // as read, in double quotes
+    std::replace(expected.begin(), expected.end(), '\'', '"');
+    for (int pass = 0; pass < 3; ++pass)
+      EXPECT_EQ(Parse(text)->GetXml(), expected) << text << " pass " << pass;
+  }
+  // A name cut off by the end of the text, after it was met whole.
+  EXPECT_EQ(ErrorOf([] { Parse("<abcd/><abcd/><abc"); }), "Incomplete element definition");
+  EXPECT_EQ(ErrorOf([] { Parse("<a abcd='1' abcd"); }), "\"=\" expected");
 }
 
 TEST(XmlReader, CommentsCdataDoctypeAndInstructions) {
