@@ -163,19 +163,21 @@ int32_t TXmlNameTable::Find(std::string_view name, uint64_t hash) const {
   }
 }
 
-void TXmlNameTable::Index(int32_t id, uint64_t hash) {
-  if ((indexed_ + 1) * 2 > slots_.size()) {
-    // Grow to keep the index at most half full.
-    std::vector<int32_t> old = std::move(slots_);
-    slots_.assign(old.size() * 2, -1);
-    size_t mask = slots_.size() - 1;
-    for (int32_t other : old) {
-      if (other < 0) continue;
-      size_t i = hashes_[other] & mask;
-      while (slots_[i] >= 0) i = (i + 1) & mask;
-      slots_[i] = other;
-    }
+void TXmlNameTable::Reindex(size_t slots) {
+  std::vector<int32_t> old = std::move(slots_);
+  slots_.assign(slots, -1);
+  size_t mask = slots_.size() - 1;
+  for (int32_t other : old) {
+    if (other < 0) continue;
+    size_t i = hashes_[other] & mask;
+    while (slots_[i] >= 0) i = (i + 1) & mask;
+    slots_[i] = other;
   }
+}
+
+void TXmlNameTable::Index(int32_t id, uint64_t hash) {
+  // Grow to keep the index at most half full.
+  if ((indexed_ + 1) * 2 > slots_.size()) Reindex(slots_.size() * 2);
   size_t mask = slots_.size() - 1;
   size_t i = hash & mask;
   while (slots_[i] >= 0) i = (i + 1) & mask;
@@ -217,9 +219,13 @@ void TXmlNameTable::GrowFollowers(size_t at) {
 void TXmlNameTable::Reserve(size_t count) {
   names_.reserve(count);
   hashes_.reserve(count);
+  // The index stays at most half full without growing on the way.
+  size_t slots = slots_.size();
+  while (slots < 2 * (count + 1)) slots *= 2;
+  if (slots > slots_.size()) Reindex(slots);
 }
 
-int32_t TXmlNameTable::AppendName(std::string name) {
+int32_t TXmlNameTable::AppendName(std::string_view name) {
   int32_t id = int32_t(names_.size());
   bool empty = name.empty();
   uint64_t hash = empty ? 0 : IndexHash(name);
@@ -227,7 +233,7 @@ int32_t TXmlNameTable::AppendName(std::string name) {
   // first id.
   int32_t first = empty ? -1 : Find(name, hash);
   hashes_.push_back(hash);
-  names_.push_back(std::move(name));
+  names_.emplace_back(name);
   if (empty || first >= 0) return first;
   Index(id, hash);
   return id;
@@ -235,7 +241,10 @@ int32_t TXmlNameTable::AppendName(std::string name) {
 
 void TXmlNameTable::RefreshCachedIds() {
   static const char* const kCached[5] = {"#text", "#cdata-section", "#comment", "#document", "xml"};
-  for (int i = 0; i < 5; ++i) cached_[i] = GetID(kCached[i]);
+  // Tables the system writes begin with them, in this order: no lookup needed then.
+  bool inPlace = names_.size() >= 5;
+  for (int i = 0; i < 5 && inPlace; ++i) inPlace = names_[size_t(i)] == kCached[i];
+  for (int i = 0; i < 5; ++i) cached_[i] = inPlace ? i : GetID(kCached[i]);
 }
 
 TXmlNameTable* SharedXmlNameTable() {
@@ -885,8 +894,8 @@ TXmlDocument::~TXmlDocument() {
   ReleaseChildren();
 }
 
-TXmlArena* TXmlDocument::StartLoad(TXmlNameTable* names) {
-  loaded_ = Ref<TXmlArena>(new TXmlArena(names));
+TXmlArena* TXmlDocument::StartLoad(TXmlNameTable* names, size_t input) {
+  loaded_ = Ref<TXmlArena>(TXmlArena::Make(names, input));
   return loaded_.get();
 }
 

@@ -17,6 +17,26 @@ TXmlArena::TXmlArena(TXmlNameTable* names) : names_(names) {
   names_->AddRef();
 }
 
+TXmlArena* TXmlArena::Make(TXmlNameTable* names, size_t input) {
+  // Files that are mostly markup make nodes of about twice their size, after the copy of
+  // their text; larger inputs fill blocks of the largest size.
+  constexpr size_t kHead = (sizeof(TXmlArena) + 15) & ~size_t(15);
+  size_t first = std::clamp(input < SIZE_MAX / 8 ? 4 * input + 1024 : SIZE_MAX, size_t(4096),
+                            size_t(64 * 1024));
+  auto* room = static_cast<char*>(std::malloc(kHead + first));
+  if (!room) throw std::bad_alloc();
+  auto* arena = new (room) TXmlArena(names);
+  arena->next_ = room + kHead;
+  arena->end_ = room + kHead + first;
+  arena->blockSize_ = first;
+  return arena;
+}
+
+void TXmlArena::Destroy() {
+  this->~TXmlArena();
+  std::free(this);
+}
+
 TXmlArena::~TXmlArena() {
   while (blocks_) {
     void* previous = *static_cast<void**>(blocks_);
@@ -28,63 +48,70 @@ TXmlArena::~TXmlArena() {
 
 namespace {
 
-// Copies `n` bytes and gives the place of the first one beyond ASCII (n when none is).
-size_t CopyFindingWide(char* to, const char* from, size_t n) {
+// Copies the bytes of `from`, or those before its first zero byte when `upToZero`, and
+// gives their count; `firstWide` becomes the place of the first byte beyond ASCII among
+// them (their count when there is none).
+size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firstWide) {
+  const char* in = from.data();
+  size_t n = from.size();
+  firstWide = SIZE_MAX;
   size_t i = 0;
 #ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
   for (; i + 16 <= n; i += 16) {
-    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), block);
-    if (_mm_movemask_epi8(block)) {
-      std::memcpy(to + i + 16, from + i + 16, n - i - 16);
-      break;
+    unsigned wide = firstWide == SIZE_MAX ? unsigned(_mm_movemask_epi8(block)) : 0;
+    unsigned zeros = upToZero ? unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, zero))) : 0;
+    if (!(wide | zeros)) continue;
+    if (zeros) {
+      size_t end = i + unsigned(__builtin_ctz(zeros));
+      if (wide && unsigned(__builtin_ctz(wide)) < end - i)
+        firstWide = i + unsigned(__builtin_ctz(wide));
+      if (firstWide == SIZE_MAX) firstWide = end;
+      return end;
+    }
+    firstWide = i + unsigned(__builtin_ctz(wide));
+    if (!upToZero) {
+      std::memcpy(to + i + 16, in + i + 16, n - i - 16);
+      return n;
     }
   }
 #endif
-  if (i + 16 > n && i < n) std::memcpy(to + i, from + i, n - i);
-  for (; i < n; ++i)
-    if (static_cast<uint8_t>(from[i]) >= 0x80) return i;
-  return n;
+  for (; i < n; ++i) {
+    if (upToZero && in[i] == 0) break;
+    to[i] = in[i];
+    if (firstWide == SIZE_MAX && static_cast<uint8_t>(in[i]) >= 0x80) firstWide = i;
+  }
+  if (firstWide == SIZE_MAX) firstWide = i;
+  return i;
 }
 
 }  // namespace
 
-const char* TXmlArena::CopyText(std::string_view text, size_t* firstWide) {
-  if (text.size() > SIZE_MAX / 4) throw std::bad_alloc();
-  size_t bytes = text.size() + kXmlTextPadding;
-  char* copy;
-  if (!blocks_ && text.size() < 16 * 1024) {
-    // A small text shares the first block with the nodes made from it, which take about
-    // twice its size in files that are mostly markup.
-    blockSize_ = std::max(blockSize_, 3 * bytes);
-    copy = static_cast<char*>(AllocateSlow((bytes + 7) & ~size_t(7), true));
-  } else {
-    copy = static_cast<char*>(Allocate(bytes));
-  }
-  if (firstWide)
-    *firstWide = CopyFindingWide(copy, text.data(), text.size());
-  else if (!text.empty())
-    std::memcpy(copy, text.data(), text.size());
-  std::memset(copy + text.size(), 0, kXmlTextPadding);
-  return copy;
+std::string_view TXmlArena::CopyText(std::string_view text, size_t* firstWide, bool upToZero) {
+  if (text.size() > SIZE_MAX / 2) throw std::bad_alloc();
+  auto* copy = static_cast<char*>(Allocate(text.size() + kXmlTextPadding));
+  size_t wide;
+  size_t length = CopyScanning(copy, text, upToZero, wide);
+  if (firstWide) *firstWide = wide;
+  std::memset(copy + length, 0, kXmlTextPadding);
+  return std::string_view(copy, length);
 }
 
-void* TXmlArena::AllocateSlow(size_t size, bool shared) {
+void* TXmlArena::AllocateSlow(size_t size) {
   constexpr size_t kLink = sizeof(void*);
   constexpr size_t kLargestBlock = 64 * 1024;
   // Something large gets a block of its own; the current block goes on serving the rest.
-  bool own = !shared && size > blockSize_ / 4;
+  bool own = size > blockSize_ / 4;
   size_t bytes = own ? size + kLink : std::max(blockSize_, size + kLink);
   auto* block = static_cast<char*>(std::malloc(bytes));
   if (!block) throw std::bad_alloc();
-  if (own && blocks_) {
-    // Linked behind the newest block, which stays the one being filled.
-    *reinterpret_cast<void**>(block) = *static_cast<void**>(blocks_);
-    *static_cast<void**>(blocks_) = block;
-    return block + kLink;
-  }
+  // Blocks are listed only to be freed; the block being filled stays the same for
+  // something large.
   *reinterpret_cast<void**>(block) = blocks_;
   blocks_ = block;
+  if (own) return block + kLink;
   next_ = block + kLink + size;
   end_ = block + bytes;
   if (!own) blockSize_ = std::min(blockSize_ * 2, kLargestBlock);

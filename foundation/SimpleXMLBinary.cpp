@@ -510,7 +510,7 @@ class TBinXmlReader {
     canonical_.resize(size_t(count));
     names->Reserve(size_t(count) + 5);
     for (int32_t i = 0; i < count; ++i) {
-      canonical_[size_t(i)] = names->AppendName(ReadXmlString());
+      canonical_[size_t(i)] = AppendName(*names);
       identical_ = identical_ && canonical_[size_t(i)] == i;
     }
     int32_t buckets = ReadInteger();
@@ -527,6 +527,17 @@ class TBinXmlReader {
     seenAt_.assign(size_t(count) + 1, 0);
     nameCount_ = count;
     return names;
+  }
+
+  // Reads a name of the table into it; plain ASCII as it is.
+  int32_t AppendName(TXmlNameTable& names) {
+    if (flags_ & 1) return names.AppendName(ReadWideString());
+    int32_t n = ReadCount(1);
+    std::string_view bytes(reinterpret_cast<const char*>(p_), size_t(n));
+    p_ += n;
+    bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                             [](char c) { return static_cast<uint8_t>(c) < 0x80; });
+    return ascii ? names.AppendName(bytes) : names.AppendName(AnsiToUtf8(bytes));
   }
 
   XML_HOT int32_t ReadNameId() {
@@ -716,7 +727,7 @@ void ReadBinaryXml(TXmlDocument& document, std::string_view bytes) {
   TBinXmlReader reader(bytes);
   Ref<TXmlNameTable> names = reader.ReadNameTable();
   document.SetNameTable(names.get());
-  reader.SetArena(document.StartLoad(names.get()));
+  reader.SetArena(document.StartLoad(names.get(), bytes.size()));
   reader.ReadBody(document, 0);
 }
 

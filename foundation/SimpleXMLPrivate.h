@@ -55,7 +55,7 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   // Adds a name under the next id even when it is already present (the binary form
   // gives every name its id); lookups keep finding the first, whose id this gives (-1
   // for the empty name).
-  int32_t AppendName(std::string name);
+  int32_t AppendName(std::string_view name);
   void Reserve(size_t count);
   // Looks the five cached names up again after names were appended from a file.
   void RefreshCachedIds();
@@ -88,6 +88,7 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   uint64_t IndexHash(std::string_view name) const;
   int32_t Find(std::string_view name, uint64_t hash) const;
   void Index(int32_t id, uint64_t hash);
+  void Reindex(size_t slots);
 
   std::vector<std::string> names_;
   std::vector<uint64_t> hashes_;  // per id: its index hash
@@ -118,9 +119,10 @@ TXmlNameTable* SharedXmlNameTable();
 // use the heap, so editing a document for a long time never piles up memory here.
 class TXmlArena {
  public:
-  // The table the nodes of the arena use; the arena holds it for them.
-  explicit TXmlArena(TXmlNameTable* names);
-  ~TXmlArena();
+  // An arena for the load of `input` bytes; the nodes of the arena use the table, which
+  // the arena holds for them. Its first block comes with it, sized for what a small
+  // input makes.
+  static TXmlArena* Make(TXmlNameTable* names, size_t input);
   TXmlArena(const TXmlArena&) = delete;
   TXmlArena& operator=(const TXmlArena&) = delete;
 
@@ -132,14 +134,16 @@ class TXmlArena {
     next_ += size;
     return room;
   }
-  // A copy of the text followed by kXmlTextPadding zero bytes, so that a reader may look
-  // at a block of bytes at any place of the text without checking for its end. When
-  // asked, tells where the first byte beyond ASCII is (the size when there is none).
-  const char* CopyText(std::string_view text, size_t* firstWide = nullptr);
+  // A copy of the text (up to its first zero byte when `upToZero`) followed by
+  // kXmlTextPadding zero bytes, so that a reader may look at a block of bytes at any place
+  // of it without checking for its end. When asked, tells where the first byte beyond
+  // ASCII is (the size of the copy when there is none).
+  std::string_view CopyText(std::string_view text, size_t* firstWide = nullptr,
+                            bool upToZero = false);
   // Held by the document loading into it and by every node made in it.
   void AddRef() { ++refs_; }
   void Release() {
-    if (--refs_ == 0) delete this;
+    if (--refs_ == 0) Destroy();
   }
   TXmlNameTable* Names() const { return names_; }
 
@@ -169,9 +173,11 @@ class TXmlArena {
   }
 
  private:
-  // A new block when `size` does not fit; one of its own for something large, unless the
-  // room is to be `shared` with what comes next.
-  void* AllocateSlow(size_t size, bool shared = false);
+  explicit TXmlArena(TXmlNameTable* names);
+  ~TXmlArena();
+  void Destroy();
+  // A new block when `size` does not fit; one of its own for something large.
+  void* AllocateSlow(size_t size);
   char* next_ = nullptr;
   char* end_ = nullptr;
   void* blocks_ = nullptr;  // the newest block; each begins with a link to the one before
@@ -789,11 +795,11 @@ class TXmlDocument : public TXmlNode, public IXmlDocument {
   // Bytes of a file or buffer: the binary-xml form, or text in the encoding its
   // declaration names. Malformed UTF-8 gives an empty document, or, when
   // `ansiFallback`, is read in the code page.
-  void LoadBytes(std::string_view bytes, bool ansiFallback);
+  void LoadBytes(std::string_view bytes, bool ansiFallback, bool upToZero = false);
   // Empties the document: children and attributes.
   void Reset();
-  // A new arena for a load into the document (on the table `names`).
-  TXmlArena* StartLoad(TXmlNameTable* names);
+  // A new arena for a load of `input` bytes into the document (on the table `names`).
+  TXmlArena* StartLoad(TXmlNameTable* names, size_t input);
   // Lets go of the children: with the arena of the last load in one step, when nothing
   // but the tree holds its nodes.
   void ReleaseChildren();

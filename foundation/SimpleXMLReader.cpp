@@ -668,9 +668,10 @@ void TXmlTextReader::ParseElement(TXmlNode* owner, int depth) {
 
 void TXmlTextReader::ParseProcessingInstruction(TXmlNode* owner) {
   ++p_;  // "?"
-  std::string_view name = ReadName();
-  auto* instruction =
-      new (arena_) TXmlProcessingInstruction(names_, names_->GetID(name), {}, arena_);
+  const char* start = p_;
+  int32_t id = ReadNameId();
+  std::string_view name(start, size_t(p_ - start));
+  auto* instruction = new (arena_) TXmlProcessingInstruction(names_, id, {}, arena_);
   owner->AdoptLoaded(instruction);
   if (name == "xml") {
     ReadAttributes(instruction);
@@ -706,11 +707,17 @@ bool DeclaresOtherEncoding(std::string_view bytes) {
   // Without the word there is no encoding attribute to read.
   if (bytes.substr(open, close - open).find("encoding") == std::string_view::npos) return false;
   try {
-    // The reader needs zero bytes after the text.
-    std::string declaration(bytes.substr(open, close + 2 - open));
-    size_t size = declaration.size();
-    declaration.append(kXmlTextPadding, '\0');
-    TXmlTextReader reader(std::string_view(declaration.data(), size), SharedXmlNameTable(), false,
+    // The reader needs zero bytes after the text; a declaration is short.
+    std::string_view declaration = bytes.substr(open, close + 2 - open);
+    char shortCopy[256] = {};
+    std::string longCopy;
+    char* copy = shortCopy;
+    if (declaration.size() + kXmlTextPadding > sizeof shortCopy) {
+      longCopy.assign(declaration.size() + kXmlTextPadding, '\0');
+      copy = longCopy.data();
+    }
+    std::memcpy(copy, declaration.data(), declaration.size());
+    TXmlTextReader reader(std::string_view(copy, declaration.size()), SharedXmlNameTable(), false,
                           nullptr);
     std::string encoding;
     return reader.ReadDeclaredEncoding(encoding) && !EqualsNoCase(encoding, "utf-8");
@@ -732,8 +739,8 @@ bool StartsWithMagic(std::string_view bytes) {
 }  // namespace
 
 void TXmlDocument::ParseText(std::string_view text) {
-  TXmlArena* arena = StartLoad(names_);
-  ParseCopy(*this, std::string_view(arena->CopyText(text), text.size()), arena);
+  TXmlArena* arena = StartLoad(names_, text.size());
+  ParseCopy(*this, arena->CopyText(text), arena);
 }
 
 void TXmlDocument::LoadXML(std::string_view text) {
@@ -747,17 +754,20 @@ void TXmlDocument::LoadBinaryXml(std::string_view bytes) {
   ReadBinaryXml(*this, bytes);
 }
 
-void TXmlDocument::LoadBytes(std::string_view bytes, bool ansiFallback) {
+void TXmlDocument::LoadBytes(std::string_view bytes, bool ansiFallback, bool upToZero) {
   Reset();
   if (StartsWithMagic(bytes)) return ReadBinaryXml(*this, bytes);
-  if (DeclaresOtherEncoding(bytes)) return ParseText(AnsiToUtf8(bytes));
-  // A byte-order mark says nothing the parser needs; it is not text of the document.
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  // The text is checked as UTF-8 while it is copied; only what follows its first byte
-  // beyond ASCII needs a closer look.
-  TXmlArena* arena = StartLoad(names_);
+  // The text is copied once: the copy is checked for its end and its first byte beyond
+  // ASCII on the way; only what follows that byte needs a closer look as UTF-8.
+  TXmlArena* arena = StartLoad(names_, bytes.size());
   size_t firstWide;
-  std::string_view text(arena->CopyText(bytes, &firstWide), bytes.size());
+  std::string_view text = arena->CopyText(bytes, &firstWide, upToZero);
+  if (DeclaresOtherEncoding(text)) return ParseText(AnsiToUtf8(text));
+  // A byte-order mark says nothing the parser needs; it is not text of the document.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    text.remove_prefix(3);
+    firstWide = 0;
+  }
   if (firstWide < text.size()) {
     std::string storage;
     switch (CheckUtf8(text.substr(firstWide))) {
@@ -765,12 +775,12 @@ void TXmlDocument::LoadBytes(std::string_view bytes, bool ansiFallback) {
         break;
       case Utf8State::NeedsRewrite:
         CanonicalUtf8(text, storage);
-        text = std::string_view(arena->CopyText(storage), storage.size());
+        text = arena->CopyText(storage);
         break;
       case Utf8State::Malformed:
         if (!ansiFallback) return;
-        storage = AnsiToUtf8(bytes);
-        text = std::string_view(arena->CopyText(storage), storage.size());
+        storage = AnsiToUtf8(text);
+        text = arena->CopyText(storage);
         break;
     }
   }
@@ -789,8 +799,8 @@ void TXmlDocument::LoadFromStream(std::istream& stream) {
 
 Ref<IXmlDocument> LoadXmlFromBuffer(const void* bytes, size_t size) {
   Ref<TXmlDocument> document(new TXmlDocument(SharedXmlNameTable()));
-  std::string_view view(static_cast<const char*>(bytes), bytes ? size : 0);
-  if (!StartsWithMagic(view)) view = view.substr(0, view.find('\0'));
-  document->LoadBytes(view, false);
+  // Text ends at its first zero byte.
+  document->LoadBytes(std::string_view(static_cast<const char*>(bytes), bytes ? size : 0), false,
+                      true);
   return Ref<IXmlDocument>(document.get());
 }

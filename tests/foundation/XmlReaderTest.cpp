@@ -25,6 +25,12 @@ Ref<IXmlDocument> Parse(std::string_view text, bool preserve = false) {
   return document;
 }
 
+// All the bytes of a literal, zero bytes included.
+template <size_t N>
+std::string Bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
+}
+
 Ref<IXmlDocument> FromBuffer(std::string_view bytes) {
   return LoadXmlFromBuffer(bytes.data(), bytes.size());
 }
@@ -216,7 +222,12 @@ TEST(XmlReader, EncodingOfBuffers) {
       {"<?xml version='1.0' encoding='UTF-8'?><a>\xC3\xA9</a>", "\xC3\xA9"},
       {"<a>\xC3\xA9</a>", "\xC3\xA9"},
       {"\xEF\xBB\xBF<a>x</a>", "x"},
-      {"<a>x</a>\0<b>", "x"},
+      {"\xEF\xBB\xBF<a>\xC3\xA9</a>", "\xC3\xA9"},
+      // The text ends at a zero byte; what follows it is not looked at, near or far.
+      {Bytes("<a>x</a>\0<b>"), "x"},
+      {Bytes("<a>x</a>\0\xFF"), "x"},
+      {Bytes("<a long='attribute value'>x\xC3\xA9</a>\0\xFF\xFE"), "x\xC3\xA9"},
+      {Bytes("<a long='attribute value'>x</a>\0\xC3\xA9<b>"), "x"},
       {"<a>\xED\xA0\xBD\xED\xB8\x80</a>", "\xF0\x9F\x98\x80"},  // pair as two sequences
       {"<a>\xF0\x9F\x98\x80</a>", "\xF0\x9F\x98\x80"},
   };
