@@ -91,8 +91,8 @@ bool TEngine::DecideWideScreen() {
     }
   }
   platform::Size desktop = video_->DesktopSize();
-  desktopWidth_ = uint32_t(std::max(desktop.width, 1));
-  desktopHeight_ = uint32_t(std::max(desktop.height, 1));
+  desktopWidth_ = uint32_t(std::max(desktop.Width, 1));
+  desktopHeight_ = uint32_t(std::max(desktop.Height, 1));
   float desk = float(desktopWidth_) / float(desktopHeight_);
   float frame = sw / sh;
   float diff = desk - frame;

@@ -19,10 +19,10 @@ int32_t MapCentre(int64_t offset, int64_t from, int64_t to) {
 }  // namespace
 
 Rect FitRect(Size frame, Size output) {
-  if (frame.width <= 0 || frame.height <= 0 || output.width <= 0 || output.height <= 0) {
+  if (frame.Width <= 0 || frame.Height <= 0 || output.Width <= 0 || output.Height <= 0) {
     return {};
   }
-  int64_t fw = frame.width, fh = frame.height, ow = output.width, oh = output.height;
+  int64_t fw = frame.Width, fh = frame.Height, ow = output.Width, oh = output.Height;
   int64_t w = ow, h = oh;
   if (ow * fh > oh * fw) {
     w = (2 * oh * fw + fh) / (2 * fh);  // output wider: bars left and right
@@ -35,20 +35,20 @@ Rect FitRect(Size frame, Size output) {
 }
 
 Point OutputToFrame(Point p, const Rect& dest, Size frame, bool clamp) {
-  if (dest.Empty() || frame.width <= 0 || frame.height <= 0) return p;
-  Point f{MapCentre(int64_t{p.x} - dest.left, dest.Width(), frame.width),
-          MapCentre(int64_t{p.y} - dest.top, dest.Height(), frame.height)};
+  if (dest.Empty() || frame.Width <= 0 || frame.Height <= 0) return p;
+  Point f{MapCentre(int64_t{p.X} - dest.Left, dest.Width(), frame.Width),
+          MapCentre(int64_t{p.Y} - dest.Top, dest.Height(), frame.Height)};
   if (clamp) {
-    f.x = std::clamp(f.x, 0, frame.width - 1);
-    f.y = std::clamp(f.y, 0, frame.height - 1);
+    f.X = std::clamp(f.X, 0, frame.Width - 1);
+    f.Y = std::clamp(f.Y, 0, frame.Height - 1);
   }
   return f;
 }
 
 Point FrameToOutput(Point p, const Rect& dest, Size frame) {
-  if (dest.Empty() || frame.width <= 0 || frame.height <= 0) return p;
-  return {dest.left + MapCentre(p.x, frame.width, dest.Width()),
-          dest.top + MapCentre(p.y, frame.height, dest.Height())};
+  if (dest.Empty() || frame.Width <= 0 || frame.Height <= 0) return p;
+  return {dest.Left + MapCentre(p.X, frame.Width, dest.Width()),
+          dest.Top + MapCentre(p.Y, frame.Height, dest.Height())};
 }
 
 }  // namespace platform

@@ -75,6 +75,7 @@ class SdlPlatform final : public Platform, public Window, public Video, public C
   bool OpenDocument(const std::string& pathOrAddress) override {
     return StartDocumentOpener(pathOrAddress);
   }
+  bool StartProgram(const std::string& path) override { return StartProgramFile(path); }
   std::string ClipboardText() override;
 
  private:
@@ -176,7 +177,7 @@ void SdlPlatform::WarpCursor(Point p) {
   if (!window_) return;
   const PointerMap& map = input_.pointer;
   if (map.scaled) p = FrameToOutput(p, map.dest, map.frame);
-  SDL_WarpMouseInWindow(window_, p.x, p.y);
+  SDL_WarpMouseInWindow(window_, p.X, p.Y);
 }
 
 Size SdlPlatform::DesktopSize() {
@@ -199,7 +200,7 @@ std::vector<DisplayMode> SdlPlatform::DisplayModes() {
 }
 
 bool SdlPlatform::SetMode(const VideoMode& mode) {
-  if (!window_ || mode.frame.width <= 0 || mode.frame.height <= 0) return false;
+  if (!window_ || mode.frame.Width <= 0 || mode.frame.Height <= 0) return false;
   mode_ = mode;
   wholeNext_ = true;
   if (mode.mode != PresentMode::Windowed) {
@@ -207,7 +208,7 @@ bool SdlPlatform::SetMode(const VideoMode& mode) {
   }
   if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
   SDL_SetWindowBordered(window_, SDL_TRUE);
-  SDL_SetWindowSize(window_, mode.frame.width, mode.frame.height);
+  SDL_SetWindowSize(window_, mode.frame.Width, mode.frame.Height);
   if (!placed_) {
     // Centred the first time; afterwards where the player has put it.
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
@@ -226,7 +227,7 @@ bool SdlPlatform::EnsureTexture(Size size) {
   if (texture_ && textureSize_ == size) return true;
   DropTexture();
   texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                               size.width, size.height);
+                               size.Width, size.Height);
   if (!texture_) return false;
   textureSize_ = size;
   wholeNext_ = true;
@@ -234,11 +235,11 @@ bool SdlPlatform::EnsureTexture(Size size) {
 }
 
 void SdlPlatform::Upload(const Frame& frame, const Rect& rect) {
-  Rect r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, frame.width),
-         std::min(rect.bottom, frame.height)};
+  Rect r{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, frame.width),
+         std::min(rect.Bottom, frame.height)};
   if (r.Empty()) return;
-  SDL_Rect area{r.left, r.top, r.Width(), r.Height()};
-  const uint32_t* first = frame.pixels + size_t(r.top) * size_t(frame.stride) + size_t(r.left);
+  SDL_Rect area{r.Left, r.Top, r.Width(), r.Height()};
+  const uint32_t* first = frame.pixels + size_t(r.Top) * size_t(frame.stride) + size_t(r.Left);
   SDL_UpdateTexture(texture_, &area, first, frame.stride * 4);
 }
 
@@ -246,23 +247,23 @@ void SdlPlatform::Compose() {
   int outW = 0, outH = 0;
   SDL_GetRendererOutputSize(renderer_, &outW, &outH);
   Size frame = textureSize_;
-  Rect dest{0, 0, frame.width, frame.height};
+  Rect dest{0, 0, frame.Width, frame.Height};
   if (mode_.mode == PresentMode::WideFullScreen) {
     dest = mode_.dest;
-  } else if (mode_.mode == PresentMode::FullScreen || outW != frame.width || outH != frame.height) {
+  } else if (mode_.mode == PresentMode::FullScreen || outW != frame.Width || outH != frame.Height) {
     dest = FitRect(frame, {outW, outH});
   }
-  bool stretched = dest.Width() != frame.width || dest.Height() != frame.height;
+  bool stretched = dest.Width() != frame.Width || dest.Height() != frame.Height;
   // The engine maps wide full screen itself, from desktop pixels.
   input_.pointer.scaled =
-      mode_.mode != PresentMode::WideFullScreen && dest != Rect{0, 0, frame.width, frame.height};
+      mode_.mode != PresentMode::WideFullScreen && dest != Rect{0, 0, frame.Width, frame.Height};
   input_.pointer.clamp = mode_.mode == PresentMode::FullScreen;
   input_.pointer.dest = dest;
   input_.pointer.frame = frame;
   SDL_SetTextureScaleMode(texture_, stretched ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
-  SDL_Rect target{dest.left, dest.top, dest.Width(), dest.Height()};
+  SDL_Rect target{dest.Left, dest.Top, dest.Width(), dest.Height()};
   SDL_RenderCopy(renderer_, texture_, nullptr, &target);
 }
 
@@ -290,25 +291,25 @@ bool SdlPlatform::Screenshot(const std::string& path, std::string& error) {
   int outW = 0, outH = 0;
   SDL_GetRendererOutputSize(renderer_, &outW, &outH);
   Size size = textureSize_;
-  if (outW < size.width || outH < size.height) {
+  if (outW < size.Width || outH < size.Height) {
     error = "the window is smaller than the frame";
     return false;
   }
   // Draw the texture unscaled and read it back: the picture as the display has it.
   SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
-  SDL_Rect area{0, 0, size.width, size.height};
+  SDL_Rect area{0, 0, size.Width, size.Height};
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
   SDL_RenderCopy(renderer_, texture_, nullptr, &area);
-  std::vector<uint32_t> pixels(size_t(size.width) * size_t(size.height));
+  std::vector<uint32_t> pixels(size_t(size.Width) * size_t(size.Height));
   bool read = SDL_RenderReadPixels(renderer_, &area, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
-                                   size.width * 4) == 0;
+                                   size.Width * 4) == 0;
   Compose();  // leave the drawing as it was for the next present
   if (!read) {
     error = OneLine(std::string("cannot read the display back: ") + SDL_GetError());
     return false;
   }
-  return WritePng(path, pixels.data(), size.width, size.height, size.width, error);
+  return WritePng(path, pixels.data(), size.Width, size.Height, size.Width, error);
 }
 
 std::string SdlPlatform::ClipboardText() {

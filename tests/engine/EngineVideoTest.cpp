@@ -207,7 +207,7 @@ TEST(EngineVideo, MouseInWideFullScreenReachesTheGameInGameCoordinates) {
   for (const Case& c : cases) {
     h.game->log.clear();
     h.platform->headless.PostEvent(
-        platform::MouseEvent(input::kMouseMove, c.display.x, c.display.y, 0));
+        platform::MouseEvent(input::kMouseMove, c.display.X, c.display.Y, 0));
     h.engine->ProcessStep();
     EXPECT_EQ(h.game->log, std::vector<std::string>{c.seen});
   }
@@ -219,9 +219,9 @@ TEST(EngineVideo, ScriptPointsLandWhereTheGameSeesThem) {
   for (platform::Point design :
        {platform::Point{0, 0}, platform::Point{512, 384}, platform::Point{1023, 767}}) {
     platform::Point window = h.engine->DesignToWindow(design);
-    TPoint p{window.x, window.y};
+    TPoint p{window.X, window.Y};
     h.engine->ShiftPoint(p, -h.engine->ShiftX(), -h.engine->ShiftY());
-    EXPECT_EQ(p, (TPoint{design.x, design.y}));
+    EXPECT_EQ(p, (TPoint{design.X, design.Y}));
   }
 }
 
