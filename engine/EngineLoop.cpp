@@ -154,7 +154,10 @@ bool TEngine::LoadGame(const std::string& gameFileName) {
     std::string text = ReadTextFile(gameFileName, EngineFileKey);
     if (text.empty()) {
       failure_ = "the game file " + gameFileName + " is missing or empty";
-    } else if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text)) {
+    } else if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text);
+               storage && storage->GetName().empty() && !XmlTextProblem(text).empty()) {
+      failure_ = "the game file " + gameFileName + " cannot be read: " + XmlTextProblem(text);
+    } else if (storage) {
       std::string type = ReadXmlStr(storage, "type");
       Ref<INamedObject> object = CreateNamedObject(type, ReadXmlStr(storage, "name"));
       if (Ref<IGame> game = Supports<IGame>(object)) {
@@ -389,11 +392,14 @@ void TEngine::Terminate() {
 void TEngine::SetOption(const std::string& name, const Variant& value) {
   options_->SetValue(name, value);
   if (!soundManager_) return;
+  // The two volumes reach the sound manager at once; every other option waits for
+  // ApplyOptions.
   if (name == "MusicVolume") soundManager_->SetMusicVolume(value);
   if (name == "SoundVolume") soundManager_->SetSoundVolume(value);
 }
 
 Variant TEngine::GetOption(const std::string& name) {
+  // The picture's horizontal shift is the video output's, never stored.
   if (name == "ShiftLeft") return Variant(shiftX_);
   return options_->GetValue(name, Variant::Null());
 }
