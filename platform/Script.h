@@ -6,6 +6,8 @@
 //   wait-screen NAME [MS]     run until the top screen is NAME; fail after MS (30000)
 //   move X Y                  move the pointer to (X, Y)
 //   click X Y [left|right]    move there, press and release the button (left)
+//   press X Y [left|right]    move there and press the button (left): a drag begins
+//   release X Y [left|right]  move there and release the button (left): a drag ends
 //   key VK                    press and release the key of that virtual-key code
 //   char TEXT                 type TEXT (the rest of the line), one character message each
 //   screenshot FILE.png       save the display's picture of the last frame
@@ -31,6 +33,8 @@ enum class ScriptOp : uint8_t {
   WaitScreen,
   Move,
   Click,
+  Press,
+  Release,
   Key,
   Char,
   Screenshot,
@@ -46,7 +50,7 @@ struct ScriptCommand {
   ScriptOp op = ScriptOp::Quit;
   int line = 0;
   uint32_t milliseconds = 0;  // Wait; WaitScreen's limit
-  Point point;                // Move, Click
+  Point point;                // Move, Click, Press, Release
   ScriptButton button = ScriptButton::Left;
   uint32_t key = 0;  // Key: virtual-key code
   std::string text;  // Char: the characters; Screenshot: the file; screen name otherwise
@@ -100,6 +104,8 @@ class ScriptRunner {
   uint32_t startTime_ = 0;
   bool finished_ = false;
   std::string failure_;
+  // The mouse buttons pressed and not yet released: moves carry them, as a drag's do.
+  uint32_t heldButtons_ = 0;
 };
 
 }  // namespace platform
