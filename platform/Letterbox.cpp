@@ -34,6 +34,32 @@ Rect FitRect(Size frame, Size output) {
   return {left, top, left + static_cast<int32_t>(w), top + static_cast<int32_t>(h)};
 }
 
+WindowPlacement PlaceWindow(Size frame, const Rect& display, const Rect& usable,
+                            const Borders& borders) {
+  frame = {std::max(frame.width, 1), std::max(frame.height, 1)};
+  Size room{usable.Width() - borders.left - borders.right,
+            usable.Height() - borders.top - borders.bottom};
+  WindowPlacement placement;
+  if (frame.width <= room.width && frame.height <= room.height) {
+    // Centred as the system centres a window, then held inside the usable area.
+    int32_t x = display.left + (display.Width() - frame.width) / 2;
+    int32_t y = display.top + (display.Height() - frame.height) / 2;
+    x = std::clamp(x, usable.left + borders.left, usable.right - borders.right - frame.width);
+    y = std::clamp(y, usable.top + borders.top, usable.bottom - borders.bottom - frame.height);
+    placement.client = {x, y, x + frame.width, y + frame.height};
+  } else {
+    Rect fit = FitRect(frame, {std::max(room.width, 1), std::max(room.height, 1)});
+    Size size{std::max(fit.Width(), 1), std::max(fit.Height(), 1)};
+    int32_t x = usable.left + borders.left + std::max(room.width - size.width, 0) / 2;
+    int32_t y = usable.top + borders.top + std::max(room.height - size.height, 0) / 2;
+    placement.client = {x, y, x + size.width, y + size.height};
+  }
+  Size client{placement.client.Width(), placement.client.Height()};
+  placement.picture = FitRect(frame, client);
+  placement.scaled = client != frame;
+  return placement;
+}
+
 Point OutputToFrame(Point p, const Rect& dest, Size frame, bool clamp) {
   if (dest.Empty() || frame.width <= 0 || frame.height <= 0) return p;
   Point f{MapCentre(int64_t{p.x} - dest.left, dest.Width(), frame.width),
