@@ -18,6 +18,7 @@
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
 #include "foundation/SafeFile.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 #include "platform/DocumentOpener.h"
 #include "platform/Folders.h"
@@ -85,13 +86,6 @@ std::string CrLfLines(const std::string& text) {
     start = end + 1;
   }
   return out;
-}
-
-bool WriteFolderFile(const std::string& folder, const std::string& text, const std::string& name) {
-  std::string path = WithSeparator(folder) + name;
-  if (WriteFileSafely(path, CrLfLines(text))) return true;
-  std::fprintf(stderr, "%s: cannot save %s\n", DefaultApplicationCaption.c_str(), path.c_str());
-  return false;
 }
 
 }  // namespace
@@ -192,22 +186,36 @@ std::string GetProgramFolder() {
 }
 
 std::string GetPreferenceFolder() {
-  std::string folder = platform::PreferenceFolder(MakerFolderName, PreferenceFolderName);
-  return folder.empty() ? GetProgramFolder() : WithSeparator(folder);
+  platform::FolderRefusal refusal;
+  std::string folder = platform::PreferenceFolder(MakerFolderName, PreferenceFolderName, refusal);
+  if (!folder.empty()) return WithSeparator(folder);
+  // The program folder is not the player's: rather nothing saved than saved there.
+  Warn(refusal.folder, "preference folder refused (" + refusal.reason +
+                           "); the game runs without saving the player's files");
+  return {};
 }
 
 std::string ReadPreferenceFile(const std::string& name) {
-  std::string data;
-  if (!platform::ReadWholeFile(GetPreferenceFolder() + name, data)) return {};
-  return CrLfLines(data);
+  std::string folder = GetPreferenceFolder();
+  if (folder.empty()) return {};
+  TPlayerFile file = ReadPlayerFile(folder + name);
+  if (file.state == TPlayerFileState::Damaged) {
+    Warn(folder + name, "not read (" + file.problem + ")");
+  }
+  return file.state == TPlayerFileState::Read ? CrLfLines(file.bytes) : std::string();
 }
 
 bool WritePreferenceFile(const std::string& text, const std::string& name) {
-  return WriteFolderFile(GetPreferenceFolder(), text, name);
+  std::string folder = GetPreferenceFolder();
+  return !folder.empty() && SavePlayerFile(folder + name, CrLfLines(text));
 }
 
 bool WriteProgramFolderFile(const std::string& text, const std::string& name) {
-  return WriteFolderFile(GetProgramFolder(), text, name);
+  std::string path = GetProgramFolder() + name;
+  std::string problem;
+  if (WriteFileSafely(path, CrLfLines(text), TFileAccess::Shared, &problem)) return true;
+  Warn(path, "not saved (" + problem + ")");
+  return false;
 }
 
 // ---------------------------------------------------------------------------------------

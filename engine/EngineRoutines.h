@@ -38,13 +38,19 @@ int RunEngine();
 // folder NAME (lower-cased, found without regard to case) below it.
 std::string GetProgramFolder();
 // The player's folder: $GAME_PREFERENCE_DIR, else the per-user data folder's maker and
-// game folders (made when missing); the program folder when no such folder can be had.
+// game folders (made when missing). '' when no usable folder can be had (the path is a
+// file, a folder everyone may write to without the sticky bit, ...): the refusal is said
+// once on stderr, and the game then runs without player files: none is read or saved,
+// never in the program folder instead.
 std::string GetPreferenceFolder();
 
-// Whole text files, lines ending in CR LF. Reading gives '' for a missing file.
+// Whole text files, lines ending in CR LF. Reading gives '' for a missing file, and for
+// anything but a regular file of a sane size (with a warning naming it).
 std::string ReadPreferenceFile(const std::string& name);
-// Saved safely (temporary file, then renamed over the old one); false, with one line on
-// stderr, when the file could not be written; the old file is then intact.
+// Saved safely (temporary file, then renamed over the old one), preference files
+// readable by the player only; false, with one line on stderr saying which file and why,
+// when the file could not be written (the old file is then intact), and false without a
+// preference folder.
 bool WritePreferenceFile(const std::string& text, const std::string& name);
 bool WriteProgramFolderFile(const std::string& text, const std::string& name);
 

@@ -1,12 +1,10 @@
 #include "foundation/GlobalOptions.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "foundation/Cipher.h"
 #include "foundation/GameDeclarations.h"
 #include "foundation/RegistryRoutines.h"
 #include "foundation/SafeFile.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 namespace {
@@ -23,10 +21,20 @@ std::string OptionsFilePath() {
   return folder + GlobalOptionsFileName;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+// The document the stored text holds; none, with Problem saying why, when it holds none.
+Ref<IHierStorageRoot> ParseStored(std::string text, std::string& problem) {
+  try {
+    if (!GlobalOptionsKey.empty())
+      text = TCipher_Xtea(GlobalOptionsKey).CodeString(text, kCipherDecipher, kFormatHex);
+    Ref<IHierStorageRoot> loaded = LoadXmlStorageFromText(text);
+    // A wrong key or damaged bytes give a document without a root element.
+    if (loaded && !loaded->GetName().empty()) return loaded;
+    problem = "not an options document";
+  } catch (const std::exception& error) {
+    problem = error.what();
+    if (problem.empty()) problem = "not an options document";
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -41,10 +49,15 @@ std::string PreferenceFolder() {
 
 // ---------------------------------------------------------------------------------------
 
-std::string TGlobalOptions::StoredText() {
+std::string TGlobalOptions::StoredText(std::string& problem) {
   if (GlobalOptionsInFile) {
     std::string path = OptionsFilePath();
-    return path.empty() ? std::string() : ReadWholeFile(path);
+    if (path.empty()) return {};
+    TPlayerFile file = ReadPlayerFile(path);
+    if (file.state == TPlayerFileState::Damaged) problem = file.problem;
+    // A save never leaves an empty file behind, so one is damaged.
+    if (file.state == TPlayerFileState::Read && file.bytes.empty()) problem = "empty";
+    return std::move(file.bytes);
   }
   std::string text;
   bool found =
@@ -57,7 +70,8 @@ std::string TGlobalOptions::StoredText() {
 bool TGlobalOptions::Store(const std::string& text) {
   if (GlobalOptionsInFile) {
     std::string path = OptionsFilePath();
-    return !path.empty() && WriteFileSafely(path, text);
+    // Without a preference folder (refused, and said so) nothing is saved.
+    return !path.empty() && SavePlayerFile(path, text);
   }
   bool user =
       WriteRegistryString(TRegistryRoot::CurrentUser, RegistryKeyPath, GlobalOptionsFileName, text);
@@ -68,17 +82,13 @@ bool TGlobalOptions::Store(const std::string& text) {
 
 void TGlobalOptions::Load() {
   if (document_) return;
-  try {
-    std::string text = StoredText();
-    if (!text.empty()) {
-      if (!GlobalOptionsKey.empty())
-        text = TCipher_Xtea(GlobalOptionsKey).CodeString(text, kCipherDecipher, kFormatHex);
-      Ref<IHierStorageRoot> loaded = LoadXmlStorageFromText(text);
-      // A wrong key or damaged bytes give a document without a root element.
-      if (loaded && !loaded->GetName().empty()) document_ = loaded;
-    }
-  } catch (const std::exception&) {
-    document_.reset();  // a damaged store reads as empty
+  std::string problem;
+  std::string text = StoredText(problem);
+  if (problem.empty() && !text.empty()) document_ = ParseStored(std::move(text), problem);
+  // A damaged store reads as empty; the next change replaces it.
+  if (!problem.empty()) {
+    std::string store = GlobalOptionsInFile ? OptionsFilePath() : GlobalOptionsFileName;
+    Warn(store, "damaged (" + problem + "); the options start from their defaults");
   }
   if (!document_) document_ = CreateXmlStorage("options");
 }

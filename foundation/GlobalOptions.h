@@ -2,8 +2,9 @@
 // The machine-wide options ("FullScreenMode", "MusicVolume", ...): one small document
 //   <options><MusicVolume>30</MusicVolume>...</options>
 // kept enciphered (GlobalOptionsKey) in "options.dat" in the preference folder, loaded
-// on first use and saved safely at every change. A missing or damaged file reads as an
-// empty store; the next change replaces it.
+// on first use and saved safely at every change. A missing file reads as an empty store;
+// so does a damaged one (anything that is not a regular file of a sane size holding an
+// options document), with a warning naming it; the next change replaces it.
 
 #include <functional>
 #include <string>
@@ -32,7 +33,8 @@ class TGlobalOptions {
   void Unload() { document_.reset(); }
 
  private:
-  std::string StoredText();
+  // The stored text; Problem says why when what is stored is no options store.
+  std::string StoredText(std::string& problem);
   bool Store(const std::string& text);
 
   Ref<IHierStorageRoot> document_;

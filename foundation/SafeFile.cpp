@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <utility>
-#include <vector>
+
+#include "foundation/Warnings.h"
+#include "platform/ErrorText.h"
+#include "platform/Folders.h"
 
 namespace {
 
@@ -16,9 +19,10 @@ TSafeFileFaultHook& FaultHook() {
   return hook;
 }
 
-bool Faulted(TSafeFileStep step, int64_t written) {
+// The error number a test injects at this step; 0 for none.
+int InjectedFault(TSafeFileStep step, int64_t written) {
   const TSafeFileFaultHook& hook = FaultHook();
-  return hook && hook(step, written);
+  return hook ? hook(step, written) : 0;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -29,7 +33,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 // The mode the new file gets: the old file's, or what a plain create would give.
-mode_t ModeFor(const std::string& path) {
+mode_t ModeFor(const std::string& path, TFileAccess access) {
+  if (access == TFileAccess::OwnerOnly) return 0600;
   struct stat old;
   if (stat(path.c_str(), &old) == 0) return old.st_mode & 07777;
   mode_t mask = umask(0);
@@ -45,35 +50,26 @@ void FlushFolder(const std::string& folder) {
   close(fd);
 }
 
-// Makes the temporary file beside Path: named after it, or, when that name would be too
-// long for the folder, a short hidden one.
-int MakeTemporary(const std::string& path, std::string& tempPath) {
-  for (const std::string& pattern : {path + ".tmpXXXXXX", FolderOf(path) + "/.save-XXXXXX"}) {
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkostemp(name.data(), O_CLOEXEC);
-    if (fd >= 0) {
-      tempPath = name.data();
-      return fd;
-    }
-    if (errno != ENAMETOOLONG) break;
-  }
-  return -1;
-}
-
 }  // namespace
 
 void SetSafeFileFaultHook(TSafeFileFaultHook hook) {
   FaultHook() = std::move(hook);
 }
 
-std::unique_ptr<TSafeFileWriter> TSafeFileWriter::Open(const std::string& path) {
-  if (path.empty() || path.back() == '/') return nullptr;
-  if (Faulted(TSafeFileStep::Create, 0)) return nullptr;
+std::unique_ptr<TSafeFileWriter> TSafeFileWriter::Open(const std::string& path, TFileAccess access,
+                                                       std::string* problem) {
+  auto refuse = [&](const std::string& why) {
+    if (problem) *problem = why;
+    return nullptr;
+  };
+  if (path.empty() || path.back() == '/') return refuse("not a file name");
+  if (int error = InjectedFault(TSafeFileStep::Create, 0))
+    return refuse(platform::SystemErrorText(error));
+  platform::RemoveStaleTemporaries(path);
   std::string tempPath;
-  int fd = MakeTemporary(path, tempPath);
-  if (fd < 0) return nullptr;
-  fchmod(fd, ModeFor(path));
+  int fd = platform::CreateTemporaryBeside(path, tempPath);
+  if (fd < 0) return refuse(platform::SystemErrorText(errno));
+  fchmod(fd, ModeFor(path, access));
   return std::unique_ptr<TSafeFileWriter>(new TSafeFileWriter(path, tempPath, fd));
 }
 
@@ -87,23 +83,24 @@ void TSafeFileWriter::Discard() {
   unlink(tempPath_.c_str());
 }
 
+bool TSafeFileWriter::Fail(int error) {
+  if (!failed_) problem_ = platform::SystemErrorText(error);
+  failed_ = true;
+  return false;
+}
+
 bool TSafeFileWriter::WriteAt(int64_t offset, std::string_view bytes) {
-  if (failed_ || committed_ || offset < 0) return failed_ = true, false;
+  if (failed_ || committed_ || offset < 0) return Fail(EINVAL);
   // Written in pieces so that a failure can strike part-way, as a full disk does.
   constexpr size_t kPiece = 4096;
   size_t done = 0;
   while (done < bytes.size()) {
-    if (Faulted(TSafeFileStep::Write, offset + static_cast<int64_t>(done))) {
-      failed_ = true;
-      return false;
-    }
+    if (int error = InjectedFault(TSafeFileStep::Write, offset + static_cast<int64_t>(done)))
+      return Fail(error);
     size_t count = std::min(kPiece, bytes.size() - done);
     ssize_t n = pwrite(fd_, bytes.data() + done, count, offset + static_cast<int64_t>(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      failed_ = true;
-      return false;
-    }
+    if (n <= 0) return Fail(n < 0 ? errno : ENOSPC);
     done += static_cast<size_t>(n);
   }
   return true;
@@ -114,25 +111,48 @@ bool TSafeFileWriter::Commit() {
   if (failed_) return false;
   struct stat info;
   int64_t written = fstat(fd_, &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
-  if (Faulted(TSafeFileStep::Flush, written) || fsync(fd_) != 0) {
-    failed_ = true;
-    return false;
-  }
+  if (int error = InjectedFault(TSafeFileStep::Flush, written)) return Fail(error);
+  if (fsync(fd_) != 0) return Fail(errno);
   int fd = std::exchange(fd_, -1);
-  if (close(fd) != 0) {
-    failed_ = true;
-    return false;
-  }
-  if (Faulted(TSafeFileStep::Rename, written) || rename(tempPath_.c_str(), path_.c_str()) != 0) {
-    failed_ = true;
-    return false;
-  }
+  if (close(fd) != 0) return Fail(errno);
+  if (int error = InjectedFault(TSafeFileStep::Rename, written)) return Fail(error);
+  if (rename(tempPath_.c_str(), path_.c_str()) != 0) return Fail(errno);
   committed_ = true;
   FlushFolder(FolderOf(path_));
   return true;
 }
 
-bool WriteFileSafely(const std::string& path, std::string_view bytes) {
-  std::unique_ptr<TSafeFileWriter> writer = TSafeFileWriter::Open(path);
-  return writer && writer->WriteAt(0, bytes) && writer->Commit();
+bool WriteFileSafely(const std::string& path, std::string_view bytes, TFileAccess access,
+                     std::string* problem) {
+  std::unique_ptr<TSafeFileWriter> writer = TSafeFileWriter::Open(path, access, problem);
+  if (!writer) return false;
+  if (writer->WriteAt(0, bytes) && writer->Commit()) return true;
+  if (problem) *problem = writer->Problem();
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// The player's files
+
+TPlayerFile ReadPlayerFile(const std::string& path) {
+  TPlayerFile file;
+  switch (platform::ReadRegularFile(path, file.bytes, kMaxPlayerFileBytes, file.problem)) {
+    case platform::FileReadState::Read:
+      file.state = TPlayerFileState::Read;
+      break;
+    case platform::FileReadState::Absent:
+      file.state = TPlayerFileState::Absent;
+      break;
+    case platform::FileReadState::Refused:
+      file.state = TPlayerFileState::Damaged;
+      break;
+  }
+  return file;
+}
+
+bool SavePlayerFile(const std::string& path, std::string_view bytes) {
+  std::string problem;
+  if (WriteFileSafely(path, bytes, TFileAccess::OwnerOnly, &problem)) return true;
+  Warn(path, "not saved (" + problem + ")");
+  return false;
 }

@@ -1,14 +1,20 @@
 #include "platform/Folders.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
-#include <cstring>
-#include <random>
+#include <string_view>
+
+#include "platform/ErrorText.h"
 
 namespace platform {
 namespace {
@@ -65,6 +71,19 @@ bool MakeOwnFolder(const std::string& path) {
   return IsOwnedUsableFolder(path);
 }
 
+// What a file that is not a regular one is, for messages.
+std::string KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+bool ProcessIsAlive(pid_t pid) {
+  return kill(pid, 0) == 0 || errno == EPERM;
+}
+
 }  // namespace
 
 void SetProgramArguments(int argc, const char* const* argv) {
@@ -99,14 +118,25 @@ std::string UserConfigFolder() {
   return BaseFolder("XDG_CONFIG_HOME", ".config");
 }
 
-bool IsUsableFolder(const std::string& path) {
+std::string FolderProblem(const std::string& path) {
   struct stat info;
-  if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-  return (info.st_mode & S_IWOTH) == 0 || (info.st_mode & S_ISVTX) != 0;
+  if (stat(path.c_str(), &info) != 0) return SystemErrorText(errno);
+  if (!S_ISDIR(info.st_mode)) return "not a folder";
+  if ((info.st_mode & S_IWOTH) && !(info.st_mode & S_ISVTX))
+    return "writable by every user and not sticky";
+  return {};
 }
 
-bool MakeFolder(const std::string& path) {
-  if (path.empty()) return false;
+bool IsUsableFolder(const std::string& path) {
+  return FolderProblem(path).empty();
+}
+
+bool MakeFolder(const std::string& path, std::string& problem) {
+  problem.clear();
+  if (path.empty()) {
+    problem = "no folder named";
+    return false;
+  }
   std::string partial;
   size_t start = 0;
   while (start <= path.size()) {
@@ -115,18 +145,38 @@ bool MakeFolder(const std::string& path) {
     partial = path.substr(0, slash);
     start = slash + 1;
     if (partial.empty()) continue;  // the root
-    if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
+      problem = "cannot be made: " + SystemErrorText(errno);
+      return false;
+    }
   }
-  return IsUsableFolder(path);
+  problem = FolderProblem(path);
+  return problem.empty();
 }
 
-std::string PreferenceFolder(const std::string& maker, const std::string& game) {
+bool MakeFolder(const std::string& path) {
+  std::string problem;
+  return MakeFolder(path, problem);
+}
+
+std::string PreferenceFolder(const std::string& maker, const std::string& game,
+                             FolderRefusal& refusal) {
+  refusal = {};
   if (const char* chosen = std::getenv("GAME_PREFERENCE_DIR"); chosen && chosen[0]) {
     std::string folder = PathFromStartFolder(chosen);
-    return MakeFolder(folder) ? WithSlash(folder) : std::string();
+    if (MakeFolder(folder, refusal.reason)) return WithSlash(folder);
+    refusal.folder = folder;
+    return {};
   }
   std::string base = UserDataFolder();
-  if (base.empty() || !MakeFolder(base)) return {};
+  if (base.empty()) {
+    refusal = {"~/.local/share", "there is no home folder"};
+    return {};
+  }
+  if (!MakeFolder(base, refusal.reason)) {
+    refusal.folder = base;
+    return {};
+  }
   std::string makerFolder = base + maker;
   if (maker.empty() || !MakeOwnFolder(makerFolder)) return base;
   std::string gameFolder = makerFolder + "/" + game;
@@ -134,36 +184,109 @@ std::string PreferenceFolder(const std::string& maker, const std::string& game) 
   return gameFolder + "/";
 }
 
-bool ReadWholeFile(const std::string& path, std::string& data, size_t maxBytes) {
+std::string PreferenceFolder(const std::string& maker, const std::string& game) {
+  FolderRefusal refusal;
+  return PreferenceFolder(maker, game, refusal);
+}
+
+FileReadState ReadRegularFile(const std::string& path, std::string& data, size_t maxBytes,
+                              std::string& problem) {
   data.clear();
-  int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  problem.clear();
+  int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    int error = errno;
+    if (error == ENOENT || error == ENOTDIR) return FileReadState::Absent;
+    struct stat link;
+    bool isLink = error == ELOOP && lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    problem = isLink ? "a symbolic link" : SystemErrorText(error);
+    return FileReadState::Refused;
+  }
   struct stat info;
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            static_cast<uint64_t>(info.st_size) <= maxBytes;
+  if (fstat(fd, &info) != 0) {
+    problem = SystemErrorText(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    problem = KindOf(info.st_mode);
+  } else if (static_cast<uint64_t>(info.st_size) > maxBytes) {
+    problem = "larger than " + std::to_string(maxBytes) + " bytes";
+  }
   char chunk[65536];
-  while (ok) {
+  while (problem.empty()) {
     ssize_t n = read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
+    if (n < 0) problem = SystemErrorText(errno);
     if (n <= 0) break;
     data.append(chunk, static_cast<size_t>(n));
-    if (data.size() > maxBytes) ok = false;  // it grew while being read
+    // It grew while being read.
+    if (data.size() > maxBytes) problem = "larger than " + std::to_string(maxBytes) + " bytes";
   }
   close(fd);
-  if (!ok) data.clear();
-  return ok;
+  if (problem.empty()) return FileReadState::Read;
+  data.clear();
+  return FileReadState::Refused;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& data, size_t maxBytes) {
+  std::string problem;
+  return ReadRegularFile(path, data, maxBytes, problem) == FileReadState::Read;
+}
+
+int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+  std::string tag = ".tmp" + std::to_string(getpid()) + "-XXXXXX";
+  size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  for (const std::string& pattern : {path + tag, folder + ".save" + tag}) {
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = mkostemp(name.data(), O_CLOEXEC);  // mode 0600, never through a link
+    if (fd >= 0) {
+      flock(fd, LOCK_EX | LOCK_NB);
+      temporary = name.data();
+      return fd;
+    }
+    if (errno != ENAMETOOLONG) break;
+  }
+  return -1;
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+  size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  std::string prefix = path.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp";
+  DIR* listing = opendir(folder.c_str());
+  if (!listing) return;
+  std::vector<std::string> stale;
+  while (const dirent* entry = readdir(listing)) {
+    std::string_view name(entry->d_name);
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
+    std::string_view rest = name.substr(prefix.size());
+    size_t dash = rest.find('-');
+    long pid = 0;
+    auto [end, error] =
+        std::from_chars(rest.data(), rest.data() + std::min(dash, rest.size()), pid);
+    if (error != std::errc() || dash == std::string_view::npos || end != rest.data() + dash ||
+        pid <= 0 || ProcessIsAlive(static_cast<pid_t>(pid)))
+      continue;
+    stale.emplace_back(name);
+  }
+  closedir(listing);
+  for (const std::string& name : stale) {
+    std::string temporary = WithSlash(folder) + name;
+    int fd = open(temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) continue;
+    struct stat info;
+    // Only this user's own files, and only when no live writer holds them.
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0)
+      unlink(temporary.c_str());
+    close(fd);
+  }
 }
 
 bool ReplaceWholeFile(const std::string& path, const std::string& data) {
-  static std::mt19937 names{std::random_device{}()};
+  RemoveStaleTemporaries(path);
   std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temporary = path + ".tmp" + std::to_string(names() % 1000000);
-    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
+  int fd = CreateTemporaryBeside(path, temporary);
   if (fd < 0) return false;
   bool ok = true;
   for (size_t done = 0; ok && done < data.size();) {

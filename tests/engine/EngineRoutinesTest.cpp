@@ -1,5 +1,6 @@
 // Folders, preference files, start-up parameters and the text helpers.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -7,9 +8,11 @@
 
 #include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
+#include "foundation/GlobalOptions.h"
 #include "foundation/MultiLanguages.h"
 #include "platform/Folders.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WarningCapture.h"
 
 namespace {
 
@@ -95,9 +98,64 @@ TEST(EngineRoutines, PreferenceFilesAreSavedSafelyWithCrLfLines) {
   EXPECT_TRUE(WritePreferenceFile("one\ntwo\r\nthree", "x.txt"));
   EXPECT_EQ(folder.Read("prefs/x.txt"), "one\r\ntwo\r\nthree\r\n");
   EXPECT_EQ(ReadPreferenceFile("x.txt"), "one\r\ntwo\r\nthree\r\n");
-  // A failed save says so and leaves the old file.
+  // A failed save says which file and why, and leaves the old file.
+  WarningCapture warnings;
   EXPECT_FALSE(WritePreferenceFile("new", "missing/x.txt"));
+  EXPECT_EQ(warnings.Lines(),
+            std::vector<std::string>{"warning: " + folder / "prefs/missing/x.txt" +
+                                     ": not saved (No such file or directory)"});
+  // Saved for the player's eyes only.
+  struct stat info;
+  ASSERT_EQ(stat((folder / "prefs/x.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_EQ(folder.Read("prefs/x.txt"), "one\r\ntwo\r\nthree\r\n");
+}
+
+// The program folder is not the player's: a preference folder that cannot be used is
+// refused by name and nothing is saved, there or anywhere else.
+TEST(EngineRoutines, AnUnusablePreferenceFolderIsRefusedAndNothingIsSaved) {
+  struct Case {
+    const char* name;
+    mode_t mode;  // of the folder; 0 for a file in its place
+    const char* reason;
+  } cases[] = {
+      {"a file", 0, "not a folder"},
+      {"a folder everyone may write to", 0777, "writable by every user and not sticky"},
+  };
+  std::string program = GetProgramFolder();
+  std::string probe = "refused-" + std::to_string(getpid()) + ".dat";
+  bool hadOptions = std::filesystem::exists(program + "options.dat");
+  SetPreferenceFolderProvider([] { return GetPreferenceFolder(); });
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    std::string prefs = folder / "prefs";
+    if (c.mode) {
+      ASSERT_EQ(mkdir(prefs.c_str(), 0700), 0);
+      ASSERT_EQ(chmod(prefs.c_str(), c.mode), 0);
+    } else {
+      folder.Write("prefs", "a file");
+    }
+    ScopedEnv preferences("GAME_PREFERENCE_DIR", prefs);
+    WarningCapture warnings;
+    GlobalOptions().Unload();
+    EXPECT_EQ(GetPreferenceFolder(), "");
+    EXPECT_FALSE(WritePreferenceFile("text", probe));
+    EXPECT_EQ(ReadPreferenceFile(probe), "");
+    EXPECT_FALSE(SetGlobalOption("MusicVolume", "10"));
+    std::string value;
+    EXPECT_TRUE(GetGlobalOption("MusicVolume", value));
+    EXPECT_EQ(value, "10") << "the game goes on with the option in memory";
+    EXPECT_EQ(
+        warnings.Lines(),
+        std::vector<std::string>{"warning: " + prefs + ": preference folder refused (" + c.reason +
+                                 "); the game runs without saving the player's files"});
+    EXPECT_FALSE(std::filesystem::exists(program + probe));
+    EXPECT_EQ(std::filesystem::exists(program + "options.dat"), hadOptions);
+    EXPECT_FALSE(std::filesystem::exists(folder / "prefs/options.dat"));
+  }
+  GlobalOptions().Unload();
+  SetPreferenceFolderProvider(nullptr);
 }
 
 TEST(EngineRoutines, StartupParamsSetLanguageAndPreferenceFolder) {

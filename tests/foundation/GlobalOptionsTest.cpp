@@ -1,10 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
 
 #include "foundation/GameDeclarations.h"
 #include "foundation/GlobalOptions.h"
 #include "foundation/RegistryRoutines.h"
 #include "foundation/SafeFile.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WarningCapture.h"
 
 namespace {
 
@@ -61,7 +68,10 @@ TEST_F(GlobalOptionsStore, ADamagedFileGivesAnEmptyStoreThatTheNextSaveReplaces)
   for (const char* damage : {"not hexadecimal at all", "00FF00FF", "3C6F7074696F6E"}) {
     folder.Write("options.dat", damage);
     GlobalOptions().Unload();
+    WarningCapture warnings;
     EXPECT_EQ(Get("MusicVolume"), "") << damage;
+    ASSERT_EQ(warnings.Lines().size(), 1u) << damage;
+    EXPECT_NE(warnings.Lines()[0].find(folder / "options.dat"), std::string::npos);
     ASSERT_TRUE(SetGlobalOption("SoundVolume", "70"));
     TGlobalOptions fresh;
     std::string value;
@@ -70,22 +80,97 @@ TEST_F(GlobalOptionsStore, ADamagedFileGivesAnEmptyStoreThatTheNextSaveReplaces)
   }
 }
 
+// Whatever sits in the file's place, start-up goes on at once: with the stored options
+// when it is a real options file, else with the defaults and one warning naming it.
+TEST_F(GlobalOptionsStore, OnlyARegularFileOfASaneSizeIsRead) {
+  ASSERT_TRUE(SetGlobalOption("MusicVolume", "30"));
+  const std::string valid = folder / "options.dat";
+  using Make = std::function<int(const std::string& file)>;
+  struct Case {
+    const char* name;
+    bool sticky;  // a shared preference folder: everyone may write to it, sticky
+    Make make;
+    const char* problem;  // '' for a file that is read
+  } cases[] = {
+      {"a link to an endless device", false,
+       [](const std::string& file) { return symlink("/dev/zero", file.c_str()); },
+       "a symbolic link"},
+      {"a named pipe", false, [](const std::string& file) { return mkfifo(file.c_str(), 0600); },
+       "a named pipe"},
+      {"a folder", false, [](const std::string& file) { return mkdir(file.c_str(), 0700); },
+       "a folder"},
+      {"a file above the size limit", false,
+       [&](const std::string& file) {
+         std::filesystem::copy_file(valid, file);
+         return truncate(file.c_str(), kMaxPlayerFileBytes + 1);
+       },
+       "larger than 8388608 bytes"},
+      {"a link planted in a sticky folder", true,
+       [&](const std::string& file) { return symlink(valid.c_str(), file.c_str()); },
+       "a symbolic link"},
+      {"an empty file", false,
+       [](const std::string& file) {
+         int fd = creat(file.c_str(), 0600);
+         return fd < 0 ? -1 : close(fd);
+       },
+       "empty"},
+      {"a valid file", true,
+       [&](const std::string& file) { return std::filesystem::copy_file(valid, file) ? 0 : -1; },
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder place;
+    preferences_ = place / "prefs";
+    ASSERT_EQ(mkdir(preferences_.c_str(), 0700), 0);
+    if (c.sticky) ASSERT_EQ(chmod(preferences_.c_str(), 01777), 0);
+    std::string file = preferences_ + "/options.dat";
+    ASSERT_EQ(c.make(file), 0);
+
+    std::string problem = c.problem;
+    TPlayerFile read = ReadPlayerFile(file);
+    bool damaged = problem != "" && problem != "empty";
+    EXPECT_EQ(read.state, damaged ? TPlayerFileState::Damaged : TPlayerFileState::Read);
+    EXPECT_EQ(read.problem, damaged ? problem : "");
+    EXPECT_EQ(read.bytes, problem == "" ? folder.Read("options.dat") : "");
+
+    WarningCapture warnings;
+    GlobalOptions().Unload();
+    EXPECT_EQ(Get("MusicVolume"), problem == "" ? "30" : "");
+    std::vector<std::string> expected;
+    if (problem != "")
+      expected.push_back("warning: " + file + ": damaged (" + problem +
+                         "); the options start from their defaults");
+    EXPECT_EQ(warnings.Lines(), expected);
+  }
+}
+
 TEST_F(GlobalOptionsStore, AFailedSaveIsReportedAndTheValueKept) {
   ASSERT_TRUE(SetGlobalOption("MusicVolume", "30"));
   std::string before = folder.Read("options.dat");
 
-  // A crash or a full disk mid-save: the old file stays whole.
-  SetSafeFileFaultHook([](TSafeFileStep step, int64_t) { return step == TSafeFileStep::Write; });
+  // A full disk mid-save: the old file stays whole, and the player is told once, however
+  // often the option changes.
+  WarningCapture warnings;
+  SetSafeFileFaultHook(
+      [](TSafeFileStep step, int64_t) { return step == TSafeFileStep::Write ? ENOSPC : 0; });
+  EXPECT_FALSE(SetGlobalOption("MusicVolume", "80"));
   EXPECT_FALSE(SetGlobalOption("MusicVolume", "80"));
   SetSafeFileFaultHook(nullptr);
   EXPECT_EQ(Get("MusicVolume"), "80");
   EXPECT_EQ(folder.Read("options.dat"), before);
+  EXPECT_EQ(warnings.Lines(), std::vector<std::string>{"warning: " + (folder / "options.dat") +
+                                                       ": not saved (No space left on device)"});
 
   // A preference folder below a regular file cannot be written, even by root.
+  warnings.Clear();
   folder.Write("blocker", "a file, not a folder");
   preferences_ = folder / "blocker/prefs";
   EXPECT_FALSE(SetGlobalOption("SoundVolume", "10"));
   EXPECT_EQ(Get("SoundVolume"), "10");
+  EXPECT_EQ(warnings.Lines(),
+            std::vector<std::string>{"warning: " + (folder / "blocker/prefs/options.dat") +
+                                     ": not saved (Not a directory)"});
 }
 
 TEST_F(GlobalOptionsStore, WithoutAPreferenceFolderTheStoreLivesInMemory) {

@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
 #include "foundation/SafeFile.h"
 #include "foundation/Streams.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WarningCapture.h"
 
 namespace {
 
@@ -92,6 +99,119 @@ TEST(SafeFile, KeepsTheModeOfTheFileItReplaces) {
   struct stat info;
   ASSERT_EQ(stat((folder / "records.dat").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+// Runs Action where permissions hold: in a child process as the unprivileged user
+// "nobody" when the tests run as root (root writes into read-only folders). Answers the
+// text the action answers.
+std::string AsOrdinaryUser(const std::function<std::string()>& action) {
+  if (geteuid() != 0) return action();
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return "no pipe";
+  pid_t child = fork();
+  if (child == 0) {
+    close(pipeEnds[0]);
+    std::string answer = setgid(65534) == 0 && setuid(65534) == 0 ? action() : "no setuid";
+    ssize_t written = write(pipeEnds[1], answer.data(), answer.size());
+    _exit(written == ssize_t(answer.size()) ? 0 : 1);
+  }
+  close(pipeEnds[1]);
+  std::string answer;
+  char buffer[512];
+  for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, n);
+  close(pipeEnds[0]);
+  waitpid(child, nullptr, 0);
+  return answer;
+}
+
+TEST(PlayerFiles, AFailedSaveSaysWhichFileAndWhyAndKeepsTheOldFile) {
+  struct Case {
+    const char* name;
+    const char* reason;  // the system's text, as the message gives it
+  } cases[] = {
+      {"folder in the way", "Is a directory"},
+      {"read-only folder", "Permission denied"},
+      {"disk full while writing", "No space left on device"},
+      {"rename fails", "Input/output error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    std::string prefs = folder / "prefs";
+    folder.Write("prefs/users.dat", "old");
+    std::string target = prefs + "/users.dat";
+    std::string name = c.name;
+    if (name == "folder in the way") {
+      target = prefs + "/records.dat";
+      std::filesystem::create_directory(target);
+    }
+    std::string said;
+    if (name == "read-only folder") {
+      ASSERT_EQ(chmod(folder.Path().c_str(), 0755), 0);
+      ASSERT_EQ(chown(prefs.c_str(), 65534, 65534), geteuid() == 0 ? 0 : -1);
+      ASSERT_EQ(chmod(prefs.c_str(), 0500), 0);
+      said = AsOrdinaryUser([&] {
+        WarningCapture warnings;
+        bool saved = SavePlayerFile(target, "new");
+        return (saved ? "saved" : "") + (warnings.Lines().empty() ? "" : warnings.Lines()[0]);
+      });
+      ASSERT_EQ(chmod(prefs.c_str(), 0700), 0);
+    } else {
+      int fault = name == "disk full while writing" ? ENOSPC : name == "rename fails" ? EIO : 0;
+      TSafeFileStep at = fault == ENOSPC ? TSafeFileStep::Write : TSafeFileStep::Rename;
+      FaultHookGuard guard([&](TSafeFileStep step, int64_t) { return step == at ? fault : 0; });
+      WarningCapture warnings;
+      EXPECT_FALSE(SavePlayerFile(target, "new"));
+      ASSERT_EQ(warnings.Lines().size(), 1u);
+      said = warnings.Lines()[0];
+    }
+    EXPECT_EQ(said, "warning: " + target + ": not saved (" + c.reason + ")");
+    EXPECT_EQ(folder.Read("prefs/users.dat"), "old");
+    EXPECT_EQ(std::filesystem::is_directory(prefs + "/records.dat"), name == "folder in the way");
+    size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(prefs))
+      entries += !entry.path().empty();
+    EXPECT_EQ(entries, name == "folder in the way" ? 2u : 1u) << "no temporary is left";
+  }
+}
+
+TEST(PlayerFiles, AreCreatedForTheirOwnerOnly) {
+  TempFolder folder;
+  mode_t mask = umask(0);
+  folder.Write("options.dat", "old");
+  ASSERT_EQ(chmod((folder / "options.dat").c_str(), 0666), 0);
+  bool savedNew = SavePlayerFile(folder / "users.dat", "new");
+  bool savedOld = SavePlayerFile(folder / "options.dat", "new");
+  umask(mask);
+  ASSERT_TRUE(savedNew && savedOld);
+  for (const char* name : {"users.dat", "options.dat"}) {
+    struct stat info;
+    ASSERT_EQ(stat((folder / name).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << name;
+  }
+}
+
+TEST(PlayerFiles, ASaveRemovesTheTemporariesOfAnEarlierProcessKilledPartWay) {
+  TempFolder folder;
+  folder.Write("users.dat", "old");
+  // A process dies in the middle of its save.
+  pid_t child = fork();
+  if (child == 0) {
+    std::unique_ptr<TSafeFileWriter> writer = TSafeFileWriter::Open(folder / "users.dat");
+    if (writer) writer->WriteAt(0, "half of it");
+    _exit(0);  // no clean-up, as after a kill
+  }
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  std::string ownTemporary = "users.dat.tmp" + std::to_string(getpid()) + "-inflight";
+  folder.Write(ownTemporary, "a save of this process in progress");
+  folder.Write("users.dat.tmpnotours", "x");
+  folder.Write("records.dat.tmp1-abcdef", "another file's");
+  EXPECT_EQ(FilesIn(folder), 5u) << "the dead process's temporary is there";
+
+  ASSERT_TRUE(SavePlayerFile(folder / "users.dat", "new"));
+  EXPECT_EQ(folder.Read("users.dat"), "new");
+  EXPECT_EQ(FilesIn(folder), 4u);
+  EXPECT_EQ(folder.Read(ownTemporary), "a save of this process in progress");
 }
 
 TEST(SafeFile, FailsIntoAMissingFolderOrOverAFolder) {
