@@ -263,8 +263,15 @@ Borders SdlPlatform::CurrentBorders() {
 void SdlPlatform::PlaceWindowed(bool move) {
   int index = DisplayIndex();
   SDL_Rect display, usable;
-  if (SDL_GetDisplayBounds(index, &display) != 0) display = {0, 0, 0, 0};
-  if (SDL_GetDisplayUsableBounds(index, &usable) != 0) usable = display;
+  if (SDL_GetDisplayBounds(index, &display) != 0 || display.w <= 0 || display.h <= 0) {
+    // Nothing is known of the display: the frame's size, centred by the system.
+    SDL_SetWindowSize(window_, mode_.frame.width, mode_.frame.height);
+    if (move) SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    return;
+  }
+  if (SDL_GetDisplayUsableBounds(index, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
+    usable = display;
+  }
   Borders borders = CurrentBorders();
   WindowPlacement placement =
       PlaceWindow(mode_.frame, {display.x, display.y, display.x + display.w, display.y + display.h},
