@@ -137,7 +137,7 @@ void TEngine::GetCursorPos(TPoint& point) {
     return;
   }
   platform::Point p = window_->CursorPosition();
-  point = TPoint{p.x, p.y};
+  point = TPoint{p.X, p.Y};
   if (!fullScreen_ || !wide_) return;
   if (pointerPinned_ && p == pinnedDisplay_) {
     point = pinnedDesign_;
@@ -160,9 +160,9 @@ void TEngine::SetCursorPos(const TPoint& point) {
   platform::Point p{point.X, point.Y};
   if (fullScreen_ && wide_) {
     // Frame coordinates: no game offset is added.
-    p.x = SaturateInt32(destRect_.Left +
+    p.X = SaturateInt32(destRect_.Left +
                         DivSafe64(int64_t(destRect_.Width()) * point.X, frameRect_.Right));
-    p.y = SaturateInt32(destRect_.Top +
+    p.Y = SaturateInt32(destRect_.Top +
                         DivSafe64(int64_t(destRect_.Height()) * point.Y, frameRect_.Bottom));
   }
   window_->WarpCursor(p);

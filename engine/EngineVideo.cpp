@@ -92,8 +92,8 @@ bool TEngine::DecideWideScreen() {
     }
   }
   platform::Size desktop = video_->DesktopSize();
-  desktopWidth_ = uint32_t(std::max(desktop.width, 1));
-  desktopHeight_ = uint32_t(std::max(desktop.height, 1));
+  desktopWidth_ = uint32_t(std::max(desktop.Width, 1));
+  desktopHeight_ = uint32_t(std::max(desktop.Height, 1));
   float desk = float(desktopWidth_) / float(desktopHeight_);
   float frame = sw / sh;
   float diff = desk - frame;
@@ -234,7 +234,7 @@ void TEngine::ShiftPoint(TPoint& point, int32_t offsetX, int32_t offsetY) const 
 }
 
 TPoint TEngine::DisplayToGame(platform::Point display) const {
-  TPoint point{display.x, display.y};
+  TPoint point{display.X, display.Y};
   if (!fullScreen_ || !wide_) return point;
   if (pointerPinned_ && display == pinnedDisplay_) return pinnedDesign_;
   ShiftPoint(point, -shiftX_, -shiftY_);
@@ -253,11 +253,11 @@ platform::Point TEngine::DesignToWindow(platform::Point design) {
     return SaturateInt32(start + up);
   };
   platform::Point display{
-      toDisplay(int64_t(design.x) + shiftX_, destRect_.Left, destWidth_, frameRect_.Right),
-      toDisplay(int64_t(design.y) + shiftY_, destRect_.Top, destHeight_, frameRect_.Bottom)};
+      toDisplay(int64_t(design.X) + shiftX_, destRect_.Left, destWidth_, frameRect_.Right),
+      toDisplay(int64_t(design.Y) + shiftY_, destRect_.Top, destHeight_, frameRect_.Bottom)};
   pointerPinned_ = true;
   pinnedDisplay_ = display;
-  pinnedDesign_ = TPoint{design.x, design.y};
+  pinnedDesign_ = TPoint{design.X, design.Y};
   return display;
 }
 

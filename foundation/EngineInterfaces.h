@@ -2,7 +2,6 @@
 // Interfaces through which the engine's objects reach each other and the later subsystems.
 // Each concern keeps its own section.
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,47 +11,17 @@
 #include "foundation/PersistenceService.h"
 #include "foundation/Streams.h"
 #include "platform/Audio.h"
+#include "platform/Geometry.h"
 
 // ---------------------------------------------------------------------------------------
 // Software surfaces
 // ---------------------------------------------------------------------------------------
 
-// Right and bottom are exclusive.
-struct TRect {
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Right = 0;
-  int32_t Bottom = 0;
-
-  int32_t Width() const { return Right - Left; }
-  int32_t Height() const { return Bottom - Top; }
-  friend bool operator==(const TRect&, const TRect&) = default;
-};
-
-struct TPoint {
-  int32_t X = 0;
-  int32_t Y = 0;
-  friend bool operator==(const TPoint&, const TPoint&) = default;
-};
-
-// False when the intersection is empty (left not below right, or top not below bottom);
-// Out is then the empty rectangle (0, 0, 0, 0).
-inline bool IntersectRects(const TRect& a, const TRect& b, TRect& out) {
-  TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-          std::min(a.Bottom, b.Bottom)};
-  if (r.Left >= r.Right || r.Top >= r.Bottom) {
-    out = TRect{};
-    return false;
-  }
-  out = r;
-  return true;
-}
-
-// The bounding rectangle of both.
-inline void UnionRects(const TRect& a, const TRect& b, TRect& out) {
-  out = TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-              std::max(a.Bottom, b.Bottom)};
-}
+// Rectangles (right and bottom exclusive) and points in pixels.
+using TRect = platform::Rect;
+using TPoint = platform::Point;
+using platform::IntersectRects;
+using platform::UnionRects;
 
 // Blend modes of Draw and DrawColored, as data names them by index in
 // "/normal/screen/overlay/linearlight/addition/maxopaque/bltfast".

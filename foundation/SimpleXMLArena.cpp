@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "foundation/SimpleXML.h"
+#include "foundation/SimpleXMLPrivate.h"
 
 // ---------------------------------------------------------------------------------------
 // Arena

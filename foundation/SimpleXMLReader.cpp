@@ -273,8 +273,9 @@ void TXmlTextReader::ReadReference(std::string& out) {
   if (AtEnd()) RaiseXml("Number expected");
   bool hex = *p_ == 'x';
   if (hex) ++p_;
-  // Numbers within Unicode give their character; larger ones keep their low 16 bits.
-  uint32_t value = 0, low16 = 0;
+  // A number beyond Unicode names no character: refused like a missing one, rather than
+  // read as whatever character its low bits happen to give.
+  uint32_t value = 0;
   int digits = 0;
   for (; !AtEnd(); ++p_, ++digits) {
     int d;
@@ -289,11 +290,11 @@ void TXmlTextReader::ReadReference(std::string& out) {
       break;
     uint32_t base = hex ? 16 : 10;
     value = std::min<uint64_t>(uint64_t(value) * base + d, 0x110000);
-    low16 = (low16 * base + d) & 0xFFFF;
   }
-  if (digits == 0) RaiseXml(hex ? "Hexadecimal number expected" : "Number expected");
+  if (digits == 0 || value > 0x10FFFF)
+    RaiseXml(hex ? "Hexadecimal number expected" : "Number expected");
   Expect(';');
-  AppendUtf8(out, value <= 0x10FFFF ? value : low16);
+  AppendUtf8(out, value);
 }
 
 void TXmlTextReader::ReadAttributes(TXmlNode* node) {

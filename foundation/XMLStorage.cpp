@@ -52,10 +52,6 @@ Variant ValueOut(std::string text) {
   return Variant::ByteString(std::move(text));
 }
 
-TXmlNode* NodeObject(const Ref<IXmlNode>& node) {
-  return node ? static_cast<TXmlNode*>(node->GetObject()) : nullptr;
-}
-
 Ref<IXmlNode> NodeOf(const Ref<IHierStorage>& storage) {
   Ref<IXMLStorageSlave> slave = Supports<IXMLStorageSlave>(storage);
   return slave ? slave->GetNode() : nullptr;
@@ -152,7 +148,7 @@ std::string TXMLStorage::GetAttrName(int index) {
 
 Variant TXMLStorage::GetAttrByIndex(int index, const Variant& def) {
   if (index < 0 || index >= GetAttrCount()) return ValueOut(def.ToString());
-  return ValueOut(NodeObject(node_)->Attrs()[size_t(index)].GeneralText());
+  return ValueOut(node_->GetAttrById(node_->GetAttrNameId(index)));
 }
 
 Variant TXMLStorage::GetAttr(std::string_view name, const Variant& def) {

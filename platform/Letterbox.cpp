@@ -19,10 +19,10 @@ int32_t MapCentre(int64_t offset, int64_t from, int64_t to) {
 }  // namespace
 
 Rect FitRect(Size frame, Size output) {
-  if (frame.width <= 0 || frame.height <= 0 || output.width <= 0 || output.height <= 0) {
+  if (frame.Width <= 0 || frame.Height <= 0 || output.Width <= 0 || output.Height <= 0) {
     return {};
   }
-  int64_t fw = frame.width, fh = frame.height, ow = output.width, oh = output.height;
+  int64_t fw = frame.Width, fh = frame.Height, ow = output.Width, oh = output.Height;
   int64_t w = ow, h = oh;
   if (ow * fh > oh * fw) {
     w = (2 * oh * fw + fh) / (2 * fh);  // output wider: bars left and right
@@ -36,23 +36,23 @@ Rect FitRect(Size frame, Size output) {
 
 WindowPlacement PlaceWindow(Size frame, const Rect& display, const Rect& usable,
                             const Borders& borders) {
-  frame = {std::max(frame.width, 1), std::max(frame.height, 1)};
-  Size room{usable.Width() - borders.left - borders.right,
-            usable.Height() - borders.top - borders.bottom};
+  frame = {std::max(frame.Width, 1), std::max(frame.Height, 1)};
+  Size room{usable.Width() - borders.Left - borders.Right,
+            usable.Height() - borders.Top - borders.Bottom};
   WindowPlacement placement;
-  if (frame.width <= room.width && frame.height <= room.height) {
+  if (frame.Width <= room.Width && frame.Height <= room.Height) {
     // Centred as the system centres a window, then held inside the usable area.
-    int32_t x = display.left + (display.Width() - frame.width) / 2;
-    int32_t y = display.top + (display.Height() - frame.height) / 2;
-    x = std::clamp(x, usable.left + borders.left, usable.right - borders.right - frame.width);
-    y = std::clamp(y, usable.top + borders.top, usable.bottom - borders.bottom - frame.height);
-    placement.client = {x, y, x + frame.width, y + frame.height};
+    int32_t x = display.Left + (display.Width() - frame.Width) / 2;
+    int32_t y = display.Top + (display.Height() - frame.Height) / 2;
+    x = std::clamp(x, usable.Left + borders.Left, usable.Right - borders.Right - frame.Width);
+    y = std::clamp(y, usable.Top + borders.Top, usable.Bottom - borders.Bottom - frame.Height);
+    placement.client = {x, y, x + frame.Width, y + frame.Height};
   } else {
-    Rect fit = FitRect(frame, {std::max(room.width, 1), std::max(room.height, 1)});
+    Rect fit = FitRect(frame, {std::max(room.Width, 1), std::max(room.Height, 1)});
     Size size{std::max(fit.Width(), 1), std::max(fit.Height(), 1)};
-    int32_t x = usable.left + borders.left + std::max(room.width - size.width, 0) / 2;
-    int32_t y = usable.top + borders.top + std::max(room.height - size.height, 0) / 2;
-    placement.client = {x, y, x + size.width, y + size.height};
+    int32_t x = usable.Left + borders.Left + std::max(room.Width - size.Width, 0) / 2;
+    int32_t y = usable.Top + borders.Top + std::max(room.Height - size.Height, 0) / 2;
+    placement.client = {x, y, x + size.Width, y + size.Height};
   }
   Size client{placement.client.Width(), placement.client.Height()};
   placement.picture = FitRect(frame, client);
@@ -61,20 +61,20 @@ WindowPlacement PlaceWindow(Size frame, const Rect& display, const Rect& usable,
 }
 
 Point OutputToFrame(Point p, const Rect& dest, Size frame, bool clamp) {
-  if (dest.Empty() || frame.width <= 0 || frame.height <= 0) return p;
-  Point f{MapCentre(int64_t{p.x} - dest.left, dest.Width(), frame.width),
-          MapCentre(int64_t{p.y} - dest.top, dest.Height(), frame.height)};
+  if (dest.Empty() || frame.Width <= 0 || frame.Height <= 0) return p;
+  Point f{MapCentre(int64_t{p.X} - dest.Left, dest.Width(), frame.Width),
+          MapCentre(int64_t{p.Y} - dest.Top, dest.Height(), frame.Height)};
   if (clamp) {
-    f.x = std::clamp(f.x, 0, frame.width - 1);
-    f.y = std::clamp(f.y, 0, frame.height - 1);
+    f.X = std::clamp(f.X, 0, frame.Width - 1);
+    f.Y = std::clamp(f.Y, 0, frame.Height - 1);
   }
   return f;
 }
 
 Point FrameToOutput(Point p, const Rect& dest, Size frame) {
-  if (dest.Empty() || frame.width <= 0 || frame.height <= 0) return p;
-  return {dest.left + MapCentre(p.x, frame.width, dest.Width()),
-          dest.top + MapCentre(p.y, frame.height, dest.Height())};
+  if (dest.Empty() || frame.Width <= 0 || frame.Height <= 0) return p;
+  return {dest.Left + MapCentre(p.X, frame.Width, dest.Width()),
+          dest.Top + MapCentre(p.Y, frame.Height, dest.Height())};
 }
 
 }  // namespace platform

@@ -12,10 +12,10 @@ Rect FitRect(Size frame, Size output);
 
 // What a window manager adds around a window's client area (title bar, edges), in pixels.
 struct Borders {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
   friend bool operator==(const Borders&, const Borders&) = default;
 };
 

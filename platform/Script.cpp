@@ -297,7 +297,7 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
       // The pointer goes there too, for what reads its position rather than events.
       Point p = host.DesignToWindow(command.point);
       window_.WarpCursor(p);
-      window_.PostEvent(MouseEvent(input::kMouseMove, p.x, p.y, 0));
+      window_.PostEvent(MouseEvent(input::kMouseMove, p.X, p.Y, 0));
       yield = true;
       return true;
     }
@@ -305,11 +305,11 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
       Point p = host.DesignToWindow(command.point);
       bool right = command.button == ScriptButton::Right;
       window_.WarpCursor(p);
-      window_.PostEvent(MouseEvent(input::kMouseMove, p.x, p.y, 0));
-      window_.PostEvent(MouseEvent(right ? input::kRightButtonDown : input::kLeftButtonDown, p.x,
-                                   p.y, right ? kMouseFlagRight : kMouseFlagLeft));
+      window_.PostEvent(MouseEvent(input::kMouseMove, p.X, p.Y, 0));
+      window_.PostEvent(MouseEvent(right ? input::kRightButtonDown : input::kLeftButtonDown, p.X,
+                                   p.Y, right ? kMouseFlagRight : kMouseFlagLeft));
       window_.PostEvent(
-          MouseEvent(right ? input::kRightButtonUp : input::kLeftButtonUp, p.x, p.y, 0));
+          MouseEvent(right ? input::kRightButtonUp : input::kLeftButtonUp, p.X, p.Y, 0));
       yield = true;
       return true;
     }

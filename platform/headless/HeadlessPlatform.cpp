@@ -9,7 +9,7 @@ namespace platform {
 HeadlessPlatform::HeadlessPlatform() {
   static constexpr Size kModes[] = {{640, 480},   {800, 600},  {1024, 768}, {1280, 720},
                                     {1280, 1024}, {1366, 768}, {1920, 1080}};
-  for (Size s : kModes) modes_.push_back({s.width, s.height, 32});
+  for (Size s : kModes) modes_.push_back({s.Width, s.Height, 32});
 }
 
 bool HeadlessPlatform::Create(bool doubleClicks) {
@@ -54,13 +54,13 @@ void HeadlessPlatform::Present(const Frame& frame) {
     wholeNext_ = true;
   }
   auto copy = [&](const Rect& r) {
-    Rect c{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, frame.width),
-           std::min(r.bottom, frame.height)};
+    Rect c{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, frame.width),
+           std::min(r.Bottom, frame.height)};
     if (c.Empty()) return;
-    for (int32_t y = c.top; y < c.bottom; ++y) {
-      const uint32_t* from = frame.pixels + size_t(y) * size_t(frame.stride) + size_t(c.left);
+    for (int32_t y = c.Top; y < c.Bottom; ++y) {
+      const uint32_t* from = frame.pixels + size_t(y) * size_t(frame.stride) + size_t(c.Left);
       std::copy(from, from + c.Width(),
-                shown_.data() + size_t(y) * size_t(frame.width) + size_t(c.left));
+                shown_.data() + size_t(y) * size_t(frame.width) + size_t(c.Left));
     }
   };
   if (wholeNext_) {
@@ -76,7 +76,7 @@ bool HeadlessPlatform::Screenshot(const std::string& path, std::string& error) {
     error = "no frame has been shown yet";
     return false;
   }
-  return WritePng(path, shown_.data(), shownSize_.width, shownSize_.height, shownSize_.width,
+  return WritePng(path, shown_.data(), shownSize_.Width, shownSize_.Height, shownSize_.Width,
                   error);
 }
 

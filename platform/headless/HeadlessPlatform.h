@@ -73,7 +73,7 @@ class HeadlessPlatform final : public Platform,
   // The picture the display holds: every frame's dirty rectangles laid over the last.
   Size ShownSize() const { return shownSize_; }
   uint32_t ShownPixel(int32_t x, int32_t y) const {
-    return shown_[size_t(y) * size_t(shownSize_.width) + size_t(x)];
+    return shown_[size_t(y) * size_t(shownSize_.Width) + size_t(x)];
   }
   uint32_t PresentCount() const { return presents_; }
   const std::vector<std::string>& OpenedDocuments() const { return opened_; }

@@ -160,7 +160,7 @@ void TranslateButton(const SDL_MouseButtonEvent& button, InputContext& context, 
                          ? downMessage + 2
                          : downMessage;
   Point p = MapPointer(context.pointer, {button.x, button.y});
-  out.Push(MouseEvent(message, p.x, p.y, MouseFlags(context.buttons, context.modifiers)));
+  out.Push(MouseEvent(message, p.X, p.Y, MouseFlags(context.buttons, context.modifiers)));
 }
 
 void TranslateWindow(const SDL_WindowEvent& window, EventQueue& out) {
@@ -234,7 +234,7 @@ void TranslateSdlEvent(const SDL_Event& event, InputContext& context, EventQueue
       context.buttons = event.motion.state;
       Point p = MapPointer(context.pointer, {event.motion.x, event.motion.y});
       out.Push(
-          MouseEvent(input::kMouseMove, p.x, p.y, MouseFlags(context.buttons, context.modifiers)));
+          MouseEvent(input::kMouseMove, p.X, p.Y, MouseFlags(context.buttons, context.modifiers)));
       break;
     }
     case SDL_MOUSEBUTTONDOWN:

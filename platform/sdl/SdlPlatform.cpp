@@ -198,7 +198,7 @@ void SdlPlatform::WarpCursor(Point p) {
     map.pinnedFrame = p;
     p = output;
   }
-  SDL_WarpMouseInWindow(window_, p.x, p.y);
+  SDL_WarpMouseInWindow(window_, p.X, p.Y);
 }
 
 Size SdlPlatform::DesktopSize() {
@@ -221,7 +221,7 @@ std::vector<DisplayMode> SdlPlatform::DisplayModes() {
 }
 
 bool SdlPlatform::SetMode(const VideoMode& mode) {
-  if (!window_ || mode.frame.width <= 0 || mode.frame.height <= 0) return false;
+  if (!window_ || mode.frame.Width <= 0 || mode.frame.Height <= 0) return false;
   mode_ = mode;
   wholeNext_ = true;
   return mode.mode == PresentMode::Windowed ? EnterWindowed() : EnterFullScreen();
@@ -265,7 +265,7 @@ void SdlPlatform::PlaceWindowed(bool move) {
   SDL_Rect display, usable;
   if (SDL_GetDisplayBounds(index, &display) != 0 || display.w <= 0 || display.h <= 0) {
     // Nothing is known of the display: the frame's size, centred by the system.
-    SDL_SetWindowSize(window_, mode_.frame.width, mode_.frame.height);
+    SDL_SetWindowSize(window_, mode_.frame.Width, mode_.frame.Height);
     if (move) SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     return;
   }
@@ -278,7 +278,7 @@ void SdlPlatform::PlaceWindowed(bool move) {
                   {usable.x, usable.y, usable.x + usable.w, usable.y + usable.h}, borders);
   SDL_SetWindowSize(window_, placement.client.Width(), placement.client.Height());
   move = move || placement.scaled;
-  if (move) SDL_SetWindowPosition(window_, placement.client.left, placement.client.top);
+  if (move) SDL_SetWindowPosition(window_, placement.client.Left, placement.client.Top);
   // A window manager tells the borders only once the window is on the screen.
   awaitingBorders_ = move;
   bordersUsed_ = borders;
@@ -301,7 +301,7 @@ bool SdlPlatform::EnsureTexture(Size size) {
   if (texture_ && textureSize_ == size) return true;
   DropTexture();
   texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                               size.width, size.height);
+                               size.Width, size.Height);
   if (!texture_) return false;
   // The frame's alpha means nothing on the display.
   SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
@@ -311,11 +311,11 @@ bool SdlPlatform::EnsureTexture(Size size) {
 }
 
 void SdlPlatform::Upload(const Frame& frame, const Rect& rect) {
-  Rect r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, frame.width),
-         std::min(rect.bottom, frame.height)};
+  Rect r{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, frame.width),
+         std::min(rect.Bottom, frame.height)};
   if (r.Empty()) return;
-  SDL_Rect area{r.left, r.top, r.Width(), r.Height()};
-  const uint32_t* first = frame.pixels + size_t(r.top) * size_t(frame.stride) + size_t(r.left);
+  SDL_Rect area{r.Left, r.Top, r.Width(), r.Height()};
+  const uint32_t* first = frame.pixels + size_t(r.Top) * size_t(frame.stride) + size_t(r.Left);
   SDL_UpdateTexture(texture_, &area, first, frame.stride * 4);
 }
 
@@ -323,24 +323,24 @@ void SdlPlatform::Compose() {
   int outW = 0, outH = 0;
   SDL_GetRendererOutputSize(renderer_, &outW, &outH);
   Size frame = textureSize_;
-  Rect dest{0, 0, frame.width, frame.height};
+  Rect dest{0, 0, frame.Width, frame.Height};
   if (mode_.mode == PresentMode::WideFullScreen) {
     dest = mode_.dest;
-  } else if (mode_.mode == PresentMode::FullScreen || outW != frame.width || outH != frame.height) {
+  } else if (mode_.mode == PresentMode::FullScreen || outW != frame.Width || outH != frame.Height) {
     dest = FitRect(frame, {outW, outH});
   }
-  bool stretched = dest.Width() != frame.width || dest.Height() != frame.height;
+  bool stretched = dest.Width() != frame.Width || dest.Height() != frame.Height;
   if (dest != input_.pointer.dest || frame != input_.pointer.frame) input_.pointer.pinned = false;
   // The engine maps wide full screen itself, from desktop pixels.
   input_.pointer.scaled =
-      mode_.mode != PresentMode::WideFullScreen && dest != Rect{0, 0, frame.width, frame.height};
+      mode_.mode != PresentMode::WideFullScreen && dest != Rect{0, 0, frame.Width, frame.Height};
   input_.pointer.clamp = mode_.mode == PresentMode::FullScreen;
   input_.pointer.dest = dest;
   input_.pointer.frame = frame;
   SDL_SetTextureScaleMode(texture_, stretched ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
-  SDL_Rect target{dest.left, dest.top, dest.Width(), dest.Height()};
+  SDL_Rect target{dest.Left, dest.Top, dest.Width(), dest.Height()};
   SDL_RenderCopy(renderer_, texture_, nullptr, &target);
 }
 
@@ -369,7 +369,7 @@ bool SdlPlatform::Screenshot(const std::string& path, std::string& error) {
   // as the display received it, whatever the window's size.
   Size size = textureSize_;
   SDL_Texture* picture = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
-                                           SDL_TEXTUREACCESS_TARGET, size.width, size.height);
+                                           SDL_TEXTUREACCESS_TARGET, size.Width, size.Height);
   if (!picture || SDL_SetRenderTarget(renderer_, picture) != 0) {
     error = OneLine(std::string("cannot read the display back: ") + SDL_GetError());
     if (picture) SDL_DestroyTexture(picture);
@@ -377,14 +377,14 @@ bool SdlPlatform::Screenshot(const std::string& path, std::string& error) {
   }
   SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-  std::vector<uint32_t> pixels(size_t(size.width) * size_t(size.height));
+  std::vector<uint32_t> pixels(size_t(size.Width) * size_t(size.Height));
   bool read = SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
-                                   size.width * 4) == 0;
+                                   size.Width * 4) == 0;
   if (!read) error = OneLine(std::string("cannot read the display back: ") + SDL_GetError());
   SDL_SetRenderTarget(renderer_, nullptr);
   SDL_DestroyTexture(picture);
   if (!read) return false;
-  return WritePng(path, pixels.data(), size.width, size.height, size.width, error);
+  return WritePng(path, pixels.data(), size.Width, size.Height, size.Width, error);
 }
 
 std::string SdlPlatform::ClipboardText() {

@@ -207,7 +207,7 @@ TEST(EngineVideo, MouseInWideFullScreenReachesTheGameInGameCoordinates) {
   for (const Case& c : cases) {
     h.game->log.clear();
     h.platform->headless.PostEvent(
-        platform::MouseEvent(input::kMouseMove, c.display.x, c.display.y, 0));
+        platform::MouseEvent(input::kMouseMove, c.display.X, c.display.Y, 0));
     h.engine->ProcessStep();
     EXPECT_EQ(h.game->log, std::vector<std::string>{c.seen});
   }
@@ -219,9 +219,9 @@ TEST(EngineVideo, ScriptPointsLandWhereTheGameSeesThem) {
   for (platform::Point design :
        {platform::Point{0, 0}, platform::Point{512, 384}, platform::Point{1023, 767}}) {
     platform::Point window = h.engine->DesignToWindow(design);
-    TPoint p{window.x, window.y};
+    TPoint p{window.X, window.Y};
     h.engine->ShiftPoint(p, -h.engine->ShiftX(), -h.engine->ShiftY());
-    EXPECT_EQ(p, (TPoint{design.x, design.y}));
+    EXPECT_EQ(p, (TPoint{design.X, design.Y}));
   }
 }
 
@@ -269,8 +269,8 @@ TEST(EngineVideo, FullScreenOverDesktops) {
        {1079, 1364}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.desktop.width << "x" << c.desktop.height);
-    Video h(c.desktop, {{c.desktop.width, c.desktop.height, 32}});
+    SCOPED_TRACE(testing::Message() << c.desktop.Width << "x" << c.desktop.Height);
+    Video h(c.desktop, {{c.desktop.Width, c.desktop.Height, 32}});
     h.RunFullScreen(1024, 768, "system");
     EXPECT_EQ(h.engine->FrameRect(), c.frame);
     EXPECT_EQ(h.engine->DestRect(), c.dest);
@@ -286,13 +286,13 @@ TEST(EngineVideo, FullScreenOverDesktops) {
       h.game->log.clear();
       h.platform->headless.WarpCursor(display);
       h.platform->headless.PostEvent(
-          platform::MouseEvent(input::kMouseMove, display.x, display.y, 0));
+          platform::MouseEvent(input::kMouseMove, display.X, display.Y, 0));
       h.engine->ProcessStep();
-      EXPECT_EQ(h.game->log, std::vector<std::string>{"Mouse 512 " + std::to_string(p.design.x) +
-                                                      " " + std::to_string(p.design.y) + " 0"});
+      EXPECT_EQ(h.game->log, std::vector<std::string>{"Mouse 512 " + std::to_string(p.design.X) +
+                                                      " " + std::to_string(p.design.Y) + " 0"});
       TPoint cursor;
       h.engine->GetCursorPos(cursor);
-      EXPECT_EQ(cursor, (TPoint{p.design.x, p.design.y}));
+      EXPECT_EQ(cursor, (TPoint{p.design.X, p.design.Y}));
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "foundation/SimpleXML.h"
+#include "foundation/SimpleXMLPrivate.h"
 
 namespace {
 

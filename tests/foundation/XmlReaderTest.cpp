@@ -46,6 +46,13 @@ TEST(XmlReader, SyntaxErrorsCarryTheirMessages) {
       {"<a>&#", "Number expected"},
       {"<a>&#X41;</a>", "Number expected"},
       {"<a>&#x;</a>", "Hexadecimal number expected"},
+      // Beyond Unicode: no character, however the number would wrap.
+      {"<a>&#1114112;</a>", "Number expected"},
+      {"<a>&#4294967337;</a>", "Number expected"},
+      {"<a>&#99999999999999999999;</a>", "Number expected"},
+      {"<a>&#x110000;</a>", "Hexadecimal number expected"},
+      {"<a>&#x100000041;</a>", "Hexadecimal number expected"},
+      {"<a v='&#x110041;'/>", "Hexadecimal number expected"},
       {"<a>&foo;</a>", "Incorrect control symbol name"},
       {"<a>&#65</a>", "\";\" expected"},
       {"<a></b>", "\"a\" expected"},
@@ -110,6 +117,8 @@ TEST(XmlReader, References) {
       {"<a>x&amp;y</a>", "x&y"},
       {"<a>&#233;</a>", "\xC3\xA9"},
       {"<a>&#x1F600;</a>", "\xF0\x9F\x98\x80"},
+      {"<a>&#1114111;</a>", "\xF4\x8F\xBF\xBF"},
+      {"<a>&#x0010FFFF;</a>", "\xF4\x8F\xBF\xBF"},
       {"<a>&#xD83D;&#xDE00;</a>", "\xF0\x9F\x98\x80"},
       {"<a v='&#65;&amp;'/>", "A&"},
   };

@@ -22,8 +22,8 @@ TEST(Letterbox, FitKeepsTheFrameProportionsCentred) {
       {{1024, 768}, {0, 0}, {}},                          // no output
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.frame.width << "x" << c.frame.height << " on "
-                                    << c.output.width << "x" << c.output.height);
+    SCOPED_TRACE(testing::Message() << c.frame.Width << "x" << c.frame.Height << " on "
+                                    << c.output.Width << "x" << c.output.Height);
     EXPECT_EQ(FitRect(c.frame, c.output), c.expected);
   }
 }
@@ -46,7 +46,7 @@ TEST(Letterbox, PointerMapsIntoTheFrameAndOutOfTheBars) {
       {{0, 540}, false, {-171, 384}},     // unclamped: outside the frame, rounding down
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.output.x << "," << c.output.y);
+    SCOPED_TRACE(testing::Message() << c.output.X << "," << c.output.Y);
     EXPECT_EQ(OutputToFrame(c.output, dest, frame, c.clamp), c.expected);
   }
 }
@@ -61,11 +61,11 @@ TEST(Letterbox, FramePixelsSurviveTheRoundTrip) {
                         {{800, 600}, {800, 600}}};
   for (const Case& c : cases) {
     Rect dest = FitRect(c.frame, c.output);
-    for (int32_t x = 0; x < c.frame.width; x += 7) {
-      for (int32_t y = 0; y < c.frame.height; y += 5) {
+    for (int32_t x = 0; x < c.frame.Width; x += 7) {
+      for (int32_t y = 0; y < c.frame.Height; y += 5) {
         Point out = FrameToOutput({x, y}, dest, c.frame);
-        ASSERT_TRUE(out.x >= dest.left && out.x < dest.right && out.y >= dest.top &&
-                    out.y < dest.bottom);
+        ASSERT_TRUE(out.X >= dest.Left && out.X < dest.Right && out.Y >= dest.Top &&
+                    out.Y < dest.Bottom);
         ASSERT_EQ(OutputToFrame(out, dest, c.frame, true), (Point{x, y}));
       }
     }
@@ -103,18 +103,18 @@ TEST(Letterbox, WindowsOpenWhollyOnTheUsableArea) {
       {{1080, 1920}, true, {28, 576, 1052, 1344}, {512, 384}, {1023, 767}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.desktop.width << "x" << c.desktop.height
+    SCOPED_TRACE(testing::Message() << c.desktop.Width << "x" << c.desktop.Height
                                     << (c.managed ? " with a panel" : " bare"));
-    const Rect display{0, 0, c.desktop.width, c.desktop.height};
-    const Rect usable = c.managed ? Rect{0, 32, c.desktop.width, c.desktop.height} : display;
+    const Rect display{0, 0, c.desktop.Width, c.desktop.Height};
+    const Rect usable = c.managed ? Rect{0, 32, c.desktop.Width, c.desktop.Height} : display;
     const Borders& borders = c.managed ? framed : bare;
     WindowPlacement p = PlaceWindow(frame, display, usable, borders);
     EXPECT_EQ(p.client, c.client);
     // The window and its borders lie on the usable area.
-    EXPECT_GE(p.client.left - borders.left, usable.left);
-    EXPECT_GE(p.client.top - borders.top, usable.top);
-    EXPECT_LE(p.client.right + borders.right, usable.right);
-    EXPECT_LE(p.client.bottom + borders.bottom, usable.bottom);
+    EXPECT_GE(p.client.Left - borders.Left, usable.Left);
+    EXPECT_GE(p.client.Top - borders.Top, usable.Top);
+    EXPECT_LE(p.client.Right + borders.Right, usable.Right);
+    EXPECT_LE(p.client.Bottom + borders.Bottom, usable.Bottom);
     // The picture fills the window: no bars.
     EXPECT_EQ(p.picture, (Rect{0, 0, c.client.Width(), c.client.Height()}));
     EXPECT_EQ(p.scaled, c.client.Width() != 1024);

@@ -155,7 +155,7 @@ TEST(ScriptParser, BadLinesNameTheLineAndTheUsage) {
 class FakeHost : public ScriptHost {
  public:
   std::string TopScreenName() override { return screen; }
-  Point DesignToWindow(Point design) override { return {design.x / 2, design.y / 2}; }
+  Point DesignToWindow(Point design) override { return {design.X / 2, design.Y / 2}; }
   std::string screen = "logo";
 };
 

@@ -34,7 +34,7 @@ uint32_t Pattern(int32_t x, int32_t y) {
 // What the display must hold after both frames.
 uint32_t Expected(int32_t x, int32_t y) {
   bool changed =
-      x >= kChanged.left && x < kChanged.right && y >= kChanged.top && y < kChanged.bottom;
+      x >= kChanged.Left && x < kChanged.Right && y >= kChanged.Top && y < kChanged.Bottom;
   return changed ? 0xFF000000u | (~Pattern(x, y) & 0xFFFFFF) : Pattern(x, y);
 }
 
@@ -84,7 +84,7 @@ int CheckShot(const std::string& path) {
 bool DesktopIsListed(Video& video) {
   Size desktop = video.DesktopSize();
   for (const DisplayMode& mode : video.DisplayModes()) {
-    if (mode == DisplayMode{desktop.width, desktop.height, 32}) return true;
+    if (mode == DisplayMode{desktop.Width, desktop.Height, 32}) return true;
   }
   return false;
 }
@@ -123,7 +123,7 @@ int Run(const std::string& shot, PresentMode mode) {
     while (window.PollEvent(e)) {
       quit = quit || e.type == EventType::Quit;
       moved = moved || (e.type == EventType::Mouse && e.x == 10 && e.y == 12);
-      warped = warped || (e.type == EventType::Mouse && e.x == kWarp.x && e.y == kWarp.y);
+      warped = warped || (e.type == EventType::Mouse && e.x == kWarp.X && e.y == kWarp.Y);
       if (e.type == EventType::Mouse) last = {e.x, e.y};
     }
     if (quit) break;
@@ -136,12 +136,12 @@ int Run(const std::string& shot, PresentMode mode) {
     std::span<const Rect> dirty;
     if (frame == 0) dirty = {&whole, 1};
     if (frame == 1) {
-      for (int32_t y = kChanged.top; y < kChanged.bottom; ++y) {
-        for (int32_t x = kChanged.left; x < kChanged.right; ++x) {
+      for (int32_t y = kChanged.Top; y < kChanged.Bottom; ++y) {
+        for (int32_t x = kChanged.Left; x < kChanged.Right; ++x) {
           pixels[size_t(y * kStride + x)] ^= 0xFFFFFF;
         }
       }
-      pixels[size_t(kOutside.y * kStride + kOutside.x)] = 0xFF123456;  // never sent
+      pixels[size_t(kOutside.Y * kStride + kOutside.X)] = 0xFF123456;  // never sent
       dirty = {&kChanged, 1};
     }
     video.Present({pixels.data(), kWidth, kHeight, kStride, dirty});
@@ -159,7 +159,7 @@ int Run(const std::string& shot, PresentMode mode) {
   // program may arrive in either order); the headless one where it was last sent.
   Point expected = platform->Kind() == BackendKind::Sdl ? last : kWarp;
   if (pointer != expected) {
-    return Fail("the pointer is at " + std::to_string(pointer.x) + "," + std::to_string(pointer.y));
+    return Fail("the pointer is at " + std::to_string(pointer.X) + "," + std::to_string(pointer.Y));
   }
   if (!script->Finished()) return Fail("the script did not end in time");
   if (!moved) return Fail("the script's pointer move did not arrive");
