@@ -101,6 +101,9 @@ Ref<IHierStorageRoot> CreateXmlStorage(std::string_view rootName);
 Ref<IHierStorageRoot> LoadXmlStorageFromFile(const std::string& path);
 // XML text (or the binary-xml form); a syntax error raises EXmlError.
 Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text);
+// Why text gave a document without a root element, where the reader knows but does not
+// raise: "Malformed UTF-8 text" for text that is not UTF-8. '' otherwise.
+std::string XmlTextProblem(std::string_view text);
 
 // The storage of the file a storage spec names, shared with every other caller while the file stays
 // in the registry. A missing file gives a storage without a node; an empty "file"
@@ -114,6 +117,9 @@ bool SaveXmlStorage(const Ref<IHierStorage>& storage, const std::string& spec);
 // Forgets every open storage file; the next OpenXmlStorage reads the file again.
 // Storages already handed out stay valid for their holders.
 void ClearXmlStorageRegistry();
+// Whether a data path ("\" or "/" separators) has a ".." segment: paths in data that
+// name where to write or what to run may not climb out of their folders.
+bool DataPathClimbsOut(const std::string& path);
 // Makes a folder (a data path) and its missing parents. An empty path raises
 // Exception(""); true when the folder exists afterwards.
 bool ForceDirectoryPath(const std::string& path);
