@@ -391,11 +391,14 @@ void TEngine::Terminate() {
 void TEngine::SetOption(const std::string& name, const Variant& value) {
   options_->SetValue(name, value);
   if (!soundManager_) return;
+  // The two volumes reach the sound manager at once; every other option waits for
+  // ApplyOptions.
   if (name == "MusicVolume") soundManager_->SetMusicVolume(value);
   if (name == "SoundVolume") soundManager_->SetSoundVolume(value);
 }
 
 Variant TEngine::GetOption(const std::string& name) {
+  // The picture's horizontal shift is the video output's, never stored.
   if (name == "ShiftLeft") return Variant(shiftX_);
   return options_->GetValue(name, Variant::Null());
 }
