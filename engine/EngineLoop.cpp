@@ -338,8 +338,7 @@ void TEngine::HandleAltMenuKey(const platform::Event& event) {
 void TEngine::HandleMouse(const platform::Event& event) {
   Ref<IGame> game = game_;
   if (!active_ || !game) return DefaultHandling(event);
-  TPoint point{event.x, event.y};
-  if (fullScreen_ && wide_) ShiftPoint(point, -shiftX_, -shiftY_);
+  TPoint point = DisplayToGame({event.x, event.y});
   if (!game->HandleMouse(event.message, point, event.mouseFlags)) DefaultHandling(event);
 }
 
