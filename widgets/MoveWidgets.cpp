@@ -30,7 +30,8 @@ const TPropertyTable& TMoveWidget::Properties() {
           Attr("start_trans_level", &M::startLevel_).Int(&M::startLevel_).NotSaved(),
           Attr("end_trans_level", &M::endLevel_).Int(&M::endLevel_).NotSaved(),
           Prop("freeze_on_finish", &M::freezeOnFinish_).Bool().NotSaved().WriteOnly(),
-          Prop<M>("currenttime", [](M& m) { return m.currentTime_; }, &M::SetCurrentTimeAndPlace),
+          Prop<M>(
+              "currenttime", [](M& m) { return m.currentTime_; }, &M::SetCurrentTimeAndPlace),
       });
   return table;
 }

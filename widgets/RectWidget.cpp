@@ -6,10 +6,9 @@
 
 const TPropertyTable& TRectWidget::Properties() {
   static const TPropertyTable table(
-      TSingleWidget::Properties(),
-      {
-          Prop("color", &TRectWidget::color_).Hex().Always().Redraws(),
-      });
+      TSingleWidget::Properties(), {
+                                       Prop("color", &TRectWidget::color_).Hex().Always().Redraws(),
+                                   });
   return table;
 }
 

@@ -267,8 +267,7 @@ void TSmoothMoveWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   SetAnchorTop(anchorTop_);
 }
 
-void TSmoothMoveWidget::Split(double value, double& whole, double& fraction,
-                              int32_t& index) const {
+void TSmoothMoveWidget::Split(double value, double& whole, double& fraction, int32_t& index) const {
   index = 0;
   if (!std::isfinite(value)) {
     whole = value;
@@ -385,17 +384,16 @@ void TZoomWidget::Init() {
 
 const TPropertyTable& TZoomWidget::Properties() {
   using Z = TZoomWidget;
-  static const TPropertyTable table(
-      TSmoothMoveWidget::Properties(),
-      {
-          Prop("smooth", &Z::smooth_, &Z::SetSmooth).Bool(),
-          Custom<Z>("zoom", &Z::LoadZoom, &Z::SaveZoom),
-          Prop("centerx", &Z::centerX_, &Z::SetCenterX).Float(),
-          Prop("centery", &Z::centerY_, &Z::SetCenterY).Float(),
-          Prop("zoom", &Z::zoomX_, &Z::SetZoom),
-          Prop("zoomx", &Z::zoomX_, &Z::SetZoomX),
-          Prop("zoomy", &Z::zoomY_, &Z::SetZoomY),
-      });
+  static const TPropertyTable table(TSmoothMoveWidget::Properties(),
+                                    {
+                                        Prop("smooth", &Z::smooth_, &Z::SetSmooth).Bool(),
+                                        Custom<Z>("zoom", &Z::LoadZoom, &Z::SaveZoom),
+                                        Prop("centerx", &Z::centerX_, &Z::SetCenterX).Float(),
+                                        Prop("centery", &Z::centerY_, &Z::SetCenterY).Float(),
+                                        Prop("zoom", &Z::zoomX_, &Z::SetZoom),
+                                        Prop("zoomx", &Z::zoomX_, &Z::SetZoomX),
+                                        Prop("zoomy", &Z::zoomY_, &Z::SetZoomY),
+                                    });
   return table;
 }
 
@@ -516,8 +514,8 @@ void TRotateWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TRotateWidget::ZoomChanged() {
   int32_t w = ChildWidth(), h = ChildHeight();
-  radius_ = std::sqrt(double(w) * w + double(h) * h) *
-            std::max(std::fabs(zoomX_), std::fabs(zoomY_)) / 2;
+  radius_ =
+      std::sqrt(double(w) * w + double(h) * h) * std::max(std::fabs(zoomX_), std::fabs(zoomY_)) / 2;
   double x = zoomX_ * (centerX_ - Half(w));
   double y = (centerY_ - Half(h)) * zoomY_;
   double a = Radians(-angle_);
@@ -611,10 +609,10 @@ void TRotateWidget::RebuildSurface() {
       surface->DrawAt(picture, childOriginX_, childOriginY_);
       return;
     }
-    childOriginX_ = (zoomX_ > 0 ? Half(w) : Half(-w)) +
-                    (Frac(centerOffsetX_) - fractionX_ - r) / zoomX_;
-    childOriginY_ = (zoomY_ > 0 ? Half(h) : Half(-h)) +
-                    (Frac(centerOffsetY_) - fractionY_ - r) / zoomY_;
+    childOriginX_ =
+        (zoomX_ > 0 ? Half(w) : Half(-w)) + (Frac(centerOffsetX_) - fractionX_ - r) / zoomX_;
+    childOriginY_ =
+        (zoomY_ > 0 ? Half(h) : Half(-h)) + (Frac(centerOffsetY_) - fractionY_ - r) / zoomY_;
     surface->DrawScaled(picture, smooth_, zoomX_, zoomY_, childOriginX_, childOriginY_);
     return;
   }
@@ -624,8 +622,8 @@ void TRotateWidget::RebuildSurface() {
   double cy = Snapped(std::sin(a) * fx + std::cos(a) * fy);
   childOriginX_ = (cx - fractionX_) / zoomX_ + (Half(w) - r);
   childOriginY_ = (cy - fractionY_) / zoomY_ + (Half(h) - r);
-  surface->DrawTransformed(picture, TPoint{int32_t(r), int32_t(r)}, angle_, smooth_, zoomX_,
-                           zoomY_, childOriginX_, childOriginY_);
+  surface->DrawTransformed(picture, TPoint{int32_t(r), int32_t(r)}, angle_, smooth_, zoomX_, zoomY_,
+                           childOriginX_, childOriginY_);
 }
 
 // ---------------------------------------------------------------------------------------

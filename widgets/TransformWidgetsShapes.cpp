@@ -26,9 +26,7 @@ class TRows {
  public:
   TRows(ISurface* surface, int32_t width, int32_t height)
       : surface_(surface), width_(width), height_(height) {}
-  bool Inside(int32_t x, int32_t y) const {
-    return x >= 0 && y >= 0 && x < width_ && y < height_;
-  }
+  bool Inside(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
   uint32_t* Row(int32_t y) const { return surface_->PixelAddress(0, y); }
   // 0 outside.
   uint32_t At(int32_t x, int32_t y) const { return Inside(x, y) ? Row(y)[x] : 0; }
@@ -379,8 +377,8 @@ void TCutSectorWidget::RebuildSurface() {
   if (!child_) return;
   TPoint offset = ChildOffset();
   child_->Draw(surface_.Get(), offset.X, offset.Y);
-  EraseSector(surface_.Get(), surface_.Width(), surface_.Height(), centerX_, centerY_,
-              startAngle_, endAngle_);
+  EraseSector(surface_.Get(), surface_.Width(), surface_.Height(), centerX_, centerY_, startAngle_,
+              endAngle_);
 }
 
 namespace {
@@ -412,8 +410,8 @@ bool TCutSectorWidget::InSector(double col, double row, double centerX, double c
 // one of the angles the test compares with: 0, the start and the end, each also less a
 // turn. Each such passage is found from the ray's equation, and membership is worked out
 // exactly, by the angle, at the three columns about it; between those columns it holds.
-void TCutSectorWidget::EraseSector(ISurface* target, int32_t width, int32_t height,
-                                   double centerX, double centerY, double start, double end) {
+void TCutSectorWidget::EraseSector(ISurface* target, int32_t width, int32_t height, double centerX,
+                                   double centerY, double start, double end) {
   if (!target || width <= 0 || height <= 0) return;
   const double critical[] = {0, start, end, start - 360, end - 360};
   constexpr int kMaxBreaks = 3 * 6 + 1;

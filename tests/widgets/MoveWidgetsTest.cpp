@@ -119,7 +119,8 @@ TEST_F(MoveWidgets, RestartMovesAgainFromTheStart) {
 }
 
 TEST_F(MoveWidgets, SavesOnlyTheSurfaceWidgetsKeys) {
-  Ref<IWidget> w = ShowMove(R"(start_trans_level="10" freeze_on_finish="yes" fillcolor="$FF00FF00")");
+  Ref<IWidget> w =
+      ShowMove(R"(start_trans_level="10" freeze_on_finish="yes" fillcolor="$FF00FF00")");
   Ref<IHierStorageRoot> saved = CreateXmlStorage("widget");
   SaveObject(Ref<IInterface>(w.get()), Ref<IHierStorage>(saved.get()));
   std::string xml = saved->GetXml().ToString();

@@ -39,8 +39,7 @@ class TransformShapes : public WidgetFixture {
     return Show("<widget type=\"" + type + "\" name=\"t\" visible=\"yes\" " + attributes +
                 "><widgets><widget type=\"image_widget\" name=\"inner\" resourcename=\"p\" "
                 "visible=\"yes\" width=\"" +
-                std::to_string(w) + "\" height=\"" + std::to_string(h) +
-                "\"/></widgets></widget>");
+                std::to_string(w) + "\" height=\"" + std::to_string(h) + "\"/></widgets></widget>");
   }
 };
 
@@ -49,9 +48,8 @@ class TransformShapes : public WidgetFixture {
 
 TEST_F(TransformShapes, ContourGrowsByItsThicknessOnEachSide) {
   AddPicture(10, 10, 0xFFFFFFFF);
-  Ref<IWidget> w =
-      ShowAround("contour_widget", R"(contourthickness="3" anchor_left="20" anchor_top="30")",
-                 10, 10);
+  Ref<IWidget> w = ShowAround("contour_widget",
+                              R"(contourthickness="3" anchor_left="20" anchor_top="30")", 10, 10);
   EXPECT_EQ(w->GetWidth(), 16);
   EXPECT_EQ(w->GetHeight(), 16);
   EXPECT_EQ(w->GetLeft(), 17);
@@ -66,17 +64,30 @@ TEST_F(TransformShapes, HardContourAroundOnePixel) {
   };
   const Case cases[] = {
       {1,
-       {{{-1, 0}, 255}, {{1, 0}, 255}, {{0, -1}, 255}, {{0, 1}, 255}, {{-1, -1}, 128},
-        {{1, 1}, 128}, {{-2, 0}, 0}, {{-1, -2}, 0}}},
+       {{{-1, 0}, 255},
+        {{1, 0}, 255},
+        {{0, -1}, 255},
+        {{0, 1}, 255},
+        {{-1, -1}, 128},
+        {{1, 1}, 128},
+        {{-2, 0}, 0},
+        {{-1, -2}, 0}}},
       {2,
-       {{{-2, 0}, 255}, {{0, 2}, 255}, {{1, 1}, 255}, {{2, 1}, 204}, {{-1, -2}, 204},
-        {{2, 2}, 128}, {{-2, -2}, 128}, {{3, 0}, 0}}},
+       {{{-2, 0}, 255},
+        {{0, 2}, 255},
+        {{1, 1}, 255},
+        {{2, 1}, 204},
+        {{-1, -2}, 204},
+        {{2, 2}, 128},
+        {{-2, -2}, 128},
+        {{3, 0}, 0}}},
   };
   for (const Case& c : cases) {
     AddPicture(7, 7, 0, {{{3, 3}, 0xFFFF0000}});
     ShowAround("contour_widget",
                "anchor_left=\"8\" anchor_top=\"8\" contourcolor=\"$FF00FF00\" "
-               "contourthickness=\"" + std::to_string(c.thickness) + "\"",
+               "contourthickness=\"" +
+                   std::to_string(c.thickness) + "\"",
                7, 7);
     TSurfacePtr frame = Render(20, 20);
     const int32_t cx = 8 + 3, cy = 8 + 3;  // the pixel on the frame: the outline is around
@@ -92,9 +103,8 @@ TEST_F(TransformShapes, HardContourAroundOnePixel) {
 TEST_F(TransformShapes, AlphaAtTheLimitCountsAsTransparent) {
   for (int limit : {50, 49}) {
     AddPicture(3, 3, 0, {{{1, 1}, 0x32FF0000}});  // alpha 50
-    ShowAround("contour_widget", "contourcolor=\"$FF0000FF\" alphalimit=\"" +
-                                     std::to_string(limit) + "\"",
-               3, 3);
+    ShowAround("contour_widget",
+               "contourcolor=\"$FF0000FF\" alphalimit=\"" + std::to_string(limit) + "\"", 3, 3);
     TSurfacePtr frame = Render(8, 8);
     EXPECT_EQ(frame->GetPixel(1, 0), limit == 50 ? 0u : 0xFF0000FFu) << limit;
   }
@@ -102,16 +112,16 @@ TEST_F(TransformShapes, AlphaAtTheLimitCountsAsTransparent) {
 
 TEST_F(TransformShapes, SmoothContourFadesWithDistanceAndTintsTranslucentEdges) {
   AddPicture(9, 9, 0, {{{4, 4}, 0x64FF0000}});  // one pixel of alpha 100
-  ShowAround("contour_widget", R"(smooth="yes" contourthickness="3" contourcolor="$FF0000FF")",
-             9, 9);
+  ShowAround("contour_widget", R"(smooth="yes" contourthickness="3" contourcolor="$FF0000FF")", 9,
+             9);
   TSurfacePtr frame = Render(16, 16);
   const int32_t x = 4, y = 4;
   struct Case {
     TPoint offset;
     uint32_t alpha;  // the kernel's weight: alpha 100 scales it by 100 / 100
   };
-  const Case cases[] = {{{1, 0}, 255}, {{0, -2}, 252}, {{3, 0}, 128}, {{-2, -2}, 179},
-                        {{3, 1}, 0},   {{4, 0}, 0}};
+  const Case cases[] = {{{1, 0}, 255},   {{0, -2}, 252}, {{3, 0}, 128},
+                        {{-2, -2}, 179}, {{3, 1}, 0},    {{4, 0}, 0}};
   for (const Case& c : cases) {
     uint32_t want = c.alpha ? 0x000000FFu | c.alpha << 24 : 0;
     EXPECT_EQ(frame->GetPixel(x + c.offset.X, y + c.offset.Y), want)
@@ -157,8 +167,8 @@ TEST_F(TransformShapes, HiddenOutlineDrawsTheVisibleChildOnly) {
 
 TEST_F(TransformShapes, ScrollAreaShowsAShiftedViewportOfItsChild) {
   AddTellingPicture(200, 4);
-  Ref<IWidget> w = ShowAround(
-      "scrollarea_widget", R"(width="100" height="3" shiftleft="30" anchor_left="5")", 200, 4);
+  Ref<IWidget> w = ShowAround("scrollarea_widget",
+                              R"(width="100" height="3" shiftleft="30" anchor_left="5")", 200, 4);
   TSurfacePtr frame = Render(128, 8);
   EXPECT_EQ(frame->GetPixel(4, 0), 0u);
   EXPECT_EQ(frame->GetPixel(5, 0), Tell(30, 0));
@@ -196,8 +206,7 @@ TEST_F(TransformShapes, SectorsAreErasedWithRowsGrowingDownward) {
                20, 20);
     TSurfacePtr frame = Render(20, 20);
     for (TPoint p : c.erased) EXPECT_EQ(frame->GetPixel(p.X, p.Y), 0u) << p.X << "," << p.Y;
-    for (TPoint p : c.kept)
-      EXPECT_EQ(frame->GetPixel(p.X, p.Y), 0xFFFFFFFFu) << p.X << "," << p.Y;
+    for (TPoint p : c.kept) EXPECT_EQ(frame->GetPixel(p.X, p.Y), 0xFFFFFFFFu) << p.X << "," << p.Y;
   }
 }
 
@@ -208,10 +217,10 @@ TEST_F(TransformShapes, SectorEraseGivesTheSamePixelsAsTheAngleTest) {
     double cx, cy, start, end;
   };
   std::vector<Sector> sectors = {
-      {10, 10, 0, 90},      {10, 10, -45, 45},    {10.5, 9.25, 30, 300}, {0, 0, 0, 360},
-      {-5, 40, 10, 80},     {12, 12, -200, -100}, {12, 12, 90, 90},      {12, 12, 270, 90},
-      {12, 12, 100, 1000},  {12, 12, -90, 400},   {33, -3, 180, 270},    {12, 12.5, 179, 181},
-      {12, 12, -180, 180},  {12, 12, 45, 45.001}, {12.3, 7.7, -30, -10}, {12, 12, 0, 0},
+      {10, 10, 0, 90},     {10, 10, -45, 45},    {10.5, 9.25, 30, 300}, {0, 0, 0, 360},
+      {-5, 40, 10, 80},    {12, 12, -200, -100}, {12, 12, 90, 90},      {12, 12, 270, 90},
+      {12, 12, 100, 1000}, {12, 12, -90, 400},   {33, -3, 180, 270},    {12, 12.5, 179, 181},
+      {12, 12, -180, 180}, {12, 12, 45, 45.001}, {12.3, 7.7, -30, -10}, {12, 12, 0, 0},
   };
   std::mt19937 random(7);
   std::uniform_real_distribution<double> place(-10, 40), angle(-400, 400);
@@ -285,7 +294,8 @@ TEST_F(MaskWidget, SubtractingAShapeHalfOutsideClearsOnlyTheOverlap) {
   Ref<IWidget> group = ShowMask();
   Ref<IWidget> m = group->FindWidget("m");
   Frame(16);
-  m->SetProperty("substractFromMaskRect", Variant(Ref<IInterface>(group->FindWidget("shape").get())));
+  m->SetProperty("substractFromMaskRect",
+                 Variant(Ref<IInterface>(group->FindWidget("shape").get())));
   Frame(16);
   TSurfacePtr frame = Render();
   for (int32_t y = 0; y < 8; ++y)

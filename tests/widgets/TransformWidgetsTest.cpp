@@ -38,8 +38,7 @@ class TransformWidgets : public WidgetFixture {
     return Show("<widget type=\"" + type + "\" name=\"t\" visible=\"yes\" " + attributes +
                 "><widgets><widget type=\"image_widget\" name=\"inner\" resourcename=\"p\" "
                 "visible=\"yes\" width=\"" +
-                std::to_string(w) + "\" height=\"" + std::to_string(h) +
-                "\"/></widgets></widget>");
+                std::to_string(w) + "\" height=\"" + std::to_string(h) + "\"/></widgets></widget>");
   }
 
   static TTransformWidget* Transform(const Ref<IWidget>& w) {
@@ -142,9 +141,8 @@ TEST_F(TransformWidgets, ZoomPlacesAndHitTestsThroughItsScaledSurface) {
   // The surface's corner is at (10, 20); the anchor's half pixel puts the child's column
   // 0 at 11 and 12 (2 x 2 per pixel), its last at 29 and 30. Pixels (0, 0) and (9, 9) are
   // holes.
-  const Case cases[] = {{{10, 20}, false}, {{11, 21}, false}, {{13, 20}, true},
-                        {{12, 22}, true},  {{29, 39}, false}, {{27, 39}, true},
-                        {{9, 25}, false},  {{31, 25}, false}};
+  const Case cases[] = {{{10, 20}, false}, {{11, 21}, false}, {{13, 20}, true}, {{12, 22}, true},
+                        {{29, 39}, false}, {{27, 39}, true},  {{9, 25}, false}, {{31, 25}, false}};
   for (const Case& c : cases)
     EXPECT_EQ(w->ContainsPoint(c.point, false), c.hit) << c.point.X << "," << c.point.Y;
   TSurfacePtr frame = Render(64, 64);
@@ -268,8 +266,8 @@ TEST_F(TransformWidgets, WholeTurnsDrawTheChildUnturnedInTheMiddle) {
 
 TEST_F(TransformWidgets, TimedRotationTurnsBackwardsOncePerRotationTime) {
   AddPicture("p", 4, 4);
-  Ref<IWidget> w = ShowAround("rotate_widget_timed",
-                              R"(rotate="yes" rotationtime="1000" startangle="0")", 4, 4);
+  Ref<IWidget> w =
+      ShowAround("rotate_widget_timed", R"(rotate="yes" rotationtime="1000" startangle="0")", 4, 4);
   auto* r = dynamic_cast<TRotateWidget*>(w.get());
   w->Process(250);
   EXPECT_EQ(r->GetAngle(), -90);
