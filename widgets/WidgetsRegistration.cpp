@@ -1,9 +1,17 @@
 #include "widgets/WidgetsRegistration.h"
 
+#include "widgets/ButtonControl.h"
+#include "widgets/CheckBoxControl.h"
+#include "widgets/ControlWidget.h"
+#include "widgets/EditControl.h"
+#include "widgets/HighScoresGridControl.h"
+#include "widgets/ListBoxControl.h"
 #include "widgets/MoveWidgets.h"
 #include "widgets/RectWidget.h"
 #include "widgets/ResourceWidgets.h"
+#include "widgets/SequenceControl.h"
 #include "widgets/TextWidget.h"
+#include "widgets/TrackBarControl.h"
 #include "widgets/TransformWidgets.h"
 
 void RegisterWidgetsClasses() {
@@ -28,4 +36,12 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TCutSectorWidget>("cutsector_widget");
   RegisterClassName<TScrollAreaWidget>("scrollarea_widget");
   RegisterClassName<TMaskWidget>("mask_widget");
+  RegisterClassName<TControlWidget>("Control");
+  RegisterClassName<TButtonControl>("ButtonControl");
+  RegisterClassName<TCheckBoxControl>("CheckBoxControl");
+  RegisterClassName<TEditControl>("EditControl");
+  RegisterClassName<TListBoxControl>("ListBoxControl");
+  RegisterClassName<THighScoresGridControl>("HighScoresGridControl");
+  RegisterClassName<TTrackBarControl>("TrackBarControl");
+  RegisterClassName<TSequenceControl>("SequenceControl");
 }
