@@ -12,7 +12,7 @@ namespace {
 // those waits overlap. What is asked for is the few cache lines before the child's IWidget
 // part: that part sits at the end of the object, right after the fields every frame reads
 // (the widget classes declare those last).
-constexpr int kPrefetchAhead = 4;
+constexpr int kPrefetchAhead = 8;
 constexpr int kPrefetchBytes = 192;
 
 void Prefetch(const std::vector<IWidget*>& widgets, size_t index) {
