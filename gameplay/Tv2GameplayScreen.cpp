@@ -64,7 +64,10 @@ Ref<ISceneGenerator> TTv2GameplayScreen::MakeSceneGenerator() {
   return Ref<ISceneGenerator>(TAbstractObject::Create<TTavelor2SceneGenerator>().get());
 }
 
-Ref<IWidget> TTv2GameplayScreen::MakeSceneObjectWidget(const Ref<IParamCollection>& params) {
+Ref<IWidget> TTv2GameplayScreen::MakeSceneObjectWidget(const Ref<ISceneObjectDef>& object,
+                                                       const Ref<ISceneObjectLocation>& location) {
+  Ref<IParamCollection> params = NewParams();
+  object->FillWidgetParams(location->GetName(), params);
   return CreateWidget("widget_sceneobject", params);
 }
 
@@ -146,9 +149,7 @@ Ref<IWidget> TTv2GameplayScreen::CreateSceneObjectWidget(const Ref<ISceneObjectD
                                                          int32_t shiftX, uint8_t kind) {
   if (!object || !location) return nullptr;
   if (Ref<IWidget> widget = FindVisibleObjectWidget(object, kind, location)) return widget;
-  Ref<IParamCollection> params = NewParams();
-  object->FillWidgetParams(location->GetName(), params);
-  Ref<IWidget> widget = MakeSceneObjectWidget(params);
+  Ref<IWidget> widget = MakeSceneObjectWidget(object, location);
   if (!widget) return nullptr;
   // Kept as extra parameters: a widget keeps only the properties its class declares.
   widget->SetExtraParam(kObjectDefParam, Variant(Ref<IInterface>(object.get())));

@@ -82,8 +82,10 @@ class TTv2GameplayScreen : public TGameScreen, public virtual IGameManagersOwner
  protected:
   // The generator SetCurrentScene uses; nothing makes the generation fail.
   virtual Ref<ISceneGenerator> MakeSceneGenerator();
-  // A new scene-object widget from its parameters (the factory "widget_sceneobject").
-  virtual Ref<IWidget> MakeSceneObjectWidget(const Ref<IParamCollection>& params);
+  // A new widget of the object at the location: the factory "widget_sceneobject" with the
+  // object's parameters.
+  virtual Ref<IWidget> MakeSceneObjectWidget(const Ref<ISceneObjectDef>& object,
+                                             const Ref<ISceneObjectLocation>& location);
   // The widget factory "smooth_action" fading Target's transparency to Value.
   void StartSmoothAction(const Ref<IWidget>& target, int32_t value, int32_t duration,
                          bool hideOnEnd);

@@ -23,32 +23,43 @@ std::string TParticipant::GetCaption() {
   return captionCache_;
 }
 
-void TParticipant::LoadFromXml(const Ref<IHierStorage>& node) {
-  SetName(ReadXmlStr(node, "name"));
-  caption_ = ReadXmlStr(node, "caption");
-  age_ = ReadXmlStr(node, "age");
-  description_ = ReadXmlStr(node, "description");
-  avatar_ = ReadXmlStr(node, "avatar");
-  slot_ = ReadXmlStr(node, "slot");
-  categories_ = ReadXmlStr(node, "categories");
-  openCategories_ = ReadXmlStr(node, "open_categories");
+// Every attribute is written but the slot, which is only read.
+const TPropertyTable& TParticipant::Properties() {
+  using P = TParticipant;
+  static const TPropertyTable table(TPersistObject::Properties(),
+                                    {
+                                        Attr<P>("name", &P::name_).Str().Always(),
+                                        Attr("caption", &P::caption_).Str().Always(),
+                                        Attr("age", &P::age_).Str().Always(),
+                                        Attr("description", &P::description_).Str().Always(),
+                                        Attr("avatar", &P::avatar_).Str().Always(),
+                                        Attr("slot", &P::slot_).Str().NotSaved(),
+                                        Custom<P>("type", &P::LoadType, &P::SaveType),
+                                        Attr("categories", &P::categories_).Str().Always(),
+                                        Attr("open_categories", &P::openCategories_).Str().Always(),
+                                    });
+  return table;
+}
+
+void TParticipant::LoadType(const Ref<IHierStorage>& node) {
   std::string type = ReadXmlStr(node, "type");
   client_ = type == "client";
   idealMatch_ = type == "ideal_match";
 }
 
-void TParticipant::SaveToXml(const Ref<IHierStorage>& node) {
-  WriteXmlStr(node, "name", name_, true);
-  WriteXmlStr(node, "caption", caption_, true);
-  WriteXmlStr(node, "age", age_, true);
-  WriteXmlStr(node, "description", description_, true);
-  WriteXmlStr(node, "avatar", avatar_, true);
+void TParticipant::SaveType(const Ref<IHierStorage>& node) {
   if (client_)
     WriteXmlStr(node, "type", "client", true);
   else if (idealMatch_)
     WriteXmlStr(node, "type", "ideal_match", true);
-  WriteXmlStr(node, "categories", categories_, true);
-  WriteXmlStr(node, "open_categories", openCategories_, true);
+}
+
+void TParticipant::LoadFromXml(const Ref<IHierStorage>& node) {
+  Properties().Load(*this, node);
+}
+
+void TParticipant::SaveToXml(const Ref<IHierStorage>& node) {
+  Properties().Save(*this, node);
 }
 
 void TParticipantCollection::Init() {
@@ -97,18 +108,25 @@ void TCategory::ReleaseEngine() {
   resourceDefs_->ReleaseTarget();
 }
 
+const TPropertyTable& TCategory::Properties() {
+  using C = TCategory;
+  static const TPropertyTable table(TPersistObject::Properties(),
+                                    {
+                                        Attr<C>("name", &C::name_).Str().Always(),
+                                        Attr("caption", &C::caption_).Str().Always(),
+                                        Attr("description", &C::description_).Str().Always(),
+                                    });
+  return table;
+}
+
 void TCategory::LoadFromXml(const Ref<IHierStorage>& node) {
-  SetName(ReadXmlStr(node, "name"));
-  caption_ = ReadXmlStr(node, "caption");
-  description_ = ReadXmlStr(node, "description");
+  Properties().Load(*this, node);
   LoadObjectFromChild(Ref<IInterface>(resourceDefs_.get()), node, "resource_defs");
   LoadObjectFromChild(Ref<IInterface>(objectDefs_.get()), node, "object_defs");
 }
 
 void TCategory::SaveToXml(const Ref<IHierStorage>& node) {
-  WriteXmlStr(node, "name", name_, true);
-  WriteXmlStr(node, "caption", caption_, true);
-  WriteXmlStr(node, "description", description_, true);
+  Properties().Save(*this, node);
   SaveChildList(node, Ref<IInterface>(resourceDefs_.get()), "resource_defs");
   SaveChildList(node, Ref<IInterface>(objectDefs_.get()), "object_defs");
 }

@@ -38,7 +38,14 @@ class TParticipant : public TPersistObject, public virtual IParticipant {
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
+ protected:
+  const TPropertyTable& Properties() override;
+
  private:
+  // "type" is "client" or "ideal_match", exactly.
+  void LoadType(const Ref<IHierStorage>& node);
+  void SaveType(const Ref<IHierStorage>& node);
+
   std::string caption_;
   std::string age_;
   std::string description_;
@@ -79,6 +86,9 @@ class TCategory : public TPersistObject, public virtual ICategory {
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   std::string caption_;

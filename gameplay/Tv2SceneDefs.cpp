@@ -55,12 +55,23 @@ Ref<IWidget> TSceneDef::CreateWidget(const std::string& factoryName,
   return factory ? factory->CreateWidget(params) : nullptr;
 }
 
+// The scene's own name is not read: its list entry names it. Its music is never written.
+const TPropertyTable& TSceneDef::Properties() {
+  using S = TSceneDef;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr("identical_part_shift", &S::identicalPartShift_).Int(256),
+          Attr("scene_show_factories", &S::sceneShowFactories_).Str(),
+          Attr("identical_show_factories", &S::identicalShowFactories_).Str(),
+          Attr("scene_music_name", &S::sceneMusicName_).Str("default_music").NotSaved(),
+      });
+  return table;
+}
+
 void TSceneDef::LoadFromXml(const Ref<IHierStorage>& node) {
   if (!node) return;
-  identicalPartShift_ = ReadXmlInt(node, "identical_part_shift", 256);
-  sceneShowFactories_ = ReadXmlStr(node, "scene_show_factories");
-  identicalShowFactories_ = ReadXmlStr(node, "identical_show_factories");
-  sceneMusicName_ = ReadXmlStr(node, "scene_music_name", "default_music");
+  Properties().Load(*this, node);
   LoadObjectFromChild(Ref<IInterface>(resourceDefs_.get()), node, "resource_defs");
   LoadObjectFromChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
   LoadObjectFromChild(Ref<IInterface>(approaches_.get()), node, "scene_approaches");
@@ -70,10 +81,7 @@ void TSceneDef::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TSceneDef::SaveToXml(const Ref<IHierStorage>& node) {
   if (!node) return;
-  WriteXmlInt(node, "identical_part_shift", identicalPartShift_, identicalPartShift_ != 256);
-  WriteXmlStr(node, "scene_show_factories", sceneShowFactories_, !sceneShowFactories_.empty());
-  WriteXmlStr(node, "identical_show_factories", identicalShowFactories_,
-              !identicalShowFactories_.empty());
+  Properties().Save(*this, node);
   SaveChildList(node, Ref<IInterface>(resourceDefs_.get()), "resource_defs");
   SaveChildList(node, Ref<IInterface>(factories_.get()), "widgetfactories");
   SaveChildList(node, Ref<IInterface>(approaches_.get()), "scene_approaches");
@@ -98,14 +106,22 @@ Ref<ISceneDef> TSceneDefRef::LoadSceneDef() {
   return Ref<ISceneDef>(scene.get());
 }
 
+const TPropertyTable& TSceneDefRef::Properties() {
+  using R = TSceneDefRef;
+  static const TPropertyTable table(TPersistObject::Properties(),
+                                    {
+                                        Attr<R>("name", &R::name_).Str().Always(),
+                                        Attr("filename", &R::fileName_).Str().Always(),
+                                    });
+  return table;
+}
+
 void TSceneDefRef::LoadFromXml(const Ref<IHierStorage>& node) {
-  SetName(ReadXmlStr(node, "name"));
-  fileName_ = ReadXmlStr(node, "filename");
+  Properties().Load(*this, node);
 }
 
 void TSceneDefRef::SaveToXml(const Ref<IHierStorage>& node) {
-  WriteXmlStr(node, "name", name_, true);
-  WriteXmlStr(node, "filename", fileName_, true);
+  Properties().Save(*this, node);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -53,6 +53,9 @@ class TSceneObjectAction : public TPersistObject, public virtual ISceneObjectAct
   // back to their base type 0 to 3; a condition string goes with types below 4.
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
+ protected:
+  const TPropertyTable& Properties() override;
+
  private:
   uint8_t conditionType_ = 0;
   std::string conditionString_;
@@ -91,7 +94,17 @@ class TSceneObjectLocation : public TPersistObject, public virtual ISceneObjectL
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
+ protected:
+  const TPropertyTable& Properties() override;
+
  private:
+  // Nearly invisible places are all written as 2.
+  void LoadTransparency(const Ref<IHierStorage>& node);
+  void SaveTransparency(const Ref<IHierStorage>& node);
+  // One "zoom" when both factors are equal, else "zoomx" and "zoomy".
+  void LoadZoom(const Ref<IHierStorage>& node);
+  void SaveZoom(const Ref<IHierStorage>& node);
+
   std::string approachName_;
   int32_t anchorLeft_ = 0;
   int32_t anchorTop_ = 0;
@@ -129,6 +142,9 @@ class TSceneApproach : public TPersistObject, public virtual ISceneApproach {
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   std::string resourceName_;
@@ -185,7 +201,14 @@ class TSceneObjectDef : public TPersistObject, public virtual ISceneObjectDef {
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
+ protected:
+  const TPropertyTable& Properties() override;
+
  private:
+  // Hide-on-activation defaults to yes for type 0 only; scenery writes it as no.
+  void LoadHideOnActivation(const Ref<IHierStorage>& node);
+  void SaveHideOnActivation(const Ref<IHierStorage>& node);
+
   uint8_t objectType_ = otInactiveProp;
   std::string caption_;
   std::string category_;
@@ -301,6 +324,9 @@ class TSceneDef : public TPersistObject, public virtual ISceneDef {
 
   IEngine* GetEngine() const { return engine_; }
 
+ protected:
+  const TPropertyTable& Properties() override;
+
  private:
   IEngine* engine_ = nullptr;
   int32_t identicalPartShift_ = 256;
@@ -324,6 +350,9 @@ class TSceneDefRef : public TPersistObject, public virtual ISceneDefRef {
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   std::string fileName_;

@@ -35,12 +35,24 @@ void TSceneObjectAction::Init() {
   elementName_ = "action";
 }
 
+const TPropertyTable& TSceneObjectAction::Properties() {
+  using A = TSceneObjectAction;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr("condition_type", &A::conditionType_).Int(),
+          Attr("condition_string", &A::conditionString_).Str(),
+          Attr("action_type", &A::actionType_).Int(2),
+          Attr("action_string", &A::actionString_).Str().Always(),
+          Attr("startdelaytime", &A::startDelayTime_).Int().SavedWhen([](A& a) {
+            return a.startDelayTime_ > 0;
+          }),
+      });
+  return table;
+}
+
 void TSceneObjectAction::LoadFromXml(const Ref<IHierStorage>& node) {
-  conditionType_ = uint8_t(ReadXmlInt(node, "condition_type", 0));
-  conditionString_ = ReadXmlStr(node, "condition_string");
-  actionType_ = uint8_t(ReadXmlInt(node, "action_type", 2));
-  actionString_ = ReadXmlStr(node, "action_string");
-  startDelayTime_ = ReadXmlInt(node, "startdelaytime", 0);
+  Properties().Load(*this, node);
 }
 
 void TSceneObjectAction::SaveToXml(const Ref<IHierStorage>& node) {
@@ -49,11 +61,7 @@ void TSceneObjectAction::SaveToXml(const Ref<IHierStorage>& node) {
   } else if (IsBaseConditionType(conditionType_)) {
     conditionString_.clear();
   }
-  WriteXmlInt(node, "condition_type", conditionType_, conditionType_ != 0);
-  WriteXmlStr(node, "condition_string", conditionString_, !conditionString_.empty());
-  WriteXmlInt(node, "action_type", actionType_, actionType_ != 2);
-  WriteXmlStr(node, "action_string", actionString_, true);
-  WriteXmlInt(node, "startdelaytime", startDelayTime_, startDelayTime_ > 0);
+  Properties().Save(*this, node);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -90,45 +98,62 @@ void TSceneObjectLocation::FillWidgetParams(const Ref<IParamCollection>& params)
   params->SetValue("cursor", Variant(cursor_));
 }
 
-void TSceneObjectLocation::LoadFromXml(const Ref<IHierStorage>& node) {
-  SetName(ReadXmlStr(node, "name"));
-  approachName_ = ReadXmlStr(node, "approach_name");
-  anchorLeft_ = ReadXmlInt(node, "anchor_left", 0);
-  anchorTop_ = ReadXmlInt(node, "anchor_top", 0);
-  z_ = ReadXmlInt(node, "z", 0);
-  transparentLevel_ = ReadXmlInt(node, "transparentlevel", 255);
-  double zoom = ReadXmlFloat(node, "zoom", 1);
-  zoomX_ = ReadXmlFloat(node, "zoomx", zoom);
-  zoomY_ = ReadXmlFloat(node, "zoomy", zoom);
-  angle_ = ReadXmlFloat(node, "angle", 0);
-  cursor_ = ReadXmlStr(node, "cursor", "default");
-  difficulty_ = uint8_t(ReadXmlInt(node, "difficulty", 1));
-  LoadObjectFromChild(Ref<IInterface>(actions_.get()), node, "actions");
+const TPropertyTable& TSceneObjectLocation::Properties() {
+  using L = TSceneObjectLocation;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr<L>("name", &L::name_).Str().Always(),
+          Attr("approach_name", &L::approachName_).Str(),
+          Attr("anchor_left", &L::anchorLeft_).Int().Always(),
+          Attr("anchor_top", &L::anchorTop_).Int().Always(),
+          Attr("z", &L::z_).Int(),
+          Custom<L>("transparentlevel", &L::LoadTransparency, &L::SaveTransparency),
+          Custom<L>("zoom", &L::LoadZoom, &L::SaveZoom),
+          Attr("angle", &L::angle_).Float(),
+          Attr("cursor", &L::cursor_).Str("default"),
+          Attr("difficulty", &L::difficulty_).Int(1),
+      });
+  return table;
 }
 
-void TSceneObjectLocation::SaveToXml(const Ref<IHierStorage>& node) {
-  WriteXmlStr(node, "name", name_, true);
-  WriteXmlStr(node, "approach_name", approachName_, !approachName_.empty());
-  WriteXmlInt(node, "anchor_left", anchorLeft_, true);
-  WriteXmlInt(node, "anchor_top", anchorTop_, true);
-  WriteXmlInt(node, "z", z_, z_ != 0);
-  // Nearly invisible places are all written as 2.
+void TSceneObjectLocation::LoadTransparency(const Ref<IHierStorage>& node) {
+  transparentLevel_ = ReadXmlInt(node, "transparentlevel", 255);
+}
+
+void TSceneObjectLocation::SaveTransparency(const Ref<IHierStorage>& node) {
   if (transparentLevel_ <= 5)
     WriteXmlInt(node, "transparentlevel", 2, true);
   else
     WriteXmlInt(node, "transparentlevel", transparentLevel_, transparentLevel_ != 255);
-  zoomX_ = RoundToHundredths(zoomX_);
-  zoomY_ = RoundToHundredths(zoomY_);
+}
+
+void TSceneObjectLocation::LoadZoom(const Ref<IHierStorage>& node) {
+  double zoom = ReadXmlFloat(node, "zoom", 1);
+  zoomX_ = ReadXmlFloat(node, "zoomx", zoom);
+  zoomY_ = ReadXmlFloat(node, "zoomy", zoom);
+}
+
+void TSceneObjectLocation::SaveZoom(const Ref<IHierStorage>& node) {
   if (zoomX_ == zoomY_) {
     WriteXmlFloat(node, "zoom", zoomX_, zoomX_ != 1);
   } else {
     WriteXmlFloat(node, "zoomx", zoomX_, true);
     WriteXmlFloat(node, "zoomy", zoomY_, true);
   }
+}
+
+void TSceneObjectLocation::LoadFromXml(const Ref<IHierStorage>& node) {
+  Properties().Load(*this, node);
+  LoadObjectFromChild(Ref<IInterface>(actions_.get()), node, "actions");
+}
+
+void TSceneObjectLocation::SaveToXml(const Ref<IHierStorage>& node) {
+  // Written as kept: in hundredths.
+  zoomX_ = RoundToHundredths(zoomX_);
+  zoomY_ = RoundToHundredths(zoomY_);
   angle_ = RoundToHundredths(angle_);
-  WriteXmlFloat(node, "angle", angle_, angle_ != 0);
-  WriteXmlStr(node, "cursor", cursor_, cursor_ != "default");
-  WriteXmlInt(node, "difficulty", difficulty_, difficulty_ != 1);
+  Properties().Save(*this, node);
   SaveChildList(node, Ref<IInterface>(actions_.get()), "actions", "action");
 }
 
@@ -154,32 +179,37 @@ void TSceneApproach::FillWidgetParams(const Ref<IParamCollection>& params) {
   params->SetValue("extraparams", Variant(extraParams_));
 }
 
+// In the order they are written.
+const TPropertyTable& TSceneApproach::Properties() {
+  using A = TSceneApproach;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr<A>("name", &A::name_).Str().Always(),
+          Attr("anchor_left", &A::anchorLeft_).Int(),
+          Attr("anchor_top", &A::anchorTop_).Int(),
+          Attr("approach_show_factories", &A::showFactories_).Str(),
+          Attr("aliases", &A::aliases_).Str(),
+          Attr("extraparams", &A::extraParams_).Str(),
+          Attr("resourcename", &A::resourceName_).Str().Always(),
+          Attr("resourceleft", &A::resourceLeft_).Int().SavedWhen([](A& a) {
+            return a.resourceLeft_ > 0;
+          }),
+          Attr("resourcetop", &A::resourceTop_).Int().SavedWhen([](A& a) {
+            return a.resourceTop_ > 0;
+          }),
+          Attr("width", &A::width_).Int().Always(),
+          Attr("height", &A::height_).Int().Always(),
+      });
+  return table;
+}
+
 void TSceneApproach::LoadFromXml(const Ref<IHierStorage>& node) {
-  SetName(ReadXmlStr(node, "name"));
-  resourceName_ = ReadXmlStr(node, "resourcename");
-  resourceLeft_ = ReadXmlInt(node, "resourceleft", 0);
-  resourceTop_ = ReadXmlInt(node, "resourcetop", 0);
-  width_ = ReadXmlInt(node, "width", 0);
-  height_ = ReadXmlInt(node, "height", 0);
-  anchorLeft_ = ReadXmlInt(node, "anchor_left", 0);
-  anchorTop_ = ReadXmlInt(node, "anchor_top", 0);
-  showFactories_ = ReadXmlStr(node, "approach_show_factories");
-  aliases_ = ReadXmlStr(node, "aliases");
-  extraParams_ = ReadXmlStr(node, "extraparams");
+  Properties().Load(*this, node);
 }
 
 void TSceneApproach::SaveToXml(const Ref<IHierStorage>& node) {
-  WriteXmlStr(node, "name", name_, true);
-  WriteXmlInt(node, "anchor_left", anchorLeft_, anchorLeft_ != 0);
-  WriteXmlInt(node, "anchor_top", anchorTop_, anchorTop_ != 0);
-  WriteXmlStr(node, "approach_show_factories", showFactories_, !showFactories_.empty());
-  WriteXmlStr(node, "aliases", aliases_, !aliases_.empty());
-  WriteXmlStr(node, "extraparams", extraParams_, !extraParams_.empty());
-  WriteXmlStr(node, "resourcename", resourceName_, true);
-  WriteXmlInt(node, "resourceleft", resourceLeft_, resourceLeft_ > 0);
-  WriteXmlInt(node, "resourcetop", resourceTop_, resourceTop_ > 0);
-  WriteXmlInt(node, "width", width_, true);
-  WriteXmlInt(node, "height", height_, true);
+  Properties().Save(*this, node);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -270,48 +300,65 @@ void TSceneObjectDef::FillWidgetParams(const std::string& locationName,
   location->FillWidgetParams(params);
 }
 
-void TSceneObjectDef::LoadFromXml(const Ref<IHierStorage>& node) {
-  SetName(ReadXmlStr(node, "name"));
-  objectType_ = uint8_t(ReadXmlInt(node, "objecttype", otInactiveProp));
-  caption_ = ReadXmlStr(node, "caption");
-  category_ = ReadXmlStr(node, "category");
-  firstGeneration_ = ReadXmlBool(node, "first_generation", false);
-  locationsAllEnabled_ = ReadXmlBool(node, "locations_all_enabled", false);
+// Read in this order: the defaults of the flag and the centre follow the type and the
+// size just read.
+const TPropertyTable& TSceneObjectDef::Properties() {
+  using D = TSceneObjectDef;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr<D>("name", &D::name_).Str().Always(),
+          Attr("objecttype", &D::objectType_).Int(otInactiveProp),
+          Attr("caption", &D::caption_).Str().SavedWhen([](D& d) {
+            return !d.caption_.empty() && d.caption_ != "%unknown_item%" &&
+                   d.objectType_ != otInactiveProp;
+          }),
+          Attr("category", &D::category_).Str(),
+          Attr("first_generation", &D::firstGeneration_).Bool(),
+          Attr("locations_all_enabled", &D::locationsAllEnabled_).Bool(),
+          Custom<D>("hide_on_activation", &D::LoadHideOnActivation, &D::SaveHideOnActivation),
+          Attr("disabled_on_start", &D::disabledOnStart_).Bool(),
+          Attr("resourcename", &D::resourceName_).Str().Always(),
+          Attr("resourceleft", &D::resourceLeft_).Int().SavedWhen([](D& d) {
+            return d.resourceLeft_ > 0;
+          }),
+          Attr("resourcetop", &D::resourceTop_).Int().SavedWhen([](D& d) {
+            return d.resourceTop_ > 0;
+          }),
+          Attr("width", &D::width_).Int().Always(),
+          Attr("height", &D::height_).Int().Always(),
+          // A centre is written when its whole part is not the half size.
+          Attr("centerx", &D::centerX_)
+              .Float([](D& d) { return d.width_ / 2.0; })
+              .SavedWhen([](D& d) { return TruncSat(d.centerX_) != DivSafe(d.width_, 2); }),
+          Attr("centery", &D::centerY_)
+              .Float([](D& d) { return d.height_ / 2.0; })
+              .SavedWhen([](D& d) { return TruncSat(d.centerY_) != DivSafe(d.height_, 2); }),
+      });
+  return table;
+}
+
+void TSceneObjectDef::LoadHideOnActivation(const Ref<IHierStorage>& node) {
   hideOnActivation_ = ReadXmlBool(node, "hide_on_activation", objectType_ == otHiddenObject);
-  disabledOnStart_ = ReadXmlBool(node, "disabled_on_start", false);
-  resourceName_ = ReadXmlStr(node, "resourcename");
-  resourceLeft_ = ReadXmlInt(node, "resourceleft", 0);
-  resourceTop_ = ReadXmlInt(node, "resourcetop", 0);
-  width_ = ReadXmlInt(node, "width", 0);
-  height_ = ReadXmlInt(node, "height", 0);
-  centerX_ = ReadXmlFloat(node, "centerx", width_ / 2.0);
-  centerY_ = ReadXmlFloat(node, "centery", height_ / 2.0);
+}
+
+void TSceneObjectDef::SaveHideOnActivation(const Ref<IHierStorage>& node) {
+  const bool byDefault = objectType_ == otHiddenObject;
+  const bool written = objectType_ == otInactiveProp ? false : hideOnActivation_;
+  WriteXmlBool(node, "hide_on_activation", written, hideOnActivation_ != byDefault);
+}
+
+void TSceneObjectDef::LoadFromXml(const Ref<IHierStorage>& node) {
+  Properties().Load(*this, node);
   LoadObjectFromChild(Ref<IInterface>(actions_.get()), node, "actions");
   LoadObjectFromChild(Ref<IInterface>(mouseActions_.get()), node, "mouse_actions");
   LoadObjectFromChild(Ref<IInterface>(locations_.get()), node, "locations");
 }
 
 void TSceneObjectDef::SaveToXml(const Ref<IHierStorage>& node) {
-  WriteXmlStr(node, "name", name_, true);
-  WriteXmlInt(node, "objecttype", objectType_, objectType_ != otInactiveProp);
-  WriteXmlStr(node, "caption", caption_,
-              !caption_.empty() && caption_ != "%unknown_item%" && objectType_ != otInactiveProp);
-  WriteXmlStr(node, "category", category_, !category_.empty());
-  WriteXmlBool(node, "first_generation", firstGeneration_, firstGeneration_);
-  WriteXmlBool(node, "locations_all_enabled", locationsAllEnabled_, locationsAllEnabled_);
-  bool hideDefault = objectType_ == otHiddenObject;
-  bool hideWritten = objectType_ == otInactiveProp ? false : hideOnActivation_;
-  WriteXmlBool(node, "hide_on_activation", hideWritten, hideOnActivation_ != hideDefault);
-  WriteXmlBool(node, "disabled_on_start", disabledOnStart_, disabledOnStart_);
-  WriteXmlStr(node, "resourcename", resourceName_, true);
-  WriteXmlInt(node, "resourceleft", resourceLeft_, resourceLeft_ > 0);
-  WriteXmlInt(node, "resourcetop", resourceTop_, resourceTop_ > 0);
-  WriteXmlInt(node, "width", width_, true);
-  WriteXmlInt(node, "height", height_, true);
   centerX_ = RoundToHundredths(centerX_);
   centerY_ = RoundToHundredths(centerY_);
-  WriteXmlFloat(node, "centerx", centerX_, TruncSat(centerX_) != DivSafe(width_, 2));
-  WriteXmlFloat(node, "centery", centerY_, TruncSat(centerY_) != DivSafe(height_, 2));
+  Properties().Save(*this, node);
   SaveChildList(node, Ref<IInterface>(actions_.get()), "actions", "action");
   SaveChildList(node, Ref<IInterface>(mouseActions_.get()), "mouse_actions", "action");
   SaveChildList(node, Ref<IInterface>(locations_.get()), "locations");

@@ -37,9 +37,31 @@ bool HasWholeEntry(const std::string& list, const std::string& text) {
 
 }  // namespace
 
-std::string_view TTavelor2SceneGenerator::Entry::Location() const {
-  return objectLength < text.size() ? std::string_view(text).substr(objectLength + 1)
-                                    : std::string_view();
+std::string_view TTavelor2SceneGenerator::EntryText::Location() const {
+  return split < text.size() ? std::string_view(text).substr(split + 1) : std::string_view();
+}
+
+uint32_t TTavelor2SceneGenerator::TextNumber(std::string text, uint32_t object,
+                                             ISceneObjectDef* def, ISceneObjectLocation* location,
+                                             int32_t places) {
+  // A text with one "/" is one object's at one place, which no other text can be; only
+  // names holding a "/" can give texts of others.
+  const size_t split = text.find('/');
+  const bool plain = text.find('/', split + 1) == std::string::npos;
+  if (!plain) {
+    auto found = textNumbers_.find(text);
+    if (found != textNumbers_.end()) return found->second;
+    textNumbers_.emplace(text, uint32_t(texts_.size()));
+  }
+  EntryText entry;
+  entry.split = split;
+  entry.object = object;
+  entry.def = def;
+  entry.location = location;
+  entry.places = places;
+  entry.text = std::move(text);
+  texts_.push_back(std::move(entry));
+  return uint32_t(texts_.size() - 1);
 }
 
 std::array<int32_t, 5> TTavelor2SceneGenerator::Quotas(int32_t n) {
@@ -67,6 +89,10 @@ void TTavelor2SceneGenerator::Done() {
   sceneDef_ = nullptr;
   candidates_.clear();
   firstGeneration_.clear();
+  objects_.clear();
+  texts_.clear();
+  textNumbers_.clear();
+  captionsAdded_.clear();
 }
 
 bool TTavelor2SceneGenerator::GenerateLevel(const Ref<IUGDScene>& scene, int32_t kind) {
@@ -85,6 +111,7 @@ bool TTavelor2SceneGenerator::GenerateLevel(const Ref<IUGDScene>& scene, int32_t
   }
   sceneDef_ = ref ? ref->LoadSceneDef() : nullptr;
   if (!sceneDef_) return false;
+  ReadSceneObjects();
 
   participant_ = nullptr;
   if (IGameScreenOwner* game = owner_->GetOwner()) {
@@ -138,6 +165,7 @@ bool TTavelor2SceneGenerator::GenerateList(const ListKind& kind,
                                            const std::optional<std::string>& categories) {
   candidates_.clear();
   firstGeneration_.clear();
+  captionsAdded_.clear();
   result_ = ";";
   usedCaptions_ = ";";
   groupNames_.clear();
@@ -189,37 +217,73 @@ bool TTavelor2SceneGenerator::GenerateList(const ListKind& kind,
   return success;
 }
 
+void TTavelor2SceneGenerator::ReadSceneObjects() {
+  objects_.clear();
+  texts_.clear();
+  textNumbers_.clear();
+  Ref<ISceneObjectDefCollection> objects = sceneDef_->GetObjectDefs();
+  objects_.reserve(size_t(objects->Count()));
+  for (int i = 0; i < objects->Count(); ++i) {
+    Ref<ISceneObjectDef> def = objects->GetItem(Variant(i));
+    if (!def) continue;
+    SceneObject object;
+    object.def = def;
+    object.name = def->GetName();
+    object.type = def->GetObjectType();
+    object.category = def->GetCategory();
+    // Only hidden objects are wanted by their captions.
+    object.captioned = object.type == otHiddenObject && !def->GetCaption().empty();
+    object.firstGeneration = def->GetFirstGeneration();
+    objects_.push_back(std::move(object));
+  }
+  for (size_t i = 0; i < objects_.size(); ++i) {
+    SceneObject& object = objects_[i];
+    // An entry names the object again, up to its first "/": what that finds is what is
+    // placed, which is another object only for a name holding a "/".
+    const size_t split = object.name.find('/');
+    uint32_t number = uint32_t(i);
+    ISceneObjectDef* named = object.def.get();
+    if (split != std::string::npos) {
+      const std::string_view prefix = std::string_view(object.name).substr(0, split);
+      number = uint32_t(objects_.size()) + uint32_t(i);  // its own, unless an object bears it
+      for (size_t j = 0; j < objects_.size(); ++j)
+        if (objects_[j].name == prefix) number = uint32_t(j);
+      named = objects->GetItem(Variant(prefix)).get();
+    }
+    Ref<ISceneObjectLocationCollection> locations = object.def->GetLocations();
+    const int32_t places = named ? named->GetLocations()->Count() : 0;
+    for (int l = 0; l < locations->Count(); ++l) {
+      Ref<ISceneObjectLocation> location = locations->GetItem(Variant(l));
+      if (!location) continue;
+      std::string text = object.name + "/" + location->GetName();
+      ISceneObjectLocation* at = location.get();
+      if (named != object.def.get())
+        at =
+            named ? named->GetLocations()->GetItem(Variant(text.substr(split + 1))).get() : nullptr;
+      object.texts.push_back(TextNumber(std::move(text), number, named, at, places));
+    }
+  }
+}
+
 void TTavelor2SceneGenerator::ExpandCandidates(const ListKind& kind,
                                                const std::optional<std::string>& categories) {
   const bool filter = categories && *categories != ";";
-  Ref<ISceneObjectDefCollection> objects = sceneDef_->GetObjectDefs();
-  for (int i = 0; i < objects->Count(); ++i) {
-    Ref<ISceneObjectDef> object = objects->GetItem(Variant(i));
-    if (!object || object->GetObjectType() != kind.type) continue;
-    const std::string category = object->GetCategory();
+  for (const SceneObject& object : objects_) {
+    if (object.type != kind.type) continue;
+    const std::string& category = object.category;
     if (filter && (category.empty() || categories->find(category) == std::string::npos)) continue;
     // A hidden object is looked for by its caption: without one it cannot be wanted.
-    if (kind.type == otHiddenObject && object->GetCaption().empty()) continue;
-    Ref<ISceneObjectLocationCollection> locations = object->GetLocations();
-    const int count = locations->Count();
+    if (kind.type == otHiddenObject && !object.captioned) continue;
     // Hidden objects with more places come up more often.
-    const int repeat = kind.type == otHiddenObject ? count / 2 + 1 : 1;
-    const std::string name = object->GetName();
+    const size_t repeat = kind.type == otHiddenObject ? object.texts.size() / 2 + 1 : 1;
     uint8_t groups = 0;
     for (size_t g = 0; g < groupNames_.size() && g < size_t(kGroups); ++g)
       if (groupNames_[g] == category) groups |= uint8_t(1u << g);
-    // The entry names the object again: what that name finds is what is placed.
-    const size_t split = name.find('/');
-    ISceneObjectDef* named = object.get();
-    if (split != std::string::npos)
-      named = sceneDef_->GetObjectDefs()->GetItem(Variant(name.substr(0, split))).get();
-    for (int l = 0; l < count; ++l) {
-      Ref<ISceneObjectLocation> location = locations->GetItem(Variant(l));
-      if (!location) continue;
-      Entry entry{name + "/" + location->GetName(), std::min(split, name.size()), named, groups};
-      for (int r = 0; r < repeat; ++r) {
+    for (uint32_t text : object.texts) {
+      const Entry entry{text, groups};
+      for (size_t r = 0; r < repeat; ++r) {
         candidates_.push_back(entry);
-        if (object->GetFirstGeneration()) firstGeneration_.push_back(entry);
+        if (object.firstGeneration) firstGeneration_.push_back(entry);
       }
     }
   }
@@ -242,7 +306,7 @@ void TTavelor2SceneGenerator::PickEntries(const ListKind& kind, bool groupFilter
     if (!firstGeneration_.empty()) {
       Entry wanted = std::move(firstGeneration_.back());
       firstGeneration_.pop_back();
-      AddUsedCaption(wanted.object);
+      AddUsedCaption(TextOf(wanted).def);
       auto it = std::find_if(candidates_.begin(), candidates_.end(),
                              [&](const Entry& e) { return e.text == wanted.text; });
       // Gone already: the object stands at another of its places.
@@ -277,12 +341,18 @@ void TTavelor2SceneGenerator::PickByGroup(const ListKind& kind) {
     EntryList consumed;
     Placement placement = PlaceRandom(groupList, &consumed);
     if (placement.widget) AfterPlacement(kind, placement, groupList, &consumed);
-    for (const Entry& taken : consumed) {
-      auto it = std::find_if(candidates_.begin(), candidates_.end(),
-                             [&](const Entry& e) { return e.text == taken.text; });
-      if (it != candidates_.end()) candidates_.erase(it);
-      if (placement.widget) AddUsedCaption(taken.object);
+    // One candidate goes for each entry taken (equal entries stand for each other).
+    std::vector<uint32_t> taken(texts_.size(), 0);
+    for (const Entry& entry : consumed) {
+      ++taken[entry.text];
+      if (placement.widget) AddUsedCaption(TextOf(entry).def);
     }
+    auto end = std::remove_if(candidates_.begin(), candidates_.end(), [&](const Entry& e) {
+      if (taken[e.text] == 0) return false;
+      --taken[e.text];
+      return true;
+    });
+    candidates_.erase(end, candidates_.end());
   }
   if (findCounts_[size_t(group_)] + 1 >= quotas_[size_t(group_)])
     group_ = (group_ + 1) % groupCount;
@@ -291,22 +361,19 @@ void TTavelor2SceneGenerator::PickByGroup(const ListKind& kind) {
 TTavelor2SceneGenerator::Placement TTavelor2SceneGenerator::Place(EntryList& list, size_t index,
                                                                   EntryList* consumed) {
   Placement placement;
-  placement.entry = std::move(list[index]);
+  placement.entry = list[index];
   list.erase(list.begin() + ptrdiff_t(index));
-  const Entry& entry = placement.entry;
-  if (consumed) consumed->push_back(entry);
-  ISceneObjectDef* object = entry.object;
-  if (!object) return placement;
-  Ref<ISceneObjectLocationCollection> locations = object->GetLocations();
-  const std::string_view locationName = entry.Location();
+  if (consumed) consumed->push_back(placement.entry);
+  const EntryText& text = TextOf(placement.entry);
+  if (!text.def) return placement;
   // The special place serves an object that has no other.
-  const bool special = locationName == "spec";
-  if (special && locations->Count() != 1) return placement;
-  Ref<ISceneObjectLocation> location = locations->GetItem(Variant(locationName));
-  if (!location) return placement;
-  placement.widget = owner_->CreateSceneObjectWidget(Ref<ISceneObjectDef>(object), location, 0, 0);
-  if (placement.widget && !special && !object->GetLocationsAllEnabled())
-    RemoveEntriesOf(list, entry.Object(), consumed);
+  const bool special = text.Location() == "spec";
+  if (special && text.places != 1) return placement;
+  if (!text.location) return placement;
+  placement.widget = owner_->CreateSceneObjectWidget(
+      Ref<ISceneObjectDef>(text.def), Ref<ISceneObjectLocation>(text.location), 0, 0);
+  if (placement.widget && !special && !text.def->GetLocationsAllEnabled())
+    RemoveEntriesOf(list, text.object, consumed);
   return placement;
 }
 
@@ -338,7 +405,7 @@ void TTavelor2SceneGenerator::AfterPlacement(const ListKind& kind, const Placeme
                         allEnabledPlacements_ < RoundHalfEven(double(places) * rest / left);
       if (!keep) {
         if (places > allEnabledPlacements_)
-          RemoveEntriesOf(list, placement.entry.Object(), consumed);
+          RemoveEntriesOf(list, TextOf(placement.entry).object, consumed);
         allEnabledPlacements_ = 0;
       }
     }
@@ -353,7 +420,7 @@ void TTavelor2SceneGenerator::AfterPlacement(const ListKind& kind, const Placeme
       break;
     }
   }
-  result_ += placement.entry.text;
+  result_ += TextOf(placement.entry).text;
   result_ += ';';
   ++placed_;
 }
@@ -367,7 +434,7 @@ void TTavelor2SceneGenerator::PlaceLeftovers() {
     Ref<ISceneObjectLocation> location;
     if (!owner_->GetObjectDefs(placement.widget, object, location) || !object || !location)
       continue;
-    const std::string& text = placement.entry.text;
+    const std::string& text = TextOf(placement.entry).text;
     // A second entry of a place already listed (wanted or shown) finds that place's widget:
     // it stays as it is.
     if (HasWholeEntry(result_, text) || HasWholeEntry(shown, text)) continue;
@@ -384,18 +451,18 @@ void TTavelor2SceneGenerator::PlaceLeftovers() {
   scene_->SetParamValue("ng_names", Variant(shown));
 }
 
-void TTavelor2SceneGenerator::RemoveEntriesOf(EntryList& list, std::string_view object,
+void TTavelor2SceneGenerator::RemoveEntriesOf(EntryList& list, uint32_t object,
                                               EntryList* consumed) {
-  const std::string name(object);  // List changes below; Object may view one of its entries.
-  auto keep = [&](const Entry& e) { return e.Object() != name; };
-  auto end = std::stable_partition(list.begin(), list.end(), keep);
+  auto taken = [&](const Entry& e) { return TextOf(e).object == object; };
   if (consumed)
-    for (auto it = end; it != list.end(); ++it) consumed->push_back(*it);
-  list.erase(end, list.end());
+    for (const Entry& entry : list)
+      if (taken(entry)) consumed->push_back(entry);
+  list.erase(std::remove_if(list.begin(), list.end(), taken), list.end());
 }
 
 void TTavelor2SceneGenerator::AddUsedCaption(ISceneObjectDef* object) {
-  if (!object) return;
+  // An object's caption once: the list is only searched.
+  if (!object || !captionsAdded_.insert(object).second) return;
   std::string caption = object->GetCaptionText();
   if (caption.empty()) return;
   usedCaptions_ += caption;

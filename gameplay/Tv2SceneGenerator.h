@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "gameplay/Tv2Interfaces.h"
@@ -41,15 +43,33 @@ class TTavelor2SceneGenerator : public TNamedObject, public virtual ISceneGenera
   };
 
  private:
-  // An entry "object/location", split at its first "/"; the object its name finds in the
-  // scene (looked up once per object) and the groups whose category is the object's.
-  struct Entry {
+  // The text of an entry, "object/location", split at its first "/", and what the two
+  // names find in the scene: looked up once, when the text is first made. Equal texts are
+  // kept once, so entries compare by number; so do their objects' names.
+  struct EntryText {
     std::string text;
-    size_t objectLength = 0;
-    ISceneObjectDef* object = nullptr;
-    uint8_t groups = 0;
-    std::string_view Object() const { return std::string_view(text).substr(0, objectLength); }
+    size_t split = 0;     // where the object's name ends
+    uint32_t object = 0;  // the number of the object's name
+    ISceneObjectDef* def = nullptr;
+    ISceneObjectLocation* location = nullptr;
+    int32_t places = 0;  // of that object
+    std::string_view Object() const { return std::string_view(text).substr(0, split); }
     std::string_view Location() const;
+  };
+  // An entry: its text, and the groups whose category is its object's.
+  struct Entry {
+    uint32_t text = 0;
+    uint8_t groups = 0;
+  };
+  // An object of the scene as the lists need it, read once per generation.
+  struct SceneObject {
+    Ref<ISceneObjectDef> def;
+    std::string name;
+    uint8_t type = 0;
+    std::string category;
+    bool captioned = false;  // its caption translates to something
+    bool firstGeneration = false;
+    std::vector<uint32_t> texts;  // an entry text per location, in order
   };
   using EntryList = std::vector<Entry>;
   struct Placement {
@@ -76,8 +96,14 @@ class TTavelor2SceneGenerator : public TNamedObject, public virtual ISceneGenera
   void PickByGroup(const ListKind& kind);
   // Objects left over are shown as scenery ("ng_names") or taken out of the scene.
   void PlaceLeftovers();
-  void RemoveEntriesOf(EntryList& list, std::string_view object, EntryList* consumed);
+  void RemoveEntriesOf(EntryList& list, uint32_t object, EntryList* consumed);
   void AddUsedCaption(ISceneObjectDef* object);
+  // The objects of the scene and their entry texts.
+  void ReadSceneObjects();
+  // The number of an entry's text, kept once; Def and Location are what it names.
+  uint32_t TextNumber(std::string text, uint32_t object, ISceneObjectDef* def,
+                      ISceneObjectLocation* location, int32_t places);
+  const EntryText& TextOf(const Entry& entry) const { return texts_[entry.text]; }
 
   IGameManagersOwner* owner_ = nullptr;
   Ref<IUGDScene> scene_;
@@ -87,11 +113,17 @@ class TTavelor2SceneGenerator : public TNamedObject, public virtual ISceneGenera
   Ref<IParticipant> participant_;
   Ref<ISceneDef> sceneDef_;
 
+  // The scene, read once per generation.
+  std::vector<SceneObject> objects_;
+  std::vector<EntryText> texts_;
+  std::unordered_map<std::string, uint32_t> textNumbers_;  // of texts with two "/" or more
+
   // The state of one list.
   EntryList candidates_;
   EntryList firstGeneration_;
   std::string result_;
   std::string usedCaptions_;
+  std::unordered_set<ISceneObjectDef*> captionsAdded_;
   std::vector<std::string> groupNames_;
   std::array<int32_t, 5> quotas_{};
   std::array<int32_t, 5> findCounts_{};

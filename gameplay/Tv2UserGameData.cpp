@@ -60,14 +60,11 @@ std::string RemoveNameListEntries(const std::string& list, const std::string& na
 // ---------------------------------------------------------------------------------------
 // Records
 
-void TAbstractUGDObject::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistParamsObject::LoadFromXml(node);
-  completed_ = ReadXmlBool(node, "completed", false);
-}
-
-void TAbstractUGDObject::SaveToXml(const Ref<IHierStorage>& node) {
-  TPersistParamsObject::SaveToXml(node);
-  WriteXmlBool(node, "completed", completed_, completed_);
+const TPropertyTable& TAbstractUGDObject::Properties() {
+  using U = TAbstractUGDObject;
+  static const TPropertyTable table(TPersistParamsObject::Properties(),
+                                    {Attr("completed", &U::completed_).Bool()});
+  return table;
 }
 
 void TUGDScene::Init() {
@@ -75,14 +72,11 @@ void TUGDScene::Init() {
   elementName_ = "scene";
 }
 
-void TUGDScene::LoadFromXml(const Ref<IHierStorage>& node) {
-  TAbstractUGDObject::LoadFromXml(node);
-  generated_ = ReadXmlBool(node, "generated", false);
-}
-
-void TUGDScene::SaveToXml(const Ref<IHierStorage>& node) {
-  TAbstractUGDObject::SaveToXml(node);
-  WriteXmlBool(node, "generated", generated_, generated_);
+const TPropertyTable& TUGDScene::Properties() {
+  using S = TUGDScene;
+  static const TPropertyTable table(TAbstractUGDObject::Properties(),
+                                    {Attr("generated", &S::generated_).Bool()});
+  return table;
 }
 
 void TUGDTask::Init() {
@@ -90,14 +84,12 @@ void TUGDTask::Init() {
   elementName_ = "task";
 }
 
-void TUGDTask::LoadFromXml(const Ref<IHierStorage>& node) {
-  TAbstractUGDObject::LoadFromXml(node);
-  taskType_ = uint8_t(ReadXmlInt(node, "tasktype", 4));
-}
-
-void TUGDTask::SaveToXml(const Ref<IHierStorage>& node) {
-  TAbstractUGDObject::SaveToXml(node);
-  WriteXmlInt(node, "tasktype", taskType_, taskType_ != 4);
+// A task type that is no number reads as 4.
+const TPropertyTable& TUGDTask::Properties() {
+  using T = TUGDTask;
+  static const TPropertyTable table(TAbstractUGDObject::Properties(),
+                                    {Attr("tasktype", &T::taskType_).Int(4)});
+  return table;
 }
 
 void TUGDStage::Init() {
@@ -296,39 +288,37 @@ void TUserGameData::ResetScenes() {
     if (Ref<IUGDScene> scene = scenes_->GetItem(Variant(i))) scene->SetCompleted(false);
 }
 
+// Every value is written, its default or not.
+const TPropertyTable& TUserGameData::Properties() {
+  using G = TUserGameData;
+  static const TPropertyTable table(
+      TPersistParamsObject::Properties(),
+      {
+          Attr("Level", &G::level_).Int(1).Always(),
+          Attr("scores", &G::scores_).Int().Always(),
+          Attr("journal", &G::journal_).Str().Always(),
+          Attr("matched_clients", &G::matchedClients_).Str().Always(),
+          Attr("finded_voodoo", &G::findedVoodoo_).Str().Always(),
+          Attr("open_gifts", &G::openGifts_).Str().Always(),
+          Attr("chosen_gifts", &G::chosenGifts_).Str().Always(),
+          Attr("open_places", &G::openPlaces_).Str().Always(),
+          Attr("chosen_places", &G::chosenPlaces_).Str().Always(),
+          Attr("debug_mode", &G::debugMode_).Int().Always(),
+          Attr("play_mode", &G::playMode_).Int().Always(),
+          Attr("need_mg_category_tut", &G::needMgCategoryTut_).Bool(true).Always(),
+      });
+  return table;
+}
+
 void TUserGameData::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistParamsObject::LoadFromXml(node);
-  level_ = ReadXmlInt(node, "Level", 1);
-  scores_ = ReadXmlInt(node, "scores", 0);
   LoadList(Ref<IInterface>(scenes_.get()), node, "scenes");
   LoadList(Ref<IInterface>(cases_.get()), node, "cases");
-  journal_ = ReadXmlStr(node, "journal");
-  matchedClients_ = ReadXmlStr(node, "matched_clients");
-  findedVoodoo_ = ReadXmlStr(node, "finded_voodoo");
-  openGifts_ = ReadXmlStr(node, "open_gifts");
-  chosenGifts_ = ReadXmlStr(node, "chosen_gifts");
-  openPlaces_ = ReadXmlStr(node, "open_places");
-  chosenPlaces_ = ReadXmlStr(node, "chosen_places");
-  debugMode_ = ReadXmlInt(node, "debug_mode", 0);
-  playMode_ = uint8_t(ReadXmlInt(node, "play_mode", 0));
-  needMgCategoryTut_ = ReadXmlBool(node, "need_mg_category_tut", true);
   tempList_.clear();
 }
 
 void TUserGameData::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistParamsObject::SaveToXml(node);
-  WriteXmlInt(node, "Level", level_, true);
-  WriteXmlInt(node, "scores", scores_, true);
   SaveChildList(node, Ref<IInterface>(scenes_.get()), "scenes");
   SaveChildList(node, Ref<IInterface>(cases_.get()), "cases");
-  WriteXmlStr(node, "journal", journal_, true);
-  WriteXmlStr(node, "matched_clients", matchedClients_, true);
-  WriteXmlStr(node, "finded_voodoo", findedVoodoo_, true);
-  WriteXmlStr(node, "open_gifts", openGifts_, true);
-  WriteXmlStr(node, "chosen_gifts", chosenGifts_, true);
-  WriteXmlStr(node, "open_places", openPlaces_, true);
-  WriteXmlStr(node, "chosen_places", chosenPlaces_, true);
-  WriteXmlInt(node, "debug_mode", debugMode_, true);
-  WriteXmlInt(node, "play_mode", playMode_, true);
-  WriteXmlBool(node, "need_mg_category_tut", needMgCategoryTut_, true);
 }

@@ -28,10 +28,9 @@ class TAbstractUGDObject : public TPersistParamsObject, public virtual IAbstract
   bool IsCompleted() override { return completed_; }
   void SetCompleted(bool value) override { completed_ = value; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
  protected:
+  const TPropertyTable& Properties() override;
+
   bool completed_ = false;
 };
 
@@ -41,8 +40,8 @@ class TUGDScene : public TAbstractUGDObject, public virtual IUGDScene {
   bool IsGenerated() override { return generated_; }
   void SetGenerated(bool value) override { generated_ = value; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   bool generated_ = false;
@@ -53,8 +52,8 @@ class TUGDTask : public TAbstractUGDObject, public virtual IUGDTask {
   void Init() override;
   uint8_t GetTaskType() override { return taskType_; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   uint8_t taskType_ = 4;
@@ -185,6 +184,9 @@ class TUserGameData : public TPersistParamsObject, public virtual IUserGameData 
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
   Ref<IUserProfile> GetProfile() const { return profile_; }
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   void CreateLists();

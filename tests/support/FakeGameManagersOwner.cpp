@@ -1,6 +1,15 @@
 #include "tests/support/FakeGameManagersOwner.h"
 
+#include <unistd.h>
+
+#include <fstream>
+
+#include "foundation/ResourceReader.h"
+#include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 #include "gameplay/GameplayRegistration.h"
+#include "gameplay/Tv2Declarations.h"
+#include "shell/Game.h"
 #include "tests/support/GameFixture.h"
 
 namespace {
@@ -96,10 +105,11 @@ Ref<ISceneGenerator> FakeGameManagersOwner::MakeSceneGenerator() {
   return noGenerator ? nullptr : TTv2GameplayScreen::MakeSceneGenerator();
 }
 
-Ref<IWidget> FakeGameManagersOwner::MakeSceneObjectWidget(const Ref<IParamCollection>& params) {
-  if (!stubSceneWidgets) return TTv2GameplayScreen::MakeSceneObjectWidget(params);
+Ref<IWidget> FakeGameManagersOwner::MakeSceneObjectWidget(
+    const Ref<ISceneObjectDef>& object, const Ref<ISceneObjectLocation>& location) {
+  if (!stubSceneWidgets) return TTv2GameplayScreen::MakeSceneObjectWidget(object, location);
   Ref<TSurfaceWidget> widget = TAbstractObject::Create<TSurfaceWidget>();
-  widget->SetName(params->GetValue("name").ToString());
+  widget->SetName(object->GetName() + "_" + location->GetName());
   return Ref<IWidget>(widget.get());
 }
 
@@ -110,4 +120,47 @@ void RegisterGameplayTestClasses() {
   if (registered) return;
   registered = true;
   RegisterClassName<FakeGameManagersOwner>("FakeGameManagersOwner");
+}
+
+FakePlayScreenGame::FakePlayScreenGame() : engine(new FakeGameEngine()) {
+  Tv2DeclarationsInit();
+  SetWarningHook([](const std::string&) {});
+  RegisterGameplayTestClasses();
+  folder =
+      std::filesystem::temp_directory_path() / ("fake_play_screen_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::filesystem::current_path(folder);
+  ClearResourceCache();
+  const char* text =
+      R"(<game type="Game" name="play" splashlogosgs="" splashgs="" maings="" closequerygs="">
+        <gamescreens><gamescreen type="FakeGameManagersOwner" name="GS_Game"><window><widgets>
+          <widget type="group_widget" name="objects_group" visible="yes"/>
+          <widget type="group_widget" name="approaches_group" visible="yes"/>
+          <widget type="group_widget" name="animation_group" visible="yes"/>
+        </widgets></window></gamescreen></gamescreens></game>)";
+  game = Ref<TGame>(dynamic_cast<TGame*>(
+      CreateObjectFromXml(Ref<IHierStorage>(LoadXmlStorageFromText(text).get())).get()));
+  game->Initialize(Ref<IEngine>(engine.get()));
+  owner =
+      dynamic_cast<FakeGameManagersOwner*>(game->GetScreens()->GetScreen(Variant("GS_Game")).get());
+  owner->stubSceneWidgets = true;
+  owner->LoadWindow();
+}
+
+FakePlayScreenGame::~FakePlayScreenGame() {
+  game->Done();
+  std::error_code ignored;
+  std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
+  std::filesystem::remove_all(folder, ignored);
+}
+
+void FakePlayScreenGame::Write(const std::string& name, std::string_view text) {
+  std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
+  out.write(text.data(), std::streamsize(text.size()));
+  out.close();
+  ClearResourceCache();
+}
+
+void FakePlayScreenGame::Publish(const std::string& name, const Ref<IInterface>& value) {
+  game->SetParamValue(name, Variant(value));
 }

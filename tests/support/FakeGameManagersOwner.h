@@ -13,10 +13,15 @@
 // Registered as the screen type "FakeGameManagersOwner"; GameplayFixture starts a game
 // with one as "GS_Game".
 
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gameplay/Tv2GameplayScreen.h"
+
+class TGame;
+class FakeGameEngine;
 
 class FakeGameManagersOwner : public TTv2GameplayScreen {
  public:
@@ -66,7 +71,8 @@ class FakeGameManagersOwner : public TTv2GameplayScreen {
 
  protected:
   Ref<ISceneGenerator> MakeSceneGenerator() override;
-  Ref<IWidget> MakeSceneObjectWidget(const Ref<IParamCollection>& params) override;
+  Ref<IWidget> MakeSceneObjectWidget(const Ref<ISceneObjectDef>& object,
+                                     const Ref<ISceneObjectLocation>& location) override;
 
  private:
   void Record(std::string line) { calls.push_back(std::move(line)); }
@@ -74,3 +80,24 @@ class FakeGameManagersOwner : public TTv2GameplayScreen {
 
 // Registers "FakeGameManagersOwner" and the game test classes. Safe to call again.
 void RegisterGameplayTestClasses();
+
+// For programs without a test fixture (benchmarks, fuzz targets): a game over the fake
+// engine whose "GS_Game" is a FakeGameManagersOwner making its scene widgets plainly, in a
+// working folder of its own (removed when it goes), with warnings kept quiet.
+class FakePlayScreenGame {
+ public:
+  FakePlayScreenGame();
+  ~FakePlayScreenGame();
+  FakePlayScreenGame(const FakePlayScreenGame&) = delete;
+  FakePlayScreenGame& operator=(const FakePlayScreenGame&) = delete;
+
+  // Writes a file of the working folder (a name without folders).
+  void Write(const std::string& name, std::string_view text);
+  // The game parameter Name.
+  void Publish(const std::string& name, const Ref<IInterface>& value);
+
+  Ref<FakeGameEngine> engine;
+  Ref<TGame> game;
+  FakeGameManagersOwner* owner = nullptr;
+  std::filesystem::path folder;
+};
