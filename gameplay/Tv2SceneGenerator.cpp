@@ -89,6 +89,9 @@ void TTavelor2SceneGenerator::Done() {
   sceneDef_ = nullptr;
   candidates_.clear();
   firstGeneration_.clear();
+  groupList_.clear();
+  consumed_.clear();
+  taken_.clear();
   objects_.clear();
   texts_.clear();
   textNumbers_.clear();
@@ -331,18 +334,21 @@ void TTavelor2SceneGenerator::PickEntries(const ListKind& kind, bool groupFilter
 void TTavelor2SceneGenerator::PickByGroup(const ListKind& kind) {
   const int groupCount = int(std::min(groupNames_.size(), size_t(kGroups)));
   const uint8_t bit = uint8_t(1u << group_);
-  EntryList groupList;
+  EntryList& groupList = groupList_;
+  groupList.clear();
   for (const Entry& entry : candidates_)
     if (entry.groups & bit) groupList.push_back(entry);
   if (groupList.empty()) {
     Placement placement = PlaceRandom(candidates_, nullptr);
     if (placement.widget) AfterPlacement(kind, placement, candidates_, nullptr);
   } else {
-    EntryList consumed;
+    EntryList& consumed = consumed_;
+    consumed.clear();
     Placement placement = PlaceRandom(groupList, &consumed);
     if (placement.widget) AfterPlacement(kind, placement, groupList, &consumed);
     // One candidate goes for each entry taken (equal entries stand for each other).
-    std::vector<uint32_t> taken(texts_.size(), 0);
+    std::vector<uint32_t>& taken = taken_;
+    taken.assign(texts_.size(), 0);
     for (const Entry& entry : consumed) {
       ++taken[entry.text];
       if (placement.widget) AddUsedCaption(TextOf(entry).def);

@@ -121,6 +121,10 @@ class TTavelor2SceneGenerator : public TNamedObject, public virtual ISceneGenera
   // The state of one list.
   EntryList candidates_;
   EntryList firstGeneration_;
+  // PickByGroup's working lists, kept to be reused.
+  EntryList groupList_;
+  EntryList consumed_;
+  std::vector<uint32_t> taken_;
   std::string result_;
   std::string usedCaptions_;
   std::unordered_set<ISceneObjectDef*> captionsAdded_;
