@@ -135,6 +135,8 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   const Ref<IFunction>& GetFunctionWidget() const { return function_; }
   void SetFunctionWidget(const Ref<IFunction>& function);
   int32_t GetCurrentTime() const { return currentTime_; }
+  // The "aliases" text as loaded ("\name=target,...").
+  const std::string& GetAliases() const { return aliases_; }
 
  protected:
   const TPropertyTable& Properties() override;
