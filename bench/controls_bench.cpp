@@ -55,7 +55,8 @@ std::string Picture(const std::string& name) {
 }
 
 std::string HoverScreenXml() {
-  std::string xml = R"(<widget type="group_widget" name="root" visible="yes" mousestop="yes"><widgets>)";
+  std::string xml =
+      R"(<widget type="group_widget" name="root" visible="yes" mousestop="yes"><widgets>)";
   for (int i = 0; i < kControls; ++i) {
     bool button = i % 2 == 0;
     xml += std::string(R"(<widget type=")") + (button ? "ButtonControl" : "CheckBoxControl") +
@@ -67,9 +68,9 @@ std::string HoverScreenXml() {
       for (const char* name : {"image_normal", "image_selected", "image_disabled"})
         xml += Picture(name);
     } else {
-      for (const char* name : {"image_check_normal", "image_check_selected",
-                               "image_check_disabled", "image_uncheck_normal",
-                               "image_uncheck_selected", "image_uncheck_disabled"})
+      for (const char* name :
+           {"image_check_normal", "image_check_selected", "image_check_disabled",
+            "image_uncheck_normal", "image_uncheck_selected", "image_uncheck_disabled"})
         xml += Picture(name);
     }
     xml += "</widgets></widget>";

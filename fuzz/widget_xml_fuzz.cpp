@@ -43,15 +43,15 @@ struct Screen {
 // The mouse and keys as a screen routes them, and what screens ask of controls.
 void Controls(Screen& screen, const Ref<IWidget>& widget) {
   const uint32_t mouse[] = {513, 512, 514, 516, 517, 515, 519, 520, 521, 513, 512};
-  const TPoint points[] = {{5, 6}, {40, 6}, {5, 6}, {0, 0}, {0, 0}, {5, 6},
+  const TPoint points[] = {{5, 6}, {40, 6}, {5, 6}, {0, 0}, {0, 0},   {5, 6},
                            {2, 2}, {2, 2},  {2, 2}, {9, 9}, {-300, 7}};
   for (size_t i = 0; i < std::size(mouse); ++i) screen.window->HandleMouse(mouse[i], points[i], 0);
   screen.window->ReleaseCapture();
   screen.window->SetFocus(widget);
   const std::pair<uint32_t, uintptr_t> keys[] = {
-      {256, 9}, {257, 9},    {256, 35},      {256, 36},   {256, 37}, {256, 39}, {256, 38},
-      {256, 40}, {258, 'a'}, {258, 8},       {258, '%'},  {258, 'W'}, {258, 0xD800},
-      {258, 0x110000},       {257, 9},       {256, 40},
+      {256, 9},      {257, 9},        {256, 35},  {256, 36}, {256, 37},  {256, 39},
+      {256, 38},     {256, 40},       {258, 'a'}, {258, 8},  {258, '%'}, {258, 'W'},
+      {258, 0xD800}, {258, 0x110000}, {257, 9},   {256, 40},
   };
   for (auto [message, key] : keys) screen.window->HandleKey(message, key, 0);
   screen.window->ClearFocus();

@@ -145,7 +145,8 @@ int ToInt(const char* text) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: e2e_check SHOT.png [same|drawn|changed|sprite|part|over ...]...\n");
+    std::fprintf(stderr,
+                 "usage: e2e_check SHOT.png [same|drawn|changed|sprite|part|over ...]...\n");
     return 2;
   }
   platform::PngImage shot;
@@ -211,8 +212,8 @@ int main(int argc, char** argv) {
           b = ToInt(argv[i + 7]);
       std::string found;
       if (!picture || !checker.Part(*picture, x, y, l, t, r, b, found, background)) {
-        std::fprintf(stderr, "FAILED %s at (%d, %d), part %d %d %d %d: %s\n", what.c_str(), x, y,
-                     l, t, r, b, found.c_str());
+        std::fprintf(stderr, "FAILED %s at (%d, %d), part %d %d %d %d: %s\n", what.c_str(), x, y, l,
+                     t, r, b, found.c_str());
         ++failures;
       }
       i += 8;

@@ -214,8 +214,8 @@ TEST_F(SampleData, HighScoreGridShowsTheShippedTable) {
     const char* player;
     const char* score;
   };
-  const Row rows[] = {{"Mira", "1,234,567"}, {"Ada", "30,000"}, {"Barnaby", "20,000"},
-                      {"Clementine", "10,000"}};
+  const Row rows[] = {
+      {"Mira", "1,234,567"}, {"Ada", "30,000"}, {"Barnaby", "20,000"}, {"Clementine", "10,000"}};
   Ref<TSurface> expected = NewAlphaSurface(width, height);
   for (size_t i = 0; i < std::size(rows); ++i) {
     for (auto [name, text] : {std::pair{"player", rows[i].player}, {"score", rows[i].score}}) {

@@ -117,7 +117,8 @@ Canvas FramePicture(const AssetArgs& args) {
     return c;
   }
   // "list" and "panel": dark glass in a light rim.
-  const Rgba glass = args.Colour("color", style == "list" ? Hex(0x101c2c, 0.82f) : Hex(0x14202e, 0.7f));
+  const Rgba glass =
+      args.Colour("color", style == "list" ? Hex(0x101c2c, 0.82f) : Hex(0x14202e, 0.7f));
   c.FillShape(Grow(face, 2), Solid(Hex(0xe8d6a8, 0.9f)));
   c.FillShape(face, Linear(0, 3, Shade(glass, 1.35f), 0, h, glass));
   return c;
@@ -140,7 +141,8 @@ Canvas ArrowPicture(const AssetArgs& args) {
   c.FillShape(Grow(disc, 1.2f), Solid(Shade(colour, 0.45f)));
   c.FillShape(disc, Linear(0, m - s * 0.4f, Shade(colour, 1.3f), 0, m + s * 0.4f, colour));
   const float d = up ? -1 : 1, t = s * 0.2f;
-  const Shape arrow = Polygon({m - t, m - d * t * 0.5f, m + t, m - d * t * 0.5f, m, m + d * t * 0.8f});
+  const Shape arrow =
+      Polygon({m - t, m - d * t * 0.5f, m + t, m - d * t * 0.5f, m, m + d * t * 0.8f});
   c.FillShape(arrow, Solid(Hex(0xffffff, state == "disabled" ? 0.5f : 0.95f)));
   return c;
 }
