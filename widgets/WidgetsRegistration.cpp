@@ -1,5 +1,8 @@
 #include "widgets/WidgetsRegistration.h"
 
+#include "widgets/ParticleSystems.h"
+#include "widgets/ParticleSystemsFunction.h"
+#include "widgets/ParticleSystemsMulti.h"
 #include "widgets/ResourceWidgets.h"
 #include "widgets/TextWidget.h"
 
@@ -13,4 +16,8 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TTextWidget>("text_widget");
   RegisterClassName<TSoundWidget>("sound_widget");
   RegisterClassName<TSequenceAnimationWidget>("sequence_animation_widget");
+  RegisterClassName<TStochasticParticleSystem>("stochastic_particle_system");
+  RegisterClassName<TMonteCarloParticleSystem>("montecarlo_particle_system");
+  RegisterClassName<TFunctionParticleSystem>("function_particle_system");
+  RegisterClassName<TMultiParticleSystem>("multi_particle_system");
 }
