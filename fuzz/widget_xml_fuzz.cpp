@@ -1,6 +1,7 @@
 // Loads a widget of the widget library from arbitrary XML text, shows it on a fake screen
 // with an image and a font, runs frames with odd steps, pokes its properties, draws it,
 // hit-tests it and saves it again: nothing may crash, trap or hang.
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -27,6 +28,8 @@ struct Screen {
     engine->resources["picture"] = MakeImage(Ref<ISurface>(image.get()));
     Ref<FakeFontResource> font = MakeFixedFont(U"abc 0123.\u3002\u3042\n", 3, 5, 1, -1);
     font->AddGlyph('W', TRect{-4, -4, 40, 9}, -3, 7);  // a glyph partly off its image
+    // A glyph table at the limits of 32 bits, as a font read by other code might hold.
+    font->AddGlyph('M', TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, INT32_MAX, INT32_MIN);
     engine->resources["font"] = font;
   }
 };

@@ -462,11 +462,7 @@ TRect TVisualGroupWidget::GetRect() {
   bool first = true;
   for (IWidget* child : children_->Widgets()) {
     if (!child->IsVisible()) continue;
-    TRect r = child->GetRect();
-    r.Left += left;
-    r.Right += left;
-    r.Top += top;
-    r.Bottom += top;
+    TRect r = platform::OffsetRect(child->GetRect(), left, top);
     if (first)
       rect = r;
     else

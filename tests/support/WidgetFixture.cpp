@@ -1,5 +1,7 @@
 #include "tests/support/WidgetFixture.h"
 
+#include <algorithm>
+
 #include "foundation/CheckedMath.h"
 #include "foundation/SafeFile.h"
 #include "foundation/XMLStorage.h"
@@ -111,6 +113,29 @@ void FakeWindow::OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) {
   events.push_back({sender ? sender->GetName() : std::string(), code, param});
 }
 
+bool FakeWindow::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
+  if (capture) return Ref<IWidget>(capture)->HandleMouse(message, point, keys);
+  Ref<IWidget> hit = WidgetAtPos(point);
+  return hit && hit->IsMouseStop() && hit->HandleMouse(message, point, keys);
+}
+
+bool FakeWindow::HandleKey(uint32_t message, uintptr_t keyCode, intptr_t keyData) {
+  return focus && Ref<IWidget>(focus)->HandleKey(message, keyCode, keyData);
+}
+
+void FakeWindow::Update(int32_t dt) {
+  if (root) root->Process(dt);
+}
+
+void FakeWindow::Draw(ISurface* surface, int32_t x, int32_t y) {
+  if (root) DrawChildAt(root.get(), surface, x, y);
+}
+
+bool FakeWindow::UpdateDirtyRects() {
+  if (root) root->UpdateDirtyRects(false, false);
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // Test doubles
 
@@ -122,8 +147,12 @@ void TestBoxWidget::Update(int32_t dt) {
 
 void TestBoxWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
   drawnAt.push_back({x, y});
-  for (int32_t j = 0; j < height_; ++j)
-    for (int32_t i = 0; i < width_; ++i) surface->SetPixel(x + i, y + j, color);
+  // Only the surface's pixels: a box far out of it may reach past 32 bits.
+  int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+  int64_t right = std::min<int64_t>(int64_t(x) + width_, surface->GetWidth());
+  int64_t bottom = std::min<int64_t>(int64_t(y) + height_, surface->GetHeight());
+  for (int64_t j = top; j < bottom; ++j)
+    for (int64_t i = left; i < right; ++i) surface->SetPixel(int32_t(i), int32_t(j), color);
 }
 
 bool TestBoxWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t) {
@@ -231,6 +260,9 @@ WidgetFixture::WidgetFixture() {
   window = TAbstractObject::Create<FakeWindow>();
   window->SetName("screen");
   window->engine = engine.get();
+  screens = TAbstractObject::Create<FakeScreenOwner>();
+  screens->engine = engine.get();
+  window->screenOwner = screens.get();
 }
 
 WidgetFixture::~WidgetFixture() {
