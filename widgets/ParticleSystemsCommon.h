@@ -19,9 +19,9 @@
 
 // A system keeps at most this many live particles (all levels of a multi system counted);
 // emissions beyond it are dropped. Far above any effect, far below what exhausts memory.
-constexpr int32_t kMaxLiveParticles = 200000;
+constexpr int32_t kMaxLiveParticles = 50000;
 // And at most this many private cells over all of them.
-constexpr int64_t kMaxLiveCells = int64_t(1) << 23;
+constexpr int64_t kMaxLiveCells = int64_t(1) << 22;
 // "delta_step" runs at most this many steps in one update; a longer update (a stalled
 // frame, a huge "time_rate") drops the steps beyond it instead of hanging.
 constexpr int32_t kMaxStepsPerUpdate = 1000;
