@@ -10,6 +10,7 @@
 #include "foundation/Exceptions.h"
 #include "foundation/Params.h"
 #include "foundation/XMLStorage.h"
+#include "functions/FunctionRegistration.h"
 #include "platform/InputConstants.h"
 #include "shell/HighScores.h"
 #include "tests/support/FakeResources.h"
@@ -29,6 +30,7 @@ struct Screen {
 
   Screen() {
     RegisterWidgetTestClasses();
+    RegisterFunctionsClasses();
     RegisterWidgetsClasses();
     window->engine = engine.get();
     window->screenOwner = screens.get();
@@ -139,6 +141,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->Process(16);
   widget->Draw(screen.frame.get(), 1, 1);
   widget->Notify(104, Variant());
+  // Particles on request, a source picture and a surface for the particle systems.
+  Ref<TParamCollection> request = TAbstractObject::Create<TParamCollection>();
+  request->SetValue("particles_count", Variant(3));
+  request->SetValue("particle_type", Variant("spark"));
+  request->SetValue("x", Variant(5));
+  widget->Notify(1, Variant(Ref<IInterface>(request.get())));
+  widget->Notify(1, Variant(7));
+  if (Ref<IWidgetCollection> children = widget->GetChildren(); children && children->Count() > 0)
+    widget->SetProperty("widget", Variant(Ref<IInterface>(children->GetByIndex(0).get())));
+  widget->SetProperty("surface", Variant(Ref<IInterface>(screen.frame.get())));
+  widget->Process(16);
+  widget->Draw(screen.frame.get(), 1, 1);
+  widget->Notify(2, Variant());
   widget->Restart();
   widget->Process(33);
   widget->Draw(screen.frame.get(), -2, 60);
