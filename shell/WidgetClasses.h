@@ -63,11 +63,13 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   void ReleaseOwner() override;
   IWidgetOwner* GetOwner() override { return owner_; }
   void Invalidate() override { needsRedraw_ = true; }
-  bool IsDead() override { return dead_; }
+  // The flags the passes over many children read are final: read through the widget base
+  // they cost a load, not a call.
+  bool IsDead() final { return dead_; }
   void SetDead(bool value) override { dead_ = value; }
-  bool IsPaused() override { return paused_; }
+  bool IsPaused() final { return paused_; }
   void SetPaused(bool value) override { paused_ = value; }
-  bool IsUpdated() override { return updated_; }
+  bool IsUpdated() final { return updated_; }
   void SetUpdated(bool value) override { updated_ = value; }
   void Process(int32_t dt) override;
   // The clock, the time to live and the function widget; overrides call it first.
@@ -122,7 +124,7 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   bool WasVisible() override { return false; }
   bool NeedsRedraw() override { return needsRedraw_; }
   void SetNeedsRedraw(bool value) override { needsRedraw_ = value; }
-  bool IsInvalidated() override { return invalidated_; }
+  bool IsInvalidated() final { return invalidated_; }
   void Show(bool value) override;
   void SetExtraParam(const std::string& name, const Variant& value) override;
   std::string GetPath() override;

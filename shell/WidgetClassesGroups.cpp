@@ -24,6 +24,12 @@ void Prefetch(const std::vector<IWidget*>& widgets, const std::vector<TAbstractW
   __builtin_prefetch(bases[index]);
 }
 
+// Whether a child takes its update this frame: through the widget base where there is one.
+bool TakesUpdate(IWidget* widget, TAbstractWidget* base) {
+  if (base) return !base->IsPaused() && !base->IsDead() && !base->IsUpdated();
+  return !widget->IsPaused() && !widget->IsDead() && !widget->IsUpdated();
+}
+
 // Half way: the child's own fields have arrived, so its function widget can be asked for.
 void PrefetchFunction(const std::vector<TAbstractWidget*>& bases, size_t index) {
   if (index < bases.size() && bases[index]) bases[index]->PrefetchFunction();
@@ -275,7 +281,7 @@ void TWidgetCollection::UpdateAll(int32_t dt) {
     Prefetch(widgets_, bases_, size_t(i + kPrefetchAhead));
     PrefetchFunction(bases_, size_t(i + kPrefetchAhead / 2));
     IWidget* widget = widgets_[size_t(i)];
-    if (!widget->IsPaused() && !widget->IsDead() && !widget->IsUpdated()) widget->Process(dt);
+    if (TakesUpdate(widget, bases_[size_t(i)])) widget->Process(dt);
   }
 }
 
@@ -315,7 +321,7 @@ void TWidgetCollection::UpdateDirtyRects(bool forceOld, bool forceNew) {
       continue;
     }
     widget->UpdateDirtyRects(forceOld, forceNew);
-    if (!changed_) changed_ = widget->IsInvalidated();
+    if (!changed_) changed_ = bases_[i] ? bases_[i]->IsInvalidated() : widget->IsInvalidated();
   }
 }
 
