@@ -7,7 +7,10 @@
 #include <string_view>
 
 #include "foundation/Exceptions.h"
+#include "foundation/Params.h"
 #include "foundation/XMLStorage.h"
+#include "functions/FunctionRegistration.h"
+#include "platform/InputConstants.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/TextWidget.h"
@@ -22,6 +25,7 @@ struct Screen {
 
   Screen() {
     RegisterWidgetTestClasses();
+    RegisterFunctionsClasses();
     RegisterWidgetsClasses();
     window->engine = engine.get();
     Ref<TSurface> image = NewAlphaSurface(16, 16, 0x80FF8040);
@@ -57,10 +61,53 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     widget->Draw(screen.frame.get(), 3, 4);
     widget->ContainsPoint(TPoint{5, 6}, true);
   }
+  // Controls take the mouse and keys: presses, drags and keys at points near and at the
+  // limits, with the focus on.
+  widget->OnSetFocus();
+  for (TPoint p : {TPoint{5, 6}, TPoint{40, 30}, TPoint{INT32_MIN, INT32_MAX}}) {
+    widget->HandleMouse(input::kLeftButtonDown, p, 1);
+    widget->HandleMouse(input::kMouseMove, TPoint{p.X / 2 + 9, p.Y / 3}, 1);
+    widget->HandleMouse(input::kLeftButtonUp, p, 0);
+  }
+  for (uintptr_t key : {input::kVkDown, input::kVkEnd, input::kVkTab, input::kVkBack}) {
+    widget->HandleKey(input::kKeyDown, key, 0);
+    widget->HandleKey(input::kKeyUp, key, 0);
+  }
+  widget->HandleKey(input::kChar, 'a', 0);
   widget->SetProperty("currentframe", Variant(7));
   widget->SetProperty("framescount", Variant(3));
   widget->SetProperty("loop", Variant(true));
   widget->SetProperty("text", Variant("abc a\n0123 \xE3\x81\x82\xE3\x80\x82 W"));
+  // Transforms, masks, pies and curves, changed at run time.
+  widget->SetProperty("zoom", Variant(0.5));
+  widget->SetProperty("angle", Variant(33.3));
+  widget->SetProperty("anchor_left", Variant(-4.25));
+  widget->SetProperty("shiftleft", Variant(-9));
+  widget->SetProperty("endangle", Variant(400.0));
+  widget->SetProperty("contourthickness", Variant(-5));
+  widget->SetProperty("fillMaskWithLevel", Variant(-3));
+  widget->SetProperty("substractFromMask", Variant(Ref<IInterface>(widget.get())));
+  widget->SetProperty("substractFromMaskRect", Variant(Ref<IInterface>(widget.get())));
+  widget->SetProperty("stepping_direction", Variant(-1));
+  widget->SetProperty("currentT", Variant(2.5));
+  widget->SetProperty("x2", Variant(1e9));
+  if (Ref<IWidgetOwner> owner = Supports<IWidgetOwner>(widget)) owner->ScreenToLocal(TPoint{5, 6});
+  widget->Process(16);
+  widget->Draw(screen.frame.get(), 1, 1);
+  widget->Notify(104, Variant());
+  // Particles on request, a source picture and a surface for the particle systems.
+  Ref<TParamCollection> request = TAbstractObject::Create<TParamCollection>();
+  request->SetValue("particles_count", Variant(3));
+  request->SetValue("particle_type", Variant("spark"));
+  request->SetValue("x", Variant(5));
+  widget->Notify(1, Variant(Ref<IInterface>(request.get())));
+  widget->Notify(1, Variant(7));
+  if (Ref<IWidgetCollection> children = widget->GetChildren(); children && children->Count() > 0)
+    widget->SetProperty("widget", Variant(Ref<IInterface>(children->GetByIndex(0).get())));
+  widget->SetProperty("surface", Variant(Ref<IInterface>(screen.frame.get())));
+  widget->Process(16);
+  widget->Draw(screen.frame.get(), 1, 1);
+  widget->Notify(2, Variant());
   widget->Restart();
   widget->Process(33);
   widget->Draw(screen.frame.get(), -2, 60);
