@@ -46,6 +46,9 @@ void TMiniGameWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   won_ = false;
   if (!node) return;
   lastQueued_ = "null_widget";
+  // The size of the children loaded just now, which the attributes could not see.
+  if (node->GetAttr("block_width").IsEmpty()) blockWidth_ = GetWidth();
+  if (node->GetAttr("block_height").IsEmpty()) blockHeight_ = GetHeight();
   follow_ = ParseFollowWidgets(followText_);
 }
 

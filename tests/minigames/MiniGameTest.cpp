@@ -113,14 +113,14 @@ TEST_F(MiniGameBase, QueuePlaysOneAfterAnother) {
   EXPECT_EQ(b->GetProperty("next").ToString(), ";" + c->GetName());
   EXPECT_TRUE(game->IsQueueBusy());
 
-  // A tail without "next" cannot start another: the new widget starts at once.
+  // A tail without "next" cannot start another: the widget after it starts at once.
   Ref<IWidget> d = game->MakeFeedback("plain"), e = game->MakeFeedback("fx");
-  EXPECT_FALSE(d->IsPaused());
+  EXPECT_TRUE(d->IsPaused());
   EXPECT_FALSE(e->IsPaused());
   // A dead tail, likewise; once the tail is gone the queue is idle.
   Ref<IWidget> f = game->MakeFeedback("fx");
   EXPECT_TRUE(f->IsPaused());
-  e->SetDead(true);
+  f->SetDead(true);
   Ref<IWidget> g = game->MakeFeedback("fx");
   EXPECT_FALSE(g->IsPaused());
   g->SetDead(true);
@@ -132,7 +132,7 @@ TEST_F(MiniGameBase, QueuePlaysOneAfterAnother) {
 
 TEST_F(MiniGameBase, QueueFollowsAnAliasedNext) {
   TestMiniGame* game = ShowGame("", R"(
-    <widget type="group_widget" name="outer" aliases="\next = inner/next">
+    <widget type="group_widget" name="outer" aliases="\next=inner/next">
       <widgets><widget type="test_box" name="inner" extraparams="\next="/></widgets>
     </widget>)");
   Ref<IWidget> outer = game->FindWidget("outer"), inner = game->FindWidget("outer/inner");
