@@ -154,7 +154,7 @@ bool TEngine::LoadGame(const std::string& gameFileName) {
     std::string text = ReadTextFile(gameFileName, EngineFileKey);
     if (text.empty()) {
       failure_ = "the game file " + gameFileName + " is missing or empty";
-    } else if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text)) {
+    } else if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text, gameFileName)) {
       std::string type = ReadXmlStr(storage, "type");
       Ref<INamedObject> object = CreateNamedObject(type, ReadXmlStr(storage, "name"));
       if (Ref<IGame> game = Supports<IGame>(object)) {

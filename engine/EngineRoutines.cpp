@@ -129,8 +129,9 @@ void ReadStartupParams() {
     if (Ref<IParam> param = params->FindParam(Variant("preference_folder_name"))) {
       PreferenceFolderName = param->GetValue().ToString();
     }
-  } catch (const std::exception&) {
-    // An unreadable file leaves the defaults.
+  } catch (const std::exception& error) {
+    Warn(StartupParamsFileName,
+         std::string("does not parse (") + error.what() + "); the start-up defaults are used");
   }
 }
 
@@ -168,8 +169,11 @@ int RunEngine() {
                    engine->FailureMessage().c_str());
       status = 1;
     }
-  } catch (...) {
-    // The program always ends normally.
+  } catch (const std::exception& error) {
+    // The program still ends normally, saying why it stopped.
+    std::fprintf(stderr, "%s: stopped by an error: %s\n", DefaultApplicationCaption.c_str(),
+                 error.what());
+    status = 1;
   }
   return status;
 }

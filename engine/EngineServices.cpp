@@ -9,6 +9,7 @@
 #include "foundation/Cipher.h"
 #include "foundation/EngineDeclarations.h"
 #include "foundation/ResourceReader.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 namespace {
@@ -68,14 +69,23 @@ std::string TEngine::ReadTextFile(const std::string& path, const std::string& ke
 // Resources
 
 void TEngine::LoadResourcesFromFile(const std::string& path, const std::string& group, bool pump) {
+  Ref<IHierStorageRoot> storage;
   try {
     std::string text = ReadTextFile(path, EngineFileKey);
-    if (text.empty()) return;
-    if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text)) {
-      LoadResources(storage, group, pump);
+    if (text.empty()) {
+      return Warn(path,
+                  "no such resource list, or one not enciphered with the engine's key; "
+                  "nothing of it is loaded");
     }
-  } catch (...) {
-    // A list that does not parse loads nothing.
+    storage = LoadXmlStorageFromText(text, path);
+  } catch (const std::exception& error) {
+    return Warn(path,
+                std::string("does not parse (") + error.what() + "); nothing of it is loaded");
+  }
+  try {
+    LoadResources(storage, group, pump);
+  } catch (const std::exception& error) {
+    Warn(path, std::string("loading stopped (") + error.what() + "); the rest is not loaded");
   }
 }
 
@@ -93,7 +103,7 @@ void TEngine::LoadResources(const Ref<IHierStorage>& storage, const std::string&
     // Names are keys without regard to case: a second spelling is the same resource,
     // so it is neither decoded nor loaded again.
     if (resources_->FindByName(name)) continue;
-    Ref<IResourceSlave> resource = CreateResourceByType(ReadXmlStr(section, "type"), name);
+    Ref<IResourceSlave> resource = CreateResourceOf(section);
     if (!resource) continue;
     if (Ref<IPersistObject> persist = Supports<IPersistObject>(resource)) {
       persist->LoadFromStorage(section);
@@ -256,7 +266,9 @@ AudioHandle TEngine::LoadMusic(const std::string& path) {
   if (!audio) return kNoAudio;
   std::string data = ReadWholeStream(path);
   if (data.empty()) return kNoAudio;
-  return audio->LoadMusic(data.data(), data.size());
+  AudioHandle music = audio->LoadMusic(data.data(), data.size());
+  if (music == kNoAudio) Warn(path, "does not decode as music");
+  return music;
 }
 
 void TEngine::FreeMusic(AudioHandle music) {
@@ -268,7 +280,9 @@ AudioHandle TEngine::LoadSample(const std::string& path, uint16_t maxPlaybacks, 
   if (!audio) return kNoAudio;
   std::string data = ReadWholeStream(path);
   if (data.empty()) return kNoAudio;
-  return audio->LoadSample(data.data(), data.size(), maxPlaybacks, loop);
+  AudioHandle sample = audio->LoadSample(data.data(), data.size(), maxPlaybacks, loop);
+  if (sample == kNoAudio) Warn(path, "does not decode as a sound");
+  return sample;
 }
 
 AudioHandle TEngine::LoadSampleChannel(const std::string& path, AudioHandle& sample) {

@@ -9,6 +9,7 @@
 #include "foundation/GlobalReplaceableObjectParams.h"
 #include "foundation/MultiLanguages.h"
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 // ---------------------------------------------------------------------------------------
@@ -180,8 +181,7 @@ Ref<IInterface> TStaticCreationPersistItemCollection::CreateItem(const Ref<IHier
 }
 
 Ref<IInterface> TTypedCreationPersistItemCollection::CreateItem(const Ref<IHierStorage>& child) {
-  return Ref<IInterface>(
-      CreateNamedObject(ReadXmlStr(child, "type"), ReadXmlStr(child, "name")).get());
+  return Ref<IInterface>(CreateNamedObjectOf(child).get());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -190,6 +190,14 @@ Ref<IInterface> TTypedCreationPersistItemCollection::CreateItem(const Ref<IHierS
 Ref<INamedObject> CreateNamedObject(std::string_view typeText, const std::string& name) {
   Ref<INamedObject> object = Supports<INamedObject>(CreateRegisteredObject(typeText));
   if (object && !name.empty()) object->SetName(name);
+  return object;
+}
+
+Ref<INamedObject> CreateNamedObjectOf(const Ref<IHierStorage>& node) {
+  std::string type = ReadXmlStr(node, "type");
+  Ref<INamedObject> object = CreateNamedObject(type, ReadXmlStr(node, "name"));
+  if (!object && !ClassesRegistry().FindClass(type.substr(0, type.find('{'))))
+    WarnAboutNode(node, "type \"" + type + "\" is not registered; the element is skipped");
   return object;
 }
 
@@ -231,7 +239,7 @@ Ref<TAbstractObject> CreateAndLoadObject(TClass classRef, const Ref<IHierStorage
 
 Ref<INamedObject> CreateObjectFromXml(const Ref<IHierStorage>& node) {
   if (!node) return nullptr;
-  Ref<INamedObject> object = CreateNamedObject(ReadXmlStr(node, "type"), ReadXmlStr(node, "name"));
+  Ref<INamedObject> object = CreateNamedObjectOf(node);
   if (!LoadObject(Ref<IInterface>(object.get()), node)) return nullptr;
   return object;
 }
@@ -329,6 +337,25 @@ std::string FormatFloatValue(double value) {
 // ---------------------------------------------------------------------------------------
 // Attribute readers and writers
 
+void WarnAboutNode(const Ref<IHierStorage>& node, std::string_view what) {
+  if (!node) return Warn({}, what);
+  std::string element = node->GetName();
+  std::string name = node->GetAttr("name").ToString();
+  if (!name.empty()) element += " \"" + name + "\"";
+  Warn(StorageDataFile(node), element + ": " + std::string(what));
+}
+
+namespace {
+
+// Text was there but is not a value of the attribute's kind: the default stands.
+void WarnUnreadable(const Ref<IHierStorage>& node, std::string_view name, std::string_view text,
+                    std::string_view expected) {
+  WarnAboutNode(node, std::string(name) + "=\"" + std::string(text) + "\" is not " +
+                          std::string(expected) + "; the default is used");
+}
+
+}  // namespace
+
 std::string ReadXmlStr(const Ref<IHierStorage>& node, std::string_view name,
                        const std::string& def) {
   if (!node) return def;
@@ -349,8 +376,10 @@ std::string ReadXmlText(const Ref<IHierStorage>& node, std::string_view name,
 
 bool ReadXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool def) {
   std::string text = ReadXmlStr(node, name, def ? "yes" : "no");
-  if (def) return !(text == "no" || text == "0");
-  return text == "yes" || text == "-1";
+  if (text == "yes" || text == "-1") return true;
+  if (text == "no" || text == "0") return false;
+  if (!text.empty()) WarnUnreadable(node, name, text, "yes or no");
+  return def;
 }
 
 void WriteXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool value, bool force) {
@@ -359,8 +388,11 @@ void WriteXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool val
 
 int32_t ReadXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t def) {
   if (!node) return def;
+  std::string text = ReadXmlStr(node, name);
   int32_t value = def;
-  return TryTextToInt(ReadXmlStr(node, name), value) ? value : def;
+  if (TryTextToInt(text, value)) return value;
+  if (!text.empty()) WarnUnreadable(node, name, text, "an integer");
+  return def;
 }
 
 void WriteXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t value, bool force) {
@@ -372,8 +404,11 @@ void WriteXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t v
 
 uint32_t ReadXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t def) {
   if (!node) return def;
+  std::string text = ReadXmlStr(node, name);
   int32_t value = 0;
-  return TryTextToInt(ReadXmlStr(node, name), value) ? static_cast<uint32_t>(value) : def;
+  if (TryTextToInt(text, value)) return static_cast<uint32_t>(value);
+  if (!text.empty()) WarnUnreadable(node, name, text, "a colour or number (\"$AARRGGBB\")");
+  return def;
 }
 
 void WriteXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t value, bool force) {
@@ -385,8 +420,11 @@ void WriteXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t 
 
 double ReadXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double def) {
   if (!node) return def;
+  std::string text = ReadXmlStr(node, name);
   double value = def;
-  return TryTextToFloat(ReadXmlStr(node, name), value) ? value : def;
+  if (TryTextToFloat(text, value)) return value;
+  if (!text.empty()) WarnUnreadable(node, name, text, "a number");
+  return def;
 }
 
 void WriteXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double value, bool force) {
@@ -401,6 +439,7 @@ int ReadXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::strin
   if (text == names[size_t(def)]) return def;
   for (size_t i = 0; i < names.size(); ++i)
     if (names[i] == text) return int(i);
+  if (!text.empty()) WarnUnreadable(node, name, text, "one of \"" + std::string(list) + "\"");
   return def;
 }
 

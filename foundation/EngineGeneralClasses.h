@@ -237,6 +237,9 @@ Ref<T> CreateAndLoadObject(const Ref<IHierStorage>& node, std::string_view eleme
   Ref<TAbstractObject> object = CreateAndLoadObject(ClassOf<T>(), node, elementName, index);
   return Ref<T>(static_cast<T*>(object.get()));
 }
+// CreateNamedObject for the node's "type" and "name". A type that names no registered
+// class gives nothing and a warning naming the node's file.
+Ref<INamedObject> CreateNamedObjectOf(const Ref<IHierStorage>& node);
 // The object named by the node's "type" and "name", loaded from the node.
 Ref<INamedObject> CreateObjectFromXml(const Ref<IHierStorage>& node);
 Ref<INamedObject> CreateObjectFromChild(const Ref<IHierStorage>& node, std::string_view elementName,
@@ -250,10 +253,10 @@ bool SaveObjectToChild(const Ref<IInterface>& object, const Ref<IHierStorage>& n
 // Attribute readers and writers: the one encoding of values in every XML file.
 //
 // Readers give the default for a missing node, a missing attribute or text that does not
-// convert. Writers with Force set the attribute; without it they change only an
-// attribute that holds another value, so an absent attribute stays absent. Objects pass
-// Force exactly when the value differs from its default, so defaults stay out of files.
-// Numbers are read and written the same under every locale.
+// convert; text that does not convert is also said on the warning channel. Writers with Force set
+// the attribute; without it they change only an attribute that holds another value, so an absent
+// attribute stays absent. Objects pass Force exactly when the value differs from its default, so
+// defaults stay out of files. Numbers are read and written the same under every locale.
 
 std::string ReadXmlStr(const Ref<IHierStorage>& node, std::string_view name,
                        const std::string& def = {});
@@ -283,6 +286,10 @@ int ReadXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::strin
                 int def = 0);
 void WriteXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::string_view list,
                   bool force, int index);
+
+// Says on the warning channel, naming the node's file, what was dropped from the node's
+// element: 'widget "title": What'.
+void WarnAboutNode(const Ref<IHierStorage>& node, std::string_view what);
 
 // The text conversions behind them.
 std::string CommaToPoint(std::string_view text);

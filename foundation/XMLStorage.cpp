@@ -14,6 +14,7 @@
 #include "foundation/Routines.h"
 #include "foundation/SafeFile.h"
 #include "foundation/TextConvert.h"
+#include "foundation/Warnings.h"
 
 namespace {
 
@@ -182,6 +183,7 @@ void TXMLStorage::RemoveAttr(std::string_view name) {
 Ref<IHierStorage> TXMLStorage::StorageOver(const Ref<IXmlNode>& node) {
   if (!node) return nullptr;
   Ref<TXMLStorage> storage = NewXmlStorage();
+  storage->dataFile_ = dataFile_;
   storage->Attach(node, document_);
   return Ref<IHierStorage>(storage.get());
 }
@@ -365,9 +367,19 @@ void TXMLStorage::Attach(const Ref<IXmlNode>& node, const Ref<IXmlDocument>& doc
   if (overlaySpec_.empty()) return;
   Ref<IHierStorageRoot> opened = OpenXmlStorage(overlaySpec_);
   Ref<TXMLStorage> overlay(dynamic_cast<TXMLStorage*>(opened.get()));
+  std::string what = "\"_outstorage\" \"" + overlaySpec_ + "\"";
+  if (!overlay) {
+    Warn(dataFile_, what + " names no file, or one whose chain leads back to itself; not read");
+    return;
+  }
+  if (!overlay->node_) Warn(dataFile_, what + ": no such file, or one without a root element");
   // An overlay whose chain leads back here would make every read go round for ever.
-  for (TXMLStorage* link = overlay.get(); link; link = link->overlay_.get())
-    if (link == this) return;
+  for (TXMLStorage* link = overlay.get(); link; link = link->overlay_.get()) {
+    if (link == this) {
+      Warn(dataFile_, what + ": its chain leads back to itself; not read");
+      return;
+    }
+  }
   overlay_ = overlay;
 }
 
@@ -406,6 +418,7 @@ bool TXMLStorage::LoadFromFile(const std::string& path) {
     if (!found) return false;
     Ref<IXmlDocument> document = LoadXmlFromBuffer(bytes.data(), bytes.size());
     if (!document) return false;
+    dataFile_ = path;
     AttachToRoot(document);
     return true;
   } catch (const std::exception&) {
@@ -469,14 +482,20 @@ Ref<IHierStorageRoot> LoadXmlStorageFromFile(const std::string& path) {
   bool found = false;
   std::string bytes = ReadFileThroughTree(path, found);
   if (!found) return nullptr;
-  return LoadXmlStorageFromText(bytes);
+  return LoadXmlStorageFromText(bytes, path);
 }
 
-Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text) {
+Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text, std::string_view dataFile) {
   Ref<TXMLStorage> storage = NewXmlStorage();
+  storage->SetDataFile(std::string(dataFile));
   Ref<IXmlDocument> document = LoadXmlFromBuffer(text.data(), text.size());
   storage->Attach(Ref<IXmlNode>(document->GetDocumentElement().get()), document);
   return Ref<IHierStorageRoot>(storage.get());
+}
+
+std::string StorageDataFile(const Ref<IHierStorage>& storage) {
+  auto* xml = dynamic_cast<TXMLStorage*>(storage.get());
+  return xml ? xml->DataFile() : std::string();
 }
 
 std::string XmlStorageRegistryKey(const std::string& file) {
@@ -502,7 +521,7 @@ Ref<IHierStorageRoot> OpenXmlStorage(const std::string& spec) {
   std::string text = LoadResourceToString(parsed.file);
   if (!parsed.key.empty())
     text = TCipher_Xtea(parsed.key).CodeString(text, kCipherDecipher, kFormatHex);
-  Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text);
+  Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text, parsed.file);
   SetOpen(key, Ref<TXMLStorage>(static_cast<TXMLStorage*>(storage.get())));
   return storage;
 }

@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "foundation/CheckedMath.h"
+#include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 
 // --- Children -------------------------------------------------------------------------
 
@@ -243,6 +245,7 @@ void TEvalFunction::Init() {
 void TEvalFunction::LoadFromXml(const Ref<IHierStorage>& node) {
   TFunction::LoadFromXml(node);
   expression_ = node ? node->GetChildText("expression").ToString() : std::string();
+  dataFile_ = StorageDataFile(node);
 }
 
 void TEvalFunction::SaveToXml(const Ref<IHierStorage>& node) {
@@ -259,6 +262,7 @@ void TEvalFunction::Reset(const std::string& error) {
   compiled_ = false;
   parser_.ClearExpressions();
   lastError_ = error;
+  if (!error.empty()) Warn(dataFile_, "function \"" + name_ + "\" stops: " + error);
 }
 
 void TEvalFunction::Compile() {
@@ -277,8 +281,6 @@ void TEvalFunction::Compile() {
     if (!parser_.AddExpressions(expression_)) Reset("Error in math expression: empty line");
   } catch (const std::exception& e) {
     Reset(e.what());
-  } catch (...) {
-    Reset("Error in math expression");
   }
 }
 
@@ -288,8 +290,6 @@ void TEvalFunction::Calculate() {
     lastValue_ = parser_.EvaluateAll();
   } catch (const std::exception& e) {
     Reset(e.what());
-  } catch (...) {
-    Reset("Error in math expression");
   }
 }
 

@@ -274,7 +274,8 @@ class TEvalFunction : public TFunction {
   const std::string& GetExpression() const { return expression_; }
   void SetExpression(const std::string& text) { expression_ = text; }
   bool IsCompiled() const { return compiled_; }
-  // What disabled the function (empty while it works), for tools and content authors.
+  // What disabled the function (empty while it works), for tools and content authors;
+  // also said on the warning channel, naming the file the function was read from.
   const std::string& GetLastError() const { return lastError_; }
   // The value of the last line at the last Calculate.
   float GetLastValue() const { return lastValue_; }
@@ -287,4 +288,5 @@ class TEvalFunction : public TFunction {
   bool compiled_ = false;
   std::string lastError_;
   float lastValue_ = 0;
+  std::string dataFile_;
 };

@@ -457,7 +457,9 @@ bool TGame::PassOptionToEngine(const std::string& name, const Variant& value) {
     if (current.IsClear() || current.ToString() == value.ToString()) return false;
     engine_->SetOption(name, value);
     return true;
-  } catch (...) {
+  } catch (const std::exception&) {
+    // An engine refuses an option by raising: the normal answer, which leaves the
+    // engine's option as it was and asks for nothing to be applied.
     return false;
   }
 }

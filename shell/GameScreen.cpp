@@ -156,13 +156,7 @@ void TGameScreen::Show(const Ref<IParamCollection>& params) {
 
 void TGameScreen::CheckShowCompletion() {
   if (!showPending_) return;
-  bool applying = false;
-  try {
-    applying = root_ && root_->GetProperty("applyingeffect").ToBool(false);
-  } catch (...) {
-    applying = false;
-  }
-  if (applying) return;
+  if (root_ && root_->GetProperty("applyingeffect").ToBool(false)) return;
   // Cleared first: the hook may show this screen again.
   showPending_ = false;
   Ref<IParamCollection> params = showParams_;

@@ -2,6 +2,7 @@
 
 #include "foundation/Exceptions.h"
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 // ---------------------------------------------------------------------------------------
@@ -74,21 +75,24 @@ Ref<IWidget> TWidgetFactory::CreateWidget(const Ref<IParamCollection>& params) {
       parsed_ = nullptr;
       // The values go into attribute texts: quotes, "<" and "&" in them must not end the
       // attribute or the element.
-      parsed_ = LoadXmlStorageFromText(Expand(params, true));
+      parsed_ = LoadXmlStorageFromText(Expand(params, true), dataFile_);
     } else if (!parsed_) {
-      parsed_ = LoadXmlStorageFromText(template_);
+      parsed_ = LoadXmlStorageFromText(template_, dataFile_);
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    Warn(dataFile_, "widget factory \"" + name_ + "\": its widget string does not parse (" +
+                        error.what() + "); no widget is made");
     parsed_ = nullptr;
   }
   if (!parsed_) return nullptr;
   Ref<IWidget> widget;
   try {
-    widget = Supports<IWidget>(
-        CreateNamedObject(ReadXmlStr(parsed_, "type"), ReadXmlStr(parsed_, "name")));
+    widget = Supports<IWidget>(CreateNamedObjectOf(parsed_));
     if (!widget) return nullptr;
     LoadObject(Ref<IInterface>(widget.get()), parsed_);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    Warn(dataFile_, "widget factory \"" + name_ + "\": its widget does not load (" + error.what() +
+                        "); no widget is made");
     return nullptr;
   }
   if (!useMacros_ && !redefinedParams_.empty()) {
@@ -107,6 +111,7 @@ Ref<IWidget> TWidgetFactory::CreateWidget(const Ref<IParamCollection>& params) {
 
 void TWidgetFactory::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
+  dataFile_ = StorageDataFile(node);
   useMacros_ = ReadXmlBool(node, "usemacros", true);
   redefinedParams_ = ReadXmlStr(node, "redefinedparams");
   std::string text;

@@ -4,6 +4,7 @@
 #include "foundation/EngineDeclarations.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/FakeAudio.h"
+#include "tests/support/WarningCapture.h"
 
 namespace {
 
@@ -240,6 +241,19 @@ TEST(EngineStart, BadGameFilesFailCleanly) {
     int expectedDone = std::string(c.name) == "game refuses" ? 1 : 0;
     EXPECT_EQ(TFakeGame::totalDoneCalls - doneBefore, expectedDone);
   }
+}
+
+// A value of the game file that does not read keeps its default and is said once, naming
+// the game file as it was given.
+TEST(EngineStart, AnUnreadableColourIsSaidOnceNamingTheGameFile) {
+  WarningCapture warnings;
+  EngineHarness h(R"(color="$FF00GG00")");
+  ASSERT_TRUE(h.Start());
+  EXPECT_EQ(h.game->color, 0xFF336699u);
+  EXPECT_EQ(warnings.Lines(),
+            std::vector<std::string>{"warning: " + h.gameFile +
+                                     ": game \"fake\": color=\"$FF00GG00\" is not a colour or "
+                                     "number (\"$AARRGGBB\"); the default is used"});
 }
 
 TEST(EngineStart, FinaliseTellsTheGameDoneOnce) {
