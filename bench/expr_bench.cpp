@@ -1,13 +1,11 @@
 // Evaluation speed of compiled expressions, against muparser on the same expressions in
-// the same run. Prints a table of evaluations per second and the ratio at the end.
-#include <benchmark/benchmark.h>
-
+// the same run. Prints a table of evaluations per second (the median of the repetitions)
+// and the ratio at the end.
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <string>
-#include <vector>
 
+#include "bench/BenchReport.h"
 #include "functions/ParseExpr.h"
 
 #ifdef HAVE_MUPARSER
@@ -68,39 +66,31 @@ void MuParser(benchmark::State& state, const Workload& w) {
 }
 #endif
 
-// Keeps every run's rate so that the table can be printed after the console report.
-class RateCollector : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      auto it = run.counters.find("items_per_second");
-      if (it != run.counters.end()) rates[run.benchmark_name()] = it->second.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> rates;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   for (const Workload& w : workloads) {
-    benchmark::RegisterBenchmark((std::string("ours/") + w.name).c_str(), Ours, w);
+    bench::AddBestStatistics(
+        benchmark::RegisterBenchmark((std::string("ours/") + w.name).c_str(), Ours, w));
 #ifdef HAVE_MUPARSER
-    benchmark::RegisterBenchmark((std::string("muparser/") + w.name).c_str(), MuParser, w);
+    bench::AddBestStatistics(
+        benchmark::RegisterBenchmark((std::string("muparser/") + w.name).c_str(), MuParser, w));
 #endif
   }
-  benchmark::Initialize(&argc, argv);
-  RateCollector reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  bench::TSummaryReporter reporter;
+  if (!bench::RunBenchmarks(argc, argv, reporter)) return 1;
+  auto rate = [&](const std::string& name) {
+    auto& counters = reporter.At(name).MedianCounters;
+    auto it = counters.find("items_per_second");
+    return it == counters.end() ? 0.0 : it->second;
+  };
 
   std::printf("\n%-14s %16s %16s %8s\n", "expression", "ours eval/s", "muparser eval/s", "ratio");
   double logSum = 0;
   int compared = 0;
   for (const Workload& w : workloads) {
-    double ours = reporter.rates[std::string("ours/") + w.name];
-    double mu = reporter.rates[std::string("muparser/") + w.name];
+    double ours = rate(std::string("ours/") + w.name);
+    double mu = rate(std::string("muparser/") + w.name);
     if (mu > 0 && ours > 0) {
       std::printf("%-14s %16.0f %16.0f %8.2f\n", w.name, ours, mu, ours / mu);
       logSum += std::log(ours / mu);

@@ -1,23 +1,26 @@
-// The surfaces' hot operations on 1024 x 768 frames against pixman doing the same visual
-// job, in one run. Each operation runs with our best kernel table, with the SSE2 table and
-// with pixman; the table at the end gives the times and the ratio ours / pixman.
+// The surfaces' hot operations against pixman doing the same visual job, in one run. Each
+// operation runs with our best kernel table, with the SSE2 table and with pixman; the table
+// at the end gives the median and best times and the ratios ours / pixman.
 //
-//   alpha blend    a sprite layer of mixed alpha over the frame   pixman OVER
-//   copy           a whole picture onto the frame                 pixman SRC
-//   colour         a colour through a mixed-alpha shape           pixman OVER, solid through
-//                                                                  an a8r8g8b8 mask
-//   scale 0.75     a 1366 x 1024 picture smoothly to the frame    pixman SRC, bilinear
-//   rotate 30      the frame's picture turned about its centre    pixman SRC, bilinear
-
-#include <benchmark/benchmark.h>
+//   alpha blend      a sprite layer of mixed alpha over a 1024 x 768 frame   pixman OVER
+//   copy             a whole picture onto the frame                          pixman SRC
+//   colour           a colour through a mixed-alpha shape                    pixman OVER, solid
+//                                                                             through a mask
+//   sprite ... N     2,000 sprites of N x N at scattered positions (any      as above, one
+//                    alignment) onto the frame: copied, blended, coloured     call per sprite
+//   scale 0.75       a 1366 x 1024 picture smoothly to the frame             pixman SRC, bilinear
+//   rotate 30        the frame's picture turned about its centre, at         pixman SRC, bilinear
+//                    1024 x 768 and at 1920 x 1080
+//
+// The repetition count comes from --benchmark_repetitions (five by default).
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "engine/EngineSurface.h"
 #include "engine/EngineSurfaceKernels.h"
 
@@ -29,6 +32,11 @@ namespace {
 
 constexpr int32_t kWidth = 1024;
 constexpr int32_t kHeight = 768;
+constexpr int32_t kWideWidth = 1920;
+constexpr int32_t kWideHeight = 1080;
+constexpr int32_t kSprites = 2000;
+constexpr int32_t kSpriteSizes[] = {16, 64, 128};
+constexpr int kSpriteSizeCount = 3;
 
 // Blocks of 16 x 16: a third transparent, a third opaque, a third of varying alpha, as a
 // layer of sprites, glyphs and particles has them.
@@ -55,6 +63,20 @@ void FillPicture(TSurface& s, uint32_t seed) {
       *s.PixelAddress(x, y) = 0xFF000000u | uint32_t(x * 3 + y) << 16 | uint32_t(random() & 0xFFFF);
 }
 
+// A round item: opaque inside, a soft rim a few pixels wide, transparent corners.
+void FillSprite(TSurface& s) {
+  const double r = s.GetWidth() / 2.0, rim = std::max(2.0, r / 8);
+  for (int32_t y = 0; y < s.GetHeight(); ++y) {
+    for (int32_t x = 0; x < s.GetWidth(); ++x) {
+      double d = std::hypot(x + 0.5 - r, y + 0.5 - r);
+      double cover = std::clamp((r - d) / rim, 0.0, 1.0);
+      uint32_t alpha = uint32_t(std::lround(cover * 255));
+      *s.PixelAddress(x, y) = alpha << 24 | uint32_t(x * 255 / s.GetWidth()) << 16 |
+                              uint32_t(y * 255 / s.GetHeight()) << 8 | 0x40;
+    }
+  }
+}
+
 Ref<TSurface> NewSurface(int32_t w, int32_t h, bool hasAlpha) {
   Ref<TSurface> s = TAbstractObject::Create<TSurface>();
   s->SetSize(w, h);
@@ -68,11 +90,25 @@ struct TFixture {
   Ref<TSurface> sprites = NewSurface(kWidth, kHeight, true);
   Ref<TSurface> picture = NewSurface(kWidth, kHeight, true);
   Ref<TSurface> large = NewSurface(1366, 1024, true);
+  Ref<TSurface> wideTarget = NewSurface(kWideWidth, kWideHeight, true);
+  Ref<TSurface> widePicture = NewSurface(kWideWidth, kWideHeight, true);
+  Ref<TSurface> sprite[kSpriteSizeCount];
+  std::vector<TPoint> places[kSpriteSizeCount];
   TFixture() {
     FillSpriteLayer(*sprites, 1);
     FillPicture(*picture, 2);
     FillPicture(*large, 3);
     FillPicture(*frame, 4);
+    FillPicture(*widePicture, 5);
+    std::mt19937 random(6);
+    for (int i = 0; i < kSpriteSizeCount; ++i) {
+      int32_t n = kSpriteSizes[i];
+      sprite[i] = NewSurface(n, n, true);
+      FillSprite(*sprite[i]);
+      for (int32_t k = 0; k < kSprites; ++k)
+        places[i].push_back(TPoint{int32_t(random() % uint32_t(kWidth - n + 1)),
+                                   int32_t(random() % uint32_t(kHeight - n + 1))});
+    }
   }
 };
 
@@ -83,38 +119,23 @@ TFixture& Fixture() {
 
 const TRect kFull{0, 0, kWidth, kHeight};
 
-enum TOperation { opBlend, opCopy, opColour, opScale, opRotate };
-const char* const kOperationNames[] = {"alpha blend", "copy", "colour", "scale 0.75", "rotate 30"};
+enum TSpriteDraw { sdCopy, sdBlend, sdColour };
 
-void RunOurs(TOperation op) {
+void OursSprites(TSpriteDraw how, int size) {
   TFixture& f = Fixture();
-  switch (op) {
-    case opBlend:
-      f.frame->Draw(f.sprites.get(), kFull, bmNormal, 255, kFull);
-      break;
-    case opCopy:
-      f.frame->Draw(f.picture.get(), kFull, bmBltFast, 255, kFull);
-      break;
-    case opColour:
-      f.frame->DrawColored(0xFF3060A0, f.sprites.get(), bmNormal, 255, kFull, kFull);
-      break;
-    case opScale:
-      f.target->DrawScaled(f.large.get(), true, 0.75, 0.75, 0, 0);
-      break;
-    case opRotate:
-      f.target->DrawTransformed(f.picture.get(), {kWidth / 2, kHeight / 2}, 30, true, 1, 1, 0, 0);
-      break;
+  const int32_t n = kSpriteSizes[size];
+  const TRect whole{0, 0, n, n};
+  TSurface& frame = *f.frame;
+  ISurface* sprite = f.sprite[size].get();
+  for (const TPoint& p : f.places[size]) {
+    const TRect at{p.X, p.Y, p.X + n, p.Y + n};
+    if (how == sdCopy)
+      frame.Draw(sprite, whole, bmBltFast, 255, at);
+    else if (how == sdBlend)
+      frame.Draw(sprite, whole, bmNormal, 255, at);
+    else
+      frame.DrawColored(0xFF3060A0, sprite, bmNormal, 255, at, whole);
   }
-}
-
-void BM_Ours(benchmark::State& state, TOperation op, const TSurfaceKernels* kernels) {
-  const TSurfaceKernels& best = SurfaceKernels();
-  UseSurfaceKernels(*kernels);
-  for (auto _ : state) {
-    RunOurs(op);
-    benchmark::ClobberMemory();
-  }
-  UseSurfaceKernels(best);
 }
 
 #if HAVE_PIXMAN
@@ -138,6 +159,18 @@ pixman_image_t* PixmanImage(TSurface& s, pixman_format_code_t format, bool premu
   return pixman_image_create_bits(format, w, h, bits, w * 4);
 }
 
+// Destination to source: about the centre by 30 degrees.
+void TurnAboutCentre(pixman_image_t* image, int32_t w, int32_t h) {
+  pixman_f_transform_t turn;
+  pixman_f_transform_init_translate(&turn, -w / 2.0, -h / 2.0);
+  pixman_f_transform_rotate(nullptr, &turn, std::cos(M_PI / 6), std::sin(M_PI / 6));
+  pixman_f_transform_translate(nullptr, &turn, w / 2.0, h / 2.0);
+  pixman_transform_t rotation;
+  pixman_transform_from_pixman_f_transform(&rotation, &turn);
+  pixman_image_set_transform(image, &rotation);
+  pixman_image_set_filter(image, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+}
+
 struct TPixmanFixture {
   pixman_image_t* frame;
   pixman_image_t* target;
@@ -145,7 +178,10 @@ struct TPixmanFixture {
   pixman_image_t* picture;
   pixman_image_t* scaledSource;
   pixman_image_t* rotatedSource;
+  pixman_image_t* wideTarget;
+  pixman_image_t* wideRotatedSource;
   pixman_image_t* colour;
+  pixman_image_t* sprite[kSpriteSizeCount];
   TPixmanFixture() {
     TFixture& f = Fixture();
     frame = PixmanImage(*f.frame, PIXMAN_x8r8g8b8, false);
@@ -154,6 +190,10 @@ struct TPixmanFixture {
     picture = PixmanImage(*f.picture, PIXMAN_a8r8g8b8, true);
     scaledSource = PixmanImage(*f.large, PIXMAN_a8r8g8b8, true);
     rotatedSource = PixmanImage(*f.picture, PIXMAN_a8r8g8b8, true);
+    wideTarget = PixmanImage(*f.wideTarget, PIXMAN_a8r8g8b8, false);
+    wideRotatedSource = PixmanImage(*f.widePicture, PIXMAN_a8r8g8b8, true);
+    for (int i = 0; i < kSpriteSizeCount; ++i)
+      sprite[i] = PixmanImage(*f.sprite[i], PIXMAN_a8r8g8b8, true);
     pixman_color_t c{0x3030, 0x6060, 0xA0A0, 0xFFFF};
     colour = pixman_image_create_solid_fill(&c);
 
@@ -162,16 +202,8 @@ struct TPixmanFixture {
                                 pixman_double_to_fixed(1 / 0.75));
     pixman_image_set_transform(scaledSource, &scale);
     pixman_image_set_filter(scaledSource, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-
-    // Destination to source: about the centre by 30 degrees.
-    pixman_f_transform_t turn;
-    pixman_f_transform_init_translate(&turn, -kWidth / 2.0, -kHeight / 2.0);
-    pixman_f_transform_rotate(nullptr, &turn, std::cos(M_PI / 6), std::sin(M_PI / 6));
-    pixman_f_transform_translate(nullptr, &turn, kWidth / 2.0, kHeight / 2.0);
-    pixman_transform_t rotation;
-    pixman_transform_from_pixman_f_transform(&rotation, &turn);
-    pixman_image_set_transform(rotatedSource, &rotation);
-    pixman_image_set_filter(rotatedSource, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    TurnAboutCentre(rotatedSource, kWidth, kHeight);
+    TurnAboutCentre(wideRotatedSource, kWideWidth, kWideHeight);
   }
 };
 
@@ -180,58 +212,109 @@ TPixmanFixture& Pixman() {
   return fixture;
 }
 
-void BM_Pixman(benchmark::State& state, TOperation op) {
+void PixmanSprites(TSpriteDraw how, int size) {
   TPixmanFixture& p = Pixman();
-  for (auto _ : state) {
-    switch (op) {
-      case opBlend:
-        pixman_image_composite32(PIXMAN_OP_OVER, p.sprites, nullptr, p.frame, 0, 0, 0, 0, 0, 0,
-                                 kWidth, kHeight);
-        break;
-      case opCopy:
-        pixman_image_composite32(PIXMAN_OP_SRC, p.picture, nullptr, p.frame, 0, 0, 0, 0, 0, 0,
-                                 kWidth, kHeight);
-        break;
-      case opColour:
-        pixman_image_composite32(PIXMAN_OP_OVER, p.colour, p.sprites, p.frame, 0, 0, 0, 0, 0, 0,
-                                 kWidth, kHeight);
-        break;
-      case opScale:
-        pixman_image_composite32(PIXMAN_OP_SRC, p.scaledSource, nullptr, p.target, 0, 0, 0, 0, 0, 0,
-                                 kWidth, kHeight);
-        break;
-      case opRotate:
-        pixman_image_composite32(PIXMAN_OP_SRC, p.rotatedSource, nullptr, p.target, 0, 0, 0, 0, 0,
-                                 0, kWidth, kHeight);
-        break;
-    }
-    benchmark::ClobberMemory();
+  const int32_t n = kSpriteSizes[size];
+  for (const TPoint& at : Fixture().places[size]) {
+    if (how == sdCopy)
+      pixman_image_composite32(PIXMAN_OP_SRC, p.sprite[size], nullptr, p.frame, 0, 0, 0, 0, at.X,
+                               at.Y, n, n);
+    else if (how == sdBlend)
+      pixman_image_composite32(PIXMAN_OP_OVER, p.sprite[size], nullptr, p.frame, 0, 0, 0, 0, at.X,
+                               at.Y, n, n);
+    else
+      pixman_image_composite32(PIXMAN_OP_OVER, p.colour, p.sprite[size], p.frame, 0, 0, 0, 0, at.X,
+                               at.Y, n, n);
   }
 }
 
 #endif
 
-// Keeps each benchmark's best time per iteration over its repetitions, so that the ratios
-// printed at the end suffer least from other load on the machine.
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      // "operation/who" without the suffixes of repetitions and timing.
-      std::string name = run.benchmark_name();
-      name = name.substr(0, name.find('/', name.find('/') + 1));
-      double time = run.GetAdjustedRealTime();
-      auto it = times.find(name);
-      if (it == times.end() || time < it->second) times[name] = time;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
+struct TOperation {
+  std::string Name;
+  void (*Ours)();
+  void (*Pixman)();
 };
 
-std::string Name(TOperation op, const char* who) {
-  return std::string(kOperationNames[op]) + "/" + who;
+template <TSpriteDraw kHow, int kSize>
+TOperation SpriteOperation(const char* what) {
+  std::string name = std::string("sprite ") + what + " " + std::to_string(kSpriteSizes[kSize]);
+#if HAVE_PIXMAN
+  return {name, [] { OursSprites(kHow, kSize); }, [] { PixmanSprites(kHow, kSize); }};
+#else
+  return {name, [] { OursSprites(kHow, kSize); }, nullptr};
+#endif
+}
+
+#if HAVE_PIXMAN
+#define PIXMAN_OP(...) [] { __VA_ARGS__; }
+#else
+#define PIXMAN_OP(...) nullptr
+#endif
+
+std::vector<TOperation> Operations() {
+  std::vector<TOperation> ops = {
+      {"alpha blend",
+       [] { Fixture().frame->Draw(Fixture().sprites.get(), kFull, bmNormal, 255, kFull); },
+       PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_OVER, Pixman().sprites, nullptr, Pixman().frame,
+                                          0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+      {"copy", [] { Fixture().frame->Draw(Fixture().picture.get(), kFull, bmBltFast, 255, kFull); },
+       PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_SRC, Pixman().picture, nullptr, Pixman().frame,
+                                          0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+      {"colour",
+       [] {
+         Fixture().frame->DrawColored(0xFF3060A0, Fixture().sprites.get(), bmNormal, 255, kFull,
+                                      kFull);
+       },
+       PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_OVER, Pixman().colour, Pixman().sprites,
+                                          Pixman().frame, 0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+      SpriteOperation<sdCopy, 0>("copy"),
+      SpriteOperation<sdCopy, 1>("copy"),
+      SpriteOperation<sdCopy, 2>("copy"),
+      SpriteOperation<sdBlend, 0>("blend"),
+      SpriteOperation<sdBlend, 1>("blend"),
+      SpriteOperation<sdBlend, 2>("blend"),
+      SpriteOperation<sdColour, 0>("colour"),
+      SpriteOperation<sdColour, 1>("colour"),
+      SpriteOperation<sdColour, 2>("colour"),
+      {"scale 0.75",
+       [] { Fixture().target->DrawScaled(Fixture().large.get(), true, 0.75, 0.75, 0, 0); },
+       PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_SRC, Pixman().scaledSource, nullptr,
+                                          Pixman().target, 0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+      {"rotate 30",
+       [] {
+         Fixture().target->DrawTransformed(Fixture().picture.get(), {kWidth / 2, kHeight / 2}, 30,
+                                           true, 1, 1, 0, 0);
+       },
+       PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_SRC, Pixman().rotatedSource, nullptr,
+                                          Pixman().target, 0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+      {"rotate 30 1080",
+       [] {
+         Fixture().wideTarget->DrawTransformed(
+             Fixture().widePicture.get(), {kWideWidth / 2, kWideHeight / 2}, 30, true, 1, 1, 0, 0);
+       },
+       PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_SRC, Pixman().wideRotatedSource, nullptr,
+                                          Pixman().wideTarget, 0, 0, 0, 0, 0, 0, kWideWidth,
+                                          kWideHeight))},
+  };
+  return ops;
+}
+
+void BM_Ours(benchmark::State& state, void (*op)(), const TSurfaceKernels* kernels) {
+  const TSurfaceKernels& best = SurfaceKernels();
+  UseSurfaceKernels(*kernels);
+  for (auto _ : state) {
+    op();
+    benchmark::ClobberMemory();
+  }
+  UseSurfaceKernels(best);
+}
+
+void BM_Other(benchmark::State& state, void (*op)()) {
+  for (auto _ : state) {
+    op();
+    benchmark::ClobberMemory();
+  }
 }
 
 }  // namespace
@@ -244,34 +327,44 @@ int main(int argc, char** argv) {
 #endif
   const TSurfaceKernels* best = &SurfaceKernels();
   const TSurfaceKernels* sse2 = Sse2SurfaceKernels();
-  for (int op = opBlend; op <= opRotate; ++op) {
-    TOperation o = TOperation(op);
+  const std::vector<TOperation> ops = Operations();
+  for (const TOperation& op : ops) {
     std::vector<benchmark::internal::Benchmark*> runs;
-    runs.push_back(benchmark::RegisterBenchmark(Name(o, "ours").c_str(), BM_Ours, o, best));
+    runs.push_back(
+        benchmark::RegisterBenchmark((op.Name + "/ours").c_str(), BM_Ours, op.Ours, best));
     if (sse2 && sse2 != best)
-      runs.push_back(benchmark::RegisterBenchmark(Name(o, "ours-sse2").c_str(), BM_Ours, o, sse2));
-#if HAVE_PIXMAN
-    runs.push_back(benchmark::RegisterBenchmark(Name(o, "pixman").c_str(), BM_Pixman, o));
-#endif
-    for (benchmark::internal::Benchmark* run : runs)
-      run->Unit(benchmark::kMicrosecond)->Repetitions(5)->MinTime(0.2);
+      runs.push_back(
+          benchmark::RegisterBenchmark((op.Name + "/ours-sse2").c_str(), BM_Ours, op.Ours, sse2));
+    if (op.Pixman)
+      runs.push_back(
+          benchmark::RegisterBenchmark((op.Name + "/pixman").c_str(), BM_Other, op.Pixman));
+    for (benchmark::internal::Benchmark* run : runs) {
+      run->Unit(benchmark::kMicrosecond)->MinTime(0.2);
+      bench::AddBestStatistics(run);
+    }
   }
-  benchmark::Initialize(&argc, argv);
-  TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  bench::TSummaryReporter reporter;
+  if (!bench::RunBenchmarks(argc, argv, reporter)) return 1;
 
-  std::printf("\nkernels: %s; best of 5, microseconds per 1024 x 768 frame\n", best->Name);
-  std::printf("%-12s %10s %10s %10s %8s\n", "operation", "ours", "ours-sse2", "pixman", "ratio");
-  for (int op = opBlend; op <= opRotate; ++op) {
-    TOperation o = TOperation(op);
-    auto time = [&](const char* who) {
-      auto it = reporter.times.find(Name(o, who));
-      return it == reporter.times.end() ? 0.0 : it->second;
+  std::printf("\nkernels: %s; microseconds per operation: median (best) of the repetitions\n",
+              best->Name);
+  std::printf("%-18s %19s %19s %19s %7s %7s\n", "operation", "ours", "ours-sse2", "pixman", "ratio",
+              "best");
+  for (const TOperation& op : ops) {
+    auto cell = [&](const char* who) {
+      std::string name = op.Name + "/" + who;
+      if (!reporter.Has(name)) return std::string("-");
+      char text[40];
+      std::snprintf(text, sizeof text, "%.1f (%.1f)", reporter.At(name).MedianSeconds * 1e6,
+                    reporter.At(name).BestSeconds * 1e6);
+      return std::string(text);
     };
-    double ours = time("ours"), oursSse2 = time("ours-sse2"), pixman = time("pixman");
-    std::printf("%-12s %10.1f %10.1f %10.1f %8.2f\n", kOperationNames[op], ours, oursSse2, pixman,
-                pixman > 0 ? ours / pixman : 0.0);
+    const bench::TSummary& ours = reporter.At(op.Name + "/ours");
+    const bench::TSummary& pixman = reporter.At(op.Name + "/pixman");
+    double ratio = pixman.MedianSeconds > 0 ? ours.MedianSeconds / pixman.MedianSeconds : 0;
+    double bestRatio = pixman.BestSeconds > 0 ? ours.BestSeconds / pixman.BestSeconds : 0;
+    std::printf("%-18s %19s %19s %19s %7.2f %7.2f\n", op.Name.c_str(), cell("ours").c_str(),
+                cell("ours-sse2").c_str(), cell("pixman").c_str(), ratio, bestRatio);
   }
   return 0;
 }

@@ -1,7 +1,5 @@
 // Parse time of the XML reader against pugixml on the same documents, and of the
 // binary-xml form against the text form. Prints the ratios after the runs.
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <cstdio>
 #ifdef __GLIBC__
@@ -10,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "bench/BenchReport.h"
 #include "foundation/SimpleXML.h"
 
 #ifdef HAVE_PUGIXML
@@ -82,12 +81,11 @@ const std::string& BinaryImage(bool large) {
   return large ? big : small;
 }
 
-// Other programs share the machine: the fastest of several repetitions is the figure
-// least disturbed by them.
+// Other programs share the machine: the table after the runs gives the median of the
+// repetitions and, in brackets, the best one.
 void Configure(benchmark::internal::Benchmark* b) {
-  b->ArgName("large")->Arg(1)->Arg(0)->Repetitions(5)->ReportAggregatesOnly(true);
-  b->ComputeStatistics(
-      "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+  b->ArgName("large")->Arg(1)->Arg(0);
+  bench::AddBestStatistics(b);
 }
 
 void Text(benchmark::State& state) {
@@ -140,38 +138,13 @@ BENCHMARK(PugixmlInPlace)->Apply(Configure);
 BENCHMARK(Text)->Apply(Configure);
 BENCHMARK(Binary)->Apply(Configure);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      std::string name = run.benchmark_name();
-      size_t repeats = name.find("/repeats:");
-      if (repeats != std::string::npos && name.compare(name.size() - 4, 4, "_min") == 0)
-        times_[name.substr(0, repeats)] = run.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    for (const char* size : {"large:1", "large:0"}) {
-      std::string text = std::string("Text/") + size;
-      std::printf("\n%s document (%zu bytes):\n", size[6] == '1' ? "Large" : "Small",
-                  Document(size[6] == '1').size());
-      for (const char* pugi : {"Pugixml/", "PugixmlInPlace/"})
-        if (Has(pugi + std::string(size)) && Has(text))
-          std::printf("  throughput against %s: %.2fx\n",
-                      pugi[7] == '/' ? "pugixml load_buffer" : "pugixml load_buffer_inplace",
-                      At(pugi + std::string(size)) / At(text));
-      if (Has("Binary/" + std::string(size)) && Has(text))
-        std::printf("  binary form against text form: %.2fx faster\n",
-                    At(text) / At("Binary/" + std::string(size)));
-    }
-  }
-
- private:
-  bool Has(const std::string& name) const { return times_.count(name) != 0; }
-  double At(const std::string& name) const { return times_.at(name); }
-  std::map<std::string, double> times_;
-};
+// How many times faster A is than B: the ratio of the medians, then of the best runs.
+void PrintRatio(const bench::TSummaryReporter& r, const char* what, const std::string& a,
+                const std::string& b) {
+  if (!r.Has(a) || !r.Has(b)) return;
+  std::printf("  %s: %.2fx (best %.2fx)\n", what, r.At(b).MedianSeconds / r.At(a).MedianSeconds,
+              r.At(b).BestSeconds / r.At(a).BestSeconds);
+}
 
 }  // namespace
 
@@ -183,11 +156,18 @@ int main(int argc, char** argv) {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
 #endif
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  benchmark::Shutdown();
+  bench::TSummaryReporter reporter;
+  if (!bench::RunBenchmarks(argc, argv, reporter)) return 1;
+  for (const char* size : {"large:1", "large:0"}) {
+    const bool large = size[6] == '1';
+    const std::string text = std::string("Text/") + size;
+    std::printf("\n%s document (%zu bytes), median of the repetitions:\n",
+                large ? "Large" : "Small", Document(large).size());
+    PrintRatio(reporter, "throughput against pugixml load_buffer", text,
+               std::string("Pugixml/") + size);
+    PrintRatio(reporter, "throughput against pugixml load_buffer_inplace", text,
+               std::string("PugixmlInPlace/") + size);
+    PrintRatio(reporter, "binary form against text form", std::string("Binary/") + size, text);
+  }
   return 0;
 }

@@ -2,6 +2,8 @@
 #   data/ini/Tavelor2.ini            the game file       (data/ini/Tavelor2.xml, enciphered)
 #   data/ini/resources_*.ini         the resource lists  (data/ini/resources_*.xml, enciphered)
 #   lang/default.lng                 the default language file (data/lang/default.lng)
+#   highscores.dat                   the shipped high scores (data/highscores.xml, enciphered
+#                                    with the high-score key)
 #   data/images, data/fonts, data/music   made by assetgen (cmake/SampleAssets.cmake)
 #   data/sounds.vkd                  the sounds, packed: the archive stands in for the folder
 # and, embedded in the program, the archive GAMERES ("res:GAMERES\cursor.png"): the cursor
@@ -37,6 +39,17 @@ add_custom_command(
   COMMENT "Copying the default language file"
   VERBATIM)
 list(APPEND sample_game_outputs ${sample_language})
+
+# The high scores shown until the player has their own, in the program folder itself.
+set(sample_highscores ${PROJECT_BINARY_DIR}/game/highscores.dat)
+add_custom_command(
+  OUTPUT ${sample_highscores}
+  COMMAND datatool check ${SAMPLE_GAME_SOURCE_DIR}/highscores.xml
+  COMMAND datatool encipher @highscores ${SAMPLE_GAME_SOURCE_DIR}/highscores.xml ${sample_highscores}
+  DEPENDS datatool ${SAMPLE_GAME_SOURCE_DIR}/highscores.xml
+  COMMENT "Enciphering data/highscores.xml"
+  VERBATIM)
+list(APPEND sample_game_outputs ${sample_highscores})
 
 # The sounds as an archive in place of their folder. A folder left by an older build would
 # hide the archive, so it goes.

@@ -1,7 +1,10 @@
 // What the engine offers the game and the resources: files, resource lists, the
 // cursor, the sound manager's operations and the desktop's documents.
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 
 #include "engine/Engine.h"
 #include "engine/EngineRoutines.h"
@@ -9,6 +12,7 @@
 #include "foundation/Cipher.h"
 #include "foundation/EngineDeclarations.h"
 #include "foundation/ResourceReader.h"
+#include "foundation/Routines.h"
 #include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
@@ -30,6 +34,47 @@ std::string WithCrLfLines(const std::string& text) {
     start = end + 1;
   }
   return out;
+}
+
+// Addresses the desktop's browser opens: all a "url" button can mean besides a program.
+bool IsWebAddress(const std::string& text) {
+  auto startsWith = [&](std::string_view scheme) {
+    return text.size() > scheme.size() && SameText(text.substr(0, scheme.size()), scheme);
+  };
+  if (!startsWith("http://") && !startsWith("https://")) return false;
+  // It goes to the opener as one argument, so only control characters are refused.
+  return std::none_of(text.begin(), text.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < ' ' || c == 0x7F; });
+}
+
+// The program file Path names inside the program folder ("\" or "/", any letter case,
+// relative to the program folder or under "%apppath%"), as an absolute path; '' with
+// Problem saying why when it names anything else.
+std::string ProgramInProgramFolder(const std::string& path, std::string& problem) {
+  if (DataPathClimbsOut(path)) {
+    problem = "the path climbs out with \"..\"";
+    return {};
+  }
+  std::string normalized = NormalizeResourcePath(path);
+  std::string folder = ::GetProgramFolder();
+  bool absolute = normalized[0] == '\\';
+  std::string native = NativePathForWriting(absolute ? normalized : folder + normalized);
+  std::error_code error;
+  std::filesystem::path real = std::filesystem::canonical(native, error);
+  if (native.empty() || error) {
+    problem = "no such program";
+    return {};
+  }
+  std::string inside = std::filesystem::canonical(folder, error).string() + "/";
+  if (error || real.string().compare(0, inside.size(), inside) != 0) {
+    problem = "outside the program folder";
+    return {};
+  }
+  if (!std::filesystem::is_regular_file(real, error) || access(real.c_str(), X_OK) != 0) {
+    problem = "not a program";
+    return {};
+  }
+  return real.string();
 }
 
 }  // namespace
@@ -316,10 +361,26 @@ void TEngine::OpenFile(const std::string& path) {
   window_->Minimise();
 }
 
+// Data names what runs here: only the game's own programs, started directly, and web
+// addresses for the browser; anything else is refused rather than handed to a shell.
 void TEngine::RunProgram(const std::string& pathOrAddress) {
   if (!platform_ || pathOrAddress.empty()) return;
+  bool address = IsWebAddress(pathOrAddress);
+  std::string program, problem;
+  if (!address) {
+    program = ProgramInProgramFolder(pathOrAddress, problem);
+    if (program.empty()) {
+      Warn(pathOrAddress, "not run: " + problem);
+      return;
+    }
+  }
   window_->Minimise();
-  platform_->GetShell().OpenDocument(pathOrAddress);
+  platform::Shell& shell = platform_->GetShell();
+  if (address) {
+    shell.OpenDocument(pathOrAddress);
+  } else {
+    shell.StartProgram(program);
+  }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -220,8 +220,8 @@ bool TSurface::DrawOnce(ISurface* source, TRect srcRect, uint8_t mode, uint8_t a
   TClipSource from{srcRect, source->GetWidth(), source->GetHeight()};
   if (!ClipRects(dstRect, &from, 1)) return false;
   if (alpha == 0) return true;
-  const TSurfaceKernels& k = SurfaceKernels();
-  TBlendRowKernel kernel = nullptr;
+  const TRectKernels& k = SurfaceKernels().Rects;
+  TBlendRectKernel kernel = nullptr;
   if (mode == bmBltFast) {
     kernel = k.Copy;
   } else if (mode == bmNormal) {
@@ -234,16 +234,34 @@ bool TSurface::DrawOnce(ISurface* source, TRect srcRect, uint8_t mode, uint8_t a
   } else {
     return false;
   }
-  const TRect& s = from.Rect;
-  const int32_t w = dstRect.Width(), h = dstRect.Height();
-  // Drawing a surface onto itself lower down must take the rows from the bottom up.
-  const bool upward = source == static_cast<ISurface*>(this) && dstRect.Top > s.Top;
-  for (int32_t i = 0; i < h; ++i) {
-    int32_t y = upward ? h - 1 - i : i;
-    const uint32_t* srcRow = source->GetScanLine(s.Top + y);
-    if (!srcRow) return false;
-    kernel(rows_[size_t(dstRect.Top + y)] + dstRect.Left, srcRow + s.Left, w, alpha, hasAlpha_);
-  }
+  TRowWalk walk;
+  if (!Walk(source, from.Rect, dstRect, walk)) return false;
+  kernel(walk.Dst, walk.DstStride, walk.Src, walk.SrcStride, walk.Count, walk.Rows, alpha,
+         hasAlpha_);
+  return true;
+}
+
+bool TSurface::Walk(ISurface* source, const TRect& s, const TRect& d, TRowWalk& walk) {
+  const int32_t w = d.Width(), h = d.Height();
+  const uint32_t* first = source->GetScanLine(s.Top);
+  if (!first) return false;
+  // Rows of a surface lie a fixed distance apart.
+  walk = TRowWalk{rows_[size_t(d.Top)] + d.Left,
+                  width_,
+                  first + s.Left,
+                  h > 1 ? source->GetScanLine(s.Top + 1) - first : 0,
+                  w,
+                  h};
+  TRect shared;
+  if (source != static_cast<ISurface*>(this) || !IntersectRects(s, d, shared)) return true;
+  // A surface drawn onto itself where the two rectangles meet is drawn from a copy, as if
+  // the source were left as it was; so the kernels never see the two sides overlap.
+  selfCopy_.resize(size_t(w) * size_t(h));
+  for (int32_t y = 0; y < h; ++y)
+    std::memcpy(selfCopy_.data() + size_t(y) * size_t(w), walk.Src + y * walk.SrcStride,
+                size_t(w) * 4);
+  walk.Src = selfCopy_.data();
+  walk.SrcStride = w;
   return true;
 }
 
@@ -267,8 +285,8 @@ bool TSurface::DrawColoredOnce(uint32_t color, ISurface* source, uint8_t mode, u
   TClipSource from{srcRect, source->GetWidth(), source->GetHeight()};
   if (!ClipRects(dstRect, &from, 1)) return false;
   if (alpha == 0) return true;
-  const TSurfaceKernels& k = SurfaceKernels();
-  TColorRowKernel kernel = nullptr;
+  const TRectKernels& k = SurfaceKernels().Rects;
+  TColorRectKernel kernel = nullptr;
   uint32_t weight = alpha;
   if (mode == bmNormal) {
     weight = alpha * (color >> 24) / 255;
@@ -281,14 +299,10 @@ bool TSurface::DrawColoredOnce(uint32_t color, ISurface* source, uint8_t mode, u
   } else {
     return false;
   }
-  const TRect& s = from.Rect;
-  const int32_t w = dstRect.Width(), h = dstRect.Height();
-  for (int32_t y = 0; y < h; ++y) {
-    const uint32_t* srcRow = source->GetScanLine(s.Top + y);
-    if (!srcRow) return false;
-    kernel(rows_[size_t(dstRect.Top + y)] + dstRect.Left, srcRow + s.Left, w, color, weight,
-           hasAlpha_);
-  }
+  TRowWalk walk;
+  if (!Walk(source, from.Rect, dstRect, walk)) return false;
+  kernel(walk.Dst, walk.DstStride, walk.Src, walk.SrcStride, walk.Count, walk.Rows, color, weight,
+         hasAlpha_);
   return true;
 }
 

@@ -104,10 +104,24 @@ class TSurface : public TAbstractObject, public ISurface {
   bool DrawOnce(ISurface* source, TRect srcRect, uint8_t mode, uint8_t alpha, TRect dstRect);
   bool DrawColoredOnce(uint32_t color, ISurface* source, uint8_t mode, uint8_t alpha, TRect dstRect,
                        TRect srcRect);
+  // Rows of a rectangle drawn from a source: where each side starts and how far apart its
+  // rows lie.
+  struct TRowWalk {
+    uint32_t* Dst;
+    ptrdiff_t DstStride;
+    const uint32_t* Src;
+    ptrdiff_t SrcStride;
+    int32_t Count, Rows;
+  };
+  // False when the source has no pixels there.
+  bool Walk(ISurface* source, const TRect& srcRect, const TRect& dstRect, TRowWalk& walk);
   // The clipped part of Box, or false.
   bool TargetBox(TRect& box) const;
   void RenderAffine(ISurface* source, const TAffineMap& map, const TRect& box, bool smooth,
                     TEdgeRule rule);
+  // The samples of Box whose neighbours are all inside the source: spans_ holds each row's.
+  void RenderSpans(const uint32_t* pixels, int32_t sw, const TAffineMap& map, const TRect& box,
+                   bool smooth);
   // A sample off the source: alpha 0 with the destination's colours (alpha 255 without
   // HasAlpha).
   uint32_t Outside(uint32_t d) const;
@@ -129,6 +143,13 @@ class TSurface : public TAbstractObject, public ISurface {
   std::vector<int32_t> columns_;
   std::vector<uint32_t> weightsX_;
   std::vector<uint16_t> mixed_;
+  // Per row of a transform's box: the columns [First, Last) sampled wholly inside.
+  struct TSpan {
+    int32_t First = 0, Last = 0;
+  };
+  std::vector<TSpan> spans_;
+  // The source rectangle of a surface drawn onto itself.
+  std::vector<uint32_t> selfCopy_;
 };
 
 // Surfaces kept under names.

@@ -101,4 +101,15 @@ void FillPlainBlendModes(TSurfaceKernels& kernels) {
   kernels.ColorModes[3] = ColorModeRow<TLinearLight>;
   kernels.ColorModes[4] = ColorModeRow<TAddition>;
   kernels.ColorModes[5] = ColorMaxOpaqueRow;
+  TRectKernels& rects = kernels.Rects;
+  rects.BlendModes[1] = BlendRectOfRows<ModeRow<TScreen>>;
+  rects.BlendModes[2] = BlendRectOfRows<ModeRow<TOverlay>>;
+  rects.BlendModes[3] = BlendRectOfRows<ModeRow<TLinearLight>>;
+  rects.BlendModes[4] = BlendRectOfRows<ModeRow<TAddition>>;
+  rects.BlendModes[5] = BlendRectOfRows<MaxOpaqueRow>;
+  rects.ColorModes[1] = ColorRectOfRows<ColorModeRow<TScreen>>;
+  rects.ColorModes[2] = ColorRectOfRows<ColorModeRow<TOverlay>>;
+  rects.ColorModes[3] = ColorRectOfRows<ColorModeRow<TLinearLight>>;
+  rects.ColorModes[4] = ColorRectOfRows<ColorModeRow<TAddition>>;
+  rects.ColorModes[5] = ColorRectOfRows<ColorMaxOpaqueRow>;
 }

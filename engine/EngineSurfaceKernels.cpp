@@ -1,4 +1,4 @@
-// The plain row kernels, written straight from the blending rules, and the choice of the
+// The plain row kernels, one call of a per-pixel function per pixel, and the choice of the
 // table the surfaces use.
 
 #include "engine/EngineSurfaceKernels.h"
@@ -12,7 +12,7 @@ namespace {
 void CopyRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t, bool hasAlpha) {
   if (count <= 0) return;
   if (hasAlpha) {
-    std::memmove(dst, src, size_t(count) * 4);
+    std::memcpy(dst, src, size_t(count) * 4);
     return;
   }
   for (int32_t i = 0; i < count; ++i) dst[i] = src[i] | kAlphaMask;
@@ -91,6 +91,13 @@ TSurfaceKernels MakePlainKernels() {
   k.ScaledColorThroughAlpha = ScaledColorThroughAlphaRow;
   k.BilinearScaleRow = BilinearScaleRow;
   k.BilinearSpan = BilinearSpan;
+  k.Rects.Copy = BlendRectOfRows<CopyRow>;
+  k.Rects.AlphaBlend = BlendRectOfRows<AlphaBlendRow>;
+  k.Rects.ScaledAlphaBlend = BlendRectOfRows<ScaledAlphaBlendRow>;
+  k.Rects.GlobalAlphaBlend = BlendRectOfRows<GlobalAlphaBlendRow>;
+  k.Rects.ColorFill = ColorRectOfRows<ColorFillRow>;
+  k.Rects.ColorThroughAlpha = ColorRectOfRows<ColorThroughAlphaRow>;
+  k.Rects.ScaledColorThroughAlpha = ColorRectOfRows<ScaledColorThroughAlphaRow>;
   FillPlainBlendModes(k);
   return k;
 }

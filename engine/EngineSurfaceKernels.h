@@ -1,20 +1,35 @@
 #pragma once
-// Row kernels of the software surfaces. The plain kernels follow the blending rules pixel
-// by pixel and are the reference; vector tables replace the hot entries with SSE2 or AVX2
+// Row and rectangle kernels of the software surfaces. The plain kernels apply the
+// per-pixel functions at the end of this header one pixel at a time and are the reference:
+// integer arithmetic on 8-bit channels, where a channel moves toward its target by
+// (target - channel) * weight >> 8 with an arithmetic shift, and the alpha byte follows a
+// rule of its own per operation. Vector tables replace the hot entries with SSE2 or AVX2
 // forms that agree with them to within one unit per channel. One table is chosen at
 // start-up from the processor's features, so the inner loops never test for them.
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr uint32_t kAlphaMask = 0xFF000000u;
 constexpr uint32_t kColourMask = 0x00FFFFFFu;
 
-// Count pixels of one destination row from one source row. Alpha is the global alpha.
+// Count pixels of one destination row from one source row. Alpha is the global alpha. The
+// two rows never overlap in memory (a surface drawn onto itself is drawn from a copy).
 using TBlendRowKernel = void (*)(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t alpha,
                                  bool hasAlpha);
 // The source gives only its alpha byte; Color is 0xAARRGGBB.
 using TColorRowKernel = void (*)(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t color,
                                  uint32_t alpha, bool hasAlpha);
+
+// The same over Rows rows: row y of each side starts Stride * y pixels after its first (a
+// negative stride walks upwards). One call draws a whole rectangle, so the set-up of a
+// kernel is paid once per picture rather than once per row.
+using TBlendRectKernel = void (*)(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src,
+                                  ptrdiff_t srcStride, int32_t count, int32_t rows, uint32_t alpha,
+                                  bool hasAlpha);
+using TColorRectKernel = void (*)(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src,
+                                  ptrdiff_t srcStride, int32_t count, int32_t rows, uint32_t color,
+                                  uint32_t alpha, bool hasAlpha);
 
 // One destination row of a bilinear scaling. Columns are inside the source; the right
 // neighbour of the source's last column is that column again, and Bottom is Top at the
@@ -41,6 +56,19 @@ using TBilinearSpanKernel = void (*)(uint32_t* dst, int32_t count, const uint32_
                                      int32_t stride, int32_t u, int32_t v, int32_t du, int32_t dv,
                                      bool hasAlpha);
 
+// The rectangle forms of the row kernels of a table, entry for entry.
+struct TRectKernels {
+  TBlendRectKernel Copy = nullptr;
+  TBlendRectKernel AlphaBlend = nullptr;
+  TBlendRectKernel ScaledAlphaBlend = nullptr;
+  TBlendRectKernel GlobalAlphaBlend = nullptr;
+  TBlendRectKernel BlendModes[6] = {};
+  TColorRectKernel ColorFill = nullptr;
+  TColorRectKernel ColorThroughAlpha = nullptr;
+  TColorRectKernel ScaledColorThroughAlpha = nullptr;
+  TColorRectKernel ColorModes[6] = {};
+};
+
 struct TSurfaceKernels {
   const char* Name = "";
   TBlendRowKernel Copy = nullptr;
@@ -54,7 +82,23 @@ struct TSurfaceKernels {
   TColorRowKernel ColorModes[6] = {};                 // modes 1..5; alpha = global alpha
   TScaleRowKernel BilinearScaleRow = nullptr;
   TBilinearSpanKernel BilinearSpan = nullptr;
+  TRectKernels Rects;
 };
+
+// A rectangle kernel made of a row kernel, for tables whose row kernels have no faster
+// rectangle form.
+template <TBlendRowKernel kRow>
+void BlendRectOfRows(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                     int32_t count, int32_t rows, uint32_t alpha, bool hasAlpha) {
+  for (int32_t y = 0; y < rows; ++y, dst += dstStride, src += srcStride)
+    kRow(dst, src, count, alpha, hasAlpha);
+}
+template <TColorRowKernel kRow>
+void ColorRectOfRows(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                     int32_t count, int32_t rows, uint32_t color, uint32_t alpha, bool hasAlpha) {
+  for (int32_t y = 0; y < rows; ++y, dst += dstStride, src += srcStride)
+    kRow(dst, src, count, color, alpha, hasAlpha);
+}
 
 const TSurfaceKernels& PlainSurfaceKernels();
 // The vector tables, or nothing where the build or the processor lacks them.

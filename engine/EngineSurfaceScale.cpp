@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 #include "engine/EngineSurface.h"
@@ -94,12 +95,11 @@ void TSurface::RenderAffine(ISurface* source, const TAffineMap& map, const TRect
   const uint32_t* pixels = source->GetScanLine(0);
   const int32_t sw = source->GetWidth(), sh = source->GetHeight();
   if (!pixels || sw <= 0 || sh <= 0) return;
-  const TSurfaceKernels& k = SurfaceKernels();
-  const uint32_t forced = hasAlpha_ ? 0 : kAlphaMask;
   // Samples whose neighbours (for smoothing) or own pixel are all inside.
   const int64_t limitU = int64_t(smooth ? sw - 1 : sw) << 16;
   const int64_t limitV = int64_t(smooth ? sh - 1 : sh) << 16;
   const int64_t sourceU = int64_t(sw) << 16, sourceV = int64_t(sh) << 16;
+  if (spans_.size() < size_t(box.Height())) spans_.resize(size_t(box.Height()));
   for (int32_t y = box.Top; y < box.Bottom; ++y) {
     uint32_t* row = rows_[size_t(y)];
     const int64_t u0 = map.U0 + y * map.DuDy;
@@ -121,22 +121,48 @@ void TSurface::RenderAffine(ISurface* source, const TAffineMap& map, const TRect
     for (int64_t x = near; x < first; ++x)
       row[x] =
           EdgePixel(pixels, sw, sh, u0 + x * map.DuDx, v0 + x * map.DvDx, row[x], smooth, rule);
-    const int32_t count = int32_t(last - first);
-    const int64_t u = u0 + first * map.DuDx, v = v0 + first * map.DvDx;
-    if (count > 0 && smooth) {
-      // Inside a run of two or more samples the steps are below the source's size.
-      k.BilinearSpan(row + first, count, pixels, sw, int32_t(u), int32_t(v),
-                     count > 1 ? int32_t(map.DuDx) : 0, count > 1 ? int32_t(map.DvDx) : 0,
-                     hasAlpha_);
-    } else if (count > 0) {
+    for (int64_t x = last; x < nearEnd; ++x)
+      row[x] =
+          EdgePixel(pixels, sw, sh, u0 + x * map.DuDx, v0 + x * map.DvDx, row[x], smooth, rule);
+    spans_[size_t(y - box.Top)] = TSpan{int32_t(first), int32_t(last)};
+  }
+  RenderSpans(pixels, sw, map, box, smooth);
+}
+
+void TSurface::RenderSpans(const uint32_t* pixels, int32_t sw, const TAffineMap& map,
+                           const TRect& box, bool smooth) {
+  // A row of a turned picture crosses many source rows, each in memory pages of its own.
+  // The rows are rendered in strips of columns that cross about 32 source rows each (at
+  // least 64 columns, so the calls stay few), so that what one row brings into the caches
+  // and address translation buffers is still there for the next.
+  const int64_t slope = std::max<int64_t>(std::abs(map.DvDx), 1);
+  const int32_t strip =
+      int32_t(std::clamp<int64_t>((int64_t(32) << 16) / slope, 64, std::max(box.Width(), 64)));
+  const TSurfaceKernels& k = SurfaceKernels();
+  const uint32_t forced = hasAlpha_ ? 0 : kAlphaMask;
+  for (int32_t left = box.Left; left < box.Right; left += strip) {
+    const int32_t right = box.Right - left > strip ? left + strip : box.Right;
+    for (int32_t y = box.Top; y < box.Bottom; ++y) {
+      const TSpan& span = spans_[size_t(y - box.Top)];
+      const int32_t first = std::max(span.First, left), last = std::min(span.Last, right);
+      if (first >= last) continue;
+      uint32_t* row = rows_[size_t(y)];
+      const int32_t count = last - first;
+      // Every sample of the piece is inside the source, so its position fits 32 bits.
+      const int64_t u = map.U0 + y * map.DuDy + first * map.DuDx;
+      const int64_t v = map.V0 + y * map.DvDy + first * map.DvDx;
+      if (smooth) {
+        // Inside a run of two or more samples the steps are below the source's size.
+        k.BilinearSpan(row + first, count, pixels, sw, int32_t(u), int32_t(v),
+                       count > 1 ? int32_t(map.DuDx) : 0, count > 1 ? int32_t(map.DvDx) : 0,
+                       hasAlpha_);
+        continue;
+      }
       for (int32_t i = 0; i < count; ++i) {
         int64_t pu = u + i * map.DuDx, pv = v + i * map.DvDx;
         row[first + i] = pixels[(pv >> 16) * sw + (pu >> 16)] | forced;
       }
     }
-    for (int64_t x = last; x < nearEnd; ++x)
-      row[x] =
-          EdgePixel(pixels, sw, sh, u0 + x * map.DuDx, v0 + x * map.DvDx, row[x], smooth, rule);
   }
 }
 
@@ -145,13 +171,10 @@ bool TSurface::PlainCopy(ISurface* source, int32_t x, int32_t y) {
   TClipSource from{{0, 0, sw, sh}, sw, sh};
   TRect dst{x, y, x + sw, y + sh};
   if (!ClipRects(dst, &from, 1)) return false;
-  const TSurfaceKernels& k = SurfaceKernels();
-  for (int32_t row = 0; row < dst.Height(); ++row) {
-    const uint32_t* srcRow = source->GetScanLine(from.Rect.Top + row);
-    if (!srcRow) return false;
-    k.Copy(rows_[size_t(dst.Top + row)] + dst.Left, srcRow + from.Rect.Left, dst.Width(), 255,
-           hasAlpha_);
-  }
+  TRowWalk walk;
+  if (!Walk(source, from.Rect, dst, walk)) return false;
+  SurfaceKernels().Rects.Copy(walk.Dst, walk.DstStride, walk.Src, walk.SrcStride, walk.Count,
+                              walk.Rows, 255, hasAlpha_);
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/Cipher.h"
 #include "foundation/GameDeclarations.h"
+#include "foundation/PlayerFiles.h"
 #include "foundation/RegistryRoutines.h"
 #include "foundation/SafeFile.h"
 #include "foundation/Warnings.h"
@@ -70,8 +71,9 @@ std::string TGlobalOptions::StoredText(std::string& problem) {
 bool TGlobalOptions::Store(const std::string& text) {
   if (GlobalOptionsInFile) {
     std::string path = OptionsFilePath();
-    // Without a preference folder (refused, and said so) nothing is saved.
-    return !path.empty() && SavePlayerFile(path, text);
+    // Without a preference folder (refused, and said so) nothing is saved, nor over a
+    // damaged file that could not be moved aside.
+    return !path.empty() && !IsPlayerFileSaveRefused(path) && SavePlayerFile(path, text);
   }
   bool user =
       WriteRegistryString(TRegistryRoot::CurrentUser, RegistryKeyPath, GlobalOptionsFileName, text);
@@ -85,10 +87,14 @@ void TGlobalOptions::Load() {
   std::string problem;
   std::string text = StoredText(problem);
   if (problem.empty() && !text.empty()) document_ = ParseStored(std::move(text), problem);
-  // A damaged store reads as empty; the next change replaces it.
+  // A damaged store reads as empty; the next change replaces it, so a damaged file is
+  // moved aside first.
   if (!problem.empty()) {
-    std::string store = GlobalOptionsInFile ? OptionsFilePath() : GlobalOptionsFileName;
-    Warn(store, "damaged (" + problem + "); the options start from their defaults");
+    if (GlobalOptionsInFile)
+      SetAsideDamagedFile(OptionsFilePath(), problem, "the options start from their defaults");
+    else
+      Warn(GlobalOptionsFileName,
+           "damaged (" + problem + "); the options start from their defaults");
   }
   if (!document_) document_ = CreateXmlStorage("options");
 }

@@ -16,9 +16,8 @@ void RaiseXml(const std::string& message) {
   throw EXmlError(message);
 }
 
-void CheckXmlDepth(int depth) {
-  if (depth > kXmlMaxDepth)
-    RaiseXml("Elements are nested deeper than " + std::to_string(kXmlMaxDepth) + " levels");
+void RaiseXmlTooDeep() {
+  RaiseXml("Elements are nested deeper than " + std::to_string(kXmlMaxDepth) + " levels");
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -164,19 +163,21 @@ int32_t TXmlNameTable::Find(std::string_view name, uint64_t hash) const {
   }
 }
 
-void TXmlNameTable::Index(int32_t id, uint64_t hash) {
-  if ((indexed_ + 1) * 2 > slots_.size()) {
-    // Grow to keep the index at most half full.
-    std::vector<int32_t> old = std::move(slots_);
-    slots_.assign(old.size() * 2, -1);
-    size_t mask = slots_.size() - 1;
-    for (int32_t other : old) {
-      if (other < 0) continue;
-      size_t i = hashes_[other] & mask;
-      while (slots_[i] >= 0) i = (i + 1) & mask;
-      slots_[i] = other;
-    }
+void TXmlNameTable::Reindex(size_t slots) {
+  std::vector<int32_t> old = std::move(slots_);
+  slots_.assign(slots, -1);
+  size_t mask = slots_.size() - 1;
+  for (int32_t other : old) {
+    if (other < 0) continue;
+    size_t i = hashes_[other] & mask;
+    while (slots_[i] >= 0) i = (i + 1) & mask;
+    slots_[i] = other;
   }
+}
+
+void TXmlNameTable::Index(int32_t id, uint64_t hash) {
+  // Grow to keep the index at most half full.
+  if ((indexed_ + 1) * 2 > slots_.size()) Reindex(slots_.size() * 2);
   size_t mask = slots_.size() - 1;
   size_t i = hash & mask;
   while (slots_[i] >= 0) i = (i + 1) & mask;
@@ -207,12 +208,24 @@ const std::string& TXmlNameTable::Name(int32_t id) const {
   return names_[id];
 }
 
+void TXmlNameTable::GrowFollowers(size_t at) {
+  size_t ids = std::max({at + 1, followerIds_ * 2, size_t(64)});
+  auto grown = std::make_unique<KnownName[]>(ids * kFollowers);
+  std::copy(followers_.get(), followers_.get() + followerIds_ * kFollowers, grown.get());
+  followers_ = std::move(grown);
+  followerIds_ = ids;
+}
+
 void TXmlNameTable::Reserve(size_t count) {
   names_.reserve(count);
   hashes_.reserve(count);
+  // The index stays at most half full without growing on the way.
+  size_t slots = slots_.size();
+  while (slots < 2 * (count + 1)) slots *= 2;
+  if (slots > slots_.size()) Reindex(slots);
 }
 
-int32_t TXmlNameTable::AppendName(std::string name) {
+int32_t TXmlNameTable::AppendName(std::string_view name) {
   int32_t id = int32_t(names_.size());
   bool empty = name.empty();
   uint64_t hash = empty ? 0 : IndexHash(name);
@@ -220,7 +233,7 @@ int32_t TXmlNameTable::AppendName(std::string name) {
   // first id.
   int32_t first = empty ? -1 : Find(name, hash);
   hashes_.push_back(hash);
-  names_.push_back(std::move(name));
+  names_.emplace_back(name);
   if (empty || first >= 0) return first;
   Index(id, hash);
   return id;
@@ -228,7 +241,10 @@ int32_t TXmlNameTable::AppendName(std::string name) {
 
 void TXmlNameTable::RefreshCachedIds() {
   static const char* const kCached[5] = {"#text", "#cdata-section", "#comment", "#document", "xml"};
-  for (int i = 0; i < 5; ++i) cached_[i] = GetID(kCached[i]);
+  // Tables the system writes begin with them, in this order: no lookup needed then.
+  bool inPlace = names_.size() >= 5;
+  for (int i = 0; i < 5 && inPlace; ++i) inPlace = names_[size_t(i)] == kCached[i];
+  for (int i = 0; i < 5; ++i) cached_[i] = inPlace ? i : GetID(kCached[i]);
 }
 
 TXmlNameTable* SharedXmlNameTable() {
@@ -294,6 +310,19 @@ TXmlNode::~TXmlNode() {
     if (child->parent_ == this) child->parent_ = nullptr;
     child.reset();
   }
+  if (ownsNames_) names_->Release();
+}
+
+void TXmlNode::HoldNames() {
+  names_->AddRef();
+  ownsNames_ = true;
+}
+
+void TXmlNode::Unlink(TXmlNode* child) {
+  if (child->parent_ == this) child->parent_ = nullptr;
+  // A node taken out of a loaded tree may live on elsewhere.
+  child->MarkChanged();
+  MarkChanged();
 }
 
 TXmlArray<Ref<TXmlNode>>& TXmlNode::Children() {
@@ -302,6 +331,7 @@ TXmlArray<Ref<TXmlNode>>& TXmlNode::Children() {
 }
 
 void TXmlNode::AdoptNew(TXmlNode* node) {
+  MarkChanged();
   children_.emplace_back(node);
   node->parent_ = this;
 }
@@ -314,36 +344,44 @@ void TXmlNode::CheckInsertable(TXmlNode* node) {
 void TXmlNode::Insert(TXmlNode* node, size_t index) {
   CheckInsertable(node);
   PrepareChildren();
-  if (node->names_ != names_) node->MoveToNameTable(names_.get(), 0);
+  MarkChanged();
+  node->MarkChanged();
+  if (node->names_ != names_) node->MoveToNameTable(names_, 0);
   index = std::min(index, children_.size());
   children_.insert(children_.begin() + index, Ref<TXmlNode>(node));
   node->parent_ = this;
 }
 
 void TXmlNode::ClearChildren() {
-  for (const Ref<TXmlNode>& child : children_)
-    if (child->parent_ == this) child->parent_ = nullptr;
+  for (const Ref<TXmlNode>& child : children_) Unlink(child.get());
   children_.clear();
 }
 
 void TXmlNode::RemoveAt(size_t index) {
-  if (children_[index]->parent_ == this) children_[index]->parent_ = nullptr;
+  Unlink(children_[index].get());
   children_.erase(children_.begin() + index);
 }
 
 void TXmlNode::SetNameTable(TXmlNameTable* table) {
-  names_ = Ref<TXmlNameTable>(table);
+  if (table == names_) return;
+  MarkChanged();
+  TXmlNameTable* old = ownsNames_ ? names_ : nullptr;
+  names_ = table;
+  HoldNames();
+  if (old) old->Release();
 }
 
 void TXmlNode::MoveToNameTable(TXmlNameTable* table, int depth) {
   CheckXmlDepth(depth);
-  TXmlNameTable* old = names_.get();
+  TXmlNameTable* old = names_;
   if (old == table) return;
+  // The old table stays alive while its names are looked up.
+  Ref<TXmlNameTable> keep(old);
   int32_t id = NodeNameId();
   if (NodeType() == NODE_ELEMENT || NodeType() == NODE_PROCESSING_INSTRUCTION)
     SetNodeNameId(table->GetID(old->Name(id)));
   for (TXmlAttrData& attr : attrs_) attr.nameId = table->GetID(old->Name(attr.nameId));
-  names_ = Ref<TXmlNameTable>(table);
+  SetNameTable(table);
   for (const Ref<TXmlNode>& child : children_) child->MoveToNameTable(table, depth + 1);
 }
 
@@ -364,7 +402,7 @@ TXmlNode* TXmlNode::ChildElementById(int32_t nameId) {
 // Node base: IXmlNode
 
 Ref<IXmlNameTable> TXmlNode::GetNameTable() {
-  return Ref<IXmlNameTable>(names_.get());
+  return Ref<IXmlNameTable>(names_);
 }
 
 std::string TXmlNode::GetNodeName() {
@@ -403,7 +441,10 @@ Ref<IXmlDocument> TXmlNode::GetOwnerDocument() {
 
 Ref<IXmlNodeList> TXmlNode::GetChildNodes() {
   PrepareChildren();
-  if (!childList_) childList_ = std::make_unique<TXmlNodeList>(this);
+  if (!childList_) {
+    MarkChanged();
+    childList_ = std::make_unique<TXmlNodeList>(this);
+  }
   return Ref<IXmlNodeList>(childList_.get());
 }
 
@@ -433,8 +474,8 @@ void TXmlNode::ReplaceChild(const Ref<IXmlNode>& newChild, const Ref<IXmlNode>& 
   size_t index = it - children.begin();
   Ref<TXmlNode> keep(old);
   Insert(n, index);
+  Unlink(old);
   children_.erase(children_.begin() + index + 1);
-  if (old->parent_ == this) old->parent_ = nullptr;
 }
 
 int TXmlNode::RemoveChild(const Ref<IXmlNode>& node) {
@@ -444,14 +485,14 @@ int TXmlNode::RemoveChild(const Ref<IXmlNode>& node) {
                          [&](const Ref<TXmlNode>& c) { return c.get() == n; });
   if (!n || it == children.end()) return -1;
   int index = int(it - children.begin());
-  if (n->parent_ == this) n->parent_ = nullptr;
+  Unlink(n);
   children.erase(it);
   return index;
 }
 
 Ref<IXmlElement> TXmlNode::AppendElementById(int32_t nameId) {
   PrepareChildren();
-  auto* element = new TXmlElement(names_.get(), nameId);
+  auto* element = new TXmlElement(names_, nameId);
   AdoptNew(element);
   return Ref<IXmlElement>(element);
 }
@@ -462,7 +503,7 @@ Ref<IXmlElement> TXmlNode::AppendElement(std::string_view name) {
 
 Ref<IXmlNode> TXmlNode::AppendText(std::string_view text) {
   PrepareChildren();
-  auto* node = new TXmlText(names_.get());
+  auto* node = new TXmlText(names_);
   node->Value().SetString(text);
   AdoptNew(node);
   return Ref<IXmlNode>(node);
@@ -470,21 +511,21 @@ Ref<IXmlNode> TXmlNode::AppendText(std::string_view text) {
 
 Ref<IXmlNode> TXmlNode::AppendCDATA(std::string_view text) {
   PrepareChildren();
-  auto* node = new TXmlCDATASection(names_.get(), std::string(text));
+  auto* node = new TXmlCDATASection(names_, text);
   AdoptNew(node);
   return Ref<IXmlNode>(node);
 }
 
 Ref<IXmlNode> TXmlNode::AppendComment(std::string_view text) {
   PrepareChildren();
-  auto* node = new TXmlComment(names_.get(), std::string(text));
+  auto* node = new TXmlComment(names_, text);
   AdoptNew(node);
   return Ref<IXmlNode>(node);
 }
 
 Ref<IXmlNode> TXmlNode::AppendProcessingInstructionById(int32_t targetId, std::string_view text) {
   PrepareChildren();
-  auto* node = new TXmlProcessingInstruction(names_.get(), targetId, std::string(text));
+  auto* node = new TXmlProcessingInstruction(names_, targetId, text);
   AdoptNew(node);
   return Ref<IXmlNode>(node);
 }
@@ -673,7 +714,7 @@ void TXmlNode::SetValue(std::string_view path, const Variant& value) {
 
 void TXmlElement::PrepareChildren() {
   if (value_.IsClear()) return;
-  auto* text = new TXmlText(names_.get());
+  auto* text = new TXmlText(names_);
   text->Value() = std::move(value_);
   text->Value().nameId = -1;
   value_.Clear();
@@ -682,7 +723,7 @@ void TXmlElement::PrepareChildren() {
 
 Ref<TXmlNode> TXmlElement::Clone(bool deep, int depth) {
   CheckXmlDepth(depth);
-  Ref<TXmlElement> copy(new TXmlElement(names_.get(), nameId_));
+  Ref<TXmlElement> copy(new TXmlElement(names_, nameId_));
   copy->attrs_ = attrs_;
   copy->value_ = value_;
   if (deep)
@@ -710,6 +751,7 @@ void TXmlElement::CollectText(std::string& out, int depth) {
 }
 
 void TXmlElement::SetText(std::string_view text) {
+  MarkChanged();
   ClearChildren();
   value_.SetString(text);
 }
@@ -725,6 +767,7 @@ Variant TXmlElement::GetVarValue() {
 }
 
 void TXmlElement::SetVarValue(const Variant& value) {
+  MarkChanged();
   ClearChildren();
   value_.Set(value);
 }
@@ -781,7 +824,7 @@ std::string TXmlElement::GetTextAsBinaryData() {
 // Text, character data, processing instruction
 
 Ref<TXmlNode> TXmlText::Clone(bool, int) {
-  Ref<TXmlText> copy(new TXmlText(names_.get()));
+  Ref<TXmlText> copy(new TXmlText(names_));
   copy->value_ = value_;
   return copy;
 }
@@ -790,10 +833,30 @@ void TXmlText::CollectText(std::string& out, int) {
   value_.AppendXmlText(out);
 }
 
+void TXmlText::SetText(std::string_view text) {
+  MarkChanged();
+  value_.SetString(text);
+}
+
+void TXmlText::SetVarValue(const Variant& value) {
+  MarkChanged();
+  value_.Set(value);
+}
+
+void TXmlCharacterData::SetText(std::string_view text) {
+  MarkChanged();
+  text_.SetString(text);
+}
+
+void TXmlProcessingInstruction::SetText(std::string_view text) {
+  MarkChanged();
+  text_.SetString(text);
+}
+
 void TXmlCharacterData::CollectText(std::string& out, int) {
   TXmlDocument* document = OwnerDocument();
   bool preserve = document ? document->GetPreserveWhiteSpace() : DefaultPreserveWhiteSpace;
-  std::string_view text = text_;
+  std::string_view text = RawText();
   if (!preserve) {
     // Bytes up to 32 are ASCII in UTF-8, so this trims characters, never part of one.
     while (!text.empty() && static_cast<uint8_t>(text.front()) <= 32) text.remove_prefix(1);
@@ -803,33 +866,63 @@ void TXmlCharacterData::CollectText(std::string& out, int) {
 }
 
 Ref<TXmlNode> TXmlCDATASection::Clone(bool, int) {
-  return Ref<TXmlNode>(new TXmlCDATASection(names_.get(), text_));
+  return Ref<TXmlNode>(new TXmlCDATASection(names_, RawText()));
 }
 
 Ref<TXmlNode> TXmlComment::Clone(bool, int) {
-  return Ref<TXmlNode>(new TXmlComment(names_.get(), text_));
+  return Ref<TXmlNode>(new TXmlComment(names_, RawText()));
 }
 
 Ref<TXmlNode> TXmlProcessingInstruction::Clone(bool, int) {
   // The declaration's version and encoding are attributes: the copy keeps them.
-  Ref<TXmlProcessingInstruction> copy(new TXmlProcessingInstruction(names_.get(), nameId_, text_));
+  Ref<TXmlProcessingInstruction> copy(new TXmlProcessingInstruction(names_, nameId_, RawText()));
   copy->attrs_ = attrs_;
   return copy;
 }
 
 void TXmlProcessingInstruction::CollectText(std::string& out, int) {
-  out += text_;
+  out += RawText();
 }
 
 // ---------------------------------------------------------------------------------------
 // Document
 
 TXmlDocument::TXmlDocument(TXmlNameTable* names)
-    : TXmlNode(names), preserveWhiteSpace_(DefaultPreserveWhiteSpace) {}
+    : TXmlNode(names, nullptr), preserveWhiteSpace_(DefaultPreserveWhiteSpace) {}
+
+TXmlDocument::~TXmlDocument() {
+  ReleaseChildren();
+}
+
+TXmlArena* TXmlDocument::StartLoad(TXmlNameTable* names, size_t input) {
+  loaded_ = Ref<TXmlArena>(TXmlArena::Make(names, input));
+  return loaded_.get();
+}
+
+void TXmlDocument::ReleaseChildren() {
+  TXmlArena* arena = loaded_.get();
+  if (!arena || !arena->NodesHeldOnlyByTree()) {
+    ClearChildren();
+  } else {
+    // Every node of the arena is in the tree as loaded and held by nothing else: they go
+    // with the arena, unvisited. Children added since are let go as usual.
+    for (Ref<TXmlNode>& child : children_) {
+      if (child->Arena() == arena) {
+        child.Detach();
+        continue;
+      }
+      Unlink(child.get());
+      child.reset();
+    }
+    children_.clear();
+    arena->ForgetNodes();
+  }
+  loaded_ = nullptr;
+}
 
 Ref<TXmlNode> TXmlDocument::Clone(bool deep, int depth) {
   CheckXmlDepth(depth);
-  Ref<TXmlDocument> copy(new TXmlDocument(names_.get()));
+  Ref<TXmlDocument> copy(new TXmlDocument(names_));
   if (deep)
     for (const Ref<TXmlNode>& child : children_) {
       Ref<TXmlNode> clone = child->Clone(true, depth + 1);
@@ -853,7 +946,7 @@ void TXmlDocument::CollectText(std::string& out, int depth) {
 }
 
 void TXmlDocument::SetText(std::string_view text) {
-  ClearChildren();
+  ReleaseChildren();
   TXmlNode::AppendText(text);
 }
 
@@ -872,8 +965,8 @@ Ref<IXmlElement> TXmlDocument::NewDocumentElement(std::string_view version,
 
 Ref<IXmlElement> TXmlDocument::NewDocumentElementById(std::string_view, std::string_view,
                                                       int32_t nameId) {
-  ClearChildren();
-  auto* element = new TXmlElement(names_.get(), nameId);
+  ReleaseChildren();
+  auto* element = new TXmlElement(names_, nameId);
   AdoptNew(element);
   return Ref<IXmlElement>(element);
 }
@@ -883,21 +976,21 @@ Ref<IXmlElement> TXmlDocument::CreateElement(std::string_view name) {
 }
 
 Ref<IXmlElement> TXmlDocument::CreateElementById(int32_t nameId) {
-  return Ref<IXmlElement>(new TXmlElement(names_.get(), nameId));
+  return Ref<IXmlElement>(new TXmlElement(names_, nameId));
 }
 
 Ref<IXmlNode> TXmlDocument::CreateText(std::string_view text) {
-  auto* node = new TXmlText(names_.get());
+  auto* node = new TXmlText(names_);
   node->Value().SetString(text);
   return Ref<IXmlNode>(node);
 }
 
 Ref<IXmlNode> TXmlDocument::CreateCDATASection(std::string_view text) {
-  return Ref<IXmlNode>(new TXmlCDATASection(names_.get(), std::string(text)));
+  return Ref<IXmlNode>(new TXmlCDATASection(names_, text));
 }
 
 Ref<IXmlNode> TXmlDocument::CreateComment(std::string_view text) {
-  return Ref<IXmlNode>(new TXmlComment(names_.get(), std::string(text)));
+  return Ref<IXmlNode>(new TXmlComment(names_, text));
 }
 
 Ref<IXmlNode> TXmlDocument::CreateProcessingInstruction(std::string_view target,
@@ -907,11 +1000,11 @@ Ref<IXmlNode> TXmlDocument::CreateProcessingInstruction(std::string_view target,
 
 Ref<IXmlNode> TXmlDocument::CreateProcessingInstructionById(int32_t targetId,
                                                             std::string_view text) {
-  return Ref<IXmlNode>(new TXmlProcessingInstruction(names_.get(), targetId, std::string(text)));
+  return Ref<IXmlNode>(new TXmlProcessingInstruction(names_, targetId, text));
 }
 
 void TXmlDocument::Reset() {
-  ClearChildren();
+  ReleaseChildren();
   attrs_.clear();
 }
 

@@ -1,6 +1,11 @@
 // The memory of loaded nodes: the arena, and where every node's memory comes from.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
@@ -8,12 +13,90 @@
 // ---------------------------------------------------------------------------------------
 // Arena
 
+TXmlArena::TXmlArena(TXmlNameTable* names) : names_(names) {
+  names_->AddRef();
+}
+
+TXmlArena* TXmlArena::Make(TXmlNameTable* names, size_t input) {
+  // Files that are mostly markup make nodes of about twice their size, after the copy of
+  // their text; larger inputs fill blocks of the largest size.
+  constexpr size_t kHead = (sizeof(TXmlArena) + 15) & ~size_t(15);
+  size_t first = std::clamp(input < SIZE_MAX / 8 ? 4 * input + 1024 : SIZE_MAX, size_t(4096),
+                            size_t(64 * 1024));
+  auto* room = static_cast<char*>(std::malloc(kHead + first));
+  if (!room) throw std::bad_alloc();
+  auto* arena = new (room) TXmlArena(names);
+  arena->next_ = room + kHead;
+  arena->end_ = room + kHead + first;
+  arena->blockSize_ = first;
+  return arena;
+}
+
+void TXmlArena::Destroy() {
+  this->~TXmlArena();
+  std::free(this);
+}
+
 TXmlArena::~TXmlArena() {
   while (blocks_) {
     void* previous = *static_cast<void**>(blocks_);
     std::free(blocks_);
     blocks_ = previous;
   }
+  names_->Release();
+}
+
+namespace {
+
+// Copies the bytes of `from`, or those before its first zero byte when `upToZero`, and
+// gives their count; `firstWide` becomes the place of the first byte beyond ASCII among
+// them (their count when there is none).
+size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firstWide) {
+  const char* in = from.data();
+  size_t n = from.size();
+  firstWide = SIZE_MAX;
+  size_t i = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), block);
+    unsigned wide = firstWide == SIZE_MAX ? unsigned(_mm_movemask_epi8(block)) : 0;
+    unsigned zeros = upToZero ? unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, zero))) : 0;
+    if (!(wide | zeros)) continue;
+    if (zeros) {
+      size_t end = i + unsigned(__builtin_ctz(zeros));
+      if (wide && unsigned(__builtin_ctz(wide)) < end - i)
+        firstWide = i + unsigned(__builtin_ctz(wide));
+      if (firstWide == SIZE_MAX) firstWide = end;
+      return end;
+    }
+    firstWide = i + unsigned(__builtin_ctz(wide));
+    if (!upToZero) {
+      std::memcpy(to + i + 16, in + i + 16, n - i - 16);
+      return n;
+    }
+  }
+#endif
+  for (; i < n; ++i) {
+    if (upToZero && in[i] == 0) break;
+    to[i] = in[i];
+    if (firstWide == SIZE_MAX && static_cast<uint8_t>(in[i]) >= 0x80) firstWide = i;
+  }
+  if (firstWide == SIZE_MAX) firstWide = i;
+  return i;
+}
+
+}  // namespace
+
+std::string_view TXmlArena::CopyText(std::string_view text, size_t* firstWide, bool upToZero) {
+  if (text.size() > SIZE_MAX / 2) throw std::bad_alloc();
+  auto* copy = static_cast<char*>(Allocate(text.size() + kXmlTextPadding));
+  size_t wide;
+  size_t length = CopyScanning(copy, text, upToZero, wide);
+  if (firstWide) *firstWide = wide;
+  std::memset(copy + length, 0, kXmlTextPadding);
+  return std::string_view(copy, length);
 }
 
 void* TXmlArena::AllocateSlow(size_t size) {
@@ -24,14 +107,11 @@ void* TXmlArena::AllocateSlow(size_t size) {
   size_t bytes = own ? size + kLink : std::max(blockSize_, size + kLink);
   auto* block = static_cast<char*>(std::malloc(bytes));
   if (!block) throw std::bad_alloc();
-  if (own && blocks_) {
-    // Linked behind the newest block, which stays the one being filled.
-    *reinterpret_cast<void**>(block) = *static_cast<void**>(blocks_);
-    *static_cast<void**>(blocks_) = block;
-    return block + kLink;
-  }
+  // Blocks are listed only to be freed; the block being filled stays the same for
+  // something large.
   *reinterpret_cast<void**>(block) = blocks_;
   blocks_ = block;
+  if (own) return block + kLink;
   next_ = block + kLink + size;
   end_ = block + bytes;
   if (!own) blockSize_ = std::min(blockSize_ * 2, kLargestBlock);
@@ -56,7 +136,7 @@ void* TXmlNode::operator new(size_t size, TXmlArena* arena) {
   if (!arena) return operator new(size);
   auto* room = static_cast<char*>(arena->Allocate(size + kNodeHeader));
   *reinterpret_cast<TXmlArena**>(room) = arena;
-  arena->AddRef();
+  arena->NodeMade();
   return room + kNodeHeader;
 }
 
@@ -64,7 +144,7 @@ void TXmlNode::operator delete(void* node) {
   if (!node) return;
   char* room = static_cast<char*>(node) - kNodeHeader;
   if (TXmlArena* arena = *reinterpret_cast<TXmlArena**>(room))
-    arena->Release();
+    arena->NodeGone();
   else
     std::free(room);
 }

@@ -276,13 +276,15 @@ bool NamesFitAnsi(const TXmlNameTable& names) {
 
 class TBinXmlReader {
  public:
-  TBinXmlReader(std::string_view bytes, TXmlArena* arena)
-      : p_(reinterpret_cast<const uint8_t*>(bytes.data())), end_(p_ + bytes.size()), arena_(arena) {
+  explicit TBinXmlReader(std::string_view bytes)
+      : p_(reinterpret_cast<const uint8_t*>(bytes.data())), end_(p_ + bytes.size()) {
     Need(kBinaryXmlMagic.size());
     p_ += kBinaryXmlMagic.size();
     flags_ = ReadU32();
   }
 
+  // Where the nodes go.
+  void SetArena(TXmlArena* arena) { arena_ = arena; }
   size_t Left() const { return size_t(end_ - p_); }
   void Need(size_t count) const {
     if (Left() < count) RaiseXml("Data reading error");
@@ -374,6 +376,26 @@ class TBinXmlReader {
     }
     p_ += n * 2;
   }
+  // The same for at most eight units, given as the bytes of a word (zero beyond them).
+  XML_HOT static bool NarrowShort(const uint8_t* units, size_t n, size_t readable,
+                                  uint64_t& bytes) {
+#if defined(__SSE2__) && defined(__x86_64__)
+    if (readable >= 16) {
+      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+      __m128i keep =
+          _mm_cmplt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(int16_t(n)));
+      block = _mm_and_si128(block, keep);
+      __m128i high = _mm_and_si128(block, _mm_set1_epi16(int16_t(0xFF80)));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
+      bytes = uint64_t(_mm_cvtsi128_si64(_mm_packus_epi16(block, block)));
+      return true;
+    }
+#endif
+    char out[8] = {};
+    if (!NarrowAscii(units, n, readable, out)) return false;
+    std::memcpy(&bytes, out, sizeof bytes);
+    return true;
+  }
   // Copies `n` UTF-16 units below 0x80 as bytes; false when there is another unit.
   // `readable` bytes may be read from `units`; `out` has room for 8 bytes whenever n is
   // below 8 (such a string sits in its slot).
@@ -437,6 +459,8 @@ class TBinXmlReader {
     int32_t code = ReadInteger();
     if (code == kWideString) return ReadWideStringInto(slot, arena);
     if (code == kEmpty) return slot.Clear();
+    // Other kinds are boxed on the heap: the nodes of the arena own more than its memory.
+    if (arena) arena->MarkChanged();
     ReadTypedValue(slot, code);
   }
   // Values of the other kinds, kept apart so that the common ones above stay small.
@@ -486,7 +510,7 @@ class TBinXmlReader {
     canonical_.resize(size_t(count));
     names->Reserve(size_t(count) + 5);
     for (int32_t i = 0; i < count; ++i) {
-      canonical_[size_t(i)] = names->AppendName(ReadXmlString());
+      canonical_[size_t(i)] = AppendName(*names);
       identical_ = identical_ && canonical_[size_t(i)] == i;
     }
     int32_t buckets = ReadInteger();
@@ -503,6 +527,17 @@ class TBinXmlReader {
     seenAt_.assign(size_t(count) + 1, 0);
     nameCount_ = count;
     return names;
+  }
+
+  // Reads a name of the table into it; plain ASCII as it is.
+  int32_t AppendName(TXmlNameTable& names) {
+    if (flags_ & 1) return names.AppendName(ReadWideString());
+    int32_t n = ReadCount(1);
+    std::string_view bytes(reinterpret_cast<const char*>(p_), size_t(n));
+    p_ += n;
+    bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                             [](char c) { return static_cast<uint8_t>(c) < 0x80; });
+    return ascii ? names.AppendName(bytes) : names.AppendName(AnsiToUtf8(bytes));
   }
 
   XML_HOT int32_t ReadNameId() {
@@ -528,36 +563,75 @@ class TBinXmlReader {
     TXmlArena* arena = node.Arena();
     attrs.ReserveIn(arena, attrs.size() + size_t(std::min(count, 4096)));
     if (count <= 16 && attrs.empty()) {
-      // Few: a repeated name is found by looking back.
+      // Few: a repeated name is found by looking back. The position and the count live
+      // in registers here: p_ and the array's size could share memory with the strings
+      // written, as far as the compiler can tell, and would be read back after each.
       uint64_t seen = 0;
+      const uint8_t* p = p_;
+      TXmlAttrData* made = attrs.begin();
+      size_t used = 0;
+      // The array learns of the slots made before anything that may raise.
+      auto commit = [&] { attrs.CommitReserved(used - attrs.size()); };
       for (int32_t i = 0; i < count; ++i) {
         // Nearly every attribute is a one-byte name id and a short ASCII string: read
         // with one check of the room left.
-        const uint8_t* p = p_;
-        bool plain = identical_ && Left() >= 3 && p[0] < 0x80 && p[1] == kWideString &&
-                     p[2] < 0x80 && int32_t(p[0]) < nameCount_ && size_t(p[2]) * 2 <= Left() - 3;
-        int32_t id = plain ? p[0] : ReadNameId();
+        size_t left = size_t(end_ - p);
+        bool plain = identical_ && left >= 3 && p[0] < 0x80 && p[1] == kWideString && p[2] < 0x80 &&
+                     int32_t(p[0]) < nameCount_ && size_t(p[2]) * 2 <= left - 3;
+        int32_t id;
+        if (plain) {
+          id = p[0];
+        } else {
+          commit();
+          p_ = p;
+          id = ReadNameId();
+          p = p_;
+        }
         TXmlAttrData* slot = nullptr;
         // Names of small ids are known present or absent at once.
         uint64_t bit = id >= 0 && id < 64 ? uint64_t(1) << id : 0;
         if (!bit || (seen & bit))
-          for (TXmlAttrData& attr : attrs)
-            if (attr.nameId == id) slot = &attr;
+          for (size_t k = 0; k < used; ++k)
+            if (made[k].nameId == id) slot = &made[k];
         seen |= bit;
+        if (plain && !slot && arena) {
+          // A new attribute with a plain value: its slot is made whole, at once.
+          size_t n = p[2];
+          if (n <= 8) {
+            uint64_t bytes;
+            if (NarrowShort(p + 3, n, left - 3, bytes)) {
+              new (made + used++) TXmlAttrData(id, bytes, n);
+              p += 3 + 2 * n;
+              continue;
+            }
+          } else {
+            auto* out = static_cast<char*>(arena->Allocate(n));
+            if (NarrowAscii(p + 3, n, left - 3, out)) {
+              new (made + used++) TXmlAttrData(id, std::string_view(out, n));
+              p += 3 + 2 * n;
+              continue;
+            }
+          }
+        }
         if (!slot) {
-          slot = &attrs.EmplaceBackIn(arena);
+          slot = new (made + used++) TXmlAttrData();
           slot->nameId = id;
         }
+        commit();
         if (plain) {
           size_t n = p[2];
-          if (NarrowAscii(p + 3, n, size_t(end_ - p) - 3, slot->PrepareString(n, arena))) {
-            p_ = p + 3 + 2 * n;
+          if (NarrowAscii(p + 3, n, left - 3, slot->PrepareString(n, arena))) {
+            p += 3 + 2 * n;
             continue;
           }
-          p_ = p + 1;  // the value is read the long way
+          ++p;  // the value is read the long way
         }
+        p_ = p;
         ReadValue(*slot, arena);
+        p = p_;
       }
+      commit();
+      p_ = p;
       return;
     }
     for (TXmlAttrData& attr : attrs)
@@ -583,23 +657,24 @@ class TBinXmlReader {
     TXmlNameTable* names = owner.Names();
     switch (ReadByte()) {
       case NODE_ELEMENT: {
-        auto* element = new (arena_) TXmlElement(names, ReadNameId());
+        auto* element = new (arena_) TXmlElement(names, ReadNameId(), arena_);
         owner.AdoptLoaded(element);
         ReadValue(element->StoredValue(), arena_);
         return ReadBody(*element, depth);
       }
       case NODE_TEXT: {
-        auto* text = new (arena_) TXmlText(names);
+        auto* text = new (arena_) TXmlText(names, arena_);
         owner.AdoptLoaded(text);
         return ReadValue(text->Value(), arena_);
       }
       case NODE_CDATA_SECTION:
-        return owner.AdoptLoaded(new (arena_) TXmlCDATASection(names, ReadXmlString()));
+        return owner.AdoptLoaded(new (arena_) TXmlCDATASection(names, ReadXmlString(), arena_));
       case NODE_COMMENT:
-        return owner.AdoptLoaded(new (arena_) TXmlComment(names, ReadXmlString()));
+        return owner.AdoptLoaded(new (arena_) TXmlComment(names, ReadXmlString(), arena_));
       case NODE_PROCESSING_INSTRUCTION: {
         int32_t id = ReadNameId();
-        auto* instruction = new (arena_) TXmlProcessingInstruction(names, id, ReadXmlString());
+        auto* instruction =
+            new (arena_) TXmlProcessingInstruction(names, id, ReadXmlString(), arena_);
         owner.AdoptLoaded(instruction);
         return ReadBody(*instruction, depth);
       }
@@ -612,7 +687,7 @@ class TBinXmlReader {
   const uint8_t* p_;
   const uint8_t* end_;
   uint32_t flags_ = 0;
-  TXmlArena* arena_;
+  TXmlArena* arena_ = nullptr;
   std::vector<int32_t> canonical_;  // file id -> the id nodes use
   bool identical_ = true;           // every file id is the id nodes use
   int32_t nameCount_ = 0;
@@ -631,7 +706,7 @@ int32_t UnpackXmlInteger(std::string_view bytes, size_t& pos) {
   std::string image(kBinaryXmlMagic);
   image.append(4, '\0');
   image.append(bytes.substr(std::min(pos, bytes.size())));
-  TBinXmlReader reader(image, nullptr);
+  TBinXmlReader reader(image);
   size_t before = reader.Left();
   int32_t value = reader.ReadInteger();
   pos += before - reader.Left();
@@ -649,9 +724,10 @@ void WriteBinaryXml(TXmlDocument& document, uint32_t flags, std::string& out,
 }
 
 void ReadBinaryXml(TXmlDocument& document, std::string_view bytes) {
-  Ref<TXmlArena> arena(new TXmlArena());
-  TBinXmlReader reader(bytes, arena.get());
-  document.SetNameTable(reader.ReadNameTable().get());
+  TBinXmlReader reader(bytes);
+  Ref<TXmlNameTable> names = reader.ReadNameTable();
+  document.SetNameTable(names.get());
+  reader.SetArena(document.StartLoad(names.get(), bytes.size()));
   reader.ReadBody(document, 0);
 }
 

@@ -3,6 +3,7 @@
 // and the helpers the sources of the unit share (model, text reader and writer, binary
 // form); not for other units.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -54,7 +55,7 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   // Adds a name under the next id even when it is already present (the binary form
   // gives every name its id); lookups keep finding the first, whose id this gives (-1
   // for the empty name).
-  int32_t AppendName(std::string name);
+  int32_t AppendName(std::string_view name);
   void Reserve(size_t count);
   // Looks the five cached names up again after names were appended from a file.
   void RefreshCachedIds();
@@ -63,14 +64,38 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   // The hash of the name's UTF-16 units that the binary form's buckets use.
   static uint32_t Hash(std::string_view name);
 
+  // A name by its bytes, as the text reader compares it with the text: names of up to
+  // 16 bytes, as two eight-byte words.
+  struct KnownName {
+    uint64_t w0 = 0, w1 = 0;  // its bytes, zero beyond its length
+    uint64_t m0 = 0, m1 = 0;  // which bytes of the two words are the name's
+    uint32_t length = 0;      // 0: nothing known
+    int32_t id = -1;
+  };
+  // Names come in the same order again and again: an element's name, then its
+  // attributes', then the next element's. For each name (and for the start of a text,
+  // under the id -1) the table remembers a few names that followed it, those met most
+  // often first, so that a reader recognises the next name by its bytes, without hashing
+  // the name again and looking it up.
+  static constexpr int kFollowers = 4;
+  KnownName* FollowersOf(int32_t id) {
+    size_t at = size_t(uint32_t(id + 1));
+    if (at >= followerIds_) GrowFollowers(at);
+    return followers_.get() + at * kFollowers;
+  }
+
  private:
   uint64_t IndexHash(std::string_view name) const;
   int32_t Find(std::string_view name, uint64_t hash) const;
   void Index(int32_t id, uint64_t hash);
+  void Reindex(size_t slots);
 
   std::vector<std::string> names_;
   std::vector<uint64_t> hashes_;  // per id: its index hash
   std::vector<int32_t> slots_;    // open addressing: ids, -1 free; a power of two long
+  void GrowFollowers(size_t at);
+  std::unique_ptr<KnownName[]> followers_;  // kFollowers per id + 1
+  size_t followerIds_ = 0;
   uint64_t seed_;
   size_t indexed_ = 0;
   int bucketCount_;
@@ -80,17 +105,24 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
 // The table shared by every document made without one of its own.
 TXmlNameTable* SharedXmlNameTable();
 
-// The memory of the nodes one load makes (the nodes, their attribute and child arrays),
-// taken from the system in blocks and handed back all at once when the last of those
-// nodes is gone: a node of a loaded document costs no allocation of its own, to make or
-// to free. Each node keeps its arena alive, so a node outlives its document, or moves
-// into another one, as any node does. Only loading fills an arena; nodes made and arrays
-// grown through the node interface use the heap, so editing a document for a long time
-// never piles up memory here.
+// The memory of one load: a copy of the loaded text, the nodes made from it and their
+// attribute and child arrays, taken from the system in blocks and handed back all at
+// once. Values that need no change are views into the copy of the text, so a node of a
+// loaded document costs no allocation of its own, to make or to free.
+//
+// Each node keeps its arena alive, so a node outlives its document, or moves into another
+// one, as any node does. When the document lets go of its nodes and nothing else holds
+// any of them, they go with the arena in one step, without being visited one by one.
+// That needs the tree to be as it was loaded: the first change to a node of the arena
+// (an attribute set, a child added or removed, a node moved) makes the arena release its
+// nodes one by one from then on. Nodes made and arrays grown through the node interface
+// use the heap, so editing a document for a long time never piles up memory here.
 class TXmlArena {
  public:
-  TXmlArena() = default;
-  ~TXmlArena();
+  // An arena for the load of `input` bytes; the nodes of the arena use the table, which
+  // the arena holds for them. Its first block comes with it, sized for what a small
+  // input makes.
+  static TXmlArena* Make(TXmlNameTable* names, size_t input);
   TXmlArena(const TXmlArena&) = delete;
   TXmlArena& operator=(const TXmlArena&) = delete;
 
@@ -102,20 +134,63 @@ class TXmlArena {
     next_ += size;
     return room;
   }
+  // A copy of the text (up to its first zero byte when `upToZero`) followed by
+  // kXmlTextPadding zero bytes, so that a reader may look at a block of bytes at any place
+  // of it without checking for its end. When asked, tells where the first byte beyond
+  // ASCII is (the size of the copy when there is none).
+  std::string_view CopyText(std::string_view text, size_t* firstWide = nullptr,
+                            bool upToZero = false);
   // Held by the document loading into it and by every node made in it.
   void AddRef() { ++refs_; }
   void Release() {
-    if (--refs_ == 0) delete this;
+    if (--refs_ == 0) Destroy();
+  }
+  TXmlNameTable* Names() const { return names_; }
+
+  // --- the nodes of the arena
+  void NodeMade() {
+    ++nodes_;
+    ++refs_;
+  }
+  void NodeGone() {
+    --nodes_;
+    Release();
+  }
+  // References to nodes of the arena, from anywhere (their parents included).
+  void NodeReferenced() { ++nodeRefs_; }
+  void NodeUnreferenced() { --nodeRefs_; }
+  // A node of the arena changed or moved since it was loaded.
+  void MarkChanged() { changed_ = true; }
+  // Whether every node of the arena is held only by its parent, in the tree as loaded:
+  // then the tree's owner may let all of them go at once.
+  bool NodesHeldOnlyByTree() const { return !changed_ && nodeRefs_ == nodes_; }
+  // Forgets every node at once (their owner has dropped its references without releasing
+  // them); their memory goes with the arena.
+  void ForgetNodes() {
+    refs_ -= nodes_;
+    nodes_ = 0;
+    nodeRefs_ = 0;
   }
 
  private:
+  explicit TXmlArena(TXmlNameTable* names);
+  ~TXmlArena();
+  void Destroy();
+  // A new block when `size` does not fit; one of its own for something large.
   void* AllocateSlow(size_t size);
   char* next_ = nullptr;
   char* end_ = nullptr;
   void* blocks_ = nullptr;  // the newest block; each begins with a link to the one before
   size_t blockSize_ = 4096;
   size_t refs_ = 0;
+  size_t nodes_ = 0;
+  size_t nodeRefs_ = 0;
+  bool changed_ = false;
+  TXmlNameTable* names_;  // counted
 };
+
+// Readable zero bytes after the copy of a loaded text.
+constexpr size_t kXmlTextPadding = 32;
 
 // The next capacity of a full attribute or child array: by 4 while below 9, by 16 up to
 // 64, then by a quarter.
@@ -198,6 +273,15 @@ class TXmlArray {
   void ReserveIn(TXmlArena* arena, size_t capacity) {
     if (capacity > capacity_) Reallocate(capacity, onHeap_ ? nullptr : arena);
   }
+  // Counts in `count` elements the caller has made after the end, in reserved room.
+  void CommitReserved(size_t count) { size_ += uint32_t(count); }
+  // Appends an element the caller has room for (reserved before).
+  template <class... Args>
+  T& EmplaceBackReserved(Args&&... args) {
+    T* slot = new (data_ + size_) T(std::forward<Args>(args)...);
+    ++size_;
+    return *slot;
+  }
 
  private:
   void Reallocate(size_t capacity, TXmlArena* arena) {
@@ -227,25 +311,35 @@ class TXmlArray {
 class TXmlValue {
  public:
   TXmlValue() = default;
+  // A view of a string in the arena of the slot's node (see SetView), under a name.
+  TXmlValue(int32_t name, std::string_view text)
+      : state_(State(text.size(), kArena)), nameId(name) {
+    SetPointer(text.data());
+  }
+  // A string of up to kRoom bytes held in the slot, given as the bytes of a word.
+  TXmlValue(int32_t name, uint64_t bytes, size_t length)
+      : state_(State(length, kInline)), nameId(name) {
+    std::memcpy(data_, &bytes, sizeof bytes);
+  }
   // A moved string that lay in an arena is copied: the slot it goes to may not live there.
   TXmlValue(TXmlValue&& other) { Take(other); }
   TXmlValue& operator=(TXmlValue&& other);
   TXmlValue(const TXmlValue& other) { *this = other; }
   TXmlValue& operator=(const TXmlValue& other);
   ~TXmlValue() {
-    if (where_ >= kHeap) ReleaseOwned();
+    if (Place() >= kHeap) ReleaseOwned();
   }
 
   Variant::Kind Kind() const;
-  bool IsEmpty() const { return where_ == kEmpty; }
+  bool IsEmpty() const { return Place() == kEmpty; }
   // Empty or Null.
   bool IsClear() const;
-  bool IsString() const { return where_ != kEmpty && where_ != kBoxed; }
+  bool IsString() const { return Place() != kEmpty && Place() != kBoxed; }
   // The string value (empty for other kinds).
   std::string_view Text() const {
-    if (where_ == kInline) return std::string_view(data_, length_);
-    if (where_ == kEmpty || where_ == kBoxed) return {};
-    return std::string_view(Pointer<const char>(), length_);
+    if (Place() == kInline) return std::string_view(data_, Length());
+    if (Place() == kEmpty || Place() == kBoxed) return {};
+    return std::string_view(Pointer<const char>(), Length());
   }
   Variant Get() const;
   void Set(const Variant& value);
@@ -255,17 +349,23 @@ class TXmlValue {
   void SetStringIn(TXmlArena* arena, std::string_view text) {
     // A short string over a slot that owns nothing: copied in place. The copy reads all
     // before it writes, so a part of the slot's own text is copied right.
-    if (text.size() > kRoom || where_ >= kHeap) return SetLongStringIn(arena, text);
+    if (text.size() > kRoom || Place() >= kHeap) return SetLongStringIn(arena, text);
     CopyShort(data_, text.data(), text.size());
-    length_ = uint32_t(text.size());
-    where_ = kInline;
+    state_ = State(text.size(), kInline);
+  }
+  // The string as it lies in the arena of the slot's node, without a copy; at most
+  // kLongest - 1 bytes.
+  void SetView(std::string_view text) {
+    if (text.size() >= kLongest) TooLong();
+    Release();
+    SetPointer(text.data());
+    state_ = State(text.size(), kArena);
   }
   // Makes the value a string of `length` bytes and returns where to write them.
   char* PrepareString(size_t length, TXmlArena* arena = nullptr) {
     if (length > kRoom) return PrepareLongString(length, arena);
     Release();
-    length_ = uint32_t(length);
-    where_ = kInline;
+    state_ = State(length, kInline);
     return data_;
   }
   void Clear();
@@ -275,9 +375,16 @@ class TXmlValue {
   // The general conversion to text.
   std::string GeneralText() const;
 
+  // The longest string a slot holds, plus one.
+  static constexpr size_t kLongest = size_t(1) << 29;
+
  private:
   enum Where : uint8_t { kEmpty, kInline, kArena, kHeap, kBoxed };
   static constexpr size_t kRoom = 8;
+  [[noreturn]] static void TooLong();
+  static uint32_t State(size_t length, Where place) { return uint32_t(length) << 3 | place; }
+  Where Place() const { return Where(state_ & 7); }
+  uint32_t Length() const { return state_ >> 3; }
   template <class T>
   T* Pointer() const {
     T* pointer;
@@ -290,9 +397,8 @@ class TXmlValue {
   }
   // Frees what the value owns; inline so that the common case (nothing) costs a test.
   void Release() {
-    if (where_ >= kHeap) ReleaseOwned();
-    where_ = kEmpty;
-    length_ = 0;
+    if (Place() >= kHeap) ReleaseOwned();
+    state_ = 0;
   }
   void ReleaseOwned();
   void Take(TXmlValue& other);
@@ -316,8 +422,9 @@ class TXmlValue {
   }
 
   alignas(8) char data_[kRoom];  // the text, or a pointer to it or to the boxed value
-  uint32_t length_ : 29 = 0;
-  uint32_t where_ : 3 = kEmpty;
+  // The length and where the string or value is, in one word: written whole, so that
+  // reading it back right after never waits on a partly written word.
+  uint32_t state_ = 0;
 
  public:
   int32_t nameId = -1;  // the attribute's name; unused for element values
@@ -346,7 +453,11 @@ class TXmlNodeList : public TXmlBase, public IXmlNodeList {
 
 class TXmlNode : public TXmlBase, public virtual IXmlNode {
  public:
-  explicit TXmlNode(TXmlNameTable* names) : names_(names) {}
+  // A node made in an arena is given it here as well as to operator new; its table is
+  // then held by the arena, unless it is another one.
+  TXmlNode(TXmlNameTable* names, TXmlArena* arena) : names_(names), arena_(arena) {
+    if (!arena || arena->Names() != names) HoldNames();
+  }
   ~TXmlNode() override;
 
   // Every node begins with a word naming its arena (none for a node on the heap).
@@ -355,11 +466,16 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
   static void operator delete(void* node);
   static void operator delete(void* node, TXmlArena* arena);
   // The arena the node was made in, or null.
-  TXmlArena* Arena() const {
-    TXmlArena* arena;
-    std::memcpy(&arena, static_cast<const char*>(dynamic_cast<const void*>(this)) - sizeof arena,
-                sizeof arena);
-    return arena;
+  TXmlArena* Arena() const { return arena_; }
+
+  // The arena learns of every reference to its nodes.
+  int AddRef() final {
+    if (arena_) arena_->NodeReferenced();
+    return TXmlBase::AddRef();
+  }
+  int Release() final {
+    if (arena_) arena_->NodeUnreferenced();
+    return TXmlBase::Release();
   }
 
   // --- the virtual operations of every kind
@@ -471,27 +587,33 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
   Ref<IXmlNode> AsProcessingInstruction() override { return nullptr; }
 
   // --- for the readers, writers and the document
-  TXmlNameTable* Names() const { return names_.get(); }
+  TXmlNameTable* Names() const { return names_; }
   TXmlNode* Parent() const { return parent_; }
   // The children; the element rule runs first.
   TXmlArray<Ref<TXmlNode>>& Children();
   // The children as they are, without making a list.
   const TXmlArray<Ref<TXmlNode>>& RawChildren() const { return children_; }
   bool HasChildren() const { return !children_.empty(); }
+  // The attributes as they are, for readers and writers; changes go through EnsureAttr.
   TXmlArray<TXmlAttrData>& Attrs() { return attrs_; }
   TXmlAttrData* FindAttr(int32_t nameId);
   TXmlAttrData& EnsureAttr(int32_t nameId);
   // Appends a node the caller has just made (no checks: it is new and on this table).
   void AdoptNew(TXmlNode* node);
-  // The same for a reader: the child array of a node that lives in an arena grows there.
+  // The same for a reader: the child array of a node that lives in an arena grows there,
+  // and the tree stays as loaded.
   void AdoptLoaded(TXmlNode* node) {
-    children_.EmplaceBackIn(Arena(), node);
+    children_.EmplaceBackIn(arena_, node);
     node->parent_ = this;
+  }
+  // Records that the node changes after it was loaded (see TXmlArena).
+  void MarkChanged() {
+    if (arena_) arena_->MarkChanged();
   }
   void Insert(TXmlNode* node, size_t index);
   void ClearChildren();
   void RemoveAt(size_t index);
-  void ReserveChildren(size_t count) { children_.ReserveIn(Arena(), children_.size() + count); }
+  void ReserveChildren(size_t count) { children_.ReserveIn(arena_, children_.size() + count); }
   void WriteAttrs(std::string& out) const;
   void WriteChildrenXml(std::string& out, int depth);
   // Puts the node and its subtree on another name table.
@@ -504,8 +626,13 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
  protected:
   const TXmlAttrData* FindAttrByName(std::string_view name);
   void CheckInsertable(TXmlNode* node);
+  // Lets go of a child at hand in the child array (which the caller then shrinks).
+  void Unlink(TXmlNode* child);
+  void HoldNames();
 
-  Ref<TXmlNameTable> names_;
+  TXmlNameTable* names_;  // counted by the node when ownsNames_, else by its arena
+  TXmlArena* arena_;
+  bool ownsNames_ = false;
   TXmlNode* parent_ = nullptr;
   TXmlArray<Ref<TXmlNode>> children_;
   std::unique_ptr<TXmlNodeList> childList_;
@@ -516,7 +643,8 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
 
 class TXmlElement : public TXmlNode, public IXmlElement {
  public:
-  TXmlElement(TXmlNameTable* names, int32_t nameId) : TXmlNode(names), nameId_(nameId) {}
+  TXmlElement(TXmlNameTable* names, int32_t nameId, TXmlArena* arena = nullptr)
+      : TXmlNode(names, arena), nameId_(nameId) {}
 
   int32_t NodeNameId() const override { return nameId_; }
   void SetNodeNameId(int32_t id) override { nameId_ = id; }
@@ -546,16 +674,16 @@ class TXmlElement : public TXmlNode, public IXmlElement {
 
 class TXmlText : public TXmlNode {
  public:
-  explicit TXmlText(TXmlNameTable* names) : TXmlNode(names) {}
+  explicit TXmlText(TXmlNameTable* names, TXmlArena* arena = nullptr) : TXmlNode(names, arena) {}
   int32_t NodeNameId() const override { return names_->CachedId(XML_ID_TEXT); }
   int NodeType() const override { return NODE_TEXT; }
   Ref<TXmlNode> Clone(bool deep, int depth) override;
   void WriteXml(std::string& out, int depth) override;
   void CollectText(std::string& out, int depth) override;
-  void SetText(std::string_view text) override { value_.SetString(text); }
+  void SetText(std::string_view text) override;
   Variant::Kind GetValueType() override { return value_.Kind(); }
   Variant GetVarValue() override { return value_.Get(); }
-  void SetVarValue(const Variant& value) override { value_.Set(value); }
+  void SetVarValue(const Variant& value) override;
   Ref<IXmlNode> AsText() override { return Ref<IXmlNode>(this); }
 
   TXmlValue& Value() { return value_; }
@@ -567,14 +695,18 @@ class TXmlText : public TXmlNode {
 // Text-like nodes holding a plain string.
 class TXmlCharacterData : public TXmlNode {
  public:
-  TXmlCharacterData(TXmlNameTable* names, std::string text)
-      : TXmlNode(names), text_(std::move(text)) {}
+  TXmlCharacterData(TXmlNameTable* names, std::string_view text, TXmlArena* arena = nullptr)
+      : TXmlNode(names, arena) {
+    text_.SetStringIn(arena, text);
+  }
   void CollectText(std::string& out, int depth) override;
-  void SetText(std::string_view text) override { text_ = text; }
-  const std::string& RawText() const { return text_; }
+  void SetText(std::string_view text) override;
+  std::string_view RawText() const { return text_.Text(); }
+  // For a reader: the text as loaded.
+  TXmlValue& TextSlot() { return text_; }
 
  protected:
-  std::string text_;
+  TXmlValue text_;  // a string
 };
 
 class TXmlCDATASection : public TXmlCharacterData {
@@ -599,26 +731,31 @@ class TXmlComment : public TXmlCharacterData {
 
 class TXmlProcessingInstruction : public TXmlNode {
  public:
-  TXmlProcessingInstruction(TXmlNameTable* names, int32_t targetId, std::string text)
-      : TXmlNode(names), nameId_(targetId), text_(std::move(text)) {}
+  TXmlProcessingInstruction(TXmlNameTable* names, int32_t targetId, std::string_view text,
+                            TXmlArena* arena = nullptr)
+      : TXmlNode(names, arena), nameId_(targetId) {
+    text_.SetStringIn(arena, text);
+  }
   int32_t NodeNameId() const override { return nameId_; }
   void SetNodeNameId(int32_t id) override { nameId_ = id; }
   int NodeType() const override { return NODE_PROCESSING_INSTRUCTION; }
   Ref<TXmlNode> Clone(bool deep, int depth) override;
   void WriteXml(std::string& out, int depth) override;
   void CollectText(std::string& out, int depth) override;
-  void SetText(std::string_view text) override { text_ = text; }
+  void SetText(std::string_view text) override;
   Ref<IXmlNode> AsProcessingInstruction() override { return Ref<IXmlNode>(this); }
-  const std::string& RawText() const { return text_; }
+  std::string_view RawText() const { return text_.Text(); }
+  TXmlValue& TextSlot() { return text_; }
 
  private:
   int32_t nameId_;
-  std::string text_;
+  TXmlValue text_;  // a string
 };
 
 class TXmlDocument : public TXmlNode, public IXmlDocument {
  public:
   explicit TXmlDocument(TXmlNameTable* names);
+  ~TXmlDocument() override;
 
   int32_t NodeNameId() const override { return names_->CachedId(XML_ID_DOCUMENT); }
   int NodeType() const override { return NODE_DOCUMENT; }
@@ -658,12 +795,18 @@ class TXmlDocument : public TXmlNode, public IXmlDocument {
   // Bytes of a file or buffer: the binary-xml form, or text in the encoding its
   // declaration names. Malformed UTF-8 gives an empty document, or, when
   // `ansiFallback`, is read in the code page.
-  void LoadBytes(std::string_view bytes, bool ansiFallback);
+  void LoadBytes(std::string_view bytes, bool ansiFallback, bool upToZero = false);
   // Empties the document: children and attributes.
   void Reset();
+  // A new arena for a load of `input` bytes into the document (on the table `names`).
+  TXmlArena* StartLoad(TXmlNameTable* names, size_t input);
+  // Lets go of the children: with the arena of the last load in one step, when nothing
+  // but the tree holds its nodes.
+  void ReleaseChildren();
 
  private:
   bool preserveWhiteSpace_;
+  Ref<TXmlArena> loaded_;  // the arena of the last load
 };
 
 // Default of every new document's preserve-whitespace flag.
@@ -687,8 +830,11 @@ void DecodeXmlDateTime(TDateTime value, int& year, int& month, int& day, int& ho
                        int& second);
 
 [[noreturn]] void RaiseXml(const std::string& message);
+[[noreturn]] void RaiseXmlTooDeep();
 // Raises when a walk goes deeper than kXmlMaxDepth.
-void CheckXmlDepth(int depth);
+inline void CheckXmlDepth(int depth) {
+  if (depth > kXmlMaxDepth) RaiseXmlTooDeep();
+}
 
 // Characters of names. Code points beyond ASCII count as letters except the few
 // Latin-1 signs and punctuation that are plainly not.

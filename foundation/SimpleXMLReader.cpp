@@ -1,7 +1,13 @@
 // The XML text reader: a recursive-descent parser over UTF-8 bytes, and the choice of
 // encoding for files and buffers.
+//
+// The reader works on a copy of the text in the document's arena, followed by zero bytes,
+// so it may look at a block of bytes anywhere without checking for the end first. Values
+// that need no change (no reference to replace) are views into that copy.
 #include <algorithm>
 #include <cstring>
+#include <list>
+#include <memory>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -14,8 +20,11 @@
 
 namespace {
 
-// ASCII classes, one table lookup per byte.
-enum : uint8_t { kSpace = 1, kNameStart = 2, kNameChar = 4, kValueStop = 8 };
+static_assert(kXmlTextPadding >= 17, "a name of 16 bytes and the byte after it are read at once");
+
+// ASCII classes, one table lookup per byte. A byte beyond ASCII may go on a name; the
+// slow path decides.
+enum : uint8_t { kSpace = 1, kNameStart = 2, kNameChar = 4, kNameGoesOn = 8 };
 
 struct CharTable {
   uint8_t flags[256] = {};
@@ -26,7 +35,8 @@ struct CharTable {
     for (int c = '0'; c <= '9'; ++c) flags[c] = kNameChar;
     flags[int('_')] = kNameStart | kNameChar;
     flags[int('-')] = flags[int('.')] = flags[int(':')] = kNameChar;
-    for (char c : {'"', '\'', '&', '<'}) flags[uint8_t(c)] |= kValueStop;
+    for (int c = 0; c < 256; ++c)
+      if ((flags[c] & kNameChar) || c >= 0x80) flags[c] |= kNameGoesOn;
   }
 };
 constexpr CharTable kChars;
@@ -40,111 +50,34 @@ constexpr CharTable kChars;
   RaiseXml(message);
 }
 
-// The first closing quote, "&" or "<" of an attribute value, or `end`; sixteen bytes
-// at a time where the text allows.
-const char* FindValueStop(const char* p, const char* end, char quote) {
+// The first closing quote, "&" or "<" of an attribute value from `p`, or `end`; whether
+// it is the quote.
+const char* FindValueStop(const char* p, const char* end, char quote, bool& atQuote) {
+  atQuote = false;
 #ifdef __SSE2__
+  // Sixteen bytes at a time; the zero bytes after the text match nothing.
   const __m128i q = _mm_set1_epi8(quote), amp = _mm_set1_epi8('&'), lt = _mm_set1_epi8('<');
-  for (; end - p >= 16; p += 16) {
+  for (; p < end; p += 16) {
     __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, q), _mm_cmpeq_epi8(chunk, amp)),
-                               _mm_cmpeq_epi8(chunk, lt));
-    if (int mask = _mm_movemask_epi8(hit)) return p + __builtin_ctz(unsigned(mask));
-  }
-#endif
-  for (; p < end; ++p) {
-    uint8_t c = static_cast<uint8_t>(*p);
-    if (kChars.flags[c] & kValueStop && (c == uint8_t(quote) || c == '&' || c == '<')) return p;
+    unsigned quotes = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, q)));
+    unsigned others = unsigned(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, amp), _mm_cmpeq_epi8(chunk, lt))));
+    if (unsigned stops = quotes | others) {
+      unsigned at = unsigned(__builtin_ctz(stops));
+      if (p + at >= end) return end;
+      atQuote = (quotes >> at) & 1;
+      return p + at;
+    }
   }
   return end;
-}
-
-bool HasVisible(std::string_view text) {
-  for (char c : text)
-    if (static_cast<uint8_t>(c) > 32) return true;
-  return false;
-}
-
-class TXmlTextReader {
- public:
-  TXmlTextReader(std::string_view text, TXmlNameTable* names, bool preserve, TXmlArena* arena)
-      : p_(text.data()),
-        end_(text.data() + text.size()),
-        names_(names),
-        arena_(arena),
-        preserve_(preserve) {
-    pending_.reserve(16);
-  }
-
-  // Parses nodes into `owner` until the text ends or an end tag begins (left at its "/").
-  void ParseList(TXmlNode* owner, int depth);
-  // Reads an XML declaration ("<?xml ...?>") that makes up the whole text and gives the
-  // value of its "encoding" attribute; false when there is none.
-  bool ReadDeclaredEncoding(std::string& encoding);
-
- private:
-  bool AtEnd() const { return p_ >= end_; }
-  uint8_t Cur() const { return static_cast<uint8_t>(*p_); }
-  // Hot loops work on a local copy of the position, which the compiler can keep in a
-  // register (a member could alias the bytes written meanwhile).
-  void SkipSpaces() {
-    const char* p = p_;
-    while (p < end_ && static_cast<uint8_t>(*p) <= 32) ++p;
-    p_ = p;
-  }
-  bool AtNameStart() const;
-  std::string_view ReadName();
-  // The id of the name ReadName just gave.
-  int32_t InternLastName(std::string_view name);
-  void Expect(char c);
-  void ExpectText(std::string_view text);
-  void ExpectName(std::string_view name);
-  // Moves past `terminator` and returns the text before it.
-  std::string_view ReadUpTo(std::string_view terminator);
-  void ReadReference(std::string& out);
-  void ReadAttributes(TXmlNode* node);
-  void ReadAttributeList();
-  // An attribute read but not yet stored: its value is in the text or in decoded_.
-  struct PendingAttr {
-    int32_t id;
-    uint32_t length;
-    const char* text;  // null when the value is in decoded_
-    uint32_t decodedOffset;
-  };
-  // Fields one by one: a struct built on the stack and copied whole would stall on its
-  // parts, written separately just before.
-  void AddPendingAttr(int32_t id, uint32_t length, const char* text, uint32_t decodedOffset);
-  void StorePendingAttrs(TXmlNode* node);
-  void ReadText(TXmlNode* owner);
-  void AddText(TXmlNode* owner, std::string_view text);
-  void ParseElement(TXmlNode* owner, int depth);
-  void ParseProcessingInstruction(TXmlNode* owner);
-
-  const char* p_;
-  const char* end_;
-  TXmlNameTable* names_;
-  TXmlArena* arena_;
-  bool preserve_;
-  struct NameCacheEntry {
-    uint64_t w0 = 0, w1 = 0;  // the name's bytes, zero beyond its length
-    uint32_t length = 0;
-    int32_t id = -1;
-  };
-  static constexpr int kNameCacheBits = 6;
-  NameCacheEntry nameCache_[1 << kNameCacheBits];
-  std::string token_;                 // text with references replaced; reused
-  std::vector<PendingAttr> pending_;  // attributes of the element being read; reused
-  std::string decoded_;               // their values that held references
-  // Per name id: 1 + its place in pending_ while it is there, else 0. A repeated name is
-  // found at once however many attributes an element has.
-  std::vector<uint32_t> seenAt_;
-};
-
-bool TXmlTextReader::AtNameStart() const {
-  if (AtEnd()) return false;
-  if (Cur() < 0x80) return kChars.flags[Cur()] & kNameStart;
-  uint32_t cp;
-  return DecodeUtf8(p_, end_, cp) != 0 && IsNameStartCodePoint(cp);
+#else
+  for (; p < end; ++p)
+    if (*p == quote || *p == '&' || *p == '<') {
+      atQuote = *p == quote;
+      return p;
+    }
+  return end;
+#endif
 }
 
 #ifdef __SSE2__
@@ -165,24 +98,169 @@ unsigned AsciiNameChars(const char* p) {
 }
 #endif
 
+// The attributes of the element being read: a few in place, more on the heap.
+class TPendingAttrs {
+ public:
+  struct Attr {
+    int32_t id;
+    uint32_t length;
+    const char* text;  // in the arena
+  };
+  TPendingAttrs() = default;
+  TPendingAttrs(const TPendingAttrs&) = delete;
+  TPendingAttrs& operator=(const TPendingAttrs&) = delete;
+  Attr* begin() { return items_; }
+  Attr* end() { return items_ + size_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() { size_ = 0; }
+  void push_back(const Attr& attr) {
+    if (size_ == capacity_) Grow();
+    items_[size_++] = attr;
+  }
+
+ private:
+  void Grow() {
+    auto more = std::make_unique<Attr[]>(capacity_ * 2);
+    std::copy(items_, items_ + size_, more.get());
+    heap_ = std::move(more);
+    items_ = heap_.get();
+    capacity_ *= 2;
+  }
+  Attr local_[16];
+  std::unique_ptr<Attr[]> heap_;
+  Attr* items_ = local_;
+  size_t size_ = 0;
+  size_t capacity_ = 16;
+};
+
+class TXmlTextReader {
+ public:
+  // `text` lies in `arena`, followed by kXmlTextPadding zero bytes.
+  TXmlTextReader(std::string_view text, TXmlNameTable* names, bool preserve, TXmlArena* arena)
+      : p_(text.data()),
+        end_(text.data() + text.size()),
+        names_(names),
+        arena_(arena),
+        preserve_(preserve),
+        huge_(text.size() >= TXmlValue::kLongest) {}
+
+  // Parses nodes into `owner` until the text ends or an end tag begins (left at its "/").
+  void ParseList(TXmlNode* owner, int depth);
+  // Reads an XML declaration ("<?xml ...?>") that makes up the whole text and gives the
+  // value of its "encoding" attribute; false when there is none.
+  bool ReadDeclaredEncoding(std::string& encoding);
+
+ private:
+  bool AtEnd() const { return p_ >= end_; }
+  uint8_t Cur() const { return static_cast<uint8_t>(*p_); }
+  // Hot loops work on a local copy of the position, which the compiler can keep in a
+  // register (a member could alias the bytes written meanwhile).
+  void SkipSpaces() { p_ = SpacesEnd(p_); }
+  // The first byte from `p` that is not a space, or the end.
+  const char* SpacesEnd(const char* p) const {
+    if (static_cast<uint8_t>(p[0]) > 32) return p;
+    // One space, as between attributes, needs no block.
+    if (static_cast<uint8_t>(p[1]) > 32 && p < end_) return p + 1;
+#ifdef __SSE2__
+    // Runs of spaces (indentation) sixteen bytes at a time; the zero bytes after the text
+    // count as spaces, so the end is checked once.
+    for (;; p += 16) {
+      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      __m128i space = _mm_cmpeq_epi8(_mm_max_epu8(block, _mm_set1_epi8(32)), _mm_set1_epi8(32));
+      if (unsigned visible = ~unsigned(_mm_movemask_epi8(space)) & 0xFFFF)
+        return std::min(p + __builtin_ctz(visible), end_);
+      if (p + 16 >= end_) return end_;
+    }
+#else
+    while (p < end_ && static_cast<uint8_t>(*p) <= 32) ++p;
+    return p;
+#endif
+  }
+  bool AtNameStart() const {
+    if (AtEnd()) return false;
+    if (Cur() < 0x80) return kChars.flags[Cur()] & kNameStart;
+    return AtWideNameStart();
+  }
+  bool AtWideNameStart() const;
+  std::string_view ReadName();
+  // Reads a name and gives its id.
+  int32_t ReadNameId();
+  // The id of a name at `p` that follows the last one as it did before, and moves `p`
+  // past it; -1 when there is none such.
+  int32_t KnownNameAt(const char*& p);
+  int32_t ReadNameIdSlow();
+  void Expect(char c);
+  void ExpectText(std::string_view text);
+  void ExpectName(std::string_view name);
+  // Moves past `terminator` and returns the text before it.
+  std::string_view ReadUpTo(std::string_view terminator);
+  void ReadReference(std::string& out);
+  // A string of the arena: the text itself, or a copy of what was decoded from it.
+  std::string_view Keep(std::string_view text);
+  std::string_view Keep(const std::string& decoded);
+  void ReadAttributes(TXmlNode* node);
+  void ReadAttributeList();
+  std::string_view ReadDecodedValue(char quote);
+  void AddPendingAttr(int32_t id, std::string_view value);
+  void AddManyPendingAttr(int32_t id, std::string_view value);
+  uint32_t& PlaceOf(int32_t id);
+  void ClearPending();
+  void StorePendingAttrs(TXmlNode* node);
+  void ReadText(TXmlNode* owner);
+  void AddText(TXmlNode* owner, std::string_view text);
+  void ParseElement(TXmlNode* owner, int depth);
+  void ParseProcessingInstruction(TXmlNode* owner);
+
+  const char* p_;
+  const char* end_;
+  TXmlNameTable* names_;
+  TXmlArena* arena_;
+  bool preserve_;
+  bool huge_;  // the text may hold a value too long for a slot
+
+  // Whether the name is at `p`, whose first sixteen bytes are w0 and w1.
+  static bool IsAt(const TXmlNameTable::KnownName& known, const char* p, uint64_t w0, uint64_t w1) {
+    // Its bytes are no zero bytes, so they never match past the end of the text; the
+    // byte after them must end a name.
+    return known.length && (w0 & known.m0) == known.w0 && (w1 & known.m1) == known.w1 &&
+           !(kChars.flags[static_cast<uint8_t>(p[known.length])] & kNameGoesOn);
+  }
+  int32_t last_ = -1;  // the id of the name read last
+
+  std::string token_;  // text with references replaced; reused
+  using PendingAttr = TPendingAttrs::Attr;
+  TPendingAttrs pending_;
+  std::list<std::string> kept_;  // decoded values, when there is no arena
+  static constexpr size_t kFewAttrs = 16;
+  uint64_t pendingIds_ = 0;  // a bit per id modulo 64 among pending_
+  // Per name id: 1 + its place in pending_ while it is there and they are many, else 0.
+  std::vector<uint32_t> seenAt_;
+  bool seenFilled_ = false;
+};
+
+bool TXmlTextReader::AtWideNameStart() const {
+  uint32_t cp;
+  return DecodeUtf8(p_, end_, cp) != 0 && IsNameStartCodePoint(cp);
+}
+
 std::string_view TXmlTextReader::ReadName() {
   if (!AtNameStart()) RaiseXml("Name can only begin with a letter or \"_\"");
   const char* start = p_;
   const char* p = p_;
 #ifdef __SSE2__
-  // Most names are short and ASCII: one block finds their end.
-  if (end_ - p >= 16) {
-    unsigned stop = ~AsciiNameChars(p) & 0xFFFF;
-    if (stop) {
-      const char* at = p + __builtin_ctz(stop);
-      if (static_cast<uint8_t>(*at) < 0x80) {
-        p_ = at;
-        return std::string_view(start, size_t(at - start));
-      }
-      p = at;
-    } else {
-      p += 16;
+  // Most names are short and ASCII: one block finds their end (the zero bytes after the
+  // text end a name there).
+  unsigned stop = ~AsciiNameChars(p) & 0xFFFF;
+  if (stop) {
+    const char* at = p + __builtin_ctz(stop);
+    if (static_cast<uint8_t>(*at) < 0x80) {
+      p_ = at;
+      return std::string_view(start, size_t(at - start));
     }
+    p = at;
+  } else {
+    p += 16;
   }
 #endif
   while (p < end_) {
@@ -197,30 +275,60 @@ std::string_view TXmlTextReader::ReadName() {
     if (n == 0 || !IsNameCodePoint(cp)) break;
     p += n;
   }
-  p_ = p;
-  return std::string_view(start, p_ - start);
+  p_ = std::min(p, end_);
+  return std::string_view(start, size_t(p_ - start));
 }
 
-// A document uses few names, over and over. Names of up to 16 bytes are remembered by
-// their bytes in a small cache, so most lookups cost two compares instead of a hash.
-int32_t TXmlTextReader::InternLastName(std::string_view name) {
-  size_t length = name.size();
-  if (length > 16 || end_ - name.data() < 16) return names_->GetID(name);
+inline int32_t TXmlTextReader::ReadNameId() {
+  const char* p = p_;
+  int32_t id = KnownNameAt(p);
+  if (id < 0) return ReadNameIdSlow();
+  p_ = p;
+  return id;
+}
+
+inline int32_t TXmlTextReader::KnownNameAt(const char*& p) {
+  TXmlNameTable::KnownName* known = names_->FollowersOf(last_);
   uint64_t w0, w1;
-  std::memcpy(&w0, name.data(), 8);
-  std::memcpy(&w1, name.data() + 8, 8);
-  // Only the name's own bytes count.
-  if (length < 8) {
-    w0 &= (uint64_t(1) << (8 * length)) - 1;
-    w1 = 0;
-  } else if (length < 16) {
-    w1 &= (uint64_t(1) << (8 * (length - 8))) - 1;
+  std::memcpy(&w0, p, 8);
+  std::memcpy(&w1, p + 8, 8);
+  if (IsAt(known[0], p, w0, w1)) {
+    p += known[0].length;
+    last_ = known[0].id;
+    return last_;
   }
-  uint64_t mix = (w0 ^ (w1 * 31) ^ length) * 0x9E3779B97F4A7C15ull;
-  NameCacheEntry& entry = nameCache_[mix >> (64 - kNameCacheBits)];
-  if (entry.id >= 0 && entry.w0 == w0 && entry.w1 == w1 && entry.length == length) return entry.id;
+  for (int i = 1; i < TXmlNameTable::kFollowers; ++i)
+    if (IsAt(known[i], p, w0, w1)) {
+      // Those met more often move to the front, one place per meeting.
+      std::swap(known[i - 1], known[i]);
+      p += known[i - 1].length;
+      last_ = known[i - 1].id;
+      return last_;
+    }
+  return -1;
+}
+
+int32_t TXmlTextReader::ReadNameIdSlow() {
+  std::string_view name = ReadName();
   int32_t id = names_->GetID(name);
-  entry = {w0, w1, uint32_t(length), id};
+  if (name.size() <= 16) {
+    // A name not known takes the first free place, or the last one.
+    TXmlNameTable::KnownName* known = names_->FollowersOf(last_);
+    int place = 0;
+    while (place < TXmlNameTable::kFollowers - 1 && known[place].length) ++place;
+    TXmlNameTable::KnownName& entry = known[place];
+    size_t n = name.size();
+    entry.m0 = n >= 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * n)) - 1;
+    entry.m1 = n <= 8 ? 0 : n == 16 ? ~uint64_t(0) : (uint64_t(1) << (8 * (n - 8))) - 1;
+    uint64_t w0, w1;
+    std::memcpy(&w0, name.data(), 8);
+    std::memcpy(&w1, name.data() + 8, 8);
+    entry.w0 = w0 & entry.m0;
+    entry.w1 = w1 & entry.m1;
+    entry.length = uint32_t(n);
+    entry.id = id;
+  }
+  last_ = id;
   return id;
 }
 
@@ -237,6 +345,10 @@ void TXmlTextReader::ExpectText(std::string_view text) {
 }
 
 void TXmlTextReader::ExpectName(std::string_view name) {
+  if (size_t(end_ - p_) >= name.size() && std::memcmp(p_, name.data(), name.size()) == 0) {
+    p_ += name.size();
+    return;
+  }
   for (size_t i = 0; i < name.size(); ++i) {
     if (!AtEnd() && *p_ == name[i]) {
       ++p_;
@@ -297,9 +409,22 @@ void TXmlTextReader::ReadReference(std::string& out) {
   AppendUtf8(out, value);
 }
 
+inline std::string_view TXmlTextReader::Keep(std::string_view text) {
+  // A value is never longer than the text it comes from.
+  if (huge_ && text.size() >= TXmlValue::kLongest) throw Exception("Value too long");
+  return text;
+}
+
+std::string_view TXmlTextReader::Keep(const std::string& decoded) {
+  Keep(std::string_view(decoded));
+  if (!arena_) return kept_.emplace_back(decoded);
+  auto* copy = static_cast<char*>(arena_->Allocate(decoded.size()));
+  if (!decoded.empty()) std::memcpy(copy, decoded.data(), decoded.size());
+  return std::string_view(copy, decoded.size());
+}
+
 void TXmlTextReader::ReadAttributes(TXmlNode* node) {
-  pending_.clear();
-  decoded_.clear();
+  ClearPending();
   try {
     ReadAttributeList();
   } catch (...) {
@@ -310,106 +435,166 @@ void TXmlTextReader::ReadAttributes(TXmlNode* node) {
 }
 
 void TXmlTextReader::ReadAttributeList() {
-  SkipSpaces();
-  while (AtNameStart()) {
-    int32_t attrId = InternLastName(ReadName());
-    SkipSpaces();
-    Expect('=');
-    SkipSpaces();
-    if (AtEnd()) RaiseXml("Attribute value expected");
-    char quote = *p_;
-    if (quote != '"' && quote != '\'') RaiseXml("String literal expected");
-    ++p_;
-    const char* start = p_;
-    p_ = FindValueStop(p_, end_, quote);
-    if (!AtEnd() && *p_ == quote) {
-      // The common case: the value is the text as written.
-      ++p_;
-      AddPendingAttr(attrId, uint32_t(p_ - 1 - start), start, 0);
+  // The position lives in a register here: p_ could share memory with what is stored
+  // meanwhile, as far as the compiler can tell, and would be read back after every store.
+  const char* p = p_;
+  for (;;) {
+    p = SpacesEnd(p);
+    uint8_t first = static_cast<uint8_t>(*p);
+    // (The zero bytes after the text start no name.)
+    if (first < 0x80 ? !(kChars.flags[first] & kNameStart) : (p_ = p, !AtWideNameStart())) break;
+    int32_t attrId = KnownNameAt(p);
+    if (attrId < 0) {
+      p_ = p;
+      attrId = ReadNameIdSlow();
+      p = p_;
+    }
+    char quote;
+    if (p[0] == '=' && (p[1] == '"' || p[1] == '\'')) {
+      // The common case, name="value", read without a test per construct.
+      quote = p[1];
+      p += 2;
+    } else {
+      p_ = p;
       SkipSpaces();
+      Expect('=');
+      SkipSpaces();
+      if (AtEnd()) RaiseXml("Attribute value expected");
+      quote = *p_;
+      if (quote != '"' && quote != '\'') RaiseXml("String literal expected");
+      p = p_ + 1;
+    }
+    const char* start = p;
+    bool atQuote;
+    const char* stop = FindValueStop(start, end_, quote, atQuote);
+    if (atQuote) {
+      // The value is the text as written.
+      p = stop + 1;
+      AddPendingAttr(attrId, Keep(std::string_view(start, size_t(stop - start))));
       continue;
     }
-    token_.assign(start, p_ - start);
-    for (;;) {
-      if (AtEnd()) RaiseExpected(std::string_view(&quote, 1));
-      char c = *p_;
-      if (c == quote) break;
-      if (c == '<') RaiseXml("\"<\" cannot be used in attribute values");
-      if (c == '&') {
-        ReadReference(token_);
-        continue;
-      }
-      token_.push_back(c);
-      ++p_;
-    }
-    ++p_;  // closing quote
-    AddPendingAttr(attrId, uint32_t(token_.size()), nullptr, uint32_t(decoded_.size()));
-    decoded_ += token_;
-    SkipSpaces();
+    p_ = stop;
+    token_.assign(start, size_t(stop - start));
+    AddPendingAttr(attrId, ReadDecodedValue(quote));
+    p = p_;
   }
+  p_ = p;
 }
 
-inline void TXmlTextReader::AddPendingAttr(int32_t id, uint32_t length, const char* text,
-                                           uint32_t decodedOffset) {
-  if (size_t(id) >= seenAt_.size()) seenAt_.resize(std::max(size_t(id) + 1, seenAt_.size() * 2), 0);
-  uint32_t& seen = seenAt_[size_t(id)];
-  if (!seen) {
-    pending_.emplace_back();
-    seen = uint32_t(pending_.size());
+// The rest of a value that holds references, from the first of them.
+std::string_view TXmlTextReader::ReadDecodedValue(char quote) {
+  for (;;) {
+    if (AtEnd()) RaiseExpected(std::string_view(&quote, 1));
+    char c = *p_;
+    if (c == quote) break;
+    if (c == '<') RaiseXml("\"<\" cannot be used in attribute values");
+    if (c == '&') {
+      ReadReference(token_);
+      continue;
+    }
+    const char* run = p_;
+    bool atQuote;
+    p_ = FindValueStop(p_, end_, quote, atQuote);
+    token_.append(run, size_t(p_ - run));
   }
-  PendingAttr& attr = pending_[seen - 1];
-  attr.id = id;
-  attr.length = length;
-  attr.text = text;
-  attr.decodedOffset = decodedOffset;
+  ++p_;  // closing quote
+  return Keep(token_);
+}
+
+// A repeated name keeps its first place and takes the last value. Among few attributes
+// it is found by looking back; among many, by a place per name id, so that it costs the
+// same for any count.
+inline void TXmlTextReader::AddPendingAttr(int32_t id, std::string_view value) {
+  if (pending_.size() >= kFewAttrs) return AddManyPendingAttr(id, value);
+  uint64_t bit = uint64_t(1) << (uint32_t(id) & 63);
+  if (pendingIds_ & bit) {
+    for (PendingAttr& attr : pending_)
+      if (attr.id == id) {
+        attr.length = uint32_t(value.size());
+        attr.text = value.data();
+        return;
+      }
+  }
+  pendingIds_ |= bit;
+  pending_.push_back(PendingAttr{id, uint32_t(value.size()), value.data()});
+}
+
+void TXmlTextReader::AddManyPendingAttr(int32_t id, std::string_view value) {
+  if (!seenFilled_) {
+    for (const PendingAttr& attr : pending_)
+      PlaceOf(attr.id) = uint32_t(&attr - pending_.begin()) + 1;
+    seenFilled_ = true;
+  }
+  if (uint32_t place = PlaceOf(id)) {
+    pending_.begin()[place - 1].length = uint32_t(value.size());
+    pending_.begin()[place - 1].text = value.data();
+    return;
+  }
+  pending_.push_back(PendingAttr{id, uint32_t(value.size()), value.data()});
+  PlaceOf(id) = uint32_t(pending_.size());
+}
+
+uint32_t& TXmlTextReader::PlaceOf(int32_t id) {
+  if (size_t(id) >= seenAt_.size()) seenAt_.resize(std::max(size_t(id) + 1, seenAt_.size() * 2));
+  return seenAt_[size_t(id)];
+}
+
+void TXmlTextReader::ClearPending() {
+  if (seenFilled_) {
+    for (const PendingAttr& attr : pending_) seenAt_[size_t(attr.id)] = 0;
+    seenFilled_ = false;
+  }
+  pending_.clear();
+  pendingIds_ = 0;
 }
 
 // The attributes go to the node in one piece of the arena of the exact size, each value
-// copied once from the text.
+// a view of the arena's text.
 void TXmlTextReader::StorePendingAttrs(TXmlNode* node) {
-  for (const PendingAttr& pending : pending_) seenAt_[size_t(pending.id)] = 0;
+  if (pending_.empty()) return;
   TXmlArray<TXmlAttrData>& attrs = node->Attrs();
-  TXmlArena* arena = node->Arena();
-  attrs.ReserveIn(arena, attrs.size() + pending_.size());
-  for (const PendingAttr& pending : pending_) {
-    TXmlAttrData& attr = attrs.emplace_back();
-    attr.nameId = pending.id;
-    const char* data = pending.text ? pending.text : decoded_.data() + pending.decodedOffset;
-    attr.SetStringIn(arena, std::string_view(data, pending.length));
-  }
-  pending_.clear();
+  attrs.ReserveIn(node->Arena(), attrs.size() + pending_.size());
+  for (const PendingAttr& pending : pending_)
+    attrs.EmplaceBackReserved(pending.id, std::string_view(pending.text, pending.length));
+  ClearPending();
 }
 
 void TXmlTextReader::AddText(TXmlNode* owner, std::string_view text) {
   // Simple leaf elements keep their text as the stored value: one object, not two.
-  bool endTagFollows = end_ - p_ >= 2 && p_[0] == '<' && p_[1] == '/';
+  bool endTagFollows = p_[0] == '<' && p_[1] == '/';
   if (endTagFollows && !owner->HasChildren() && owner->NodeType() == NODE_ELEMENT) {
-    static_cast<TXmlElement*>(owner)->StoredValue().SetStringIn(owner->Arena(), text);
+    static_cast<TXmlElement*>(owner)->StoredValue().SetView(text);
     return;
   }
   // Text on both sides of a skipped document type declaration is one text, as written.
   const auto& children = owner->RawChildren();
   if (!children.empty() && children.back()->NodeType() == NODE_TEXT) {
     TXmlValue& value = static_cast<TXmlText*>(children.back().get())->Value();
-    value.SetString(std::string(value.Text()) + std::string(text));
+    value.SetView(Keep(std::string(value.Text()) + std::string(text)));
     return;
   }
-  auto* node = new (arena_) TXmlText(names_);
+  auto* node = new (arena_) TXmlText(names_, arena_);
   owner->AdoptLoaded(node);
-  node->Value().SetStringIn(arena_, text);
+  node->Value().SetView(text);
 }
 
 void TXmlTextReader::ReadText(TXmlNode* owner) {
   const char* start = p_;
-  const void* lt = std::memchr(p_, '<', end_ - p_);
-  const char* stop = lt ? static_cast<const char*>(lt) : end_;
-  std::string_view raw(start, stop - start);
-  if (raw.find('&') == std::string_view::npos) {
-    p_ = stop;
-    if (preserve_ || HasVisible(raw)) AddText(owner, raw);
+  const char* p = SpacesEnd(p_);
+  // Only spaces, as between tags: nothing to keep unless whitespace is preserved.
+  if (!preserve_ && (p == end_ || *p == '<')) {
+    p_ = p;
     return;
   }
-  token_.clear();
+  const void* lt = std::memchr(p, '<', size_t(end_ - p));
+  const char* stop = lt ? static_cast<const char*>(lt) : end_;
+  const void* amp = std::memchr(p, '&', size_t(stop - p));
+  if (!amp) {
+    p_ = stop;
+    return AddText(owner, Keep(std::string_view(start, size_t(stop - start))));
+  }
+  p_ = static_cast<const char*>(amp);
+  token_.assign(start, size_t(p_ - start));
   while (p_ < end_ && *p_ != '<') {
     if (*p_ == '&') {
       ReadReference(token_);
@@ -417,9 +602,12 @@ void TXmlTextReader::ReadText(TXmlNode* owner) {
     }
     const char* run = p_;
     while (p_ < end_ && *p_ != '<' && *p_ != '&') ++p_;
-    token_.append(run, p_ - run);
+    token_.append(run, size_t(p_ - run));
   }
-  if (preserve_ || HasVisible(token_)) AddText(owner, token_);
+  // Whether it is only spaces is known once references are replaced ("&#32;" is one).
+  bool visible = std::any_of(token_.begin(), token_.end(),
+                             [](char c) { return static_cast<uint8_t>(c) > 32; });
+  if (preserve_ || visible) AddText(owner, Keep(token_));
 }
 
 void TXmlTextReader::ParseList(TXmlNode* owner, int depth) {
@@ -439,11 +627,15 @@ void TXmlTextReader::ParseList(TXmlNode* owner, int depth) {
         if (!AtEnd() && *p_ == '-') {
           ExpectText("--");
           std::string_view text = ReadUpTo("-->");
-          owner->AdoptLoaded(new (arena_) TXmlComment(names_, std::string(text)));
+          auto* comment = new (arena_) TXmlComment(names_, {}, arena_);
+          owner->AdoptLoaded(comment);
+          comment->TextSlot().SetView(Keep(text));
         } else if (!AtEnd() && *p_ == '[') {
           ExpectText("[CDATA[");
           std::string_view text = ReadUpTo("]]>");
-          owner->AdoptLoaded(new (arena_) TXmlCDATASection(names_, std::string(text)));
+          auto* section = new (arena_) TXmlCDATASection(names_, {}, arena_);
+          owner->AdoptLoaded(section);
+          section->TextSlot().SetView(Keep(text));
         } else {
           ExpectText("DOCTYPE");
           ReadUpTo(">");
@@ -457,10 +649,12 @@ void TXmlTextReader::ParseList(TXmlNode* owner, int depth) {
 
 void TXmlTextReader::ParseElement(TXmlNode* owner, int depth) {
   CheckXmlDepth(depth + 1);
-  std::string_view name = ReadName();
+  const char* start = p_;
+  int32_t id = ReadNameId();
+  std::string_view name(start, size_t(p_ - start));
   if (AtEnd()) RaiseXml("Incomplete element definition");
   if (!(Cur() <= 32 || *p_ == '/' || *p_ == '>')) RaiseXml("Incorrect symbol in the element name");
-  auto* element = new (arena_) TXmlElement(names_, InternLastName(name));
+  auto* element = new (arena_) TXmlElement(names_, id, arena_);
   owner->AdoptLoaded(element);
   ReadAttributes(element);
   if (!AtEnd() && *p_ == '/') return ExpectText("/>");
@@ -474,16 +668,17 @@ void TXmlTextReader::ParseElement(TXmlNode* owner, int depth) {
 
 void TXmlTextReader::ParseProcessingInstruction(TXmlNode* owner) {
   ++p_;  // "?"
-  std::string_view name = ReadName();
-  auto* instruction =
-      new (arena_) TXmlProcessingInstruction(names_, names_->GetID(name), std::string());
+  const char* start = p_;
+  int32_t id = ReadNameId();
+  std::string_view name(start, size_t(p_ - start));
+  auto* instruction = new (arena_) TXmlProcessingInstruction(names_, id, {}, arena_);
   owner->AdoptLoaded(instruction);
   if (name == "xml") {
     ReadAttributes(instruction);
     ExpectText("?>");
     return;
   }
-  instruction->SetText(ReadUpTo("?>"));
+  instruction->TextSlot().SetView(Keep(ReadUpTo("?>")));
 }
 
 bool TXmlTextReader::ReadDeclaredEncoding(std::string& encoding) {
@@ -491,16 +686,13 @@ bool TXmlTextReader::ReadDeclaredEncoding(std::string& encoding) {
   // names no encoding.
   ExpectText("<?");
   if (ReadName() != "xml") return false;
-  pending_.clear();
-  decoded_.clear();
+  ClearPending();
   ReadAttributeList();
   ExpectText("?>");
   int32_t id = names_->FindID("encoding");
-  for (const PendingAttr& pending : pending_) seenAt_[size_t(pending.id)] = 0;
   for (const PendingAttr& pending : pending_) {
     if (pending.id != id) continue;
-    const char* data = pending.text ? pending.text : decoded_.data() + pending.decodedOffset;
-    encoding.assign(data, pending.length);
+    encoding.assign(pending.text, pending.length);
     return true;
   }
   return false;
@@ -515,7 +707,17 @@ bool DeclaresOtherEncoding(std::string_view bytes) {
   // Without the word there is no encoding attribute to read.
   if (bytes.substr(open, close - open).find("encoding") == std::string_view::npos) return false;
   try {
-    TXmlTextReader reader(bytes.substr(open, close + 2 - open), SharedXmlNameTable(), false,
+    // The reader needs zero bytes after the text; a declaration is short.
+    std::string_view declaration = bytes.substr(open, close + 2 - open);
+    char shortCopy[256] = {};
+    std::string longCopy;
+    char* copy = shortCopy;
+    if (declaration.size() + kXmlTextPadding > sizeof shortCopy) {
+      longCopy.assign(declaration.size() + kXmlTextPadding, '\0');
+      copy = longCopy.data();
+    }
+    std::memcpy(copy, declaration.data(), declaration.size());
+    TXmlTextReader reader(std::string_view(copy, declaration.size()), SharedXmlNameTable(), false,
                           nullptr);
     std::string encoding;
     return reader.ReadDeclaredEncoding(encoding) && !EqualsNoCase(encoding, "utf-8");
@@ -524,32 +726,10 @@ bool DeclaresOtherEncoding(std::string_view bytes) {
   }
 }
 
-// The bytes of a file or buffer as the UTF-8 text the parser reads, or false when they
-// are malformed UTF-8 (and no fallback is wanted).
-bool DecodeXmlBytes(std::string_view bytes, bool ansiFallback, std::string& storage,
-                    std::string_view& text) {
-  if (DeclaresOtherEncoding(bytes)) {
-    storage = AnsiToUtf8(bytes);
-    text = storage;
-    return true;
-  }
-  // A byte-order mark says nothing the parser needs; it is not text of the document.
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  switch (CheckUtf8(bytes)) {
-    case Utf8State::Canonical:
-      text = bytes;
-      return true;
-    case Utf8State::NeedsRewrite:
-      CanonicalUtf8(bytes, storage);
-      text = storage;
-      return true;
-    case Utf8State::Malformed:
-      if (!ansiFallback) return false;
-      storage = AnsiToUtf8(bytes);
-      text = storage;
-      return true;
-  }
-  return false;
+// Parses text that lies in the arena of the load, followed by its padding.
+void ParseCopy(TXmlDocument& document, std::string_view copy, TXmlArena* arena) {
+  TXmlTextReader reader(copy, document.Names(), document.GetPreserveWhiteSpace(), arena);
+  reader.ParseList(&document, 0);
 }
 
 bool StartsWithMagic(std::string_view bytes) {
@@ -559,9 +739,8 @@ bool StartsWithMagic(std::string_view bytes) {
 }  // namespace
 
 void TXmlDocument::ParseText(std::string_view text) {
-  Ref<TXmlArena> arena(new TXmlArena());
-  TXmlTextReader reader(text, names_.get(), preserveWhiteSpace_, arena.get());
-  reader.ParseList(this, 0);
+  TXmlArena* arena = StartLoad(names_, text.size());
+  ParseCopy(*this, arena->CopyText(text), arena);
 }
 
 void TXmlDocument::LoadXML(std::string_view text) {
@@ -575,12 +754,37 @@ void TXmlDocument::LoadBinaryXml(std::string_view bytes) {
   ReadBinaryXml(*this, bytes);
 }
 
-void TXmlDocument::LoadBytes(std::string_view bytes, bool ansiFallback) {
+void TXmlDocument::LoadBytes(std::string_view bytes, bool ansiFallback, bool upToZero) {
   Reset();
   if (StartsWithMagic(bytes)) return ReadBinaryXml(*this, bytes);
-  std::string storage;
-  std::string_view text;
-  if (DecodeXmlBytes(bytes, ansiFallback, storage, text)) ParseText(text);
+  // The text is copied once: the copy is checked for its end and its first byte beyond
+  // ASCII on the way; only what follows that byte needs a closer look as UTF-8.
+  TXmlArena* arena = StartLoad(names_, bytes.size());
+  size_t firstWide;
+  std::string_view text = arena->CopyText(bytes, &firstWide, upToZero);
+  if (DeclaresOtherEncoding(text)) return ParseText(AnsiToUtf8(text));
+  // A byte-order mark says nothing the parser needs; it is not text of the document.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    text.remove_prefix(3);
+    firstWide = 0;
+  }
+  if (firstWide < text.size()) {
+    std::string storage;
+    switch (CheckUtf8(text.substr(firstWide))) {
+      case Utf8State::Canonical:
+        break;
+      case Utf8State::NeedsRewrite:
+        CanonicalUtf8(text, storage);
+        text = arena->CopyText(storage);
+        break;
+      case Utf8State::Malformed:
+        if (!ansiFallback) return;
+        storage = AnsiToUtf8(text);
+        text = arena->CopyText(storage);
+        break;
+    }
+  }
+  ParseCopy(*this, text, arena);
 }
 
 void TXmlDocument::LoadFromStream(std::istream& stream) {
@@ -595,8 +799,8 @@ void TXmlDocument::LoadFromStream(std::istream& stream) {
 
 Ref<IXmlDocument> LoadXmlFromBuffer(const void* bytes, size_t size) {
   Ref<TXmlDocument> document(new TXmlDocument(SharedXmlNameTable()));
-  std::string_view view(static_cast<const char*>(bytes), bytes ? size : 0);
-  if (!StartsWithMagic(view)) view = view.substr(0, view.find('\0'));
-  document->LoadBytes(view, false);
+  // Text ends at its first zero byte.
+  document->LoadBytes(std::string_view(static_cast<const char*>(bytes), bytes ? size : 0), false,
+                      true);
   return Ref<IXmlDocument>(document.get());
 }

@@ -13,24 +13,21 @@
 // Value slot
 
 void TXmlValue::ReleaseOwned() {
-  if (where_ == kBoxed) delete Pointer<Variant>();
-  if (where_ == kHeap) delete[] Pointer<char>();
-  where_ = kEmpty;
-  length_ = 0;
+  if (Place() == kBoxed) delete Pointer<Variant>();
+  if (Place() == kHeap) delete[] Pointer<char>();
+  state_ = 0;
 }
 
 void TXmlValue::Take(TXmlValue& other) {
   nameId = other.nameId;
-  if (other.where_ == kArena) {
+  if (other.Place() == kArena) {
     SetString(other.Text());
     other.Release();
     return;
   }
   std::memcpy(data_, other.data_, kRoom);
-  length_ = other.length_;
-  where_ = other.where_;
-  other.where_ = kEmpty;
-  other.length_ = 0;
+  state_ = other.state_;
+  other.state_ = 0;
 }
 
 TXmlValue& TXmlValue::operator=(TXmlValue&& other) {
@@ -43,7 +40,7 @@ TXmlValue& TXmlValue::operator=(TXmlValue&& other) {
 TXmlValue& TXmlValue::operator=(const TXmlValue& other) {
   if (this == &other) return *this;
   nameId = other.nameId;
-  if (other.where_ == kBoxed) {
+  if (other.Place() == kBoxed) {
     Set(*other.Pointer<Variant>());
   } else if (other.IsString()) {
     SetString(other.Text());
@@ -54,18 +51,18 @@ TXmlValue& TXmlValue::operator=(const TXmlValue& other) {
 }
 
 Variant::Kind TXmlValue::Kind() const {
-  if (where_ == kEmpty) return Variant::Kind::Empty;
-  if (where_ == kBoxed) return Pointer<Variant>()->GetKind();
+  if (Place() == kEmpty) return Variant::Kind::Empty;
+  if (Place() == kBoxed) return Pointer<Variant>()->GetKind();
   return Variant::Kind::WideString;
 }
 
 bool TXmlValue::IsClear() const {
-  return where_ == kEmpty || (where_ == kBoxed && Pointer<Variant>()->IsNull());
+  return Place() == kEmpty || (Place() == kBoxed && Pointer<Variant>()->IsNull());
 }
 
 Variant TXmlValue::Get() const {
-  if (where_ == kEmpty) return Variant();
-  if (where_ == kBoxed) return *Pointer<Variant>();
+  if (Place() == kEmpty) return Variant();
+  if (Place() == kBoxed) return *Pointer<Variant>();
   return Variant(Text());
 }
 
@@ -75,22 +72,25 @@ void TXmlValue::Set(const Variant& value) {
   auto* boxed = new Variant(value);
   Release();
   SetPointer(boxed);
-  where_ = kBoxed;
+  state_ = State(0, kBoxed);
+}
+
+void TXmlValue::TooLong() {
+  throw Exception("Value too long");
 }
 
 char* TXmlValue::PrepareLongString(size_t length, TXmlArena* arena) {
-  if (length >= (size_t(1) << 29)) throw Exception("Value too long");
+  if (length >= kLongest) TooLong();
   Release();
-  length_ = uint32_t(length);
   char* text = arena ? static_cast<char*>(arena->Allocate(length)) : new char[length];
   SetPointer(text);
-  where_ = arena ? kArena : kHeap;
+  state_ = State(length, arena ? kArena : kHeap);
   return text;
 }
 
 void TXmlValue::SetLongStringIn(TXmlArena* arena, std::string_view text) {
   const char* own = IsString() ? Text().data() : nullptr;
-  if (own && text.data() >= own && text.data() < own + length_) {
+  if (own && text.data() >= own && text.data() < own + Length()) {
     // Setting a value from a part of itself: copy first.
     std::string copy(text);
     return SetLongStringIn(arena, std::string_view(copy));
@@ -108,7 +108,7 @@ void TXmlValue::Clear() {
 }
 
 void TXmlValue::AppendXmlText(std::string& out) const {
-  if (where_ == kBoxed)
+  if (Place() == kBoxed)
     out += XmlTextOfValue(*Pointer<Variant>());
   else
     out += Text();
@@ -121,7 +121,7 @@ std::string TXmlValue::XmlText() const {
 }
 
 std::string TXmlValue::GeneralText() const {
-  if (where_ == kBoxed) return Pointer<Variant>()->ToString();
+  if (Place() == kBoxed) return Pointer<Variant>()->ToString();
   return std::string(Text());
 }
 
@@ -319,6 +319,7 @@ const TXmlAttrData* TXmlNode::FindAttrByName(std::string_view name) {
 }
 
 TXmlAttrData& TXmlNode::EnsureAttr(int32_t nameId) {
+  MarkChanged();
   if (TXmlAttrData* attr = FindAttr(nameId)) return *attr;
   attrs_.emplace_back();
   attrs_.back().nameId = nameId;

@@ -95,7 +95,7 @@ void TXmlText::WriteXml(std::string& out, int) {
 
 void TXmlCDATASection::WriteXml(std::string& out, int) {
   // "]]>" would end the section: cut after its first "]" and open a new section.
-  std::string_view text = text_;
+  std::string_view text = RawText();
   for (;;) {
     size_t end = text.find("]]>");
     out += "<![CDATA[";
@@ -112,7 +112,7 @@ void TXmlCDATASection::WriteXml(std::string& out, int) {
 
 void TXmlComment::WriteXml(std::string& out, int) {
   out += "<!--";
-  out += text_;
+  out += RawText();
   out += "-->";
 }
 
@@ -120,13 +120,14 @@ void TXmlProcessingInstruction::WriteXml(std::string& out, int) {
   const std::string& name = names_->Name(nameId_);
   out += "<?";
   out += name;
-  if (!text_.empty()) {
+  std::string_view text = RawText();
+  if (!text.empty()) {
     // Text read from a file keeps the space that parted it from the target; a separator
     // is needed only where the text would otherwise run into the target's name.
     uint32_t first;
-    if (DecodeUtf8(text_.data(), text_.data() + text_.size(), first) && IsNameCodePoint(first))
+    if (DecodeUtf8(text.data(), text.data() + text.size(), first) && IsNameCodePoint(first))
       out += ' ';
-    out += text_;
+    out += text;
     out += "?>";
     return;
   }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <mutex>
 #include <sstream>
 #include <unordered_map>
@@ -10,6 +11,7 @@
 
 #include "foundation/Cipher.h"
 #include "foundation/EngineGeneralClasses.h"
+#include "foundation/GlobalOptions.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
 #include "foundation/SafeFile.h"
@@ -127,6 +129,32 @@ std::string FolderOf(const std::string& dataPath) {
   std::string normalized = NormalizeResourcePath(dataPath);
   size_t slash = normalized.rfind('\\');
   return slash == std::string::npos ? std::string() : normalized.substr(0, slash);
+}
+
+bool IsInside(const std::filesystem::path& path, const std::string& folder) {
+  if (folder.empty()) return false;
+  std::string inside = std::filesystem::path(folder).lexically_normal().string();
+  if (inside.back() != '/') inside += '/';
+  return path.string().compare(0, inside.size(), inside) == 0;
+}
+
+// Storage paths come from data, and data may come from anyone: a save goes only under
+// the program folder or the preference folder, never up and out with "..". '' when the
+// file may be written, else why not.
+std::string SaveTargetProblem(const std::string& dataPath) {
+  if (DataPathClimbsOut(dataPath)) return "the path climbs out with \"..\"";
+  std::string native = NormalizeResourcePath(dataPath);
+  std::replace(native.begin(), native.end(), '\\', '/');
+  std::error_code error;
+  std::filesystem::path target = std::filesystem::absolute(native, error).lexically_normal();
+  std::filesystem::path real = std::filesystem::weakly_canonical(target, error);
+  for (const std::string& folder : {ProgramFolder(), PreferenceFolder()}) {
+    if (folder.empty()) continue;
+    if (IsInside(target, folder)) return {};
+    std::filesystem::path realFolder = std::filesystem::weakly_canonical(folder, error);
+    if (!error && IsInside(real, realFolder.string())) return {};
+  }
+  return "outside the program and preference folders";
 }
 
 }  // namespace
@@ -490,12 +518,22 @@ Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text, std::string_
   storage->SetDataFile(std::string(dataFile));
   Ref<IXmlDocument> document = LoadXmlFromBuffer(text.data(), text.size());
   storage->Attach(Ref<IXmlNode>(document->GetDocumentElement().get()), document);
+  if (!storage->GetNode()) {
+    if (std::string problem = XmlTextProblem(text); !problem.empty())
+      Warn(dataFile, "does not parse (" + problem + "); nothing of it is read");
+  }
   return Ref<IHierStorageRoot>(storage.get());
 }
 
 std::string StorageDataFile(const Ref<IHierStorage>& storage) {
   auto* xml = dynamic_cast<TXMLStorage*>(storage.get());
   return xml ? xml->DataFile() : std::string();
+}
+
+std::string XmlTextProblem(std::string_view text) {
+  if (text.substr(0, kBinaryXmlMagic.size()) == kBinaryXmlMagic) return {};
+  text = text.substr(0, text.find('\0'));
+  return CheckUtf8(text) == Utf8State::Malformed ? "Malformed UTF-8 text" : "";
 }
 
 std::string XmlStorageRegistryKey(const std::string& file) {
@@ -531,6 +569,10 @@ bool SaveXmlStorage(const Ref<IHierStorage>& storage, const std::string& spec) {
   StorageSpec parsed = ParseSpec(spec);
   if (!saved || !saved->Document() || parsed.file.empty()) return false;
 
+  if (std::string problem = SaveTargetProblem(parsed.file); !problem.empty()) {
+    Warn(parsed.file, "storage not saved: " + problem);
+    return false;
+  }
   std::string text = saved->GetXmlText();
   if (!parsed.key.empty())
     text = TCipher_Xtea(parsed.key).CodeString(text, kCipherEncipher, kFormatHex);
@@ -565,6 +607,16 @@ void ClearXmlStorageRegistry() {
     std::lock_guard<std::mutex> guard(registry.lock);
     released.swap(registry.byFile);
   }
+}
+
+bool DataPathClimbsOut(const std::string& path) {
+  std::string normalized = NormalizeResourcePath(path);
+  for (size_t start = 0; start <= normalized.size();) {
+    size_t end = std::min(normalized.find('\\', start), normalized.size());
+    if (normalized.compare(start, end - start, "..") == 0) return true;
+    start = end + 1;
+  }
+  return false;
 }
 
 bool ForceDirectoryPath(const std::string& path) {

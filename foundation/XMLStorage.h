@@ -105,10 +105,16 @@ Ref<IHierStorageRoot> CreateXmlStorage(std::string_view rootName);
 // error raises EXmlError.
 Ref<IHierStorageRoot> LoadXmlStorageFromFile(const std::string& path);
 // XML text (or the binary-xml form); a syntax error raises EXmlError. DataFile names the
-// file the text came from, for the warnings about what its elements hold.
-Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text, std::string_view dataFile = {});
+// file the text came from, for the warnings about what its elements hold; text the reader
+// turns into a document without a root element for a reason it knows (XmlTextProblem) is
+// said on the warning channel too.
+Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text,
+                                             std::string_view dataFile = {});
 // The data path of the file a storage was read from; '' when it was not read from one.
 std::string StorageDataFile(const Ref<IHierStorage>& storage);
+// Why text gave a document without a root element, where the reader knows but does not
+// raise: "Malformed UTF-8 text" for text that is not UTF-8. '' otherwise.
+std::string XmlTextProblem(std::string_view text);
 
 // The storage of the file a storage spec names, shared with every other caller while the file stays
 // in the registry. A missing file gives a storage without a node; an empty "file"
@@ -122,6 +128,9 @@ bool SaveXmlStorage(const Ref<IHierStorage>& storage, const std::string& spec);
 // Forgets every open storage file; the next OpenXmlStorage reads the file again.
 // Storages already handed out stay valid for their holders.
 void ClearXmlStorageRegistry();
+// Whether a data path ("\" or "/" separators) has a ".." segment: paths in data that
+// name where to write or what to run may not climb out of their folders.
+bool DataPathClimbsOut(const std::string& path);
 // Makes a folder (a data path) and its missing parents. An empty path raises
 // Exception(""); true when the folder exists afterwards.
 bool ForceDirectoryPath(const std::string& path);

@@ -97,7 +97,7 @@ inline bool TextRepresentable(TXmlNode& node, bool top) {
           return false;
         break;
       case NODE_PROCESSING_INSTRUCTION: {
-        const std::string& text = static_cast<TXmlProcessingInstruction&>(c).RawText();
+        std::string_view text = static_cast<TXmlProcessingInstruction&>(c).RawText();
         std::string name = c.GetNodeName();
         if (!IsXmlName(name) || c.HasChildren()) return false;
         if (name == "xml" ? !text.empty() : !c.Attrs().empty()) return false;

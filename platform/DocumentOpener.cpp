@@ -44,4 +44,15 @@ bool StartDocumentOpener(const std::string& pathOrAddress) {
   return true;
 }
 
+bool StartProgramFile(const std::string& path) {
+  CollectEnded();
+  if (path.empty() || path[0] != '/') return false;
+  std::string program = path;
+  char* argv[] = {program.data(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+  Started().push_back(pid);
+  return true;
+}
+
 }  // namespace platform

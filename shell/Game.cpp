@@ -10,7 +10,10 @@
 #include "shell/CustomSettings.h"
 #include "shell/GameCursors.h"
 #include "shell/GameScreen.h"
+#include "shell/HighScores.h"
+#include "shell/LevelRecords.h"
 #include "shell/ResourceFiles.h"
+#include "shell/UserProfile.h"
 
 namespace {
 
@@ -60,11 +63,14 @@ void TGame::Init() {
   splashId_ = "GS_Splash";
   closeQueryId_ = "GS_Quit";
   mainId_ = "GS_Main";
-  // The player data (HighScoreTableParams, LevelRecordTableParams) comes with its own
-  // classes; until then the game holds none and skips their loading and saving.
+  highScores_ = Ref<IHighScores>(TAbstractObject::Create<THighScores>(HighScoreTableParams).get());
+  levelRecords_ =
+      Ref<ILevelRecords>(TAbstractObject::Create<TLevelRecords>(LevelRecordTableParams).get());
   stack_ = TAbstractObject::Create<TGSCollection>();
   screens_ = TAbstractObject::Create<TGSCollection>();
   resourceFiles_ = TAbstractObject::Create<TResourceFileCollection>();
+  userProfiles_ =
+      Ref<IUserProfileCollection>(TAbstractObject::Create<TUserProfileCollection>().get());
   cursors_ = TAbstractObject::Create<TCursorCollection>();
   loadCompletePending_ = true;
   loading_ = true;

@@ -395,23 +395,134 @@ class ICustomSettingsCollection : public virtual ICollection {
 };
 
 // Player data. The game loads each once at its start and saves the profiles when it
-// ends; their tables, records and profiles are reached through these interfaces too.
+// ends; screens, the high-score grid and the level statistics reach the tables, records
+// and profiles through these interfaces.
+
+// High scores: one row of a table, a few named values ("Score", "Player", "Level",
+// "Const"). Its name is made when it is created and cannot be changed.
+class IRecord : public virtual INamedObject {
+ public:
+  virtual Ref<IParamCollection> GetParams() = 0;
+  // "Score" as an integer; -1 when it is missing or no integer.
+  virtual int32_t GetScore() = 0;
+};
+
+// The rows of one table, keyed by their names, best first.
+class IRecordCollection : public virtual ICollection {
+ public:
+  // A position or a name; nothing when absent.
+  virtual Ref<IRecord> GetItem(const Variant& address) = 0;
+  // Appends under the record's name.
+  virtual void AddItem(const Ref<IRecord>& record) = 0;
+  // Moves the record to Position.
+  virtual void MoveItem(const Ref<IRecord>& record, int position) = 0;
+};
+
+// One high-score table: records ordered by descending score, cut to its maximum.
+class IRecordTable : public virtual INamedObject {
+ public:
+  virtual Ref<IRecordCollection> GetRecords() = 0;
+  // The position of the record inserted last (a screen highlights it); -1 for none.
+  virtual int32_t GetLastIndex() = 0;
+  virtual void ResetLastIndex() = 0;
+  // Whether a score would enter the table: above 0, and the table not full or its last
+  // score lower.
+  virtual bool Qualifies(int32_t score) = 0;
+  // A new record from Params' "Score" (and the other declared values) when the score
+  // qualifies; nothing otherwise.
+  virtual Ref<IRecord> AddScoreRecord(const Ref<IParamCollection>& params) = 0;
+  // As AddScoreRecord, but nothing when the table holds a row of that "Player" that is
+  // not "Const": each player keeps one row of their own.
+  virtual Ref<IRecord> AddRecord(const Ref<IParamCollection>& params) = 0;
+  // Updates the player's own row (even to a lower score) or adds one when the score
+  // qualifies. True when a row was added or the order changed.
+  virtual bool AddRecordMatched(const Ref<IParamCollection>& params) = 0;
+  virtual void Clear() = 0;
+};
+
+// The tables, keyed by name, in the order they were declared.
+class IRecordTableCollection : public virtual ICollection {
+ public:
+  virtual Ref<IRecordTable> GetItem(const Variant& address) = 0;
+  virtual void AddItem(const Ref<IRecordTable>& table) = 0;
+};
+
+// The operations naming a table do nothing (false, no record) when there is no such table.
 class IHighScores : public virtual IInterface {
  public:
+  virtual Ref<IRecordTableCollection> GetTables() = 0;
+  virtual bool Qualifies(int32_t score, const std::string& tableName) = 0;
+  virtual Ref<IRecord> AddScoreRecord(const Ref<IParamCollection>& params,
+                                      const std::string& tableName) = 0;
+  virtual Ref<IRecord> AddRecord(const Ref<IParamCollection>& params,
+                                 const std::string& tableName) = 0;
+  virtual bool AddRecordMatched(const Ref<IParamCollection>& params,
+                                const std::string& tableName) = 0;
+  virtual void ClearAll() = 0;
+  virtual void ResetLastIndexes() = 0;
   // From the preference folder, else the program folder (always there with
   // FromProgramFolder); what cannot be read leaves the tables as they are.
   virtual void LoadFromFile(IEngine* engine, bool fromProgramFolder) = 0;
   virtual void SaveToFile(IEngine* engine) = 0;
 };
 
+// A player: per-player settings and the text in which the gameplay keeps their progress.
+class IUserProfile : public virtual INamedObject {
+ public:
+  virtual Ref<IParamCollection> GetParams() = 0;
+  virtual std::string GetDataStorage() = 0;
+  virtual void SetDataStorage(const std::string& text) = 0;
+};
+
+// The players, keyed by name (any case), and the current one.
 class IUserProfileCollection : public virtual ICollection {
  public:
+  // A position or a name; nothing when absent.
+  virtual Ref<IUserProfile> GetItem(const Variant& address) = 0;
+  virtual Ref<IUserProfile> GetCurrent() = 0;
+  // A name no profile bears (or '') leaves no current profile.
+  virtual void SetCurrent(const std::string& name) = 0;
+  virtual Ref<IUserProfile> GetOrCreate(const std::string& name) = 0;
   virtual void LoadFromFile(IEngine* engine) = 0;
   virtual void SaveToFile(IEngine* engine) = 0;
 };
 
+// Level records: the results of one level (its name is the level number), values by
+// name, held as text.
+class ILevelRecord : public virtual INamedObject {
+ public:
+  virtual void SetIntValue(const std::string& name, int32_t value) = 0;
+  virtual void SetValue(const std::string& name, const std::string& text) = 0;
+  // The value, or Default when it is missing (stored first with Create) or no integer.
+  virtual int32_t GetIntValue(const std::string& name, int32_t def, bool create) = 0;
+  virtual std::string GetValue(const std::string& name, const std::string& def, bool create) = 0;
+  // The name as an integer; -1 when it is none.
+  virtual int32_t GetLevelNumber() = 0;
+  virtual Ref<IParamCollection> GetParams() = 0;
+};
+
+class ILevelRecordTable : public virtual INamedObject {
+ public:
+  // Nothing when the level has no record.
+  virtual Ref<ILevelRecord> GetRecord(int32_t level) = 0;
+  // The level's record, made when missing; Params (when given) are copied into it.
+  virtual Ref<ILevelRecord> GetOrCreateRecord(int32_t level,
+                                              const Ref<IParamCollection>& params) = 0;
+};
+
+class ILevelRecordTableCollection : public virtual ICollection {
+ public:
+  virtual Ref<ILevelRecordTable> GetItem(const Variant& address) = 0;
+  virtual void AddItem(const Ref<ILevelRecordTable>& table) = 0;
+};
+
 class ILevelRecords : public virtual IInterface {
  public:
+  virtual Ref<ILevelRecordTableCollection> GetTables() = 0;
+  // GetOrCreateRecord of the named table; nothing when there is no such table.
+  virtual Ref<ILevelRecord> GetRecord(const Ref<IParamCollection>& params,
+                                      const std::string& tableName, int32_t level) = 0;
+  // From the preference folder, else the program folder.
   virtual void LoadFromFile(IEngine* engine) = 0;
   virtual void SaveToFile(IEngine* engine) = 0;
 };

@@ -86,6 +86,12 @@ bool HeadlessPlatform::OpenDocument(const std::string& pathOrAddress) {
   return true;
 }
 
+bool HeadlessPlatform::StartProgram(const std::string& path) {
+  if (path.empty()) return false;
+  started_.push_back(path);
+  return true;
+}
+
 void HeadlessPlatform::SetDesktop(Size desktop, std::vector<DisplayMode> modes) {
   desktop_ = desktop;
   modes_ = std::move(modes);

@@ -57,8 +57,9 @@ class HeadlessPlatform final : public Platform,
   uint32_t Milliseconds() override { return now_; }
   void Sleep(uint32_t milliseconds) override { now_ += milliseconds; }
 
-  // Shell: documents are only recorded.
+  // Shell: documents and programs are only recorded.
   bool OpenDocument(const std::string& pathOrAddress) override;
+  bool StartProgram(const std::string& path) override;
   std::string ClipboardText() override { return clipboard_; }
 
   // For tests.
@@ -77,6 +78,7 @@ class HeadlessPlatform final : public Platform,
   }
   uint32_t PresentCount() const { return presents_; }
   const std::vector<std::string>& OpenedDocuments() const { return opened_; }
+  const std::vector<std::string>& StartedPrograms() const { return started_; }
 
  private:
   EventQueue queue_;
@@ -97,6 +99,7 @@ class HeadlessPlatform final : public Platform,
   uint32_t frameInterval_ = kDefaultFrameInterval;
   std::string clipboard_;
   std::vector<std::string> opened_;
+  std::vector<std::string> started_;
 };
 
 }  // namespace platform

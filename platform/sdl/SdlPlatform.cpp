@@ -75,6 +75,7 @@ class SdlPlatform final : public Platform, public Window, public Video, public C
   bool OpenDocument(const std::string& pathOrAddress) override {
     return StartDocumentOpener(pathOrAddress);
   }
+  bool StartProgram(const std::string& path) override { return StartProgramFile(path); }
   std::string ClipboardText() override;
 
  private:

@@ -8,9 +8,14 @@
 #include <string>
 
 #include "foundation/EngineDeclarations.h"
+#include "foundation/GameDeclarations.h"
+#include "foundation/MultiLanguages.h"
 #include "foundation/ResourceReader.h"
 #include "gameplay/Tv2Declarations.h"
+#include "shell/HighScores.h"
 #include "tests/support/EngineHarness.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/WidgetFixture.h"
 
 namespace {
 
@@ -90,6 +95,36 @@ TEST_F(SampleData, MainListGivesThePicturesAtTheirSizes) {
   // Sounds (from data\sounds.vkd) and the music are there by name.
   for (const char* name : {"snd_click", "snd_whoosh", "mus_theme"})
     EXPECT_TRUE(h.engine->GetResource(name)) << name;
+}
+
+// The shipped high scores, read as the game reads them while the player has none: preset
+// rows under the names the language file gives their keys, best first.
+TEST(SampleHighScores, PresetRowsUnderTranslatedNames) {
+  Tv2DeclarationsInit();
+  ASSERT_TRUE(MultiLanguages()->LoadFile(std::string(SAMPLE_GAME_DIR) + "/lang/default.lng"));
+  TempFolder preferences;
+  Ref<FakeEngine> engine(new FakeEngine());
+  engine->programFolder = std::string(SAMPLE_GAME_DIR) + "/";
+  engine->preferenceFolder = preferences.Path().string();
+  Ref<THighScores> scores = TAbstractObject::Create<THighScores>(HighScoreTableParams);
+  scores->LoadFromFile(engine.get(), false);
+  MultiLanguages()->ClearStrings();
+  const char* expected[2][3] = {{"Ada", "Barnaby", "Clementine"}, {"Dorian", "Eudora", "Felix"}};
+  for (int t = 0; t < 2; ++t) {
+    Ref<IRecordTable> table = scores->GetTables()->GetItem(Variant(std::to_string(t)));
+    ASSERT_TRUE(table);
+    Ref<IRecordCollection> records = table->GetRecords();
+    ASSERT_EQ(records->Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+      Ref<IParamCollection> row = records->GetItem(Variant(i))->GetParams();
+      EXPECT_EQ(row->GetValue("Player").ToString(), expected[t][i]);
+      EXPECT_EQ(row->GetValue("Const").ToString(), "yes");
+      if (i > 0) {
+        EXPECT_LT(records->GetItem(Variant(i))->GetScore(),
+                  records->GetItem(Variant(i - 1))->GetScore());
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,12 @@
 // The engine's loop step, frame order, events, start-up failures and shut-down.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/FakeAudio.h"
@@ -214,13 +220,18 @@ TEST(EngineStart, BadGameFilesFailCleanly) {
     const char* name;
     std::string content;  // enciphered unless plain
     bool plain;
+    const char* said;  // in the failure message
   } cases[] = {
-      {"missing", "", false},
-      {"unregistered type", "<game type=\"NoSuchGame\"/>", false},
-      {"not a game", "<game type=\"ImageResource\" name=\"x\"/>", false},
-      {"wrong key", "<game type=\"FakeGame\"/>", true},
-      {"damaged", "<game type=\"FakeGame\"", false},
-      {"game refuses", "<game type=\"FakeGame\" fail_initialize=\"yes\"/>", false},
+      {"missing", "", false, "is missing or empty"},
+      {"unregistered type", "<game type=\"NoSuchGame\"/>", false,
+       "names no known game type (\"NoSuchGame\")"},
+      {"not a game", "<game type=\"ImageResource\" name=\"x\"/>", false,
+       "names no known game type"},
+      {"wrong key", "<game type=\"FakeGame\"/>", true, ""},
+      {"damaged", "<game type=\"FakeGame\"", false, "cannot be read: "},
+      {"malformed UTF-8 in one attribute", "<game type=\"FakeGame\" name=\"caf\xE9\"/>", false,
+       "cannot be read: Malformed UTF-8 text"},
+      {"game refuses", "<game type=\"FakeGame\" fail_initialize=\"yes\"/>", false, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -235,6 +246,10 @@ TEST(EngineStart, BadGameFilesFailCleanly) {
     int doneBefore = TFakeGame::totalDoneCalls;
     EXPECT_FALSE(h.engine->Initialize(h.gameFile));
     EXPECT_FALSE(h.engine->FailureMessage().empty());
+    EXPECT_NE(h.engine->FailureMessage().find(c.said), std::string::npos)
+        << h.engine->FailureMessage();
+    if (std::string(c.name) != "missing")
+      EXPECT_NE(h.engine->FailureMessage().find(h.gameFile), std::string::npos);
     EXPECT_FALSE(h.platform->headless.IsCreated());
     EXPECT_EQ(h.engine->GetGame(), nullptr);
     h.engine->Finalize();  // as the start-up routine does once more
@@ -301,6 +316,52 @@ TEST(EngineServices, DocumentsGoToTheOpenerAsOneArgument) {
   // Each minimised the window (it comes back at once headless).
   h.engine->ProcessStep();
   EXPECT_FALSE(h.engine->Active());
+}
+
+// Data may name any text to run: only the game's own programs run, started directly.
+TEST(EngineServices, RunProgramStartsOnlyProgramsOfTheProgramFolder) {
+  Running h;
+  platform::HeadlessPlatform& headless = h.platform->headless;
+  std::string program = GetProgramFolder();
+  std::string name = "run-probe-" + std::to_string(getpid());
+  std::ofstream(program + name) << "#!/bin/sh\n";
+  std::ofstream(program + name + ".txt") << "text";
+  ASSERT_EQ(chmod((program + name).c_str(), 0755), 0);
+  h.folder.Write("elsewhere", "#!/bin/sh\n");
+  ASSERT_EQ(chmod((h.folder / "elsewhere").c_str(), 0755), 0);
+  struct Case {
+    std::string path;
+    const char* problem;  // '' when it runs
+  } cases[] = {
+      {name, ""},
+      {"%apppath%" + name, ""},
+      {name + ".txt", "not a program"},
+      {"no-such-program", "no such program"},
+      {h.folder / "elsewhere", "outside the program folder"},
+      {"/bin/sh", "outside the program folder"},
+      {"..\\" + name, "the path climbs out with \"..\""},
+      {"file:///bin/sh", "no such program"},
+      {"ftp://example.org/setup", "no such program"},
+      {"sh -c 'touch x'", "no such program"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    WarningCapture warnings;
+    size_t before = headless.StartedPrograms().size();
+    h.engine->RunProgram(c.path);
+    if (std::string(c.problem).empty()) {
+      ASSERT_EQ(headless.StartedPrograms().size(), before + 1);
+      EXPECT_EQ(headless.StartedPrograms().back(), std::filesystem::canonical(program + name));
+      EXPECT_TRUE(warnings.Lines().empty());
+    } else {
+      EXPECT_EQ(headless.StartedPrograms().size(), before);
+      EXPECT_EQ(warnings.Lines(),
+                std::vector<std::string>{"warning: " + c.path + ": not run: " + c.problem});
+    }
+  }
+  EXPECT_TRUE(headless.OpenedDocuments().empty()) << "nothing goes to the desktop's opener";
+  std::filesystem::remove(program + name);
+  std::filesystem::remove(program + name + ".txt");
 }
 
 namespace {

@@ -462,6 +462,41 @@ TEST(SurfaceBlend, OverlayAlphaMatchesTheOtherModes) {
   });
 }
 
+// A surface drawn onto itself where the rectangles meet gives what drawing an unchanged
+// copy of it gives, whichever way the rectangles are shifted.
+TEST(SurfaceBlend, DrawingASurfaceOntoItselfActsAsDrawingACopy) {
+  auto fill = [](TSurface& s) {
+    for (int32_t y = 0; y < s.GetHeight(); ++y)
+      for (int32_t x = 0; x < s.GetWidth(); ++x)
+        *s.PixelAddress(x, y) = uint32_t(x * 37 + y * 11) << 24 | uint32_t(x * 7919 + y * 104729);
+  };
+  const TPoint shifts[] = {{3, 0}, {-3, 0}, {0, 2}, {0, -2}, {5, 1}, {-1, -4}, {0, 0}};
+  ForEachKernelTable([&] {
+    for (const TPoint& shift : shifts) {
+      for (uint8_t mode : {bmNormal, bmBltFast, bmScreen}) {
+        Ref<TSurface> self = MakeSurface(40, 12, true);
+        Ref<TSurface> other = MakeSurface(40, 12, true);
+        fill(*self);
+        fill(*other);
+        Ref<TSurface> copy = MakeSurface(40, 12, true);
+        fill(*copy);
+        const TRect from{4, 3, 34, 9};
+        const TRect to{4 + shift.X, 3 + shift.Y, 34 + shift.X, 9 + shift.Y};
+        EXPECT_TRUE(self->Draw(self.get(), from, mode, 200, to));
+        EXPECT_TRUE(other->Draw(copy.get(), from, mode, 200, to));
+        EXPECT_TRUE(copy->Draw(other.get(), {0, 0, 40, 12}, bmBltFast, 255, {0, 0, 40, 12}));
+        EXPECT_TRUE(self->DrawColored(0xC0306090, self.get(), bmNormal, 255, to, from));
+        EXPECT_TRUE(other->DrawColored(0xC0306090, copy.get(), bmNormal, 255, to, from));
+        for (int32_t y = 0; y < 12; ++y)
+          for (int32_t x = 0; x < 40; ++x)
+            ASSERT_EQ(Hex(self->PixelValue(x, y)), Hex(other->PixelValue(x, y)))
+                << "mode " << int(mode) << " shift " << shift.X << "," << shift.Y << " at " << x
+                << "," << y;
+      }
+    }
+  });
+}
+
 TEST(SurfaceBlend, GlobalAlphaZeroSucceedsAndChangesNothing) {
   Ref<TSurface> dst = MakeSurface(4, 4, true, 0x11223344);
   Ref<TSurface> src = MakeSurface(4, 4, true, 0xFFFFFFFF);

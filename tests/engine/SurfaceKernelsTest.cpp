@@ -128,6 +128,76 @@ TEST_F(KernelComparison, ColourRowsMatchThePlainKernels) {
   }
 }
 
+// The rectangle kernels against the plain row kernels, row by row: rows of any width
+// (often ragged against the vector size) that lie apart by any stride, either way.
+TEST_F(KernelComparison, RectanglesMatchThePlainRowKernels) {
+  struct RectEntry {
+    const char* Name;
+    TBlendRectKernel TRectKernels::*Rect;
+    TBlendRowKernel TSurfaceKernels::*Row;
+  };
+  const RectEntry blends[] = {
+      {"Copy", &TRectKernels::Copy, &TSurfaceKernels::Copy},
+      {"AlphaBlend", &TRectKernels::AlphaBlend, &TSurfaceKernels::AlphaBlend},
+      {"ScaledAlphaBlend", &TRectKernels::ScaledAlphaBlend, &TSurfaceKernels::ScaledAlphaBlend},
+      {"GlobalAlphaBlend", &TRectKernels::GlobalAlphaBlend, &TSurfaceKernels::GlobalAlphaBlend},
+  };
+  struct ColorRectEntry {
+    const char* Name;
+    TColorRectKernel TRectKernels::*Rect;
+    TColorRowKernel TSurfaceKernels::*Row;
+  };
+  const ColorRectEntry colours[] = {
+      {"ColorFill", &TRectKernels::ColorFill, &TSurfaceKernels::ColorFill},
+      {"ColorThroughAlpha", &TRectKernels::ColorThroughAlpha, &TSurfaceKernels::ColorThroughAlpha},
+      {"ScaledColorThroughAlpha", &TRectKernels::ScaledColorThroughAlpha,
+       &TSurfaceKernels::ScaledColorThroughAlpha},
+  };
+  const TSurfaceKernels& plain = PlainSurfaceKernels();
+  std::vector<const TSurfaceKernels*> tables = VectorTables();
+  tables.push_back(&plain);
+  for (const TSurfaceKernels* table : tables) {
+    for (int round = 0; round < 200; ++round) {
+      const int32_t count = 1 + Below(90), rows = 1 + Below(6);
+      const int32_t stride = count + Below(5);
+      const bool upwards = Below(2) == 1, hasAlpha = Below(2) == 1;
+      const uint32_t colour = RandomPixel(), alpha = 1 + uint32_t(Below(255));
+      std::vector<uint32_t> source(size_t(stride) * size_t(rows));
+      for (uint32_t& p : source) p = RandomPixel();
+      std::vector<uint32_t> start(size_t(stride) * size_t(rows) + 2 * kMargin, kGuard);
+      for (size_t i = kMargin; i + kMargin < start.size(); ++i) start[i] = RandomPixel();
+      // Row y of the walk is stored at row (upwards ? rows - 1 - y : y).
+      const ptrdiff_t step = upwards ? -stride : stride;
+      const size_t firstRow = upwards ? size_t(rows - 1) * size_t(stride) : 0;
+      auto check = [&](auto rect, auto row, const char* name) {
+        std::vector<uint32_t> expected = start, actual = start;
+        for (int32_t y = 0; y < rows; ++y) {
+          size_t at = firstRow + size_t(ptrdiff_t(y) * step);
+          row(expected.data() + kMargin + at, source.data() + at);
+        }
+        rect(actual.data() + kMargin + firstRow, source.data() + firstRow);
+        ExpectClose(expected, actual, std::string(table->Name) + " rectangle " + name);
+      };
+      for (const RectEntry& e : blends)
+        check(
+            [&](uint32_t* d, const uint32_t* s) {
+              (table->Rects.*e.Rect)(d, step, s, step, count, rows, alpha, hasAlpha);
+            },
+            [&](uint32_t* d, const uint32_t* s) { (plain.*e.Row)(d, s, count, alpha, hasAlpha); },
+            e.Name);
+      for (const ColorRectEntry& e : colours)
+        check(
+            [&](uint32_t* d, const uint32_t* s) {
+              (table->Rects.*e.Rect)(d, step, s, step, count, rows, colour, alpha, hasAlpha);
+            },
+            [&](uint32_t* d, const uint32_t* s) {
+              (plain.*e.Row)(d, s, count, colour, alpha, hasAlpha);
+            },
+            e.Name);
+    }
+  }
+}
+
 TEST_F(KernelComparison, BilinearScaleRowsMatchThePlainKernel) {
   const TSurfaceKernels& plain = PlainSurfaceKernels();
   for (const TSurfaceKernels* table : VectorTables()) {

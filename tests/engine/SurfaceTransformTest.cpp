@@ -213,6 +213,33 @@ TEST(SurfaceTransformed, OnlyTheBoxAroundTheRotatedPictureIsRendered) {
   });
 }
 
+// Wide pictures are rendered in strips of columns; where the strips fall must not show.
+TEST(SurfaceTransformed, AWidePictureTurnedInClippedPartsEqualsItTurnedWhole) {
+  Ref<TSurface> src = Numbered(250, 180);
+  for (double angle : {30.0, 3.0, -100.0}) {
+    ForEachKernelTable([&] {
+      Ref<TSurface> whole = MakeSurface(300, 220, true, kMarker);
+      Ref<TSurface> parts = MakeSurface(300, 220, true, kMarker);
+      const TPoint centre{150, 110};
+      EXPECT_TRUE(whole->DrawTransformed(src.get(), centre, angle, true, 1.25, 1.25, -30, -20));
+      for (TRect clip : {TRect{0, 0, 37, 220}, TRect{37, 0, 201, 220}, TRect{201, 0, 300, 220}}) {
+        parts->SetClipRect(true, clip);
+        EXPECT_TRUE(parts->DrawTransformed(src.get(), centre, angle, true, 1.25, 1.25, -30, -20));
+      }
+      int32_t differing = 0;
+      for (int32_t y = 0; y < 220; ++y)
+        for (int32_t x = 0; x < 300; ++x)
+          differing += whole->GetPixel(x, y) != parts->GetPixel(x, y) ? 1 : 0;
+      EXPECT_EQ(differing, 0) << "angle " << angle;
+      // The centre shows source position offset + centre: (120, 90).
+      ExpectNear(whole->GetPixel(150, 110), NumberedPixel(120, 90), "centre");
+      // An opaque picture stays opaque, also where neighbours are blended.
+      for (int32_t y = 100; y < 120; ++y)
+        for (int32_t x = 140; x < 160; ++x) ASSERT_EQ(whole->GetPixel(x, y) >> 24, 255u);
+    });
+  }
+}
+
 TEST(SurfaceTransformed, UnequalOrNegativeScalesUseTheWholeSurface) {
   Ref<TSurface> src = Numbered(3, 2);
   Ref<TSurface> dst = MakeSurface(6, 4, true, kMarker);

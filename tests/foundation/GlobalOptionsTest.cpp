@@ -8,6 +8,7 @@
 
 #include "foundation/GameDeclarations.h"
 #include "foundation/GlobalOptions.h"
+#include "foundation/PlayerFiles.h"
 #include "foundation/RegistryRoutines.h"
 #include "foundation/SafeFile.h"
 #include "tests/support/TempFolder.h"
@@ -64,20 +65,43 @@ TEST_F(GlobalOptionsStore, OptionsSurviveAReloadByAFreshStore) {
   EXPECT_EQ(value, "30");
 }
 
-TEST_F(GlobalOptionsStore, ADamagedFileGivesAnEmptyStoreThatTheNextSaveReplaces) {
-  for (const char* damage : {"not hexadecimal at all", "00FF00FF", "3C6F7074696F6E"}) {
+TEST_F(GlobalOptionsStore, ADamagedFileIsMovedAsideAndGivesAnEmptyStoreThatTheNextSaveReplaces) {
+  const char* damages[] = {"not hexadecimal at all", "00FF00FF", "3C6F7074696F6E"};
+  const char* copies[] = {"options.dat.damaged", "options.dat.damaged-2", "options.dat.damaged-3"};
+  for (int i = 0; i < 3; ++i) {
+    const char* damage = damages[i];
     folder.Write("options.dat", damage);
     GlobalOptions().Unload();
     WarningCapture warnings;
     EXPECT_EQ(Get("MusicVolume"), "") << damage;
     ASSERT_EQ(warnings.Lines().size(), 1u) << damage;
     EXPECT_NE(warnings.Lines()[0].find(folder / "options.dat"), std::string::npos);
+    EXPECT_NE(warnings.Lines()[0].find("moved aside to " + (folder / copies[i])), std::string::npos)
+        << warnings.Lines()[0];
+    EXPECT_EQ(folder.Read(copies[i]), damage);
     ASSERT_TRUE(SetGlobalOption("SoundVolume", "70"));
     TGlobalOptions fresh;
     std::string value;
     fresh.Get("SoundVolume", value);
     EXPECT_EQ(value, "70") << damage;
   }
+}
+
+TEST_F(GlobalOptionsStore, ADamagedFileThatCannotBeMovedAsideIsNotSavedOver) {
+  ForgetRefusedPlayerFiles();
+  folder.Write("options.dat", "damaged");
+  SetMoveAsideFaultHook([](const std::string&) { return EBUSY; });
+  GlobalOptions().Unload();
+  WarningCapture warnings;
+  EXPECT_EQ(Get("MusicVolume"), "");
+  SetMoveAsideFaultHook(nullptr);
+  ASSERT_EQ(warnings.Lines().size(), 1u);
+  EXPECT_NE(warnings.Lines()[0].find("not saved over in this run"), std::string::npos)
+      << warnings.Lines()[0];
+  EXPECT_FALSE(SetGlobalOption("MusicVolume", "30"));
+  EXPECT_EQ(Get("MusicVolume"), "30") << "kept for the run";
+  EXPECT_EQ(folder.Read("options.dat"), "damaged");
+  ForgetRefusedPlayerFiles();
 }
 
 // Whatever sits in the file's place, start-up goes on at once: with the stored options
@@ -123,7 +147,9 @@ TEST_F(GlobalOptionsStore, OnlyARegularFileOfASaneSizeIsRead) {
     TempFolder place;
     preferences_ = place / "prefs";
     ASSERT_EQ(mkdir(preferences_.c_str(), 0700), 0);
-    if (c.sticky) ASSERT_EQ(chmod(preferences_.c_str(), 01777), 0);
+    if (c.sticky) {
+      ASSERT_EQ(chmod(preferences_.c_str(), 01777), 0);
+    }
     std::string file = preferences_ + "/options.dat";
     ASSERT_EQ(c.make(file), 0);
 
@@ -139,9 +165,12 @@ TEST_F(GlobalOptionsStore, OnlyARegularFileOfASaneSizeIsRead) {
     EXPECT_EQ(Get("MusicVolume"), problem == "" ? "30" : "");
     std::vector<std::string> expected;
     if (problem != "")
-      expected.push_back("warning: " + file + ": damaged (" + problem +
-                         "); the options start from their defaults");
+      expected.push_back("warning: " + file + ": damaged (" + problem + "); moved aside to " +
+                         file + ".damaged; the options start from their defaults");
     EXPECT_EQ(warnings.Lines(), expected);
+    if (problem != "") {
+      EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(file + ".damaged")));
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "foundation/EngineDeclarations.h"
 #include "foundation/EngineGeneralClasses.h"
+#include "foundation/GlobalOptions.h"
 #include "foundation/XMLStorage.h"
 #include "tests/support/TempFolder.h"
 
@@ -349,6 +350,7 @@ TEST(PersistObjects, AnOutStorageObjectSavesIntoItsOwnFile) {
   RegisterTestShapes();
   ClearXmlStorageRegistry();
   TempFolder folder;
+  SetPreferenceFolderProvider([&] { return folder.Path().string(); });
   const std::string key = "58m207xjdkaufwjb31cnwz";
   std::string spec = "file={" + (folder / "parts/sun.dat") + "}\\cryptkey=" + key;
 
@@ -376,6 +378,7 @@ TEST(PersistObjects, AnOutStorageObjectSavesIntoItsOwnFile) {
   EXPECT_EQ(copy->size, 4);
   EXPECT_EQ(copy->OutStorage(), spec);
   ClearXmlStorageRegistry();
+  SetPreferenceFolderProvider(nullptr);
 }
 
 }  // namespace

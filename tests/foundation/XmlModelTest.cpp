@@ -305,6 +305,82 @@ TEST(XmlChildren, LoadedNodesOutliveTheirDocumentWhereverTheyGo) {
   }
 }
 
+// A loaded document lets go of its nodes in one piece when nothing else holds them and
+// the tree is as it was loaded; whatever was done to it, a node still held lives on with
+// its values, and nothing is lost or freed twice.
+TEST(XmlChildren, LoadedDocumentsLetGoOfTheirNodesWhateverWasDoneToThem) {
+  const std::string kLong(40, 'v');
+  const std::string kText = "<?pi " + kLong + "?><a x='" + kLong + "' y='&amp;" + kLong + "'><b>" +
+                            kLong + "</b><!--" + kLong + "--><![CDATA[" + kLong + "]]>text &lt; " +
+                            kLong + "<c z='1'><d/></c></a>";
+  struct Case {
+    const char* what;
+    // Acts on the loaded document; gives a node to hold on to, or none.
+    std::function<Ref<IXmlNode>(IXmlDocument&)> act;
+  } cases[] = {
+      {"nothing held", [](IXmlDocument&) { return Ref<IXmlNode>(); }},
+      {"an element held", [](IXmlDocument& d) { return d.FindElement("a/c"); }},
+      {"an element held and let go",
+       [](IXmlDocument& d) {
+         Ref<IXmlNode> c = d.FindElement("a/c");
+         c->GetAttr("z");
+         return Ref<IXmlNode>();
+       }},
+      {"an attribute set",
+       [&](IXmlDocument& d) {
+         d.GetDocumentElement()->SetAttr("x", kLong + kLong);
+         return Ref<IXmlNode>();
+       }},
+      {"a held element given a child",
+       [](IXmlDocument& d) {
+         Ref<IXmlNode> b = d.FindElement("a/b");
+         b->AppendElement("e");
+         return b;
+       }},
+      {"the root taken out and held",
+       [](IXmlDocument& d) {
+         Ref<IXmlNode> root(d.GetDocumentElement());
+         d.RemoveChild(root);
+         return root;
+       }},
+      {"a node of the tree added again elsewhere",
+       [](IXmlDocument& d) {
+         d.GetDocumentElement()->AppendChild(d.FindElement("a/b"));
+         return Ref<IXmlNode>();
+       }},
+      {"the child list of an element held",
+       [](IXmlDocument& d) { return d.FindElement("a/c")->GetChildNodes()->Item(0); }},
+      {"a child added to the document", [](IXmlDocument& d) { return d.AppendComment("new"); }},
+      {"a held comment changed",
+       [&](IXmlDocument& d) {
+         Ref<IXmlNode> comment = d.GetDocumentElement()->GetChildNodes()->Item(1);
+         comment->SetText(kLong + "!");
+         return comment;
+       }},
+  };
+  for (bool binary : {false, true})
+    for (bool reload : {false, true})
+      for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + (binary ? ", binary form" : ", text form") +
+                     (reload ? ", loaded over" : ", released"));
+        Ref<IXmlDocument> document = CreateXmlDocument();
+        document->LoadXML(binary ? LoadXmlDocumentFromXml(kText)->SaveBinaryXml() : kText);
+        Ref<IXmlNode> held = c.act(*document);
+        std::string written = held ? held->GetXml() : std::string();
+        std::string whole = document->GetXml();
+        if (reload) {
+          document->LoadXML("<other/>");
+          EXPECT_EQ(document->GetXml(), "<other/>");
+        }
+        document = nullptr;
+        if (held) {
+          EXPECT_EQ(held->GetXml(), written);
+        } else {
+          EXPECT_NE(whole.find(kLong), std::string::npos);
+        }
+      }
+}
+
 TEST(XmlChildren, NodesMoveToTheNameTableOfTheirNewOwner) {
   Ref<IXmlDocument> binary = CreateXmlDocument();
   binary->LoadBinaryXml(LoadXmlDocumentFromXml("<own attr='1'><kid/></own>")->SaveBinaryXml());

@@ -1,6 +1,7 @@
 // The XML text reader and writer: messages, whitespace, references, CDATA, encodings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "foundation/SimpleXML.h"
@@ -22,6 +23,12 @@ Ref<IXmlDocument> Parse(std::string_view text, bool preserve = false) {
   document->SetPreserveWhiteSpace(preserve);
   document->LoadXML(text);
   return document;
+}
+
+// All the bytes of a literal, zero bytes included.
+template <size_t N>
+std::string Bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
 }
 
 Ref<IXmlDocument> FromBuffer(std::string_view bytes) {
@@ -153,6 +160,32 @@ TEST(XmlReader, RepeatedAttributeReplacesInPlace) {
   EXPECT_EQ(root->GetAttr("n19999"), "19999");
 }
 
+// Names come back in the same order again and again, and are recognised by their bytes
+// when they do: a name that begins like one met before, ends where it would go on, or
+// stands at the end of the text is still read whole.
+TEST(XmlReader, NamesMetBeforeAreReadWhole) {
+  const std::string k16 = "aaaaaaaaaaaaaaaa", k17 = k16 + "b";
+  const std::string texts[] = {
+      "<r><e a='1' ab='2' abc='3'/><e ab='4' a='5' abc='6'/><e abc='7' ab='8' a='9'/>"
+      "<e a='0'/></r>",
+      "<r><" + k16 + " " + k16 + "='1'/><" + k17 + " " + k17 + "='2' " + k16 + "='3'/><" + k16 +
+          " " + k16 + "='4'/></r>",
+      "<r><e x='1'/><e x\xC3\xA9='2'/><e x='3'/><e\xC3\xA9 x='4'/><e x='5'/></r>",
+      "<r><e e='1'/><e e='2'><e/></e><e.x e.x='3'/><e-x e='4'/><e:x e='5'/></r>",
+      "<r><e a='1' b='2' c='3' d='4' f='5'/><e a='1' c='2'/><e b='1' d='2' a='3'/>"
+      "<e f='1'/><e d='2' a='3' b='4' c='5'/></r>",
+  };
+  for (const std::string& text : texts) {
+    std::string expected = text;  // as read, in double quotes
+    std::replace(expected.begin(), expected.end(), '\'', '"');
+    for (int pass = 0; pass < 3; ++pass)
+      EXPECT_EQ(Parse(text)->GetXml(), expected) << text << " pass " << pass;
+  }
+  // A name cut off by the end of the text, after it was met whole.
+  EXPECT_EQ(ErrorOf([] { Parse("<abcd/><abcd/><abc"); }), "Incomplete element definition");
+  EXPECT_EQ(ErrorOf([] { Parse("<a abcd='1' abcd"); }), "\"=\" expected");
+}
+
 TEST(XmlReader, CommentsCdataDoctypeAndInstructions) {
   Ref<IXmlDocument> document = Parse(
       "<?xml version=\"1.0\"?><!DOCTYPE a><a><!--note--><!--dash---><![CDATA[<&>]]>"
@@ -189,7 +222,12 @@ TEST(XmlReader, EncodingOfBuffers) {
       {"<?xml version='1.0' encoding='UTF-8'?><a>\xC3\xA9</a>", "\xC3\xA9"},
       {"<a>\xC3\xA9</a>", "\xC3\xA9"},
       {"\xEF\xBB\xBF<a>x</a>", "x"},
-      {"<a>x</a>\0<b>", "x"},
+      {"\xEF\xBB\xBF<a>\xC3\xA9</a>", "\xC3\xA9"},
+      // The text ends at a zero byte; what follows it is not looked at, near or far.
+      {Bytes("<a>x</a>\0<b>"), "x"},
+      {Bytes("<a>x</a>\0\xFF"), "x"},
+      {Bytes("<a long='attribute value'>x\xC3\xA9</a>\0\xFF\xFE"), "x\xC3\xA9"},
+      {Bytes("<a long='attribute value'>x</a>\0\xC3\xA9<b>"), "x"},
       {"<a>\xED\xA0\xBD\xED\xB8\x80</a>", "\xF0\x9F\x98\x80"},  // pair as two sequences
       {"<a>\xF0\x9F\x98\x80</a>", "\xF0\x9F\x98\x80"},
   };

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "foundation/Cipher.h"
+#include "foundation/GlobalOptions.h"
+#include "foundation/ResourceReader.h"
 #include "foundation/SafeFile.h"
 #include "foundation/XMLStorage.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WarningCapture.h"
 
 namespace {
 
@@ -21,11 +25,18 @@ std::string Spec(const std::string& file, const std::string& key = {}) {
   return "file={" + file + "}" + (key.empty() ? "" : "\\cryptkey=" + key);
 }
 
-// Every test starts and ends with no storage file open.
+// Every test starts and ends with no storage file open; the test's folder stands for
+// the preference folder, where saves may go.
 class XmlStorage : public ::testing::Test {
  protected:
-  void SetUp() override { ClearXmlStorageRegistry(); }
-  void TearDown() override { ClearXmlStorageRegistry(); }
+  void SetUp() override {
+    ClearXmlStorageRegistry();
+    SetPreferenceFolderProvider([this] { return folder.Path().string(); });
+  }
+  void TearDown() override {
+    SetPreferenceFolderProvider(nullptr);
+    ClearXmlStorageRegistry();
+  }
   TempFolder folder;
 };
 
@@ -254,6 +265,43 @@ TEST_F(XmlStorage, SavingMakesTheFilesOwnFolder) {
   EXPECT_FALSE(SaveXmlStorage(nullptr, Spec(folder / "x.xml")));
   EXPECT_FALSE(SaveXmlStorage(storage, "cryptkey=k"));
   EXPECT_THROW(ForceDirectoryPath(""), Exception);
+}
+
+// A storage path in data may name any file: saves go only under the program and the
+// preference folders, and everything else is refused with a warning.
+TEST_F(XmlStorage, SavesGoOnlyUnderTheProgramAndPreferenceFolders) {
+  TempFolder elsewhere;
+  std::string probe = "storage-probe-" + std::to_string(getpid()) + ".xml";
+  struct Case {
+    std::string file;
+    std::string written;  // the native file it reaches ('' when refused)
+    const char* problem;
+  } cases[] = {
+      {folder / "prefs.xml", folder / "prefs.xml", ""},
+      {"%apppath%" + probe, (std::filesystem::path(ProgramFolder()) / probe).string(), ""},
+      {elsewhere / "outside.xml", "", "outside the program and preference folders"},
+      {elsewhere / "new/deeper/outside.xml", "", "outside the program and preference folders"},
+      {folder / "sub/../../outside.xml", "", "the path climbs out with \"..\""},
+      {"%apppath%..\\" + probe, "", "the path climbs out with \"..\""},
+      {"data\\..\\..\\" + probe, "", "the path climbs out with \"..\""},
+  };
+  Ref<IHierStorageRoot> storage = CreateXmlStorage("kept");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    WarningCapture warnings;
+    bool saved = SaveXmlStorage(storage, Spec(c.file));
+    EXPECT_EQ(saved, c.written != "");
+    if (saved) {
+      EXPECT_TRUE(warnings.Lines().empty());
+      EXPECT_TRUE(std::filesystem::remove(c.written));
+    } else {
+      EXPECT_EQ(warnings.Lines(), std::vector<std::string>{"warning: " + c.file +
+                                                           ": storage not saved: " + c.problem});
+    }
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Path())) << "nothing written, no folder made";
+  EXPECT_FALSE(
+      std::filesystem::exists(std::filesystem::path(folder.Path()).parent_path() / "outside.xml"));
 }
 
 TEST_F(XmlStorage, EncipheredSaveAndOpenGiveTheSameDocument) {

@@ -1,11 +1,18 @@
 #include "tests/support/WidgetFixture.h"
 
 #include "foundation/CheckedMath.h"
+#include "foundation/SafeFile.h"
 #include "foundation/XMLStorage.h"
 #include "shell/ShellRegistration.h"
 
 // ---------------------------------------------------------------------------------------
 // FakeEngine
+
+bool FakeEngine::WritePreferenceFile(const std::string& text, const std::string& fileName) {
+  if (preferenceFolder.empty()) return false;
+  ++preferenceSaves;
+  return WriteFileSafely(preferenceFolder + "/" + fileName, text);
+}
 
 Variant FakeEngine::GetOption(const std::string& name) {
   auto it = options.find(name);

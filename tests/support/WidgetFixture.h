@@ -47,10 +47,14 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   std::map<std::string, Ref<IResource>> resources;  // what GetResource serves, by name
   TPoint cursor;
   int surfacesCreated = 0;
+  // Real folders for the tests of player files; none by default, so nothing is read or
+  // saved. Saves go into the preference folder, safely, as the engine's do.
+  std::string programFolder, preferenceFolder;
+  int preferenceSaves = 0;
 
-  std::string GetProgramFolder() override { return {}; }
-  std::string GetPreferenceFolder() override { return {}; }
-  bool WritePreferenceFile(const std::string&, const std::string&) override { return false; }
+  std::string GetProgramFolder() override { return programFolder; }
+  std::string GetPreferenceFolder() override { return preferenceFolder; }
+  bool WritePreferenceFile(const std::string& text, const std::string& fileName) override;
   bool WriteProgramFolderFile(const std::string&, const std::string&) override { return false; }
   void SetOption(const std::string& name, const Variant& value) override { options[name] = value; }
   Variant GetOption(const std::string& name) override;

@@ -31,6 +31,36 @@ printf 'ABC' > odd.txt
 "$datatool" encipher @nosuchkey plain.xml out.txt 2> /dev/null
 [ $? -eq 2 ] || fail "an unknown key name should be a usage error"
 
+# Outputs that are not plain files: a link is followed (it stays, its target gets the
+# result), a named pipe is written to (its reader gets the result), "-" is stdout.
+printf 'old' > kept.txt
+ln -s kept.txt link.txt
+"$datatool" encipher @engine plain.xml link.txt || fail "encipher to a link exit $?"
+[ -L link.txt ] || fail "the link was replaced"
+[ "$(cat kept.txt)" = "985B00BFDA5C" ] || fail "the link's target holds $(cat kept.txt)"
+ln -s absent.txt dangling.txt
+"$datatool" encipher @engine plain.xml dangling.txt && [ -L dangling.txt ] &&
+  [ "$(cat absent.txt)" = "985B00BFDA5C" ] || fail "a dangling link's target is not written"
+mkfifo pipe
+cat pipe > from_pipe.txt &
+reader=$!
+"$datatool" encipher @engine plain.xml pipe || fail "encipher to a named pipe exit $?"
+if [ -p pipe ]; then
+  wait $reader
+  [ "$(cat from_pipe.txt)" = "985B00BFDA5C" ] || fail "the pipe's reader got $(cat from_pipe.txt)"
+else
+  kill $reader  # it waits for a writer that never comes
+  fail "the named pipe was replaced"
+fi
+[ "$("$datatool" encipher @engine plain.xml -)" = "985B00BFDA5C" ] || fail "encipher to -"
+"$datatool" encipher @engine plain.xml - | "$datatool" decipher @engine /dev/stdin - |
+  cmp -s - plain.xml || fail "decipher from a pipe to -"
+"$datatool" xml2bin plain.xml bin.dat && "$datatool" bin2xml bin.dat - | cmp -s - plain.xml ||
+  fail "bin2xml to -"
+mkdir outdir
+"$datatool" encipher @engine plain.xml outdir 2> err.txt
+[ $? -eq 1 ] && grep -q "cannot write 'outdir': a folder" err.txt || fail "output over a folder: $(cat err.txt)"
+
 mkdir -p src/Sub game/data
 printf 'first' > src/A.txt
 printf 'second' > src/Sub/B.xml

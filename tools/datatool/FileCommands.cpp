@@ -13,9 +13,9 @@
 #include "foundation/EngineDeclarations.h"
 #include "foundation/GameDeclarations.h"
 #include "foundation/ResourceReader.h"
-#include "foundation/SafeFile.h"
 #include "gameplay/Tv2Declarations.h"
 #include "tools/datatool/Commands.h"
+#include "tools/datatool/Output.h"
 
 namespace {
 
@@ -92,8 +92,10 @@ int RunCipher(const Args& args, int direction) {
     }
   }
   std::string output = TCipher_Xtea(*key).CodeString(*input, direction, kFormatHex);
-  if (!WriteFileSafely(args[2], output)) {
-    std::fprintf(stderr, "datatool %s: cannot write '%s'\n", command, args[2].c_str());
+  std::string problem;
+  if (!WriteOutput(args[2], output, problem)) {
+    std::fprintf(stderr, "datatool %s: cannot write '%s': %s\n", command, args[2].c_str(),
+                 problem.c_str());
     return 1;
   }
   return 0;
@@ -171,8 +173,10 @@ int RunPack(const Args& args) {
   std::sort(entries.begin(), entries.end(),
             [](const TArchiveEntry& a, const TArchiveEntry& b) { return a.name < b.name; });
   std::optional<std::string> archive = BuildZipArchive(entries);
-  if (!archive || !WriteFileSafely(args[1], *archive)) {
-    std::fprintf(stderr, "datatool pack: cannot write '%s'\n", args[1].c_str());
+  std::string problem = "the archive is too large";
+  if (!archive || !WriteOutput(args[1], *archive, problem)) {
+    std::fprintf(stderr, "datatool pack: cannot write '%s': %s\n", args[1].c_str(),
+                 problem.c_str());
     return 1;
   }
   return 0;

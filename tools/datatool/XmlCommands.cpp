@@ -2,10 +2,12 @@
 // binary forms.
 #include <cstdio>
 #include <exception>
+#include <sstream>
 
 #include "foundation/SimpleXML.h"
-#include "foundation/TextConvert.h"
+#include "foundation/XMLStorage.h"
 #include "tools/datatool/Commands.h"
+#include "tools/datatool/Output.h"
 
 namespace {
 
@@ -17,13 +19,11 @@ Ref<IXmlDocument> LoadForTool(const std::string& path) {
     return nullptr;
   }
   try {
-    bool binary = bytes.compare(0, kBinaryXmlMagic.size(), kBinaryXmlMagic) == 0;
     Ref<IXmlDocument> document = LoadXmlFromBuffer(bytes.data(), bytes.size());
     // The loader takes malformed UTF-8 as an empty document; an author wants to know.
-    std::string_view text(bytes);
-    text = text.substr(0, text.find('\0'));
-    if (!binary && !document->GetDocumentElement() && CheckUtf8(text) == Utf8State::Malformed) {
-      std::printf("Malformed UTF-8 text\n");
+    std::string problem = document->GetDocumentElement() ? "" : XmlTextProblem(bytes);
+    if (!problem.empty()) {
+      std::printf("%s\n", problem.c_str());
       return nullptr;
     }
     return document;
@@ -47,16 +47,23 @@ int Convert(const Args& args, bool toBinary) {
   if (args.size() != 2) return Usage(toBinary ? "xml2bin IN OUT" : "bin2xml IN OUT");
   Ref<IXmlDocument> document = LoadForTool(args[0]);
   if (!document) return 1;
+  std::string bytes;
   try {
-    if (toBinary)
-      document->SaveBinaryToFile(args[1], 0);
-    else
-      document->SaveToFile(args[1]);
+    if (toBinary) {
+      std::ostringstream out;
+      document->SaveBinaryToStream(out, 0);
+      bytes = out.str();
+    } else {
+      bytes = document->GetXml();
+    }
   } catch (const std::exception& e) {
     std::printf("%s\n", e.what());
     return 1;
   }
-  return 0;
+  std::string problem;
+  if (WriteOutput(args[1], bytes, problem)) return 0;
+  std::printf("Cannot create file \"%s\": %s\n", args[1].c_str(), problem.c_str());
+  return 1;
 }
 
 }  // namespace

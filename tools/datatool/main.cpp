@@ -8,6 +8,10 @@
 static void PrintHelp() {
   std::puts("usage: datatool COMMAND [ARGS]\n\ncommands:");
   for (const Command& c : AllCommands()) std::printf("  %s %s\n      %s\n", c.name, c.usage, c.help);
+  std::puts(
+      "\nOUT: \"-\" is the standard output; a named pipe or a device is written directly; a\n"
+      "symbolic link is followed and the file it leads to replaced; a file is replaced safely\n"
+      "(a temporary beside it, renamed over it).");
 }
 
 int main(int argc, char** argv) {

@@ -1,0 +1,96 @@
+#include "shell/UserProfile.h"
+
+#include "foundation/GameDeclarations.h"
+#include "foundation/PlayerFiles.h"
+#include "foundation/XMLStorage.h"
+
+void TUserProfile::Init() {
+  TPersistObject::Init();
+  elementName_ = "userprofile";
+  params_ = Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
+  dataStorage_.clear();
+}
+
+void TUserProfile::LoadFromXml(const Ref<IHierStorage>& node) {
+  TPersistObject::LoadFromXml(node);
+  if (!node) return;
+  LoadObjectFromChild(Ref<IInterface>(params_.get()), node, "params");
+  if (node->GetChildCount("datastorage") > 0)
+    dataStorage_ = node->GetChildText("datastorage").ToString();
+}
+
+void TUserProfile::SaveToXml(const Ref<IHierStorage>& node) {
+  TPersistObject::SaveToXml(node);
+  SaveObjectToChild(Ref<IInterface>(params_.get()), node, "params");
+  if (!dataStorage_.empty()) node->AddChild("datastorage")->SetText(Variant(dataStorage_));
+}
+
+// ---------------------------------------------------------------------------------------
+
+void TUserProfileCollection::Init() {
+  TPersistItemCollection::Init();
+  elementName_ = "userprofiles";
+  itemElementName_ = "userprofile";
+  current_ = nullptr;
+}
+
+void TUserProfileCollection::Delete(const Variant& address) {
+  TPersistItemCollection::Delete(address);
+  RefreshCurrent();
+}
+
+void TUserProfileCollection::Clear() {
+  TPersistItemCollection::Clear();
+  RefreshCurrent();
+}
+
+void TUserProfileCollection::RefreshCurrent() {
+  if (current_) current_ = GetItem(Variant(current_->GetName()));
+}
+
+Ref<IUserProfile> TUserProfileCollection::GetItem(const Variant& address) {
+  return items_->GetAs<IUserProfile>(address);
+}
+
+void TUserProfileCollection::SetCurrent(const std::string& name) {
+  current_ = name.empty() ? nullptr : GetItem(Variant(name));
+}
+
+Ref<IUserProfile> TUserProfileCollection::GetOrCreate(const std::string& name) {
+  if (Ref<IUserProfile> profile = GetItem(Variant(name))) return profile;
+  Ref<TUserProfile> profile = TAbstractObject::Create<TUserProfile>();
+  profile->SetName(name);
+  items_->Add(Ref<IInterface>(static_cast<IUserProfile*>(profile.get())), name);
+  return Ref<IUserProfile>(profile.get());
+}
+
+void TUserProfileCollection::LoadItem(const Ref<IHierStorage>& child) {
+  Ref<IUserProfile> profile = GetOrCreate(ReadXmlStr(child, "name"));
+  LoadObject(Ref<IInterface>(profile.get()), child);
+}
+
+void TUserProfileCollection::LoadFromXml(const Ref<IHierStorage>& node) {
+  TPersistItemCollection::LoadFromXml(node);
+  SetCurrent(ReadXmlStr(node, "current_user_profile_name"));
+}
+
+void TUserProfileCollection::SaveToXml(const Ref<IHierStorage>& node) {
+  TPersistItemCollection::SaveToXml(node);
+  if (current_) WriteXmlStr(node, "current_user_profile_name", current_->GetName(), true);
+}
+
+void TUserProfileCollection::LoadFromFile(IEngine* engine) {
+  if (!engine) return;
+  // No fallback: the program folder holds no players.
+  if (Ref<IHierStorageRoot> storage =
+          LoadPlayerDocument(PlayerFilePath(engine->GetPreferenceFolder(), UserProfilesFileName),
+                             UserProfilesKey, "the game starts with no players"))
+    LoadPlayerObject(storage, *this, UserProfilesFileName);
+}
+
+void TUserProfileCollection::SaveToFile(IEngine* engine) {
+  if (Ref<IHierStorageRoot> storage = CreateXmlStorage("userprofiles")) {
+    storage->SaveObject(this);
+    SavePlayerDocument(engine, storage, UserProfilesFileName, UserProfilesKey);
+  }
+}
