@@ -518,7 +518,7 @@ Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text, std::string_
   storage->SetDataFile(std::string(dataFile));
   Ref<IXmlDocument> document = LoadXmlFromBuffer(text.data(), text.size());
   storage->Attach(Ref<IXmlNode>(document->GetDocumentElement().get()), document);
-  if (!storage->GetNode()) {
+  if (!storage->GetNode() && !dataFile.empty()) {
     if (std::string problem = XmlTextProblem(text); !problem.empty())
       Warn(dataFile, "does not parse (" + problem + "); nothing of it is read");
   }

@@ -105,9 +105,9 @@ Ref<IHierStorageRoot> CreateXmlStorage(std::string_view rootName);
 // error raises EXmlError.
 Ref<IHierStorageRoot> LoadXmlStorageFromFile(const std::string& path);
 // XML text (or the binary-xml form); a syntax error raises EXmlError. DataFile names the
-// file the text came from, for the warnings about what its elements hold; text the reader
-// turns into a document without a root element for a reason it knows (XmlTextProblem) is
-// said on the warning channel too.
+// file the text came from, for the warnings about what its elements hold; with it, text
+// the reader turns into a document without a root element for a reason it knows
+// (XmlTextProblem) is said on the warning channel too.
 Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text,
                                              std::string_view dataFile = {});
 // The data path of the file a storage was read from; '' when it was not read from one.

@@ -248,8 +248,9 @@ TEST(EngineStart, BadGameFilesFailCleanly) {
     EXPECT_FALSE(h.engine->FailureMessage().empty());
     EXPECT_NE(h.engine->FailureMessage().find(c.said), std::string::npos)
         << h.engine->FailureMessage();
-    if (std::string(c.name) != "missing")
+    if (std::string(c.name) != "missing") {
       EXPECT_NE(h.engine->FailureMessage().find(h.gameFile), std::string::npos);
+    }
     EXPECT_FALSE(h.platform->headless.IsCreated());
     EXPECT_EQ(h.engine->GetGame(), nullptr);
     h.engine->Finalize();  // as the start-up routine does once more
