@@ -15,6 +15,7 @@
 #include "functions/FunctionInterfaces.h"
 #include "shell/ShellRegistration.h"
 #include "shell/WidgetClasses.h"
+#include "tests/support/NullWidgetOwner.h"
 
 namespace {
 
@@ -66,25 +67,6 @@ class BenchFunction : public TPersistObject, public virtual IFunction {
   Ref<IFunctionCollection> GetFunctions() override { return nullptr; }
 };
 
-// The screen above the root: counts the rectangles that reach it.
-class BenchScreen : public TNamedObject, public virtual IWidgetOwner {
- public:
-  int rects = 0;
-  IEngine* GetEngine() override { return nullptr; }
-  IWindow* GetWindow() override { return nullptr; }
-  IEventHandler* GetEventHandler() override { return nullptr; }
-  TPoint ScreenToLocal(const TPoint& p) override { return p; }
-  TPoint GetMousePos() override { return {}; }
-  void SetMousePos(const TPoint&) override {}
-  Ref<IWidget> CreateWidgetFromFactory(const std::string&, const Ref<IParamCollection>&) override {
-    return nullptr;
-  }
-  Ref<IWidget> FindWidget(std::string_view) override { return nullptr; }
-  Ref<ISound> FindSound(const std::string&) override { return nullptr; }
-  std::string GetPath() override { return "screen"; }
-  void AddDirtyRect(const TRect&) override { ++rects; }
-};
-
 std::string TreeXml() {
   std::string xml = R"(<widget type="group_widget" name="root" visible="yes"><widgets>)";
   for (int g = 0; g < 10; ++g) {
@@ -113,7 +95,8 @@ void BM_WidgetFrame(benchmark::State& state) {
   }
   Ref<IWidget> root = Supports<IWidget>(
       CreateObjectFromXml(Ref<IHierStorage>(LoadXmlStorageFromText(TreeXml()).get())));
-  Ref<BenchScreen> screen(new BenchScreen());
+  Ref<NullWidgetOwner> screen(new NullWidgetOwner());
+  screen->SetName("screen");
   root->SetOwner(screen.get());
   auto frame = [&] {
     root->Process(16);
@@ -128,7 +111,7 @@ void BM_WidgetFrame(benchmark::State& state) {
   for (int i = 0; i < kCountedFrames; ++i) frame();
   double allocsPerFrame = double(allocations - before) / kCountedFrames;
 
-  screen->rects = 0;
+  screen->dirtyRects = 0;
   int64_t frames = 0;
   for (auto _ : state) {
     frame();
@@ -136,7 +119,7 @@ void BM_WidgetFrame(benchmark::State& state) {
   }
   state.counters["widgets"] = 500;
   state.counters["allocs/frame"] = allocsPerFrame;
-  state.counters["rects/frame"] = double(screen->rects) / double(frames);
+  state.counters["rects/frame"] = double(screen->dirtyRects) / double(frames);
   root->ReleaseOwner();
 }
 BENCHMARK(BM_WidgetFrame)->Unit(benchmark::kMicrosecond);

@@ -24,10 +24,10 @@ struct Screen {
     RegisterWidgetsClasses();
     window->engine = engine.get();
     Ref<TSurface> image = NewAlphaSurface(16, 16, 0x80FF8040);
-    engine->resources["picture"] = MakeImage(Ref<ISurface>(image.get()));
+    engine->resources->Put("picture", MakeImage(Ref<ISurface>(image.get())));
     Ref<FakeFontResource> font = MakeFixedFont(U"abc 0123.\u3002\u3042\n", 3, 5, 1, -1);
     font->AddGlyph('W', TRect{-4, -4, 40, 9}, -3, 7);  // a glyph partly off its image
-    engine->resources["font"] = font;
+    engine->resources->Put("font", font);
   }
 };
 

@@ -19,7 +19,9 @@
 #include "engine/EngineSoundManager.h"
 #include "engine/EngineSounds.h"
 #include "foundation/XMLStorage.h"
-#include "tests/support/FakeSoundEngine.h"
+#include "tests/support/FakeEngine.h"
+#include "tests/support/FakeGame.h"
+#include "tests/support/FakeSoundResources.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ std::vector<float> PlayThroughManager() {
   setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
   {
     std::unique_ptr<IAudio> audio = CreateAudio("sdl");
-    Ref<FakeSoundEngine> engine(new FakeSoundEngine());
+    Ref<FakeEngine> engine(new FakeEngine());
     engine->resources->Add(
         Ref<IResource>(new FakeSoundResource(*audio, "tone", MakeSineWav(22050, 1, 16, 440, 250))));
     Ref<TSoundManager> manager(new TSoundManager());

@@ -1,44 +1,8 @@
 #include "tests/support/WidgetFixture.h"
 
 #include "foundation/CheckedMath.h"
-#include "foundation/SafeFile.h"
 #include "foundation/XMLStorage.h"
 #include "shell/ShellRegistration.h"
-
-// ---------------------------------------------------------------------------------------
-// FakeEngine
-
-bool FakeEngine::WritePreferenceFile(const std::string& text, const std::string& fileName) {
-  if (preferenceFolder.empty()) return false;
-  ++preferenceSaves;
-  return WriteFileSafely(preferenceFolder + "/" + fileName, text);
-}
-
-Variant FakeEngine::GetOption(const std::string& name) {
-  auto it = options.find(name);
-  return it == options.end() ? Variant() : it->second;
-}
-
-Ref<IResource> FakeEngine::GetResource(const std::string& name) {
-  auto it = resources.find(name);
-  return it == resources.end() ? nullptr : it->second;
-}
-
-AudioHandle FakeEngine::PlaySound(const Ref<ISound>& sound) {
-  if (!sound) return 0;
-  playedSounds.push_back(sound->GetResourceName());
-  playedVolumePan.emplace_back(sound->GetVolume(), sound->GetPan());
-  return AudioHandle(playedSounds.size());
-}
-
-void FakeEngine::StopSound(const Ref<ISound>& sound) {
-  if (sound) stoppedSounds.push_back(sound->GetResourceName());
-}
-
-Ref<ISurface> FakeEngine::CreateSurface() {
-  ++surfacesCreated;
-  return Ref<ISurface>(new TSurface());
-}
 
 // ---------------------------------------------------------------------------------------
 // FakeWindow
