@@ -13,21 +13,12 @@
 
 namespace {
 
-// The code of the text's first character; false for an empty or malformed text. A
-// malformed first byte stands for itself, as a single-byte text would.
+// The code of the text's first character; false for an empty text. A first character
+// that is not strict UTF-8 stands for its first byte, as a single-byte text would.
 bool FirstCharacterCode(std::string_view text, uint32_t& code) {
   if (text.empty()) return false;
-  bool found = false;
-  auto first = [&](uint32_t c) {
-    if (!found) code = c;
-    found = true;
-  };
-  // Only the first character matters; at most four bytes form it.
-  std::string_view head = text.substr(0, 4);
-  while (!head.empty() && !platform::ForEachCodePoint(head, first) && !found) {
-    head.remove_suffix(1);
-  }
-  if (!found) code = static_cast<unsigned char>(text[0]);
+  if (platform::DecodeUtf8(text.data(), text.data() + text.size(), code, true) == 0)
+    code = static_cast<unsigned char>(text[0]);
   return true;
 }
 

@@ -97,7 +97,7 @@ void InitEngineRoutines() {
   static bool done = false;
   if (done) return;
   done = true;
-  ArchiveExtension = ".vkd";
+  ArchiveExtension = GameArchiveExtension;
   LanguageFileName = "lang\\default.lng";
   std::string folder = GetProgramFolder();
   SetProgramFolder(folder);

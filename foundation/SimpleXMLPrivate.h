@@ -844,8 +844,6 @@ bool IsNameCodePoint(uint32_t cp);
 // Appends the text with '"', '&', '<', '>' and NUL written as references.
 void AppendEscaped(std::string& out, std::string_view text);
 
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 // Writes the binary-xml form of a document.
 void WriteBinaryXml(TXmlDocument& document, uint32_t flags, std::string& out, std::ostream* stream);
 // Reads the binary-xml form (magic included) into an emptied document.
