@@ -29,7 +29,7 @@ inline void AddBestStatistics(benchmark::internal::Benchmark* b) {
 }
 
 struct TSummary {
-  double MedianSeconds = 0;  // per iteration
+  double MedianSeconds = 0;  // processor time per iteration
   double BestSeconds = 0;
   std::map<std::string, double> MedianCounters;
   std::map<std::string, double> BestCounters;  // rates: the best repetition's
@@ -86,8 +86,11 @@ class TSummaryReporter : public benchmark::ConsoleReporter {
     const std::string& args = run.run_name.args;
     return run.run_name.function_name + (args.empty() ? "" : "/" + args);
   }
+  // Processor time of the process: on a machine shared with other programs it counts less
+  // of their load than the wall clock does, which also counts the time spent waiting for a
+  // processor.
   static double Seconds(const Run& run) {
-    return run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    return run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
   }
   static std::map<std::string, double> Values(const benchmark::UserCounters& counters) {
     std::map<std::string, double> out;

@@ -346,7 +346,7 @@ int main(int argc, char** argv) {
   bench::TSummaryReporter reporter;
   if (!bench::RunBenchmarks(argc, argv, reporter)) return 1;
 
-  std::printf("\nkernels: %s; microseconds per operation: median (best) of the repetitions\n",
+  std::printf("\nkernels: %s; processor time per operation in microseconds: median (best) of the repetitions\n",
               best->Name);
   std::printf("%-18s %19s %19s %19s %7s %7s\n", "operation", "ours", "ours-sse2", "pixman", "ratio",
               "best");

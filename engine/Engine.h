@@ -123,6 +123,8 @@ class TEngine : public TAbstractObject,
   bool DecideWideScreen();
   // A point of the display mapped into frame coordinates, plus an offset.
   void ShiftPoint(TPoint& point, int32_t offsetX, int32_t offsetY) const;
+  // A display point of a mouse event in game coordinates.
+  TPoint DisplayToGame(platform::Point display) const;
   static uint8_t LowestSetBit(uint32_t mask);
   static uint8_t HighestSetBit(uint32_t mask);
 
@@ -207,6 +209,12 @@ class TEngine : public TAbstractObject,
   int32_t destHeight_ = 0;
   float aspect_ = 0;
   std::vector<TRect> barRects_;
+  // The display point a script last sent the pointer to, with the design point it stands
+  // for: where the picture is smaller than the frame, not every design point has a
+  // display pixel that maps back to it.
+  bool pointerPinned_ = false;
+  platform::Point pinnedDisplay_;
+  TPoint pinnedDesign_;
   // The region of the frame as the platform takes it; kept to allocate nothing per frame.
   std::vector<platform::Rect> dirty_;
 

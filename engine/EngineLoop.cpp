@@ -338,8 +338,7 @@ void TEngine::HandleAltMenuKey(const platform::Event& event) {
 void TEngine::HandleMouse(const platform::Event& event) {
   Ref<IGame> game = game_;
   if (!active_ || !game) return DefaultHandling(event);
-  TPoint point{event.x, event.y};
-  if (fullScreen_ && wide_) ShiftPoint(point, -shiftX_, -shiftY_);
+  TPoint point = DisplayToGame({event.x, event.y});
   if (!game->HandleMouse(event.message, point, event.mouseFlags)) DefaultHandling(event);
 }
 
@@ -392,11 +391,14 @@ void TEngine::Terminate() {
 void TEngine::SetOption(const std::string& name, const Variant& value) {
   options_->SetValue(name, value);
   if (!soundManager_) return;
+  // The two volumes reach the sound manager at once; every other option waits for
+  // ApplyOptions.
   if (name == "MusicVolume") soundManager_->SetMusicVolume(value);
   if (name == "SoundVolume") soundManager_->SetSoundVolume(value);
 }
 
 Variant TEngine::GetOption(const std::string& name) {
+  // The picture's horizontal shift is the video output's, never stored.
   if (name == "ShiftLeft") return Variant(shiftX_);
   return options_->GetValue(name, Variant::Null());
 }

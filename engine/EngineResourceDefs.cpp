@@ -18,8 +18,7 @@ void TResourceDef::Init() {
 // into; type parameters whose name is no XML name are left out for the same reason.
 std::string TResourceDef::ToResourceXml() {
   std::string xml = "<resource name=\"" + EscapeXml(name_) + "\" type=\"" +
-                    EscapeXml(resourceType_) + "\" file=\"" +
-                    EscapeXml(fileName_) + "\"";
+                    EscapeXml(resourceType_) + "\" file=\"" + EscapeXml(fileName_) + "\"";
   for (const TNameValuePair& pair : SplitNameValuePairs(typeParams_, '\\', '=')) {
     if (!IsXmlName(pair.Name)) continue;
     if (pair.Name == "name" || pair.Name == "type" || pair.Name == "file") continue;
@@ -29,18 +28,16 @@ std::string TResourceDef::ToResourceXml() {
   return xml;
 }
 
-void TResourceDef::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistObject::LoadFromXml(node);
-  resourceType_ = ReadXmlStr(node, "type");
-  fileName_ = ReadXmlStr(node, "file");
-  typeParams_ = ReadXmlStr(node, "typeparams");
-}
-
-void TResourceDef::SaveToXml(const Ref<IHierStorage>& node) {
-  TPersistObject::SaveToXml(node);
-  WriteXmlStr(node, "type", resourceType_, true);
-  WriteXmlStr(node, "file", fileName_, true);
-  WriteXmlStr(node, "typeparams", typeParams_, !typeParams_.empty());
+// "type" is the type of the resource to make, not the definition's own.
+const TPropertyTable& TResourceDef::Properties() {
+  using D = TResourceDef;
+  static const TPropertyTable table(TPersistObject::Properties(),
+                                    {
+                                        Attr("type", &D::resourceType_).Str().Always(),
+                                        Attr("file", &D::fileName_).Str().Always(),
+                                        Attr("typeparams", &D::typeParams_).Str(),
+                                    });
+  return table;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -71,10 +71,10 @@ class TResourceDef : public TPersistObject, public virtual IResourceDef {
   void SetTypeParams(const std::string& params) override { typeParams_ = params; }
   std::string ToResourceXml() override;
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
   IResourceDefOwner* Owner() const { return owner_; }
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   IResourceDefOwner* owner_ = nullptr;

@@ -22,6 +22,12 @@ bool FirstCharacterCode(std::string_view text, uint32_t& code) {
   return true;
 }
 
+// The rectangle moved to Left, Top with its size.
+TRect MovedRect(const TRect& rect, int32_t left, int32_t top) {
+  return TRect{left, top, SaturateInt32(int64_t(left) + rect.Width()),
+               SaturateInt32(int64_t(top) + rect.Height())};
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -61,17 +67,19 @@ void TResource::WarnNotLoaded(const std::string& problem) {
   Warn(listFile_.empty() ? fileName_ : listFile_, "resource \"" + name_ + "\": " + problem);
 }
 
-void TResource::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistObject::LoadFromXml(node);
-  fileName_ = ReadXmlStr(node, "file");
-  loadByDemand_ = ReadXmlBool(node, "loadbydemand", false);
-  loadPending_ = loadByDemand_;
-}
-
-void TResource::SaveToXml(const Ref<IHierStorage>& node) {
-  TPersistObject::SaveToXml(node);
-  WriteXmlStr(node, "file", fileName_, true);
-  WriteXmlBool(node, "loadbydemand", loadByDemand_, loadByDemand_);
+// A resource loaded on demand waits for its first use.
+const TPropertyTable& TResource::Properties() {
+  using R = TResource;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr("file", &R::fileName_).Str().Always(),
+          Attr<R>(
+              "loadbydemand", [](R& r) { return r.loadByDemand_; },
+              [](R& r, bool onDemand) { r.loadByDemand_ = r.loadPending_ = onDemand; })
+              .Bool(),
+      });
+  return table;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -92,14 +100,13 @@ Ref<ISurface> TImageResource::GetSurface() {
   return Ref<ISurface>(surface_.get());
 }
 
-void TImageResource::LoadFromXml(const Ref<IHierStorage>& node) {
-  TResource::LoadFromXml(node);
-  format_ = uint8_t(ReadXmlEnum(node, "format", kImageFormatNames, ifUnknown));
-}
-
-void TImageResource::SaveToXml(const Ref<IHierStorage>& node) {
-  TResource::SaveToXml(node);
-  WriteXmlEnum(node, "format", kImageFormatNames, format_ != ifUnknown, format_);
+const TPropertyTable& TImageResource::Properties() {
+  static const TPropertyTable table(
+      TResource::Properties(),
+      {
+          Attr("format", &TImageResource::format_).Enum(kImageFormatNames, ifUnknown),
+      });
+  return table;
 }
 
 void TImageResource::LoadData() {
@@ -183,28 +190,43 @@ void TSymbol::SetCode(int32_t code) {
   name_ = std::to_string(code);
 }
 
-void TSymbol::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistObject::LoadFromXml(node);
-  SetCode(ReadXmlInt(node, "scancode", 0));
-  int32_t left = ReadXmlInt(node, "left", 0);
-  int32_t top = ReadXmlInt(node, "top", 0);
-  int32_t width = std::max(0, ReadXmlInt(node, "width", 0));
-  int32_t height = std::max(0, ReadXmlInt(node, "height", 0));
-  rect_ =
-      TRect{left, top, SaturateInt32(int64_t(left) + width), SaturateInt32(int64_t(top) + height)};
-  wLeft_ = ReadXmlInt(node, "wleft", 0);
-  wRight_ = ReadXmlInt(node, "wright", 0);
+// The glyph's rectangle is written as its left, top, width and height; a width or height
+// below 0 reads as 0.
+const TPropertyTable& TSymbol::Properties() {
+  using S = TSymbol;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr("scancode", &S::GetCode, &S::SetCode).Int().Always(),
+          Attr<S>(
+              "left", [](S& s) { return s.rect_.Left; },
+              [](S& s, int32_t left) { s.rect_ = MovedRect(s.rect_, left, s.rect_.Top); })
+              .Int(),
+          Attr<S>(
+              "top", [](S& s) { return s.rect_.Top; },
+              [](S& s, int32_t top) { s.rect_ = MovedRect(s.rect_, s.rect_.Left, top); })
+              .Int(),
+          Attr<S>("width", &S::GetWidth,
+                  [](S& s, int32_t w) {
+                    s.rect_.Right = SaturateInt32(int64_t(s.rect_.Left) + std::max(0, w));
+                  })
+              .Int()
+              .Always(),
+          Attr<S>("height", &S::GetHeight,
+                  [](S& s, int32_t h) {
+                    s.rect_.Bottom = SaturateInt32(int64_t(s.rect_.Top) + std::max(0, h));
+                  })
+              .Int()
+              .Always(),
+          Attr("wleft", &S::wLeft_).Int(),
+          Attr("wright", &S::wRight_).Int(),
+      });
+  return table;
 }
 
 // The code is the name, so no "name" is written.
 void TSymbol::SaveToXml(const Ref<IHierStorage>& node) {
-  WriteXmlInt(node, "scancode", code_, true);
-  WriteXmlInt(node, "left", rect_.Left, rect_.Left != 0);
-  WriteXmlInt(node, "top", rect_.Top, rect_.Top != 0);
-  WriteXmlInt(node, "width", rect_.Width(), true);
-  WriteXmlInt(node, "height", rect_.Height(), true);
-  WriteXmlInt(node, "wleft", wLeft_, wLeft_ != 0);
-  WriteXmlInt(node, "wright", wRight_, wRight_ != 0);
+  Properties().Save(*this, node);
 }
 
 void TSymbolCollection::Init() {
@@ -323,14 +345,12 @@ void TFontSubstituteResource::Detach() {
   TResource::Detach();
 }
 
-void TFontSubstituteResource::LoadFromXml(const Ref<IHierStorage>& node) {
-  TResource::LoadFromXml(node);
-  fontNames_ = ReadXmlStr(node, "fonts");
-}
-
-void TFontSubstituteResource::SaveToXml(const Ref<IHierStorage>& node) {
-  TResource::SaveToXml(node);
-  WriteXmlStr(node, "fonts", fontNames_, !fontNames_.empty());
+const TPropertyTable& TFontSubstituteResource::Properties() {
+  static const TPropertyTable table(TResource::Properties(),
+                                    {
+                                        Attr("fonts", &TFontSubstituteResource::fontNames_).Str(),
+                                    });
+  return table;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -356,16 +376,15 @@ void TSoundResource::SetOwner(IResourceOwner* owner) {
   TResource::SetOwner(owner);
 }
 
-void TSoundResource::LoadFromXml(const Ref<IHierStorage>& node) {
-  TResource::LoadFromXml(node);
-  SetMasterVolume(ReadXmlInt(node, "master_volume", 100));
-  maxPlaybacks_ = uint16_t(std::clamp(ReadXmlInt(node, "maxplaybacks", 0), 0, 65535));
-}
-
-void TSoundResource::SaveToXml(const Ref<IHierStorage>& node) {
-  TResource::SaveToXml(node);
-  WriteXmlInt(node, "master_volume", masterVolume_, masterVolume_ != 100);
-  WriteXmlInt(node, "maxplaybacks", maxPlaybacks_, maxPlaybacks_ != 0);
+const TPropertyTable& TSoundResource::Properties() {
+  using S = TSoundResource;
+  static const TPropertyTable table(
+      TResource::Properties(),
+      {
+          Attr("master_volume", &S::GetMasterVolume, &S::SetMasterVolume).Int(100),
+          Attr("maxplaybacks", &S::maxPlaybacks_).Int(),
+      });
+  return table;
 }
 
 void TSoundResource::LoadData() {
@@ -394,14 +413,13 @@ AudioHandle TMusicResource::GetMusicHandle() {
   return music_;
 }
 
-void TMusicResource::LoadFromXml(const Ref<IHierStorage>& node) {
-  TResource::LoadFromXml(node);
-  format_ = uint8_t(ReadXmlEnum(node, "format", kMusicFormatNames, mfMo3));
-}
-
-void TMusicResource::SaveToXml(const Ref<IHierStorage>& node) {
-  TResource::SaveToXml(node);
-  WriteXmlEnum(node, "format", kMusicFormatNames, format_ != mfMo3, format_);
+const TPropertyTable& TMusicResource::Properties() {
+  static const TPropertyTable table(
+      TResource::Properties(),
+      {
+          Attr("format", &TMusicResource::format_).Enum(kMusicFormatNames, mfMo3),
+      });
+  return table;
 }
 
 void TMusicResource::LoadData() {

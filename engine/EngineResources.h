@@ -38,12 +38,11 @@ class TResource : public TPersistObject, public virtual IResourceSlave {
 
   // Remembers the list the resource is defined in, for the warnings of its loading.
   void LoadFromStorage(const Ref<IHierStorage>& node) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
   IResourceOwner* Owner() const { return owner_; }
 
  protected:
+  const TPropertyTable& Properties() override;
   // The kind's own data; called by Load and Unload.
   virtual void LoadData() {}
   virtual void UnloadData() {}
@@ -72,13 +71,11 @@ class TImageResource : public TResource, public virtual IImageResource {
   int32_t GetHeight() override;
   Ref<ISurface> GetSurface() override;
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
   uint8_t Format() const { return format_; }
   void SetFormat(uint8_t format) { format_ = format; }
 
  protected:
+  const TPropertyTable& Properties() override;
   void LoadData() override;
   void UnloadData() override;
   // Decodes the file into Surface: '' when it did, else what went wrong.
@@ -108,8 +105,10 @@ class TSymbol : public TPersistObject, public virtual ISymbol {
   void SetWLeft(int32_t value) override { wLeft_ = value; }
   void SetWRight(int32_t value) override { wRight_ = value; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   int32_t code_ = 0;
@@ -164,10 +163,10 @@ class TFontSubstituteResource : public TResource, public virtual IFontResource {
   void SetOwner(IResourceOwner* owner) override;
   void Detach() override;
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
   int MemberCount() const { return int(members_.size()); }
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   struct Member {
@@ -191,12 +190,11 @@ class TSoundResource : public TResource, public virtual ISoundResource {
   void Select() override {}
 
   void SetOwner(IResourceOwner* owner) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
   int32_t MaxPlaybacks() const { return maxPlaybacks_; }
 
  protected:
+  const TPropertyTable& Properties() override;
   void LoadData() override;
   void UnloadData() override;
 
@@ -216,10 +214,8 @@ class TMusicResource : public TResource, public virtual IMusicResource {
   uint8_t GetFormat() override { return format_; }
   void Select() override {}
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
  protected:
+  const TPropertyTable& Properties() override;
   void LoadData() override;
   void UnloadData() override;
 

@@ -194,6 +194,10 @@ void TEngine::GetCursorPos(TPoint& point) {
   platform::Point p = window_->CursorPosition();
   point = TPoint{p.X, p.Y};
   if (!fullScreen_ || !wide_) return;
+  if (pointerPinned_ && p == pinnedDisplay_) {
+    point = pinnedDesign_;
+    return;
+  }
   ShiftPoint(point, 0, 0);
   TPoint clamped{std::clamp(point.X, frameRect_.Left, frameRect_.Right),
                  std::clamp(point.Y, frameRect_.Top, frameRect_.Bottom)};
@@ -389,17 +393,4 @@ void TEngine::RunProgram(const std::string& pathOrAddress) {
 std::string TEngine::TopScreenName() {
   Ref<IGame> game = game_;
   return game ? game->GetTopScreenName() : std::string();
-}
-
-platform::Point TEngine::DesignToWindow(platform::Point design) {
-  if (!fullScreen_ || !wide_) return design;
-  // The first display pixel that ShiftPoint takes to the frame pixel.
-  auto toDisplay = [](int64_t framePixel, int64_t start, int64_t destSize, int64_t frameSize) {
-    if (frameSize <= 0) return SaturateInt32(start + framePixel);
-    int64_t scaled = framePixel * destSize;
-    int64_t up = scaled >= 0 ? (scaled + frameSize - 1) / frameSize : scaled / frameSize;
-    return SaturateInt32(start + up);
-  };
-  return {toDisplay(int64_t(design.X) + shiftX_, destRect_.Left, destWidth_, frameRect_.Right),
-          toDisplay(int64_t(design.Y) + shiftY_, destRect_.Top, destHeight_, frameRect_.Bottom)};
 }

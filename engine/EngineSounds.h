@@ -16,12 +16,8 @@ class TMusic : public TPropertyObject, public virtual IMusic {
   std::string GetResourceName() override { return resourceName_; }
   void SetResourceName(const std::string& name) override { resourceName_ = name; }
 
-  void SetProperty(const std::string& name, const Variant& value) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 
  private:
   std::string resourceName_;
@@ -57,16 +53,14 @@ class TSound : public TPropertyObject, public virtual ISound {
   int32_t GetStopFadingTime() override { return stopFadingTime_; }
   void SetStopFadingTime(int32_t ms) override { stopFadingTime_ = ms; }
 
-  // Values that do not convert are ignored.
-  void SetProperty(const std::string& name, const Variant& value) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 
  private:
-  void SetDefaults();
+  void LoadStartDelay(const Ref<IHierStorage>& node);
+  void SaveStartDelay(const Ref<IHierStorage>& node);
+  void LoadCycleDelay(const Ref<IHierStorage>& node);
+  void SaveCycleDelay(const Ref<IHierStorage>& node);
 
   std::string resourceName_;
   int32_t volume_ = -1;  // -1: the resource's own volume

@@ -131,36 +131,41 @@ void TSurface::RenderAffine(ISurface* source, const TAffineMap& map, const TRect
 
 void TSurface::RenderSpans(const uint32_t* pixels, int32_t sw, const TAffineMap& map,
                            const TRect& box, bool smooth) {
-  // A row of a turned picture crosses many source rows, each in memory pages of its own.
-  // The rows are rendered in strips of columns that cross about 32 source rows each (at
-  // least 64 columns, so the calls stay few), so that what one row brings into the caches
-  // and address translation buffers is still there for the next.
+  // A row of a turned picture crosses many source rows, each in memory pages of its own, so
+  // whole rows would keep little in the caches and address translation buffers from one
+  // row to the next. The box is rendered in tiles instead: bands of 64 rows, each in strips
+  // of columns that cross about 32 source rows (at least 64 columns, so the calls stay
+  // few). What one row of a tile brings in is still there for the next.
+  constexpr int32_t kBand = 64;
   const int64_t slope = std::max<int64_t>(std::abs(map.DvDx), 1);
   const int32_t strip =
       int32_t(std::clamp<int64_t>((int64_t(32) << 16) / slope, 64, std::max(box.Width(), 64)));
   const TSurfaceKernels& k = SurfaceKernels();
   const uint32_t forced = hasAlpha_ ? 0 : kAlphaMask;
-  for (int32_t left = box.Left; left < box.Right; left += strip) {
-    const int32_t right = box.Right - left > strip ? left + strip : box.Right;
-    for (int32_t y = box.Top; y < box.Bottom; ++y) {
-      const TSpan& span = spans_[size_t(y - box.Top)];
-      const int32_t first = std::max(span.First, left), last = std::min(span.Last, right);
-      if (first >= last) continue;
-      uint32_t* row = rows_[size_t(y)];
-      const int32_t count = last - first;
-      // Every sample of the piece is inside the source, so its position fits 32 bits.
-      const int64_t u = map.U0 + y * map.DuDy + first * map.DuDx;
-      const int64_t v = map.V0 + y * map.DvDy + first * map.DvDx;
-      if (smooth) {
-        // Inside a run of two or more samples the steps are below the source's size.
-        k.BilinearSpan(row + first, count, pixels, sw, int32_t(u), int32_t(v),
-                       count > 1 ? int32_t(map.DuDx) : 0, count > 1 ? int32_t(map.DvDx) : 0,
-                       hasAlpha_);
-        continue;
-      }
-      for (int32_t i = 0; i < count; ++i) {
-        int64_t pu = u + i * map.DuDx, pv = v + i * map.DvDx;
-        row[first + i] = pixels[(pv >> 16) * sw + (pu >> 16)] | forced;
+  for (int32_t top = box.Top; top < box.Bottom; top += kBand) {
+    const int32_t bottom = box.Bottom - top > kBand ? top + kBand : box.Bottom;
+    for (int32_t left = box.Left; left < box.Right; left += strip) {
+      const int32_t right = box.Right - left > strip ? left + strip : box.Right;
+      for (int32_t y = top; y < bottom; ++y) {
+        const TSpan& span = spans_[size_t(y - box.Top)];
+        const int32_t first = std::max(span.First, left), last = std::min(span.Last, right);
+        if (first >= last) continue;
+        uint32_t* row = rows_[size_t(y)];
+        const int32_t count = last - first;
+        // Every sample of the piece is inside the source, so its position fits 32 bits.
+        const int64_t u = map.U0 + y * map.DuDy + first * map.DuDx;
+        const int64_t v = map.V0 + y * map.DvDy + first * map.DvDx;
+        if (smooth) {
+          // Inside a run of two or more samples the steps are below the source's size.
+          k.BilinearSpan(row + first, count, pixels, sw, int32_t(u), int32_t(v),
+                         count > 1 ? int32_t(map.DuDx) : 0, count > 1 ? int32_t(map.DvDx) : 0,
+                         hasAlpha_);
+          continue;
+        }
+        for (int32_t i = 0; i < count; ++i) {
+          int64_t pu = u + i * map.DuDx, pv = v + i * map.DvDx;
+          row[first + i] = pixels[(pv >> 16) * sw + (pu >> 16)] | forced;
+        }
       }
     }
   }

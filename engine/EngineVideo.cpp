@@ -58,6 +58,7 @@ bool TEngine::SetVideoMode() {
   shiftX_ = shiftY_ = 0;
   destWidth_ = w;
   destHeight_ = h;
+  pointerPinned_ = false;
   wide_ = DecideWideScreen();
   bool ok = fullScreen_ ? EnterFullScreen() : EnterWindowed();
   if (surface_->GetWidth() != frameRect_.Right || surface_->GetHeight() != frameRect_.Bottom) {
@@ -230,6 +231,34 @@ void TEngine::ShiftPoint(TPoint& point, int32_t offsetX, int32_t offsetY) const 
   int64_t y = int64_t(point.Y) - destRect_.Top;
   point.X = SaturateInt32(offsetX + DivSafe64(x * frameRect_.Right, destWidth_));
   point.Y = SaturateInt32(offsetY + DivSafe64(y * frameRect_.Bottom, destHeight_));
+}
+
+TPoint TEngine::DisplayToGame(platform::Point display) const {
+  TPoint point{display.X, display.Y};
+  if (!fullScreen_ || !wide_) return point;
+  if (pointerPinned_ && display == pinnedDisplay_) return pinnedDesign_;
+  ShiftPoint(point, -shiftX_, -shiftY_);
+  return point;
+}
+
+platform::Point TEngine::DesignToWindow(platform::Point design) {
+  if (!fullScreen_ || !wide_) return design;
+  // The first display pixel that ShiftPoint takes to the frame pixel; a frame pixel of
+  // a shrunk picture may have none, and the picture's last one none on the display.
+  auto toDisplay = [](int64_t framePixel, int64_t start, int64_t destSize, int64_t frameSize) {
+    if (frameSize <= 0 || destSize <= 0) return SaturateInt32(start + framePixel);
+    int64_t scaled = framePixel * destSize;
+    int64_t up = scaled >= 0 ? (scaled + frameSize - 1) / frameSize : scaled / frameSize;
+    if (framePixel >= 0 && framePixel < frameSize) up = std::min(up, destSize - 1);
+    return SaturateInt32(start + up);
+  };
+  platform::Point display{
+      toDisplay(int64_t(design.X) + shiftX_, destRect_.Left, destWidth_, frameRect_.Right),
+      toDisplay(int64_t(design.Y) + shiftY_, destRect_.Top, destHeight_, frameRect_.Bottom)};
+  pointerPinned_ = true;
+  pinnedDisplay_ = display;
+  pinnedDesign_ = TPoint{design.X, design.Y};
+  return display;
 }
 
 void TEngine::GetPixelFormat(TPixelFormat& format) {

@@ -1,8 +1,5 @@
 #include "foundation/EngineGeneralClasses.h"
 
-#include <charconv>
-#include <cmath>
-
 #include "foundation/CheckedMath.h"
 #include "foundation/EngineDeclarations.h"
 #include "foundation/Exceptions.h"
@@ -16,6 +13,7 @@
 // Named and persistent objects
 
 void TNamedObject::SetParam(const std::string& name, const Variant& value) {
+  // The one construction parameter of every named object: its name.
   if (name == "name") SetName(value.ToString());
 }
 
@@ -42,13 +40,20 @@ void TPersistObject::AssignTo(TNamedObject& target) {
   persist->typeName_ = typeName_;
 }
 
+const TPropertyTable& TPersistObject::Properties() {
+  static const TPropertyTable table({});
+  return table;
+}
+
 void TPersistObject::LoadFromXml(const Ref<IHierStorage>& node) {
   SetName(ReadXmlStr(node, "name"));
+  Properties().Load(*this, node);
 }
 
 void TPersistObject::SaveToXml(const Ref<IHierStorage>& node) {
   WriteXmlStr(node, "name", name_, !name_.empty());
   WriteXmlStr(node, "type", typeName_, !typeName_.empty());
+  Properties().Save(*this, node);
 }
 
 bool TPersistObject::TrySaveToXml(const Ref<IHierStorage>& node) {
@@ -99,10 +104,19 @@ void TPersistObject::SaveTemplateDiff(const Ref<IHierStorage>& node) {
 // ---------------------------------------------------------------------------------------
 // Property objects
 
+const TPropertyTable& TPropertyObject::Properties() {
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Prop("name", &TPropertyObject::GetName, &TPropertyObject::SetName).AfterAliases(),
+          Prop("_object_guid", &TPropertyObject::objectGuid_).AfterAliases(),
+      });
+  return table;
+}
+
 Variant TPropertyObject::DoGetProperty(const std::string& name) {
-  if (name == "name") return Variant(name_);
-  if (name == "_object_guid") return Variant(objectGuid_);
-  return Variant::Null();
+  const TPropertyRow* row = Properties().Reader(name);
+  return row ? row->Get(*this) : Variant::Null();
 }
 
 Variant TPropertyObject::GetPropertyDef(const std::string& name, const Variant& def) {
@@ -111,10 +125,29 @@ Variant TPropertyObject::GetPropertyDef(const std::string& name, const Variant& 
 }
 
 void TPropertyObject::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "name")
-    SetName(value.ToString());
-  else if (name == "_object_guid")
-    objectGuid_ = value.ToString();
+  if (const TPropertyRow* row = Properties().Writer(name)) WriteProperty(*row, value);
+}
+
+void TPropertyObject::WriteProperty(const TPropertyRow& row, const Variant& value) {
+  if (row.Set(*this, value) && (row.Redraws() || row.Invalidates())) PropertyChanged(row);
+}
+
+void TPropertyObject::PropertyChanged(const TPropertyRow&) {}
+
+bool TPropertyObject::ResolveProperty(const std::string& name, const TPropertyRow*& reader,
+                                      const TPropertyRow*& writer) {
+  reader = Properties().Reader(name);
+  writer = Properties().Writer(name);
+  return true;
+}
+
+bool TPropertyObject::ReadNumber(const TPropertyRow* reader, double& value) {
+  return reader && reader->GetNumber(*this, value);
+}
+
+void TPropertyObject::WriteNumber(const TPropertyRow* writer, double value) {
+  if (writer && writer->SetNumber(*this, value) && (writer->Redraws() || writer->Invalidates()))
+    PropertyChanged(*writer);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -262,190 +295,4 @@ bool SaveObjectToChild(const Ref<IInterface>& object, const Ref<IHierStorage>& n
   if (!child) return false;
   persist->SaveToStorage(child);
   return true;
-}
-
-// ---------------------------------------------------------------------------------------
-// Text conversions
-
-std::string CommaToPoint(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c == ',') c = '.';
-  return out;
-}
-
-bool TryTextToInt(std::string_view text, int32_t& value) {
-  bool negative = false;
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-    negative = text[0] == '-';
-    text.remove_prefix(1);
-  }
-  int base = 10;
-  if (!text.empty() && text[0] == '$') {
-    base = 16;
-    text.remove_prefix(1);
-  } else if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
-  uint64_t magnitude = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
-  if (error != std::errc() || end != text.data() + text.size()) return false;
-  if (base == 16) {
-    // Eight hexadecimal digits are a bit pattern (colours), so they may fill the sign.
-    if (magnitude > 0xFFFFFFFFull) return false;
-    uint32_t bits = static_cast<uint32_t>(magnitude);
-    value = static_cast<int32_t>(negative ? 0u - bits : bits);
-    return true;
-  }
-  if (magnitude > (negative ? 2147483648ull : 2147483647ull)) return false;
-  value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
-                   : static_cast<int32_t>(magnitude);
-  return true;
-}
-
-bool TryTextToFloat(std::string_view text, double& value) {
-  std::string point = CommaToPoint(TrimBlanks(text));
-  std::string_view digits = point;
-  if (!digits.empty() && digits[0] == '+') {
-    digits.remove_prefix(1);
-    if (!digits.empty() && digits[0] == '-') return false;
-  }
-  double parsed = 0;
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
-  if (error != std::errc() || end != digits.data() + digits.size() || !std::isfinite(parsed))
-    return false;
-  value = parsed;
-  return true;
-}
-
-std::string FormatFloatValue(double value) {
-  double rounded = value;
-  if (FloatPrecision > 0 && std::isfinite(value)) {
-    double steps = value / FloatPrecision;
-    // Beyond 2^53 steps every double is a whole number of steps already.
-    if (std::fabs(steps) < 9.0e15) rounded = double(RoundHalfEven64(steps)) * FloatPrecision;
-  }
-  char buffer[64];
-  auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::general, 15);
-  if (error != std::errc()) return "0";
-  return CommaToPoint(std::string_view(buffer, size_t(end - buffer)));
-}
-
-// ---------------------------------------------------------------------------------------
-// Attribute readers and writers
-
-void WarnAboutNode(const Ref<IHierStorage>& node, std::string_view what) {
-  if (!node) return Warn({}, what);
-  std::string element = node->GetName();
-  std::string name = node->GetAttr("name").ToString();
-  if (!name.empty()) element += " \"" + name + "\"";
-  Warn(StorageDataFile(node), element + ": " + std::string(what));
-}
-
-namespace {
-
-// Text was there but is not a value of the attribute's kind: the default stands.
-void WarnUnreadable(const Ref<IHierStorage>& node, std::string_view name, std::string_view text,
-                    std::string_view expected) {
-  WarnAboutNode(node, std::string(name) + "=\"" + std::string(text) + "\" is not " +
-                          std::string(expected) + "; the default is used");
-}
-
-}  // namespace
-
-std::string ReadXmlStr(const Ref<IHierStorage>& node, std::string_view name,
-                       const std::string& def) {
-  if (!node) return def;
-  return node->GetAttr(name, Variant(def)).ToString();
-}
-
-void WriteXmlStr(const Ref<IHierStorage>& node, std::string_view name, const std::string& value,
-                 bool force) {
-  if (!node) return;
-  if (!force && node->GetAttr(name, Variant(value)).ToString() == value) return;
-  node->SetAttr(name, Variant(value));
-}
-
-std::string ReadXmlText(const Ref<IHierStorage>& node, std::string_view name,
-                        const std::string& def) {
-  return TranslateText(ReadXmlStr(node, name, def));
-}
-
-bool ReadXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool def) {
-  std::string text = ReadXmlStr(node, name, def ? "yes" : "no");
-  if (text == "yes" || text == "-1") return true;
-  if (text == "no" || text == "0") return false;
-  if (!text.empty()) WarnUnreadable(node, name, text, "yes or no");
-  return def;
-}
-
-void WriteXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool value, bool force) {
-  WriteXmlStr(node, name, value ? "yes" : "no", force);
-}
-
-int32_t ReadXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t def) {
-  if (!node) return def;
-  std::string text = ReadXmlStr(node, name);
-  int32_t value = def;
-  if (TryTextToInt(text, value)) return value;
-  if (!text.empty()) WarnUnreadable(node, name, text, "an integer");
-  return def;
-}
-
-void WriteXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t value, bool force) {
-  char buffer[16];
-  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  (void)error;  // 16 characters always hold a 32-bit integer
-  WriteXmlStr(node, name, std::string(buffer, end), force);
-}
-
-uint32_t ReadXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t def) {
-  if (!node) return def;
-  std::string text = ReadXmlStr(node, name);
-  int32_t value = 0;
-  if (TryTextToInt(text, value)) return static_cast<uint32_t>(value);
-  if (!text.empty()) WarnUnreadable(node, name, text, "a colour or number (\"$AARRGGBB\")");
-  return def;
-}
-
-void WriteXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t value, bool force) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text = "$00000000";
-  for (int i = 8; i >= 1; --i, value >>= 4) text[size_t(i)] = kDigits[value & 15];
-  WriteXmlStr(node, name, text, force);
-}
-
-double ReadXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double def) {
-  if (!node) return def;
-  std::string text = ReadXmlStr(node, name);
-  double value = def;
-  if (TryTextToFloat(text, value)) return value;
-  if (!text.empty()) WarnUnreadable(node, name, text, "a number");
-  return def;
-}
-
-void WriteXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double value, bool force) {
-  WriteXmlStr(node, name, FormatFloatValue(value), force);
-}
-
-int ReadXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::string_view list,
-                int def) {
-  TOneArrayOfString names = SplitString(list, '/');
-  if (def < 0 || def >= int(names.size())) return def;
-  std::string text = ReadXmlStr(node, name, names[size_t(def)]);
-  if (text == names[size_t(def)]) return def;
-  for (size_t i = 0; i < names.size(); ++i)
-    if (names[i] == text) return int(i);
-  if (!text.empty()) WarnUnreadable(node, name, text, "one of \"" + std::string(list) + "\"");
-  return def;
-}
-
-void WriteXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::string_view list,
-                  bool force, int index) {
-  TOneArrayOfString names = SplitString(list, '/');
-  if (index < 0 || index >= int(names.size())) return;
-  WriteXmlStr(node, name, names[size_t(index)], force);
 }

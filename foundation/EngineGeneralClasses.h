@@ -4,29 +4,36 @@
 // the routines that create objects from nodes by registered type name, and the
 // attribute readers and writers that fix how every value is written in every file.
 //
-// How a class loads and saves itself:
+// A class declares its values once, in a table of properties beside the class (see
+// foundation/PropertyTable.h); loading, saving, GetProperty and SetProperty walk the tables
+// of the class chain:
 //
 //   class TLogo : public TPropertyObject {
 //    protected:
 //     void Init() override { TPropertyObject::Init(); elementName_ = "logo"; }
-//     void LoadFromXml(const Ref<IHierStorage>& node) override {
-//       TPropertyObject::LoadFromXml(node);            // "name" first
-//       alpha_ = ReadXmlFloat(node, "alpha", 1.0);
-//     }
-//     void SaveToXml(const Ref<IHierStorage>& node) override {
-//       TPropertyObject::SaveToXml(node);              // "name" and "type"
-//       WriteXmlFloat(node, "alpha", alpha_, alpha_ != 1.0);  // left out at its default
-//     }
+//     const TPropertyTable& Properties() override;
+//    private:
+//     double alpha_ = 1.0;
 //   };
 //
-// An owner creates it from a child element by its "type" (CreateObjectFromXml) or as a
-// known class (CreateAndLoadObject<TLogo>), and saves it with SaveObjectToChild.
+//   const TPropertyTable& TLogo::Properties() {
+//     static const TPropertyTable table(TPropertyObject::Properties(), {
+//         Prop("alpha", &TLogo::alpha_).Float(1.0),  // left out of files at 1
+//     });
+//     return table;
+//   }
+//
+// LoadFromXml and SaveToXml are overridden only for child elements (call the inherited
+// operation first). An owner creates the object from a child element by its "type"
+// (CreateObjectFromXml) or as a known class (CreateAndLoadObject<TLogo>), and saves it with
+// SaveObjectToChild.
 
 #include <string>
 #include <string_view>
 
 #include "foundation/GeneralClasses.h"
 #include "foundation/PersistenceService.h"
+#include "foundation/PropertyTable.h"
 #include "foundation/TMYCollection.h"
 
 // ---------------------------------------------------------------------------------------
@@ -108,7 +115,8 @@ class TPersistObject : public TNamedObject, public virtual IPersistObjectEx {
   void SetStored(bool stored) override { stored_ = stored; }
   void Reset() override {}
 
-  // The object's own values. Overrides call the inherited operation first.
+  // The object's own values: "name", then the attributes of the property table ("type"
+  // too when saving). Overrides add child elements and call the inherited operation first.
   virtual void LoadFromXml(const Ref<IHierStorage>& node);
   virtual void SaveToXml(const Ref<IHierStorage>& node);
 
@@ -121,6 +129,9 @@ class TPersistObject : public TNamedObject, public virtual IPersistObjectEx {
   const std::string& TypeName() const { return typeName_; }
 
  protected:
+  // The rows of the object's class: classes with values of their own override it and
+  // chain their table to the base class's (foundation/PropertyTable.h).
+  virtual const TPropertyTable& Properties();
   // Writes the template's values that differ from those its file holds.
   void SaveTemplateDiff(const Ref<IHierStorage>& node);
 
@@ -136,12 +147,28 @@ class TPropertyObject : public TPersistObject, public virtual IPropertyObject {
  public:
   Variant GetProperty(const std::string& name) override { return DoGetProperty(name); }
   Variant GetPropertyDef(const std::string& name, const Variant& def) override;
-  // "name" and "_object_guid"; descendants add theirs and call this for the rest.
+  // The row that writes Name; values that do not convert are ignored.
   void SetProperty(const std::string& name, const Variant& value) override;
 
+  // The rows that answer every later read and write of Name, for callers that use one
+  // property often (a bound function, every frame): false when Name must be asked by
+  // name each time (widgets: a path, an alias, an extra parameter). A row may be nothing:
+  // no class reads (writes) the property.
+  virtual bool ResolveProperty(const std::string& name, const TPropertyRow*& reader,
+                               const TPropertyRow*& writer);
+  // Through rows from ResolveProperty, as numbers: false when there is no value.
+  bool ReadNumber(const TPropertyRow* reader, double& value);
+  void WriteNumber(const TPropertyRow* writer, double value);
+
  protected:
-  // "name" and "_object_guid"; Null for every other name.
+  // "name" and "_object_guid".
+  const TPropertyTable& Properties() override;
+  // The row that reads Name, or Null.
   virtual Variant DoGetProperty(const std::string& name);
+  // Writes through Row, and tells PropertyChanged when the row asks for it.
+  void WriteProperty(const TPropertyRow& row, const Variant& value);
+  // A row that redraws or invalidates changed the value it stores.
+  virtual void PropertyChanged(const TPropertyRow& row);
 };
 
 // An ordered collection of interfaces under unique case-insensitive keys.
@@ -248,53 +275,3 @@ Ref<INamedObject> CreateObjectFromChild(const Ref<IHierStorage>& node, std::stri
 // into it. True without a child when the object is not to be stored.
 bool SaveObjectToChild(const Ref<IInterface>& object, const Ref<IHierStorage>& node,
                        std::string_view elementName = {});
-
-// ---------------------------------------------------------------------------------------
-// Attribute readers and writers: the one encoding of values in every XML file.
-//
-// Readers give the default for a missing node, a missing attribute or text that does not
-// convert; text that does not convert is also said on the warning channel. Writers with Force set
-// the attribute; without it they change only an attribute that holds another value, so an absent
-// attribute stays absent. Objects pass Force exactly when the value differs from its default, so
-// defaults stay out of files. Numbers are read and written the same under every locale.
-
-std::string ReadXmlStr(const Ref<IHierStorage>& node, std::string_view name,
-                       const std::string& def = {});
-void WriteXmlStr(const Ref<IHierStorage>& node, std::string_view name, const std::string& value,
-                 bool force = false);
-// ReadXmlStr, then TranslateText: texts the player sees.
-std::string ReadXmlText(const Ref<IHierStorage>& node, std::string_view name,
-                        const std::string& def = {});
-// "yes"/"no"; "-1" reads as yes and "0" as no. Anything else gives the default.
-bool ReadXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool def = false);
-void WriteXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool value,
-                  bool force = false);
-// Decimal, or hexadecimal after "$" (or "0x").
-int32_t ReadXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t def = 0);
-void WriteXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t value,
-                 bool force = false);
-// Colours 0xAARRGGBB: written "$AARRGGBB".
-uint32_t ReadXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t def = 0);
-void WriteXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t value,
-                 bool force = false);
-// "," reads as "."; written with "." rounded to FloatPrecision.
-double ReadXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double def = 0);
-void WriteXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double value,
-                   bool force = false);
-// The index of the attribute's text among the "/"-separated names of List.
-int ReadXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::string_view list,
-                int def = 0);
-void WriteXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::string_view list,
-                  bool force, int index);
-
-// Says on the warning channel, naming the node's file, what was dropped from the node's
-// element: 'widget "title": What'.
-void WarnAboutNode(const Ref<IHierStorage>& node, std::string_view what);
-
-// The text conversions behind them.
-std::string CommaToPoint(std::string_view text);
-// Rounded to the nearest multiple of FloatPrecision (ties to even), up to 15 significant
-// digits, "." as the decimal point: 0.333 gives "0.33" at precision 0.01, 2.0 gives "2".
-std::string FormatFloatValue(double value);
-bool TryTextToInt(std::string_view text, int32_t& value);
-bool TryTextToFloat(std::string_view text, double& value);

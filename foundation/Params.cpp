@@ -7,14 +7,19 @@ void TParam::Init() {
   elementName_ = "param";
 }
 
-void TParam::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistObject::LoadFromXml(node);
-  value_ = Variant(ReadXmlStr(node, "value"));
-}
-
-void TParam::SaveToXml(const Ref<IHierStorage>& node) {
-  TPersistObject::SaveToXml(node);
-  WriteXmlStr(node, "value", value_.ToString(), true);
+// Values are read as strings and written as text, always.
+const TPropertyTable& TParam::Properties() {
+  using P = TParam;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr<P>(
+              "value", [](P& p) { return p.value_.ToString(); },
+              [](P& p, const std::string& text) { p.value_ = Variant(text); })
+              .Str()
+              .Always(),
+      });
+  return table;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -44,8 +44,8 @@ class TParam : public TPersistObject, public virtual IParam {
   Variant GetValue() override { return value_; }
   void SetValue(const Variant& value) override { value_ = value; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   Variant value_;

@@ -8,7 +8,7 @@
 // 8-bit text in the single-byte code page (plain ASCII names pass unchanged).
 //
 // Most code does not call these operations directly but the attribute readers and
-// writers of EngineGeneralClasses.h (ReadXmlStr, WriteXmlInt, ...), which fix how each
+// writers of XmlAttributes.h (ReadXmlStr, WriteXmlInt, ...), which fix how each
 // kind of value is written.
 
 #include <string>

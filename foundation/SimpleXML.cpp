@@ -198,12 +198,14 @@ const std::string& TXmlNameTable::Name(int32_t id) const {
   return names_[id];
 }
 
-void TXmlNameTable::GrowFollowers(size_t at) {
-  size_t ids = std::max({at + 1, followerIds_ * 2, size_t(64)});
+bool TXmlNameTable::GrowFollowers(size_t at) {
+  if (at >= kFollowedNames) return false;
+  size_t ids = std::min(std::max({at + 1, followerIds_ * 2, size_t(64)}), kFollowedNames);
   auto grown = std::make_unique<KnownName[]>(ids * kFollowers);
   std::copy(followers_.get(), followers_.get() + followerIds_ * kFollowers, grown.get());
   followers_ = std::move(grown);
   followerIds_ = ids;
+  return true;
 }
 
 void TXmlNameTable::Reserve(size_t count) {

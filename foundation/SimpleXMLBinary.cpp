@@ -376,18 +376,28 @@ class TBinXmlReader {
     }
     p_ += n * 2;
   }
+#ifdef __SSE2__
+  // The first `n` (at most eight) of the sixteen bytes of UTF-16 units at `units` as bytes
+  // in the low half of `packed`, zero beyond them; false when one is beyond ASCII.
+  XML_HOT static bool NarrowBlock(const uint8_t* units, size_t n, __m128i& packed) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    __m128i keep =
+        _mm_cmplt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(int16_t(n)));
+    block = _mm_and_si128(block, keep);
+    __m128i high = _mm_and_si128(block, _mm_set1_epi16(int16_t(0xFF80)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
+    packed = _mm_packus_epi16(block, block);
+    return true;
+  }
+#endif
   // The same for at most eight units, given as the bytes of a word (zero beyond them).
   XML_HOT static bool NarrowShort(const uint8_t* units, size_t n, size_t readable,
                                   uint64_t& bytes) {
 #if defined(__SSE2__) && defined(__x86_64__)
     if (readable >= 16) {
-      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-      __m128i keep =
-          _mm_cmplt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(int16_t(n)));
-      block = _mm_and_si128(block, keep);
-      __m128i high = _mm_and_si128(block, _mm_set1_epi16(int16_t(0xFF80)));
-      if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
-      bytes = uint64_t(_mm_cvtsi128_si64(_mm_packus_epi16(block, block)));
+      __m128i packed;
+      if (!NarrowBlock(units, n, packed)) return false;
+      bytes = uint64_t(_mm_cvtsi128_si64(packed));
       return true;
     }
 #endif
@@ -402,14 +412,9 @@ class TBinXmlReader {
   XML_HOT static bool NarrowAscii(const uint8_t* units, size_t n, size_t readable, char* out) {
 #ifdef __SSE2__
     if (n < 8 && readable >= 16) {
-      // One block, the units beyond the string masked off.
-      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-      __m128i keep =
-          _mm_cmplt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(int16_t(n)));
-      block = _mm_and_si128(block, keep);
-      __m128i high = _mm_and_si128(block, _mm_set1_epi16(int16_t(0xFF80)));
-      if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(block, block));
+      __m128i packed;
+      if (!NarrowBlock(units, n, packed)) return false;
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
       return true;
     }
 #endif

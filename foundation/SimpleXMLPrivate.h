@@ -77,10 +77,14 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   // under the id -1) the table remembers a few names that followed it, those met most
   // often first, so that a reader recognises the next name by its bytes, without hashing
   // the name again and looking it up.
+  // Only the first names get them, which are those of every document: a file of
+  // countless names of its own leaves no lasting memory behind.
   static constexpr int kFollowers = 4;
+  static constexpr size_t kFollowedNames = size_t(1) << 14;
+  // None for a name beyond the first ones.
   KnownName* FollowersOf(int32_t id) {
     size_t at = size_t(uint32_t(id + 1));
-    if (at >= followerIds_) GrowFollowers(at);
+    if (at >= followerIds_ && !GrowFollowers(at)) return nullptr;
     return followers_.get() + at * kFollowers;
   }
 
@@ -93,7 +97,7 @@ class TXmlNameTable final : public TXmlBase, public IXmlNameTable {
   std::vector<std::string> names_;
   std::vector<uint64_t> hashes_;  // per id: its index hash
   std::vector<int32_t> slots_;    // open addressing: ids, -1 free; a power of two long
-  void GrowFollowers(size_t at);
+  bool GrowFollowers(size_t at);
   std::unique_ptr<KnownName[]> followers_;  // kFollowers per id + 1
   size_t followerIds_ = 0;
   uint64_t seed_;

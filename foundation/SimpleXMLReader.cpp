@@ -290,6 +290,7 @@ inline int32_t TXmlTextReader::ReadNameId() {
 
 inline int32_t TXmlTextReader::KnownNameAt(const char*& p) {
   TXmlNameTable::KnownName* known = names_->FollowersOf(last_);
+  if (!known) return -1;
   uint64_t w0, w1;
   std::memcpy(&w0, p, 8);
   std::memcpy(&w1, p + 8, 8);
@@ -312,9 +313,8 @@ inline int32_t TXmlTextReader::KnownNameAt(const char*& p) {
 int32_t TXmlTextReader::ReadNameIdSlow() {
   std::string_view name = ReadName();
   int32_t id = names_->GetID(name);
-  if (name.size() <= 16) {
-    // A name not known takes the first free place, or the last one.
-    TXmlNameTable::KnownName* known = names_->FollowersOf(last_);
+  // A name not known takes the first free place after the last name, or the last place.
+  if (TXmlNameTable::KnownName* known = name.size() <= 16 ? names_->FollowersOf(last_) : nullptr) {
     int place = 0;
     while (place < TXmlNameTable::kFollowers - 1 && known[place].length) ++place;
     TXmlNameTable::KnownName& entry = known[place];

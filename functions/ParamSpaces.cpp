@@ -10,12 +10,30 @@ void TParamDef::Init() {
   elementName_ = "paramdef";
 }
 
-void TParamDef::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistObject::LoadFromXml(node);
-  row_ = ReadXmlInt(node, "row", -1);
-  col_ = ReadXmlInt(node, "col", 0);
-  static_ = ReadXmlBool(node, "static", false);
+// "row" is never written: a saved space read again places its definitions in document
+// order. A static cell keeps its "value"; the others name the owner's cell they stand for.
+const TPropertyTable& TParamDef::Properties() {
+  using D = TParamDef;
+  static const TPropertyTable table(TPersistObject::Properties(),
+                                    {
+                                        Attr("row", &D::row_).Int(-1).NotSaved(),
+                                        Attr("col", &D::col_).Int().Always(),
+                                        Attr("static", &D::static_).Bool().Always(),
+                                        Custom<D>("value", &D::LoadValue, &D::SaveValue),
+                                        Custom<D>("outname", &D::LoadBinding, &D::SaveBinding),
+                                    });
+  return table;
+}
+
+void TParamDef::LoadValue(const Ref<IHierStorage>& node) {
   value_ = static_ ? static_cast<float>(ReadXmlFloat(node, "value", 0)) : 0.0f;
+}
+
+void TParamDef::SaveValue(const Ref<IHierStorage>& node) {
+  if (static_) WriteXmlFloat(node, "value", value_, true);
+}
+
+void TParamDef::LoadBinding(const Ref<IHierStorage>& node) {
   outName_ = ReadXmlStr(node, "outname");
   if (static_ || !outName_.empty()) {
     outRow_ = 0;
@@ -30,11 +48,7 @@ void TParamDef::LoadFromXml(const Ref<IHierStorage>& node) {
   if (outCol_ == -1) outCol_ = 0;
 }
 
-void TParamDef::SaveToXml(const Ref<IHierStorage>& node) {
-  TPersistObject::SaveToXml(node);
-  WriteXmlInt(node, "col", col_, true);
-  WriteXmlBool(node, "static", static_, true);
-  if (static_) WriteXmlFloat(node, "value", value_, true);
+void TParamDef::SaveBinding(const Ref<IHierStorage>& node) {
   if (!outName_.empty()) WriteXmlStr(node, "outname", outName_, true);
 }
 

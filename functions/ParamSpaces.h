@@ -105,12 +105,16 @@ class TParamDef : public TPersistObject, public virtual IParamDef {
   float GetValue() const override { return value_; }
   void SetValue(float value) override { value_ = value; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  // "row", "outrow" and "outcol" are never written: a saved space read again places its
-  // definitions in document order.
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
+  void LoadValue(const Ref<IHierStorage>& node);
+  void SaveValue(const Ref<IHierStorage>& node);
+  // "outname", or "outrow" and "outcol" (never written).
+  void LoadBinding(const Ref<IHierStorage>& node);
+  void SaveBinding(const Ref<IHierStorage>& node);
+
   int32_t row_ = -1;
   int32_t col_ = 0;
   bool static_ = false;

@@ -24,14 +24,12 @@ int32_t RoundAwayFromZero(double value) {
 
 // --- The base -------------------------------------------------------------------------
 
-void TAbstractPathFunction::LoadFromXml(const Ref<IHierStorage>& node) {
-  TFunction::LoadFromXml(node);
-  loop_ = ReadXmlBool(node, "loop", false);
-}
-
-void TAbstractPathFunction::SaveToXml(const Ref<IHierStorage>& node) {
-  TFunction::SaveToXml(node);
-  if (loop_) WriteXmlBool(node, "loop", true, true);
+const TPropertyTable& TAbstractPathFunction::Properties() {
+  static const TPropertyTable table(
+      TFunction::Properties(), {
+                                   Attr("loop", &TAbstractPathFunction::loop_).Bool().SkipDefault(),
+                               });
+  return table;
 }
 
 void TAbstractPathFunction::SetOwner(IFunctionOwner* owner) {

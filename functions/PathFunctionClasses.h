@@ -30,11 +30,10 @@ class TAbstractPathFunction : public TFunction, public virtual IPathFunction {
 
   bool GetLoop() const { return loop_; }
   void SetLoop(bool loop) { loop_ = loop; }
-  // The base, then "loop" (written only when set).
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
+  // "loop", written only when set.
+  const TPropertyTable& Properties() override;
   // Stores the length into (2, 5).
   void DoCalculate() override;
   // The step of (1, 0); with Loop, its remainder by the duration (sign of the step).

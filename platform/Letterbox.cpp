@@ -34,6 +34,32 @@ Rect FitRect(Size frame, Size output) {
   return {left, top, left + static_cast<int32_t>(w), top + static_cast<int32_t>(h)};
 }
 
+WindowPlacement PlaceWindow(Size frame, const Rect& display, const Rect& usable,
+                            const Borders& borders) {
+  frame = {std::max(frame.Width, 1), std::max(frame.Height, 1)};
+  Size room{usable.Width() - borders.Left - borders.Right,
+            usable.Height() - borders.Top - borders.Bottom};
+  WindowPlacement placement;
+  if (frame.Width <= room.Width && frame.Height <= room.Height) {
+    // Centred as the system centres a window, then held inside the usable area.
+    int32_t x = display.Left + (display.Width() - frame.Width) / 2;
+    int32_t y = display.Top + (display.Height() - frame.Height) / 2;
+    x = std::clamp(x, usable.Left + borders.Left, usable.Right - borders.Right - frame.Width);
+    y = std::clamp(y, usable.Top + borders.Top, usable.Bottom - borders.Bottom - frame.Height);
+    placement.client = {x, y, x + frame.Width, y + frame.Height};
+  } else {
+    Rect fit = FitRect(frame, {std::max(room.Width, 1), std::max(room.Height, 1)});
+    Size size{std::max(fit.Width(), 1), std::max(fit.Height(), 1)};
+    int32_t x = usable.Left + borders.Left + std::max(room.Width - size.Width, 0) / 2;
+    int32_t y = usable.Top + borders.Top + std::max(room.Height - size.Height, 0) / 2;
+    placement.client = {x, y, x + size.Width, y + size.Height};
+  }
+  Size client{placement.client.Width(), placement.client.Height()};
+  placement.picture = FitRect(frame, client);
+  placement.scaled = client != frame;
+  return placement;
+}
+
 Point OutputToFrame(Point p, const Rect& dest, Size frame, bool clamp) {
   if (dest.Empty() || frame.Width <= 0 || frame.Height <= 0) return p;
   Point f{MapCentre(int64_t{p.X} - dest.Left, dest.Width(), frame.Width),

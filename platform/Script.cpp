@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <iterator>
 
 #include "platform/AsciiCase.h"
 #include "platform/Clock.h"
@@ -57,6 +58,38 @@ bool EndsWithPng(const std::string& name) {
   return name.size() > 4 && SameText(name.substr(name.size() - 4), ".png");
 }
 
+// "alt+ctrl+0x41": the modifiers, then the key's code.
+bool ParseKey(const std::string& word, ScriptCommand& command) {
+  struct Modifier {
+    const char* name;
+    uint8_t bit;
+  };
+  static constexpr Modifier kModifiers[] = {
+      {"alt", kScriptAlt}, {"ctrl", kScriptControl}, {"shift", kScriptShift}};
+  size_t start = 0;
+  for (size_t plus; (plus = word.find('+', start)) != std::string::npos; start = plus + 1) {
+    std::string name = word.substr(start, plus - start);
+    const Modifier* found = nullptr;
+    for (const Modifier& m : kModifiers) {
+      if (EqualsNoCase(name, m.name)) found = &m;
+    }
+    if (!found) return false;
+    command.modifiers |= found->bit;
+  }
+  int64_t code = 0;
+  if (!ParseNumber(word.substr(start), 1, 254, code)) return false;
+  command.key = uint32_t(code);
+  return true;
+}
+
+// The character a key types while Alt is held, as the keyboard gives it without regard
+// to the layout; 0 for none.
+uint32_t AltCharacter(uint32_t virtualKey, bool shift) {
+  if (virtualKey >= 'A' && virtualKey <= 'Z') return shift ? virtualKey : virtualKey + ('a' - 'A');
+  if ((virtualKey >= '0' && virtualKey <= '9') || virtualKey == ' ') return virtualKey;
+  return KeyTypesControlCharacter(virtualKey) ? virtualKey : 0;
+}
+
 // Parses one line that has a command; the message of a bad line without its number.
 bool ParseLine(const std::string& line, ScriptCommand& command, std::string& error) {
   std::vector<std::string> words = Words(line);
@@ -92,11 +125,11 @@ bool ParseLine(const std::string& line, ScriptCommand& command, std::string& err
     command.op = click ? ScriptOp::Click : ScriptOp::Move;
     command.point = {int32_t(a), int32_t(b)};
   } else if (name == "key") {
-    if (arguments != 1 || !ParseNumber(words[1], 1, 254, a)) {
-      return wrongArguments("key VK (a virtual-key code from 1 to 254)");
+    if (arguments != 1 || !ParseKey(words[1], command)) {
+      return wrongArguments(
+          "key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to 254)");
     }
     command.op = ScriptOp::Key;
-    command.key = uint32_t(a);
   } else if (name == "char") {
     command.text = Rest(line);
     if (command.text.empty()) return wrongArguments("char TEXT");
@@ -194,6 +227,39 @@ void ScriptRunner::Fail(const ScriptCommand& command, const std::string& message
   window_.PostQuit();
 }
 
+void ScriptRunner::PostKey(const ScriptCommand& command) {
+  static constexpr struct {
+    uint8_t bit;
+    uint32_t virtualKey;
+  } kHeld[] = {{kScriptShift, 16}, {kScriptControl, 17}, {kScriptAlt, 18}};
+  const uint32_t up = kKeyRepeatOne | kKeyWasDown | kKeyReleased;
+  bool alt = (command.modifiers & kScriptAlt) != 0;
+  bool shift = (command.modifiers & kScriptShift) != 0;
+  // Key messages carry the Alt bit while Alt is down, the Alt key's own down included.
+  uint32_t altBit = alt ? input::kAltBit : 0;
+  for (const auto& held : kHeld) {
+    if (command.modifiers & held.bit) {
+      window_.PostEvent(KeyEvent(input::kKeyDown, held.virtualKey,
+                                 kKeyRepeatOne | (held.bit == kScriptAlt ? altBit : 0)));
+    }
+  }
+  window_.PostEvent(KeyEvent(input::kKeyDown, command.key, kKeyRepeatOne | altBit));
+  if (alt) {
+    // With Alt held the key is a shortcut: a character message whose data is the Alt bit.
+    if (uint32_t c = AltCharacter(command.key, shift)) {
+      window_.PostEvent(KeyEvent(input::kChar, c, input::kAltBit));
+    }
+  } else if (KeyTypesControlCharacter(command.key)) {
+    window_.PostEvent(KeyEvent(input::kChar, command.key, kKeyRepeatOne));
+  }
+  window_.PostEvent(KeyEvent(input::kKeyUp, command.key, up | altBit));
+  for (size_t i = std::size(kHeld); i-- > 0;) {
+    if (command.modifiers & kHeld[i].bit) {
+      window_.PostEvent(KeyEvent(input::kKeyUp, kHeld[i].virtualKey, up));
+    }
+  }
+}
+
 bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yield) {
   uint32_t now = clock_.Milliseconds();
   if (!started_) {
@@ -240,12 +306,7 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
       return true;
     }
     case ScriptOp::Key:
-      window_.PostEvent(KeyEvent(input::kKeyDown, command.key, kKeyRepeatOne));
-      if (KeyTypesControlCharacter(command.key)) {
-        window_.PostEvent(KeyEvent(input::kChar, command.key, kKeyRepeatOne));
-      }
-      window_.PostEvent(
-          KeyEvent(input::kKeyUp, command.key, kKeyRepeatOne | kKeyWasDown | kKeyReleased));
+      PostKey(command);
       yield = true;
       return true;
     case ScriptOp::Char: {

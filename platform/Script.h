@@ -6,7 +6,8 @@
 //   wait-screen NAME [MS]     run until the top screen is NAME; fail after MS (30000)
 //   move X Y                  move the pointer to (X, Y)
 //   click X Y [left|right]    move there, press and release the button (left)
-//   key VK                    press and release the key of that virtual-key code
+//   key [MOD+]...VK           press and release the key of that virtual-key code, with
+//                             modifier keys held (MOD: alt, ctrl, shift), as "key alt+0x0D"
 //   char TEXT                 type TEXT (the rest of the line), one character message each
 //   screenshot FILE.png       save the display's picture of the last frame
 //   expect-screen NAME        fail unless the top screen is NAME
@@ -40,6 +41,11 @@ enum class ScriptOp : uint8_t {
 
 enum class ScriptButton : uint8_t { Left, Right };
 
+// Modifier keys a Key command holds (bits of ScriptCommand::modifiers).
+constexpr uint8_t kScriptShift = 1;
+constexpr uint8_t kScriptControl = 2;
+constexpr uint8_t kScriptAlt = 4;
+
 constexpr uint32_t kDefaultScreenWait = 30000;
 
 struct ScriptCommand {
@@ -48,8 +54,9 @@ struct ScriptCommand {
   uint32_t milliseconds = 0;  // Wait; WaitScreen's limit
   Point point;                // Move, Click
   ScriptButton button = ScriptButton::Left;
-  uint32_t key = 0;  // Key: virtual-key code
-  std::string text;  // Char: the characters; Screenshot: the file; screen name otherwise
+  uint32_t key = 0;       // Key: virtual-key code
+  uint8_t modifiers = 0;  // Key: kScript* bits
+  std::string text;       // Char: the characters; Screenshot: the file; screen name otherwise
 };
 
 // The commands of a script's text; false with "line N: ..." for the first bad line.
@@ -89,6 +96,8 @@ class ScriptRunner {
   // Runs the current command; true when it is done and the next may follow at once.
   bool Run(const ScriptCommand& command, ScriptHost& host, bool& yield);
   void Fail(const ScriptCommand& command, const std::string& message);
+  // Posts what a keyboard sends for the key with its modifiers.
+  void PostKey(const ScriptCommand& command);
 
   std::vector<ScriptCommand> commands_;
   Window& window_;

@@ -129,29 +129,23 @@ void TAbstractEffectWidget::Reset() {
   TVisualGroupWidget::Reset();
 }
 
-Variant TAbstractEffectWidget::DoGetProperty(const std::string& name) {
-  if (name == "applyingeffect") return Variant(running_);
-  if (name == "effect_state") return effects_ ? Variant(effects_->GetState()) : Variant::Null();
-  if (name == "enable_effects") return Variant(enableEffects_);
-  if (name == "skip_process_mouse") return Variant(skipProcessMouse_);
-  return TVisualGroupWidget::DoGetProperty(name);
-}
-
-void TAbstractEffectWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "applyingeffect" || name == "effect_state") return;
-  if (name == "enable_effects") {
-    if (auto v = value.TryBool()) enableEffects_ = *v;
-  } else if (name == "skip_process_mouse") {
-    if (auto v = value.TryBool()) skipProcessMouse_ = *v;
-  } else {
-    TVisualGroupWidget::SetProperty(name, value);
-  }
+const TPropertyTable& TAbstractEffectWidget::Properties() {
+  using E = TAbstractEffectWidget;
+  static const TPropertyTable table(
+      TVisualGroupWidget::Properties(),
+      {
+          Prop("enable_effects", &E::enableEffects_).Bool(true),
+          Prop("skip_process_mouse", &E::skipProcessMouse_).Bool(true),
+          Prop("applyingeffect", &E::running_).ReadOnly(),
+          Prop<E>(
+              "effect_state",
+              [](E& e) { return e.effects_ ? Variant(e.effects_->GetState()) : Variant::Null(); }),
+      });
+  return table;
 }
 
 void TAbstractEffectWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   TVisualGroupWidget::LoadFromXml(node);
-  enableEffects_ = ReadXmlBool(node, "enable_effects", true);
-  skipProcessMouse_ = ReadXmlBool(node, "skip_process_mouse", true);
   if (effects_) effects_->ReleaseOwner();
   effects_ = nullptr;
   // Whatever its "type" says, the element is an effect collection.
@@ -162,8 +156,6 @@ void TAbstractEffectWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TAbstractEffectWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TVisualGroupWidget::SaveToXml(node);
-  WriteXmlBool(node, "enable_effects", enableEffects_, !enableEffects_);
-  WriteXmlBool(node, "skip_process_mouse", skipProcessMouse_, !skipProcessMouse_);
   if (effects_)
     SaveObjectToChild(Ref<IInterface>(static_cast<IWidget*>(effects_.get())), node, "effects");
 }
@@ -236,14 +228,13 @@ void TAppearanceEffectCollection::ReleaseOwner() {
   TVisualGroupWidget::ReleaseOwner();
 }
 
-Variant TAppearanceEffectCollection::DoGetProperty(const std::string& name) {
-  if (name == "state") return Variant(state_);
-  return TVisualGroupWidget::DoGetProperty(name);
-}
-
-void TAppearanceEffectCollection::SetProperty(const std::string& name, const Variant& value) {
-  if (name != "state") return TVisualGroupWidget::SetProperty(name, value);
-  if (auto v = value.TryInt()) SetState(SaturateInt32(*v));
+const TPropertyTable& TAppearanceEffectCollection::Properties() {
+  using C = TAppearanceEffectCollection;
+  static const TPropertyTable table(TVisualGroupWidget::Properties(),
+                                    {
+                                        Prop("state", &C::state_, &C::SetState),
+                                    });
+  return table;
 }
 
 void TAppearanceEffectCollection::LoadFromXml(const Ref<IHierStorage>& node) {
@@ -286,36 +277,39 @@ void TAppearanceEffect::Update(int32_t dt) {
   if (currentTime_ >= duration_) state_ = 1;
 }
 
+const TPropertyTable& TAppearanceEffect::Properties() {
+  using A = TAppearanceEffect;
+  static const TPropertyTable table(
+      TBehaviourWidget::Properties(),
+      {
+          Attr("sound_effect_name", &A::soundName_).Str("sound_effect"),
+          Prop("durationtime", &A::duration_).Int(),
+          Prop("state", &A::state_),
+      });
+  return table;
+}
+
+// The values handed to Start answer before every name of the base classes (the names of
+// this class and its descendants come first).
 Variant TAppearanceEffect::DoGetProperty(const std::string& name) {
-  if (name == "durationtime") return Variant(duration_);
-  if (name == "state") return Variant(state_);
-  if (startParams_)
+  if (startParams_ && !TAppearanceEffect::Properties().Declares(Properties().Reader(name)))
     if (Ref<IParam> param = startParams_->FindParam(Variant(name))) return param->GetValue();
   return TBehaviourWidget::DoGetProperty(name);
 }
 
 void TAppearanceEffect::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "durationtime") {
-    if (auto v = value.TryInt()) duration_ = SaturateInt32(*v);
-  } else if (name == "state") {
-    if (auto v = value.TryInt()) state_ = SaturateInt32(*v);
-  } else if (Ref<IParam> param = startParams_ ? startParams_->FindParam(Variant(name)) : nullptr) {
-    param->SetValue(value);
-  } else {
-    TBehaviourWidget::SetProperty(name, value);
-  }
+  if (startParams_ && !TAppearanceEffect::Properties().Declares(Properties().Writer(name)))
+    if (Ref<IParam> param = startParams_->FindParam(Variant(name))) return param->SetValue(value);
+  TBehaviourWidget::SetProperty(name, value);
 }
 
-void TAppearanceEffect::LoadFromXml(const Ref<IHierStorage>& node) {
-  TBehaviourWidget::LoadFromXml(node);
-  soundName_ = ReadXmlStr(node, "sound_effect_name", "sound_effect");
-  duration_ = ReadXmlInt(node, "durationtime", 0);
-}
-
-void TAppearanceEffect::SaveToXml(const Ref<IHierStorage>& node) {
-  TBehaviourWidget::SaveToXml(node);
-  WriteXmlStr(node, "sound_effect_name", soundName_, soundName_ != "sound_effect");
-  WriteXmlInt(node, "durationtime", duration_, duration_ != 0);
+// Start parameters come and go with every start: only the names of this class and its
+// descendants are fixed.
+bool TAppearanceEffect::ResolveProperty(const std::string& name, const TPropertyRow*& reader,
+                                        const TPropertyRow*& writer) {
+  return TBehaviourWidget::ResolveProperty(name, reader, writer) &&
+         TAppearanceEffect::Properties().Declares(reader) &&
+         TAppearanceEffect::Properties().Declares(writer);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -326,12 +320,11 @@ void TFunctionAppearanceEffect::SetSurface(const Ref<ISurface>& surface) {
     SetProperty(surfaceParamName_, Variant(Ref<IInterface>(surface.get())));
 }
 
-void TFunctionAppearanceEffect::LoadFromXml(const Ref<IHierStorage>& node) {
-  TAppearanceEffect::LoadFromXml(node);
-  surfaceParamName_ = ReadXmlStr(node, "surfaceparamname");
-}
-
-void TFunctionAppearanceEffect::SaveToXml(const Ref<IHierStorage>& node) {
-  TAppearanceEffect::SaveToXml(node);
-  WriteXmlStr(node, "surfaceparamname", surfaceParamName_, !surfaceParamName_.empty());
+const TPropertyTable& TFunctionAppearanceEffect::Properties() {
+  static const TPropertyTable table(
+      TAppearanceEffect::Properties(),
+      {
+          Attr("surfaceparamname", &TFunctionAppearanceEffect::surfaceParamName_).Str(),
+      });
+  return table;
 }

@@ -48,13 +48,12 @@ class TAbstractEffectWidget : public TVisualGroupWidget, public virtual IAppeara
   void SetOwner(IWidgetOwner* owner) override;
   void ReleaseOwner() override;
   void Reset() override;
-  void SetProperty(const std::string& name, const Variant& value) override;
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 
   Ref<TAppearanceEffectCollection> effects_;
   std::string applyingName_;
@@ -91,11 +90,10 @@ class TAppearanceEffectCollection : public TVisualGroupWidget, public virtual IA
 
   void Update(int32_t dt) override;
   void ReleaseOwner() override;
-  void SetProperty(const std::string& name, const Variant& value) override;
   void LoadFromXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 
   int32_t state_ = -1;
   Ref<IAppearanceEffect> current_;
@@ -114,12 +112,13 @@ class TAppearanceEffect : public TBehaviourWidget, public virtual IAppearanceEff
 
   void Restart() override;
   void Update(int32_t dt) override;
+  // The start parameters, then the widget's properties.
   void SetProperty(const std::string& name, const Variant& value) override;
-
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+  bool ResolveProperty(const std::string& name, const TPropertyRow*& reader,
+                       const TPropertyRow*& writer) override;
 
  protected:
+  const TPropertyTable& Properties() override;
   Variant DoGetProperty(const std::string& name) override;
 
   int32_t state_ = -1;
@@ -135,9 +134,8 @@ class TFunctionAppearanceEffect : public TAppearanceEffect {
  public:
   void SetSurface(const Ref<ISurface>& surface) override;
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
  protected:
+  const TPropertyTable& Properties() override;
+
   std::string surfaceParamName_;
 };

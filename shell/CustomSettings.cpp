@@ -27,16 +27,23 @@ IWindow* FindWindow(IGameScreenOwner* context, const std::string& screenName) {
   return window && window->GetChildren() ? window : nullptr;
 }
 
-std::string ReadStorageString(const Ref<IHierStorage>& node) {
-  if (!node || node->GetChildCount("storage_string") == 0) return {};
-  return node->GetChildContent("storage_string").ToString();
-}
-
-void WriteStorageString(const Ref<IHierStorage>& node, const std::string& text) {
-  if (node && !text.empty()) node->SetChildContent("storage_string", Variant(text));
-}
-
 }  // namespace
+
+// The XML text a command works on, kept as the content of its child "storage_string".
+template <class C>
+TPropertyRow StorageStringRow() {
+  return Custom<C>(
+      "storage_string",
+      [](C& command, const Ref<IHierStorage>& node) {
+        command.storageString_ = node && node->GetChildCount("storage_string") > 0
+                                     ? node->GetChildContent("storage_string").ToString()
+                                     : std::string();
+      },
+      [](C& command, const Ref<IHierStorage>& node) {
+        if (node && !command.storageString_.empty())
+          node->SetChildContent("storage_string", Variant(command.storageString_));
+      });
+}
 
 // ---------------------------------------------------------------------------------------
 // Commands
@@ -67,16 +74,14 @@ void TParamSettingsCommand::Execute(IGameScreenOwner* context) {
   if (context && !paramName_.empty()) context->SetParamValue(paramName_, Variant(value_));
 }
 
-void TParamSettingsCommand::LoadFromXml(const Ref<IHierStorage>& node) {
-  TAbstractSettingsCommand::LoadFromXml(node);
-  paramName_ = ReadXmlStr(node, "paramname");
-  value_ = ReadXmlStr(node, "value");
-}
-
-void TParamSettingsCommand::SaveToXml(const Ref<IHierStorage>& node) {
-  TAbstractSettingsCommand::SaveToXml(node);
-  WriteXmlStr(node, "paramname", paramName_, !paramName_.empty());
-  WriteXmlStr(node, "value", value_, !value_.empty());
+const TPropertyTable& TParamSettingsCommand::Properties() {
+  using C = TParamSettingsCommand;
+  static const TPropertyTable table(TAbstractSettingsCommand::Properties(),
+                                    {
+                                        Attr("paramname", &C::paramName_).Str(),
+                                        Attr("value", &C::value_).Str(),
+                                    });
+  return table;
 }
 
 void TAddWidgetSettingsCommand::Execute(IGameScreenOwner* context) {
@@ -101,18 +106,15 @@ void TAddWidgetSettingsCommand::Execute(IGameScreenOwner* context) {
   children->Add(widget);
 }
 
-void TAddWidgetSettingsCommand::LoadFromXml(const Ref<IHierStorage>& node) {
-  TAbstractSettingsCommand::LoadFromXml(node);
-  gameScreenName_ = ReadXmlStr(node, "gamescreenname");
-  parentWidgetName_ = ReadXmlStr(node, "parent_widget_name");
-  storageString_ = ReadStorageString(node);
-}
-
-void TAddWidgetSettingsCommand::SaveToXml(const Ref<IHierStorage>& node) {
-  TAbstractSettingsCommand::SaveToXml(node);
-  WriteXmlStr(node, "gamescreenname", gameScreenName_, !gameScreenName_.empty());
-  WriteXmlStr(node, "parent_widget_name", parentWidgetName_, !parentWidgetName_.empty());
-  WriteStorageString(node, storageString_);
+const TPropertyTable& TAddWidgetSettingsCommand::Properties() {
+  using C = TAddWidgetSettingsCommand;
+  static const TPropertyTable table(TAbstractSettingsCommand::Properties(),
+                                    {
+                                        Attr("gamescreenname", &C::gameScreenName_).Str(),
+                                        Attr("parent_widget_name", &C::parentWidgetName_).Str(),
+                                        StorageStringRow<C>(),
+                                    });
+  return table;
 }
 
 void TWidgetChangePropertyValueSettingsCommand::Execute(IGameScreenOwner* context) {
@@ -130,20 +132,16 @@ void TWidgetChangePropertyValueSettingsCommand::Execute(IGameScreenOwner* contex
   if (widget) widget->SetProperty(paramName_, Variant(value_));
 }
 
-void TWidgetChangePropertyValueSettingsCommand::LoadFromXml(const Ref<IHierStorage>& node) {
-  TAbstractSettingsCommand::LoadFromXml(node);
-  gameScreenName_ = ReadXmlStr(node, "gamescreenname");
-  widgetName_ = ReadXmlStr(node, "widgetname");
-  paramName_ = ReadXmlStr(node, "paramname");
-  value_ = ReadXmlStr(node, "value");
-}
-
-void TWidgetChangePropertyValueSettingsCommand::SaveToXml(const Ref<IHierStorage>& node) {
-  TAbstractSettingsCommand::SaveToXml(node);
-  WriteXmlStr(node, "gamescreenname", gameScreenName_, !gameScreenName_.empty());
-  WriteXmlStr(node, "widgetname", widgetName_, !widgetName_.empty());
-  WriteXmlStr(node, "paramname", paramName_, !paramName_.empty());
-  WriteXmlStr(node, "value", value_, !value_.empty());
+const TPropertyTable& TWidgetChangePropertyValueSettingsCommand::Properties() {
+  using C = TWidgetChangePropertyValueSettingsCommand;
+  static const TPropertyTable table(TAbstractSettingsCommand::Properties(),
+                                    {
+                                        Attr("gamescreenname", &C::gameScreenName_).Str(),
+                                        Attr("widgetname", &C::widgetName_).Str(),
+                                        Attr("paramname", &C::paramName_).Str(),
+                                        Attr("value", &C::value_).Str(),
+                                    });
+  return table;
 }
 
 void TLoadResourcesSettingsCommand::Execute(IGameScreenOwner* context) {
@@ -153,16 +151,14 @@ void TLoadResourcesSettingsCommand::Execute(IGameScreenOwner* context) {
     engine->LoadResources(storage, groupName_, false);
 }
 
-void TLoadResourcesSettingsCommand::LoadFromXml(const Ref<IHierStorage>& node) {
-  TAbstractSettingsCommand::LoadFromXml(node);
-  groupName_ = ReadXmlStr(node, "groupname");
-  storageString_ = ReadStorageString(node);
-}
-
-void TLoadResourcesSettingsCommand::SaveToXml(const Ref<IHierStorage>& node) {
-  TAbstractSettingsCommand::SaveToXml(node);
-  WriteXmlStr(node, "groupname", groupName_, !groupName_.empty());
-  WriteStorageString(node, storageString_);
+const TPropertyTable& TLoadResourcesSettingsCommand::Properties() {
+  using C = TLoadResourcesSettingsCommand;
+  static const TPropertyTable table(TAbstractSettingsCommand::Properties(),
+                                    {
+                                        Attr("groupname", &C::groupName_).Str(),
+                                        StorageStringRow<C>(),
+                                    });
+  return table;
 }
 
 void TSettingsCommandCollection::Init() {
@@ -223,16 +219,13 @@ void TCustomSettings::Apply(IGameScreenOwner* context) {
   }
 }
 
-void TCustomSettings::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistObject::LoadFromXml(node);
-  fileName_ = ReadXmlStr(node, "filename");
-  key_ = ReadXmlStr(node, "key");
-}
-
-void TCustomSettings::SaveToXml(const Ref<IHierStorage>& node) {
-  TPersistObject::SaveToXml(node);
-  WriteXmlStr(node, "filename", fileName_, !fileName_.empty());
-  WriteXmlStr(node, "key", key_, !key_.empty());
+const TPropertyTable& TCustomSettings::Properties() {
+  static const TPropertyTable table(TPersistObject::Properties(),
+                                    {
+                                        Attr("filename", &TCustomSettings::fileName_).Str(),
+                                        Attr("key", &TCustomSettings::key_).Str(),
+                                    });
+  return table;
 }
 
 void TCustomSettingsCollection::Init() {

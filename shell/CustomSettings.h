@@ -23,6 +23,10 @@
 
 #include "shell/GameInterfaces.h"
 
+// The row of the XML text a command works on.
+template <class C>
+TPropertyRow StorageStringRow();
+
 class TAbstractSettingsCommand : public TPersistObject, public virtual ISettingsCommand {
  public:
   void Init() override;
@@ -44,8 +48,9 @@ class TAbstractSettingsCommand : public TPersistObject, public virtual ISettings
 class TParamSettingsCommand : public TAbstractSettingsCommand {
  public:
   void Execute(IGameScreenOwner* context) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   std::string paramName_;
@@ -57,13 +62,16 @@ class TParamSettingsCommand : public TAbstractSettingsCommand {
 class TAddWidgetSettingsCommand : public TAbstractSettingsCommand {
  public:
   void Execute(IGameScreenOwner* context) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   std::string gameScreenName_;
   std::string parentWidgetName_;
   std::string storageString_;
+  template <class C>
+  friend TPropertyRow StorageStringRow();
 };
 
 // "widget_change_property_value_command": property "paramname" of the widget at
@@ -71,8 +79,9 @@ class TAddWidgetSettingsCommand : public TAbstractSettingsCommand {
 class TWidgetChangePropertyValueSettingsCommand : public TAbstractSettingsCommand {
  public:
   void Execute(IGameScreenOwner* context) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   std::string gameScreenName_;
@@ -86,12 +95,15 @@ class TWidgetChangePropertyValueSettingsCommand : public TAbstractSettingsComman
 class TLoadResourcesSettingsCommand : public TAbstractSettingsCommand {
  public:
   void Execute(IGameScreenOwner* context) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   std::string groupName_;
   std::string storageString_;
+  template <class C>
+  friend TPropertyRow StorageStringRow();
 };
 
 // "commands" of "command" elements, keyed by name: of several commands of one name only
@@ -118,8 +130,8 @@ class TCustomSettings : public TPersistObject, public virtual ICustomSettings {
 
   const Ref<TSettingsCommandCollection>& GetCommands() const { return commands_; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   std::string fileName_;

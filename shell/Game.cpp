@@ -98,12 +98,27 @@ Ref<ICursorCollection> TGame::GetCursors() {
   return Ref<ICursorCollection>(cursors_.get());
 }
 
+// A screen id read as empty means no such screen; every other id is written.
+const TPropertyTable& TGame::Properties() {
+  using G = TGame;
+  auto written = [](std::string G::*id) { return [id](G& game) { return !(game.*id).empty(); }; };
+  static const TPropertyTable table(
+      TPersistParamsObject::Properties(),
+      {
+          Attr("splashlogosgs", &G::splashLogosId_)
+              .Str("GS_SplashLogos")
+              .SavedWhen(written(&G::splashLogosId_)),
+          Attr("splashgs", &G::splashId_).Str("GS_Splash").SavedWhen(written(&G::splashId_)),
+          Attr("closequerygs", &G::closeQueryId_)
+              .Str("GS_Quit")
+              .SavedWhen(written(&G::closeQueryId_)),
+          Attr("maings", &G::mainId_).Str("GS_Main").SavedWhen(written(&G::mainId_)),
+      });
+  return table;
+}
+
 void TGame::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistParamsObject::LoadFromXml(node);
-  splashLogosId_ = ReadXmlStr(node, "splashlogosgs", "GS_SplashLogos");
-  splashId_ = ReadXmlStr(node, "splashgs", "GS_Splash");
-  closeQueryId_ = ReadXmlStr(node, "closequerygs", "GS_Quit");
-  mainId_ = ReadXmlStr(node, "maings", "GS_Main");
   if (!node) return;
   LoadObjectFromChild(Ref<IInterface>(GlobalReplaceableObjectParams().get()), node,
                       "global_replaceable_object_params");
@@ -126,10 +141,6 @@ void TGame::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TGame::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistParamsObject::SaveToXml(node);
-  WriteXmlStr(node, "splashlogosgs", splashLogosId_, !splashLogosId_.empty());
-  WriteXmlStr(node, "splashgs", splashId_, !splashId_.empty());
-  WriteXmlStr(node, "closequerygs", closeQueryId_, !closeQueryId_.empty());
-  WriteXmlStr(node, "maings", mainId_, !mainId_.empty());
   SaveObjectToChild(Ref<IInterface>(GlobalReplaceableObjectParams().get()), node,
                     "global_replaceable_object_params");
   if (customSettings_) SaveObjectToChild(Ref<IInterface>(customSettings_.get()), node);

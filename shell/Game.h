@@ -106,6 +106,7 @@ class TGame : public TPersistParamsObject,
   const std::string& GetMainId() const { return mainId_; }
 
  protected:
+  const TPropertyTable& Properties() override;
   // Pops every screen that is no longer shown, top down; each screen it uncovers is
   // activated and told which screen closed with the pending result.
   void PopClosedScreens();

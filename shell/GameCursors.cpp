@@ -13,18 +13,34 @@ void TCursor::SetWidget(const Ref<IWidget>& widget) {
   if (widget_) widget_->SetVisible(false);
 }
 
+// Both coordinates of the hot spot are written when either is not 0.
+const TPropertyTable& TCursor::Properties() {
+  using C = TCursor;
+  auto moved = [](C& c) { return c.hotSpot_.X != 0 || c.hotSpot_.Y != 0; };
+  static const TPropertyTable table(TPersistObject::Properties(),
+                                    {
+                                        Attr<C>(
+                                            "hotspotx", [](C& c) { return c.hotSpot_.X; },
+                                            [](C& c, int32_t x) { c.hotSpot_.X = x; })
+                                            .Int()
+                                            .SavedWhen(moved),
+                                        Attr<C>(
+                                            "hotspoty", [](C& c) { return c.hotSpot_.Y; },
+                                            [](C& c, int32_t y) { c.hotSpot_.Y = y; })
+                                            .Int()
+                                            .SavedWhen(moved),
+                                    });
+  return table;
+}
+
 void TCursor::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
-  hotSpot_ = TPoint{ReadXmlInt(node, "hotspotx", 0), ReadXmlInt(node, "hotspoty", 0)};
   if (node && node->GetChildCount("widget") > 0)
     SetWidget(Supports<IWidget>(CreateObjectFromChild(node, "widget")));
 }
 
 void TCursor::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  bool hasHotSpot = hotSpot_.X != 0 || hotSpot_.Y != 0;
-  WriteXmlInt(node, "hotspotx", hotSpot_.X, hasHotSpot);
-  WriteXmlInt(node, "hotspoty", hotSpot_.Y, hasHotSpot);
   if (widget_) SaveObjectToChild(Ref<IInterface>(widget_.get()), node, "widget");
 }
 
@@ -75,12 +91,11 @@ void TCursorCollection::Clear() {
   currentWidget_ = nullptr;
 }
 
-void TCursorCollection::LoadFromXml(const Ref<IHierStorage>& node) {
-  TStaticCreationPersistItemCollection::LoadFromXml(node);
-  defaultCursorName_ = ReadXmlStr(node, "default_cursor_name");
-}
-
-void TCursorCollection::SaveToXml(const Ref<IHierStorage>& node) {
-  TStaticCreationPersistItemCollection::SaveToXml(node);
-  WriteXmlStr(node, "default_cursor_name", defaultCursorName_, true);
+const TPropertyTable& TCursorCollection::Properties() {
+  static const TPropertyTable table(
+      TStaticCreationPersistItemCollection::Properties(),
+      {
+          Attr("default_cursor_name", &TCursorCollection::defaultCursorName_).Str().Always(),
+      });
+  return table;
 }

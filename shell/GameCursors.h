@@ -24,6 +24,9 @@ class TCursor : public TPersistObject, public virtual ICursor {
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
+ protected:
+  const TPropertyTable& Properties() override;
+
  private:
   TPoint hotSpot_;
   Ref<IWidget> widget_;
@@ -43,10 +46,9 @@ class TCursorCollection : public TStaticCreationPersistItemCollection,
   IWidget* CurrentWidget() const { return currentWidget_.get(); }
 
   void Clear() override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
+  const TPropertyTable& Properties() override;
   void ItemLoaded(const Ref<IInterface>& item) override;
 
  private:

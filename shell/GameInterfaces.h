@@ -102,7 +102,9 @@ class IWidget : public virtual IPropertyObject {
   virtual Ref<ISoundCollection> GetSounds() = 0;
   virtual Ref<ISound> FindSound(const std::string& name) = 0;
 
-  virtual void Notify(int32_t code, int32_t param) = 0;
+  // A message from another widget: an integer parameter for most codes, a parameter
+  // collection (an interface value) for some.
+  virtual void Notify(int32_t code, const Variant& param) = 0;
 
   // The dirty-rectangle pass, once per frame after the update.
   virtual void UpdateDirtyRects(bool forceOld, bool forceNew) = 0;

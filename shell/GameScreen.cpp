@@ -52,9 +52,16 @@ void TGameScreen::Reset() {
 // ---------------------------------------------------------------------------------------
 // Loading and saving
 
+const TPropertyTable& TGameScreen::Properties() {
+  static const TPropertyTable table(TPropertyObject::Properties(),
+                                    {
+                                        Attr("cursor_name", &TGameScreen::cursorName_).Str(),
+                                    });
+  return table;
+}
+
 void TGameScreen::LoadFromXml(const Ref<IHierStorage>& node) {
   TPropertyObject::LoadFromXml(node);
-  cursorName_ = ReadXmlStr(node, "cursor_name");
   if (!node || node->GetChildCount("window") == 0) return;
   pendingWindow_ = node->GetChild("window", 0);
   if (LoadWidgetsWithGameScreen || ReadXmlBool(pendingWindow_, "FlagLoadWidgetsWithGameScreen"))
@@ -89,7 +96,6 @@ void TGameScreen::SaveToXml(const Ref<IHierStorage>& node) {
     root_->SetName("");
   }
   TPropertyObject::SaveToXml(node);
-  WriteXmlStr(node, "cursor_name", cursorName_, !cursorName_.empty());
   if (!node) return;
   Ref<IHierStorage> window = node->AddChild("window");
   if (!window) return;

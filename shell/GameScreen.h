@@ -127,6 +127,7 @@ class TGameScreen : public TPropertyObject,
   bool Close(const Ref<IParamCollection>& result);
 
  protected:
+  const TPropertyTable& Properties() override;
   // OnShown once the show effect has ended.
   void CheckShowCompletion();
   // The first visible tab stop among the root's children after Index, wrapping round.

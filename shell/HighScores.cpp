@@ -9,7 +9,6 @@
 #include "foundation/GameDeclarations.h"
 #include "foundation/MultiLanguages.h"
 #include "foundation/PlayerFiles.h"
-#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 namespace {

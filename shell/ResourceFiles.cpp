@@ -11,16 +11,15 @@ void TResourceFile::Init() {
   elementName_ = "resourcefile";
 }
 
-void TResourceFile::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistObject::LoadFromXml(node);
-  fileName_ = ReadXmlStr(node, "filename");
-  SetLoadMode(uint8_t(ReadXmlEnum(node, "loadmode", kLoadModes, lmAsynch)));
-}
-
-void TResourceFile::SaveToXml(const Ref<IHierStorage>& node) {
-  TPersistObject::SaveToXml(node);
-  WriteXmlStr(node, "filename", fileName_, true);
-  WriteXmlEnum(node, "loadmode", kLoadModes, true, loadMode_);
+const TPropertyTable& TResourceFile::Properties() {
+  using F = TResourceFile;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr("filename", &F::fileName_).Str().Always(),
+          Attr("loadmode", &F::GetLoadMode, &F::SetLoadMode).Enum(kLoadModes, lmAsynch).Always(),
+      });
+  return table;
 }
 
 void TResourceFileCollection::Init() {

@@ -21,8 +21,8 @@ class TResourceFile : public TPersistObject, public virtual IResourceFile {
   uint8_t GetLoadMode() override { return loadMode_; }
   void SetLoadMode(uint8_t mode) override { loadMode_ = mode == lmSynch ? lmSynch : lmAsynch; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+ protected:
+  const TPropertyTable& Properties() override;
 
  private:
   std::string fileName_;

@@ -2,9 +2,9 @@
 
 #include "shell/WidgetClasses.h"
 
+#include "engine/EngineSounds.h"
 #include "foundation/CheckedMath.h"
 #include "foundation/Routines.h"
-#include "engine/EngineSounds.h"
 #include "shell/WidgetFactories.h"
 
 namespace {
@@ -111,6 +111,8 @@ void TAbstractWidget::Reset() {
 void TAbstractWidget::SetExtraParam(const std::string& name, const Variant& value) {
   if (!extraParams_)
     extraParams_ = Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
+  // A new name may answer before a row the function widget is bound to.
+  if (!extraParams_->FindParam(Variant(name))) bindingsValid_ = false;
   extraParams_->SetValue(name, value);
 }
 
@@ -231,28 +233,83 @@ bool TAbstractWidget::EnterAlias(std::string_view name) {
   return true;
 }
 
+const TPropertyTable& TAbstractWidget::Properties() {
+  using W = TAbstractWidget;
+  static const TPropertyTable table(
+      TPropertyObject::Properties(),
+      {
+          Attr("paused", &W::paused_).Bool().Always(),
+          // The clock starts from the file's "currenttime", and again on every restart.
+          Attr<W>(
+              "currenttime", [](W& w) { return w.startTime_; },
+              [](W& w, int32_t time) { w.startTime_ = w.currentTime_ = time; })
+              .Int(),
+          Prop("timetolive", &W::timeToLive_).Int(),
+          Prop("time_rate", &W::timeRate_).Float(1.0),
+          Attr("aliases", &W::aliases_).Str(),
+          Attr("redefinedparams", &W::redefinedParams_).Str(),
+          Custom<W>("extraparams", &W::LoadExtraParams, &W::SaveExtraParams),
+
+          Prop("anchor_left", &W::GetAnchorLeft, &W::SetAnchorLeft),
+          Prop("anchor_top", &W::GetAnchorTop, &W::SetAnchorTop),
+          Prop("transparentlevel", &W::GetTransparentLevel, &W::SetTransparentLevel),
+          Prop("left", &W::GetLeft),
+          Prop("top", &W::GetTop),
+          Prop("width", &W::GetWidth),
+          Prop("height", &W::GetHeight),
+          Prop("currenttime", &W::currentTime_).Redraws(),
+          Prop("image", &W::GetImage),
+          Prop<W>("mouse_x", [](W& w) { return w.MousePos().X; }),
+          Prop<W>("mouse_y", [](W& w) { return w.MousePos().Y; }),
+
+          Prop<W>("owner", [](W& w) { return Variant(Ref<IInterface>(w.owner_)); }).AfterAliases(),
+          Prop("z", &W::GetZ, &W::SetZ).AfterAliases(),
+          Prop("paused", &W::IsPaused, &W::SetPaused).AfterAliases(),
+          Prop("visible", &W::IsVisible, &W::SetVisible).AfterAliases(),
+          Prop("enabled", &W::IsEnabled, &W::SetEnabled).AfterAliases(),
+          Prop("tabstop", &W::IsTabStop, &W::SetTabStop).AfterAliases(),
+          Prop("mousestop", &W::IsMouseStop, &W::SetMouseStop).AfterAliases(),
+          Prop("dead", &W::IsDead, &W::SetDead).AfterAliases(),
+      });
+  return table;
+}
+
+TPoint TAbstractWidget::MousePos() const {
+  return owner_ ? owner_->GetMousePos() : TPoint{};
+}
+
+void TAbstractWidget::LoadExtraParams(const Ref<IHierStorage>& node) {
+  std::string extra = ReadXmlStr(node, "extraparams");
+  extraParams_ = extra.empty() ? nullptr : ParamsFromString(extra);
+}
+
+void TAbstractWidget::SaveExtraParams(const Ref<IHierStorage>& node) {
+  if (!extraParams_ || extraParams_->Count() == 0) return;
+  std::string text;
+  for (int i = 0; i < extraParams_->Count(); ++i)
+    if (Ref<IParam> p = extraParams_->FindParam(Variant(i)))
+      text.append(1, '\\').append(p->GetName()).append(1, '=').append(p->GetValue().ToString());
+  WriteXmlStr(node, "extraparams", text, true);
+}
+
+bool TAbstractWidget::HasExtraParam(const std::string& name) const {
+  return extraParams_ && extraParams_->FindParam(Variant(name));
+}
+
+void TAbstractWidget::PropertyChanged(const TPropertyRow& row) {
+  if (row.Redraws()) SetNeedsRedraw(true);
+}
+
 Variant TAbstractWidget::DoGetProperty(const std::string& name) {
+  // A path: the widget it leads to answers the rest.
   if (IsPath(name)) {
     std::string_view head, rest;
     SplitWidgetPath(name, head, rest);
     Ref<IWidget> widget = FindWidget(head);
     return widget ? widget->GetProperty(std::string(rest)) : Variant::Null();
   }
-  if (name == "anchor_left") return Variant(GetAnchorLeft());
-  if (name == "anchor_top") return Variant(GetAnchorTop());
-  if (name == "transparentlevel") return Variant(GetTransparentLevel());
-  if (name == "left") return Variant(GetLeft());
-  if (name == "top") return Variant(GetTop());
-  if (name == "width") return Variant(GetWidth());
-  if (name == "height") return Variant(GetHeight());
-  if (name == "currenttime") return Variant(currentTime_);
-  if (name == "timetolive") return Variant(timeToLive_);
-  if (name == "time_rate") return Variant(timeRate_);
-  if (name == "image") return Variant(Ref<IInterface>(GetImage().get()));
-  if (name == "mouse_x" || name == "mouse_y") {
-    TPoint p = owner_ ? owner_->GetMousePos() : TPoint{};
-    return Variant(name == "mouse_x" ? p.X : p.Y);
-  }
+  const TPropertyRow* row = Properties().Reader(name);
+  if (row && !row->AfterAliases()) return row->Get(*this);
   std::string_view aliases;
   if (FindAliases(name, aliases)) {
     if (!EnterAlias(name)) return Variant::Null();
@@ -270,69 +327,43 @@ Variant TAbstractWidget::DoGetProperty(const std::string& name) {
   }
   if (extraParams_)
     if (Ref<IParam> param = extraParams_->FindParam(Variant(name))) return param->GetValue();
-  if (name == "owner") return Variant(Ref<IInterface>(owner_));
-  if (name == "z") return Variant(GetZ());
-  if (name == "paused") return Variant(IsPaused());
-  if (name == "visible") return Variant(IsVisible());
-  if (name == "enabled") return Variant(IsEnabled());
-  if (name == "tabstop") return Variant(IsTabStop());
-  if (name == "mousestop") return Variant(IsMouseStop());
-  if (name == "dead") return Variant(IsDead());
-  return TPropertyObject::DoGetProperty(name);
+  return row ? row->Get(*this) : Variant::Null();
 }
 
 void TAbstractWidget::SetProperty(const std::string& name, const Variant& value) {
+  // A path: the widget it leads to takes the rest.
   if (IsPath(name)) {
     std::string_view head, rest;
     SplitWidgetPath(name, head, rest);
     if (Ref<IWidget> widget = FindWidget(head)) widget->SetProperty(std::string(rest), value);
     return;
   }
-  if (name == "anchor_left") {
-    if (auto v = value.TryDouble()) SetAnchorLeft(*v);
-  } else if (name == "anchor_top") {
-    if (auto v = value.TryDouble()) SetAnchorTop(*v);
-  } else if (name == "transparentlevel") {
-    if (auto v = value.TryInt()) SetTransparentLevel(SaturateInt32(*v));
-  } else if (name == "currenttime") {
-    auto v = value.TryInt();
-    if (v && SaturateInt32(*v) != currentTime_) {
-      SetNeedsRedraw(true);
-      currentTime_ = SaturateInt32(*v);
-    }
-  } else if (name == "timetolive") {
-    if (auto v = value.TryInt()) timeToLive_ = SaturateInt32(*v);
-  } else if (name == "time_rate") {
-    if (auto v = value.TryDouble()) timeRate_ = *v;
-  } else {
-    std::string_view aliases;
-    if (FindAliases(name, aliases)) {
-      if (!EnterAlias(name)) return;
-      for (const std::string& alias : SplitString(aliases, ','))
-        if (alias != name) SetProperty(alias, value);
-      LeaveAlias();
-      return;
-    }
-    if (extraParams_)
-      if (Ref<IParam> param = extraParams_->FindParam(Variant(name))) return param->SetValue(value);
-    if (name == "z") {
-      if (auto v = value.TryInt()) SetZ(SaturateInt32(*v));
-    } else if (name == "paused") {
-      if (auto v = value.TryBool()) SetPaused(*v);
-    } else if (name == "visible") {
-      if (auto v = value.TryBool()) SetVisible(*v);
-    } else if (name == "enabled") {
-      if (auto v = value.TryBool()) SetEnabled(*v);
-    } else if (name == "tabstop") {
-      if (auto v = value.TryBool()) SetTabStop(*v);
-    } else if (name == "mousestop") {
-      if (auto v = value.TryBool()) SetMouseStop(*v);
-    } else if (name == "dead") {
-      if (auto v = value.TryBool()) SetDead(*v);
-    } else {
-      TPropertyObject::SetProperty(name, value);
-    }
+  const TPropertyRow* row = Properties().Writer(name);
+  if (row && !row->AfterAliases()) return WriteProperty(*row, value);
+  std::string_view aliases;
+  if (FindAliases(name, aliases)) {
+    if (!EnterAlias(name)) return;
+    for (const std::string& alias : SplitString(aliases, ','))
+      if (alias != name) SetProperty(alias, value);
+    LeaveAlias();
+    return;
   }
+  if (extraParams_)
+    if (Ref<IParam> param = extraParams_->FindParam(Variant(name))) return param->SetValue(value);
+  if (row) WriteProperty(*row, value);
+}
+
+bool TAbstractWidget::ResolveProperty(const std::string& name, const TPropertyRow*& reader,
+                                      const TPropertyRow*& writer) {
+  reader = writer = nullptr;
+  if (IsPath(name)) return false;
+  reader = Properties().Reader(name);
+  writer = Properties().Writer(name);
+  // A name no row answers may be answered by code of a class's own.
+  if (!reader && !writer) return false;
+  bool shadowable = !reader || reader->AfterAliases() || !writer || writer->AfterAliases();
+  std::string_view aliases;
+  return !(shadowable && (FindAliases(name, aliases) || HasExtraParam(name)));
 }
 
 void TAbstractWidget::ApplyRedefinedParams() {
@@ -357,7 +388,16 @@ void TAbstractWidget::SetFunctionWidget(const Ref<IFunction>& function) {
   inputs_.clear();
 }
 
-// The named outputs and inputs, looked up once: the per-frame path then allocates nothing.
+TAbstractWidget::TBinding TAbstractWidget::Bind(int32_t index, std::string property) {
+  TBinding binding;
+  binding.index = index;
+  binding.byName = !ResolveProperty(property, binding.reader, binding.writer);
+  binding.property = std::move(property);
+  return binding;
+}
+
+// The named outputs and inputs, looked up once: the per-frame path then reads and writes
+// through the properties' rows and allocates nothing.
 void TAbstractWidget::BindFunction() {
   outputs_.clear();
   inputs_.clear();
@@ -365,26 +405,32 @@ void TAbstractWidget::BindFunction() {
   if (!function_) return;
   for (int32_t i = 0; i < function_->GetOutputCount(); ++i)
     if (std::string name = function_->GetParamName(0, i); !name.empty())
-      outputs_.push_back({i, std::move(name)});
+      outputs_.push_back(Bind(i, std::move(name)));
   for (int32_t i = 0; i < function_->GetInputCount(); ++i)
     if (std::string name = function_->GetParamName(1, i); !name.empty())
-      inputs_.push_back({i, std::move(name)});
+      inputs_.push_back(Bind(i, std::move(name)));
+}
+
+bool TAbstractWidget::ReadBound(const TBinding& binding, double& value) {
+  if (!binding.byName) return ReadNumber(binding.reader, value);
+  Variant read = GetProperty(binding.property);
+  if (read.IsClear()) return false;
+  auto number = read.TryDouble();
+  if (number) value = *number;
+  return number.has_value();
 }
 
 void TAbstractWidget::PushFunctionInputs() {
+  double value = 0;
   for (const TBinding& b : outputs_) {
     try {
-      Variant value = GetProperty(b.property);
-      if (value.IsClear()) continue;
-      if (auto v = value.TryDouble()) function_->SetOutput(b.index, float(*v));
+      if (ReadBound(b, value)) function_->SetOutput(b.index, float(value));
     } catch (const std::exception&) {
     }
   }
   for (const TBinding& b : inputs_) {
     try {
-      Variant value = GetProperty(b.property);
-      if (value.IsClear()) continue;
-      if (auto v = value.TryDouble()) function_->SetInput(b.index, float(*v));
+      if (ReadBound(b, value)) function_->SetInput(b.index, float(value));
     } catch (const std::exception&) {
     }
   }
@@ -393,7 +439,11 @@ void TAbstractWidget::PushFunctionInputs() {
 void TAbstractWidget::PullFunctionOutputs() {
   for (const TBinding& b : outputs_) {
     try {
-      SetProperty(b.property, Variant(double(function_->GetOutput(b.index))));
+      double value = function_->GetOutput(b.index);
+      if (b.byName)
+        SetProperty(b.property, Variant(value));
+      else
+        WriteNumber(b.writer, value);
     } catch (const std::exception&) {
     }
   }
@@ -418,19 +468,10 @@ void TAbstractWidget::EvaluateFunction() {
 }
 
 // ---------------------------------------------------------------------------------------
-// XML
+// XML: the attributes are rows; the children here.
 
 void TAbstractWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   TPropertyObject::LoadFromXml(node);
-  paused_ = ReadXmlBool(node, "paused", false);
-  startTime_ = ReadXmlInt(node, "currenttime", 0);
-  currentTime_ = startTime_;
-  timeToLive_ = ReadXmlInt(node, "timetolive", 0);
-  timeRate_ = ReadXmlFloat(node, "time_rate", 1.0);
-  aliases_ = ReadXmlStr(node, "aliases");
-  redefinedParams_ = ReadXmlStr(node, "redefinedparams");
-  std::string extra = ReadXmlStr(node, "extraparams");
-  extraParams_ = extra.empty() ? nullptr : ParamsFromString(extra);
   sounds_ = nullptr;
   if (node && node->GetChildCount("sounds") > 0)
     if ((sounds_ = NewSoundCollection()))
@@ -440,19 +481,6 @@ void TAbstractWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TAbstractWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TPropertyObject::SaveToXml(node);
-  WriteXmlBool(node, "paused", paused_, true);
-  WriteXmlInt(node, "currenttime", startTime_, startTime_ != 0);
-  WriteXmlInt(node, "timetolive", timeToLive_, timeToLive_ != 0);
-  WriteXmlFloat(node, "time_rate", timeRate_, timeRate_ != 1.0);
-  WriteXmlStr(node, "aliases", aliases_, !aliases_.empty());
-  WriteXmlStr(node, "redefinedparams", redefinedParams_, !redefinedParams_.empty());
-  if (extraParams_ && extraParams_->Count() > 0) {
-    std::string text;
-    for (int i = 0; i < extraParams_->Count(); ++i)
-      if (Ref<IParam> p = extraParams_->FindParam(Variant(i)))
-        text.append(1, '\\').append(p->GetName()).append(1, '=').append(p->GetValue().ToString());
-    WriteXmlStr(node, "extraparams", text, true);
-  }
   if (sounds_ && sounds_->Count() > 0)
     SaveObjectToChild(Ref<IInterface>(sounds_.get()), node, "sounds");
   if (function_) SaveObjectToChild(Ref<IInterface>(function_.get()), node, "function_widget");

@@ -2,39 +2,36 @@
 // The widget core: the base every widget derives from, widgets with a place on the screen,
 // groups of widgets and their child lists, and widgets that wrap another widget.
 //
-// How a widget class is written (a leaf with a size of its own):
+// How a widget class is written (a leaf with a size of its own): its properties are
+// declared once, in a table beside the class; GetProperty, SetProperty, LoadFromXml and
+// SaveToXml answer from the tables of the class chain (foundation/PropertyTable.h).
 //
 //   class TDotWidget : public TSingleWidget {
 //    public:
 //     void Draw(ISurface* surface, int32_t x, int32_t y) override {
 //       surface->SetPixel(x, y, color_);      // x, y: where the anchor lies on Surface
 //     }
-//     void SetProperty(const std::string& name, const Variant& value) override {
-//       if (name == "color") { if (auto v = value.TryInt()) SetColor(uint32_t(*v)); return; }
-//       TSingleWidget::SetProperty(name, value);   // the names of the base classes
-//     }
 //    protected:
-//     Variant DoGetProperty(const std::string& name) override {
-//       if (name == "color") return Variant(int32_t(color_));
-//       return TSingleWidget::DoGetProperty(name);
-//     }
-//     void LoadFromXml(const Ref<IHierStorage>& node) override {
-//       TSingleWidget::LoadFromXml(node);
-//       color_ = ReadXmlHex(node, "color", 0xFFFFFFFF);
-//     }
-//     void SaveToXml(const Ref<IHierStorage>& node) override {
-//       TSingleWidget::SaveToXml(node);
-//       WriteXmlHex(node, "color", color_, color_ != 0xFFFFFFFF);
-//     }
+//     const TPropertyTable& Properties() override;
 //    private:
-//     void SetColor(uint32_t c) { if (c != color_) { color_ = c; SetNeedsRedraw(true); } }
 //     uint32_t color_ = 0xFFFFFFFF;
 //   };
 //
+//   const TPropertyTable& TDotWidget::Properties() {
+//     static const TPropertyTable table(TSingleWidget::Properties(), {
+//         // "$AARRGGBB" in files, left out at white; a change redraws the dot.
+//         Prop("color", &TDotWidget::color_).Hex(0xFFFFFFFF).Redraws(),
+//     });
+//     return table;
+//   }
+//
 // and registered in its library's Register...Classes(): RegisterClassName<TDotWidget>("dot").
-// A change of geometry sets changed_ (SetAnchorLeft, SetWidth do), a change of looks calls
-// SetNeedsRedraw(true); the dirty-rectangle pass turns both into rectangles. Update(dt)
-// is the per-frame hook (call the inherited one first); it must not allocate.
+// A row over a field and a setter function sends property writes through the setter and
+// reads files straight into the field. A change of geometry sets changed_ (SetAnchorLeft,
+// SetWidth do; a field row says Invalidates()), a change of looks calls SetNeedsRedraw(true)
+// (Redraws()); the dirty-rectangle pass turns both into rectangles. Update(dt) is the
+// per-frame hook (call the inherited one first); it must not allocate. LoadFromXml and
+// SaveToXml are overridden only for child elements.
 
 #include <cstdint>
 #include <string>
@@ -52,9 +49,14 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   void Init() override;
   ~TAbstractWidget() override;
 
-  // Properties: paths ("child/name"), the names below, aliases, extra parameters, then
-  // the object's own. Values that do not convert are ignored.
+  // Properties: paths ("child/name"), the rows of the class chain, aliases, extra
+  // parameters, then the rows that answer after them ("z", "visible", ..., "name"). Values
+  // that do not convert are ignored.
   void SetProperty(const std::string& name, const Variant& value) override;
+  // Fixed unless Name is a path or an alias or extra parameter may answer it; the bindings
+  // of the function widget are made again when extra parameters are added.
+  bool ResolveProperty(const std::string& name, const TPropertyRow*& reader,
+                       const TPropertyRow*& writer) override;
 
   virtual Ref<IWidget> GetChildByKey(const Variant& key);
   void SetOwner(IWidgetOwner* owner) override;
@@ -114,7 +116,7 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   void StopSound(const std::string& name) override;
   Ref<ISoundCollection> GetSounds() override { return sounds_; }
   Ref<ISound> FindSound(const std::string& name) override;
-  void Notify(int32_t, int32_t) override {}
+  void Notify(int32_t, const Variant&) override {}
 
   void UpdateDirtyRects(bool forceOld, bool forceNew) override;
   bool WasVisible() override { return false; }
@@ -135,7 +137,9 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   int32_t GetCurrentTime() const { return currentTime_; }
 
  protected:
+  const TPropertyTable& Properties() override;
   Variant DoGetProperty(const std::string& name) override;
+  void PropertyChanged(const TPropertyRow& row) override;
 
   // Copies every "target=source" pair of the redefined parameters.
   void ApplyRedefinedParams();
@@ -162,11 +166,17 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   bool invalidated_ = false;
 
  private:
-  // One output or input of the function widget and the property it is bound to.
+  // One output or input of the function widget and the property it is bound to: through
+  // the property's rows, or by name when the name may be answered otherwise.
   struct TBinding {
     int32_t index = 0;
     std::string property;
+    const TPropertyRow* reader = nullptr;
+    const TPropertyRow* writer = nullptr;
+    bool byName = true;
   };
+  TBinding Bind(int32_t index, std::string property);
+  bool ReadBound(const TBinding& binding, double& value);
   void BindFunction();
   void PushFunctionInputs();
   void PullFunctionOutputs();
@@ -174,6 +184,10 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   bool FindAliases(std::string_view name, std::string_view& aliases) const;
   bool EnterAlias(std::string_view name);
   void LeaveAlias() { --aliasDepth_; }
+  bool HasExtraParam(const std::string& name) const;
+  TPoint MousePos() const;
+  void LoadExtraParams(const Ref<IHierStorage>& node);
+  void SaveExtraParams(const Ref<IHierStorage>& node);
 
   std::vector<TBinding> outputs_;
   std::vector<TBinding> inputs_;
@@ -211,14 +225,15 @@ class TVisualWidget : public TAbstractWidget {
   Ref<ISurface> GetImage() override;
   void UpdateDirtyRects(bool forceOld, bool forceNew) override;
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
   // The geometry changed since the last pass.
   void SetChanged() { changed_ = true; }
   bool IsChanged() const { return changed_; }
 
  protected:
+  const TPropertyTable& Properties() override;
+  void PropertyChanged(const TPropertyRow& row) override;
+  bool IsAnchored() const { return anchorLeft_ != 0 || anchorTop_ != 0; }
+
   bool visible_ = false;
   int32_t z_ = 0;
   double anchorLeft_ = 0;
@@ -238,12 +253,10 @@ class TSingleWidget : public TVisualWidget {
   virtual void SetHeight(int32_t value);
   int32_t GetWidth() override { return width_; }
   int32_t GetHeight() override { return height_; }
-  void SetProperty(const std::string& name, const Variant& value) override;
-
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
+  const TPropertyTable& Properties() override;
+
   int32_t width_ = 0;
   int32_t height_ = 0;
 };
@@ -263,13 +276,9 @@ class TSurfaceWidget : public TVisualWidget {
   // Only over pixels with alpha 11 or more.
   bool ContainsPoint(const TPoint& point, bool ignoreVisibility) override;
   void ReleaseOwner() override;
-  void SetProperty(const std::string& name, const Variant& value) override;
-
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 
   Ref<ISurface> surface_;
   uint8_t drawMode_ = dmCopyRect;
@@ -278,6 +287,30 @@ class TSurfaceWidget : public TVisualWidget {
   int32_t height_ = 0;
   int32_t shiftTop_ = 0;
   int32_t shiftLeft_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Widgets that own others: what their children ask of their owner passes up to the
+// widget's own owner; children's coordinates are relative to the widget's anchor.
+
+class TOwnerWidget : public TVisualWidget, public virtual IWidgetOwner {
+ public:
+  IEngine* GetEngine() override;
+  IWindow* GetWindow() override;
+  IEventHandler* GetEventHandler() override;
+  TPoint ScreenToLocal(const TPoint& point) override;
+  Ref<IWidget> CreateWidgetFromFactory(const std::string& factoryName,
+                                       const Ref<IParamCollection>& params) override;
+  void AddDirtyRect(const TRect& rect) override;
+  TPoint GetMousePos() override;
+  void SetMousePos(const TPoint& point) override;
+  Ref<IWidget> FindWidget(std::string_view path) override {
+    return TAbstractWidget::FindWidget(path);
+  }
+  Ref<ISound> FindSound(const std::string& name) override {
+    return TAbstractWidget::FindSound(name);
+  }
+  std::string GetPath() override { return TAbstractWidget::GetPath(); }
 };
 
 // ---------------------------------------------------------------------------------------
@@ -361,29 +394,15 @@ class TWidgetCollection : public TSimpleWidgetCollection, public virtual IWidget
 // Groups
 
 // Owns its children: updates them, removes the dead ones, passes their requests up.
-class TGroupWidget : public TVisualWidget, public virtual IWidgetOwner {
+class TGroupWidget : public TOwnerWidget {
  public:
   void Init() override;
   ~TGroupWidget() override;
 
   virtual void UpdateChildren(int32_t dt);
-  IEngine* GetEngine() override;
-  IWindow* GetWindow() override;
-  IEventHandler* GetEventHandler() override;
-  // Children's coordinates: relative to the group's anchor.
-  TPoint ScreenToLocal(const TPoint& point) override;
+  // The group's own factories first.
   Ref<IWidget> CreateWidgetFromFactory(const std::string& factoryName,
                                        const Ref<IParamCollection>& params) override;
-  void AddDirtyRect(const TRect& rect) override;
-  TPoint GetMousePos() override;
-  void SetMousePos(const TPoint& point) override;
-  Ref<IWidget> FindWidget(std::string_view path) override {
-    return TAbstractWidget::FindWidget(path);
-  }
-  Ref<ISound> FindSound(const std::string& name) override {
-    return TAbstractWidget::FindSound(name);
-  }
-  std::string GetPath() override { return TAbstractWidget::GetPath(); }
 
   void Update(int32_t dt) override;
   void UpdateDirtyRects(bool forceOld, bool forceNew) override;
@@ -439,13 +458,11 @@ class TVisualGroupWidget : public TGroupWidget {
   void Invalidate() override;
   void UpdateDirtyRects(bool forceOld, bool forceNew) override;
   void ReleaseOwner() override;
-  void SetProperty(const std::string& name, const Variant& value) override;
-
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
+  void LoadMouseMode(const Ref<IHierStorage>& node);
+  void SaveMouseMode(const Ref<IHierStorage>& node);
   // Renders the children into a new cache surface.
   void RenderCache();
   // The point moved into the children's coordinates.
@@ -463,26 +480,9 @@ class TVisualGroupWidget : public TGroupWidget {
 // Widgets that work on one other widget
 
 // Wraps one child widget and is its owner.
-class TDecorateWidget : public TVisualWidget, public virtual IWidgetOwner {
+class TDecorateWidget : public TOwnerWidget {
  public:
   ~TDecorateWidget() override;
-
-  IEngine* GetEngine() override;
-  IWindow* GetWindow() override;
-  IEventHandler* GetEventHandler() override;
-  TPoint ScreenToLocal(const TPoint& point) override;
-  Ref<IWidget> CreateWidgetFromFactory(const std::string& factoryName,
-                                       const Ref<IParamCollection>& params) override;
-  void AddDirtyRect(const TRect& rect) override;
-  TPoint GetMousePos() override;
-  void SetMousePos(const TPoint& point) override;
-  Ref<IWidget> FindWidget(std::string_view path) override {
-    return TAbstractWidget::FindWidget(path);
-  }
-  Ref<ISound> FindSound(const std::string& name) override {
-    return TAbstractWidget::FindSound(name);
-  }
-  std::string GetPath() override { return TAbstractWidget::GetPath(); }
 
   void SetOwner(IWidgetOwner* owner) override;
   void ReleaseOwner() override;
@@ -493,7 +493,6 @@ class TDecorateWidget : public TVisualWidget, public virtual IWidgetOwner {
   void Pause() override;
   Ref<IWidget> GetChildByKey(const Variant&) override { return child_; }
   void Reset() override;
-  void SetProperty(const std::string& name, const Variant& value) override;
   Ref<IWidget> WidgetAtPos(const TPoint& point) override;
 
   const Ref<IWidget>& GetChild() const { return child_; }
@@ -504,7 +503,9 @@ class TDecorateWidget : public TVisualWidget, public virtual IWidgetOwner {
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
+  // The property "widget": a widget value, or Null (or no interface) to drop the child.
+  void SetChildValue(const Variant& value);
 
   Ref<IWidget> child_;
 };
@@ -526,13 +527,9 @@ class TReplicatorWidget : public TDecorateWidget {
   int32_t GetWidth() override;
   int32_t GetHeight() override;
   void Draw(ISurface* surface, int32_t x, int32_t y) override;
-  void SetProperty(const std::string& name, const Variant& value) override;
-
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 
   int32_t cols_ = 1;
   int32_t rows_ = 1;
@@ -543,13 +540,9 @@ class TReplicatorWidget : public TDecorateWidget {
 class TLinkedSurfaceWidget : public TSurfaceWidget {
  public:
   void Update(int32_t dt) override;
-  void SetProperty(const std::string& name, const Variant& value) override;
-
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 
   std::string linkedPath_;
 };

@@ -12,79 +12,44 @@ TDecorateWidget::~TDecorateWidget() {
   if (child_) child_->ReleaseOwner();
 }
 
-IEngine* TDecorateWidget::GetEngine() {
-  return owner_ ? owner_->GetEngine() : nullptr;
-}
-
-IWindow* TDecorateWidget::GetWindow() {
-  return owner_ ? owner_->GetWindow() : nullptr;
-}
-
-IEventHandler* TDecorateWidget::GetEventHandler() {
-  return owner_ ? owner_->GetEventHandler() : nullptr;
-}
-
-TPoint TDecorateWidget::ScreenToLocal(const TPoint& point) {
-  TPoint p = ScreenToLocalPoint(point);
-  return TPoint{SaturateInt32(int64_t(p.X) - RoundHalfEven(anchorLeft_)),
-                SaturateInt32(int64_t(p.Y) - RoundHalfEven(anchorTop_))};
-}
-
-Ref<IWidget> TDecorateWidget::CreateWidgetFromFactory(const std::string& factoryName,
-                                                      const Ref<IParamCollection>& params) {
-  return owner_ ? owner_->CreateWidgetFromFactory(factoryName, params) : nullptr;
-}
-
-void TDecorateWidget::AddDirtyRect(const TRect& rect) {
-  if (owner_) owner_->AddDirtyRect(rect);
-}
-
-TPoint TDecorateWidget::GetMousePos() {
-  return owner_ ? owner_->GetMousePos() : TPoint{};
-}
-
-void TDecorateWidget::SetMousePos(const TPoint& point) {
-  if (owner_) owner_->SetMousePos(point);
-}
-
 void TDecorateWidget::SetOwner(IWidgetOwner* owner) {
-  TVisualWidget::SetOwner(owner);
+  TOwnerWidget::SetOwner(owner);
   if (child_) child_->SetOwner(this);
 }
 
 void TDecorateWidget::ReleaseOwner() {
   if (child_) child_->ReleaseOwner();
-  TVisualWidget::ReleaseOwner();
+  TOwnerWidget::ReleaseOwner();
 }
 
 void TDecorateWidget::Update(int32_t dt) {
-  TVisualWidget::Update(dt);
+  TOwnerWidget::Update(dt);
   if (Ref<IWidget> child = child_; child && !child->IsPaused()) child->Process(dt);
 }
 
 void TDecorateWidget::Invalidate() {
   if (child_) child_->Invalidate();
-  TVisualWidget::Invalidate();
+  TOwnerWidget::Invalidate();
 }
 
 void TDecorateWidget::Restart() {
-  TVisualWidget::Restart();
+  TOwnerWidget::Restart();
   if (Ref<IWidget> child = child_) child->Restart();
 }
 
 void TDecorateWidget::Resume() {
-  TVisualWidget::Resume();
+  TOwnerWidget::Resume();
   if (child_) child_->Resume();
 }
 
 void TDecorateWidget::Pause() {
-  TVisualWidget::Pause();
+  TOwnerWidget::Pause();
   if (child_) child_->Pause();
 }
 
 void TDecorateWidget::Reset() {
   SetChild(nullptr);
-  TVisualWidget::Reset();
+  TOwnerWidget::Reset();
 }
 
 void TDecorateWidget::SetChild(const Ref<IWidget>& child) {
@@ -94,13 +59,19 @@ void TDecorateWidget::SetChild(const Ref<IWidget>& child) {
   if (child_) child_->SetOwner(this);
 }
 
-Variant TDecorateWidget::DoGetProperty(const std::string& name) {
-  if (name == "widget") return Variant(Ref<IInterface>(child_.get()));
-  return TVisualWidget::DoGetProperty(name);
+const TPropertyTable& TDecorateWidget::Properties() {
+  using D = TDecorateWidget;
+  static const TPropertyTable table(
+      TOwnerWidget::Properties(),
+      {
+          Prop<D>(
+              "widget", [](D& d) { return Variant(Ref<IInterface>(d.child_.get())); },
+              &D::SetChildValue),
+      });
+  return table;
 }
 
-void TDecorateWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name != "widget") return TVisualWidget::SetProperty(name, value);
+void TDecorateWidget::SetChildValue(const Variant& value) {
   if (value.IsClear()) return SetChild(nullptr);
   if (value.GetKind() != Variant::Kind::Interface) return;
   if (Ref<IWidget> widget = Supports<IWidget>(value.RawInterface()))
@@ -110,7 +81,7 @@ void TDecorateWidget::SetProperty(const std::string& name, const Variant& value)
 }
 
 Ref<IWidget> TDecorateWidget::WidgetAtPos(const TPoint& point) {
-  Ref<IWidget> self = TVisualWidget::WidgetAtPos(point);
+  Ref<IWidget> self = TOwnerWidget::WidgetAtPos(point);
   if (!self || !child_ || !child_->IsMouseStop()) return self;
   TPoint p{SaturateInt32(int64_t(point.X) - RoundHalfEven(anchorLeft_)),
            SaturateInt32(int64_t(point.Y) - RoundHalfEven(anchorTop_))};
@@ -119,7 +90,7 @@ Ref<IWidget> TDecorateWidget::WidgetAtPos(const TPoint& point) {
 }
 
 void TDecorateWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TVisualWidget::LoadFromXml(node);
+  TOwnerWidget::LoadFromXml(node);
   SetChild(nullptr);
   if (!node || node->GetChildCount("widgets") == 0) return;
   Ref<IHierStorage> widgets = node->GetChild("widgets", 0);
@@ -127,7 +98,7 @@ void TDecorateWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 }
 
 void TDecorateWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TVisualWidget::SaveToXml(node);
+  TOwnerWidget::SaveToXml(node);
   if (!child_ || !node) return;
   if (Ref<IHierStorage> widgets = node->AddChild("widgets"))
     SaveObjectToChild(Ref<IInterface>(child_.get()), widgets, "widget");
@@ -189,32 +160,14 @@ void TReplicatorWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
   }
 }
 
-Variant TReplicatorWidget::DoGetProperty(const std::string& name) {
-  if (name == "cols") return Variant(cols_);
-  if (name == "rows") return Variant(rows_);
-  return TDecorateWidget::DoGetProperty(name);
-}
-
-void TReplicatorWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "cols") {
-    if (auto v = value.TryInt()) cols_ = SaturateInt32(*v);
-  } else if (name == "rows") {
-    if (auto v = value.TryInt()) rows_ = SaturateInt32(*v);
-  } else {
-    TDecorateWidget::SetProperty(name, value);
-  }
-}
-
-void TReplicatorWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TDecorateWidget::LoadFromXml(node);
-  cols_ = ReadXmlInt(node, "cols", 1);
-  rows_ = ReadXmlInt(node, "rows", 1);
-}
-
-void TReplicatorWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TDecorateWidget::SaveToXml(node);
-  WriteXmlInt(node, "cols", cols_, true);
-  WriteXmlInt(node, "rows", rows_, true);
+const TPropertyTable& TReplicatorWidget::Properties() {
+  using R = TReplicatorWidget;
+  static const TPropertyTable table(TDecorateWidget::Properties(),
+                                    {
+                                        Prop("cols", &R::cols_).Int(1).Always(),
+                                        Prop("rows", &R::rows_).Int(1).Always(),
+                                    });
+  return table;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -227,24 +180,11 @@ void TLinkedSurfaceWidget::Update(int32_t dt) {
     SetSurface(Variant(Ref<IInterface>(linked->GetImage().get())));
 }
 
-Variant TLinkedSurfaceWidget::DoGetProperty(const std::string& name) {
-  if (name == "linked_widget_name") return Variant(linkedPath_);
-  return TSurfaceWidget::DoGetProperty(name);
-}
-
-void TLinkedSurfaceWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "linked_widget_name")
-    linkedPath_ = value.ToString();
-  else
-    TSurfaceWidget::SetProperty(name, value);
-}
-
-void TLinkedSurfaceWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TSurfaceWidget::LoadFromXml(node);
-  linkedPath_ = ReadXmlStr(node, "linked_widget_name");
-}
-
-void TLinkedSurfaceWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TSurfaceWidget::SaveToXml(node);
-  WriteXmlStr(node, "linked_widget_name", linkedPath_, !linkedPath_.empty());
+const TPropertyTable& TLinkedSurfaceWidget::Properties() {
+  static const TPropertyTable table(
+      TSurfaceWidget::Properties(),
+      {
+          Prop("linked_widget_name", &TLinkedSurfaceWidget::linkedPath_).Str(),
+      });
+  return table;
 }

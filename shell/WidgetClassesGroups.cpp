@@ -245,10 +245,48 @@ void TWidgetCollection::UpdateDirtyRects(bool forceOld, bool forceNew) {
 }
 
 // ---------------------------------------------------------------------------------------
+// TOwnerWidget
+
+IEngine* TOwnerWidget::GetEngine() {
+  return owner_ ? owner_->GetEngine() : nullptr;
+}
+
+IWindow* TOwnerWidget::GetWindow() {
+  return owner_ ? owner_->GetWindow() : nullptr;
+}
+
+IEventHandler* TOwnerWidget::GetEventHandler() {
+  return owner_ ? owner_->GetEventHandler() : nullptr;
+}
+
+TPoint TOwnerWidget::ScreenToLocal(const TPoint& point) {
+  TPoint p = ScreenToLocalPoint(point);
+  return TPoint{SaturateInt32(int64_t(p.X) - RoundHalfEven(anchorLeft_)),
+                SaturateInt32(int64_t(p.Y) - RoundHalfEven(anchorTop_))};
+}
+
+Ref<IWidget> TOwnerWidget::CreateWidgetFromFactory(const std::string& factoryName,
+                                                   const Ref<IParamCollection>& params) {
+  return owner_ ? owner_->CreateWidgetFromFactory(factoryName, params) : nullptr;
+}
+
+void TOwnerWidget::AddDirtyRect(const TRect& rect) {
+  if (owner_) owner_->AddDirtyRect(rect);
+}
+
+TPoint TOwnerWidget::GetMousePos() {
+  return owner_ ? owner_->GetMousePos() : TPoint{};
+}
+
+void TOwnerWidget::SetMousePos(const TPoint& point) {
+  if (owner_) owner_->SetMousePos(point);
+}
+
+// ---------------------------------------------------------------------------------------
 // TGroupWidget
 
 void TGroupWidget::Init() {
-  TVisualWidget::Init();
+  TOwnerWidget::Init();
   children_ = TAbstractObject::Create<TWidgetCollection>();
   children_->SetOwner(this);
 }
@@ -258,42 +296,12 @@ TGroupWidget::~TGroupWidget() {
   if (children_) children_->DetachOwner();
 }
 
-IEngine* TGroupWidget::GetEngine() {
-  return owner_ ? owner_->GetEngine() : nullptr;
-}
-
-IWindow* TGroupWidget::GetWindow() {
-  return owner_ ? owner_->GetWindow() : nullptr;
-}
-
-IEventHandler* TGroupWidget::GetEventHandler() {
-  return owner_ ? owner_->GetEventHandler() : nullptr;
-}
-
-TPoint TGroupWidget::ScreenToLocal(const TPoint& point) {
-  TPoint p = ScreenToLocalPoint(point);
-  return TPoint{SaturateInt32(int64_t(p.X) - RoundHalfEven(anchorLeft_)),
-                SaturateInt32(int64_t(p.Y) - RoundHalfEven(anchorTop_))};
-}
-
 Ref<IWidget> TGroupWidget::CreateWidgetFromFactory(const std::string& factoryName,
                                                    const Ref<IParamCollection>& params) {
   if (factories_)
     if (Ref<IWidgetFactory> factory = factories_->GetItem(Variant(factoryName)))
       return factory->CreateWidget(params);
-  return owner_ ? owner_->CreateWidgetFromFactory(factoryName, params) : nullptr;
-}
-
-void TGroupWidget::AddDirtyRect(const TRect& rect) {
-  if (owner_) owner_->AddDirtyRect(rect);
-}
-
-TPoint TGroupWidget::GetMousePos() {
-  return owner_ ? owner_->GetMousePos() : TPoint{};
-}
-
-void TGroupWidget::SetMousePos(const TPoint& point) {
-  if (owner_) owner_->SetMousePos(point);
+  return TOwnerWidget::CreateWidgetFromFactory(factoryName, params);
 }
 
 void TGroupWidget::UpdateChildren(int32_t dt) {
@@ -302,7 +310,7 @@ void TGroupWidget::UpdateChildren(int32_t dt) {
 }
 
 void TGroupWidget::Update(int32_t dt) {
-  TVisualWidget::Update(dt);
+  TOwnerWidget::Update(dt);
   UpdateChildren(dt);
 }
 
@@ -312,7 +320,7 @@ void TGroupWidget::UpdateDirtyRects(bool forceOld, bool forceNew) {
   bool childOld = wasVisible_ && (forceOld || changed_ || !visible);
   bool childNew = visible && (forceNew || changed_ || needsRedraw_ || !wasVisible_);
   children_->UpdateDirtyRects(childOld, childNew);
-  TVisualWidget::UpdateDirtyRects(forceOld, forceNew);
+  TOwnerWidget::UpdateDirtyRects(forceOld, forceNew);
   childrenChanged_ = children_->IsChanged();
   if (!invalidated_) invalidated_ = childrenChanged_;
   children_->ClearChanged();
@@ -330,43 +338,43 @@ static void ForEachChildBackwards(TWidgetCollection& children, Op op) {
 
 void TGroupWidget::Restart() {
   ForEachChildBackwards(*children_, [](IWidget* w) { w->Restart(); });
-  TVisualWidget::Restart();
+  TOwnerWidget::Restart();
 }
 
 void TGroupWidget::Invalidate() {
   ForEachChildBackwards(*children_, [](IWidget* w) { w->Invalidate(); });
-  TVisualWidget::Invalidate();
+  TOwnerWidget::Invalidate();
 }
 
 void TGroupWidget::Resume() {
   ForEachChildBackwards(*children_, [](IWidget* w) { w->Resume(); });
-  TVisualWidget::Resume();
+  TOwnerWidget::Resume();
 }
 
 void TGroupWidget::Pause() {
   ForEachChildBackwards(*children_, [](IWidget* w) { w->Pause(); });
-  TVisualWidget::Pause();
+  TOwnerWidget::Pause();
 }
 
 void TGroupWidget::SetUpdated(bool value) {
   ForEachChildBackwards(*children_, [value](IWidget* w) { w->SetUpdated(value); });
-  TVisualWidget::SetUpdated(value);
+  TOwnerWidget::SetUpdated(value);
 }
 
 void TGroupWidget::SetOwner(IWidgetOwner* owner) {
-  TVisualWidget::SetOwner(owner);
+  TOwnerWidget::SetOwner(owner);
   children_->SetOwner(this);
 }
 
 void TGroupWidget::ReleaseOwner() {
   children_->ReleaseOwner();
-  TVisualWidget::ReleaseOwner();
+  TOwnerWidget::ReleaseOwner();
 }
 
 void TGroupWidget::Reset() {
   children_->Clear();
   factories_ = nullptr;
-  TVisualWidget::Reset();
+  TOwnerWidget::Reset();
 }
 
 Ref<IWidget> TGroupWidget::GetChildByKey(const Variant& key) {
@@ -374,7 +382,7 @@ Ref<IWidget> TGroupWidget::GetChildByKey(const Variant& key) {
 }
 
 void TGroupWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TVisualWidget::LoadFromXml(node);
+  TOwnerWidget::LoadFromXml(node);
   factories_ = nullptr;
   if (node && node->GetChildCount("widgetfactories") > 0) {
     factories_ =
@@ -386,7 +394,7 @@ void TGroupWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 }
 
 void TGroupWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TVisualWidget::SaveToXml(node);
+  TOwnerWidget::SaveToXml(node);
   if (factories_) SaveObjectToChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
   SaveObjectToChild(Ref<IInterface>(static_cast<IWidgetCollection*>(children_.get())), node,
                     "widgets");
@@ -524,33 +532,29 @@ void TVisualGroupWidget::ReleaseOwner() {
   TGroupWidget::ReleaseOwner();
 }
 
-Variant TVisualGroupWidget::DoGetProperty(const std::string& name) {
-  if (name == "caching") return Variant(caching_);
-  if (name == "cachesurface") return Variant(Ref<IInterface>(cacheSurface_.get()));
-  if (name == "process_mouse_type") return Variant(int32_t(mouseMode_));
-  return TGroupWidget::DoGetProperty(name);
+// "caching" read from a file goes straight to the flag; written as a property, the
+// group renders its picture again.
+const TPropertyTable& TVisualGroupWidget::Properties() {
+  using G = TVisualGroupWidget;
+  static const TPropertyTable table(
+      TGroupWidget::Properties(),
+      {
+          Prop("caching", &G::caching_, &G::SetCaching)
+              .Bool([](G& g) { return g.transparentLevel_ != 255; })
+              .SavedWhen(&G::caching_),
+          Prop("cachesurface", &G::cacheSurface_).ReadOnly(),
+          Prop("process_mouse_type", &G::mouseMode_).Xml(&G::LoadMouseMode, &G::SaveMouseMode),
+      });
+  return table;
 }
 
-void TVisualGroupWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "caching") {
-    if (auto v = value.TryBool()) SetCaching(*v);
-  } else if (name == "process_mouse_type") {
-    if (auto v = value.TryInt()) mouseMode_ = uint8_t(*v);
-  } else {
-    TGroupWidget::SetProperty(name, value);
-  }
-}
-
-void TVisualGroupWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TGroupWidget::LoadFromXml(node);
-  caching_ = ReadXmlBool(node, "caching", transparentLevel_ != 255);
+// "returnselfbypos" of older files stands for "top_or_self_by_pos".
+void TVisualGroupWidget::LoadMouseMode(const Ref<IHierStorage>& node) {
   int mode = ReadXmlBool(node, "returnselfbypos", false) ? mmTopOrSelfByPos : mmTopByPos;
   mouseMode_ = uint8_t(ReadXmlEnum(node, "process_mouse_type", kMouseModes, mode));
 }
 
-void TVisualGroupWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TGroupWidget::SaveToXml(node);
-  WriteXmlBool(node, "caching", caching_, caching_);
+void TVisualGroupWidget::SaveMouseMode(const Ref<IHierStorage>& node) {
   if (mouseMode_ != mmTopByPos)
     WriteXmlEnum(node, "process_mouse_type", kMouseModes, true, mouseMode_);
 }

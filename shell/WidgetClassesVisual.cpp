@@ -74,25 +74,25 @@ void TVisualWidget::UpdateDirtyRects(bool forceOld, bool forceNew) {
   wasVisible_ = visible;
 }
 
-void TVisualWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TAbstractWidget::LoadFromXml(node);
-  visible_ = ReadXmlBool(node, "visible", false);
-  z_ = ReadXmlInt(node, "z", 0);
-  anchorLeft_ = ReadXmlFloat(node, "anchor_left", 0);
-  anchorTop_ = ReadXmlFloat(node, "anchor_top", 0);
-  transparentLevel_ = uint8_t(std::clamp(ReadXmlInt(node, "transparentlevel", 255), 0, 255));
-  mouseStop_ = ReadXmlBool(node, "mousestop", false);
+// The properties themselves are the base widget's, over the virtual accessors.
+const TPropertyTable& TVisualWidget::Properties() {
+  using V = TVisualWidget;
+  static const TPropertyTable table(
+      TAbstractWidget::Properties(),
+      {
+          Attr("visible", &V::visible_).Bool().Always(),
+          Attr("z", &V::z_).Int(),
+          Attr("transparentlevel", &V::transparentLevel_).Int(255),
+          Attr("anchor_left", &V::anchorLeft_).Float().SavedWhen(&V::IsAnchored),
+          Attr("anchor_top", &V::anchorTop_).Float().SavedWhen(&V::IsAnchored),
+          Attr("mousestop", &V::mouseStop_).Bool(),
+      });
+  return table;
 }
 
-void TVisualWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TAbstractWidget::SaveToXml(node);
-  WriteXmlBool(node, "visible", visible_, true);
-  WriteXmlInt(node, "z", z_, z_ != 0);
-  WriteXmlInt(node, "transparentlevel", transparentLevel_, transparentLevel_ != 255);
-  bool anchored = anchorLeft_ != 0 || anchorTop_ != 0;
-  WriteXmlFloat(node, "anchor_left", anchorLeft_, anchored);
-  WriteXmlFloat(node, "anchor_top", anchorTop_, anchored);
-  WriteXmlBool(node, "mousestop", mouseStop_, mouseStop_);
+void TVisualWidget::PropertyChanged(const TPropertyRow& row) {
+  TAbstractWidget::PropertyChanged(row);
+  if (row.Invalidates()) changed_ = true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -110,26 +110,16 @@ void TSingleWidget::SetHeight(int32_t value) {
   changed_ = true;
 }
 
-void TSingleWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "width") {
-    if (auto v = value.TryInt()) SetWidth(SaturateInt32(*v));
-  } else if (name == "height") {
-    if (auto v = value.TryInt()) SetHeight(SaturateInt32(*v));
-  } else {
-    TVisualWidget::SetProperty(name, value);
-  }
-}
-
-void TSingleWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TVisualWidget::LoadFromXml(node);
-  width_ = ReadXmlInt(node, "width", 0);
-  height_ = ReadXmlInt(node, "height", 0);
-}
-
-void TSingleWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TVisualWidget::SaveToXml(node);
-  WriteXmlInt(node, "width", width_, true);
-  WriteXmlInt(node, "height", height_, true);
+// Read as the base widget's "width" and "height" (GetWidth, GetHeight).
+const TPropertyTable& TSingleWidget::Properties() {
+  using S = TSingleWidget;
+  static const TPropertyTable table(
+      TVisualWidget::Properties(),
+      {
+          Prop("width", &S::width_, &S::SetWidth).Int().Always().WriteOnly(),
+          Prop("height", &S::height_, &S::SetHeight).Int().Always().WriteOnly(),
+      });
+  return table;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -172,63 +162,23 @@ void TSurfaceWidget::ReleaseOwner() {
   TVisualWidget::ReleaseOwner();
 }
 
-Variant TSurfaceWidget::DoGetProperty(const std::string& name) {
-  if (name == "surface") return Variant(Ref<IInterface>(surface_.get()));
-  if (name == "fillcolor") return Variant(int32_t(fillColor_));
-  if (name == "drawmode") return Variant(int32_t(drawMode_));
-  if (name == "shifttop") return Variant(shiftTop_);
-  if (name == "shiftleft") return Variant(shiftLeft_);
-  return TVisualWidget::DoGetProperty(name);
-}
-
-void TSurfaceWidget::SetProperty(const std::string& name, const Variant& value) {
-  auto setInt = [&](int32_t& field) {
-    auto v = value.TryInt();
-    if (!v || SaturateInt32(*v) == field) return;
-    field = SaturateInt32(*v);
-    changed_ = true;
-  };
-  if (name == "surface") {
-    SetSurface(value);
-  } else if (name == "width") {
-    setInt(width_);
-  } else if (name == "height") {
-    setInt(height_);
-  } else if (name == "shifttop") {
-    setInt(shiftTop_);
-  } else if (name == "shiftleft") {
-    setInt(shiftLeft_);
-  } else if (name == "fillcolor") {
-    int32_t color = 0;
-    if (value.IsString()) {
-      if (!TryTextToInt(value.RawText(), color)) color = 0;
-    } else {
-      color = SaturateInt32(value.TryInt().value_or(0));
-    }
-    if (uint32_t(color) != fillColor_) {
-      fillColor_ = uint32_t(color);
-      SetNeedsRedraw(true);
-    }
-  } else if (name == "drawmode") {
-    auto v = value.TryInt();
-    if (v && uint8_t(*v) != drawMode_) {
-      drawMode_ = uint8_t(*v);
-      SetNeedsRedraw(true);
-    }
-  } else {
-    TVisualWidget::SetProperty(name, value);
-  }
-}
-
-void TSurfaceWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TVisualWidget::LoadFromXml(node);
-  drawMode_ = uint8_t(ReadXmlEnum(node, "drawmode", "copyrect/fillcolor", dmCopyRect));
-  fillColor_ = ReadXmlHex(node, "fillcolor", 0);
-}
-
-void TSurfaceWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TVisualWidget::SaveToXml(node);
-  if (drawMode_ == dmFillColor)
-    WriteXmlEnum(node, "drawmode", "copyrect/fillcolor", true, dmFillColor);
-  WriteXmlHex(node, "fillcolor", fillColor_, true);
+const TPropertyTable& TSurfaceWidget::Properties() {
+  using W = TSurfaceWidget;
+  static const TPropertyTable table(
+      TVisualWidget::Properties(),
+      {
+          Prop<W>(
+              "surface", [](W& w) { return Variant(Ref<IInterface>(w.surface_.get())); },
+              &W::SetSurface),
+          Prop("width", &W::width_).Invalidates().WriteOnly(),
+          Prop("height", &W::height_).Invalidates().WriteOnly(),
+          Prop("shifttop", &W::shiftTop_).Invalidates(),
+          Prop("shiftleft", &W::shiftLeft_).Invalidates(),
+          Prop("drawmode", &W::drawMode_)
+              .Enum("copyrect/fillcolor", dmCopyRect)
+              .SkipDefault()
+              .Redraws(),
+          Prop("fillcolor", &W::fillColor_).Hex().Always().Redraws(),
+      });
+  return table;
 }

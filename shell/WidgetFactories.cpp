@@ -109,11 +109,19 @@ Ref<IWidget> TWidgetFactory::CreateWidget(const Ref<IParamCollection>& params) {
   return widget;
 }
 
+const TPropertyTable& TWidgetFactory::Properties() {
+  using F = TWidgetFactory;
+  static const TPropertyTable table(TPersistObject::Properties(),
+                                    {
+                                        Attr("usemacros", &F::useMacros_).Bool(true),
+                                        Attr("redefinedparams", &F::redefinedParams_).Str(),
+                                    });
+  return table;
+}
+
 void TWidgetFactory::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
   dataFile_ = StorageDataFile(node);
-  useMacros_ = ReadXmlBool(node, "usemacros", true);
-  redefinedParams_ = ReadXmlStr(node, "redefinedparams");
   std::string text;
   if (node && node->GetChildCount("widgetstring") > 0)
     text = node->GetChildContent("widgetstring").ToString();
@@ -122,8 +130,6 @@ void TWidgetFactory::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TWidgetFactory::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  WriteXmlBool(node, "usemacros", useMacros_, !useMacros_);
-  WriteXmlStr(node, "redefinedparams", redefinedParams_, !redefinedParams_.empty());
   if (node) node->SetChildContent("widgetstring", Variant(template_));
 }
 

@@ -34,6 +34,9 @@ class TWidgetFactory : public TPersistObject, public virtual IWidgetFactory {
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
+ protected:
+  const TPropertyTable& Properties() override;
+
  private:
   // The template with the macros replaced; values escaped for XML when Escape is set.
   std::string Expand(const Ref<IParamCollection>& params, bool escape);

@@ -22,16 +22,6 @@ int32_t Remainder(int32_t value, int32_t divisor) {
   return divisor == 0 ? value : ModSafe(value, divisor);
 }
 
-// Text or number to a colour, as "fillcolor" is set: bad text gives 0.
-uint32_t ColorFrom(const Variant& value) {
-  int32_t color = 0;
-  if (value.IsString()) {
-    if (!TryTextToInt(value.RawText(), color)) color = 0;
-    return uint32_t(color);
-  }
-  return uint32_t(value.TryInt().value_or(0));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -53,18 +43,49 @@ Ref<IImageResource> TResourceWidget::GetImageResource() {
   return Supports<IImageResource>(engine_->GetResource(resourceName_));
 }
 
-void TResourceWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TSingleWidget::LoadFromXml(node);
-  resourceName_ = ReadXmlStr(node, "resourcename");
-}
-
-void TResourceWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TSingleWidget::SaveToXml(node);
-  WriteXmlStr(node, "resourcename", resourceName_, true);
+// Image widgets answer "resourcename" as a property.
+const TPropertyTable& TResourceWidget::Properties() {
+  static const TPropertyTable table(
+      TSingleWidget::Properties(),
+      {
+          Attr("resourcename", &TResourceWidget::resourceName_).Str().Always(),
+      });
+  return table;
 }
 
 // ---------------------------------------------------------------------------------------
 // TImageWidget
+
+const TPropertyTable& TImageWidget::Properties() {
+  using I = TImageWidget;
+  static const TPropertyTable table(
+      TResourceWidget::Properties(),
+      {
+          Prop("resourceleft", &I::ResourceLeft, &I::SetResourceLeft).Int().SavedWhen([](I& i) {
+            return i.sourceRect_.Left > 0;
+          }),
+          Prop("resourcetop", &I::ResourceTop, &I::SetResourceTop).Int().SavedWhen([](I& i) {
+            return i.sourceRect_.Top > 0;
+          }),
+          Prop("drawmode", &I::drawMode_).Enum(kDrawModes, dmCopyRect).Redraws(),
+          Prop("blendingmode", &I::blendingMode_).Enum(kBlendingModes, bmNormal).Redraws(),
+          Prop("fillcolor", &I::fillColor_).Hex().Redraws(),
+          Prop("resourcename", &I::resourceName_, &I::SetResourceName),
+      });
+  return table;
+}
+
+void TImageWidget::LoadFromXml(const Ref<IHierStorage>& node) {
+  TResourceWidget::LoadFromXml(node);
+  // The source rectangle takes the size just read.
+  UpdateSourceRect();
+}
+
+void TImageWidget::SetResourceName(const std::string& name) {
+  if (name == resourceName_) return;
+  resourceName_ = name;
+  SetNeedsRedraw(true);
+}
 
 void TImageWidget::UpdateSourceRect() {
   sourceRect_.Right = Add(sourceRect_.Left, width_);
@@ -133,95 +154,36 @@ bool TImageWidget::ContainsPoint(const TPoint& point, bool ignoreVisibility) {
   return (bitmap->GetPixel(SaturateInt32(x), SaturateInt32(y)) >> 24) != 0;
 }
 
-Variant TImageWidget::DoGetProperty(const std::string& name) {
-  if (name == "fillcolor") return Variant(int32_t(fillColor_));
-  if (name == "drawmode") return Variant(int32_t(drawMode_));
-  if (name == "blendingmode") return Variant(int32_t(blendingMode_));
-  if (name == "resourcename") return Variant(resourceName_);
-  if (name == "resourceleft") return Variant(sourceRect_.Left);
-  if (name == "resourcetop") return Variant(sourceRect_.Top);
-  return TResourceWidget::DoGetProperty(name);
-}
-
-void TImageWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "fillcolor") {
-    uint32_t color = ColorFrom(value);
-    if (color == fillColor_) return;
-    fillColor_ = color;
-    SetNeedsRedraw(true);
-  } else if (name == "drawmode" || name == "blendingmode") {
-    auto v = value.TryInt();
-    if (!v) return;
-    uint8_t& field = name == "drawmode" ? drawMode_ : blendingMode_;
-    if (uint8_t(*v) == field) return;
-    field = uint8_t(*v);
-    SetNeedsRedraw(true);
-  } else if (name == "resourcename") {
-    std::string text = value.ToString();
-    if (text == resourceName_) return;
-    resourceName_ = std::move(text);
-    SetNeedsRedraw(true);
-  } else if (name == "resourceleft") {
-    if (auto v = value.TryInt()) SetResourceLeft(SaturateInt32(*v));
-  } else if (name == "resourcetop") {
-    if (auto v = value.TryInt()) SetResourceTop(SaturateInt32(*v));
-  } else {
-    TResourceWidget::SetProperty(name, value);
-  }
-}
-
-void TImageWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TResourceWidget::LoadFromXml(node);
-  sourceRect_.Left = ReadXmlInt(node, "resourceleft", 0);
-  sourceRect_.Top = ReadXmlInt(node, "resourcetop", 0);
-  drawMode_ = uint8_t(ReadXmlEnum(node, "drawmode", kDrawModes, dmCopyRect));
-  blendingMode_ = uint8_t(ReadXmlEnum(node, "blendingmode", kBlendingModes, bmNormal));
-  fillColor_ = ReadXmlHex(node, "fillcolor", 0);
-  UpdateSourceRect();
-}
-
-void TImageWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TResourceWidget::SaveToXml(node);
-  WriteXmlInt(node, "resourceleft", sourceRect_.Left, sourceRect_.Left > 0);
-  WriteXmlInt(node, "resourcetop", sourceRect_.Top, sourceRect_.Top > 0);
-  WriteXmlEnum(node, "drawmode", kDrawModes, drawMode_ != dmCopyRect, drawMode_);
-  WriteXmlEnum(node, "blendingmode", kBlendingModes, blendingMode_ != bmNormal, blendingMode_);
-  WriteXmlHex(node, "fillcolor", fillColor_, fillColor_ != 0);
-}
-
 // ---------------------------------------------------------------------------------------
-// TBaseAnimationWidget
+// TCycleImageWidget
 
-void TBaseAnimationWidget::Init() {
+void TCycleImageWidget::Init() {
   TImageWidget::Init();
   running_ = true;
   state_ = stStartDelay;
 }
 
-void TBaseAnimationWidget::UpdateColumns() {
-  columns_ = DivSafe(stripWidth_, width_);
-}
-
-void TBaseAnimationWidget::SetWidth(int32_t value) {
-  TImageWidget::SetWidth(value);
-  UpdateColumns();
-}
-
-void TBaseAnimationWidget::SetLoop(bool value) {
+void TCycleImageWidget::SetLoop(bool value) {
   loop_ = value;
   if (!value || state_ != stFinished) return;
   state_ = stStartDelay;
   running_ = true;
 }
 
-void TBaseAnimationWidget::Restart() {
+void TCycleImageWidget::Restart() {
   running_ = true;
   state_ = stStartDelay;
   TImageWidget::Restart();
 }
 
-void TBaseAnimationWidget::RunDelay(int32_t delay) {
-  ShowFirst();
+void TCycleImageWidget::Finish() {
+  running_ = false;
+  state_ = stFinished;
+  ShowEnd();
+}
+
+void TCycleImageWidget::RunDelay(int32_t delay) {
+  ShowDelay();
   if (currentTime_ < delay) return;
   state_ = stPlaying;
   currentTime_ = Remainder(currentTime_, delay);
@@ -229,7 +191,7 @@ void TBaseAnimationWidget::RunDelay(int32_t delay) {
   if (currentTime_ != 0) Update(0);
 }
 
-void TBaseAnimationWidget::Update(int32_t dt) {
+void TCycleImageWidget::Update(int32_t dt) {
   TImageWidget::Update(dt);
   if (!running_) return;
   switch (state_) {
@@ -239,23 +201,94 @@ void TBaseAnimationWidget::Update(int32_t dt) {
     case stCycleDelay:
       RunDelay(cycleDelay_);
       break;
-    case stPlaying:
-      if (currentTime_ >= animationTime_) {
-        if (!loop_) {
-          running_ = false;
-          state_ = stFinished;
-          ShowEnd();
-          if (hideOnEnd_) SetVisible(false);
-          return;
-        }
+    case stPlaying: {
+      int32_t runTime = RunTime();
+      if (currentTime_ >= runTime) {
+        if (!loop_) return Finish();
         state_ = stCycleDelay;
-        currentTime_ = Remainder(currentTime_, animationTime_);
+        currentTime_ = Remainder(currentTime_, runTime);
+        if (!LoopEnded()) return;
       }
-      ShowPlaying();
+      ShowRun();
       break;
+    }
     default:
       break;
   }
+}
+
+// ---------------------------------------------------------------------------------------
+// TBaseAnimationWidget
+
+// The strip's place, "framescount", the strip's size and the delays are written, never
+// read, as properties: reading "resourceleft" gives the picture's own.
+const TPropertyTable& TBaseAnimationWidget::Properties() {
+  using B = TBaseAnimationWidget;
+  static const TPropertyTable table(
+      TCycleImageWidget::Properties(),
+      {
+          Prop("resourceleft", &B::stripLeft_, &B::SetStripLeft)
+              .Int()
+              .SavedWhen([](B& b) { return b.stripLeft_ > 0; })
+              .WriteOnly(),
+          Prop("resourcetop", &B::stripTop_, &B::SetStripTop)
+              .Int()
+              .SavedWhen([](B& b) { return b.stripTop_ > 0; })
+              .WriteOnly(),
+          Prop("framescount", &B::framesCount_, &B::SetFramesCount).Int().Always().WriteOnly(),
+          Prop("resourcewidth", &B::stripWidth_, &B::SetStripWidth).Int().Always().WriteOnly(),
+          Prop("resourceheight", &B::stripHeight_).Int().Always().WriteOnly(),
+          Prop("startdelaytime", &B::startDelay_).Int().WriteOnly(),
+          Prop("cycledelaytime", &B::cycleDelay_).Int().WriteOnly(),
+          Prop("loop", &B::loop_, &B::SetLoop).Bool(),
+          Prop("reverse", &B::reverse_).Bool(),
+          Prop("stoponfirst", &B::stopOnFirst_).Bool(),
+          Prop("hide_on_end", &B::hideOnEnd_).Bool(),
+          Prop<B>("playing", [](B& b) { return b.state_ == stPlaying; }),
+          Prop("animationtime", &B::animationTime_).ReadOnly(),
+      });
+  return table;
+}
+
+void TBaseAnimationWidget::LoadFromXml(const Ref<IHierStorage>& node) {
+  TCycleImageWidget::LoadFromXml(node);
+  if (width_ > 0) UpdateColumns();
+}
+
+void TBaseAnimationWidget::UpdateColumns() {
+  columns_ = DivSafe(stripWidth_, width_);
+}
+
+void TBaseAnimationWidget::SetWidth(int32_t value) {
+  TCycleImageWidget::SetWidth(value);
+  UpdateColumns();
+}
+
+void TBaseAnimationWidget::SetFramesCount(int32_t count) {
+  if (count <= 0) return;
+  framesCount_ = count;
+  SetWidth(DivSafe(stripWidth_, framesCount_));
+}
+
+void TBaseAnimationWidget::SetStripWidth(int32_t width) {
+  stripWidth_ = width;
+  UpdateColumns();
+}
+
+// The strip moves; the image widget's copy follows so that reading gives it back.
+void TBaseAnimationWidget::SetStripLeft(int32_t left) {
+  stripLeft_ = left;
+  SetResourceLeft(left);
+}
+
+void TBaseAnimationWidget::SetStripTop(int32_t top) {
+  stripTop_ = top;
+  SetResourceTop(top);
+}
+
+void TBaseAnimationWidget::Finish() {
+  TCycleImageWidget::Finish();
+  if (hideOnEnd_) SetVisible(false);
 }
 
 bool TBaseAnimationWidget::SourceRect(TRect& rect) {
@@ -270,92 +303,19 @@ bool TBaseAnimationWidget::SourceRect(TRect& rect) {
   return true;
 }
 
-Variant TBaseAnimationWidget::DoGetProperty(const std::string& name) {
-  if (name == "animationtime") return Variant(animationTime_);
-  if (name == "loop") return Variant(loop_);
-  if (name == "reverse") return Variant(reverse_);
-  if (name == "stoponfirst") return Variant(stopOnFirst_);
-  if (name == "hide_on_end") return Variant(hideOnEnd_);
-  if (name == "playing") return Variant(state_ == stPlaying);
-  return TImageWidget::DoGetProperty(name);
-}
-
-void TBaseAnimationWidget::SetProperty(const std::string& name, const Variant& value) {
-  try {
-    auto asInt = [&](int32_t& field) {
-      if (auto v = value.TryInt()) field = SaturateInt32(*v);
-    };
-    if (name == "loop") {
-      if (auto v = value.TryBool()) SetLoop(*v);
-    } else if (name == "reverse") {
-      if (auto v = value.TryBool()) reverse_ = *v;
-    } else if (name == "stoponfirst") {
-      if (auto v = value.TryBool()) stopOnFirst_ = *v;
-    } else if (name == "hide_on_end") {
-      if (auto v = value.TryBool()) hideOnEnd_ = *v;
-    } else if (name == "framescount") {
-      auto v = value.TryInt();
-      if (!v || *v <= 0) return;
-      framesCount_ = SaturateInt32(*v);
-      SetWidth(DivSafe(stripWidth_, framesCount_));
-    } else if (name == "resourcewidth") {
-      asInt(stripWidth_);
-      UpdateColumns();
-    } else if (name == "startdelaytime") {
-      asInt(startDelay_);
-    } else if (name == "cycledelaytime") {
-      asInt(cycleDelay_);
-    } else if (name == "resourceheight") {
-      asInt(stripHeight_);
-    } else if (name == "resourceleft" || name == "resourcetop") {
-      // The strip moves; the image widget's copy follows so that reading gives it back.
-      asInt(name == "resourceleft" ? stripLeft_ : stripTop_);
-      TImageWidget::SetProperty(name, value);
-    } else {
-      TImageWidget::SetProperty(name, value);
-    }
-  } catch (const std::exception&) {
-    // A value that does not convert is ignored.
-  }
-}
-
-void TBaseAnimationWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TImageWidget::LoadFromXml(node);
-  try {
-    stripLeft_ = ReadXmlInt(node, "resourceleft", 0);
-    stripTop_ = ReadXmlInt(node, "resourcetop", 0);
-    framesCount_ = ReadXmlInt(node, "framescount", 0);
-    stripWidth_ = ReadXmlInt(node, "resourcewidth", 0);
-    stripHeight_ = ReadXmlInt(node, "resourceheight", 0);
-    startDelay_ = ReadXmlInt(node, "startdelaytime", 0);
-    cycleDelay_ = ReadXmlInt(node, "cycledelaytime", 0);
-    loop_ = ReadXmlBool(node, "loop", false);
-    reverse_ = ReadXmlBool(node, "reverse", false);
-    stopOnFirst_ = ReadXmlBool(node, "stoponfirst", false);
-    hideOnEnd_ = ReadXmlBool(node, "hide_on_end", false);
-  } catch (const std::exception&) {
-    // The keys read so far stay; the load itself goes on.
-  }
-  if (width_ > 0) UpdateColumns();
-}
-
-void TBaseAnimationWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TImageWidget::SaveToXml(node);
-  WriteXmlInt(node, "resourceleft", stripLeft_, stripLeft_ > 0);
-  WriteXmlInt(node, "resourcetop", stripTop_, stripTop_ > 0);
-  WriteXmlInt(node, "framescount", framesCount_, true);
-  WriteXmlInt(node, "resourcewidth", stripWidth_, true);
-  WriteXmlInt(node, "resourceheight", stripHeight_, true);
-  WriteXmlInt(node, "startdelaytime", startDelay_, startDelay_ != 0);
-  WriteXmlInt(node, "cycledelaytime", cycleDelay_, cycleDelay_ != 0);
-  WriteXmlBool(node, "loop", loop_, loop_);
-  WriteXmlBool(node, "reverse", reverse_, reverse_);
-  WriteXmlBool(node, "stoponfirst", stopOnFirst_, stopOnFirst_);
-  WriteXmlBool(node, "hide_on_end", hideOnEnd_, hideOnEnd_);
-}
-
 // ---------------------------------------------------------------------------------------
 // TAnimationWidget
+
+const TPropertyTable& TAnimationWidget::Properties() {
+  using A = TAnimationWidget;
+  static const TPropertyTable table(TBaseAnimationWidget::Properties(),
+                                    {
+                                        Prop("currentframe", &A::imageIndex_, &A::SetCurrentFrame),
+                                        Prop("framescount", &A::framesCount_).ReadOnly(),
+                                        Prop("animationtime", &A::animationTime_).Int().Always(),
+                                    });
+  return table;
+}
 
 void TAnimationWidget::ShowFrame(int32_t n) {
   if (reverse_) n = SaturateInt32(int64_t(framesCount_) - n - 1);
@@ -364,50 +324,35 @@ void TAnimationWidget::ShowFrame(int32_t n) {
   SetNeedsRedraw(true);
 }
 
+void TAnimationWidget::SetCurrentFrame(int32_t n) {
+  ShowFrame(n);
+  // The clock moves to the frame shown; a strip of no frames keeps the clock at 0.
+  currentTime_ = SaturateInt32(DivSafe64(int64_t(imageIndex_) * animationTime_, framesCount_));
+}
+
 void TAnimationWidget::ShowEnd() {
   ShowFrame(stopOnFirst_ ? 0 : SaturateInt32(int64_t(framesCount_) - 1));
 }
 
-void TAnimationWidget::ShowPlaying() {
+void TAnimationWidget::ShowRun() {
   // A run of no time shows its first frame.
   ShowFrame(SaturateInt32(DivSafe64(int64_t(framesCount_) * currentTime_, animationTime_)));
 }
 
-Variant TAnimationWidget::DoGetProperty(const std::string& name) {
-  if (name == "currentframe") return Variant(imageIndex_);
-  if (name == "framescount") return Variant(framesCount_);
-  return TBaseAnimationWidget::DoGetProperty(name);
-}
-
-void TAnimationWidget::SetProperty(const std::string& name, const Variant& value) {
-  try {
-    if (name == "currentframe") {
-      auto v = value.TryInt();
-      if (!v) return;
-      ShowFrame(SaturateInt32(*v));
-      // The clock moves to the frame shown; a strip of no frames keeps the clock at 0.
-      currentTime_ = SaturateInt32(DivSafe64(int64_t(imageIndex_) * animationTime_, framesCount_));
-    } else if (name == "animationtime") {
-      if (auto v = value.TryInt()) animationTime_ = SaturateInt32(*v);
-    } else {
-      TBaseAnimationWidget::SetProperty(name, value);
-    }
-  } catch (const std::exception&) {
-  }
-}
-
-void TAnimationWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TBaseAnimationWidget::LoadFromXml(node);
-  animationTime_ = ReadXmlInt(node, "animationtime", 0);
-}
-
-void TAnimationWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TBaseAnimationWidget::SaveToXml(node);
-  WriteXmlInt(node, "animationtime", animationTime_, true);
-}
-
 // ---------------------------------------------------------------------------------------
 // TSequenceAnimationWidget
+
+// "animationtime" is the sum of the durations: read only.
+const TPropertyTable& TSequenceAnimationWidget::Properties() {
+  using Q = TSequenceAnimationWidget;
+  static const TPropertyTable table(
+      TBaseAnimationWidget::Properties(),
+      {
+          Prop("currentframe", &Q::sequenceIndex_, &Q::SelectIndex),
+          Prop("default_duration", &Q::defaultDuration_).Int().Always().ReadOnly(),
+      });
+  return table;
+}
 
 void TSequenceAnimationWidget::Init() {
   TBaseAnimationWidget::Init();
@@ -447,28 +392,8 @@ void TSequenceAnimationWidget::ShowTime(int32_t t) {
   }
 }
 
-Variant TSequenceAnimationWidget::DoGetProperty(const std::string& name) {
-  if (name == "currentframe") return Variant(sequenceIndex_);
-  if (name == "default_duration") return Variant(defaultDuration_);
-  return TBaseAnimationWidget::DoGetProperty(name);
-}
-
-void TSequenceAnimationWidget::SetProperty(const std::string& name, const Variant& value) {
-  try {
-    if (name == "currentframe") {
-      if (auto v = value.TryInt()) SelectIndex(SaturateInt32(*v));
-    } else if (name == "animationtime") {
-      // The sum of the durations: read only.
-    } else {
-      TBaseAnimationWidget::SetProperty(name, value);
-    }
-  } catch (const std::exception&) {
-  }
-}
-
 void TSequenceAnimationWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   TBaseAnimationWidget::LoadFromXml(node);
-  defaultDuration_ = ReadXmlInt(node, "default_duration", 0);
   frames_.clear();
   sequenceIndex_ = -1;
   int64_t total = 0;
@@ -487,7 +412,6 @@ void TSequenceAnimationWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TSequenceAnimationWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TBaseAnimationWidget::SaveToXml(node);
-  WriteXmlInt(node, "default_duration", defaultDuration_, true);
   for (const TFrame& frame : frames_) {
     Ref<IHierStorage> child = node->AddChild("frame");
     WriteXmlInt(child, "subimage_index", frame.imageIndex, true);
@@ -498,35 +422,46 @@ void TSequenceAnimationWidget::SaveToXml(const Ref<IHierStorage>& node) {
 // ---------------------------------------------------------------------------------------
 // TBlinkWidget
 
+const TPropertyTable& TBlinkWidget::Properties() {
+  using B = TBlinkWidget;
+  static const TPropertyTable table(
+      TCycleImageWidget::Properties(),
+      {
+          Prop("loop", &B::loop_, &B::SetLoop).Bool(),
+          Attr<B>(
+              "loops_count", [](B& b) { return b.loopsTotal_; },
+              [](B& b, int32_t loops) { b.loopsTotal_ = b.loopsCount_ = loops; })
+              .Int(),
+          Prop("firstperiod", &B::firstPeriod_).Int(1),
+          Prop("secondperiod", &B::secondPeriod_).Int(&B::firstPeriod_),
+          Prop("start_transparentlevel", &B::startLevel_).Int().Always(),
+          Prop("peak_transparentlevel", &B::peakLevel_).Int().Always(),
+          Prop("end_transparentlevel", &B::endLevel_).Int(&B::startLevel_),
+          Prop("startdelaytime", &B::startDelay_).Int(),
+          Prop("cycledelaytime", &B::cycleDelay_).Int(),
+          Prop("stoponfirst", &B::stopOnFirst_).Bool(),
+      });
+  return table;
+}
+
 void TBlinkWidget::Init() {
-  TImageWidget::Init();
-  running_ = true;
-  state_ = stStartDelay;
+  TCycleImageWidget::Init();
   firstPeriod_ = secondPeriod_ = 1;
 }
 
 void TBlinkWidget::Restart() {
-  running_ = true;
-  state_ = stStartDelay;
   loopsCount_ = loopsTotal_;
-  TImageWidget::Restart();
+  TCycleImageWidget::Restart();
 }
 
-void TBlinkWidget::RunDelay(int32_t delay) {
-  SetTransparentLevel(startLevel_);
-  if (currentTime_ < delay) return;
-  state_ = stPlaying;
-  currentTime_ = Remainder(currentTime_, delay);
-  if (currentTime_ != 0) Update(0);
+bool TBlinkWidget::LoopEnded() {
+  if (loopsCount_ <= 0 || --loopsCount_ != 0) return true;
+  Finish();
+  SetDead(true);
+  return false;
 }
 
-void TBlinkWidget::Finish() {
-  running_ = false;
-  state_ = stFinished;
-  SetTransparentLevel(stopOnFirst_ ? startLevel_ : endLevel_);
-}
-
-void TBlinkWidget::Ramp() {
+void TBlinkWidget::ShowRun() {
   // Integer steps truncating toward zero; the level wraps as a byte would. A period of 0
   // (or a clock before the start) divides by nothing: the ramp stays at its start.
   int64_t level;
@@ -539,118 +474,48 @@ void TBlinkWidget::Ramp() {
   SetTransparentLevel(int32_t(uint8_t(level)));
 }
 
-void TBlinkWidget::Update(int32_t dt) {
-  TImageWidget::Update(dt);
-  if (!running_) return;
-  switch (state_) {
-    case stStartDelay:
-      RunDelay(startDelay_);
-      break;
-    case stCycleDelay:
-      RunDelay(cycleDelay_);
-      break;
-    case stPlaying: {
-      int32_t period = SaturateInt32(int64_t(firstPeriod_) + secondPeriod_);
-      if (currentTime_ >= period) {
-        if (!loop_) return Finish();
-        state_ = stCycleDelay;
-        currentTime_ = Remainder(currentTime_, period);
-        if (loopsCount_ > 0 && --loopsCount_ == 0) {
-          Finish();
-          SetDead(true);
-          return;
-        }
-      }
-      Ramp();
-      break;
-    }
-    default:
-      break;
-  }
-}
-
-Variant TBlinkWidget::DoGetProperty(const std::string& name) {
-  if (name == "firstperiod") return Variant(firstPeriod_);
-  if (name == "secondperiod") return Variant(secondPeriod_);
-  if (name == "start_transparentlevel") return Variant(int32_t(startLevel_));
-  if (name == "peak_transparentlevel") return Variant(int32_t(peakLevel_));
-  if (name == "end_transparentlevel") return Variant(int32_t(endLevel_));
-  if (name == "startdelaytime") return Variant(startDelay_);
-  if (name == "cycledelaytime") return Variant(cycleDelay_);
-  if (name == "loop") return Variant(loop_);
-  if (name == "stoponfirst") return Variant(stopOnFirst_);
-  return TImageWidget::DoGetProperty(name);
-}
-
-void TBlinkWidget::SetProperty(const std::string& name, const Variant& value) {
-  try {
-    auto asInt = [&](int32_t& field) {
-      if (auto v = value.TryInt()) field = SaturateInt32(*v);
-    };
-    auto asLevel = [&](uint8_t& field) {
-      if (auto v = value.TryInt()) field = uint8_t(*v);
-    };
-    if (name == "firstperiod") {
-      asInt(firstPeriod_);
-    } else if (name == "secondperiod") {
-      asInt(secondPeriod_);
-    } else if (name == "start_transparentlevel") {
-      asLevel(startLevel_);
-    } else if (name == "peak_transparentlevel") {
-      asLevel(peakLevel_);
-    } else if (name == "end_transparentlevel") {
-      asLevel(endLevel_);
-    } else if (name == "startdelaytime") {
-      asInt(startDelay_);
-    } else if (name == "cycledelaytime") {
-      asInt(cycleDelay_);
-    } else if (name == "loop") {
-      auto v = value.TryBool();
-      if (!v) return;
-      loop_ = *v;
-      if (loop_ && state_ == stFinished) {
-        state_ = stStartDelay;
-        running_ = true;
-      }
-    } else if (name == "stoponfirst") {
-      if (auto v = value.TryBool()) stopOnFirst_ = *v;
-    } else {
-      TImageWidget::SetProperty(name, value);
-    }
-  } catch (const std::exception&) {
-  }
-}
-
-void TBlinkWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TImageWidget::LoadFromXml(node);
-  loop_ = ReadXmlBool(node, "loop", false);
-  loopsTotal_ = loopsCount_ = ReadXmlInt(node, "loops_count", 0);
-  firstPeriod_ = ReadXmlInt(node, "firstperiod", 1);
-  secondPeriod_ = ReadXmlInt(node, "secondperiod", firstPeriod_);
-  startLevel_ = uint8_t(std::clamp(ReadXmlInt(node, "start_transparentlevel", 0), 0, 255));
-  peakLevel_ = uint8_t(std::clamp(ReadXmlInt(node, "peak_transparentlevel", 0), 0, 255));
-  endLevel_ = uint8_t(std::clamp(ReadXmlInt(node, "end_transparentlevel", startLevel_), 0, 255));
-  startDelay_ = ReadXmlInt(node, "startdelaytime", 0);
-  cycleDelay_ = ReadXmlInt(node, "cycledelaytime", 0);
-  stopOnFirst_ = ReadXmlBool(node, "stoponfirst", false);
-}
-
-void TBlinkWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TImageWidget::SaveToXml(node);
-  WriteXmlBool(node, "loop", loop_, loop_);
-  WriteXmlInt(node, "loops_count", loopsTotal_, loopsTotal_ != 0);
-  WriteXmlInt(node, "firstperiod", firstPeriod_, firstPeriod_ != 1);
-  WriteXmlInt(node, "secondperiod", secondPeriod_, secondPeriod_ != firstPeriod_);
-  WriteXmlInt(node, "start_transparentlevel", startLevel_, true);
-  WriteXmlInt(node, "peak_transparentlevel", peakLevel_, true);
-  WriteXmlInt(node, "end_transparentlevel", endLevel_, endLevel_ != startLevel_);
-  WriteXmlInt(node, "startdelaytime", startDelay_, startDelay_ != 0);
-  WriteXmlInt(node, "cycledelaytime", cycleDelay_, cycleDelay_ != 0);
-  WriteXmlBool(node, "stoponfirst", stopOnFirst_, stopOnFirst_);
-}
-
 // ---------------------------------------------------------------------------------------
 // TSoundWidget
+
+// The pan and the delays are those of the widget's sound description; setting a delay
+// sets its least and its greatest value.
+const TPropertyTable& TSoundWidget::Properties() {
+  using S = TSoundWidget;
+  static const TPropertyTable table(
+      TAbstractWidget::Properties(),
+      {
+          Attr("resourcename", &S::soundName_).Str().Always(),
+          Prop<S>(
+              "pan", [](S& s) { return s.SoundValue(&ISound::GetPan); },
+              [](S& s, int32_t pan) {
+                if (Ref<ISound> sound = s.FindSound(s.soundName_)) sound->SetPan(pan);
+              }),
+          Prop<S>(
+              "startdelaytime", [](S& s) { return s.SoundValue(&ISound::GetStartDelayMin); },
+              [](S& s, int32_t delay) {
+                s.SetSoundDelay(&ISound::SetStartDelayMin, &ISound::SetStartDelayMax, delay);
+              }),
+          Prop<S>(
+              "cycledelaytime", [](S& s) { return s.SoundValue(&ISound::GetCycleDelayMin); },
+              [](S& s, int32_t delay) {
+                s.SetSoundDelay(&ISound::SetCycleDelayMin, &ISound::SetCycleDelayMax, delay);
+              }),
+      });
+  return table;
+}
+
+int32_t TSoundWidget::SoundValue(int32_t (ISound::*get)()) {
+  Ref<ISound> sound = FindSound(soundName_);
+  return sound ? (sound.get()->*get)() : 0;
+}
+
+void TSoundWidget::SetSoundDelay(void (ISound::*setMin)(int32_t), void (ISound::*setMax)(int32_t),
+                                 int32_t delay) {
+  if (Ref<ISound> sound = FindSound(soundName_)) {
+    (sound.get()->*setMin)(delay);
+    (sound.get()->*setMax)(delay);
+  }
+}
 
 void TSoundWidget::Init() {
   TAbstractWidget::Init();
@@ -684,35 +549,6 @@ void TSoundWidget::SetPaused(bool value) {
     Pause();
   else
     Restart();
-}
-
-Variant TSoundWidget::DoGetProperty(const std::string& name) {
-  if (name == "pan" || name == "startdelaytime" || name == "cycledelaytime") {
-    Ref<ISound> sound = FindSound(soundName_);
-    if (!sound) return Variant(0);
-    if (name == "pan") return Variant(sound->GetPan());
-    if (name == "startdelaytime") return Variant(sound->GetStartDelayMin());
-    return Variant(sound->GetCycleDelayMin());
-  }
-  return TAbstractWidget::DoGetProperty(name);
-}
-
-void TSoundWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name != "pan" && name != "startdelaytime" && name != "cycledelaytime")
-    return TAbstractWidget::SetProperty(name, value);
-  auto v = value.TryInt();
-  Ref<ISound> sound = FindSound(soundName_);
-  if (!v || !sound) return;
-  int32_t n = SaturateInt32(*v);
-  if (name == "pan") {
-    sound->SetPan(n);
-  } else if (name == "startdelaytime") {
-    sound->SetStartDelayMin(n);
-    sound->SetStartDelayMax(n);
-  } else {
-    sound->SetCycleDelayMin(n);
-    sound->SetCycleDelayMax(n);
-  }
 }
 
 void TSoundWidget::LoadFromXml(const Ref<IHierStorage>& node) {
@@ -753,9 +589,4 @@ void TSoundWidget::LoadFromXml(const Ref<IHierStorage>& node) {
     }
   }
   playPending_ = !paused_;
-}
-
-void TSoundWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TAbstractWidget::SaveToXml(node);
-  WriteXmlStr(node, "resourcename", soundName_, true);
 }

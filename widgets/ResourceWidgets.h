@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/CheckedMath.h"
 #include "shell/WidgetClasses.h"
 
 // The engine's resource of the widget's "resourcename".
@@ -22,10 +23,9 @@ class TResourceWidget : public TSingleWidget {
   Ref<IImageResource> GetImageResource();
   const std::string& GetResourceName() const { return resourceName_; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
  protected:
+  const TPropertyTable& Properties() override;
+
   // Taken from the owner; the engine outlives every screen, so it is not held.
   IEngine* engine_ = nullptr;
   std::string resourceName_;
@@ -44,17 +44,19 @@ class TImageWidget : public TResourceWidget {
   void SetHeight(int32_t value) override;
   void Draw(ISurface* surface, int32_t x, int32_t y) override;
   bool ContainsPoint(const TPoint& point, bool ignoreVisibility) override;
-  void SetProperty(const std::string& name, const Variant& value) override;
+  // A changed name redraws.
+  virtual void SetResourceName(const std::string& name);
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
   // The part of the image drawn now (an animation's current frame); false for none.
   virtual bool SourceRect(TRect& rect);
   // Draws Source of the image resource at X, Y in the draw and blending modes.
   void DrawImage(ISurface* surface, const TRect& source, int32_t x, int32_t y);
+  int32_t ResourceLeft() const { return sourceRect_.Left; }
+  int32_t ResourceTop() const { return sourceRect_.Top; }
   void SetResourceLeft(int32_t value);
   void SetResourceTop(int32_t value);
   void UpdateSourceRect();
@@ -65,52 +67,78 @@ class TImageWidget : public TResourceWidget {
   uint8_t blendingMode_ = bmNormal;
 };
 
-// The common clock of the strip animations: a start delay, the run, a cycle delay between
-// loops, and the end (state 3) until restarted or looped again.
-class TBaseAnimationWidget : public TImageWidget {
+// An image run by a clock of four states: a start delay, the run, a cycle delay between
+// loops, and the end (state 3) until restarted or looped again. The strip animations and
+// the blink share it; each says how long a run is and what the states show.
+class TCycleImageWidget : public TImageWidget {
  public:
   enum : uint8_t { stStartDelay = 0, stPlaying = 1, stCycleDelay = 2, stFinished = 3 };
 
   void Init() override;
   void Update(int32_t dt) override;
   void Restart() override;
-  void SetWidth(int32_t value) override;
-  void SetProperty(const std::string& name, const Variant& value) override;
-
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
   uint8_t GetState() const { return state_; }
   bool IsRunning() const { return running_; }
-  int32_t GetImageIndex() const { return imageIndex_; }
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
-  bool SourceRect(TRect& rect) override;
-
-  // What the clock shows: the first picture (delays), the last one when a run without
-  // loop ends, and the picture of the current time while playing.
-  virtual void ShowFirst() = 0;
+  // The length of one run, and what the delays and the run at the current time show.
+  virtual int32_t RunTime() = 0;
+  virtual void ShowDelay() = 0;
+  virtual void ShowRun() = 0;
+  // What the end of a run without loop shows.
   virtual void ShowEnd() = 0;
-  virtual void ShowPlaying() = 0;
-
-  // A delay of states 0 and 2: on to playing once it has passed.
-  void RunDelay(int32_t delay);
-  void UpdateColumns();
+  // A looped run has ended and the clock is in the cycle delay; false stops here.
+  virtual bool LoopEnded() { return true; }
+  // The end: running off, state 3, ShowEnd.
+  virtual void Finish();
+  // Turning the loop on makes an ended run start again.
   void SetLoop(bool value);
 
   bool loop_ = false;
+  int32_t startDelay_ = 0;
+  int32_t cycleDelay_ = 0;
+  bool running_ = true;
+  uint8_t state_ = stStartDelay;
+  bool stopOnFirst_ = false;
+
+ private:
+  // A delay of states 0 and 2: on to playing once it has passed.
+  void RunDelay(int32_t delay);
+};
+
+// The strip animations: frames of "width" x "height" cut from a strip of "resourcewidth"
+// by "resourceheight" at "resourceleft", "resourcetop", left to right, then row by row.
+class TBaseAnimationWidget : public TCycleImageWidget {
+ public:
+  void SetWidth(int32_t value) override;
+
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+
+  int32_t GetImageIndex() const { return imageIndex_; }
+
+ protected:
+  const TPropertyTable& Properties() override;
+  bool SourceRect(TRect& rect) override;
+  int32_t RunTime() override { return animationTime_; }
+  void ShowDelay() override { ShowFirst(); }
+  // The first picture (delays and the start).
+  virtual void ShowFirst() = 0;
+  void Finish() override;
+
+  void UpdateColumns();
+  // "framescount": only a count above 0 is taken; the frame width follows.
+  void SetFramesCount(int32_t count);
+  void SetStripWidth(int32_t width);
+  void SetStripLeft(int32_t left);
+  void SetStripTop(int32_t top);
+
   int32_t framesCount_ = 0;
   int32_t stripWidth_ = 0;
   int32_t stripHeight_ = 0;
   int32_t stripLeft_ = 0;
   int32_t stripTop_ = 0;
-  int32_t startDelay_ = 0;
-  int32_t cycleDelay_ = 0;
-  bool running_ = true;
-  uint8_t state_ = stStartDelay;
   int32_t imageIndex_ = 0;
-  bool stopOnFirst_ = false;
   bool hideOnEnd_ = false;
   bool reverse_ = false;
   int32_t animationTime_ = 0;
@@ -122,16 +150,14 @@ class TAnimationWidget : public TBaseAnimationWidget {
  public:
   // Frame N of the run (counted from the end when reversed).
   void ShowFrame(int32_t n);
-  void SetProperty(const std::string& name, const Variant& value) override;
-
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
   void ShowFirst() override { ShowFrame(0); }
   void ShowEnd() override;
-  void ShowPlaying() override;
+  void ShowRun() override;
+  // "currentframe": the frame shown, and the clock moved to it.
+  void SetCurrentFrame(int32_t n);
 };
 
 // "sequence_animation_widget": "frame" children, each a picture of the strip shown for a
@@ -151,16 +177,15 @@ class TSequenceAnimationWidget : public TBaseAnimationWidget {
   // Frame I of the list, whatever the direction; nothing outside the list.
   void SelectIndex(int32_t i);
   int32_t GetSequenceIndex() const { return sequenceIndex_; }
-  void SetProperty(const std::string& name, const Variant& value) override;
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
   void ShowFirst() override { ShowTime(0); }
   void ShowEnd() override;
-  void ShowPlaying() override { ShowTime(currentTime_); }
+  void ShowRun() override { ShowTime(currentTime_); }
 
   std::vector<TFrame> frames_;
   int32_t defaultDuration_ = 0;
@@ -169,43 +194,30 @@ class TSequenceAnimationWidget : public TBaseAnimationWidget {
 
 // "blink_widget": an image whose transparency ramps from a start level to a peak over the
 // first period and on to an end level over the second, once or in loops.
-class TBlinkWidget : public TImageWidget {
+class TBlinkWidget : public TCycleImageWidget {
  public:
-  enum : uint8_t { stStartDelay = 0, stPlaying = 1, stCycleDelay = 2, stFinished = 3 };
-
   void Init() override;
-  void Update(int32_t dt) override;
   void Restart() override;
-  void SetProperty(const std::string& name, const Variant& value) override;
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
-  uint8_t GetState() const { return state_; }
-  bool IsRunning() const { return running_; }
   int32_t GetLoopsLeft() const { return loopsCount_; }
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
-  void RunDelay(int32_t delay);
-  // The level a run ends on.
-  void Finish();
-  void Ramp();
+  const TPropertyTable& Properties() override;
+  int32_t RunTime() override { return SaturateInt32(int64_t(firstPeriod_) + secondPeriod_); }
+  void ShowDelay() override { SetTransparentLevel(startLevel_); }
+  void ShowRun() override;
+  void ShowEnd() override { SetTransparentLevel(stopOnFirst_ ? startLevel_ : endLevel_); }
+  // The last of "loops_count" loops ends the widget.
+  bool LoopEnded() override;
 
   int32_t loopsCount_ = 0;
   // The loops a run starts with: a restart plays them all again.
   int32_t loopsTotal_ = 0;
-  bool loop_ = false;
   int32_t firstPeriod_ = 1;
   int32_t secondPeriod_ = 1;
   uint8_t startLevel_ = 0;
   uint8_t peakLevel_ = 0;
   uint8_t endLevel_ = 0;
-  int32_t startDelay_ = 0;
-  int32_t cycleDelay_ = 0;
-  bool running_ = true;
-  uint8_t state_ = stStartDelay;
-  bool stopOnFirst_ = false;
 };
 
 // "sound_widget": plays its sound at the first update after creation, restart or
@@ -217,16 +229,18 @@ class TSoundWidget : public TAbstractWidget {
   void Restart() override;
   void Pause() override;
   void SetPaused(bool value) override;
-  void SetProperty(const std::string& name, const Variant& value) override;
 
   const std::string& GetSoundName() const { return soundName_; }
   bool IsPlayPending() const { return playPending_; }
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
+  // The pan and delays of the widget's sound description, 0 without one.
+  int32_t SoundValue(int32_t (ISound::*get)());
+  void SetSoundDelay(void (ISound::*setMin)(int32_t), void (ISound::*setMax)(int32_t),
+                     int32_t delay);
 
   std::string soundName_;
   bool playPending_ = true;

@@ -380,6 +380,23 @@ void TTextWidget::SetText(std::string_view text) {
   Rebuild();
 }
 
+void TTextWidget::SetResourceName(const std::string& name) {
+  TImageWidget::SetResourceName(name);
+  Rebuild();
+}
+
+void TTextWidget::SetUseFixedWidth(bool value) {
+  if (value == useFixedWidth_) return;
+  useFixedWidth_ = value;
+  Rebuild();
+}
+
+void TTextWidget::SetFixedWidth(int32_t value) {
+  if (value == fixedWidth_) return;
+  fixedWidth_ = value;
+  Rebuild();
+}
+
 void TTextWidget::SetMultiline(bool value) {
   if (value == multiline_) return;
   multiline_ = value;
@@ -398,73 +415,30 @@ void TTextWidget::SetVertAlign(const std::string& value) {
   Rebuild();
 }
 
-Variant TTextWidget::DoGetProperty(const std::string& name) {
-  if (name == "text" || name == "text_utf8") return Variant(text_);
-  if (name == "multiline") return Variant(multiline_);
-  if (name == "usefixedwidth") return Variant(useFixedWidth_);
-  if (name == "fixedwidth") return Variant(fixedWidth_);
-  if (name == "textlineheight") return Variant(lineHeight_);
-  if (name == "textalign") return Variant(textAlign_);
-  if (name == "textvertalign") return Variant(vertAlign_);
-  if (name == "textwidth") return Variant(TextWidth(text_));
-  return TImageWidget::DoGetProperty(name);
-}
-
-void TTextWidget::SetProperty(const std::string& name, const Variant& value) {
-  try {
-    if (name == "text" || name == "text_utf8") {
-      if (value.IsString())
-        SetText(value.RawText());
-      else
-        SetText(value.ToString());
-    } else if (name == "multiline") {
-      if (auto v = value.TryBool()) SetMultiline(*v);
-    } else if (name == "usefixedwidth") {
-      auto v = value.TryBool();
-      if (!v || *v == useFixedWidth_) return;
-      useFixedWidth_ = *v;
-      Rebuild();
-    } else if (name == "fixedwidth") {
-      auto v = value.TryInt();
-      if (!v || SaturateInt32(*v) == fixedWidth_) return;
-      fixedWidth_ = SaturateInt32(*v);
-      Rebuild();
-    } else if (name == "textlineheight") {
-      if (auto v = value.TryInt()) lineHeight_ = SaturateInt32(*v);
-    } else if (name == "textalign") {
-      SetTextAlign(value.ToString());
-    } else if (name == "textvertalign") {
-      SetVertAlign(value.ToString());
-    } else if (name == "resourcename") {
-      TImageWidget::SetProperty(name, value);
-      Rebuild();
-    } else {
-      TImageWidget::SetProperty(name, value);
-    }
-  } catch (const std::exception&) {
-    // A value that does not convert is ignored.
-  }
+const TPropertyTable& TTextWidget::Properties() {
+  using T = TTextWidget;
+  static const TPropertyTable table(
+      TImageWidget::Properties(),
+      {
+          Prop("text", &T::text_, &T::SetText).Text(),
+          Prop("text_utf8", &T::text_, &T::SetText),
+          Prop("textlineheight", &T::lineHeight_).Int().SavedWhen([](T& t) {
+            return t.lineHeight_ > 0;
+          }),
+          Prop("multiline", &T::multiline_, &T::SetMultiline).Bool(),
+          Prop("usefixedwidth", &T::useFixedWidth_, &T::SetUseFixedWidth).Bool(),
+          Prop("fixedwidth", &T::fixedWidth_, &T::SetFixedWidth)
+              .Int()
+              .SavedWhen(&T::useFixedWidth_),
+          Prop("textalign", &T::textAlign_, &T::SetTextAlign).Str("left"),
+          Prop("textvertalign", &T::vertAlign_, &T::SetVertAlign).Str("top"),
+          Prop<T>("textwidth", [](T& t) { return t.TextWidth(t.text_); }),
+      });
+  return table;
 }
 
 void TTextWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   TImageWidget::LoadFromXml(node);
-  SetText("");
-  text_ = ReadXmlText(node, "text");
-  lineHeight_ = ReadXmlInt(node, "textlineheight", 0);
-  SetMultiline(ReadXmlBool(node, "multiline", false));
-  fixedWidth_ = ReadXmlInt(node, "fixedwidth", 0);
-  useFixedWidth_ = ReadXmlBool(node, "usefixedwidth", false) && fixedWidth_ != 0;
-  SetTextAlign(ReadXmlStr(node, "textalign", "left"));
-  SetVertAlign(ReadXmlStr(node, "textvertalign", "top"));
-}
-
-void TTextWidget::SaveToXml(const Ref<IHierStorage>& node) {
-  TImageWidget::SaveToXml(node);
-  WriteXmlStr(node, "text", text_, !text_.empty());
-  WriteXmlInt(node, "textlineheight", lineHeight_, lineHeight_ > 0);
-  WriteXmlBool(node, "multiline", multiline_, multiline_);
-  WriteXmlBool(node, "usefixedwidth", useFixedWidth_, useFixedWidth_);
-  WriteXmlInt(node, "fixedwidth", fixedWidth_, useFixedWidth_);
-  WriteXmlStr(node, "textalign", textAlign_, textAlign_ != "left");
-  WriteXmlStr(node, "textvertalign", vertAlign_, vertAlign_ != "top");
+  // Fixed widths of 0 are no fixed widths.
+  if (fixedWidth_ == 0) useFixedWidth_ = false;
 }

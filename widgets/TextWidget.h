@@ -56,10 +56,10 @@ class TTextWidget : public TImageWidget, public virtual ITextWidget {
   // The rectangle with the text: glyphs come from a shared font image, whose pixels say
   // nothing about this widget.
   bool ContainsPoint(const TPoint& point, bool ignoreVisibility) override;
-  void SetProperty(const std::string& name, const Variant& value) override;
+  // The layout follows the new font.
+  void SetResourceName(const std::string& name) override;
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
 
   const std::string& GetText() const { return text_; }
   // Translated, then laid out again when it differs.
@@ -69,7 +69,7 @@ class TTextWidget : public TImageWidget, public virtual ITextWidget {
   const TRect& TextBounds() const { return bounds_; }
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 
   Ref<IFontResource> GetFont();
   void Rebuild();
@@ -81,6 +81,8 @@ class TTextWidget : public TImageWidget, public virtual ITextWidget {
   int32_t Advance(const TSymbolInfo& symbol) const;
   void RenderCache(IFontResource* font);
   void SetMultiline(bool value);
+  void SetUseFixedWidth(bool value);
+  void SetFixedWidth(int32_t value);
   void SetTextAlign(const std::string& value);
   void SetVertAlign(const std::string& value);
 

@@ -223,6 +223,7 @@ uint32_t AltCharacterOf(SDL_Keycode key, uint16_t modifiers) {
 
 Point MapPointer(const PointerMap& map, Point windowPoint) {
   if (!map.scaled) return windowPoint;
+  if (map.pinned && windowPoint == map.pinnedOutput) return map.pinnedFrame;
   return OutputToFrame(windowPoint, map.dest, map.frame, map.clamp);
 }
 

@@ -17,6 +17,11 @@ struct PointerMap {
   bool clamp = false;   // hold mapped positions inside the frame (full screen)
   Rect dest;
   Size frame;
+  // A pointer the program put at pinnedOutput reports pinnedFrame, the point it was
+  // sent to, though the scaling may map that window pixel to a neighbour.
+  bool pinned = false;
+  Point pinnedOutput;
+  Point pinnedFrame;
 };
 
 struct InputContext {

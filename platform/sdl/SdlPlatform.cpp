@@ -11,6 +11,7 @@
 #include "platform/Letterbox.h"
 #include "platform/Png.h"
 #include "platform/sdl/SdlInput.h"
+#include "platform/sdl/SdlWindowManager.h"
 
 namespace platform {
 namespace {
@@ -85,6 +86,13 @@ class SdlPlatform final : public Platform, public Window, public Video, public C
   }
   // Reads SDL events until one gives events of ours; wait: block for the first.
   bool Translate(bool wait);
+  bool EnterFullScreen();
+  bool EnterWindowed();
+  // Sizes the window for the windowed mode; move: places it too.
+  void PlaceWindowed(bool move);
+  Borders CurrentBorders();
+  // Places the window again once the window manager has told its borders.
+  void CheckBorders();
   void DropTexture();
   bool EnsureTexture(Size size);
   void Upload(const Frame& frame, const Rect& rect);
@@ -97,6 +105,11 @@ class SdlPlatform final : public Platform, public Window, public Video, public C
   Size textureSize_;
   bool wholeNext_ = true;
   bool placed_ = false;
+  // Full screen made by the program: a borderless window over the whole display.
+  bool fullScreenByHand_ = false;
+  // The window was placed before its borders were known.
+  bool awaitingBorders_ = false;
+  Borders bordersUsed_;
   VideoMode mode_;
   InputContext input_;
   EventQueue queue_;
@@ -137,6 +150,7 @@ bool SdlPlatform::Translate(bool wait) {
       return false;
     }
     if (event.type == SDL_RENDER_DEVICE_RESET) DropTexture();
+    if (event.type == SDL_WINDOWEVENT) CheckBorders();
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED &&
         texture_) {
       Compose();  // the window lost its picture; the last frame is still in the texture
@@ -175,8 +189,16 @@ Point SdlPlatform::CursorPosition() {
 
 void SdlPlatform::WarpCursor(Point p) {
   if (!window_) return;
-  const PointerMap& map = input_.pointer;
-  if (map.scaled) p = FrameToOutput(p, map.dest, map.frame);
+  PointerMap& map = input_.pointer;
+  if (map.scaled) {
+    // Where the window is smaller than the frame, several frame pixels share one window
+    // pixel; the pointer put there still reports the one it was sent to.
+    Point output = FrameToOutput(p, map.dest, map.frame);
+    map.pinned = true;
+    map.pinnedOutput = output;
+    map.pinnedFrame = p;
+    p = output;
+  }
   SDL_WarpMouseInWindow(window_, p.X, p.Y);
 }
 
@@ -203,18 +225,71 @@ bool SdlPlatform::SetMode(const VideoMode& mode) {
   if (!window_ || mode.frame.Width <= 0 || mode.frame.Height <= 0) return false;
   mode_ = mode;
   wholeNext_ = true;
-  if (mode.mode != PresentMode::Windowed) {
+  return mode.mode == PresentMode::Windowed ? EnterWindowed() : EnterFullScreen();
+}
+
+bool SdlPlatform::EnterFullScreen() {
+  awaitingBorders_ = false;
+  if (FullScreenRequestsHonoured(window_)) {
     return SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
   }
+  // Nothing would act on a request: the window itself covers the display.
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(DisplayIndex(), &bounds) != 0) return false;
+  SDL_SetWindowFullscreen(window_, 0);
+  SDL_SetWindowBordered(window_, SDL_FALSE);
+  SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+  SDL_SetWindowSize(window_, bounds.w, bounds.h);
+  fullScreenByHand_ = true;
+  return true;
+}
+
+bool SdlPlatform::EnterWindowed() {
   if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
   SDL_SetWindowBordered(window_, SDL_TRUE);
-  SDL_SetWindowSize(window_, mode.frame.Width, mode.frame.Height);
-  if (!placed_) {
-    // Centred the first time; afterwards where the player has put it.
-    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-    placed_ = true;
-  }
+  // Centred the first time and after a full screen made by hand; otherwise where the
+  // player has put it, unless it no longer fits there.
+  PlaceWindowed(!placed_ || fullScreenByHand_);
+  fullScreenByHand_ = false;
+  placed_ = true;
   return true;
+}
+
+Borders SdlPlatform::CurrentBorders() {
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) return {};
+  return {left, top, right, bottom};
+}
+
+void SdlPlatform::PlaceWindowed(bool move) {
+  int index = DisplayIndex();
+  SDL_Rect display, usable;
+  if (SDL_GetDisplayBounds(index, &display) != 0 || display.w <= 0 || display.h <= 0) {
+    // Nothing is known of the display: the frame's size, centred by the system.
+    SDL_SetWindowSize(window_, mode_.frame.Width, mode_.frame.Height);
+    if (move) SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    return;
+  }
+  if (SDL_GetDisplayUsableBounds(index, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
+    usable = display;
+  }
+  Borders borders = CurrentBorders();
+  WindowPlacement placement =
+      PlaceWindow(mode_.frame, {display.x, display.y, display.x + display.w, display.y + display.h},
+                  {usable.x, usable.y, usable.x + usable.w, usable.y + usable.h}, borders);
+  SDL_SetWindowSize(window_, placement.client.Width(), placement.client.Height());
+  move = move || placement.scaled;
+  if (move) SDL_SetWindowPosition(window_, placement.client.Left, placement.client.Top);
+  // A window manager tells the borders only once the window is on the screen.
+  awaitingBorders_ = move;
+  bordersUsed_ = borders;
+}
+
+void SdlPlatform::CheckBorders() {
+  if (!awaitingBorders_ || mode_.mode != PresentMode::Windowed || fullScreenByHand_) return;
+  if (CurrentBorders() == bordersUsed_) return;
+  PlaceWindowed(true);
+  awaitingBorders_ = false;
 }
 
 void SdlPlatform::DropTexture() {
@@ -229,6 +304,8 @@ bool SdlPlatform::EnsureTexture(Size size) {
   texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                size.Width, size.Height);
   if (!texture_) return false;
+  // The frame's alpha means nothing on the display.
+  SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
   textureSize_ = size;
   wholeNext_ = true;
   return true;
@@ -254,6 +331,7 @@ void SdlPlatform::Compose() {
     dest = FitRect(frame, {outW, outH});
   }
   bool stretched = dest.Width() != frame.Width || dest.Height() != frame.Height;
+  if (dest != input_.pointer.dest || frame != input_.pointer.frame) input_.pointer.pinned = false;
   // The engine maps wide full screen itself, from desktop pixels.
   input_.pointer.scaled =
       mode_.mode != PresentMode::WideFullScreen && dest != Rect{0, 0, frame.Width, frame.Height};
@@ -288,27 +366,25 @@ bool SdlPlatform::Screenshot(const std::string& path, std::string& error) {
     error = "no frame has been shown yet";
     return false;
   }
-  int outW = 0, outH = 0;
-  SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+  // The texture drawn pixel for pixel into a picture of its own and read back: the frame
+  // as the display received it, whatever the window's size.
   Size size = textureSize_;
-  if (outW < size.Width || outH < size.Height) {
-    error = "the window is smaller than the frame";
-    return false;
-  }
-  // Draw the texture unscaled and read it back: the picture as the display has it.
-  SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
-  SDL_Rect area{0, 0, size.Width, size.Height};
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  SDL_RenderCopy(renderer_, texture_, nullptr, &area);
-  std::vector<uint32_t> pixels(size_t(size.Width) * size_t(size.Height));
-  bool read = SDL_RenderReadPixels(renderer_, &area, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
-                                   size.Width * 4) == 0;
-  Compose();  // leave the drawing as it was for the next present
-  if (!read) {
+  SDL_Texture* picture = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                           SDL_TEXTUREACCESS_TARGET, size.Width, size.Height);
+  if (!picture || SDL_SetRenderTarget(renderer_, picture) != 0) {
     error = OneLine(std::string("cannot read the display back: ") + SDL_GetError());
+    if (picture) SDL_DestroyTexture(picture);
     return false;
   }
+  SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  std::vector<uint32_t> pixels(size_t(size.Width) * size_t(size.Height));
+  bool read = SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
+                                   size.Width * 4) == 0;
+  if (!read) error = OneLine(std::string("cannot read the display back: ") + SDL_GetError());
+  SDL_SetRenderTarget(renderer_, nullptr);
+  SDL_DestroyTexture(picture);
+  if (!read) return false;
   return WritePng(path, pixels.data(), size.Width, size.Height, size.Width, error);
 }
 

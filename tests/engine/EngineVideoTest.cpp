@@ -225,6 +225,78 @@ TEST(EngineVideo, ScriptPointsLandWhereTheGameSeesThem) {
   }
 }
 
+// Full screen over common desktops, each listing only its own mode (so a 1024 x 768
+// frame is always letterboxed): the frame, the picture on the display, the bars, and two
+// design points as a script sends them to the display and the game then receives them.
+TEST(EngineVideo, FullScreenOverDesktops) {
+  struct Case {
+    Size desktop;
+    TRect frame, dest;
+    std::vector<TRect> bars;
+    platform::Point middle, last;  // design (512, 384) and (1023, 767) on the display
+  } cases[] = {
+      {{640, 480}, {0, 0, 1024, 768}, {0, 0, 640, 480}, {}, {320, 240}, {639, 479}},
+      {{1024, 600},
+       {0, 0, 1310, 768},
+       {0, 0, 1024, 600},
+       {{1023, 0, 1024, 600}},
+       {512, 300},
+       {912, 599}},
+      {{1280, 720},
+       {0, 0, 1365, 768},
+       {0, 0, 1280, 720},
+       {{1279, 0, 1280, 720}},
+       {640, 360},
+       {1119, 719}},
+      {{1366, 768}, {0, 0, 1366, 768}, {0, 0, 1366, 768}, {}, {683, 384}, {1194, 767}},
+      {{1920, 1080},
+       {0, 0, 1365, 768},
+       {0, 0, 1920, 1080},
+       {{1919, 0, 1920, 1080}},
+       {960, 540},
+       {1679, 1079}},
+      {{2560, 1440},
+       {0, 0, 1365, 768},
+       {0, 0, 2560, 1440},
+       {{2559, 0, 2560, 1440}},
+       {1280, 720},
+       {2238, 1439}},
+      {{1080, 1920},
+       {0, 0, 1024, 768},
+       {0, 555, 1080, 1365},
+       {{0, 0, 1080, 555}, {0, 1365, 1080, 1920}},
+       {540, 960},
+       {1079, 1364}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.desktop.Width << "x" << c.desktop.Height);
+    Video h(c.desktop, {{c.desktop.Width, c.desktop.Height, 32}});
+    h.RunFullScreen(1024, 768, "system");
+    EXPECT_EQ(h.engine->FrameRect(), c.frame);
+    EXPECT_EQ(h.engine->DestRect(), c.dest);
+    EXPECT_EQ(h.engine->BarRects(), c.bars);
+    const struct {
+      platform::Point design, display;
+    } points[] = {{{512, 384}, c.middle}, {{1023, 767}, c.last}};
+    for (const auto& p : points) {
+      platform::Point display = h.engine->DesignToWindow(p.design);
+      EXPECT_EQ(display, p.display);
+      // The pointer put there reaches the game at the design point, as an event and as
+      // the cursor's position, though a shrunk picture may map the pixel elsewhere.
+      h.game->log.clear();
+      h.platform->headless.WarpCursor(display);
+      h.platform->headless.PostEvent(
+          platform::MouseEvent(input::kMouseMove, display.X, display.Y, 0));
+      h.engine->ProcessStep();
+      EXPECT_EQ(h.game->log, std::vector<std::string>{"Mouse 512 " + std::to_string(p.design.X) +
+                                                      " " + std::to_string(p.design.Y) + " 0"});
+      TPoint cursor;
+      h.engine->GetCursorPos(cursor);
+      EXPECT_EQ(cursor, (TPoint{p.design.X, p.design.Y}));
+    }
+  }
+}
+
 TEST(EngineVideo, CursorInABarIsPutBackAtThePictureEdge) {
   Video h({1280, 1024}, kModes);
   h.RunFullScreen(1024, 768, "yes");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "foundation/GlobalReplaceableObjectParams.h"
 #include "foundation/Params.h"
 #include "foundation/XMLStorage.h"
@@ -129,6 +131,38 @@ TEST_F(GuidParams, ReplacementValuesWinAndVanishOnceTheNodeHoldsThem) {
   EXPECT_EQ(Load("<box _object_guid=\"G\" x=\"5\"/>")->x, 5);
   EXPECT_EQ(Params("G")->Count(), 0) << "a value equal to the node's changes nothing";
   EXPECT_FALSE(GlobalReplaceableObjectParams()->GetParams("", true));
+}
+
+// Every reader asks with its default as it is written, so a replacement equal to the
+// default of an absent attribute changes nothing and goes.
+TEST_F(GuidParams, ReplacementsEqualToTheDefaultGo) {
+  struct Case {
+    const char* replacement;
+    std::function<std::string(const Ref<IHierStorage>&)> read;
+    std::string value;
+    bool kept;
+  } cases[] = {
+      {"7", [](auto& n) { return std::to_string(ReadXmlInt(n, "a", 7)); }, "7", false},
+      {"8", [](auto& n) { return std::to_string(ReadXmlInt(n, "a", 7)); }, "8", true},
+      {"$7", [](auto& n) { return std::to_string(ReadXmlInt(n, "a", 7)); }, "7", true},
+      {"-16711936", [](auto& n) { return std::to_string(ReadXmlHex(n, "a", 0xFF00FF00)); },
+       "4278255360", false},
+      {"$FF00FF00", [](auto& n) { return std::to_string(ReadXmlHex(n, "a", 0xFF00FF00)); },
+       "4278255360", true},
+      {"0", [](auto& n) { return std::to_string(ReadXmlHex(n, "a", 0)); }, "0", false},
+      {"1", [](auto& n) { return FormatFloatValue(ReadXmlFloat(n, "a", 1.0)); }, "1", false},
+      {"0.25", [](auto& n) { return FormatFloatValue(ReadXmlFloat(n, "a", 0.25)); }, "0.25", false},
+      {"1.0", [](auto& n) { return FormatFloatValue(ReadXmlFloat(n, "a", 1.0)); }, "1", true},
+      {"no", [](auto& n) { return std::to_string(ReadXmlBool(n, "a", false)); }, "0", false},
+      {"", [](auto& n) { return ReadXmlStr(n, "a"); }, "", false},
+  };
+  for (const Case& c : cases) {
+    GlobalReplaceableObjectParams()->Clear();
+    Params("G")->SetValue("a", c.replacement);
+    Ref<IHierStorage> node = ResolveObjectGuid("G", LoadXmlStorageFromText("<box/>"));
+    EXPECT_EQ(c.read(node), c.value) << c.replacement;
+    EXPECT_EQ(Params("G")->Count(), c.kept ? 1 : 0) << c.replacement;
+  }
 }
 
 TEST_F(GuidParams, EachOverlaidNodeKeepsItsOwnAttributes) {

@@ -105,10 +105,30 @@ TEST(ScriptParser, BadLinesNameTheLineAndTheUsage) {
       {"click 1 2 middle", "line 1: expected \"click X Y [left|right]\""},
       {"click 1 2 left 4", "line 1: expected \"click X Y [left|right]\""},
       {"click 1 99999999", "line 1: expected \"click X Y [left|right]\""},
-      {"key", "line 1: expected \"key VK (a virtual-key code from 1 to 254)\""},
-      {"key 0", "line 1: expected \"key VK (a virtual-key code from 1 to 254)\""},
-      {"key 300", "line 1: expected \"key VK (a virtual-key code from 1 to 254)\""},
-      {"key 0x", "line 1: expected \"key VK (a virtual-key code from 1 to 254)\""},
+      {"key",
+       "line 1: expected \"key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to "
+       "254)\""},
+      {"key 0",
+       "line 1: expected \"key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to "
+       "254)\""},
+      {"key 300",
+       "line 1: expected \"key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to "
+       "254)\""},
+      {"key alt+",
+       "line 1: expected \"key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to "
+       "254)\""},
+      {"key meta+13",
+       "line 1: expected \"key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to "
+       "254)\""},
+      {"key alt++13",
+       "line 1: expected \"key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to "
+       "254)\""},
+      {"key 13+alt",
+       "line 1: expected \"key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to "
+       "254)\""},
+      {"key 0x",
+       "line 1: expected \"key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to "
+       "254)\""},
       {"char", "line 1: expected \"char TEXT\""},
       {"char \xC3", "line 1: char: the text is not valid UTF-8"},
       {"char \xED\xA0\x80", "line 1: char: the text is not valid UTF-8"},  // a surrogate
@@ -211,6 +231,65 @@ TEST(ScriptRunner, InputArrivesAsEventsInWindowCoordinates) {
   EXPECT_EQ(run.platform.CursorPosition(), (Point{2, 3}));
   EXPECT_TRUE(run.runner->Finished());
   EXPECT_FALSE(run.runner->Failed());
+}
+
+TEST(ScriptRunner, KeysWithModifiersComeAsAKeyboardSendsThem) {
+  const uint32_t up = kKeyRepeatOne | kKeyWasDown | kKeyReleased;
+  const uint32_t alt = input::kAltBit;
+  struct Expected {
+    uint32_t message, key, data;
+  };
+  struct Case {
+    const char* line;
+    uint8_t modifiers;
+    std::vector<Expected> events;
+  } cases[] = {
+      // Alt+Enter: a character message whose data is exactly the Alt bit.
+      {"key alt+0x0D",
+       kScriptAlt,
+       {{256, 18, 1 | alt},
+        {256, 13, 1 | alt},
+        {258, 13, alt},
+        {257, 13, up | alt},
+        {257, 18, up}}},
+      {"key ALT+70",
+       kScriptAlt,
+       {{256, 18, 1 | alt},
+        {256, 70, 1 | alt},
+        {258, 'f', alt},
+        {257, 70, up | alt},
+        {257, 18, up}}},
+      {"key shift+alt+0x46",
+       kScriptAlt | kScriptShift,
+       {{256, 16, 1},
+        {256, 18, 1 | alt},
+        {256, 70, 1 | alt},
+        {258, 'F', alt},
+        {257, 70, up | alt},
+        {257, 18, up},
+        {257, 16, up}}},
+      // Keys that type nothing with Alt send only their key messages.
+      {"key alt+115",
+       kScriptAlt,
+       {{256, 18, 1 | alt}, {256, 115, 1 | alt}, {257, 115, up | alt}, {257, 18, up}}},
+      {"key ctrl+65", kScriptControl, {{256, 17, 1}, {256, 65, 1}, {257, 65, up}, {257, 17, up}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    ScriptRun run(std::string(c.line) + "\nquit");
+    ASSERT_TRUE(run.Frames(5));
+    ASSERT_EQ(run.events.size(), c.events.size());
+    for (size_t i = 0; i < c.events.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(run.events[i].message, c.events[i].message);
+      EXPECT_EQ(run.events[i].key, c.events[i].key);
+      EXPECT_EQ(run.events[i].keyData, c.events[i].data);
+    }
+    std::vector<ScriptCommand> commands;
+    std::string error;
+    ASSERT_TRUE(ParseScript(c.line, commands, error));
+    EXPECT_EQ(commands[0].modifiers, c.modifiers);
+  }
 }
 
 TEST(ScriptRunner, WaitsCountPlatformTime) {

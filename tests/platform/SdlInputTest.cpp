@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/Letterbox.h"
 #include "platform/sdl/SdlInput.h"
 
 namespace platform {
@@ -228,7 +229,9 @@ TEST(SdlInput, ButtonsHeldAndModifiersReachTheFlags) {
 TEST(SdlInput, ScaledFullScreenMapsThePointerIntoTheFrame) {
   // A 1024 x 768 frame fitted to a 1920 x 1080 desktop: 1440 x 1080 from x = 240.
   InputContext context;
-  context.pointer = {true, true, {240, 0, 1680, 1080}, {1024, 768}};
+  context.pointer.scaled = context.pointer.clamp = true;
+  context.pointer.dest = {240, 0, 1680, 1080};
+  context.pointer.frame = {1024, 768};
   EventQueue queue;
   TranslateSdlEvent(Motion(960, 540, 0), context, queue);
   TranslateSdlEvent(Motion(100, 10, 0), context, queue);     // in the left bar
@@ -238,6 +241,23 @@ TEST(SdlInput, ScaledFullScreenMapsThePointerIntoTheFrame) {
   EXPECT_EQ((Point{events[0].x, events[0].y}), (Point{512, 384}));
   EXPECT_EQ((Point{events[1].x, events[1].y}), (Point{0, 7}));
   EXPECT_EQ((Point{events[2].x, events[2].y}), (Point{1023, 767}));
+}
+
+TEST(SdlInput, APointerPutInAShrunkWindowReportsThePointItWasSentTo) {
+  // A 1024 x 768 frame in a 960 x 720 window: frame pixel 7 shares window pixel 7 with
+  // frame pixel 8, which the window pixel's centre maps back to.
+  PointerMap map;
+  map.scaled = true;
+  map.dest = {0, 0, 960, 720};
+  map.frame = {1024, 768};
+  Point output = FrameToOutput({7, 7}, map.dest, map.frame);
+  EXPECT_EQ(output, (Point{7, 7}));
+  EXPECT_EQ(MapPointer(map, output), (Point{8, 8}));
+  map.pinned = true;
+  map.pinnedOutput = output;
+  map.pinnedFrame = {7, 7};
+  EXPECT_EQ(MapPointer(map, output), (Point{7, 7}));
+  EXPECT_EQ(MapPointer(map, {7, 8}), (Point{8, 9})) << "elsewhere the scaling alone";
 }
 
 TEST(SdlInput, WindowEventsAndCloseRequest) {

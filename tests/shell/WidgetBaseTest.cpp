@@ -164,6 +164,38 @@ TEST_F(WidgetBase, FunctionWidgetDrivesItsProperties) {
   EXPECT_EQ(f->clears, 1);
 }
 
+// A bound property is read and written through its rows: a frame looks up no name.
+TEST_F(WidgetBase, BoundPropertiesAreNotLookedUpByNameEachFrame) {
+  Ref<IWidget> w = Show(R"(<widget type="test_box" width="4" height="4" visible="yes">
+      <function_widget type="test_function" output="anchor_left" input="currenttime"
+                       scale="0.5"/></widget>)");
+  Frame(16);
+  uint64_t before = TPropertyTable::LookupCount();
+  for (int i = 0; i < 50; ++i) Frame(16);
+  EXPECT_EQ(TPropertyTable::LookupCount(), before);
+  EXPECT_EQ(w->GetAnchorLeft(), 0.5 * 16 * 51);
+}
+
+// Names that an alias or an extra parameter may answer are asked by name; a new extra
+// parameter makes the bindings again.
+TEST_F(WidgetBase, BindingsFollowAliasesAndNewExtraParameters) {
+  Ref<IWidget> w = Show(R"(<widget type="test_box" visible="yes" aliases="\visible=tabstop">
+      <function_widget type="test_function" output="z" offset="5"/></widget>)");
+  EXPECT_EQ(w->GetZ(), 5);
+  w->SetZ(2);
+  w->SetExtraParam("z", Variant(1));
+  uint64_t before = TPropertyTable::LookupCount();
+  Frame(16);
+  EXPECT_GT(TPropertyTable::LookupCount(), before);
+  EXPECT_EQ(w->GetZ(), 2) << "the extra parameter answers before the widget's z";
+  EXPECT_EQ(w->GetProperty("z").ToInt(), 5);
+
+  Ref<IWidget> aliased = Show(R"(<widget type="test_box" visible="yes" aliases="\z=width">
+      <function_widget type="test_function" output="z" offset="7"/></widget>)");
+  EXPECT_EQ(aliased->GetZ(), 0);
+  EXPECT_EQ(aliased->GetProperty("width").ToInt(), 7) << "the alias took the output";
+}
+
 TEST_F(WidgetBase, PausedWidgetIsNotEvaluatedOnGettingItsOwner) {
   Ref<IWidget> w = Show(R"(<widget type="test_box" paused="yes">
       <function_widget type="test_function" output="anchor_top" offset="3"/></widget>)");

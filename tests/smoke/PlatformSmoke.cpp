@@ -128,7 +128,7 @@ int Run(const std::string& shot, PresentMode mode) {
     }
     if (quit) break;
     // Once frames have set the scaling up, and after the script's move.
-    if (!warpSent && clock.Milliseconds() - start >= 150) {
+    if (!warpSent && frame >= 3 && clock.Milliseconds() - start >= 150) {
       window.WarpCursor(kWarp);
       warpSent = true;
     }

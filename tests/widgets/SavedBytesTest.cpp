@@ -1,0 +1,225 @@
+// What is saved stays what it was: every XML source of the sample game and every fixture
+// under data/saved/fixtures is loaded through the loaders the program uses and saved again,
+// and the saved bytes must equal the files under data/saved/expected, byte for byte.
+//
+// A change that means to change what is saved writes the expected files anew with
+// SAVED_BYTES_UPDATE=1 in the environment; the difference then shows in the commit.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/EngineRegistration.h"
+#include "engine/EngineResourceDefs.h"
+#include "engine/EngineResources.h"
+#include "engine/EngineSounds.h"
+#include "foundation/GeneralClasses.h"
+#include "foundation/GlobalReplaceableObjectParams.h"
+#include "foundation/Params.h"
+#include "foundation/ResourceReader.h"
+#include "foundation/XMLStorage.h"
+#include "functions/FunctionRegistration.h"
+#include "shell/CustomSettings.h"
+#include "shell/GameCursors.h"
+#include "shell/ResourceFiles.h"
+#include "shell/ShellRegistration.h"
+#include "shell/WidgetFactories.h"
+#include "tests/support/TempFolder.h"
+#include "widgets/WidgetsRegistration.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSaved = fs::path(SOURCE_ROOT) / "tests/widgets/data/saved";
+const fs::path kFixtures = kSaved / "fixtures";
+const fs::path kExpected = kSaved / "expected";
+const fs::path kSampleSources = fs::path(SOURCE_ROOT) / "data/ini";
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The collections that documents hold as plain elements, by element name.
+Ref<IInterface> CollectionFor(const std::string& element) {
+  if (element == "params")
+    return Ref<IInterface>(TAbstractObject::Create<TParamCollection>().get());
+  if (element == "global_replaceable_object_params")
+    return Ref<IInterface>(GlobalReplaceableObjectParams().get());
+  if (element == "sounds")
+    return Ref<IInterface>(TAbstractObject::Create<TSoundCollection>().get());
+  if (element == "musics")
+    return Ref<IInterface>(TAbstractObject::Create<TMusicCollection>().get());
+  if (element == "cursors")
+    return Ref<IInterface>(
+        static_cast<ICursorCollection*>(TAbstractObject::Create<TCursorCollection>().get()));
+  if (element == "resourcefiles")
+    return Ref<IInterface>(static_cast<IResourceFileCollection*>(
+        TAbstractObject::Create<TResourceFileCollection>().get()));
+  if (element == "custom_settings")
+    return Ref<IInterface>(static_cast<ICustomSettingsCollection*>(
+        TAbstractObject::Create<TCustomSettingsCollection>().get()));
+  if (element == "commands")
+    return Ref<IInterface>(static_cast<ISettingsCommandCollection*>(
+        TAbstractObject::Create<TSettingsCommandCollection>().get()));
+  if (element == "widgetfactories")
+    return Ref<IInterface>(static_cast<IWidgetFactoryCollection*>(
+        TAbstractObject::Create<TWidgetFactoryCollection>().get()));
+  if (element == "resource_defs")
+    return Ref<IInterface>(
+        static_cast<IPersistObject*>(TAbstractObject::Create<TResourceDefCollection>().get()));
+  return nullptr;
+}
+
+// A resource list as the engine reads it: each "resource" of "content" made by its type and
+// loaded from its element; saved back as one "resource" element each.
+void SaveResourceList(const Ref<IHierStorage>& source, const Ref<IHierStorage>& target) {
+  Ref<IHierStorage> content = source->GetChild("content", 0);
+  Ref<IHierStorage> out = target->AddChild("content");
+  int count = content ? content->GetChildCount("resource") : 0;
+  for (int i = 0; i < count; ++i) {
+    Ref<IHierStorage> section = content->GetChild("resource", i);
+    Ref<IResourceSlave> resource =
+        CreateResourceByType(ReadXmlStr(section, "type"), ReadXmlStr(section, "name"));
+    Ref<IHierStorage> saved = out->AddChild("resource");
+    if (!resource) continue;
+    LoadObject(Ref<IInterface>(resource.get()), section);
+    SaveObject(Ref<IInterface>(resource.get()), saved);
+  }
+}
+
+// Loads the object of Source the way the program does and saves it into Target.
+void SaveThroughLoaders(const Ref<IHierStorage>& source, const Ref<IHierStorage>& target) {
+  std::string element = source->GetName();
+  if (element == "resources") return SaveResourceList(source, target);
+  if (Ref<IInterface> collection = CollectionFor(element)) {
+    LoadObject(collection, source);
+    SaveObject(collection, target);
+    return;
+  }
+  // Anything else is created by its "type"; an unregistered type leaves the element empty.
+  if (Ref<INamedObject> object = CreateObjectFromXml(source))
+    SaveObject(Ref<IInterface>(object.get()), target);
+}
+
+// The saved text of a document, and of every file the saving wrote beside it.
+struct Saved {
+  std::string text;
+  std::vector<std::pair<std::string, std::string>> files;  // relative path, bytes
+};
+
+// Where two texts part, with some of what follows in each.
+std::string FirstDifference(const std::string& saved, const std::string& expected) {
+  size_t at = 0;
+  while (at < saved.size() && at < expected.size() && saved[at] == expected[at]) ++at;
+  size_t from = at < 40 ? 0 : at - 40;
+  return "at byte " + std::to_string(at) + ":\n  saved    ..." + saved.substr(from, 120) +
+         "\n  expected ..." + expected.substr(from, 120);
+}
+
+Saved SaveDocument(const fs::path& source) {
+  TempFolder folder;
+  fs::path before = fs::current_path();
+  fs::current_path(folder.Path());
+  SetProgramFolder(folder.Path().string() + "/");
+  GlobalReplaceableObjectParams()->Clear();
+  ClearXmlStorageRegistry();
+
+  Saved saved;
+  Ref<IHierStorageRoot> document = LoadXmlStorageFromText(ReadFile(source));
+  std::string root = document->GetName();
+  Ref<IHierStorageRoot> out = CreateXmlStorage(root);
+  if (root == "fixtures") {
+    // One object per child, saved into a child of the same name.
+    int count = document->GetChildCount("");
+    for (int i = 0; i < count; ++i) {
+      Ref<IHierStorage> child = document->GetChild("", i);
+      SaveThroughLoaders(child, out->AddChild(child->GetName()));
+    }
+  } else {
+    SaveThroughLoaders(Ref<IHierStorage>(document.get()), Ref<IHierStorage>(out.get()));
+  }
+  saved.text = out->GetXmlText();
+
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder.Path()))
+    if (entry.is_regular_file())
+      saved.files.emplace_back(fs::relative(entry.path(), folder.Path()).generic_string(),
+                               ReadFile(entry.path()));
+  std::sort(saved.files.begin(), saved.files.end());
+
+  GlobalReplaceableObjectParams()->Clear();
+  ClearXmlStorageRegistry();
+  fs::current_path(before);
+  return saved;
+}
+
+std::vector<fs::path> Sources() {
+  std::vector<fs::path> sources;
+  for (const fs::path& folder : {kSampleSources, kFixtures})
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+      if (entry.path().extension() == ".xml") sources.push_back(entry.path());
+  std::sort(sources.begin(), sources.end());
+  return sources;
+}
+
+class SavedBytes : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // The widgets' own sounds as the program makes them, whatever other tests installed.
+    SetSoundCollectionMaker(nullptr);
+    RegisterFoundationClasses();
+    RegisterEngineClasses();
+    RegisterFunctionsClasses();
+    RegisterShellClasses();
+    RegisterWidgetsClasses();
+  }
+
+  // Where the saved bytes of Source are kept: by folder ("sample" or "fixtures") and name.
+  // Files the saving wrote beside it take the document's name, a dot and their own path.
+  static fs::path ExpectedFor(const fs::path& source, const std::string& written = {}) {
+    std::string group = source.parent_path() == kSampleSources ? "sample" : "fixtures";
+    std::string name = source.stem().string() + (written.empty() ? ".xml" : "." + written);
+    return kExpected / group / name;
+  }
+};
+
+TEST_F(SavedBytes, EverySourceSavesAsBefore) {
+  const bool update = std::getenv("SAVED_BYTES_UPDATE") != nullptr;
+  std::vector<fs::path> sources = Sources();
+  ASSERT_GE(sources.size(), 7u) << "the sample game's sources and the fixtures";
+  for (const fs::path& source : sources) {
+    SCOPED_TRACE(source.string());
+    Saved saved = SaveDocument(source);
+    std::vector<std::pair<fs::path, std::string>> outputs{{ExpectedFor(source), saved.text}};
+    for (const auto& [relative, bytes] : saved.files) {
+      std::string flat = relative;
+      std::replace(flat.begin(), flat.end(), '/', '_');
+      outputs.emplace_back(ExpectedFor(source, flat), bytes);
+    }
+    for (const auto& [expected, bytes] : outputs) {
+      if (update) {
+        WriteFile(expected, bytes);
+        continue;
+      }
+      ASSERT_TRUE(fs::exists(expected)) << "no expected file " << expected;
+      std::string before = ReadFile(expected);
+      EXPECT_TRUE(bytes == before) << expected << " saved differently "
+                                   << FirstDifference(bytes, before);
+    }
+  }
+}
+
+}  // namespace
