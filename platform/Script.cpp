@@ -71,7 +71,7 @@ bool ParseKey(const std::string& word, ScriptCommand& command) {
     std::string name = word.substr(start, plus - start);
     const Modifier* found = nullptr;
     for (const Modifier& m : kModifiers) {
-      if (EqualsNoCase(name, m.name)) found = &m;
+      if (SameText(name, m.name)) found = &m;
     }
     if (!found) return false;
     command.modifiers |= found->bit;
