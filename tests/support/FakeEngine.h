@@ -44,6 +44,8 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   Ref<IGame> game;  // none until a test sets one
   TPoint cursor;
   int surfacesCreated = 0;
+  // What was handed to the system's opener: "OpenFile PATH", "RunProgram PATH-OR-URL".
+  std::vector<std::string> opened;
   // Real folders for the tests of player files; none by default, so nothing is read or
   // saved. Saves go into the preference folder, safely, as the engine's do.
   std::string programFolder, preferenceFolder;
@@ -84,8 +86,8 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   bool IsSoundPaused() override { return false; }
   void SetSoundPaused(bool) override {}
   void Terminate() override {}
-  void OpenFile(const std::string&) override {}
-  void RunProgram(const std::string&) override {}
+  void OpenFile(const std::string& path) override { opened.push_back("OpenFile " + path); }
+  void RunProgram(const std::string& path) override { opened.push_back("RunProgram " + path); }
   Ref<ISurface> CreateSurface() override;
   Ref<IGame> GetGame() override { return game; }
   void RedrawRect(const TRect& rect) override { redrawRects.push_back(rect); }

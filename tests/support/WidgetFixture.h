@@ -26,6 +26,7 @@
 #include "shell/GameInterfaces.h"
 #include "shell/WidgetClasses.h"
 #include "tests/support/FakeEngine.h"
+#include "tests/support/FakeScreenOwner.h"
 
 // Readable failure messages.
 inline void PrintTo(const TRect& r, std::ostream* os) {
@@ -36,7 +37,9 @@ inline void PrintTo(const TPoint& p, std::ostream* os) {
 }
 
 // ---------------------------------------------------------------------------------------
-// The screen: the root widget's owner, the window and the event handler.
+// The screen: the root widget's owner, the window and the event handler; as a screen the
+// game drives (IGameScreenSlave) it routes the mouse and keys as a screen does, without
+// the input guard and without moving the focus.
 
 struct WidgetEvent {
   std::string sender;
@@ -48,9 +51,11 @@ struct WidgetEvent {
 class FakeWindow : public TPropertyObject,
                    public virtual IWidgetOwner,
                    public virtual IWindow,
-                   public virtual IEventHandler {
+                   public virtual IEventHandler,
+                   public virtual IGameScreenSlave {
  public:
   IEngine* engine = nullptr;
+  IGameScreenOwner* screenOwner = nullptr;  // what GetGameScreenOwner gives
   Ref<IWidget> root;
   Ref<ISoundCollection> gameSounds;  // what FindSound finds above the root
   std::vector<TRect> dirtyRects;     // screen coordinates, as posted
@@ -92,7 +97,28 @@ class FakeWindow : public TPropertyObject,
 
   // IEventHandler
   void OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) override;
-  IGameScreenOwner* GetGameScreenOwner() override { return nullptr; }
+  IGameScreenOwner* GetGameScreenOwner() override { return screenOwner; }
+
+  // IGameScreenSlave: the captured widget, else the mouse-stop widget under the point,
+  // gets the mouse; the focused widget gets the keys.
+  bool HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) override;
+  bool HandleKey(uint32_t message, uintptr_t keyCode, intptr_t keyData) override;
+  void AttachOwner(IGameScreenOwner* owner) override { screenOwner = owner; }
+  void ReleaseOwner() override {}
+  void Show(const Ref<IParamCollection>&) override {}
+  void Hide() override {}
+  void Activate() override {}
+  void Deactivate() override {}
+  void Update(int32_t dt) override;
+  void Draw(ISurface* surface, int32_t x, int32_t y) override;
+  TRect GetRect() override { return root ? root->GetRect() : TRect{}; }
+  void OnActivateApp(bool) override {}
+  void OnChildClosed(const std::string&, const Ref<IParamCollection>&) override {}
+  Ref<IWidget> GetRootWidget() override { return root; }
+  bool UpdateDirtyRects() override;
+  bool IsShown() override { return !root || root->IsVisible(); }
+  void LoadWindow() override {}
+  Ref<IMusicCollection> GetMusics() override { return nullptr; }
 };
 
 // ---------------------------------------------------------------------------------------
@@ -237,4 +263,5 @@ class WidgetFixture : public ::testing::Test {
 
   Ref<FakeEngine> engine;
   Ref<FakeWindow> window;
+  Ref<FakeScreenOwner> screens;  // the window's game
 };
