@@ -132,7 +132,7 @@ Ref<IResourceDef> TResourceDefCollection::Find(const Variant& address) {
 
 void TResourceDefCollection::Add(const Ref<IResourceDef>& definition) {
   if (!definition) return;
-  Items().Add(Ref<IInterface>(definition.get()), definition->GetName());
+  Items().Add(definition, definition->GetName());
 }
 
 Ref<IResourceDef> TResourceDefCollection::Define(const std::string& name, const std::string& type,

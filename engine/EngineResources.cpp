@@ -271,7 +271,7 @@ Ref<ISymbol> TFontResource::FindSymbolByCode(int32_t code) {
 void TFontResource::LoadFromXml(const Ref<IHierStorage>& node) {
   TImageResource::LoadFromXml(node);
   symbols_->Clear();
-  LoadObjectFromChild(Ref<IInterface>(symbols_.get()), node, "symbols");
+  LoadObjectFromChild(symbols_, node, "symbols");
   maxHeight_ = 0;
   latin1_.assign(256, nullptr);
   for (int i = 0; i < symbols_->Count(); ++i) {
@@ -285,7 +285,7 @@ void TFontResource::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TFontResource::SaveToXml(const Ref<IHierStorage>& node) {
   TImageResource::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(symbols_.get()), node, "symbols");
+  SaveObjectToChild(symbols_, node, "symbols");
 }
 
 int32_t TFontSubstituteResource::GetWidth() {
@@ -572,7 +572,7 @@ void TResourceCollection::ItemLoaded(const Ref<IInterface>& item) {
 
 void TResourceCollection::Add(const Ref<IResource>& resource) {
   if (!resource) return;
-  Items().Add(Ref<IInterface>(resource.get()), resource->GetName());
+  Items().Add(resource, resource->GetName());
 }
 
 Ref<IResource> TResourceCollection::Find(const Variant& address) {

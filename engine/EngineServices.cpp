@@ -18,24 +18,6 @@
 
 namespace {
 
-// Text with every line ending in CR LF, as text files are read line by line.
-std::string WithCrLfLines(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32 + 2);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    out.append(text, start, end - start);
-    out += "\r\n";
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
-      ++end;
-    }
-    start = end + 1;
-  }
-  return out;
-}
-
 // Addresses the desktop's browser opens: all a "url" button can mean besides a program.
 bool IsWebAddress(const std::string& text) {
   auto startsWith = [&](std::string_view scheme) {

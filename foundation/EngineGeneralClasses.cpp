@@ -266,14 +266,14 @@ Ref<TAbstractObject> CreateAndLoadObject(TClass classRef, const Ref<IHierStorage
   if (!elementName.empty() && (index < 0 || index >= node->GetChildCount(elementName)))
     return nullptr;
   Ref<TAbstractObject> object = CreateObjectOfClass(classRef);
-  if (!LoadObjectFromChild(Ref<IInterface>(object.get()), node, elementName, index)) return nullptr;
+  if (!LoadObjectFromChild(object, node, elementName, index)) return nullptr;
   return object;
 }
 
 Ref<INamedObject> CreateObjectFromXml(const Ref<IHierStorage>& node) {
   if (!node) return nullptr;
   Ref<INamedObject> object = CreateNamedObjectOf(node);
-  if (!LoadObject(Ref<IInterface>(object.get()), node)) return nullptr;
+  if (!LoadObject(object, node)) return nullptr;
   return object;
 }
 

@@ -726,9 +726,7 @@ Ref<TXmlNode> TXmlElement::Clone(bool deep, int depth) {
   return copy;
 }
 
-void TXmlElement::CollectText(std::string& out, int depth) {
-  CheckXmlDepth(depth);
-  if (children_.empty()) return value_.AppendXmlText(out);
+void TXmlNode::CollectChildText(std::string& out, int depth) {
   size_t start = out.size();
   std::string part;
   for (const Ref<TXmlNode>& child : children_) {
@@ -740,6 +738,12 @@ void TXmlElement::CollectText(std::string& out, int depth) {
     if (out.size() > start) out += ' ';
     out += part;
   }
+}
+
+void TXmlElement::CollectText(std::string& out, int depth) {
+  CheckXmlDepth(depth);
+  if (children_.empty()) return value_.AppendXmlText(out);
+  CollectChildText(out, depth);
 }
 
 void TXmlElement::SetText(std::string_view text) {
@@ -924,17 +928,7 @@ Ref<TXmlNode> TXmlDocument::Clone(bool deep, int depth) {
 }
 
 void TXmlDocument::CollectText(std::string& out, int depth) {
-  size_t start = out.size();
-  std::string part;
-  for (const Ref<TXmlNode>& child : children_) {
-    int type = child->NodeType();
-    if (type != NODE_ELEMENT && type != NODE_TEXT && type != NODE_CDATA_SECTION) continue;
-    part.clear();
-    child->CollectText(part, depth + 1);
-    if (part.empty()) continue;
-    if (out.size() > start) out += ' ';
-    out += part;
-  }
+  CollectChildText(out, depth);
 }
 
 void TXmlDocument::SetText(std::string_view text) {

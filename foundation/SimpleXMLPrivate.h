@@ -630,6 +630,8 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
  protected:
   const TXmlAttrData* FindAttrByName(std::string_view name);
   void CheckInsertable(TXmlNode* node);
+  // The texts of the element, text and CDATA children, one space between two.
+  void CollectChildText(std::string& out, int depth);
   // Lets go of a child at hand in the child array (which the caller then shrinks).
   void Unlink(TXmlNode* child);
   void HoldNames();

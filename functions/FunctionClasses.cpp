@@ -42,7 +42,7 @@ bool TFunctionCollection::Add(const Ref<IFunction>& function) {
     return true;
   }
   if (items_->Contains(name)) return false;
-  items_->Add(Ref<IInterface>(function.get()), name);
+  items_->Add(function, name);
   return true;
 }
 
@@ -87,7 +87,7 @@ void TFunction::Init() {
 
 void TFunction::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
-  LoadObjectFromChild(Ref<IInterface>(paramSpace_.get()), node, "paramspace");
+  LoadObjectFromChild(paramSpace_, node, "paramspace");
   preparation_ = nullptr;
   if (!node || node->GetChildCount("preparation_function") == 0) return;
   preparation_ = Supports<IFunction>(CreateObjectFromChild(node, "preparation_function"));
@@ -95,9 +95,8 @@ void TFunction::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TFunction::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(paramSpace_.get()), node, "paramspace");
-  if (preparation_)
-    SaveObjectToChild(Ref<IInterface>(preparation_.get()), node, "preparation_function");
+  SaveObjectToChild(paramSpace_, node, "paramspace");
+  if (preparation_) SaveObjectToChild(preparation_, node, "preparation_function");
 }
 
 void TFunction::SetOwner(IFunctionOwner* owner) {
@@ -176,39 +175,8 @@ bool TFunction::AllBound(const std::vector<float*>& column) {
 
 // --- TComplexFunction -----------------------------------------------------------------
 
-void TComplexFunction::Init() {
-  TFunction::Init();
-  functions_ = TAbstractObject::Create<TFunctionCollection>();
-}
-
-void TComplexFunction::LoadFromXml(const Ref<IHierStorage>& node) {
-  TFunction::LoadFromXml(node);
-  functions_ = TAbstractObject::Create<TFunctionCollection>();
-  LoadObjectFromChild(Ref<IInterface>(functions_.get()), node, "functions");
-}
-
-void TComplexFunction::SaveToXml(const Ref<IHierStorage>& node) {
-  TFunction::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(functions_.get()), node, "functions");
-}
-
-void TComplexFunction::SetOwner(IFunctionOwner* owner) {
-  TFunction::SetOwner(owner);
-  functions_->SetOwnerAll(this);
-}
-
-void TComplexFunction::RunBefore() {
-  TFunction::RunBefore();
-  functions_->ExecuteAll();
-}
-
 void TComplexFunction::Calculate() {
   functions_->CalculateAll();
-}
-
-void TComplexFunction::Clear() {
-  functions_->ClearAll();
-  TFunction::Clear();
 }
 
 // --- Selectors ------------------------------------------------------------------------

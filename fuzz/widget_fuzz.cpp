@@ -32,7 +32,7 @@ void Exercise(const Ref<IWidget>& root) {
   root->SetVisible(false);
   root->Process(1000);
   if (Ref<IHierStorageRoot> out = CreateXmlStorage("widget"))
-    SaveObject(Ref<IInterface>(root.get()), Ref<IHierStorage>(out.get()));
+    SaveObject(root, Ref<IHierStorage>(out.get()));
   root->ReleaseOwner();
 }
 

@@ -6,8 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "foundation/Exceptions.h"
-#include "foundation/XMLStorage.h"
+#include "fuzz/FuzzXml.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/TextWidget.h"
@@ -38,12 +37,7 @@ struct Screen {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Screen screen;
-  Ref<IHierStorageRoot> root;
-  try {
-    root = LoadXmlStorageFromText(std::string_view(reinterpret_cast<const char*>(data), size));
-  } catch (const Exception&) {
-    return 0;
-  }
+  Ref<IHierStorageRoot> root = ParseFuzzXml(data, size);
   if (!root) return 0;
   Ref<IWidget> widget = Supports<IWidget>(CreateObjectFromXml(Ref<IHierStorage>(root.get())));
   if (!widget) return 0;
@@ -88,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text->TextWidth("aW0");
   }
   Ref<IHierStorageRoot> saved = CreateXmlStorage("widget");
-  SaveObject(Ref<IInterface>(widget.get()), Ref<IHierStorage>(saved.get()));
+  SaveObject(widget, Ref<IHierStorage>(saved.get()));
   screen.window->SetRoot(nullptr);
   return 0;
 }

@@ -94,7 +94,7 @@ void TAddWidgetSettingsCommand::Execute(IGameScreenOwner* context) {
   if (!storage) return;
   Ref<IWidget> widget = Supports<IWidget>(CreateNamedObjectOf(storage));
   if (!widget) return WarnSkipped("its \"storage_string\" makes no widget");
-  LoadObject(Ref<IInterface>(widget.get()), storage);
+  LoadObject(widget, storage);
   Ref<IWidgetCollection> children = parent->GetChildren();
   if (!children) return;
   std::string name = widget->GetName();
@@ -172,7 +172,7 @@ Ref<ISettingsCommand> TSettingsCommandCollection::GetItem(const Variant& address
 }
 
 void TSettingsCommandCollection::AddItem(const Ref<ISettingsCommand>& command) {
-  if (command) items_->Add(Ref<IInterface>(command.get()), command->GetName());
+  if (command) items_->Add(command, command->GetName());
 }
 
 void TSettingsCommandCollection::ItemLoaded(const Ref<IInterface>& item) {
@@ -201,8 +201,7 @@ void TCustomSettings::LoadFromFile(IEngine* engine) {
 }
 
 void TCustomSettings::LoadCommands(const Ref<IHierStorage>& storage) {
-  LoadObjectFromChild(Ref<IInterface>(static_cast<ISettingsCommandCollection*>(commands_.get())),
-                      storage, "commands");
+  LoadObjectFromChild(commands_, storage, "commands");
 }
 
 void TCustomSettings::Apply(IGameScreenOwner* context) {
@@ -240,7 +239,7 @@ Ref<ICustomSettings> TCustomSettingsCollection::GetItem(const Variant& address) 
 }
 
 void TCustomSettingsCollection::AddItem(const Ref<ICustomSettings>& settings) {
-  if (settings) items_->Add(Ref<IInterface>(settings.get()), settings->GetName());
+  if (settings) items_->Add(settings, settings->GetName());
 }
 
 void TCustomSettingsCollection::ApplyAll(IEngine* engine, IGameScreenOwner* context) {

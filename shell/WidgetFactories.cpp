@@ -90,7 +90,7 @@ Ref<IWidget> TWidgetFactory::CreateWidget(const Ref<IParamCollection>& params) {
   try {
     widget = Supports<IWidget>(CreateNamedObjectOf(parsed_));
     if (!widget) return nullptr;
-    LoadObject(Ref<IInterface>(widget.get()), parsed_);
+    LoadObject(widget, parsed_);
   } catch (const std::exception& error) {
     Warn(dataFile_, "widget factory \"" + name_ + "\": its widget does not load (" + error.what() +
                         "); no widget is made");
@@ -148,7 +148,7 @@ Ref<IWidgetFactory> TWidgetFactoryCollection::GetItem(const Variant& address) {
 }
 
 void TWidgetFactoryCollection::AddItem(const Ref<IWidgetFactory>& factory) {
-  if (factory) items_->Add(Ref<IInterface>(factory.get()), factory->GetName());
+  if (factory) items_->Add(factory, factory->GetName());
 }
 
 void TWidgetFactoryCollection::ItemLoaded(const Ref<IInterface>& item) {

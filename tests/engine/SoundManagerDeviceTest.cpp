@@ -22,17 +22,9 @@
 #include "tests/support/FakeEngine.h"
 #include "tests/support/FakeGame.h"
 #include "tests/support/FakeSoundResources.h"
+#include "tests/support/SineWav.h"
 
 namespace {
-
-std::vector<float> ReadFloats(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-  std::vector<float> floats(bytes.size() / sizeof(float));
-  std::memcpy(floats.data(), bytes.data(), floats.size() * sizeof(float));
-  return floats;
-}
 
 // Plays 250 ms of 440 Hz (a 22050 Hz file, converted on loading) with the manager's frame
 // steps until it reports the sound over; returns the stereo float frames the device wrote.

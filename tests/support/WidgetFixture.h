@@ -147,11 +147,9 @@ class TestBoxWidget : public TSingleWidget {
   void Update(int32_t dt) override;
   void Draw(ISurface* surface, int32_t x, int32_t y) override;
   bool HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) override;
-  void SetProperty(const std::string& name, const Variant& value) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 };
 
 // "test_function": output = input * "scale" + "offset", every Calculate. "output" and
@@ -183,7 +181,8 @@ class TestFunction : public TPersistObject, public virtual IFunction {
   void Calculate() override;
   Ref<IFunctionCollection> GetFunctions() override { return nullptr; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
+ protected:
+  const TPropertyTable& Properties() override;
 };
 
 // A sound description: the resource name, volume and pan are all the engine fake reads.
@@ -217,7 +216,9 @@ class TestSound : public TPropertyObject, public virtual ISound {
   void SetPlayFadingTime(int32_t) override {}
   int32_t GetStopFadingTime() override { return 0; }
   void SetStopFadingTime(int32_t) override {}
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 };
 
 // "sounds" of "sound" elements ("name", "resourcename", "volume", "pan").
