@@ -32,6 +32,10 @@ const PictureCase kPictures[] = {
     {{"a.png", "cursor", "state=pressed"}, 32, 32, true},
     {{"a.png", "button", "w=120", "h=40", "state=selected"}, 120, 40, true},
     {{"a.png", "button", "w=120", "h=40", "state=disabled"}, 120, 40, true},
+    {{"a.png", "object", "w=40", "h=30"}, 40, 30, true},
+    {{"a.png", "object", "w=20", "h=60", "shape=tall"}, 20, 60, true},
+    {{"a.png", "object", "w=90", "h=20", "shape=box", "color=4caf50"}, 90, 20, true},
+    {{"a.png", "object", "w=60", "h=44", "shape=frame"}, 60, 44, false},
 };
 
 TEST(AssetGenImage, EveryPictureDecodesToItsSizeAndAlpha) {
