@@ -33,6 +33,34 @@ class FakeResourceCollection : public TInterfacedObject, public virtual IResourc
   std::vector<Ref<IResource>> items_;
 };
 
+// The fake engine's resources: engine->resources["name"] = resource (or
+// engine->resources->Put(name, resource)) puts one in, in place of one of that name;
+// engine->resources->... reaches the collection itself.
+class FakeEngineResources {
+ public:
+  class Slot {
+   public:
+    Slot(FakeResourceCollection& items, std::string name) : items_(items), name_(std::move(name)) {}
+    Slot& operator=(const Ref<IResource>& resource) {
+      items_.Put(name_, resource);
+      return *this;
+    }
+    Slot& operator=(const Slot& other) { return *this = Ref<IResource>(other); }
+    operator Ref<IResource>() const { return items_.Find(Variant(name_)); }
+
+   private:
+    FakeResourceCollection& items_;
+    std::string name_;
+  };
+
+  FakeResourceCollection* operator->() const { return items_.get(); }
+  Slot operator[](const std::string& name) const { return Slot(*items_, name); }
+  operator Ref<IResourceCollection>() const { return items_; }
+
+ private:
+  Ref<FakeResourceCollection> items_{new FakeResourceCollection()};
+};
+
 class FakeEngine : public TInterfacedObject, public virtual IEngine {
  public:
   std::vector<TRect> redrawRects;
@@ -40,8 +68,8 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   std::vector<std::pair<int32_t, int32_t>> playedVolumePan;
   std::vector<std::string> stoppedSounds;
   std::map<std::string, Variant> options;
-  Ref<FakeResourceCollection> resources{new FakeResourceCollection()};  // GetResource serves
-  Ref<IGame> game;  // none until a test sets one
+  FakeEngineResources resources;  // what GetResource serves
+  Ref<IGame> game;                // none until a test sets one
   TPoint cursor;
   int surfacesCreated = 0;
   // What was handed to the system's opener: "OpenFile PATH", "RunProgram PATH-OR-URL".
