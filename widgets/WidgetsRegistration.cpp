@@ -1,6 +1,7 @@
 #include "widgets/WidgetsRegistration.h"
 
 #include "widgets/ResourceWidgets.h"
+#include "widgets/StateScenario.h"
 #include "widgets/TextWidget.h"
 
 void RegisterWidgetsClasses() {
@@ -13,4 +14,5 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TTextWidget>("text_widget");
   RegisterClassName<TSoundWidget>("sound_widget");
   RegisterClassName<TSequenceAnimationWidget>("sequence_animation_widget");
+  RegisterClassName<TStateScenario>("state_scenario");
 }
