@@ -1,6 +1,9 @@
 #include "widgets/WidgetsRegistration.h"
 
+#include "widgets/FlashScenario.h"
 #include "widgets/ResourceWidgets.h"
+#include "widgets/SimpleScenarios.h"
+#include "widgets/StateMachineWidget.h"
 #include "widgets/StateScenario.h"
 #include "widgets/TextWidget.h"
 
@@ -15,4 +18,10 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TSoundWidget>("sound_widget");
   RegisterClassName<TSequenceAnimationWidget>("sequence_animation_widget");
   RegisterClassName<TStateScenario>("state_scenario");
+  RegisterClassName<TFlashScenario>("flash_scenario");
+  RegisterClassName<TTestScenario>("scenario");
+  RegisterClassName<TTransparentScenario>("transparent_scenario");
+  RegisterClassName<TMoveScenario>("move_scenario");
+  RegisterClassName<TSequienceTransitionEffectWidget>("sequience_transition_effect");
+  RegisterClassName<TStateMachineWidget>("statemachine_widget");
 }

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -80,7 +81,10 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   void PauseSoundGroup(const std::string&, bool) override {}
   void StopAllSounds() override {}
   void StopSoundGroup(const std::string&) override {}
-  bool IsSoundPlaying(AudioHandle) override { return false; }
+  // Sounds end at once unless SoundsLast: then each plays until removed from SoundsPlaying.
+  bool IsSoundPlaying(AudioHandle channel) override { return soundsPlaying.count(channel) > 0; }
+  bool soundsLast = false;
+  std::set<AudioHandle> soundsPlaying;
   void SetMusicVolume(const Variant&) override {}
   bool IsSoundPaused() override { return false; }
   void SetSoundPaused(bool) override {}
