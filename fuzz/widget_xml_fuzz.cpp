@@ -28,6 +28,11 @@ struct Screen {
     Ref<FakeFontResource> font = MakeFixedFont(U"abc 0123.\u3002\u3042\n", 3, 5, 1, -1);
     font->AddGlyph('W', TRect{-4, -4, 40, 9}, -3, 7);  // a glyph partly off its image
     engine->resources["font"] = font;
+    // Steps timed by a sound wait for it until the input's frames end it.
+    engine->soundsLast = true;
+    Ref<TestSoundCollection> sounds = TAbstractObject::Create<TestSoundCollection>();
+    sounds->AddSound("S", "snd_S");
+    window->gameSounds = Ref<ISoundCollection>(sounds.get());
   }
 };
 
@@ -47,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   screen.window->SetRoot(widget);
   const int32_t steps[] = {0, 16, 1000, -7, 2147483647, 16};
   for (int32_t dt : steps) {
+    if (dt < 0) screen.engine->soundsPlaying.clear();
     widget->Process(dt);
     screen.window->dirtyRects.clear();
     screen.engine->redrawRects.clear();
@@ -58,6 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->SetProperty("framescount", Variant(3));
   widget->SetProperty("loop", Variant(true));
   widget->SetProperty("text", Variant("abc a\n0123 \xE3\x81\x82\xE3\x80\x82 W"));
+  // Scripting widgets: clicks end waits, a pause completes steps, new values start again.
+  widget->HandleMouse(513, TPoint{5, 6}, 0);
+  widget->HandleMouse(514, TPoint{5, 6}, 0);
+  widget->SetProperty("properties", Variant("anchor_left;width;text"));
+  widget->SetProperty("value", Variant("rnd_inc:-5-9;float:2.5e9;str_inc:x"));
+  widget->Pause();
+  widget->SetPaused(false);
   widget->Restart();
   widget->Process(33);
   widget->Draw(screen.frame.get(), -2, 60);
