@@ -32,6 +32,9 @@ const PictureCase kPictures[] = {
     {{"a.png", "cursor", "state=pressed"}, 32, 32, true},
     {{"a.png", "button", "w=120", "h=40", "state=selected"}, 120, 40, true},
     {{"a.png", "button", "w=120", "h=40", "state=disabled"}, 120, 40, true},
+    {{"a.png", "gull", "style=flap", "frames=3"}, 192, 48, true},
+    {{"a.png", "gull", "style=look", "w=32", "h=24", "frames=2"}, 64, 24, true},
+    {{"a.png", "comic", "w=120", "h=80", "panel=3"}, 120, 80, false},
 };
 
 TEST(AssetGenImage, EveryPictureDecodesToItsSizeAndAlpha) {

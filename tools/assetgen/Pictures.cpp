@@ -24,7 +24,8 @@ const std::vector<PictureKind>& Kinds() {
       {"orb", Plain<OrbPicture>},           {"star", Plain<StarPicture>},
       {"key", Plain<KeyPicture>},           {"cup", Plain<CupPicture>},
       {"strip", Plain<StripPicture>},       {"cursor", Plain<CursorPicture>},
-      {"button", Plain<ButtonPicture>},
+      {"button", Plain<ButtonPicture>},     {"gull", Plain<GullPicture>},
+      {"comic", Plain<ComicPicture>},
   };
   return kinds;
 }

@@ -32,6 +32,9 @@ Canvas CupPicture(const AssetArgs& args);
 Canvas StripPicture(const AssetArgs& args);
 Canvas CursorPicture(const AssetArgs& args);
 Canvas ButtonPicture(const AssetArgs& args);
+// Comics.cpp: a strip of gull frames in one row; a panel of the final comic.
+Canvas GullPicture(const AssetArgs& args);
+Canvas ComicPicture(const AssetArgs& args);
 
 // A font file: an absolute path as it is, a bare name inside the font folder.
 std::string ResolveFont(const std::string& name, const PictureContext& context);
