@@ -1,17 +1,21 @@
 // One frame of a screen's widget tree: the update (clocks, function widgets, children) and
-// the dirty-rectangle pass, over 500 widgets of which 100 are moved by a function. Reports
-// the time, the heap allocations and the property look-ups by name per frame (steady
-// state: none of either expected: bound properties are read and written through rows).
+// the dirty-rectangle pass, over 500, 5,000 and 50,000 widgets of which a fifth are moved
+// by a function. Reports the time, the time per widget, the heap allocations and the
+// property look-ups by name per frame (steady state: none of either expected: bound
+// properties are read and written through rows). The table at the end shows how the cost
+// per widget holds as the tree grows.
 //
-// The tree: a root group holding 10 groups; each holds 49 boxes (4 x 4 pixels, spread
-// over the screen), 10 of them with a function that moves them with the clock.
+// The tree: a root group holding one group per 50 widgets; each holds 49 boxes (4 x 4
+// pixels, spread over the screen), 10 of them with a function that moves them with the
+// clock. The repetition count comes from --benchmark_repetitions (five by default).
 
-#include <benchmark/benchmark.h>
-
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <string>
 
+#include "bench/BenchReport.h"
 #include "foundation/XMLStorage.h"
 #include "functions/FunctionInterfaces.h"
 #include "shell/ShellRegistration.h"
@@ -86,9 +90,9 @@ class BenchScreen : public TNamedObject, public virtual IWidgetOwner {
   void AddDirtyRect(const TRect&) override { ++rects; }
 };
 
-std::string TreeXml() {
+std::string TreeXml(int64_t widgets) {
   std::string xml = R"(<widget type="group_widget" name="root" visible="yes"><widgets>)";
-  for (int g = 0; g < 10; ++g) {
+  for (int64_t g = 0; g < widgets / 50; ++g) {
     xml += "<widget type=\"group_widget\" name=\"g" + std::to_string(g) +
            "\" visible=\"yes\" anchor_top=\"" + std::to_string(g * 70) + "\"><widgets>";
     for (int b = 0; b < 49; ++b) {
@@ -112,8 +116,8 @@ void BM_WidgetFrame(benchmark::State& state) {
     RegisterClassName<BenchFunction>("bench_function");
     registered = true;
   }
-  Ref<IWidget> root = Supports<IWidget>(
-      CreateObjectFromXml(Ref<IHierStorage>(LoadXmlStorageFromText(TreeXml()).get())));
+  Ref<IWidget> root = Supports<IWidget>(CreateObjectFromXml(
+      Ref<IHierStorage>(LoadXmlStorageFromText(TreeXml(state.range(0))).get())));
   Ref<BenchScreen> screen(new BenchScreen());
   root->SetOwner(screen.get());
   auto frame = [&] {
@@ -123,13 +127,15 @@ void BM_WidgetFrame(benchmark::State& state) {
   for (int i = 0; i < 10; ++i) frame();  // settle: first passes, vector growth
 
   // Allocations are counted over frames of their own, outside the timing loop, so the
-  // harness's bookkeeping does not count.
-  constexpr int kCountedFrames = 1000;
+  // harness's bookkeeping does not count: about half a million widget passes.
+  const int64_t widgets = state.range(0);
+  const int64_t countedFrames = std::clamp<int64_t>(500'000 / widgets, 10, 1000);
   size_t before = allocations;
   uint64_t lookupsBefore = TPropertyTable::LookupCount();
-  for (int i = 0; i < kCountedFrames; ++i) frame();
-  double allocsPerFrame = double(allocations - before) / kCountedFrames;
-  double lookupsPerFrame = double(TPropertyTable::LookupCount() - lookupsBefore) / kCountedFrames;
+  for (int64_t i = 0; i < countedFrames; ++i) frame();
+  double allocsPerFrame = double(allocations - before) / double(countedFrames);
+  double lookupsPerFrame =
+      double(TPropertyTable::LookupCount() - lookupsBefore) / double(countedFrames);
 
   screen->rects = 0;
   int64_t frames = 0;
@@ -137,12 +143,43 @@ void BM_WidgetFrame(benchmark::State& state) {
     frame();
     ++frames;
   }
-  state.counters["widgets"] = 500;
+  state.counters["widgets"] = double(widgets);
+  state.counters["per widget"] = benchmark::Counter(
+      double(widgets), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   state.counters["allocs/frame"] = allocsPerFrame;
   state.counters["lookups/frame"] = lookupsPerFrame;
   state.counters["rects/frame"] = double(screen->rects) / double(frames);
   root->ReleaseOwner();
 }
-BENCHMARK(BM_WidgetFrame)->Unit(benchmark::kMicrosecond);
+
+constexpr int64_t kCounts[] = {500, 5'000, 50'000};
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::internal::Benchmark* b =
+      benchmark::RegisterBenchmark("widget frame", BM_WidgetFrame)->Unit(benchmark::kMicrosecond);
+  for (int64_t count : kCounts) b->Arg(count);
+  bench::AddBestStatistics(b);
+  bench::TSummaryReporter reporter;
+  if (!bench::RunBenchmarks(argc, argv, reporter)) return 1;
+
+  std::printf("\nprocessor time per frame: median (best) of the repetitions\n");
+  std::printf("%8s %22s %22s\n", "widgets", "frame (us)", "per widget (ns)");
+  double least = 0, most = 0;
+  for (int64_t count : kCounts) {
+    const std::string name = "widget frame/" + std::to_string(count);
+    if (!reporter.Has(name)) continue;
+    const bench::TSummary& s = reporter.At(name);
+    const double perWidget = s.MedianSeconds * 1e9 / double(count);
+    least = least == 0 ? perWidget : std::min(least, perWidget);
+    most = std::max(most, perWidget);
+    char frame[40], widget[40];
+    std::snprintf(frame, sizeof frame, "%.1f (%.1f)", s.MedianSeconds * 1e6, s.BestSeconds * 1e6);
+    std::snprintf(widget, sizeof widget, "%.1f (%.1f)", perWidget,
+                  s.BestSeconds * 1e9 / double(count));
+    std::printf("%8lld %22s %22s\n", (long long)count, frame, widget);
+  }
+  if (least > 0) std::printf("largest / smallest cost per widget: %.2f\n", most / least);
+  return 0;
+}

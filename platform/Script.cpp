@@ -120,17 +120,20 @@ bool ParseLine(const std::string& line, ScriptCommand& command, std::string& err
     command.op = ScriptOp::WaitScreen;
     command.text = words[1];
     command.milliseconds = arguments == 2 ? uint32_t(a) : kDefaultScreenWait;
-  } else if (name == "move" || name == "click") {
-    bool click = name == "click";
-    bool ok = (arguments == 2 || (click && arguments == 3)) &&
+  } else if (name == "move" || name == "click" || name == "press" || name == "release") {
+    bool button = name != "move";
+    bool ok = (arguments == 2 || (button && arguments == 3)) &&
               ParseNumber(words[1], -kMaxCoordinate, kMaxCoordinate, a) &&
               ParseNumber(words[2], -kMaxCoordinate, kMaxCoordinate, b);
     if (ok && arguments == 3) {
       ok = words[3] == "left" || words[3] == "right";
       command.button = words[3] == "right" ? ScriptButton::Right : ScriptButton::Left;
     }
-    if (!ok) return wrongArguments(click ? "click X Y [left|right]" : "move X Y");
-    command.op = click ? ScriptOp::Click : ScriptOp::Move;
+    if (!ok) return wrongArguments(button ? (name + " X Y [left|right]").c_str() : "move X Y");
+    command.op = name == "move"    ? ScriptOp::Move
+                 : name == "click" ? ScriptOp::Click
+                 : name == "press" ? ScriptOp::Press
+                                   : ScriptOp::Release;
     command.point = {int32_t(a), int32_t(b)};
   } else if (name == "key") {
     if (arguments != 1 || !ParseKey(words[1], command)) {
@@ -293,23 +296,26 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
       Fail(command, "expected screen \"" + command.text + "\", top is \"" + top + "\"");
       return false;
     }
-    case ScriptOp::Move: {
+    case ScriptOp::Move:
+    case ScriptOp::Click:
+    case ScriptOp::Press:
+    case ScriptOp::Release: {
       // The pointer goes there too, for what reads its position rather than events.
       Point p = host.DesignToWindow(command.point);
       window_.WarpCursor(p);
-      window_.PostEvent(MouseEvent(input::kMouseMove, p.X, p.Y, 0));
-      yield = true;
-      return true;
-    }
-    case ScriptOp::Click: {
-      Point p = host.DesignToWindow(command.point);
+      window_.PostEvent(MouseEvent(input::kMouseMove, p.X, p.Y, heldButtons_));
       bool right = command.button == ScriptButton::Right;
-      window_.WarpCursor(p);
-      window_.PostEvent(MouseEvent(input::kMouseMove, p.X, p.Y, 0));
-      window_.PostEvent(MouseEvent(right ? input::kRightButtonDown : input::kLeftButtonDown, p.X,
-                                   p.Y, right ? kMouseFlagRight : kMouseFlagLeft));
-      window_.PostEvent(
-          MouseEvent(right ? input::kRightButtonUp : input::kLeftButtonUp, p.X, p.Y, 0));
+      uint32_t flag = right ? kMouseFlagRight : kMouseFlagLeft;
+      if (command.op == ScriptOp::Click || command.op == ScriptOp::Press) {
+        heldButtons_ |= flag;
+        window_.PostEvent(MouseEvent(right ? input::kRightButtonDown : input::kLeftButtonDown, p.X,
+                                     p.Y, heldButtons_));
+      }
+      if (command.op == ScriptOp::Click || command.op == ScriptOp::Release) {
+        heldButtons_ &= ~flag;
+        window_.PostEvent(MouseEvent(right ? input::kRightButtonUp : input::kLeftButtonUp, p.X, p.Y,
+                                     heldButtons_));
+      }
       yield = true;
       return true;
     }

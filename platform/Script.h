@@ -6,6 +6,8 @@
 //   wait-screen NAME [MS]     run until the top screen is NAME; fail after MS (30000)
 //   move X Y                  move the pointer to (X, Y)
 //   click X Y [left|right]    move there, press and release the button (left)
+//   press X Y [left|right]    move there and press the button (left): a drag begins
+//   release X Y [left|right]  move there and release the button (left): a drag ends
 //   key [MOD+]...VK           press and release the key of that virtual-key code, with
 //                             modifier keys held (MOD: alt, ctrl, shift), as "key alt+0x0D"
 //   char TEXT                 type TEXT (the rest of the line), one character message each
@@ -32,6 +34,8 @@ enum class ScriptOp : uint8_t {
   WaitScreen,
   Move,
   Click,
+  Press,
+  Release,
   Key,
   Char,
   Screenshot,
@@ -52,7 +56,7 @@ struct ScriptCommand {
   ScriptOp op = ScriptOp::Quit;
   int line = 0;
   uint32_t milliseconds = 0;  // Wait; WaitScreen's limit
-  Point point;                // Move, Click
+  Point point;                // Move, Click, Press, Release
   ScriptButton button = ScriptButton::Left;
   uint32_t key = 0;       // Key: virtual-key code
   uint8_t modifiers = 0;  // Key: kScript* bits
@@ -109,6 +113,8 @@ class ScriptRunner {
   uint32_t startTime_ = 0;
   bool finished_ = false;
   std::string failure_;
+  // The mouse buttons pressed and not yet released: moves carry them, as a drag's do.
+  uint32_t heldButtons_ = 0;
 };
 
 }  // namespace platform

@@ -165,6 +165,26 @@ class IEventHandler : public virtual IInterface {
   virtual IGameScreenOwner* GetGameScreenOwner() = 0;
 };
 
+// A list box of text rows, as screens fill and read it. Rows are kept under keys (any
+// case); Key arguments are a position (an integer) or a row's key (a string).
+class IListBoxControl : public virtual IWidget {
+ public:
+  // The row's text; '' when there is no such row.
+  virtual std::string GetRow(const Variant& key) = 0;
+  // Appends a row under Key, or under a key of its own when Key is ''; nothing when Key
+  // is taken.
+  virtual void AddRow(const std::string& text, const std::string& key) = 0;
+  // Deletes the row (any other kind of key means position 0); nothing when there is no
+  // such row. The selection stays on the row it was on, or moves to the next row when
+  // that one was deleted.
+  virtual void DeleteRow(const Variant& key) = 0;
+  virtual void ClearRows() = 0;
+  // Taken for a position of a row, or -1 (none) when the list is empty.
+  virtual void SetSelected(int32_t index) = 0;
+  // The selected position, -1 for none.
+  virtual int32_t GetSelected() = 0;
+};
+
 // ---------------------------------------------------------------------------------------
 // Child lists
 

@@ -54,6 +54,7 @@ void TRecord::Init() {
 
 void TRecord::SetParam(const std::string& name, const Variant& value) {
   std::string text = value.ToString();
+  // Construction parameters, not properties: each "param" item declares one field.
   if (name == "param" && !text.empty()) params_->SetValue(text, Variant(std::string()));
 }
 
@@ -111,6 +112,7 @@ void TRecordTable::Init() {
 
 void TRecordTable::SetParam(const std::string& name, const Variant& value) {
   TPersistObject::SetParam(name, value);
+  // Construction parameters, not properties: the game declares its tables with them.
   if (name == "record_structure") {
     recordStructure_ = value.ToString();
   } else if (name == "max_records") {

@@ -69,6 +69,8 @@ void TUserProfileCollection::LoadItem(const Ref<IHierStorage>& child) {
   LoadObject(Ref<IInterface>(profile.get()), child);
 }
 
+// "current_user_profile_name" names one of the profiles, so it is read after them and is
+// no row of a property table.
 void TUserProfileCollection::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistItemCollection::LoadFromXml(node);
   SetCurrent(ReadXmlStr(node, "current_user_profile_name"));

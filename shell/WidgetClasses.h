@@ -148,22 +148,10 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   void RestartFunction();
   void EvaluateFunction();
 
-  bool needsRedraw_ = false;
-  IWidgetOwner* owner_ = nullptr;
-  bool dead_ = false;
-  bool paused_ = false;
-  bool updated_ = false;
-  int32_t startTime_ = 0;
-  int32_t currentTime_ = 0;
-  int32_t timeToLive_ = 0;
-  double timeRate_ = 1.0;
   Ref<ISoundCollection> sounds_;
-  Ref<IFunction> function_;
   std::string aliases_;
   Ref<IParamCollection> extraParams_;
   std::string redefinedParams_;
-  bool initialPost_ = true;
-  bool invalidated_ = false;
 
  private:
   // One output or input of the function widget and the property it is bound to: through
@@ -189,14 +177,30 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   void LoadExtraParams(const Ref<IHierStorage>& node);
   void SaveExtraParams(const Ref<IHierStorage>& node);
 
-  std::vector<TBinding> outputs_;
-  std::vector<TBinding> inputs_;
-  bool bindingsValid_ = false;
   // Names whose aliases are being followed: aliases that lead back to one of them are
   // not followed again.
   static constexpr int kMaxAliasDepth = 8;
   std::string_view aliasStack_[kMaxAliasDepth];
   int aliasDepth_ = 0;
+  std::vector<TBinding> outputs_;
+  std::vector<TBinding> inputs_;
+  bool bindingsValid_ = false;
+
+ protected:
+  // What every frame reads and writes, last, next to the fields of the visual widget that
+  // follow: a pass over many widgets then touches few cache lines of each.
+  bool needsRedraw_ = false;
+  bool dead_ = false;
+  bool paused_ = false;
+  bool updated_ = false;
+  bool initialPost_ = true;
+  bool invalidated_ = false;
+  int32_t startTime_ = 0;
+  int32_t currentTime_ = 0;
+  int32_t timeToLive_ = 0;
+  IWidgetOwner* owner_ = nullptr;
+  double timeRate_ = 1.0;
+  Ref<IFunction> function_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -234,16 +238,17 @@ class TVisualWidget : public TAbstractWidget {
   void PropertyChanged(const TPropertyRow& row) override;
   bool IsAnchored() const { return anchorLeft_ != 0 || anchorTop_ != 0; }
 
+  // Packed: every frame's pass reads most of them.
   bool visible_ = false;
+  bool wasVisible_ = false;
+  bool changed_ = false;
+  bool mouseStop_ = false;
+  uint8_t transparentLevel_ = 255;
   int32_t z_ = 0;
   double anchorLeft_ = 0;
   double anchorTop_ = 0;
-  uint8_t transparentLevel_ = 255;
-  bool mouseStop_ = false;
   TRect lastRect_;
-  bool wasVisible_ = false;
   TRect newRect_;
-  bool changed_ = false;
 };
 
 // A visual widget with a width and height of its own: the base of most leaves.
@@ -364,11 +369,19 @@ class TWidgetCollection : public TSimpleWidgetCollection, public virtual IWidget
   void Delete(const Variant& address) override;
   void Clear() override;
   bool Add(const Ref<IWidget>& widget) override;
+  bool Insert(const Ref<IWidget>& widget, const std::string& key) override;
   void SetOwner(IWidgetOwner* owner) override;
   void ReleaseOwner() override;
   bool IsSorted() override { return sorted_; }
-  void SetSorted(bool value) override { sorted_ = value; }
+  void SetSorted(bool value) override;
   void SortByZ() override;
+  // The z order may no longer hold: a child's z or the list changed. The next
+  // SortByZIfChanged sorts; until then the order is left as it is, so a frame in which
+  // nothing moved pays nothing for it.
+  void ZOrderChanged() { orderChanged_ = true; }
+  void SortByZIfChanged() {
+    if (orderChanged_) SortByZ();
+  }
   void UpdateAll(int32_t dt) override;
   void RemoveDead() override;
   void Broadcast(const std::string& name, const Variant& value) override;
@@ -388,6 +401,8 @@ class TWidgetCollection : public TSimpleWidgetCollection, public virtual IWidget
   IWidgetOwner* owner_ = nullptr;
   bool changed_ = false;
   bool updating_ = false;
+  bool orderChanged_ = false;
+  std::vector<int32_t> zs_;  // the children's z while sorting, kept to allocate once
 };
 
 // ---------------------------------------------------------------------------------------
@@ -417,6 +432,8 @@ class TGroupWidget : public TOwnerWidget {
   Ref<IWidgetCollection> GetChildren() override { return Ref<IWidgetCollection>(children_.get()); }
   Ref<IWidget> GetChildByKey(const Variant& key) override;
   const Ref<IWidgetFactoryCollection>& GetFactories() const { return factories_; }
+  // A child's z changed: the children are sorted again before the next pass.
+  void ChildZChanged() { children_->ZOrderChanged(); }
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;

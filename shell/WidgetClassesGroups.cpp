@@ -7,6 +7,20 @@
 
 namespace {
 
+// Widgets of a large tree lie far apart in memory, and a pass over the children would
+// wait for each one's object in turn. So each child is asked for a few children ahead, and
+// those waits overlap. What is asked for is the few cache lines before the child's IWidget
+// part: that part sits at the end of the object, right after the fields every frame reads
+// (the widget classes declare those last).
+constexpr int kPrefetchAhead = 4;
+constexpr int kPrefetchBytes = 192;
+
+void Prefetch(const std::vector<IWidget*>& widgets, size_t index) {
+  if (index >= widgets.size()) return;
+  const char* at = reinterpret_cast<const char*>(widgets[index]);
+  for (int offset = -kPrefetchBytes; offset <= 0; offset += 64) __builtin_prefetch(at + offset);
+}
+
 constexpr std::string_view kMouseModes =
     "top_by_pos/top_or_self_by_pos/self_by_pos/give_to_all/give_to_all_by_pos/"
     "give_until_process_by_pos";
@@ -120,6 +134,7 @@ bool TWidgetCollection::Add(const Ref<IWidget>& widget) {
   // Added by a sibling during this frame's update: it waits for the next frame.
   if (updating_) widget->SetUpdated(true);
   changed_ = true;
+  orderChanged_ = true;
   int index = -1;
   if (sorted_) {
     int z = widget->GetZ();
@@ -133,6 +148,18 @@ bool TWidgetCollection::Add(const Ref<IWidget>& widget) {
   if (Store(widget, name, index)) return true;
   widget->ReleaseOwner();
   return false;
+}
+
+// Appended under an explicit key, wherever its z would put it.
+bool TWidgetCollection::Insert(const Ref<IWidget>& widget, const std::string& key) {
+  if (!TSimpleWidgetCollection::Insert(widget, key)) return false;
+  orderChanged_ = true;
+  return true;
+}
+
+void TWidgetCollection::SetSorted(bool value) {
+  sorted_ = value;
+  orderChanged_ = true;
 }
 
 void TWidgetCollection::DeleteAt(int index) {
@@ -186,14 +213,22 @@ void TWidgetCollection::DetachOwner() {
   owner_ = nullptr;
 }
 
+// Stable: a widget moves only before widgets of larger z, so equal z keep the order in
+// which they were added. An insertion sort: one pass over the z values when the order
+// holds, and each widget out of place moved once, behind the last one before it whose z
+// is not larger.
 void TWidgetCollection::SortByZ() {
-  for (bool moved = true; moved;) {
-    moved = false;
-    for (int i = 0; i + 1 < int(widgets_.size()); ++i)
-      if (widgets_[size_t(i) + 1]->GetZ() < widgets_[size_t(i)]->GetZ()) {
-        MoveIndex(i + 1, i);
-        moved = true;
-      }
+  orderChanged_ = false;
+  zs_.clear();
+  for (IWidget* widget : widgets_) zs_.push_back(widget->GetZ());
+  for (size_t i = 1; i < zs_.size(); ++i) {
+    const int32_t z = zs_[i];
+    if (zs_[i - 1] <= z) continue;
+    size_t to = i - 1;
+    while (to > 0 && zs_[to - 1] > z) --to;
+    MoveIndex(int(i), int(to));
+    zs_.erase(zs_.begin() + std::ptrdiff_t(i));
+    zs_.insert(zs_.begin() + std::ptrdiff_t(to), z);
   }
 }
 
@@ -203,7 +238,9 @@ void TWidgetCollection::UpdateAll(int32_t dt) {
   // Children may remove siblings while they update: never past the current end. Children
   // added meanwhile wait for the next frame.
   int count = int(widgets_.size());
+  for (int i = 0; i < kPrefetchAhead; ++i) Prefetch(widgets_, size_t(i));
   for (int i = 0; i < count && i < int(widgets_.size()); ++i) {
+    Prefetch(widgets_, size_t(i + kPrefetchAhead));
     Ref<IWidget> widget(widgets_[size_t(i)]);
     if (!widget->IsPaused() && !widget->IsDead() && !widget->IsUpdated()) widget->Process(dt);
   }
@@ -225,6 +262,8 @@ void TWidgetCollection::RemoveDead() {
 }
 
 void TWidgetCollection::Broadcast(const std::string& name, const Variant& value) {
+  // Any property may lead to the z (an alias, a path): the order is checked again.
+  orderChanged_ = true;
   for (int i = int(widgets_.size()) - 1; i >= 0; --i) {
     if (i >= int(widgets_.size())) continue;
     Ref<IWidget> widget(widgets_[size_t(i)]);
@@ -234,7 +273,10 @@ void TWidgetCollection::Broadcast(const std::string& name, const Variant& value)
 
 void TWidgetCollection::UpdateDirtyRects(bool forceOld, bool forceNew) {
   // The pass only posts rectangles: nothing in it changes the list.
-  for (IWidget* widget : widgets_) {
+  for (int i = 0; i < kPrefetchAhead; ++i) Prefetch(widgets_, size_t(i));
+  for (size_t i = 0; i < widgets_.size(); ++i) {
+    Prefetch(widgets_, i + kPrefetchAhead);
+    IWidget* widget = widgets_[i];
     if (!widget->IsVisible() && !widget->WasVisible()) {
       widget->SetUpdated(false);
       continue;
@@ -315,7 +357,7 @@ void TGroupWidget::Update(int32_t dt) {
 }
 
 void TGroupWidget::UpdateDirtyRects(bool forceOld, bool forceNew) {
-  children_->SortByZ();
+  children_->SortByZIfChanged();
   bool visible = IsVisible();
   bool childOld = wasVisible_ && (forceOld || changed_ || !visible);
   bool childNew = visible && (forceNew || changed_ || needsRedraw_ || !wasVisible_);

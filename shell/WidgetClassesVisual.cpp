@@ -15,6 +15,8 @@ void TVisualWidget::SetZ(int32_t value) {
   if (value == z_) return;
   z_ = value;
   SetNeedsRedraw(true);
+  // The group keeps its children in z order; it sorts them again only when told.
+  if (auto* group = dynamic_cast<TGroupWidget*>(owner_)) group->ChildZChanged();
 }
 
 void TVisualWidget::SetAnchorLeft(double value) {

@@ -1,11 +1,19 @@
 #include "widgets/WidgetsRegistration.h"
 
+#include "widgets/ButtonControl.h"
+#include "widgets/CheckBoxControl.h"
+#include "widgets/ControlWidget.h"
+#include "widgets/EditControl.h"
 #include "widgets/FlashScenario.h"
+#include "widgets/HighScoresGridControl.h"
+#include "widgets/ListBoxControl.h"
 #include "widgets/ResourceWidgets.h"
+#include "widgets/SequenceControl.h"
 #include "widgets/SimpleScenarios.h"
 #include "widgets/StateMachineWidget.h"
 #include "widgets/StateScenario.h"
 #include "widgets/TextWidget.h"
+#include "widgets/TrackBarControl.h"
 
 void RegisterWidgetsClasses() {
   static bool registered = false;
@@ -17,11 +25,19 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TTextWidget>("text_widget");
   RegisterClassName<TSoundWidget>("sound_widget");
   RegisterClassName<TSequenceAnimationWidget>("sequence_animation_widget");
+  RegisterClassName<TControlWidget>("Control");
+  RegisterClassName<TButtonControl>("ButtonControl");
   RegisterClassName<TStateScenario>("state_scenario");
   RegisterClassName<TFlashScenario>("flash_scenario");
+  RegisterClassName<TCheckBoxControl>("CheckBoxControl");
+  RegisterClassName<TEditControl>("EditControl");
+  RegisterClassName<TListBoxControl>("ListBoxControl");
+  RegisterClassName<THighScoresGridControl>("HighScoresGridControl");
   RegisterClassName<TTestScenario>("scenario");
   RegisterClassName<TTransparentScenario>("transparent_scenario");
   RegisterClassName<TMoveScenario>("move_scenario");
   RegisterClassName<TSequienceTransitionEffectWidget>("sequience_transition_effect");
   RegisterClassName<TStateMachineWidget>("statemachine_widget");
+  RegisterClassName<TTrackBarControl>("TrackBarControl");
+  RegisterClassName<TSequenceControl>("SequenceControl");
 }

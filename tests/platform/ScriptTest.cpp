@@ -44,6 +44,8 @@ TEST(ScriptParser, ReadsEveryCommand) {
       {"click 512 384", ScriptOp::Click, 0, {512, 384}, ScriptButton::Left, 0, ""},
       {"click 1 2 right", ScriptOp::Click, 0, {1, 2}, ScriptButton::Right, 0, ""},
       {"  click\t3 4 left  ", ScriptOp::Click, 0, {3, 4}, ScriptButton::Left, 0, ""},
+      {"press 5 6", ScriptOp::Press, 0, {5, 6}, ScriptButton::Left, 0, ""},
+      {"release -7 8 right", ScriptOp::Release, 0, {-7, 8}, ScriptButton::Right, 0, ""},
       {"key 27", ScriptOp::Key, 0, {}, ScriptButton::Left, 27, ""},
       {"key 0x41", ScriptOp::Key, 0, {}, ScriptButton::Left, 0x41, ""},
       {"char Hello  world ", ScriptOp::Char, 0, {}, ScriptButton::Left, 0, "Hello  world"},
@@ -106,6 +108,8 @@ TEST(ScriptParser, BadLinesNameTheLineAndTheUsage) {
       {"click 1 2 middle", "line 1: expected \"click X Y [left|right]\""},
       {"click 1 2 left 4", "line 1: expected \"click X Y [left|right]\""},
       {"click 1 99999999", "line 1: expected \"click X Y [left|right]\""},
+      {"press 1", "line 1: expected \"press X Y [left|right]\""},
+      {"release 1 2 middle", "line 1: expected \"release X Y [left|right]\""},
       {"key",
        "line 1: expected \"key [MOD+]VK (MOD: alt, ctrl or shift; VK: a virtual-key code from 1 to "
        "254)\""},
@@ -232,6 +236,34 @@ TEST(ScriptRunner, InputArrivesAsEventsInWindowCoordinates) {
   EXPECT_EQ(run.platform.CursorPosition(), (Point{2, 3}));
   EXPECT_TRUE(run.runner->Finished());
   EXPECT_FALSE(run.runner->Failed());
+}
+
+// A drag: the button goes down at the first point and up at the last; the moves between
+// carry the held button.
+TEST(ScriptRunner, PressAndReleaseMakeADrag) {
+  ScriptRun run("press 10 20\nmove 30 20\nrelease 40 24\nmove 50 20\nquit");
+  ASSERT_TRUE(run.Frames(20));
+  struct Expected {
+    uint32_t message;
+    int32_t x, y;
+    uint32_t flags;
+  };
+  const Expected expected[] = {
+      {512, 5, 10, 0},
+      {513, 5, 10, kMouseFlagLeft},
+      {512, 15, 10, kMouseFlagLeft},
+      {512, 20, 12, kMouseFlagLeft},
+      {514, 20, 12, 0},
+      {512, 25, 10, 0},
+  };
+  ASSERT_EQ(run.events.size(), std::size(expected));
+  for (size_t i = 0; i < run.events.size(); ++i) {
+    SCOPED_TRACE(i);
+    const Event& e = run.events[i];
+    EXPECT_EQ(e.message, expected[i].message);
+    EXPECT_EQ((Point{e.x, e.y}), (Point{expected[i].x, expected[i].y}));
+    EXPECT_EQ(e.mouseFlags, expected[i].flags);
+  }
 }
 
 TEST(ScriptRunner, KeysWithModifiersComeAsAKeyboardSendsThem) {

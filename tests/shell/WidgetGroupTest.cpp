@@ -66,6 +66,34 @@ TEST_F(WidgetGroup, ChildrenDrawInAscendingZ) {
   EXPECT_EQ(Render(16, 16)->GetPixel(3, 3), 0xFFFF0000u);
 }
 
+// The order is kept up to date by the pass after any change of a z: a property, SetZ or a
+// broadcast; equal z keep the order they had.
+TEST_F(WidgetGroup, ChildrenAreSortedAgainAfterEveryKindOfZChange) {
+  Ref<IWidget> root = Show(R"(<widget type="group_widget" name="root" visible="yes"/>)");
+  Ref<IWidgetCollection> children = root->GetChildren();
+  children->Add(Box("a", 1));
+  children->Add(Box("b", 5));
+  children->Add(Box("c", 9));
+  DirtyPass();
+  EXPECT_EQ(Names(children), "abc");
+  root->FindWidget("c")->SetProperty("z", Variant(0));
+  EXPECT_EQ(Names(children), "abc");  // not before the pass
+  DirtyPass();
+  EXPECT_EQ(Names(children), "cab");
+  children->Broadcast("z", Variant(3));
+  DirtyPass();
+  EXPECT_EQ(Names(children), "cab");
+  root->FindWidget("a")->SetZ(4);
+  DirtyPass();
+  EXPECT_EQ(Names(children), "cba");
+  // A child added out of order by its key alone takes its place at the next pass.
+  Ref<IWidget> d = Box("d", 1);
+  d->SetOwner(dynamic_cast<IWidgetOwner*>(root.get()));
+  ASSERT_TRUE(children->Insert(d, "d"));
+  DirtyPass();
+  EXPECT_EQ(Names(children), "dcba");
+}
+
 TEST_F(WidgetGroup, DeadChildrenLeaveInTheUpdateTheyDieIn) {
   Ref<IWidget> root = Show(R"(<widget type="group_widget" name="root" visible="yes"><widgets>
       <widget type="test_box" name="brief" width="2" height="2" visible="yes" timetolive="30"/>

@@ -46,15 +46,6 @@ std::vector<std::string>& GameLog() {
   return log;
 }
 
-std::string DescribeParams(const Ref<IParamCollection>& params) {
-  if (!params) return {};
-  std::string text;
-  for (int i = 0; i < params->Count(); ++i)
-    if (Ref<IParam> param = params->FindParam(Variant(i)))
-      text += param->GetName() + "=" + param->GetValue().ToString() + ";";
-  return text;
-}
-
 void TestGameScreen::OnShow(const Ref<IParamCollection>& params) {
   TGameScreen::OnShow(params);
   GameLog().push_back(name_ + ".OnShow(" + DescribeParams(params) + ")");

@@ -71,9 +71,6 @@ class FakeGameEngine : public FakeEngine {
 // ---------------------------------------------------------------------------------------
 // Screens
 
-// What a hook was told; Result is "" without result parameters, else "name=value;...".
-std::string DescribeParams(const Ref<IParamCollection>& params);
-
 // "test_screen": logs "ID.OnShow", "ID.OnShown", "ID.OnChildClosed(CHILD,RESULT)",
 // "ID.OnActivateApp(1)" and "ID.Event(SENDER,CODE)", then runs the lambda of that hook.
 class TestGameScreen : public TGameScreen {

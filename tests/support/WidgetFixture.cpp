@@ -112,6 +112,29 @@ void FakeWindow::OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) {
   events.push_back({sender ? sender->GetName() : std::string(), code, param});
 }
 
+bool FakeWindow::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
+  if (capture) return Ref<IWidget>(capture)->HandleMouse(message, point, keys);
+  Ref<IWidget> hit = WidgetAtPos(point);
+  return hit && hit->IsMouseStop() && hit->HandleMouse(message, point, keys);
+}
+
+bool FakeWindow::HandleKey(uint32_t message, uintptr_t keyCode, intptr_t keyData) {
+  return focus && Ref<IWidget>(focus)->HandleKey(message, keyCode, keyData);
+}
+
+void FakeWindow::Update(int32_t dt) {
+  if (root) root->Process(dt);
+}
+
+void FakeWindow::Draw(ISurface* surface, int32_t x, int32_t y) {
+  if (root) DrawChildAt(root.get(), surface, x, y);
+}
+
+bool FakeWindow::UpdateDirtyRects() {
+  if (root) root->UpdateDirtyRects(false, false);
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // Test doubles
 
@@ -232,6 +255,9 @@ WidgetFixture::WidgetFixture() {
   window = TAbstractObject::Create<FakeWindow>();
   window->SetName("screen");
   window->engine = engine.get();
+  screens = TAbstractObject::Create<FakeScreenOwner>();
+  screens->engine = engine.get();
+  window->screenOwner = screens.get();
 }
 
 WidgetFixture::~WidgetFixture() {

@@ -26,6 +26,7 @@
 #include "functions/FunctionInterfaces.h"
 #include "shell/GameInterfaces.h"
 #include "shell/WidgetClasses.h"
+#include "tests/support/FakeScreenOwner.h"
 
 // Readable failure messages.
 inline void PrintTo(const TRect& r, std::ostream* os) {
@@ -48,6 +49,8 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   std::map<std::string, Ref<IResource>> resources;  // what GetResource serves, by name
   TPoint cursor;
   int surfacesCreated = 0;
+  // What was handed to the system's opener: "OpenFile PATH", "RunProgram PATH-OR-URL".
+  std::vector<std::string> opened;
   // Real folders for the tests of player files; none by default, so nothing is read or
   // saved. Saves go into the preference folder, safely, as the engine's do.
   std::string programFolder, preferenceFolder;
@@ -89,8 +92,8 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   bool IsSoundPaused() override { return false; }
   void SetSoundPaused(bool) override {}
   void Terminate() override {}
-  void OpenFile(const std::string&) override {}
-  void RunProgram(const std::string&) override {}
+  void OpenFile(const std::string& path) override { opened.push_back("OpenFile " + path); }
+  void RunProgram(const std::string& path) override { opened.push_back("RunProgram " + path); }
   Ref<ISurface> CreateSurface() override;
   Ref<IGame> GetGame() override { return nullptr; }
   void RedrawRect(const TRect& rect) override { redrawRects.push_back(rect); }
@@ -102,7 +105,9 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
 };
 
 // ---------------------------------------------------------------------------------------
-// The screen: the root widget's owner, the window and the event handler.
+// The screen: the root widget's owner, the window and the event handler; as a screen the
+// game drives (IGameScreenSlave) it routes the mouse and keys as a screen does, without
+// the input guard and without moving the focus.
 
 struct WidgetEvent {
   std::string sender;
@@ -114,9 +119,11 @@ struct WidgetEvent {
 class FakeWindow : public TPropertyObject,
                    public virtual IWidgetOwner,
                    public virtual IWindow,
-                   public virtual IEventHandler {
+                   public virtual IEventHandler,
+                   public virtual IGameScreenSlave {
  public:
   IEngine* engine = nullptr;
+  IGameScreenOwner* screenOwner = nullptr;  // what GetGameScreenOwner gives
   Ref<IWidget> root;
   Ref<ISoundCollection> gameSounds;  // what FindSound finds above the root
   std::vector<TRect> dirtyRects;     // screen coordinates, as posted
@@ -158,7 +165,28 @@ class FakeWindow : public TPropertyObject,
 
   // IEventHandler
   void OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) override;
-  IGameScreenOwner* GetGameScreenOwner() override { return nullptr; }
+  IGameScreenOwner* GetGameScreenOwner() override { return screenOwner; }
+
+  // IGameScreenSlave: the captured widget, else the mouse-stop widget under the point,
+  // gets the mouse; the focused widget gets the keys.
+  bool HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) override;
+  bool HandleKey(uint32_t message, uintptr_t keyCode, intptr_t keyData) override;
+  void AttachOwner(IGameScreenOwner* owner) override { screenOwner = owner; }
+  void ReleaseOwner() override {}
+  void Show(const Ref<IParamCollection>&) override {}
+  void Hide() override {}
+  void Activate() override {}
+  void Deactivate() override {}
+  void Update(int32_t dt) override;
+  void Draw(ISurface* surface, int32_t x, int32_t y) override;
+  TRect GetRect() override { return root ? root->GetRect() : TRect{}; }
+  void OnActivateApp(bool) override {}
+  void OnChildClosed(const std::string&, const Ref<IParamCollection>&) override {}
+  Ref<IWidget> GetRootWidget() override { return root; }
+  bool UpdateDirtyRects() override;
+  bool IsShown() override { return !root || root->IsVisible(); }
+  void LoadWindow() override {}
+  Ref<IMusicCollection> GetMusics() override { return nullptr; }
 };
 
 // ---------------------------------------------------------------------------------------
@@ -303,4 +331,5 @@ class WidgetFixture : public ::testing::Test {
 
   Ref<FakeEngine> engine;
   Ref<FakeWindow> window;
+  Ref<FakeScreenOwner> screens;  // the window's game
 };
