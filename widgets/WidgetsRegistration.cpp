@@ -12,6 +12,7 @@
 #include "widgets/SimpleScenarios.h"
 #include "widgets/StateMachineWidget.h"
 #include "widgets/StateScenario.h"
+#include "widgets/TextEffects.h"
 #include "widgets/TextWidget.h"
 #include "widgets/TrackBarControl.h"
 
@@ -33,6 +34,8 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TEditControl>("EditControl");
   RegisterClassName<TListBoxControl>("ListBoxControl");
   RegisterClassName<THighScoresGridControl>("HighScoresGridControl");
+  RegisterClassName<TControlTextVizualization>("control_text_vizualization");
+  RegisterClassName<TControlTextShuffler>("control_text_shuffler");
   RegisterClassName<TTestScenario>("scenario");
   RegisterClassName<TTransparentScenario>("transparent_scenario");
   RegisterClassName<TMoveScenario>("move_scenario");
