@@ -69,6 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->HandleMouse(514, TPoint{5, 6}, 0);
   widget->SetProperty("properties", Variant("anchor_left;width;text"));
   widget->SetProperty("value", Variant("rnd_inc:-5-9;float:2.5e9;str_inc:x"));
+  // Text effects: letters built, shown whole, sent home.
+  widget->SetProperty("InitVizualization", Variant(1));
+  widget->Process(16);
+  widget->Notify(3, Variant());
+  widget->SetProperty("init_visualization", Variant(1));
+  widget->SetProperty("unshuffle", Variant(1));
   widget->Pause();
   widget->SetPaused(false);
   widget->Restart();
