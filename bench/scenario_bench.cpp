@@ -9,36 +9,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "foundation/XMLStorage.h"
+#include "tests/support/CountingAllocator.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/WidgetsRegistration.h"
-
-namespace {
-
-size_t allocations = 0;
-
-}  // namespace
-
-// The replacements pair malloc with free; the compiler cannot see that they match.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -89,10 +66,12 @@ void BM_FlashSteps(benchmark::State& state) {
   for (int i = 0; i < 10; ++i) screen.Frame(root, 16);  // started, vectors grown
 
   constexpr int kCountedFrames = 1000;
-  size_t before = allocations;
+  allocation_count::allocations = 0;
+  allocation_count::counting = true;
   uint64_t lookupsBefore = TPropertyTable::LookupCount();
   for (int i = 0; i < kCountedFrames; ++i) screen.Frame(root, 16);
-  double allocsPerFrame = double(allocations - before) / kCountedFrames;
+  allocation_count::counting = false;
+  double allocsPerFrame = double(allocation_count::allocations) / kCountedFrames;
   double lookupsPerFrame = double(TPropertyTable::LookupCount() - lookupsBefore) / kCountedFrames;
 
   for (auto _ : state) screen.Frame(root, 16);

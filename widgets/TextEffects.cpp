@@ -114,21 +114,10 @@ Ref<IParamCollection> TTextEffectControl::LetterParams(ITextWidget* text, int32_
   return params;
 }
 
-// ---------------------------------------------------------------------------------------
-// Letter by letter
-
-const TPropertyTable& TControlTextVizualization::Properties() {
-  static const TPropertyTable table(TTextEffectControl::Properties(), {});
-  return table;
-}
-
-void TControlTextVizualization::Build() {
-  if (!lettersGroup_) return;
-  Ref<IWidget> keep(this);
+bool TTextEffectControl::BuildLetters(const TLetterVisit& visit) {
+  Ref<IWidgetCollection> letters = lettersGroup_ ? lettersGroup_->GetChildren() : nullptr;
+  if (!letters) return false;
   ClearLetters();
-  Ref<IWidgetCollection> letters = lettersGroup_->GetChildren();
-  if (!letters) return;
-  int64_t time = startDelay_;
   severalTexts_ = TextChildCount() > 1;
   for (int c = 0; c < children_->WidgetCount(); ++c) {
     Ref<IWidget> child = children_->GetByIndex(c);
@@ -139,23 +128,40 @@ void TControlTextVizualization::Build() {
     child->SetVisible(false);
     ForEachCharacter(child->GetProperty("text").ToString(), [&](std::string_view ch, int32_t n) {
       std::string name = LetterName(c, n);
-      Ref<IParamCollection> params = LetterParams(text, n, name);
-      if (!params) return;
-      Ref<IWidget> letter = CreateWidgetFromFactory("vizualization_letter", params);
-      if (!letter) return;
-      letter->SetProperty("text_utf8", Variant(ch));
-      params->SetValue("name", Variant(severalTexts_ ? "transparent_" + name
-                                                     : "transparent_" + std::to_string(c) + name));
-      if (Ref<IWidget> fade = CreateWidgetFromFactory("transparent_widget", params)) {
-        letters->Add(fade);
-        fade->SetProperty("widget", Variant(Ref<IInterface>(letter.get())));
-        fade->SetProperty("currenttime", Variant(SaturateInt32(-time)));
-        time += letterDelay_;
-      }
-      letters->Add(letter);
+      if (Ref<IParamCollection> params = LetterParams(text, n, name)) visit(c, ch, name, params);
     });
   }
-  visualizationTime_ = SaturateInt32(time + currentTime_);
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Letter by letter
+
+const TPropertyTable& TControlTextVizualization::Properties() {
+  static const TPropertyTable table(TTextEffectControl::Properties(), {});
+  return table;
+}
+
+void TControlTextVizualization::Build() {
+  Ref<IWidget> keep(this);
+  int64_t time = startDelay_;
+  bool built = BuildLetters([&](int32_t c, std::string_view character, const std::string& name,
+                                const Ref<IParamCollection>& params) {
+    Ref<IWidget> letter = CreateWidgetFromFactory("vizualization_letter", params);
+    if (!letter) return;
+    letter->SetProperty("text_utf8", Variant(character));
+    params->SetValue("name", Variant(severalTexts_ ? "transparent_" + name
+                                                   : "transparent_" + std::to_string(c) + name));
+    IWidgetCollection* letters = lettersGroup_->GetChildren().get();
+    if (Ref<IWidget> fade = CreateWidgetFromFactory("transparent_widget", params)) {
+      letters->Add(fade);
+      fade->SetProperty("widget", Variant(Ref<IInterface>(letter.get())));
+      fade->SetProperty("currenttime", Variant(SaturateInt32(-time)));
+      time += letterDelay_;
+    }
+    letters->Add(letter);
+  });
+  if (built) visualizationTime_ = SaturateInt32(time + currentTime_);
 }
 
 void TControlTextVizualization::Complete() {
@@ -222,28 +228,15 @@ bool TControlTextShuffler::IsShuffleable(std::string_view character) {
 }
 
 void TControlTextShuffler::Build() {
-  if (!lettersGroup_) return;
   Ref<IWidget> keep(this);
-  ClearLetters();
-  Ref<IWidgetCollection> letters = lettersGroup_->GetChildren();
-  if (!letters) return;
-  severalTexts_ = TextChildCount() > 1;
-  for (int c = 0; c < children_->WidgetCount(); ++c) {
-    Ref<IWidget> child = children_->GetByIndex(c);
-    auto* text = dynamic_cast<ITextWidget*>(child.get());
-    if (!text) continue;
-    lettersGroup_->SetVisible(true);
-    state_ = stRunning;
-    child->SetVisible(false);
-    ForEachCharacter(child->GetProperty("text").ToString(), [&](std::string_view ch, int32_t n) {
-      Ref<IParamCollection> params = LetterParams(text, n, LetterName(c, n));
-      if (!params) return;
-      if (Ref<IWidget> letter = CreateWidgetFromFactory("shuffler_letter", params)) {
-        letter->SetProperty("text_utf8", Variant(ch));
-        letters->Add(letter);
-      }
-    });
-  }
+  bool built = BuildLetters([&](int32_t, std::string_view character, const std::string&,
+                                const Ref<IParamCollection>& params) {
+    if (Ref<IWidget> letter = CreateWidgetFromFactory("shuffler_letter", params)) {
+      letter->SetProperty("text_utf8", Variant(character));
+      lettersGroup_->GetChildren()->Add(letter);
+    }
+  });
+  if (!built) return;
   Shuffle();
   visualizationTime_ = SaturateInt32(int64_t(startDelay_) + currentTime_);
 }

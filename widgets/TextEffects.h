@@ -27,6 +27,7 @@
 // starts; so does a restart when the XML sets "init_visualization".
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,13 @@ class TTextEffectControl : public TControlWidget {
   virtual void FindGroups();
   // Kills and removes every letter.
   void ClearLetters();
+  using TLetterVisit =
+      std::function<void(int32_t child, std::string_view character, const std::string& name,
+                         const Ref<IParamCollection>& params)>;
+  // Empties the letters group, then hides every text child and hands Visit each of its
+  // characters that has a rectangle, with the child's index, the letter's name and its
+  // factory parameters. False, and nothing done, without the letters group.
+  bool BuildLetters(const TLetterVisit& visit);
   // The parameters of character N (from 1) of the text child Text, or nothing when it
   // has no rectangle.
   Ref<IParamCollection> LetterParams(ITextWidget* text, int32_t n, const std::string& name);
