@@ -1,6 +1,7 @@
 #pragma once
 // What the benchmarks that compare us with another library share: the repetition count from
-// the command line (--benchmark_repetitions, five when it names none), a "best" statistic
+// the command line (--benchmark_repetitions, five when it names none), repetitions run in
+// random order across the benchmarks, a "best" statistic
 // beside Google Benchmark's median, and a console reporter that keeps every benchmark's
 // median and best for the ratio tables printed after the runs. The tables read the
 // aggregate rows, so they are the same with --benchmark_report_aggregates_only; with one
@@ -101,13 +102,16 @@ class TSummaryReporter : public benchmark::ConsoleReporter {
   std::map<std::string, TSummary> summaries_;
 };
 
-// Runs the benchmarks through Reporter with the repetition count defaulting to five (a
-// --benchmark_repetitions on the command line comes later and wins). False when the
-// command line holds arguments that neither Google Benchmark nor the caller took.
+// Runs the benchmarks through Reporter with the repetition count defaulting to five and
+// the repetitions of all benchmarks in random order, so that a change of the machine's
+// load during the run falls on ours and the other library alike (flags on the command
+// line come later and win). False when the command line holds arguments that neither
+// Google Benchmark nor the caller took.
 inline bool RunBenchmarks(int argc, char** argv, TSummaryReporter& reporter) {
   static std::string repetitions = "--benchmark_repetitions=" + std::to_string(kDefaultRepetitions);
+  static std::string interleaving = "--benchmark_enable_random_interleaving=true";
   std::vector<char*> args(argv, argv + argc);
-  args.insert(args.begin() + (argc > 0 ? 1 : 0), repetitions.data());
+  args.insert(args.begin() + (argc > 0 ? 1 : 0), {repetitions.data(), interleaving.data()});
   args.push_back(nullptr);
   int count = int(args.size()) - 1;
   benchmark::Initialize(&count, args.data());

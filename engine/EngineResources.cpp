@@ -183,25 +183,29 @@ const TPropertyTable& TSymbol::Properties() {
           Attr<S>(
               "left", [](S& s) { return s.rect_.Left; },
               [](S& s, int32_t left) { s.rect_ = MovedRect(s.rect_, left, s.rect_.Top); })
-              .Int(),
+              .Int()
+              .Coordinate(),
           Attr<S>(
               "top", [](S& s) { return s.rect_.Top; },
               [](S& s, int32_t top) { s.rect_ = MovedRect(s.rect_, s.rect_.Left, top); })
-              .Int(),
+              .Int()
+              .Coordinate(),
           Attr<S>("width", &S::GetWidth,
                   [](S& s, int32_t w) {
                     s.rect_.Right = SaturateInt32(int64_t(s.rect_.Left) + std::max(0, w));
                   })
               .Int()
+              .Coordinate()
               .Always(),
           Attr<S>("height", &S::GetHeight,
                   [](S& s, int32_t h) {
                     s.rect_.Bottom = SaturateInt32(int64_t(s.rect_.Top) + std::max(0, h));
                   })
               .Int()
+              .Coordinate()
               .Always(),
-          Attr("wleft", &S::wLeft_).Int(),
-          Attr("wright", &S::wRight_).Int(),
+          Attr("wleft", &S::wLeft_).Int().Coordinate(),
+          Attr("wright", &S::wRight_).Int().Coordinate(),
       });
   return table;
 }

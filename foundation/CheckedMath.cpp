@@ -1,5 +1,6 @@
 #include "foundation/CheckedMath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -27,6 +28,15 @@ int32_t RoundHalfEven(double value) { return SaturatingFromDouble<int32_t>(std::
 int32_t TruncSat(double value) { return SaturatingFromDouble<int32_t>(std::trunc(value)); }
 
 int64_t TruncSat64(double value) { return SaturatingFromDouble<int64_t>(std::trunc(value)); }
+
+int32_t ClampCoordinate(int64_t value) {
+  return int32_t(std::clamp<int64_t>(value, -kDataCoordinateLimit, kDataCoordinateLimit));
+}
+
+double ClampCoordinate(double value) {
+  if (std::isnan(value)) return 0;
+  return std::clamp(value, double(-kDataCoordinateLimit), double(kDataCoordinateLimit));
+}
 
 int32_t SaturateInt32(int64_t value) {
   if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();

@@ -43,6 +43,7 @@
 // keep no defaults, and left as it is otherwise (a node that holds another value gets the
 // default). Always() writes it always, SavedWhen(p) forces it exactly when p holds, and
 // SkipDefault() writes nothing at all at the default. NotSaved() only reads it.
+// Coordinate() keeps a value in pixels within the limit of data coordinates.
 
 #include <cmath>
 #include <cstdint>
@@ -308,6 +309,17 @@ class TTypedAccess : public TAccess {
   std::function<T(C&)> def = [](C&) { return T{}; };
   std::function<bool(C&)> saveWhen;
   bool color = false;
+  bool coordinate = false;
+
+  // A coordinate kept within the limit of data coordinates; anything else as it is.
+  T Limited(T value) const {
+    if constexpr (kInteger<T> && std::is_signed_v<T>) {
+      if (coordinate) return T(ClampCoordinate(int64_t(value)));
+    } else if constexpr (std::is_floating_point_v<T>) {
+      if (coordinate) return T(ClampCoordinate(double(value)));
+    }
+    return value;
+  }
 
   virtual T Value(C& object) const = 0;
   // A value read from XML: into the field when the getter is one, else through the setter.
@@ -322,7 +334,7 @@ class TTypedAccess : public TAccess {
     } else if constexpr (kInteger<T>) {
       switch (xml.form) {
         case TForm::Int:
-          return Assign(c, FieldFromXml<T>(ReadXmlInt(node, xml.name, int32_t(d))));
+          return Assign(c, Limited(FieldFromXml<T>(ReadXmlInt(node, xml.name, int32_t(d)))));
         case TForm::Hex:
           return Assign(c, T(ReadXmlHex(node, xml.name, uint32_t(d))));
         case TForm::Enum:
@@ -331,7 +343,8 @@ class TTypedAccess : public TAccess {
           break;
       }
     } else if constexpr (std::is_floating_point_v<T>) {
-      if (xml.form == TForm::Float) return Assign(c, T(ReadXmlFloat(node, xml.name, double(d))));
+      if (xml.form == TForm::Float)
+        return Assign(c, Limited(T(ReadXmlFloat(node, xml.name, double(d)))));
     } else if constexpr (std::is_same_v<T, std::string>) {
       if (xml.form == TForm::Str) return Assign(c, ReadXmlStr(node, xml.name, d));
       if (xml.form == TForm::Text) return Assign(c, ReadXmlText(node, xml.name, d));
@@ -408,7 +421,7 @@ class TAccessOf final : public TTypedAccess<C, T> {
   bool Set(TPersistObject& object, const Variant& value) const override {
     T converted{};
     if (!FromVariant<T>(value, this->color, converted)) return false;
-    return Store(static_cast<C&>(object), converted);
+    return Store(static_cast<C&>(object), this->Limited(converted));
   }
 
   bool GetNumber(TPersistObject& object, double& value) const override {
@@ -425,11 +438,11 @@ class TAccessOf final : public TTypedAccess<C, T> {
 
   bool SetNumber(TPersistObject& object, double value) const override {
     if constexpr (std::is_floating_point_v<T>) {
-      return Store(static_cast<C&>(object), T(value));
+      return Store(static_cast<C&>(object), this->Limited(T(value)));
     } else if constexpr (kInteger<T>) {
       if (this->color) return Store(static_cast<C&>(object), T(ColorFromVariant(Variant(value))));
       if (!std::isfinite(value)) return false;
-      return Store(static_cast<C&>(object), IntegerFrom<T>(RoundHalfEven64(value)));
+      return Store(static_cast<C&>(object), this->Limited(IntegerFrom<T>(RoundHalfEven64(value))));
     } else {
       return Set(object, Variant(value));
     }
@@ -519,6 +532,13 @@ class TRowBuilder {
   TRowBuilder& Enum(std::string_view list, D def = 0) {
     row_.xml_.enumList = std::string(list);
     return SetForm(Form::Enum, def);
+  }
+
+  // A coordinate, size, offset or spacing in pixels: kept within kDataCoordinateLimit of 0
+  // when read from a file or set, so that the sums layouts make of them cannot overflow.
+  TRowBuilder& Coordinate() {
+    typed_->coordinate = true;
+    return *this;
   }
 
   TRowBuilder& Always() { return Save(SaveMode::Always); }

@@ -1,6 +1,7 @@
 // Loads a widget of the widget library from arbitrary XML text, shows it on a fake screen
 // with an image and a font, runs frames with odd steps, pokes its properties, draws it,
 // hit-tests it and saves it again: nothing may crash, trap or hang.
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -27,6 +28,8 @@ struct Screen {
     engine->resources["picture"] = MakeImage(Ref<ISurface>(image.get()));
     Ref<FakeFontResource> font = MakeFixedFont(U"abc 0123.\u3002\u3042\n", 3, 5, 1, -1);
     font->AddGlyph('W', TRect{-4, -4, 40, 9}, -3, 7);  // a glyph partly off its image
+    // A glyph table at the limits of 32 bits, as a font read by other code might hold.
+    font->AddGlyph('M', TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, INT32_MAX, INT32_MIN);
     engine->resources["font"] = font;
     // Steps timed by a sound wait for it until the input's frames end it.
     engine->soundsLast = true;
@@ -64,6 +67,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->SetProperty("framescount", Variant(3));
   widget->SetProperty("loop", Variant(true));
   widget->SetProperty("text", Variant("abc a\n0123 \xE3\x81\x82\xE3\x80\x82 W"));
+  // Transforms, masks, pies and curves, changed at run time.
+  widget->SetProperty("zoom", Variant(0.5));
+  widget->SetProperty("angle", Variant(33.3));
+  widget->SetProperty("anchor_left", Variant(-4.25));
+  widget->SetProperty("shiftleft", Variant(-9));
+  widget->SetProperty("endangle", Variant(400.0));
+  widget->SetProperty("contourthickness", Variant(-5));
+  widget->SetProperty("fillMaskWithLevel", Variant(-3));
+  widget->SetProperty("substractFromMask", Variant(Ref<IInterface>(widget.get())));
+  widget->SetProperty("substractFromMaskRect", Variant(Ref<IInterface>(widget.get())));
+  widget->SetProperty("stepping_direction", Variant(-1));
+  widget->SetProperty("currentT", Variant(2.5));
+  widget->SetProperty("x2", Variant(1e9));
+  if (Ref<IWidgetOwner> owner = Supports<IWidgetOwner>(widget)) owner->ScreenToLocal(TPoint{5, 6});
+  widget->Process(16);
+  widget->Draw(screen.frame.get(), 1, 1);
+  widget->Notify(104, Variant());
   // Scripting widgets: clicks end waits, a pause completes steps, new values start again.
   widget->HandleMouse(513, TPoint{5, 6}, 0);
   widget->HandleMouse(514, TPoint{5, 6}, 0);

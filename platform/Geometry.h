@@ -5,9 +5,16 @@
 // the engine's other records, since engine and game code use these types directly.
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 namespace platform {
+
+// A 64-bit result brought back into 32 bits, saturating: coordinates from data may sit at
+// the limits, and their sums must not wrap around.
+inline int32_t Saturate32(int64_t value) {
+  return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
 
 struct Point {
   int32_t X = 0;
@@ -27,11 +34,17 @@ struct Rect {
   int32_t Right = 0;
   int32_t Bottom = 0;
 
-  int32_t Width() const { return Right - Left; }
-  int32_t Height() const { return Bottom - Top; }
+  int32_t Width() const { return Saturate32(int64_t(Right) - Left); }
+  int32_t Height() const { return Saturate32(int64_t(Bottom) - Top); }
   bool Empty() const { return Right <= Left || Bottom <= Top; }
   friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// The rectangle moved by (dx, dy), every side saturating.
+inline Rect OffsetRect(const Rect& r, int64_t dx, int64_t dy) {
+  return Rect{Saturate32(r.Left + dx), Saturate32(r.Top + dy), Saturate32(r.Right + dx),
+              Saturate32(r.Bottom + dy)};
+}
 
 // False when the intersection is empty (left not below right, or top not below bottom);
 // Out is then the empty rectangle (0, 0, 0, 0).

@@ -87,7 +87,7 @@ TRect TAbstractEffectWidget::GetRect() {
   TRect r = effects_->GetRect();
   int32_t dx = RoundHalfEven(anchorLeft_ + offsetX_);
   int32_t dy = RoundHalfEven(anchorTop_ + offsetY_);
-  return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+  return platform::OffsetRect(r, dx, dy);
 }
 
 TPoint TAbstractEffectWidget::ScreenToLocal(const TPoint& point) {

@@ -23,11 +23,13 @@ const TPropertyTable& TCursor::Properties() {
                                             "hotspotx", [](C& c) { return c.hotSpot_.X; },
                                             [](C& c, int32_t x) { c.hotSpot_.X = x; })
                                             .Int()
+                                            .Coordinate()
                                             .SavedWhen(moved),
                                         Attr<C>(
                                             "hotspoty", [](C& c) { return c.hotSpot_.Y; },
                                             [](C& c, int32_t y) { c.hotSpot_.Y = y; })
                                             .Int()
+                                            .Coordinate()
                                             .SavedWhen(moved),
                                     });
   return table;

@@ -71,8 +71,8 @@ void TGameScreen::LoadFromXml(const Ref<IHierStorage>& node) {
 void TGameScreen::LoadWindow() {
   if (!pendingWindow_) return;
   Ref<IHierStorage> node = pendingWindow_;
-  windowLeft_ = ReadXmlInt(node, "left", ReadXmlInt(node, "anchor_left", 0));
-  windowTop_ = ReadXmlInt(node, "top", ReadXmlInt(node, "anchor_top", 0));
+  windowLeft_ = ClampCoordinate(ReadXmlInt(node, "left", ReadXmlInt(node, "anchor_left", 0)));
+  windowTop_ = ClampCoordinate(ReadXmlInt(node, "top", ReadXmlInt(node, "anchor_top", 0)));
   if (root_) {
     LoadObject(Ref<IInterface>(root_.get()), node);
     root_->SetAnchorLeft(windowLeft_);

@@ -250,8 +250,8 @@ const TPropertyTable& TAbstractWidget::Properties() {
           Attr("redefinedparams", &W::redefinedParams_).Str(),
           Custom<W>("extraparams", &W::LoadExtraParams, &W::SaveExtraParams),
 
-          Prop("anchor_left", &W::GetAnchorLeft, &W::SetAnchorLeft),
-          Prop("anchor_top", &W::GetAnchorTop, &W::SetAnchorTop),
+          Prop("anchor_left", &W::GetAnchorLeft, &W::SetAnchorLeft).Coordinate(),
+          Prop("anchor_top", &W::GetAnchorTop, &W::SetAnchorTop).Coordinate(),
           Prop("transparentlevel", &W::GetTransparentLevel, &W::SetTransparentLevel),
           Prop("left", &W::GetLeft),
           Prop("top", &W::GetTop),

@@ -353,12 +353,15 @@ class TSimpleWidgetCollection : public TTypedCreationPersistItemCollection,
   void ItemLoaded(const Ref<IInterface>& item) override;
   // Stores the widget under Key at Index (-1 appends); false when refused.
   bool Store(const Ref<IWidget>& widget, const std::string& key, int index);
-  // Removes the item at Index from both lists.
+  // Removes the item at Index from both lists. While the children update, a removed
+  // widget is kept alive until the update ends: it may be the one running.
   void RemoveAt(int index);
   void MoveIndex(int from, int to);
 
   TWidgetItems* items() { return static_cast<TWidgetItems*>(items_.get()); }
   std::vector<IWidget*> widgets_;
+  int updateDepth_ = 0;  // updates of the children under way, nested ones counted
+  std::vector<Ref<IWidget>> removedInUpdate_;
 };
 
 class TWidgetCollection : public TSimpleWidgetCollection, public virtual IWidgetCollection {

@@ -12,7 +12,7 @@ namespace {
 // those waits overlap. What is asked for is the few cache lines before the child's IWidget
 // part: that part sits at the end of the object, right after the fields every frame reads
 // (the widget classes declare those last).
-constexpr int kPrefetchAhead = 4;
+constexpr int kPrefetchAhead = 8;
 constexpr int kPrefetchBytes = 192;
 
 void Prefetch(const std::vector<IWidget*>& widgets, size_t index) {
@@ -34,6 +34,20 @@ struct TFlagScope {
   bool& flag;
   explicit TFlagScope(bool& f) : flag(f) { flag = true; }
   ~TFlagScope() { flag = false; }
+};
+
+// Counts an update of the children under way; when the outermost one ends, the widgets
+// removed meanwhile are released (their destructors may run any code, so from a list of
+// their own).
+struct TUpdateScope {
+  int& depth;
+  std::vector<Ref<IWidget>>& removed;
+  TUpdateScope(int& d, std::vector<Ref<IWidget>>& r) : depth(d), removed(r) { ++depth; }
+  ~TUpdateScope() {
+    if (--depth > 0) return;
+    std::vector<Ref<IWidget>> released;
+    released.swap(removed);
+  }
 };
 
 }  // namespace
@@ -63,6 +77,7 @@ bool TSimpleWidgetCollection::Store(const Ref<IWidget>& widget, const std::strin
 
 void TSimpleWidgetCollection::RemoveAt(int index) {
   if (index < 0 || index >= int(widgets_.size())) return;
+  if (updateDepth_ > 0) removedInUpdate_.emplace_back(widgets_[size_t(index)]);
   widgets_.erase(widgets_.begin() + index);
   items_->Delete(Variant(index));
 }
@@ -235,13 +250,16 @@ void TWidgetCollection::SortByZ() {
 void TWidgetCollection::UpdateAll(int32_t dt) {
   changed_ = false;
   TFlagScope updating(updating_);
+  // A child removed meanwhile lives on until the loop ends, so the loop takes no
+  // reference of its own to each child.
+  TUpdateScope scope(updateDepth_, removedInUpdate_);
   // Children may remove siblings while they update: never past the current end. Children
   // added meanwhile wait for the next frame.
   int count = int(widgets_.size());
   for (int i = 0; i < kPrefetchAhead; ++i) Prefetch(widgets_, size_t(i));
   for (int i = 0; i < count && i < int(widgets_.size()); ++i) {
     Prefetch(widgets_, size_t(i + kPrefetchAhead));
-    Ref<IWidget> widget(widgets_[size_t(i)]);
+    IWidget* widget = widgets_[size_t(i)];
     if (!widget->IsPaused() && !widget->IsDead() && !widget->IsUpdated()) widget->Process(dt);
   }
 }
@@ -462,11 +480,7 @@ TRect TVisualGroupWidget::GetRect() {
   bool first = true;
   for (IWidget* child : children_->Widgets()) {
     if (!child->IsVisible()) continue;
-    TRect r = child->GetRect();
-    r.Left += left;
-    r.Right += left;
-    r.Top += top;
-    r.Bottom += top;
+    TRect r = platform::OffsetRect(child->GetRect(), left, top);
     if (first)
       rect = r;
     else

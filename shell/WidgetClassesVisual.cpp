@@ -59,12 +59,8 @@ void TVisualWidget::UpdateDirtyRects(bool forceOld, bool forceNew) {
   }
   if (visible && !IsDead() &&
       (changed_ || initialPost_ || needsRedraw_ || forceNew || !wasVisible_)) {
-    TRect r = GetRect();
     TPoint origin = ScreenToLocalPoint(TPoint{});
-    r.Left -= origin.X;
-    r.Right -= origin.X;
-    r.Top -= origin.Y;
-    r.Bottom -= origin.Y;
+    TRect r = platform::OffsetRect(GetRect(), -int64_t(origin.X), -int64_t(origin.Y));
     newRect_ = r;
     owner_->AddDirtyRect(r);
     invalidated_ = true;
@@ -85,8 +81,8 @@ const TPropertyTable& TVisualWidget::Properties() {
           Attr("visible", &V::visible_).Bool().Always(),
           Attr("z", &V::z_).Int(),
           Attr("transparentlevel", &V::transparentLevel_).Int(255),
-          Attr("anchor_left", &V::anchorLeft_).Float().SavedWhen(&V::IsAnchored),
-          Attr("anchor_top", &V::anchorTop_).Float().SavedWhen(&V::IsAnchored),
+          Attr("anchor_left", &V::anchorLeft_).Float().Coordinate().SavedWhen(&V::IsAnchored),
+          Attr("anchor_top", &V::anchorTop_).Float().Coordinate().SavedWhen(&V::IsAnchored),
           Attr("mousestop", &V::mouseStop_).Bool(),
       });
   return table;
@@ -118,8 +114,8 @@ const TPropertyTable& TSingleWidget::Properties() {
   static const TPropertyTable table(
       TVisualWidget::Properties(),
       {
-          Prop("width", &S::width_, &S::SetWidth).Int().Always().WriteOnly(),
-          Prop("height", &S::height_, &S::SetHeight).Int().Always().WriteOnly(),
+          Prop("width", &S::width_, &S::SetWidth).Int().Coordinate().Always().WriteOnly(),
+          Prop("height", &S::height_, &S::SetHeight).Int().Coordinate().Always().WriteOnly(),
       });
   return table;
 }
@@ -172,10 +168,10 @@ const TPropertyTable& TSurfaceWidget::Properties() {
           Prop<W>(
               "surface", [](W& w) { return Variant(Ref<IInterface>(w.surface_.get())); },
               &W::SetSurface),
-          Prop("width", &W::width_).Invalidates().WriteOnly(),
-          Prop("height", &W::height_).Invalidates().WriteOnly(),
-          Prop("shifttop", &W::shiftTop_).Invalidates(),
-          Prop("shiftleft", &W::shiftLeft_).Invalidates(),
+          Prop("width", &W::width_).Coordinate().Invalidates().WriteOnly(),
+          Prop("height", &W::height_).Coordinate().Invalidates().WriteOnly(),
+          Prop("shifttop", &W::shiftTop_).Coordinate().Invalidates(),
+          Prop("shiftleft", &W::shiftLeft_).Coordinate().Invalidates(),
           Prop("drawmode", &W::drawMode_)
               .Enum("copyrect/fillcolor", dmCopyRect)
               .SkipDefault()

@@ -27,7 +27,8 @@ void SplitWidgetPath(std::string_view path, std::string_view& head, std::string_
 TPoint LocalToScreen(IWidget* widget, const TPoint& point) {
   if (!widget) return TPoint{};
   TPoint origin = widget->ScreenToLocalPoint(TPoint{});
-  return TPoint{point.X - origin.X, point.Y - origin.Y};
+  return TPoint{platform::Saturate32(int64_t(point.X) - origin.X),
+                platform::Saturate32(int64_t(point.Y) - origin.Y)};
 }
 
 // ---------------------------------------------------------------------------------------

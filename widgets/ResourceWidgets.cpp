@@ -61,12 +61,14 @@ const TPropertyTable& TImageWidget::Properties() {
   static const TPropertyTable table(
       TResourceWidget::Properties(),
       {
-          Prop("resourceleft", &I::ResourceLeft, &I::SetResourceLeft).Int().SavedWhen([](I& i) {
-            return i.sourceRect_.Left > 0;
-          }),
-          Prop("resourcetop", &I::ResourceTop, &I::SetResourceTop).Int().SavedWhen([](I& i) {
-            return i.sourceRect_.Top > 0;
-          }),
+          Prop("resourceleft", &I::ResourceLeft, &I::SetResourceLeft)
+              .Int()
+              .Coordinate()
+              .SavedWhen([](I& i) { return i.sourceRect_.Left > 0; }),
+          Prop("resourcetop", &I::ResourceTop, &I::SetResourceTop)
+              .Int()
+              .Coordinate()
+              .SavedWhen([](I& i) { return i.sourceRect_.Top > 0; }),
           Prop("drawmode", &I::drawMode_).Enum(kDrawModes, dmCopyRect).Redraws(),
           Prop("blendingmode", &I::blendingMode_).Enum(kBlendingModes, bmNormal).Redraws(),
           Prop("fillcolor", &I::fillColor_).Hex().Redraws(),
@@ -229,15 +231,21 @@ const TPropertyTable& TBaseAnimationWidget::Properties() {
       {
           Prop("resourceleft", &B::stripLeft_, &B::SetStripLeft)
               .Int()
+              .Coordinate()
               .SavedWhen([](B& b) { return b.stripLeft_ > 0; })
               .WriteOnly(),
           Prop("resourcetop", &B::stripTop_, &B::SetStripTop)
               .Int()
+              .Coordinate()
               .SavedWhen([](B& b) { return b.stripTop_ > 0; })
               .WriteOnly(),
           Prop("framescount", &B::framesCount_, &B::SetFramesCount).Int().Always().WriteOnly(),
-          Prop("resourcewidth", &B::stripWidth_, &B::SetStripWidth).Int().Always().WriteOnly(),
-          Prop("resourceheight", &B::stripHeight_).Int().Always().WriteOnly(),
+          Prop("resourcewidth", &B::stripWidth_, &B::SetStripWidth)
+              .Int()
+              .Coordinate()
+              .Always()
+              .WriteOnly(),
+          Prop("resourceheight", &B::stripHeight_).Int().Coordinate().Always().WriteOnly(),
           Prop("startdelaytime", &B::startDelay_).Int().WriteOnly(),
           Prop("cycledelaytime", &B::cycleDelay_).Int().WriteOnly(),
           Prop("loop", &B::loop_, &B::SetLoop).Bool(),

@@ -53,11 +53,6 @@ void ForEachChar(std::string_view text, Each&& each) {
   }
 }
 
-TRect Offset(const TRect& r, int32_t dx, int32_t dy) {
-  return TRect{SaturateInt32(int64_t(r.Left) + dx), SaturateInt32(int64_t(r.Top) + dy),
-               SaturateInt32(int64_t(r.Right) + dx), SaturateInt32(int64_t(r.Bottom) + dy)};
-}
-
 }  // namespace
 
 void TTextWidget::Init() {
@@ -116,7 +111,7 @@ bool TTextWidget::GetCharRect(int32_t n, TRect& rect) {
 }
 
 void TTextWidget::GetTextRect(TRect& rect) {
-  rect = Offset(bounds_, RoundHalfEven(anchorLeft_), RoundHalfEven(anchorTop_));
+  rect = platform::OffsetRect(bounds_, RoundHalfEven(anchorLeft_), RoundHalfEven(anchorTop_));
 }
 
 TRect TTextWidget::GetRect() {
@@ -313,7 +308,7 @@ void TTextWidget::RenderCache(IFontResource* font) {
     // one that had it.
     Ref<ISurface> image = font->GetSurface();
     if (!image) continue;
-    TRect target = Offset(s.rect, -bounds_.Left, -bounds_.Top);
+    TRect target = platform::OffsetRect(s.rect, -int64_t(bounds_.Left), -int64_t(bounds_.Top));
     if (drawMode_ == dmFillColor)
       cache_->DrawColored(fillColor_, image.get(), bmNormal, 255, target, glyph->GetRect());
     else
@@ -422,13 +417,14 @@ const TPropertyTable& TTextWidget::Properties() {
       {
           Prop("text", &T::text_, &T::SetText).Text(),
           Prop("text_utf8", &T::text_, &T::SetText),
-          Prop("textlineheight", &T::lineHeight_).Int().SavedWhen([](T& t) {
+          Prop("textlineheight", &T::lineHeight_).Int().Coordinate().SavedWhen([](T& t) {
             return t.lineHeight_ > 0;
           }),
           Prop("multiline", &T::multiline_, &T::SetMultiline).Bool(),
           Prop("usefixedwidth", &T::useFixedWidth_, &T::SetUseFixedWidth).Bool(),
           Prop("fixedwidth", &T::fixedWidth_, &T::SetFixedWidth)
               .Int()
+              .Coordinate()
               .SavedWhen(&T::useFixedWidth_),
           Prop("textalign", &T::textAlign_, &T::SetTextAlign).Str("left"),
           Prop("textvertalign", &T::vertAlign_, &T::SetVertAlign).Str("top"),

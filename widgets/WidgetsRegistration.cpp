@@ -7,6 +7,8 @@
 #include "widgets/FlashScenario.h"
 #include "widgets/HighScoresGridControl.h"
 #include "widgets/ListBoxControl.h"
+#include "widgets/MoveWidgets.h"
+#include "widgets/RectWidget.h"
 #include "widgets/ResourceWidgets.h"
 #include "widgets/SequenceControl.h"
 #include "widgets/SimpleScenarios.h"
@@ -15,6 +17,7 @@
 #include "widgets/TextEffects.h"
 #include "widgets/TextWidget.h"
 #include "widgets/TrackBarControl.h"
+#include "widgets/TransformWidgets.h"
 
 void RegisterWidgetsClasses() {
   static bool registered = false;
@@ -26,6 +29,18 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TTextWidget>("text_widget");
   RegisterClassName<TSoundWidget>("sound_widget");
   RegisterClassName<TSequenceAnimationWidget>("sequence_animation_widget");
+  RegisterClassName<TMoveWidget>("move_widget");
+  RegisterClassName<TCircularMotionWidget>("circular_motion_widget");
+  RegisterClassName<TRectWidget>("rect_widget");
+  RegisterClassName<TZoomWidget>("zoom_widget");
+  RegisterClassName<TSmoothMoveWidget>("smooth_move_widget");
+  RegisterClassName<TRotateWidget>("rotate_widget");
+  RegisterClassName<TTimedRotateWidget>("rotate_widget_timed");
+  RegisterClassName<TMaskedSurfaceWidget>("masked_widget");
+  RegisterClassName<TContourWidget>("contour_widget");
+  RegisterClassName<TCutSectorWidget>("cutsector_widget");
+  RegisterClassName<TScrollAreaWidget>("scrollarea_widget");
+  RegisterClassName<TMaskWidget>("mask_widget");
   RegisterClassName<TControlWidget>("Control");
   RegisterClassName<TButtonControl>("ButtonControl");
   RegisterClassName<TStateScenario>("state_scenario");

@@ -5,6 +5,7 @@
 
 #include "engine/EngineRegistration.h"
 #include "engine/EngineResources.h"
+#include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XMLStorage.h"
 #include "tests/engine/ImageFixtures.h"
@@ -90,6 +91,22 @@ TEST_F(Resources, FontFindsGlyphsByCharacterCode) {
     EXPECT_EQ(accents->FindSymbolByCode(code) != nullptr, code == 233 || code == 8364) << code;
   }
   EXPECT_EQ(font->FindSymbolByCode(67), nullptr);
+}
+
+// A glyph table at the limits of 32 bits reads as glyphs at the limit of data
+// coordinates: the text widget's sums of them then stay far inside 32 bits.
+TEST_F(Resources, GlyphMetricsAreKeptWithinTheLimitWhenLoaded) {
+  const int32_t limit = kDataCoordinateLimit;
+  Ref<IFontResource> font = Supports<IFontResource>(
+      Make("<resource type=\"FontResource\" name=\"l\"><symbols><symbol scancode=\"77\" "
+           "left=\"-2147483648\" top=\"2147483647\" width=\"2147483647\" height=\"2147483647\" "
+           "wleft=\"-2147483648\" wright=\"2147483647\"/></symbols></resource>"));
+  ASSERT_TRUE(font);
+  Ref<ISymbol> m = font->FindSymbolByCode(77);
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->GetRect(), (TRect{-limit, limit, 0, 2 * limit}));
+  EXPECT_EQ(m->GetWLeft(), -limit);
+  EXPECT_EQ(m->GetWRight(), limit);
 }
 
 TEST_F(Resources, SubstituteFontAsksItsMembersInOrder) {

@@ -1,5 +1,6 @@
 // Cursor collections and resource-list entries as the game file holds them.
 
+#include "foundation/CheckedMath.h"
 #include "foundation/XMLStorage.h"
 #include "shell/GameCursors.h"
 #include "shell/ResourceFiles.h"
@@ -49,6 +50,15 @@ TEST(GameCursors, TheDefaultFallsBackToTheFirstCursorAndUnknownNamesChangeNothin
   EXPECT_FALSE(cursors->GetItem(Variant("hand"))->GetWidget()->IsVisible());
 
   EXPECT_EQ(TAbstractObject::Create<TCursorCollection>()->GetDefaultCursorName(), "");
+}
+
+// A hot spot far out would take the cursor's rectangle past 32 bits as it follows the
+// mouse: it is kept within the limit of data coordinates.
+TEST(GameCursors, AHotSpotAtTheIntegerLimitsIsKeptWithinTheLimit) {
+  Ref<TCursorCollection> cursors = LoadFrom<TCursorCollection>(
+      R"(<cursors><cursor name="far" hotspotx="-2147483648" hotspoty="2147483647"/></cursors>)");
+  EXPECT_EQ(cursors->GetItem(Variant("far"))->GetHotSpot(),
+            (TPoint{-kDataCoordinateLimit, kDataCoordinateLimit}));
 }
 
 TEST(GameCursors, SavingLeavesOutAZeroHotSpotButAlwaysWritesTheDefault) {

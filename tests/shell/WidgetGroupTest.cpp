@@ -159,6 +159,24 @@ TEST_F(WidgetGroup, UpdateLoopSurvivesChildrenRemovingSiblings) {
   EXPECT_EQ(WidgetFixture::Box(late)->updates, 1);
 }
 
+// Held by nothing but its group, a child that removes itself while it updates lives until
+// the loop is done with it (AddressSanitizer watches), and is released afterwards.
+TEST_F(WidgetGroup, AChildRemovingItselfInItsUpdateIsReleasedAfterTheLoop) {
+  Ref<IWidget> root = Show(R"(<widget type="group_widget" name="root" visible="yes"><widgets>
+      <widget type="test_box" name="after" z="9"/></widgets></widget>)");
+  Ref<SiblingRemover> remover = TAbstractObject::Create<SiblingRemover>();
+  remover->SetName("self");
+  remover->victims = {"self"};
+  root->GetChildren()->Add(Ref<IWidget>(remover.get()));
+  IWidget* self = remover.get();
+  remover = nullptr;
+  ASSERT_EQ(root->GetChildren()->GetByIndex(0).get(), self);
+
+  root->Process(10);
+  EXPECT_EQ(root->GetChildren()->Count(), 1);
+  EXPECT_TRUE(root->FindWidget("after"));
+}
+
 // The mouse modes over a child, over an empty area of the group and outside.
 TEST_F(WidgetGroup, MouseModesRouteHitsAndEvents) {
   struct Case {

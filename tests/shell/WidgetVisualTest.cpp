@@ -1,5 +1,6 @@
 // Visual widgets: the dirty-rectangle pass and the surface widget.
 
+#include "foundation/CheckedMath.h"
 #include "shell/WidgetFactories.h"
 #include "tests/support/WidgetFixture.h"
 
@@ -66,6 +67,63 @@ TEST_F(WidgetVisual, RectanglesTravelInScreenCoordinates) {
   EXPECT_EQ(
       window->dirtyRects,
       (Rects{{113, 70, 115, 72}, {113, 50, 115, 52}, {111, 70, 113, 72}, {113, 50, 115, 52}}));
+}
+
+// Coordinates from data are kept within the limit of data coordinates when read or set.
+TEST_F(WidgetVisual, CoordinatesFromDataAreKeptWithinTheLimit) {
+  const int32_t limit = kDataCoordinateLimit;
+  Ref<IWidget> b = Show(R"(<widget type="test_box" name="b" visible="yes" width="2147483647"
+      height="-2147483648" anchor_left="2147483647" anchor_top="-2147483648"/>)");
+  EXPECT_EQ(b->GetAnchorLeft(), limit);
+  EXPECT_EQ(b->GetAnchorTop(), -limit);
+  EXPECT_EQ(b->GetWidth(), limit);
+  EXPECT_EQ(b->GetHeight(), -limit);
+  b->SetProperty("anchor_top", Variant(1e300));
+  b->SetProperty("width", Variant(-1e300));
+  EXPECT_EQ(b->GetAnchorTop(), limit);
+  EXPECT_EQ(b->GetWidth(), -limit);
+  DirtyPass();
+  Render();
+}
+
+// What still grows past 32 bits at run time (anchors moved by code, as the cursor follows
+// the mouse less its hot spot) saturates in the rectangle arithmetic instead of wrapping.
+TEST_F(WidgetVisual, RectanglesBeyondTheIntegerLimitsSaturate) {
+  Ref<IWidget> root = Show(R"(<widget type="group_widget" name="root" visible="yes"
+        anchor_left="100" anchor_top="50"><widgets>
+      <widget type="test_box" name="b" visible="yes" width="10" height="10" anchor_left="5"
+              anchor_top="5"/></widgets></widget>)");
+  Ref<IWidget> b = root->FindWidget("b");
+  DirtyPass();
+  struct Case {
+    const char* what;
+    double rootLeft, childLeft;
+    bool farRight;  // where every posted rectangle must stay: far right, or far left
+  } cases[] = {
+      {"the child far out", 100, 1e12, true},
+      {"the group far out", -1e12, 5, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    root->SetAnchorLeft(c.rootLeft);
+    b->SetAnchorLeft(c.childLeft);
+    window->dirtyRects.clear();
+    DirtyPass();
+    // Each widget that moved posts its old place, then its new one.
+    ASSERT_FALSE(window->dirtyRects.empty());
+    for (size_t i = 1; i < window->dirtyRects.size(); i += 2) {
+      const TRect& r = window->dirtyRects[i];
+      EXPECT_EQ(r.Top, 55);
+      EXPECT_EQ(r.Bottom, 65);
+      EXPECT_LE(r.Left, r.Right);
+      if (c.farRight)
+        EXPECT_EQ(r.Left, INT32_MAX);
+      else
+        EXPECT_LT(r.Right, INT32_MIN + 100);
+    }
+    EXPECT_EQ(LocalToScreen(b.get(), TPoint{0, INT32_MIN}).Y, INT32_MIN + 50);
+    Render();
+  }
 }
 
 class SurfaceWidget : public WidgetFixture {

@@ -1,7 +1,9 @@
 #pragma once
 // Replaces the global allocation functions of a test binary so that a test can count the
 // allocations made while it watches: per-frame paths must allocate nothing. Include this
-// header in exactly one source file of a test binary (it defines the replacements).
+// header in exactly one source file of a test binary (it defines the replacements); other
+// files of the binary define COUNTING_ALLOCATOR_COUNTERS_ONLY before including it and get
+// the counters alone.
 
 #include <atomic>
 #include <cstdlib>
@@ -17,6 +19,7 @@ inline void* Allocate(size_t size) {
 }
 }  // namespace allocation_count
 
+#ifndef COUNTING_ALLOCATOR_COUNTERS_ONLY
 // The replacements pair malloc with free; the compiler cannot see that they match.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -39,3 +42,4 @@ void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, size_t) noexcept { std::free(p); }
 void operator delete[](void* p, size_t) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
+#endif

@@ -1,5 +1,7 @@
 #include "tests/support/WidgetFixture.h"
 
+#include <algorithm>
+
 #include "foundation/CheckedMath.h"
 #include "foundation/SafeFile.h"
 #include "foundation/XMLStorage.h"
@@ -146,8 +148,12 @@ void TestBoxWidget::Update(int32_t dt) {
 
 void TestBoxWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
   drawnAt.push_back({x, y});
-  for (int32_t j = 0; j < height_; ++j)
-    for (int32_t i = 0; i < width_; ++i) surface->SetPixel(x + i, y + j, color);
+  // Only the surface's pixels: a box far out of it may reach past 32 bits.
+  int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+  int64_t right = std::min<int64_t>(int64_t(x) + width_, surface->GetWidth());
+  int64_t bottom = std::min<int64_t>(int64_t(y) + height_, surface->GetHeight());
+  for (int64_t j = top; j < bottom; ++j)
+    for (int64_t i = left; i < right; ++i) surface->SetPixel(int32_t(i), int32_t(j), color);
 }
 
 bool TestBoxWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t) {

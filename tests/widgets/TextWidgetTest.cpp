@@ -194,6 +194,41 @@ TEST_F(TextWidgets, Measurements) {
   Render();
 }
 
+// A font whose glyph table holds the limits of 32 bits: every layout, measurement,
+// rectangle and drawing saturates rather than overflows.
+TEST_F(TextWidgets, GlyphsAtTheIntegerLimits) {
+  Ref<FakeFontResource> limits = MakeFixedFont(U"a ", 4, 6);
+  limits->AddGlyph('M', TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, INT32_MAX, INT32_MAX);
+  limits->AddGlyph('N', TRect{INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX}, INT32_MIN, INT32_MIN);
+  engine->resources["limits"] = limits;
+  EXPECT_EQ(limits->GetMaxHeight(), INT32_MAX);
+  const char* layouts[] = {
+      R"(width="2147483647" height="2147483647")",
+      R"(width="40" height="20" textalign="right" textvertalign="bottom")",
+      R"(multiline="yes" width="2147483647" height="2147483647" textalign="center")",
+      R"(multiline="yes" width="40" height="20" textvertalign="middle" textlineheight="-2147483648")",
+      R"(usefixedwidth="yes" fixedwidth="2147483647" width="40" height="20" anchor_left="-1e300")",
+  };
+  for (const char* layout : layouts) {
+    SCOPED_TRACE(layout);
+    Ref<IWidget> w = ShowText("limits", layout, "MaNM aN\nMM N a");
+    auto* t = Text(w);
+    TRect glyph;
+    for (int32_t n = 0; n <= 16; ++n) t->GetCharRect(n, glyph);
+    TRect text;
+    t->GetTextRect(text);
+    EXPECT_LE(text.Left, text.Right);
+    TRect whole = w->GetRect();
+    EXPECT_LE(whole.Top, whole.Bottom);
+    DirtyPass();
+    Render();
+  }
+  Ref<IWidget> w = ShowText("limits", R"(width="40" height="20")", "");
+  EXPECT_EQ(Text(w)->TextWidth("MM"), INT32_MAX);
+  EXPECT_EQ(Text(w)->TextWidth("NN"), INT32_MIN);
+  EXPECT_EQ(Text(w)->MaxGlyphHeight("MN"), INT32_MAX);
+}
+
 TEST_F(TextWidgets, PropertiesAndTranslation) {
   SetLanguageVariable("score", "42");
   Ref<IWidget> w = Show(R"(<widget type="text_widget" resourcename="mono" visible="yes" width="40"
