@@ -24,8 +24,8 @@ const std::vector<PictureKind>& Kinds() {
       {"orb", Plain<OrbPicture>},           {"star", Plain<StarPicture>},
       {"key", Plain<KeyPicture>},           {"cup", Plain<CupPicture>},
       {"strip", Plain<StripPicture>},       {"cursor", Plain<CursorPicture>},
-      {"button", Plain<ButtonPicture>},     {"gull", Plain<GullPicture>},
-      {"comic", Plain<ComicPicture>},
+      {"button", Plain<ButtonPicture>},     {"object", Plain<ObjectPicture>},
+      {"gull", Plain<GullPicture>},         {"comic", Plain<ComicPicture>},
   };
   return kinds;
 }
