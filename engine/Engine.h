@@ -152,8 +152,6 @@ class TEngine : public TAbstractObject,
  private:
   // EngineLoop.cpp
   void LoadDefaultOptions();
-  // From the clock, or from GAME_RANDOM_SEED when it is set.
-  void SeedRandom();
   bool CreateMainWindow();
   void DestroyMainWindow();
   bool SetCaption();

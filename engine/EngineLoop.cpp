@@ -10,7 +10,6 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/EngineDeclarations.h"
 #include "foundation/Random.h"
-#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 void TEngine::Init() {
@@ -74,7 +73,7 @@ bool TEngine::Initialize(const std::string& gameFileName) {
     // The data paths are relative to the program folder; going on would find nothing.
     failure_ = "cannot enter the program folder " + folder;
   }
-  SeedRandom();
+  Randomize();
   LoadDefaultOptions();
   bool ok = failure_.empty() && CreateMainWindow();
   if (ok) {
@@ -86,17 +85,6 @@ bool TEngine::Initialize(const std::string& gameFileName) {
   terminated_ = false;
   if (!ok) Finalize();
   return ok;
-}
-
-// Headless runs replay the same draws when GAME_RANDOM_SEED fixes the seed.
-void TEngine::SeedRandom() {
-  Randomize();
-  uint64_t seed = 0;
-  std::string problem;
-  if (platform::FixedRandomSeed(seed, problem))
-    SetRandomSeed(seed);
-  else if (!problem.empty())
-    Warn({}, problem);
 }
 
 void TEngine::LoadDefaultOptions() {

@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "foundation/Exceptions.h"
+#include "foundation/Params.h"
 #include "foundation/XMLStorage.h"
+#include "functions/FunctionRegistration.h"
 #include "platform/InputConstants.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
@@ -23,6 +25,7 @@ struct Screen {
 
   Screen() {
     RegisterWidgetTestClasses();
+    RegisterFunctionsClasses();
     RegisterWidgetsClasses();
     window->engine = engine.get();
     Ref<TSurface> image = NewAlphaSurface(16, 16, 0x80FF8040);
@@ -98,6 +101,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->Process(16);
   widget->Draw(screen.frame.get(), 1, 1);
   widget->Notify(104, Variant());
+  // Particles on request, a source picture and a surface for the particle systems.
+  Ref<TParamCollection> request = TAbstractObject::Create<TParamCollection>();
+  request->SetValue("particles_count", Variant(3));
+  request->SetValue("particle_type", Variant("spark"));
+  request->SetValue("x", Variant(5));
+  widget->Notify(1, Variant(Ref<IInterface>(request.get())));
+  widget->Notify(1, Variant(7));
+  if (Ref<IWidgetCollection> children = widget->GetChildren(); children && children->Count() > 0)
+    widget->SetProperty("widget", Variant(Ref<IInterface>(children->GetByIndex(0).get())));
+  widget->SetProperty("surface", Variant(Ref<IInterface>(screen.frame.get())));
+  widget->Process(16);
+  widget->Draw(screen.frame.get(), 1, 1);
+  widget->Notify(2, Variant());
   // Scripting widgets: clicks end waits, a pause completes steps, new values start again.
   widget->HandleMouse(513, TPoint{5, 6}, 0);
   widget->HandleMouse(514, TPoint{5, 6}, 0);

@@ -1,8 +1,6 @@
 #include "platform/Platform.h"
 
-#include <charconv>
 #include <cstdlib>
-#include <string_view>
 
 #include "platform/Folders.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -43,18 +41,6 @@ std::unique_ptr<Platform> CreatePlatform(std::string& error) {
                                                        kind == BackendKind::Headless));
   }
   return platform;
-}
-
-bool FixedRandomSeed(uint64_t& seed, std::string& error) {
-  error.clear();
-  const char* chosen = std::getenv("GAME_RANDOM_SEED");
-  if (!chosen || !chosen[0]) return false;
-  std::string_view text = chosen;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seed);
-  if (ec == std::errc() && end == text.data() + text.size()) return true;
-  error = "GAME_RANDOM_SEED=" + std::string(text) + " is no whole number from 0 to " +
-          "18446744073709551615; the seed comes from the clock";
-  return false;
 }
 
 }  // namespace platform

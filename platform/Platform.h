@@ -12,7 +12,6 @@
 // mode must be set up again, Quit ends the loop. A frame is presented with its dirty
 // rectangles (Video::Present), then the script, when there is one, is stepped.
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -51,10 +50,5 @@ class Platform {
 std::unique_ptr<Platform> CreatePlatform(std::string& error);
 // The given backend, without a script.
 std::unique_ptr<Platform> CreatePlatform(BackendKind kind, std::string& error);
-
-// The seed GAME_RANDOM_SEED fixes, so that a run draws the same numbers every time: false
-// when the variable is not set, and, with a message in Error, when it is no whole number
-// from 0 to 2^64 - 1.
-bool FixedRandomSeed(uint64_t& seed, std::string& error);
 
 }  // namespace platform

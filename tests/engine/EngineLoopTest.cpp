@@ -8,7 +8,6 @@
 
 #include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
-#include "foundation/Random.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/FakeAudio.h"
 #include "tests/support/WarningCapture.h"
@@ -288,53 +287,6 @@ TEST(EngineStart, DefaultOptionsAndCaption) {
   EXPECT_EQ(h.engine->LoadSample(h.gameFile, 1, false), kNoAudio);
   EXPECT_EQ(h.engine->LoadMusic(h.gameFile), kNoAudio);
   EXPECT_FALSE(h.engine->IsSoundPlaying(1));
-}
-
-TEST(EngineStart, GameRandomSeedFixesTheDraws) {
-  struct Case {
-    const char* value;  // nullptr: not set
-    bool fixed;
-    const char* warning;
-  } cases[] = {
-      {"42", true, nullptr},
-      {"18446744073709551615", true, nullptr},
-      {nullptr, false, nullptr},
-      {"", false, nullptr},
-      {"-1", false, "warning: GAME_RANDOM_SEED=-1 is no whole number"},
-      {"12ab", false, "warning: GAME_RANDOM_SEED=12ab is no whole number"},
-      {"18446744073709551616", false, "warning: GAME_RANDOM_SEED=18446744073709551616 is no"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.value ? c.value : "(unset)");
-    const char* old = std::getenv("GAME_RANDOM_SEED");
-    std::string kept = old ? old : "";
-    if (c.value)
-      setenv("GAME_RANDOM_SEED", c.value, 1);
-    else
-      unsetenv("GAME_RANDOM_SEED");
-    WarningCapture warnings;
-    std::vector<int32_t> draws[2];
-    for (auto& run : draws) {
-      EngineHarness h;
-      ASSERT_TRUE(h.Start());
-      for (int i = 0; i < 8; ++i) run.push_back(Random(1000000));
-    }
-    if (old)
-      setenv("GAME_RANDOM_SEED", kept.c_str(), 1);
-    else
-      unsetenv("GAME_RANDOM_SEED");
-    EXPECT_EQ(draws[0] == draws[1], c.fixed);
-    if (c.fixed) {
-      SetRandomSeed(std::stoull(c.value));
-      EXPECT_EQ(Random(1000000), draws[0][0]);
-    }
-    if (c.warning) {
-      ASSERT_EQ(warnings.Lines().size(), 1u);  // said once, though both runs start
-      EXPECT_EQ(warnings.Lines()[0].rfind(c.warning, 0), 0u) << warnings.Lines()[0];
-    } else {
-      EXPECT_TRUE(warnings.Lines().empty());
-    }
-  }
 }
 
 TEST(EngineServices, DocumentsGoToTheOpenerAsOneArgument) {
