@@ -1,8 +1,14 @@
 #include "minigames/MiniGamesRegistration.h"
 
 #include "foundation/GeneralClasses.h"
+#include "minigames/MiniGameCategory.h"
 #include "minigames/MiniGameCompare.h"
+#include "minigames/MiniGameFindWords.h"
+#include "minigames/MiniGameGraph.h"
 #include "minigames/MiniGameMagnifyingGlass.h"
+#include "minigames/MiniGameMoveObjects.h"
+#include "minigames/MiniGameRingPuzzle.h"
+#include "minigames/MiniGameScales.h"
 #include "minigames/MiniGameShooter.h"
 #include "minigames/MiniGameTwainPick.h"
 
@@ -15,4 +21,10 @@ void RegisterMiniGamesClasses() {
   RegisterClassName<TTwainPickWidget>("TwainPickWidget");
   RegisterClassName<TShooterWidget>("shooter_widget");
   RegisterClassName<TCompareWidget>("mg_compare_widget");
+  RegisterClassName<TRingPuzzleWidget>("mg_ring_widget");
+  RegisterClassName<TMoverWidget>("mg_move_widget");
+  RegisterClassName<TGraphWidget>("mg_graph_widget");
+  RegisterClassName<TScalesWidget>("mg_scales_widget");
+  RegisterClassName<TMiniGameCategoryWidget>("mg_category_widget");
+  RegisterClassName<TFindWordsWidget>("mg_FindWords_widget");
 }
