@@ -8,6 +8,7 @@
 
 #include "foundation/Exceptions.h"
 #include "foundation/XMLStorage.h"
+#include "functions/FunctionRegistration.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/TextWidget.h"
@@ -23,7 +24,10 @@ struct Screen {
   Screen() {
     RegisterWidgetTestClasses();
     RegisterWidgetsClasses();
+    RegisterFunctionsClasses();  // the curves' paths
     window->engine = engine.get();
+    engine->options["ScreenWidth"] = Variant(64);
+    engine->options["ScreenHeight"] = Variant(64);
     Ref<TSurface> image = NewAlphaSurface(16, 16, 0x80FF8040);
     engine->resources["picture"] = MakeImage(Ref<ISurface>(image.get()));
     Ref<FakeFontResource> font = MakeFixedFont(U"abc 0123.\u3002\u3042\n", 3, 5, 1, -1);
