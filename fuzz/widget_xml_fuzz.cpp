@@ -1,14 +1,17 @@
 // Loads a widget of the widget library from arbitrary XML text, shows it on a fake screen
 // with an image and a font, runs frames with odd steps, pokes its properties, draws it,
-// hit-tests it and saves it again: nothing may crash, trap or hang.
+// hit-tests it, gives it the mouse and keys as a screen does (a control's click runs its
+// action against a fake game) and saves it again: nothing may crash, trap or hang.
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "foundation/Exceptions.h"
+#include "foundation/Params.h"
 #include "foundation/XMLStorage.h"
 #include "functions/FunctionRegistration.h"
+#include "shell/HighScores.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/TextWidget.h"
@@ -19,7 +22,10 @@ namespace {
 struct Screen {
   Ref<FakeEngine> engine{new FakeEngine()};
   Ref<FakeWindow> window = TAbstractObject::Create<FakeWindow>();
+  Ref<FakeScreenOwner> screens = TAbstractObject::Create<FakeScreenOwner>();
   Ref<TSurface> frame = NewAlphaSurface(64, 64);
+  Ref<TRecordTable> table = TAbstractObject::Create<TRecordTable>(
+      "name=0\\max_records=10\\record_structure={param=Score\\param=Player}");
 
   Screen() {
     RegisterWidgetTestClasses();
@@ -28,6 +34,9 @@ struct Screen {
     window->engine = engine.get();
     engine->options["ScreenWidth"] = Variant(64);
     engine->options["ScreenHeight"] = Variant(64);
+    window->screenOwner = screens.get();
+    table->AddScoreRecord(ParamsFromString("Score=1234567\\Player=a%b"));
+    table->AddScoreRecord(ParamsFromString("Score=12\\Player=W"));
     Ref<TSurface> image = NewAlphaSurface(16, 16, 0x80FF8040);
     engine->resources["picture"] = MakeImage(Ref<ISurface>(image.get()));
     Ref<FakeFontResource> font = MakeFixedFont(U"abc 0123.\u3002\u3042\n", 3, 5, 1, -1);
@@ -37,6 +46,44 @@ struct Screen {
     engine->resources["font"] = font;
   }
 };
+
+// The mouse and keys as a screen routes them, and what screens ask of controls.
+void Controls(Screen& screen, const Ref<IWidget>& widget) {
+  const uint32_t mouse[] = {513, 512, 514, 516, 517, 515, 519, 520, 521, 513, 512};
+  const TPoint points[] = {{5, 6}, {40, 6}, {5, 6}, {0, 0}, {0, 0},   {5, 6},
+                           {2, 2}, {2, 2},  {2, 2}, {9, 9}, {-300, 7}};
+  for (size_t i = 0; i < std::size(mouse); ++i) screen.window->HandleMouse(mouse[i], points[i], 0);
+  screen.window->ReleaseCapture();
+  screen.window->SetFocus(widget);
+  const std::pair<uint32_t, uintptr_t> keys[] = {
+      {256, 9},      {257, 9},        {256, 35},  {256, 36}, {256, 37},  {256, 39},
+      {256, 38},     {256, 40},       {258, 'a'}, {258, 8},  {258, '%'}, {258, 'W'},
+      {258, 0xD800}, {258, 0x110000}, {257, 9},   {256, 40},
+  };
+  for (auto [message, key] : keys) screen.window->HandleKey(message, key, 0);
+  screen.window->ClearFocus();
+  if (Ref<IListBoxControl> list = Supports<IListBoxControl>(widget)) {
+    list->AddRow("a%b", "");
+    list->AddRow("0123", "k");
+    list->SetSelected(1);
+    list->DeleteRow(Variant("k"));
+    list->DeleteRow(Variant(9));
+    list->GetRow(Variant(0));
+  }
+  widget->SetProperty("recordtable", Variant(Ref<IInterface>(screen.table.get())));
+  widget->SetProperty("position", Variant(7));
+  widget->SetProperty("value", Variant("a%W"));
+  widget->SetProperty("CheckBoxState", Variant(true));
+  widget->Process(16);
+  widget->Draw(screen.frame.get(), 1, 2);
+  if (Ref<IListBoxControl> list = Supports<IListBoxControl>(widget)) list->ClearRows();
+  screen.screens->shown.clear();
+  screen.screens->closed.clear();
+  screen.engine->opened.clear();
+  screen.engine->playedSounds.clear();
+  screen.engine->playedVolumePan.clear();
+  screen.window->events.clear();
+}
 
 }  // namespace
 
@@ -85,6 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->Restart();
   widget->Process(33);
   widget->Draw(screen.frame.get(), -2, 60);
+  Controls(screen, widget);
   if (Ref<ITextWidget> text = Supports<ITextWidget>(widget)) {
     TRect rect;
     text->GetCharRect(2, rect);

@@ -32,6 +32,15 @@ const PictureCase kPictures[] = {
     {{"a.png", "cursor", "state=pressed"}, 32, 32, true},
     {{"a.png", "button", "w=120", "h=40", "state=selected"}, 120, 40, true},
     {{"a.png", "button", "w=120", "h=40", "state=disabled"}, 120, 40, true},
+    {{"a.png", "checkbox", "size=24", "state=selected", "checked=yes"}, 24, 24, true},
+    {{"a.png", "checkbox", "state=disabled"}, 32, 32, true},
+    {{"a.png", "slider", "style=track", "w=100", "h=20"}, 100, 20, true},
+    {{"a.png", "slider", "style=knob", "state=pressed"}, 20, 36, true},
+    {{"a.png", "frame", "style=edit", "w=120", "h=40"}, 120, 40, true},
+    {{"a.png", "frame", "style=list", "w=80", "h=60"}, 80, 60, true},
+    {{"a.png", "frame", "style=highlight", "w=80", "h=20"}, 80, 20, true},
+    {{"a.png", "arrow", "dir=down", "state=selected"}, 32, 32, true},
+    {{"a.png", "page", "w=200", "h=120", "title=One", "text=a_b|c", "size=12"}, 200, 120, true},
 };
 
 TEST(AssetGenImage, EveryPictureDecodesToItsSizeAndAlpha) {
