@@ -138,7 +138,8 @@ void SmoothContour(benchmark::State& state) {
       width="256" height="64" text="SALTMARROW"/></widgets></widget>)");
   // A new colour every frame: the outline is made again around the same text.
   Run(state, scene, 0.5, [&](int i) {
-    scene.widget->SetProperty("contourcolor", Variant(int32_t(0xFF000000u | uint32_t(i & 0xFFFFFF))));
+    scene.widget->SetProperty("contourcolor",
+                              Variant(int32_t(0xFF000000u | uint32_t(i & 0xFFFFFF))));
   });
 }
 BENCHMARK(SmoothContour)->Name("SmoothContour/256x64");

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "foundation/CheckedMath.h"
+#include "foundation/EngineDeclarations.h"
 #include "foundation/XmlAttributes.h"
 
 // ---------------------------------------------------------------------------------------
@@ -50,8 +51,8 @@ void TAntialiaser::Emit(int32_t i, int32_t j, ISurface* target) {
     weight = (r + softness_ - d) / softness_;
   else
     return;
-  emit_(context_, SaturateInt32(int64_t(i) + originX_), SaturateInt32(int64_t(j) + originY_), target,
-        weight);
+  emit_(context_, SaturateInt32(int64_t(i) + originX_), SaturateInt32(int64_t(j) + originY_),
+        target, weight);
 }
 
 void TAntialiaser::ShiftX(int64_t steps, ISurface* target) {
@@ -126,12 +127,8 @@ TCurveWidget::~TCurveWidget() = default;
 
 const TPropertyTable& TCurveWidget::Properties() {
   using C = TCurveWidget;
-  auto end = [](int32_t row) {
-    return [row](C& c) { return c.GetEnd(row); };
-  };
-  auto setEnd = [](int32_t row) {
-    return [row](C& c, float value) { c.SetEnd(row, value); };
-  };
+  auto end = [](int32_t row) { return [row](C& c) { return c.GetEnd(row); }; };
+  auto setEnd = [](int32_t row) { return [row](C& c, float value) { c.SetEnd(row, value); }; };
   static const TPropertyTable table(
       TGroupWidget::Properties(),
       {
@@ -140,14 +137,18 @@ const TPropertyTable& TCurveWidget::Properties() {
           Attr("smooth", &C::smooth_).Bool(true).Always(),
           Attr("stepping", &C::stepping_).Bool().Always(),
           Attr("drawtime", &C::drawTime_).Int(1000).Always(),
-          Attr("drawmode", &C::drawMode_).Enum("copyrect/fillcolor", TSurfaceWidget::dmFillColor).Always(),
+          Attr("drawmode", &C::drawMode_)
+              .Enum("copyrect/fillcolor", TSurfaceWidget::dmFillColor)
+              .Always(),
           Attr("blendingmode", &C::blendingMode_)
               .Enum(TTransformWidget::kBlendingModes, bmNormal)
               .Always(),
           Attr("fillcolor", &C::fillColor_).Hex(0xFFFFFFFF).Always(),
           Custom<C>("function", &C::LoadFunction, &C::SaveFunction),
-          Prop<C>("fillcolor", [](C& c) { return Variant(int32_t(c.fillColor_)); }, &C::SetFillColor),
-          Prop<C>("drawmode", [](C& c) { return Variant(int32_t(c.drawMode_)); }, &C::SetDrawModeText),
+          Prop<C>(
+              "fillcolor", [](C& c) { return Variant(int32_t(c.fillColor_)); }, &C::SetFillColor),
+          Prop<C>(
+              "drawmode", [](C& c) { return Variant(int32_t(c.drawMode_)); }, &C::SetDrawModeText),
           Prop<C>("state", [](C& c) { return int32_t(c.state_); }).ReadOnly(),
           Prop<C>("stepping_direction", nullptr, &C::SetSteppingDirection).WriteOnly(),
           Prop<C>("currentT", nullptr, &C::SetCurrentT).WriteOnly(),
@@ -212,7 +213,8 @@ void TCurveWidget::SetFillColor(const Variant& value) {
 }
 
 void TCurveWidget::SetDrawModeText(const Variant& value) {
-  uint8_t mode = value.IsString() && value.RawText() == "copyrect" ? TSurfaceWidget::dmCopyRect : TSurfaceWidget::dmFillColor;
+  uint8_t mode = value.IsString() && value.RawText() == "copyrect" ? TSurfaceWidget::dmCopyRect
+                                                                   : TSurfaceWidget::dmFillColor;
   if (mode == drawMode_) return;
   drawMode_ = mode;
   AskRedraw();
@@ -261,9 +263,7 @@ void TCurveWidget::SetOwner(IWidgetOwner* owner) {
   drawnSteps_ = 0;
   direction_ = 1;
   state_ = stepping_ ? 0 : 1;
-  IEngine* engine = GetEngine();
-  screenWidth_ = engine ? engine->GetOption("ScreenWidth").ToInt() : 0;
-  screenHeight_ = engine ? engine->GetOption("ScreenHeight").ToInt() : 0;
+  ReadScreenSize();
 }
 
 void TCurveWidget::ReleaseOwner() {
@@ -288,8 +288,17 @@ int32_t TCurveWidget::StepsOfPath() {
   return int32_t(std::clamp(steps, double(-kMaxSteps), double(kMaxSteps)));
 }
 
+void TCurveWidget::ReadScreenSize() {
+  // Unset options mean the design size, as the engine reads them.
+  IEngine* engine = GetEngine();
+  screenWidth_ = engine ? engine->GetOption("ScreenWidth").ToInt(DesignWidth) : 0;
+  screenHeight_ = engine ? engine->GetOption("ScreenHeight").ToInt(DesignHeight) : 0;
+}
+
 TRect TCurveWidget::GetRect() {
   if (!needsRedraw_ || !CanDraw()) return bounds_;
+  // A screen's widgets may join it before it reaches the engine.
+  if (screenWidth_ <= 0 || screenHeight_ <= 0) ReadScreenSize();
   int32_t pw = pen_->GetWidth(), ph = pen_->GetHeight();
   function_->Execute();
   TRect r{};

@@ -112,6 +112,7 @@ class TCurveWidget : public TGroupWidget, public virtual ICurveWidget {
  private:
   // Whether there is something to draw: a path, a pen and a shift.
   bool CanDraw() const;
+  void ReadScreenSize();
   // The steps the whole path takes at the draw shift, within the limit.
   int32_t StepsOfPath();
   void EnsureCurve();

@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "foundation/EngineDeclarations.h"
 #include "foundation/XMLStorage.h"
 #include "functions/FunctionRegistration.h"
 #define COUNTING_ALLOCATOR_COUNTERS_ONLY
@@ -24,7 +25,9 @@ struct TStamp {
   int32_t x, y;
   int32_t alpha;  // the weight as the pen gets it
   bool operator==(const TStamp&) const = default;
-  bool operator<(const TStamp& o) const { return std::tie(x, y, alpha) < std::tie(o.x, o.y, o.alpha); }
+  bool operator<(const TStamp& o) const {
+    return std::tie(x, y, alpha) < std::tie(o.x, o.y, o.alpha);
+  }
 };
 
 void Record(void* context, int32_t x, int32_t y, ISurface*, double weight) {
@@ -109,9 +112,9 @@ TEST(Antialiaser, CoverageByDistanceWithTheEmitOffset) {
   // below the pixel the cell measured (the pen is stamped from its corner).
   std::vector<TStamp> stamps = Stamps({{5.0, 7.0}});
   const std::vector<TStamp> expected = {
-      {5, 7, 22},  {5, 8, 128},  {5, 9, 22},   // diagonals at sqrt 2: 1.5 - 1.414
-      {6, 7, 128}, {6, 8, 255},  {6, 9, 128},  // distance 1: half; distance 0: full
-      {7, 7, 22},  {7, 8, 128},  {7, 9, 22},
+      {5, 7, 22},  {5, 8, 128}, {5, 9, 22},   // diagonals at sqrt 2: 1.5 - 1.414
+      {6, 7, 128}, {6, 8, 255}, {6, 9, 128},  // distance 1: half; distance 0: full
+      {7, 7, 22},  {7, 8, 128}, {7, 9, 22},
   };
   EXPECT_EQ(stamps, expected);
 
@@ -123,8 +126,8 @@ TEST(Antialiaser, CoverageByDistanceWithTheEmitOffset) {
   for (const Case& c : cases) {
     // The point dx left of pixel (10, 3) (the point's own pixel is 9 or 8).
     std::vector<TStamp> s = Stamps({{10.0 - c.dx, 3.0}});
-    auto at = std::find_if(s.begin(), s.end(),
-                           [](const TStamp& t) { return t.x == 11 && t.y == 4; });
+    auto at =
+        std::find_if(s.begin(), s.end(), [](const TStamp& t) { return t.x == 11 && t.y == 4; });
     int32_t alpha = at == s.end() ? -1 : at->alpha;
     EXPECT_EQ(alpha, c.alpha) << c.dx;
   }
@@ -173,15 +176,16 @@ class CurveWidget : public WidgetFixture {
 
   // A curve along the segment (x1, y1)-(x2, y2) with a 1 x 1 pen; Attributes go on the
   // curve, PenAttributes on the pen.
-  Ref<IWidget> ShowCurve(const std::string& attributes, float x1 = 10, float y1 = 20, float x2 = 110,
-                         float y2 = 20, bool withPen = true) {
+  Ref<IWidget> ShowCurve(const std::string& attributes, float x1 = 10, float y1 = 20,
+                         float x2 = 110, float y2 = 20, bool withPen = true) {
     auto cell = [](const char* name, int row, float value) {
       return std::string("<paramdef name=\"") + name + "\" col=\"2\" row=\"" + std::to_string(row) +
              "\" static=\"yes\" value=\"" + std::to_string(value) + "\"/>";
     };
-    std::string pen = withPen ? R"(<widgets><widget type="image_widget" name="pen" resourcename="dot"
+    std::string pen = withPen
+                          ? R"(<widgets><widget type="image_widget" name="pen" resourcename="dot"
                                      width="1" height="1"/></widgets>)"
-                              : "";
+                          : "";
     return Show(R"(<widget type="curve_widget" name="curve" visible="yes" mousestop="yes" )" +
                 attributes + ">" + pen +
                 R"(<function type="path_segment"><paramspace><paramdefs>
@@ -329,6 +333,12 @@ TEST_F(CurveWidget, BoundsStayOnTheScreen) {
   EXPECT_EQ(DrawnSpan(RenderOnBlack(), 50), std::make_pair(0, 199));
 }
 
+TEST_F(CurveWidget, ScreenOfTheDesignSizeWhenTheOptionsSayNothing) {
+  engine->options.clear();
+  Ref<IWidget> w = ShowCurve(R"(smooth="no")", -50, 50, 5000, 50);
+  EXPECT_EQ(w->GetRect(), (TRect{0, 48, DesignWidth, 52}));
+}
+
 TEST_F(CurveWidget, NoPathNoPenOrNoShiftDrawsNothingAndIsNotHit) {
   struct Case {
     const char* what;
@@ -348,7 +358,8 @@ TEST_F(CurveWidget, NoPathNoPenOrNoShiftDrawsNothingAndIsNotHit) {
     EXPECT_FALSE(w->ContainsPoint(TPoint{50, 20}, false));
   }
   // No path function: another kind of function is none.
-  Ref<IWidget> w = Show(R"(<widget type="curve_widget" name="c" visible="yes" stepping="yes"><widgets>
+  Ref<IWidget> w =
+      Show(R"(<widget type="curve_widget" name="c" visible="yes" stepping="yes"><widgets>
       <widget type="image_widget" name="pen" resourcename="dot" width="1" height="1"/></widgets>
       <function type="function_eval"/></widget>)");
   for (int i = 0; i < 3; ++i) Frame(250);
@@ -379,10 +390,10 @@ TEST_F(CurveWidget, SavesEveryKeyAndItsFunction) {
   Ref<IHierStorageRoot> saved = CreateXmlStorage("widget");
   SaveObject(Ref<IInterface>(w.get()), Ref<IHierStorage>(saved.get()));
   std::string xml = saved->GetXml().ToString();
-  for (const char* key : {"curve_time=\"100000\"", "draw_shift=\"0.5\"", "smooth=\"no\"",
-                          "stepping=\"yes\"", "drawtime=\"700\"", "drawmode=\"fillcolor\"",
-                          "blendingmode=\"normal\"", "fillcolor=\"$FFFFFFFF\"",
-                          "<function", "path_segment"})
+  for (const char* key :
+       {"curve_time=\"100000\"", "draw_shift=\"0.5\"", "smooth=\"no\"", "stepping=\"yes\"",
+        "drawtime=\"700\"", "drawmode=\"fillcolor\"", "blendingmode=\"normal\"",
+        "fillcolor=\"$FFFFFFFF\"", "<function", "path_segment"})
     EXPECT_NE(xml.find(key), std::string::npos) << key << " in " << xml;
 }
 
