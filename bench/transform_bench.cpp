@@ -147,7 +147,7 @@ BENCHMARK(SmoothContour)->Name("SmoothContour/256x64");
 void SmoothCurve(benchmark::State& state) {
   Scene scene(R"(<widget type="curve_widget" name="u" visible="yes" curve_time="0"><widgets>
       <widget type="image_widget" name="pen" resourcename="dot" width="3" height="3"/></widgets>
-      <function type="path_bezier"><paramspace><paramdefs>
+      <function type="path_arc"><paramspace><paramdefs>
       <paramdef name="x" col="0" static="yes"/><paramdef name="y" col="0" static="yes"/>
       <paramdef name="s" col="1" static="yes"/>
       <paramdef name="x1" col="2" static="yes" value="100"/>
@@ -155,10 +155,11 @@ void SmoothCurve(benchmark::State& state) {
       <paramdef name="x2" col="2" static="yes" value="900"/>
       <paramdef name="y2" col="2" static="yes" value="300"/>
       <paramdef name="TotalTime" col="2" static="yes"/><paramdef name="l" col="2" static="yes"/>
-      <paramdef name="c1x" col="2" static="yes" value="300"/>
-      <paramdef name="c1y" col="2" static="yes" value="100"/>
-      <paramdef name="c2x" col="2" static="yes" value="700"/>
-      <paramdef name="c2y" col="2" static="yes" value="500"/>
+      <paramdef name="cx" col="2" static="yes" value="500"/>
+      <paramdef name="cy" col="2" static="yes" value="0"/>
+      <paramdef name="r1" col="3" static="yes"/><paramdef name="r2" col="3" static="yes"/>
+      <paramdef name="a1" col="3" static="yes"/><paramdef name="a2" col="3" static="yes"/>
+      <paramdef name="direction" col="4" static="yes" value="0"/>
       </paramdefs></paramspace></function></widget>)");
   Ref<ICurveWidget> curve = Supports<ICurveWidget>(scene.widget);
   auto* widget = dynamic_cast<TCurveWidget*>(scene.widget.get());
@@ -167,6 +168,8 @@ void SmoothCurve(benchmark::State& state) {
   float shift = widget->GetFunction()->GetStoredLength() / 1000;
   Run(state, scene, 1.0, [&](int i) { curve->SetDrawShift(shift * (1 + (i & 1) * 1e-6f)); });
   state.counters["steps"] = widget->TotalSteps();
+  TRect r = widget->GetRect();
+  state.counters["area_px"] = double(r.Right - r.Left) * double(r.Bottom - r.Top);
 }
 BENCHMARK(SmoothCurve)->Name("SmoothCurve/1000");
 
