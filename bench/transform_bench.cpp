@@ -11,38 +11,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "foundation/XMLStorage.h"
 #include "functions/FunctionRegistration.h"
+#include "tests/support/CountingAllocator.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/CurveWidgets.h"
 #include "widgets/WidgetsRegistration.h"
-
-namespace {
-
-size_t allocations = 0;
-
-}  // namespace
-
-// The replacements pair malloc with free; the compiler cannot see that they match.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -100,14 +77,16 @@ void Run(benchmark::State& state, Scene& scene, double budgetMs, F change) {
     change(i);
     scene.Frame();
   }
-  size_t before = allocations;
+  allocation_count::allocations = 0;
+  allocation_count::counting = true;
   int64_t frames = 0;
   for (auto _ : state) {
     change(i++);
     scene.Frame();
     ++frames;
   }
-  state.counters["allocs_per_frame"] = double(allocations - before) / double(frames);
+  allocation_count::counting = false;
+  state.counters["allocs_per_frame"] = double(allocation_count::allocations) / double(frames);
   state.counters["budget_ms"] = budgetMs;
   state.counters["of_budget"] = benchmark::Counter(
       double(frames) * budgetMs * 1e-3, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
