@@ -160,6 +160,20 @@ TEST(Antialiaser, JumpsLandCoverageUnderTheirPoints) {
   }
 }
 
+TEST(Antialiaser, ResetStartsAFreshLine) {
+  std::vector<TStamp> stamps;
+  TAntialiaser a(1, 1, &Record, &stamps);
+  a.AddPoint(5, 5, nullptr);
+  a.EvaluateKernel(nullptr);
+  stamps.clear();
+  a.Reset();
+  a.AddPoint(20, 30, nullptr);
+  a.EvaluateKernel(nullptr);
+  std::sort(stamps.begin(), stamps.end());
+  // Only the new point's pixels: nothing of the old line around the new start.
+  EXPECT_EQ(stamps, Stamps({{20, 30}}));
+}
+
 // ---------------------------------------------------------------------------------------
 // The curve widget
 
@@ -231,6 +245,15 @@ TEST_F(CurveWidget, DrawsTheWholePathAtOnceWithinItsBounds) {
   // Hit only over drawn pixels.
   EXPECT_TRUE(w->ContainsPoint(TPoint{50, 20}, false));
   EXPECT_FALSE(w->ContainsPoint(TPoint{50, 21}, false));
+}
+
+TEST_F(CurveWidget, HitWhereDrawnWhereverTheAnchorIs) {
+  Ref<IWidget> w = ShowCurve(R"(smooth="no" anchor_left="30" anchor_top="5")");
+  TSurfacePtr frame = RenderOnBlack();
+  // The path is in the owner's pixels: the anchor moves neither the drawing nor the hits.
+  EXPECT_EQ(DrawnSpan(frame, 20), std::make_pair(10, 110));
+  EXPECT_TRUE(w->ContainsPoint(TPoint{50, 20}, false));
+  EXPECT_FALSE(w->ContainsPoint(TPoint{50, 25}, false));
 }
 
 TEST_F(CurveWidget, NonSmoothStampsAtTheWidgetsTransparencyInTheFillColour) {
