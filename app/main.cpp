@@ -5,6 +5,7 @@
 #include "foundation/GeneralClasses.h"
 #include "foundation/Random.h"
 #include "functions/FunctionRegistration.h"
+#include "gameplay/GameplayRegistration.h"
 #include "gameplay/Tv2Declarations.h"
 #include "platform/Folders.h"
 #include "shell/ShellRegistration.h"
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
   RegisterFunctionsClasses();
   RegisterShellClasses();
   RegisterWidgetsClasses();
+  RegisterGameplayClasses();
   return RunApplication();
 }

@@ -1,6 +1,8 @@
 # The sample game's program folder, ${PROJECT_BINARY_DIR}/game: next to the executable,
 #   data/ini/Tavelor2.ini            the game file       (data/ini/Tavelor2.xml, enciphered)
 #   data/ini/resources_*.ini         the resource lists  (data/ini/resources_*.xml, enciphered)
+#   data/ini/scenes.ini, participants.ini, categories.ini, scenarios/default.ini,
+#   data/scenes/*.xml, data/screens/*.xml   the gameplay's documents, plain XML as they are
 #   lang/default.lng                 the default language file (data/lang/default.lng)
 #   highscores.dat                   the shipped high scores (data/highscores.xml, enciphered
 #                                    with the high-score key)
@@ -25,6 +27,26 @@ foreach(source IN LISTS sample_ini_sources)
     COMMAND datatool encipher @engine ${source} ${output}
     DEPENDS datatool ${source}
     COMMENT "Enciphering data/ini/${stem}.xml"
+    VERBATIM)
+  list(APPEND sample_game_outputs ${output})
+endforeach()
+
+# The gameplay's documents are plain XML the game reads as they are: checked, then copied.
+file(GLOB_RECURSE sample_plain_sources CONFIGURE_DEPENDS
+  ${SAMPLE_GAME_SOURCE_DIR}/ini/*.ini
+  ${SAMPLE_GAME_SOURCE_DIR}/scenes/*.xml
+  ${SAMPLE_GAME_SOURCE_DIR}/screens/*.xml)
+foreach(source IN LISTS sample_plain_sources)
+  file(RELATIVE_PATH relative ${SAMPLE_GAME_SOURCE_DIR} ${source})
+  set(output ${SAMPLE_DATA_DIR}/${relative})
+  get_filename_component(output_dir ${output} DIRECTORY)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND datatool check ${source}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${output_dir}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${output}
+    DEPENDS datatool ${source}
+    COMMENT "Copying data/${relative}"
     VERBATIM)
   list(APPEND sample_game_outputs ${output})
 endforeach()

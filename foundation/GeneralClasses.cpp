@@ -1,6 +1,8 @@
 #include "foundation/GeneralClasses.h"
 
 #include <memory>
+#include <typeindex>
+#include <unordered_map>
 
 #include "foundation/Routines.h"
 
@@ -10,7 +12,23 @@ void TAbstractObject::ApplyParams(const std::string& params) {
     SetParam(pair.Name, Variant(pair.Value));
 }
 
+namespace {
+
+// FindClassNameOf's answers by registry: every persistent object asks for its class's name
+// when it is made, and the list is searched one entry at a time. A registration clears
+// its registry's answers.
+std::unordered_map<std::type_index, std::string>& NamesOfTypes(const TClassesRegistry* registry) {
+  static std::unordered_map<const TClassesRegistry*,
+                            std::unordered_map<std::type_index, std::string>>
+      answers;
+  return answers[registry];
+}
+
+}  // namespace
+
 TClassesRegistry::TClassesRegistry() {
+  // A registry made where another one was has none of its answers.
+  NamesOfTypes(this).clear();
   list_.SetHashMode(THashMode::Crc32);
   list_.SetCaseInsensitive(true);
   list_.SetDuplicatesAction(TDuplicatesAction::Raise);
@@ -23,6 +41,7 @@ void TClassesRegistry::RegisterClassName(TClass classRef, const std::string& nam
   auto record = std::make_unique<TClassRecord>(TClassRecord{name, classRef});
   list_.AddItem(name, record.get());
   record.release();
+  NamesOfTypes(this).clear();
 }
 
 std::string TClassesRegistry::FindClassName(TClass classRef) const {
@@ -35,11 +54,19 @@ std::string TClassesRegistry::FindClassName(TClass classRef) const {
 
 std::string TClassesRegistry::FindClassNameOf(const TAbstractObject& object) const {
   const std::type_info& type = typeid(object);
+  std::unordered_map<std::type_index, std::string>& known = NamesOfTypes(this);
+  auto found = known.find(std::type_index(type));
+  if (found != known.end()) return found->second;
+  std::string name;
   for (int i = 0; i < list_.Count(); ++i) {
     auto* record = static_cast<const TClassRecord*>(list_.GetItemByIndex(i));
-    if (*record->ClassRef->Type == type) return record->Name;
+    if (*record->ClassRef->Type == type) {
+      name = record->Name;
+      break;
+    }
   }
-  return {};
+  known.emplace(std::type_index(type), name);
+  return name;
 }
 
 TClass TClassesRegistry::FindClass(std::string_view name) const {

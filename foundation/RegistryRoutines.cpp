@@ -2,10 +2,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "foundation/SafeFile.h"
+#include "foundation/Warnings.h"
 
 namespace {
 
@@ -56,11 +55,13 @@ std::string RegistryFolder() {
 bool ReadRegistryString(TRegistryRoot root, const std::string& keyPath,
                         const std::string& valueName, std::string& value) {
   if (RegistryFolder().empty()) return false;
-  std::ifstream in(ValuePath(root, keyPath, valueName), std::ios::binary);
-  if (!in) return false;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
-  value = std::move(text);
+  // The values are the player's files by another name: read as safely.
+  std::string path = ValuePath(root, keyPath, valueName).string();
+  TPlayerFile file = ReadPlayerFile(path);
+  if (file.state == TPlayerFileState::Damaged)
+    Warn(path, "damaged (" + file.problem + "); read as no value");
+  if (file.state != TPlayerFileState::Read) return false;
+  value = std::move(file.bytes);
   return true;
 }
 
@@ -70,6 +71,9 @@ bool WriteRegistryString(TRegistryRoot root, const std::string& keyPath,
   std::filesystem::path path = ValuePath(root, keyPath, valueName);
   std::error_code error;
   std::filesystem::create_directories(path.parent_path(), error);
-  if (error) return false;
-  return WriteFileSafely(path.string(), value);
+  if (error) {
+    Warn(path.string(), "not saved (" + error.message() + ")");
+    return false;
+  }
+  return SavePlayerFile(path.string(), value);
 }

@@ -9,7 +9,9 @@
 
 enum class TRegistryRoot { CurrentUser, LocalMachine };
 
-// Found only when the value exists and could be read.
+// Found only when the value exists and could be read. Read and written as the player's
+// files are: only a regular file of a sane size, never through a link, owner-only; what
+// else sits there, and a failed write, is said with a warning naming the file.
 bool ReadRegistryString(TRegistryRoot root, const std::string& keyPath,
                         const std::string& valueName, std::string& value);
 // Creates the key when missing; false when the value could not be written.

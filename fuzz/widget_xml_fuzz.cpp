@@ -12,6 +12,7 @@
 #include "foundation/XMLStorage.h"
 #include "functions/FunctionRegistration.h"
 #include "shell/HighScores.h"
+#include "platform/InputConstants.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/TextWidget.h"
@@ -108,6 +109,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     widget->Draw(screen.frame.get(), 3, 4);
     widget->ContainsPoint(TPoint{5, 6}, true);
   }
+  // Controls take the mouse and keys: presses, drags and keys at points near and at the
+  // limits, with the focus on.
+  widget->OnSetFocus();
+  for (TPoint p : {TPoint{5, 6}, TPoint{40, 30}, TPoint{INT32_MIN, INT32_MAX}}) {
+    widget->HandleMouse(input::kLeftButtonDown, p, 1);
+    widget->HandleMouse(input::kMouseMove, TPoint{p.X / 2 + 9, p.Y / 3}, 1);
+    widget->HandleMouse(input::kLeftButtonUp, p, 0);
+  }
+  for (uintptr_t key : {input::kVkDown, input::kVkEnd, input::kVkTab, input::kVkBack}) {
+    widget->HandleKey(input::kKeyDown, key, 0);
+    widget->HandleKey(input::kKeyUp, key, 0);
+  }
+  widget->HandleKey(input::kChar, 'a', 0);
   widget->SetProperty("currentframe", Variant(7));
   widget->SetProperty("framescount", Variant(3));
   widget->SetProperty("loop", Variant(true));

@@ -141,18 +141,27 @@ int32_t TReplicatorWidget::GetHeight() {
   return child_ ? SaturateInt32(int64_t(child_->GetHeight()) * rows_) : 0;
 }
 
+namespace {
+
+// The index of the first copy of Size pixels, laid from Origin on, that reaches past 0.
+int64_t FirstShownCopy(int64_t origin, int64_t size) {
+  return origin < 0 && size > 0 ? -origin / size : 0;
+}
+
+}  // namespace
+
 void TReplicatorWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
   if (!child_) return;
   int64_t w = child_->GetWidth();
   int64_t h = child_->GetHeight();
-  // Copies past the target's far edge are not drawn, so a huge grid from data costs no more
-  // than one that fills the target.
+  // Copies wholly before the target's near edge or past its far edge are not drawn, so a
+  // huge grid from data, wherever it is placed, costs no more than one that fills the target.
   int64_t right = surface ? surface->GetWidth() : 0;
   int64_t bottom = surface ? surface->GetHeight() : 0;
-  for (int64_t i = 0; i < cols_; ++i) {
+  for (int64_t i = FirstShownCopy(x, w); i < cols_; ++i) {
     int64_t left = x + i * w;
     if (i > 0 && (w <= 0 || left >= right)) break;
-    for (int64_t j = 0; j < rows_; ++j) {
+    for (int64_t j = FirstShownCopy(y, h); j < rows_; ++j) {
       int64_t top = y + j * h;
       if (j > 0 && (h <= 0 || top >= bottom)) break;
       child_->Draw(surface, SaturateInt32(left), SaturateInt32(top));

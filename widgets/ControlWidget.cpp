@@ -25,8 +25,8 @@ const TPropertyTable& TControlWidget::Properties() {
   static const TPropertyTable table(
       TVisualGroupWidget::Properties(),
       {
-          Attr("width", &C::width_).Int().Always(),
-          Attr("height", &C::height_).Int().Always(),
+          Attr("width", &C::width_).Int().Coordinate().Always(),
+          Attr("height", &C::height_).Int().Coordinate().Always(),
           // Set as a property, through SetEnabled: a button shows its picture for it.
           Prop("enabled", &C::enabled_, &C::SetEnabled).Bool(),
           Prop("tabstop", &C::tabStop_, &C::SetTabStop).Bool(),

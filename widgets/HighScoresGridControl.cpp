@@ -18,8 +18,11 @@ const TPropertyTable& THighScoresGridControl::Properties() {
   static const TPropertyTable table(
       TControlWidget::Properties(),
       {
-          Attr("rowheight", &G::rowHeight_).Int([](G& g) { return g.height_ / 10; }).Always(),
-          Attr("font_height", &G::fontHeight_).Int(&G::rowHeight_).Always(),
+          Attr("rowheight", &G::rowHeight_)
+              .Int([](G& g) { return g.height_ / 10; })
+              .Coordinate()
+              .Always(),
+          Attr("font_height", &G::fontHeight_).Int(&G::rowHeight_).Coordinate().Always(),
           Attr("color", &G::color_).Hex().Always(),
           Attr("selectedcolor", &G::selectedColor_).Hex().Always(),
           Attr("column_name_with_format_number", &G::formatColumn_).Str(),

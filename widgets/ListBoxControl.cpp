@@ -25,7 +25,10 @@ const TPropertyTable& TListBoxControl::Properties() {
   static const TPropertyTable table(
       TControlWidget::Properties(),
       {
-          Attr("rowheight", &L::rowHeight_).Int([](L& l) { return l.height_ / 10; }).Always(),
+          Attr("rowheight", &L::rowHeight_)
+              .Int([](L& l) { return l.height_ / 10; })
+              .Coordinate()
+              .Always(),
           Attr("color", &L::color_).Hex().Always(),
           Attr("selectedcolor", &L::selectedColor_).Hex().Always(),
       });

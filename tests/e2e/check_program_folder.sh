@@ -29,6 +29,20 @@ for ini in 'data\ini\resources_start.ini' 'data\ini\resources_main.ini'; do
       "$datatool" cat "$file" > /dev/null || { echo "missing: $file"; exit 1; }
     done
 done
+# The gameplay's plain documents, the play screen's window, and every file the scenes name.
+for doc in 'data\ini\scenes.ini' 'data\ini\participants.ini' 'data\ini\categories.ini' \
+           'data\ini\scenarios\default.ini' 'data\screens\game.xml'; do
+  "$datatool" cat "$doc" > "$work/doc.xml"
+  "$datatool" check "$work/doc.xml"
+done
+grep -o 'filename="[^"]*"' data/ini/scenes.ini | sed 's/^filename="//; s/"$//' |
+  while read -r scene; do
+    "$datatool" cat "$scene" > "$work/scene.xml" || { echo "missing: $scene"; exit 1; }
+    grep -o 'file="[^"]*"' "$work/scene.xml" | sed 's/^file="//; s/"$//' |
+      while read -r file; do
+        "$datatool" cat "$file" > /dev/null || { echo "missing: $file"; exit 1; }
+      done
+  done
 # The glyph tables the fonts lean on.
 "$datatool" check data/fonts/title.xml
 "$datatool" check data/fonts/small.xml

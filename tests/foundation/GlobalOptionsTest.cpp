@@ -221,6 +221,29 @@ TEST_F(GlobalOptionsStore, TheRegistryStandInKeepsStringValues) {
   EXPECT_FALSE(
       ReadRegistryString(TRegistryRoot::LocalMachine, "Software\\Maker\\..\\Game", "x", value));
 
+  // Values are the player's: owner-only, and read only from a regular file, promptly.
+  std::string file = folder / "config/user/Software/Maker/_../Game/x.value";
+  struct stat info;
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  using Make = std::function<int(const std::string& file)>;
+  const std::pair<Make, std::string> planted[] = {
+      {[](const std::string& f) { return symlink("/dev/zero", f.c_str()); }, "a symbolic link"},
+      {[](const std::string& f) { return mkfifo(f.c_str(), 0600); }, "a named pipe"},
+  };
+  for (const auto& [make, problem] : planted) {
+    SCOPED_TRACE(problem);
+    ASSERT_EQ(unlink(file.c_str()), 0);
+    ASSERT_EQ(make(file), 0);
+    WarningCapture warnings;
+    value = "kept";
+    EXPECT_FALSE(
+        ReadRegistryString(TRegistryRoot::CurrentUser, "Software\\Maker\\..\\Game", "x", value));
+    EXPECT_EQ(value, "kept");
+    EXPECT_EQ(warnings.Lines(), std::vector<std::string>{"warning: " + file + ": damaged (" +
+                                                         problem + "); read as no value"});
+  }
+
   // The options store kept there instead of in a file.
   GlobalOptionsInFile = false;
   GlobalOptions().Unload();

@@ -37,6 +37,17 @@ TEST_F(WidgetDecorate, HugeGridFromDataDrawsOnlyWhatTheTargetShows) {
   EXPECT_EQ(r->GetWidth(), INT32_MAX);
 }
 
+TEST_F(WidgetDecorate, HugeGridPlacedFarBeforeTheTargetDrawsOnlyWhatTheTargetShows) {
+  Ref<IWidget> r = Show(R"(<widget type="replicator_widget" cols="2147483647" rows="2147483647"
+      anchor_left="-16777216" anchor_top="-16777213" visible="yes"><widgets>
+      <widget type="test_box" name="cell" width="8" height="8"/></widgets></widget>)");
+  Render(32, 16);
+  std::vector<TPoint> drawn = WidgetFixture::Box(r->FindWidget("cell"))->drawnAt;
+  ASSERT_EQ(drawn.size(), 12u);
+  EXPECT_EQ(drawn.front(), (TPoint{0, -5}));
+  EXPECT_EQ(drawn.back(), (TPoint{24, 11}));
+}
+
 TEST_F(WidgetDecorate, HitsReachTheChildOnlyThroughAMouseStop) {
   const char* xml = R"(<widget type="replicator_widget" name="r" visible="yes" anchor_left="10"
       mousestop="%s"><widgets><widget type="test_box" name="cell" width="10" height="10"

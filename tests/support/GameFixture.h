@@ -47,6 +47,7 @@ class FakeGameEngine : public FakeEngine {
   std::vector<std::string> storageLoads;    // LoadResources: "group:root element"
   std::vector<std::string> playedMusic, stoppedMusic;
   std::map<std::string, std::string> textFiles;  // "path|key" -> deciphered text
+  std::map<std::string, std::string> programFiles;  // written into the program folder
   std::set<std::string> refusedOptions;          // SetOption raises for these
   // Runs for every LoadResourcesFromFile with pumping: the engine's frames between
   // resources.
@@ -59,6 +60,10 @@ class FakeGameEngine : public FakeEngine {
                      bool pump) override;
   void LoadResourcesFromFile(const std::string& path, const std::string& group, bool pump) override;
   void RemoveResources(const std::string& group) override { removedGroups.push_back(group); }
+  bool WriteProgramFolderFile(const std::string& text, const std::string& fileName) override {
+    programFiles[fileName] = text;
+    return true;
+  }
   void HideSystemCursor() override { ++hiddenCursor; }
   AudioHandle PlayMusic(const Ref<IMusic>& music) override;
   void StopMusic(const Ref<IMusic>& music) override;

@@ -41,6 +41,10 @@ const PictureCase kPictures[] = {
     {{"a.png", "frame", "style=highlight", "w=80", "h=20"}, 80, 20, true},
     {{"a.png", "arrow", "dir=down", "state=selected"}, 32, 32, true},
     {{"a.png", "page", "w=200", "h=120", "title=One", "text=a_b|c", "size=12"}, 200, 120, true},
+    {{"a.png", "object", "w=40", "h=30"}, 40, 30, true},
+    {{"a.png", "object", "w=20", "h=60", "shape=tall"}, 20, 60, true},
+    {{"a.png", "object", "w=90", "h=20", "shape=box", "color=4caf50"}, 90, 20, true},
+    {{"a.png", "object", "w=60", "h=44", "shape=frame"}, 60, 44, false},
 };
 
 TEST(AssetGenImage, EveryPictureDecodesToItsSizeAndAlpha) {

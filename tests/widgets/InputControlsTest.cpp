@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/CheckedMath.h"
 #include "foundation/MultiLanguages.h"
 #include "tests/widgets/ControlTestSupport.h"
 #include "widgets/CheckBoxControl.h"
@@ -433,6 +434,10 @@ TEST_F(ListBoxes, RowHeightIsAtLeastOne) {
       {R"(height="35")", 3, 11},
       {R"(height="30" rowheight="-4")", 1, 30},
       {R"(height="30" rowheight="10")", 10, 3},
+      // Sizes from data at the integer limits are kept within the limit of coordinates.
+      {R"(height="2147483647")", kDataCoordinateLimit / 10, 10},
+      {R"(height="2147483647" rowheight="-2147483648")", 1, kDataCoordinateLimit},
+      {R"(height="2147483647" rowheight="2147483647")", kDataCoordinateLimit, 1},
   };
   for (const Case& c : cases) {
     Ref<IWidget> root = ShowScreen(R"(<widget type="ListBoxControl" name="l" width="50" )" +

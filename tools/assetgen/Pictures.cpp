@@ -27,6 +27,7 @@ const std::vector<PictureKind>& Kinds() {
       {"button", Plain<ButtonPicture>},     {"checkbox", Plain<CheckBoxPicture>},
       {"slider", Plain<SliderPicture>},     {"frame", Plain<FramePicture>},
       {"arrow", Plain<ArrowPicture>},       {"page", PagePicture},
+      {"object", Plain<ObjectPicture>},
   };
   return kinds;
 }

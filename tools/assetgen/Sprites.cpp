@@ -164,6 +164,36 @@ Canvas CupPicture(const AssetArgs& args) {
   return c;
 }
 
+// A thing to hide in a scene: one shape of w x h in a colour, embossed, opaque at its
+// centre (clicks are judged by alpha) and soft at its edge. "frame" is a framed panel
+// that fills its whole size, the background of an approach.
+Canvas ObjectPicture(const AssetArgs& args) {
+  Canvas c(args.Int("w", 48, 4, 1024), args.Int("h", 48, 4, 1024));
+  const std::string shape = args.Choice("shape", {"round", "box", "tall", "frame"});
+  const Rgba colour = args.Colour("color", Hex(0x9a6b3c));
+  const float w = static_cast<float>(c.Width()), h = static_cast<float>(c.Height());
+  const float m = std::min(w, h);
+  const float rim = std::max(1.0f, m * 0.04f);
+  const float inset = rim + 1;
+  if (shape == "frame") {
+    c.Fill(Solid(Shade(colour, 0.6f)));
+    const float border = m * 0.06f;
+    c.FillShape(RoundRect(border, border, w - border, h - border, m * 0.02f),
+                Linear(0, border, Shade(colour, 1.35f), 0, h - border, Shade(colour, 1.05f)));
+    return c;
+  }
+  Shape body = Ellipse(w / 2, h / 2, w / 2 - inset, h / 2 - inset);
+  if (shape == "box") body = RoundRect(inset, inset, w - inset, h - inset, m * 0.12f);
+  if (shape == "tall") {
+    const float r = std::max(1.0f, std::min(w / 2 - inset, h / 4));
+    body = Capsule(w / 2, inset + r, w / 2, h - inset - r, r);
+  }
+  Embossed(c, body, colour, rim * 0.7f, 0);
+  c.FillShape(Ellipse(w * 0.4f, h * 0.3f, w * 0.14f, h * 0.08f), Solid(Hex(0xffffff, 0.45f)),
+              m * 0.06f);
+  return c;
+}
+
 Canvas StripPicture(const AssetArgs& args) {
   const int fw = args.Int("w", 64, 4, 1024), fh = args.Int("h", 64, 4, 1024);
   const int frames = args.Int("frames", 8, 1, 256);
