@@ -30,8 +30,8 @@ struct Screen {
 
   Screen() {
     RegisterWidgetTestClasses();
+    RegisterFunctionsClasses();
     RegisterWidgetsClasses();
-    RegisterFunctionsClasses();  // the curves' paths
     window->engine = engine.get();
     engine->options["ScreenWidth"] = Variant(64);
     engine->options["ScreenHeight"] = Variant(64);
@@ -143,6 +143,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->Process(16);
   widget->Draw(screen.frame.get(), 1, 1);
   widget->Notify(104, Variant());
+  // Particles on request, a source picture and a surface for the particle systems.
+  Ref<TParamCollection> request = TAbstractObject::Create<TParamCollection>();
+  request->SetValue("particles_count", Variant(3));
+  request->SetValue("particle_type", Variant("spark"));
+  request->SetValue("x", Variant(5));
+  widget->Notify(1, Variant(Ref<IInterface>(request.get())));
+  widget->Notify(1, Variant(7));
+  if (Ref<IWidgetCollection> children = widget->GetChildren(); children && children->Count() > 0)
+    widget->SetProperty("widget", Variant(Ref<IInterface>(children->GetByIndex(0).get())));
+  widget->SetProperty("surface", Variant(Ref<IInterface>(screen.frame.get())));
+  widget->Process(16);
+  widget->Draw(screen.frame.get(), 1, 1);
+  widget->Notify(2, Variant());
   widget->Restart();
   widget->Process(33);
   widget->Draw(screen.frame.get(), -2, 60);

@@ -22,16 +22,15 @@ void TListBoxControl::Init() {
 
 const TPropertyTable& TListBoxControl::Properties() {
   using L = TListBoxControl;
-  static const TPropertyTable table(
-      TControlWidget::Properties(),
-      {
-          Attr("rowheight", &L::rowHeight_)
-              .Int([](L& l) { return l.height_ / 10; })
-              .Coordinate()
-              .Always(),
-          Attr("color", &L::color_).Hex().Always(),
-          Attr("selectedcolor", &L::selectedColor_).Hex().Always(),
-      });
+  static const TPropertyTable table(TControlWidget::Properties(),
+                                    {
+                                        Attr("rowheight", &L::rowHeight_)
+                                            .Int([](L& l) { return l.height_ / 10; })
+                                            .Coordinate()
+                                            .Always(),
+                                        Attr("color", &L::color_).Hex().Always(),
+                                        Attr("selectedcolor", &L::selectedColor_).Hex().Always(),
+                                    });
   return table;
 }
 

@@ -23,10 +23,10 @@ const TPropertyTable& TMoveWidget::Properties() {
   static const TPropertyTable table(
       TSurfaceWidget::Properties(),
       {
-          Prop("startposx", &M::startX_).Int(&M::startX_).NotSaved().WriteOnly(),
-          Prop("startposy", &M::startY_).Int(&M::startY_).NotSaved().WriteOnly(),
-          Prop("endposx", &M::endX_).Int(&M::endX_).NotSaved().WriteOnly(),
-          Prop("endposy", &M::endY_).Int(&M::endY_).NotSaved().WriteOnly(),
+          Prop("startposx", &M::startX_).Int(&M::startX_).Coordinate().NotSaved().WriteOnly(),
+          Prop("startposy", &M::startY_).Int(&M::startY_).Coordinate().NotSaved().WriteOnly(),
+          Prop("endposx", &M::endX_).Int(&M::endX_).Coordinate().NotSaved().WriteOnly(),
+          Prop("endposy", &M::endY_).Int(&M::endY_).Coordinate().NotSaved().WriteOnly(),
           Attr("start_trans_level", &M::startLevel_).Int(&M::startLevel_).NotSaved(),
           Attr("end_trans_level", &M::endLevel_).Int(&M::endLevel_).NotSaved(),
           Prop("freeze_on_finish", &M::freezeOnFinish_).Bool().NotSaved().WriteOnly(),
@@ -92,8 +92,8 @@ const TPropertyTable& TCircularMotionWidget::Properties() {
   using C = TCircularMotionWidget;
   static const TPropertyTable table(TMoveWidget::Properties(),
                                     {
-                                        Attr("centerx", &C::centerX_).Int().NotSaved(),
-                                        Attr("centery", &C::centerY_).Int().NotSaved(),
+                                        Attr("centerx", &C::centerX_).Int().Coordinate().NotSaved(),
+                                        Attr("centery", &C::centerY_).Int().Coordinate().NotSaved(),
                                     });
   return table;
 }

@@ -384,16 +384,17 @@ void TZoomWidget::Init() {
 
 const TPropertyTable& TZoomWidget::Properties() {
   using Z = TZoomWidget;
-  static const TPropertyTable table(TSmoothMoveWidget::Properties(),
-                                    {
-                                        Prop("smooth", &Z::smooth_, &Z::SetSmooth).Bool(),
-                                        Custom<Z>("zoom", &Z::LoadZoom, &Z::SaveZoom),
-                                        Prop("centerx", &Z::centerX_, &Z::SetCenterX).Float(),
-                                        Prop("centery", &Z::centerY_, &Z::SetCenterY).Float(),
-                                        Prop("zoom", &Z::zoomX_, &Z::SetZoom),
-                                        Prop("zoomx", &Z::zoomX_, &Z::SetZoomX),
-                                        Prop("zoomy", &Z::zoomY_, &Z::SetZoomY),
-                                    });
+  static const TPropertyTable table(
+      TSmoothMoveWidget::Properties(),
+      {
+          Prop("smooth", &Z::smooth_, &Z::SetSmooth).Bool(),
+          Custom<Z>("zoom", &Z::LoadZoom, &Z::SaveZoom),
+          Prop("centerx", &Z::centerX_, &Z::SetCenterX).Float().Coordinate(),
+          Prop("centery", &Z::centerY_, &Z::SetCenterY).Float().Coordinate(),
+          Prop("zoom", &Z::zoomX_, &Z::SetZoom),
+          Prop("zoomx", &Z::zoomX_, &Z::SetZoomX),
+          Prop("zoomy", &Z::zoomY_, &Z::SetZoomY),
+      });
   return table;
 }
 

@@ -285,8 +285,12 @@ const TPropertyTable& TScrollAreaWidget::Properties() {
   static const TPropertyTable table(
       TTransformWidget::Properties(),
       {
-          Prop("width", &S::areaWidth_, &S::SetAreaWidth).Int().Always().WriteOnly(),
-          Prop("height", &S::areaHeight_, &S::SetAreaHeight).Int().Always().WriteOnly(),
+          Prop("width", &S::areaWidth_, &S::SetAreaWidth).Int().Coordinate().Always().WriteOnly(),
+          Prop("height", &S::areaHeight_, &S::SetAreaHeight)
+              .Int()
+              .Coordinate()
+              .Always()
+              .WriteOnly(),
           Prop<S>(
               "shiftleft", [](S& s) { return s.shiftLeft_; },
               [](S& s, int32_t v) { s.SetShift(&S::shiftLeft_, v); })

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "foundation/CheckedMath.h"
 #include "foundation/XMLStorage.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/MoveWidgets.h"
@@ -88,7 +89,10 @@ TEST_F(MoveWidgets, FarPointsAndLongTimesDoNotOverflow) {
   Ref<IWidget> w = Show(R"(<widget type="move_widget" visible="yes" startposx="-2000000000"
                             endposx="2000000000" startposy="2000000000" endposy="-2000000000"
                             timetolive="2000000000"/>)");
-  w->Process(1000000000);  // half way: (end - start) * time is about 4e18
+  // Points from data are kept within the limit of coordinates.
+  EXPECT_EQ(w->GetAnchorLeft(), -kDataCoordinateLimit);
+  EXPECT_EQ(w->GetAnchorTop(), kDataCoordinateLimit);
+  w->Process(1000000000);  // half way
   EXPECT_EQ(w->GetAnchorLeft(), 0.0);
   EXPECT_EQ(w->GetAnchorTop(), 0.0);
 }
