@@ -1,7 +1,8 @@
 #pragma once
-// Arithmetic on values that come from data. The original runtime trapped on integer
-// division by zero, float overflow and rounding of NaN; here every such operation goes
-// through these helpers, which never trap: they round half to even and saturate.
+// Arithmetic on values that come from data. Integer division by zero, a float too large
+// for an integer and NaN must not stop the program or be undefined behaviour, whatever a
+// file holds; every such operation goes through these helpers, which never trap: they
+// round half to even and saturate.
 
 #include <cstdint>
 
@@ -35,8 +36,9 @@ inline int32_t ClampCoordinate(int32_t value) {
 }
 double ClampCoordinate(double value);
 
-// Integer division and remainder truncating toward zero as the Pascal "div" and "mod";
-// a zero divisor gives 0, and the one overflowing case (min / -1) saturates.
+// Integer division truncating toward zero, and its remainder, which takes the sign of the
+// dividend (-7 / 2 = -3, -7 % 2 = -1); a zero divisor gives 0, and the one overflowing case
+// (min / -1) saturates.
 int32_t DivSafe(int32_t dividend, int32_t divisor);
 int32_t ModSafe(int32_t dividend, int32_t divisor);
 int64_t DivSafe64(int64_t dividend, int64_t divisor);

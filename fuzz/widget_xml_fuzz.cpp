@@ -7,12 +7,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "foundation/Exceptions.h"
 #include "foundation/Params.h"
-#include "foundation/XMLStorage.h"
 #include "functions/FunctionRegistration.h"
-#include "shell/HighScores.h"
+#include "fuzz/FuzzXml.h"
 #include "platform/InputConstants.h"
+#include "shell/HighScores.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/TextWidget.h"
@@ -39,12 +38,12 @@ struct Screen {
     table->AddScoreRecord(ParamsFromString("Score=1234567\\Player=a%b"));
     table->AddScoreRecord(ParamsFromString("Score=12\\Player=W"));
     Ref<TSurface> image = NewAlphaSurface(16, 16, 0x80FF8040);
-    engine->resources["picture"] = MakeImage(Ref<ISurface>(image.get()));
+    engine->resources->Put("picture", MakeImage(Ref<ISurface>(image.get())));
     Ref<FakeFontResource> font = MakeFixedFont(U"abc 0123.\u3002\u3042\n", 3, 5, 1, -1);
     font->AddGlyph('W', TRect{-4, -4, 40, 9}, -3, 7);  // a glyph partly off its image
     // A glyph table at the limits of 32 bits, as a font read by other code might hold.
     font->AddGlyph('M', TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, INT32_MAX, INT32_MIN);
-    engine->resources["font"] = font;
+    engine->resources->Put("font", font);
   }
 };
 
@@ -90,12 +89,7 @@ void Controls(Screen& screen, const Ref<IWidget>& widget) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Screen screen;
-  Ref<IHierStorageRoot> root;
-  try {
-    root = LoadXmlStorageFromText(std::string_view(reinterpret_cast<const char*>(data), size));
-  } catch (const Exception&) {
-    return 0;
-  }
+  Ref<IHierStorageRoot> root = ParseFuzzXml(data, size);
   if (!root) return 0;
   Ref<IWidget> widget = Supports<IWidget>(CreateObjectFromXml(Ref<IHierStorage>(root.get())));
   if (!widget) return 0;
@@ -167,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text->TextWidth("aW0");
   }
   Ref<IHierStorageRoot> saved = CreateXmlStorage("widget");
-  SaveObject(Ref<IInterface>(widget.get()), Ref<IHierStorage>(saved.get()));
+  SaveObject(widget, Ref<IHierStorage>(saved.get()));
   screen.window->SetRoot(nullptr);
   return 0;
 }

@@ -137,6 +137,8 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   const Ref<IFunction>& GetFunctionWidget() const { return function_; }
   void SetFunctionWidget(const Ref<IFunction>& function);
   int32_t GetCurrentTime() const { return currentTime_; }
+  // The "aliases" text as loaded ("\name=target,...").
+  const std::string& GetAliases() const { return aliases_; }
   // Asks for the function widget's object ahead of an update that evaluates it.
   void PrefetchFunction() const {
     if (function_) __builtin_prefetch(function_.get());

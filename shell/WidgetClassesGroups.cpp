@@ -83,7 +83,7 @@ void TSimpleWidgetCollection::ItemLoaded(const Ref<IInterface>& item) {
 bool TSimpleWidgetCollection::Store(const Ref<IWidget>& widget, const std::string& key, int index) {
   if (!widget || items_->Contains(key)) return false;
   if (index < 0 || index > int(widgets_.size())) index = int(widgets_.size());
-  items_->Add(Ref<IInterface>(widget.get()), key, index);
+  items_->Add(widget, key, index);
   if (items_->IndexOf(key) != index) return false;
   widgets_.insert(widgets_.begin() + index, widget.get());
   bases_.insert(bases_.begin() + index, dynamic_cast<TAbstractWidget*>(widget.get()));
@@ -468,17 +468,15 @@ void TGroupWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   if (node && node->GetChildCount("widgetfactories") > 0) {
     factories_ =
         Ref<IWidgetFactoryCollection>(TAbstractObject::Create<TWidgetFactoryCollection>().get());
-    LoadObjectFromChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
+    LoadObjectFromChild(factories_, node, "widgetfactories");
   }
-  LoadObjectFromChild(Ref<IInterface>(static_cast<IWidgetCollection*>(children_.get())), node,
-                      "widgets");
+  LoadObjectFromChild(children_, node, "widgets");
 }
 
 void TGroupWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TOwnerWidget::SaveToXml(node);
-  if (factories_) SaveObjectToChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
-  SaveObjectToChild(Ref<IInterface>(static_cast<IWidgetCollection*>(children_.get())), node,
-                    "widgets");
+  if (factories_) SaveObjectToChild(factories_, node, "widgetfactories");
+  SaveObjectToChild(children_, node, "widgets");
 }
 
 // ---------------------------------------------------------------------------------------
