@@ -47,8 +47,8 @@ void TMiniGameWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   if (!node) return;
   lastQueued_ = "null_widget";
   // The size of the children loaded just now, which the attributes could not see.
-  if (node->GetAttr("block_width").IsEmpty()) blockWidth_ = GetWidth();
-  if (node->GetAttr("block_height").IsEmpty()) blockHeight_ = GetHeight();
+  if (ReadXmlStr(node, "block_width").empty()) blockWidth_ = GetWidth();
+  if (ReadXmlStr(node, "block_height").empty()) blockHeight_ = GetHeight();
   follow_ = ParseFollowWidgets(followText_);
 }
 

@@ -5,6 +5,7 @@
 #include "widgets/ControlWidget.h"
 #include "widgets/CurveWidgets.h"
 #include "widgets/EditControl.h"
+#include "widgets/FlashScenario.h"
 #include "widgets/HighScoresGridControl.h"
 #include "widgets/ListBoxControl.h"
 #include "widgets/MoveWidgets.h"
@@ -14,6 +15,10 @@
 #include "widgets/RectWidget.h"
 #include "widgets/ResourceWidgets.h"
 #include "widgets/SequenceControl.h"
+#include "widgets/SimpleScenarios.h"
+#include "widgets/StateMachineWidget.h"
+#include "widgets/StateScenario.h"
+#include "widgets/TextEffects.h"
 #include "widgets/TextWidget.h"
 #include "widgets/TrackBarControl.h"
 #include "widgets/TransformWidgets.h"
@@ -43,10 +48,19 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TCurveWidget>("curve_widget");
   RegisterClassName<TControlWidget>("Control");
   RegisterClassName<TButtonControl>("ButtonControl");
+  RegisterClassName<TStateScenario>("state_scenario");
+  RegisterClassName<TFlashScenario>("flash_scenario");
   RegisterClassName<TCheckBoxControl>("CheckBoxControl");
   RegisterClassName<TEditControl>("EditControl");
   RegisterClassName<TListBoxControl>("ListBoxControl");
   RegisterClassName<THighScoresGridControl>("HighScoresGridControl");
+  RegisterClassName<TControlTextVizualization>("control_text_vizualization");
+  RegisterClassName<TControlTextShuffler>("control_text_shuffler");
+  RegisterClassName<TTestScenario>("scenario");
+  RegisterClassName<TTransparentScenario>("transparent_scenario");
+  RegisterClassName<TMoveScenario>("move_scenario");
+  RegisterClassName<TSequienceTransitionEffectWidget>("sequience_transition_effect");
+  RegisterClassName<TStateMachineWidget>("statemachine_widget");
   RegisterClassName<TTrackBarControl>("TrackBarControl");
   RegisterClassName<TSequenceControl>("SequenceControl");
   RegisterClassName<TStochasticParticleSystem>("stochastic_particle_system");
