@@ -382,7 +382,9 @@ std::vector<int32_t> TGraphWidget::FindRoute(int32_t s, int32_t t, int32_t maxSt
       const TVertex& vertex = vertices_[size_t(nodes_[i].vertex)];
       for (size_t k = 0; k < vertex.neighbours.size(); ++k) {
         int32_t w = vertex.neighbours[k];
-        if (!towardsFinal && (w == final_ || (!revisiting_ && OnPath(w)))) continue;
+        // Routes pass neither the final vertex nor, without revisiting, the walk; the
+        // target itself may lie on the walk, so that a click there steps back to it.
+        if (!towardsFinal && w != t && (w == final_ || (!revisiting_ && OnPath(w)))) continue;
         double cost = nodes_[i].cost + edges_[size_t(vertex.edges[k])].cost;
         int32_t existing = nodeOf_[size_t(w)];
         if (existing < 0) {

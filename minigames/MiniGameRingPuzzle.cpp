@@ -56,7 +56,8 @@ void TRingPuzzleWidget::ReadRings(const Ref<IHierStorage>& node) {
     ring.turn = ReadXmlStr(r, "turn", "turn");
     ring.turnLeft = ReadXmlStr(r, "turn_left", ring.turn);
     ring.turnRight = ReadXmlStr(r, "turn_right", ring.turn);
-    ring.step = ReadXmlFloat(r, "step", 2 * kPi / 10);
+    // The default tenth of a turn, exactly: a written default would be rounded.
+    ring.step = ReadXmlStr(r, "step").empty() ? 2 * kPi / 10 : ReadXmlFloat(r, "step");
     ring.weight = ReadXmlFloat(r, "weight", 1);
     ring.widget = ReadXmlStr(r, "widget", "null_widget");
     Ref<IWidget> widget = FindWidget(ring.widget);
@@ -194,7 +195,7 @@ void TRingPuzzleWidget::WinWhenSolved() {
 
 void TRingPuzzleWidget::Update(int32_t dt) {
   TMiniGameWidget::Update(dt);
-  char name[16];
+  char name[24];
   for (size_t i = 0; i < rings_.size(); ++i) {
     std::snprintf(name, sizeof name, "r%zu", i);
     if (Ref<IWidget> label = FindWidget(name)) label->SetProperty("text", Variant(rings_[i].angle));

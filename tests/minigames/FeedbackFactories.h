@@ -10,10 +10,11 @@
 
 #include "shell/GameInterfaces.h"
 
-// {factory, "param1,param2"}.
+// {factory, "param1,param2"}; Extra: more "widgetfactory" elements for the same block.
 inline std::string FeedbackFactories(
-    std::initializer_list<std::pair<const char*, const char*>> factories) {
-  std::string xml = "<widgetfactories>";
+    std::initializer_list<std::pair<const char*, const char*>> factories,
+    const std::string& extra = {}) {
+  std::string xml = "<widgetfactories>" + extra;
   for (const auto& [factory, params] : factories) {
     std::string extra = "\\next=";
     std::string list = params;

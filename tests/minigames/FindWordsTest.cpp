@@ -137,7 +137,6 @@ TEST_F(FindWords, ASymbolIsOneUnicodeCharacter) {
 }
 
 TEST_F(FindWords, GridsTheDataCannotFill) {
-  WarningCapture warnings;
   struct Case {
     const char* counts;
     bool holdsCat;
@@ -148,14 +147,14 @@ TEST_F(FindWords, GridsTheDataCannotFill) {
       {R"(row_count="65" column_count="3")", false},  // refused
   };
   for (const Case& c : cases) {
-    warnings.Clear();
+    WarningCapture warnings;
     TFindWordsWidget* game = ShowGame(grid, "CAT", {}, c.counts);
     Drag(0, 0, 0, 2);
     Drag(1, 0, 2, 2);
     EXPECT_EQ(game->IsWon(), c.holdsCat) << c.counts;
     EXPECT_EQ(warnings.Lines().empty(), c.holdsCat) << c.counts;
   }
-  warnings.Clear();
+  WarningCapture warnings;
   ShowGame(grid, "CAT;DOG");
   ASSERT_EQ(warnings.Lines().size(), 1u);
   EXPECT_NE(warnings.Lines()[0].find("DOG"), std::string::npos);
