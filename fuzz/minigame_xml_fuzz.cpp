@@ -9,6 +9,7 @@
 
 #include "foundation/Exceptions.h"
 #include "foundation/XMLStorage.h"
+#include "functions/FunctionRegistration.h"
 #include "minigames/MiniGamesRegistration.h"
 #include "platform/InputConstants.h"
 #include "tests/support/WidgetFixture.h"
@@ -22,6 +23,7 @@ struct Screen {
 
   Screen() {
     RegisterWidgetTestClasses();
+    RegisterFunctionsClasses();
     RegisterWidgetsClasses();
     RegisterMiniGamesClasses();
     window->engine = engine.get();
@@ -45,8 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   screen.window->SetRoot(widget);
   for (int32_t dt : {0, 16, 16, 1000, -7, 16}) widget->Process(dt);
   // The participant page drives the category game through properties.
-  for (auto [name, value] : {std::pair{"match_client", "a"}, {"control_categories", "a;b;"},
-                             {"test_categories", "card:a;;b"}, {"test_categories", "x"},
+  for (auto [name, value] : {std::pair{"match_client", "a"},
+                             {"control_categories", "a;b;"},
+                             {"test_categories", "card:a;;b"},
+                             {"test_categories", "x"},
                              {"start_play", ""}})
     widget->SetProperty(name, Variant(value));
   for (TPoint p : {TPoint{5, 6}, TPoint{40, 30}, TPoint{25, 5}, TPoint{INT32_MIN, INT32_MAX}}) {

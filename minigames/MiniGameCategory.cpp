@@ -27,15 +27,17 @@ const TPropertyTable& TMiniGameCategoryWidget::Properties() {
   auto text = [](void (C::*set)(const std::string&)) {
     return [set](C& c, const Variant& v) { (c.*set)(v.ToString()); };
   };
-  static const TPropertyTable table(TMiniGameWidget::Properties(), {
-      Attr("diary_widget", &C::diaryWidget_).Str("../."),
-      Attr("lock_widgets", &C::lockWidgets_).Str(),
-      Prop<C>("control_categories", nullptr, text(&C::SetControlCategories)).WriteOnly(),
-      Prop<C>("test_categories", nullptr, text(&C::AddCandidate)).WriteOnly(),
-      Prop<C>("start_play", nullptr, [](C& c, const Variant&) { c.StartPlay(); }).WriteOnly(),
-      Prop<C>("match_client", nullptr, text(&C::SetMatchClient)).WriteOnly(),
-      Prop<C>("clear", nullptr, [](C& c, const Variant&) { c.Clear(); }).WriteOnly(),
-  });
+  static const TPropertyTable table(
+      TMiniGameWidget::Properties(),
+      {
+          Attr("diary_widget", &C::diaryWidget_).Str("../."),
+          Attr("lock_widgets", &C::lockWidgets_).Str(),
+          Prop<C>("control_categories", nullptr, text(&C::SetControlCategories)).WriteOnly(),
+          Prop<C>("test_categories", nullptr, text(&C::AddCandidate)).WriteOnly(),
+          Prop<C>("start_play", nullptr, [](C& c, const Variant&) { c.StartPlay(); }).WriteOnly(),
+          Prop<C>("match_client", nullptr, text(&C::SetMatchClient)).WriteOnly(),
+          Prop<C>("clear", nullptr, [](C& c, const Variant&) { c.Clear(); }).WriteOnly(),
+      });
   return table;
 }
 

@@ -21,21 +21,24 @@ std::vector<std::string> Characters(const std::string& text) {
   return letters;
 }
 
-int Sign(int32_t v) { return (v > 0) - (v < 0); }
+int Sign(int32_t v) {
+  return (v > 0) - (v < 0);
+}
 
 }  // namespace
 
 const TPropertyTable& TFindWordsWidget::Properties() {
   using F = TFindWordsWidget;
-  static const TPropertyTable table(TMiniGameWidget::Properties(), {
-      Attr("row_count", &F::rowCount_).Int(),
-      Attr("column_count", &F::columnCount_).Int(),
-      Attr("list", &F::listText_).Str(),
-      Attr("area_left", &F::areaLeft_).Int(),
-      Attr("area_top", &F::areaTop_).Int(),
-      Attr("area_width", &F::areaWidth_).Int(),
-      Attr("area_height", &F::areaHeight_).Int(),
-  });
+  static const TPropertyTable table(TMiniGameWidget::Properties(),
+                                    {
+                                        Attr("row_count", &F::rowCount_).Int(),
+                                        Attr("column_count", &F::columnCount_).Int(),
+                                        Attr("list", &F::listText_).Str(),
+                                        Attr("area_left", &F::areaLeft_).Int(),
+                                        Attr("area_top", &F::areaTop_).Int(),
+                                        Attr("area_width", &F::areaWidth_).Int(),
+                                        Attr("area_height", &F::areaHeight_).Int(),
+                                    });
   return table;
 }
 
@@ -159,7 +162,8 @@ void TFindWordsWidget::Update(int32_t dt) {
   if (!selecting_ || selection_.empty()) return;
   int32_t hovered = HoveredCell();
   if (hovered < 0) {
-    for (size_t i = 1; i < selection_.size(); ++i) CellFeedback("deselect_animation", selection_[i]);
+    for (size_t i = 1; i < selection_.size(); ++i)
+      CellFeedback("deselect_animation", selection_[i]);
     selection_.resize(1);
     current_ = selection_[0];
     return;

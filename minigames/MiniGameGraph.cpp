@@ -14,34 +14,42 @@ namespace {
 // Vertex positions are kept where products of their differences fit in 64 bits.
 constexpr int32_t kPositionLimit = 1 << 29;
 
-int32_t ClampPosition(int64_t v) { return int32_t(std::clamp<int64_t>(v, -kPositionLimit, kPositionLimit)); }
+int32_t ClampPosition(int64_t v) {
+  return int32_t(std::clamp<int64_t>(v, -kPositionLimit, kPositionLimit));
+}
 
-int64_t Cross(int64_t ax, int64_t ay, int64_t bx, int64_t by) { return ax * by - ay * bx; }
+int64_t Cross(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
+  return ax * by - ay * bx;
+}
 
-std::string Text(int64_t value) { return std::to_string(value); }
+std::string Text(int64_t value) {
+  return std::to_string(value);
+}
 
 }  // namespace
 
 const TPropertyTable& TGraphWidget::Properties() {
   using G = TGraphWidget;
-  static const TPropertyTable table(TMiniGameWidget::Properties(), {
-      Attr("mode", &G::mode_).Str("pathfinding"),
-      Attr("zero_cost", &G::zeroCost_).Bool(),
-      Attr("max_path_length", &G::maxPathLength_).Int(),
-      Attr("max_path_cost", &G::maxPathCost_).Float(),
-      Attr("neighbor_path_length", &G::neighbourPathLength_).Int(&G::maxPathLength_),
-      Attr("neighbor_path_cost", &G::neighbourPathCost_).Float(&G::maxPathCost_),
-      Attr("revisiting", &G::revisiting_).Bool(true),
-      Attr("visit_every", &G::visitEvery_).Bool(),
-      Attr("crossed_edge_color", &G::crossedColor_).Str("$FFFF0000"),
-      Attr("uncrossed_edge_color", &G::uncrossedColor_).Str("$FFFFFFFF"),
-      Attr("area_left", &G::areaLeft_).Int(),
-      Attr("area_top", &G::areaTop_).Int(),
-      Attr("area_width", &G::areaWidth_).Int(),
-      Attr("area_height", &G::areaHeight_).Int(),
-      Attr("delta_limit", &G::deltaLimit_).Int(500),
-      Attr("shuffle", &G::shuffle_).Bool(true),
-  });
+  static const TPropertyTable table(
+      TMiniGameWidget::Properties(),
+      {
+          Attr("mode", &G::mode_).Str("pathfinding"),
+          Attr("zero_cost", &G::zeroCost_).Bool(),
+          Attr("max_path_length", &G::maxPathLength_).Int(),
+          Attr("max_path_cost", &G::maxPathCost_).Float(),
+          Attr("neighbor_path_length", &G::neighbourPathLength_).Int(&G::maxPathLength_),
+          Attr("neighbor_path_cost", &G::neighbourPathCost_).Float(&G::maxPathCost_),
+          Attr("revisiting", &G::revisiting_).Bool(true),
+          Attr("visit_every", &G::visitEvery_).Bool(),
+          Attr("crossed_edge_color", &G::crossedColor_).Str("$FFFF0000"),
+          Attr("uncrossed_edge_color", &G::uncrossedColor_).Str("$FFFFFFFF"),
+          Attr("area_left", &G::areaLeft_).Int(),
+          Attr("area_top", &G::areaTop_).Int(),
+          Attr("area_width", &G::areaWidth_).Int(),
+          Attr("area_height", &G::areaHeight_).Int(),
+          Attr("delta_limit", &G::deltaLimit_).Int(500),
+          Attr("shuffle", &G::shuffle_).Bool(true),
+      });
   return table;
 }
 
@@ -205,7 +213,8 @@ double TGraphWidget::StepAngle(int32_t from, int32_t to) {
   const TVertex& b = vertices_[size_t(to)];
   double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
   double length = std::hypot(dx, dy);
-  double angle = length == 0 ? 0 : std::acos(std::clamp(dx / length, -1.0, 1.0)) * 180 / std::numbers::pi;
+  double angle =
+      length == 0 ? 0 : std::acos(std::clamp(dx / length, -1.0, 1.0)) * 180 / std::numbers::pi;
   if (dy > 0) angle = -angle;
   // The turn the token makes is the shortest one from where it faced.
   angle += 360 * std::round((direction_ - angle) / 360);
@@ -247,8 +256,10 @@ bool TGraphWidget::SegmentsCross(TPoint a1, TPoint a2, TPoint b1, TPoint b2, boo
   int64_t d = Cross(adx, ady, bdx, bdy);
   if (d == 0) {
     if (Cross(int64_t(b1.X) - a1.X, int64_t(b1.Y) - a1.Y, adx, ady) != 0) return false;
-    int64_t overlapX = int64_t(std::min(hi(a1.X, a2.X), hi(b1.X, b2.X))) - std::max(lo(a1.X, a2.X), lo(b1.X, b2.X));
-    int64_t overlapY = int64_t(std::min(hi(a1.Y, a2.Y), hi(b1.Y, b2.Y))) - std::max(lo(a1.Y, a2.Y), lo(b1.Y, b2.Y));
+    int64_t overlapX = int64_t(std::min(hi(a1.X, a2.X), hi(b1.X, b2.X))) -
+                       std::max(lo(a1.X, a2.X), lo(b1.X, b2.X));
+    int64_t overlapY = int64_t(std::min(hi(a1.Y, a2.Y), hi(b1.Y, b2.Y))) -
+                       std::max(lo(a1.Y, a2.Y), lo(b1.Y, b2.Y));
     if (overlapX < 0 || overlapY < 0) return false;
     // Two edges going opposite ways from their shared vertex touch there only.
     return !shared || overlapX > 0 || overlapY > 0;

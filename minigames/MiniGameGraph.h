@@ -22,7 +22,7 @@ class TGraphWidget : public TMiniGameWidget {
     bool isOriginal = false, isFinal = false, visitIt = false;
   };
   struct TEdge {
-    std::string key;  // smaller id, "_", larger id
+    std::string key;       // smaller id, "_", larger id
     int32_t a = 0, b = 0;  // vertex indexes: the smaller id, the larger one
     double cost = 1;
     std::string widget;

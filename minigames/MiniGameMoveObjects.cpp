@@ -8,11 +8,13 @@
 
 const TPropertyTable& TMoverWidget::Properties() {
   using M = TMoverWidget;
-  static const TPropertyTable table(TMiniGameWidget::Properties(), {
-      Attr("itemcount", &M::itemCount_).Int(),
-      // Accepted for the data's sake: the items stay where the layout puts them.
-      Attr("shuffle", &M::shuffle_).Bool(),
-  });
+  static const TPropertyTable table(
+      TMiniGameWidget::Properties(),
+      {
+          Attr("itemcount", &M::itemCount_).Int(),
+          // Accepted for the data's sake: the items stay where the layout puts them.
+          Attr("shuffle", &M::shuffle_).Bool(),
+      });
   return table;
 }
 
@@ -102,6 +104,7 @@ void TMoverWidget::Update(int32_t dt) {
   item->SetAnchorTop(double(mouse_.Y) + offset_.Y);
   int64_t left = RoundHalfEven(item->GetLeft()), top = RoundHalfEven(item->GetTop());
   TPoint topLeft{SaturateInt32(left), SaturateInt32(top)};
-  TPoint bottomRight{SaturateInt32(left + item->GetWidth()), SaturateInt32(top + item->GetHeight())};
+  TPoint bottomRight{SaturateInt32(left + item->GetWidth()),
+                     SaturateInt32(top + item->GetHeight())};
   if (IsOutsideBlock(topLeft) || IsOutsideBlock(bottomRight)) Drop();
 }

@@ -19,16 +19,19 @@ double Wrap(double degrees) {
   return degrees;
 }
 
-int32_t SignOf(double a) { return (a > 0) - (a < 0); }
+int32_t SignOf(double a) {
+  return (a > 0) - (a < 0);
+}
 
 }  // namespace
 
 const TPropertyTable& TRingPuzzleWidget::Properties() {
   using R = TRingPuzzleWidget;
-  static const TPropertyTable table(TMiniGameWidget::Properties(), {
-      Attr("infelicity", &R::infelicity_).Float(1.0),
-      Attr("shuffle", &R::shuffle_).Bool(),
-  });
+  static const TPropertyTable table(TMiniGameWidget::Properties(),
+                                    {
+                                        Attr("infelicity", &R::infelicity_).Float(1.0),
+                                        Attr("shuffle", &R::shuffle_).Bool(),
+                                    });
   return table;
 }
 

@@ -16,7 +16,9 @@ void ForEachChild(const Ref<IHierStorage>& node, const char* section, const char
     if (Ref<IHierStorage> child = list->GetChild(item, i)) f(child, i);
 }
 
-std::string Text(int64_t value) { return std::to_string(value); }
+std::string Text(int64_t value) {
+  return std::to_string(value);
+}
 
 }  // namespace
 

@@ -11,7 +11,8 @@ namespace {
 // A category chip: a group hit as a whole, holding its two click animations.
 std::string Chip(const std::string& name, int left) {
   return R"(<widget type="group_widget" name=")" + name + R"(" visible="yes" mousestop="yes"
-      process_mouse_type="top_or_self_by_pos" anchor_left=")" + std::to_string(left) + R"("><widgets>
+      process_mouse_type="top_or_self_by_pos" anchor_left=")" +
+         std::to_string(left) + R"("><widgets>
       <widget type="test_box" name="succsess_click" width="10" height="10" visible="yes" paused="yes"/>
       <widget type="test_box" name="wrong_click" width="10" height="10" visible="yes" paused="yes"/>
       </widgets></widget>)";
@@ -19,9 +20,11 @@ std::string Chip(const std::string& name, int left) {
 
 // A candidate's card at row Top with chips A, B, C, D at x = 0, 20, 40, 60.
 std::string Card(const std::string& name, int top) {
-  return R"(<widget type="group_widget" name=")" + name + R"(" visible="yes" mousestop="yes" anchor_top=")" +
-         std::to_string(top) + R"("><widgets><widget type="group_widget" name="chips" visible="yes" mousestop="yes"><widgets>)" +
-         Chip("A", 0) + Chip("B", 20) + Chip("C", 40) + Chip("D", 60) + "</widgets></widget></widgets></widget>";
+  return R"(<widget type="group_widget" name=")" + name +
+         R"(" visible="yes" mousestop="yes" anchor_top=")" + std::to_string(top) +
+         R"("><widgets><widget type="group_widget" name="chips" visible="yes" mousestop="yes"><widgets>)" +
+         Chip("A", 0) + Chip("B", 20) + Chip("C", 40) + Chip("D", 60) +
+         "</widgets></widget></widgets></widget>";
 }
 
 class Category : public WidgetFixture {
@@ -29,13 +32,16 @@ class Category : public WidgetFixture {
   Category() { RegisterMiniGamesClasses(); }
   // The page holds the game (cards cand1 at y 0, cand2 at y 20) and a hint per client.
   TMiniGameCategoryWidget* ShowPage(const std::string& attrs = "") {
-    page = Show(R"(<widget type="group_widget" name="page" visible="yes" mousestop="yes" extraparams="\match_client="><widgets>
+    page = Show(
+        R"(<widget type="group_widget" name="page" visible="yes" mousestop="yes" extraparams="\match_client="><widgets>
         <widget type="test_box" name="show_minigame_hint_odile" paused="yes"/>
         <widget type="mg_category_widget" name="minigame_category" visible="yes" mousestop="yes" )" +
         attrs + ">" +
-        FeedbackFactories({{"start_play", "control_category,test_category_1,test_category_2"},
-                           {"win", "client_name,ideal_match_name,split_slot,candidate_1,candidate_2"}}) +
-        "<widgets>" + Card("cand1", 0) + Card("cand2", 20) + "</widgets></widget></widgets></widget>");
+        FeedbackFactories(
+            {{"start_play", "control_category,test_category_1,test_category_2"},
+             {"win", "client_name,ideal_match_name,split_slot,candidate_1,candidate_2"}}) +
+        "<widgets>" + Card("cand1", 0) + Card("cand2", 20) +
+        "</widgets></widget></widgets></widget>");
     return dynamic_cast<TMiniGameCategoryWidget*>(page->FindWidget("minigame_category").get());
   }
   // The page's start: client, control categories, candidates, play.
@@ -103,7 +109,7 @@ TEST_F(Category, WrongChipsAndRepeatsChangeNothing) {
 TEST_F(Category, TheFirstFittingCandidateIsTheOneMatch) {
   TMiniGameCategoryWidget* game = ShowPage();
   Start(game, "A;B", {"cand1:A;B", "cand2:A"});  // cand1 fits already, untested
-  Click("cand2", 'B');                            // cand2 fits too now
+  Click("cand2", 'B');                           // cand2 fits too now
   EXPECT_EQ(game->IdealMatch(), "cand1");
   Ref<IWidget> win = game->FindWidget("win");
   EXPECT_EQ(win->GetProperty("ideal_match_name").ToString(), "cand1");

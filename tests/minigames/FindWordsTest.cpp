@@ -34,16 +34,19 @@ class FindWords : public WidgetFixture {
         specs.push_back({name, int(c) * 20, int(r) * 20});
       }
     }
-    std::string size = counts ? counts
-                              : "row_count=\"" + std::to_string(rows.size()) + "\" column_count=\"" +
-                                    std::to_string(rows.empty() ? 0 : k / int(rows.size())) + "\"";
-    Ref<IWidget> w = Show(R"(<widget type="mg_FindWords_widget" name="minigame_words" visible="yes"
-        mousestop="yes" list=")" + list + "\" " + size + ">" +
-        FeedbackFactories({{"select_animation", "name"},
-                           {"deselect_animation", "name"},
-                           {"correct_animation", "word"},
-                           {"win", ""}}) +
-        "<cells>" + cells + "</cells><widgets>" + TestBoxes(specs) + "</widgets></widget>");
+    std::string size = counts
+                           ? counts
+                           : "row_count=\"" + std::to_string(rows.size()) + "\" column_count=\"" +
+                                 std::to_string(rows.empty() ? 0 : k / int(rows.size())) + "\"";
+    Ref<IWidget> w =
+        Show(R"(<widget type="mg_FindWords_widget" name="minigame_words" visible="yes"
+        mousestop="yes" list=")" +
+             list + "\" " + size + ">" +
+             FeedbackFactories({{"select_animation", "name"},
+                                {"deselect_animation", "name"},
+                                {"correct_animation", "word"},
+                                {"win", ""}}) +
+             "<cells>" + cells + "</cells><widgets>" + TestBoxes(specs) + "</widgets></widget>");
     return dynamic_cast<TFindWordsWidget*>(w.get());
   }
   void Mouse(uint32_t message, int r, int c) {
@@ -66,14 +69,12 @@ TEST_F(FindWords, RunsAreReadBothWays) {
     int r0, c0, r1, c1;
     const char* found;  // '' for none
   } cases[] = {
-      {0, 0, 0, 2, "CAT"},  // along a row
-      {0, 2, 0, 0, "CAT"},  // the same row dragged backwards
-      {2, 0, 2, 2, "BOW"},  // a word laid right to left, dragged left to right
-      {2, 2, 2, 0, "BOW"},
-      {0, 0, 2, 0, "COW"},  // a column
-      {0, 0, 2, 2, "CXB"},  // an exact diagonal
-      {2, 2, 0, 0, "CXB"},
-      {0, 0, 1, 2, ""},     // at an angle: the first cell alone
+      {0, 0, 0, 2, "CAT"},                       // along a row
+      {0, 2, 0, 0, "CAT"},                       // the same row dragged backwards
+      {2, 0, 2, 2, "BOW"},                       // a word laid right to left, dragged left to right
+      {2, 2, 2, 0, "BOW"}, {0, 0, 2, 0, "COW"},  // a column
+      {0, 0, 2, 2, "CXB"},                       // an exact diagonal
+      {2, 2, 0, 0, "CXB"}, {0, 0, 1, 2, ""},     // at an angle: the first cell alone
   };
   for (const Case& c : cases) {
     TFindWordsWidget* game = ShowGame(grid, "CAT;BOW;COW;CXB");
@@ -130,7 +131,9 @@ TEST_F(FindWords, IdsOutOfRowOrderStillReadAlongTheRun) {
 TEST_F(FindWords, ASymbolIsOneUnicodeCharacter) {
   EXPECT_EQ(TFindWordsWidget::FirstCharacter("ЖЁ"), "Ж");
   EXPECT_EQ(TFindWordsWidget::FirstCharacter("é"), "é");
-  EXPECT_EQ(TFindWordsWidget::FirstCharacter("\xFF" "a"), "\xFF");
+  EXPECT_EQ(TFindWordsWidget::FirstCharacter("\xFF"
+                                             "a"),
+            "\xFF");
   TFindWordsWidget* game = ShowGame({"ЖЁЙ"}, "ЙЁЖ");
   Drag(0, 0, 0, 2);
   EXPECT_TRUE(game->IsWon());
@@ -141,8 +144,8 @@ TEST_F(FindWords, GridsTheDataCannotFill) {
     const char* counts;
     bool holdsCat;
   } cases[] = {
-      {R"(row_count="3" column_count="0")", false},   // no division by zero
-      {R"(row_count="1" column_count="3")", true},    // cells past the grid are ignored
+      {R"(row_count="3" column_count="0")", false},  // no division by zero
+      {R"(row_count="1" column_count="3")", true},   // cells past the grid are ignored
       {R"(row_count="-2" column_count="3")", false},
       {R"(row_count="65" column_count="3")", false},  // refused
   };

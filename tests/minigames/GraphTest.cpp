@@ -38,10 +38,13 @@ class Graph : public WidgetFixture {
   TGraphWidget* ShowGame(const std::string& attrs, const std::string& vertices,
                          const std::vector<TPoint>& at) {
     std::vector<TestBoxSpec> boxes{{"bg", 0, 0, 200, 200}};
-    for (size_t i = 0; i < at.size(); ++i) boxes.push_back({"v" + std::to_string(i), at[i].X, at[i].Y});
-    Ref<IWidget> w = Show(R"(<widget type="mg_graph_widget" name="minigame_graph" visible="yes" mousestop="yes" )" +
+    for (size_t i = 0; i < at.size(); ++i)
+      boxes.push_back({"v" + std::to_string(i), at[i].X, at[i].Y});
+    Ref<IWidget> w = Show(
+        R"(<widget type="mg_graph_widget" name="minigame_graph" visible="yes" mousestop="yes" )" +
         attrs + ">" +
-        FeedbackFactories({{"pick", "id"}, {"unpick", "id"},
+        FeedbackFactories({{"pick", "id"},
+                           {"unpick", "id"},
                            {"drag_animation", "name,toID,x2,y2,state,angle"},
                            {"move_animation", "name,toID,x2,y2,link,fromID,x1,y1,angle"},
                            {"neighbor_animation", "name,fromID,toID"},
@@ -107,7 +110,8 @@ TEST_F(Graph, SegmentsCross) {
 const char* const kSquare =
     R"(<vertex name="v0" neighbors="2;1"/><vertex name="v1" neighbors="3;0:9"/><vertex name="v2"/><vertex name="v3"/>)";
 const std::vector<TPoint> kCorners{{10, 10}, {50, 10}, {50, 50}, {10, 50}};
-const char* const kRavel = R"(mode="ravel" shuffle="no" area_width="100" area_height="100" delta_limit="0")";
+const char* const kRavel =
+    R"(mode="ravel" shuffle="no" area_width="100" area_height="100" delta_limit="0")";
 
 TEST_F(Graph, RavelEdgesAreCurvesShowingTheirCrossings) {
   TGraphWidget* game = ShowGame(kRavel, kSquare, kCorners);
@@ -166,8 +170,9 @@ TEST_F(Graph, RavelDragsOnlyMovingVerticesInsideTheArea) {
 }
 
 TEST_F(Graph, DragStatesWaitForTheDeltaLimit) {
-  TGraphWidget* game = ShowGame(R"(mode="ravel" shuffle="no" area_width="100" area_height="100" delta_limit="100")",
-                                kSquare, kCorners);
+  TGraphWidget* game =
+      ShowGame(R"(mode="ravel" shuffle="no" area_width="100" area_height="100" delta_limit="100")",
+               kSquare, kCorners);
   const std::string yes = Variant(true).ToString(), no = Variant(false).ToString();
   Mouse(513, {12, 12});
   Mouse(512, {14, 12});
@@ -181,8 +186,9 @@ TEST_F(Graph, DragStatesWaitForTheDeltaLimit) {
 }
 
 TEST_F(Graph, ShuffleScattersIntoTheArea) {
-  TGraphWidget* game = ShowGame(R"(mode="ravel" area_left="20" area_top="30" area_width="5" area_height="7")",
-                                kSquare, kCorners);
+  TGraphWidget* game =
+      ShowGame(R"(mode="ravel" area_left="20" area_top="30" area_width="5" area_height="7")",
+               kSquare, kCorners);
   for (const auto& v : game->Vertices()) {
     EXPECT_GE(v.x, 20);
     EXPECT_LT(v.x, 25);
@@ -194,8 +200,9 @@ TEST_F(Graph, ShuffleScattersIntoTheArea) {
 
 TEST_F(Graph, UnknownNeighboursAreSkipped) {
   WarningCapture warnings;
-  TGraphWidget* game = ShowGame(kRavel, R"(<vertex name="v0" neighbors="1;7;x;0;"/><vertex name="v1"/>)",
-                                {{10, 10}, {50, 10}});
+  TGraphWidget* game =
+      ShowGame(kRavel, R"(<vertex name="v0" neighbors="1;7;x;0;"/><vertex name="v1"/>)",
+               {{10, 10}, {50, 10}});
   EXPECT_EQ(game->Edges().size(), 1u);
   EXPECT_EQ(warnings.Lines().size(), 3u);
 }
@@ -229,10 +236,11 @@ TEST_F(Graph, RouteSearch) {
   for (const Case& c : cases)
     EXPECT_EQ(game->FindRoute(c.from, c.to, c.maxSteps, c.maxCost), c.route) << c.what;
   // Within one level the cheaper way wins: 0-1 costs 5, 0-2-3 and 0-1-3 tie on steps.
-  game = ShowGame(R"(shuffle="no")",
-                  R"(<vertex name="v0" is_original="yes" neighbors="1:5;2"/><vertex name="v1" neighbors="3"/>)"
-                  R"(<vertex name="v2" neighbors="3"/><vertex name="v3"/>)",
-                  {{0, 0}, {20, 0}, {40, 0}, {60, 0}});
+  game = ShowGame(
+      R"(shuffle="no")",
+      R"(<vertex name="v0" is_original="yes" neighbors="1:5;2"/><vertex name="v1" neighbors="3"/>)"
+      R"(<vertex name="v2" neighbors="3"/><vertex name="v3"/>)",
+      {{0, 0}, {20, 0}, {40, 0}, {60, 0}});
   EXPECT_EQ(game->FindRoute(0, 3, 0, 0), (std::vector<int32_t>{0, 2, 3}));
   EXPECT_EQ(game->FindRoute(0, 3, 0, 1.5), (std::vector<int32_t>{}));
   std::vector<int32_t> reached;
@@ -241,7 +249,8 @@ TEST_F(Graph, RouteSearch) {
 }
 
 TEST_F(Graph, TheWalkFollowsClicksToTheFinalVertex) {
-  TGraphWidget* game = ShowGame(R"(shuffle="no" max_path_length="1" neighbor_path_length="1")", kRow, kRowAt);
+  TGraphWidget* game =
+      ShowGame(R"(shuffle="no" max_path_length="1" neighbor_path_length="1")", kRow, kRowAt);
   EXPECT_EQ(Walk(game), (std::vector<int32_t>{0}));
   Click(game, 2);  // two steps away
   EXPECT_EQ(MadeValues(game, "wrong_animation", "toID"), (std::vector<std::string>{"2"}));
@@ -253,7 +262,8 @@ TEST_F(Graph, TheWalkFollowsClicksToTheFinalVertex) {
   EXPECT_EQ(moves[0]->GetProperty("x1").ToString(), "0");
   EXPECT_EQ(moves[0]->GetProperty("angle").ToDouble(), 0);
   // The neighbours in reach play after the move: 0, 2 and 4 (never the final vertex).
-  EXPECT_EQ(MadeValues(game, "neighbor_animation", "toID"), (std::vector<std::string>{"0", "2", "4"}));
+  EXPECT_EQ(MadeValues(game, "neighbor_animation", "toID"),
+            (std::vector<std::string>{"0", "2", "4"}));
   Click(game, 4);  // down the screen: -45 degrees
   EXPECT_NEAR(MadeWidgets(game, "move_animation_")[1]->GetProperty("angle").ToDouble(), -45, 1e-9);
   Click(game, 2);
@@ -278,7 +288,8 @@ TEST_F(Graph, WithoutRevisitingAClickOnTheWalkStepsBack) {
 }
 
 TEST_F(Graph, ZeroCostBacksUpToWhereTheTargetIsInReach) {
-  TGraphWidget* game = ShowGame(R"(shuffle="no" zero_cost="yes" max_path_length="1")", kRow, kRowAt);
+  TGraphWidget* game =
+      ShowGame(R"(shuffle="no" zero_cost="yes" max_path_length="1")", kRow, kRowAt);
   Click(game, 1);
   Click(game, 4);
   Click(game, 0);  // not in one step from 4: back to 1, then on to 0
@@ -290,7 +301,8 @@ TEST_F(Graph, VisitEveryAndRequiredVertices) {
   const char* vertices =
       R"(<vertex name="v0" is_original="yes" neighbors="1;3"/><vertex name="v1" visit_it="yes" neighbors="2"/>)"
       R"(<vertex name="v2" neighbors="3"/><vertex name="v3" is_final="yes"/>)";
-  TGraphWidget* game = ShowGame(R"(shuffle="no" visit_every="yes" max_path_length="1")", vertices, kRowAt);
+  TGraphWidget* game =
+      ShowGame(R"(shuffle="no" visit_every="yes" max_path_length="1")", vertices, kRowAt);
   Click(game, 3);  // the final vertex before the others: refused
   EXPECT_EQ(Walk(game), (std::vector<int32_t>{0}));
   EXPECT_EQ(MadeWidgets(game, "wrong_animation_").size(), 1u);
@@ -302,9 +314,9 @@ TEST_F(Graph, VisitEveryAndRequiredVertices) {
 }
 
 TEST_F(Graph, NoStartVertexNoWalk) {
-  TGraphWidget* game = ShowGame(R"(shuffle="no")",
-                                R"(<vertex name="v0" neighbors="1"/><vertex name="v1" is_final="yes"/>)",
-                                {{0, 0}, {20, 0}});
+  TGraphWidget* game = ShowGame(
+      R"(shuffle="no")", R"(<vertex name="v0" neighbors="1"/><vertex name="v1" is_final="yes"/>)",
+      {{0, 0}, {20, 0}});
   Click(game, 1);
   Click(game, 0);
   EXPECT_TRUE(game->Path().empty());

@@ -12,10 +12,12 @@ class MoveObjects : public WidgetFixture {
  protected:
   MoveObjects() { RegisterMiniGamesClasses(); }
   // Items a (10,10) and b (40,10), 10 x 10, over a 200 x 200 background; block 0..100.
-  TMoverWidget* ShowGame(const std::string& attrs = R"(block_drag="yes" block_width="100" block_height="100")") {
-    Ref<IWidget> w = Show(R"(<widget type="mg_move_widget" name="minigame_move" visible="yes"
-        mousestop="yes" itemcount="2" )" + attrs + ">" +
-        FeedbackFactories({{"pick", "id"}, {"unpick", "id"}, {"win", ""}}) +
+  TMoverWidget* ShowGame(
+      const std::string& attrs = R"(block_drag="yes" block_width="100" block_height="100")") {
+    Ref<IWidget> w = Show(
+        R"(<widget type="mg_move_widget" name="minigame_move" visible="yes"
+        mousestop="yes" itemcount="2" )" +
+        attrs + ">" + FeedbackFactories({{"pick", "id"}, {"unpick", "id"}, {"win", ""}}) +
         R"(<sounds><sound name="pick" resourcename="pick.wav"/><sound name="unpick" resourcename="unpick.wav"/></sounds>
         <item name="a"/><item name="b"/><widgets>)" +
         TestBoxes({{"bg", 0, 0, 200, 200}, {"a", 10, 10}, {"b", 40, 10}}) + "</widgets></widget>");

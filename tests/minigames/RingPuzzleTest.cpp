@@ -22,7 +22,8 @@ class RingPuzzle : public WidgetFixture {
   // Ring widgets w0 (30..70, root 50,50), w1 (100..140, root 120,50) and w2 (170..210,
   // root 190,50) over a background; Rings is the "ring" elements.
   TRingPuzzleWidget* ShowGame(const std::string& rings, const std::string& attrs = "") {
-    Ref<IWidget> w = Show(R"(<widget type="mg_ring_widget" name="minigame_rings" visible="yes" mousestop="yes" )" +
+    Ref<IWidget> w = Show(
+        R"(<widget type="mg_ring_widget" name="minigame_rings" visible="yes" mousestop="yes" )" +
         attrs + ">" + FeedbackFactories({{"turn", "sign"}, {"rotate", "sign"}, {"win", ""}}) +
         "<rings>" + rings + R"(</rings><widgets>
         <widget type="test_box" name="bg" width="300" height="200" visible="yes" mousestop="yes"/>
@@ -43,7 +44,9 @@ class RingPuzzle : public WidgetFixture {
     Mouse(512, to.X, to.Y);
     Frame(16);
   }
-  static double Angle(TRingPuzzleWidget* game, int ring) { return game->Rings()[size_t(ring)].angle; }
+  static double Angle(TRingPuzzleWidget* game, int ring) {
+    return game->Rings()[size_t(ring)].angle;
+  }
 };
 
 // Ring 0 turns; ring 1 stands at 90 degrees as its neighbour, so nothing is solved.
@@ -58,7 +61,8 @@ TEST_F(RingPuzzle, PointerAnglesAboutTheRoot) {
       {{65, 50}, kPi}, {{35, 50}, 0}, {{50, 35}, kPi / 2}, {{50, 65}, -kPi / 2}, {{50, 50}, 0},
   };
   for (const Case& c : cases)
-    EXPECT_NEAR(TRingPuzzleWidget::PointerAngle({50, 50}, c.p), c.expected, 1e-12) << c.p.X << "," << c.p.Y;
+    EXPECT_NEAR(TRingPuzzleWidget::PointerAngle({50, 50}, c.p), c.expected, 1e-12)
+        << c.p.X << "," << c.p.Y;
 }
 
 TEST_F(RingPuzzle, CrossingTheSeamTurnsALittle) {
@@ -98,15 +102,16 @@ TEST_F(RingPuzzle, WeightDirectionsAndWrapping) {
     TPoint from, to;  // a quarter turn either way
     double ring1;
   } cases[] = {
-      {"1:1_1", {50, 35}, {35, 50}, 90},    // only while ring 0's angle grows
+      {"1:1_1", {50, 35}, {35, 50}, 90},  // only while ring 0's angle grows
       {"1:1_1", {35, 50}, {50, 35}, 0},
-      {"1:2_2", {50, 35}, {35, 50}, 0},     // only while it falls
+      {"1:2_2", {50, 35}, {35, 50}, 0},  // only while it falls
       {"1:2_2", {35, 50}, {50, 35}, -180},
-      {"1:1_7", {35, 50}, {50, 35}, -90},   // anything else: always
+      {"1:1_7", {35, 50}, {50, 35}, -90},  // anything else: always
   };
   for (const Case& c : cases) {
-    TRingPuzzleWidget* game = ShowGame(std::string(R"(<ring widget="w0" rootx="50" rooty="50" neibours="2" weights=")") +
-                                       c.weights + R"("/><ring id="1" widget="w1"/><ring widget="w2" angle="45"/>)");
+    TRingPuzzleWidget* game =
+        ShowGame(std::string(R"(<ring widget="w0" rootx="50" rooty="50" neibours="2" weights=")") +
+                 c.weights + R"("/><ring id="1" widget="w1"/><ring widget="w2" angle="45"/>)");
     DragRing0(c.from, c.to);
     EXPECT_NEAR(Angle(game, 1), c.ring1, 1e-9) << c.weights << " " << c.from.X;
   }
@@ -145,7 +150,8 @@ TEST_F(RingPuzzle, AgreeingRingsWinOnceARingIsHeld) {
   EXPECT_TRUE(game->IsWon());
   EXPECT_TRUE(game->FindWidget("win"));
   // Beyond the tolerance (about twice the difference counts) nothing is solved.
-  game = ShowGame(R"(<ring widget="w0" rootx="50" rooty="50" neibours="1"/><ring widget="w1" angle="0.6"/>)");
+  game = ShowGame(
+      R"(<ring widget="w0" rootx="50" rooty="50" neibours="1"/><ring widget="w1" angle="0.6"/>)");
   DragRing0({50, 35}, {50, 35});
   EXPECT_FALSE(game->IsWon());
   // Without neighbour lists a held ring wins.

@@ -21,7 +21,8 @@ class Scales : public WidgetFixture {
                          "\" amount=\"" + std::to_string(c0Amount) +
                          "\"/><cargo name=\"c1\" weight=\"" + std::to_string(c1Weight) +
                          "\" amount=\"1\"/></cargos>";
-    Ref<IWidget> w = Show(R"(<widget type="mg_scales_widget" name="minigame_scales" visible="yes" mousestop="yes">)" +
+    Ref<IWidget> w = Show(
+        R"(<widget type="mg_scales_widget" name="minigame_scales" visible="yes" mousestop="yes">)" +
         FeedbackFactories({{"move_cargo_animation", "cargo_id,amount,weight,name"},
                            {"remove_cargo_animation", "cargo_id,amount,weight,name"},
                            {"wrong_animation", "cargo_id,name"},
@@ -33,8 +34,13 @@ class Scales : public WidgetFixture {
         cargos +
         R"(<plummets><plummet name="p5" weight="5"/><plummet name="p7" weight="7"/><plummet name="p1" weight="1"/></plummets>)" +
         bowls + "<patterns>" + patterns + "</patterns><widgets>" +
-        TestBoxes({{"c0", 0, 0}, {"c1", 20, 0}, {"p5", 40, 0}, {"p7", 60, 0}, {"p1", 80, 0},
-                   {"pb", 100, 0}, {"cb", 120, 0}}) +
+        TestBoxes({{"c0", 0, 0},
+                   {"c1", 20, 0},
+                   {"p5", 40, 0},
+                   {"p7", 60, 0},
+                   {"p1", 80, 0},
+                   {"pb", 100, 0},
+                   {"cb", 120, 0}}) +
         "</widgets></widget>");
     return dynamic_cast<TScalesWidget*>(w.get());
   }
@@ -55,16 +61,16 @@ TEST_F(Scales, APatternBalancesWithinItsTolerance) {
     int unitWeight, units;
     std::vector<const char*> plummets;
     bool balanced;
-  } cases[] = {
-      {11, 1, {"p5", "p7"}, true},
-      {12, 1, {"p5", "p7"}, true},
-      {13, 1, {"p5", "p7"}, true},
-      {6, 2, {"p5", "p7"}, true},
-      {14, 1, {"p5", "p7", "p1"}, false},  // beams level within 1, but 2 off the pattern
-      {10, 1, {"p5", "p7"}, false},        // 12 against 10
-  };
+  } cases[] =
+      {
+          {11, 1, {"p5", "p7"}, true},        {12, 1, {"p5", "p7"}, true},
+          {13, 1, {"p5", "p7"}, true},        {6, 2, {"p5", "p7"}, true},
+          {14, 1, {"p5", "p7", "p1"}, false},  // beams level within 1, but 2 off the pattern
+          {10, 1, {"p5", "p7"}, false},        // 12 against 10
+      };
   for (const Case& c : cases) {
-    TScalesWidget* game = ShowGame(c.unitWeight, 3, R"(<pattern weight="12:1"/><pattern weight="1"/>)");
+    TScalesWidget* game =
+        ShowGame(c.unitWeight, 3, R"(<pattern weight="12:1"/><pattern weight="1"/>)");
     for (int i = 0; i < c.units; ++i) Click("c0");
     for (const char* p : c.plummets) Click(p);
     EXPECT_EQ(game->BalanceCount(), c.balanced ? 1 : 0) << c.unitWeight;
@@ -103,8 +109,9 @@ TEST_F(Scales, RefusedCargosAndClicksOnEmptyBowls) {
   EXPECT_EQ(move->GetProperty("next").ToString(), ";" + wrong[0]->GetName());
   EXPECT_TRUE(wrong[0]->IsPaused());
   Click("cb");
-  EXPECT_EQ(move->GetProperty("next").ToString(),
-            ";" + wrong[0]->GetName() + ";" + MadeWidgets(game, "remove_cargo_animation_")[0]->GetName());
+  EXPECT_EQ(
+      move->GetProperty("next").ToString(),
+      ";" + wrong[0]->GetName() + ";" + MadeWidgets(game, "remove_cargo_animation_")[0]->GetName());
 }
 
 TEST_F(Scales, EmptyingTheCargoBowlCountsUnitsWhateverTheyWeigh) {
@@ -140,7 +147,8 @@ TEST_F(Scales, EachPatternCountsOnceAndAllOfThemWin) {
 }
 
 TEST_F(Scales, AMissingBowlIsAnEmptyOne) {
-  TScalesWidget* game = ShowGame(5, 1, R"(<pattern weight="5"/>)", R"(<bowls><bowl name="cb"/></bowls>)");
+  TScalesWidget* game =
+      ShowGame(5, 1, R"(<pattern weight="5"/>)", R"(<bowls><bowl name="cb"/></bowls>)");
   Click("pb");  // names no bowl: nothing
   EXPECT_TRUE(MadeWidgets(game, "update_animation_").empty());
   Click("c0");
