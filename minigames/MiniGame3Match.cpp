@@ -11,7 +11,7 @@ namespace {
 
 constexpr int32_t kMaxSide = 64;
 // Shuffles tried in one frame before the board waits for the next.
-constexpr int kShufflesPerFrame = 16;
+constexpr int kShufflesPerFrame = 4;
 constexpr int32_t kNoGlobalTarget = -999;
 
 Variant Int(int64_t value) {

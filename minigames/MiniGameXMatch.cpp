@@ -12,7 +12,7 @@ namespace {
 // More cells than a 64 x 64 board holds are refused.
 constexpr size_t kMaxCells = 64 * 64;
 // Fills tried in one frame before the board waits for the next.
-constexpr int kFillsPerFrame = 16;
+constexpr int kFillsPerFrame = 4;
 
 }  // namespace
 

@@ -75,7 +75,7 @@ class Match3 : public WidgetFixture {
                anchor_left="20" anchor_top="30" )" +
         attributes + ">" + kFactories + R"(<widgets>
           <widget type="test_box" name="bg" z="-1" width="400" height="300" visible="yes" mousestop="yes"/>
-          <widget type="test_box" name="t0"/>
+          <widget type="test_box" name="t0" extraparams="\text=0"/>
           <widget type="group_widget" name="board" anchor_left="100" anchor_top="50" visible="yes">
             <widgets><widget type="group_widget" name="inner" visible="yes"/></widgets>
           </widget></widgets></widget>)");

@@ -71,6 +71,12 @@ std::string Cells(int respawnWeight = 1, const std::string& extraLinks = "") {
   return xml + "</cells>";
 }
 
+std::string ManyCells(int count) {
+  std::string xml = "<cells>";
+  for (int i = 0; i < count; ++i) xml += "<cell/>";
+  return xml + "</cells>";
+}
+
 std::string Kinds(const std::string& scores, int minLength = 3) {
   std::string xml = "<elements min_length=\"" + std::to_string(minLength) + "\">";
   for (size_t k = 0; k < scores.size(); ++k)
@@ -187,6 +193,21 @@ TEST_F(XMatch, ALineExplodesRefillsAndWinsWhenSevenIsLeft) {
   EXPECT_TRUE(scored);
 }
 
+TEST_F(XMatch, AfterAMoveTheBoardIsPlayableAgain) {
+  SetRandomSeed(6);
+  TXMatchWidget* game = ShowGame(Cells() + Kinds("999"));
+  Settle(game);
+  SetGroups(game, "010201122");
+  Click(game, 4);
+  Click(game, 7);
+  Settle(game);
+  ASSERT_EQ(game->State(), TXMatchWidget::kInput);
+  EXPECT_FALSE(game->FindRuns());
+  EXPECT_GE(game->FindPossibleMove(), 0);
+  EXPECT_FALSE(game->IsWon());
+  EXPECT_EQ(game->Kinds()[0].score >= 3, true);
+}
+
 TEST_F(XMatch, ASwapWithoutALineGoesBack) {
   SetRandomSeed(2);
   TXMatchWidget* game = ShowGame(Cells() + Kinds("999"));
@@ -244,12 +265,13 @@ TEST_F(XMatch, GraphsThatCannotSettleAreBounded) {
       {"one kind", Cells() + Kinds("0"), true},
       {"no links", "<cells><cell/><cell/><cell/></cells>" + Kinds("000"), true},
       {"min_length past the board", Cells() + Kinds("000", 10), true},
+      {"past 64 x 64", ManyCells(64 * 64 + 1) + Kinds("00"), false},
   };
   for (const Case& c : cases) {
     SetRandomSeed(4);
     TXMatchWidget* game = ShowGame(c.children);  // loading returns
     EXPECT_EQ(game->IsBoardReady(), c.ready) << c.name;
-    for (int i = 0; i < 30; ++i) Frame(16);
+    for (int i = 0; i < 10; ++i) Frame(16);
     EXPECT_NE(game->State(), TXMatchWidget::kInput) << c.name;
     EXPECT_FALSE(game->IsWon()) << c.name;
     EXPECT_TRUE(game->GetProperty("need_skip").ToBool()) << c.name;
