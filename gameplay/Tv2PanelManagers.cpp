@@ -339,7 +339,7 @@ void TAbstractPanelManager::SwapItems(const Ref<ISceneObjectDef>& first,
 
 bool TAbstractPanelManager::ReadLayoutKey(const char* key, int32_t& value) {
   Variant v = panel_ ? panel_->GetProperty(key) : Variant();
-  if (v.IsEmpty()) {
+  if (v.IsClear()) {  // an absent key reads 0
     value = 0;
     return true;
   }
