@@ -67,7 +67,7 @@ TEST_F(ObjectsPanel, ItemWidgetsCarryTheirParametersAndReplaceTheirNamesakes) {
   Ref<IWidget> second = panel->CreateItemWidget("ball", "pic_ball2", "item", 50, 20, 30, 40);
   ASSERT_TRUE(second);
   EXPECT_TRUE(first->IsDead());
-  ASSERT_EQ(panel->GetChildren()->GetCount(), 1);
+  ASSERT_EQ(panel->GetChildren()->Count(), 1);
   EXPECT_EQ(panel->GetChildren()->GetByIndex(0).get(), second.get());
 }
 
@@ -76,7 +76,7 @@ TEST_F(ObjectsPanel, EmptyOrUnknownFactoryMakesNothing) {
   ASSERT_TRUE(panel);
   EXPECT_FALSE(panel->CreateItemWidget("ball", "pic", "", 0, 0, 1, 1));
   EXPECT_FALSE(panel->CreateItemWidget("ball", "pic", "no_such_factory", 0, 0, 1, 1));
-  EXPECT_EQ(panel->GetChildren()->GetCount(), 0);
+  EXPECT_EQ(panel->GetChildren()->Count(), 0);
 }
 
 TEST_F(ObjectsPanel, CaptionIsCentredOnItsAnchor) {

@@ -113,7 +113,7 @@ TEST_F(PanelManagers, ItemsStandInARowAndFoundOnesLeaveOnePerFrame) {
   // Add type 1: the rest shift one place each, in order.
   EXPECT_EQ(manager->ItemAt(0).object.get(), o[2].get());
   EXPECT_FALSE(manager->ProcessPendingHides());
-  EXPECT_EQ(panel->GetChildren()->GetCount(), 1);
+  EXPECT_EQ(panel->GetChildren()->Count(), 1);
 }
 
 TEST_F(PanelManagers, ObjectListedTwiceNeedsTwoFinds) {
