@@ -7,6 +7,7 @@
 #include "functions/FunctionRegistration.h"
 #include "gameplay/GameplayRegistration.h"
 #include "gameplay/Tv2Declarations.h"
+#include "minigames/MiniGamesRegistration.h"
 #include "platform/Folders.h"
 #include "shell/ShellRegistration.h"
 #include "widgets/WidgetsRegistration.h"
@@ -21,5 +22,6 @@ int main(int argc, char** argv) {
   RegisterShellClasses();
   RegisterWidgetsClasses();
   RegisterGameplayClasses();
+  RegisterMiniGamesClasses();
   return RunApplication();
 }

@@ -110,7 +110,7 @@ void BM_GenerateLevel(benchmark::State& state) {
     ref->SetName("room");
     ref->scene = LoadSceneDefRefs("scenes.ini")->GetItem(Variant("room"))->LoadSceneDef();
     list->Add(Ref<ISceneDefRef>(ref.get()));
-    play.Publish("scene_defs", Ref<IInterface>(static_cast<ISceneDefRefCollection*>(list.get())));
+    play.Publish("scene_defs", list);
   }
   SetRandomSeed(1);
   bool generated = true;

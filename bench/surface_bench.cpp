@@ -1,6 +1,8 @@
 // The surfaces' hot operations against pixman doing the same visual job, in one run. Each
-// operation runs with our best kernel table, with the SSE2 table and with pixman; the table
-// at the end gives the median and best times and the ratios ours / pixman.
+// operation runs with our best kernel table, with the SSE2 table, with pixman and as a
+// memcpy of the same rows from the same source (the floor under any kernel: it reads and
+// writes the bytes and works nothing out); the table at the end gives the median and best
+// times and the ratios ours / pixman and ours / memcpy.
 //
 //   alpha blend      a sprite layer of mixed alpha over a 1024 x 768 frame   pixman OVER
 //   copy             a whole picture onto the frame                          pixman SRC
@@ -16,6 +18,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -118,6 +121,26 @@ TFixture& Fixture() {
 }
 
 const TRect kFull{0, 0, kWidth, kHeight};
+
+// The rows of W x H pixels at Source's top left copied to At on Target, one memcpy a row.
+void MemcpyRows(TSurface& target, TPoint at, TSurface& source, int32_t w, int32_t h) {
+  uint32_t* to = target.PixelAddress(at.X, at.Y);
+  const uint32_t* from = source.PixelAddress(0, 0);
+  const ptrdiff_t toStride = h > 1 ? target.PixelAddress(0, 1) - target.PixelAddress(0, 0) : 0;
+  const ptrdiff_t fromStride = h > 1 ? source.PixelAddress(0, 1) - source.PixelAddress(0, 0) : 0;
+  for (int32_t y = 0; y < h; ++y, to += toStride, from += fromStride)
+    std::memcpy(to, from, size_t(w) * 4);
+}
+
+void MemcpyWhole(TSurface& target, TSurface& source) {
+  MemcpyRows(target, {0, 0}, source, target.GetWidth(), target.GetHeight());
+}
+
+void MemcpySprites(int size) {
+  TFixture& f = Fixture();
+  const int32_t n = kSpriteSizes[size];
+  for (const TPoint& p : f.places[size]) MemcpyRows(*f.frame, p, *f.sprite[size], n, n);
+}
 
 enum TSpriteDraw { sdCopy, sdBlend, sdColour };
 
@@ -234,15 +257,17 @@ struct TOperation {
   std::string Name;
   void (*Ours)();
   void (*Pixman)();
+  void (*Memcpy)();
 };
 
 template <TSpriteDraw kHow, int kSize>
 TOperation SpriteOperation(const char* what) {
   std::string name = std::string("sprite ") + what + " " + std::to_string(kSpriteSizes[kSize]);
 #if HAVE_PIXMAN
-  return {name, [] { OursSprites(kHow, kSize); }, [] { PixmanSprites(kHow, kSize); }};
+  return {name, [] { OursSprites(kHow, kSize); }, [] { PixmanSprites(kHow, kSize); },
+          [] { MemcpySprites(kSize); }};
 #else
-  return {name, [] { OursSprites(kHow, kSize); }, nullptr};
+  return {name, [] { OursSprites(kHow, kSize); }, nullptr, [] { MemcpySprites(kSize); }};
 #endif
 }
 
@@ -257,17 +282,20 @@ std::vector<TOperation> Operations() {
       {"alpha blend",
        [] { Fixture().frame->Draw(Fixture().sprites.get(), kFull, bmNormal, 255, kFull); },
        PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_OVER, Pixman().sprites, nullptr, Pixman().frame,
-                                          0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+                                          0, 0, 0, 0, 0, 0, kWidth, kHeight)),
+       [] { MemcpyWhole(*Fixture().frame, *Fixture().sprites); }},
       {"copy", [] { Fixture().frame->Draw(Fixture().picture.get(), kFull, bmBltFast, 255, kFull); },
        PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_SRC, Pixman().picture, nullptr, Pixman().frame,
-                                          0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+                                          0, 0, 0, 0, 0, 0, kWidth, kHeight)),
+       [] { MemcpyWhole(*Fixture().frame, *Fixture().picture); }},
       {"colour",
        [] {
          Fixture().frame->DrawColored(0xFF3060A0, Fixture().sprites.get(), bmNormal, 255, kFull,
                                       kFull);
        },
        PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_OVER, Pixman().colour, Pixman().sprites,
-                                          Pixman().frame, 0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+                                          Pixman().frame, 0, 0, 0, 0, 0, 0, kWidth, kHeight)),
+       [] { MemcpyWhole(*Fixture().frame, *Fixture().sprites); }},
       SpriteOperation<sdCopy, 0>("copy"),
       SpriteOperation<sdCopy, 1>("copy"),
       SpriteOperation<sdCopy, 2>("copy"),
@@ -280,14 +308,16 @@ std::vector<TOperation> Operations() {
       {"scale 0.75",
        [] { Fixture().target->DrawScaled(Fixture().large.get(), true, 0.75, 0.75, 0, 0); },
        PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_SRC, Pixman().scaledSource, nullptr,
-                                          Pixman().target, 0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+                                          Pixman().target, 0, 0, 0, 0, 0, 0, kWidth, kHeight)),
+       [] { MemcpyWhole(*Fixture().target, *Fixture().large); }},
       {"rotate 30",
        [] {
          Fixture().target->DrawTransformed(Fixture().picture.get(), {kWidth / 2, kHeight / 2}, 30,
                                            true, 1, 1, 0, 0);
        },
        PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_SRC, Pixman().rotatedSource, nullptr,
-                                          Pixman().target, 0, 0, 0, 0, 0, 0, kWidth, kHeight))},
+                                          Pixman().target, 0, 0, 0, 0, 0, 0, kWidth, kHeight)),
+       [] { MemcpyWhole(*Fixture().target, *Fixture().picture); }},
       {"rotate 30 1080",
        [] {
          Fixture().wideTarget->DrawTransformed(
@@ -295,7 +325,8 @@ std::vector<TOperation> Operations() {
        },
        PIXMAN_OP(pixman_image_composite32(PIXMAN_OP_SRC, Pixman().wideRotatedSource, nullptr,
                                           Pixman().wideTarget, 0, 0, 0, 0, 0, 0, kWideWidth,
-                                          kWideHeight))},
+                                          kWideHeight)),
+       [] { MemcpyWhole(*Fixture().wideTarget, *Fixture().widePicture); }},
   };
   return ops;
 }
@@ -338,6 +369,8 @@ int main(int argc, char** argv) {
     if (op.Pixman)
       runs.push_back(
           benchmark::RegisterBenchmark((op.Name + "/pixman").c_str(), BM_Other, op.Pixman));
+    runs.push_back(
+        benchmark::RegisterBenchmark((op.Name + "/memcpy").c_str(), BM_Other, op.Memcpy));
     for (benchmark::internal::Benchmark* run : runs) {
       run->Unit(benchmark::kMicrosecond)->MinTime(0.2);
       bench::AddBestStatistics(run);
@@ -346,10 +379,12 @@ int main(int argc, char** argv) {
   bench::TSummaryReporter reporter;
   if (!bench::RunBenchmarks(argc, argv, reporter)) return 1;
 
-  std::printf("\nkernels: %s; processor time per operation in microseconds: median (best) of the repetitions\n",
-              best->Name);
-  std::printf("%-18s %19s %19s %19s %7s %7s\n", "operation", "ours", "ours-sse2", "pixman", "ratio",
-              "best");
+  std::printf(
+      "\nkernels: %s; processor time per operation in microseconds: median (best) of the "
+      "repetitions\n",
+      best->Name);
+  std::printf("%-16s %17s %17s %17s %17s %7s %7s %7s\n", "operation", "ours", "ours-sse2", "pixman",
+              "memcpy", "/pixman", "best", "/memcpy");
   for (const TOperation& op : ops) {
     auto cell = [&](const char* who) {
       std::string name = op.Name + "/" + who;
@@ -363,8 +398,11 @@ int main(int argc, char** argv) {
     const bench::TSummary& pixman = reporter.At(op.Name + "/pixman");
     double ratio = pixman.MedianSeconds > 0 ? ours.MedianSeconds / pixman.MedianSeconds : 0;
     double bestRatio = pixman.BestSeconds > 0 ? ours.BestSeconds / pixman.BestSeconds : 0;
-    std::printf("%-18s %19s %19s %19s %7.2f %7.2f\n", op.Name.c_str(), cell("ours").c_str(),
-                cell("ours-sse2").c_str(), cell("pixman").c_str(), ratio, bestRatio);
+    const bench::TSummary& floor = reporter.At(op.Name + "/memcpy");
+    double floorRatio = floor.MedianSeconds > 0 ? ours.MedianSeconds / floor.MedianSeconds : 0;
+    std::printf("%-16s %17s %17s %17s %17s %7.2f %7.2f %7.2f\n", op.Name.c_str(),
+                cell("ours").c_str(), cell("ours-sse2").c_str(), cell("pixman").c_str(),
+                cell("memcpy").c_str(), ratio, bestRatio, floorRatio);
   }
   return 0;
 }

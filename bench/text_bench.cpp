@@ -66,7 +66,7 @@ struct Scene {
     RegisterWidgetTestClasses();
     RegisterWidgetsClasses();
     window->engine = engine.get();
-    engine->resources["score"] = font;
+    engine->resources->Put("score", font);
     Ref<IHierStorageRoot> xml = LoadXmlStorageFromText(
         R"(<widget type="text_widget" name="score" resourcename="score" visible="yes"
            anchor_left="800" anchor_top="20" width="200" height="30" textalign="right"

@@ -20,6 +20,7 @@
 #include "functions/FunctionInterfaces.h"
 #include "shell/ShellRegistration.h"
 #include "shell/WidgetClasses.h"
+#include "tests/support/NullWidgetOwner.h"
 
 namespace {
 
@@ -71,25 +72,6 @@ class BenchFunction : public TPersistObject, public virtual IFunction {
   Ref<IFunctionCollection> GetFunctions() override { return nullptr; }
 };
 
-// The screen above the root: counts the rectangles that reach it.
-class BenchScreen : public TNamedObject, public virtual IWidgetOwner {
- public:
-  int rects = 0;
-  IEngine* GetEngine() override { return nullptr; }
-  IWindow* GetWindow() override { return nullptr; }
-  IEventHandler* GetEventHandler() override { return nullptr; }
-  TPoint ScreenToLocal(const TPoint& p) override { return p; }
-  TPoint GetMousePos() override { return {}; }
-  void SetMousePos(const TPoint&) override {}
-  Ref<IWidget> CreateWidgetFromFactory(const std::string&, const Ref<IParamCollection>&) override {
-    return nullptr;
-  }
-  Ref<IWidget> FindWidget(std::string_view) override { return nullptr; }
-  Ref<ISound> FindSound(const std::string&) override { return nullptr; }
-  std::string GetPath() override { return "screen"; }
-  void AddDirtyRect(const TRect&) override { ++rects; }
-};
-
 std::string TreeXml(int64_t widgets) {
   std::string xml = R"(<widget type="group_widget" name="root" visible="yes"><widgets>)";
   for (int64_t g = 0; g < widgets / 50; ++g) {
@@ -118,7 +100,8 @@ void BM_WidgetFrame(benchmark::State& state) {
   }
   Ref<IWidget> root = Supports<IWidget>(CreateObjectFromXml(
       Ref<IHierStorage>(LoadXmlStorageFromText(TreeXml(state.range(0))).get())));
-  Ref<BenchScreen> screen(new BenchScreen());
+  Ref<NullWidgetOwner> screen(new NullWidgetOwner());
+  screen->SetName("screen");
   root->SetOwner(screen.get());
   auto frame = [&] {
     root->Process(16);
@@ -137,7 +120,7 @@ void BM_WidgetFrame(benchmark::State& state) {
   double lookupsPerFrame =
       double(TPropertyTable::LookupCount() - lookupsBefore) / double(countedFrames);
 
-  screen->rects = 0;
+  screen->dirtyRects = 0;
   int64_t frames = 0;
   for (auto _ : state) {
     frame();
@@ -148,7 +131,7 @@ void BM_WidgetFrame(benchmark::State& state) {
       double(widgets), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   state.counters["allocs/frame"] = allocsPerFrame;
   state.counters["lookups/frame"] = lookupsPerFrame;
-  state.counters["rects/frame"] = double(screen->rects) / double(frames);
+  state.counters["rects/frame"] = double(screen->dirtyRects) / double(frames);
   root->ReleaseOwner();
 }
 

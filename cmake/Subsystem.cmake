@@ -1,12 +1,13 @@
 # One static library per subsystem folder: every .cpp of the folder (and of its
-# sub-folders) belongs to it, so adding a unit needs no edit here.
+# sub-folders) belongs to it, so adding a unit needs no edit here. DEPENDS are part of its
+# interface; PRIVATE_DEPENDS only of its implementation (their headers stay inside).
 function(add_subsystem_library name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;PRIVATE_DEPENDS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
   else()
     # Headers only, so far.
     add_library(${name} INTERFACE)

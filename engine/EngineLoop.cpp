@@ -154,7 +154,7 @@ bool TEngine::LoadGame(const std::string& gameFileName) {
     std::string text = ReadTextFile(gameFileName, EngineFileKey);
     if (text.empty()) {
       failure_ = "the game file " + gameFileName + " is missing or empty";
-    } else if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text);
+    } else if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text, gameFileName);
                storage && storage->GetName().empty() && !XmlTextProblem(text).empty()) {
       failure_ = "the game file " + gameFileName + " cannot be read: " + XmlTextProblem(text);
     } else if (storage) {

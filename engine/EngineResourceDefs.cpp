@@ -3,6 +3,7 @@
 #include "engine/EngineRoutines.h"
 #include "foundation/Routines.h"
 #include "foundation/SimpleXML.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 // ---------------------------------------------------------------------------------------
@@ -44,6 +45,7 @@ const TPropertyTable& TResourceDef::Properties() {
 
 void TResourceDefCollection::LoadFromStorage(const Ref<IHierStorage>& node) {
   if (!node) return;
+  dataFile_ = StorageDataFile(node);
   group_ = ReadXmlStr(node, "resourcegroup");
   int count = node->GetChildCount("resource_def");
   for (int i = 0; i < count; ++i) {
@@ -83,12 +85,15 @@ void TResourceDefCollection::ReleaseTarget() {
 
 void TResourceDefCollection::LoadList(const std::string& elements) {
   std::string text = "<resources><content>" + elements + "</content></resources>";
+  // Every value is escaped, so the list parses; what may still fail is a resource's own
+  // loading.
   try {
-    if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text)) {
+    if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text, dataFile_)) {
       target_->LoadResources(Ref<IHierStorage>(storage.get()), group_, false);
     }
-  } catch (const std::exception&) {
-    // Every value is escaped; a list that still does not parse loads nothing.
+  } catch (const std::exception& error) {
+    Warn(dataFile_, "the resources of group \"" + group_ + "\" do not load (" + error.what() +
+                        "); the rest are not loaded");
   }
 }
 
@@ -127,7 +132,7 @@ Ref<IResourceDef> TResourceDefCollection::Find(const Variant& address) {
 
 void TResourceDefCollection::Add(const Ref<IResourceDef>& definition) {
   if (!definition) return;
-  Items().Add(Ref<IInterface>(definition.get()), definition->GetName());
+  Items().Add(definition, definition->GetName());
 }
 
 Ref<IResourceDef> TResourceDefCollection::Define(const std::string& name, const std::string& type,

@@ -117,4 +117,5 @@ class TResourceDefCollection : public TCollection,
 
   IEngine* target_ = nullptr;
   std::string group_;
+  std::string dataFile_;  // the file the definitions were read from, for warnings
 };

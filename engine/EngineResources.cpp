@@ -7,32 +7,18 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 #include "platform/Utf8.h"
 
 namespace {
 
-// The file's bytes through the owner; '' when there is no such file.
-std::string ReadOwnerFile(IResourceOwner* owner, const std::string& path) {
-  if (!owner || path.empty()) return {};
-  Ref<IStream> stream = owner->OpenStream(path);
-  return ReadStreamToString(stream.get());
-}
-
-// The code of the text's first character; false for an empty or malformed text. A
-// malformed first byte stands for itself, as a single-byte text would.
+// The code of the text's first character; false for an empty text. A first character
+// that is not strict UTF-8 stands for its first byte, as a single-byte text would.
 bool FirstCharacterCode(std::string_view text, uint32_t& code) {
   if (text.empty()) return false;
-  bool found = false;
-  auto first = [&](uint32_t c) {
-    if (!found) code = c;
-    found = true;
-  };
-  // Only the first character matters; at most four bytes form it.
-  std::string_view head = text.substr(0, 4);
-  while (!head.empty() && !platform::ForEachCodePoint(head, first) && !found) {
-    head.remove_suffix(1);
-  }
-  if (!found) code = static_cast<unsigned char>(text[0]);
+  if (platform::DecodeUtf8(text.data(), text.data() + text.size(), code, true) == 0)
+    code = static_cast<unsigned char>(text[0]);
   return true;
 }
 
@@ -70,6 +56,15 @@ void TResource::SetOwner(IResourceOwner* owner) {
 void TResource::Detach() {
   Unload();
   owner_ = nullptr;
+}
+
+void TResource::LoadFromStorage(const Ref<IHierStorage>& node) {
+  listFile_ = StorageDataFile(node);
+  TPersistObject::LoadFromStorage(node);
+}
+
+void TResource::WarnNotLoaded(const std::string& problem) {
+  Warn(listFile_.empty() ? fileName_ : listFile_, "resource \"" + name_ + "\": " + problem);
 }
 
 // A resource loaded on demand waits for its first use.
@@ -119,38 +114,61 @@ void TImageResource::LoadData() {
   if (loaded_) return;
   loaded_ = true;
   Ref<TSurface> surface = TAbstractObject::Create<TSurface>();
-  bool ok = false;
-  switch (format_) {
-    case ifPng:
-      ok = DecodePngImage(ReadOwnerFile(owner_, fileName_), *surface, kMaxImageSide);
-      break;
-    case ifJpeg:
-      ok = DecodeJpegImage(ReadOwnerFile(owner_, fileName_), *surface, kMaxImageSide);
-      break;
-    case ifJpng: {
-      // Colour from the JPEG beside the PNG, alpha from the PNG's grey values.
-      if (fileName_.size() < 4) break;
-      std::string jpegName = fileName_.substr(0, fileName_.size() - 4) + ".jpg";
-      std::vector<uint8_t> alpha;
-      int32_t w = 0, h = 0;
-      if (!DecodeGreyPng(ReadOwnerFile(owner_, fileName_), alpha, w, h, kMaxImageSide)) break;
-      if (!DecodeJpegImage(ReadOwnerFile(owner_, jpegName), *surface, kMaxImageSide)) break;
-      if (surface->GetWidth() != w || surface->GetHeight() != h) break;
-      uint32_t* pixels = surface->GetScanLine(0);
-      for (size_t i = 0; i < alpha.size(); ++i) {
-        pixels[i] = (pixels[i] & 0x00FFFFFFu) | (uint32_t(alpha[i]) << 24);
-      }
-      surface->SetHasAlpha(true);
-      ok = true;
-      break;
-    }
-    default:
-      break;
-  }
-  if (!ok) return;
+  std::string problem = Decode(*surface);
+  if (!problem.empty()) return WarnNotLoaded(problem);
   surface_ = surface;
   width_ = surface->GetWidth();
   height_ = surface->GetHeight();
+}
+
+namespace {
+const char* const kNotPng = " does not decode as a PNG picture (damaged, or too large)";
+const char* const kNotGreyPng = " does not decode as a greyscale PNG picture";
+const char* const kNotJpeg = " does not decode as a colour JPEG picture (damaged, or too large)";
+}  // namespace
+
+std::string TImageResource::Decode(TSurface& surface) {
+  // The file's bytes, or what is wrong with the file.
+  std::string problem;
+  auto read = [this, &problem](const std::string& path, std::string& bytes) {
+    Ref<IStream> stream = owner_ ? owner_->OpenStream(path) : nullptr;
+    bytes = ReadStreamToString(stream.get());
+    if (!bytes.empty()) return true;
+    problem = stream ? path + " is empty" : "no such picture " + path;
+    return false;
+  };
+  std::string bytes;
+  switch (format_) {
+    case ifPng:
+      if (!read(fileName_, bytes)) return problem;
+      if (!DecodePngImage(bytes, surface, kMaxImageSide)) return fileName_ + kNotPng;
+      return {};
+    case ifJpeg:
+      if (!read(fileName_, bytes)) return problem;
+      if (!DecodeJpegImage(bytes, surface, kMaxImageSide)) return fileName_ + kNotJpeg;
+      return {};
+    case ifJpng: {
+      // Colour from the JPEG beside the PNG, alpha from the PNG's grey values.
+      if (fileName_.size() < 4) return "no such picture " + fileName_;
+      std::string jpegName = fileName_.substr(0, fileName_.size() - 4) + ".jpg";
+      std::vector<uint8_t> alpha;
+      int32_t w = 0, h = 0;
+      if (!read(fileName_, bytes)) return problem;
+      if (!DecodeGreyPng(bytes, alpha, w, h, kMaxImageSide)) return fileName_ + kNotGreyPng;
+      if (!read(jpegName, bytes)) return problem;
+      if (!DecodeJpegImage(bytes, surface, kMaxImageSide)) return jpegName + kNotJpeg;
+      if (surface.GetWidth() != w || surface.GetHeight() != h)
+        return jpegName + " and its alpha picture differ in size";
+      uint32_t* pixels = surface.GetScanLine(0);
+      for (size_t i = 0; i < alpha.size(); ++i) {
+        pixels[i] = (pixels[i] & 0x00FFFFFFu) | (uint32_t(alpha[i]) << 24);
+      }
+      surface.SetHasAlpha(true);
+      return {};
+    }
+    default:
+      return "no picture format (\"format\" is png, jpeg or jpng)";
+  }
 }
 
 void TImageResource::UnloadData() {
@@ -253,7 +271,7 @@ Ref<ISymbol> TFontResource::FindSymbolByCode(int32_t code) {
 void TFontResource::LoadFromXml(const Ref<IHierStorage>& node) {
   TImageResource::LoadFromXml(node);
   symbols_->Clear();
-  LoadObjectFromChild(Ref<IInterface>(symbols_.get()), node, "symbols");
+  LoadObjectFromChild(symbols_, node, "symbols");
   maxHeight_ = 0;
   latin1_.assign(256, nullptr);
   for (int i = 0; i < symbols_->Count(); ++i) {
@@ -267,7 +285,7 @@ void TFontResource::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TFontResource::SaveToXml(const Ref<IHierStorage>& node) {
   TImageResource::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(symbols_.get()), node, "symbols");
+  SaveObjectToChild(symbols_, node, "symbols");
 }
 
 int32_t TFontSubstituteResource::GetWidth() {
@@ -319,6 +337,8 @@ void TFontSubstituteResource::SetOwner(IResourceOwner* owner) {
     if (known) continue;
     if (Ref<IFontResource> font = Supports<IFontResource>(owner->GetResource(name))) {
       members_.push_back({name, font});
+    } else {
+      WarnNotLoaded("\"fonts\" names \"" + name + "\", which is no font loaded before it");
     }
   }
 }
@@ -375,6 +395,11 @@ void TSoundResource::LoadData() {
   if (loaded_) return;
   loaded_ = true;
   sample_ = owner_->LoadSample(fileName_, maxPlaybacks_, false);
+  if (sample_ == kNoAudio) WarnIfMissing();
+}
+
+void TResource::WarnIfMissing() {
+  if (owner_ && !owner_->OpenStream(fileName_)) WarnNotLoaded("no such file " + fileName_);
 }
 
 void TSoundResource::UnloadData() {
@@ -409,6 +434,7 @@ void TMusicResource::LoadData() {
   } else {
     music_ = owner_->LoadMusic(fileName_);
   }
+  if (music_ == kNoAudio) WarnIfMissing();
 }
 
 void TMusicResource::FreeHandles() {
@@ -474,8 +500,7 @@ void TGroupResource::LoadFromXml(const Ref<IHierStorage>& node) {
   for (int i = 0; i < count; ++i) {
     Ref<IHierStorage> child = list->GetChild("", i);
     if (!child) continue;
-    Ref<IResourceSlave> member =
-        CreateResourceByType(ReadXmlStr(child, "type"), ReadXmlStr(child, "name"));
+    Ref<IResourceSlave> member = CreateResourceOf(child);
     if (!member) continue;
     if (Ref<IPersistObject> persist = Supports<IPersistObject>(member)) {
       persist->LoadFromStorage(child);
@@ -547,7 +572,7 @@ void TResourceCollection::ItemLoaded(const Ref<IInterface>& item) {
 
 void TResourceCollection::Add(const Ref<IResource>& resource) {
   if (!resource) return;
-  Items().Add(Ref<IInterface>(resource.get()), resource->GetName());
+  Items().Add(resource, resource->GetName());
 }
 
 Ref<IResource> TResourceCollection::Find(const Variant& address) {
@@ -586,6 +611,13 @@ void TResourceCollection::UnloadGroup(const std::string& group) {
 Ref<IResourceSlave> CreateResourceByType(std::string_view typeText, const std::string& name) {
   Ref<IResourceSlave> resource = Supports<IResourceSlave>(CreateRegisteredObject(typeText));
   if (resource) resource->SetName(name);
+  return resource;
+}
+
+Ref<IResourceSlave> CreateResourceOf(const Ref<IHierStorage>& node) {
+  std::string type = ReadXmlStr(node, "type");
+  Ref<IResourceSlave> resource = CreateResourceByType(type, ReadXmlStr(node, "name"));
+  if (!resource) WarnAboutNode(node, "\"" + type + "\" is no resource type; skipped");
   return resource;
 }
 

@@ -36,6 +36,9 @@ class TResource : public TPersistObject, public virtual IResourceSlave {
   void SetOwner(IResourceOwner* owner) override;
   void Detach() override;
 
+  // Remembers the list the resource is defined in, for the warnings of its loading.
+  void LoadFromStorage(const Ref<IHierStorage>& node) override;
+
   IResourceOwner* Owner() const { return owner_; }
 
  protected:
@@ -43,6 +46,11 @@ class TResource : public TPersistObject, public virtual IResourceSlave {
   // The kind's own data; called by Load and Unload.
   virtual void LoadData() {}
   virtual void UnloadData() {}
+  // Says on the warning channel why the data did not load, naming the resource list.
+  void WarnNotLoaded(const std::string& problem);
+  // WarnNotLoaded when the owner has no such file (audio that is off loads nothing
+  // either, and is no fault of the data).
+  void WarnIfMissing();
 
   std::string groupName_;
   std::string fileName_;
@@ -50,6 +58,7 @@ class TResource : public TPersistObject, public virtual IResourceSlave {
   IResourceOwner* owner_ = nullptr;
   bool loadPending_ = false;
   bool loadByDemand_ = false;
+  std::string listFile_;
 };
 
 class TImageResource : public TResource, public virtual IImageResource {
@@ -69,6 +78,8 @@ class TImageResource : public TResource, public virtual IImageResource {
   const TPropertyTable& Properties() override;
   void LoadData() override;
   void UnloadData() override;
+  // Decodes the file into Surface: '' when it did, else what went wrong.
+  std::string Decode(TSurface& surface);
 
   Ref<TSurface> surface_;
   uint8_t format_ = ifUnknown;
@@ -284,6 +295,9 @@ class TResourceCollection : public TTypedCreationPersistItemCollection,
 
 // The registered resource of that type named Name; nothing for an unknown type.
 Ref<IResourceSlave> CreateResourceByType(std::string_view typeText, const std::string& name);
+// The resource of the node's "type" named by its "name"; a type that is no resource type
+// gives nothing and a warning naming the node's file.
+Ref<IResourceSlave> CreateResourceOf(const Ref<IHierStorage>& node);
 
 // Registers the resource type names ("ImageResource", ...).
 void RegisterResourceClasses();

@@ -73,21 +73,6 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
-// Text split into lines, each followed by CR LF.
-std::string CrLfLines(const std::string& text) {
-  std::string out;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    out.append(text, start, end - start);
-    out += "\r\n";
-    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
-    start = end + 1;
-  }
-  return out;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -97,7 +82,7 @@ void InitEngineRoutines() {
   static bool done = false;
   if (done) return;
   done = true;
-  ArchiveExtension = ".vkd";
+  ArchiveExtension = GameArchiveExtension;
   LanguageFileName = "lang\\default.lng";
   std::string folder = GetProgramFolder();
   SetProgramFolder(folder);
@@ -129,8 +114,9 @@ void ReadStartupParams() {
     if (Ref<IParam> param = params->FindParam(Variant("preference_folder_name"))) {
       PreferenceFolderName = param->GetValue().ToString();
     }
-  } catch (const std::exception&) {
-    // An unreadable file leaves the defaults.
+  } catch (const std::exception& error) {
+    Warn(StartupParamsFileName,
+         std::string("does not parse (") + error.what() + "); the start-up defaults are used");
   }
 }
 
@@ -168,8 +154,11 @@ int RunEngine() {
                    engine->FailureMessage().c_str());
       status = 1;
     }
-  } catch (...) {
-    // The program always ends normally.
+  } catch (const std::exception& error) {
+    // The program still ends normally, saying why it stopped.
+    std::fprintf(stderr, "%s: stopped by an error: %s\n", DefaultApplicationCaption.c_str(),
+                 error.what());
+    status = 1;
   }
   return status;
 }
@@ -202,24 +191,39 @@ std::string ReadPreferenceFile(const std::string& name) {
   if (file.state == TPlayerFileState::Damaged) {
     Warn(folder + name, "not read (" + file.problem + ")");
   }
-  return file.state == TPlayerFileState::Read ? CrLfLines(file.bytes) : std::string();
+  return file.state == TPlayerFileState::Read ? WithCrLfLines(file.bytes) : std::string();
 }
 
 bool WritePreferenceFile(const std::string& text, const std::string& name) {
   std::string folder = GetPreferenceFolder();
-  return !folder.empty() && SavePlayerFile(folder + name, CrLfLines(text));
+  return !folder.empty() && SavePlayerFile(folder + name, WithCrLfLines(text));
 }
 
 bool WriteProgramFolderFile(const std::string& text, const std::string& name) {
   std::string path = GetProgramFolder() + name;
   std::string problem;
-  if (WriteFileSafely(path, CrLfLines(text), TFileAccess::Shared, &problem)) return true;
+  if (WriteFileSafely(path, WithCrLfLines(text), TFileAccess::Shared, &problem)) return true;
   Warn(path, "not saved (" + problem + ")");
   return false;
 }
 
 // ---------------------------------------------------------------------------------------
 // Helpers
+
+std::string WithCrLfLines(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32 + 2);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    out.append(text, start, end - start);
+    out += "\r\n";
+    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  return out;
+}
 
 std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to) {
   if (from.empty()) return text;

@@ -56,6 +56,9 @@ bool WriteProgramFolderFile(const std::string& text, const std::string& name);
 
 // --- Helpers
 
+// Text with every line ending in CR LF (a line ends at CR LF, CR or LF; the last one gets
+// an ending too), as the player's text files are written and text files are read.
+std::string WithCrLfLines(const std::string& text);
 // Every occurrence of from replaced, case-sensitive; an empty from changes nothing.
 std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to);
 // The shell of the running engine's platform, which the helpers below use; without

@@ -18,24 +18,6 @@
 
 namespace {
 
-// Text with every line ending in CR LF, as text files are read line by line.
-std::string WithCrLfLines(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32 + 2);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    out.append(text, start, end - start);
-    out += "\r\n";
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
-      ++end;
-    }
-    start = end + 1;
-  }
-  return out;
-}
-
 // Addresses the desktop's browser opens: all a "url" button can mean besides a program.
 bool IsWebAddress(const std::string& text) {
   auto startsWith = [&](std::string_view scheme) {
@@ -114,14 +96,23 @@ std::string TEngine::ReadTextFile(const std::string& path, const std::string& ke
 // Resources
 
 void TEngine::LoadResourcesFromFile(const std::string& path, const std::string& group, bool pump) {
+  Ref<IHierStorageRoot> storage;
   try {
     std::string text = ReadTextFile(path, EngineFileKey);
-    if (text.empty()) return;
-    if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text)) {
-      LoadResources(storage, group, pump);
+    if (text.empty()) {
+      return Warn(path,
+                  "no such resource list, or one not enciphered with the engine's key; "
+                  "nothing of it is loaded");
     }
-  } catch (...) {
-    // A list that does not parse loads nothing.
+    storage = LoadXmlStorageFromText(text, path);
+  } catch (const std::exception& error) {
+    return Warn(path,
+                std::string("does not parse (") + error.what() + "); nothing of it is loaded");
+  }
+  try {
+    LoadResources(storage, group, pump);
+  } catch (const std::exception& error) {
+    Warn(path, std::string("loading stopped (") + error.what() + "); the rest is not loaded");
   }
 }
 
@@ -139,7 +130,7 @@ void TEngine::LoadResources(const Ref<IHierStorage>& storage, const std::string&
     // Names are keys without regard to case: a second spelling is the same resource,
     // so it is neither decoded nor loaded again.
     if (resources_->FindByName(name)) continue;
-    Ref<IResourceSlave> resource = CreateResourceByType(ReadXmlStr(section, "type"), name);
+    Ref<IResourceSlave> resource = CreateResourceOf(section);
     if (!resource) continue;
     if (Ref<IPersistObject> persist = Supports<IPersistObject>(resource)) {
       persist->LoadFromStorage(section);
@@ -306,7 +297,9 @@ AudioHandle TEngine::LoadMusic(const std::string& path) {
   if (!audio) return kNoAudio;
   std::string data = ReadWholeStream(path);
   if (data.empty()) return kNoAudio;
-  return audio->LoadMusic(data.data(), data.size());
+  AudioHandle music = audio->LoadMusic(data.data(), data.size());
+  if (music == kNoAudio) Warn(path, "does not decode as music");
+  return music;
 }
 
 void TEngine::FreeMusic(AudioHandle music) {
@@ -318,7 +311,9 @@ AudioHandle TEngine::LoadSample(const std::string& path, uint16_t maxPlaybacks, 
   if (!audio) return kNoAudio;
   std::string data = ReadWholeStream(path);
   if (data.empty()) return kNoAudio;
-  return audio->LoadSample(data.data(), data.size(), maxPlaybacks, loop);
+  AudioHandle sample = audio->LoadSample(data.data(), data.size(), maxPlaybacks, loop);
+  if (sample == kNoAudio) Warn(path, "does not decode as a sound");
+  return sample;
 }
 
 AudioHandle TEngine::LoadSampleChannel(const std::string& path, AudioHandle& sample) {

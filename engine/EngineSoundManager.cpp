@@ -203,7 +203,7 @@ Ref<ISoundObject> TSoundObjectCollection::GetItem(int index) {
 void TSoundObjectCollection::Add(const Ref<ISoundObject>& object) {
   if (!object) return;
   // Decimal keys fit the string's own buffer: adding allocates no key text.
-  items_->Add(Ref<IInterface>(object.get()), std::to_string(nextKey_++));
+  items_->Add(object, std::to_string(nextKey_++));
 }
 
 void TSoundObjectCollection::Update(int32_t elapsedMs) {

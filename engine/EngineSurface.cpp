@@ -98,7 +98,7 @@ bool TSurface::GetStatistics(IParamCollection* params, uint8_t threshold) {
 // ---- Surface collection ----
 
 void TSurfaceCollection::AddSurface(const Ref<ISurface>& surface, const std::string& name) {
-  if (surface) Items().Add(Ref<IInterface>(surface.get()), name);
+  if (surface) Items().Add(surface, name);
 }
 
 Ref<ISurface> TSurfaceCollection::FindSurface(const Variant& address) {

@@ -281,7 +281,13 @@ SIMD_KERNEL void Avx2BilinearSpan(uint32_t* dst, int32_t count, const uint32_t* 
 
 void FillAvx2Kernels(TSurfaceKernels& k) {
   k.Name = "avx2";
+  // Copies keep the 16-byte kernel of the table this one starts from: measured faster on
+  // sprite-sized rows, and no slower on whole frames, where both wait for memory.
+  const TBlendRowKernel copyRow = k.Copy;
+  const TBlendRectKernel copyRect = k.Rects.Copy;
   FillVectorBlendKernels(k);
+  k.Copy = copyRow;
+  k.Rects.Copy = copyRect;
   k.BilinearScaleRow = Avx2BilinearScaleRow;
   k.BilinearSpan = Avx2BilinearSpan;
 }

@@ -23,7 +23,9 @@ int64_t RoundHalfEven64(double value) {
   return SaturatingFromDouble<int64_t>(std::nearbyint(value));
 }
 
-int32_t RoundHalfEven(double value) { return SaturatingFromDouble<int32_t>(std::nearbyint(value)); }
+int32_t RoundHalfEvenFar(double value) {
+  return SaturatingFromDouble<int32_t>(std::nearbyint(value));
+}
 
 int32_t TruncSat(double value) { return SaturatingFromDouble<int32_t>(std::trunc(value)); }
 

@@ -6,6 +6,7 @@
 #include "foundation/GlobalReplaceableObjectParams.h"
 #include "foundation/MultiLanguages.h"
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 // ---------------------------------------------------------------------------------------
@@ -213,8 +214,7 @@ Ref<IInterface> TStaticCreationPersistItemCollection::CreateItem(const Ref<IHier
 }
 
 Ref<IInterface> TTypedCreationPersistItemCollection::CreateItem(const Ref<IHierStorage>& child) {
-  return Ref<IInterface>(
-      CreateNamedObject(ReadXmlStr(child, "type"), ReadXmlStr(child, "name")).get());
+  return Ref<IInterface>(CreateNamedObjectOf(child).get());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -223,6 +223,14 @@ Ref<IInterface> TTypedCreationPersistItemCollection::CreateItem(const Ref<IHierS
 Ref<INamedObject> CreateNamedObject(std::string_view typeText, const std::string& name) {
   Ref<INamedObject> object = Supports<INamedObject>(CreateRegisteredObject(typeText));
   if (object && !name.empty()) object->SetName(name);
+  return object;
+}
+
+Ref<INamedObject> CreateNamedObjectOf(const Ref<IHierStorage>& node) {
+  std::string type = ReadXmlStr(node, "type");
+  Ref<INamedObject> object = CreateNamedObject(type, ReadXmlStr(node, "name"));
+  if (!object && !ClassesRegistry().FindClass(type.substr(0, type.find('{'))))
+    WarnAboutNode(node, "type \"" + type + "\" is not registered; the element is skipped");
   return object;
 }
 
@@ -258,14 +266,14 @@ Ref<TAbstractObject> CreateAndLoadObject(TClass classRef, const Ref<IHierStorage
   if (!elementName.empty() && (index < 0 || index >= node->GetChildCount(elementName)))
     return nullptr;
   Ref<TAbstractObject> object = CreateObjectOfClass(classRef);
-  if (!LoadObjectFromChild(Ref<IInterface>(object.get()), node, elementName, index)) return nullptr;
+  if (!LoadObjectFromChild(object, node, elementName, index)) return nullptr;
   return object;
 }
 
 Ref<INamedObject> CreateObjectFromXml(const Ref<IHierStorage>& node) {
   if (!node) return nullptr;
-  Ref<INamedObject> object = CreateNamedObject(ReadXmlStr(node, "type"), ReadXmlStr(node, "name"));
-  if (!LoadObject(Ref<IInterface>(object.get()), node)) return nullptr;
+  Ref<INamedObject> object = CreateNamedObjectOf(node);
+  if (!LoadObject(object, node)) return nullptr;
   return object;
 }
 

@@ -264,6 +264,9 @@ Ref<T> CreateAndLoadObject(const Ref<IHierStorage>& node, std::string_view eleme
   Ref<TAbstractObject> object = CreateAndLoadObject(ClassOf<T>(), node, elementName, index);
   return Ref<T>(static_cast<T*>(object.get()));
 }
+// CreateNamedObject for the node's "type" and "name". A type that names no registered
+// class gives nothing and a warning naming the node's file.
+Ref<INamedObject> CreateNamedObjectOf(const Ref<IHierStorage>& node);
 // The object named by the node's "type" and "name", loaded from the node.
 Ref<INamedObject> CreateObjectFromXml(const Ref<IHierStorage>& node);
 Ref<INamedObject> CreateObjectFromChild(const Ref<IHierStorage>& node, std::string_view elementName,

@@ -99,7 +99,7 @@ Ref<IReplaceableObjectParamCollection> TGlobalReplaceableObjectParams::FindParam
 
 void TGlobalReplaceableObjectParams::AddParams(
     const Ref<IReplaceableObjectParamCollection>& params) {
-  if (params) items_->Add(Ref<IInterface>(params.get()), params->GetName());
+  if (params) items_->Add(params, params->GetName());
 }
 
 Ref<IReplaceableObjectParamCollection> TGlobalReplaceableObjectParams::GetParams(

@@ -5,6 +5,7 @@
 #include "foundation/EngineGeneralClasses.h"
 #include "foundation/GameDeclarations.h"
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 std::string LanguageFileName = "res:iniresource/default.lng";
@@ -96,8 +97,13 @@ void TMultiLanguages::AppendKey(std::string_view key, bool trimLookups, int dept
     out += '%';
     return;
   }
+  int index = strings_.IndexOf(key);
+  if (index < 0) {
+    Warn(files_, "no text for the key \"" + std::string(key) + "\"; it reads as nothing");
+    return;
+  }
   std::string expanded;
-  Expand(strings_.GetItem(Variant(key)), false, depth + 1, state, expanded);
+  Expand(strings_.GetItem(Variant(index)), false, depth + 1, state, expanded);
   state.length += expanded.size();
   out += trimLookups ? std::string(TrimBlanks(expanded)) : expanded;
 }
@@ -134,9 +140,13 @@ bool TMultiLanguages::LoadFromNode(const Ref<IHierStorage>& node) {
 bool TMultiLanguages::LoadFile(const std::string& path) {
   try {
     Ref<IHierStorage> root = LoadXmlStorageFromFile(path);
-    return root && LoadFromNode(root);
-  } catch (const std::exception&) {
-    return false;  // a damaged language file leaves the table as it was
+    if (!root || !LoadFromNode(root)) return false;
+    files_ += files_.empty() ? path : " + " + path;
+    return true;
+  } catch (const std::exception& error) {
+    // A damaged language file leaves the table as it was.
+    Warn(path, std::string("does not parse (") + error.what() + "); its texts are not used");
+    return false;
   }
 }
 

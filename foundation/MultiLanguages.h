@@ -2,7 +2,8 @@
 // Translation: keys between percent signs ("%CreateNewUser%") in any text the player
 // sees are replaced by the strings of the current language and by run-time variables
 // (a player's name, a score). "%%" is one "%", a lone "%" stays, "%0xN%" is the
-// system's message for error N, and an unknown key expands to nothing.
+// system's message for error N, and an unknown key expands to nothing (and is said on
+// the warning channel, naming the language file).
 //
 // Language file (".lng", UTF-8 XML):
 //   <language id="en" name="English">
@@ -39,7 +40,10 @@ class TMultiLanguages {
   // True when the file was read and held a "strings" element.
   bool LoadFile(const std::string& path);
   bool LoadFromNode(const Ref<IHierStorage>& node);
-  void ClearStrings() { strings_.Clear(); }
+  void ClearStrings() {
+    strings_.Clear();
+    files_.clear();
+  }
   void SetString(const std::string& key, const std::string& text);
 
   const std::string& Id() const { return id_; }
@@ -57,6 +61,8 @@ class TMultiLanguages {
 
   std::string id_;
   std::string name_;
+  // The files the table was loaded from, for the warnings about keys it lacks.
+  std::string files_;
   TStringCollection strings_;
   std::vector<std::string> variableNames_;
   std::vector<std::string> variableValues_;

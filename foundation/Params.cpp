@@ -40,7 +40,7 @@ Ref<IParam> TParamCollection::FindParam(const Variant& address) {
 }
 
 void TParamCollection::AddParam(const Ref<IParam>& param) {
-  if (param) items_->Add(Ref<IInterface>(param.get()), param->GetName());
+  if (param) items_->Add(param, param->GetName());
 }
 
 void TParamCollection::SetValue(const std::string& name, const Variant& value) {
@@ -89,12 +89,12 @@ void TPersistParamsObject::SetParamValue(const std::string& name, const Variant&
 
 void TPersistParamsObject::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
-  LoadObjectFromChild(Ref<IInterface>(params_.get()), node, "params", 0);
+  LoadObjectFromChild(params_, node, "params", 0);
 }
 
 void TPersistParamsObject::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(params_.get()), node, "params");
+  SaveObjectToChild(params_, node, "params");
 }
 
 // ---------------------------------------------------------------------------------------

@@ -9,5 +9,6 @@ int32_t Random(int32_t n);
 // Uniform in [0, 1).
 double RandomFloat();
 void SetRandomSeed(uint64_t seed);
-// Seeds from the clock; called once at start-up.
+// Seeds from the clock, or from the environment variable GAME_RANDOM_SEED (a decimal
+// number) when it is set; called once at start-up.
 void Randomize();

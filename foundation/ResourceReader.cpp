@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
 #include "platform/ProgramResources.h"
 
 std::string ArchiveExtension = ".zip";
@@ -334,7 +335,8 @@ bool IsDirectory(const std::string& path) {
 TResourceReader::TResourceReader(const std::string& root) : root_(root) {
   try {
     Open();
-  } catch (...) {
+  } catch (const std::exception& error) {
+    Warn(root_, std::string("cannot be opened (") + error.what() + "); its files are not found");
     CloseArchive();
     kind_ = kInvalid;
   }
@@ -351,9 +353,12 @@ void TResourceReader::Open() {
   std::optional<std::string> native = ResolveCase(ToNative(test));
   if (native && IsRegularFile(*native)) {
     OpenArchive(TBufferedFileStream::Open(*native));
+    if (!archive_) Warn(test, "is a file but no zip archive; nothing is read from it");
   } else if (std::optional<std::string> archive = ResolveCase(ToNative(test) + ArchiveExtension);
              archive && IsRegularFile(*archive)) {
     OpenArchive(TBufferedFileStream::Open(*archive));
+    if (!archive_)
+      Warn(test + ArchiveExtension, "is no zip archive; the folder it stands for is empty");
   }
   if (archive_) {
     kind_ = kArchive;
@@ -366,7 +371,8 @@ void TResourceReader::Open() {
 TResourceReader::TResourceReader(const std::string& root, Ref<IStream> stream) : root_(root) {
   try {
     OpenArchive(std::move(stream));
-  } catch (...) {
+  } catch (const std::exception& error) {
+    Warn(root_, std::string("cannot be opened (") + error.what() + "); its files are not found");
     CloseArchive();
   }
   kind_ = archive_ ? kArchive : kInvalid;
@@ -455,7 +461,8 @@ bool TResourceReader::LocateFile(const std::string& entryName) {
 Ref<IStream> TResourceReader::OpenFile(const std::string& relativePath) {
   try {
     return OpenFileOrThrow(relativePath);
-  } catch (...) {
+  } catch (const std::exception& error) {
+    Warn(root_, relativePath + " cannot be read (" + error.what() + ")");
     return nullptr;
   }
 }
@@ -468,7 +475,9 @@ Ref<IStream> TResourceReader::OpenFileOrThrow(const std::string& relativePath) {
   }
   if (kind_ != kArchive || relativePath.empty()) return nullptr;
   if (!LocateFile(Replace(relativePath, '\\', '/'))) return nullptr;
-  return ReadCurrentEntry();
+  Ref<IStream> entry = ReadCurrentEntry();
+  if (!entry) Warn(root_, "the archive's entry " + relativePath + " is damaged; it is not read");
+  return entry;
 }
 
 Ref<IStream> TResourceReader::ReadCurrentEntry() {
@@ -541,7 +550,9 @@ Ref<IStream> OpenForReading(const std::string& path) {
 Ref<IStream> OpenResourceStream(const std::string& path, bool forReading) {
   try {
     return forReading ? OpenForReading(path) : OpenForWriting(path);
-  } catch (...) {
+  } catch (const std::exception& error) {
+    Warn(path,
+         std::string(forReading ? "cannot be read (" : "cannot be written (") + error.what() + ")");
     return nullptr;
   }
 }

@@ -12,8 +12,9 @@
 #include "foundation/Streams.h"
 
 // The extension of an archive that replaces a folder: ".zip" until the start-up
-// routine sets the game's own.
+// routine sets the game's own, GameArchiveExtension (the data tool sets it too).
 extern std::string ArchiveExtension;
+inline constexpr const char* GameArchiveExtension = ".vkd";
 
 // The program's folder (a native path) that "%apppath%" stands for. Until set, the
 // folder of the running executable.

@@ -22,10 +22,6 @@ std::string UpperCaseAscii(std::string_view text) {
   return result;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-  return CompareText(a, b) == 0;
-}
-
 int CompareText(std::string_view a, std::string_view b) {
   size_t common = std::min(a.size(), b.size());
   for (size_t i = 0; i < common; ++i) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AsciiCase.h"
+
 using TOneArrayOfString = std::vector<std::string>;
 
 struct TNameValuePair {
@@ -47,12 +49,10 @@ std::string_view TrimBlanks(std::string_view text);
 std::string_view TrimLeftBlanks(std::string_view text);
 std::string_view TrimRightBlanks(std::string_view text);
 
-// ASCII case: "a".."z" fold to "A".."Z", every other byte stays.
-inline char UpCaseAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
+// ASCII case: "a".."z" fold to "A".."Z", every other byte stays (platform/AsciiCase.h).
+using platform::SameText;
+using platform::UpCaseAscii;
 std::string UpperCaseAscii(std::string_view text);
-bool SameText(std::string_view a, std::string_view b);
 // <0, 0 or >0 as a sorts before, with or after b, comparing upper-cased bytes unsigned.
 int CompareText(std::string_view a, std::string_view b);
 

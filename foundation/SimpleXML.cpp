@@ -7,6 +7,7 @@
 #include <random>
 #include <unordered_set>
 
+#include "foundation/Routines.h"
 #include "foundation/SimpleXMLPrivate.h"
 #include "foundation/TextConvert.h"
 
@@ -18,17 +19,6 @@ void RaiseXml(const std::string& message) {
 
 void RaiseXmlTooDeep() {
   RaiseXml("Elements are nested deeper than " + std::to_string(kXmlMaxDepth) + " levels");
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
-    if (x != y) return false;
-  }
-  return true;
 }
 
 bool IsNameStartCodePoint(uint32_t cp) {
@@ -630,7 +620,7 @@ Ref<IXmlNode> TXmlNode::FindElement(std::string_view path) {
 Ref<IXmlNode> TXmlNode::FindChildNoCase(std::string_view name) {
   if (!IsXmlName(name)) return nullptr;
   for (const Ref<TXmlNode>& child : children_)
-    if (child->NodeType() == NODE_ELEMENT && EqualsNoCase(names_->Name(child->NodeNameId()), name))
+    if (child->NodeType() == NODE_ELEMENT && SameText(names_->Name(child->NodeNameId()), name))
       return Ref<IXmlNode>(child.get());
   return nullptr;
 }
@@ -674,7 +664,7 @@ Ref<IXmlNode> TXmlNode::FindChildByAttrText(std::string_view name, std::string_v
   for (const Ref<TXmlNode>& child : children_) {
     if (child->NodeType() != NODE_ELEMENT || child->NodeNameId() != nameId) continue;
     const TXmlAttrData* a = child->FindAttr(attrId);
-    if (EqualsNoCase(a ? a->GeneralText() : std::string(), text)) return Ref<IXmlNode>(child.get());
+    if (SameText(a ? a->GeneralText() : std::string(), text)) return Ref<IXmlNode>(child.get());
   }
   return nullptr;
 }
@@ -736,9 +726,7 @@ Ref<TXmlNode> TXmlElement::Clone(bool deep, int depth) {
   return copy;
 }
 
-void TXmlElement::CollectText(std::string& out, int depth) {
-  CheckXmlDepth(depth);
-  if (children_.empty()) return value_.AppendXmlText(out);
+void TXmlNode::CollectChildText(std::string& out, int depth) {
   size_t start = out.size();
   std::string part;
   for (const Ref<TXmlNode>& child : children_) {
@@ -750,6 +738,12 @@ void TXmlElement::CollectText(std::string& out, int depth) {
     if (out.size() > start) out += ' ';
     out += part;
   }
+}
+
+void TXmlElement::CollectText(std::string& out, int depth) {
+  CheckXmlDepth(depth);
+  if (children_.empty()) return value_.AppendXmlText(out);
+  CollectChildText(out, depth);
 }
 
 void TXmlElement::SetText(std::string_view text) {
@@ -934,17 +928,7 @@ Ref<TXmlNode> TXmlDocument::Clone(bool deep, int depth) {
 }
 
 void TXmlDocument::CollectText(std::string& out, int depth) {
-  size_t start = out.size();
-  std::string part;
-  for (const Ref<TXmlNode>& child : children_) {
-    int type = child->NodeType();
-    if (type != NODE_ELEMENT && type != NODE_TEXT && type != NODE_CDATA_SECTION) continue;
-    part.clear();
-    child->CollectText(part, depth + 1);
-    if (part.empty()) continue;
-    if (out.size() > start) out += ' ';
-    out += part;
-  }
+  CollectChildText(out, depth);
 }
 
 void TXmlDocument::SetText(std::string_view text) {

@@ -2,6 +2,7 @@
 // resource file tree (folders, archives replacing them, "res:" archives, "%apppath%",
 // either separator), writing to plain files through the safe writer.
 #include "foundation/ResourceReader.h"
+#include "foundation/Routines.h"
 #include "foundation/SafeFile.h"
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
@@ -38,7 +39,7 @@ void TXmlDocument::LoadFromFile(const std::string& path) {
 // The program's resources are all of the one kind that holds raw bytes; a resource of
 // any other type does not exist. The bytes are read as a file's are.
 void TXmlDocument::LoadFromResource(std::string_view type, std::string_view name) {
-  if (!EqualsNoCase(type, "RCDATA")) return;
+  if (!SameText(type, "RCDATA")) return;
   std::optional<ProgramResource> resource = FindProgramResource(std::string(name));
   if (!resource || resource->size == 0) return;
   LoadBytes(std::string_view(reinterpret_cast<const char*>(resource->data), resource->size), true);

@@ -630,6 +630,8 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
  protected:
   const TXmlAttrData* FindAttrByName(std::string_view name);
   void CheckInsertable(TXmlNode* node);
+  // The texts of the element, text and CDATA children, one space between two.
+  void CollectChildText(std::string& out, int depth);
   // Lets go of a child at hand in the child array (which the caller then shrinks).
   void Unlink(TXmlNode* child);
   void HoldNames();
@@ -847,8 +849,6 @@ bool IsNameCodePoint(uint32_t cp);
 
 // Appends the text with '"', '&', '<', '>' and NUL written as references.
 void AppendEscaped(std::string& out, std::string_view text);
-
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Writes the binary-xml form of a document.
 void WriteBinaryXml(TXmlDocument& document, uint32_t flags, std::string& out, std::ostream* stream);

@@ -14,6 +14,7 @@
 #include <istream>
 #include <iterator>
 
+#include "foundation/Routines.h"
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
 #include "foundation/TextConvert.h"
@@ -720,7 +721,7 @@ bool DeclaresOtherEncoding(std::string_view bytes) {
     TXmlTextReader reader(std::string_view(copy, declaration.size()), SharedXmlNameTable(), false,
                           nullptr);
     std::string encoding;
-    return reader.ReadDeclaredEncoding(encoding) && !EqualsNoCase(encoding, "utf-8");
+    return reader.ReadDeclaredEncoding(encoding) && !SameText(encoding, "utf-8");
   } catch (const Exception&) {
     return false;
   }

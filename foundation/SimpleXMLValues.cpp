@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "foundation/Routines.h"
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
 
@@ -563,7 +564,7 @@ int TXmlNode::GetEnumAttrById(int32_t nameId, const TXmlTexts& values, int def) 
   if (!attr) return def;
   std::string text = attr->GeneralText();
   for (size_t i = 0; i < values.size(); ++i)
-    if (EqualsNoCase(values[i], text)) return int(i);
+    if (SameText(values[i], text)) return int(i);
   std::string valid;
   for (size_t i = 0; i < values.size(); ++i) valid += (i ? "\r\n" : "") + values[i];
   RaiseXml("Wrong value of attribute \"" + names_->Name(nameId) + "\" in element \"" +

@@ -1,6 +1,7 @@
 // The XML text writer: compact text, no declaration of its own, no indentation.
 #include <ostream>
 
+#include "foundation/Routines.h"
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
 #include "foundation/TextConvert.h"
@@ -140,7 +141,7 @@ void TXmlProcessingInstruction::WriteXml(std::string& out, int) {
       out += ' ';
       out += attrName;
       out += "=\"";
-      if (attrName == "encoding" && !EqualsNoCase(attr.XmlText(), "utf-8"))
+      if (attrName == "encoding" && !SameText(attr.XmlText(), "utf-8"))
         out += "utf-8";
       else
         AppendEscapedValue(out, attr);

@@ -89,36 +89,6 @@ bool AllAscii(std::string_view text) {
 
 }  // namespace
 
-int DecodeUtf8(const char* p, const char* end, uint32_t& codePoint) {
-  auto at = [&](int i) { return static_cast<uint8_t>(p[i]); };
-  if (p >= end) return 0;
-  uint8_t lead = at(0);
-  if (lead < 0x80) {
-    codePoint = lead;
-    return 1;
-  }
-  int length;
-  if (lead >= 0xC0 && lead <= 0xDF) {
-    length = 2;
-    codePoint = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    codePoint = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF7) {
-    length = 4;
-    codePoint = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (end - p < length) return 0;
-  for (int i = 1; i < length; ++i) {
-    if ((at(i) & 0xC0) != 0x80) return 0;
-    codePoint = (codePoint << 6) | (at(i) & 0x3F);
-  }
-  if (codePoint > 0x10FFFF) return 0;
-  return length;
-}
-
 void AppendUtf8(std::string& out, uint32_t cp) {
   size_t n = out.size();
   if (IsLowSurrogate(cp) && n >= 3 && static_cast<uint8_t>(out[n - 3]) == 0xED &&

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Utf8.h"
+
 // Encodes `count` UTF-16 units into at most `capacity` bytes followed by a zero byte.
 // A surrogate pair becomes one four-byte sequence; a sequence that does not fit ends the
 // conversion. Returns the bytes written plus one; without a destination only counts.
@@ -38,10 +40,9 @@ bool FitsAnsi(std::string_view utf8);
 // already at the end of `out` joins it into one four-byte sequence.
 void AppendUtf8(std::string& out, uint32_t codePoint);
 
-// Reads one character of UTF-8 text at `p` (before `end`): its code point and the bytes
-// it takes, 1 to 4, or 0 when the bytes there are not UTF-8. Overlong forms are accepted
-// and give their code point.
-int DecodeUtf8(const char* p, const char* end, uint32_t& codePoint);
+// Reads one character of UTF-8 text: platform/Utf8.h. Overlong forms are accepted and
+// give their code point unless asked to be strict.
+using platform::DecodeUtf8;
 
 enum class Utf8State { Canonical, NeedsRewrite, Malformed };
 // Canonical: well-formed UTF-8 the system can hold as it is. NeedsRewrite: readable but

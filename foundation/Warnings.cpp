@@ -29,7 +29,13 @@ std::string FormatWarning(std::string_view file, std::string_view what) {
 
 void Warn(std::string_view file, std::string_view what) {
   TWarningState& state = State();
-  std::string line = FormatWarning(file, what);
+  // Past this many distinct lines a run says little more that helps, and remembering
+  // every line of a badly broken file (or of a fuzzer's inputs) would grow without end.
+  constexpr size_t kMaxLines = 1000;
+  if (state.said.size() > kMaxLines) return;
+  std::string line = state.said.size() == kMaxLines
+                         ? FormatWarning({}, "too many warnings; the rest are not shown")
+                         : FormatWarning(file, what);
   if (!state.said.insert(line).second) return;
   if (state.hook) {
     state.hook(line);

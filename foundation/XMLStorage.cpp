@@ -211,6 +211,7 @@ void TXMLStorage::RemoveAttr(std::string_view name) {
 Ref<IHierStorage> TXMLStorage::StorageOver(const Ref<IXmlNode>& node) {
   if (!node) return nullptr;
   Ref<TXMLStorage> storage = NewXmlStorage();
+  storage->dataFile_ = dataFile_;
   storage->Attach(node, document_);
   return Ref<IHierStorage>(storage.get());
 }
@@ -394,9 +395,19 @@ void TXMLStorage::Attach(const Ref<IXmlNode>& node, const Ref<IXmlDocument>& doc
   if (overlaySpec_.empty()) return;
   Ref<IHierStorageRoot> opened = OpenXmlStorage(overlaySpec_);
   Ref<TXMLStorage> overlay(dynamic_cast<TXMLStorage*>(opened.get()));
+  std::string what = "\"_outstorage\" \"" + overlaySpec_ + "\"";
+  if (!overlay) {
+    Warn(dataFile_, what + " names no file, or one whose chain leads back to itself; not read");
+    return;
+  }
+  if (!overlay->node_) Warn(dataFile_, what + ": no such file, or one without a root element");
   // An overlay whose chain leads back here would make every read go round for ever.
-  for (TXMLStorage* link = overlay.get(); link; link = link->overlay_.get())
-    if (link == this) return;
+  for (TXMLStorage* link = overlay.get(); link; link = link->overlay_.get()) {
+    if (link == this) {
+      Warn(dataFile_, what + ": its chain leads back to itself; not read");
+      return;
+    }
+  }
   overlay_ = overlay;
 }
 
@@ -435,6 +446,7 @@ bool TXMLStorage::LoadFromFile(const std::string& path) {
     if (!found) return false;
     Ref<IXmlDocument> document = LoadXmlFromBuffer(bytes.data(), bytes.size());
     if (!document) return false;
+    dataFile_ = path;
     AttachToRoot(document);
     return true;
   } catch (const std::exception&) {
@@ -498,14 +510,24 @@ Ref<IHierStorageRoot> LoadXmlStorageFromFile(const std::string& path) {
   bool found = false;
   std::string bytes = ReadFileThroughTree(path, found);
   if (!found) return nullptr;
-  return LoadXmlStorageFromText(bytes);
+  return LoadXmlStorageFromText(bytes, path);
 }
 
-Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text) {
+Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text, std::string_view dataFile) {
   Ref<TXMLStorage> storage = NewXmlStorage();
+  storage->SetDataFile(std::string(dataFile));
   Ref<IXmlDocument> document = LoadXmlFromBuffer(text.data(), text.size());
   storage->Attach(Ref<IXmlNode>(document->GetDocumentElement().get()), document);
+  if (!storage->GetNode() && !dataFile.empty()) {
+    if (std::string problem = XmlTextProblem(text); !problem.empty())
+      Warn(dataFile, "does not parse (" + problem + "); nothing of it is read");
+  }
   return Ref<IHierStorageRoot>(storage.get());
+}
+
+std::string StorageDataFile(const Ref<IHierStorage>& storage) {
+  auto* xml = dynamic_cast<TXMLStorage*>(storage.get());
+  return xml ? xml->DataFile() : std::string();
 }
 
 std::string XmlTextProblem(std::string_view text) {
@@ -537,7 +559,7 @@ Ref<IHierStorageRoot> OpenXmlStorage(const std::string& spec) {
   std::string text = LoadResourceToString(parsed.file);
   if (!parsed.key.empty())
     text = TCipher_Xtea(parsed.key).CodeString(text, kCipherDecipher, kFormatHex);
-  Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text);
+  Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text, parsed.file);
   SetOpen(key, Ref<TXMLStorage>(static_cast<TXMLStorage*>(storage.get())));
   return storage;
 }

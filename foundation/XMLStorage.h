@@ -71,6 +71,10 @@ class TXMLStorage : public TInterfacedObject, public IXMLStorageSlave, public IH
   std::string GetXmlText() override;
 
   const Ref<IXmlDocument>& Document() const { return document_; }
+  // The data path of the file this storage was read from, as its reader was given it
+  // ('' for a storage made in memory); storages of its elements inherit it.
+  const std::string& DataFile() const { return dataFile_; }
+  void SetDataFile(std::string path) { dataFile_ = std::move(path); }
   // The storage of this element's "_outstorage" file, or nothing.
   TXMLStorage* Overlay() const { return overlay_.get(); }
   const std::string& OverlaySpec() const { return overlaySpec_; }
@@ -90,6 +94,7 @@ class TXMLStorage : public TInterfacedObject, public IXMLStorageSlave, public IH
   bool cacheValid_ = false;
   std::string overlaySpec_;
   Ref<TXMLStorage> overlay_;
+  std::string dataFile_;
 };
 
 // A storage with no document and no node.
@@ -99,8 +104,14 @@ Ref<IHierStorageRoot> CreateXmlStorage(std::string_view rootName);
 // The file read through the resource file tree; none when it cannot be read. A syntax
 // error raises EXmlError.
 Ref<IHierStorageRoot> LoadXmlStorageFromFile(const std::string& path);
-// XML text (or the binary-xml form); a syntax error raises EXmlError.
-Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text);
+// XML text (or the binary-xml form); a syntax error raises EXmlError. DataFile names the
+// file the text came from, for the warnings about what its elements hold; with it, text
+// the reader turns into a document without a root element for a reason it knows
+// (XmlTextProblem) is said on the warning channel too.
+Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text,
+                                             std::string_view dataFile = {});
+// The data path of the file a storage was read from; '' when it was not read from one.
+std::string StorageDataFile(const Ref<IHierStorage>& storage);
 // Why text gave a document without a root element, where the reader knows but does not
 // raise: "Malformed UTF-8 text" for text that is not UTF-8. '' otherwise.
 std::string XmlTextProblem(std::string_view text);

@@ -9,6 +9,8 @@
 #include "foundation/EngineDeclarations.h"
 #include "foundation/MultiLanguages.h"
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 
 // ---------------------------------------------------------------------------------------
 // Text conversions
@@ -101,10 +103,31 @@ std::string ReadXmlText(const Ref<IHierStorage>& node, std::string_view name,
   return TranslateText(ReadXmlStr(node, name, def));
 }
 
+void WarnAboutNode(const Ref<IHierStorage>& node, std::string_view what) {
+  if (!node) return Warn({}, what);
+  std::string element = node->GetName();
+  std::string name = node->GetAttr("name").ToString();
+  if (!name.empty()) element += " \"" + name + "\"";
+  Warn(StorageDataFile(node), element + ": " + std::string(what));
+}
+
+namespace {
+
+// Text was there but is not a value of the attribute's kind: the default stands.
+void WarnUnreadable(const Ref<IHierStorage>& node, std::string_view name, std::string_view text,
+                    std::string_view expected) {
+  WarnAboutNode(node, std::string(name) + "=\"" + std::string(text) + "\" is not " +
+                          std::string(expected) + "; the default is used");
+}
+
+}  // namespace
+
 bool ReadXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool def) {
   std::string text = ReadXmlStr(node, name, def ? "yes" : "no");
-  if (def) return !(text == "no" || text == "0");
-  return text == "yes" || text == "-1";
+  if (text == "yes" || text == "-1") return true;
+  if (text == "no" || text == "0") return false;
+  if (!text.empty()) WarnUnreadable(node, name, text, "yes or no");
+  return def;
 }
 
 void WriteXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool value, bool force) {
@@ -115,8 +138,11 @@ void WriteXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool val
 // gets with its own value and drops a value that changes nothing.
 int32_t ReadXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t def) {
   if (!node) return def;
+  std::string text = ReadXmlStr(node, name, std::to_string(def));
   int32_t value = def;
-  return TryTextToInt(ReadXmlStr(node, name, std::to_string(def)), value) ? value : def;
+  if (TryTextToInt(text, value)) return value;
+  if (!text.empty()) WarnUnreadable(node, name, text, "an integer");
+  return def;
 }
 
 void WriteXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t value, bool force) {
@@ -131,7 +157,9 @@ uint32_t ReadXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32
   if (!node) return def;
   int32_t value = 0;
   std::string text = ReadXmlStr(node, name, std::to_string(static_cast<int32_t>(def)));
-  return TryTextToInt(text, value) ? static_cast<uint32_t>(value) : def;
+  if (TryTextToInt(text, value)) return static_cast<uint32_t>(value);
+  if (!text.empty()) WarnUnreadable(node, name, text, "a colour or number (\"$AARRGGBB\")");
+  return def;
 }
 
 void WriteXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t value, bool force) {
@@ -144,8 +172,11 @@ void WriteXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t 
 // Asked with the default as the float writer writes it.
 double ReadXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double def) {
   if (!node) return def;
+  std::string text = ReadXmlStr(node, name, FormatFloatValue(def));
   double value = def;
-  return TryTextToFloat(ReadXmlStr(node, name, FormatFloatValue(def)), value) ? value : def;
+  if (TryTextToFloat(text, value)) return value;
+  if (!text.empty()) WarnUnreadable(node, name, text, "a number");
+  return def;
 }
 
 void WriteXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double value, bool force) {
@@ -160,6 +191,7 @@ int ReadXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::strin
   if (text == names[size_t(def)]) return def;
   for (size_t i = 0; i < names.size(); ++i)
     if (names[i] == text) return int(i);
+  if (!text.empty()) WarnUnreadable(node, name, text, "one of \"" + std::string(list) + "\"");
   return def;
 }
 

@@ -2,7 +2,7 @@
 // Attribute readers and writers: the one encoding of values in every XML file.
 //
 // Readers give the default for a missing node, a missing attribute or text that does not
-// convert; they ask the node with the default in its written form, so a node that stands
+// convert (text that does not convert is also said on the warning channel); they ask the node with the default in its written form, so a node that stands
 // for another (a replacement overlay) sees the default itself. Writers with Force set the
 // attribute; without it they change only an attribute that holds another value, so an
 // absent attribute stays absent. Numbers are read and written the same under every locale.
@@ -46,6 +46,10 @@ void WriteXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::str
 // Text or number to a colour, as colour properties are set: text that does not read as
 // a number ("$" hexadecimal included) and values that are no number give 0.
 uint32_t ColorFromVariant(const Variant& value);
+
+// Says on the warning channel, naming the node's file, what was dropped from the node's
+// element: 'widget "title": What'.
+void WarnAboutNode(const Ref<IHierStorage>& node, std::string_view what);
 
 // The text conversions behind them.
 std::string CommaToPoint(std::string_view text);

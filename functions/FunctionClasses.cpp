@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "foundation/CheckedMath.h"
+#include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 
 // --- Children -------------------------------------------------------------------------
 
@@ -40,7 +42,7 @@ bool TFunctionCollection::Add(const Ref<IFunction>& function) {
     return true;
   }
   if (items_->Contains(name)) return false;
-  items_->Add(Ref<IInterface>(function.get()), name);
+  items_->Add(function, name);
   return true;
 }
 
@@ -85,7 +87,7 @@ void TFunction::Init() {
 
 void TFunction::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
-  LoadObjectFromChild(Ref<IInterface>(paramSpace_.get()), node, "paramspace");
+  LoadObjectFromChild(paramSpace_, node, "paramspace");
   preparation_ = nullptr;
   if (!node || node->GetChildCount("preparation_function") == 0) return;
   preparation_ = Supports<IFunction>(CreateObjectFromChild(node, "preparation_function"));
@@ -93,9 +95,8 @@ void TFunction::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TFunction::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(paramSpace_.get()), node, "paramspace");
-  if (preparation_)
-    SaveObjectToChild(Ref<IInterface>(preparation_.get()), node, "preparation_function");
+  SaveObjectToChild(paramSpace_, node, "paramspace");
+  if (preparation_) SaveObjectToChild(preparation_, node, "preparation_function");
 }
 
 void TFunction::SetOwner(IFunctionOwner* owner) {
@@ -174,39 +175,8 @@ bool TFunction::AllBound(const std::vector<float*>& column) {
 
 // --- TComplexFunction -----------------------------------------------------------------
 
-void TComplexFunction::Init() {
-  TFunction::Init();
-  functions_ = TAbstractObject::Create<TFunctionCollection>();
-}
-
-void TComplexFunction::LoadFromXml(const Ref<IHierStorage>& node) {
-  TFunction::LoadFromXml(node);
-  functions_ = TAbstractObject::Create<TFunctionCollection>();
-  LoadObjectFromChild(Ref<IInterface>(functions_.get()), node, "functions");
-}
-
-void TComplexFunction::SaveToXml(const Ref<IHierStorage>& node) {
-  TFunction::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(functions_.get()), node, "functions");
-}
-
-void TComplexFunction::SetOwner(IFunctionOwner* owner) {
-  TFunction::SetOwner(owner);
-  functions_->SetOwnerAll(this);
-}
-
-void TComplexFunction::RunBefore() {
-  TFunction::RunBefore();
-  functions_->ExecuteAll();
-}
-
 void TComplexFunction::Calculate() {
   functions_->CalculateAll();
-}
-
-void TComplexFunction::Clear() {
-  functions_->ClearAll();
-  TFunction::Clear();
 }
 
 // --- Selectors ------------------------------------------------------------------------
@@ -243,6 +213,7 @@ void TEvalFunction::Init() {
 void TEvalFunction::LoadFromXml(const Ref<IHierStorage>& node) {
   TFunction::LoadFromXml(node);
   expression_ = node ? node->GetChildText("expression").ToString() : std::string();
+  dataFile_ = StorageDataFile(node);
 }
 
 void TEvalFunction::SaveToXml(const Ref<IHierStorage>& node) {
@@ -259,6 +230,7 @@ void TEvalFunction::Reset(const std::string& error) {
   compiled_ = false;
   parser_.ClearExpressions();
   lastError_ = error;
+  if (!error.empty()) Warn(dataFile_, "function \"" + name_ + "\" stops: " + error);
 }
 
 void TEvalFunction::Compile() {
@@ -277,8 +249,6 @@ void TEvalFunction::Compile() {
     if (!parser_.AddExpressions(expression_)) Reset("Error in math expression: empty line");
   } catch (const std::exception& e) {
     Reset(e.what());
-  } catch (...) {
-    Reset("Error in math expression");
   }
 }
 
@@ -288,8 +258,6 @@ void TEvalFunction::Calculate() {
     lastValue_ = parser_.EvaluateAll();
   } catch (const std::exception& e) {
     Reset(e.what());
-  } catch (...) {
-    Reset("Error in math expression");
   }
 }
 

@@ -111,24 +111,49 @@ class TFunction : public TPersistObject, public IFunctionOwner, public virtual I
   Ref<IFunction> afterLink_;
 };
 
-// "function_complex": children in "functions" bound to this function's cells.
-class TComplexFunction : public TFunction {
+// A function of Base's kind with children in "functions", bound to its own cells: they
+// take it as their owner, run before it and are cleared with it.
+template <class Base>
+class TParentFunction : public Base {
  public:
-  void Init() override;
-
-  void SetOwner(IFunctionOwner* owner) override;
-  void Clear() override;
-  void Calculate() override;
+  void Init() override {
+    Base::Init();
+    functions_ = TAbstractObject::Create<TFunctionCollection>();
+  }
+  void SetOwner(IFunctionOwner* owner) override {
+    Base::SetOwner(owner);
+    functions_->SetOwnerAll(this);
+  }
+  void Clear() override {
+    functions_->ClearAll();
+    Base::Clear();
+  }
   Ref<IFunctionCollection> GetFunctions() override { return functions_; }
   TFunctionCollection& Children() { return *functions_; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
+  void LoadFromXml(const Ref<IHierStorage>& node) override {
+    Base::LoadFromXml(node);
+    functions_ = TAbstractObject::Create<TFunctionCollection>();
+    LoadObjectFromChild(functions_, node, "functions");
+  }
+  void SaveToXml(const Ref<IHierStorage>& node) override {
+    Base::SaveToXml(node);
+    SaveObjectToChild(functions_, node, "functions");
+  }
 
  protected:
-  void RunBefore() override;
+  void RunBefore() override {
+    Base::RunBefore();
+    functions_->ExecuteAll();
+  }
 
   Ref<TFunctionCollection> functions_;
+};
+
+// "function_complex": calculates every child in turn.
+class TComplexFunction : public TParentFunction<TFunction> {
+ public:
+  void Calculate() override;
 };
 
 // Calculates one child, chosen by GetIndex; no child for an index outside the children.
@@ -274,7 +299,8 @@ class TEvalFunction : public TFunction {
   const std::string& GetExpression() const { return expression_; }
   void SetExpression(const std::string& text) { expression_ = text; }
   bool IsCompiled() const { return compiled_; }
-  // What disabled the function (empty while it works), for tools and content authors.
+  // What disabled the function (empty while it works), for tools and content authors;
+  // also said on the warning channel, naming the file the function was read from.
   const std::string& GetLastError() const { return lastError_; }
   // The value of the last line at the last Calculate.
   float GetLastValue() const { return lastValue_; }
@@ -287,4 +313,5 @@ class TEvalFunction : public TFunction {
   bool compiled_ = false;
   std::string lastError_;
   float lastValue_ = 0;
+  std::string dataFile_;
 };

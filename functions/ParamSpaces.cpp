@@ -93,7 +93,7 @@ bool TParamDefCollection::Add(const Ref<IParamDef>& def) {
   if (name.empty())
     items_->AddWithAutoKey(Ref<IInterface>(def.get()));
   else if (!items_->Contains(name))
-    items_->Add(Ref<IInterface>(def.get()), name);
+    items_->Add(def, name);
   if (items_->GetCount() == before) return false;
   IndexAdded(def.get());
   return true;
@@ -220,12 +220,12 @@ TParamSpace::~TParamSpace() {
 
 void TParamSpace::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
-  LoadObjectFromChild(Ref<IInterface>(defs_.get()), node, "paramdefs");
+  LoadObjectFromChild(defs_, node, "paramdefs");
 }
 
 void TParamSpace::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(defs_.get()), node, "paramdefs");
+  SaveObjectToChild(defs_, node, "paramdefs");
 }
 
 void TParamSpace::SetOwnerSpace(const Ref<IParamSpace>& space) {

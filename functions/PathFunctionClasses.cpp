@@ -272,39 +272,6 @@ float TBezierPathFunction::GetLength() {
                       {*Cell(2, 8), *Cell(2, 9)}, {*Cell(2, 2), *Cell(2, 3)}, 0);
 }
 
-// --- Paths with children --------------------------------------------------------------
-
-void TComplexPathFunction::Init() {
-  TAbstractPathFunction::Init();
-  functions_ = TAbstractObject::Create<TFunctionCollection>();
-}
-
-void TComplexPathFunction::LoadFromXml(const Ref<IHierStorage>& node) {
-  TAbstractPathFunction::LoadFromXml(node);
-  functions_ = TAbstractObject::Create<TFunctionCollection>();
-  LoadObjectFromChild(Ref<IInterface>(functions_.get()), node, "functions");
-}
-
-void TComplexPathFunction::SaveToXml(const Ref<IHierStorage>& node) {
-  TAbstractPathFunction::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(functions_.get()), node, "functions");
-}
-
-void TComplexPathFunction::SetOwner(IFunctionOwner* owner) {
-  TAbstractPathFunction::SetOwner(owner);
-  functions_->SetOwnerAll(this);
-}
-
-void TComplexPathFunction::RunBefore() {
-  TAbstractPathFunction::RunBefore();
-  functions_->ExecuteAll();
-}
-
-void TComplexPathFunction::Clear() {
-  functions_->ClearAll();
-  TAbstractPathFunction::Clear();
-}
-
 // --- Composite ------------------------------------------------------------------------
 
 bool TCompositePathFunction::CellsReady() {

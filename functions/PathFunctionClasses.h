@@ -96,22 +96,7 @@ class TBezierPathFunction : public TAbstractPathFunction {
 };
 
 // Paths with children in "functions", bound to the path's own cells.
-class TComplexPathFunction : public TAbstractPathFunction {
- public:
-  void Init() override;
-  void SetOwner(IFunctionOwner* owner) override;
-  void Clear() override;
-  Ref<IFunctionCollection> GetFunctions() override { return functions_; }
-  TFunctionCollection& Children() { return *functions_; }
-
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SaveToXml(const Ref<IHierStorage>& node) override;
-
- protected:
-  void RunBefore() override;
-
-  Ref<TFunctionCollection> functions_;
-};
+using TComplexPathFunction = TParentFunction<TAbstractPathFunction>;
 
 // "path_composite": the children played one after another; Execute sums their durations
 // into (2, 4). Past the last child the point is the composite's own end point.

@@ -4,19 +4,13 @@
 #include <cstdint>
 #include <string_view>
 
-#include "foundation/Exceptions.h"
-#include "foundation/XMLStorage.h"
+#include "fuzz/FuzzXml.h"
 #include "functions/FunctionClasses.h"
 #include "functions/FunctionRegistration.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RegisterFunctionsClasses();
-  Ref<IHierStorageRoot> root;
-  try {
-    root = LoadXmlStorageFromText(std::string_view(reinterpret_cast<const char*>(data), size));
-  } catch (const Exception&) {
-    return 0;
-  }
+  Ref<IHierStorageRoot> root = ParseFuzzXml(data, size);
   if (!root) return 0;
   Ref<IFunction> function = Supports<IFunction>(CreateObjectFromXml(Ref<IHierStorage>(root.get())));
   if (!function) return 0;
@@ -33,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (int32_t i = 0; i < function->GetOutputCount(); ++i) function->GetOutput(i);
   Ref<IHierStorageRoot> saved = CreateXmlStorage("function");
-  SaveObject(Ref<IInterface>(function.get()), Ref<IHierStorage>(saved.get()));
+  SaveObject(function, Ref<IHierStorage>(saved.get()));
   function->Clear();
   function->Calculate();
   return 0;

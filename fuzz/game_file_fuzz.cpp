@@ -6,8 +6,7 @@
 #include <string_view>
 
 #include "engine/EngineSurface.h"
-#include "foundation/Exceptions.h"
-#include "foundation/XMLStorage.h"
+#include "fuzz/FuzzXml.h"
 #include "functions/FunctionRegistration.h"
 #include "platform/InputConstants.h"
 #include "shell/Game.h"
@@ -17,15 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RegisterFoundationClasses();
   RegisterFunctionsClasses();
   RegisterShellClasses();
-  Ref<IHierStorageRoot> root;
-  try {
-    root = LoadXmlStorageFromText(std::string_view(reinterpret_cast<const char*>(data), size));
-  } catch (const Exception&) {
-    return 0;
-  }
+  Ref<IHierStorageRoot> root = ParseFuzzXml(data, size);
   if (!root) return 0;
   Ref<TGame> game = TAbstractObject::Create<TGame>();
-  LoadObject(Ref<IInterface>(static_cast<IGame*>(game.get())), Ref<IHierStorage>(root.get()));
+  LoadObject(game, Ref<IHierStorage>(root.get()));
   game->Initialize(nullptr);
   Ref<TSurface> frame(new TSurface());
   frame->SetSize(64, 48);
@@ -47,6 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   game->Update(16);
   game->Done();
   Ref<IHierStorageRoot> saved = CreateXmlStorage("game");
-  SaveObject(Ref<IInterface>(static_cast<IGame*>(game.get())), Ref<IHierStorage>(saved.get()));
+  SaveObject(game, Ref<IHierStorage>(saved.get()));
   return 0;
 }

@@ -7,29 +7,13 @@
 #include "foundation/XMLStorage.h"
 #include "shell/ShellRegistration.h"
 #include "shell/WidgetClasses.h"
+#include "tests/support/NullWidgetOwner.h"
 
 namespace {
 
-// The screen above the root: no engine, so nothing is captured or played.
-class FuzzScreen : public TNamedObject, public virtual IWidgetOwner {
- public:
-  IEngine* GetEngine() override { return nullptr; }
-  IWindow* GetWindow() override { return nullptr; }
-  IEventHandler* GetEventHandler() override { return nullptr; }
-  TPoint ScreenToLocal(const TPoint& p) override { return p; }
-  TPoint GetMousePos() override { return {}; }
-  void SetMousePos(const TPoint&) override {}
-  Ref<IWidget> CreateWidgetFromFactory(const std::string&, const Ref<IParamCollection>&) override {
-    return nullptr;
-  }
-  Ref<IWidget> FindWidget(std::string_view) override { return nullptr; }
-  Ref<ISound> FindSound(const std::string&) override { return nullptr; }
-  std::string GetPath() override { return "fuzz"; }
-  void AddDirtyRect(const TRect&) override {}
-};
-
 void Exercise(const Ref<IWidget>& root) {
-  Ref<FuzzScreen> screen(new FuzzScreen());
+  // No engine above the root: nothing is captured or played.
+  Ref<NullWidgetOwner> screen(new NullWidgetOwner());
   root->SetOwner(screen.get());
   root->SetVisible(true);
   Ref<TSurface> frame(new TSurface());
@@ -48,7 +32,7 @@ void Exercise(const Ref<IWidget>& root) {
   root->SetVisible(false);
   root->Process(1000);
   if (Ref<IHierStorageRoot> out = CreateXmlStorage("widget"))
-    SaveObject(Ref<IInterface>(root.get()), Ref<IHierStorage>(out.get()));
+    SaveObject(root, Ref<IHierStorage>(out.get()));
   root->ReleaseOwner();
 }
 

@@ -1,14 +1,17 @@
 // Loads a widget of the widget library from arbitrary XML text, shows it on a fake screen
 // with an image and a font, runs frames with odd steps, pokes its properties, draws it,
-// hit-tests it and saves it again: nothing may crash, trap or hang.
+// hit-tests it, gives it the mouse and keys as a screen does (a control's click runs its
+// action against a fake game) and saves it again: nothing may crash, trap or hang.
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "foundation/Exceptions.h"
-#include "foundation/XMLStorage.h"
+#include "foundation/Params.h"
+#include "functions/FunctionRegistration.h"
+#include "fuzz/FuzzXml.h"
 #include "platform/InputConstants.h"
+#include "shell/HighScores.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/TextWidget.h"
@@ -19,32 +22,72 @@ namespace {
 struct Screen {
   Ref<FakeEngine> engine{new FakeEngine()};
   Ref<FakeWindow> window = TAbstractObject::Create<FakeWindow>();
+  Ref<FakeScreenOwner> screens = TAbstractObject::Create<FakeScreenOwner>();
   Ref<TSurface> frame = NewAlphaSurface(64, 64);
+  Ref<TRecordTable> table = TAbstractObject::Create<TRecordTable>(
+      "name=0\\max_records=10\\record_structure={param=Score\\param=Player}");
 
   Screen() {
     RegisterWidgetTestClasses();
+    RegisterFunctionsClasses();
     RegisterWidgetsClasses();
     window->engine = engine.get();
+    window->screenOwner = screens.get();
+    table->AddScoreRecord(ParamsFromString("Score=1234567\\Player=a%b"));
+    table->AddScoreRecord(ParamsFromString("Score=12\\Player=W"));
     Ref<TSurface> image = NewAlphaSurface(16, 16, 0x80FF8040);
-    engine->resources["picture"] = MakeImage(Ref<ISurface>(image.get()));
+    engine->resources->Put("picture", MakeImage(Ref<ISurface>(image.get())));
     Ref<FakeFontResource> font = MakeFixedFont(U"abc 0123.\u3002\u3042\n", 3, 5, 1, -1);
     font->AddGlyph('W', TRect{-4, -4, 40, 9}, -3, 7);  // a glyph partly off its image
     // A glyph table at the limits of 32 bits, as a font read by other code might hold.
     font->AddGlyph('M', TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, INT32_MAX, INT32_MIN);
-    engine->resources["font"] = font;
+    engine->resources->Put("font", font);
   }
 };
+
+// The mouse and keys as a screen routes them, and what screens ask of controls.
+void Controls(Screen& screen, const Ref<IWidget>& widget) {
+  const uint32_t mouse[] = {513, 512, 514, 516, 517, 515, 519, 520, 521, 513, 512};
+  const TPoint points[] = {{5, 6}, {40, 6}, {5, 6}, {0, 0}, {0, 0},   {5, 6},
+                           {2, 2}, {2, 2},  {2, 2}, {9, 9}, {-300, 7}};
+  for (size_t i = 0; i < std::size(mouse); ++i) screen.window->HandleMouse(mouse[i], points[i], 0);
+  screen.window->ReleaseCapture();
+  screen.window->SetFocus(widget);
+  const std::pair<uint32_t, uintptr_t> keys[] = {
+      {256, 9},      {257, 9},        {256, 35},  {256, 36}, {256, 37},  {256, 39},
+      {256, 38},     {256, 40},       {258, 'a'}, {258, 8},  {258, '%'}, {258, 'W'},
+      {258, 0xD800}, {258, 0x110000}, {257, 9},   {256, 40},
+  };
+  for (auto [message, key] : keys) screen.window->HandleKey(message, key, 0);
+  screen.window->ClearFocus();
+  if (Ref<IListBoxControl> list = Supports<IListBoxControl>(widget)) {
+    list->AddRow("a%b", "");
+    list->AddRow("0123", "k");
+    list->SetSelected(1);
+    list->DeleteRow(Variant("k"));
+    list->DeleteRow(Variant(9));
+    list->GetRow(Variant(0));
+  }
+  widget->SetProperty("recordtable", Variant(Ref<IInterface>(screen.table.get())));
+  widget->SetProperty("position", Variant(7));
+  widget->SetProperty("value", Variant("a%W"));
+  widget->SetProperty("CheckBoxState", Variant(true));
+  widget->Process(16);
+  widget->Draw(screen.frame.get(), 1, 2);
+  if (Ref<IListBoxControl> list = Supports<IListBoxControl>(widget)) list->ClearRows();
+  screen.screens->shown.clear();
+  screen.screens->closed.clear();
+  screen.engine->opened.clear();
+  screen.engine->playedSounds.clear();
+  screen.engine->playedVolumePan.clear();
+  screen.window->events.clear();
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Screen screen;
-  Ref<IHierStorageRoot> root;
-  try {
-    root = LoadXmlStorageFromText(std::string_view(reinterpret_cast<const char*>(data), size));
-  } catch (const Exception&) {
-    return 0;
-  }
+  Ref<IHierStorageRoot> root = ParseFuzzXml(data, size);
   if (!root) return 0;
   Ref<IWidget> widget = Supports<IWidget>(CreateObjectFromXml(Ref<IHierStorage>(root.get())));
   if (!widget) return 0;
@@ -92,9 +135,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->Process(16);
   widget->Draw(screen.frame.get(), 1, 1);
   widget->Notify(104, Variant());
+  // Particles on request, a source picture and a surface for the particle systems.
+  Ref<TParamCollection> request = TAbstractObject::Create<TParamCollection>();
+  request->SetValue("particles_count", Variant(3));
+  request->SetValue("particle_type", Variant("spark"));
+  request->SetValue("x", Variant(5));
+  widget->Notify(1, Variant(Ref<IInterface>(request.get())));
+  widget->Notify(1, Variant(7));
+  if (Ref<IWidgetCollection> children = widget->GetChildren(); children && children->Count() > 0)
+    widget->SetProperty("widget", Variant(Ref<IInterface>(children->GetByIndex(0).get())));
+  widget->SetProperty("surface", Variant(Ref<IInterface>(screen.frame.get())));
+  widget->Process(16);
+  widget->Draw(screen.frame.get(), 1, 1);
+  widget->Notify(2, Variant());
   widget->Restart();
   widget->Process(33);
   widget->Draw(screen.frame.get(), -2, 60);
+  Controls(screen, widget);
   if (Ref<ITextWidget> text = Supports<ITextWidget>(widget)) {
     TRect rect;
     text->GetCharRect(2, rect);
@@ -102,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text->TextWidth("aW0");
   }
   Ref<IHierStorageRoot> saved = CreateXmlStorage("widget");
-  SaveObject(Ref<IInterface>(widget.get()), Ref<IHierStorage>(saved.get()));
+  SaveObject(widget, Ref<IHierStorage>(saved.get()));
   screen.window->SetRoot(nullptr);
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <iterator>
 
+#include "platform/AsciiCase.h"
 #include "platform/Clock.h"
 #include "platform/ErrorText.h"
 #include "platform/Events.h"
@@ -53,17 +54,8 @@ bool ParseNumber(const std::string& word, int64_t low, int64_t high, int64_t& va
   return error == std::errc() && end == last && first != last && value >= low && value <= high;
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 bool EndsWithPng(const std::string& name) {
-  return name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), ".png");
+  return name.size() > 4 && SameText(name.substr(name.size() - 4), ".png");
 }
 
 // "alt+ctrl+0x41": the modifiers, then the key's code.
@@ -79,7 +71,7 @@ bool ParseKey(const std::string& word, ScriptCommand& command) {
     std::string name = word.substr(start, plus - start);
     const Modifier* found = nullptr;
     for (const Modifier& m : kModifiers) {
-      if (EqualsNoCase(name, m.name)) found = &m;
+      if (SameText(name, m.name)) found = &m;
     }
     if (!found) return false;
     command.modifiers |= found->bit;
@@ -283,7 +275,7 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
       return waited >= command.milliseconds;
     case ScriptOp::WaitScreen: {
       std::string top = host.TopScreenName();
-      if (EqualsNoCase(top, command.text)) return true;
+      if (SameText(top, command.text)) return true;
       if (waited >= command.milliseconds) {
         Fail(command, "screen \"" + command.text + "\" not on top after " +
                           std::to_string(command.milliseconds) + " ms (top: \"" + top + "\")");
@@ -292,7 +284,7 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
     }
     case ScriptOp::ExpectScreen: {
       std::string top = host.TopScreenName();
-      if (EqualsNoCase(top, command.text)) return true;
+      if (SameText(top, command.text)) return true;
       Fail(command, "expected screen \"" + command.text + "\", top is \"" + top + "\"");
       return false;
     }

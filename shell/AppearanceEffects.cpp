@@ -156,8 +156,7 @@ void TAbstractEffectWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TAbstractEffectWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TVisualGroupWidget::SaveToXml(node);
-  if (effects_)
-    SaveObjectToChild(Ref<IInterface>(static_cast<IWidget*>(effects_.get())), node, "effects");
+  if (effects_) SaveObjectToChild(effects_, node, "effects");
 }
 
 // ---------------------------------------------------------------------------------------

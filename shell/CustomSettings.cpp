@@ -1,16 +1,19 @@
 #include "shell/CustomSettings.h"
 
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 namespace {
 
-// The storage of XML text; nothing for text that does not parse.
-Ref<IHierStorage> ParseStorage(const std::string& text) {
-  if (text.empty()) return nullptr;
+// The storage of XML text read from DataFile; nothing for text that does not parse, which
+// is said on the warning channel.
+Ref<IHierStorage> ParseStorage(const std::string& text, const std::string& dataFile,
+                               const std::string& what) {
   try {
-    return Ref<IHierStorage>(LoadXmlStorageFromText(text).get());
-  } catch (...) {
+    return Ref<IHierStorage>(LoadXmlStorageFromText(text, dataFile).get());
+  } catch (const std::exception& error) {
+    Warn(dataFile, what + " does not parse (" + error.what() + "); not used");
     return nullptr;
   }
 }
@@ -50,6 +53,23 @@ void TAbstractSettingsCommand::Init() {
   elementName_ = "command";
 }
 
+void TAbstractSettingsCommand::LoadFromStorage(const Ref<IHierStorage>& node) {
+  dataFile_ = StorageDataFile(node);
+  TPersistObject::LoadFromStorage(node);
+}
+
+void TAbstractSettingsCommand::WarnSkipped(const std::string& why) {
+  Warn(dataFile_, "command \"" + name_ + "\": " + why + "; it does nothing");
+}
+
+Ref<IHierStorage> TAbstractSettingsCommand::ParseStorageString(const std::string& text) {
+  if (text.empty()) {
+    WarnSkipped("no \"storage_string\"");
+    return nullptr;
+  }
+  return ParseStorage(text, dataFile_, "the \"storage_string\" of command \"" + name_ + "\"");
+}
+
 void TParamSettingsCommand::Execute(IGameScreenOwner* context) {
   if (context && !paramName_.empty()) context->SetParamValue(paramName_, Variant(value_));
 }
@@ -65,28 +85,25 @@ const TPropertyTable& TParamSettingsCommand::Properties() {
 }
 
 void TAddWidgetSettingsCommand::Execute(IGameScreenOwner* context) {
-  try {
-    IWindow* window = FindWindow(context, gameScreenName_);
-    if (!window) return;
-    Ref<IWidget> parent = window->FindWidget(parentWidgetName_);
-    if (!parent || !Supports<IWidgetOwner>(parent)) return;
-    Ref<IHierStorage> storage = ParseStorage(storageString_);
-    if (!storage) return;
-    Ref<IWidget> widget = Supports<IWidget>(
-        CreateNamedObject(ReadXmlStr(storage, "type"), ReadXmlStr(storage, "name")));
-    if (!widget) return;
-    LoadObject(Ref<IInterface>(widget.get()), storage);
-    Ref<IWidgetCollection> children = parent->GetChildren();
-    if (!children) return;
-    std::string name = widget->GetName();
-    // An empty path would find the parent itself.
-    if (Ref<IWidget> old = name.empty() ? nullptr : parent->FindWidget(name)) {
-      old->SetDead(true);
-      children->RemoveDead();
-    }
-    children->Add(widget);
-  } catch (...) {
+  IWindow* window = FindWindow(context, gameScreenName_);
+  if (!window) return WarnSkipped("no screen \"" + gameScreenName_ + "\" with widgets");
+  Ref<IWidget> parent = window->FindWidget(parentWidgetName_);
+  if (!parent || !Supports<IWidgetOwner>(parent))
+    return WarnSkipped("no widget \"" + parentWidgetName_ + "\" that holds widgets");
+  Ref<IHierStorage> storage = ParseStorageString(storageString_);
+  if (!storage) return;
+  Ref<IWidget> widget = Supports<IWidget>(CreateNamedObjectOf(storage));
+  if (!widget) return WarnSkipped("its \"storage_string\" makes no widget");
+  LoadObject(widget, storage);
+  Ref<IWidgetCollection> children = parent->GetChildren();
+  if (!children) return;
+  std::string name = widget->GetName();
+  // An empty path would find the parent itself.
+  if (Ref<IWidget> old = name.empty() ? nullptr : parent->FindWidget(name)) {
+    old->SetDead(true);
+    children->RemoveDead();
   }
+  children->Add(widget);
 }
 
 const TPropertyTable& TAddWidgetSettingsCommand::Properties() {
@@ -101,22 +118,18 @@ const TPropertyTable& TAddWidgetSettingsCommand::Properties() {
 }
 
 void TWidgetChangePropertyValueSettingsCommand::Execute(IGameScreenOwner* context) {
-  try {
-    IWindow* window = FindWindow(context, gameScreenName_);
-    if (!window) return;
-    Ref<IWidgetCollection> children = window->GetChildren();
-    Ref<IWidget> widget;
-    for (const std::string& part : SplitString(widgetName_, '\\')) {
-      std::string name(TrimBlanks(part));
-      if (name.empty()) continue;
-      if (!children) return;
-      widget = children->GetByKey(Variant(name));
-      if (!widget) return;
-      children = widget->GetChildren();
-    }
-    if (widget) widget->SetProperty(paramName_, Variant(value_));
-  } catch (...) {
+  IWindow* window = FindWindow(context, gameScreenName_);
+  if (!window) return WarnSkipped("no screen \"" + gameScreenName_ + "\" with widgets");
+  Ref<IWidgetCollection> children = window->GetChildren();
+  Ref<IWidget> widget;
+  for (const std::string& part : SplitString(widgetName_, '\\')) {
+    std::string name(TrimBlanks(part));
+    if (name.empty()) continue;
+    widget = children ? children->GetByKey(Variant(name)) : nullptr;
+    if (!widget) return WarnSkipped("no widget \"" + widgetName_ + "\"");
+    children = widget->GetChildren();
   }
+  if (widget) widget->SetProperty(paramName_, Variant(value_));
 }
 
 const TPropertyTable& TWidgetChangePropertyValueSettingsCommand::Properties() {
@@ -132,12 +145,10 @@ const TPropertyTable& TWidgetChangePropertyValueSettingsCommand::Properties() {
 }
 
 void TLoadResourcesSettingsCommand::Execute(IGameScreenOwner* context) {
-  try {
-    IEngine* engine = context ? context->GetEngine() : nullptr;
-    Ref<IHierStorage> storage = ParseStorage(storageString_);
-    if (engine && storage) engine->LoadResources(storage, groupName_, false);
-  } catch (...) {
-  }
+  IEngine* engine = context ? context->GetEngine() : nullptr;
+  if (!engine) return;
+  if (Ref<IHierStorage> storage = ParseStorageString(storageString_))
+    engine->LoadResources(storage, groupName_, false);
 }
 
 const TPropertyTable& TLoadResourcesSettingsCommand::Properties() {
@@ -161,7 +172,7 @@ Ref<ISettingsCommand> TSettingsCommandCollection::GetItem(const Variant& address
 }
 
 void TSettingsCommandCollection::AddItem(const Ref<ISettingsCommand>& command) {
-  if (command) items_->Add(Ref<IInterface>(command.get()), command->GetName());
+  if (command) items_->Add(command, command->GetName());
 }
 
 void TSettingsCommandCollection::ItemLoaded(const Ref<IInterface>& item) {
@@ -179,16 +190,18 @@ void TCustomSettings::Init() {
 
 void TCustomSettings::LoadFromFile(IEngine* engine) {
   if (fileName_.empty() || !engine) return;
-  try {
-    if (Ref<IHierStorage> storage = ParseStorage(engine->ReadTextFile(fileName_, key_)))
-      LoadCommands(storage);
-  } catch (...) {
+  std::string text = engine->ReadTextFile(fileName_, key_);
+  if (text.empty()) {
+    return Warn(fileName_,
+                "no such settings file, or one not enciphered with its key; "
+                "its settings are not applied");
   }
+  if (Ref<IHierStorage> storage = ParseStorage(text, fileName_, "the settings file"))
+    LoadCommands(storage);
 }
 
 void TCustomSettings::LoadCommands(const Ref<IHierStorage>& storage) {
-  LoadObjectFromChild(Ref<IInterface>(static_cast<ISettingsCommandCollection*>(commands_.get())),
-                      storage, "commands");
+  LoadObjectFromChild(commands_, storage, "commands");
 }
 
 void TCustomSettings::Apply(IGameScreenOwner* context) {
@@ -198,7 +211,9 @@ void TCustomSettings::Apply(IGameScreenOwner* context) {
     if (!command) continue;
     try {
       command->Execute(context);
-    } catch (...) {
+    } catch (const std::exception& error) {
+      Warn(fileName_, "command \"" + command->GetName() + "\" failed (" + error.what() +
+                          "); the next one runs");
     }
   }
 }
@@ -224,7 +239,7 @@ Ref<ICustomSettings> TCustomSettingsCollection::GetItem(const Variant& address) 
 }
 
 void TCustomSettingsCollection::AddItem(const Ref<ICustomSettings>& settings) {
-  if (settings) items_->Add(Ref<IInterface>(settings.get()), settings->GetName());
+  if (settings) items_->Add(settings, settings->GetName());
 }
 
 void TCustomSettingsCollection::ApplyAll(IEngine* engine, IGameScreenOwner* context) {

@@ -15,8 +15,9 @@
 //              gamescreenname="GS_Main" widgetname="menu\title" paramname="text" value="Hi"/>
 //   </commands></settings>
 //
-// Every step that finds nothing ends its command quietly; errors are swallowed so that
-// the game starts normally whatever a settings file holds.
+// Every step that finds nothing ends its command; errors end it too, so that the game
+// starts normally whatever a settings file holds. Both are said on the warning channel,
+// naming the settings file.
 
 #include <string>
 
@@ -30,6 +31,17 @@ class TAbstractSettingsCommand : public TPersistObject, public virtual ISettings
  public:
   void Init() override;
   void Execute(IGameScreenOwner*) override {}
+  // Remembers the settings file, for the warnings of Execute.
+  void LoadFromStorage(const Ref<IHierStorage>& node) override;
+
+ protected:
+  // Says why the command ends without doing its work.
+  void WarnSkipped(const std::string& why);
+  // The storage of the command's "storage_string"; nothing (and a warning) when empty or
+  // not XML.
+  Ref<IHierStorage> ParseStorageString(const std::string& text);
+
+  std::string dataFile_;
 };
 
 // "param_command": the game's parameter "paramname" becomes "value".

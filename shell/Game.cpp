@@ -120,35 +120,29 @@ const TPropertyTable& TGame::Properties() {
 void TGame::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistParamsObject::LoadFromXml(node);
   if (!node) return;
-  LoadObjectFromChild(Ref<IInterface>(GlobalReplaceableObjectParams().get()), node,
-                      "global_replaceable_object_params");
+  LoadObjectFromChild(GlobalReplaceableObjectParams(), node, "global_replaceable_object_params");
   if (node->GetChildCount("custom_settings") > 0) {
     Ref<TCustomSettingsCollection> settings =
         CreateAndLoadObject<TCustomSettingsCollection>(node, "custom_settings");
     customSettings_ = Ref<ICustomSettingsCollection>(settings.get());
   }
-  LoadObjectFromChild(Ref<IInterface>(static_cast<ICursorCollection*>(cursors_.get())), node,
-                      "cursors");
-  LoadObjectFromChild(Ref<IInterface>(static_cast<IResourceFileCollection*>(resourceFiles_.get())),
-                      node, "resourcefiles");
+  LoadObjectFromChild(cursors_, node, "cursors");
+  LoadObjectFromChild(resourceFiles_, node, "resourcefiles");
   if (node->GetChildCount("sounds") > 0) {
     Ref<TSoundCollection> sounds = CreateAndLoadObject<TSoundCollection>(node, "sounds");
     sounds_ = Ref<ISoundCollection>(sounds.get());
   }
-  LoadObjectFromChild(Ref<IInterface>(static_cast<IGSCollection*>(screens_.get())), node,
-                      "gamescreens");
+  LoadObjectFromChild(screens_, node, "gamescreens");
 }
 
 void TGame::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistParamsObject::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(GlobalReplaceableObjectParams().get()), node,
-                    "global_replaceable_object_params");
-  if (customSettings_) SaveObjectToChild(Ref<IInterface>(customSettings_.get()), node);
-  SaveObjectToChild(Ref<IInterface>(static_cast<ICursorCollection*>(cursors_.get())), node);
-  SaveObjectToChild(Ref<IInterface>(static_cast<IResourceFileCollection*>(resourceFiles_.get())),
-                    node);
-  SaveObjectToChild(Ref<IInterface>(static_cast<IGSCollection*>(screens_.get())), node);
-  if (sounds_) SaveObjectToChild(Ref<IInterface>(sounds_.get()), node);
+  SaveObjectToChild(GlobalReplaceableObjectParams(), node, "global_replaceable_object_params");
+  if (customSettings_) SaveObjectToChild(customSettings_, node);
+  SaveObjectToChild(cursors_, node);
+  SaveObjectToChild(resourceFiles_, node);
+  SaveObjectToChild(screens_, node);
+  if (sounds_) SaveObjectToChild(sounds_, node);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -474,7 +468,9 @@ bool TGame::PassOptionToEngine(const std::string& name, const Variant& value) {
     if (current.IsClear() || current.ToString() == value.ToString()) return false;
     engine_->SetOption(name, value);
     return true;
-  } catch (...) {
+  } catch (const std::exception&) {
+    // An engine refuses an option by raising: the normal answer, which leaves the
+    // engine's option as it was and asks for nothing to be applied.
     return false;
   }
 }

@@ -43,7 +43,7 @@ void TCursor::LoadFromXml(const Ref<IHierStorage>& node) {
 
 void TCursor::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  if (widget_) SaveObjectToChild(Ref<IInterface>(widget_.get()), node, "widget");
+  if (widget_) SaveObjectToChild(widget_, node, "widget");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -61,7 +61,7 @@ Ref<ICursor> TCursorCollection::GetItem(const Variant& address) {
 }
 
 void TCursorCollection::AddItem(const Ref<ICursor>& cursor) {
-  if (cursor) items_->Add(Ref<IInterface>(cursor.get()), cursor->GetName());
+  if (cursor) items_->Add(cursor, cursor->GetName());
 }
 
 void TCursorCollection::ItemLoaded(const Ref<IInterface>& item) {

@@ -74,14 +74,13 @@ void TGameScreen::LoadWindow() {
   windowLeft_ = ClampCoordinate(ReadXmlInt(node, "left", ReadXmlInt(node, "anchor_left", 0)));
   windowTop_ = ClampCoordinate(ReadXmlInt(node, "top", ReadXmlInt(node, "anchor_top", 0)));
   if (root_) {
-    LoadObject(Ref<IInterface>(root_.get()), node);
+    LoadObject(root_, node);
     root_->SetAnchorLeft(windowLeft_);
     root_->SetAnchorTop(windowTop_);
     root_->SetMouseStop(true);
   }
   Ref<TMusicCollection> musics = TAbstractObject::Create<TMusicCollection>();
-  LoadObjectFromChild(Ref<IInterface>(static_cast<IMusicCollection*>(musics.get())), node,
-                      "musics");
+  LoadObjectFromChild(musics, node, "musics");
   musics_ = Ref<IMusicCollection>(musics.get());
   pendingWindow_ = nullptr;
   if (owner_) SetOwner(owner_);
@@ -103,8 +102,8 @@ void TGameScreen::SaveToXml(const Ref<IHierStorage>& node) {
   int32_t rootTop = root_ ? RoundHalfEven(root_->GetAnchorTop()) : 0;
   WriteXmlInt(window, "left", windowLeft_, windowLeft_ != rootLeft);
   WriteXmlInt(window, "top", windowTop_, windowTop_ != rootTop);
-  if (musics_) SaveObjectToChild(Ref<IInterface>(musics_.get()), window, "musics");
-  if (root_) SaveObject(Ref<IInterface>(root_.get()), window);
+  if (musics_) SaveObjectToChild(musics_, window, "musics");
+  if (root_) SaveObject(root_, window);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -162,13 +161,7 @@ void TGameScreen::Show(const Ref<IParamCollection>& params) {
 
 void TGameScreen::CheckShowCompletion() {
   if (!showPending_) return;
-  bool applying = false;
-  try {
-    applying = root_ && root_->GetProperty("applyingeffect").ToBool(false);
-  } catch (...) {
-    applying = false;
-  }
-  if (applying) return;
+  if (root_ && root_->GetProperty("applyingeffect").ToBool(false)) return;
   // Cleared first: the hook may show this screen again.
   showPending_ = false;
   Ref<IParamCollection> params = showParams_;
@@ -367,7 +360,7 @@ bool TGSCollection::AddItem(const Ref<IGameScreenSlave>& screen) {
   if (!screen) return false;
   std::string id = screen->GetName();
   if (items_->Contains(id)) return false;
-  items_->Add(Ref<IInterface>(screen.get()), id);
+  items_->Add(screen, id);
   return items_->Contains(id);
 }
 

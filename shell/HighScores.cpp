@@ -92,7 +92,7 @@ Ref<IRecord> TRecordCollection::GetItem(const Variant& address) {
 }
 
 void TRecordCollection::AddItem(const Ref<IRecord>& record) {
-  if (record) items_->Add(Ref<IInterface>(record.get()), record->GetName());
+  if (record) items_->Add(record, record->GetName());
 }
 
 void TRecordCollection::MoveItem(const Ref<IRecord>& record, int position) {
@@ -240,7 +240,7 @@ void TRecordTable::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
   Ref<IHierStorage> records = node->AddChild("records");
   for (int i = 0; i < records_->Count(); ++i)
-    SaveObjectToChild(Ref<IInterface>(records_->GetItem(Variant(i)).get()), records, "record");
+    SaveObjectToChild(records_->GetItem(Variant(i)), records, "record");
 }
 
 Ref<IRecordTable> TRecordTableCollection::GetItem(const Variant& address) {
@@ -248,7 +248,7 @@ Ref<IRecordTable> TRecordTableCollection::GetItem(const Variant& address) {
 }
 
 void TRecordTableCollection::AddItem(const Ref<IRecordTable>& table) {
-  if (table) items_->Add(Ref<IInterface>(table.get()), table->GetName());
+  if (table) items_->Add(table, table->GetName());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -313,7 +313,7 @@ void THighScores::LoadFromXml(const Ref<IHierStorage>& node) {
     if (!child) continue;
     // Only declared tables load; others in the file are dropped.
     if (Ref<IRecordTable> table = tables_->GetItem(Variant(ReadXmlStr(child, "name"))))
-      LoadObject(Ref<IInterface>(table.get()), child);
+      LoadObject(table, child);
   }
 }
 
@@ -321,7 +321,7 @@ void THighScores::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
   Ref<IHierStorage> tables = node->AddChild("recordtables");
   for (int i = 0; i < tables_->Count(); ++i)
-    SaveObjectToChild(Ref<IInterface>(tables_->GetItem(Variant(i)).get()), tables, "recordtable");
+    SaveObjectToChild(tables_->GetItem(Variant(i)), tables, "recordtable");
 }
 
 void THighScores::LoadFromFile(IEngine* engine, bool fromProgramFolder) {

@@ -40,12 +40,12 @@ int32_t TLevelRecord::GetLevelNumber() {
 
 void TLevelRecord::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
-  LoadObjectFromChild(Ref<IInterface>(params_.get()), node, "params");
+  LoadObjectFromChild(params_, node, "params");
 }
 
 void TLevelRecord::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(params_.get()), node, "params");
+  SaveObjectToChild(params_, node, "params");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -62,7 +62,7 @@ Ref<ILevelRecord> TLevelRecordCollection::GetItem(const Variant& address) {
 }
 
 void TLevelRecordCollection::AddItem(const Ref<ILevelRecord>& record) {
-  if (record) items_->Add(Ref<IInterface>(record.get()), record->GetName());
+  if (record) items_->Add(record, record->GetName());
 }
 
 void TLevelRecordCollection::ItemLoaded(const Ref<IInterface>& item) {
@@ -100,14 +100,12 @@ Ref<ILevelRecord> TLevelRecordTable::GetOrCreateRecord(int32_t level,
 
 void TLevelRecordTable::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
-  LoadObjectFromChild(Ref<IInterface>(static_cast<ICollection*>(records_.get())), node,
-                      "levelrecords");
+  LoadObjectFromChild(records_, node, "levelrecords");
 }
 
 void TLevelRecordTable::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(static_cast<ICollection*>(records_.get())), node,
-                    "levelrecords");
+  SaveObjectToChild(records_, node, "levelrecords");
 }
 
 void TLevelRecordTableCollection::Init() {
@@ -121,12 +119,12 @@ Ref<ILevelRecordTable> TLevelRecordTableCollection::GetItem(const Variant& addre
 }
 
 void TLevelRecordTableCollection::AddItem(const Ref<ILevelRecordTable>& table) {
-  if (table) items_->Add(Ref<IInterface>(table.get()), table->GetName());
+  if (table) items_->Add(table, table->GetName());
 }
 
 void TLevelRecordTableCollection::LoadItem(const Ref<IHierStorage>& child) {
   if (Ref<ILevelRecordTable> table = GetItem(Variant(ReadXmlStr(child, "name"))))
-    LoadObject(Ref<IInterface>(table.get()), child);
+    LoadObject(table, child);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -156,14 +154,12 @@ Ref<ILevelRecord> TLevelRecords::GetRecord(const Ref<IParamCollection>& params,
 
 void TLevelRecords::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
-  LoadObjectFromChild(Ref<IInterface>(static_cast<ICollection*>(tables_.get())), node,
-                      "levelrecordtables");
+  LoadObjectFromChild(tables_, node, "levelrecordtables");
 }
 
 void TLevelRecords::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(static_cast<ICollection*>(tables_.get())), node,
-                    "levelrecordtables");
+  SaveObjectToChild(tables_, node, "levelrecordtables");
 }
 
 void TLevelRecords::LoadFromFile(IEngine* engine) {

@@ -34,7 +34,7 @@ Ref<IResourceFile> TResourceFileCollection::GetItem(const Variant& address) {
 }
 
 void TResourceFileCollection::AddItem(const Ref<IResourceFile>& file) {
-  if (file) items_->Add(Ref<IInterface>(file.get()), file->GetName());
+  if (file) items_->Add(file, file->GetName());
 }
 
 void TResourceFileCollection::ItemLoaded(const Ref<IInterface>& item) {

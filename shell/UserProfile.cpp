@@ -14,14 +14,14 @@ void TUserProfile::Init() {
 void TUserProfile::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
   if (!node) return;
-  LoadObjectFromChild(Ref<IInterface>(params_.get()), node, "params");
+  LoadObjectFromChild(params_, node, "params");
   if (node->GetChildCount("datastorage") > 0)
     dataStorage_ = node->GetChildText("datastorage").ToString();
 }
 
 void TUserProfile::SaveToXml(const Ref<IHierStorage>& node) {
   TPersistObject::SaveToXml(node);
-  SaveObjectToChild(Ref<IInterface>(params_.get()), node, "params");
+  SaveObjectToChild(params_, node, "params");
   if (!dataStorage_.empty()) node->AddChild("datastorage")->SetText(Variant(dataStorage_));
 }
 
@@ -60,13 +60,13 @@ Ref<IUserProfile> TUserProfileCollection::GetOrCreate(const std::string& name) {
   if (Ref<IUserProfile> profile = GetItem(Variant(name))) return profile;
   Ref<TUserProfile> profile = TAbstractObject::Create<TUserProfile>();
   profile->SetName(name);
-  items_->Add(Ref<IInterface>(static_cast<IUserProfile*>(profile.get())), name);
+  items_->Add(profile, name);
   return Ref<IUserProfile>(profile.get());
 }
 
 void TUserProfileCollection::LoadItem(const Ref<IHierStorage>& child) {
   Ref<IUserProfile> profile = GetOrCreate(ReadXmlStr(child, "name"));
-  LoadObject(Ref<IInterface>(profile.get()), child);
+  LoadObject(profile, child);
 }
 
 // "current_user_profile_name" names one of the profiles, so it is read after them and is

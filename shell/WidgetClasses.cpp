@@ -20,7 +20,7 @@ Ref<IFunction> LoadFunctionWidget(const Ref<IHierStorage>& node) {
   if (!function) return nullptr;
   std::string name = ReadXmlStr(child, "name");
   if (!name.empty()) function->SetName(name);
-  LoadObject(Ref<IInterface>(function.get()), child);
+  LoadObject(function, child);
   return function;
 }
 
@@ -474,14 +474,12 @@ void TAbstractWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   TPropertyObject::LoadFromXml(node);
   sounds_ = nullptr;
   if (node && node->GetChildCount("sounds") > 0)
-    if ((sounds_ = NewSoundCollection()))
-      LoadObjectFromChild(Ref<IInterface>(sounds_.get()), node, "sounds");
+    if ((sounds_ = NewSoundCollection())) LoadObjectFromChild(sounds_, node, "sounds");
   SetFunctionWidget(LoadFunctionWidget(node));
 }
 
 void TAbstractWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TPropertyObject::SaveToXml(node);
-  if (sounds_ && sounds_->Count() > 0)
-    SaveObjectToChild(Ref<IInterface>(sounds_.get()), node, "sounds");
-  if (function_) SaveObjectToChild(Ref<IInterface>(function_.get()), node, "function_widget");
+  if (sounds_ && sounds_->Count() > 0) SaveObjectToChild(sounds_, node, "sounds");
+  if (function_) SaveObjectToChild(function_, node, "function_widget");
 }

@@ -63,11 +63,13 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   void ReleaseOwner() override;
   IWidgetOwner* GetOwner() override { return owner_; }
   void Invalidate() override { needsRedraw_ = true; }
-  bool IsDead() override { return dead_; }
+  // The flags the passes over many children read are final: read through the widget base
+  // they cost a load, not a call.
+  bool IsDead() final { return dead_; }
   void SetDead(bool value) override { dead_ = value; }
-  bool IsPaused() override { return paused_; }
+  bool IsPaused() final { return paused_; }
   void SetPaused(bool value) override { paused_ = value; }
-  bool IsUpdated() override { return updated_; }
+  bool IsUpdated() final { return updated_; }
   void SetUpdated(bool value) override { updated_ = value; }
   void Process(int32_t dt) override;
   // The clock, the time to live and the function widget; overrides call it first.
@@ -122,7 +124,7 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   bool WasVisible() override { return false; }
   bool NeedsRedraw() override { return needsRedraw_; }
   void SetNeedsRedraw(bool value) override { needsRedraw_ = value; }
-  bool IsInvalidated() override { return invalidated_; }
+  bool IsInvalidated() final { return invalidated_; }
   void Show(bool value) override;
   void SetExtraParam(const std::string& name, const Variant& value) override;
   std::string GetPath() override;
@@ -135,6 +137,12 @@ class TAbstractWidget : public TPropertyObject, public virtual IWidget {
   const Ref<IFunction>& GetFunctionWidget() const { return function_; }
   void SetFunctionWidget(const Ref<IFunction>& function);
   int32_t GetCurrentTime() const { return currentTime_; }
+  // The "aliases" text as loaded ("\name=target,...").
+  const std::string& GetAliases() const { return aliases_; }
+  // Asks for the function widget's object ahead of an update that evaluates it.
+  void PrefetchFunction() const {
+    if (function_) __builtin_prefetch(function_.get());
+  }
 
  protected:
   const TPropertyTable& Properties() override;
@@ -360,6 +368,9 @@ class TSimpleWidgetCollection : public TTypedCreationPersistItemCollection,
 
   TWidgetItems* items() { return static_cast<TWidgetItems*>(items_.get()); }
   std::vector<IWidget*> widgets_;
+  // Each widget as the widget base, beside widgets_ (nothing for widgets of other kinds):
+  // what the passes fetch ahead.
+  std::vector<TAbstractWidget*> bases_;
   int updateDepth_ = 0;  // updates of the children under way, nested ones counted
   std::vector<Ref<IWidget>> removedInUpdate_;
 };

@@ -101,7 +101,7 @@ void TDecorateWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TOwnerWidget::SaveToXml(node);
   if (!child_ || !node) return;
   if (Ref<IHierStorage> widgets = node->AddChild("widgets"))
-    SaveObjectToChild(Ref<IInterface>(child_.get()), widgets, "widget");
+    SaveObjectToChild(child_, widgets, "widget");
 }
 
 // ---------------------------------------------------------------------------------------

@@ -11,14 +11,28 @@ namespace {
 // wait for each one's object in turn. So each child is asked for a few children ahead, and
 // those waits overlap. What is asked for is the few cache lines before the child's IWidget
 // part: that part sits at the end of the object, right after the fields every frame reads
-// (the widget classes declare those last).
+// (the widget classes declare those last); and the first line of the widget base, whose
+// table the child's own virtual calls read.
 constexpr int kPrefetchAhead = 8;
 constexpr int kPrefetchBytes = 192;
 
-void Prefetch(const std::vector<IWidget*>& widgets, size_t index) {
+void Prefetch(const std::vector<IWidget*>& widgets, const std::vector<TAbstractWidget*>& bases,
+              size_t index) {
   if (index >= widgets.size()) return;
   const char* at = reinterpret_cast<const char*>(widgets[index]);
   for (int offset = -kPrefetchBytes; offset <= 0; offset += 64) __builtin_prefetch(at + offset);
+  __builtin_prefetch(bases[index]);
+}
+
+// Whether a child takes its update this frame: through the widget base where there is one.
+bool TakesUpdate(IWidget* widget, TAbstractWidget* base) {
+  if (base) return !base->IsPaused() && !base->IsDead() && !base->IsUpdated();
+  return !widget->IsPaused() && !widget->IsDead() && !widget->IsUpdated();
+}
+
+// Half way: the child's own fields have arrived, so its function widget can be asked for.
+void PrefetchFunction(const std::vector<TAbstractWidget*>& bases, size_t index) {
+  if (index < bases.size() && bases[index]) bases[index]->PrefetchFunction();
 }
 
 constexpr std::string_view kMouseModes =
@@ -69,9 +83,10 @@ void TSimpleWidgetCollection::ItemLoaded(const Ref<IInterface>& item) {
 bool TSimpleWidgetCollection::Store(const Ref<IWidget>& widget, const std::string& key, int index) {
   if (!widget || items_->Contains(key)) return false;
   if (index < 0 || index > int(widgets_.size())) index = int(widgets_.size());
-  items_->Add(Ref<IInterface>(widget.get()), key, index);
+  items_->Add(widget, key, index);
   if (items_->IndexOf(key) != index) return false;
   widgets_.insert(widgets_.begin() + index, widget.get());
+  bases_.insert(bases_.begin() + index, dynamic_cast<TAbstractWidget*>(widget.get()));
   return true;
 }
 
@@ -79,6 +94,7 @@ void TSimpleWidgetCollection::RemoveAt(int index) {
   if (index < 0 || index >= int(widgets_.size())) return;
   if (updateDepth_ > 0) removedInUpdate_.emplace_back(widgets_[size_t(index)]);
   widgets_.erase(widgets_.begin() + index);
+  bases_.erase(bases_.begin() + index);
   items_->Delete(Variant(index));
 }
 
@@ -87,6 +103,9 @@ void TSimpleWidgetCollection::MoveIndex(int from, int to) {
   IWidget* widget = widgets_[size_t(from)];
   widgets_.erase(widgets_.begin() + from);
   widgets_.insert(widgets_.begin() + to, widget);
+  TAbstractWidget* base = bases_[size_t(from)];
+  bases_.erase(bases_.begin() + from);
+  bases_.insert(bases_.begin() + to, base);
 }
 
 void TSimpleWidgetCollection::Delete(const Variant& address) {
@@ -99,6 +118,7 @@ void TSimpleWidgetCollection::Delete(const Variant& address) {
 
 void TSimpleWidgetCollection::Clear() {
   widgets_.clear();
+  bases_.clear();
   items_->Clear();
 }
 
@@ -256,11 +276,12 @@ void TWidgetCollection::UpdateAll(int32_t dt) {
   // Children may remove siblings while they update: never past the current end. Children
   // added meanwhile wait for the next frame.
   int count = int(widgets_.size());
-  for (int i = 0; i < kPrefetchAhead; ++i) Prefetch(widgets_, size_t(i));
+  for (int i = 0; i < kPrefetchAhead; ++i) Prefetch(widgets_, bases_, size_t(i));
   for (int i = 0; i < count && i < int(widgets_.size()); ++i) {
-    Prefetch(widgets_, size_t(i + kPrefetchAhead));
+    Prefetch(widgets_, bases_, size_t(i + kPrefetchAhead));
+    PrefetchFunction(bases_, size_t(i + kPrefetchAhead / 2));
     IWidget* widget = widgets_[size_t(i)];
-    if (!widget->IsPaused() && !widget->IsDead() && !widget->IsUpdated()) widget->Process(dt);
+    if (TakesUpdate(widget, bases_[size_t(i)])) widget->Process(dt);
   }
 }
 
@@ -291,16 +312,16 @@ void TWidgetCollection::Broadcast(const std::string& name, const Variant& value)
 
 void TWidgetCollection::UpdateDirtyRects(bool forceOld, bool forceNew) {
   // The pass only posts rectangles: nothing in it changes the list.
-  for (int i = 0; i < kPrefetchAhead; ++i) Prefetch(widgets_, size_t(i));
+  for (int i = 0; i < kPrefetchAhead; ++i) Prefetch(widgets_, bases_, size_t(i));
   for (size_t i = 0; i < widgets_.size(); ++i) {
-    Prefetch(widgets_, i + kPrefetchAhead);
+    Prefetch(widgets_, bases_, i + kPrefetchAhead);
     IWidget* widget = widgets_[i];
     if (!widget->IsVisible() && !widget->WasVisible()) {
       widget->SetUpdated(false);
       continue;
     }
     widget->UpdateDirtyRects(forceOld, forceNew);
-    if (!changed_) changed_ = widget->IsInvalidated();
+    if (!changed_) changed_ = bases_[i] ? bases_[i]->IsInvalidated() : widget->IsInvalidated();
   }
 }
 
@@ -447,17 +468,15 @@ void TGroupWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   if (node && node->GetChildCount("widgetfactories") > 0) {
     factories_ =
         Ref<IWidgetFactoryCollection>(TAbstractObject::Create<TWidgetFactoryCollection>().get());
-    LoadObjectFromChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
+    LoadObjectFromChild(factories_, node, "widgetfactories");
   }
-  LoadObjectFromChild(Ref<IInterface>(static_cast<IWidgetCollection*>(children_.get())), node,
-                      "widgets");
+  LoadObjectFromChild(children_, node, "widgets");
 }
 
 void TGroupWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TOwnerWidget::SaveToXml(node);
-  if (factories_) SaveObjectToChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
-  SaveObjectToChild(Ref<IInterface>(static_cast<IWidgetCollection*>(children_.get())), node,
-                    "widgets");
+  if (factories_) SaveObjectToChild(factories_, node, "widgetfactories");
+  SaveObjectToChild(children_, node, "widgets");
 }
 
 // ---------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "foundation/Exceptions.h"
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 
 // ---------------------------------------------------------------------------------------
@@ -75,21 +76,24 @@ Ref<IWidget> TWidgetFactory::CreateWidget(const Ref<IParamCollection>& params) {
       parsed_ = nullptr;
       // The values go into attribute texts: quotes, "<" and "&" in them must not end the
       // attribute or the element.
-      parsed_ = LoadXmlStorageFromText(Expand(params, true));
+      parsed_ = LoadXmlStorageFromText(Expand(params, true), dataFile_);
     } else if (!parsed_) {
-      parsed_ = LoadXmlStorageFromText(template_);
+      parsed_ = LoadXmlStorageFromText(template_, dataFile_);
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    Warn(dataFile_, "widget factory \"" + name_ + "\": its widget string does not parse (" +
+                        error.what() + "); no widget is made");
     parsed_ = nullptr;
   }
   if (!parsed_) return nullptr;
   Ref<IWidget> widget;
   try {
-    widget = Supports<IWidget>(
-        CreateNamedObject(ReadXmlStr(parsed_, "type"), ReadXmlStr(parsed_, "name")));
+    widget = Supports<IWidget>(CreateNamedObjectOf(parsed_));
     if (!widget) return nullptr;
-    LoadObject(Ref<IInterface>(widget.get()), parsed_);
-  } catch (const std::exception&) {
+    LoadObject(widget, parsed_);
+  } catch (const std::exception& error) {
+    Warn(dataFile_, "widget factory \"" + name_ + "\": its widget does not load (" + error.what() +
+                        "); no widget is made");
     return nullptr;
   }
   if (!useMacros_ && !redefinedParams_.empty()) {
@@ -118,6 +122,7 @@ const TPropertyTable& TWidgetFactory::Properties() {
 
 void TWidgetFactory::LoadFromXml(const Ref<IHierStorage>& node) {
   TPersistObject::LoadFromXml(node);
+  dataFile_ = StorageDataFile(node);
   std::string text;
   if (node && node->GetChildCount("widgetstring") > 0)
     text = node->GetChildContent("widgetstring").ToString();
@@ -143,7 +148,7 @@ Ref<IWidgetFactory> TWidgetFactoryCollection::GetItem(const Variant& address) {
 }
 
 void TWidgetFactoryCollection::AddItem(const Ref<IWidgetFactory>& factory) {
-  if (factory) items_->Add(Ref<IInterface>(factory.get()), factory->GetName());
+  if (factory) items_->Add(factory, factory->GetName());
 }
 
 void TWidgetFactoryCollection::ItemLoaded(const Ref<IInterface>& item) {

@@ -45,6 +45,7 @@ class TWidgetFactory : public TPersistObject, public virtual IWidgetFactory {
   bool useMacros_ = true;
   std::string redefinedParams_;
   Ref<IHierStorage> parsed_;
+  std::string dataFile_;  // where the factory was read from, for warnings
 };
 
 // "widgetfactories" of "widgetfactory" elements, keyed by factory name.

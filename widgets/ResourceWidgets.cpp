@@ -577,7 +577,7 @@ void TSoundWidget::LoadFromXml(const Ref<IHierStorage>& node) {
     }
     own->SetName("sound");
     own->SetProperty("_object_guid", Variant(guid));
-    collection->Items().Add(Ref<IInterface>(static_cast<ISound*>(own.get())), "sound");
+    collection->Items().Add(own, "sound");
     sounds_ = Ref<ISoundCollection>(collection.get());
     soundName_ = "sound";
     sound = Ref<ISound>(own.get());

@@ -7,6 +7,9 @@
 #include "widgets/HighScoresGridControl.h"
 #include "widgets/ListBoxControl.h"
 #include "widgets/MoveWidgets.h"
+#include "widgets/ParticleSystems.h"
+#include "widgets/ParticleSystemsFunction.h"
+#include "widgets/ParticleSystemsMulti.h"
 #include "widgets/RectWidget.h"
 #include "widgets/ResourceWidgets.h"
 #include "widgets/SequenceControl.h"
@@ -44,4 +47,8 @@ void RegisterWidgetsClasses() {
   RegisterClassName<THighScoresGridControl>("HighScoresGridControl");
   RegisterClassName<TTrackBarControl>("TrackBarControl");
   RegisterClassName<TSequenceControl>("SequenceControl");
+  RegisterClassName<TStochasticParticleSystem>("stochastic_particle_system");
+  RegisterClassName<TMonteCarloParticleSystem>("montecarlo_particle_system");
+  RegisterClassName<TFunctionParticleSystem>("function_particle_system");
+  RegisterClassName<TMultiParticleSystem>("multi_particle_system");
 }

@@ -8,10 +8,17 @@
 //                                   tolerance (an earlier screenshot: something animates)
 //     sprite PICTURE X Y R          PICTURE's opaque pixels are found in SHOT with its corner
 //                                   within R pixels of (X, Y), each axis
+//     part PICTURE X Y L T R B      the opaque pixels of PICTURE's [L,R) x [T,B) are found in
+//                                   SHOT with PICTURE's corner at (X, Y): the part of a
+//                                   picture that nothing is drawn over
+//     over PICTURE BG X Y L T R B   as "part", for a translucent picture: each of its pixels
+//                                   that is not transparent, blended over BG (a picture of
+//                                   the whole screen) at its place
 //
 // Colours match within a small tolerance: the screenshot went through blending. Prints one
 // line per failed check and exits 1 when any failed.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -32,6 +39,17 @@ int ChannelDistance(uint32_t a, uint32_t b) {
     if (d > most) most = d;
   }
   return most;
+}
+
+// Src blended over the opaque Dst, channel by channel.
+uint32_t Over(uint32_t src, uint32_t dst) {
+  const uint32_t a = src >> 24;
+  uint32_t out = 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8) {
+    uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+    out |= ((s * a + d * (255 - a) + 127) / 255) << shift;
+  }
+  return out;
 }
 
 bool Inside(const platform::PngImage& image, int x, int y) {
@@ -68,17 +86,27 @@ class Checker {
     return count;
   }
 
-  // Opaque pixels of the sprite placed with its corner at (x, y) that do not match.
-  int SpriteMisses(const platform::PngImage& sprite, int x, int y, int& opaque) {
+  // Opaque pixels of the sprite placed with its corner at (x, y) that do not match, within
+  // the sprite's part [l,r) x [t,b). Over a background, every pixel that is not
+  // transparent counts, blended over the background's pixel.
+  int SpriteMisses(const platform::PngImage& sprite, int x, int y, int& opaque, int l = 0,
+                   int t = 0, int r = 1 << 30, int b = 1 << 30,
+                   const platform::PngImage* background = nullptr) {
     int misses = 0;
     opaque = 0;
-    for (int j = 0; j < sprite.height; ++j)
-      for (int i = 0; i < sprite.width; ++i) {
+    for (int j = std::max(t, 0); j < std::min(b, sprite.height); ++j)
+      for (int i = std::max(l, 0); i < std::min(r, sprite.width); ++i) {
         uint32_t p = sprite.At(i, j);
-        if ((p >> 24) != 0xFF) continue;
+        const uint32_t alpha = p >> 24;
+        if (background ? alpha == 0 : alpha != 0xFF) continue;
         ++opaque;
-        if (!Inside(shot_, x + i, y + j) || ChannelDistance(shot_.At(x + i, y + j), p) > kTolerance)
+        if (!Inside(shot_, x + i, y + j)) {
           ++misses;
+          continue;
+        }
+        if (background)
+          p = Inside(*background, x + i, y + j) ? Over(p, background->At(x + i, y + j)) : 0;
+        if (ChannelDistance(shot_.At(x + i, y + j), p) > kTolerance) ++misses;
       }
     return misses;
   }
@@ -96,6 +124,14 @@ class Checker {
     return opaque > 0 && best * 20 <= opaque;
   }
 
+  bool Part(const platform::PngImage& sprite, int x, int y, int l, int t, int r, int b,
+            std::string& found, const platform::PngImage* background = nullptr) {
+    int opaque = 0;
+    int misses = SpriteMisses(sprite, x, y, opaque, l, t, r, b, background);
+    found = "misses " + std::to_string(misses) + " of " + std::to_string(opaque) + " opaque pixels";
+    return opaque > 0 && misses * 20 <= opaque;
+  }
+
  private:
   platform::PngImage shot_;
   std::map<std::string, platform::PngImage> pictures_;
@@ -109,7 +145,8 @@ int ToInt(const char* text) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: e2e_check SHOT.png [same|drawn|changed|sprite ...]...\n");
+    std::fprintf(stderr,
+                 "usage: e2e_check SHOT.png [same|drawn|changed|sprite|part|over ...]...\n");
     return 2;
   }
   platform::PngImage shot;
@@ -162,6 +199,24 @@ int main(int argc, char** argv) {
         ++failures;
       }
       i += 5;
+    } else if ((kind == "part" && need(7)) || (kind == "over" && need(8))) {
+      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      const platform::PngImage* background = nullptr;
+      if (kind == "over") {
+        background = checker.Picture(argv[i + 2]);
+        if (!background) picture = nullptr;
+        ++i;
+      }
+      int x = ToInt(argv[i + 2]), y = ToInt(argv[i + 3]);
+      int l = ToInt(argv[i + 4]), t = ToInt(argv[i + 5]), r = ToInt(argv[i + 6]),
+          b = ToInt(argv[i + 7]);
+      std::string found;
+      if (!picture || !checker.Part(*picture, x, y, l, t, r, b, found, background)) {
+        std::fprintf(stderr, "FAILED %s at (%d, %d), part %d %d %d %d: %s\n", what.c_str(), x, y, l,
+                     t, r, b, found.c_str());
+        ++failures;
+      }
+      i += 8;
     } else {
       std::fprintf(stderr, "e2e_check: unknown check '%s'\n", kind.c_str());
       return 2;

@@ -1,21 +1,32 @@
 // The built program folder's resource lists, loaded by a real engine headless: every
 // resource they name exists, decodes and has the size the sample game's screens rely on.
+// The shipped high scores, alone and in the high-score screen's grid.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
+#include <utility>
 
+#include "engine/EngineSurface.h"
 #include "foundation/EngineDeclarations.h"
+#include "foundation/EngineGeneralClasses.h"
 #include "foundation/GameDeclarations.h"
 #include "foundation/MultiLanguages.h"
+#include "foundation/Params.h"
 #include "foundation/ResourceReader.h"
+#include "foundation/XMLStorage.h"
+#include "foundation/XmlAttributes.h"
 #include "gameplay/Tv2Declarations.h"
 #include "shell/HighScores.h"
 #include "tests/support/EngineHarness.h"
+#include "tests/support/FakeResources.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WidgetFixture.h"
+#include "widgets/WidgetsRegistration.h"
 
 namespace {
 
@@ -41,6 +52,9 @@ class SampleData : public ::testing::Test {
     EngineFileKey = harnessKey;
     if (!before.empty()) std::filesystem::current_path(before);
   }
+  // The element of the program folder's game file at Path ("gamescreen" or "widget"
+  // elements by name, joined by "/"), or none.
+  Ref<IHierStorage> GameFileElement(const std::string& path);
   Ref<IImageResource> Image(const std::string& name) {
     return Supports<IImageResource>(h.engine->GetResource(name));
   }
@@ -51,9 +65,33 @@ class SampleData : public ::testing::Test {
   std::filesystem::path before;
 };
 
+Ref<IHierStorage> SampleData::GameFileElement(const std::string& path) {
+  Ref<IHierStorageRoot> root =
+      LoadXmlStorageFromText(h.engine->ReadTextFile("data\\ini\\Tavelor2.ini", gameKey));
+  if (!root) return nullptr;
+  Ref<IHierStorage> node = root->GetChildByName("gamescreens");
+  const char* kind = "gamescreen";
+  size_t start = 0;
+  while (node && start <= path.size()) {
+    size_t slash = std::min(path.find('/', start), path.size());
+    std::string name = path.substr(start, slash - start);
+    Ref<IHierStorage> found;
+    for (int i = 0; !found && i < node->GetChildCount(kind); ++i) {
+      Ref<IHierStorage> child = node->GetChild(kind, i);
+      if (child->GetAttr("name").ToString() == name) found = child;
+    }
+    if (!found) return nullptr;
+    start = slash + 1;
+    if (start > path.size()) return found;
+    node = found->GetChildByName(std::string(kind) == "gamescreen" ? "window/widgets" : "widgets");
+    kind = "widget";
+  }
+  return nullptr;
+}
+
 TEST_F(SampleData, StartListGivesCursorsAndFontsWithGlyphs) {
   h.engine->LoadResourcesFromFile("data\\ini\\resources_start.ini", "start", false);
-  for (const char* name : {"font_title", "font_small"}) {
+  for (const char* name : {"font_title", "font_small", "font_main", "font_button"}) {
     SCOPED_TRACE(name);
     Ref<IFontResource> font = Supports<IFontResource>(h.engine->GetResource(name));
     ASSERT_TRUE(font);
@@ -83,7 +121,17 @@ TEST_F(SampleData, MainListGivesThePicturesAtTheirSizes) {
                         {"img_sparkle", 256, 128},
                         {"img_star_glow", 96, 96},
                         {"img_star", 64, 64},
-                        {"img_orb", 64, 64}};
+                        {"img_orb", 64, 64},
+                        {"img_btn_normal", 200, 56},
+                        {"img_btn_small_disabled", 150, 48},
+                        {"img_check_selected", 32, 32},
+                        {"img_uncheck_disabled", 32, 32},
+                        {"img_slider_track", 320, 36},
+                        {"img_slider_knob_pressed", 20, 36},
+                        {"img_edit_frame", 320, 48},
+                        {"img_list_frame", 420, 220},
+                        {"img_arrow_down_selected", 32, 32},
+                        {"img_rules_3", 600, 400}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Ref<IImageResource> image = Image(c.name);
@@ -125,6 +173,71 @@ TEST(SampleHighScores, PresetRowsUnderTranslatedNames) {
       }
     }
   }
+}
+
+// The high-score screen's grid from the program folder's game file, handed the shipped
+// timed table with one new record of seven digits: each row shows its player and its score
+// with the separator, the new record in the selected colour, exactly as the grid's text
+// widgets draw those texts alone.
+TEST_F(SampleData, HighScoreGridShowsTheShippedTable) {
+  ASSERT_TRUE(MultiLanguages()->LoadFile(std::string(SAMPLE_GAME_DIR) + "/lang/default.lng"));
+  RegisterWidgetsClasses();
+  h.engine->LoadResourcesFromFile("data\\ini\\resources_start.ini", "start", false);
+  Ref<IHierStorage> node = GameFileElement("GS_HighScores/high_scores_grid");
+  ASSERT_TRUE(node);
+  Ref<IWidget> grid = Supports<IWidget>(CreateObjectFromXml(node));
+  ASSERT_TRUE(grid);
+  Ref<FakeWindow> window = TAbstractObject::Create<FakeWindow>();
+  window->engine = h.engine.get();
+  window->SetRoot(grid);
+
+  TempFolder preferences;
+  Ref<FakeEngine> files(new FakeEngine());
+  files->programFolder = std::string(SAMPLE_GAME_DIR) + "/";
+  files->preferenceFolder = preferences.Path().string();
+  Ref<THighScores> scores = TAbstractObject::Create<THighScores>(HighScoreTableParams);
+  scores->LoadFromFile(files.get(), false);
+  Ref<IRecordTable> table = scores->GetTables()->GetItem(Variant("0"));
+  ASSERT_TRUE(table);
+  table->AddScoreRecord(ParamsFromString("Score=1234567\\Player=Mira"));
+  ASSERT_EQ(table->GetLastIndex(), 0);
+  grid->SetProperty("recordtable", Variant(Ref<IInterface>(table.get())));
+
+  const int32_t width = grid->GetWidth(), height = grid->GetHeight();
+  const int32_t rowHeight = ReadXmlInt(node, "rowheight");
+  const uint32_t colour = ReadXmlHex(node, "color"), selected = ReadXmlHex(node, "selectedcolor");
+  ASSERT_NE(colour, selected);
+  Ref<TSurface> drawn = NewAlphaSurface(width, height);
+  grid->Draw(drawn.get(), 0, 0);
+
+  struct Row {
+    const char* player;
+    const char* score;
+  };
+  const Row rows[] = {
+      {"Mira", "1,234,567"}, {"Ada", "30,000"}, {"Barnaby", "20,000"}, {"Clementine", "10,000"}};
+  Ref<TSurface> expected = NewAlphaSurface(width, height);
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    for (auto [name, text] : {std::pair{"player", rows[i].player}, {"score", rows[i].score}}) {
+      Ref<IWidget> cell = grid->FindWidget(name);
+      ASSERT_TRUE(cell) << name;
+      cell->SetProperty("fillcolor", Variant(int32_t(i == 0 ? selected : colour)));
+      cell->SetProperty("text_utf8", Variant(text));
+      cell->Draw(expected.get(), int32_t(std::lround(cell->GetAnchorLeft())),
+                 int32_t(std::lround(cell->GetAnchorTop())) + rowHeight * int32_t(i));
+    }
+  }
+  int inked = 0;
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) {
+      ASSERT_EQ(drawn->GetPixel(x, y), expected->GetPixel(x, y)) << x << "," << y;
+      if (drawn->GetPixel(x, y) >> 24) ++inked;
+    }
+  // Four rows of text, nothing below them.
+  EXPECT_GT(inked, 400);
+  for (int32_t y = rowHeight * 4; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) ASSERT_EQ(drawn->GetPixel(x, y), 0u) << x << "," << y;
+  MultiLanguages()->ClearStrings();
 }
 
 }  // namespace

@@ -248,14 +248,28 @@ TEST(EngineStart, BadGameFilesFailCleanly) {
     EXPECT_FALSE(h.engine->FailureMessage().empty());
     EXPECT_NE(h.engine->FailureMessage().find(c.said), std::string::npos)
         << h.engine->FailureMessage();
-    if (std::string(c.name) != "missing")
+    if (std::string(c.name) != "missing") {
       EXPECT_NE(h.engine->FailureMessage().find(h.gameFile), std::string::npos);
+    }
     EXPECT_FALSE(h.platform->headless.IsCreated());
     EXPECT_EQ(h.engine->GetGame(), nullptr);
     h.engine->Finalize();  // as the start-up routine does once more
     int expectedDone = std::string(c.name) == "game refuses" ? 1 : 0;
     EXPECT_EQ(TFakeGame::totalDoneCalls - doneBefore, expectedDone);
   }
+}
+
+// A value of the game file that does not read keeps its default and is said once, naming
+// the game file as it was given.
+TEST(EngineStart, AnUnreadableColourIsSaidOnceNamingTheGameFile) {
+  WarningCapture warnings;
+  EngineHarness h(R"(color="$FF00GG00")");
+  ASSERT_TRUE(h.Start());
+  EXPECT_EQ(h.game->color, 0xFF336699u);
+  EXPECT_EQ(warnings.Lines(),
+            std::vector<std::string>{"warning: " + h.gameFile +
+                                     ": game \"fake\": color=\"$FF00GG00\" is not a colour or "
+                                     "number (\"$AARRGGBB\"); the default is used"});
 }
 
 TEST(EngineStart, FinaliseTellsTheGameDoneOnce) {

@@ -9,27 +9,9 @@
 #include "foundation/EngineDeclarations.h"
 #include "platform/Png.h"
 #include "tests/support/EngineHarness.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace {
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-
- private:
-  std::string name_, old_;
-  bool had_ = false;
-};
 
 // Runs the program's engine routine on a test game with the script, on the backend.
 struct Smoke {

@@ -8,6 +8,7 @@
 #include "foundation/XMLStorage.h"
 #include "tests/engine/ImageFixtures.h"
 #include "tests/support/FakeResourceOwner.h"
+#include "tests/support/WarningCapture.h"
 
 namespace {
 
@@ -133,32 +134,47 @@ TEST_F(Images, JpngTakesColourFromTheJpegAndAlphaFromTheGreyPng) {
   ExpectEmpty(Image("pic.png", "jpng"));
 }
 
+// Each says once why, naming the file (here the picture itself: the resource was not
+// read from a list file).
 TEST_F(Images, DamagedOrHugeFilesGiveEmptyImages) {
   std::string png = fixtures::Png(3, 3, PNG_COLOR_TYPE_RGB, fixtures::Filled(3, 3, {1, 2, 3}));
   std::string jpeg = fixtures::Jpeg(16, 16, 3, fixtures::Filled(16, 16, {1, 2, 3}));
+  const std::string notPng = "x.png does not decode as a PNG picture (damaged, or too large)";
+  const std::string notJpeg =
+      "x.png does not decode as a colour JPEG picture (damaged, or too large)";
   struct Case {
     const char* name;
     std::string bytes;
     const char* format;
+    std::string says;
   } cases[] = {
-      {"truncated png", png.substr(0, png.size() / 2), "png"},
-      {"png signature only", png.substr(0, 8), "png"},
-      {"random bytes as png", std::string(300, '\x5A'), "png"},
-      {"jpeg as png", jpeg, "png"},
-      {"truncated jpeg header", jpeg.substr(0, 20), "jpeg"},
-      {"png as jpeg", png, "jpeg"},
-      {"empty file", "", "png"},
+      {"truncated png", png.substr(0, png.size() / 2), "png", notPng},
+      {"png signature only", png.substr(0, 8), "png", notPng},
+      {"random bytes as png", std::string(300, '\x5A'), "png", notPng},
+      {"jpeg as png", jpeg, "png", notPng},
+      {"truncated jpeg header", jpeg.substr(0, 20), "jpeg", notJpeg},
+      {"png as jpeg", png, "jpeg", notJpeg},
+      {"empty file", "", "png", "x.png is empty"},
       {"png too wide", fixtures::Png(20000, 1, PNG_COLOR_TYPE_GRAY, std::vector<uint8_t>(20000, 7)),
-       "png"},
-      {"jpeg too tall", fixtures::Jpeg(8, 17000, 1, std::vector<uint8_t>(8 * 17000, 7)), "jpeg"},
-      {"png, unknown format", png, "unknown"},
+       "png", notPng},
+      {"jpeg too tall", fixtures::Jpeg(8, 17000, 1, std::vector<uint8_t>(8 * 17000, 7)), "jpeg",
+       notJpeg},
+      {"png, unknown format", png, "unknown",
+       "no picture format (\"format\" is png, jpeg or jpng)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    WarningCapture warnings;
     owner->files["x.png"] = c.bytes;
     ExpectEmpty(Image("x.png", c.format));
+    EXPECT_EQ(warnings.Lines(),
+              std::vector<std::string>{"warning: x.png: resource \"i\": " + c.says});
   }
   ExpectEmpty(Make("<resource type=\"ImageResource\" name=\"n\" file=\"x.png\"/>"));
+  WarningCapture warnings;
+  ExpectEmpty(Image("missing.png", "png"));
+  EXPECT_EQ(warnings.Lines(), std::vector<std::string>{"warning: missing.png: resource \"i\": "
+                                                       "no such picture missing.png"});
 }
 
 TEST_F(Images, LoadByDemandDecodesOnFirstUseAndAgainAfterUnload) {

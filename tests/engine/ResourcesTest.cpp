@@ -11,6 +11,7 @@
 #include "tests/engine/ImageFixtures.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/FakeResourceOwner.h"
+#include "tests/support/WarningCapture.h"
 
 namespace {
 
@@ -319,11 +320,42 @@ TEST(EngineResourceLists, EncipheredListFiles) {
       "list.res", "<resources><content>" + h.Image("a", "a.png") + "</content></resources>");
   h.engine->LoadResourcesFromFile(list, "g", false);
   EXPECT_TRUE(h.engine->GetResource("a"));
+  EXPECT_EQ(h.engine->ReadTextFile(list, ""), h.folder.Read("list.res") + "\r\n");
+}
+
+// A list that cannot be used, or a resource in it, is said once on the warning channel,
+// naming the list as its author wrote it; the rest loads as before.
+TEST(EngineResourceLists, WhatIsDroppedFromAListIsSaidOnceNamingTheList) {
+  EngineLists h;
+  WarningCapture warnings;
   std::string damaged = h.WriteEnciphered("bad.res", "<resources><content><resource");
   h.engine->LoadResourcesFromFile(damaged, "g", false);
+  ASSERT_EQ(warnings.Lines().size(), 1u);
+  EXPECT_EQ(warnings.Lines()[0].rfind("warning: " + damaged + ": does not parse (", 0), 0u)
+      << warnings.Lines()[0];
+
+  warnings.Clear();
   h.engine->LoadResourcesFromFile(h.folder / "missing.res", "g", false);
-  EXPECT_EQ(h.engine->Resources().Count(), 1);
-  EXPECT_EQ(h.engine->ReadTextFile(list, ""), h.folder.Read("list.res") + "\r\n");
+  ASSERT_EQ(warnings.Lines().size(), 1u);
+  EXPECT_EQ(warnings.Lines()[0].rfind(
+                "warning: " + (h.folder / "missing.res") + ": no such resource list", 0),
+            0u)
+      << warnings.Lines()[0];
+  EXPECT_EQ(h.engine->Resources().Count(), 0);
+
+  warnings.Clear();
+  std::string list =
+      h.WriteEnciphered("list.res", "<resources><content>" + h.Image("a", "a.png") +
+                                        "<resource type=\"Nothing\" name=\"n\"/>" +
+                                        h.Image("ghost", "ghost.png") + "</content></resources>");
+  h.engine->LoadResourcesFromFile(list, "g", false);
+  h.engine->LoadResourcesFromFile(list, "g", false);  // said once only
+  EXPECT_EQ(warnings.Lines(),
+            (std::vector<std::string>{
+                "warning: " + list + ": resource \"n\": \"Nothing\" is no resource type; skipped",
+                "warning: " + list + ": resource \"ghost\": no such picture " +
+                    (h.folder / "ghost.png")}));
+  EXPECT_EQ(h.engine->Resources().Count(), 2);
 }
 
 TEST(SurfaceCollection, KeepsSurfacesByNameAndCountsTheirPixels) {

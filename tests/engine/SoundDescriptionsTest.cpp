@@ -152,7 +152,7 @@ TEST(SoundDescriptions, CollectionsLoadEachItemUnderItsName) {
   EXPECT_FALSE(sounds->FindSound(Variant(5)));
 
   Ref<TMusicCollection> musics = TAbstractObject::Create<TMusicCollection>();
-  LoadObjectFromChild(Ref<IInterface>(static_cast<IPersistObject*>(musics.get())),
+  LoadObjectFromChild(musics,
                       LoadXmlStorageFromText(
                           R"(<screen><musics><music name="music_background" resourcename="theme"/>)"
                           R"(</musics></screen>)"));

@@ -19,18 +19,12 @@
 #include "engine/EngineSoundManager.h"
 #include "engine/EngineSounds.h"
 #include "foundation/XMLStorage.h"
-#include "tests/support/FakeSoundEngine.h"
+#include "tests/support/FakeEngine.h"
+#include "tests/support/FakeGame.h"
+#include "tests/support/FakeSoundResources.h"
+#include "tests/support/SineWav.h"
 
 namespace {
-
-std::vector<float> ReadFloats(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-  std::vector<float> floats(bytes.size() / sizeof(float));
-  std::memcpy(floats.data(), bytes.data(), floats.size() * sizeof(float));
-  return floats;
-}
 
 // Plays 250 ms of 440 Hz (a 22050 Hz file, converted on loading) with the manager's frame
 // steps until it reports the sound over; returns the stereo float frames the device wrote.
@@ -42,7 +36,7 @@ std::vector<float> PlayThroughManager() {
   setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
   {
     std::unique_ptr<IAudio> audio = CreateAudio("sdl");
-    Ref<FakeSoundEngine> engine(new FakeSoundEngine());
+    Ref<FakeEngine> engine(new FakeEngine());
     engine->resources->Add(
         Ref<IResource>(new FakeSoundResource(*audio, "tone", MakeSineWav(22050, 1, 16, 440, 250))));
     Ref<TSoundManager> manager(new TSoundManager());

@@ -152,7 +152,7 @@ TEST_F(SoundManagerTest, MutingSoundsSilenceTheMusicUntilTheLastEnds) {
 }
 
 TEST_F(SoundManagerTest, PausingAMutingSoundLetsTheMusicBackAndResumingMutesItAgain) {
-  SetGame()->topScreen = "dialog";
+  SetGame()->screen = "dialog";
   AddMusic("m");
   AddSound("voice");
   const AudioHandle music = manager->PlayMusic(MakeMusic("m"));

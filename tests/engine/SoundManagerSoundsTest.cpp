@@ -149,16 +149,16 @@ TEST_F(SoundManagerTest, SoundsFadeInWhenAsked) {
 }
 
 TEST_F(SoundManagerTest, SoundsBelongToTheTopScreensGroup) {
-  Ref<FakeGame> game = SetGame();
+  Ref<TFakeGame> game = SetGame();
   AddSound("s", 8);
-  game->topScreen = "menu";
+  game->screen = "menu";
   const AudioHandle looping = manager->PlaySound(MakeSound(R"(resourcename="s" loop="yes")"));
   const AudioHandle once = manager->PlaySound(MakeSound(R"(resourcename="s")"));
   const AudioHandle kept =
       manager->PlaySound(MakeSound(R"(resourcename="s" loop="yes" stoppable_by_group="no")"));
   const AudioHandle waiting = manager->PlaySound(
       MakeSound(R"(resourcename="s" stoppable_by_group="yes" startdelaytime="500")"));
-  game->topScreen = "options";
+  game->screen = "options";
   const AudioHandle other = manager->PlaySound(MakeSound(R"(resourcename="s" loop="yes")"));
   for (AudioHandle channel : {looping, once, kept, waiting, other}) ASSERT_NE(channel, kNoAudio);
 
@@ -190,7 +190,7 @@ TEST_F(SoundManagerTest, SoundsBelongToTheTopScreensGroup) {
 }
 
 TEST_F(SoundManagerTest, ASoundThatEndedBeforeItsGroupPausedDoesNotPlayAgainOnResume) {
-  SetGame()->topScreen = "menu";
+  SetGame()->screen = "menu";
   AddSound("s");
   const AudioHandle channel =
       manager->PlaySound(MakeSound(R"(resourcename="s" stoppable_by_group="yes")"));
@@ -311,7 +311,7 @@ TEST_F(SoundManagerTest, DoneShutsTheOutputDown) {
 TEST(SoundManagerUninitialised, EveryOperationDoesNothing) {
   FakeAudio audio;
   audio.failInit = true;
-  Ref<FakeSoundEngine> engine(new FakeSoundEngine());
+  Ref<FakeEngine> engine(new FakeEngine());
   Ref<FakeSoundResource> sound(new FakeSoundResource(audio, "s", Bytes{1}));
   Ref<FakeMusicResource> music(new FakeMusicResource(audio, "m", Bytes{1}));
   engine->resources->Add(Ref<IResource>(sound.get()));

@@ -11,7 +11,9 @@
 #include "foundation/Random.h"
 #include "foundation/XMLStorage.h"
 #include "tests/support/FakeAudio.h"
-#include "tests/support/FakeSoundEngine.h"
+#include "tests/support/FakeEngine.h"
+#include "tests/support/FakeGame.h"
+#include "tests/support/FakeSoundResources.h"
 
 // A sound description from the attributes of a "sound" element.
 inline Ref<ISound> MakeSound(std::string_view attributes) {
@@ -51,8 +53,8 @@ class SoundManagerTest : public testing::Test {
     engine->resources->Add(Ref<IResource>(resource.get()));
     return resource;
   }
-  Ref<FakeGame> SetGame() {
-    Ref<FakeGame> game(new FakeGame());
+  Ref<TFakeGame> SetGame() {
+    Ref<TFakeGame> game = TAbstractObject::Create<TFakeGame>();
     engine->game = Ref<IGame>(game.get());
     return game;
   }
@@ -72,6 +74,6 @@ class SoundManagerTest : public testing::Test {
   }
 
   FakeAudio audio;  // outlives the manager and the resources
-  Ref<FakeSoundEngine> engine{new FakeSoundEngine()};
+  Ref<FakeEngine> engine{new FakeEngine()};
   Ref<TSoundManager> manager{new TSoundManager()};
 };

@@ -7,6 +7,7 @@
 #include "foundation/ResourceReader.h"
 #include "foundation/XMLStorage.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WarningCapture.h"
 
 namespace {
 
@@ -110,9 +111,18 @@ TEST_F(LanguageFiles, TheChosenLanguageOverridesTheDefaultKeyByKey) {
   EXPECT_EQ(GetLanguageId(), "de");
   EXPECT_EQ(TranslateText("%Quit% / %OnlyDefault%"), "Beenden / kept");
 
+  // A damaged file and a key no file has are said once each, naming the files.
+  WarningCapture warnings;
   folder.Write("Languages/broken.lng", "<language><strings><string");
   ASSERT_TRUE(LoadLanguage("broken")) << "the default file still loads";
-  EXPECT_EQ(TranslateText("%Quit%"), "Quit");
+  EXPECT_EQ(TranslateText("%Quit% %Missing%"), "Quit ");
+  EXPECT_EQ(TranslateText("%Missing%"), "");
+  ASSERT_EQ(warnings.Lines().size(), 2u);
+  EXPECT_EQ(warnings.Lines()[0].rfind("warning: %apppath%Languages\\broken.lng: does not parse", 0),
+            0u)
+      << warnings.Lines()[0];
+  EXPECT_EQ(warnings.Lines()[1], "warning: " + (folder / "default.lng") +
+                                     ": no text for the key \"Missing\"; it reads as nothing");
   EXPECT_TRUE(LoadLanguage("absent"));
 }
 

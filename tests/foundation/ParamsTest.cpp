@@ -180,7 +180,7 @@ TEST_F(GuidParams, TheTableSavesAndLoadsAsParamsElements) {
   Params("G1")->SetValue("x", "5");
   Params("G2")->SetValue("label", "Hi");
   Ref<IHierStorageRoot> doc = CreateXmlStorage("game");
-  ASSERT_TRUE(SaveObjectToChild(Ref<IInterface>(GlobalReplaceableObjectParams().get()), doc));
+  ASSERT_TRUE(SaveObjectToChild(GlobalReplaceableObjectParams(), doc));
   std::string xml = doc->GetXmlText();
   EXPECT_EQ(xml,
             "<game><global_replaceable_object_params>"
@@ -189,8 +189,7 @@ TEST_F(GuidParams, TheTableSavesAndLoadsAsParamsElements) {
             "</global_replaceable_object_params></game>");
 
   GlobalReplaceableObjectParams()->Clear();
-  ASSERT_TRUE(LoadObjectFromChild(Ref<IInterface>(GlobalReplaceableObjectParams().get()),
-                                  LoadXmlStorageFromText(xml)));
+  ASSERT_TRUE(LoadObjectFromChild(GlobalReplaceableObjectParams(), LoadXmlStorageFromText(xml)));
   EXPECT_EQ(GlobalReplaceableObjectParams()->Count(), 2);
   EXPECT_EQ(Load("<box _object_guid=\"g1\" x=\"1\"/>")->x, 5);
 }

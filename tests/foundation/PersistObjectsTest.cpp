@@ -259,12 +259,12 @@ TEST(PersistObjects, ATypedCollectionSavesAndLoadsItsItemsByType) {
   square->filled = true;
   Ref<TSquare> hidden = TAbstractObject::Create<TSquare>("name=hidden");
   hidden->SetStored(false);
-  shapes->Items().Add(Ref<IInterface>(circle.get()), "sun");
-  shapes->Items().Add(Ref<IInterface>(square.get()), "box");
-  shapes->Items().Add(Ref<IInterface>(hidden.get()), "hidden");
+  shapes->Items().Add(circle, "sun");
+  shapes->Items().Add(square, "box");
+  shapes->Items().Add(hidden, "hidden");
 
   Ref<IHierStorageRoot> doc = CreateXmlStorage("doc");
-  ASSERT_TRUE(SaveObjectToChild(Ref<IInterface>(shapes.get()), doc));
+  ASSERT_TRUE(SaveObjectToChild(shapes, doc));
   EXPECT_EQ(doc->GetXmlText(),
             "<doc><shapes name=\"all\" type=\"test_shapes\">"
             "<shape name=\"sun\" type=\"test_circle\" size=\"2.5\" colour=\"$FFFFCC00\"/>"
@@ -341,7 +341,7 @@ TEST(PersistObjects, AnObjectNotStoredIsLeftOut) {
   Ref<TSquare> square = TAbstractObject::Create<TSquare>();
   square->SetStored(false);
   Ref<IHierStorageRoot> doc = CreateXmlStorage("doc");
-  EXPECT_TRUE(SaveObjectToChild(Ref<IInterface>(square.get()), doc));
+  EXPECT_TRUE(SaveObjectToChild(square, doc));
   EXPECT_EQ(doc->GetChildCount("shape"), 0);
   EXPECT_FALSE(SaveObjectToChild(nullptr, doc));
 }
@@ -358,7 +358,7 @@ TEST(PersistObjects, AnOutStorageObjectSavesIntoItsOwnFile) {
   circle->size = 4;
   circle->SetOutStorage(spec);
   Ref<IHierStorageRoot> doc = CreateXmlStorage("doc");
-  ASSERT_TRUE(SaveObjectToChild(Ref<IInterface>(circle.get()), doc));
+  ASSERT_TRUE(SaveObjectToChild(circle, doc));
   Ref<IHierStorage> node = doc->GetChild("shape", 0);
   EXPECT_EQ(node->GetAttrCount(), 1) << "the node keeps only the reserved attribute";
   EXPECT_EQ(ReadXmlStr(node, "_outstorage"), spec);

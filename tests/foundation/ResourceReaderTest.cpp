@@ -90,7 +90,7 @@ TEST_F(ResourceTree, ProgramFolderDefaultsToTheExecutablesFolder) {
 }
 
 TEST_F(ResourceTree, AnArchiveReplacesAFolderAndItsEntriesAreFoundWithoutCase) {
-  ArchiveExtension = ".vkd";
+  ArchiveExtension = GameArchiveExtension;
   Archive("data/gfx.vkd", {{"A.PNG", "archived A"}, {"Sub/B.txt", "B"}});
   Archive("data/sfx.zip", {{"s.wav", "S"}});
   ExpectReads({

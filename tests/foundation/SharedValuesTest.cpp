@@ -85,6 +85,13 @@ TEST(CheckedMath, RoundingAndTruncation) {
       {-inf, INT32_MIN, INT32_MIN},
       {2147483647.4, INT32_MAX, INT32_MAX},
       {-2147483648.0, INT32_MIN, INT32_MIN},
+      // Around the edges of the inline rounding: the largest double below one half, the
+      // last tie it rounds and the first value it leaves to the library.
+      {0.49999999999999994, 0, 0},
+      {-0.49999999999999994, 0, 0},
+      {1073741822.5, 1073741822, 1073741822},
+      {-1073741823.5, -1073741824, -1073741823},
+      {1073741824.5, 1073741824, 1073741824},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(RoundHalfEven(c.value), c.round) << c.value;

@@ -7,17 +7,9 @@
 
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
+#include "tests/support/ErrorOf.h"
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 std::string Hex(std::string_view bytes) {
   std::string out;

@@ -8,17 +8,9 @@
 
 #include "foundation/SimpleXML.h"
 #include "foundation/TextConvert.h"
+#include "tests/support/ErrorOf.h"
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 std::string TempPath(const char* name) {
   return (std::filesystem::temp_directory_path() / name).string();

@@ -7,17 +7,9 @@
 
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
+#include "tests/support/ErrorOf.h"
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 Ref<IXmlElement> Root(std::string_view text) {
   return LoadXmlDocumentFromXml(text)->GetDocumentElement();

@@ -6,17 +6,9 @@
 
 #include "foundation/SimpleXML.h"
 #include "foundation/TextConvert.h"
+#include "tests/support/ErrorOf.h"
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 Ref<IXmlDocument> Parse(std::string_view text, bool preserve = false) {
   Ref<IXmlDocument> document = CreateXmlDocument();

@@ -8,7 +8,7 @@ Ref<TParamSpace> LoadSpace(const std::string& xml) {
   Ref<TParamSpace> space = TAbstractObject::Create<TParamSpace>();
   Ref<IHierStorageRoot> root = ParseXml(xml);
   EXPECT_TRUE(root);
-  LoadObject(Ref<IInterface>(space.get()), Ref<IHierStorage>(root.get()));
+  LoadObject(space, Ref<IHierStorage>(root.get()));
   return space;
 }
 

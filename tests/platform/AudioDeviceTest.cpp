@@ -21,15 +21,6 @@
 
 namespace {
 
-std::vector<float> ReadFloats(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-  std::vector<float> floats(bytes.size() / sizeof(float));
-  std::memcpy(floats.data(), bytes.data(), floats.size() * sizeof(float));
-  return floats;
-}
-
 // Plays 250 ms of 440 Hz (a 22050 Hz file, converted on loading) through the SDL backend and
 // returns what the device wrote: stereo float frames. With pauseMidway, the whole output is
 // paused for a while after 100 ms.

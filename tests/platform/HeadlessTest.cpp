@@ -6,13 +6,11 @@
 
 #include "platform/Png.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "tests/platform/PlatformTestSupport.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
 
 namespace platform {
 namespace {
-
-using testing_support::ScopedEnv;
-using testing_support::TempFolder;
 
 TEST(Headless, ClockMovesBySleepAndOneIntervalPerFrame) {
   HeadlessPlatform p;

@@ -7,12 +7,11 @@
 #include "platform/Png.h"
 #include "platform/Script.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "tests/platform/PlatformTestSupport.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
 
 namespace platform {
 namespace {
-
-using testing_support::TempFolder;
 
 TEST(ScriptParser, ReadsEveryCommand) {
   struct Case {

@@ -15,13 +15,12 @@
 #include "platform/Folders.h"
 #include "platform/Png.h"
 #include "platform/Registry.h"
-#include "tests/platform/PlatformTestSupport.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
 
 namespace platform {
 namespace {
 
-using testing_support::ScopedEnv;
-using testing_support::TempFolder;
 using namespace std::string_literals;
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -57,11 +56,11 @@ TEST(Folders, PreferenceFolderFallsBackToTheDataFolder) {
   ScopedEnv data("XDG_DATA_HOME", home.Path().c_str());
   // The maker's name is taken by a file: no maker folder, so the data folder itself.
   WriteText(home / "Maker", "");
-  EXPECT_EQ(PreferenceFolder("Maker", "Game"), home.Path() + "/");
+  EXPECT_EQ(PreferenceFolder("Maker", "Game"), home.Path().string() + "/");
   // The game's name is taken by a symbolic link: never followed.
   ASSERT_EQ(mkdir((home / "Other").c_str(), 0700), 0);
   ASSERT_EQ(symlink("/tmp", (home / "Other/Game").c_str()), 0);
-  EXPECT_EQ(PreferenceFolder("Other", "Game"), home.Path() + "/");
+  EXPECT_EQ(PreferenceFolder("Other", "Game"), home.Path().string() + "/");
 }
 
 TEST(Folders, WorldWritableFoldersAreRefusedUnlessSticky) {
@@ -200,7 +199,7 @@ TEST(DocumentOpener, PathsReachTheOpenerAsOneArgument) {
                                      "mv '" +
                                      record + ".tmp' '" + record + "'\n");
   ASSERT_EQ(chmod((folder / "xdg-open").c_str(), 0700), 0);
-  ScopedEnv path("PATH", (folder.Path() + ":/usr/bin:/bin").c_str());
+  ScopedEnv path("PATH", (folder.Path().string() + ":/usr/bin:/bin").c_str());
   struct Case {
     std::string given, received;
   };

@@ -13,16 +13,14 @@ Ref<T> LoadFrom(const std::string& xml) {
   RegisterGameTestClasses();
   Ref<IHierStorageRoot> node = LoadXmlStorageFromText(xml);
   Ref<T> object = TAbstractObject::Create<T>();
-  LoadObject(Ref<IInterface>(static_cast<IPersistObject*>(object.get())),
-             Ref<IHierStorage>(node.get()));
+  LoadObject(object, Ref<IHierStorage>(node.get()));
   return object;
 }
 
 template <class T>
 std::string SaveText(const Ref<T>& object, const char* root) {
   Ref<IHierStorageRoot> node = CreateXmlStorage(root);
-  SaveObject(Ref<IInterface>(static_cast<IPersistObject*>(object.get())),
-             Ref<IHierStorage>(node.get()));
+  SaveObject(object, Ref<IHierStorage>(node.get()));
   return node->GetXmlText();
 }
 

@@ -219,7 +219,7 @@ TEST_F(GameScreenTest, ASavedScreenLoadsBackTheSame) {
          </window></gamescreen>)");
   Ref<INamedObject> screen = CreateObjectFromXml(Ref<IHierStorage>(node.get()));
   Ref<IHierStorageRoot> saved = CreateXmlStorage("gamescreen");
-  ASSERT_TRUE(SaveObject(Ref<IInterface>(screen.get()), Ref<IHierStorage>(saved.get())));
+  ASSERT_TRUE(SaveObject(screen, Ref<IHierStorage>(saved.get())));
   Ref<IGameScreenSlave> again =
       Supports<IGameScreenSlave>(CreateObjectFromXml(Ref<IHierStorage>(saved.get())));
   ASSERT_TRUE(again) << saved->GetXmlText();

@@ -237,7 +237,7 @@ TEST_F(WidgetBase, SavesOnlyWhatDiffersFromDefaults) {
       aliases="\a=b" extraparams="k=v" visible="yes"/>)");
   w->Process(100);
   Ref<IHierStorageRoot> out = CreateXmlStorage("widget");
-  ASSERT_TRUE(SaveObject(Ref<IInterface>(w.get()), Ref<IHierStorage>(out.get())));
+  ASSERT_TRUE(SaveObject(w, Ref<IHierStorage>(out.get())));
   EXPECT_EQ(out->GetXmlText(),
             R"(<widget name="s" type="surface_widget" paused="no" currenttime="5" time_rate="2" )"
             R"(aliases="\a=b" extraparams="\k=v" visible="yes" fillcolor="$00000000"/>)");

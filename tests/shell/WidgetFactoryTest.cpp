@@ -118,7 +118,7 @@ TEST_F(WidgetFactory, FactoryMadeWidgetsAreNotSaved) {
   ASSERT_TRUE(inner->GetChildren()->Add(Create(root, "label", Params({{"name", "made"}}))));
   ASSERT_TRUE(inner->GetChildren()->Add(Load(R"(<widget type="test_box" name="kept"/>)")));
   Ref<IHierStorageRoot> out = CreateXmlStorage("widget");
-  SaveObject(Ref<IInterface>(inner.get()), Ref<IHierStorage>(out.get()));
+  SaveObject(inner, Ref<IHierStorage>(out.get()));
   std::string xml = out->GetXmlText();
   EXPECT_NE(xml.find(R"(name="kept")"), std::string::npos) << xml;
   EXPECT_EQ(xml.find(R"(name="made")"), std::string::npos) << xml;
@@ -128,10 +128,9 @@ TEST_F(WidgetFactory, FactoriesSaveAndLoadBack) {
   Ref<IWidget> root = ShowWithFactories();
   Ref<IWidgetFactoryCollection> factories = dynamic_cast<TGroupWidget*>(root.get())->GetFactories();
   Ref<IHierStorageRoot> out = CreateXmlStorage("widgetfactories");
-  SaveObject(Ref<IInterface>(factories.get()), Ref<IHierStorage>(out.get()));
+  SaveObject(factories, Ref<IHierStorage>(out.get()));
   auto copy = TAbstractObject::Create<TWidgetFactoryCollection>();
-  LoadObject(Ref<IInterface>(static_cast<IWidgetFactoryCollection*>(copy.get())),
-             LoadXmlStorageFromText(out->GetXmlText()));
+  LoadObject(copy, LoadXmlStorageFromText(out->GetXmlText()));
   ASSERT_EQ(copy->Count(), 3);
   Ref<IWidgetFactory> titled = copy->GetItem(Variant("titled"));
   auto* f = dynamic_cast<TWidgetFactory*>(titled.get());

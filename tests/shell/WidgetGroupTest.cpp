@@ -1,6 +1,9 @@
 // Groups and their child lists: z order, the update loop, dead children, caching and the
 // mouse modes.
 
+#include "foundation/XMLStorage.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/WarningCapture.h"
 #include "tests/support/WidgetFixture.h"
 
 namespace {
@@ -44,6 +47,26 @@ TEST_F(WidgetGroup, ASecondChildOfTheSameNameIsRefused) {
   EXPECT_FALSE(children->Add(other));
   EXPECT_EQ(other->GetOwner(), nullptr);
   EXPECT_EQ(children->Count(), 1);
+}
+
+// A child of a type nobody registered is skipped, and its file says so once: the author
+// learns why the widget is missing.
+TEST_F(WidgetGroup, AChildOfAnUnregisteredTypeIsSkippedWithOneWarningNamingTheFile) {
+  TempFolder folder;
+  folder.Write("screen.xml", R"(<widget type="group_widget" name="root" visible="yes"><widgets>
+      <widget type="no_such_widget" name="ghost"/>
+      <widget type="test_box" name="box"/>
+    </widgets></widget>)");
+  std::string path = folder / "screen.xml";
+  WarningCapture warnings;
+  Ref<IHierStorageRoot> storage = LoadXmlStorageFromFile(path);
+  Ref<IWidget> root = Supports<IWidget>(CreateObjectFromXml(Ref<IHierStorage>(storage.get())));
+  ASSERT_TRUE(root);
+  EXPECT_EQ(Names(root->GetChildren()), "box");
+  EXPECT_EQ(warnings.Lines(),
+            std::vector<std::string>{"warning: " + path +
+                                     ": widget \"ghost\": type \"no_such_widget\" is not "
+                                     "registered; the element is skipped"});
 }
 
 TEST_F(WidgetGroup, ChildrenDrawInAscendingZ) {

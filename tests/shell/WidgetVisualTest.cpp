@@ -141,7 +141,7 @@ class SurfaceWidget : public WidgetFixture {
 TEST_F(SurfaceWidget, HitsOnlyPixelsWithAlphaElevenOrMore) {
   Ref<IWidget> w =
       Show(R"(<widget type="surface_widget" visible="yes" anchor_left="10" anchor_top="20"/>)");
-  w->SetProperty("surface", Variant(Ref<IInterface>(static_cast<ISurface*>(MakeSurface().get()))));
+  w->SetProperty("surface", Variant(MakeSurface()));
   EXPECT_EQ(w->GetWidth(), 4);
   struct Case {
     TPoint p;
@@ -168,7 +168,7 @@ TEST_F(SurfaceWidget, DrawsAShiftedPartCopiedOrFilled) {
   Ref<IWidget> w = Show(R"(<widget type="surface_widget" visible="yes" anchor_left="1"/>)");
   TSurfacePtr source = NewSurface(4, 4, 0xFF0000FF);
   source->SetPixel(2, 1, 0xFF00FF00);
-  w->SetProperty("surface", Variant(Ref<IInterface>(static_cast<ISurface*>(source.get()))));
+  w->SetProperty("surface", Variant(source));
   w->SetProperty("shiftleft", Variant(2));
   w->SetProperty("shifttop", Variant(1));
   w->SetProperty("width", Variant(2));
@@ -194,7 +194,7 @@ TEST_F(SurfaceWidget, DrawsAShiftedPartCopiedOrFilled) {
 
 TEST_F(SurfaceWidget, NullSurfaceResetsSizeAndShifts) {
   Ref<IWidget> w = Show(R"(<widget type="surface_widget" visible="yes"/>)");
-  w->SetProperty("surface", Variant(Ref<IInterface>(static_cast<ISurface*>(MakeSurface().get()))));
+  w->SetProperty("surface", Variant(MakeSurface()));
   w->SetProperty("shiftleft", Variant(1));
   w->SetProperty("surface", Variant::Null());
   EXPECT_EQ(w->GetWidth(), 0);

@@ -67,16 +67,25 @@ void TFakeGame::InvalidateAll() {
   if (engine && invalidate.Width() > 0) engine->RedrawRect(invalidate);
 }
 
-void TFakeGame::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistObject::LoadFromXml(node);
-  color = ReadXmlHex(node, "color", color);
-  screen = ReadXmlStr(node, "screen", screen);
-  failInitialize = ReadXmlBool(node, "fail_initialize", false);
-  TOneArrayOfString parts = SplitString(ReadXmlStr(node, "invalidate"), ',');
-  if (parts.size() == 4) {
-    invalidate =
-        TRect{std::stoi(parts[0]), std::stoi(parts[1]), std::stoi(parts[2]), std::stoi(parts[3])};
-  }
+const TPropertyTable& TFakeGame::Properties() {
+  using G = TFakeGame;
+  static const TPropertyTable table(
+      TPersistObject::Properties(),
+      {
+          Attr("color", &G::color).Hex(0xFF336699),
+          Attr("screen", &G::screen).Str("main"),
+          Attr("fail_initialize", &G::failInitialize).Bool(false),
+          Custom<G>(
+              "invalidate",
+              [](G& game, const Ref<IHierStorage>& node) {
+                TOneArrayOfString parts = SplitString(ReadXmlStr(node, "invalidate"), ',');
+                if (parts.size() != 4) return;
+                game.invalidate = TRect{std::stoi(parts[0]), std::stoi(parts[1]),
+                                        std::stoi(parts[2]), std::stoi(parts[3])};
+              },
+              nullptr),
+      });
+  return table;
 }
 
 int TFakeGame::Count(const std::string& prefix) const {

@@ -26,8 +26,6 @@ class TFakeGame : public TPersistObject, public virtual IGame {
   void InvalidateAll() override;
   std::string GetTopScreenName() override { return screen; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
-
   // How many lines of the log start with prefix.
   int Count(const std::string& prefix) const;
 
@@ -45,6 +43,9 @@ class TFakeGame : public TPersistObject, public virtual IGame {
   static inline int totalDoneCalls = 0;
   // Called at the end of each Update, for tests that act from inside a frame.
   std::function<void()> onUpdate;
+
+ protected:
+  const TPropertyTable& Properties() override;
 };
 
 // Registers "FakeGame" once.

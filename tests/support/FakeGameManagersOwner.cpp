@@ -11,6 +11,7 @@
 #include "gameplay/Tv2Declarations.h"
 #include "shell/Game.h"
 #include "tests/support/GameFixture.h"
+#include "widgets/WidgetsRegistration.h"
 
 namespace {
 
@@ -115,6 +116,7 @@ Ref<IWidget> FakeGameManagersOwner::MakeSceneObjectWidget(
 
 void RegisterGameplayTestClasses() {
   RegisterGameTestClasses();
+  RegisterWidgetsClasses();  // the play screen's window holds the game's widgets
   RegisterGameplayClasses();
   static bool registered = false;
   if (registered) return;

@@ -3,7 +3,7 @@
 // that need resources without files or an engine. Put them into FakeEngine::resources.
 //
 //   Ref<FakeFontResource> font = MakeFixedFont(U"ab c", 4, 6);   // 4 x 6 cells
-//   engine->resources["font"] = font;
+//   engine->resources->Put("font", font);
 //   // <widget type="text_widget" resourcename="font" .../>
 //
 // The fixed font's glyph of the I-th listed character covers the cell at x = I * width of

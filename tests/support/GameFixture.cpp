@@ -112,12 +112,22 @@ bool TestControlWidget::HandleKey(uint32_t message, uintptr_t keyCode, intptr_t)
   return false;
 }
 
-void TestControlWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TestBoxWidget::LoadFromXml(node);
-  tabStop = ReadXmlBool(node, "tabstop", false);
-  handledKeys.clear();
-  for (const std::string& key : SplitString(ReadXmlStr(node, "handles_keys"), ','))
-    handledKeys.push_back(uintptr_t(std::stoul(key)));
+const TPropertyTable& TestControlWidget::Properties() {
+  using W = TestControlWidget;
+  static const TPropertyTable table(
+      TestBoxWidget::Properties(),
+      {
+          Attr("tabstop", &W::tabStop).Bool(false),
+          Custom<W>(
+              "handles_keys",
+              [](W& w, const Ref<IHierStorage>& node) {
+                w.handledKeys.clear();
+                for (const std::string& key : SplitString(ReadXmlStr(node, "handles_keys"), ','))
+                  w.handledKeys.push_back(uintptr_t(std::stoul(key)));
+              },
+              nullptr),
+      });
+  return table;
 }
 
 void RegisterGameTestClasses() {

@@ -116,7 +116,9 @@ class TestControlWidget : public TestBoxWidget {
   void OnKillFocus() override;
   void OnLoseCapture() override;
   bool HandleKey(uint32_t message, uintptr_t keyCode, intptr_t keyData) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 };
 
 // The hooks' log, shared by every test screen.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <numbers>
 
 double Sine(double frequency, int rate, size_t frame) {
@@ -42,4 +44,13 @@ Bytes MakeSineWav(int rate, int channels, int bits, double frequency, int ms, do
     }
   }
   return out;
+}
+
+std::vector<float> ReadFloats(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+  std::vector<float> floats(bytes.size() / sizeof(float));
+  std::memcpy(floats.data(), bytes.data(), floats.size() * sizeof(float));
+  return floats;
 }

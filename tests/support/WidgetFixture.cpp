@@ -3,44 +3,8 @@
 #include <algorithm>
 
 #include "foundation/CheckedMath.h"
-#include "foundation/SafeFile.h"
 #include "foundation/XMLStorage.h"
 #include "shell/ShellRegistration.h"
-
-// ---------------------------------------------------------------------------------------
-// FakeEngine
-
-bool FakeEngine::WritePreferenceFile(const std::string& text, const std::string& fileName) {
-  if (preferenceFolder.empty()) return false;
-  ++preferenceSaves;
-  return WriteFileSafely(preferenceFolder + "/" + fileName, text);
-}
-
-Variant FakeEngine::GetOption(const std::string& name) {
-  auto it = options.find(name);
-  return it == options.end() ? Variant() : it->second;
-}
-
-Ref<IResource> FakeEngine::GetResource(const std::string& name) {
-  auto it = resources.find(name);
-  return it == resources.end() ? nullptr : it->second;
-}
-
-AudioHandle FakeEngine::PlaySound(const Ref<ISound>& sound) {
-  if (!sound) return 0;
-  playedSounds.push_back(sound->GetResourceName());
-  playedVolumePan.emplace_back(sound->GetVolume(), sound->GetPan());
-  return AudioHandle(playedSounds.size());
-}
-
-void FakeEngine::StopSound(const Ref<ISound>& sound) {
-  if (sound) stoppedSounds.push_back(sound->GetResourceName());
-}
-
-Ref<ISurface> FakeEngine::CreateSurface() {
-  ++surfacesCreated;
-  return Ref<ISurface>(new TSurface());
-}
 
 // ---------------------------------------------------------------------------------------
 // FakeWindow
@@ -161,28 +125,15 @@ bool TestBoxWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t)
   return handles;
 }
 
-Variant TestBoxWidget::DoGetProperty(const std::string& name) {
-  if (name == "caption") return Variant(caption);
-  if (name == "color") return Variant(int32_t(color));
-  return TSingleWidget::DoGetProperty(name);
-}
-
-void TestBoxWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "caption") {
-    caption = value.ToString();
-  } else if (name == "color") {
-    if (auto v = value.TryInt()) color = uint32_t(*v);
-    SetNeedsRedraw(true);
-  } else {
-    TSingleWidget::SetProperty(name, value);
-  }
-}
-
-void TestBoxWidget::LoadFromXml(const Ref<IHierStorage>& node) {
-  TSingleWidget::LoadFromXml(node);
-  color = ReadXmlHex(node, "color", 0xFFFFFFFF);
-  handles = ReadXmlBool(node, "handles", false);
-  caption = ReadXmlStr(node, "caption");
+const TPropertyTable& TestBoxWidget::Properties() {
+  using B = TestBoxWidget;
+  static const TPropertyTable table(TSingleWidget::Properties(),
+                                    {
+                                        Prop("color", &B::color).Hex(0xFFFFFFFF).Redraws(),
+                                        Prop("caption", &B::caption).Str(),
+                                        Attr("handles", &B::handles).Bool(false),
+                                    });
+  return table;
 }
 
 void TestFunction::SetOutput(int32_t, float value) {
@@ -195,12 +146,16 @@ void TestFunction::Calculate() {
   output = float(input * scale + offset);
 }
 
-void TestFunction::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPersistObject::LoadFromXml(node);
-  outputName = ReadXmlStr(node, "output");
-  inputName = ReadXmlStr(node, "input");
-  scale = ReadXmlFloat(node, "scale", 1);
-  offset = ReadXmlFloat(node, "offset", 0);
+const TPropertyTable& TestFunction::Properties() {
+  using F = TestFunction;
+  static const TPropertyTable table(TPersistObject::Properties(),
+                                    {
+                                        Attr("output", &F::outputName).Str(),
+                                        Attr("input", &F::inputName).Str(),
+                                        Attr("scale", &F::scale).Float(1.0),
+                                        Attr("offset", &F::offset).Float(0.0),
+                                    });
+  return table;
 }
 
 void TestSound::Init() {
@@ -208,11 +163,15 @@ void TestSound::Init() {
   elementName_ = "sound";
 }
 
-void TestSound::LoadFromXml(const Ref<IHierStorage>& node) {
-  TPropertyObject::LoadFromXml(node);
-  resource = ReadXmlStr(node, "resourcename");
-  volume = ReadXmlInt(node, "volume", -1);
-  pan = ReadXmlInt(node, "pan", -101);
+const TPropertyTable& TestSound::Properties() {
+  using S = TestSound;
+  static const TPropertyTable table(TPropertyObject::Properties(),
+                                    {
+                                        Attr("resourcename", &S::resource).Str(),
+                                        Attr("volume", &S::volume).Int(-1),
+                                        Attr("pan", &S::pan).Int(-101),
+                                    });
+  return table;
 }
 
 void TestSoundCollection::Init() {
@@ -230,12 +189,11 @@ void TestSoundCollection::AddSound(const std::string& name, const std::string& r
   Ref<TestSound> sound = TAbstractObject::Create<TestSound>();
   sound->SetName(name);
   sound->resource = resource;
-  items_->Add(Ref<IInterface>(static_cast<ISound*>(sound.get())), name);
+  items_->Add(sound, name);
 }
 
 void TestSoundCollection::ItemLoaded(const Ref<IInterface>& item) {
-  if (Ref<ISound> sound = Supports<ISound>(item))
-    items_->Add(Ref<IInterface>(sound.get()), sound->GetName());
+  if (Ref<ISound> sound = Supports<ISound>(item)) items_->Add(sound, sound->GetName());
 }
 
 void RegisterWidgetTestClasses() {

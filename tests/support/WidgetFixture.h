@@ -25,6 +25,7 @@
 #include "functions/FunctionInterfaces.h"
 #include "shell/GameInterfaces.h"
 #include "shell/WidgetClasses.h"
+#include "tests/support/FakeEngine.h"
 #include "tests/support/FakeScreenOwner.h"
 
 // Readable failure messages.
@@ -34,71 +35,6 @@ inline void PrintTo(const TRect& r, std::ostream* os) {
 inline void PrintTo(const TPoint& p, std::ostream* os) {
   *os << "(" << p.X << "," << p.Y << ")";
 }
-
-// ---------------------------------------------------------------------------------------
-// Engine: records what widgets ask of it.
-
-class FakeEngine : public TInterfacedObject, public virtual IEngine {
- public:
-  std::vector<TRect> redrawRects;
-  std::vector<std::string> playedSounds;  // resource names
-  std::vector<std::pair<int32_t, int32_t>> playedVolumePan;
-  std::vector<std::string> stoppedSounds;
-  std::map<std::string, Variant> options;
-  std::map<std::string, Ref<IResource>> resources;  // what GetResource serves, by name
-  TPoint cursor;
-  int surfacesCreated = 0;
-  // What was handed to the system's opener: "OpenFile PATH", "RunProgram PATH-OR-URL".
-  std::vector<std::string> opened;
-  // Real folders for the tests of player files; none by default, so nothing is read or
-  // saved. Saves go into the preference folder, safely, as the engine's do.
-  std::string programFolder, preferenceFolder;
-  int preferenceSaves = 0;
-
-  std::string GetProgramFolder() override { return programFolder; }
-  std::string GetPreferenceFolder() override { return preferenceFolder; }
-  bool WritePreferenceFile(const std::string& text, const std::string& fileName) override;
-  bool WriteProgramFolderFile(const std::string&, const std::string&) override { return false; }
-  void SetOption(const std::string& name, const Variant& value) override { options[name] = value; }
-  Variant GetOption(const std::string& name) override;
-  void ApplyOptions() override {}
-  std::string ReadTextFile(const std::string&, const std::string&) override { return {}; }
-  void LoadResources(const Ref<IHierStorage>&, const std::string&, bool) override {}
-  void LoadResourcesFromFile(const std::string&, const std::string&, bool) override {}
-  void UnloadResources(const std::string&) override {}
-  void RemoveResources(const std::string&) override {}
-  Ref<IResource> GetResource(const std::string& name) override;
-  void DeleteResource(const std::string&) override {}
-  Ref<IResourceCollection> GetResources() override { return nullptr; }
-  void GetCursorPos(TPoint& point) override { point = cursor; }
-  void SetCursorPos(const TPoint& point) override { cursor = point; }
-  void HideSystemCursor() override {}
-  void ShowSystemCursor() override {}
-  AudioHandle PlayMusic(const Ref<IMusic>&) override { return 0; }
-  void StopMusic(const Ref<IMusic>&) override {}
-  void PauseMusic(int32_t) override {}
-  void ResumeMusic(int32_t) override {}
-  AudioHandle PlaySound(const Ref<ISound>& sound) override;
-  void StopSound(const Ref<ISound>& sound) override;
-  void PauseSoundGroup(const std::string&, bool) override {}
-  void StopAllSounds() override {}
-  void StopSoundGroup(const std::string&) override {}
-  bool IsSoundPlaying(AudioHandle) override { return false; }
-  void SetMusicVolume(const Variant&) override {}
-  bool IsSoundPaused() override { return false; }
-  void SetSoundPaused(bool) override {}
-  void Terminate() override {}
-  void OpenFile(const std::string& path) override { opened.push_back("OpenFile " + path); }
-  void RunProgram(const std::string& path) override { opened.push_back("RunProgram " + path); }
-  Ref<ISurface> CreateSurface() override;
-  Ref<IGame> GetGame() override { return nullptr; }
-  void RedrawRect(const TRect& rect) override { redrawRects.push_back(rect); }
-  void EndFrame() override {}
-  void* GetWindowHandle() override { return nullptr; }
-  void SetMessageHandler(TMessageHandler) override {}
-  void ClearMessageHandler() override {}
-  void Update(int32_t) override {}
-};
 
 // ---------------------------------------------------------------------------------------
 // The screen: the root widget's owner, the window and the event handler; as a screen the
@@ -211,11 +147,9 @@ class TestBoxWidget : public TSingleWidget {
   void Update(int32_t dt) override;
   void Draw(ISurface* surface, int32_t x, int32_t y) override;
   bool HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) override;
-  void SetProperty(const std::string& name, const Variant& value) override;
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
 
  protected:
-  Variant DoGetProperty(const std::string& name) override;
+  const TPropertyTable& Properties() override;
 };
 
 // "test_function": output = input * "scale" + "offset", every Calculate. "output" and
@@ -247,7 +181,8 @@ class TestFunction : public TPersistObject, public virtual IFunction {
   void Calculate() override;
   Ref<IFunctionCollection> GetFunctions() override { return nullptr; }
 
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
+ protected:
+  const TPropertyTable& Properties() override;
 };
 
 // A sound description: the resource name, volume and pan are all the engine fake reads.
@@ -281,7 +216,9 @@ class TestSound : public TPropertyObject, public virtual ISound {
   void SetPlayFadingTime(int32_t) override {}
   int32_t GetStopFadingTime() override { return 0; }
   void SetStopFadingTime(int32_t) override {}
-  void LoadFromXml(const Ref<IHierStorage>& node) override;
+
+ protected:
+  const TPropertyTable& Properties() override;
 };
 
 // "sounds" of "sound" elements ("name", "resourcename", "volume", "pan").

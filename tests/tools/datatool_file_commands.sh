@@ -1,6 +1,6 @@
 #!/bin/sh
-# Drives the data tool's file commands as content authors use them: encipher, decipher,
-# cat and pack, with their exit codes and messages.
+# Drives the data tool as content authors use it: encipher, decipher, cat and pack with
+# their exit codes and messages, and the errors of every command on stderr.
 set -u
 datatool=$1
 work=$(mktemp -d)
@@ -73,6 +73,18 @@ cd game || exit 1
 [ "$("$datatool" cat data/gfx/sub/b.xml)" = "second" ] || fail "cat of a nested entry"
 "$datatool" cat 'data\gfx\none.txt' 2> err.txt
 [ $? -eq 1 ] && grep -q "not found" err.txt || fail "cat of a missing file should exit 1"
+
+cd "$work" || exit 1
+
+# Every command says what went wrong on stderr, and nothing of it on stdout.
+printf '<a><b></a>' > broken.xml
+for command in "check broken.xml" "xml2bin broken.xml out.dat" "bin2xml nowhere.dat out.xml" \
+    "eval 1/" "cat nowhere.txt" "decipher @engine plain.xml -"; do
+  "$datatool" $command > out.txt 2> err.txt
+  status=$?
+  [ $status -ne 0 ] || fail "$command should fail"
+  [ -s err.txt ] && [ ! -s out.txt ] || fail "$command: stdout '$(cat out.txt)', stderr '$(cat err.txt)'"
+done
 
 [ $failures -eq 0 ] && echo "all passed"
 exit $failures

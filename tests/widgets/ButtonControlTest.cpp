@@ -47,7 +47,7 @@ TEST_F(Controls, MaskWidgetShapesTheHitEvenWhenHidden) {
   Ref<TSurface> mask = NewAlphaSurface(40, 40);
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 20; ++x) mask->SetPixel(x, y, 0xFF000000);
-  engine->resources["half"] = MakeImage(Ref<ISurface>(mask.get()));
+  engine->resources->Put("half", MakeImage(Ref<ISurface>(mask.get())));
   Ref<IWidget> c = Show(R"(<widget type="Control" name="c" anchor_left="10" anchor_top="10"
       width="40" height="40" visible="yes" maskwidget="mask"><widgets>)" +
                         Picture("mask", "half", 40, 40, R"(visible="no")") + "</widgets></widget>");
@@ -371,10 +371,11 @@ TEST_F(Controls, CheckImagesHidesTheButtonWhileAPictureIsEmpty) {
   EXPECT_FALSE(b->IsVisible());
   // Still checked at every update; once the picture is there the check ends (the button
   // stays as it is).
-  engine->resources["empty"] = engine->resources["red"];
+  engine->resources->Put(
+      "empty", MakeImage(Ref<ISurface>(NewAlphaSurface(40, 40, 0xFFFF0000).get())));
   Frame(16);
   b->SetVisible(true);
-  engine->resources["empty"] = MakeImage(Ref<ISurface>(NewAlphaSurface(0, 0).get()));
+  engine->resources->Put("empty", MakeImage(Ref<ISurface>(NewAlphaSurface(0, 0).get())));
   Frame(16);
   EXPECT_TRUE(b->IsVisible());
   // Without the flag the button shows whatever its pictures hold.

@@ -24,16 +24,16 @@ class ControlFixture : public WidgetFixture {
   ControlFixture() {
     RegisterWidgetsClasses();
     mono = MakeFixedFont(kMonoChars, 4, 6);
-    engine->resources["mono"] = mono;
+    engine->resources->Put("mono", mono);
     for (const char* name : {"red", "green", "blue", "grey", "white"}) {
       uint32_t colour = std::string(name) == "red"     ? 0xFFFF0000
                         : std::string(name) == "green" ? 0xFF00FF00
                         : std::string(name) == "blue"  ? 0xFF0000FF
                         : std::string(name) == "grey"  ? 0xFF808080
                                                        : 0xFFFFFFFF;
-      engine->resources[name] = MakeImage(Ref<ISurface>(NewAlphaSurface(40, 40, colour).get()));
+      engine->resources->Put(name, MakeImage(Ref<ISurface>(NewAlphaSurface(40, 40, colour).get())));
     }
-    engine->resources["empty"] = MakeImage(Ref<ISurface>(NewAlphaSurface(0, 0).get()));
+    engine->resources->Put("empty", MakeImage(Ref<ISurface>(NewAlphaSurface(0, 0).get())));
     Ref<TestSoundCollection> sounds = TAbstractObject::Create<TestSoundCollection>();
     sounds->AddSound("sound_buttonclick", "snd_click");
     sounds->AddSound("sound_effect", "snd_effect");

@@ -24,7 +24,7 @@ class ResourceWidgets : public WidgetFixture {
     for (int32_t y = 0; y < kImageHeight; ++y)
       for (int32_t x = 0; x < kImageWidth; ++x) image->SetPixel(x, y, ImagePixel(x, y));
     image->SetPixel(3, 1, 0x00FFFFFF);  // a hole: white, but transparent
-    engine->resources["picture"] = MakeImage(Ref<ISurface>(image.get()));
+    engine->resources->Put("picture", MakeImage(Ref<ISurface>(image.get())));
   }
 
   template <class T>
@@ -41,7 +41,7 @@ class ResourceWidgets : public WidgetFixture {
       for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x)
           strip->SetPixel(n % columns * w + x, n / columns * h + y, FramePixel(n));
-    engine->resources[name] = MakeImage(Ref<ISurface>(strip.get()));
+    engine->resources->Put(name, MakeImage(Ref<ISurface>(strip.get())));
   }
   static uint32_t FramePixel(int32_t n) { return 0xFF102030u + uint32_t(n) * 0x00110000u; }
 
@@ -261,7 +261,7 @@ TEST_F(ResourceWidgets, AnimationStripOriginAndColumns) {
 TEST_F(ResourceWidgets, AnimationHitTestUsesTheShownFrame) {
   Ref<TSurface> strip = NewAlphaSurface(4, 2);
   strip->SetPixel(0, 0, 0xFF0000FFu);  // frame 0 opaque at (0, 0); frame 1 clear there
-  engine->resources["strip"] = MakeImage(Ref<ISurface>(strip.get()));
+  engine->resources->Put("strip", MakeImage(Ref<ISurface>(strip.get())));
   Ref<IWidget> w = Show(R"(<widget type="animation_widget" resourcename="strip" visible="yes"
       framescount="2" resourcewidth="4" width="2" height="2" animationtime="100"/>)");
   EXPECT_TRUE(w->ContainsPoint({0, 0}, false));

@@ -68,42 +68,20 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 
 // The collections that documents hold as plain elements, by element name.
 Ref<IInterface> CollectionFor(const std::string& element) {
-  if (element == "params")
-    return Ref<IInterface>(TAbstractObject::Create<TParamCollection>().get());
-  if (element == "global_replaceable_object_params")
-    return Ref<IInterface>(GlobalReplaceableObjectParams().get());
-  if (element == "sounds")
-    return Ref<IInterface>(TAbstractObject::Create<TSoundCollection>().get());
-  if (element == "musics")
-    return Ref<IInterface>(TAbstractObject::Create<TMusicCollection>().get());
-  if (element == "cursors")
-    return Ref<IInterface>(
-        static_cast<ICursorCollection*>(TAbstractObject::Create<TCursorCollection>().get()));
-  if (element == "resourcefiles")
-    return Ref<IInterface>(static_cast<IResourceFileCollection*>(
-        TAbstractObject::Create<TResourceFileCollection>().get()));
-  if (element == "custom_settings")
-    return Ref<IInterface>(static_cast<ICustomSettingsCollection*>(
-        TAbstractObject::Create<TCustomSettingsCollection>().get()));
-  if (element == "commands")
-    return Ref<IInterface>(static_cast<ISettingsCommandCollection*>(
-        TAbstractObject::Create<TSettingsCommandCollection>().get()));
-  if (element == "widgetfactories")
-    return Ref<IInterface>(static_cast<IWidgetFactoryCollection*>(
-        TAbstractObject::Create<TWidgetFactoryCollection>().get()));
-  if (element == "userprofiles")
-    return Ref<IInterface>(static_cast<IUserProfileCollection*>(
-        TAbstractObject::Create<TUserProfileCollection>().get()));
+  if (element == "params") return TAbstractObject::Create<TParamCollection>();
+  if (element == "global_replaceable_object_params") return GlobalReplaceableObjectParams();
+  if (element == "sounds") return TAbstractObject::Create<TSoundCollection>();
+  if (element == "musics") return TAbstractObject::Create<TMusicCollection>();
+  if (element == "cursors") return TAbstractObject::Create<TCursorCollection>();
+  if (element == "resourcefiles") return TAbstractObject::Create<TResourceFileCollection>();
+  if (element == "custom_settings") return TAbstractObject::Create<TCustomSettingsCollection>();
+  if (element == "commands") return TAbstractObject::Create<TSettingsCommandCollection>();
+  if (element == "widgetfactories") return TAbstractObject::Create<TWidgetFactoryCollection>();
+  if (element == "userprofiles") return TAbstractObject::Create<TUserProfileCollection>();
   // The level records' own element is "highscores" too; fixtures name them apart.
-  if (element == "level_records")
-    return Ref<IInterface>(static_cast<ILevelRecords*>(
-        TAbstractObject::Create<TLevelRecords>(kLevelRecordTables).get()));
-  if (element == "highscores")
-    return Ref<IInterface>(
-        static_cast<IHighScores*>(TAbstractObject::Create<THighScores>(kHighScoreTables).get()));
-  if (element == "resource_defs")
-    return Ref<IInterface>(
-        static_cast<IPersistObject*>(TAbstractObject::Create<TResourceDefCollection>().get()));
+  if (element == "level_records") return TAbstractObject::Create<TLevelRecords>(kLevelRecordTables);
+  if (element == "highscores") return TAbstractObject::Create<THighScores>(kHighScoreTables);
+  if (element == "resource_defs") return TAbstractObject::Create<TResourceDefCollection>();
   return nullptr;
 }
 
@@ -119,8 +97,8 @@ void SaveResourceList(const Ref<IHierStorage>& source, const Ref<IHierStorage>& 
         CreateResourceByType(ReadXmlStr(section, "type"), ReadXmlStr(section, "name"));
     Ref<IHierStorage> saved = out->AddChild("resource");
     if (!resource) continue;
-    LoadObject(Ref<IInterface>(resource.get()), section);
-    SaveObject(Ref<IInterface>(resource.get()), saved);
+    LoadObject(resource, section);
+    SaveObject(resource, saved);
   }
 }
 
@@ -134,8 +112,7 @@ void SaveThroughLoaders(const Ref<IHierStorage>& source, const Ref<IHierStorage>
     return;
   }
   // Anything else is created by its "type"; an unregistered type leaves the element empty.
-  if (Ref<INamedObject> object = CreateObjectFromXml(source))
-    SaveObject(Ref<IInterface>(object.get()), target);
+  if (Ref<INamedObject> object = CreateObjectFromXml(source)) SaveObject(object, target);
 }
 
 // The saved text of a document, and of every file the saving wrote beside it.

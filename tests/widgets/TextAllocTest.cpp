@@ -25,7 +25,7 @@ class TextAllocation : public WidgetFixture {
 };
 
 TEST_F(TextAllocation, ScoreChangingEveryFrameAllocatesNothing) {
-  engine->resources["digits"] = MakeFixedFont(U"0123456789 :SCORE", 14, 20);
+  engine->resources->Put("digits", MakeFixedFont(U"0123456789 :SCORE", 14, 20));
   Ref<IWidget> w = Show(R"(<widget type="text_widget" resourcename="digits" visible="yes"
                            width="200" height="24" textalign="right" drawmode="fillcolor"
                            fillcolor="$FFFFFF00"/>)");
@@ -49,7 +49,7 @@ TEST_F(TextAllocation, ScoreChangingEveryFrameAllocatesNothing) {
 
 TEST_F(TextAllocation, AnimationsAndBlinksAllocateNothing) {
   Ref<TSurface> strip = NewAlphaSurface(40, 20, 0xFF808080);
-  engine->resources["strip"] = MakeImage(Ref<ISurface>(strip.get()));
+  engine->resources->Put("strip", MakeImage(Ref<ISurface>(strip.get())));
   Show(R"(<widget type="group_widget" visible="yes"><widgets>
       <widget type="animation_widget" name="a" resourcename="strip" visible="yes" framescount="8"
               resourcewidth="40" width="10" height="10" animationtime="400" loop="yes"

@@ -22,13 +22,13 @@ class TextWidgets : public WidgetFixture {
     RegisterWidgetsClasses();
     mono = MakeFixedFont(kMonoChars, 4, 6);
     mono->AddGlyph('i', TRect{0, 0, 1, 6});
-    engine->resources["mono"] = mono;
+    engine->resources->Put("mono", mono);
     spaced = MakeFixedFont(U"ab", 4, 6, 1, 2);  // advance 7: 1 before, 2 after
-    engine->resources["spaced"] = spaced;
+    engine->resources->Put("spaced", spaced);
     tall = MakeFixedFont(U"a", 4, 6);
     tall->AddGlyph('T', TRect{0, 0, 4, 9});
-    engine->resources["tall"] = tall;
-    engine->resources["picture"] = MakeImage(Ref<ISurface>(NewAlphaSurface(4, 4).get()));
+    engine->resources->Put("tall", tall);
+    engine->resources->Put("picture", MakeImage(Ref<ISurface>(NewAlphaSurface(4, 4).get())));
   }
 
   Ref<IWidget> ShowText(const std::string& font, const std::string& attrs,
@@ -200,7 +200,7 @@ TEST_F(TextWidgets, GlyphsAtTheIntegerLimits) {
   Ref<FakeFontResource> limits = MakeFixedFont(U"a ", 4, 6);
   limits->AddGlyph('M', TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, INT32_MAX, INT32_MAX);
   limits->AddGlyph('N', TRect{INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX}, INT32_MIN, INT32_MIN);
-  engine->resources["limits"] = limits;
+  engine->resources->Put("limits", limits);
   EXPECT_EQ(limits->GetMaxHeight(), INT32_MAX);
   const char* layouts[] = {
       R"(width="2147483647" height="2147483647")",

@@ -25,13 +25,13 @@ class TransformShapes : public WidgetFixture {
                   std::initializer_list<std::pair<TPoint, uint32_t>> pixels = {}) {
     Ref<TSurface> image = NewAlphaSurface(w, h, fill);
     for (auto [p, value] : pixels) image->SetPixel(p.X, p.Y, value);
-    engine->resources["p"] = MakeImage(Ref<ISurface>(image.get()));
+    engine->resources->Put("p", MakeImage(Ref<ISurface>(image.get())));
   }
   void AddTellingPicture(int32_t w, int32_t h) {
     Ref<TSurface> image = NewAlphaSurface(w, h);
     for (int32_t y = 0; y < h; ++y)
       for (int32_t x = 0; x < w; ++x) image->SetPixel(x, y, Tell(x, y));
-    engine->resources["p"] = MakeImage(Ref<ISurface>(image.get()));
+    engine->resources->Put("p", MakeImage(Ref<ISurface>(image.get())));
   }
 
   Ref<IWidget> ShowAround(const std::string& type, const std::string& attributes, int32_t w,

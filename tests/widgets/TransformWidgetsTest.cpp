@@ -29,7 +29,7 @@ class TransformWidgets : public WidgetFixture {
     for (int32_t y = 0; y < h; ++y)
       for (int32_t x = 0; x < w; ++x) image->SetPixel(x, y, Tell(x, y));
     for (TPoint p : holes) image->SetPixel(p.X, p.Y, 0);
-    engine->resources[name] = MakeImage(Ref<ISurface>(image.get()));
+    engine->resources->Put(name, MakeImage(Ref<ISurface>(image.get())));
   }
 
   // A transform of Type around an image widget of the picture "p", W x H at (0, 0).
@@ -70,7 +70,7 @@ TEST_F(TransformWidgets, SmoothMoveSplitsAnchorsIntoWholeAndQuantisedFraction) {
 }
 
 TEST_F(TransformWidgets, SmoothMoveDrawsHalfAPixelRight) {
-  engine->resources["p"] = MakeImage(Ref<ISurface>(NewAlphaSurface(2, 1, 0xFFC8C8C8).get()));
+  engine->resources->Put("p", MakeImage(Ref<ISurface>(NewAlphaSurface(2, 1, 0xFFC8C8C8).get())));
   Ref<IWidget> w = ShowAround("smooth_move_widget", R"(anchor_left="10.6")", 2, 1);
   EXPECT_EQ(w->GetWidth(), 3);  // one spare pixel for the shift
   TSurfacePtr frame = Render(16, 4, 0xFF000000);
@@ -328,7 +328,7 @@ TEST_F(TransformWidgets, MaskedWidgetShowsTheChildWhereTheMaskIsOpaque) {
   AddPicture("p", 4, 4);
   Ref<TSurface> mask = NewAlphaSurface(3, 3, 0xFFFFFFFF);
   mask->SetPixel(1, 1, 0x00FFFFFF);
-  engine->resources["hole"] = MakeImage(Ref<ISurface>(mask.get()));
+  engine->resources->Put("hole", MakeImage(Ref<ISurface>(mask.get())));
   ShowAround("masked_widget", R"(resourcename="hole")", 4, 4);
   TSurfacePtr frame = Render(8, 8);
   for (int32_t y = 0; y < 4; ++y)

@@ -24,7 +24,10 @@ const std::vector<PictureKind>& Kinds() {
       {"orb", Plain<OrbPicture>},           {"star", Plain<StarPicture>},
       {"key", Plain<KeyPicture>},           {"cup", Plain<CupPicture>},
       {"strip", Plain<StripPicture>},       {"cursor", Plain<CursorPicture>},
-      {"button", Plain<ButtonPicture>},     {"object", Plain<ObjectPicture>},
+      {"button", Plain<ButtonPicture>},     {"checkbox", Plain<CheckBoxPicture>},
+      {"slider", Plain<SliderPicture>},     {"frame", Plain<FramePicture>},
+      {"arrow", Plain<ArrowPicture>},       {"page", PagePicture},
+      {"object", Plain<ObjectPicture>},
   };
   return kinds;
 }

@@ -18,7 +18,7 @@ struct PictureContext {
 const std::vector<std::string>& PictureKinds();
 Canvas MakePicture(const std::string& kind, const AssetArgs& args, const PictureContext& context);
 
-// The picture kinds, by file (Backgrounds.cpp, Sprites.cpp).
+// The picture kinds, by file (Backgrounds.cpp, Sprites.cpp, Controls.cpp).
 Canvas GradientPicture(const AssetArgs& args);
 Canvas PatternPicture(const AssetArgs& args);
 Canvas ShapesPicture(const AssetArgs& args);
@@ -33,6 +33,11 @@ Canvas ObjectPicture(const AssetArgs& args);
 Canvas StripPicture(const AssetArgs& args);
 Canvas CursorPicture(const AssetArgs& args);
 Canvas ButtonPicture(const AssetArgs& args);
+Canvas CheckBoxPicture(const AssetArgs& args);
+Canvas SliderPicture(const AssetArgs& args);
+Canvas FramePicture(const AssetArgs& args);
+Canvas ArrowPicture(const AssetArgs& args);
+Canvas PagePicture(const AssetArgs& args, const PictureContext& context);
 
 // A font file: an absolute path as it is, a bare name inside the font folder.
 std::string ResolveFont(const std::string& name, const PictureContext& context);

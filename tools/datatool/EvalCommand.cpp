@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/Warnings.h"
 #include "functions/FunctionClasses.h"
 #include "tools/datatool/Commands.h"
 
@@ -71,10 +72,13 @@ int RunEval(const Args& args) {
     function->GetParamSpace()->AddParamDef(variables[i].name, 0, static_cast<int32_t>(i), true, {},
                                            variables[i].value);
   function->SetExpression(text);
+  // The command says the function's error itself, once, as its one line on stderr.
+  TWarningHook quiet = SetWarningHook([](const std::string&) {});
   function->SetOwner(nullptr);
   if (function->IsCompiled()) function->Calculate();
+  SetWarningHook(std::move(quiet));
   if (!function->IsCompiled()) {
-    std::printf("%s\n", function->GetLastError().c_str());
+    std::fprintf(stderr, "datatool eval: %s\n", function->GetLastError().c_str());
     return 1;
   }
   std::printf("result=%s\n", FloatText(function->GetLastValue()).c_str());

@@ -115,7 +115,7 @@ int RunCat(const Args& args) {
   }
   // The game's archives replacing folders have its own extension, as the start-up
   // routine sets it.
-  ArchiveExtension = ".vkd";
+  ArchiveExtension = GameArchiveExtension;
   Ref<IStream> stream = OpenResourceStream(args[0], true);
   if (!stream) {
     std::fprintf(stderr, "datatool cat: '%s' not found\n", args[0].c_str());

@@ -11,11 +11,16 @@
 
 namespace {
 
-// Loads a file in either form, printing the reader's message when it does not parse.
-Ref<IXmlDocument> LoadForTool(const std::string& path) {
+// Says on stderr what went wrong, as every command does.
+void Fail(const char* command, const std::string& message) {
+  std::fprintf(stderr, "datatool %s: %s\n", command, message.c_str());
+}
+
+// Loads a file in either form, saying the reader's message when it does not parse.
+Ref<IXmlDocument> LoadForTool(const char* command, const std::string& path) {
   std::string bytes;
   if (!ReadXmlFileBytes(path, bytes)) {
-    std::printf("Cannot open file \"%s\"\n", path.c_str());
+    Fail(command, "Cannot open file \"" + path + "\"");
     return nullptr;
   }
   try {
@@ -23,12 +28,12 @@ Ref<IXmlDocument> LoadForTool(const std::string& path) {
     // The loader takes malformed UTF-8 as an empty document; an author wants to know.
     std::string problem = document->GetDocumentElement() ? "" : XmlTextProblem(bytes);
     if (!problem.empty()) {
-      std::printf("%s\n", problem.c_str());
+      Fail(command, problem);
       return nullptr;
     }
     return document;
   } catch (const std::exception& e) {
-    std::printf("%s\n", e.what());
+    Fail(command, e.what());
     return nullptr;
   }
 }
@@ -40,12 +45,13 @@ int Usage(const char* text) {
 
 int CheckCommand(const Args& args) {
   if (args.size() != 1) return Usage("check FILE");
-  return LoadForTool(args[0]) ? 0 : 1;
+  return LoadForTool("check", args[0]) ? 0 : 1;
 }
 
 int Convert(const Args& args, bool toBinary) {
   if (args.size() != 2) return Usage(toBinary ? "xml2bin IN OUT" : "bin2xml IN OUT");
-  Ref<IXmlDocument> document = LoadForTool(args[0]);
+  const char* command = toBinary ? "xml2bin" : "bin2xml";
+  Ref<IXmlDocument> document = LoadForTool(command, args[0]);
   if (!document) return 1;
   std::string bytes;
   try {
@@ -57,12 +63,12 @@ int Convert(const Args& args, bool toBinary) {
       bytes = document->GetXml();
     }
   } catch (const std::exception& e) {
-    std::printf("%s\n", e.what());
+    Fail(command, e.what());
     return 1;
   }
   std::string problem;
   if (WriteOutput(args[1], bytes, problem)) return 0;
-  std::printf("Cannot create file \"%s\": %s\n", args[1].c_str(), problem.c_str());
+  Fail(command, "Cannot create file \"" + args[1] + "\": " + problem);
   return 1;
 }
 

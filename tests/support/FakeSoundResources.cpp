@@ -1,4 +1,4 @@
-#include "tests/support/FakeSoundEngine.h"
+#include "tests/support/FakeSoundResources.h"
 
 #include "foundation/Routines.h"
 
@@ -113,50 +113,4 @@ void FakeMusicGroupResource::LoadData() {
 
 void FakeMusicGroupResource::FreeData() {
   for (auto& member : members_) member->Unload();
-}
-
-// ---------------------------------------------------------------------------------------
-// The collection
-
-void FakeResourceCollection::Delete(const Variant& address) {
-  if (address.IsOrdinal()) {
-    const int64_t index = address.RawInt();
-    if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
-  } else if (address.IsString()) {
-    const int index = IndexOf(address.RawText());
-    if (index >= 0) items_.erase(items_.begin() + index);
-  }
-}
-
-int FakeResourceCollection::IndexOf(std::string_view key) {
-  for (int i = 0; i < Count(); ++i)
-    if (SameText(items_[i]->GetName(), key)) return i;
-  return -1;
-}
-
-void FakeResourceCollection::RemoveGroup(const std::string& group) {
-  for (int i = Count() - 1; i >= 0; --i) {
-    if (!group.empty() && items_[i]->GetGroupName() != group) continue;
-    items_[i]->Detach();
-    items_.erase(items_.begin() + i);
-  }
-}
-
-void FakeResourceCollection::UnloadGroup(const std::string& group) {
-  for (auto& item : items_)
-    if (group.empty() || item->GetGroupName() == group) item->Unload();
-}
-
-Ref<IResource> FakeResourceCollection::Find(const Variant& address) {
-  if (address.IsOrdinal()) {
-    const int64_t index = address.RawInt();
-    return index >= 0 && index < Count() ? items_[index] : nullptr;
-  }
-  if (!address.IsString()) return nullptr;
-  const int index = IndexOf(address.RawText());
-  return index >= 0 ? items_[index] : nullptr;
-}
-
-void FakeResourceCollection::Add(const Ref<IResource>& resource) {
-  if (resource && IndexOf(resource->GetName()) < 0) items_.push_back(resource);
 }

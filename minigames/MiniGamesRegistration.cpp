@@ -1,0 +1,18 @@
+#include "minigames/MiniGamesRegistration.h"
+
+#include "foundation/GeneralClasses.h"
+#include "minigames/MiniGameCompare.h"
+#include "minigames/MiniGameMagnifyingGlass.h"
+#include "minigames/MiniGameShooter.h"
+#include "minigames/MiniGameTwainPick.h"
+
+// The base game registers no name: only concrete games are made from data.
+void RegisterMiniGamesClasses() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  RegisterClassName<TMiniGameMagnifyingGlass>("MiniGameScreenMagnifyingGlass");
+  RegisterClassName<TTwainPickWidget>("TwainPickWidget");
+  RegisterClassName<TShooterWidget>("shooter_widget");
+  RegisterClassName<TCompareWidget>("mg_compare_widget");
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers the mini-games' type names; after the gameplay's. Safe to call repeatedly.
+void RegisterMiniGamesClasses();

@@ -1,0 +1,113 @@
+// Pools, the step clock, particle cells and kept pictures of the particle systems.
+
+#include "widgets/ParticleSystemsCommon.h"
+
+#include <cmath>
+
+#include "shell/WidgetClasses.h"
+
+// ---------------------------------------------------------------------------------------
+// TCellLayout
+
+void TCellLayout::Clear() {
+  colStart_.clear();
+  slots_.clear();
+  sources_.clear();
+}
+
+void TCellLayout::Build(IParamSpace* space) {
+  Clear();
+  if (!space) return;
+  const TFloatMatrix& matrix = space->GetMatrix();
+  colStart_.push_back(0);
+  for (const std::vector<float*>& column : matrix) {
+    for (float* cell : column) {
+      if (cell) {
+        slots_.push_back(int32_t(sources_.size()));
+        sources_.push_back(cell);
+      } else {
+        slots_.push_back(-1);
+      }
+    }
+    colStart_.push_back(int32_t(slots_.size()));
+  }
+}
+
+int32_t TCellLayout::SlotOf(IParamSpace* space, const std::string& name) const {
+  if (!space || name.empty()) return -1;
+  Ref<IParamDefCollection> defs = space->GetParamDefs();
+  Ref<IParamDef> def = defs ? defs->GetByName(name) : nullptr;
+  return def ? Slot(def->GetCol(), def->GetRow()) : -1;
+}
+
+void TCellLayout::Fill(std::vector<float>& cells) const {
+  cells.resize(sources_.size());
+  for (size_t i = 0; i < sources_.size(); ++i) cells[i] = *sources_[i];
+}
+
+uint8_t ClampChannel(double value) {
+  int32_t v = RoundHalfEven(value);
+  return uint8_t(std::clamp(v, 0, 255));
+}
+
+// ---------------------------------------------------------------------------------------
+// Pictures
+
+ISurface* RedrawWidgetImage(IWidget* widget, Ref<ISurface>& kept) {
+  if (!widget) return nullptr;
+  // Only visual widgets draw their picture themselves; any other kind answers GetImage
+  // as it likes.
+  if (!dynamic_cast<TVisualWidget*>(widget)) {
+    kept = widget->GetImage();
+    return kept.get();
+  }
+  if (!kept) {
+    IWidgetOwner* owner = widget->GetOwner();
+    IEngine* engine = owner ? owner->GetEngine() : nullptr;
+    if (!engine) return nullptr;
+    kept = engine->CreateSurface();
+    if (!kept) return nullptr;
+    kept->SetHasAlpha(true);
+  }
+  int32_t w = widget->GetWidth(), h = widget->GetHeight();
+  if (kept->GetWidth() != w || kept->GetHeight() != h)
+    kept->SetSize(w, h);
+  else
+    kept->Clear();
+  widget->Draw(kept.get(), RoundHalfEven(widget->GetAnchorLeft() - widget->GetLeft()),
+               RoundHalfEven(widget->GetAnchorTop() - widget->GetTop()));
+  return kept.get();
+}
+
+ISurface* TParticleImages::Picture(IWidget* widget, size_t index, bool alignToAnchor) {
+  Ref<ISurface>& kept = kept_[index];
+  if (!alignToAnchor || !widget) return RedrawWidgetImage(widget, kept);
+  int32_t ax = RoundHalfEven(widget->GetAnchorLeft());
+  int32_t ay = RoundHalfEven(widget->GetAnchorTop());
+  int32_t dx = RoundHalfEven(ax - widget->GetLeft());
+  int32_t dy = RoundHalfEven(ay - widget->GetTop());
+  // An ordinary widget's left is its anchor: a surface of 2dx x 2dy would hold nothing.
+  if (dx <= 0 || dy <= 0) return RedrawWidgetImage(widget, kept);
+  IWidgetOwner* owner = widget->GetOwner();
+  IEngine* engine = owner ? owner->GetEngine() : nullptr;
+  if (!kept) {
+    if (!engine) return nullptr;
+    kept = engine->CreateSurface();
+    if (!kept) return nullptr;
+    kept->SetHasAlpha(true);
+  }
+  int32_t w = SaturateInt32(int64_t(dx) * 2), h = SaturateInt32(int64_t(dy) * 2);
+  if (kept->GetWidth() != w || kept->GetHeight() != h)
+    kept->SetSize(w, h);
+  else
+    kept->Clear();
+  widget->Draw(kept.get(), dx, dy);
+  return kept.get();
+}
+
+void TParticleImages::Collect(const std::vector<IWidget*>& widgets, bool alignToAnchor) {
+  entries_.clear();
+  if (kept_.size() < widgets.size()) kept_.resize(widgets.size());
+  for (size_t i = 0; i < widgets.size(); ++i)
+    entries_.push_back(Picture(widgets[i], i, alignToAnchor));
+}

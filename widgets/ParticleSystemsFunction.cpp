@@ -1,0 +1,420 @@
+// The function-driven particle system.
+
+#include "widgets/ParticleSystemsFunction.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "foundation/Params.h"
+#include "foundation/Warnings.h"
+#include "functions/SurfaceHandles.h"
+#include "widgets/ResourceWidgets.h"
+
+namespace {
+
+// A picture index from a cell: Trunc, or nothing for a value that is no number.
+bool IndexOf(float value, int32_t& index) {
+  if (!std::isfinite(value)) return false;
+  index = TruncSat(value);
+  return true;
+}
+
+// SetParamValue through the cell found when the function was bound; by name when there was
+// none (a function without a space of its own; an unknown name changes nothing).
+void SetNamed(IFunction* function, float* cell, const char* name, float value) {
+  if (cell)
+    *cell = value;
+  else
+    function->SetParamValue(name, value);
+}
+
+float* NamedCell(IFunction* function, const char* name) {
+  Ref<IParamSpace> space = function ? function->GetParamSpace() : nullptr;
+  return space ? space->GetCellPtrByName(name) : nullptr;
+}
+
+}  // namespace
+
+void TFunctionParticleSystem::Init() {
+  TGroupWidget::Init();
+  paramSpace_ = Ref<IParamSpace>(TAbstractObject::Create<TParamSpace>().get());
+}
+
+TFunctionParticleSystem::~TFunctionParticleSystem() {
+  ReleaseSurface();
+}
+
+const TPropertyTable& TFunctionParticleSystem::Properties() {
+  using F = TFunctionParticleSystem;
+  static const TPropertyTable table(
+      TGroupWidget::Properties(),
+      {
+          Attr("width", &F::width_).Int().Always(),
+          Attr("height", &F::height_).Int().Always(),
+          Prop("init_creation_count", &F::initCreationCount_).Int().Always().WriteOnly(),
+          Prop("static_images", &F::staticImages_, &F::SetStaticImages).Bool(true).Always(),
+          Prop("delta_step", &F::deltaStep_).Int().Always(),
+          Prop("drawmode", &F::drawMode_).Enum(TImageWidget::kDrawModes, 1).Always(),
+          Prop("blendingmode", &F::blendingMode_)
+              .Enum(TImageWidget::kBlendingModes, bmNormal)
+              .Always(),
+          Prop("count", &F::ParticleCount),
+          Prop("widget", nullptr, &F::SetWidgetImage),
+          Prop("surface", nullptr, &F::SetSurface),
+      });
+  return table;
+}
+
+// ---------------------------------------------------------------------------------------
+// Loading and life
+
+void TFunctionParticleSystem::LoadFromXml(const Ref<IHierStorage>& node) {
+  TGroupWidget::LoadFromXml(node);
+  FreeAll();
+  UnbindFunctions();
+  ReleaseSurface();
+  paramSpace_ = Ref<IParamSpace>(TAbstractObject::Create<TParamSpace>().get());
+  if (LoadObjectFromChild(Ref<IInterface>(paramSpace_.get()), node, "paramspace"))
+    paramSpace_->SetOwnerSpace(nullptr);
+  layout_.Build(paramSpace_.get());
+  particleFunction_ = nullptr;
+  if (node && node->GetChildCount("function") > 0) {
+    particleFunction_ = Supports<IFunction>(CreateObjectFromChild(node, "function"));
+    if (particleFunction_)
+      particleFunction_->SetOwner(nullptr);
+    else
+      Warn("", "function_particle_system \"" + name_ +
+                   "\": its \"function\" is of no function type; it emits nothing");
+  }
+}
+
+void TFunctionParticleSystem::SaveToXml(const Ref<IHierStorage>& node) {
+  TGroupWidget::SaveToXml(node);
+  SaveObjectToChild(Ref<IInterface>(paramSpace_.get()), node, "paramspace");
+  if (particleFunction_)
+    SaveObjectToChild(Ref<IInterface>(particleFunction_.get()), node, "function");
+}
+
+void TFunctionParticleSystem::Reset() {
+  FreeAll();
+  ReleaseSurface();
+  UnbindFunctions();
+  if (particleFunction_) particleFunction_->SetOwner(nullptr);
+  particleFunction_ = nullptr;
+  paramSpace_->ReleaseOwnerSpace();
+  paramSpace_->GetParamDefs()->Clear();
+  layout_.Clear();
+  stepClock_.Reset();
+  TGroupWidget::Reset();
+}
+
+void TFunctionParticleSystem::SetOwner(IWidgetOwner* owner) {
+  TGroupWidget::SetOwner(owner);
+  if (particleFunction_) {
+    particleFunction_->Execute();
+    BindFunctions();
+  }
+  if (staticImages_) CollectImages();
+  for (IWidget* child : children_->Widgets()) child->SetVisible(false);
+}
+
+void TFunctionParticleSystem::ReleaseOwner() {
+  ReleaseImages();
+  UnbindFunctions();
+  ReleaseSurface();
+  TGroupWidget::ReleaseOwner();
+}
+
+void TFunctionParticleSystem::Invalidate() {
+  TGroupWidget::Invalidate();
+  if (!staticImages_) return;
+  ReleaseImages();
+  CollectImages();
+}
+
+void TFunctionParticleSystem::Restart() {
+  stepClock_.Reset();
+  TGroupWidget::Restart();
+}
+
+void TFunctionParticleSystem::BindFunctions() {
+  UnbindFunctions();
+  Ref<IFunctionCollection> children = particleFunction_->GetFunctions();
+  if (!children) return;
+  createFunction_ = children->GetByName("Create");
+  updateFunction_ = children->GetByName("Update");
+  if (createFunction_) {
+    countCell_ = NamedCell(createFunction_.get(), "count");
+    indexCell_ = NamedCell(createFunction_.get(), "index");
+    totalIndexCell_ = NamedCell(createFunction_.get(), "total_index");
+    createOutputs_ = std::min(layout_.RowCount(1), createFunction_->GetOutputCount());
+  }
+  if (updateFunction_) {
+    updateInputs_ = std::min(layout_.RowCount(1), updateFunction_->GetInputCount());
+    updateOutputs_ = std::min(layout_.RowCount(0), updateFunction_->GetOutputCount());
+  }
+}
+
+void TFunctionParticleSystem::UnbindFunctions() {
+  createFunction_ = updateFunction_ = nullptr;
+  countCell_ = indexCell_ = totalIndexCell_ = nullptr;
+  createOutputs_ = updateInputs_ = updateOutputs_ = 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Properties
+
+void TFunctionParticleSystem::SetProperty(const std::string& name, const Variant& value) {
+  TGroupWidget::SetProperty(name, value);
+  if (name == "widget" || name == "surface" || !particleFunction_) return;
+  if (value.IsClear() || value.GetKind() == Variant::Kind::Interface) return;
+  if (std::optional<double> number = value.TryDouble())
+    particleFunction_->SetParamValue(name, float(*number));
+}
+
+bool TFunctionParticleSystem::ResolveProperty(const std::string& name, const TPropertyRow*& reader,
+                                              const TPropertyRow*& writer) {
+  bool fixed = TGroupWidget::ResolveProperty(name, reader, writer);
+  // Writes must pass SetProperty, which hands them on to the function too.
+  return fixed && !particleFunction_;
+}
+
+void TFunctionParticleSystem::SetStaticImages(bool value) {
+  if (staticImages_) ReleaseImages();
+  staticImages_ = value;
+  if (value) CollectImages();
+}
+
+void TFunctionParticleSystem::CollectImages() {
+  images_.Collect(children_->Widgets());
+}
+
+void TFunctionParticleSystem::SetWidgetImage(const Variant& value) {
+  if (value.GetKind() != Variant::Kind::Interface) return;
+  Ref<IWidget> widget = Supports<IWidget>(value.RawInterface());
+  if (!widget) return;
+  SetSurface(Variant(Ref<IInterface>(widget->GetImage().get())));
+}
+
+void TFunctionParticleSystem::SetSurface(const Variant& value) {
+  Ref<ISurface> surface;
+  if (value.GetKind() == Variant::Kind::Interface)
+    surface = Supports<ISurface>(value.RawInterface());
+  ReleaseSurface();
+  if (surface) surfaceHandle_ = AcquireSurfaceHandle(surface);
+  StoreSurfaceHandle();
+}
+
+void TFunctionParticleSystem::StoreSurfaceHandle() {
+  if (float* cell = NamedCell(particleFunction_.get(), "surface"))
+    *cell = SurfaceHandleToCell(surfaceHandle_);
+}
+
+void TFunctionParticleSystem::ReleaseSurface() {
+  if (surfaceHandle_ == 0) return;
+  ReleaseSurfaceHandle(surfaceHandle_);
+  surfaceHandle_ = 0;
+  StoreSurfaceHandle();
+}
+
+// ---------------------------------------------------------------------------------------
+// Particles
+
+int32_t TFunctionParticleSystem::Room() const {
+  int64_t byCount = kMaxLiveParticles - ParticleCount();
+  int64_t slots = std::max(layout_.SlotCount(), 1);
+  int64_t byCells = (kMaxLiveCells - int64_t(ParticleCount()) * slots) / slots;
+  return int32_t(std::max<int64_t>(0, std::min(byCount, byCells)));
+}
+
+TCellParticle* TFunctionParticleSystem::NewParticle() {
+  TCellParticle* particle = pool_.Take();
+  layout_.Fill(particle->cells);
+  if (createFunction_) {
+    createFunction_->Calculate();
+    for (int32_t i = 0; i < createOutputs_; ++i)
+      SetCellValue(layout_, particle->cells, 1, i, createFunction_->GetOutput(i));
+  }
+  return particle;
+}
+
+void TFunctionParticleSystem::FreeParticle(TCellParticle* particle) {
+  pool_.Give(particle);
+}
+
+void TFunctionParticleSystem::FreeAll() {
+  for (TCellParticle* particle : particles_) FreeParticle(particle);
+  particles_.clear();
+}
+
+TCellParticle* TFunctionParticleSystem::CreateParticleFromParams(IParamCollection* params) {
+  if (!createFunction_ || !particleFunction_ || Room() < 1) return nullptr;
+  SetNamed(createFunction_.get(), totalIndexCell_, "total_index", 1);
+  SetNamed(createFunction_.get(), indexCell_, "index", 0);
+  TCellParticle* particle = NewParticle();
+  int count = params ? params->Count() : 0;
+  for (int i = 0; i < count; ++i) {
+    Ref<IParam> param = params->FindParam(Variant(i));
+    if (!param) continue;
+    int32_t slot = layout_.SlotOf(paramSpace_.get(), param->GetName());
+    std::optional<double> value = param->GetValue().TryDouble();
+    if (slot >= 0 && value) particle->cells[size_t(slot)] = float(*value);
+  }
+  return particle;
+}
+
+void TFunctionParticleSystem::CreateParticles(int32_t n) {
+  if (!createFunction_ || !particleFunction_) return;
+  n = std::min(n, Room());
+  if (n < 1) return;
+  SetNamed(createFunction_.get(), totalIndexCell_, "total_index", float(n));
+  for (int32_t i = 0; i < n; ++i) {
+    SetNamed(createFunction_.get(), indexCell_, "index", float(i));
+    TCellParticle* particle = NewParticle();
+    MoveParticle(particle, 0);
+    particles_.push_back(particle);
+  }
+}
+
+void TFunctionParticleSystem::MoveParticle(TCellParticle* particle, int32_t dt) {
+  std::vector<float>& cells = particle->cells;
+  int32_t age = layout_.Slot(1, 0);
+  if (age >= 0) cells[size_t(age)] += float(dt);
+  if (!updateFunction_) return;
+  IFunction* update = updateFunction_.get();
+  for (int32_t i = 0; i < updateInputs_; ++i) update->SetInput(i, CellValue(layout_, cells, 1, i));
+  update->Execute();
+  update->Calculate();
+  for (int32_t i = 0; i < updateOutputs_; ++i)
+    SetCellValue(layout_, cells, 0, i, update->GetOutput(i));
+}
+
+void TFunctionParticleSystem::RemoveDead() {
+  if (layout_.RowCount(0) < 2) return;
+  auto dead = [this](TCellParticle* particle) {
+    if (!(Cell(*particle, 0, 0) > 0)) return false;
+    FreeParticle(particle);
+    return true;
+  };
+  particles_.erase(std::remove_if(particles_.begin(), particles_.end(), dead), particles_.end());
+}
+
+void TFunctionParticleSystem::SetTimeInput(int64_t time) {
+  if (particleFunction_) particleFunction_->SetInput(0, float(time));
+}
+
+void TFunctionParticleSystem::Emit(int32_t dt) {
+  if (!createFunction_ || !particleFunction_) return;
+  createFunction_->Execute();
+  float rate = countCell_ ? *countCell_ : createFunction_->GetParamValue("count");
+  double c = double(rate) * dt / 1000.0 + countFraction_;
+  if (!std::isfinite(c)) c = 0;
+  double whole = std::trunc(c);
+  countFraction_ = float(c - whole);
+  CreateParticles(int32_t(std::clamp(whole, -1.0, double(kMaxLiveParticles))));
+}
+
+// ---------------------------------------------------------------------------------------
+// The frame
+
+void TFunctionParticleSystem::Update(int32_t dt) {
+  TGroupWidget::Update(dt);
+  int32_t had = ParticleCount();
+  SetTimeInput(currentTime_);
+  if (initCreationCount_ > 0 && currentTime_ >= 0) {
+    CreateParticles(initCreationCount_);
+    initCreationCount_ = 0;
+  }
+  for (TCellParticle* particle : particles_) MoveParticle(particle, dt);
+  if (deltaStep_ < 1) {
+    Emit(dt);
+  } else {
+    // Emission in whole steps of the step clock; a step ending before 0 emits nothing.
+    stepClock_.Run(currentTime_, dt, deltaStep_, [this](int64_t, int64_t end) {
+      if (end < 0) return;
+      SetTimeInput(end);
+      Emit(int32_t(std::min<int64_t>(end, deltaStep_)));
+    });
+  }
+  RemoveDead();
+  ComputeBounds();
+  changed_ = had > 0 || ParticleCount() > 0;
+}
+
+void TFunctionParticleSystem::ComputeBounds() {
+  TRect r{-1, -1, -1, -1};
+  bool any = false;
+  for (TCellParticle* particle : particles_) {
+    int32_t index = 0;
+    if (!IndexOf(Cell(*particle, 0, 3), index)) continue;
+    IWidget* child = children_->WidgetAt(index);
+    if (!child) continue;
+    int32_t w = child->GetWidth(), h = child->GetHeight();
+    int64_t left = int64_t(RoundHalfEven(Cell(*particle, 0, 1))) - w / 2;
+    int64_t top = int64_t(RoundHalfEven(Cell(*particle, 0, 2))) - h / 2;
+    TRect one{SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + w),
+              SaturateInt32(top + h)};
+    if (any)
+      UnionRects(r, one, r);
+    else
+      r = one;
+    any = true;
+  }
+  int64_t ax = RoundHalfEven(GetLeft()), ay = RoundHalfEven(GetTop());
+  bounds_ = TRect{SaturateInt32(r.Left + ax), SaturateInt32(r.Top + ay),
+                  SaturateInt32(r.Right + ax), SaturateInt32(r.Bottom + ay)};
+}
+
+void TFunctionParticleSystem::Notify(int32_t code, const Variant& param) {
+  if (code == 1) {
+    Ref<IParamCollection> params;
+    if (param.GetKind() == Variant::Kind::Interface)
+      params = Supports<IParamCollection>(param.RawInterface());
+    if (TCellParticle* particle = CreateParticleFromParams(params.get())) {
+      MoveParticle(particle, 0);
+      particles_.push_back(particle);
+    }
+  } else if (code == 2) {
+    FreeAll();
+    ComputeBounds();
+    SetChanged();
+    UpdateDirtyRects(false, false);
+  }
+}
+
+void TFunctionParticleSystem::BeginDraw() {
+  if (!staticImages_) CollectImages();
+}
+
+void TFunctionParticleSystem::EndDraw() {
+  if (!staticImages_) ReleaseImages();
+}
+
+void TFunctionParticleSystem::Draw(ISurface* surface, int32_t x, int32_t y) {
+  if (!surface) return;
+  BeginDraw();
+  for (TCellParticle* particle : particles_) DrawParticle(surface, x, particle, y);
+  EndDraw();
+}
+
+void TFunctionParticleSystem::DrawParticle(ISurface* surface, int32_t x, TCellParticle* particle,
+                                           int32_t y) {
+  int32_t index = 0;
+  if (!IndexOf(Cell(*particle, 0, 3), index)) return;
+  ISurface* image = images_.At(index);
+  if (!image) return;
+  int32_t w = image->GetWidth(), h = image->GetHeight();
+  int32_t left = SaturateInt32(int64_t(x) - w / 2 + RoundHalfEven(Cell(*particle, 0, 1)));
+  int32_t top = SaturateInt32(int64_t(y) + RoundHalfEven(Cell(*particle, 0, 2)) - h / 2);
+  TRect dst{left, top, SaturateInt32(int64_t(left) + w), SaturateInt32(int64_t(top) + h)};
+  TRect src{0, 0, w, h};
+  uint8_t alpha = ClampChannel(Cell(*particle, 0, 7));
+  if (drawMode_ == TImageWidget::dmCopyRect) {
+    surface->Draw(image, src, blendingMode_, uint8_t(alpha * transparentLevel_ / 256), dst);
+  } else if (drawMode_ == TImageWidget::dmFillColor) {
+    uint32_t color = uint32_t(alpha) << 24 | uint32_t(ClampChannel(Cell(*particle, 0, 4))) << 16 |
+                     uint32_t(ClampChannel(Cell(*particle, 0, 5))) << 8 |
+                     ClampChannel(Cell(*particle, 0, 6));
+    surface->DrawColored(color, image, blendingMode_, transparentLevel_, dst, src);
+  }
+}
