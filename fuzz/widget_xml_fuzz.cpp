@@ -42,6 +42,11 @@ struct Screen {
     // A glyph table at the limits of 32 bits, as a font read by other code might hold.
     font->AddGlyph('M', TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, INT32_MAX, INT32_MIN);
     engine->resources->Put("font", font);
+    // Steps timed by a sound wait for it until the input's frames end it.
+    engine->soundsLast = true;
+    Ref<TestSoundCollection> sounds = TAbstractObject::Create<TestSoundCollection>();
+    sounds->AddSound("S", "snd_S");
+    window->gameSounds = Ref<ISoundCollection>(sounds.get());
   }
 };
 
@@ -94,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   screen.window->SetRoot(widget);
   const int32_t steps[] = {0, 16, 1000, -7, 2147483647, 16};
   for (int32_t dt : steps) {
+    if (dt < 0) screen.engine->soundsPlaying.clear();
     widget->Process(dt);
     screen.window->dirtyRects.clear();
     screen.engine->redrawRects.clear();
@@ -148,6 +154,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->Process(16);
   widget->Draw(screen.frame.get(), 1, 1);
   widget->Notify(2, Variant());
+  // Scripting widgets: clicks end waits, a pause completes steps, new values start again.
+  widget->HandleMouse(513, TPoint{5, 6}, 0);
+  widget->HandleMouse(514, TPoint{5, 6}, 0);
+  widget->SetProperty("properties", Variant("anchor_left;width;text"));
+  widget->SetProperty("value", Variant("rnd_inc:-5-9;float:2.5e9;str_inc:x"));
+  // Text effects: letters built, shown whole, sent home.
+  widget->SetProperty("InitVizualization", Variant(1));
+  widget->Process(16);
+  widget->Notify(3, Variant());
+  widget->SetProperty("init_visualization", Variant(1));
+  widget->SetProperty("unshuffle", Variant(1));
+  widget->Pause();
+  widget->SetPaused(false);
   widget->Restart();
   widget->Process(33);
   widget->Draw(screen.frame.get(), -2, 60);

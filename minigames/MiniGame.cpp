@@ -36,6 +36,12 @@ const TPropertyTable& TMiniGameWidget::Properties() {
       Attr("block_width", &M::blockWidth_).Int([](M& m) { return m.GetWidth(); }),
       Attr("block_height", &M::blockHeight_).Int([](M& m) { return m.GetHeight(); }),
       Attr("block_drag", &M::blockDrag_).Bool(),
+      // Each read of "id" hands out the next number: templates name their copies by it.
+      Prop<M>("id", [](M& m) { return Variant::Integer(m.NextId()); }),
+      // Setting "need_skip", whatever the value, is the player's request to skip.
+      Prop<M>("need_skip", [](M& m) { return m.skipOffered_; },
+              [](M& m, const Variant&) { m.Skip(); }),
+      Prop<M>("win", [](M& m) { return m.won_; }),
   });
   return table;
 }
@@ -47,24 +53,9 @@ void TMiniGameWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   if (!node) return;
   lastQueued_ = "null_widget";
   // The size of the children loaded just now, which the attributes could not see.
-  if (node->GetAttr("block_width").IsEmpty()) blockWidth_ = GetWidth();
-  if (node->GetAttr("block_height").IsEmpty()) blockHeight_ = GetHeight();
+  if (ReadXmlStr(node, "block_width").empty()) blockWidth_ = GetWidth();
+  if (ReadXmlStr(node, "block_height").empty()) blockHeight_ = GetHeight();
   follow_ = ParseFollowWidgets(followText_);
-}
-
-Variant TMiniGameWidget::DoGetProperty(const std::string& name) {
-  if (name == "id") return Variant::Integer(NextId());
-  if (name == "need_skip") return Variant(skipOffered_);
-  if (name == "win") return Variant(won_);
-  return TVisualGroupWidget::DoGetProperty(name);
-}
-
-void TMiniGameWidget::SetProperty(const std::string& name, const Variant& value) {
-  if (name == "need_skip") {
-    Skip();
-    return;
-  }
-  TVisualGroupWidget::SetProperty(name, value);
 }
 
 void TMiniGameWidget::SetOwner(IWidgetOwner* owner) {

@@ -24,7 +24,6 @@ class TMiniGameWidget : public TVisualGroupWidget {
   };
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
-  void SetProperty(const std::string& name, const Variant& value) override;
   void SetOwner(IWidgetOwner* owner) override;
   void ReleaseOwner() override;
   Ref<IWidget> WidgetAtPos(const TPoint& point) override;
@@ -74,7 +73,6 @@ class TMiniGameWidget : public TVisualGroupWidget {
 
  protected:
   const TPropertyTable& Properties() override;
-  Variant DoGetProperty(const std::string& name) override;
   // Appends Widget's name to Tail's "next" while Tail plays and has a "next" value;
   // otherwise starts Widget now.
   void ChainAfter(IWidget* tail, const Ref<IWidget>& widget);

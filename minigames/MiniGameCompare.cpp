@@ -7,6 +7,7 @@
 const TPropertyTable& TCompareWidget::Properties() {
   static const TPropertyTable table(TMiniGameWidget::Properties(), {
       Attr("elements", &TCompareWidget::elements_).Str(),
+      Prop("hint_target", &TCompareWidget::HintTarget),
   });
   return table;
 }
@@ -60,11 +61,8 @@ void TCompareWidget::PickElement(const std::string& name) {
     }
 }
 
-Variant TCompareWidget::DoGetProperty(const std::string& name) {
-  if (name == "hint_target") {
-    if (groups_.empty()) return Variant(std::string());
-    const std::vector<std::string>& group = groups_[size_t(Random(int32_t(groups_.size())))];
-    return Variant(group[size_t(Random(int32_t(group.size())))]);
-  }
-  return TMiniGameWidget::DoGetProperty(name);
+std::string TCompareWidget::HintTarget() {
+  if (groups_.empty()) return {};
+  const std::vector<std::string>& group = groups_[size_t(Random(int32_t(groups_.size())))];
+  return group[size_t(Random(int32_t(group.size())))];
 }

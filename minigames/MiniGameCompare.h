@@ -19,7 +19,8 @@ class TCompareWidget : public TMiniGameWidget {
 
  protected:
   const TPropertyTable& Properties() override;
-  Variant DoGetProperty(const std::string& name) override;
+  // A random element of a random group: what a hint points at.
+  std::string HintTarget();
 
  private:
   std::string elements_;

@@ -29,6 +29,7 @@ const TPropertyTable& TTwainPickWidget::Properties() {
   using T = TTwainPickWidget;
   static const TPropertyTable table(TMiniGameWidget::Properties(), {
       Attr("shuffle", &T::shuffle_).Bool().NotSaved(),
+      Prop<T>("list", [](T& t) { return t.GetListText(); }),
   });
   return table;
 }
@@ -52,11 +53,6 @@ void TTwainPickWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 void TTwainPickWidget::SaveToXml(const Ref<IHierStorage>& node) {
   TMiniGameWidget::SaveToXml(node);
   WriteXmlStr(node, "list", GetListText(), true);
-}
-
-Variant TTwainPickWidget::DoGetProperty(const std::string& name) {
-  if (name == "list") return Variant(GetListText());
-  return TMiniGameWidget::DoGetProperty(name);
 }
 
 std::string TTwainPickWidget::GetListText() const {

@@ -22,7 +22,6 @@ class TTwainPickWidget : public TMiniGameWidget {
 
  protected:
   const TPropertyTable& Properties() override;
-  Variant DoGetProperty(const std::string& name) override;
 
  private:
   using TTwain = std::vector<std::string>;

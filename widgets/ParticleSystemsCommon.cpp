@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "functions/SurfaceHandles.h"
 #include "shell/WidgetClasses.h"
 
 // ---------------------------------------------------------------------------------------
@@ -110,4 +111,108 @@ void TParticleImages::Collect(const std::vector<IWidget*>& widgets, bool alignTo
   if (kept_.size() < widgets.size()) kept_.resize(widgets.size());
   for (size_t i = 0; i < widgets.size(); ++i)
     entries_.push_back(Picture(widgets[i], i, alignToAnchor));
+}
+
+// ---------------------------------------------------------------------------------------
+// Functions
+
+namespace {
+
+float* NamedCell(IFunction* function, const char* name) {
+  Ref<IParamSpace> space = function ? function->GetParamSpace() : nullptr;
+  return space ? space->GetCellPtrByName(name) : nullptr;
+}
+
+}  // namespace
+
+void TParticleFunctions::Bind(IFunction* function, const TCellLayout& layout) {
+  Unbind();
+  Ref<IFunctionCollection> children = function ? function->GetFunctions() : nullptr;
+  if (!children) return;
+  create_ = children->GetByName("Create");
+  update_ = children->GetByName("Update");
+  if (create_) {
+    count_ = NamedCell(create_.get(), "count");
+    index_ = NamedCell(create_.get(), "index");
+    totalIndex_ = NamedCell(create_.get(), "total_index");
+    createOutputs_ = std::min(layout.RowCount(1), create_->GetOutputCount());
+  }
+  if (update_) {
+    updateInputs_ = std::min(layout.RowCount(1), update_->GetInputCount());
+    updateOutputs_ = std::min(layout.RowCount(0), update_->GetOutputCount());
+  }
+}
+
+void TParticleFunctions::Unbind() {
+  create_ = update_ = nullptr;
+  count_ = index_ = totalIndex_ = nullptr;
+  createOutputs_ = updateInputs_ = updateOutputs_ = 0;
+}
+
+// Through the cell found when bound; by name for a function without a space of its own.
+float TParticleFunctions::Count() const {
+  if (count_) return *count_;
+  return create_ ? create_->GetParamValue("count") : 0.0f;
+}
+
+void TParticleFunctions::SetIndex(float value) const {
+  if (index_)
+    *index_ = value;
+  else if (create_)
+    create_->SetParamValue("index", value);
+}
+
+void TParticleFunctions::SetTotalIndex(float value) const {
+  if (totalIndex_)
+    *totalIndex_ = value;
+  else if (create_)
+    create_->SetParamValue("total_index", value);
+}
+
+void TParticleFunctions::Start(const TCellLayout& layout, std::vector<float>& cells) const {
+  if (!create_) return;
+  create_->Calculate();
+  for (int32_t i = 0; i < createOutputs_; ++i)
+    SetCellValue(layout, cells, 1, i, create_->GetOutput(i));
+}
+
+void TParticleFunctions::Move(const TCellLayout& layout, std::vector<float>& cells,
+                              int32_t dt) const {
+  int32_t age = layout.Slot(1, 0);
+  if (age >= 0) cells[size_t(age)] += float(dt);
+  if (!update_) return;
+  IFunction* update = update_.get();
+  for (int32_t i = 0; i < updateInputs_; ++i) update->SetInput(i, CellValue(layout, cells, 1, i));
+  update->Execute();
+  update->Calculate();
+  for (int32_t i = 0; i < updateOutputs_; ++i)
+    SetCellValue(layout, cells, 0, i, update->GetOutput(i));
+}
+
+int32_t WholeParticles(float& fraction, double rate, int32_t dt) {
+  double c = double(fraction) + rate * dt / 1000.0;
+  if (!std::isfinite(c)) c = 0;
+  double whole = std::trunc(c);
+  fraction = float(c - whole);
+  return int32_t(std::clamp(whole, -1.0, double(kMaxLiveParticles)));
+}
+
+void TSurfaceCell::Set(const Variant& value, IFunction* function) {
+  Ref<ISurface> surface;
+  if (value.GetKind() == Variant::Kind::Interface)
+    surface = Supports<ISurface>(value.RawInterface());
+  Release(function);
+  if (surface) handle_ = AcquireSurfaceHandle(surface);
+  Store(function);
+}
+
+void TSurfaceCell::Store(IFunction* function) const {
+  if (float* cell = NamedCell(function, "surface")) *cell = SurfaceHandleToCell(handle_);
+}
+
+void TSurfaceCell::Release(IFunction* function) {
+  if (handle_ == 0) return;
+  ReleaseSurfaceHandle(handle_);
+  handle_ = 0;
+  Store(function);
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "foundation/CheckedMath.h"
+#include "functions/FunctionInterfaces.h"
 #include "functions/ParamSpaces.h"
 #include "shell/GameInterfaces.h"
 
@@ -170,3 +171,56 @@ class TParticleImages {
 // Draws the picture of Widget (as GetImage would) into Kept, making Kept on first use;
 // nothing without an engine above the widget.
 ISurface* RedrawWidgetImage(IWidget* widget, Ref<ISurface>& kept);
+
+// ---------------------------------------------------------------------------------------
+// A particle function's children "Create" and "Update", and the cells the per-frame calls
+// reach, found once when the function is bound rather than by name every frame.
+
+class TParticleFunctions {
+ public:
+  // Function may be null (nothing is created, nothing updates).
+  void Bind(IFunction* function, const TCellLayout& layout);
+  void Unbind();
+
+  IFunction* Create() const { return create_.get(); }
+  IFunction* Update() const { return update_.get(); }
+  // Create's "count" (particles a second), "index" and "total_index"; names Create lacks
+  // read 0 and take no writes.
+  float Count() const;
+  void SetIndex(float value) const;
+  void SetTotalIndex(float value) const;
+  // Runs Create and starts column 1 of a new particle's cells from its outputs.
+  void Start(const TCellLayout& layout, std::vector<float>& cells) const;
+  // Ages the particle ((1, 0) += Dt) and runs Update, fed column 1, writing column 0.
+  void Move(const TCellLayout& layout, std::vector<float>& cells, int32_t dt) const;
+
+ private:
+  Ref<IFunction> create_;
+  Ref<IFunction> update_;
+  float* count_ = nullptr;
+  float* index_ = nullptr;
+  float* totalIndex_ = nullptr;
+  int32_t createOutputs_ = 0;  // Create's outputs that reach column 1
+  int32_t updateInputs_ = 0;   // column 1 cells Update is fed
+  int32_t updateOutputs_ = 0;  // Update's outputs that reach column 0
+};
+
+// Particles a batch of Dt ms makes at Rate a second; the fraction below one is carried in
+// Fraction. Never more than the live particles a system may hold.
+int32_t WholeParticles(float& fraction, double rate, int32_t dt);
+
+// A picture handed to a particle function: held under a handle (functions/SurfaceHandles)
+// that the function's cell "surface" carries, and given back when replaced or released.
+class TSurfaceCell {
+ public:
+  ~TSurfaceCell() { Release(nullptr); }
+  // The value's surface (none for anything else) replaces the one held.
+  void Set(const Variant& value, IFunction* function);
+  // Writes the handle into the cell again (a function bound anew made its cells afresh).
+  void Store(IFunction* function) const;
+  // Gives the surface back; the cell then reads 0.
+  void Release(IFunction* function);
+
+ private:
+  uint32_t handle_ = 0;
+};

@@ -7,7 +7,6 @@
 
 #include "foundation/Params.h"
 #include "foundation/Warnings.h"
-#include "functions/SurfaceHandles.h"
 #include "widgets/ResourceWidgets.h"
 
 namespace {
@@ -19,20 +18,6 @@ bool IndexOf(float value, int32_t& index) {
   return true;
 }
 
-// SetParamValue through the cell found when the function was bound; by name when there was
-// none (a function without a space of its own; an unknown name changes nothing).
-void SetNamed(IFunction* function, float* cell, const char* name, float value) {
-  if (cell)
-    *cell = value;
-  else
-    function->SetParamValue(name, value);
-}
-
-float* NamedCell(IFunction* function, const char* name) {
-  Ref<IParamSpace> space = function ? function->GetParamSpace() : nullptr;
-  return space ? space->GetCellPtrByName(name) : nullptr;
-}
-
 }  // namespace
 
 void TFunctionParticleSystem::Init() {
@@ -40,9 +25,7 @@ void TFunctionParticleSystem::Init() {
   paramSpace_ = Ref<IParamSpace>(TAbstractObject::Create<TParamSpace>().get());
 }
 
-TFunctionParticleSystem::~TFunctionParticleSystem() {
-  ReleaseSurface();
-}
+TFunctionParticleSystem::~TFunctionParticleSystem() = default;
 
 const TPropertyTable& TFunctionParticleSystem::Properties() {
   using F = TFunctionParticleSystem;
@@ -71,8 +54,8 @@ const TPropertyTable& TFunctionParticleSystem::Properties() {
 void TFunctionParticleSystem::LoadFromXml(const Ref<IHierStorage>& node) {
   TGroupWidget::LoadFromXml(node);
   FreeAll();
-  UnbindFunctions();
-  ReleaseSurface();
+  functions_.Unbind();
+  surface_.Release(particleFunction_.get());
   paramSpace_ = Ref<IParamSpace>(TAbstractObject::Create<TParamSpace>().get());
   if (LoadObjectFromChild(Ref<IInterface>(paramSpace_.get()), node, "paramspace"))
     paramSpace_->SetOwnerSpace(nullptr);
@@ -97,8 +80,8 @@ void TFunctionParticleSystem::SaveToXml(const Ref<IHierStorage>& node) {
 
 void TFunctionParticleSystem::Reset() {
   FreeAll();
-  ReleaseSurface();
-  UnbindFunctions();
+  surface_.Release(particleFunction_.get());
+  functions_.Unbind();
   if (particleFunction_) particleFunction_->SetOwner(nullptr);
   particleFunction_ = nullptr;
   paramSpace_->ReleaseOwnerSpace();
@@ -112,7 +95,7 @@ void TFunctionParticleSystem::SetOwner(IWidgetOwner* owner) {
   TGroupWidget::SetOwner(owner);
   if (particleFunction_) {
     particleFunction_->Execute();
-    BindFunctions();
+    functions_.Bind(particleFunction_.get(), layout_);
   }
   if (staticImages_) CollectImages();
   for (IWidget* child : children_->Widgets()) child->SetVisible(false);
@@ -120,8 +103,8 @@ void TFunctionParticleSystem::SetOwner(IWidgetOwner* owner) {
 
 void TFunctionParticleSystem::ReleaseOwner() {
   ReleaseImages();
-  UnbindFunctions();
-  ReleaseSurface();
+  functions_.Unbind();
+  surface_.Release(particleFunction_.get());
   TGroupWidget::ReleaseOwner();
 }
 
@@ -135,30 +118,6 @@ void TFunctionParticleSystem::Invalidate() {
 void TFunctionParticleSystem::Restart() {
   stepClock_.Reset();
   TGroupWidget::Restart();
-}
-
-void TFunctionParticleSystem::BindFunctions() {
-  UnbindFunctions();
-  Ref<IFunctionCollection> children = particleFunction_->GetFunctions();
-  if (!children) return;
-  createFunction_ = children->GetByName("Create");
-  updateFunction_ = children->GetByName("Update");
-  if (createFunction_) {
-    countCell_ = NamedCell(createFunction_.get(), "count");
-    indexCell_ = NamedCell(createFunction_.get(), "index");
-    totalIndexCell_ = NamedCell(createFunction_.get(), "total_index");
-    createOutputs_ = std::min(layout_.RowCount(1), createFunction_->GetOutputCount());
-  }
-  if (updateFunction_) {
-    updateInputs_ = std::min(layout_.RowCount(1), updateFunction_->GetInputCount());
-    updateOutputs_ = std::min(layout_.RowCount(0), updateFunction_->GetOutputCount());
-  }
-}
-
-void TFunctionParticleSystem::UnbindFunctions() {
-  createFunction_ = updateFunction_ = nullptr;
-  countCell_ = indexCell_ = totalIndexCell_ = nullptr;
-  createOutputs_ = updateInputs_ = updateOutputs_ = 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -197,24 +156,7 @@ void TFunctionParticleSystem::SetWidgetImage(const Variant& value) {
 }
 
 void TFunctionParticleSystem::SetSurface(const Variant& value) {
-  Ref<ISurface> surface;
-  if (value.GetKind() == Variant::Kind::Interface)
-    surface = Supports<ISurface>(value.RawInterface());
-  ReleaseSurface();
-  if (surface) surfaceHandle_ = AcquireSurfaceHandle(surface);
-  StoreSurfaceHandle();
-}
-
-void TFunctionParticleSystem::StoreSurfaceHandle() {
-  if (float* cell = NamedCell(particleFunction_.get(), "surface"))
-    *cell = SurfaceHandleToCell(surfaceHandle_);
-}
-
-void TFunctionParticleSystem::ReleaseSurface() {
-  if (surfaceHandle_ == 0) return;
-  ReleaseSurfaceHandle(surfaceHandle_);
-  surfaceHandle_ = 0;
-  StoreSurfaceHandle();
+  surface_.Set(value, particleFunction_.get());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -230,11 +172,7 @@ int32_t TFunctionParticleSystem::Room() const {
 TCellParticle* TFunctionParticleSystem::NewParticle() {
   TCellParticle* particle = pool_.Take();
   layout_.Fill(particle->cells);
-  if (createFunction_) {
-    createFunction_->Calculate();
-    for (int32_t i = 0; i < createOutputs_; ++i)
-      SetCellValue(layout_, particle->cells, 1, i, createFunction_->GetOutput(i));
-  }
+  functions_.Start(layout_, particle->cells);
   return particle;
 }
 
@@ -248,9 +186,9 @@ void TFunctionParticleSystem::FreeAll() {
 }
 
 TCellParticle* TFunctionParticleSystem::CreateParticleFromParams(IParamCollection* params) {
-  if (!createFunction_ || !particleFunction_ || Room() < 1) return nullptr;
-  SetNamed(createFunction_.get(), totalIndexCell_, "total_index", 1);
-  SetNamed(createFunction_.get(), indexCell_, "index", 0);
+  if (!functions_.Create() || !particleFunction_ || Room() < 1) return nullptr;
+  functions_.SetTotalIndex(1);
+  functions_.SetIndex(0);
   TCellParticle* particle = NewParticle();
   int count = params ? params->Count() : 0;
   for (int i = 0; i < count; ++i) {
@@ -264,12 +202,12 @@ TCellParticle* TFunctionParticleSystem::CreateParticleFromParams(IParamCollectio
 }
 
 void TFunctionParticleSystem::CreateParticles(int32_t n) {
-  if (!createFunction_ || !particleFunction_) return;
+  if (!functions_.Create() || !particleFunction_) return;
   n = std::min(n, Room());
   if (n < 1) return;
-  SetNamed(createFunction_.get(), totalIndexCell_, "total_index", float(n));
+  functions_.SetTotalIndex(float(n));
   for (int32_t i = 0; i < n; ++i) {
-    SetNamed(createFunction_.get(), indexCell_, "index", float(i));
+    functions_.SetIndex(float(i));
     TCellParticle* particle = NewParticle();
     MoveParticle(particle, 0);
     particles_.push_back(particle);
@@ -277,16 +215,7 @@ void TFunctionParticleSystem::CreateParticles(int32_t n) {
 }
 
 void TFunctionParticleSystem::MoveParticle(TCellParticle* particle, int32_t dt) {
-  std::vector<float>& cells = particle->cells;
-  int32_t age = layout_.Slot(1, 0);
-  if (age >= 0) cells[size_t(age)] += float(dt);
-  if (!updateFunction_) return;
-  IFunction* update = updateFunction_.get();
-  for (int32_t i = 0; i < updateInputs_; ++i) update->SetInput(i, CellValue(layout_, cells, 1, i));
-  update->Execute();
-  update->Calculate();
-  for (int32_t i = 0; i < updateOutputs_; ++i)
-    SetCellValue(layout_, cells, 0, i, update->GetOutput(i));
+  functions_.Move(layout_, particle->cells, dt);
 }
 
 void TFunctionParticleSystem::RemoveDead() {
@@ -304,14 +233,9 @@ void TFunctionParticleSystem::SetTimeInput(int64_t time) {
 }
 
 void TFunctionParticleSystem::Emit(int32_t dt) {
-  if (!createFunction_ || !particleFunction_) return;
-  createFunction_->Execute();
-  float rate = countCell_ ? *countCell_ : createFunction_->GetParamValue("count");
-  double c = double(rate) * dt / 1000.0 + countFraction_;
-  if (!std::isfinite(c)) c = 0;
-  double whole = std::trunc(c);
-  countFraction_ = float(c - whole);
-  CreateParticles(int32_t(std::clamp(whole, -1.0, double(kMaxLiveParticles))));
+  if (!functions_.Create() || !particleFunction_) return;
+  functions_.Create()->Execute();
+  CreateParticles(WholeParticles(countFraction_, functions_.Count(), dt));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -75,15 +75,10 @@ class TFunctionParticleSystem : public TGroupWidget {
   void FreeAll();
   void CollectImages();
   void ReleaseImages() { images_.Release(); }
-  // Create and Update found again, and what the per-frame calls read of them.
-  void BindFunctions();
-  void UnbindFunctions();
   // The picture "widget" gives, as "surface".
   void SetWidgetImage(const Variant& value);
   // Holds the surface under a handle in the function's cell "surface".
   void SetSurface(const Variant& value);
-  void StoreSurfaceHandle();
-  void ReleaseSurface();
   // The time the function is fed: the step clock with "delta_step", else "currenttime".
   int64_t RunningTime() const;
   void SetTimeInput(int64_t time);
@@ -101,22 +96,12 @@ class TFunctionParticleSystem : public TGroupWidget {
   float countFraction_ = 0;
   Ref<IParamSpace> paramSpace_;
   Ref<IFunction> particleFunction_;
-  Ref<IFunction> createFunction_;
-  Ref<IFunction> updateFunction_;
   uint8_t drawMode_ = 1;  // "fillcolor"
   uint8_t blendingMode_ = bmNormal;
   TRect bounds_{-1, -1, -1, -1};
 
   TCellLayout layout_;
   TRecordPool<TCellParticle> pool_;
-  uint32_t surfaceHandle_ = 0;
-  // Of Create: the cells "count", "index", "total_index" (null: ignored) and how many
-  // outputs reach column 1; of Update: how many inputs come from column 1 and how many
-  // outputs go to column 0.
-  float* countCell_ = nullptr;
-  float* indexCell_ = nullptr;
-  float* totalIndexCell_ = nullptr;
-  int32_t createOutputs_ = 0;
-  int32_t updateInputs_ = 0;
-  int32_t updateOutputs_ = 0;
+  TParticleFunctions functions_;
+  TSurfaceCell surface_;
 };

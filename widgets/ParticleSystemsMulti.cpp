@@ -6,22 +6,9 @@
 #include <cmath>
 
 #include "foundation/Warnings.h"
-#include "functions/SurfaceHandles.h"
 #include "widgets/ResourceWidgets.h"
 
 namespace {
-
-float* NamedCell(IFunction* function, const char* name) {
-  Ref<IParamSpace> space = function ? function->GetParamSpace() : nullptr;
-  return space ? space->GetCellPtrByName(name) : nullptr;
-}
-
-void SetNamed(IFunction* function, float* cell, const char* name, float value) {
-  if (cell)
-    *cell = value;
-  else
-    function->SetParamValue(name, value);
-}
 
 bool SameText(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -139,7 +126,7 @@ void TParticleType::ReleaseOwner() {
   UnbindFunctions();
   if (function_) {
     // The system gives its surface handle back itself; the cells only forget it.
-    if (float* cell = NamedCell(function_.get(), "surface")) *cell = 0;
+    function_->SetParamValue("surface", 0);
     function_->Clear();
   }
   owner_ = nullptr;
@@ -148,26 +135,11 @@ void TParticleType::ReleaseOwner() {
 
 void TParticleType::BindFunctions() {
   UnbindFunctions();
-  Ref<IFunctionCollection> children = function_->GetFunctions();
-  if (!children) return;
-  createFunction_ = children->GetByName("Create");
-  updateFunction_ = children->GetByName("Update");
-  if (createFunction_) {
-    countCell_ = NamedCell(createFunction_.get(), "count");
-    indexCell_ = NamedCell(createFunction_.get(), "index");
-    totalIndexCell_ = NamedCell(createFunction_.get(), "total_index");
-    createOutputs_ = std::min(layout_.RowCount(1), createFunction_->GetOutputCount());
-  }
-  if (updateFunction_) {
-    updateInputs_ = std::min(layout_.RowCount(1), updateFunction_->GetInputCount());
-    updateOutputs_ = std::min(layout_.RowCount(0), updateFunction_->GetOutputCount());
-  }
+  functions_.Bind(function_.get(), layout_);
 }
 
 void TParticleType::UnbindFunctions() {
-  createFunction_ = updateFunction_ = nullptr;
-  countCell_ = indexCell_ = totalIndexCell_ = nullptr;
-  createOutputs_ = updateInputs_ = updateOutputs_ = 0;
+  functions_.Unbind();
   mappedHolderType_ = nullptr;
   holderInputs_.clear();
 }
@@ -178,9 +150,10 @@ void TParticleType::MapHolderInputs(IParticleType* holderType) {
   holderInputs_.clear();
   Ref<IParamSpace> space = holderType ? holderType->GetParamSpace() : nullptr;
   Ref<IParamDefCollection> defs = space ? space->GetParamDefs() : nullptr;
-  int32_t inputs = createFunction_->GetInputCount();
+  IFunction* create = functions_.Create();
+  int32_t inputs = create->GetInputCount();
   for (int32_t i = 0; i < inputs; ++i) {
-    std::string name = createFunction_->GetParamName(1, i);
+    std::string name = create->GetParamName(1, i);
     Ref<IParamDef> def = defs && !name.empty() ? defs->GetByName(name) : nullptr;
     holderInputs_.push_back(def ? def->GetCol() : -1);
     holderInputs_.push_back(def ? def->GetRow() : -1);
@@ -242,24 +215,20 @@ TMultiParticle* TParticleType::NewParticle() {
   particle->type = this;
   particle->children.clear();
   particle->hasChildren = !childList_.empty();
-  if (createFunction_) {
-    createFunction_->Calculate();
-    for (int32_t i = 0; i < createOutputs_; ++i)
-      SetCellValue(layout_, particle->cells, 1, i, createFunction_->GetOutput(i));
-  }
+  functions_.Start(layout_, particle->cells);
   if (system_) system_->ParticlesMade(1, layout_.SlotCount());
   return particle;
 }
 
 TMultiParticle* TParticleType::NewParticleFromParams(IParamCollection* params) {
-  if (createFunction_ && params) {
+  if (IFunction* create = functions_.Create(); create && params) {
     for (int i = 0; i < params->Count(); ++i) {
       Ref<IParam> param = params->FindParam(Variant(i));
       if (!param) continue;
       std::string name = param->GetName();
       if (SameText(name, "particle_type") || SameText(name, "particles_count")) continue;
       if (std::optional<double> value = param->GetValue().TryDouble())
-        createFunction_->SetParamValue(name, float(*value));
+        create->SetParamValue(name, float(*value));
     }
   }
   return NewParticle();
@@ -282,20 +251,7 @@ bool TParticleType::IsDead(TMultiParticle* particle) {
 }
 
 void TParticleType::MoveParticle(TMultiParticle* particle, int32_t dt) {
-  std::vector<float>& cells = particle->cells;
-  if (layout_.ColCount() >= 2) {
-    int32_t age = layout_.Slot(1, 0);
-    if (age >= 0) cells[size_t(age)] += float(dt);
-    if (updateFunction_) {
-      IFunction* update = updateFunction_.get();
-      for (int32_t i = 0; i < updateInputs_; ++i)
-        update->SetInput(i, CellValue(layout_, cells, 1, i));
-      update->Execute();
-      update->Calculate();
-      for (int32_t i = 0; i < updateOutputs_; ++i)
-        SetCellValue(layout_, cells, 0, i, update->GetOutput(i));
-    }
-  }
+  if (layout_.ColCount() >= 2) functions_.Move(layout_, particle->cells, dt);
   for (size_t i = 0; i < particle->children.size(); ++i) {
     TMultiParticle* child = particle->children[i];
     child->type->MoveParticle(child, dt);
@@ -317,24 +273,19 @@ void TParticleType::RemoveDeadChildren(TMultiParticle* particle) {
 }
 
 void TParticleType::Emit(TMultiParticle* holder, int32_t dt) {
-  if (!holder->hasChildren || !createFunction_) return;
-  IFunction* create = createFunction_.get();
+  IFunction* create = functions_.Create();
+  if (!holder->hasChildren || !create) return;
   MapHolderInputs(holder->type);
   for (size_t i = 0; i + 1 < holderInputs_.size(); i += 2)
     if (holderInputs_[i] >= 0)
       create->SetInput(int32_t(i / 2),
                        holder->type->Cell(*holder, holderInputs_[i], holderInputs_[i + 1]));
   create->Execute();
-  float rate = countCell_ ? *countCell_ : create->GetParamValue("count");
-  double fraction = double(countFraction_) + double(rate) * dt / 1000.0;
-  if (!std::isfinite(fraction)) fraction = 0;
-  double whole = std::trunc(fraction);
-  countFraction_ = float(fraction - whole);
-  int32_t n = int32_t(std::clamp(whole, -1.0, double(kMaxLiveParticles)));
+  int32_t n = WholeParticles(countFraction_, functions_.Count(), dt);
   if (n < 1) return;
-  SetNamed(create, totalIndexCell_, "total_index", float(n));
+  functions_.SetTotalIndex(float(n));
   for (int32_t i = 0; i < n; ++i) {
-    SetNamed(create, indexCell_, "index", float(i));
+    functions_.SetIndex(float(i));
     TMultiParticle* particle = NewParticle();
     if (!particle) break;
     MoveParticle(particle, 0);
@@ -547,7 +498,7 @@ void TMultiParticleSystem::SetOwner(IWidgetOwner* owner) {
   TVisualWidget::SetOwner(owner);
   rootType_->SetOwner(this);
   // Binding the function made its cells anew.
-  StoreSurfaceHandle();
+  surface_.Store(rootType_->GetFunction().get());
   NewRoot();
 }
 
@@ -603,24 +554,11 @@ int32_t TMultiParticleSystem::ParticleCount() {
 // Properties
 
 void TMultiParticleSystem::SetSurface(const Variant& value) {
-  Ref<ISurface> surface;
-  if (value.GetKind() == Variant::Kind::Interface)
-    surface = Supports<ISurface>(value.RawInterface());
-  ReleaseSurface();
-  if (surface) surfaceHandle_ = AcquireSurfaceHandle(surface);
-  StoreSurfaceHandle();
-}
-
-void TMultiParticleSystem::StoreSurfaceHandle() {
-  if (float* cell = NamedCell(rootType_->GetFunction().get(), "surface"))
-    *cell = SurfaceHandleToCell(surfaceHandle_);
+  surface_.Set(value, rootType_->GetFunction().get());
 }
 
 void TMultiParticleSystem::ReleaseSurface() {
-  if (surfaceHandle_ == 0) return;
-  ReleaseSurfaceHandle(surfaceHandle_);
-  surfaceHandle_ = 0;
-  if (rootType_) StoreSurfaceHandle();
+  surface_.Release(rootType_ ? rootType_->GetFunction().get() : nullptr);
 }
 
 void TMultiParticleSystem::SetProperty(const std::string& name, const Variant& value) {

@@ -179,18 +179,11 @@ class TParticleType : public TPropertyObject,
   float countFraction_ = 0;
   Ref<IParamSpace> paramSpace_;
   Ref<IFunction> function_;
-  Ref<IFunction> createFunction_;
-  Ref<IFunction> updateFunction_;
 
   TCellLayout layout_;
   TRecordPool<TMultiParticle> pool_;
   std::vector<IParticleType*> childList_;  // the child types in order, for the frame
-  float* countCell_ = nullptr;
-  float* indexCell_ = nullptr;
-  float* totalIndexCell_ = nullptr;
-  int32_t createOutputs_ = 0;
-  int32_t updateInputs_ = 0;
-  int32_t updateOutputs_ = 0;
+  TParticleFunctions functions_;
   IParticleType* mappedHolderType_ = nullptr;
   std::vector<int32_t> holderInputs_;  // per input of Create: the holder's slot, or -1
 };
@@ -258,7 +251,6 @@ class TMultiParticleSystem : public TVisualWidget,
   void NewRoot();
   void FreeRoot();
   void SetSurface(const Variant& value);
-  void StoreSurfaceHandle();
   void ReleaseSurface();
   void Step(int32_t dt);
 
@@ -270,7 +262,7 @@ class TMultiParticleSystem : public TVisualWidget,
   int32_t deltaStep_ = 0;
   TStepClock stepClock_;
   int64_t runningTime_ = 0;
-  uint32_t surfaceHandle_ = 0;
+  TSurfaceCell surface_;
   int32_t liveParticles_ = 0;
   int64_t liveCells_ = 0;
 };

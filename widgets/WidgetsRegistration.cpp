@@ -4,6 +4,7 @@
 #include "widgets/CheckBoxControl.h"
 #include "widgets/ControlWidget.h"
 #include "widgets/EditControl.h"
+#include "widgets/FlashScenario.h"
 #include "widgets/HighScoresGridControl.h"
 #include "widgets/ListBoxControl.h"
 #include "widgets/MoveWidgets.h"
@@ -13,6 +14,10 @@
 #include "widgets/RectWidget.h"
 #include "widgets/ResourceWidgets.h"
 #include "widgets/SequenceControl.h"
+#include "widgets/SimpleScenarios.h"
+#include "widgets/StateMachineWidget.h"
+#include "widgets/StateScenario.h"
+#include "widgets/TextEffects.h"
 #include "widgets/TextWidget.h"
 #include "widgets/TrackBarControl.h"
 #include "widgets/TransformWidgets.h"
@@ -41,10 +46,19 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TMaskWidget>("mask_widget");
   RegisterClassName<TControlWidget>("Control");
   RegisterClassName<TButtonControl>("ButtonControl");
+  RegisterClassName<TStateScenario>("state_scenario");
+  RegisterClassName<TFlashScenario>("flash_scenario");
   RegisterClassName<TCheckBoxControl>("CheckBoxControl");
   RegisterClassName<TEditControl>("EditControl");
   RegisterClassName<TListBoxControl>("ListBoxControl");
   RegisterClassName<THighScoresGridControl>("HighScoresGridControl");
+  RegisterClassName<TControlTextVizualization>("control_text_vizualization");
+  RegisterClassName<TControlTextShuffler>("control_text_shuffler");
+  RegisterClassName<TTestScenario>("scenario");
+  RegisterClassName<TTransparentScenario>("transparent_scenario");
+  RegisterClassName<TMoveScenario>("move_scenario");
+  RegisterClassName<TSequienceTransitionEffectWidget>("sequience_transition_effect");
+  RegisterClassName<TStateMachineWidget>("statemachine_widget");
   RegisterClassName<TTrackBarControl>("TrackBarControl");
   RegisterClassName<TSequenceControl>("SequenceControl");
   RegisterClassName<TStochasticParticleSystem>("stochastic_particle_system");

@@ -3,6 +3,9 @@
 //   e2e_check SHOT.png CHECK...
 //     same PICTURE L T R B          every pixel of SHOT in [L,R) x [T,B) is PICTURE's pixel
 //                                   at the same place (nothing drawn over the background)
+//     like PICTURE L T R B MAX      at most MAX pixels there differ from PICTURE beyond the
+//                                   tolerance (the same drawing made another way, where
+//                                   blending may round a few edge pixels otherwise)
 //     drawn PICTURE L T R B MIN     at least MIN pixels there differ clearly from PICTURE
 //     changed PICTURE L T R B MIN   at least MIN pixels there differ from PICTURE beyond the
 //                                   tolerance (an earlier screenshot: something animates)
@@ -146,7 +149,7 @@ int ToInt(const char* text) {
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
-                 "usage: e2e_check SHOT.png [same|drawn|changed|sprite|part|over ...]...\n");
+                 "usage: e2e_check SHOT.png [same|like|drawn|changed|sprite|part|over ...]...\n");
     return 2;
   }
   platform::PngImage shot;
@@ -177,6 +180,18 @@ int main(int argc, char** argv) {
         ++failures;
       }
       i += 6;
+    } else if (kind == "like" && need(6)) {
+      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),
+          b = ToInt(argv[i + 5]);
+      int most = ToInt(argv[i + 6]);
+      int differing = picture ? checker.Differing(*picture, l, t, r, b, kTolerance) : -1;
+      if (differing < 0 || differing > most) {
+        std::fprintf(stderr, "FAILED %s %d %d %d %d: %d pixels differ, at most %d expected\n",
+                     what.c_str(), l, t, r, b, differing, most);
+        ++failures;
+      }
+      i += 7;
     } else if ((kind == "drawn" || kind == "changed") && need(6)) {
       const platform::PngImage* picture = checker.Picture(argv[i + 1]);
       int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),

@@ -189,6 +189,11 @@ TEST_F(MiniGameBase, BlockRectangleEdgesAreInside) {
   } cases[] = {{{10, 20}, false}, {{40, 60}, false}, {{41, 30}, true},
                {{9, 30}, true},   {{20, 19}, true},  {{20, 61}, true}};
   for (const Case& c : cases) EXPECT_EQ(game->IsOutsideBlock(c.p), c.outside) << c.p.X << "," << c.p.Y;
+  // Without block_width and block_height the block is the game's own size.
+  TestMiniGame* sized = ShowGame("block_drag=\"yes\"",
+                                 R"(<widget type="test_box" name="a" width="50" height="30" visible="yes"/>)");
+  EXPECT_FALSE(sized->IsOutsideBlock({50, 30}));
+  EXPECT_TRUE(sized->IsOutsideBlock({51, 30}));
 }
 
 TEST_F(MiniGameBase, HitsOnChildrenReachTheGameInAnOffsetGame) {

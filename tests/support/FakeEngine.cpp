@@ -75,6 +75,7 @@ AudioHandle FakeEngine::PlaySound(const Ref<ISound>& sound) {
   if (!sound) return 0;
   playedSounds.push_back(sound->GetResourceName());
   playedVolumePan.emplace_back(sound->GetVolume(), sound->GetPan());
+  if (soundsLast) soundsPlaying.insert(AudioHandle(playedSounds.size()));
   return AudioHandle(playedSounds.size());
 }
 

@@ -8,6 +8,7 @@
 //   engine->game = TAbstractObject::Create<TFakeGame>();
 
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -109,7 +110,10 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   void PauseSoundGroup(const std::string&, bool) override {}
   void StopAllSounds() override {}
   void StopSoundGroup(const std::string&) override {}
-  bool IsSoundPlaying(AudioHandle) override { return false; }
+  // Sounds end at once unless SoundsLast: then each plays until removed from SoundsPlaying.
+  bool IsSoundPlaying(AudioHandle channel) override { return soundsPlaying.count(channel) > 0; }
+  bool soundsLast = false;
+  std::set<AudioHandle> soundsPlaying;
   void SetMusicVolume(const Variant&) override {}
   bool IsSoundPaused() override { return false; }
   void SetSoundPaused(bool) override {}

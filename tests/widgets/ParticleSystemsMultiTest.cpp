@@ -24,14 +24,8 @@ class RecordingSurface : public TSurface {
   }
 };
 
-// A particle type: cells (1, 0) age, (1, 1) v; (0, 0) dead, (0, 1) x, (0, 2) y,
-// (0, 3) picture, (0, 4..7) colour and alpha, (0, 8..10) trail. Its function has "count"
-// per second; Create sets v from its expression ("speed" is a cell Notify can feed),
-// Update the looks. Inner holds the child types' elements.
-std::string Type(const std::string& name, const std::string& attributes, const std::string& count,
-                 const std::string& create, const std::string& update,
-                 const std::string& inner = "") {
-  return R"(<particle_type name=")" + name + "\" " + attributes + R"(><paramspace><paramdefs>
+// The particle's cells, declared alike by the particle type and its Update.
+const std::string kCells = R"(
       <paramdef name="age" col="1" row="0" static="yes"/>
       <paramdef name="v" col="1" row="1" static="yes"/>
       <paramdef name="dead" col="0" row="0" static="yes"/>
@@ -45,7 +39,17 @@ std::string Type(const std::string& name, const std::string& attributes, const s
       <paramdef name="dx" col="0" row="8" static="yes"/>
       <paramdef name="dy" col="0" row="9" static="yes"/>
       <paramdef name="density" col="0" row="10" static="yes"/>
-    </paramdefs></paramspace>
+    )";
+
+// A particle type: cells (1, 0) age, (1, 1) v; (0, 0) dead, (0, 1) x, (0, 2) y,
+// (0, 3) picture, (0, 4..7) colour and alpha, (0, 8..10) trail. Its function has "count"
+// per second; Create sets v from its expression ("speed" is a cell Notify can feed),
+// Update the looks. Inner holds the child types' elements.
+std::string Type(const std::string& name, const std::string& attributes, const std::string& count,
+                 const std::string& create, const std::string& update,
+                 const std::string& inner = "") {
+  return R"(<particle_type name=")" + name + "\" " + attributes + R"(><paramspace><paramdefs>
+)" + kCells + R"(    </paramdefs></paramspace>
     <function type="function_complex"><paramspace><paramdefs>
       <paramdef name="time" col="1" row="0" static="yes"/>
       <paramdef name="count" col="2" row="0" static="yes" value=")" +
@@ -62,20 +66,7 @@ std::string Type(const std::string& name, const std::string& attributes, const s
       </paramdefs></paramspace><expression>)" +
          create + R"(</expression></function>
       <function type="function_eval" name="Update"><paramspace><paramdefs>
-        <paramdef name="age" col="1" row="0" static="yes"/>
-        <paramdef name="v" col="1" row="1" static="yes"/>
-        <paramdef name="dead" col="0" row="0" static="yes"/>
-        <paramdef name="x" col="0" row="1" static="yes"/>
-        <paramdef name="y" col="0" row="2" static="yes"/>
-        <paramdef name="image" col="0" row="3" static="yes"/>
-        <paramdef name="r" col="0" row="4" static="yes" value="255"/>
-        <paramdef name="g" col="0" row="5" static="yes" value="255"/>
-        <paramdef name="b" col="0" row="6" static="yes" value="255"/>
-        <paramdef name="a" col="0" row="7" static="yes" value="255"/>
-        <paramdef name="dx" col="0" row="8" static="yes"/>
-        <paramdef name="dy" col="0" row="9" static="yes"/>
-        <paramdef name="density" col="0" row="10" static="yes"/>
-      </paramdefs></paramspace><expression>)" +
+)" + kCells + R"(      </paramdefs></paramspace><expression>)" +
          update + R"(</expression></function>
     </functions></function>)" +
          (inner.empty() ? "" : "<particle_types>" + inner + "</particle_types>") +

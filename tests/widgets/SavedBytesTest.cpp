@@ -25,6 +25,7 @@
 #include "foundation/GeneralClasses.h"
 #include "foundation/GlobalReplaceableObjectParams.h"
 #include "foundation/Params.h"
+#include "foundation/Random.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/XMLStorage.h"
 #include "functions/FunctionRegistration.h"
@@ -144,6 +145,9 @@ Saved SaveDocument(const fs::path& source) {
   SetProgramFolder(folder.Path().string() + "/");
   GlobalReplaceableObjectParams()->Clear();
   ClearXmlStorageRegistry();
+  // Widgets that draw at random when they load (a state machine's first action) save what
+  // they drew: the same every time.
+  SetRandomSeed(1);
 
   Saved saved;
   Ref<IHierStorageRoot> document = LoadXmlStorageFromText(ReadFile(source));

@@ -28,6 +28,7 @@ const std::vector<PictureKind>& Kinds() {
       {"slider", Plain<SliderPicture>},     {"frame", Plain<FramePicture>},
       {"arrow", Plain<ArrowPicture>},       {"page", PagePicture},
       {"object", Plain<ObjectPicture>},
+      {"gull", Plain<GullPicture>},         {"comic", Plain<ComicPicture>},
   };
   return kinds;
 }

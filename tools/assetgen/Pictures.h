@@ -38,6 +38,9 @@ Canvas SliderPicture(const AssetArgs& args);
 Canvas FramePicture(const AssetArgs& args);
 Canvas ArrowPicture(const AssetArgs& args);
 Canvas PagePicture(const AssetArgs& args, const PictureContext& context);
+// Comics.cpp: a strip of gull frames in one row; a panel of the final comic.
+Canvas GullPicture(const AssetArgs& args);
+Canvas ComicPicture(const AssetArgs& args);
 
 // A font file: an absolute path as it is, a bare name inside the font folder.
 std::string ResolveFont(const std::string& name, const PictureContext& context);
