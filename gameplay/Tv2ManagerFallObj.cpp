@@ -27,11 +27,17 @@ Ref<IWidget> OwnerGroup(const Ref<IWidget>& widget) {
   return Ref<IWidget>(dynamic_cast<IWidget*>(widget->GetOwner()));
 }
 
-std::string NameOf(const Ref<IWidget>& widget) { return widget ? widget->GetName() : std::string(); }
+std::string NameOf(const Ref<IWidget>& widget) {
+  return widget ? widget->GetName() : std::string();
+}
 
-int32_t Sign(double value) { return value < 0 ? -1 : 1; }
+int32_t Sign(double value) {
+  return value < 0 ? -1 : 1;
+}
 
-bool Finished(const Ref<IWidget>& widget) { return !widget || widget->IsDead(); }
+bool Finished(const Ref<IWidget>& widget) {
+  return !widget || widget->IsDead();
+}
 
 }  // namespace
 
@@ -41,6 +47,14 @@ void TAbstractFallObjManager::Bind(IGameManagersOwner* owner) {
   panelManager_ = panel ? panel->GetPanelManager() : nullptr;
   levelManager_ = owner ? owner->GetLevelManager() : nullptr;
   flights_.clear();
+}
+
+Ref<IWidget> TAbstractFallObjManager::CreateScreenWidget(const std::string& factory,
+                                                         const Ref<IParamCollection>& params) {
+  // The screen itself lends no factories to its root: its window's reach the animation
+  // group through the group's owner chain.
+  Ref<IWidgetOwner> group = Supports<IWidgetOwner>(owner_->GetWidgetGroup(gkAnimation));
+  return group ? group->CreateWidgetFromFactory(factory, params) : nullptr;
 }
 
 uint8_t TAbstractFallObjManager::LevelMode() {
@@ -195,7 +209,7 @@ void TAbstractFallObjManager::StartShow(Flight& flight) {
     params->SetValue("near" + suffix, Variant(near));
     params->SetValue("anim" + suffix, Variant(name));
   }
-  flight.showWidget = owner_->CreateWidgetFromFactory("gamefield_find_obj_show", params);
+  flight.showWidget = CreateScreenWidget("gamefield_find_obj_show", params);
   if (flight.showWidget) owner_->AddWidgetToGroup(flight.showWidget, gkAnimation, "");
   flight.showRunning = true;
 }
@@ -220,7 +234,7 @@ void TAbstractFallObjManager::StartFall(Flight& flight) {
     if (panelManager_) panelManager_->AnimateItem(flight.clones[k].object, params);
     params->SetValue("anim" + suffix, Variant(CloneName(flight, k)));
   }
-  flight.fallWidget = owner_->CreateWidgetFromFactory("gamefield_find_obj_fall", params);
+  flight.fallWidget = CreateScreenWidget("gamefield_find_obj_fall", params);
   if (flight.fallWidget) {
     owner_->AddWidgetToGroup(flight.fallWidget, gkAnimation, "");
     flight.fallWidget->SetPaused(false);

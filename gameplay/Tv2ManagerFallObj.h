@@ -52,6 +52,7 @@ class TAbstractFallObjManager : public TNamedObject, public virtual IFallObjMana
   // "endzoomx"/"endzoomy" sign of the flying copy; "_clone" + K of the flight.
   Ref<IWidget> AnimationClone(const Flight& flight, int32_t k);
   std::string CloneName(const Flight& flight, int32_t k) const;
+  Ref<IWidget> CreateScreenWidget(const std::string& factory, const Ref<IParamCollection>& params);
   void ShowPanelItem(const Ref<ISceneObjectDef>& object, bool flying);
   uint8_t LevelMode();
 

@@ -35,6 +35,12 @@ void TItemListPanelWidget::Update(int32_t dt) {
   TVisualGroupWidget::Update(dt);
 }
 
+void TItemListPanelWidget::ReleaseOwner() {
+  manager_ = nullptr;
+  itemLabel_ = nullptr;
+  TVisualGroupWidget::ReleaseOwner();
+}
+
 Ref<IWidget> TItemListPanelWidget::CreateItemWidget(const std::string& name,
                                                     const std::string& itemSource,
                                                     const std::string& factoryName, int32_t left,

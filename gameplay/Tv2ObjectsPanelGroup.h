@@ -17,6 +17,9 @@ class TItemListPanelWidget : public TVisualGroupWidget, public virtual IItemList
  public:
   // The manager's pending hides first, then the children.
   void Update(int32_t dt) override;
+  // The manager holds the panel: leaving the widget tree lets it go, so the two never
+  // keep each other alive past their screen.
+  void ReleaseOwner() override;
 
   void SetPanelManager(const Ref<IPanelManager>& manager) override { manager_ = manager; }
   Ref<IPanelManager> GetPanelManager() override { return manager_; }
