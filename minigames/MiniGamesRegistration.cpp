@@ -1,16 +1,19 @@
 #include "minigames/MiniGamesRegistration.h"
 
 #include "foundation/GeneralClasses.h"
+#include "minigames/MiniGame3Match.h"
 #include "minigames/MiniGameCategory.h"
 #include "minigames/MiniGameCompare.h"
 #include "minigames/MiniGameFindWords.h"
 #include "minigames/MiniGameGraph.h"
 #include "minigames/MiniGameMagnifyingGlass.h"
 #include "minigames/MiniGameMoveObjects.h"
+#include "minigames/MiniGamePuzzle.h"
 #include "minigames/MiniGameRingPuzzle.h"
 #include "minigames/MiniGameScales.h"
 #include "minigames/MiniGameShooter.h"
 #include "minigames/MiniGameTwainPick.h"
+#include "minigames/MiniGameXMatch.h"
 
 // The base game registers no name: only concrete games are made from data.
 void RegisterMiniGamesClasses() {
@@ -19,6 +22,9 @@ void RegisterMiniGamesClasses() {
   registered = true;
   RegisterClassName<TMiniGameMagnifyingGlass>("MiniGameScreenMagnifyingGlass");
   RegisterClassName<TTwainPickWidget>("TwainPickWidget");
+  RegisterClassName<TPuzzleWidget>("puzzle_widget");
+  RegisterClassName<T3MatchWidget>("MiniGame3MatchWidget");
+  RegisterClassName<TXMatchWidget>("mg_xmatch_widget");
   RegisterClassName<TShooterWidget>("shooter_widget");
   RegisterClassName<TCompareWidget>("mg_compare_widget");
   RegisterClassName<TRingPuzzleWidget>("mg_ring_widget");
