@@ -1,9 +1,14 @@
 #include "minigames/MiniGamesRegistration.h"
 
 #include "foundation/GeneralClasses.h"
+#include "minigames/MiniGame15Puzzle.h"
 #include "minigames/MiniGameCompare.h"
+#include "minigames/MiniGameGathering.h"
+#include "minigames/MiniGameGear.h"
+#include "minigames/MiniGameGuitarHero.h"
 #include "minigames/MiniGameMagnifyingGlass.h"
 #include "minigames/MiniGameShooter.h"
+#include "minigames/MiniGameThimble.h"
 #include "minigames/MiniGameTwainPick.h"
 
 // The base game registers no name: only concrete games are made from data.
@@ -15,4 +20,9 @@ void RegisterMiniGamesClasses() {
   RegisterClassName<TTwainPickWidget>("TwainPickWidget");
   RegisterClassName<TShooterWidget>("shooter_widget");
   RegisterClassName<TCompareWidget>("mg_compare_widget");
+  RegisterClassName<TMiniGameGathering>("mg_gathering_widget");
+  RegisterClassName<TThimbleWidget>("mg_thimble_widget");
+  RegisterClassName<TMiniGameGuitarHero>("mg_guitarhero_widget");
+  RegisterClassName<TMiniGameGear>("mg_gear_widget");
+  RegisterClassName<T15PuzzleWidget>("mg_15puzzle_widget");
 }
