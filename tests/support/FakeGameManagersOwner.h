@@ -39,6 +39,11 @@ class FakeGameManagersOwner : public TTv2GameplayScreen {
                    const Ref<IUGDStage>& stage, const Ref<IUGDTask>& task);
   void SetLevelManager(const Ref<ILevelManager>& manager) { levelManager_ = manager; }
   void SetOpenApproach(const Ref<IWidget>& approach) { openApproach_ = approach; }
+  // The item the player carries: its moving copy and its object.
+  void SetCarried(const Ref<IWidget>& item, const Ref<ISceneObjectDef>& object) {
+    carriedItem_ = item;
+    carriedObject_ = object;
+  }
   Ref<IUGDScene> GetPreviousScene() const { return previousScene_; }
   // The calls since the last take.
   std::vector<std::string> TakeCalls();
