@@ -7,6 +7,7 @@
 #include "foundation/EngineDeclarations.h"
 #include "foundation/Random.h"
 #include "foundation/Routines.h"
+#include "shell/GameScreen.h"
 #include "shell/WidgetFactories.h"
 
 namespace {
@@ -99,6 +100,13 @@ Ref<IWidget> TAbstractLevelManager::HintContainer() {
   return container ? container : Group(gkObjects);
 }
 
+Ref<IWidget> TAbstractLevelManager::CreateOwnerWidget(const std::string& factoryName,
+                                                      const Ref<IParamCollection>& params) {
+  // The screen makes it through its root widget, which holds the window's factories.
+  auto* screen = dynamic_cast<TGameScreen*>(owner_);
+  return screen ? screen->CreateWidget(factoryName, params) : nullptr;
+}
+
 int32_t TAbstractLevelManager::TaskKind() {
   Ref<IUGDTask> task = owner_ ? owner_->GetTask() : nullptr;
   return task ? task->GetTaskType() & 0x7F : 0;
@@ -151,8 +159,8 @@ bool TAbstractLevelManager::ObjectFound(const Ref<IUGDScene>& scene,
   for (Ref<ISceneObjectDef>& slot : objects_) {
     if (slot.get() != object.get()) continue;
     if (scene && location)
-      answer = AddToActivateSequence(scene, kUsedList,
-                                     object->GetName() + "/" + location->GetName());
+      answer =
+          AddToActivateSequence(scene, kUsedList, object->GetName() + "/" + location->GetName());
     slot = nullptr;
     --remaining_;
     CheckAmuletSign();
@@ -199,8 +207,7 @@ void TAbstractLevelManager::ReadLevelObjects(const Ref<IUGDScene>& scene,
   for (int i = 0; approaches && i < approaches->Count(); ++i) {
     Ref<IParamCollection> params = NewParams();
     approaches->GetItem(Variant(i))->FillWidgetParams(params);
-    owner_->AddWidgetToGroup(owner_->CreateWidgetFromFactory("widget_sceneapproach", params),
-                             gkApproaches, {});
+    owner_->AddWidgetToGroup(CreateOwnerWidget("widget_sceneapproach", params), gkApproaches, {});
   }
 
   const std::string usedList = scene->GetParamValueDef(kUsedList, Variant("")).ToString();
@@ -209,9 +216,9 @@ void TAbstractLevelManager::ReadLevelObjects(const Ref<IUGDScene>& scene,
   };
   // A complete object goes into the panel before its parts: they are placed on it.
   const bool parts = mode_ == otHiddenPart;
-  for (const char* name : {"ho_names", "io_names", parts ? "co_names" : "hp_names",
-                           parts ? "hp_names" : "co_names", "do_names", "ip_names", "aa_names",
-                           "vd_names"})
+  for (const char* name :
+       {"ho_names", "io_names", parts ? "co_names" : "hp_names", parts ? "hp_names" : "co_names",
+        "do_names", "ip_names", "aa_names", "vd_names"})
     AddListedLevelObjects(sceneDef.get(), list(name), usedList, groupKind, false);
   AddListedLevelObjects(sceneDef.get(), list("ng_names"), usedList, groupKind, true);
 
@@ -249,8 +256,8 @@ void TAbstractLevelManager::ReadLevelObjects(const Ref<IUGDScene>& scene,
 //   5, 6     scenery, shown unless disabled on start (always for the no-game list)
 //   7        (modes 0 and 4) a faint doll that the amulet can catch
 void TAbstractLevelManager::AddListedLevelObjects(ISceneDef* sceneDef, const std::string& list,
-                                                  const std::string& usedList,
-                                                  uint8_t groupKind, bool noGame) {
+                                                  const std::string& usedList, uint8_t groupKind,
+                                                  bool noGame) {
   Ref<ISceneObjectDefCollection> objects = sceneDef->GetObjectDefs();
   for (const std::string& entry : SplitString(list, ';')) {
     std::string_view objectName, locationName;
@@ -431,10 +438,10 @@ int32_t TAbstractLevelManager::FindScore(int32_t timeSinceLastFind) {
 
 void TAbstractLevelManager::ActivateObject(const Ref<ISceneDef>& sceneDef,
                                            const Ref<ISceneObjectDef>& object,
-                                           const Ref<ISceneObjectLocation>& location,
-                                           int32_t shift, const Ref<IWidget>& widget,
-                                           const TPoint& point, uint8_t groupKind,
-                                           const std::string& usedList, bool activating) {
+                                           const Ref<ISceneObjectLocation>& location, int32_t shift,
+                                           const Ref<IWidget>& widget, const TPoint& point,
+                                           uint8_t groupKind, const std::string& usedList,
+                                           bool activating) {
   if (!object || !owner_) return;
   Ref<IParamCollection> params = NewParams();
   if (location) {
@@ -461,7 +468,7 @@ void TAbstractLevelManager::ActivateObject(const Ref<ISceneDef>& sceneDef,
     if ((type == mode_ || type == otVoodooDoll) && groupKind != gkRightPart) {
       params->SetValue("caption", Variant(object->GetCaption()));
       owner_->AddScores(FindScore(owner_->GetTimeSinceLastFind()));
-      Ref<IWidget> score = owner_->CreateWidgetFromFactory(scoreScenario_, params);
+      Ref<IWidget> score = CreateOwnerWidget(scoreScenario_, params);
       Ref<IWidget> animations = Group(gkAnimation);
       if (score && animations && animations->GetChildren()) {
         animations->GetChildren()->Add(score);
@@ -495,10 +502,9 @@ void TAbstractLevelManager::ActivateObject(const Ref<ISceneDef>& sceneDef,
   context.usedList = usedList;
   context.params = params.get();
   context.activating = activating;
-  for (ISceneObjectActionsOwner* owner :
-       {static_cast<ISceneObjectActionsOwner*>(location.get()),
-        static_cast<ISceneObjectActionsOwner*>(object.get()),
-        static_cast<ISceneObjectActionsOwner*>(sceneDef.get())}) {
+  for (ISceneObjectActionsOwner* owner : {static_cast<ISceneObjectActionsOwner*>(location.get()),
+                                          static_cast<ISceneObjectActionsOwner*>(object.get()),
+                                          static_cast<ISceneObjectActionsOwner*>(sceneDef.get())}) {
     if (!owner) continue;
     Ref<ISceneObjectActionCollection> actions = owner->GetActions();
     for (int i = 0; actions && i < actions->Count(); ++i)

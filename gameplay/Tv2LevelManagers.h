@@ -36,10 +36,10 @@ struct TActionContext {
   IWidget* widget = nullptr;      // the activated object's widget
   TPoint point{0, 0};
   uint8_t groupKind = gkObjects;
-  std::string usedList;           // "names_activate_sequence" as it was
+  std::string usedList;  // "names_activate_sequence" as it was
   IParamCollection* params = nullptr;
-  bool activating = false;        // a real activation, not a replay at level start
-  bool byDefault = false;         // the answer of condition types 3, 7 and 11
+  bool activating = false;  // a real activation, not a replay at level start
+  bool byDefault = false;   // the answer of condition types 3, 7 and 11
 };
 
 class TAbstractLevelManager : public TNamedObject, public virtual ILevelManager {
@@ -131,14 +131,17 @@ class TAbstractLevelManager : public TNamedObject, public virtual ILevelManager 
                          Ref<IWidget>& looked);
   void PerformAction(ISceneObjectAction* action, const TActionContext& context,
                      Ref<IWidget>& looked);
-  void TakeObjectAction(ISceneObjectAction* action, const TActionContext& context,
-                        bool enable, Ref<IWidget>& looked);
+  void TakeObjectAction(ISceneObjectAction* action, const TActionContext& context, bool enable,
+                        Ref<IWidget>& looked);
   // The widget group of Kind, its children, its child Name.
   Ref<IWidget> Group(uint8_t kind);
   // Puts Widget into group Kind in place of a child of its name.
   void ReplaceInGroup(const Ref<IWidget>& widget, uint8_t kind);
   // The open approach, else the objects group.
   Ref<IWidget> HintContainer();
+  // A widget from the play screen's factory of that name.
+  Ref<IWidget> CreateOwnerWidget(const std::string& factoryName,
+                                 const Ref<IParamCollection>& params);
   int32_t TaskKind();
 
   IGameManagersOwner* owner_ = nullptr;

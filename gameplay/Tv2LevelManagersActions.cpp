@@ -79,8 +79,7 @@ void TAbstractLevelManager::ExecuteAction(ISceneObjectAction* action,
 }
 
 bool TAbstractLevelManager::EvaluateCondition(ISceneObjectAction* action,
-                                              const TActionContext& context,
-                                              Ref<IWidget>& looked) {
+                                              const TActionContext& context, Ref<IWidget>& looked) {
   const uint8_t type = action->GetConditionType();
   if (!Gate(type, context)) return false;
   const std::string condition = action->GetConditionString();
@@ -107,8 +106,8 @@ bool TAbstractLevelManager::EvaluateCondition(ISceneObjectAction* action,
   return type == 13 ? isCurrent : !isCurrent;
 }
 
-void TAbstractLevelManager::PerformAction(ISceneObjectAction* action,
-                                          const TActionContext& context, Ref<IWidget>& looked) {
+void TAbstractLevelManager::PerformAction(ISceneObjectAction* action, const TActionContext& context,
+                                          Ref<IWidget>& looked) {
   const uint8_t type = action->GetActionType();
   const std::string argument = action->GetActionString();
   Ref<IParamCollection> params(context.params);
@@ -153,8 +152,8 @@ void TAbstractLevelManager::PerformAction(ISceneObjectAction* action,
       if (!context.activating) return;
       Ref<IWidget> found = owner_->FindSceneWidget(context.widget, argument, context.approachName);
       if (found) looked = found;
-      owner_->TakeSceneObject(found, Ref<IWidget>(context.widget), type == 5,
-                              owner_->GetMousePos(), TPoint{0, 0});
+      owner_->TakeSceneObject(found, Ref<IWidget>(context.widget), type == 5, owner_->GetMousePos(),
+                              TPoint{0, 0});
       return;
     }
     case 8:
@@ -171,7 +170,7 @@ void TAbstractLevelManager::PerformAction(ISceneObjectAction* action,
     }
     case 12: {
       if (context.activating)
-        if (Ref<IWidget> shine = owner_->CreateWidgetFromFactory("diary_shine", params))
+        if (Ref<IWidget> shine = CreateOwnerWidget("diary_shine", params))
           ReplaceInGroup(shine, gkInterface);
       if (Ref<IUserGameData> progress = owner_->GetUserGameData()) progress->AddToJournal(argument);
       return;

@@ -137,8 +137,7 @@ void TFindPlacesLevelManager::StartLevel() {
   ReadLevelObjects(scene_, sceneDef_, gkObjects);
 }
 
-void TFindPlacesLevelManager::ObjectPlaced(const Ref<IWidget>&,
-                                           const Ref<ISceneObjectDef>& object,
+void TFindPlacesLevelManager::ObjectPlaced(const Ref<IWidget>&, const Ref<ISceneObjectDef>& object,
                                            const Ref<ISceneObjectLocation>&) {
   if (!panel_) return;
   Ref<IWidget> item = panel_->GetItemWidget(object);

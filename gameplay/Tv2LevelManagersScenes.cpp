@@ -94,8 +94,7 @@ void TSingleSceneLevelManager::BuildSceneView() {
 void TSingleSceneLevelManager::StartLevel() {
   TAbstractLevelManager::StartLevel();
   if (owner_)
-    owner_->AddWidgetToGroup(owner_->CreateWidgetFromFactory("background_widget", nullptr),
-                             gkBackground, {});
+    owner_->AddWidgetToGroup(CreateOwnerWidget("background_widget", nullptr), gkBackground, {});
 }
 
 void TSingleSceneLevelManager::PlaySceneMusic() {
@@ -130,8 +129,8 @@ bool TSingleSceneLevelManager::ObjectClicked(const Ref<IWidget>& widget,
     VoodooFound(widget, object, location);
     ActivateObject(sceneDef_, object, location, 0, widget, point, gkObjects, {}, true);
     owner_->StopAmulet();
-    if (Ref<IWidget> amulet = Group(gkInterface) ? Group(gkInterface)->FindWidget("button_amulet")
-                                                 : nullptr) {
+    if (Ref<IWidget> amulet =
+            Group(gkInterface) ? Group(gkInterface)->FindWidget("button_amulet") : nullptr) {
       amulet->SetMouseStop(false);
       amulet->SetEnabled(false);
     }
@@ -167,8 +166,8 @@ void TSingleSceneLevelManager::AfterActivation(const Ref<IWidget>& widget,
     const std::string used = GetActivateSequence(scene_);
     bool everywhere = true;
     for (int i = 0; i < locations->Count() && everywhere; ++i)
-      everywhere = Contains(used, ";" + object->GetName() + "/" +
-                                      locations->GetItem(Variant(i))->GetName() + ";");
+      everywhere = Contains(
+          used, ";" + object->GetName() + "/" + locations->GetItem(Variant(i))->GetName() + ";");
     if (everywhere && panel_) panel_->ObjectFound(object);
   } else if (panel_) {
     panel_->ObjectFound(object);
@@ -222,7 +221,7 @@ void TSingleSceneLevelManager::VoodooFound(const Ref<IWidget>& widget,
   owner_->DisableAmulet();
   Ref<IParamCollection> params = NewParams();
   params->SetValue("doll_name", Variant(object->GetName()));
-  voodooDialog_ = owner_->CreateWidgetFromFactory("voodoo_dialog", params);
+  voodooDialog_ = CreateOwnerWidget("voodoo_dialog", params);
   voodooPending_ = true;
   if (voodooDialog_)
     if (Ref<IWidget> animations = Group(gkAnimation); animations && animations->GetChildren())
@@ -232,8 +231,8 @@ void TSingleSceneLevelManager::VoodooFound(const Ref<IWidget>& widget,
       sign->SetPaused(true);
       sign->SetVisible(false);
     }
-  ReplaceInGroup(owner_->CreateWidgetFromFactory("blink_diary", params), gkInterface);
-  ReplaceInGroup(owner_->CreateWidgetFromFactory("diary_shine", params), gkInterface);
+  ReplaceInGroup(CreateOwnerWidget("blink_diary", params), gkInterface);
+  ReplaceInGroup(CreateOwnerWidget("diary_shine", params), gkInterface);
   if (widget) widget->SetDead(true);
 }
 
@@ -291,7 +290,7 @@ void TDoubleSceneLevelManager::StartLevel() {
                         int32_t shift) {
     if (task->GetParamValueDef(approachParam, Variant("none")).ToString() == "none") return;
     params->SetValue("resourceleft", Variant(SaturateInt32(int64_t(shift) + 171)));
-    owner_->AddWidgetToGroup(owner_->CreateWidgetFromFactory(factory, params), gkBackground, {});
+    owner_->AddWidgetToGroup(CreateOwnerWidget(factory, params), gkBackground, {});
     if (Ref<IWidget> widget = owner_->FindWidget(part))
       widget->SetProperty("shiftleft", Variant(shift));
   };
@@ -353,8 +352,7 @@ bool TDoubleSceneLevelManager::ObjectClicked(const Ref<IWidget>& widget,
 }
 
 bool TDoubleSceneLevelManager::ActivateAtLocation(const Ref<IWidget>& widget,
-                                                  const Ref<ISceneObjectDef>& object,
-                                                  const TPoint&,
+                                                  const Ref<ISceneObjectDef>& object, const TPoint&,
                                                   const Ref<ISceneObjectLocation>& location) {
   if (!owner_ || !object || !location) return false;
   return AddToActivateSequence(IsLeftTwin(widget) ? leftScene_ : rightScene_, kUsedList,

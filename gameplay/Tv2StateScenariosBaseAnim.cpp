@@ -91,8 +91,7 @@ void TStateScenarioAbstractAnimWidget::SetOwner(IWidgetOwner* owner) {
   if (animSpeed_ < 1) {
     moveTime_ = maxAnimTime_;
   } else {
-    double distance =
-        std::hypot(endX_ - widget_->GetAnchorLeft(), endY_ - widget_->GetAnchorTop());
+    double distance = std::hypot(endX_ - widget_->GetAnchorLeft(), endY_ - widget_->GetAnchorTop());
     moveTime_ = RoundHalfEven(distance * animSpeed_);
     if (maxAnimTime_ > 0) moveTime_ = std::min(moveTime_, maxAnimTime_);
   }
@@ -169,6 +168,7 @@ void TStateScenarioZoomRotateWidget::AddZoomStates(const std::string& next) {
 
 void TStateScenarioZoomRotateWidget::ZoomIn() {
   if (!widget_ || targetZoomX_ == 0 || targetZoomY_ == 0) return;
+  zoomable_ = !widget_->GetProperty("zoomx").IsClear();
   const double zx = std::fabs(targetZoomX_), zy = std::fabs(targetZoomY_);
   const double rx = std::fabs(restZoomX_), ry = std::fabs(restZoomY_);
   double tx = std::max({zx, zy, rx}) * zoomFactor_ * Sign(targetZoomX_);
@@ -189,7 +189,7 @@ void TStateScenarioZoomRotateWidget::ZoomIn() {
   zoomSpeedY_ = t1 > 0 ? Sign(ty) * (std::fabs(ty) - zy) / t1 : 0;
   const double total = t1 + (std::fabs(tx) - rx) / speed;
   if (angle > 180 && targetAngle_ <= 0) targetAngle_ += 360;
-  rotating_ = angle != targetAngle_;
+  rotating_ = angle != targetAngle_ && !widget_->GetProperty("angle").IsClear();
   if (rotating_) {
     angleStep_ = std::fabs(targetAngle_ - angle) / std::max(total, 1.0);
     if (angle > targetAngle_ || (tx < 0 && ty < 0)) angleStep_ = -angleStep_;
@@ -222,7 +222,10 @@ bool TStateScenarioZoomRotateWidget::ZoomApply() {
   if (!widget_) return true;
   const double zx = WidgetNumber("zoomx", 1), zy = WidgetNumber("zoomy", 1);
   bool done;
-  if (zoomingIn_) {
+  if (!zoomable_) {
+    // A widget without a zoom would never reach its target.
+    done = true;
+  } else if (zoomingIn_) {
     done = std::fabs(zx) >= std::fabs(targetZoomX_) || std::fabs(zy) >= std::fabs(targetZoomY_);
     SetWidgetNumber("zoomx", done ? targetZoomX_ : zx + pendingZoomX_);
     SetWidgetNumber("zoomy", done ? targetZoomY_ : zy + pendingZoomY_);

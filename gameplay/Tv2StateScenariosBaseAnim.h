@@ -118,6 +118,8 @@ class TStateScenarioZoomRotateWidget : public TStateScenarioAbstractAnimWidget {
   double WidgetNumber(const char* name, double def);
   void SetWidgetNumber(const char* name, double value);
 
+  // The widget answers "zoomx" and "angle": one that does not is done at once.
+  bool zoomable_ = true;
   double pendingZoomX_ = 0;
   double pendingZoomY_ = 0;
   double angleStep_ = 0;

@@ -14,11 +14,10 @@ Ref<IParamCollection> NewParams() {
 
 const TPropertyTable& TStateScenarioFlyBonus::Properties() {
   using S = TStateScenarioFlyBonus;
-  static const TPropertyTable table(
-      TStateScenarioWaitWidgetsGameManager::Properties(),
-      {
-          Custom<S>("fly_bonus", &S::LoadLook, nullptr),
-      });
+  static const TPropertyTable table(TStateScenarioWaitWidgetsGameManager::Properties(),
+                                    {
+                                        Custom<S>("fly_bonus", &S::LoadLook, nullptr),
+                                    });
   return table;
 }
 

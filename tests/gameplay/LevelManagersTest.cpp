@@ -60,8 +60,8 @@ class Levels : public GameplayFixture {
                 const std::string& taskParams, const std::string& attrs = {}) {
     std::string sceneXml;
     for (auto& [name, params] : scenes)
-      sceneXml += "<scene name=\"" + name + "\" generated=\"yes\"><params>" + params +
-                  "</params></scene>";
+      sceneXml +=
+          "<scene name=\"" + name + "\" generated=\"yes\"><params>" + params + "</params></scene>";
     progress = PublishProgress("<usergamedata " + attrs + "><scenes>" + sceneXml +
                                "</scenes><cases><case name=\"c\"><stages><stage name=\"s\"><tasks>"
                                "<task name=\"t\" tasktype=\"" +
@@ -165,8 +165,9 @@ TEST_F(Levels, ListedObjectsByTypeUsedDisabledAndMode) {
   Open();
   Scene("room", Obj("shape", 0, 100) + Obj("twin", 1, 120) + Obj("part", 2, 140) +
                     Obj("whole", 3, 160) + Obj("carry", 4, 180, "disabled_on_start=\"yes\"") +
-                    Obj("bag", 4, 200) + Obj("prop", 5, 220) + Obj("shut", 5, 240, "disabled_on_start=\"yes\"") +
-                    Obj("door", 6, 260) + Obj("doll", 7, 280) + Obj("extra", 6, 300, "disabled_on_start=\"yes\""));
+                    Obj("bag", 4, 200) + Obj("prop", 5, 220) +
+                    Obj("shut", 5, 240, "disabled_on_start=\"yes\"") + Obj("door", 6, 260) +
+                    Obj("doll", 7, 280) + Obj("extra", 6, 300, "disabled_on_start=\"yes\""));
   const std::string lists =
       Param("ho_names", ";shape/l1;") + Param("io_names", ";twin/l1;") +
       Param("hp_names", ";part/l1;") + Param("co_names", ";whole/l1;") +
@@ -179,8 +180,11 @@ TEST_F(Levels, ListedObjectsByTypeUsedDisabledAndMode) {
     std::vector<std::string> visible, hidden, missing;
   } cases[] = {
       // Hidden shapes: the shape, both disposables and the doll are in the level.
-      {0, 4, {"shape_l1", "twin_l1", "part_l1", "prop_l1", "door_l1", "doll_l1", "extra_l1"},
-       {"carry_l1", "bag_l1", "shut_l1"}, {"whole_l1"}},
+      {0,
+       4,
+       {"shape_l1", "twin_l1", "part_l1", "prop_l1", "door_l1", "doll_l1", "extra_l1"},
+       {"carry_l1", "bag_l1", "shut_l1"},
+       {"whole_l1"}},
       // Hidden parts: the part is wanted; the complete object's widget stays hidden.
       {3, 3, {"part_l1", "shape_l1"}, {"whole_l1", "carry_l1"}, {"doll_l1"}},
       // Quest: disposables and the doll.
@@ -216,7 +220,8 @@ TEST_F(Levels, DisabledDisposablesAreWantedWithoutAPanelAndUsedOnesAreSkipped) {
   Scene("room", Obj("key", 4, 100, "disabled_on_start=\"yes\"") +
                     Obj("lamp", 4, 200, "disabled_on_start=\"yes\"") +
                     Obj("coin", 4, 300, "disabled_on_start=\"yes\" locations_all_enabled=\"yes\""));
-  Progress(5, {{"room", Param("do_names", ";key/l1;lamp/l1;coin/l1;")}}, Param("scenename", "room"));
+  Progress(5, {{"room", Param("do_names", ";key/l1;lamp/l1;coin/l1;")}},
+           Param("scenename", "room"));
   Level(5, false);
   // Used at level start: a used list written before the start is reset first.
   SceneOf("room")->SetParamValue("names_activate_sequence", Variant(";key/l1;"));
@@ -282,7 +287,7 @@ TEST_F(Levels, PlacementHitTestIsStrictAndKeepsToItsApproach) {
   struct Case {
     int x, y;
     bool hit;
-  } cases[] = {{100, 100, true}, {71, 100, true},  {70, 100, false}, {129, 100, true},
+  } cases[] = {{100, 100, true},  {71, 100, true}, {70, 100, false}, {129, 100, true},
                {130, 100, false}, {100, 86, true}, {100, 85, false}, {100, 115, false}};
   for (const Case& c : cases)
     EXPECT_EQ(bool(manager->PlacementHitTest(key, TPoint{c.x, c.y}, "", nullptr)), c.hit)
@@ -299,8 +304,8 @@ TEST_F(Levels, HintChoiceClearsTheMarksWhenEveryCandidateIsMarked) {
   const std::string opens =
       "<actions><action condition_type=\"1\" action_type=\"1\" action_string=\"chest\"/>"
       "</actions>";
-  Scene("room", Obj("door", 6, 100, {}, opens) + Obj("gate", 6, 200, {}, opens) +
-                    Obj("wall", 6, 300));
+  Scene("room",
+        Obj("door", 6, 100, {}, opens) + Obj("gate", 6, 200, {}, opens) + Obj("wall", 6, 300));
   Progress(0, {{"room", Param("aa_names", ";door/l1;gate/l1;wall/l1;")}},
            Param("scenename", "room"));
   Level(0);
@@ -311,7 +316,8 @@ TEST_F(Levels, HintChoiceClearsTheMarksWhenEveryCandidateIsMarked) {
   ASSERT_TRUE(chosen);
   EXPECT_NE(chosen->GetName(), "wall_l1") << "a wall has nothing to hint at";
   for (const char* name : {"door_l1", "gate_l1"})
-    EXPECT_EQ(Widget(std::string("objects_group/") + name)->GetPropertyDef("not_shine", 0).ToInt(), 0);
+    EXPECT_EQ(Widget(std::string("objects_group/") + name)->GetPropertyDef("not_shine", 0).ToInt(),
+              0);
   // Nothing to hint at: nothing.
   for (const char* name : {"door_l1", "gate_l1"})
     Widget(std::string("objects_group/") + name)->SetVisible(false);
@@ -337,8 +343,8 @@ TEST_F(Levels, AmuletCatchesOnlyDollsAndTheDollWaitsForItsDialog) {
 
   owner->timeSinceLastFind = 1;
   EXPECT_FALSE(manager->ObjectClicked(doll, dollDef, l1(dollDef), TPoint{300, 100}));
-  EXPECT_EQ(owner->TakeCalls(), (std::vector<std::string>{"DisableAmulet()", "AddScores(7071)",
-                                                          "StopAmulet()"}));
+  EXPECT_EQ(owner->TakeCalls(),
+            (std::vector<std::string>{"DisableAmulet()", "AddScores(7071)", "StopAmulet()"}));
   EXPECT_EQ(progress->GetFindedVoodoo(), "doll;");
   EXPECT_TRUE(doll->IsDead());
   EXPECT_TRUE(Widget("ui_group/blink_diary"));

@@ -76,18 +76,34 @@ class SceneActions : public GameplayFixture {
 TEST_F(SceneActions, GateByConditionTypeActivatingAndDefault) {
   auto gate = [](int type, bool activating, bool byDefault) {
     switch (type) {
-      case 0: case 4: case 8: return true;
-      case 1: case 5: case 9: case 12: case 13: case 14: return activating;
-      case 2: case 6: case 10: return !activating;
-      case 3: case 7: case 11: return byDefault;
-      default: return false;
+      case 0:
+      case 4:
+      case 8:
+        return true;
+      case 1:
+      case 5:
+      case 9:
+      case 12:
+      case 13:
+      case 14:
+        return activating;
+      case 2:
+      case 6:
+      case 10:
+        return !activating;
+      case 3:
+      case 7:
+      case 11:
+        return byDefault;
+      default:
+        return false;
     }
   };
   for (int type = 0; type <= 16; ++type)
     for (bool activating : {false, true})
       for (bool byDefault : {false, true}) {
-        const std::string note = "n" + std::to_string(type) + (activating ? "a" : "r") +
-                                 (byDefault ? "d" : "");
+        const std::string note =
+            "n" + std::to_string(type) + (activating ? "a" : "r") + (byDefault ? "d" : "");
         Run(Action("condition_type=\"" + std::to_string(type) +
                    "\" action_type=\"12\" action_string=\"" + note + "\""),
             activating, byDefault);
@@ -101,16 +117,24 @@ TEST_F(SceneActions, WidgetConditionsOnShownHiddenAndMissingWidgets) {
     const char* names;
     bool holds;
   } cases[] = {
-      {4, "shown", true},          {4, "hidden", false},         {4, "missing", false},
-      {4, "shown;hidden", false},  {4, "", true},                {5, "shown", true},
-      {8, "hidden", true},         {8, "missing", true},         {8, "shown", false},
-      {8, "hidden;missing", true}, {8, "missing;shown", false},  {11, "hidden", true},
+      {4, "shown", true},
+      {4, "hidden", false},
+      {4, "missing", false},
+      {4, "shown;hidden", false},
+      {4, "", true},
+      {5, "shown", true},
+      {8, "hidden", true},
+      {8, "missing", true},
+      {8, "shown", false},
+      {8, "hidden;missing", true},
+      {8, "missing;shown", false},
+      {11, "hidden", true},
   };
   int n = 0;
   for (const Case& c : cases) {
     const std::string note = "w" + std::to_string(n++);
-    Run(Action("condition_type=\"" + std::to_string(c.type) + "\" condition_string=\"" +
-               c.names + "\" action_type=\"12\" action_string=\"" + note + "\""),
+    Run(Action("condition_type=\"" + std::to_string(c.type) + "\" condition_string=\"" + c.names +
+               "\" action_type=\"12\" action_string=\"" + note + "\""),
         /*activating=*/true, /*byDefault=*/true);
     EXPECT_EQ(Journals(note), c.holds) << c.type << " " << c.names;
   }
@@ -124,18 +148,17 @@ TEST_F(SceneActions, CarriedItemAndCurrentObjectConditions) {
     bool carrying;
     bool holds;
   } cases[] = {
-      {12, "", false, true},        {12, "", true, false},     {12, "key_copy;lamp", true, true},
-      {12, "lamp", true, false},    {12, "key_copy", false, false},
-      {13, "key", true, true},      {13, "lamp", true, false}, {13, "", true, true},
-      {13, "key", false, false},    {14, "key", true, false},  {14, "lamp", true, true},
-      {14, "key", false, true},
+      {12, "", false, true},     {12, "", true, false},          {12, "key_copy;lamp", true, true},
+      {12, "lamp", true, false}, {12, "key_copy", false, false}, {13, "key", true, true},
+      {13, "lamp", true, false}, {13, "", true, true},           {13, "key", false, false},
+      {14, "key", true, false},  {14, "lamp", true, true},       {14, "key", false, true},
   };
   int n = 0;
   for (const Case& c : cases) {
     owner->SetCarried(c.carrying ? copy : nullptr, c.carrying ? key : nullptr);
     const std::string note = "c" + std::to_string(n++);
-    Run(Action("condition_type=\"" + std::to_string(c.type) + "\" condition_string=\"" +
-               c.names + "\" action_type=\"12\" action_string=\"" + note + "\""),
+    Run(Action("condition_type=\"" + std::to_string(c.type) + "\" condition_string=\"" + c.names +
+               "\" action_type=\"12\" action_string=\"" + note + "\""),
         true);
     EXPECT_EQ(Journals(note), c.holds) << c.type << " '" << c.names << "' " << c.carrying;
   }
@@ -196,9 +219,11 @@ TEST_F(SceneActions, SwitchesApproachesAndCarrying) {
   } cases[] = {
       {R"(action_type="3" action_string="hidden;missing")", true, {"ShowSceneWidget(hidden,1)"}},
       {R"(action_type="4" action_string="shown")", false, {"ShowSceneWidget(shown,0)"}},
-      {R"(action_type="4" action_string="hidden" startdelaytime="500")", true,
+      {R"(action_type="4" action_string="hidden" startdelaytime="500")",
+       true,
        {"QueueDelayedAction(hidden,0,0,500)"}},
-      {R"(action_type="1" action_string="chest" startdelaytime="250")", true,
+      {R"(action_type="1" action_string="chest" startdelaytime="250")",
+       true,
        {"OpenApproach(chest,250)"}},
       {R"(action_type="1" action_string="chest")", false, {}},
       {R"(action_type="5" action_string="key_l1")", true, {"TakeSceneObject(key_l1,-,1,0,0,0,0)"}},
@@ -214,20 +239,22 @@ TEST_F(SceneActions, SwitchesApproachesAndCarrying) {
 }
 
 TEST_F(SceneActions, NamedActionsHoldByDefaultAndACycleEnds) {
+  // A scene's actions are named by their place when loaded: loaded1, loaded2, ...
   sceneDef = LoadRecord<TSceneDef>(
       R"(<scene_def><actions>
-           <action name="loop" condition_type="0" action_type="9" action_string="loop"/>
-           <action name="ping" condition_type="0" action_type="9" action_string="pong"/>
-           <action name="pong" condition_type="0" action_type="9" action_string="ping"/>
-           <action name="go" condition_type="0" action_type="9" action_string="noted"/>
-           <action name="noted" condition_type="3" action_type="12" action_string="note_9"/>
+           <action condition_type="0" action_type="9" action_string="loaded1"/>
+           <action condition_type="0" action_type="9" action_string="loaded3"/>
+           <action condition_type="0" action_type="9" action_string="loaded2"/>
+           <action condition_type="0" action_type="9" action_string="loaded5"/>
+           <action condition_type="3" action_type="12" action_string="note_9"/>
          </actions></scene_def>)");
   Ref<ISceneObjectActionCollection> actions = sceneDef->GetActions();
-  for (const char* name : {"loop", "ping"}) Run(actions->GetItem(Variant(name)), true);
+  ASSERT_TRUE(actions->GetItem(Variant("loaded5")));
+  for (const char* name : {"loaded1", "loaded2"}) Run(actions->GetItem(Variant(name)), true);
   // Condition type 3 holds through a named call, not directly.
-  Run(actions->GetItem(Variant("noted")), true);
+  Run(actions->GetItem(Variant("loaded5")), true);
   EXPECT_FALSE(Journals("note_9"));
-  Run(actions->GetItem(Variant("go")), true);
+  Run(actions->GetItem(Variant("loaded4")), true);
   EXPECT_TRUE(Journals("note_9"));
   Run(Action(R"(condition_type="0" action_type="9" action_string="nowhere")"), true);
 }
