@@ -53,6 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   widget->GetProperty("id");
   widget->GetProperty("list");
+  widget->SetProperty("programm", Variant("1:5;x;2:"));
+  widget->GetProperty("programm");
+  widget->SetProperty("gear_name", Variant("g0"));
+  widget->SetProperty("push_gear", Variant(1));
   widget->SetProperty("need_skip", Variant(false));
   widget->Process(16);
   Ref<IHierStorageRoot> saved = CreateXmlStorage("widget");

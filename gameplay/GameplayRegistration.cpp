@@ -2,6 +2,9 @@
 
 #include "foundation/GeneralClasses.h"
 #include "gameplay/Tv2LevelManagers.h"
+#include "gameplay/Tv2ManagerFallObj.h"
+#include "gameplay/Tv2ObjectsPanelGroup.h"
+#include "gameplay/Tv2PanelManagers.h"
 #include "gameplay/Tv2StateScenariosBonuses.h"
 #include "gameplay/Tv2StateScenariosEndLevel.h"
 #include "gameplay/Tv2StateScenariosFindObj.h"
@@ -27,4 +30,8 @@ void RegisterGameplayClasses() {
   RegisterClassName<TStateScenarioGameStartLevel>("state_scenario_game_start_level");
   RegisterClassName<TStateScenarioEndLevel>("state_scenario_end_level");
   RegisterClassName<TStateScenarioCloseGameScreen>("state_scenario_close_screen");
+  RegisterClassName<TItemListPanelWidget>("obj_list_panel");
+  RegisterClassName<TFlyWidget>("fly_widget");
+  RegisterPanelManagerClasses();
+  RegisterClassName<TAbstractFallObjManager>("AbstractFallObjManager");
 }
