@@ -33,14 +33,12 @@ const char* const kPhaseFactories = R"(
 
 struct Play : FakePlayScreenGame {
   Play()
-      : FakePlayScreenGame(
-            R"(<widget type="group_widget" name="ui_group" visible="yes"><widgets>)" +
-                panel_support::PanelUi(kLayout) + "</widgets></widget>",
-            std::string(panel_support::kPanelItemFactories) + kPhaseFactories) {
+      : FakePlayScreenGame(panel_support::UiGroup(kLayout),
+                           std::string(panel_support::kPanelItemFactories) + kPhaseFactories) {
     panel = owner->GetPanelManager();
     for (int i = 0; i < kItems; ++i) {
       Ref<TSceneObjectDef> object = TAbstractObject::Create<TSceneObjectDef>();
-      object->SetName("o" + std::to_string(i));
+      object->SetName(std::string("o").append(std::to_string(i)));
       object->SetWidth(40 + i % 3 * 10);
       object->SetHeight(60);
       objects.push_back(Ref<ISceneObjectDef>(object.get()));

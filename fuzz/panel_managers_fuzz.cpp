@@ -67,11 +67,7 @@ constexpr size_t kKeyCount = std::size(kKeys);
 constexpr size_t kObjects = 6;
 
 struct Play : FakePlayScreenGame {
-  Play()
-      : FakePlayScreenGame(
-            R"(<widget type="group_widget" name="ui_group" visible="yes"><widgets>)" +
-                panel_support::PanelUi("") + "</widgets></widget>",
-            panel_support::kPanelItemFactories) {
+  Play() : FakePlayScreenGame(panel_support::UiGroup(""), panel_support::kPanelItemFactories) {
     Tv2DeclarationsInit();
     panel = owner->GetPanelManager();
   }

@@ -70,4 +70,12 @@ inline std::string PanelUi(const std::string& layout) {
     <widget type="test_box" name="button_inventory_scroll_right" visible="yes"/>)";
 }
 
+// A "ui_group" holding PanelUi, for windows without one.
+inline std::string UiGroup(const std::string& layout) {
+  std::string text = R"(<widget type="group_widget" name="ui_group" visible="yes"><widgets>)";
+  text += PanelUi(layout);
+  text += "</widgets></widget>";
+  return text;
+}
+
 }  // namespace panel_support
