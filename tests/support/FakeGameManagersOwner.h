@@ -91,7 +91,9 @@ void RegisterGameplayTestClasses();
 // working folder of its own (removed when it goes), with warnings kept quiet.
 class FakePlayScreenGame {
  public:
-  FakePlayScreenGame();
+  // Widgets beside the window's objects, approaches and animation groups, and the
+  // window's factories.
+  explicit FakePlayScreenGame(const std::string& widgets = {}, const std::string& factories = {});
   ~FakePlayScreenGame();
   FakePlayScreenGame(const FakePlayScreenGame&) = delete;
   FakePlayScreenGame& operator=(const FakePlayScreenGame&) = delete;
