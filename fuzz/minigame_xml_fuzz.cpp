@@ -53,6 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   widget->GetProperty("id");
   widget->GetProperty("list");
+  widget->GetProperty("win");
+  widget->SetProperty("turns", Variant("3;-2147483648;x;0;"));
+  widget->Process(16);
   widget->SetProperty("need_skip", Variant(false));
   widget->Process(16);
   Ref<IHierStorageRoot> saved = CreateXmlStorage("widget");

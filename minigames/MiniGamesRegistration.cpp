@@ -3,7 +3,11 @@
 #include "foundation/GeneralClasses.h"
 #include "minigames/MiniGameCompare.h"
 #include "minigames/MiniGameMagnifyingGlass.h"
+#include "minigames/MiniGamePackage.h"
+#include "minigames/MiniGamePipe.h"
+#include "minigames/MiniGamePyramid.h"
 #include "minigames/MiniGameShooter.h"
+#include "minigames/MiniGameSimon.h"
 #include "minigames/MiniGameTwainPick.h"
 
 // The base game registers no name: only concrete games are made from data.
@@ -13,6 +17,10 @@ void RegisterMiniGamesClasses() {
   registered = true;
   RegisterClassName<TMiniGameMagnifyingGlass>("MiniGameScreenMagnifyingGlass");
   RegisterClassName<TTwainPickWidget>("TwainPickWidget");
+  RegisterClassName<TPyramidWidget>("pyramid_widget");
+  RegisterClassName<TSimonWidget>("simon_widget");
+  RegisterClassName<TPackageWidget>("package_widget");
   RegisterClassName<TShooterWidget>("shooter_widget");
+  RegisterClassName<TPipeWidget>("mg_pipe_widget");
   RegisterClassName<TCompareWidget>("mg_compare_widget");
 }
