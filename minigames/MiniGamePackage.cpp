@@ -98,8 +98,8 @@ TPoint TPackageWidget::ChildMouse() {
   return ToChildSpace(ScreenToLocalPoint(owner_ ? owner_->GetMousePos() : TPoint{}));
 }
 
-bool TPackageWidget::LiesOn(const TItem&, IWidget* widget, const TPart& part, const TCell& cell,
-                            int32_t& dx, int32_t& dy) const {
+bool TPackageWidget::LiesOn(IWidget* widget, const TPart& part, const TCell& cell, int32_t& dx,
+                            int32_t& dy) const {
   if (!widget) return false;
   int64_t x = int64_t(part.dx) + RoundHalfEven(widget->GetAnchorLeft());
   int64_t y = int64_t(part.dy) + RoundHalfEven(widget->GetAnchorTop());
@@ -160,8 +160,7 @@ void TPackageWidget::BeginDrag(const std::string& name) {
   if (item && !item->parts.empty())
     for (size_t c = 0; c < cells_.size(); ++c) {
       int32_t dx = 0, dy = 0;
-      if (cells_[c].occupant != name ||
-          !LiesOn(*item, widget.get(), item->parts[0], cells_[c], dx, dy))
+      if (cells_[c].occupant != name || !LiesOn(widget.get(), item->parts[0], cells_[c], dx, dy))
         continue;
       double distance = std::sqrt(double(dx) * dx + double(dy) * dy);
       if (distance < nearest) {
@@ -201,7 +200,7 @@ bool TPackageWidget::PlaceItem(const std::string& name) {
   for (const TPart& part : item->parts)
     for (const TCell& cell : cells_) {
       int32_t dx = 0, dy = 0;
-      if (cell.occupant.empty() || !LiesOn(*item, widget.get(), part, cell, dx, dy)) continue;
+      if (cell.occupant.empty() || !LiesOn(widget.get(), part, cell, dx, dy)) continue;
       if (cell.occupant != counted) ++occupants;
       counted = cell.occupant;
     }
@@ -217,7 +216,7 @@ bool TPackageWidget::PlaceItem(const std::string& name) {
     int32_t bestCell = -1, bestDx = 0, bestDy = 0;
     for (size_t c = 0; c < cells_.size(); ++c) {
       int32_t dx = 0, dy = 0;
-      if (!LiesOn(*item, widget.get(), part, cells_[c], dx, dy)) continue;
+      if (!LiesOn(widget.get(), part, cells_[c], dx, dy)) continue;
       bool taken = !cells_[c].occupant.empty() ||
                    std::find(chosen.begin(), chosen.end(), int32_t(c)) != chosen.end();
       int64_t score =
@@ -375,8 +374,7 @@ void TPackageWidget::CheckFullGroups() {
         bool onOccupied = false;
         for (const TCell& cell : cells_) {
           int32_t dx = 0, dy = 0;
-          onOccupied |=
-              !cell.occupant.empty() && LiesOn(items_[i], widget.get(), part, cell, dx, dy);
+          onOccupied |= !cell.occupant.empty() && LiesOn(widget.get(), part, cell, dx, dy);
         }
         if (!onOccupied) full = false;
       }

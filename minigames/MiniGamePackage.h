@@ -57,9 +57,9 @@ class TPackageWidget : public TMiniGameWidget {
 
   TItem* FindItem(const std::string& name);
   const TItem* FindItem(const std::string& name) const;
-  // Part Index of Item at the item widget's place lies on Cell within the tolerance; the
-  // distance from the part to the cell's snap point goes to Dx, Dy.
-  bool LiesOn(const TItem& item, IWidget* widget, const TPart& part, const TCell& cell, int32_t& dx,
+  // Part of the item whose widget is Widget lies on Cell within the tolerance; the
+  // distance from the cell's snap point to the part goes to Dx, Dy.
+  bool LiesOn(IWidget* widget, const TPart& part, const TCell& cell, int32_t& dx,
               int32_t& dy) const;
   // Frees Item's cells and raises its widget above the others.
   void Lift(const std::string& item, bool refresh);
