@@ -1,14 +1,17 @@
 #include "minigames/MiniGamesRegistration.h"
 
 #include "foundation/GeneralClasses.h"
+#include "minigames/MiniGame3Match.h"
 #include "minigames/MiniGameCompare.h"
 #include "minigames/MiniGameMagnifyingGlass.h"
 #include "minigames/MiniGamePackage.h"
 #include "minigames/MiniGamePipe.h"
+#include "minigames/MiniGamePuzzle.h"
 #include "minigames/MiniGamePyramid.h"
 #include "minigames/MiniGameShooter.h"
 #include "minigames/MiniGameSimon.h"
 #include "minigames/MiniGameTwainPick.h"
+#include "minigames/MiniGameXMatch.h"
 
 // The base game registers no name: only concrete games are made from data.
 void RegisterMiniGamesClasses() {
@@ -17,6 +20,9 @@ void RegisterMiniGamesClasses() {
   registered = true;
   RegisterClassName<TMiniGameMagnifyingGlass>("MiniGameScreenMagnifyingGlass");
   RegisterClassName<TTwainPickWidget>("TwainPickWidget");
+  RegisterClassName<TPuzzleWidget>("puzzle_widget");
+  RegisterClassName<T3MatchWidget>("MiniGame3MatchWidget");
+  RegisterClassName<TXMatchWidget>("mg_xmatch_widget");
   RegisterClassName<TPyramidWidget>("pyramid_widget");
   RegisterClassName<TSimonWidget>("simon_widget");
   RegisterClassName<TPackageWidget>("package_widget");
