@@ -378,4 +378,6 @@ std::string TEngine::TopScreenName() {
   return game ? game->GetTopScreenName() : std::string();
 }
 
-void TEngine::Reseed(uint64_t seed) { SetRandomSeed(seed); }
+void TEngine::Reseed(uint64_t seed) {
+  SetRandomSeed(seed);
+}
