@@ -203,9 +203,10 @@ void T3MatchWidget::NextState() {
       SetState(board_.FindMatches(minSize_) ? kExplode : kSettle);
       break;
     case kSettle:
-      // Still no move, or a run, after this frame's shuffles: more next frame.
+      // Still no move, or a run, after this frame's shuffles: more next frame, unless the
+      // game was skipped meanwhile and needs no board any more.
       if (unsettled_) {
-        unsettled_ = !Reshuffle();
+        if (!won_) unsettled_ = !Reshuffle();
         break;
       }
       SetState(initial_ ? kBegin : kInput);

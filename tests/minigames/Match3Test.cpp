@@ -310,6 +310,23 @@ TEST_F(Match3, NoMoveLeftShufflesUntilOneExists) {
   EXPECT_EQ(all, "0000111122223333");
 }
 
+TEST_F(Match3, ABoardWithoutMovesShufflesUntilSkipped) {
+  // Nine items of a thousand kinds: no shuffle can ever make a run.
+  SetRandomSeed(8);
+  T3MatchWidget* game = ShowGame(R"(deskx="3" desky="3" itemcount="1000" resdelta="1" step="9")");
+  for (int i = 0; i < 10; ++i) Frame(16);
+  EXPECT_EQ(game->State(), T3MatchWidget::kSettle);
+  int32_t before = game->GetProperty("id").ToInt();
+  for (int i = 0; i < 5; ++i) Frame(16);
+  EXPECT_GT(game->GetProperty("id").ToInt(), before + 1);  // still shuffling, a few a frame
+  game->SetProperty("need_skip", Variant(1));
+  for (int i = 0; i < 3; ++i) Frame(16);
+  before = game->GetProperty("id").ToInt();
+  for (int i = 0; i < 5; ++i) Frame(16);
+  EXPECT_EQ(game->GetProperty("id").ToInt(), before + 1);  // skipped: the shuffling stops
+  EXPECT_TRUE(game->IsWon());
+}
+
 TEST_F(Match3, BoardsThatCanNeverSettleStayEmpty) {
   struct Case {
     const char* attributes;

@@ -193,6 +193,20 @@ TEST_F(XMatch, ALineExplodesRefillsAndWinsWhenSevenIsLeft) {
   EXPECT_TRUE(scored);
 }
 
+TEST_F(XMatch, TwoKindsNeedingNothingAreWonWhenSevenIsLeft) {
+  SetRandomSeed(2);
+  TXMatchWidget* game = ShowGame(Cells() + Kinds("00"));
+  Settle(game);
+  ASSERT_EQ(game->State(), TXMatchWidget::kInput);
+  EXPECT_FALSE(game->IsWon());  // not before a move has been played
+  SetGroups(game, "010101011");
+  Click(game, 4);
+  Click(game, 7);
+  Settle(game);
+  EXPECT_TRUE(game->IsWon());
+  EXPECT_EQ(game->State(), TXMatchWidget::kWon);
+}
+
 TEST_F(XMatch, AfterAMoveTheBoardIsPlayableAgain) {
   SetRandomSeed(6);
   TXMatchWidget* game = ShowGame(Cells() + Kinds("999"));
@@ -277,6 +291,10 @@ TEST_F(XMatch, GraphsThatCannotSettleAreBounded) {
     EXPECT_TRUE(game->GetProperty("need_skip").ToBool()) << c.name;
     game->SetProperty("need_skip", Variant(1));
     EXPECT_TRUE(game->IsWon()) << c.name;
+    // Skipped, the board stops trying.
+    int32_t before = game->GetProperty("id").ToInt();
+    for (int i = 0; i < 3; ++i) Frame(16);
+    EXPECT_EQ(game->GetProperty("id").ToInt(), before + 1) << c.name;
   }
 }
 
