@@ -18,7 +18,8 @@ namespace {
 constexpr const char* kFactories = R"(
   <widgetfactories>
     <widgetfactory name="desk_item" type="WidgetFactory"><widgetstring>
-      <widget type="test_box" name="%name%" anchor_left="%left%" anchor_top="%top%" extraparams="\resD=%resD%"/>
+      <widget type="test_box" name="%name%" anchor_left="%left%" anchor_top="%top%" width="10" height="10"
+              visible="yes" extraparams="\resD=%resD%"/>
     </widgetstring></widgetfactory>
     <widgetfactory name="move_animation" type="WidgetFactory"><widgetstring>
       <widget type="test_box" name="%name%" paused="yes" timetolive="1" extraparams="\link=%link%\valX=%valX%\valY=%valY%"/>
