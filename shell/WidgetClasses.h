@@ -582,3 +582,9 @@ class TLinkedSurfaceWidget : public TSurfaceWidget {
 
 // Draws Widget into Surface at X, Y plus its rounded anchors (how groups draw children).
 void DrawChildAt(IWidget* widget, ISurface* surface, int32_t x, int32_t y);
+
+// Where a point of Widget's own coordinates (0, 0 is its anchor) lies on the surface the
+// widget is drawn into: the point plus the rounded anchors of the widget and its owners, up
+// to the nearest group that draws its children into a cached surface of its own, or up to
+// the screen. Saturates instead of overflowing.
+TPoint GetSurfaceOffset(IWidget* widget, const TPoint& point);

@@ -643,3 +643,16 @@ void TVisualGroupWidget::SaveMouseMode(const Ref<IHierStorage>& node) {
   if (mouseMode_ != mmTopByPos)
     WriteXmlEnum(node, "process_mouse_type", kMouseModes, true, mouseMode_);
 }
+
+TPoint GetSurfaceOffset(IWidget* widget, const TPoint& point) {
+  int64_t x = point.X;
+  int64_t y = point.Y;
+  while (widget) {
+    x += RoundHalfEven(widget->GetAnchorLeft());
+    y += RoundHalfEven(widget->GetAnchorTop());
+    // The screen (no widget) or a caching group is where the drawing surface starts.
+    widget = dynamic_cast<IWidget*>(widget->GetOwner());
+    if (auto* group = dynamic_cast<TVisualGroupWidget*>(widget); group && group->IsCaching()) break;
+  }
+  return TPoint{SaturateInt32(x), SaturateInt32(y)};
+}

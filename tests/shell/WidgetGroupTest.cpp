@@ -361,3 +361,30 @@ TEST_F(WidgetGroup, BroadcastAndPauseReachEveryChild) {
 }
 
 }  // namespace
+
+TEST(SurfaceOffset, AnchorsUpToTheNearestCachingGroupOrTheScreen) {
+  RegisterWidgetTestClasses();
+  Ref<IHierStorageRoot> xml = LoadXmlStorageFromText(
+      R"(<widget type="group_widget" name="root" anchor_left="1000" anchor_top="2000"><widgets>
+         <widget type="group_widget" name="outer" anchor_left="100" anchor_top="200"><widgets>
+           <widget type="group_widget" name="inner" anchor_left="10" anchor_top="20"><widgets>
+             <widget type="test_box" name="box" anchor_left="1" anchor_top="2"/>
+           </widgets></widget></widgets></widget></widgets></widget>)");
+  Ref<IWidget> root = Supports<IWidget>(CreateObjectFromXml(Ref<IHierStorage>(xml.get())));
+  ASSERT_TRUE(root);
+  Ref<IWidget> box = root->FindWidget("outer/inner/box");
+  ASSERT_TRUE(box);
+  struct Case {
+    const char* caching;  // the group drawing into its own surface, if any
+    TPoint expected;
+  } cases[] = {{"", {1116, 2227}}, {"outer", {16, 27}}, {"inner", {6, 7}}};
+  for (const Case& c : cases) {
+    for (const char* name : {"outer", "inner"})
+      root->FindWidget(name == std::string("outer") ? "outer" : "outer/inner")
+          ->SetProperty("caching", Variant(name == std::string(c.caching)));
+    TPoint at = GetSurfaceOffset(box.get(), TPoint{5, 5});
+    EXPECT_EQ(at.X, c.expected.X) << c.caching;
+    EXPECT_EQ(at.Y, c.expected.Y) << c.caching;
+  }
+  EXPECT_EQ(GetSurfaceOffset(nullptr, TPoint{3, 4}).X, 3);
+}

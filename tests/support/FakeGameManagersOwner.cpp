@@ -124,7 +124,8 @@ void RegisterGameplayTestClasses() {
   RegisterClassName<FakeGameManagersOwner>("FakeGameManagersOwner");
 }
 
-FakePlayScreenGame::FakePlayScreenGame() : engine(new FakeGameEngine()) {
+FakePlayScreenGame::FakePlayScreenGame(const std::string& widgets, const std::string& factories)
+    : engine(new FakeGameEngine()) {
   Tv2DeclarationsInit();
   previousWarningHook_ = SetWarningHook([](const std::string&) {});
   RegisterGameplayTestClasses();
@@ -135,13 +136,15 @@ FakePlayScreenGame::FakePlayScreenGame() : engine(new FakeGameEngine()) {
   std::filesystem::create_directories(folder);
   std::filesystem::current_path(folder);
   ClearResourceCache();
-  const char* text =
+  const std::string text =
       R"(<game type="Game" name="play" splashlogosgs="" splashgs="" maings="" closequerygs="">
-        <gamescreens><gamescreen type="FakeGameManagersOwner" name="GS_Game"><window><widgets>
+        <gamescreens><gamescreen type="FakeGameManagersOwner" name="GS_Game"><window>
+          <widgetfactories>)" +
+      factories + R"(</widgetfactories><widgets>
           <widget type="group_widget" name="objects_group" visible="yes"/>
           <widget type="group_widget" name="approaches_group" visible="yes"/>
-          <widget type="group_widget" name="animation_group" visible="yes"/>
-        </widgets></window></gamescreen></gamescreens></game>)";
+          <widget type="group_widget" name="animation_group" visible="yes"/>)" +
+      widgets + "</widgets></window></gamescreen></gamescreens></game>";
   game = Ref<TGame>(dynamic_cast<TGame*>(
       CreateObjectFromXml(Ref<IHierStorage>(LoadXmlStorageFromText(text).get())).get()));
   game->Initialize(Ref<IEngine>(engine.get()));

@@ -40,6 +40,11 @@ class FakeGameManagersOwner : public TTv2GameplayScreen {
                    const Ref<IUGDStage>& stage, const Ref<IUGDTask>& task);
   void SetLevelManager(const Ref<ILevelManager>& manager) { levelManager_ = manager; }
   void SetOpenApproach(const Ref<IWidget>& approach) { openApproach_ = approach; }
+  // The item the player carries: its moving copy and its object.
+  void SetCarried(const Ref<IWidget>& item, const Ref<ISceneObjectDef>& object) {
+    carriedItem_ = item;
+    carriedObject_ = object;
+  }
   Ref<IUGDScene> GetPreviousScene() const { return previousScene_; }
   // The calls since the last take.
   std::vector<std::string> TakeCalls();
@@ -88,7 +93,9 @@ void RegisterGameplayTestClasses();
 // lives (the warning hook and the working folder it found are put back when it goes).
 class FakePlayScreenGame {
  public:
-  FakePlayScreenGame();
+  // Widgets beside the window's objects, approaches and animation groups, and the
+  // window's factories.
+  explicit FakePlayScreenGame(const std::string& widgets = {}, const std::string& factories = {});
   ~FakePlayScreenGame();
   FakePlayScreenGame(const FakePlayScreenGame&) = delete;
   FakePlayScreenGame& operator=(const FakePlayScreenGame&) = delete;
