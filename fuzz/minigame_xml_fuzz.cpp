@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "foundation/Exceptions.h"
 #include "foundation/XMLStorage.h"
+#include "functions/FunctionRegistration.h"
 #include "minigames/MiniGamesRegistration.h"
 #include "platform/InputConstants.h"
 #include "tests/support/WidgetFixture.h"
@@ -21,6 +23,7 @@ struct Screen {
 
   Screen() {
     RegisterWidgetTestClasses();
+    RegisterFunctionsClasses();
     RegisterWidgetsClasses();
     RegisterMiniGamesClasses();
     window->engine = engine.get();
@@ -43,6 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!widget) return 0;
   screen.window->SetRoot(widget);
   for (int32_t dt : {0, 16, 16, 1000, -7, 16}) widget->Process(dt);
+  // The participant page drives the category game through properties.
+  for (auto [name, value] : {std::pair{"match_client", "a"},
+                             {"control_categories", "a;b;"},
+                             {"test_categories", "card:a;;b"},
+                             {"test_categories", "x"},
+                             {"start_play", ""}})
+    widget->SetProperty(name, Variant(value));
   for (TPoint p : {TPoint{5, 6}, TPoint{40, 30}, TPoint{25, 5}, TPoint{INT32_MIN, INT32_MAX}}) {
     screen.window->mouse = p;
     screen.window->HandleMouse(input::kLeftButtonDown, p, 1);
@@ -53,7 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   widget->GetProperty("id");
   widget->GetProperty("list");
+  widget->SetProperty("programm", Variant("1:5;x;2:"));
+  widget->GetProperty("programm");
+  widget->SetProperty("gear_name", Variant("g0"));
+  widget->SetProperty("push_gear", Variant(1));
   widget->SetProperty("need_skip", Variant(false));
+  widget->Process(16);
+  widget->SetProperty("clear", Variant(1));
   widget->Process(16);
   Ref<IHierStorageRoot> saved = CreateXmlStorage("widget");
   SaveObject(Ref<IInterface>(widget.get()), Ref<IHierStorage>(saved.get()));

@@ -32,6 +32,8 @@ struct Screen {
     RegisterFunctionsClasses();
     RegisterWidgetsClasses();
     window->engine = engine.get();
+    engine->options["ScreenWidth"] = Variant(64);
+    engine->options["ScreenHeight"] = Variant(64);
     window->screenOwner = screens.get();
     table->AddScoreRecord(ParamsFromString("Score=1234567\\Player=a%b"));
     table->AddScoreRecord(ParamsFromString("Score=12\\Player=W"));

@@ -481,6 +481,9 @@ void TMultiParticleSystem::LoadFromXml(const Ref<IHierStorage>& node) {
 void TMultiParticleSystem::SaveToXml(const Ref<IHierStorage>& node) {
   TVisualWidget::SaveToXml(node);
   rootType_->SaveToXml(node);
+  // The root type shares the element and has no type name of its own: without this the
+  // element would be saved with an empty "type" and could not be loaded again.
+  if (node && !TypeName().empty()) node->SetAttr("type", Variant(TypeName()));
 }
 
 void TMultiParticleSystem::Reset() {

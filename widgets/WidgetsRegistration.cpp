@@ -3,6 +3,7 @@
 #include "widgets/ButtonControl.h"
 #include "widgets/CheckBoxControl.h"
 #include "widgets/ControlWidget.h"
+#include "widgets/CurveWidgets.h"
 #include "widgets/EditControl.h"
 #include "widgets/FlashScenario.h"
 #include "widgets/HighScoresGridControl.h"
@@ -44,6 +45,7 @@ void RegisterWidgetsClasses() {
   RegisterClassName<TCutSectorWidget>("cutsector_widget");
   RegisterClassName<TScrollAreaWidget>("scrollarea_widget");
   RegisterClassName<TMaskWidget>("mask_widget");
+  RegisterClassName<TCurveWidget>("curve_widget");
   RegisterClassName<TControlWidget>("Control");
   RegisterClassName<TButtonControl>("ButtonControl");
   RegisterClassName<TStateScenario>("state_scenario");

@@ -17,11 +17,13 @@ class Compare : public WidgetFixture {
     int x = 0;
     for (const char* n : {"a", "b", "c", "d", "x"}) {
       children += std::string("<widget type=\"test_box\" name=\"") + n + "\" anchor_left=\"" +
-                  std::to_string(x) + "\" width=\"10\" height=\"10\" visible=\"yes\" mousestop=\"yes\"/>";
+                  std::to_string(x) +
+                  "\" width=\"10\" height=\"10\" visible=\"yes\" mousestop=\"yes\"/>";
       x += 20;
     }
     Ref<IWidget> w = Show(R"(<widget type="mg_compare_widget" name="minigame_compare" visible="yes"
-        mousestop="yes" elements=")" + elements + R"(">
+        mousestop="yes" elements=")" +
+                          elements + R"(">
       <widgetfactories>
         <widgetfactory name="pick" type="WidgetFactory">
           <widgetstring><widget type="test_box" name="pick_%id%" paused="yes" extraparams="\elem=%elem%\counter=%counter%"/></widgetstring>
@@ -29,7 +31,8 @@ class Compare : public WidgetFixture {
         <widgetfactory name="win" type="WidgetFactory">
           <widgetstring><widget type="test_box" name="win" paused="yes"/></widgetstring>
         </widgetfactory>
-      </widgetfactories><widgets>)" + children + "</widgets></widget>");
+      </widgetfactories><widgets>)" +
+                          children + "</widgets></widget>");
     return dynamic_cast<TCompareWidget*>(w.get());
   }
   void Click(char element) {
@@ -44,7 +47,8 @@ class Compare : public WidgetFixture {
       Ref<IWidget> w = game->GetChildren()->GetByIndex(i);
       if (w->GetName().rfind("pick_", 0) != 0) continue;
       EXPECT_FALSE(w->IsPaused());  // started at once, not queued
-      picks.push_back(w->GetProperty("elem").ToString() + ":" + w->GetProperty("counter").ToString());
+      picks.push_back(w->GetProperty("elem").ToString() + ":" +
+                      w->GetProperty("counter").ToString());
     }
     return picks;
   }
@@ -60,7 +64,7 @@ TEST_F(Compare, ClicksResolveGroupsUntilTheWin) {
       {"a,b;c,d", "b", {"a:1", "b:1"}, false},
       {"a,b;c,d", "bc", {"a:1", "b:1", "c:0", "d:0"}, true},
       {"a,b;b,c;d", "b", {"a:1", "b:1", "b:1", "c:1"}, false},  // both groups with b at once
-      {"a,b;c,d", "x", {}, false},                            // listed nowhere
+      {"a,b;c,d", "x", {}, false},                              // listed nowhere
       {"a,ghost;c;", "ac", {"a:1", "c:0"}, true},  // no widget: no pick; the empty group is dropped
   };
   for (const Case& c : cases) {

@@ -42,8 +42,9 @@ class MiniGameBase : public WidgetFixture {
     RegisterMiniGamesClasses();
   }
   TestMiniGame* ShowGame(const std::string& attributes, const std::string& children = "") {
-    game_ = Show("<widget type=\"test_minigame\" name=\"minigame_t\" visible=\"yes\" mousestop=\"yes\" " +
-                 attributes + ">" + kFactories + "<widgets>" + children + "</widgets></widget>");
+    game_ = Show(
+        "<widget type=\"test_minigame\" name=\"minigame_t\" visible=\"yes\" mousestop=\"yes\" " +
+        attributes + ">" + kFactories + "<widgets>" + children + "</widgets></widget>");
     return dynamic_cast<TestMiniGame*>(game_.get());
   }
   Ref<IWidget> game_;
@@ -164,8 +165,8 @@ TEST_F(MiniGameBase, AliasLookup) {
       {"", "next", ""},
   };
   for (const Case& c : cases) {
-    Ref<IWidget> w = Load(std::string("<widget type=\"test_box\" name=\"w\" aliases=\"") +
-                          c.aliases + "\"/>");
+    Ref<IWidget> w =
+        Load(std::string("<widget type=\"test_box\" name=\"w\" aliases=\"") + c.aliases + "\"/>");
     EXPECT_EQ(TMiniGameWidget::GetAlias(w.get(), c.name), c.expected) << c.aliases;
   }
   EXPECT_EQ(TMiniGameWidget::GetAlias(nullptr, "next"), "");
@@ -179,19 +180,23 @@ TEST_F(MiniGameBase, SplitKeepsEmptyPieces) {
 }
 
 TEST_F(MiniGameBase, BlockRectangleEdgesAreInside) {
-  TestMiniGame* off = ShowGame("block_left=\"10\" block_top=\"20\" block_width=\"30\" block_height=\"40\"");
+  TestMiniGame* off =
+      ShowGame("block_left=\"10\" block_top=\"20\" block_width=\"30\" block_height=\"40\"");
   EXPECT_FALSE(off->IsOutsideBlock({-500, -500}));
   TestMiniGame* game = ShowGame(
-      "block_drag=\"yes\" block_left=\"10\" block_top=\"20\" block_width=\"30\" block_height=\"40\"");
+      "block_drag=\"yes\" block_left=\"10\" block_top=\"20\" block_width=\"30\" "
+      "block_height=\"40\"");
   struct Case {
     TPoint p;
     bool outside;
   } cases[] = {{{10, 20}, false}, {{40, 60}, false}, {{41, 30}, true},
                {{9, 30}, true},   {{20, 19}, true},  {{20, 61}, true}};
-  for (const Case& c : cases) EXPECT_EQ(game->IsOutsideBlock(c.p), c.outside) << c.p.X << "," << c.p.Y;
+  for (const Case& c : cases)
+    EXPECT_EQ(game->IsOutsideBlock(c.p), c.outside) << c.p.X << "," << c.p.Y;
   // Without block_width and block_height the block is the game's own size.
-  TestMiniGame* sized = ShowGame("block_drag=\"yes\"",
-                                 R"(<widget type="test_box" name="a" width="50" height="30" visible="yes"/>)");
+  TestMiniGame* sized =
+      ShowGame("block_drag=\"yes\"",
+               R"(<widget type="test_box" name="a" width="50" height="30" visible="yes"/>)");
   EXPECT_FALSE(sized->IsOutsideBlock({50, 30}));
   EXPECT_TRUE(sized->IsOutsideBlock({51, 30}));
 }
@@ -243,7 +248,8 @@ TEST_F(MiniGameBase, FollowWidgetsTrackTheMouseInsideTheArea) {
 }
 
 TEST_F(MiniGameBase, CopyNumberedParamsStopsAtTheFirstGap) {
-  TestMiniGame* game = ShowGame("", R"(<widget type="test_box" name="e" extraparams="\val1=a\val2=b\val4=d"/>)");
+  TestMiniGame* game =
+      ShowGame("", R"(<widget type="test_box" name="e" extraparams="\val1=a\val2=b\val4=d"/>)");
   Ref<IParamCollection> params = TMiniGameWidget::NewParams();
   game->CopyNumberedParams(params, game->FindWidget("e").get(), "val");
   EXPECT_EQ(params->GetValue("id").ToInt(), 0);

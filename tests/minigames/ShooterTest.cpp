@@ -16,9 +16,12 @@ class Shooter : public WidgetFixture {
   TShooterWidget* ShowGame(const std::string& attributes, int cost = 1) {
     std::string c = std::to_string(cost);
     Ref<IWidget> w = Show(R"(<widget type="shooter_widget" name="minigame_shoot" visible="yes"
-        mousestop="yes" targetcount="2" )" + attributes + R"(>
-      <target name="t1" cost=")" + c + R"(" init="anim" idle="anim" dead="anim" leave="anim"/>
-      <target name="t2" cost=")" + c + R"(" init="anim" idle="anim" dead="anim" leave="anim"/>
+        mousestop="yes" targetcount="2" )" +
+                          attributes + R"(>
+      <target name="t1" cost=")" +
+                          c + R"(" init="anim" idle="anim" dead="anim" leave="anim"/>
+      <target name="t2" cost=")" +
+                          c + R"(" init="anim" idle="anim" dead="anim" leave="anim"/>
       <target name="t3" init="anim"/>
       <widgetfactories>
         <widgetfactory name="anim" type="WidgetFactory">

@@ -39,7 +39,8 @@ class TwainPick : public WidgetFixture {
   // Elements a, b, c, d at x = 0, 20, 40, 60 (10 x 10), d with its own pick animation.
   TTwainPickWidget* ShowGame(const std::string& list, bool start = true) {
     Ref<IWidget> w = Show(R"(<widget type="TwainPickWidget" name="minigame_pick" visible="yes"
-        mousestop="yes" list=")" + list + "\">" + kFactories + R"(<widgets>
+        mousestop="yes" list=")" +
+                          list + "\">" + kFactories + R"(<widgets>
         <widget type="test_box" name="a" anchor_left="0" width="10" height="10" visible="yes" mousestop="yes"/>
         <widget type="test_box" name="b" anchor_left="20" width="10" height="10" visible="yes" mousestop="yes"/>
         <widget type="test_box" name="c" anchor_left="40" width="10" height="10" visible="yes" mousestop="yes"/>
@@ -131,8 +132,8 @@ TEST_F(TwainPick, TriplesAndSharedElements) {
     const char* left;
     bool won;
   } cases[] = {
-      {"a-b-c", "a", "b", "c", true},           // a single leftover is no pair
-      {"a-b-c;c-d", "a", "b", "c;c-d", false},  //
+      {"a-b-c", "a", "b", "c", true},             // a single leftover is no pair
+      {"a-b-c;c-d", "a", "b", "c;c-d", false},    //
       {"a-b;a-c;c-d", "a", "b", "c;c-d", false},  // a leaves both its groups
       {"a-b;b-c-d", "b", "a", "c-d", false},
   };
@@ -178,8 +179,9 @@ TEST_F(TwainPick, SavedGameResumesWithTheGroupsLeft) {
 }
 
 TEST_F(TwainPick, ShuffleMovesElementsAmongTheirPlaces) {
-  Ref<IWidget> w = Show(std::string(R"(<widget type="TwainPickWidget" name="m" shuffle="yes" list="a-b;c">)") +
-                        R"(<widgets>
+  Ref<IWidget> w =
+      Show(std::string(R"(<widget type="TwainPickWidget" name="m" shuffle="yes" list="a-b;c">)") +
+           R"(<widgets>
       <widget type="test_box" name="a" anchor_left="0" z="1"/>
       <widget type="test_box" name="b" anchor_left="20" z="2"/>
       <widget type="test_box" name="c" anchor_left="40" z="3"/></widgets></widget>)");

@@ -29,7 +29,8 @@ GameplayFixture::~GameplayFixture() {
   ClearResourceCache();
 }
 
-std::string GameplayFixture::PlayWindow(const std::string& widgets, const std::string& factories) {
+std::string GameplayFixture::PlayWindow(const std::string& widgets, const std::string& factories,
+                                        const std::string& ui) {
   auto group = [](const std::string& name, int z, const std::string& inner = {}) {
     return R"(<widget type="group_widget" name=")" + name + R"(" visible="yes" z=")" +
            std::to_string(z) + "\">" + (inner.empty() ? "" : "<widgets>" + inner + "</widgets>") +
@@ -49,7 +50,7 @@ std::string GameplayFixture::PlayWindow(const std::string& widgets, const std::s
          factories + "</widgetfactories><widgets>" + group("background_group", 0) +
          group("objects_group", 10) + group("left_part", 11, group("objects_group", 10)) +
          group("right_part", 12, group("objects_group", 10)) + group("approaches_group", 30) +
-         group("animation_group", 40) + group("ui_group", 50) + widgets + "</widgets>";
+         group("animation_group", 40) + group("ui_group", 50, ui) + widgets + "</widgets>";
 }
 
 FakeGameManagersOwner* GameplayFixture::StartOwner(const std::string& window) {

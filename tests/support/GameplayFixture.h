@@ -31,8 +31,9 @@ class GameplayFixture : public GameFixture {
   // A play window: the seven groups (and "left_part", "right_part" around theirs), the
   // factories "widget_sceneobject" (a "test_box" of the object's size at its place),
   // "widget_sceneapproach" (a hidden group) and "smooth_action"; Widgets and Factories
-  // are added inside.
-  static std::string PlayWindow(const std::string& widgets = {}, const std::string& factories = {});
+  // are added inside, Ui inside "ui_group".
+  static std::string PlayWindow(const std::string& widgets = {}, const std::string& factories = {},
+                                const std::string& ui = {});
   // A game with "GS_Game" of that window; the owner, attached to the game.
   FakeGameManagersOwner* StartOwner(const std::string& window = PlayWindow());
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "foundation/Params.h"
+#include "foundation/XMLStorage.h"
 #include "functions/FunctionRegistration.h"
 #include "functions/SurfaceHandles.h"
 #include "tests/support/FakeResources.h"
@@ -241,6 +242,22 @@ TEST_F(MultiParticles, RectangleFromAnchorsAndParticles) {
   EXPECT_EQ(system_->GetWidth(), 1);
   Frame(16);
   EXPECT_EQ(system_->GetRect(), (TRect{120, 60, 121, 61})) << "no drift";
+}
+
+// Saved and loaded again, the system is still a multi particle system with its types.
+TEST_F(MultiParticles, SavedSystemLoadsAgain) {
+  ShowSystem(R"(delta_step="16")", Type("rocket", "", "0", "v := 0", "x := 20\ny := 10"));
+  Ref<IHierStorageRoot> saved = CreateXmlStorage("widget");
+  System()->SaveToXml(Ref<IHierStorage>(saved.get()));
+  EXPECT_EQ(saved->GetAttr("type").ToString(), "multi_particle_system");
+  Ref<IWidget> copy = Show(saved->GetXmlText());
+  auto* system = dynamic_cast<TMultiParticleSystem*>(copy.get());
+  ASSERT_TRUE(system);
+  system_ = copy;
+  Request({});
+  Frame(16);
+  EXPECT_EQ(Count(), 1);
+  EXPECT_EQ(system_->GetRect(), (TRect{20, 10, 21, 11}));
 }
 
 // "alignToAnchor" centres a picture on a widget's anchor only where the widget lies left

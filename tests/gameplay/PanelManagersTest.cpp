@@ -1,0 +1,195 @@
+// The panel manager framework over the hidden-shapes kind: records, finds, the per-frame
+// hide step and the row layout.
+
+#include <string>
+#include <vector>
+
+#include "foundation/Params.h"
+#include "gameplay/GameplayRegistration.h"
+#include "gameplay/Tv2PanelManagers.h"
+#include "gameplay/Tv2SceneDefs.h"
+#include "tests/gameplay/GameplayTestSupport.h"
+#include "tests/support/GameplayFixture.h"
+#include "tests/support/WarningCapture.h"
+
+using namespace gameplay_test;
+
+namespace {
+
+const char* const kItemFactories = R"(
+  <widgetfactory type="WidgetFactory" name="panel_item_shape_create"><widgetstring>
+    <widget type="test_box" name="%name%" anchor_left="%left%" anchor_top="%top%"
+            width="%width%" height="%height%" caption="%item_source%" visible="yes"/>
+  </widgetstring></widgetfactory>)";
+
+const char* const kShapesLayout =
+    R"(shapes_items_interval=10\shapes_all_items_max_width=500\shapes_max_height=60)"
+    R"(\shapes_max_width=100\shapes_items_add_type=1\shapes_items_move_speed=2)";
+
+std::string PanelUi(const std::string& layout) {
+  return R"(<widget type="group_widget" name="panel_scrollarea" visible="yes"><widgets>
+             <widget type="obj_list_panel" name="ui_obj_list_panel" visible="yes"
+                     extraparams=")" +
+         layout + R"("/></widgets></widget>)";
+}
+
+class PanelManagers : public GameplayFixture {
+ protected:
+  PanelManagers() { RegisterGameplayClasses(); }
+
+  Ref<IItemListPanelWidget> StartPanel(const std::string& layout = kShapesLayout) {
+    if (!StartOwner(PlayWindow({}, kItemFactories, PanelUi(layout)))) return nullptr;
+    return owner->GetPanelManager();
+  }
+  Ref<THiddenShapesPanelManager> Shapes(int32_t capacity = -1) {
+    Ref<THiddenShapesPanelManager> manager =
+        TAbstractObject::Create<THiddenShapesPanelManager>();
+    manager->Bind(owner, capacity);
+    return manager;
+  }
+  Ref<ISceneObjectDef> Object(const std::string& name, int32_t width = 40, int32_t height = 60) {
+    return Ref<ISceneObjectDef>(LoadRecord<TSceneObjectDef>(
+                                    "<object_def name=\"" + name + "\" resourcename=\"img_" +
+                                    name + "\" width=\"" + std::to_string(width) +
+                                    "\" height=\"" + std::to_string(height) + "\"/>")
+                                    .get());
+  }
+  std::vector<Ref<ISceneObjectDef>> AddObjects(IPanelManager& manager, int n) {
+    std::vector<Ref<ISceneObjectDef>> objects;
+    for (int i = 0; i < n; ++i) {
+      objects.push_back(Object("o" + std::to_string(i)));
+      manager.AddItem(objects.back());
+    }
+    return objects;
+  }
+  static int32_t Left(const Ref<IWidget>& w) { return w ? int32_t(w->GetAnchorLeft()) : -1; }
+};
+
+TEST_F(PanelManagers, CapacityGrowsBeforeItFillsAndKeepsASpareRecord) {
+  ASSERT_TRUE(StartPanel());
+  Ref<TAbstractPanelManager> manager = TAbstractObject::Create<TAbstractPanelManager>();
+  manager->Bind(owner, -1);
+  EXPECT_EQ(manager->GetCapacity(), 20);
+  AddObjects(*manager, 18);
+  EXPECT_EQ(manager->GetCapacity(), 20);
+  manager->AddItem(Object("nineteenth"));
+  EXPECT_EQ(manager->GetCapacity(), 22);
+
+  // Shrinking never takes the spare record: unlisted objects still read an empty item.
+  for (int32_t capacity : {0, 5}) {
+    manager->SetCapacity(capacity);
+    EXPECT_EQ(manager->GetCapacity(), 20) << capacity;
+    Ref<ISceneObjectDef> stranger = Object("stranger");
+    EXPECT_FALSE(manager->GetItemState(stranger));
+    EXPECT_FALSE(manager->GetItemWidget(stranger));
+    EXPECT_EQ(manager->GetRemainingCount(stranger), 0);
+  }
+  Ref<TAbstractPanelManager> empty = TAbstractObject::Create<TAbstractPanelManager>();
+  empty->Bind(owner, 0);
+  empty->SetCapacity(0);
+  EXPECT_EQ(empty->GetCapacity(), 1);
+  EXPECT_FALSE(empty->GetItemWidget(Object("x")));
+  empty->AddItem(Object("first"));
+  EXPECT_EQ(empty->GetCount(), 1);
+}
+
+TEST_F(PanelManagers, ItemsStandInARowAndFoundOnesLeaveOnePerFrame) {
+  Ref<IItemListPanelWidget> panel = StartPanel();
+  ASSERT_TRUE(panel);
+  Ref<THiddenShapesPanelManager> manager = Shapes();
+  std::vector<Ref<ISceneObjectDef>> o = AddObjects(*manager, 3);
+  // Left origin 1, then each 40 wide after an interval of 10.
+  EXPECT_EQ(Left(manager->GetItemWidget(o[0])), 11);
+  EXPECT_EQ(Left(manager->GetItemWidget(o[1])), 61);
+  EXPECT_EQ(Left(manager->GetItemWidget(o[2])), 111);
+  EXPECT_TRUE(manager->GetItemState(o[2]));
+
+  EXPECT_TRUE(manager->ObjectFound(o[0]));
+  EXPECT_TRUE(manager->ObjectFound(o[1]));
+  EXPECT_TRUE(manager->ProcessPendingHides());
+  EXPECT_EQ(manager->GetCount(), 2);
+  EXPECT_TRUE(manager->ProcessPendingHides());
+  EXPECT_EQ(manager->GetCount(), 1);
+  // Add type 1: the rest shift one place each, in order.
+  EXPECT_EQ(manager->ItemAt(0).object.get(), o[2].get());
+  EXPECT_FALSE(manager->ProcessPendingHides());
+  EXPECT_EQ(panel->GetChildren()->Count(), 1);
+}
+
+TEST_F(PanelManagers, ObjectListedTwiceNeedsTwoFinds) {
+  ASSERT_TRUE(StartPanel());
+  Ref<THiddenShapesPanelManager> manager = Shapes();
+  Ref<ISceneObjectDef> apple = Object("apple");
+  manager->AddItem(apple);
+  manager->AddItem(apple);
+  EXPECT_EQ(manager->GetCount(), 1);
+  EXPECT_EQ(manager->GetRemainingCount(apple), 2);
+  EXPECT_FALSE(manager->ObjectFound(apple));
+  EXPECT_EQ(manager->GetRemainingCount(apple), 1);
+  EXPECT_TRUE(manager->ObjectFound(apple));
+  EXPECT_TRUE(manager->ProcessPendingHides());
+  EXPECT_EQ(manager->GetCount(), 0);
+}
+
+TEST_F(PanelManagers, FoundItemWaitsWhileAShownItemIsBusy) {
+  ASSERT_TRUE(StartPanel());
+  Ref<THiddenShapesPanelManager> manager = Shapes();
+  std::vector<Ref<ISceneObjectDef>> o = AddObjects(*manager, 2);
+  Ref<IWidget> moving = manager->GetItemWidget(o[0]);
+  manager->SetItemBusy(moving, true);
+  EXPECT_TRUE(manager->ObjectFound(o[1]));
+  for (int frame = 0; frame < 3; ++frame) {
+    EXPECT_TRUE(manager->ProcessPendingHides());
+    EXPECT_EQ(manager->GetCount(), 2);
+  }
+  manager->SetItemBusy(moving, false);
+  int frames = 0;
+  while (manager->GetCount() == 2 && frames < 5) {
+    manager->ProcessPendingHides();
+    ++frames;
+  }
+  EXPECT_EQ(manager->GetCount(), 1);
+  EXPECT_LE(frames, 3);
+  EXPECT_EQ(manager->ItemAt(0).object.get(), o[0].get());
+}
+
+TEST_F(PanelManagers, PairsAnswerBothWaysAndWidgetsNameTheirObjects) {
+  ASSERT_TRUE(StartPanel());
+  Ref<THiddenShapesPanelManager> manager = Shapes();
+  std::vector<Ref<ISceneObjectDef>> o = AddObjects(*manager, 1);
+  Ref<ISceneObjectDef> twin = Object("twin");
+  const_cast<TPanelItem&>(manager->ItemAt(0)).pairMember = twin;
+  EXPECT_EQ(manager->GetPairedObject(o[0]).get(), twin.get());
+  EXPECT_EQ(manager->GetPairedObject(twin).get(), o[0].get());
+  EXPECT_FALSE(manager->GetPairedObject(Object("stranger")));
+  Ref<IWidget> widget = manager->GetItemWidget(twin);
+  EXPECT_EQ(manager->GetItemObjectByWidget(widget, false).get(), o[0].get());
+  EXPECT_EQ(manager->GetItemObjectByWidget(widget, true).get(), twin.get());
+}
+
+TEST_F(PanelManagers, UnreadableLayoutKeyDisablesItems) {
+  WarningCapture warnings;
+  ASSERT_TRUE(StartPanel(R"(shapes_items_interval=10\shapes_all_items_max_width=wide)"));
+  Ref<THiddenShapesPanelManager> manager = Shapes();
+  bool said = false;
+  for (const std::string& line : warnings.Lines())
+    said = said || line.find("shapes_all_items_max_width") != std::string::npos;
+  EXPECT_TRUE(said);
+  Ref<ISceneObjectDef> apple = Object("apple");
+  manager->AddItem(apple);
+  EXPECT_FALSE(manager->GetItemWidget(apple));
+}
+
+TEST_F(PanelManagers, EndPositionIsTheItemCentreOnTheScreen) {
+  ASSERT_TRUE(StartPanel());
+  Ref<THiddenShapesPanelManager> manager = Shapes();
+  std::vector<Ref<ISceneObjectDef>> o = AddObjects(*manager, 2);
+  Ref<IParamCollection> params(TAbstractObject::Create<TParamCollection>().get());
+  manager->AnimateItem(o[1], params);
+  EXPECT_DOUBLE_EQ(params->GetValue("endposx").ToDouble(), 61 + 20);
+  EXPECT_DOUBLE_EQ(params->GetValue("endposy").ToDouble(), 1 + 30);
+  manager->AnimateItem(Object("stranger"), params);
+  EXPECT_DOUBLE_EQ(params->GetValue("endposx").ToDouble(), 0);
+}
+
+}  // namespace
