@@ -10,6 +10,8 @@
 #include "foundation/Params.h"
 #include "functions/FunctionRegistration.h"
 #include "fuzz/FuzzXml.h"
+#include "gameplay/GameplayRegistration.h"
+#include "gameplay/Tv2Interfaces.h"
 #include "platform/InputConstants.h"
 #include "shell/HighScores.h"
 #include "tests/support/FakeResources.h"
@@ -31,6 +33,7 @@ struct Screen {
     RegisterWidgetTestClasses();
     RegisterFunctionsClasses();
     RegisterWidgetsClasses();
+    RegisterGameplayClasses();  // the item panel and the fly widget
     window->engine = engine.get();
     engine->options["ScreenWidth"] = Variant(64);
     engine->options["ScreenHeight"] = Variant(64);
@@ -173,6 +176,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->Process(33);
   widget->Draw(screen.frame.get(), -2, 60);
   Controls(screen, widget);
+  if (Ref<IItemListPanelWidget> panel = Supports<IItemListPanelWidget>(widget)) {
+    // Items and captions from the panel's own factories, names that clash included.
+    Ref<TParamCollection> label = TAbstractObject::Create<TParamCollection>();
+    label->SetValue("text", Variant("%a%"));
+    for (const char* factory : {"item", "label", ""}) {
+      panel->CreateItemWidget("a", "picture", factory, -5, INT32_MAX, 0, -3);
+      panel->CreateItem(factory, Ref<IParamCollection>(label.get()));
+      panel->LayoutItemLabels(factory, Ref<IParamCollection>(label.get()));
+    }
+    panel->Process(16);
+    panel->RemoveItemLabel();
+  }
   if (Ref<ITextWidget> text = Supports<ITextWidget>(widget)) {
     TRect rect;
     text->GetCharRect(2, rect);

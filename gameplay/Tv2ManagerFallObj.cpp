@@ -65,7 +65,8 @@ void TAbstractFallObjManager::ShowPanelItem(const Ref<ISceneObjectDef>& object, 
   if (!panelManager_ || !object) return;
   Ref<IWidget> item = panelManager_->GetItemWidget(object);
   if (!item) return;
-  item->SetProperty("fly_obj", Variant(flying ? 1 : 0));
+  // Kept beside the item's own properties, as the play screen keeps an object's records.
+  item->SetExtraParam("fly_obj", Variant(flying ? 1 : 0));
   item->SetVisible(!flying || LevelMode() != kModeFindPlaces);
 }
 

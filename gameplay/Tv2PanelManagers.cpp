@@ -19,14 +19,9 @@ constexpr int32_t kDefaultCapacity = 20;
 constexpr int32_t kHideTime = 200;
 constexpr int32_t kNoBaseTop = -2147483647 - 1;
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 double RealProperty(const Ref<IWidget>& widget, const std::string& name, double fallback = 0) {
   return widget ? widget->GetProperty(name).ToDouble(fallback) : fallback;
 }
-
 
 }  // namespace
 
@@ -294,7 +289,9 @@ Ref<ISceneObjectDef> TAbstractPanelManager::GetItemObjectByWidget(const Ref<IWid
 
 double TAbstractPanelManager::GetItemProperty(const Ref<ISceneObjectDef>&,
                                               const std::string& name) {
-  return name == "zoom" || name == "zoomx" || name == "zoomy" ? 1 : 0;
+  // An item without a widget of its own stands unscaled.
+  static constexpr std::string_view kScales[] = {"zoom", "zoomx", "zoomy"};
+  return std::find(std::begin(kScales), std::end(kScales), name) != std::end(kScales) ? 1 : 0;
 }
 
 Ref<ISceneObjectDef> TAbstractPanelManager::GetPairedObject(const Ref<ISceneObjectDef>& object) {
@@ -346,11 +343,43 @@ bool TAbstractPanelManager::ReadLayoutKey(const char* key, int32_t& value) {
   std::optional<int64_t> read = v.TryInt();
   if (!read) {
     Warn(panel_->GetPath(), std::string(key) + ": not a number \"" + v.ToString() +
-                                  "\"; the panel's layout stops here");
+                                "\"; the panel's layout stops here");
     return false;
   }
   value = SaturateInt32(*read);
   return true;
+}
+
+bool TAbstractPanelManager::ReadLayoutKeys(
+    std::initializer_list<std::pair<const char*, int32_t*>> keys) {
+  for (auto [key, value] : keys)
+    if (!ReadLayoutKey(key, *value)) return false;
+  return true;
+}
+
+Ref<IParamCollection> TAbstractPanelManager::NewParams() {
+  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
+}
+
+Ref<IWidget> TAbstractPanelManager::CreatePanelWidget(const std::string& factory,
+                                                      const Ref<IParamCollection>& params) {
+  return panel_ && !factory.empty() ? panel_->CreateItem(factory, params) : nullptr;
+}
+
+Ref<IParamCollection> TAbstractPanelManager::MoveParams(const Ref<IWidget>& widget) {
+  Ref<IParamCollection> params = NewParams();
+  std::string name = widget->GetName();
+  params->SetValue("name", Variant(name));
+  params->SetValue("widgetname", Variant("ui_group/panel_scrollarea/ui_obj_list_panel/" + name));
+  return params;
+}
+
+int64_t TAbstractPanelManager::RowWidth(int32_t first, int32_t end) const {
+  int64_t width = 0;
+  for (int32_t i = std::max(first, 0); i < end && i < count_; ++i)
+    if (const Ref<IWidget>& widget = items_[size_t(i)].widget)
+      width += int64_t(widget->GetWidth()) + interval_;
+  return width;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -401,8 +430,7 @@ void TZoomItemsPanelManager::PlaceZoomed(const Ref<IWidget>& widget) {
   if (width > maxWidth_ && width > 0) {
     widget->SetProperty("zoom", Variant(double(maxWidth_) / width));
     if (height > maxHeight_ && height > 0)
-      widget->SetProperty("zoom",
-                          Variant(RealProperty(widget, "zoom", 1) * maxHeight_ / height));
+      widget->SetProperty("zoom", Variant(RealProperty(widget, "zoom", 1) * maxHeight_ / height));
   } else if (height > maxHeight_ && height > 0) {
     widget->SetProperty("zoom", Variant(double(maxHeight_) / height));
   } else if (height < maxHeight_) {
@@ -455,10 +483,7 @@ void TOneRowOfVarWidthItemsPanelManager::HideItem(int32_t index) {
 void TOneRowOfVarWidthItemsPanelManager::ShiftItem(int32_t index, int32_t& position) {
   const Ref<IWidget>& widget = items_[size_t(index)].widget;
   if (widget && !items_[size_t(index) - 1].widget && !moveFactory_.empty() && panel_) {
-    Ref<IParamCollection> params = NewParams();
-    std::string name = widget->GetName();
-    params->SetValue("name", Variant(name));
-    params->SetValue("widgetname", Variant("ui_group/panel_scrollarea/ui_obj_list_panel/" + name));
+    Ref<IParamCollection> params = MoveParams(widget);
     params->SetValue("endposx", Variant(position));
     params->SetValue("endposy", Variant(widget->GetTop()));
     params->SetValue("anim_speed", Variant(moveSpeed_));
@@ -476,16 +501,18 @@ void TOneRowOfVarWidthItemsPanelManager::CloseGap(int32_t last, int32_t index, i
     if (items_[size_t(last)].shown) {
       int32_t x = left;
       for (int32_t j = index + 1; j < count_; ++j) ShiftItem(j, x);
-      return;  // every later item moved one place: no gap left to close
+      // Every later item moved one record down: copying the last record into the gap now
+      // would wipe the item that took it.
+      return;
     }
+    // The last item takes the freed place; the rest close up behind it at once.
     const Ref<IWidget>& moved = items_[size_t(last)].widget;
     nextPosition_ = SaturateInt32(int64_t(left) + moved->GetWidth() + interval_);
-    int32_t x = left;
-    for (int32_t j = index + 1; j < count_; ++j) {
+    for (int32_t j = index + 1; j < last; ++j) {
       TPanelItem& item = items_[size_t(j)];
       if (!item.widget) continue;
-      item.widget->SetAnchorLeft(x);
-      x = SaturateInt32(int64_t(x) + item.widget->GetWidth() + interval_);
+      item.widget->SetAnchorLeft(nextPosition_);
+      nextPosition_ = SaturateInt32(int64_t(nextPosition_) + item.widget->GetWidth() + interval_);
       item.shown = nextPosition_ < extent_;
       item.widget->SetVisible(item.shown);
     }
@@ -510,13 +537,13 @@ void TOneRowOfVarWidthItemsPanelManager::FitItem(const Ref<ISceneObjectLocation>
 void THiddenShapesPanelManager::Bind(IGameManagersOwner* owner, int32_t capacity) {
   TOneRowOfVarWidthItemsPanelManager::Bind(owner, capacity);
   int32_t addType = 0;
-  bool read = ReadLayoutKey("shapes_items_interval", interval_) &&
-              ReadLayoutKey("shapes_all_items_max_width", extent_) &&
-              ReadLayoutKey("shapes_max_height", maxHeight_) &&
-              ReadLayoutKey("shapes_max_width", maxWidth_) &&
-              ReadLayoutKey("shapes_items_add_type", addType) &&
-              (addType_ = uint8_t(addType), ReadLayoutKey("shapes_items_move_speed", moveSpeed_));
-  if (!read) return;
+  bool read = ReadLayoutKeys({{"shapes_items_interval", &interval_},
+                              {"shapes_all_items_max_width", &extent_},
+                              {"shapes_max_height", &maxHeight_},
+                              {"shapes_max_width", &maxWidth_},
+                              {"shapes_items_add_type", &addType}});
+  if (read) addType_ = uint8_t(addType);
+  if (!read || !ReadLayoutKey("shapes_items_move_speed", moveSpeed_)) return;
   createFactory_ = "panel_item_shape_create";
   moveFactory_ = "panel_item_move";
   hideFactory_ = "panel_item_hide";
@@ -570,4 +597,8 @@ void THiddenShapesPanelManager::SwapItems(const Ref<ISceneObjectDef>& first,
 
 void RegisterPanelManagerClasses() {
   RegisterClassName<THiddenShapesPanelManager>("PanelManagerHiddenShapes");
+  RegisterClassName<THiddenNamesPanelManager>("PanelManagerHiddenNames");
+  RegisterClassName<TFindIdenticalPanelManager>("PanelManagerFindIdentical");
+  RegisterClassName<THiddenPartsPanelManager>("PanelManagerHiddenParts");
+  RegisterClassName<TFindPlacesPanelManager>("PanelManagerFindPlaces");
 }

@@ -7,7 +7,9 @@
 // lookup of an unlisted object reads "not shown, count 0, no widget".
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gameplay/Tv2Interfaces.h"
@@ -74,6 +76,8 @@ class TAbstractPanelManager : public TNamedObject, public virtual IPanelManager 
   void RefreshLayout() override {}
 
   int32_t GetCount() const { return count_; }
+  int32_t GetInterval() const { return interval_; }
+  int32_t GetNextPosition() const { return nextPosition_; }
   int32_t GetCapacity() const { return int32_t(items_.size()); }
   const TPanelItem& ItemAt(int32_t index) const { return items_[size_t(index)]; }
 
@@ -89,6 +93,15 @@ class TAbstractPanelManager : public TNamedObject, public virtual IPanelManager 
   void KeepSpareRecord();
   // Reads the integer key from the panel; false (and a warning) when it is unreadable.
   bool ReadLayoutKey(const char* key, int32_t& value);
+  // Reads the keys in order, stopping at the first unreadable one.
+  bool ReadLayoutKeys(std::initializer_list<std::pair<const char*, int32_t*>> keys);
+  static Ref<IParamCollection> NewParams();
+  // Makes a widget from the factory through the panel, with the parameters given.
+  Ref<IWidget> CreatePanelWidget(const std::string& factory, const Ref<IParamCollection>& params);
+  // The move widget's parameters every kind starts from: "name" and "widgetname".
+  Ref<IParamCollection> MoveParams(const Ref<IWidget>& widget);
+  // The widths + intervals of the items from First up to (not including) End.
+  int64_t RowWidth(int32_t first, int32_t end) const;
 
   Ref<IItemListPanelWidget> panel_;
   std::vector<TPanelItem> items_;
@@ -162,4 +175,142 @@ class THiddenShapesPanelManager : public TOneRowOfVarWidthItemsPanelManager {
   void SwapItems(const Ref<ISceneObjectDef>& first, const Ref<ISceneObjectDef>& second) override;
 };
 
+// "PanelManagerFindPlaces": a scrolling inventory of objects each to be put into its
+// places, with a counter of the places still open.
+class TFindPlacesPanelManager : public TOneRowOfVarWidthItemsPanelManager {
+ public:
+  void Bind(IGameManagersOwner* owner, int32_t capacity) override;
+  void Unbind() override;
+  void AnimateItem(const Ref<ISceneObjectDef>& object,
+                   const Ref<IParamCollection>& params) override;
+  void MarkItemFound(const Ref<ISceneObjectDef>& object) override;
+  // With nothing left both scroll buttons hide.
+  void DecrementCount(const Ref<IWidget>& widget) override;
+  void UpdateItemCounter(int32_t index) override;
+  void AfterChange() override;
+  void ShowItemLabel(const TPoint& point) override;
+  void ResetScroll() override;
+  void ScrollLeft(const Ref<IWidget>& leaveOut) override;
+  // Stops at the last item however narrow the items are.
+  void ScrollRight(const Ref<IWidget>& leaveOut) override;
+  void RefreshLayout() override { LayOutScrolled(nullptr); }
+
+  int32_t GetScrollOffset() const { return scrollOffset_; }
+
+ private:
+  void LayOutScrolled(const Ref<IWidget>& leaveOut);
+  // The buttons after a change: right while the items from the offset on reach the extent.
+  void SetScrollButtons(int64_t widthFromOffset);
+  void ShowButton(const char* path, bool visible);
+  // Places of the object whose widgets stand and whose activation has not been done.
+  int32_t OpenPlaces(const Ref<ISceneObjectDef>& object, const std::string& sequence);
+
+  IGameManagersOwner* owner_ = nullptr;
+  int32_t scrollOffset_ = 0;
+  std::string lastHovered_;
+  std::string foundNames_;
+};
+
+// Columns of fixed-size cells, filled top to bottom, left to right.
+class TFixedSizeColumnsPanelManager : public TAnimHideDiscoveredPanelManeger {
+ public:
+  void Bind(IGameManagersOwner* owner, int32_t capacity) override;
+  void HideItem(int32_t index) override;
+  void ShiftItem(int32_t index, int32_t& position) override;
+  // Stops after the last item.
+  bool ShiftItemStep(int32_t index, int32_t& position) override;
+  void AddItem(const Ref<ISceneObjectDef>& object) override;
+
+ protected:
+  bool InTopRow(const Ref<IWidget>& widget) const;
+
+  int32_t itemsInColumn_ = 0;
+  int32_t itemsPerColumn_ = 0;
+  int32_t rowHeight_ = 0;
+  int32_t columnWidth_ = 0;
+  int32_t columnX_ = 0;
+};
+
+// "PanelManagerHiddenNames": columns of the objects' captions; objects of one caption
+// share a line with a counter.
+class THiddenNamesPanelManager : public TFixedSizeColumnsPanelManager {
+ public:
+  void Bind(IGameManagersOwner* owner, int32_t capacity) override;
+  int32_t IndexOf(const Ref<ISceneObjectDef>& object) override;
+  Ref<IWidget> AddObject(const Ref<ISceneObjectDef>& object, int32_t left, int32_t top) override;
+  void AddItem(const Ref<ISceneObjectDef>& object) override;
+  void UpdateItemCounter(int32_t index) override;
+  void MarkItemFound(const Ref<ISceneObjectDef>& object) override;
+  void SwapItems(const Ref<ISceneObjectDef>& first, const Ref<ISceneObjectDef>& second) override;
+  void AnimateItem(const Ref<ISceneObjectDef>& object,
+                   const Ref<IParamCollection>& params) override;
+};
+
+// One row whose gaps spread over the width the items leave.
+class TVariateIntervalsPanelManager : public TZoomItemsPanelManager {
+ public:
+  // The second object of a name becomes the pair member of the first one's item.
+  void AddItem(const Ref<ISceneObjectDef>& object) override;
+  void MarkItemFound(const Ref<ISceneObjectDef>& object) override;
+  void ScheduleItem(const Ref<ISceneObjectDef>& object, int32_t& delay, double& x,
+                    double& y) override;
+
+ protected:
+  int32_t fillWidth_ = 0;
+};
+
+// "PanelManagerFindIdentical": pairs of identical objects, each item shown once its pair
+// is found.
+class TFindIdenticalPanelManager : public TVariateIntervalsPanelManager {
+ public:
+  void Bind(IGameManagersOwner* owner, int32_t capacity) override;
+  void AddItem(const Ref<ISceneObjectDef>& object) override;
+  void HideItem(int32_t) override {}
+  void AnimateItem(const Ref<ISceneObjectDef>& object,
+                   const Ref<IParamCollection>& params) override;
+
+ private:
+  std::string foundList_;
+};
+
+// Items at places the objects give (their location "spec").
+class TFixedPlacedItemsPanelManager : public TAbstractPanelManager {
+ public:
+  void AddItem(const Ref<ISceneObjectDef>& object) override;
+  double GetItemProperty(const Ref<ISceneObjectDef>& object, const std::string& name) override;
+
+ protected:
+  // The part's widget at its "spec" place (none without one).
+  Ref<IWidget> PlaceItem(const Ref<ISceneObjectDef>& object);
+};
+
+// "PanelManagerHiddenParts": the complete object's picture with its parts at their places
+// on it; found parts show and stay.
+class THiddenPartsPanelManager : public TFixedPlacedItemsPanelManager {
+ public:
+  void Bind(IGameManagersOwner* owner, int32_t capacity) override;
+  void Unbind() override;
+  void AddItem(const Ref<ISceneObjectDef>& object) override;
+  void MarkItemFound(const Ref<ISceneObjectDef>& object) override;
+  void HideItem(int32_t) override {}
+  std::string GetItemPrefix() override { return objectList_; }
+
+  double GetScale() const { return scale_; }
+  const Ref<IWidget>& GetCompleteWidget() const { return complete_; }
+
+ private:
+  void AddComplete(const Ref<ISceneObjectDef>& object);
+
+  Ref<IWidget> complete_;
+  std::string objectList_;
+  int32_t uprightMaxWidth_ = 0;
+  int32_t uprightMaxHeight_ = 0;
+  int32_t lyingMaxWidth_ = 0;
+  int32_t lyingMaxHeight_ = 0;
+  int32_t lyingTopShift_ = 0;
+  int32_t leftShift_ = 0;
+  double scale_ = 1.0;
+};
+
+// Registers the five kinds under the names the play screen's table of level kinds uses.
 void RegisterPanelManagerClasses();

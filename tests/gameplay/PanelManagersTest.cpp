@@ -4,56 +4,28 @@
 #include <string>
 #include <vector>
 
-#include "foundation/Params.h"
-#include "gameplay/GameplayRegistration.h"
-#include "gameplay/Tv2PanelManagers.h"
-#include "gameplay/Tv2SceneDefs.h"
-#include "tests/gameplay/GameplayTestSupport.h"
-#include "tests/support/GameplayFixture.h"
+#include "tests/gameplay/PanelTestSupport.h"
 #include "tests/support/WarningCapture.h"
 
 using namespace gameplay_test;
 
 namespace {
 
-const char* const kItemFactories = R"(
-  <widgetfactory type="WidgetFactory" name="panel_item_shape_create"><widgetstring>
-    <widget type="test_box" name="%name%" anchor_left="%left%" anchor_top="%top%"
-            width="%width%" height="%height%" caption="%item_source%" visible="yes"/>
-  </widgetstring></widgetfactory>)";
-
-const char* const kShapesLayout =
-    R"(shapes_items_interval=10\shapes_all_items_max_width=500\shapes_max_height=60)"
-    R"(\shapes_max_width=100\shapes_items_add_type=1\shapes_items_move_speed=2)";
-
-std::string PanelUi(const std::string& layout) {
-  return R"(<widget type="group_widget" name="panel_scrollarea" visible="yes"><widgets>
-             <widget type="obj_list_panel" name="ui_obj_list_panel" visible="yes"
-                     extraparams=")" +
-         layout + R"("/></widgets></widget>)";
+std::string ShapesLayout(int addType, int extent = 500) {
+  return R"(shapes_items_interval=10\shapes_all_items_max_width=)" + std::to_string(extent) +
+         R"(\shapes_max_height=60\shapes_max_width=100\shapes_items_add_type=)" +
+         std::to_string(addType) + R"(\shapes_items_move_speed=2)";
 }
 
-class PanelManagers : public GameplayFixture {
+class PanelManagers : public PanelFixture {
  protected:
-  PanelManagers() { RegisterGameplayClasses(); }
-
-  Ref<IItemListPanelWidget> StartPanel(const std::string& layout = kShapesLayout) {
-    if (!StartOwner(PlayWindow({}, kItemFactories, PanelUi(layout)))) return nullptr;
-    return owner->GetPanelManager();
+  Ref<IItemListPanelWidget> StartPanel(const std::string& layout = ShapesLayout(1)) {
+    return PanelFixture::StartPanel(layout);
   }
   Ref<THiddenShapesPanelManager> Shapes(int32_t capacity = -1) {
-    Ref<THiddenShapesPanelManager> manager =
-        TAbstractObject::Create<THiddenShapesPanelManager>();
-    manager->Bind(owner, capacity);
-    return manager;
+    return Bound<THiddenShapesPanelManager>(capacity);
   }
-  Ref<ISceneObjectDef> Object(const std::string& name, int32_t width = 40, int32_t height = 60) {
-    return Ref<ISceneObjectDef>(LoadRecord<TSceneObjectDef>(
-                                    "<object_def name=\"" + name + "\" resourcename=\"img_" +
-                                    name + "\" width=\"" + std::to_string(width) +
-                                    "\" height=\"" + std::to_string(height) + "\"/>")
-                                    .get());
-  }
+  Ref<ISceneObjectDef> Object(const std::string& name) { return Sized(name); }
   std::vector<Ref<ISceneObjectDef>> AddObjects(IPanelManager& manager, int n) {
     std::vector<Ref<ISceneObjectDef>> objects;
     for (int i = 0; i < n; ++i) {
@@ -62,7 +34,13 @@ class PanelManagers : public GameplayFixture {
     }
     return objects;
   }
-  static int32_t Left(const Ref<IWidget>& w) { return w ? int32_t(w->GetAnchorLeft()) : -1; }
+  // The objects of the items in record order.
+  std::vector<ISceneObjectDef*> Order(const TAbstractPanelManager& manager) {
+    std::vector<ISceneObjectDef*> order;
+    for (int32_t i = 0; i < manager.GetCount(); ++i)
+      order.push_back(manager.ItemAt(i).object.get());
+    return order;
+  }
 };
 
 TEST_F(PanelManagers, CapacityGrowsBeforeItFillsAndKeepsASpareRecord) {
@@ -113,7 +91,48 @@ TEST_F(PanelManagers, ItemsStandInARowAndFoundOnesLeaveOnePerFrame) {
   // Add type 1: the rest shift one place each, in order.
   EXPECT_EQ(manager->ItemAt(0).object.get(), o[2].get());
   EXPECT_FALSE(manager->ProcessPendingHides());
-  EXPECT_EQ(panel->GetChildren()->Count(), 1);
+  EXPECT_FALSE(panel->FindWidget("o0"));
+  EXPECT_FALSE(panel->FindWidget("o1"));
+  EXPECT_TRUE(panel->FindWidget("o2"));
+}
+
+TEST_F(PanelManagers, GapsCloseByTheAddType) {
+  ASSERT_TRUE(StartPanel(ShapesLayout(0, 120)));
+  // Add type 0: the last item, out of view, jumps into the freed place.
+  Ref<THiddenShapesPanelManager> manager = Shapes();
+  std::vector<Ref<ISceneObjectDef>> o = AddObjects(*manager, 3);
+  EXPECT_FALSE(manager->GetItemState(o[2]));
+  EXPECT_TRUE(manager->ObjectFound(o[0]));
+  EXPECT_TRUE(manager->ProcessPendingHides());
+  EXPECT_EQ(Order(*manager), (std::vector<ISceneObjectDef*>{o[2].get(), o[1].get()}));
+  EXPECT_EQ(Left(manager->GetItemWidget(o[2])), 11);
+  EXPECT_TRUE(manager->GetItemState(o[2]));
+  EXPECT_TRUE(manager->GetItemWidget(o[2])->IsVisible());
+  EXPECT_EQ(Left(manager->GetItemWidget(o[1])), 61);
+  EXPECT_EQ(Played("move.wav"), 0);
+  manager->Unbind();
+
+  // Add type 1: every later item moves one place, with one move sound for them all.
+  panel->SetProperty("shapes_items_add_type", Variant(1));
+  manager = Shapes();
+  o = AddObjects(*manager, 3);
+  manager->ObjectFound(o[0]);
+  manager->ProcessPendingHides();
+  EXPECT_EQ(Order(*manager), (std::vector<ISceneObjectDef*>{o[1].get(), o[2].get()}));
+  EXPECT_EQ(Text(panel->FindWidget("move_o1"), "caption"), "11");
+  EXPECT_EQ(Text(panel->FindWidget("move_o2"), "caption"), "61");
+  EXPECT_EQ(Played("move.wav"), 1);
+  EXPECT_EQ(Played("hide.wav"), 2);
+  manager->Unbind();
+
+  // Add type 2 on a kind without steps of its own: one place each, ending at the last.
+  panel->SetProperty("shapes_items_add_type", Variant(2));
+  manager = Shapes();
+  o = AddObjects(*manager, 3);
+  manager->ObjectFound(o[1]);
+  manager->ProcessPendingHides();
+  EXPECT_EQ(Order(*manager), (std::vector<ISceneObjectDef*>{o[0].get(), o[2].get()}));
+  EXPECT_FALSE(manager->ItemAt(2).object);
 }
 
 TEST_F(PanelManagers, ObjectListedTwiceNeedsTwoFinds) {

@@ -124,22 +124,27 @@ void RegisterGameplayTestClasses() {
   RegisterClassName<FakeGameManagersOwner>("FakeGameManagersOwner");
 }
 
-FakePlayScreenGame::FakePlayScreenGame() : engine(new FakeGameEngine()) {
+FakePlayScreenGame::FakePlayScreenGame(const std::string& widgets, const std::string& factories)
+    : engine(new FakeGameEngine()) {
   Tv2DeclarationsInit();
-  SetWarningHook([](const std::string&) {});
+  previousWarningHook_ = SetWarningHook([](const std::string&) {});
   RegisterGameplayTestClasses();
+  std::error_code ignored;
+  previousFolder_ = std::filesystem::current_path(ignored);
   folder =
       std::filesystem::temp_directory_path() / ("fake_play_screen_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   std::filesystem::current_path(folder);
   ClearResourceCache();
-  const char* text =
+  const std::string text =
       R"(<game type="Game" name="play" splashlogosgs="" splashgs="" maings="" closequerygs="">
-        <gamescreens><gamescreen type="FakeGameManagersOwner" name="GS_Game"><window><widgets>
+        <gamescreens><gamescreen type="FakeGameManagersOwner" name="GS_Game"><window>
+          <widgetfactories>)" +
+      factories + R"(</widgetfactories><widgets>
           <widget type="group_widget" name="objects_group" visible="yes"/>
           <widget type="group_widget" name="approaches_group" visible="yes"/>
-          <widget type="group_widget" name="animation_group" visible="yes"/>
-        </widgets></window></gamescreen></gamescreens></game>)";
+          <widget type="group_widget" name="animation_group" visible="yes"/>)" +
+      widgets + "</widgets></window></gamescreen></gamescreens></game>";
   game = Ref<TGame>(dynamic_cast<TGame*>(
       CreateObjectFromXml(Ref<IHierStorage>(LoadXmlStorageFromText(text).get())).get()));
   game->Initialize(Ref<IEngine>(engine.get()));
@@ -151,9 +156,13 @@ FakePlayScreenGame::FakePlayScreenGame() : engine(new FakeGameEngine()) {
 
 FakePlayScreenGame::~FakePlayScreenGame() {
   game->Done();
+  game = nullptr;
+  engine = nullptr;
   std::error_code ignored;
-  std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
+  std::filesystem::current_path(
+      previousFolder_.empty() ? std::filesystem::temp_directory_path() : previousFolder_, ignored);
   std::filesystem::remove_all(folder, ignored);
+  SetWarningHook(std::move(previousWarningHook_));
 }
 
 void FakePlayScreenGame::Write(const std::string& name, std::string_view text) {
