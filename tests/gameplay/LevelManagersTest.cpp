@@ -1,0 +1,461 @@
+// The level managers: building a level from a player's scene, finds, scores, hits of
+// carried objects, hints, the amulet and the pairs of find-identical levels.
+
+#include <gtest/gtest.h>
+
+#include "foundation/Random.h"
+#include "gameplay/Tv2LevelManagers.h"
+#include "gameplay/Tv2SceneDefs.h"
+#include "tests/gameplay/GameplayTestSupport.h"
+#include "tests/support/GameplayFixture.h"
+
+using namespace gameplay_test;
+
+namespace {
+
+std::string Factory(const std::string& name, const std::string& widget) {
+  return "<widgetfactory type=\"WidgetFactory\" name=\"" + name + "\"><widgetstring>" + widget +
+         "</widgetstring></widgetfactory>";
+}
+
+// An object with a location "l1" at (X, 100), Extra attributes, Inner elements and
+// More locations after "l1".
+std::string Obj(const std::string& name, int type, int x, const std::string& extra = {},
+                const std::string& inner = {}, const std::string& more = {}) {
+  return "<object_def name=\"" + name + "\" objecttype=\"" + std::to_string(type) +
+         "\" caption=\"%" + name + "%\" width=\"20\" height=\"10\" " + extra + ">" + inner +
+         "<locations><location name=\"l1\" anchor_left=\"" + std::to_string(x) +
+         "\" anchor_top=\"100\"/>" + more + "</locations></object_def>";
+}
+
+class Levels : public GameplayFixture {
+ protected:
+  Levels() { Tv2DeclarationsInit(); }
+
+  // A play window whose owner makes what the managers ask of it.
+  void Open(const std::string& factories = {}, const std::string& ui = {}) {
+    StartOwner(PlayWindow(ui, Factory("voodoo_dialog", R"(<widget type="test_box"
+                                          name="voodoo_dialog" timetolive="100"/>)") +
+                                  Factory("blink_diary", R"(<widget type="test_box"
+                                          name="blink_diary"/>)") +
+                                  Factory("diary_shine", R"(<widget type="test_box"
+                                          name="diary_shine"/>)") +
+                                  Factory("background_widget", R"(<widget type="test_box"
+                                          name="background_widget"/>)") +
+                                  factories));
+  }
+
+  // Scene document Name with Objects (and anything else inside the scene_def).
+  void Scene(const std::string& name, const std::string& objects, const std::string& more = {},
+             const std::string& attrs = {}) {
+    WriteData("data\\scenes\\" + name + ".xml", "<scene_def " + attrs + ">" + more +
+                                                    "<object_defs>" + objects +
+                                                    "</object_defs></scene_def>");
+    sceneList += "<scene_def name=\"" + name + "\" filename=\"data\\scenes\\" + name + ".xml\"/>";
+    PublishSceneDefs("<scene_defs>" + sceneList + "</scene_defs>");
+  }
+
+  // The progress with the scenes (name, params) and task t of Kind with TaskParams.
+  void Progress(int kind, const std::vector<std::pair<std::string, std::string>>& scenes,
+                const std::string& taskParams, const std::string& attrs = {}) {
+    std::string sceneXml;
+    for (auto& [name, params] : scenes)
+      sceneXml +=
+          "<scene name=\"" + name + "\" generated=\"yes\"><params>" + params + "</params></scene>";
+    progress = PublishProgress("<usergamedata " + attrs + "><scenes>" + sceneXml +
+                               "</scenes><cases><case name=\"c\"><stages><stage name=\"s\"><tasks>"
+                               "<task name=\"t\" tasktype=\"" +
+                               std::to_string(kind) + "\"><params>" + taskParams +
+                               "</params></task></tasks></stage></stages></case></cases>"
+                               "</usergamedata>");
+    Ref<IUGDCase> c = progress->GetCases()->GetItem(Variant("c"));
+    Ref<IUGDStage> s = c->GetStages()->GetItem(Variant("s"));
+    owner->SetProgress(progress, c, s, s->GetTasks()->GetItem(Variant("t")));
+  }
+
+  static std::string Param(const std::string& name, const std::string& value) {
+    return "<param name=\"" + name + "\" value=\"" + value + "\"/>";
+  }
+
+  // The manager of Kind made by its name, loaded and started.
+  Ref<TAbstractLevelManager> Level(int kind, bool start = true) {
+    manager = Supports<TAbstractLevelManager>(CreateNamedObject(LevelManagerName(kind)));
+    EXPECT_TRUE(manager) << kind;
+    if (!manager) return nullptr;
+    owner->SetLevelManager(Ref<ILevelManager>(manager.get()));
+    manager->Init(owner);
+    manager->LoadScene();
+    if (start) manager->StartLevel();
+    return manager;
+  }
+
+  // "button_amulet" with its hidden "sign" in the interface group.
+  void AddAmuletButton() {
+    Ref<IWidget> button = Supports<IWidget>(CreateNamedObject("group_widget", "button_amulet"));
+    button->SetVisible(true);
+    Ref<IWidget> sign = Supports<IWidget>(CreateNamedObject("test_box", "sign"));
+    button->GetChildren()->Add(sign);
+    owner->GetWidgetGroup(gkInterface)->GetChildren()->Add(button);
+  }
+
+  Ref<IUGDScene> SceneOf(const std::string& name) {
+    return progress->GetScenes()->GetItem(Variant(name));
+  }
+  Ref<ISceneObjectDef> Def(const std::string& name) {
+    auto* single = dynamic_cast<TSingleSceneLevelManager*>(manager.get());
+    return single->GetSceneDef()->GetObjectDefs()->GetItem(Variant(name));
+  }
+  Ref<IWidget> Widget(const std::string& path) { return owner->FindWidget(path); }
+  int LevelObjectCount() {
+    int count = 0;
+    for (auto& object : manager->GetLevelObjects()) count += bool(object);
+    return count;
+  }
+
+  void TearDown() override {
+    if (manager) manager->Done();
+    manager = nullptr;
+  }
+
+  std::string sceneList;
+  Ref<IUserGameData> progress;
+  Ref<TAbstractLevelManager> manager;
+};
+
+}  // namespace
+
+TEST(LevelScores, SquareRootOfFiftyMillionOverTheTimeSinceTheLastFind) {
+  struct Case {
+    int32_t ms, points;
+  } cases[] = {{50000000, 1}, {1, 7071}, {0, 7071}, {-5, 7071}, {5000, 100}, {2000000000, 0}};
+  for (const Case& c : cases) EXPECT_EQ(TAbstractLevelManager::FindScore(c.ms), c.points) << c.ms;
+}
+
+TEST_F(Levels, EachKindHasItsClassModeAndScenarios) {
+  Open();
+  struct Case {
+    int kind;
+    uint8_t mode;
+    const char* find;
+    const char* score;
+  } cases[] = {
+      {0, 0, "gamefield_find_obj_offset", "focus_object_find_score"},
+      {1, 0, "gamefield_find_obj_offset", "focus_object_find_score"},
+      {2, 1, "gamefield_find_obj_offset", "focus_object_find_score"},
+      {3, 2, "gamefield_find_obj", "focus_object_find_score"},
+      {4, 4, "", ""},
+      {5, 4, "gamefield_find_obj_offset", "focus_object_find_score"},
+  };
+  Scene("room", Obj("cup", 0, 100));
+  for (const Case& c : cases) {
+    Progress(c.kind, {{"room", ""}}, Param("scenename", "room") + Param("scenename2", "room"));
+    Ref<TAbstractLevelManager> level = Level(c.kind);
+    ASSERT_TRUE(level);
+    EXPECT_EQ(level->GetMode(), c.mode) << c.kind;
+    EXPECT_EQ(level->GetFindScenario(), c.find) << c.kind;
+    EXPECT_EQ(level->GetScoreScenario(), c.score) << c.kind;
+    EXPECT_EQ(c.kind == 2, bool(dynamic_cast<TDoubleSceneLevelManager*>(level.get())));
+    EXPECT_TRUE(level->AllObjectsFound()) << "nothing listed, nothing to find";
+    level->Done();
+  }
+  manager = nullptr;
+}
+
+TEST_F(Levels, ListedObjectsByTypeUsedDisabledAndMode) {
+  Open();
+  Scene("room", Obj("shape", 0, 100) + Obj("twin", 1, 120) + Obj("part", 2, 140) +
+                    Obj("whole", 3, 160) + Obj("carry", 4, 180, "disabled_on_start=\"yes\"") +
+                    Obj("bag", 4, 200) + Obj("prop", 5, 220) +
+                    Obj("shut", 5, 240, "disabled_on_start=\"yes\"") + Obj("door", 6, 260) +
+                    Obj("doll", 7, 280) + Obj("extra", 6, 300, "disabled_on_start=\"yes\""));
+  const std::string lists =
+      Param("ho_names", ";shape/l1;") + Param("io_names", ";twin/l1;") +
+      Param("hp_names", ";part/l1;") + Param("co_names", ";whole/l1;") +
+      Param("do_names", ";carry/l1;bag/l1;") + Param("ip_names", ";prop/l1;shut/l1;") +
+      Param("aa_names", ";door/l1;") + Param("vd_names", ";doll/l1;ghost/l1;") +
+      Param("ng_names", ";extra/l1;");
+  struct Case {
+    int kind;
+    int levelObjects;
+    std::vector<std::string> visible, hidden, missing;
+  } cases[] = {
+      // Hidden shapes: the shape, both disposables and the doll are in the level.
+      {0,
+       4,
+       {"shape_l1", "twin_l1", "part_l1", "prop_l1", "door_l1", "doll_l1", "extra_l1"},
+       {"carry_l1", "bag_l1", "shut_l1"},
+       {"whole_l1"}},
+      // Hidden parts: the part is wanted; the complete object's widget stays hidden.
+      {3, 3, {"part_l1", "shape_l1"}, {"whole_l1", "carry_l1"}, {"doll_l1"}},
+      // Quest: disposables and the doll.
+      {5, 3, {"shape_l1", "part_l1", "door_l1"}, {"carry_l1", "bag_l1"}, {"whole_l1"}},
+  };
+  for (const Case& c : cases) {
+    for (const char* group : {"objects_group", "approaches_group", "background_group"})
+      Widget(group)->GetChildren()->Clear();
+    Progress(c.kind, {{"room", lists}}, Param("scenename", "room"));
+    Level(c.kind);
+    EXPECT_EQ(LevelObjectCount(), c.levelObjects) << c.kind;
+    EXPECT_EQ(manager->TotalCount(), c.levelObjects) << c.kind;
+    for (auto& name : c.visible) {
+      Ref<IWidget> w = Widget("objects_group/" + name);
+      EXPECT_TRUE(w && w->IsVisible()) << c.kind << " " << name;
+    }
+    for (auto& name : c.hidden) {
+      Ref<IWidget> w = Widget("objects_group/" + name);
+      EXPECT_TRUE(w && !w->IsVisible()) << c.kind << " " << name;
+    }
+    for (auto& name : c.missing) EXPECT_FALSE(Widget("objects_group/" + name)) << c.kind << name;
+    EXPECT_TRUE(Widget("background_group/background_widget"));
+    EXPECT_EQ(SceneOf("room")->GetParamValue("names_activate_sequence").ToString(), ";");
+    // The no-game list turns its objects into scenery.
+    EXPECT_EQ(Def("extra")->GetObjectType(), otInactiveProp);
+    manager->Done();
+  }
+  manager = nullptr;
+}
+
+TEST_F(Levels, DisabledDisposablesAreWantedWithoutAPanelAndUsedOnesAreSkipped) {
+  Open();
+  Scene("room", Obj("key", 4, 100, "disabled_on_start=\"yes\"") +
+                    Obj("lamp", 4, 200, "disabled_on_start=\"yes\"") +
+                    Obj("coin", 4, 300, "disabled_on_start=\"yes\" locations_all_enabled=\"yes\""));
+  Progress(5, {{"room", Param("do_names", ";key/l1;lamp/l1;coin/l1;")}},
+           Param("scenename", "room"));
+  Level(5, false);
+  // Used at level start: a used list written before the start is reset first.
+  SceneOf("room")->SetParamValue("names_activate_sequence", Variant(";key/l1;"));
+  manager->StartLevel();
+  EXPECT_EQ(LevelObjectCount(), 3);
+  EXPECT_TRUE(manager->IsWantedObject(Def("key")));
+  Ref<IWidget> key = Widget("objects_group/key_l1");
+  ASSERT_TRUE(key);
+  EXPECT_TRUE(key->IsPaused());
+  EXPECT_FALSE(key->IsMouseStop());
+}
+
+TEST_F(Levels, ObjectFoundKeepsOneEntryPerPlaceAndShowsTheAmuletSignForTheLastDoll) {
+  Open();
+  AddAmuletButton();
+  Scene("room", Obj("key", 4, 100, "disabled_on_start=\"yes\"", {},
+                    "<location name=\"l2\" anchor_left=\"500\" anchor_top=\"5\"/>") +
+                    Obj("doll", 7, 300));
+  Progress(5, {{"room", Param("do_names", ";key/l1;") + Param("vd_names", ";doll/l1;")}},
+           Param("scenename", "room"));
+  Level(5);
+  auto* single = dynamic_cast<TSingleSceneLevelManager*>(manager.get());
+  Ref<IUGDScene> scene = single->GetLevelScene();
+  Ref<ISceneObjectDef> key = Def("key");
+  Ref<ISceneObjectLocation> l1 = key->GetLocations()->GetItem(Variant("l1"));
+  Ref<ISceneObjectLocation> l2 = key->GetLocations()->GetItem(Variant("l2"));
+  Ref<IWidget> sign = Widget("ui_group/button_amulet/sign");
+  ASSERT_TRUE(sign);
+  EXPECT_FALSE(sign->IsVisible());
+  EXPECT_TRUE(Widget("ui_group/button_amulet")->IsMouseStop());
+
+  owner->TakeCalls();
+  EXPECT_TRUE(manager->ObjectFound(scene, key, l1));
+  EXPECT_EQ(manager->RemainingCount(), 1);
+  EXPECT_TRUE(sign->IsVisible()) << "only the doll is left";
+  EXPECT_EQ(owner->TakeCalls(), std::vector<std::string>{"UpdateObjectsLeftCount()"});
+  // The object is no longer in the level: nothing changes but the answer.
+  EXPECT_TRUE(manager->ObjectFound(scene, key, l1));
+  EXPECT_EQ(manager->RemainingCount(), 1);
+  EXPECT_EQ(manager->GetActivateSequence(scene), ";key/l1;");
+  // The same place twice adds nothing; another place adds an entry.
+  EXPECT_FALSE(manager->AddToActivateSequence(scene, "names_activate_sequence", "key/l1"));
+  EXPECT_TRUE(manager->AddToActivateSequence(scene, "names_activate_sequence", "key/l2"));
+  EXPECT_EQ(manager->GetActivateSequence(scene), ";key/l2;key/l1;");
+  EXPECT_FALSE(manager->ObjectFound(scene, nullptr, l1));
+}
+
+TEST_F(Levels, PlacementHitTestIsStrictAndKeepsToItsApproach) {
+  Open();
+  Scene("room",
+        "<object_def name=\"key\" objecttype=\"4\" width=\"21\" height=\"11\" "
+        "disabled_on_start=\"yes\"><locations>"
+        "<location name=\"l1\" anchor_left=\"100\" anchor_top=\"100\" zoomx=\"-2\"/>"
+        "<location name=\"l2\" anchor_left=\"100\" anchor_top=\"100\" approach_name=\"chest\"/>"
+        "</locations></object_def>");
+  Progress(5, {{"room", Param("do_names", ";key/l1;")}}, Param("scenename", "room"));
+  Level(5);
+  Ref<ISceneObjectDef> key = Def("key");
+  Ref<IWidget> widget = Widget("objects_group/key_l1");
+  ASSERT_TRUE(widget);
+  widget->SetMouseStop(true);
+  // |zoomx| 2 x half width 10 + 10 = 30 across, 1 x 5 + 10 = 15 down; strict.
+  struct Case {
+    int x, y;
+    bool hit;
+  } cases[] = {{100, 100, true},  {71, 100, true}, {70, 100, false}, {129, 100, true},
+               {130, 100, false}, {100, 86, true}, {100, 85, false}, {100, 115, false}};
+  for (const Case& c : cases)
+    EXPECT_EQ(bool(manager->PlacementHitTest(key, TPoint{c.x, c.y}, "", nullptr)), c.hit)
+        << c.x << "," << c.y;
+  EXPECT_FALSE(manager->PlacementHitTest(key, TPoint{100, 100}, "other", nullptr));
+  // A place already used is no target.
+  dynamic_cast<TSingleSceneLevelManager*>(manager.get())
+      ->AddToActivateSequence(SceneOf("room"), "names_activate_sequence", "key/l1");
+  EXPECT_FALSE(manager->PlacementHitTest(key, TPoint{100, 100}, "", nullptr));
+}
+
+TEST_F(Levels, HintChoiceClearsTheMarksWhenEveryCandidateIsMarked) {
+  Open();
+  const std::string opens =
+      "<actions><action condition_type=\"1\" action_type=\"1\" action_string=\"chest\"/>"
+      "</actions>";
+  Scene("room",
+        Obj("door", 6, 100, {}, opens) + Obj("gate", 6, 200, {}, opens) + Obj("wall", 6, 300));
+  Progress(0, {{"room", Param("aa_names", ";door/l1;gate/l1;wall/l1;")}},
+           Param("scenename", "room"));
+  Level(0);
+  for (const char* name : {"door_l1", "gate_l1", "wall_l1"})
+    Widget(std::string("objects_group/") + name)->SetExtraParam("not_shine", Variant(1));
+  SetRandomSeed(7);
+  Ref<IWidget> chosen = manager->ChooseHintObject();
+  ASSERT_TRUE(chosen);
+  EXPECT_NE(chosen->GetName(), "wall_l1") << "a wall has nothing to hint at";
+  for (const char* name : {"door_l1", "gate_l1"})
+    EXPECT_EQ(Widget(std::string("objects_group/") + name)->GetPropertyDef("not_shine", 0).ToInt(),
+              0);
+  // Nothing to hint at: nothing.
+  for (const char* name : {"door_l1", "gate_l1"})
+    Widget(std::string("objects_group/") + name)->SetVisible(false);
+  EXPECT_FALSE(manager->ChooseHintObject());
+}
+
+TEST_F(Levels, AmuletCatchesOnlyDollsAndTheDollWaitsForItsDialog) {
+  Open();
+  Scene("room", Obj("cup", 0, 100) + Obj("doll", 7, 300));
+  Progress(0, {{"room", Param("ho_names", ";cup/l1;") + Param("vd_names", ";doll/l1;")}},
+           Param("scenename", "room"));
+  Level(0);
+  Ref<IWidget> doll = Widget("objects_group/doll_l1");
+  Ref<IWidget> cup = Widget("objects_group/cup_l1");
+  ASSERT_TRUE(doll && cup);
+  EXPECT_EQ(owner->TakeCalls(), std::vector<std::string>{"EnableAmulet(doll_l1)"});
+  owner->amuletActive = true;
+  Ref<ISceneObjectDef> cupDef = Def("cup"), dollDef = Def("doll");
+  auto l1 = [](const Ref<ISceneObjectDef>& d) { return d->GetLocations()->GetItem(Variant(0)); };
+  EXPECT_FALSE(manager->ObjectClicked(cup, cupDef, l1(cupDef), TPoint{100, 100}));
+  EXPECT_EQ(owner->TakeCalls(), std::vector<std::string>{});
+  EXPECT_EQ(manager->RemainingCount(), 2);
+
+  owner->timeSinceLastFind = 1;
+  EXPECT_FALSE(manager->ObjectClicked(doll, dollDef, l1(dollDef), TPoint{300, 100}));
+  EXPECT_EQ(owner->TakeCalls(),
+            (std::vector<std::string>{"DisableAmulet()", "AddScores(7071)", "StopAmulet()"}));
+  EXPECT_EQ(progress->GetFindedVoodoo(), "doll;");
+  EXPECT_TRUE(doll->IsDead());
+  EXPECT_TRUE(Widget("ui_group/blink_diary"));
+  EXPECT_TRUE(Widget("ui_group/diary_shine"));
+  Ref<IWidget> dialog = Widget("animation_group/voodoo_dialog");
+  ASSERT_TRUE(dialog);
+  // The doll stays in the level while its dialog shows.
+  manager->Update();
+  EXPECT_EQ(manager->RemainingCount(), 2);
+  dialog->SetDead(true);
+  manager->Update();
+  EXPECT_EQ(manager->RemainingCount(), 1);
+  EXPECT_EQ(manager->GetActivateSequence(SceneOf("room")), ";doll/l1;");
+}
+
+TEST_F(Levels, FindIdenticalPairsNamesakesAndCountsPairs) {
+  Open();
+  // Listed first; the documents follow with their resources.
+  Scene("left", {});
+  Scene("right", {});
+  WriteData("data\\scenes\\left.xml",
+            "<scene_def><resource_defs resourcegroup=\"scene\">"
+            "<resource_def name=\"img_SceneBackground\" type=\"ImageResource\" file=\"l.png\"/>"
+            "<resource_def name=\"img_shared\" type=\"ImageResource\" file=\"s.png\"/>"
+            "</resource_defs><object_defs>" +
+                Obj("lamp", 1, 100) + Obj("book", 1, 120) + Obj("cup", 1, 140) +
+                Obj("lonely", 1, 160) + "</object_defs></scene_def>");
+  WriteData("data\\scenes\\right.xml",
+            "<scene_def><resource_defs resourcegroup=\"scene\">"
+            "<resource_def name=\"img_SceneBackground\" type=\"ImageResource\" file=\"r.png\"/>"
+            "<resource_def name=\"img_shared\" type=\"ImageResource\" file=\"x.png\"/>"
+            "</resource_defs><object_defs>" +
+                Obj("lamp", 1, 100) + Obj("book", 1, 120) + Obj("cup", 1, 140) +
+                Obj("other", 1, 160) + "</object_defs></scene_def>");
+  const std::string io = Param("io_names", ";lamp/l1;book/l1;cup/l1;lonely/l1;other/l1;");
+  Progress(2, {{"left", io}, {"right", io}},
+           Param("scenename", "left") + Param("scenename2", "right"));
+  manager = Supports<TAbstractLevelManager>(CreateNamedObject("LevelManagerFindIdentical"));
+  owner->SetLevelManager(Ref<ILevelManager>(manager.get()));
+  manager->Init(owner);
+  Ref<IResourceDefCollection> resources = manager->LoadScene();
+  ASSERT_TRUE(resources);
+  EXPECT_EQ(resources->Find(Variant("img_SceneBackground"))->GetFile(), "l.png");
+  EXPECT_EQ(resources->Find(Variant("img_SceneBackground_right"))->GetFile(), "r.png");
+  EXPECT_EQ(resources->Find(Variant("img_shared"))->GetFile(), "s.png");
+  manager->StartLevel();
+  EXPECT_EQ(manager->RemainingCount(), 3);
+  EXPECT_EQ(manager->TotalCount(), 4) << "eight read, halved";
+  EXPECT_EQ(manager->GetLevelObjects().size(), 6u);
+
+  // A pair found: both twins leave the level, one pair counts.
+  Ref<IWidget> left = Widget("left_part/objects_group/lamp_l1");
+  Ref<IWidget> right = Widget("right_part/objects_group/lamp_l1");
+  ASSERT_TRUE(left && right);
+  Ref<ISceneObjectDef> object;
+  Ref<ISceneObjectLocation> location;
+  owner->GetObjectDefs(left, object, location);
+  manager->AfterActivation(left, object, location);
+  owner->GetObjectDefs(right, object, location);
+  manager->AfterActivation(right, object, location);
+  EXPECT_EQ(manager->RemainingCount(), 2);
+  EXPECT_EQ(manager->GetActivateSequence(SceneOf("left")), ";lamp/l1;");
+  EXPECT_EQ(manager->GetActivateSequence(SceneOf("right")), ";lamp/l1;");
+}
+
+TEST_F(Levels, FindIdenticalWithoutNamesakesIsCompleteAtOnce) {
+  Open();
+  Scene("left", Obj("lamp", 1, 100));
+  Scene("right", Obj("book", 1, 100));
+  Progress(2, {{"left", Param("io_names", ";lamp/l1;")}, {"right", Param("io_names", ";book/l1;")}},
+           Param("scenename", "left") + Param("scenename2", "right"));
+  Level(2);
+  EXPECT_EQ(manager->RemainingCount(), 0);
+  EXPECT_TRUE(manager->AllObjectsFound());
+}
+
+TEST_F(Levels, FindPlacesRewritesTheListedPlaceToTheUsedOne) {
+  Open();
+  Scene("room", Obj("vase", 4, 100, "disabled_on_start=\"yes\"", {},
+                    "<location name=\"l2\" anchor_left=\"300\" anchor_top=\"5\"/>") +
+                    Obj("clock", 4, 200, "disabled_on_start=\"yes\""));
+  Progress(4, {{"room", Param("do_names", ";vase/l1;clock/l1;")}}, Param("scenename", "room"));
+  Level(4);
+  Ref<IUGDScene> scene = SceneOf("room");
+  Ref<ISceneObjectDef> vase = Def("vase");
+  Ref<ISceneObjectLocation> l2 = vase->GetLocations()->GetItem(Variant("l2"));
+  EXPECT_TRUE(manager->ObjectFound(scene, vase, l2));
+  EXPECT_EQ(scene->GetParamValue("do_names").ToString(), ";clock/l1;vase/l2;");
+  EXPECT_EQ(manager->GetActivateSequence(scene), ";vase/l2;");
+  EXPECT_EQ(manager->RemainingCount(), 1);
+  // The listed place itself changes nothing.
+  Ref<ISceneObjectDef> clock = Def("clock");
+  EXPECT_TRUE(manager->ObjectFound(scene, clock, clock->GetLocations()->GetItem(Variant("l1"))));
+  EXPECT_EQ(scene->GetParamValue("do_names").ToString(), ";clock/l1;vase/l2;");
+  EXPECT_FALSE(manager->ObjectFound(scene, vase, nullptr));
+}
+
+TEST_F(Levels, SceneWidgetsComeFromTheSceneFactoriesAndApproaches) {
+  Open();
+  Scene("room", Obj("cup", 0, 100),
+        "<widgetfactories>" +
+            Factory("candle", R"(<widget type="test_box" name="candle" anchor_left="40"/>)") +
+            Factory("game", R"(<widget type="test_box" name="game_%play_mode%"/>)") +
+            "</widgetfactories><scene_approaches><scene_approach name=\"chest\" "
+            "anchor_left=\"212\" anchor_top=\"90\" approach_show_factories=\"game\"/>"
+            "</scene_approaches>",
+        "scene_show_factories=\"candle;missing\"");
+  Progress(1, {{"room", Param("ho_names", ";cup/l1;")}}, Param("scenename", "room"),
+           "play_mode=\"1\"");
+  Level(1);
+  EXPECT_TRUE(Widget("objects_group/candle"));
+  EXPECT_TRUE(Widget("approaches_group/chest"));
+  EXPECT_TRUE(Widget("approaches_group/chest/game_1"));
+}
