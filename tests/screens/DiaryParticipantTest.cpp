@@ -2,8 +2,6 @@
 // categories and task buttons, the matching game's start and result, the matched pair.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "minigames/MiniGameCategory.h"
@@ -12,33 +10,13 @@
 #include "screens/Tv2GameScreenDiaryParticipant.h"
 #include "tests/gameplay/GameplayTestSupport.h"
 #include "tests/minigames/FeedbackFactories.h"
+#include "tests/support/FakeDiary.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/WidgetsRegistration.h"
 
 using namespace gameplay_test;
 
 namespace {
-
-// The diary as the page sees it: the participants, the progress, and the calls it gets.
-class FakeDiary : public TAbstractObject, public virtual IGameScreenSelectTask {
- public:
-  std::vector<std::string> calls;
-  Ref<IParticipantCollection> participants;
-  Ref<IUserGameData> data;
-  std::function<void()> onClientMatched;
-
-  void StartTask() override { calls.push_back("StartTask"); }
-  void SelectNextTask() override { calls.push_back("SelectNextTask"); }
-  void ResetGameData() override { calls.push_back("ResetGameData"); }
-  void OnTaskFinished() override { calls.push_back("OnTaskFinished"); }
-  void ClientMatched(const std::string& clients) override {
-    calls.push_back("ClientMatched(" + clients + ")");
-    if (data) data->AddMatchedClient(clients);
-    if (onClientMatched) onClientMatched();
-  }
-  Ref<IParticipantCollection> GetParticipants() override { return participants; }
-  Ref<IUserGameData> GetUserGameData() override { return data; }
-};
 
 constexpr const char* kParticipants = R"(<participants>
     <participant name="odile" type="client" slot="page1/client" categories="light;tea"
