@@ -210,9 +210,14 @@ void TPipeWidget::PlayFlow(int32_t index, int32_t from, const std::string& tail)
     size_t first = size_t(std::find(passage.begin(), passage.end(), entry) - passage.begin());
     size_t count = passage.size();
     std::string passcode;
-    for (size_t s = 0; s < count; ++s)
-      passcode += (s ? "_" : "") + std::to_string(passage[(first + s) % count]);
-    std::string name = "pass_" + std::to_string(index) + "_" + std::to_string(i);
+    for (size_t s = 0; s < count; ++s) {
+      if (s) passcode += '_';
+      passcode += std::to_string(passage[(first + s) % count]);
+    }
+    std::string name = "pass_";
+    name += std::to_string(index);
+    name += '_';
+    name += std::to_string(i);
     if (!HasChild(name)) {
       if (!passParams_) passParams_ = NewParams();
       passParams_->SetValue("id", Variant::Integer(index));

@@ -155,8 +155,12 @@ std::vector<std::string> TPyramidWidget::GenerateTask(int32_t stage) {
     task[size_t(top)] = items_[size_t(Random(apexCount))].name;
   else
     task.pop_back();
-  for (size_t i = 0; i < task.size(); ++i)
-    task[i] += "_" + std::to_string(i) + "_" + std::to_string(stage);
+  for (size_t i = 0; i < task.size(); ++i) {
+    task[i] += '_';
+    task[i] += std::to_string(i);
+    task[i] += '_';
+    task[i] += std::to_string(stage);
+  }
   return task;
 }
 
