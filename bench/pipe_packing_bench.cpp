@@ -42,11 +42,7 @@ void BM_PipeWinTest(benchmark::State& state) {
   Ref<IWidget> widget = LoadWidget(PipeRun(45));
   auto* game = dynamic_cast<TPipeWidget*>(widget.get());
   if (!game->CheckWin()) state.SkipWithError("the passage is not complete");
-  allocation_count::allocations = 0;
-  allocation_count::counting = true;
-  for (int i = 0; i < kCalls; ++i) game->CheckWin();
-  allocation_count::counting = false;
-  double allocs = double(allocation_count::allocations) / kCalls;
+  double allocs = allocation_count::PerCall(kCalls, [&] { game->CheckWin(); });
   for (auto _ : state) benchmark::DoNotOptimize(game->CheckWin());
   state.counters["allocs/call"] = allocs;
 }
@@ -75,11 +71,7 @@ void BM_QueueBusy64Cells(benchmark::State& state) {
   auto* game = dynamic_cast<TPackageWidget*>(widget.get());
   game->BeginDrag("box");
   if (!game->IsQueueBusy()) state.SkipWithError("nothing queued");
-  allocation_count::allocations = 0;
-  allocation_count::counting = true;
-  for (int i = 0; i < kCalls; ++i) game->IsQueueBusy();
-  allocation_count::counting = false;
-  double allocs = double(allocation_count::allocations) / kCalls;
+  double allocs = allocation_count::PerCall(kCalls, [&] { game->IsQueueBusy(); });
   for (auto _ : state) benchmark::DoNotOptimize(game->IsQueueBusy());
   state.counters["allocs/call"] = allocs;
 }
