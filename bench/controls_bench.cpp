@@ -96,11 +96,7 @@ void ControlsHover(benchmark::State& state) {
   // Counted over frames of their own, outside the timing loop, so the harness's
   // bookkeeping does not count.
   constexpr int kCountedFrames = 600;
-  allocation_count::allocations = 0;
-  allocation_count::counting = true;
-  for (int i = 0; i < kCountedFrames; ++i) frame();
-  allocation_count::counting = false;
-  double allocsPerFrame = double(allocation_count::allocations) / kCountedFrames;
+  double allocsPerFrame = allocation_count::PerCall(kCountedFrames, frame);
 
   for (auto _ : state) frame();
   state.counters["controls"] = kControls;

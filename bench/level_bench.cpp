@@ -56,6 +56,9 @@ struct Play : FakePlayScreenGame {
                        Ref<IUGDTask>(task.get()));
   }
 
+  // The level and its widgets go before the owner that they point back to.
+  ~Play() { Clear(); }
+
   void Clear() {
     if (level) level->Done();
     level = nullptr;
@@ -145,11 +148,7 @@ void BM_LevelFrame(benchmark::State& state) {
   for (int i = 0; i < 10; ++i) play.Frame();
 
   constexpr int kCountedFrames = 1000;
-  allocation_count::allocations = 0;
-  allocation_count::counting = true;
-  for (int i = 0; i < kCountedFrames; ++i) play.Frame();
-  allocation_count::counting = false;
-  const double allocsPerFrame = double(allocation_count::allocations) / kCountedFrames;
+  const double allocsPerFrame = allocation_count::PerCall(kCountedFrames, [&] { play.Frame(); });
 
   for (auto _ : state) play.Frame();
   if (play.owner->GetWidgetGroup(gkAnimation)->GetChildren()->Count() != 3)

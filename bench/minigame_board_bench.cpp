@@ -6,6 +6,8 @@
 // ("budget_ratio" below 1 is within it).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -24,24 +26,24 @@ constexpr int32_t kSide = 8;
 constexpr int32_t kKinds = 6;
 constexpr int32_t kMinSize = 3;
 
-// Counts the allocations of the timed loop and sets the counters.
-struct TAllocationWatch {
+// Counts the allocations of the timed loop and its time against the budget of one
+// iteration, and sets the counters.
+struct TWatch {
   benchmark::State& state;
-  explicit TAllocationWatch(benchmark::State& s) : state(s) {
+  double budget;
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  TWatch(benchmark::State& s, double seconds) : state(s), budget(seconds) {
     allocation_count::allocations = 0;
     allocation_count::counting = true;
   }
-  ~TAllocationWatch() {
+  ~TWatch() {
     allocation_count::counting = false;
-    state.counters["allocs_per_iteration"] =
-        double(allocation_count::allocations) / double(state.iterations());
+    double iterations = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.counters["allocs_per_iteration"] = double(allocation_count::allocations) / iterations;
+    state.counters["budget_ratio"] = elapsed.count() / iterations / budget;
   }
 };
-
-void Budget(benchmark::State& state, double seconds) {
-  state.counters["budget_ratio"] = benchmark::Counter(
-      seconds, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
 
 void RandomBoard(T3MatchBoard& board) {
   board.Resize(kSide, kSide);
@@ -66,7 +68,7 @@ void BM_Match3CascadeStep(benchmark::State& state) {
   RandomBoard(board);
   uint32_t lcg = 12345;
   {
-    TAllocationWatch watch(state);
+    TWatch watch(state, 5e-6);
     for (auto _ : state) {
       // A fresh run of three somewhere, then explode, fall and fill as states 4 to 6 do.
       lcg = lcg * 1664525u + 1013904223u;
@@ -81,7 +83,6 @@ void BM_Match3CascadeStep(benchmark::State& state) {
       benchmark::DoNotOptimize(board.At(0, kSide).kind);
     }
   }
-  Budget(state, 5e-6);
 }
 BENCHMARK(BM_Match3CascadeStep);
 
@@ -92,10 +93,9 @@ void BM_Match3FindPossibleMoveNone(benchmark::State& state) {
     return;
   }
   {
-    TAllocationWatch watch(state);
+    TWatch watch(state, 20e-6);
     for (auto _ : state) benchmark::DoNotOptimize(board.FindPossibleMove(kMinSize));
   }
-  Budget(state, 20e-6);
 }
 BENCHMARK(BM_Match3FindPossibleMoveNone);
 
@@ -110,7 +110,7 @@ void BM_Match3Reshuffle(benchmark::State& state) {
   board.Resize(kSide, kSide);
   int64_t shuffles = 0;
   {
-    TAllocationWatch watch(state);
+    TWatch watch(state, 0.2e-3);
     for (auto _ : state) {
       for (int32_t c = 0; c < kSide; ++c)
         for (int32_t r = 0; r < 2 * kSide; ++r) board.At(c, r).kind = stuck.At(c, r).kind;
@@ -121,7 +121,6 @@ void BM_Match3Reshuffle(benchmark::State& state) {
     }
   }
   state.counters["shuffles_per_iteration"] = double(shuffles) / double(state.iterations());
-  Budget(state, 0.2e-3);
 }
 BENCHMARK(BM_Match3Reshuffle);
 
@@ -167,11 +166,10 @@ void BM_XMatchFindPossibleMove(benchmark::State& state) {
     return;
   }
   {
-    TAllocationWatch watch(state);
+    TWatch watch(state, 0.5e-3);
     for (auto _ : state) benchmark::DoNotOptimize(grid->FindPossibleMove());
   }
   state.SetLabel(none ? "no move" : "settled board");
-  Budget(state, 0.5e-3);
 }
 BENCHMARK(BM_XMatchFindPossibleMove)->Arg(0)->Arg(1);
 
@@ -179,10 +177,9 @@ void BM_XMatchIsQueueBusy(benchmark::State& state) {
   SetRandomSeed(4);
   Ref<TXMatchWidget> grid = Grid();
   {
-    TAllocationWatch watch(state);
+    TWatch watch(state, 3e-6);
     for (auto _ : state) benchmark::DoNotOptimize(grid->IsQueueBusy());
   }
-  Budget(state, 3e-6);
 }
 BENCHMARK(BM_XMatchIsQueueBusy);
 

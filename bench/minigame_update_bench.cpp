@@ -19,28 +19,7 @@
 #include "minigames/MiniGamesRegistration.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/WidgetsRegistration.h"
-
-namespace {
-
-size_t allocations = 0;
-
-}  // namespace
-
-// The replacements pair malloc with free; the compiler cannot see that they match.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-#pragma GCC diagnostic pop
+#include "tests/support/CountingAllocator.h"
 
 namespace {
 
@@ -94,12 +73,14 @@ void RhythmUpdate(benchmark::State& state) {
       lane->Blips().back().widget->SetAnchorTop(20 * i);  // spread above the zones
     }
   for (int i = 0; i < 10; ++i) widget->Process(16);
-  size_t before = allocations;
+  allocation_count::allocations = 0;
+  allocation_count::counting = true;
   auto start = std::chrono::steady_clock::now();
   for (auto _ : state) widget->Process(16);
   std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+  allocation_count::counting = false;
   double frames = double(state.iterations());
-  state.counters["allocs_per_frame"] = double(allocations - before) / frames;
+  state.counters["allocs_per_frame"] = double(allocation_count::allocations) / frames;
   state.counters["us_per_frame"] = spent.count() / frames * 1e6;
   size_t blips = 0;
   for (const auto& lane : game->Lanes()) blips += lane->Blips().size();

@@ -66,12 +66,7 @@ struct Play : FakePlayScreenGame {
 template <class F>
 double AllocationsPer(F step) {
   for (int i = 0; i < 10; ++i) step();
-  constexpr int kCounted = 1000;
-  allocation_count::allocations = 0;
-  allocation_count::counting = true;
-  for (int i = 0; i < kCounted; ++i) step();
-  allocation_count::counting = false;
-  return double(allocation_count::allocations) / kCounted;
+  return allocation_count::PerCall(1000, step);
 }
 
 void BM_PanelIdleFrame(benchmark::State& state) {

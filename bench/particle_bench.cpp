@@ -24,28 +24,7 @@
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/WidgetsRegistration.h"
-
-namespace {
-
-size_t allocations = 0;
-
-}  // namespace
-
-// The replacements pair malloc with free; the compiler cannot see that they match.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-#pragma GCC diagnostic pop
+#include "tests/support/CountingAllocator.h"
 
 namespace {
 
@@ -111,13 +90,15 @@ struct Scene {
 
 void Run(benchmark::State& state, Scene& scene, int warmFrames) {
   for (int i = 0; i < warmFrames; ++i) scene.Frame();
-  size_t before = allocations;
+  allocation_count::allocations = 0;
+  allocation_count::counting = true;
   auto start = std::chrono::steady_clock::now();
   for (auto _ : state) scene.Frame();
   std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+  allocation_count::counting = false;
   double frames = double(state.iterations());
   double perFrame = spent.count() / frames;
-  state.counters["allocs_per_frame"] = double(allocations - before) / frames;
+  state.counters["allocs_per_frame"] = double(allocation_count::allocations) / frames;
   state.counters["particles"] = scene.Count();
   state.counters["ms_per_frame"] = perFrame * 1000;
   state.counters["drawcolored_share"] = scene.BareDrawSeconds() / perFrame;

@@ -66,12 +66,9 @@ void BM_FlashSteps(benchmark::State& state) {
   for (int i = 0; i < 10; ++i) screen.Frame(root, 16);  // started, vectors grown
 
   constexpr int kCountedFrames = 1000;
-  allocation_count::allocations = 0;
-  allocation_count::counting = true;
   uint64_t lookupsBefore = TPropertyTable::LookupCount();
-  for (int i = 0; i < kCountedFrames; ++i) screen.Frame(root, 16);
-  allocation_count::counting = false;
-  double allocsPerFrame = double(allocation_count::allocations) / kCountedFrames;
+  double allocsPerFrame =
+      allocation_count::PerCall(kCountedFrames, [&] { screen.Frame(root, 16); });
   double lookupsPerFrame = double(TPropertyTable::LookupCount() - lookupsBefore) / kCountedFrames;
 
   for (auto _ : state) screen.Frame(root, 16);

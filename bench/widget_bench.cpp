@@ -21,28 +21,7 @@
 #include "shell/ShellRegistration.h"
 #include "shell/WidgetClasses.h"
 #include "tests/support/NullWidgetOwner.h"
-
-namespace {
-
-size_t allocations = 0;
-
-}  // namespace
-
-// The replacements pair malloc with free; the compiler cannot see that they match.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-#pragma GCC diagnostic pop
+#include "tests/support/CountingAllocator.h"
 
 namespace {
 
@@ -113,10 +92,8 @@ void BM_WidgetFrame(benchmark::State& state) {
   // harness's bookkeeping does not count: about half a million widget passes.
   const int64_t widgets = state.range(0);
   const int64_t countedFrames = std::clamp<int64_t>(500'000 / widgets, 10, 1000);
-  size_t before = allocations;
   uint64_t lookupsBefore = TPropertyTable::LookupCount();
-  for (int64_t i = 0; i < countedFrames; ++i) frame();
-  double allocsPerFrame = double(allocations - before) / double(countedFrames);
+  double allocsPerFrame = allocation_count::PerCall(int(countedFrames), frame);
   double lookupsPerFrame =
       double(TPropertyTable::LookupCount() - lookupsBefore) / double(countedFrames);
 

@@ -114,6 +114,7 @@ class TEngine : public TAbstractObject,
   // --- platform::ScriptHost
   std::string TopScreenName() override;
   platform::Point DesignToWindow(platform::Point design) override;
+  void Reseed(uint64_t seed) override;
 
   // --- Video output (EngineVideo.cpp)
   // Reads the video options; a change that needs a new mode sets it pending.

@@ -11,6 +11,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Cipher.h"
 #include "foundation/EngineDeclarations.h"
+#include "foundation/Random.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
 #include "foundation/Warnings.h"
@@ -375,4 +376,8 @@ void TEngine::RunProgram(const std::string& pathOrAddress) {
 std::string TEngine::TopScreenName() {
   Ref<IGame> game = game_;
   return game ? game->GetTopScreenName() : std::string();
+}
+
+void TEngine::Reseed(uint64_t seed) {
+  SetRandomSeed(seed);
 }

@@ -129,6 +129,13 @@ void TElHashList::Move(int fromIndex, int toIndex) {
   if (hashMode_ == THashMode::MD5) rotate(digests_);
 }
 
+void TElHashList::Swap(int a, int b) {
+  CheckIndex(a);
+  CheckIndex(b);
+  std::swap(entries_[size_t(a)], entries_[size_t(b)]);
+  if (hashMode_ == THashMode::MD5) std::swap(digests_[size_t(a)], digests_[size_t(b)]);
+}
+
 void TElHashList::Clear() {
   std::vector<TEntry> old;
   old.swap(entries_);

@@ -52,6 +52,8 @@ class TElHashList {
   void DeleteItem(std::string_view key);
   // Takes the entry out and puts it in at ToIndex; "Invalid index." when either is outside.
   void Move(int fromIndex, int toIndex);
+  // Exchanges the entries at A and B; "Invalid index." when either is outside.
+  void Swap(int a, int b);
   void Clear();
   // "Invalid ElHashList capacity." below Count or above kMaxCapacity.
   void SetCapacity(int capacity);

@@ -157,6 +157,16 @@ TMultiLanguages* MultiLanguages() {
   return &translator;
 }
 
+std::string LiteralText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    out += c;
+    if (c == '%') out += '%';
+  }
+  return out;
+}
+
 std::string TranslateText(std::string_view text, bool trimLookups) {
   TMultiLanguages* translator = MultiLanguages();
   return translator ? translator->ExpandText(text, trimLookups) : std::string(text);

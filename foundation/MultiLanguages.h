@@ -74,6 +74,9 @@ TMultiLanguages* MultiLanguages();
 // Text with its keys and variables expanded; the text itself without a translator.
 std::string TranslateText(std::string_view text, bool trimLookups = false);
 void SetLanguageVariable(const std::string& name, const std::string& value);
+// Text that TranslateText gives back as it is: every "%" doubled, so "100%" and a player
+// named "%main_title%" stay what was typed.
+std::string LiteralText(std::string_view text);
 // Empties the table, loads the default language file, then "Languages\NAME.lng" of the
 // program folder over it (its keys win). True when either held strings. Afterwards
 // NewUserCaption is the translation of NewUserCaptionKey, when there is one.

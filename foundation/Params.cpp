@@ -113,6 +113,12 @@ Ref<IParamCollection> CloneParams(const Ref<IParamCollection>& source) {
   return copy;
 }
 
+Ref<IParamCollection> SingleParam(const std::string& name, const Variant& value) {
+  Ref<IParamCollection> params(TAbstractObject::Create<TParamCollection>().get());
+  params->SetValue(name, value);
+  return params;
+}
+
 Ref<IParamCollection> ParamsFromString(std::string_view text) {
   TTwoArrayOfString pairs = SplitNameValuePairs(text, '\\', '=');
   if (pairs.empty()) return nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "foundation/CheckedMath.h"
 
@@ -270,6 +271,47 @@ float TBezierPathFunction::GetLength() {
   if (!ready_) return 0;
   return BezierLength({*Cell(2, 0), *Cell(2, 1)}, {*Cell(2, 6), *Cell(2, 7)},
                       {*Cell(2, 8), *Cell(2, 9)}, {*Cell(2, 2), *Cell(2, 3)}, 0);
+}
+
+namespace {
+
+// The least and the greatest value one coordinate of the curve takes for t in 0..1: the
+// ends, and where the derivative 3(a t^2 + b t + c) is zero inside.
+std::pair<double, double> BezierRange(double p0, double p1, double p2, double p3) {
+  double low = std::min(p0, p3), high = std::max(p0, p3);
+  auto widen = [&](double t) {
+    if (!(t > 0 && t < 1)) return;
+    double u = 1 - t;
+    double v = u * u * u * p0 + 3 * t * u * u * p1 + 3 * t * t * u * p2 + t * t * t * p3;
+    low = std::min(low, v);
+    high = std::max(high, v);
+  };
+  double a = -p0 + 3 * p1 - 3 * p2 + p3, b = 2 * (p0 - 2 * p1 + p2), c = p1 - p0;
+  const double scale = std::max({std::fabs(a), std::fabs(b), std::fabs(c)});
+  if (std::fabs(a) <= 1e-12 * scale) {
+    if (b != 0) widen(-c / b);
+  } else {
+    double discriminant = b * b - 4 * a * c;
+    if (discriminant >= 0) {
+      double root = std::sqrt(discriminant);
+      widen((-b + root) / (2 * a));
+      widen((-b - root) / (2 * a));
+    }
+  }
+  return {low, high};
+}
+
+}  // namespace
+
+void TBezierPathFunction::GetBounds(TRect& bounds) {
+  bounds = TRect{};
+  if (!ready_) return;
+  auto [left, right] = BezierRange(*Cell(2, 0), *Cell(2, 6), *Cell(2, 8), *Cell(2, 2));
+  auto [top, bottom] = BezierRange(*Cell(2, 1), *Cell(2, 7), *Cell(2, 9), *Cell(2, 3));
+  bounds.Left = FloorInt(left);
+  bounds.Top = FloorInt(top);
+  bounds.Right = RoundAwayFromZero(right);
+  bounds.Bottom = RoundAwayFromZero(bottom);
 }
 
 // --- Composite ------------------------------------------------------------------------

@@ -90,6 +90,10 @@ class TBezierPathFunction : public TAbstractPathFunction {
   static constexpr int kMaxLengthDepth = 12;
   void Calculate() override;
   float GetLength() override;
+  // The curve's own extent (the controls pull it only part of the way): the end points and
+  // the turning points of each coordinate, Floor at the low and away from zero at the high
+  // side, as the arc's.
+  void GetBounds(TRect& bounds) override;
 
  protected:
   bool CellsReady() override;

@@ -67,6 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   widget->GetProperty("programm");
   widget->SetProperty("gear_name", Variant("g0"));
   widget->SetProperty("push_gear", Variant(1));
+  widget->GetProperty("win");
+  widget->SetProperty("turns", Variant("3;-2147483648;x;0;"));
+  widget->Process(16);
   widget->SetProperty("need_skip", Variant(false));
   widget->Process(16);
   widget->SetProperty("clear", Variant(1));

@@ -203,9 +203,10 @@ void T3MatchWidget::NextState() {
       SetState(board_.FindMatches(minSize_) ? kExplode : kSettle);
       break;
     case kSettle:
-      // Still no move, or a run, after this frame's shuffles: more next frame.
+      // Still no move, or a run, after this frame's shuffles: more next frame, unless the
+      // game was skipped meanwhile and needs no board any more.
       if (unsettled_) {
-        unsettled_ = !Reshuffle();
+        if (!won_) unsettled_ = !Reshuffle();
         break;
       }
       SetState(initial_ ? kBegin : kInput);
@@ -289,9 +290,11 @@ void T3MatchWidget::Explode() {
 bool T3MatchWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
   if (message != 513 || !hovered_ || state_ != kInput || !playing_ || pitch_ <= 0) return result;
+  // The items stand at the board's anchor: a group's "left" and "top" follow what it
+  // holds, the store above the board included.
   Ref<IWidget> board = FindWidget("board");
-  int64_t x = int64_t(mouse_.X) - (board ? board->GetProperty("left").ToInt() : 0);
-  int64_t y = int64_t(mouse_.Y) - (board ? board->GetProperty("top").ToInt() : 0);
+  int64_t x = int64_t(mouse_.X) - (board ? RoundHalfEven(board->GetAnchorLeft()) : 0);
+  int64_t y = int64_t(mouse_.Y) - (board ? RoundHalfEven(board->GetAnchorTop()) : 0);
   // Left of or above the board is no cell, not column or row 0.
   if (x < 0 || y < 0) return result;
   int64_t row = y / pitch_ + deskY_;

@@ -282,6 +282,15 @@ void TGraphWidget::ComputeCrossings() {
     for (size_t j = i + 1; j < edges_.size(); ++j) {
       TEdge& e = edges_[i];
       TEdge& f = edges_[j];
+      if (e.crossed && f.crossed) continue;
+      // Edges whose boxes are apart cannot meet: most pairs end here.
+      const TVertex &ea = vertices_[size_t(e.a)], &eb = vertices_[size_t(e.b)];
+      const TVertex &fa = vertices_[size_t(f.a)], &fb = vertices_[size_t(f.b)];
+      if (std::max(ea.x, eb.x) < std::min(fa.x, fb.x) ||
+          std::max(fa.x, fb.x) < std::min(ea.x, eb.x) ||
+          std::max(ea.y, eb.y) < std::min(fa.y, fb.y) ||
+          std::max(fa.y, fb.y) < std::min(ea.y, eb.y))
+        continue;
       bool shared = e.a == f.a || e.a == f.b || e.b == f.a || e.b == f.b;
       if (SegmentsCross(at(e.a), at(e.b), at(f.a), at(f.b), shared)) e.crossed = f.crossed = true;
     }

@@ -362,6 +362,8 @@ void TXMatchWidget::SetState(uint8_t state) {
 void TXMatchWidget::NextState() {
   switch (state_) {
     case kFillBoard:
+      // A game skipped before its board settled needs no board any more.
+      if (won_) break;
       unsettled_ = !SettleFill();
       if (!unsettled_) SetState(kReady);
       break;
@@ -404,6 +406,8 @@ void TXMatchWidget::NextState() {
       }
       if (won) {
         SetState(kWon);
+      } else if (won_) {
+        break;  // skipped: no board to make playable
       } else if (FindPossibleMove() < 0 || FindRuns()) {
         // Not playable yet: shuffle again once the shuffle shown has played.
         ShuffleCells();

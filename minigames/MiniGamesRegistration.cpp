@@ -12,10 +12,14 @@
 #include "minigames/MiniGameGuitarHero.h"
 #include "minigames/MiniGameMagnifyingGlass.h"
 #include "minigames/MiniGameMoveObjects.h"
+#include "minigames/MiniGamePackage.h"
+#include "minigames/MiniGamePipe.h"
 #include "minigames/MiniGamePuzzle.h"
+#include "minigames/MiniGamePyramid.h"
 #include "minigames/MiniGameRingPuzzle.h"
 #include "minigames/MiniGameScales.h"
 #include "minigames/MiniGameShooter.h"
+#include "minigames/MiniGameSimon.h"
 #include "minigames/MiniGameThimble.h"
 #include "minigames/MiniGameTwainPick.h"
 #include "minigames/MiniGameXMatch.h"
@@ -30,7 +34,11 @@ void RegisterMiniGamesClasses() {
   RegisterClassName<TPuzzleWidget>("puzzle_widget");
   RegisterClassName<T3MatchWidget>("MiniGame3MatchWidget");
   RegisterClassName<TXMatchWidget>("mg_xmatch_widget");
+  RegisterClassName<TPyramidWidget>("pyramid_widget");
+  RegisterClassName<TSimonWidget>("simon_widget");
+  RegisterClassName<TPackageWidget>("package_widget");
   RegisterClassName<TShooterWidget>("shooter_widget");
+  RegisterClassName<TPipeWidget>("mg_pipe_widget");
   RegisterClassName<TCompareWidget>("mg_compare_widget");
   RegisterClassName<TMiniGameGathering>("mg_gathering_widget");
   RegisterClassName<TThimbleWidget>("mg_thimble_widget");

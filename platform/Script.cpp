@@ -149,6 +149,10 @@ bool ParseLine(const std::string& line, ScriptCommand& command, std::string& err
     if (arguments != 1) return wrongArguments("expect-screen NAME");
     command.op = ScriptOp::ExpectScreen;
     command.text = words[1];
+  } else if (name == "seed") {
+    if (arguments != 1 || !ParseNumber(words[1], 0, INT64_MAX, a)) return wrongArguments("seed N");
+    command.op = ScriptOp::Seed;
+    command.seed = uint64_t(a);
   } else if (name == "quit") {
     if (arguments != 0) return wrongArguments("quit");
     command.op = ScriptOp::Quit;
@@ -328,6 +332,9 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
       Fail(command, "screenshot: " + error);
       return false;
     }
+    case ScriptOp::Seed:
+      host.Reseed(command.seed);
+      return true;
     case ScriptOp::Quit:
       finished_ = true;
       window_.PostQuit();

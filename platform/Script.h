@@ -13,6 +13,8 @@
 //   char TEXT                 type TEXT (the rest of the line), one character message each
 //   screenshot FILE.png       save the display's picture of the last frame
 //   expect-screen NAME        fail unless the top screen is NAME
+//   seed N                    re-seed the random generator with N (decimal, 0 or more):
+//                             the draws that follow repeat from run to run
 //   quit                      end the program at once
 // Points are in the game's design space. A failed check ends the program, which then
 // exits non-zero with the failure's message.
@@ -40,6 +42,7 @@ enum class ScriptOp : uint8_t {
   Char,
   Screenshot,
   ExpectScreen,
+  Seed,
   Quit,
 };
 
@@ -60,6 +63,7 @@ struct ScriptCommand {
   ScriptButton button = ScriptButton::Left;
   uint32_t key = 0;       // Key: virtual-key code
   uint8_t modifiers = 0;  // Key: kScript* bits
+  uint64_t seed = 0;      // Seed
   std::string text;       // Char: the characters; Screenshot: the file; screen name otherwise
 };
 
@@ -76,6 +80,8 @@ class ScriptHost {
   virtual std::string TopScreenName() = 0;
   // A design-space point in the coordinates the engine receives mouse events in.
   virtual Point DesignToWindow(Point design) = 0;
+  // Re-seeds the game's random generator, which lives above the platform.
+  virtual void Reseed(uint64_t seed) = 0;
 };
 
 // Runs a script against the platform's window (input goes in as events, the same way

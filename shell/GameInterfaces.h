@@ -165,6 +165,19 @@ class IEventHandler : public virtual IInterface {
   virtual IGameScreenOwner* GetGameScreenOwner() = 0;
 };
 
+// The event codes controls send.
+namespace control_event {
+constexpr int32_t kButtonClick = 1;      // a button without a built-in action was clicked
+constexpr int32_t kCheckBoxToggled = 2;  // the check box was clicked; it has toggled
+constexpr int32_t kTrackBarMoved = 3;    // the track bar's position changed
+constexpr int32_t kEditChar = 4;         // a character reached the focused edit field
+constexpr int32_t kListBoxClick = 5;     // a click on the rows, or a key moved the selection
+constexpr int32_t kListBoxDoubleClick = 6;
+constexpr int32_t kTextRevealed = 7;  // a letter-by-letter reveal has finished
+constexpr int32_t kTextClicked = 8;   // a click on a text that is fully shown
+constexpr int32_t kSequenceEnd = 10;  // a sequence tried to step past its last picture
+}  // namespace control_event
+
 // A list box of text rows, as screens fill and read it. Rows are kept under keys (any
 // case); Key arguments are a position (an integer) or a row's key (a string).
 class IListBoxControl : public virtual IWidget {

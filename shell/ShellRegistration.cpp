@@ -4,6 +4,11 @@
 #include "shell/CustomSettings.h"
 #include "shell/Game.h"
 #include "shell/GameScreen.h"
+#include "shell/GameScreenOptions.h"
+#include "shell/GameScreenQueryDialog.h"
+#include "shell/GameScreenSplash.h"
+#include "shell/GameScreenSplashLoad.h"
+#include "shell/GameScreenUsers.h"
 #include "shell/ResourceFiles.h"
 #include "shell/WidgetClasses.h"
 #include "shell/WidgetFactories.h"
@@ -27,4 +32,17 @@ void RegisterShellClasses() {
   RegisterClassName<TWidgetChangePropertyValueSettingsCommand>("widget_change_property_value_command");
   RegisterClassName<TLoadResourcesSettingsCommand>("load_resource_command");
   RegisterClassName<TResourceFile>("ResourceFile");
+  RegisterClassName<TGameScreenSplash>("GameScreenSplash");
+  RegisterClassName<TGameScreenSplashLogos>("GameScreenSplashLogos");
+  RegisterClassName<TGameScreenSplashProgress>("GameScreenSplashProgress");
+  RegisterClassName<TGameScreenSplashSelfRefresh>("GameScreenSplashSelfRefresh");
+  RegisterClassName<TGameScreenSplashSelfRefreshFactory>("GameScreenSplashSelfRefreshFactory");
+  RegisterClassName<TGameScreenSplashResourceLoad>("GameScreenSplashResourceLoad");
+  RegisterClassName<TGameScreenSplashResourceDefsLoad>("GameScreenSplashResourceDefsLoad");
+  RegisterClassName<TGameScreenNewUser>("GameScreenNewUser");
+  RegisterClassName<TGameScreenUserProfiles>("GameScreenUserProfiles");
+  RegisterClassName<TGameScreenQueryDialog>("GameScreenQueryDialog");
+  RegisterClassName<TGameScreenQueryDeleteProfile>("GameScreenQueryDeleteProfile");
+  RegisterClassName<TGameScreenOptions>("GameScreenOptions");
+  RegisterClassName<TGameScreenQuit>("GameScreenQuit");
 }

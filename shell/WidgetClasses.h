@@ -329,10 +329,10 @@ class TOwnerWidget : public TVisualWidget, public virtual IWidgetOwner {
 // ---------------------------------------------------------------------------------------
 // Child lists
 
-// The inner list of a widget collection, with moves by position.
+// The inner list of a widget collection, with exchanges by position.
 class TWidgetItems : public TInterfaceCollection {
  public:
-  void MoveIndex(int from, int to) { HashList().Move(from, to); }
+  void SwapIndex(int a, int b) { HashList().Swap(a, b); }
 };
 
 // Widgets loaded from "widgets" / "widget" elements, keyed by name. Beside the keyed list
@@ -364,7 +364,7 @@ class TSimpleWidgetCollection : public TTypedCreationPersistItemCollection,
   // Removes the item at Index from both lists. While the children update, a removed
   // widget is kept alive until the update ends: it may be the one running.
   void RemoveAt(int index);
-  void MoveIndex(int from, int to);
+  void SwapIndex(int a, int b);
 
   TWidgetItems* items() { return static_cast<TWidgetItems*>(items_.get()); }
   std::vector<IWidget*> widgets_;
@@ -416,7 +416,9 @@ class TWidgetCollection : public TSimpleWidgetCollection, public virtual IWidget
   bool changed_ = false;
   bool updating_ = false;
   bool orderChanged_ = false;
-  std::vector<int32_t> zs_;  // the children's z while sorting, kept to allocate once
+  // While sorting: (z, index) keys, then each child's new place; kept to allocate once.
+  std::vector<uint64_t> sortKeys_;
+  std::vector<int32_t> newPlaces_;
 };
 
 // ---------------------------------------------------------------------------------------

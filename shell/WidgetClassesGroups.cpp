@@ -1,6 +1,9 @@
 // Child lists and group widgets: z order, the per-frame update and dirty-rectangle loops,
 // caching and mouse routing.
 
+#include <algorithm>
+#include <climits>
+
 #include "foundation/CheckedMath.h"
 #include "shell/WidgetClasses.h"
 #include "shell/WidgetFactories.h"
@@ -98,14 +101,10 @@ void TSimpleWidgetCollection::RemoveAt(int index) {
   items_->Delete(Variant(index));
 }
 
-void TSimpleWidgetCollection::MoveIndex(int from, int to) {
-  items()->MoveIndex(from, to);
-  IWidget* widget = widgets_[size_t(from)];
-  widgets_.erase(widgets_.begin() + from);
-  widgets_.insert(widgets_.begin() + to, widget);
-  TAbstractWidget* base = bases_[size_t(from)];
-  bases_.erase(bases_.begin() + from);
-  bases_.insert(bases_.begin() + to, base);
+void TSimpleWidgetCollection::SwapIndex(int a, int b) {
+  items()->SwapIndex(a, b);
+  std::swap(widgets_[size_t(a)], widgets_[size_t(b)]);
+  std::swap(bases_[size_t(a)], bases_[size_t(b)]);
 }
 
 void TSimpleWidgetCollection::Delete(const Variant& address) {
@@ -248,22 +247,33 @@ void TWidgetCollection::DetachOwner() {
   owner_ = nullptr;
 }
 
-// Stable: a widget moves only before widgets of larger z, so equal z keep the order in
-// which they were added. An insertion sort: one pass over the z values when the order
-// holds, and each widget out of place moved once, behind the last one before it whose z
-// is not larger.
+// Stable: widgets of equal z keep the order in which they were added, as the index is
+// the lower half of each sort key. A list already in order costs one pass; any other is
+// sorted in O(n log n) and put in place with at most n - 1 swaps.
 void TWidgetCollection::SortByZ() {
   orderChanged_ = false;
-  zs_.clear();
-  for (IWidget* widget : widgets_) zs_.push_back(widget->GetZ());
-  for (size_t i = 1; i < zs_.size(); ++i) {
-    const int32_t z = zs_[i];
-    if (zs_[i - 1] <= z) continue;
-    size_t to = i - 1;
-    while (to > 0 && zs_[to - 1] > z) --to;
-    MoveIndex(int(i), int(to));
-    zs_.erase(zs_.begin() + std::ptrdiff_t(i));
-    zs_.insert(zs_.begin() + std::ptrdiff_t(to), z);
+  sortKeys_.clear();
+  bool inOrder = true;
+  int32_t previous = INT32_MIN;
+  for (size_t i = 0; i < widgets_.size(); ++i) {
+    const int32_t z = widgets_[i]->GetZ();
+    inOrder = inOrder && previous <= z;
+    previous = z;
+    // The z's sign bit flipped makes the unsigned keys order as the signed z.
+    sortKeys_.push_back(uint64_t(uint32_t(z) ^ 0x80000000u) << 32 | uint32_t(i));
+  }
+  if (inOrder) return;
+  std::sort(sortKeys_.begin(), sortKeys_.end());
+  newPlaces_.resize(sortKeys_.size());
+  for (size_t place = 0; place < sortKeys_.size(); ++place)
+    newPlaces_[uint32_t(sortKeys_[place])] = int32_t(place);
+  // Each swap puts one widget at its final place.
+  for (int i = 0; i < int(newPlaces_.size()); ++i) {
+    while (newPlaces_[size_t(i)] != i) {
+      const int to = newPlaces_[size_t(i)];
+      SwapIndex(i, to);
+      std::swap(newPlaces_[size_t(i)], newPlaces_[size_t(to)]);
+    }
   }
 }
 

@@ -5,16 +5,6 @@
 #include "foundation/CheckedMath.h"
 #include "platform/InputConstants.h"
 
-std::string LiteralText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    out += c;
-    if (c == '%') out += '%';
-  }
-  return out;
-}
-
 void TControlWidget::Init() {
   TVisualGroupWidget::Init();
   soundEffectName_ = DefaultSoundEffectName();

@@ -13,24 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/MultiLanguages.h"
 #include "shell/WidgetClasses.h"
-
-// The event codes controls send.
-namespace control_event {
-constexpr int32_t kButtonClick = 1;      // a button without a built-in action was clicked
-constexpr int32_t kCheckBoxToggled = 2;  // the check box was clicked; it has toggled
-constexpr int32_t kTrackBarMoved = 3;    // the track bar's position changed
-constexpr int32_t kEditChar = 4;         // a character reached the focused edit field
-constexpr int32_t kListBoxClick = 5;     // a click on the rows, or a key moved the selection
-constexpr int32_t kListBoxDoubleClick = 6;
-constexpr int32_t kTextRevealed = 7;  // a letter-by-letter reveal has finished
-constexpr int32_t kTextClicked = 8;   // a click on a text that is fully shown
-constexpr int32_t kSequenceEnd = 10;  // a sequence tried to step past its last picture
-}  // namespace control_event
-
-// Text that a text widget, which translates what it is given, shows as it is: every "%"
-// doubled, so "100%" and a player named "%main_title%" stay what was typed.
-std::string LiteralText(std::string_view text);
 
 // "Control": the base of the controls. Turns the screen's mouse messages into four
 // handlers, keeps the enabled, tab-stop, pressed and focused flags, tests hits against its

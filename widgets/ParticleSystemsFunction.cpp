@@ -125,7 +125,11 @@ void TFunctionParticleSystem::Restart() {
 
 void TFunctionParticleSystem::SetProperty(const std::string& name, const Variant& value) {
   TGroupWidget::SetProperty(name, value);
-  if (name == "widget" || name == "surface" || !particleFunction_) return;
+  if (!particleFunction_) return;
+  // Write-only rows outside the XML ("widget", "surface") take pictures and handles, which
+  // mean nothing to the function; every other value is also one of its parameters.
+  const TPropertyRow* row = Properties().Writer(name);
+  if (row && !row->CanRead() && !row->InXml()) return;
   if (value.IsClear() || value.GetKind() == Variant::Kind::Interface) return;
   if (std::optional<double> number = value.TryDouble())
     particleFunction_->SetParamValue(name, float(*number));

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -19,6 +20,7 @@
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
 #include "gameplay/Tv2Declarations.h"
+#include "gameplay/Tv2PanelManagers.h"
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "gameplay/Tv2UserGameData.h"
@@ -96,6 +98,18 @@ class GameplayData : public GameFixture {
     return nullptr;
   }
 
+  // The play screen of the game file, its window loaded.
+  bool LoadPlayScreen() {
+    Start(GameXml(""));
+    Ref<IHierStorage> node = GameScreenNode();
+    if (!node) return false;
+    owner = TAbstractObject::Create<FakeGameManagersOwner>();
+    owner->LoadFromStorage(node);
+    owner->AttachOwner(game.get());
+    owner->LoadWindow();
+    return true;
+  }
+
   WarningCapture warnings;
   Ref<FakeGameManagersOwner> owner;
 
@@ -154,16 +168,10 @@ TEST_F(GameplayData, DocumentsLoadThroughTheGamesLoaders) {
 }
 
 TEST_F(GameplayData, AtelierGeneratedForTheFirstTask) {
-  Start(GameXml(""));
-  Ref<IHierStorage> node = GameScreenNode();
-  ASSERT_TRUE(node);
-  Ref<IHierStorage> window = node->GetChild("window", 0);
+  ASSERT_TRUE(LoadPlayScreen());
+  Ref<IHierStorage> window = GameScreenNode()->GetChild("window", 0);
   ASSERT_TRUE(window);
   EXPECT_NE(ReadXmlStr(window, "_outstorage").find("data\\screens\\game.xml"), std::string::npos);
-  owner = TAbstractObject::Create<FakeGameManagersOwner>();
-  owner->LoadFromStorage(node);
-  owner->AttachOwner(game.get());
-  owner->LoadWindow();
   for (uint8_t kind = gkAnimation; kind <= gkInterface; ++kind)
     EXPECT_TRUE(owner->GetWidgetGroup(kind)) << int(kind);
 
@@ -201,8 +209,87 @@ TEST_F(GameplayData, AtelierGeneratedForTheFirstTask) {
   EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
 }
 
-// The pictures of the atelier's objects, through a real engine.
-TEST(GameplayDataPictures, AtelierPicturesHaveTheObjectsSizes) {
+// Each kind's panel of the play window holds its sample scene's objects, as a level adds
+// them: within the panel's extent, one line for the market's two apples, the identical
+// objects of both garden halves as pairs, the clock's parts at their places on the face.
+TEST_F(GameplayData, PanelsHoldTheSampleScenesObjects) {
+  ASSERT_TRUE(LoadPlayScreen());
+  Ref<IItemListPanelWidget> panel = owner->GetPanelManager();
+  ASSERT_TRUE(panel);
+  Ref<ISceneDefRefCollection> scenes = LoadSceneDefRefs(ScenesFileName);
+  ASSERT_TRUE(scenes);
+  struct Case {
+    int kind;
+    std::vector<std::string> scenes;
+    std::vector<int> types;  // in the order a level adds them
+    int items;
+  } cases[] = {
+      {0, {"atelier"}, {otHiddenObject}, 6},
+      {1, {"market"}, {otHiddenObject}, 5},
+      {2, {"garden_left", "garden_right"}, {otIdentical}, 3},
+      {3, {"clocktower"}, {otComplete, otHiddenPart}, 4},
+      {4, {"parlour"}, {otDisposable}, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scenes.front());
+    Ref<IPanelManager> manager =
+        Supports<IPanelManager>(CreateNamedObject(PanelManagerName(c.kind)));
+    auto* framework = dynamic_cast<TAbstractPanelManager*>(manager.get());
+    ASSERT_TRUE(framework);
+    manager->Bind(owner.get(), -1);
+    panel->SetPanelManager(manager);
+    std::map<std::string, Ref<ISceneObjectDef>> objects;
+    for (int type : c.types)
+      for (const std::string& name : c.scenes) {
+        Ref<ISceneObjectDefCollection> defs =
+            scenes->GetItem(Variant(name))->LoadSceneDef()->GetObjectDefs();
+        for (int i = 0; i < defs->Count(); ++i) {
+          Ref<ISceneObjectDef> object = defs->GetItem(Variant(i));
+          if (object->GetObjectType() != type) continue;
+          manager->AddItem(object);
+          objects[name + "/" + object->GetName()] = object;
+        }
+      }
+    ASSERT_EQ(framework->GetCount(), c.items);
+    for (int i = 0; i < framework->GetCount(); ++i) {
+      const Ref<IWidget>& widget = framework->ItemAt(i).widget;
+      ASSERT_TRUE(widget) << i;
+      EXPECT_GE(widget->GetLeft(), 0) << widget->GetName();
+      EXPECT_LE(widget->GetLeft() + widget->GetWidth(), 724) << widget->GetName();
+    }
+    if (c.kind == 1) {
+      Ref<IWidget> apples = manager->GetItemWidget(objects["market/apple_a"]);
+      EXPECT_EQ(apples.get(), manager->GetItemWidget(objects["market/apple_b"]).get());
+      EXPECT_EQ(apples->GetProperty("text_utf8").ToString(), "2 Apples, a pair");
+    }
+    if (c.kind == 2) {
+      for (const char* name : {"lamp_post", "book_stack", "candle"})
+        EXPECT_EQ(manager->GetPairedObject(objects[std::string("garden_left/") + name]).get(),
+                  objects[std::string("garden_right/") + name].get());
+    }
+    if (c.kind == 3) {
+      auto* parts = dynamic_cast<THiddenPartsPanelManager*>(manager.get());
+      ASSERT_TRUE(parts && parts->GetCompleteWidget());
+      // The face's picture scales to the upright maxima (84 high, then 80 wide): the zoom
+      // widget keeps it as near as it can, and the parts take what it kept.
+      const double scale = parts->GetScale();
+      EXPECT_NEAR(scale, 84.0 / 200 * 80 / 200, 0.005);
+      for (const char* name : {"gear_big", "gear_small", "hand_hour", "hand_minute"}) {
+        Ref<ISceneObjectDef> part = objects[std::string("clocktower/") + name];
+        Ref<ISceneObjectLocation> spec = part->GetLocations()->GetItem(Variant("spec"));
+        Ref<IWidget> widget = manager->GetItemWidget(part);
+        EXPECT_NEAR(widget->GetAnchorLeft(), (spec->GetAnchorLeft() + 1) * scale + 20, 1) << name;
+        EXPECT_NEAR(widget->GetAnchorTop(), (spec->GetAnchorTop() + 1) * scale, 1) << name;
+      }
+    }
+    manager->Unbind();
+    panel->SetPanelManager(nullptr);
+  }
+  EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
+}
+
+// The pictures of every sample scene's objects, through a real engine.
+TEST(GameplayDataPictures, ScenePicturesHaveTheObjectsSizes) {
   EngineHarness h;
   ASSERT_TRUE(h.Start());
   std::filesystem::path before = std::filesystem::current_path();
@@ -210,26 +297,29 @@ TEST(GameplayDataPictures, AtelierPicturesHaveTheObjectsSizes) {
   SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");
   ClearResourceCache();
 
-  Ref<ISceneDef> atelier =
-      LoadSceneDefRefs(ScenesFileName)->GetItem(Variant("atelier"))->LoadSceneDef();
-  atelier->SetEngine(h.engine.get());
-  atelier->LoadResources();
-  Ref<ISceneObjectDefCollection> objects = atelier->GetObjectDefs();
-  ASSERT_GT(objects->Count(), 0);
-  for (int i = 0; i < objects->Count(); ++i) {
-    Ref<ISceneObjectDef> object = objects->GetItem(Variant(i));
-    SCOPED_TRACE(object->GetName());
-    Ref<IImageResource> image =
-        Supports<IImageResource>(h.engine->GetResource(object->GetResourceName()));
-    ASSERT_TRUE(image);
-    ASSERT_TRUE(image->GetSurface());
-    EXPECT_EQ(image->GetWidth(), object->GetWidth());
-    EXPECT_EQ(image->GetHeight(), object->GetHeight());
+  Ref<ISceneDefRefCollection> scenes = LoadSceneDefRefs(ScenesFileName);
+  ASSERT_EQ(scenes->Count(), 6);
+  for (int s = 0; s < scenes->Count(); ++s) {
+    Ref<ISceneDef> scene = scenes->GetItem(Variant(s))->LoadSceneDef();
+    SCOPED_TRACE(scenes->GetItem(Variant(s))->GetName());
+    scene->SetEngine(h.engine.get());
+    scene->LoadResources();
+    Ref<ISceneObjectDefCollection> objects = scene->GetObjectDefs();
+    ASSERT_GT(objects->Count(), 0);
+    for (int i = 0; i < objects->Count(); ++i) {
+      Ref<ISceneObjectDef> object = objects->GetItem(Variant(i));
+      SCOPED_TRACE(object->GetName());
+      Ref<IImageResource> image =
+          Supports<IImageResource>(h.engine->GetResource(object->GetResourceName()));
+      ASSERT_TRUE(image);
+      ASSERT_TRUE(image->GetSurface());
+      EXPECT_EQ(image->GetWidth(), object->GetWidth());
+      EXPECT_EQ(image->GetHeight(), object->GetHeight());
+    }
+    EXPECT_TRUE(Supports<IImageResource>(h.engine->GetResource("img_SceneBackground")));
+    scene->RemoveResources();
+    scene->ReleaseEngine();
   }
-  for (const char* name : {"img_SceneBackground", "img_approach_frame"})
-    EXPECT_TRUE(Supports<IImageResource>(h.engine->GetResource(name))) << name;
-  atelier->RemoveResources();
-  atelier->ReleaseEngine();
   std::filesystem::current_path(before);
   SetProgramFolder("");
   ClearResourceCache();

@@ -11,7 +11,8 @@ test -f data/sounds.vkd || { echo "no data/sounds.vkd"; exit 1; }
 test ! -e data/sounds || { echo "data/sounds must be packed, not a folder"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for ini in 'data\ini\Tavelor2.ini' 'data\ini\resources_start.ini' 'data\ini\resources_main.ini'; do
+for ini in 'data\ini\Tavelor2.ini' 'data\ini\resources_start.ini' 'data\ini\resources_main.ini' \
+    'data\ini\resources_minigames.ini'; do
   "$datatool" cat "$ini" > "$work/hex"
   "$datatool" decipher @engine "$work/hex" "$work/plain.xml"
   "$datatool" check "$work/plain.xml"
@@ -21,7 +22,8 @@ done
 grep -q 'name="GS_Main"' "$work/game.xml"
 "$datatool" check lang/default.lng
 # Every file a resource list names, except those in the program's own archive.
-for ini in 'data\ini\resources_start.ini' 'data\ini\resources_main.ini'; do
+for ini in 'data\ini\resources_start.ini' 'data\ini\resources_main.ini' \
+    'data\ini\resources_minigames.ini'; do
   "$datatool" cat "$ini" > "$work/hex"
   "$datatool" decipher @engine "$work/hex" "$work/list.xml"
   grep -o 'file="[^"]*"' "$work/list.xml" | sed 's/^file="//; s/"$//' | grep -v '^res:' |

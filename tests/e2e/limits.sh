@@ -14,6 +14,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 max=2147483647
 min=-2147483648
 cat > "$work/limits.script" <<'SCRIPT'
+wait-screen GS_Splash 20000
+wait 1500
+click 512 700
 wait-screen GS_Main 20000
 move 0 0
 wait 50

@@ -14,7 +14,7 @@ program=$2
 game=$3
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-printf 'wait-screen GS_Main 20000\nquit\n' > main.script
+printf 'wait-screen GS_Splash 20000\nwait 1500\nclick 512 700\nwait-screen GS_Main 20000\nquit\n' > main.script
 
 # run NAME: the game on the preference folder NAME (seeded by the caller), stderr kept.
 run() {

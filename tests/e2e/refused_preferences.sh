@@ -10,7 +10,7 @@ game=$2
 work=$(mktemp -d)
 trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
 cd "$work" || exit 1
-printf 'wait-screen GS_Main 20000\nquit\n' > main.script
+printf 'wait-screen GS_Splash 20000\nwait 1500\nclick 512 700\nwait-screen GS_Main 20000\nquit\n' > main.script
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

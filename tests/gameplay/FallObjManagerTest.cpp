@@ -54,16 +54,16 @@ class FallObjManager : public GameplayFixture {
     manager->Bind(owner);
     return true;
   }
-  // An object in the panel and its widget in the objects group.
-  Ref<IWidget> Found(const std::string& name, double zoomX = 1) {
+  // An object in the panel and its widget in the objects group (kind) at (100, 50).
+  Ref<IWidget> Found(const std::string& name, double zoomX = 1, uint8_t kind = gkObjects) {
     Ref<TSceneObjectDef> object = LoadRecord<TSceneObjectDef>(
         "<object_def name=\"" + name + "\" width=\"40\" height=\"30\"><locations>" +
         "<location name=\"l1\" anchor_left=\"100\" anchor_top=\"50\" zoomx=\"" +
         std::to_string(zoomX) + "\"/></locations></object_def>");
     objects.push_back(Ref<ISceneObjectDef>(object.get()));
     panelManager->AddItem(objects.back());
-    return owner->CreateSceneObjectWidget(objects.back(), object->GetLocations()->GetItem(Variant(0)),
-                                          0, gkObjects);
+    return owner->CreateSceneObjectWidget(objects.back(),
+                                          object->GetLocations()->GetItem(Variant(0)), 0, kind);
   }
   Ref<IWidget> Item(size_t i) { return panelManager->GetItemWidget(objects[i]); }
   Ref<IWidget> Animation(const std::string& name) {
@@ -90,7 +90,8 @@ TEST_F(FallObjManager, FlightWithoutAnimationsEndsInTwoUpdates) {
   EXPECT_EQ(Item(0)->GetProperty("fly_obj").ToInt(), 1);
   EXPECT_TRUE(Item(0)->IsVisible());
   ASSERT_TRUE(Animation("kill_" + ball->GetName() + "_clone0"));
-  EXPECT_EQ(Animation("kill_" + ball->GetName() + "_clone0")->GetAnchorLeft(), ball->GetAnchorLeft());
+  EXPECT_EQ(Animation("kill_" + ball->GetName() + "_clone0")->GetAnchorLeft(),
+            ball->GetAnchorLeft());
   manager->Update();
   EXPECT_EQ(Placed(), 0);
   manager->Update();
@@ -153,6 +154,37 @@ TEST_F(FallObjManager, FallStartsWhenTheShowEndsAndArrivalWaitsForTheFall) {
   fall->SetDead(true);
   manager->Update();
   EXPECT_EQ(Placed(), 1);
+}
+
+TEST_F(FallObjManager, MirroredObjectLandsMirroredInBothPhases) {
+  ASSERT_TRUE(Start(true));
+  Ref<IWidget> ball = Found("ball", -1);
+  owner->GetPanelManager()->SetPanelManager(nullptr);
+  manager->Bind(owner);
+  manager->AddObject(ball, nullptr);
+  Ref<IWidget> show = Animation("show");
+  ASSERT_TRUE(show);
+  EXPECT_EQ(show->GetProperty("caption").ToString(), "-1");
+  show->SetDead(true);
+  manager->Update();
+  ASSERT_TRUE(Animation("fall"));
+  EXPECT_EQ(Animation("fall")->GetProperty("caption").ToString(), "-1,-1");
+}
+
+TEST_F(FallObjManager, PairsStartFromTheirHalvesOnTheScreen) {
+  ASSERT_TRUE(Start());
+  owner->FindWidget("right_part")->SetAnchorLeft(512);
+  Ref<IWidget> left = Found("lamp", 1, gkLeftPart);
+  Ref<IWidget> right = Found("lamp", 1, gkRightPart);
+  ASSERT_TRUE(left && right);
+  manager->AddPair(left, right, nullptr, nullptr);
+  const std::string key = "kill_" + left->GetName();
+  ASSERT_TRUE(Animation(key + "_clone0") && Animation(key + "_clone1"));
+  EXPECT_EQ(Animation(key + "_clone0")->GetAnchorLeft(), left->GetAnchorLeft());
+  EXPECT_EQ(Animation(key + "_clone1")->GetAnchorLeft(), right->GetAnchorLeft() + 512);
+  manager->Update();
+  manager->Update();
+  EXPECT_EQ(Placed(), 2);  // one arrival per object of the pair
 }
 
 TEST_F(FallObjManager, ClearEndsEveryFlight) {

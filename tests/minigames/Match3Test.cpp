@@ -9,6 +9,7 @@
 #include "foundation/Random.h"
 #include "minigames/MiniGame3Match.h"
 #include "minigames/MiniGamesRegistration.h"
+#include "tests/support/GameFeedback.h"
 #include "tests/support/WarningCapture.h"
 #include "tests/support/WidgetFixture.h"
 
@@ -18,7 +19,8 @@ namespace {
 constexpr const char* kFactories = R"(
   <widgetfactories>
     <widgetfactory name="desk_item" type="WidgetFactory"><widgetstring>
-      <widget type="test_box" name="%name%" anchor_left="%left%" anchor_top="%top%" extraparams="\resD=%resD%"/>
+      <widget type="test_box" name="%name%" anchor_left="%left%" anchor_top="%top%" width="10" height="10"
+              visible="yes" extraparams="\resD=%resD%"/>
     </widgetstring></widgetfactory>
     <widgetfactory name="move_animation" type="WidgetFactory"><widgetstring>
       <widget type="test_box" name="%name%" paused="yes" timetolive="1" extraparams="\link=%link%\valX=%valX%\valY=%valY%"/>
@@ -118,15 +120,6 @@ class Match3 : public WidgetFixture {
   void ClickCell(int column, int row) {
     ClickAt(20 + 100 + 10 * column + 5, 30 + 50 + 10 * row + 5);
   }
-  static int Count(T3MatchWidget* game, const std::string& prefix) {
-    int n = 0;
-    for (int i = 0; i < game->GetChildren()->Count(); ++i)
-      n += game->GetChildren()->GetByIndex(i)->GetName().rfind(prefix, 0) == 0;
-    return n;
-  }
-  int Played(const std::string& sound) {
-    return int(std::count(engine->playedSounds.begin(), engine->playedSounds.end(), sound));
-  }
 };
 
 TEST(Match3Board, RunsMarkTheirCells) {
@@ -206,18 +199,18 @@ TEST_F(Match3, ASwapWithoutARunGoesBack) {
   SetLayout(game, kLayout);
   ClickCell(0, 0);
   EXPECT_EQ(game->Selected(), (TPoint{0, 4}));
-  EXPECT_EQ(Played("select"), 1);
+  EXPECT_EQ(CountPlayed(*engine, "select"), 1);
   ClickCell(1, 0);
   EXPECT_EQ(game->State(), T3MatchWidget::kSwap);
   EXPECT_EQ(Layout(game)[0], "1023");
-  EXPECT_EQ(Count(game, "move_"), 2);
+  EXPECT_EQ(CountChildren(game, "move_"), 2);
   Ref<IWidget> move = game->GetChildren()->GetByIndex(game->GetChildren()->Count() - 1);
   EXPECT_EQ(move->GetProperty("valY").ToInt(), 0);
   Settle(game);
   EXPECT_EQ(Layout(game), kLayout);  // the cells end where they began
   EXPECT_EQ(game->Selected(), (TPoint{-1, -1}));
   EXPECT_EQ(game->Score(), 0);
-  EXPECT_EQ(Played("deselect"), 1);
+  EXPECT_EQ(CountPlayed(*engine, "deselect"), 1);
 }
 
 TEST_F(Match3, ARunExplodesScoresFallsAndFills) {
@@ -231,15 +224,15 @@ TEST_F(Match3, ARunExplodesScoresFallsAndFills) {
   ClickCell(1, 3);
   Frame(16);  // the swap has played: the run explodes
   EXPECT_EQ(game->State(), T3MatchWidget::kExplode);
-  EXPECT_EQ(Count(game, "boom_"), 3);
-  EXPECT_EQ(Played("boom"), 1);
-  EXPECT_EQ(Played("success"), 1);  // target 0 reached this turn
+  EXPECT_EQ(CountChildren(game, "boom_"), 3);
+  EXPECT_EQ(CountPlayed(*engine, "boom"), 1);
+  EXPECT_EQ(CountPlayed(*engine, "success"), 1);  // target 0 reached this turn
   Settle(game);
   EXPECT_GE(game->Score(), 3);
   const T3MatchWidget::TTarget& t0 = game->Targets()[0];
   EXPECT_EQ(t0.remaining, 0);
   EXPECT_EQ(t0.total, 3);  // a reached target counts no more
-  EXPECT_GE(Played("fall"), 1);
+  EXPECT_GE(CountPlayed(*engine, "fall"), 1);
   bool shownZero = false;
   for (int i = 0; i < game->GetChildren()->Count(); ++i) {
     Ref<IWidget> w = game->GetChildren()->GetByIndex(i);
@@ -298,8 +291,8 @@ TEST_F(Match3, NoMoveLeftShufflesUntilOneExists) {
   ASSERT_FALSE(game->Board().FindPossibleMove(3));
   Frame(16);
   EXPECT_EQ(game->State(), T3MatchWidget::kSettle);
-  EXPECT_EQ(Played("no_turn"), 1);
-  EXPECT_GT(Count(game, "imove_"), 0);  // shuffled with "move_animation_i"
+  EXPECT_EQ(CountPlayed(*engine, "no_turn"), 1);
+  EXPECT_GT(CountChildren(game, "imove_"), 0);  // shuffled with "move_animation_i"
   Settle(game);
   EXPECT_EQ(game->State(), T3MatchWidget::kInput);
   EXPECT_TRUE(game->Board().FindPossibleMove(3));
@@ -308,6 +301,23 @@ TEST_F(Match3, NoMoveLeftShufflesUntilOneExists) {
   for (const std::string& row : Layout(game)) all += row;
   std::sort(all.begin(), all.end());
   EXPECT_EQ(all, "0000111122223333");
+}
+
+TEST_F(Match3, ABoardWithoutMovesShufflesUntilSkipped) {
+  // Nine items of a thousand kinds: no shuffle can ever make a run.
+  SetRandomSeed(8);
+  T3MatchWidget* game = ShowGame(R"(deskx="3" desky="3" itemcount="1000" resdelta="1" step="9")");
+  for (int i = 0; i < 10; ++i) Frame(16);
+  EXPECT_EQ(game->State(), T3MatchWidget::kSettle);
+  int32_t before = game->GetProperty("id").ToInt();
+  for (int i = 0; i < 5; ++i) Frame(16);
+  EXPECT_GT(game->GetProperty("id").ToInt(), before + 1);  // still shuffling, a few a frame
+  game->SetProperty("need_skip", Variant(1));
+  for (int i = 0; i < 3; ++i) Frame(16);
+  before = game->GetProperty("id").ToInt();
+  for (int i = 0; i < 5; ++i) Frame(16);
+  EXPECT_EQ(game->GetProperty("id").ToInt(), before + 1);  // skipped: the shuffling stops
+  EXPECT_TRUE(game->IsWon());
 }
 
 TEST_F(Match3, BoardsThatCanNeverSettleStayEmpty) {

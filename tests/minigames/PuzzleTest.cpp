@@ -5,6 +5,7 @@
 #include "foundation/Random.h"
 #include "minigames/MiniGamePuzzle.h"
 #include "minigames/MiniGamesRegistration.h"
+#include "tests/support/GameFeedback.h"
 #include "tests/support/WarningCapture.h"
 #include "tests/support/WidgetFixture.h"
 
@@ -67,12 +68,6 @@ class Puzzle : public WidgetFixture {
     Ref<IWidget> w = game->FindWidget(name);
     return {int32_t(w->GetAnchorLeft()), int32_t(w->GetAnchorTop())};
   }
-  static int Count(TPuzzleWidget* game, const std::string& prefix) {
-    int n = 0;
-    for (int i = 0; i < game->GetChildren()->Count(); ++i)
-      n += game->GetChildren()->GetByIndex(i)->GetName().rfind(prefix, 0) == 0;
-    return n;
-  }
   TPoint origin_;
 };
 
@@ -99,9 +94,9 @@ TEST_F(Puzzle, DropsJoinWithinTheTolerance) {
     else
       EXPECT_EQ(At(game, "b"), (TPoint{50 + c.dx, c.dy})) << label;
     EXPECT_EQ(game->IsWon(), c.joins) << label;
-    EXPECT_EQ(Count(game, "connect_"), c.joins ? 1 : 0) << label;
-    EXPECT_EQ(Count(game, "unpick_"), c.joins ? 0 : 1) << label;
-    EXPECT_EQ(Count(game, "pick_"), 1) << label;
+    EXPECT_EQ(CountChildren(game, "connect_"), c.joins ? 1 : 0) << label;
+    EXPECT_EQ(CountChildren(game, "unpick_"), c.joins ? 0 : 1) << label;
+    EXPECT_EQ(CountChildren(game, "pick_"), 1) << label;
   }
 }
 
@@ -139,15 +134,15 @@ TEST_F(Puzzle, WinsOnceAndStaysDraggable) {
       ShowGame("lock=\"a\" elements=\"a:b;b:a\"", Piece("a", 0, 0) + Piece("b", 50, 0));
   Drag({210, 210}, {60, 10});
   ASSERT_TRUE(game->IsWon());
-  EXPECT_EQ(Count(game, "win"), 1);
+  EXPECT_EQ(CountChildren(game, "win"), 1);
   for (int i = 0; i < 4; ++i) Frame(16);  // the feedback has played and gone
-  EXPECT_EQ(Count(game, "win"), 0);
+  EXPECT_EQ(CountChildren(game, "win"), 0);
   // A later drop (of the locked group: nothing moves) tests again, but wins no more.
   Drag({60, 10}, {300, 300});
   EXPECT_EQ(At(game, "b"), (TPoint{50, 0}));
-  EXPECT_EQ(Count(game, "win"), 0);
-  EXPECT_EQ(Count(game, "connect_"), 1);
-  EXPECT_EQ(Count(game, "unpick_"), 1);
+  EXPECT_EQ(CountChildren(game, "win"), 0);
+  EXPECT_EQ(CountChildren(game, "connect_"), 1);
+  EXPECT_EQ(CountChildren(game, "unpick_"), 1);
 }
 
 TEST_F(Puzzle, LockedPiecesStayHome) {
@@ -180,7 +175,7 @@ TEST_F(Puzzle, TheBlockDropsADragThatLeavesIt) {
     Drag({210, 210}, c.to, false);
     EXPECT_EQ(At(game, "b"), c.at) << c.to.X << "," << c.to.Y;
     EXPECT_EQ(game->IsDragging(), !c.dropped) << c.to.X << "," << c.to.Y;
-    EXPECT_EQ(Count(game, "unpick_"), c.dropped ? 1 : 0) << c.to.X << "," << c.to.Y;
+    EXPECT_EQ(CountChildren(game, "unpick_"), c.dropped ? 1 : 0) << c.to.X << "," << c.to.Y;
   }
 }
 
@@ -206,7 +201,7 @@ TEST_F(Puzzle, ReleasesWithoutADrag) {
   Drag({210, 210}, {310, 310});
   Frame(16);
   window->HandleMouse(514, {500, 500}, 0);
-  EXPECT_EQ(Count(game, "unpick_"), 2);
+  EXPECT_EQ(CountChildren(game, "unpick_"), 2);
   EXPECT_FALSE(game->IsWon());
 }
 

@@ -8,6 +8,7 @@
 #include "foundation/Random.h"
 #include "minigames/MiniGameXMatch.h"
 #include "minigames/MiniGamesRegistration.h"
+#include "tests/support/GameFeedback.h"
 #include "tests/support/WarningCapture.h"
 #include "tests/support/WidgetFixture.h"
 
@@ -120,15 +121,6 @@ class XMatch : public WidgetFixture {
     window->HandleMouse(513, p, 1);
     window->HandleMouse(514, p, 0);
   }
-  static int Count(TXMatchWidget* game, const std::string& prefix) {
-    int n = 0;
-    for (int i = 0; i < game->GetChildren()->Count(); ++i)
-      n += game->GetChildren()->GetByIndex(i)->GetName().rfind(prefix, 0) == 0;
-    return n;
-  }
-  int Played(const std::string& sound) {
-    return int(std::count(engine->playedSounds.begin(), engine->playedSounds.end(), sound));
-  }
 };
 
 TEST_F(XMatch, LinesRunAlongOneDirectionNumber) {
@@ -167,14 +159,14 @@ TEST_F(XMatch, ALineExplodesRefillsAndWinsWhenSevenIsLeft) {
   std::string respawned = game->Cells()[1].element;
   Click(game, 4);
   EXPECT_EQ(game->Selected(), 4);
-  EXPECT_EQ(Count(game, "select_"), 1);
+  EXPECT_EQ(CountChildren(game, "select_"), 1);
   Click(game, 7);  // linked to 4: the two swap
   EXPECT_EQ(game->State(), TXMatchWidget::kSwap);
   EXPECT_EQ(Groups(game), "000211122");
   Frame(16);
   EXPECT_EQ(game->State(), TXMatchWidget::kExplode);
-  EXPECT_EQ(Count(game, "boom_"), 3);
-  EXPECT_EQ(Played("boom"), 1);
+  EXPECT_EQ(CountChildren(game, "boom_"), 3);
+  EXPECT_EQ(CountPlayed(*engine, "boom"), 1);
   EXPECT_EQ(game->Kinds()[0].score, 3);
   Settle(game);
   ASSERT_TRUE(game->IsWon());                      // kind 0 reached its 3, the others need none
@@ -191,6 +183,20 @@ TEST_F(XMatch, ALineExplodesRefillsAndWinsWhenSevenIsLeft) {
     }
   }
   EXPECT_TRUE(scored);
+}
+
+TEST_F(XMatch, TwoKindsNeedingNothingAreWonWhenSevenIsLeft) {
+  SetRandomSeed(2);
+  TXMatchWidget* game = ShowGame(Cells() + Kinds("00"));
+  Settle(game);
+  ASSERT_EQ(game->State(), TXMatchWidget::kInput);
+  EXPECT_FALSE(game->IsWon());  // not before a move has been played
+  SetGroups(game, "010101011");
+  Click(game, 4);
+  Click(game, 7);
+  Settle(game);
+  EXPECT_TRUE(game->IsWon());
+  EXPECT_EQ(game->State(), TXMatchWidget::kWon);
 }
 
 TEST_F(XMatch, AfterAMoveTheBoardIsPlayableAgain) {
@@ -219,8 +225,8 @@ TEST_F(XMatch, ASwapWithoutALineGoesBack) {
   Settle(game);
   EXPECT_EQ(Groups(game), "010201122");
   EXPECT_EQ(game->Selected(), -1);
-  EXPECT_EQ(Count(game, "deselect_"), 1);
-  EXPECT_EQ(Played("deselect"), 1);
+  EXPECT_EQ(CountChildren(game, "deselect_"), 1);
+  EXPECT_EQ(CountPlayed(*engine, "deselect"), 1);
   EXPECT_EQ(game->Kinds()[0].score, 0);
 }
 
@@ -232,8 +238,8 @@ TEST_F(XMatch, AnUnlinkedClickMovesTheSelection) {
   Click(game, 11);  // 3 does not link to 11
   EXPECT_EQ(game->Selected(), 11);
   EXPECT_EQ(game->State(), TXMatchWidget::kInput);
-  EXPECT_EQ(Count(game, "select_"), 2);
-  EXPECT_EQ(Count(game, "deselect_"), 0);
+  EXPECT_EQ(CountChildren(game, "select_"), 2);
+  EXPECT_EQ(CountChildren(game, "deselect_"), 0);
   Click(game, 0);  // respawn cells take no part in swaps
   EXPECT_EQ(game->Selected(), 11);
 }
@@ -277,6 +283,10 @@ TEST_F(XMatch, GraphsThatCannotSettleAreBounded) {
     EXPECT_TRUE(game->GetProperty("need_skip").ToBool()) << c.name;
     game->SetProperty("need_skip", Variant(1));
     EXPECT_TRUE(game->IsWon()) << c.name;
+    // Skipped, the board stops trying.
+    int32_t before = game->GetProperty("id").ToInt();
+    for (int i = 0; i < 3; ++i) Frame(16);
+    EXPECT_EQ(game->GetProperty("id").ToInt(), before + 1) << c.name;
   }
 }
 

@@ -142,6 +142,10 @@ TEST(ScriptParser, BadLinesNameTheLineAndTheUsage) {
       {"screenshot .png", "line 1: expected \"screenshot FILE.png\""},
       {"expect-screen", "line 1: expected \"expect-screen NAME\""},
       {"quit now", "line 1: expected \"quit\""},
+      {"seed", "line 1: expected \"seed N\""},
+      {"seed -1", "line 1: expected \"seed N\""},
+      {"seed 7 8", "line 1: expected \"seed N\""},
+      {"seed 99999999999999999999", "line 1: expected \"seed N\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -159,7 +163,9 @@ class FakeHost : public ScriptHost {
  public:
   std::string TopScreenName() override { return screen; }
   Point DesignToWindow(Point design) override { return {design.X / 2, design.Y / 2}; }
+  void Reseed(uint64_t seed) override { seeds.push_back(seed); }
   std::string screen = "logo";
+  std::vector<uint64_t> seeds;
 };
 
 // Runs frames the way the engine does: handle every waiting event, present, step.
@@ -330,6 +336,12 @@ TEST(ScriptRunner, WaitsCountPlatformTime) {
   // 8 ms a frame: the wait ends on the first step at least 100 ms after it began.
   EXPECT_GE(run.platform.Milliseconds(), 100u);
   EXPECT_LE(run.platform.Milliseconds(), 100u + 3 * HeadlessPlatform::kDefaultFrameInterval);
+}
+
+TEST(ScriptRunner, SeedReseedsThroughTheHostInOrder) {
+  ScriptRun run("seed 7\nwait 20\nseed 0\nseed 18446744073709551\nquit");
+  ASSERT_TRUE(run.Frames(20));
+  EXPECT_EQ(run.host.seeds, (std::vector<uint64_t>{7, 0, 18446744073709551u}));
 }
 
 TEST(ScriptRunner, WaitScreenWaitsForTheScreenWithoutCase) {

@@ -1,6 +1,12 @@
 // Groups and their child lists: z order, the update loop, dead children, caching and the
 // mouse modes.
 
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "foundation/XMLStorage.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WarningCapture.h"
@@ -115,6 +121,46 @@ TEST_F(WidgetGroup, ChildrenAreSortedAgainAfterEveryKindOfZChange) {
   ASSERT_TRUE(children->Insert(d, "d"));
   DirtyPass();
   EXPECT_EQ(Names(children), "dcba");
+}
+
+// Large groups in every starting order: the sort is stable, and each child stays
+// reachable by its key and by its new position.
+TEST_F(WidgetGroup, SortingKeepsEqualZInTheirOrderAndKeysWithTheirWidgets) {
+  struct Case {
+    const char* what;
+    int (*z)(int index, int count);
+  } cases[] = {
+      {"reverse", [](int i, int n) { return n - i; }},
+      {"reverse with ties", [](int i, int n) { return (n - i) / 3; }},
+      {"shuffled with negatives", [](int i, int) { return (i * 37) % 11 - 5; }},
+      {"limits", [](int i, int) { return i % 3 == 0   ? INT32_MIN
+                                         : i % 3 == 1 ? INT32_MAX
+                                                      : 0; }},
+      {"in order", [](int i, int) { return i / 4; }},
+  };
+  constexpr int kCount = 300;
+  for (const Case& c : cases) {
+    Ref<IWidget> root = Show(R"(<widget type="group_widget" name="root" visible="yes"/>)");
+    Ref<IWidgetCollection> children = root->GetChildren();
+    for (int i = 0; i < kCount; ++i) children->Add(Box("w" + std::to_string(i), 0));
+    std::vector<std::pair<int, std::string>> expected;
+    for (int i = 0; i < kCount; ++i) {
+      children->GetByIndex(i)->SetZ(c.z(i, kCount));
+      expected.emplace_back(c.z(i, kCount), "w" + std::to_string(i));
+    }
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    children->SortByZ();
+    ASSERT_EQ(children->Count(), kCount) << c.what;
+    for (int i = 0; i < kCount; ++i) {
+      Ref<IWidget> widget = children->GetByIndex(i);
+      ASSERT_EQ(widget->GetName(), expected[size_t(i)].second) << c.what << " at " << i;
+      EXPECT_EQ(children->GetByKey(Variant(widget->GetName())).get(), widget.get()) << c.what;
+    }
+    // The pass after the sort walks the new order.
+    DirtyPass();
+    EXPECT_EQ(children->GetByIndex(0)->GetName(), expected[0].second) << c.what;
+  }
 }
 
 TEST_F(WidgetGroup, DeadChildrenLeaveInTheUpdateTheyDieIn) {

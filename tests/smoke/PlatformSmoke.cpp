@@ -42,6 +42,7 @@ class Host : public ScriptHost {
  public:
   std::string TopScreenName() override { return "smoke"; }
   Point DesignToWindow(Point design) override { return design; }
+  void Reseed(uint64_t) override {}
 };
 
 int Fail(const std::string& message) {

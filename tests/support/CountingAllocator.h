@@ -17,6 +17,16 @@ inline void* Allocate(size_t size) {
   if (counting) ++allocations;
   return std::malloc(size ? size : 1);
 }
+
+// Allocations per call of `step`, counted over `calls` calls.
+template <class F>
+double PerCall(int calls, F&& step) {
+  allocations = 0;
+  counting = true;
+  for (int i = 0; i < calls; ++i) step();
+  counting = false;
+  return double(allocations) / calls;
+}
 }  // namespace allocation_count
 
 #ifndef COUNTING_ALLOCATOR_COUNTERS_ONLY

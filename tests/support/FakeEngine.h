@@ -117,7 +117,8 @@ class FakeEngine : public TInterfacedObject, public virtual IEngine {
   void SetMusicVolume(const Variant&) override {}
   bool IsSoundPaused() override { return false; }
   void SetSoundPaused(bool) override {}
-  void Terminate() override {}
+  void Terminate() override { ++terminateCalls; }
+  int terminateCalls = 0;
   void OpenFile(const std::string& path) override { opened.push_back("OpenFile " + path); }
   void RunProgram(const std::string& path) override { opened.push_back("RunProgram " + path); }
   Ref<ISurface> CreateSurface() override;

@@ -127,8 +127,10 @@ void RegisterGameplayTestClasses() {
 FakePlayScreenGame::FakePlayScreenGame(const std::string& widgets, const std::string& factories)
     : engine(new FakeGameEngine()) {
   Tv2DeclarationsInit();
-  SetWarningHook([](const std::string&) {});
+  previousWarningHook_ = SetWarningHook([](const std::string&) {});
   RegisterGameplayTestClasses();
+  std::error_code ignored;
+  previousFolder_ = std::filesystem::current_path(ignored);
   folder =
       std::filesystem::temp_directory_path() / ("fake_play_screen_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
@@ -154,9 +156,13 @@ FakePlayScreenGame::FakePlayScreenGame(const std::string& widgets, const std::st
 
 FakePlayScreenGame::~FakePlayScreenGame() {
   game->Done();
+  game = nullptr;
+  engine = nullptr;
   std::error_code ignored;
-  std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
+  std::filesystem::current_path(
+      previousFolder_.empty() ? std::filesystem::temp_directory_path() : previousFolder_, ignored);
   std::filesystem::remove_all(folder, ignored);
+  SetWarningHook(std::move(previousWarningHook_));
 }
 
 void FakePlayScreenGame::Write(const std::string& name, std::string_view text) {

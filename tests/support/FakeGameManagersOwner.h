@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/Warnings.h"
 #include "gameplay/Tv2GameplayScreen.h"
 
 class TGame;
@@ -88,7 +89,8 @@ void RegisterGameplayTestClasses();
 
 // For programs without a test fixture (benchmarks, fuzz targets): a game over the fake
 // engine whose "GS_Game" is a FakeGameManagersOwner making its scene widgets plainly, in a
-// working folder of its own (removed when it goes), with warnings kept quiet.
+// working folder of its own (removed when it goes), with warnings kept quiet while it
+// lives (the warning hook and the working folder it found are put back when it goes).
 class FakePlayScreenGame {
  public:
   // Widgets beside the window's objects, approaches and animation groups, and the
@@ -107,4 +109,8 @@ class FakePlayScreenGame {
   Ref<TGame> game;
   FakeGameManagersOwner* owner = nullptr;
   std::filesystem::path folder;
+
+ private:
+  TWarningHook previousWarningHook_;
+  std::filesystem::path previousFolder_;
 };

@@ -24,13 +24,16 @@
 class FakeImageResource : public TNamedObject, public virtual IImageResource {
  public:
   Ref<ISurface> surface;
+  // Calls of Load and Unload.
+  int loads = 0;
+  int unloads = 0;
 
   std::string GetFileName() override { return {}; }
   bool IsLoadPending() override { return false; }
   std::string GetGroupName() override { return {}; }
   void SetGroupName(const std::string&) override {}
-  void Load() override {}
-  void Unload() override {}
+  void Load() override { ++loads; }
+  void Unload() override { ++unloads; }
   void SetOwner(IResourceOwner*) override {}
   void Detach() override {}
   int32_t GetWidth() override { return surface ? surface->GetWidth() : 0; }

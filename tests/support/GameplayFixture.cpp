@@ -39,7 +39,7 @@ std::string GameplayFixture::PlayWindow(const std::string& widgets, const std::s
   return R"(<widgetfactories>
       <widgetfactory type="WidgetFactory" name="widget_sceneobject"><widgetstring>
         <widget type="test_box" name="%name%" anchor_left="%anchor_left%" anchor_top="%anchor_top%"
-                width="%width%" height="%height%" z="%z%"/>
+                width="%width%" height="%height%" z="%z%" extraparams="\zoomx=%zoomx%\zoomy=%zoomy%"/>
       </widgetstring></widgetfactory>
       <widgetfactory type="WidgetFactory" name="widget_sceneapproach"><widgetstring>
         <widget type="group_widget" name="%name%" anchor_left="%anchor_left%" anchor_top="%anchor_top%"/>

@@ -29,7 +29,8 @@ class GameplayFixture : public GameFixture {
   ~GameplayFixture() override;
 
   // A play window: the seven groups (and "left_part", "right_part" around theirs), the
-  // factories "widget_sceneobject" (a "test_box" of the object's size at its place),
+  // factories "widget_sceneobject" (a "test_box" of the object's size at its place, its
+  // zooms kept as extra parameters),
   // "widget_sceneapproach" (a hidden group) and "smooth_action"; Widgets and Factories
   // are added inside, Ui inside "ui_group".
   static std::string PlayWindow(const std::string& widgets = {}, const std::string& factories = {},

@@ -45,6 +45,7 @@ const PictureCase kPictures[] = {
     {{"a.png", "object", "w=20", "h=60", "shape=tall"}, 20, 60, true},
     {{"a.png", "object", "w=90", "h=20", "shape=box", "color=4caf50"}, 90, 20, true},
     {{"a.png", "object", "w=60", "h=44", "shape=frame"}, 60, 44, false},
+    {{"a.png", "pipe", "size=40", "sides=1001"}, 40, 40, true},
     {{"a.png", "gull", "style=flap", "frames=3"}, 192, 48, true},
     {{"a.png", "gull", "style=look", "w=32", "h=24", "frames=2"}, 64, 24, true},
     {{"a.png", "comic", "w=120", "h=80", "panel=3"}, 120, 80, false},

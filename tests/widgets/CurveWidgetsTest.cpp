@@ -247,6 +247,35 @@ TEST_F(CurveWidget, DrawsTheWholePathAtOnceWithinItsBounds) {
   EXPECT_FALSE(w->ContainsPoint(TPoint{50, 21}, false));
 }
 
+// A Bezier arch from (20, 80) to (180, 80) whose top is (100, 20): the surface covers the
+// arch, so all of it is drawn, far from the top-left corner.
+TEST_F(CurveWidget, BezierCurveIsDrawnWhereverItGoes) {
+  Ref<IWidget> w = Show(R"(<widget type="curve_widget" name="curve" visible="yes" smooth="no">
+      <widgets><widget type="image_widget" name="pen" resourcename="dot" width="1" height="1"/>
+      </widgets><function type="path_bezier"><paramspace><paramdefs>
+        <paramdef name="x" col="0" row="0" static="yes"/>
+        <paramdef name="y" col="0" row="1" static="yes"/>
+        <paramdef name="s" col="1" row="0" static="yes"/>
+        <paramdef name="x1" col="2" row="0" static="yes" value="20"/>
+        <paramdef name="y1" col="2" row="1" static="yes" value="80"/>
+        <paramdef name="x2" col="2" row="2" static="yes" value="180"/>
+        <paramdef name="y2" col="2" row="3" static="yes" value="80"/>
+        <paramdef name="TotalTime" col="2" row="4" static="yes"/>
+        <paramdef name="length" col="2" row="5" static="yes"/>
+        <paramdef name="c1x" col="2" row="6" static="yes" value="20"/>
+        <paramdef name="c1y" col="2" row="7" static="yes" value="0"/>
+        <paramdef name="c2x" col="2" row="8" static="yes" value="180"/>
+        <paramdef name="c2y" col="2" row="9" static="yes" value="0"/>
+      </paramdefs></paramspace></function></widget>)");
+  EXPECT_EQ(w->GetRect(), (TRect{18, 18, 182, 82}));
+  TSurfacePtr frame = RenderOnBlack();
+  auto [first, last] = DrawnSpan(frame, 20);
+  EXPECT_TRUE(first > 80 && first <= 100 && last >= 100 && last < 120) << first << " " << last;
+  EXPECT_EQ(DrawnSpan(frame, 80).first, 20);
+  EXPECT_EQ(DrawnSpan(frame, 80).second, 180);
+  EXPECT_EQ(DrawnSpan(frame, 19), std::make_pair(-1, -1));
+}
+
 TEST_F(CurveWidget, HitWhereDrawnWhereverTheAnchorIs) {
   Ref<IWidget> w = ShowCurve(R"(smooth="no" anchor_left="30" anchor_top="5")");
   TSurfacePtr frame = RenderOnBlack();

@@ -27,7 +27,7 @@ const std::vector<PictureKind>& Kinds() {
       {"button", Plain<ButtonPicture>},     {"checkbox", Plain<CheckBoxPicture>},
       {"slider", Plain<SliderPicture>},     {"frame", Plain<FramePicture>},
       {"arrow", Plain<ArrowPicture>},       {"page", PagePicture},
-      {"object", Plain<ObjectPicture>},
+      {"object", Plain<ObjectPicture>},     {"pipe", Plain<PipePicture>},
       {"gull", Plain<GullPicture>},         {"comic", Plain<ComicPicture>},
   };
   return kinds;

@@ -194,6 +194,23 @@ Canvas ObjectPicture(const AssetArgs& args) {
   return c;
 }
 
+// A pipe tile's layer: a tube from the centre to each side whose mark in "sides" is 1,
+// sides counter-clockwise from the top: up, left, down, right, as the sample counts a
+// pipe tile's sides.
+Canvas PipePicture(const AssetArgs& args) {
+  const int size = args.Int("size", 100, 8, 1024);
+  Canvas c(size, size);
+  const std::string sides = args.Text("sides", "1010");
+  const Rgba colour = args.Colour("color", Hex(0x7a8a96));
+  const float m = static_cast<float>(size), centre = m / 2, r = m * 0.13f;
+  const float ends[4][2] = {{centre, 0}, {0, centre}, {centre, m}, {m, centre}};
+  for (size_t i = 0; i < 4 && i < sides.size(); ++i)
+    if (sides[i] == '1')
+      Embossed(c, Capsule(centre, centre, ends[i][0], ends[i][1], r), colour, r * 0.25f, 0);
+  Embossed(c, Ellipse(centre, centre, r * 1.3f, r * 1.3f), colour, r * 0.25f, 0);
+  return c;
+}
+
 Canvas StripPicture(const AssetArgs& args) {
   const int fw = args.Int("w", 64, 4, 1024), fh = args.Int("h", 64, 4, 1024);
   const int frames = args.Int("frames", 8, 1, 256);
