@@ -9,6 +9,7 @@
 #include "gameplay/Tv2Declarations.h"
 #include "minigames/MiniGamesRegistration.h"
 #include "platform/Folders.h"
+#include "screens/ScreensRegistration.h"
 #include "shell/ShellRegistration.h"
 #include "widgets/WidgetsRegistration.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   RegisterShellClasses();
   RegisterWidgetsClasses();
   RegisterGameplayClasses();
+  RegisterScreensClasses();
   RegisterMiniGamesClasses();
   return RunApplication();
 }
