@@ -4,6 +4,7 @@
 #include "screens/Tv2DiaryPageVoodoo.h"
 #include "screens/Tv2GameScreenDiaryParticipant.h"
 #include "screens/Tv2GameScreenDificult.h"
+#include "screens/Tv2GameScreenGame.h"
 #include "screens/Tv2GameScreenHighScores.h"
 #include "screens/Tv2GameScreenOptions.h"
 #include "screens/Tv2GameScreenSelectCase.h"
@@ -28,4 +29,5 @@ void RegisterScreensClasses() {
   RegisterClassName<TTV2GameScreenUsers>("TV2GameScreenUsers");
   RegisterClassName<TTv2GameScreenDificult>("Tv2GameScreenDificult");
   RegisterClassName<TTavelor2GameScreenHighScores>("Tavelor2GameScreenHighScores");
+  RegisterClassName<TTavelor2GameScreenGame>("Tavelor2GameScreenGame");
 }
