@@ -16,6 +16,7 @@ void RegisterScreensClasses() {
   RegisterClassName<TDiaryPageParticipant>("diary_participant_page");
   RegisterClassName<TDiaryJournal>("diary_journal");
   RegisterClassName<TDiaryDiaryPageVoodoo>("diary_page_voodoo");
+  // Screens.
   RegisterClassName<TTv2GameScreenDificult>("Tv2GameScreenDificult");
   RegisterClassName<TTavelor2GameScreenGame>("Tavelor2GameScreenGame");
 }
