@@ -22,6 +22,7 @@ void RegisterScreensClasses() {
   RegisterClassName<TDiaryPageParticipant>("diary_participant_page");
   RegisterClassName<TDiaryJournal>("diary_journal");
   RegisterClassName<TDiaryDiaryPageVoodoo>("diary_page_voodoo");
+  // Screens.
   RegisterClassName<TTavelor2GameScreenSelectCase>("Tavelor2GameScreenSelectCase");
   RegisterClassName<TTavelor2GameScreenSelectScene>("Tavelor2GameScreenSelectScene");
   RegisterClassName<TTavelor2GameScreenSelectTask>("Tavelor2GameScreenSelectTask");
