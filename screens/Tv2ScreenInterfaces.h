@@ -1,8 +1,8 @@
 #pragma once
 // How the game screens reach each other: the diary as its participant page sees it, the
-// pages (participants, journal, voodoo dolls) as the diary sees them, and the statistics
-// screen as the play screen sees it. Each is implemented by one screen or page; the others
-// hold it as a plain pointer or `Ref` and learn of it through `dynamic_cast`.
+// participant page as the diary sees it, and the statistics screen as the play screen
+// sees it. Each is implemented by one screen or page; the others hold it as a plain pointer
+// or `Ref` and learn of it through `dynamic_cast`.
 #include <string>
 
 #include "gameplay/Tv2Interfaces.h"
@@ -47,21 +47,24 @@ class IDiaryPageParticipant : public virtual IWidget {
   virtual void SetPageName(const std::string& value) = 0;
 };
 
-// The diary's journal ("diary_journal"): the player's notes, two to a spread.
+// The diary's journal ("diary_journal"): two notes per spread, turned by the diary's
+// "button_next" and "button_prev".
 class IDiaryJournal : public virtual IWidget {
  public:
-  // Takes the journal list of the progress and opens on its last spread.
+  // The progress's journal list: opens on the last spread.
   virtual void SetNotes(const std::string& notes) = 0;
+  // Empties both pages.
   virtual void ClearPage() = 0;
   virtual void NextPage() = 0;
   virtual void PrevPage() = 0;
 };
 
-// The diary's voodoo-doll page ("diary_page_voodoo").
+// The diary's voodoo-doll page ("diary_page_voodoo"). Its plain property
+// "voodoo_count_need" and its child "start_minigame" are the diary's to read and restart.
 class IDiaryPageVoodoo : public virtual IWidget {
  public:
-  // Shows and counts the dolls of the found-voodoo list.
-  virtual void UpdateCounter(const std::string& foundVoodoo) = 0;
+  // Shows and counts the found dolls of the progress's list.
+  virtual void UpdateCounter(const std::string& foundDolls) = 0;
 };
 
 // The level statistics screen, as the play screen asks it after a level.
