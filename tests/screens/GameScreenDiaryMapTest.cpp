@@ -56,7 +56,8 @@ TEST_F(DiaryMap, LabelsOfEarlierStagesAndTheSelectedTask) {
                                                 "label_t3(0)", "selected_ring(0)"}));
   EXPECT_EQ(Find("page_tasks/labels_group/label_t2")->GetAnchorTop(), 100) << "row 2";
   EXPECT_EQ(Find("page_tasks/labels_group/label_ring")->GetProperty("name1").ToString(), "rose");
-  EXPECT_EQ(Find("page_tasks/labels_group/label_t0")->GetProperty("label_caption").ToString(), "market");
+  EXPECT_EQ(Find("page_tasks/labels_group/label_t0")->GetProperty("label_caption").ToString(),
+            "market");
 }
 
 TEST_F(DiaryMap, AGiftTaskOffersTheOpenGiftsOrTakesTheOnlyOne) {
