@@ -5,6 +5,7 @@
 #include "gameplay/Tv2DataFiles.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "platform/InputConstants.h"
+#include "screens/Tv2DiaryPages.h"
 
 using namespace diary_text;
 
@@ -202,7 +203,7 @@ void TTavelor2GameScreenDiary::UpdateTabButtons() {
 void TTavelor2GameScreenDiary::RebuildPages() {
   Ref<IWidgetCollection> children = root_ ? root_->GetChildren() : nullptr;
   if (!children) return;
-  Ref<IParamCollection> empty = NewParams();
+  Ref<IParamCollection> empty = NewParamCollection();
   if (voodooPage_) voodooPage_->SetDead(true);
   children->RemoveDead();
   voodooPage_ = nullptr;

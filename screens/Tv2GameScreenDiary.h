@@ -37,7 +37,6 @@ void SetText(const Ref<T>& record, const std::string& name, const std::string& v
 }
 // The show or result parameter as text; '' when missing.
 std::string ParamText(const Ref<IParamCollection>& params, const std::string& name);
-Ref<IParamCollection> NewParams();
 }  // namespace diary_text
 
 class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenSelectTask {
@@ -79,8 +78,6 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   // that record's parameter (default Text); Text itself when a record is missing.
   std::string ResolveOutParam(const std::string& text);
 
-  // A ";"-list split at every ";": "a;b;" gives "a", "b" and an empty last item.
-  static std::vector<std::string> SplitList(const std::string& list);
   // (Level div 10 + 1) x 10, saturated.
   static int32_t NextCaseLevel(int32_t level);
 

@@ -6,6 +6,7 @@
 #include "foundation/Routines.h"
 #include "foundation/Warnings.h"
 #include "gameplay/Tv2UserGameData.h"
+#include "screens/Tv2DiaryPages.h"
 #include "screens/Tv2GameScreenDiary.h"
 
 using namespace diary_text;
@@ -56,10 +57,6 @@ std::string ParamText(const Ref<IParamCollection>& params, const std::string& na
   return params ? params->GetValue(name, Variant("")).ToString() : std::string();
 }
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 }  // namespace diary_text
 
 int32_t TTavelor2GameScreenDiary::NextCaseLevel(int32_t level) {
@@ -104,7 +101,7 @@ void TTavelor2GameScreenDiary::StartTask() {
   TFlowScope scope(*this);
   if (!scope) return;
   const int generation = generation_;
-  Ref<IParamCollection> result = NewParams();
+  Ref<IParamCollection> result = NewParamCollection();
   Ref<IUGDCase> gameCase = CurrentCase();
   Ref<IUGDStage> stage = CurrentStage();
   result->SetValue("case", Variant(gameCase ? gameCase->GetName() : std::string()));
@@ -322,7 +319,7 @@ bool TTavelor2GameScreenDiary::VoodooMiniGameStarts() {
   const bool pushed = Text(task, "push_minigame_voodoo", "no") == "yes";
   const int32_t need = voodooPage_->GetProperty("voodoo_count_need").ToInt(0);
   const bool allFound =
-      need > 0 && int64_t(SplitList(progress_->GetFindedVoodoo()).size()) == int64_t(need) + 1;
+      need > 0 && int64_t(SplitListItems(progress_->GetFindedVoodoo()).size()) == int64_t(need) + 1;
   if (!pushed && !allFound) return false;
   SelectTab(2);
   if (Ref<IWidget> start = voodooPage_->FindWidget("start_minigame")) start->Restart();
@@ -458,7 +455,7 @@ void TTavelor2GameScreenDiary::ChildClosed(const std::string& name,
 }
 
 void TTavelor2GameScreenDiary::ClientMatched(const std::string& clients) {
-  if (progress_) progress_->AddMatchedClient(SplitList(clients).front());
+  if (progress_) progress_->AddMatchedClient(SplitListItems(clients).front());
   OnTaskFinished();
 }
 

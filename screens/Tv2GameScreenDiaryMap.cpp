@@ -2,6 +2,7 @@
 // the selected task's label, and the choice of a gift or place scene for it.
 
 #include "foundation/Routines.h"
+#include "screens/Tv2DiaryPages.h"
 #include "screens/Tv2GameScreenDiary.h"
 
 using namespace diary_text;
@@ -11,20 +12,10 @@ namespace {
 constexpr int kLabelRowHeight = 50;
 constexpr int kSceneChoiceSpacing = 270;
 
-// Marks every child dead and empties the group.
-void EmptyGroup(const Ref<IWidget>& group) {
-  Ref<IWidgetCollection> children = group ? group->GetChildren() : nullptr;
-  if (!children) return;
-  for (int i = 0; i < children->Count(); ++i)
-    if (IWidget* child = children->ItemAt(i)) child->SetDead(true);
-  children->RemoveDead();
-  children->Clear();
-}
-
 // The scene of the task's entry ("task:scene") in a chosen list; the entry's name must be
 // the whole task name ("t1" does not take "t10:x").
 bool FindChosenScene(const std::string& list, const std::string& taskName, std::string& scene) {
-  for (const std::string& entry : TTavelor2GameScreenDiary::SplitList(list)) {
+  for (const std::string& entry : SplitListItems(list)) {
     size_t colon = entry.find(':');
     if (colon == std::string::npos || entry.compare(0, colon, taskName) != 0) continue;
     scene = entry.substr(colon + 1);
@@ -38,20 +29,6 @@ bool IsGiftOrPlace(const std::string& selectScene) {
 }
 
 }  // namespace
-
-std::vector<std::string> TTavelor2GameScreenDiary::SplitList(const std::string& list) {
-  std::vector<std::string> items;
-  size_t start = 0;
-  for (;;) {
-    size_t end = list.find(';', start);
-    if (end == std::string::npos) {
-      items.push_back(list.substr(start));
-      return items;
-    }
-    items.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-}
 
 // ---------------------------------------------------------------------------------------
 // Building and clearing
@@ -72,7 +49,7 @@ void TTavelor2GameScreenDiary::RefreshMapAndPages() {
 
 void TTavelor2GameScreenDiary::ClearMap() {
   HideSceneChoice();
-  EmptyGroup(labelGroup_);
+  RemoveAllChildren(labelGroup_.get());
   if (participantPage_) participantPage_->RemoveMatchedTwain();
 }
 
@@ -100,7 +77,7 @@ void TTavelor2GameScreenDiary::BuildMap() {
 Ref<IWidget> TTavelor2GameScreenDiary::MakeTaskLabel(const Ref<IUGDTask>& task, int row,
                                                      bool selected, bool putOnMap) {
   if (!task) return nullptr;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   const std::string sceneName = Text(task, "scenename");
   params->SetValue("scenename", Variant(sceneName));
   params->SetValue("name", Variant(task->GetName()));
@@ -117,9 +94,9 @@ Ref<IWidget> TTavelor2GameScreenDiary::MakeTaskLabel(const Ref<IUGDTask>& task, 
                        "anchor_top", Variant(SaturateInt32(int64_t(row) * kLabelRowHeight)))));
   const std::string selectScene = Text(task, "select_scene");
   if (sceneName.empty() && IsGiftOrPlace(selectScene)) {
-    std::vector<std::string> items =
-        SplitList(selectScene == "gift" ? (progress_ ? progress_->GetOpenGifts() : std::string())
-                                        : (progress_ ? progress_->GetOpenPlaces() : std::string()));
+    std::vector<std::string> items = SplitListItems(
+        selectScene == "gift" ? (progress_ ? progress_->GetOpenGifts() : std::string())
+                              : (progress_ ? progress_->GetOpenPlaces() : std::string()));
     for (size_t i = 0; i < items.size(); ++i)
       params->SetValue(i == 0 ? "name" : "name" + std::to_string(i), Variant(items[i]));
   } else if (IsGiftOrPlace(selectScene)) {
@@ -233,10 +210,10 @@ void TTavelor2GameScreenDiary::StartNamedTask(const std::string& taskName, bool 
 void TTavelor2GameScreenDiary::OfferSceneChoice(const std::string& list) {
   for (const Ref<IWidget>& group : {taskSceneGroup_, participantSceneGroup_}) {
     if (!group) continue;
-    EmptyGroup(group);
+    RemoveAllChildren(group.get());
     group->SetVisible(true);
   }
-  std::vector<std::string> items = SplitList(list);
+  std::vector<std::string> items = SplitListItems(list);
   if (items.size() == 2 && !items[0].empty() && items[1].empty()) {
     const int generation = generation_;
     ChooseScene(items[0]);
@@ -246,7 +223,7 @@ void TTavelor2GameScreenDiary::OfferSceneChoice(const std::string& list) {
   }
   for (size_t k = 0; k < items.size(); ++k) {
     if (items[k].empty()) continue;
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     params->SetValue("scenename", Variant(items[k]));
     params->SetValue("id", Variant(int(k)));
     params->SetValue("y", Variant(SaturateInt32(int64_t(k) * kSceneChoiceSpacing)));

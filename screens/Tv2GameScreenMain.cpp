@@ -10,15 +10,12 @@
 #include "gameplay/Tv2Interfaces.h"
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
+#include "screens/Tv2DiaryPages.h"
 
 namespace {
 
 constexpr const char* kMenuMusic = "music_background";
 constexpr const char* kGameMusic = "sub";
-
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
 
 }  // namespace
 
@@ -72,7 +69,7 @@ void TTavelor2GameScreenMain::ShowWelcome(bool openNewUser) {
     }
     return;
   }
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("Necessary", Variant(true));
   if (!openNewUser) return;
   if (Ref<IWidget> curtain = FindWidget("hide_desktop_screen")) curtain->Restart();
@@ -119,7 +116,7 @@ void TTavelor2GameScreenMain::OnWidgetEvent(IWidget* sender, int32_t code, int32
   if (!sender || code != control_event::kButtonClick || sender->GetName() != "button_start" ||
       !owner_)
     return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("show_diary", Variant(1));
   params->SetValue("tab", Variant(-1));
   params->SetValue("debug_mode", Variant(0));

@@ -16,6 +16,7 @@
 #include "foundation/Params.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "screens/ScreensRegistration.h"
+#include "screens/Tv2DiaryPages.h"
 #include "screens/Tv2GameScreenDiary.h"
 #include "tests/screens/DiaryPageDoubles.h"
 #include "tests/support/FakeScreenOwner.h"
@@ -133,8 +134,8 @@ class DiaryFixture : public GameplayFixture {
                   ScreenXml("GS_Diary", DiaryWindow(diaryEffects), "Tavelor2GameScreenDiary")));
     if (!game) return nullptr;
     std::string scenes;
-    for (const std::string& name : TTavelor2GameScreenDiary::SplitList(sceneNames))
-      if (!name.empty()) scenes += "<scene_def name=\"" + name + "\"/>";
+    for (const std::string& name : SplitListNames(sceneNames))
+      scenes += "<scene_def name=\"" + name + "\"/>";
     if (!scenes.empty()) PublishSceneDefs("<scene_defs>" + scenes + "</scene_defs>");
     Frame(16);
     Ref<IUserProfileCollection> profiles = game->GetUserProfiles();

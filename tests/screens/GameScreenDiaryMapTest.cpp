@@ -161,10 +161,3 @@ TEST_F(DiaryMap, TheParticipantPageStartsItsTasks) {
   Click("candidate2", {{"task", "t3"}});
   EXPECT_EQ(GameResult(), "case=c1;stage=s1;task=t3;participant=;play_mode=0;");
 }
-
-TEST_F(DiaryMap, SplitListKeepsEveryItem) {
-  using Items = std::vector<std::string>;
-  EXPECT_EQ(TTavelor2GameScreenDiary::SplitList("a;b;"), (Items{"a", "b", ""}));
-  EXPECT_EQ(TTavelor2GameScreenDiary::SplitList(""), (Items{""}));
-  EXPECT_EQ(TTavelor2GameScreenDiary::SplitList(";a"), (Items{"", "a"}));
-}
