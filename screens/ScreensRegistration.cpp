@@ -5,6 +5,7 @@
 #include "screens/Tv2GameScreenDiary.h"
 #include "screens/Tv2GameScreenDiaryParticipant.h"
 #include "screens/Tv2GameScreenDificult.h"
+#include "screens/Tv2GameScreenGame.h"
 #include "screens/Tv2GameScreenMain.h"
 #include "screens/Tv2Journal.h"
 
@@ -13,6 +14,7 @@ void RegisterScreensClasses() {
   static bool registered = false;
   if (registered) return;
   registered = true;
+  RegisterClassName<TTavelor2GameScreenGame>("Tavelor2GameScreenGame");
   RegisterClassName<TTavelor2GameScreenDiary>("Tavelor2GameScreenDiary");
   // The diary's pages.
   RegisterClassName<TDiaryPageParticipant>("diary_participant_page");
