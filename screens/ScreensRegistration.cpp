@@ -2,10 +2,12 @@
 
 #include "foundation/GeneralClasses.h"
 #include "screens/Tv2DiaryPageVoodoo.h"
+#include "screens/Tv2GameScreenDiary.h"
 #include "screens/Tv2GameScreenDiaryParticipant.h"
 #include "screens/Tv2GameScreenDificult.h"
 #include "screens/Tv2GameScreenGame.h"
 #include "screens/Tv2GameScreenHighScores.h"
+#include "screens/Tv2GameScreenMain.h"
 #include "screens/Tv2GameScreenOptions.h"
 #include "screens/Tv2GameScreenSelectCase.h"
 #include "screens/Tv2GameScreenSelectScene.h"
@@ -18,11 +20,13 @@ void RegisterScreensClasses() {
   static bool registered = false;
   if (registered) return;
   registered = true;
+  RegisterClassName<TTavelor2GameScreenGame>("Tavelor2GameScreenGame");
+  RegisterClassName<TTavelor2GameScreenDiary>("Tavelor2GameScreenDiary");
   // The diary's pages.
   RegisterClassName<TDiaryPageParticipant>("diary_participant_page");
   RegisterClassName<TDiaryJournal>("diary_journal");
   RegisterClassName<TDiaryDiaryPageVoodoo>("diary_page_voodoo");
-  // Screens.
+  RegisterClassName<TTavelor2GameScreenMain>("Tavelor2GameScreenMain");
   RegisterClassName<TTavelor2GameScreenSelectCase>("Tavelor2GameScreenSelectCase");
   RegisterClassName<TTavelor2GameScreenSelectScene>("Tavelor2GameScreenSelectScene");
   RegisterClassName<TTavelor2GameScreenSelectTask>("Tavelor2GameScreenSelectTask");
@@ -30,5 +34,4 @@ void RegisterScreensClasses() {
   RegisterClassName<TTV2GameScreenUsers>("TV2GameScreenUsers");
   RegisterClassName<TTv2GameScreenDificult>("Tv2GameScreenDificult");
   RegisterClassName<TTavelor2GameScreenHighScores>("Tavelor2GameScreenHighScores");
-  RegisterClassName<TTavelor2GameScreenGame>("Tavelor2GameScreenGame");
 }
