@@ -4,6 +4,7 @@
 #include "foundation/MultiLanguages.h"
 #include "foundation/Params.h"
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
 #include "gameplay/Tv2DataFiles.h"
 #include "gameplay/Tv2Declarations.h"
 #include "gameplay/Tv2UserGameData.h"
@@ -383,6 +384,11 @@ void TTavelor2GameScreenSelectTask::StartSelectedTask() {
   shared_->SetValue("text", Variant(caption_));
   if (EnsureTaskScene(task)) {
     owner_->ShowScreen(kGameScreen, shared_);
+    return;
+  }
+  // Without any scene list nothing can be told about the task: it waits, unplayed.
+  if (owner_->GetParamValue("scene_defs").IsClear()) {
+    Warn(ScenesFileName, "no scene list: task \"" + task->GetName() + "\" not started");
     return;
   }
   // A task whose scene cannot be played counts as played.

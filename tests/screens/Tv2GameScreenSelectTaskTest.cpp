@@ -5,6 +5,7 @@
 #include "gameplay/Tv2UserGameData.h"
 #include "screens/Tv2GameScreenSelectTask.h"
 #include "tests/screens/MenuScreensFixture.h"
+#include "tests/support/WarningCapture.h"
 
 namespace {
 
@@ -212,6 +213,22 @@ TEST_F(TaskMap, ANewPlayerWithOnlyAPlayModeGetsTheScenario) {
             Ref<IInterface>(Progress().get()).get());
   game->CloseScreen(Slave("GS_SelectTask"), nullptr);
   EXPECT_NE(game->GetUserProfiles()->GetCurrent()->GetDataStorage().find("ft1"), std::string::npos);
+}
+
+TEST_F(TaskMap, ATaskWithoutAPlayableSceneCountsAsPlayedUnlessNoSceneListIsThere) {
+  StartMap(Story(Case("c1", Stage("s1", Task("t1", P("scenename", "attic")) +
+                                            Task("t2", P("scenename", "room"))))));
+  Send("GS_SelectTask", "button_start");
+  EXPECT_TRUE(TaskOf("c1", "s1", "t1")->IsCompleted());
+  EXPECT_EQ(Map()->GetSelectedTask(), "t2");
+  EXPECT_EQ(Stack(), (Ids{"GS_Main", "GS_SelectTask"}));
+
+  game->SetParamValue("scene_defs", Variant::Null());
+  WarningCapture warnings;
+  Send("GS_SelectTask", "button_start");
+  EXPECT_FALSE(TaskOf("c1", "s1", "t2")->IsCompleted());
+  EXPECT_EQ(Stack(), (Ids{"GS_Main", "GS_SelectTask"}));
+  EXPECT_EQ(warnings.Lines().size(), 1u);
 }
 
 TEST_F(TaskMap, ACaseOfferingCasesOpensTheCasePicker) {
