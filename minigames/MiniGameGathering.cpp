@@ -20,8 +20,7 @@ void TMiniGameGathering::LoadFromXml(const Ref<IHierStorage>& node) {
   collection_.clear();
   resetWidget_ = ReadXmlStr(node, "reset_widget", "null_widget");
   checkOrder_ = ReadXmlBool(node, "check_order", false);
-  sequencePath_ = ReadXmlStr(node, "sequence");
-  sequence_ = FindWidget(sequencePath_);
+  sequence_ = FindWidget(ReadXmlStr(node, "sequence"));
   ReadGroups(node);
   ReadTasks(node);
   taskWidgets_.clear();
@@ -169,15 +168,6 @@ Ref<IWidget> TMiniGameGathering::ElementWidget(const std::string& factory, const
   return widget;
 }
 
-void TMiniGameGathering::Queue(const Ref<IWidget>& widget, const Ref<IWidget>& holder,
-                               const std::string& holderPath) {
-  if (!widget) return;
-  EnqueueWidget(widget);
-  // The next one finds its tail inside the widget that holds it.
-  if (holder && holder->GetChildren() && widget->GetOwner() != this)
-    lastQueued_ = holderPath + "/" + widget->GetName();
-}
-
 void TMiniGameGathering::Pop(const TFound& found) {
   auto last = std::find(collection_.rbegin(), collection_.rend(), found.element->id);
   if (last != collection_.rend()) collection_.erase(std::next(last).base());
@@ -192,9 +182,8 @@ void TMiniGameGathering::Push(const TFound& found) {
   int32_t inGroup = CollectedInGroup(found.group);
   if (inGroup < group.max) {
     collection_.push_back(found.element->id);
-    Queue(ElementWidget(found.element->userPush, *found.element, int32_t(collection_.size()),
-                        CollectedInGroup(found.group)),
-          sequence_, sequencePath_);
+    EnqueueWidget(ElementWidget(found.element->userPush, *found.element,
+                                int32_t(collection_.size()), CollectedInGroup(found.group)));
     return;
   }
   if (!group.replace) return;
@@ -204,10 +193,8 @@ void TMiniGameGathering::Push(const TFound& found) {
   if (old == collection_.rend()) return;  // a group whose max is 0 or less holds nothing
   TFound replaced = FindElement(*old);
   int32_t size = int32_t(collection_.size());
-  Queue(ElementWidget(replaced.element->userPop, *replaced.element, size, inGroup), sequence_,
-        sequencePath_);
-  Queue(ElementWidget(found.element->userPush, *found.element, size, inGroup), sequence_,
-        sequencePath_);
+  EnqueueWidget(ElementWidget(replaced.element->userPop, *replaced.element, size, inGroup));
+  EnqueueWidget(ElementWidget(found.element->userPush, *found.element, size, inGroup));
   collection_.erase(std::next(old).base());
   collection_.push_back(found.element->id);
 }
@@ -259,7 +246,7 @@ void TMiniGameGathering::ShowTask() {
       Ref<IWidget> widget = CreateWidgetFromFactory(found.element->gamePush, params);
       if (!widget) continue;
       children->Add(widget);
-      Queue(widget, shown, taskWidgets_[i]);
+      EnqueueWidget(widget);
     }
   }
 }

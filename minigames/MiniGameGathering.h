@@ -63,8 +63,6 @@ class TMiniGameGathering : public TMiniGameWidget {
   void FinishTask();
   void EmptyCollection();
   // An element's widget with its five values, added to the sequence widget.
-  // EnqueueWidget for a widget that Holder (at HolderPath from the game) holds.
-  void Queue(const Ref<IWidget>& widget, const Ref<IWidget>& holder, const std::string& holderPath);
   Ref<IWidget> ElementWidget(const std::string& factory, const TElement& element, int32_t size,
                              int32_t groupCount);
 
@@ -73,7 +71,6 @@ class TMiniGameGathering : public TMiniGameWidget {
   int32_t current_ = 0;
   TiArray collection_;
   Ref<IWidget> sequence_;
-  std::string sequencePath_;
   bool checkOrder_ = false;
   std::string resetWidget_ = "null_widget";
   std::vector<std::string> taskWidgets_;

@@ -66,6 +66,8 @@ void TPipeWidget::LoadFromXml(const Ref<IHierStorage>& node) {
         element.links.push_back(Numbers(passage, ','));
     element.type = ReadXmlStr(e, "type", "common");
     element.passFactory = ReadXmlStr(e, "passfactory", "pass");
+    for (size_t p = 0; p < element.links.size(); ++p)
+      element.passNames.push_back("pass_" + std::to_string(i) + "_" + std::to_string(p));
     elements_.push_back(std::move(element));
   }
   // Neighbours that are no element are open sides; sides the element lacks are dropped.
@@ -77,9 +79,16 @@ void TPipeWidget::LoadFromXml(const Ref<IHierStorage>& node) {
       std::erase_if(passage, [&](int32_t side) { return side < 0 || side >= sides; });
   }
   played_.assign(elements_.size(), {});
+  passlessFactories_.clear();
   SetElementLayers();
   if (shuffle_)
     for (int32_t i = 0; i < count; ++i) TurnElement(i, Random(10), "shuffle");
+}
+
+void TPipeWidget::SetOwner(IWidgetOwner* owner) {
+  // Another owner's chain may hold the pass factories the old one lacked.
+  passlessFactories_.clear();
+  TMiniGameWidget::SetOwner(owner);
 }
 
 void TPipeWidget::SetElementLayers() {
@@ -209,38 +218,47 @@ void TPipeWidget::PlayFlow(int32_t index, int32_t from, const std::string& tail)
     // The passage's sides, turned so that the one it is entered by comes first.
     size_t first = size_t(std::find(passage.begin(), passage.end(), entry) - passage.begin());
     size_t count = passage.size();
-    std::string passcode;
-    for (size_t s = 0; s < count; ++s) {
-      if (s) passcode += '_';
-      passcode += std::to_string(passage[(first + s) % count]);
-    }
-    std::string name = "pass_";
-    name += std::to_string(index);
-    name += '_';
-    name += std::to_string(i);
-    if (!HasChild(name)) {
-      if (!passParams_) passParams_ = NewParams();
-      passParams_->SetValue("id", Variant::Integer(index));
-      passParams_->SetValue("elem", Variant(element.widget));
-      passParams_->SetValue("passcode", Variant(passcode));
-      passParams_->SetValue("layer", Variant::Integer(int32_t(i)));
-      if (Ref<IWidget> pass = MakeChild(element.passFactory, passParams_)) {
-        name = pass->GetName();
-        Ref<IWidget> before = tail.empty() ? nullptr : children_->GetByName(tail);
-        if (before) {
-          Variant next = before->GetProperty("next");
-          std::string text = next.IsEmpty() || next.IsNull() ? std::string() : next.ToString();
-          before->SetProperty("next", Variant(text + ";" + name));
-        } else {
-          pass->SetPaused(false);
-        }
-      }
-    }
+    std::string made;
+    const std::string& name = HasChild(element.passNames[i])
+                                  ? element.passNames[i]
+                                  : MakePass(element, i, first, tail, made);
     for (size_t s = 1; s < count; ++s) {
       int32_t neighbour = element.neighbours[size_t(passage[(first + s) % count])];
       if (neighbour >= 0) PlayFlow(neighbour, index, name);
     }
   }
+}
+
+const std::string& TPipeWidget::MakePass(const TElement& element, size_t i, size_t first,
+                                         const std::string& tail, std::string& made) {
+  if (std::ranges::find(passlessFactories_, element.passFactory) != passlessFactories_.end())
+    return element.passNames[i];
+  const std::vector<int32_t>& passage = element.links[i];
+  std::string passcode;
+  for (size_t s = 0; s < passage.size(); ++s) {
+    if (s) passcode += '_';
+    passcode += std::to_string(passage[(first + s) % passage.size()]);
+  }
+  if (!passParams_) passParams_ = NewParams();
+  passParams_->SetValue("id", Variant::Integer(element.index));
+  passParams_->SetValue("elem", Variant(element.widget));
+  passParams_->SetValue("passcode", Variant(passcode));
+  passParams_->SetValue("layer", Variant::Integer(int32_t(i)));
+  Ref<IWidget> pass = MakeChild(element.passFactory, passParams_);
+  if (!pass) {
+    passlessFactories_.push_back(element.passFactory);
+    return element.passNames[i];
+  }
+  made = pass->GetName();
+  Ref<IWidget> before = tail.empty() ? nullptr : children_->GetByName(tail);
+  if (before) {
+    Variant next = before->GetProperty("next");
+    std::string text = next.IsEmpty() || next.IsNull() ? std::string() : next.ToString();
+    before->SetProperty("next", Variant(text + ";" + made));
+  } else {
+    pass->SetPaused(false);
+  }
+  return made;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 class TPipeWidget : public TMiniGameWidget {
  public:
   void LoadFromXml(const Ref<IHierStorage>& node) override;
+  void SetOwner(IWidgetOwner* owner) override;
   bool HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) override;
   void Win(const Ref<IParamCollection>& params = nullptr) override;
   void Skip() override;
@@ -47,11 +48,16 @@ class TPipeWidget : public TMiniGameWidget {
     std::string widget;
     std::vector<int32_t> neighbours;
     std::vector<std::vector<int32_t>> links;
+    std::vector<std::string> passNames;  // "pass_<index>_<passage>", one per passage
     std::string type = "common";
     std::string passFactory = "pass";
   };
 
   void SetElementLayers();
+  // The flow's pass widget for Element's passage entered by its side at First, chained
+  // after Tail: its name in Made, or the passage's own name when none is made.
+  const std::string& MakePass(const TElement& element, size_t passage, size_t first,
+                              const std::string& tail, std::string& made);
   bool IsConnected(int32_t element, int32_t from);
   // PlayFlow: each passage plays once per flow, so a loop of pipes ends.
   void PlayFlow(int32_t element, int32_t from, const std::string& tail);
@@ -65,4 +71,7 @@ class TPipeWidget : public TMiniGameWidget {
   std::vector<TElement> elements_;
   std::vector<std::vector<bool>> played_;  // passages of this flow, per element
   Ref<IParamCollection> passParams_;       // refilled for every pass widget
+  // Factories that made no pass widget since the game was loaded or moved to another
+  // owner: the win test runs on every read of "win" and would ask the whole chain again.
+  std::vector<std::string> passlessFactories_;
 };

@@ -47,6 +47,26 @@ class IDiaryPageParticipant : public virtual IWidget {
   virtual void SetPageName(const std::string& value) = 0;
 };
 
+// The diary's journal ("diary_journal"): two notes per spread, turned by the diary's
+// "button_next" and "button_prev".
+class IDiaryJournal : public virtual IWidget {
+ public:
+  // The progress's journal list: opens on the last spread.
+  virtual void SetNotes(const std::string& notes) = 0;
+  // Empties both pages.
+  virtual void ClearPage() = 0;
+  virtual void NextPage() = 0;
+  virtual void PrevPage() = 0;
+};
+
+// The diary's voodoo-doll page ("diary_page_voodoo"). Its plain property
+// "voodoo_count_need" and its child "start_minigame" are the diary's to read and restart.
+class IDiaryPageVoodoo : public virtual IWidget {
+ public:
+  // Shows and counts the found dolls of the progress's list.
+  virtual void UpdateCounter(const std::string& foundDolls) = 0;
+};
+
 // The level statistics screen, as the play screen asks it after a level.
 class ILevelStatScreen : public virtual IInterface {
  public:

@@ -187,6 +187,28 @@ TEST_F(Pipe, OutEndsTheTraceAndLoopsEnd) {
   EXPECT_EQ(Count(game, "pass_"), 0);
 }
 
+TEST_F(Pipe, AFactoryThatMadeNoPassIsAskedAgainUnderANewOwner) {
+  // Loaded alone, the game's chain has no "flow" factory: its win test plays no pass
+  // widget however often it runs; inside the scene that holds one, it does.
+  std::string elements = kElements;
+  for (size_t at = 0; (at = elements.find("<element ", at)) != std::string::npos; at += 9)
+    elements.insert(at + 9, R"(passfactory="flow" )");
+  Ref<IWidget> widget =
+      Load(R"(<widget type="mg_pipe_widget" name="minigame_pipe" )" + elements + "</widget>");
+  auto* game = dynamic_cast<TPipeWidget*>(widget.get());
+  game->TurnElement(1, 2, "turn");
+  EXPECT_TRUE(game->CheckWin());
+  EXPECT_TRUE(game->CheckWin());
+  EXPECT_EQ(Count(game, "pass_"), 0);
+  Ref<IWidget> scene = Show(R"(<widget type="group_widget" name="scene"><widgetfactories>
+      <widgetfactory name="flow" type="WidgetFactory"><widgetstring>
+        <widget type="test_box" name="pass_%id%_%layer%" paused="yes"/>
+      </widgetstring></widgetfactory></widgetfactories></widget>)");
+  scene->GetChildren()->Add(widget);
+  EXPECT_TRUE(game->CheckWin());
+  EXPECT_EQ(Count(game, "pass_"), 3);
+}
+
 TEST_F(Pipe, BadDataIsPassedOver) {
   // Neighbours that are no element are open; sides past the element's are dropped; an
   // element without sides does not turn.
