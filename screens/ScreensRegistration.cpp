@@ -4,6 +4,7 @@
 #include "screens/Tv2DiaryPageVoodoo.h"
 #include "screens/Tv2GameScreenDiaryParticipant.h"
 #include "screens/Tv2GameScreenDificult.h"
+#include "screens/Tv2GameScreenGame.h"
 #include "screens/Tv2GameScreenLevelStat.h"
 #include "screens/Tv2GameScreenMenu.h"
 #include "screens/Tv2Journal.h"
@@ -17,6 +18,8 @@ void RegisterScreensClasses() {
   RegisterClassName<TDiaryPageParticipant>("diary_participant_page");
   RegisterClassName<TDiaryJournal>("diary_journal");
   RegisterClassName<TDiaryDiaryPageVoodoo>("diary_page_voodoo");
+  // Screens.
+  RegisterClassName<TTavelor2GameScreenGame>("Tavelor2GameScreenGame");
   RegisterClassName<TTavelor2GameScreenLevelStat>("Tavelor2GameScreenLevelStat");
   RegisterClassName<TTavelor2GameScreenMenu>("Tavelor2GameScreenMenu");
   RegisterClassName<TTv2GameScreenDificult>("Tv2GameScreenDificult");

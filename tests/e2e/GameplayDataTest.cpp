@@ -298,7 +298,7 @@ TEST(GameplayDataPictures, ScenePicturesHaveTheObjectsSizes) {
   ClearResourceCache();
 
   Ref<ISceneDefRefCollection> scenes = LoadSceneDefRefs(ScenesFileName);
-  ASSERT_EQ(scenes->Count(), 6);
+  ASSERT_EQ(scenes->Count(), 7);
   for (int s = 0; s < scenes->Count(); ++s) {
     Ref<ISceneDef> scene = scenes->GetItem(Variant(s))->LoadSceneDef();
     SCOPED_TRACE(scenes->GetItem(Variant(s))->GetName());
