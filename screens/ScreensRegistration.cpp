@@ -4,6 +4,7 @@
 #include "screens/Tv2DiaryPageVoodoo.h"
 #include "screens/Tv2GameScreenDiaryParticipant.h"
 #include "screens/Tv2GameScreenDificult.h"
+#include "screens/Tv2GameScreenGame.h"
 #include "screens/Tv2Journal.h"
 
 // The game file names these classes in its screens' "type" attributes.
@@ -16,4 +17,5 @@ void RegisterScreensClasses() {
   RegisterClassName<TDiaryJournal>("diary_journal");
   RegisterClassName<TDiaryDiaryPageVoodoo>("diary_page_voodoo");
   RegisterClassName<TTv2GameScreenDificult>("Tv2GameScreenDificult");
+  RegisterClassName<TTavelor2GameScreenGame>("Tavelor2GameScreenGame");
 }
