@@ -7,6 +7,7 @@
 #include "foundation/EngineDeclarations.h"
 #include "foundation/Random.h"
 #include "foundation/Routines.h"
+#include "gameplay/Tv2GameplayScreen.h"
 #include "shell/GameScreen.h"
 #include "shell/WidgetFactories.h"
 
@@ -270,7 +271,16 @@ void TAbstractLevelManager::AddListedLevelObjects(ISceneDef* sceneDef, const std
     const bool used = Contains(usedList, ";" + entry + ";");
     Ref<ISceneObjectLocation> location = locations->GetItem(Variant(std::string(locationName)));
     auto create = [&](const Ref<ISceneObjectLocation>& at) {
-      return owner_->CreateSceneObjectWidget(object, at, 0, groupKind);
+      Ref<IWidget> widget = owner_->CreateSceneObjectWidget(object, at, 0, groupKind);
+      // A widget the generator made on the scene's first play holds the generator's own
+      // reading of the scene: it gets this level's, which the panel and the finds know.
+      if (widget && owner_->GetWidgetObjectDef(widget).get() != object.get()) {
+        widget->SetExtraParam(TTv2GameplayScreen::kObjectDefParam,
+                              Variant(Ref<IInterface>(object.get())));
+        widget->SetExtraParam(TTv2GameplayScreen::kLocationParam,
+                              Variant(Ref<IInterface>(at.get())));
+      }
+      return widget;
     };
     const bool disabled = object->GetDisabledOnStart();
     const uint8_t type = object->GetObjectType();

@@ -141,6 +141,9 @@ void TGameScreen::Show(const Ref<IParamCollection>& params) {
   LoadWindow();
   showPending_ = true;
   OnShow(params);
+  // Closed from its own show hook: the hide has run, and nothing of the show may follow
+  // it (no sound, no cursor, no root put back on view).
+  if (!showPending_) return;
   active_ = true;
   OnShowSounds();
   ResetInput();

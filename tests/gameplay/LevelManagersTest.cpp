@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "foundation/Random.h"
 #include "gameplay/Tv2LevelManagers.h"
+#include "gameplay/Tv2PanelManagers.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "tests/gameplay/GameplayTestSupport.h"
 #include "tests/support/GameplayFixture.h"
+#include "tests/support/PanelFactories.h"
 
 using namespace gameplay_test;
 
@@ -458,4 +462,54 @@ TEST_F(Levels, SceneWidgetsComeFromTheSceneFactoriesAndApproaches) {
   EXPECT_TRUE(Widget("objects_group/candle"));
   EXPECT_TRUE(Widget("approaches_group/chest"));
   EXPECT_TRUE(Widget("approaches_group/chest/game_1"));
+}
+
+TEST_F(Levels, ShuffleKeepsTheGeneratedOrderWithoutFirstGeneration) {
+  StartOwner(PlayWindow({}, panel_support::kPanelItemFactories,
+                        panel_support::PanelUi(
+                            R"(\shapes_items_interval=10\shapes_all_items_max_width=700)"
+                            R"(\shapes_max_height=60\shapes_max_width=100)"
+                            R"(\shapes_items_add_type=1\shapes_items_move_speed=2)")));
+  const std::vector<std::string> names = {"fan", "cup", "bell", "key", "owl", "jar"};
+  std::string list = ";";
+  for (const std::string& name : names) list += name + "/l1;";
+  // The generator's order, then the same objects with one placed first.
+  for (bool firstGeneration : {false, true}) {
+    std::string objects;
+    for (size_t i = 0; i < names.size(); ++i)
+      objects += Obj(names[i], 0, 100 + 40 * int(i),
+                     firstGeneration && i == 2 ? "first_generation=\"yes\"" : "");
+    sceneList.clear();
+    Scene("room", objects);
+    bool reordered = false;
+    for (uint64_t seed = 1; seed <= 8; ++seed) {
+      for (const char* group : {"objects_group", "background_group"})
+        Widget(group)->GetChildren()->Clear();
+      Ref<IItemListPanelWidget> panel = owner->GetPanelManager();
+      ASSERT_TRUE(panel);
+      panel->GetChildren()->Clear();
+      Ref<IPanelManager> shapes =
+          Supports<IPanelManager>(CreateNamedObject("PanelManagerHiddenShapes"));
+      ASSERT_TRUE(shapes);
+      shapes->Bind(owner, -1);
+      panel->SetPanelManager(shapes);
+      Progress(0, {{"room", Param("ho_names", list)}}, Param("scenename", "room"));
+      SetRandomSeed(seed);
+      Level(0);
+      std::vector<std::string> order;
+      for (auto& object : manager->GetLevelObjects())
+        if (object) order.push_back(object->GetName());
+      std::vector<std::string> sorted = order, expected = names;
+      std::sort(sorted.begin(), sorted.end());
+      std::sort(expected.begin(), expected.end());
+      EXPECT_EQ(sorted, expected) << "every object once, seed " << seed;
+      if (!firstGeneration) {
+        EXPECT_EQ(order, names) << "seed " << seed;
+      }
+      reordered = reordered || order != names;
+      manager->Done();
+    }
+    EXPECT_EQ(reordered, firstGeneration);
+  }
+  manager = nullptr;
 }

@@ -27,3 +27,20 @@ bool FakeScreenOwner::CloseScreen(IGameScreenSlave* screen, const Ref<IParamColl
   closed.push_back(WithParams(screen ? screen->GetName() : std::string(), result));
   return screen != nullptr;
 }
+
+Variant FakeScreenOwner::GetParamValue(const std::string& name) {
+  auto found = params.find(name);
+  return found == params.end() ? Variant() : found->second;
+}
+
+Variant FakeScreenOwner::GetParamValueDef(const std::string& name, const Variant& def) {
+  Variant value = GetParamValue(name);
+  return value.IsClear() ? def : value;
+}
+
+void FakeScreenOwner::SetParamValue(const std::string& name, const Variant& value) {
+  if (value.IsNull())
+    params.erase(name);
+  else
+    params[name] = value;
+}

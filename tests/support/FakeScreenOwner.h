@@ -1,10 +1,11 @@
 #pragma once
 // The game as a screen sees it (IGameScreenOwner), for widget tests: records the screens
-// that widgets show and close, and answers the rest with nothing.
+// that widgets show and close, keeps game parameters, and answers the rest with nothing.
 //
 //   screens->shown   == {"GS_Options", "GS_Rules(page=2;)"}
 //   screens->closed  == {"screen", "screen(result=1;)"}       // the closed screen's name
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,12 @@ class FakeScreenOwner : public TNamedObject, public virtual IGameScreenOwner {
   // The closed screen's name, with "(RESULT)" when there is a result.
   std::vector<std::string> closed;
 
-  Variant GetParamValue(const std::string&) override { return Variant(); }
-  Variant GetParamValueDef(const std::string&, const Variant& def) override { return def; }
-  void SetParamValue(const std::string&, const Variant&) override {}
+  // The game parameters, by exact name; setting Null drops one.
+  std::map<std::string, Variant> params;
+
+  Variant GetParamValue(const std::string& name) override;
+  Variant GetParamValueDef(const std::string& name, const Variant& def) override;
+  void SetParamValue(const std::string& name, const Variant& value) override;
   Ref<IParamCollection> GetParams() override { return nullptr; }
   void SetOption(const std::string&, const std::string&) override {}
   IEngine* GetEngine() override { return engine; }

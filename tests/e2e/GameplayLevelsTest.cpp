@@ -1,0 +1,309 @@
+// The sample game's six tasks played through the play screen's base on the game's own play
+// window (game.xml), with the gameplay's documents of the built program folder: each level
+// is generated with a fixed seed and started, its wanted objects are clicked (or carried
+// to their places, which is the play screen's part), frames run until the level counts
+// every object found, and the used lists, the journal and the voodoo dolls are as the
+// story needs them.
+//
+// The play screen (its panel manager, its find animations, carrying and the amulet
+// button) comes later; here the test does what it will do: it binds the panel manager of
+// the level kind to the window's item panel (the hidden-shapes one where the kind has none
+// yet), and where the screen ends an activation itself (hidden parts, find places, quest)
+// the test calls AfterActivation.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "foundation/GameDeclarations.h"
+#include "foundation/Random.h"
+#include "foundation/ResourceReader.h"
+#include "foundation/Routines.h"
+#include "gameplay/Tv2Declarations.h"
+#include "gameplay/Tv2LevelManagers.h"
+#include "gameplay/Tv2Participants.h"
+#include "gameplay/Tv2SceneDefs.h"
+#include "gameplay/Tv2UserGameData.h"
+#include "shell/WidgetFactories.h"
+#include "tests/e2e/SampleGameFixture.h"
+
+namespace {
+
+class GameplayLevels : public SampleGameFixture {
+ protected:
+  ~GameplayLevels() override {
+    if (level) level->Done();
+  }
+
+  // The play screen on the game's own window, with the game's documents and a new story.
+  void Open() {
+    ASSERT_TRUE(LoadPlayScreen());
+    game->SetParamValue("scene_defs",
+                        Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
+    game->SetParamValue("participants",
+                        Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
+    progress = TAbstractObject::Create<TUserGameData>();
+    progress->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
+  }
+
+  // The task's scene (and a second half), made as the diary makes them, and its level
+  // started.
+  void Play(const std::string& caseName, const std::string& taskName) {
+    if (level) level->Done();
+    level = nullptr;
+    for (uint8_t kind = gkObjects; kind <= gkBackground; ++kind)
+      if (Ref<IWidget> group = owner->GetWidgetGroup(kind)) group->GetChildren()->Clear();
+    owner->GetWidgetGroup(gkAnimation)->GetChildren()->Clear();
+    owner->SetOpenApproach(nullptr);
+    Ref<IUGDCase> found = progress->GetCases()->GetItem(Variant(caseName));
+    ASSERT_TRUE(found);
+    Ref<IUGDStage> stage = found->CurrentStage();
+    task = stage->GetTasks()->GetItem(Variant(taskName));
+    ASSERT_TRUE(task);
+    for (const char* param : {"scenename", "scenename2"}) {
+      std::string name = task->GetParamValueDef(param, Variant("")).ToString();
+      if (name.empty() || progress->GetScenes()->GetItem(Variant(name))) continue;
+      Ref<TUGDScene> scene = TAbstractObject::Create<TUGDScene>();
+      scene->SetName(name);
+      scene->SetParamValue("scenename", Variant(name));
+      for (const char* count : {"ho_count", "io_count", "do_count"})
+        if (!task->GetParamValue(count).IsClear())
+          scene->SetParamValue(count, task->GetParamValue(count));
+      progress->GetScenes()->Add(Ref<IUGDScene>(scene.get()));
+    }
+    owner->SetProgress(Ref<IUserGameData>(progress.get()), found, stage, task);
+    const int kind = task->GetTaskType();
+    BindPanel(kind);
+    SetRandomSeed(1);
+    level = Supports<TAbstractLevelManager>(CreateNamedObject(LevelManagerName(kind)));
+    ASSERT_TRUE(level);
+    owner->SetLevelManager(Ref<ILevelManager>(level.get()));
+    level->Init(owner.get());
+    ASSERT_TRUE(level->LoadScene());
+    level->StartLevel();
+  }
+
+  void BindPanel(int kind) {
+    Ref<IItemListPanelWidget> panel = owner->GetPanelManager();
+    ASSERT_TRUE(panel) << "the play window has no item panel";
+    panel->GetChildren()->Clear();
+    panel->SetPanelManager(nullptr);
+    if (kind == 5) return;  // a quest lists nothing
+    std::string name(PanelManagerName(kind));
+    Ref<IPanelManager> manager = Supports<IPanelManager>(CreateNamedObject(name));
+    if (!manager) manager = Supports<IPanelManager>(CreateNamedObject("PanelManagerHiddenShapes"));
+    ASSERT_TRUE(manager);
+    manager->Bind(owner.get(), -1);
+    panel->SetPanelManager(manager);
+  }
+
+  Ref<IUGDScene> Scene(const std::string& name) {
+    return progress->GetScenes()->GetItem(Variant(name));
+  }
+  // The entries (object, location) of a list of the player's scene.
+  std::vector<std::pair<std::string, std::string>> Entries(const std::string& scene,
+                                                           const std::string& list) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const std::string& entry :
+         SplitString(Scene(scene)->GetParamValueDef(list, Variant("")).ToString(), ';')) {
+      std::string_view object, location;
+      SplitWidgetPath(entry, object, location);
+      entries.emplace_back(std::string(object), std::string(location));
+    }
+    return entries;
+  }
+
+  struct Target {
+    Ref<IWidget> widget;
+    Ref<ISceneObjectDef> object;
+    Ref<ISceneObjectLocation> location;
+    TPoint point;
+  };
+  // The widget of Object at Location in the group of Kind, with its definitions.
+  Target At(const std::string& object, const std::string& location, uint8_t kind = gkObjects) {
+    Target t;
+    std::string path = std::string(WidgetGroupPath(kind)) + "/" + object + "_" + location;
+    t.widget = owner->FindWidget(path);
+    EXPECT_TRUE(t.widget) << path;
+    if (t.widget) {
+      owner->GetObjectDefs(t.widget, t.object, t.location);
+      t.point = TPoint{int32_t(t.widget->GetAnchorLeft()), int32_t(t.widget->GetAnchorTop())};
+    }
+    return t;
+  }
+  bool Click(const Target& t) {
+    return t.widget && level->ObjectClicked(t.widget, t.object, t.location, t.point);
+  }
+  // The player puts (or uses) the object at its place.
+  bool Place(const Target& t) {
+    return t.widget && level->ActivateAtLocation(t.widget, t.object, t.point, t.location);
+  }
+  void Done(const Target& t) { level->AfterActivation(t.widget, t.object, t.location); }
+
+  // Frames of the animations and the level until every object is found.
+  bool RunUntilAllFound(int limit = 2000) {
+    Ref<IWidget> animations = owner->GetWidgetGroup(gkAnimation);
+    for (int frame = 0; frame < limit && !level->AllObjectsFound(); ++frame) {
+      animations->Process(16);
+      animations->UpdateDirtyRects(false, false);
+      level->Update();
+    }
+    return level->AllObjectsFound();
+  }
+  bool Journals(const std::string& note) {
+    return (";" + progress->GetJournal()).find(";" + note + ";") != std::string::npos;
+  }
+
+  Ref<TUserGameData> progress;
+  Ref<IUGDTask> task;
+  Ref<TAbstractLevelManager> level;
+};
+
+}  // namespace
+
+TEST_F(GameplayLevels, PlaysEveryTaskOfTheStory) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+
+  // t1, the atelier (hidden shapes): six shapes, then the voodoo doll through the amulet.
+  ASSERT_NO_FATAL_FAILURE(Play("c1_lantern", "t1"));
+  auto shapes = Entries("atelier", "ho_names");
+  ASSERT_EQ(shapes.size(), 6u);
+  EXPECT_EQ(level->RemainingCount(), 7) << "six shapes and the doll";
+  for (auto& [object, location] : shapes) EXPECT_TRUE(Click(At(object, location))) << object;
+  EXPECT_FALSE(RunUntilAllFound(300)) << "the doll is still hidden";
+  EXPECT_EQ(level->RemainingCount(), 1);
+  EXPECT_TRUE(Journals("note_lantern"));
+  owner->amuletActive = true;
+  EXPECT_FALSE(Click(At("doll_moth", "l1")));
+  owner->amuletActive = false;
+  EXPECT_TRUE(RunUntilAllFound()) << "the doll is found once its dialog has gone";
+  EXPECT_EQ(progress->GetFindedVoodoo(), "doll_moth;");
+  EXPECT_NE(level->GetActivateSequence(Scene("atelier")).find(";doll_moth/l1;"), std::string::npos);
+
+  // t2, the market (hidden names): six objects, two of them apples of one caption.
+  ASSERT_NO_FATAL_FAILURE(Play("c1_lantern", "t2"));
+  auto names = Entries("market", "ho_names");
+  EXPECT_EQ(names.size(), 6u);
+  for (auto& [object, location] : names) EXPECT_TRUE(Click(At(object, location))) << object;
+  EXPECT_TRUE(RunUntilAllFound());
+
+  // t3, the garden (find identical): each pair found by its left twin.
+  ASSERT_NO_FATAL_FAILURE(Play("c1_lantern", "t3"));
+  EXPECT_EQ(level->RemainingCount(), 3);
+  for (auto& [object, location] : Entries("garden_left", "io_names"))
+    EXPECT_TRUE(Click(At(object, location, gkLeftPart))) << object;
+  EXPECT_TRUE(RunUntilAllFound());
+  EXPECT_EQ(Entries("garden_right", "names_activate_sequence").size(), 3u);
+
+  // t4, the clock tower (hidden parts): the four parts; the face waits in the panel.
+  ASSERT_NO_FATAL_FAILURE(Play("stylist_case", "t4"));
+  auto parts = Entries("clocktower", "hp_names");
+  EXPECT_EQ(parts.size(), 4u);
+  EXPECT_EQ(level->RemainingCount(), 4);
+  for (auto& [object, location] : parts) {
+    Target part = At(object, location);
+    EXPECT_TRUE(Click(part)) << object;
+    Done(part);
+  }
+  EXPECT_TRUE(RunUntilAllFound());
+
+  // t5, the parlour (find places): the vase at both its places, the others where listed,
+  // and the thimble from the drawer.
+  ASSERT_NO_FATAL_FAILURE(Play("stylist_case", "t5_gift"));
+  auto places = Entries("parlour", "do_names");
+  EXPECT_EQ(std::count(places.begin(), places.end(),
+                       std::make_pair(std::string("vase"), std::string("l2"))),
+            1)
+      << "every place of the vase is listed";
+  EXPECT_EQ(level->RemainingCount(), 5);
+  for (auto& [object, location] : places) {
+    Target t = At(object, location);
+    EXPECT_TRUE(Place(t)) << object;
+    if (object == "thimble") continue;  // it comes from the drawer below
+    Done(t);
+  }
+  owner->TakeCalls();
+  Place(At("sewing_drawer", "l1"));
+  auto calls = owner->TakeCalls();
+  EXPECT_NE(std::find_if(calls.begin(), calls.end(),
+                         [](const std::string& c) {
+                           return c.rfind("TakeSceneObject(thimble_l1,sewing_drawer_l1,1", 0) == 0;
+                         }),
+            calls.end());
+  Done(At("thimble", "l1"));
+  EXPECT_TRUE(RunUntilAllFound());
+  const std::string placed = level->GetActivateSequence(Scene("parlour"));
+  for (const char* entry : {";vase/l1;", ";vase/l2;", ";thimble/l1;", ";sewing_drawer/l1;"})
+    EXPECT_NE(placed.find(entry), std::string::npos) << entry << " in " << placed;
+
+  // t6, the cellar (quest): the crate gives the key, the key opens the door and keeps a
+  // note; the shelf gives the lamp, which goes onto its hook.
+  owner->TakeCalls();
+  ASSERT_NO_FATAL_FAILURE(Play("stylist_case", "t6"));
+  calls = owner->TakeCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "QueueDelayedAction(bats,1,0,3000)"),
+            calls.end());
+  EXPECT_EQ(level->RemainingCount(), 2);
+  Ref<IWidget> door = owner->FindWidget("objects_group/door_open_l1");
+  ASSERT_TRUE(door);
+  EXPECT_FALSE(door->IsVisible());
+  for (const char* giver : {"crate", "shelf"}) Place(At(giver, "l1"));
+  calls = owner->TakeCalls();
+  for (const char* taken :
+       {"TakeSceneObject(cellar_key_l1,crate_l1,1", "TakeSceneObject(oil_lamp_l1,shelf_l1,1"})
+    EXPECT_NE(std::find_if(calls.begin(), calls.end(),
+                           [&](const std::string& c) { return c.rfind(taken, 0) == 0; }),
+              calls.end())
+        << taken;
+  for (const char* object : {"cellar_key", "oil_lamp"}) {
+    Target t = At(object, "l1");
+    EXPECT_TRUE(Place(t)) << object;
+    Done(t);
+  }
+  EXPECT_TRUE(door->IsVisible());
+  EXPECT_TRUE(Journals("note_cellar"));
+  EXPECT_TRUE(level->AllObjectsFound());
+  const std::string used = level->GetActivateSequence(Scene("cellar"));
+  for (const char* entry : {";cellar_key/l1;", ";oil_lamp/l1;", ";crate/l1;", ";shelf/l1;"})
+    EXPECT_NE(used.find(entry), std::string::npos) << entry << " in " << used;
+  EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
+}
+
+// The play window's "smooth_action" (a flash step handed its target as "widget") fades a
+// scene widget in from nothing and out again, hiding it at the end, and then goes.
+TEST_F(GameplayLevels, SmoothActionFadesASceneWidgetInAndOut) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_NO_FATAL_FAILURE(Play("stylist_case", "t6"));
+  Ref<IWidget> door = owner->FindWidget("objects_group/door_open_l1");
+  ASSERT_TRUE(door);
+  ASSERT_FALSE(door->IsVisible());
+  Ref<IWidget> animations = owner->GetWidgetGroup(gkAnimation);
+  animations->GetChildren()->Clear();
+  auto frames = [&](int count) {
+    for (int i = 0; i < count; ++i) {
+      animations->Process(16);
+      animations->UpdateDirtyRects(false, false);
+    }
+  };
+
+  owner->SwitchWidget(nullptr, "door_open_l1", true, true, 320, {});
+  EXPECT_TRUE(door->IsVisible());
+  EXPECT_EQ(door->GetTransparentLevel(), 0);
+  ASSERT_EQ(animations->GetChildren()->Count(), 1);
+  frames(10);
+  EXPECT_GT(door->GetTransparentLevel(), 0);
+  EXPECT_LT(door->GetTransparentLevel(), 255);
+  frames(20);
+  EXPECT_EQ(door->GetTransparentLevel(), 255);
+  EXPECT_TRUE(door->IsVisible());
+  EXPECT_EQ(animations->GetChildren()->Count(), 0) << "the step goes when it ends";
+
+  owner->SwitchWidget(nullptr, "door_open_l1", true, false, 320, {});
+  frames(10);
+  EXPECT_TRUE(door->IsVisible());
+  EXPECT_LT(door->GetTransparentLevel(), 255);
+  frames(20);
+  EXPECT_EQ(door->GetTransparentLevel(), 0);
+  EXPECT_FALSE(door->IsVisible());
+  EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
+}
