@@ -7,7 +7,9 @@
 #include "screens/Tv2GameScreenDificult.h"
 #include "screens/Tv2GameScreenGame.h"
 #include "screens/Tv2GameScreenHighScores.h"
+#include "screens/Tv2GameScreenLevelStat.h"
 #include "screens/Tv2GameScreenMain.h"
+#include "screens/Tv2GameScreenMenu.h"
 #include "screens/Tv2GameScreenOptions.h"
 #include "screens/Tv2GameScreenSelectCase.h"
 #include "screens/Tv2GameScreenSelectScene.h"
@@ -30,6 +32,8 @@ void RegisterScreensClasses() {
   RegisterClassName<TTavelor2GameScreenSelectCase>("Tavelor2GameScreenSelectCase");
   RegisterClassName<TTavelor2GameScreenSelectScene>("Tavelor2GameScreenSelectScene");
   RegisterClassName<TTavelor2GameScreenSelectTask>("Tavelor2GameScreenSelectTask");
+  RegisterClassName<TTavelor2GameScreenLevelStat>("Tavelor2GameScreenLevelStat");
+  RegisterClassName<TTavelor2GameScreenMenu>("Tavelor2GameScreenMenu");
   RegisterClassName<TTV2GameScreenOptions>("TV2GameScreenOptions");
   RegisterClassName<TTV2GameScreenUsers>("TV2GameScreenUsers");
   RegisterClassName<TTv2GameScreenDificult>("Tv2GameScreenDificult");
