@@ -65,6 +65,11 @@ struct Play : FakePlayScreenGame {
     for (uint8_t kind : {gkObjects, gkApproaches, gkAnimation})
       owner->GetWidgetGroup(kind)->GetChildren()->Clear();
   }
+  // A new level over the same scene.
+  void Restart() {
+    Clear();
+    Start();
+  }
   void Start() {
     level = Supports<TAbstractLevelManager>(CreateNamedObject("LevelManagerQuest"));
     owner->SetLevelManager(Ref<ILevelManager>(level.get()));
@@ -115,14 +120,12 @@ BENCHMARK(BM_LevelStart)->Unit(benchmark::kMillisecond);
 
 void BM_LevelFind(benchmark::State& state) {
   Play& play = Game();
-  play.Clear();
-  play.Start();
+  play.Restart();
   int found = 0;
   for (auto _ : state) {
     if (found == kObjects) {
       state.PauseTiming();
-      play.Clear();
-      play.Start();
+      play.Restart();
       found = 0;
       state.ResumeTiming();
     }
@@ -134,8 +137,7 @@ BENCHMARK(BM_LevelFind)->Unit(benchmark::kMicrosecond);
 
 void BM_LevelFrame(benchmark::State& state) {
   Play& play = Game();
-  play.Clear();
-  play.Start();
+  play.Restart();
   for (int i = 0; i < kObjects / 2; ++i) play.Find(i);
   // A penalty waiting on its timer, a panel item gliding, and a level opening waiting for
   // its child.

@@ -153,6 +153,9 @@ bool ParseLine(const std::string& line, ScriptCommand& command, std::string& err
     if (arguments != 1 || !ParseNumber(words[1], 0, INT64_MAX, a)) return wrongArguments("seed N");
     command.op = ScriptOp::Seed;
     command.seed = uint64_t(a);
+  } else if (name == "close") {
+    if (arguments != 0) return wrongArguments("close");
+    command.op = ScriptOp::Close;
   } else if (name == "quit") {
     if (arguments != 0) return wrongArguments("quit");
     command.op = ScriptOp::Quit;
@@ -315,6 +318,10 @@ bool ScriptRunner::Run(const ScriptCommand& command, ScriptHost& host, bool& yie
       yield = true;
       return true;
     }
+    case ScriptOp::Close:
+      window_.PostEvent(PlainEvent(EventType::CloseRequest));
+      yield = true;
+      return true;
     case ScriptOp::Key:
       PostKey(command);
       yield = true;

@@ -15,6 +15,7 @@
 //   expect-screen NAME        fail unless the top screen is NAME
 //   seed N                    re-seed the random generator with N (decimal, 0 or more):
 //                             the draws that follow repeat from run to run
+//   close                     the window's close button: the game is asked first
 //   quit                      end the program at once
 // Points are in the game's design space. A failed check ends the program, which then
 // exits non-zero with the failure's message.
@@ -43,6 +44,7 @@ enum class ScriptOp : uint8_t {
   Screenshot,
   ExpectScreen,
   Seed,
+  Close,
   Quit,
 };
 

@@ -305,21 +305,24 @@ void TDiaryPageParticipant::ShowMatchedPair(const Ref<IUserGameData>& data) {
                           : place ? data->GetOpenPlaces()
                                   : data->GetOpenGifts());
   }
+  // Every parameter the pair's factory may name is given, so that none is left as its
+  // "%name%" text.
   Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("client", Variant(client));
-  SetParamBool(params, "hint_visible", false);
+  for (const char* text : {"image_top", "image_bottom", "text_top", "text_bottom", "hint_text"})
+    params->SetValue(text, Variant(""));
+  for (const char* flag :
+       {"hint_visible", "need_compare", "show_bottom_img", "show_bottom_img_text"})
+    SetParamBool(params, flag, false);
   if (compare) {
     params->SetValue("image_top", Variant(client));
     params->SetValue("image_bottom", Variant(idealMatch));
     SetParamBool(params, "need_compare", true);
     params->SetValue("text_top", Variant("%diary_compare_participants%"));
     SetParamBool(params, "show_bottom_img", true);
-    SetParamBool(params, "show_bottom_img_text", false);
   } else if (pending && !scene.empty()) {
     params->SetValue("text_top", Variant("%label_scene_" + scene + "%"));
     params->SetValue("image_top", Variant(scene));
-    SetParamBool(params, "show_bottom_img", false);
-    SetParamBool(params, "show_bottom_img_text", false);
   } else if (pending) {
     SetParamBool(params, "hint_visible", clients == 1);
     SetParamBool(params, "show_bottom_img", true);

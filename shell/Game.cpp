@@ -1,5 +1,8 @@
 #include "shell/Game.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "engine/EngineSounds.h"
 #include "foundation/CheckedMath.h"
 #include "foundation/GameDeclarations.h"
@@ -82,8 +85,23 @@ TGame::~TGame() {
   for (int i = cursors_->Count() - 1; i >= 0; --i)
     if (Ref<ICursor> cursor = cursors_->GetItem(Variant(i)))
       if (Ref<IWidget> widget = cursor->GetWidget()) widget->ReleaseOwner();
-  for (int i = screens_->Count() - 1; i >= 0; --i)
-    if (Ref<IGameScreenSlave> screen = screens_->GetScreen(Variant(i))) screen->ReleaseOwner();
+  ReleaseScreens();
+}
+
+// The stacked screens go first, top first: a screen on view may still write into what a
+// screen below it, or one later in the game file, saves when it goes (the play screen's
+// level into the progress the diary stores). Then the others, last first.
+void TGame::ReleaseScreens() {
+  std::vector<Ref<IGameScreenSlave>> stacked;
+  for (int i = stack_->Count() - 1; i >= 0; --i)
+    if (Ref<IGameScreenSlave> screen = stack_->GetScreen(Variant(i))) stacked.push_back(screen);
+  while (stack_->Count() > 0) stack_->Delete(Variant(stack_->Count() - 1));
+  for (const Ref<IGameScreenSlave>& screen : stacked) screen->ReleaseOwner();
+  for (int i = screens_->Count() - 1; i >= 0; --i) {
+    Ref<IGameScreenSlave> screen = screens_->GetScreen(Variant(i));
+    if (screen && std::find(stacked.begin(), stacked.end(), screen) == stacked.end())
+      screen->ReleaseOwner();
+  }
 }
 
 Ref<IGSCollection> TGame::GetScreens() {
@@ -227,9 +245,7 @@ void TGame::Done() {
   for (int i = cursors_->Count() - 1; i >= 0; --i)
     if (Ref<ICursor> cursor = cursors_->GetItem(Variant(i)))
       if (Ref<IWidget> widget = cursor->GetWidget()) widget->ReleaseOwner();
-  while (stack_->Count() > 0) stack_->Delete(Variant(stack_->Count() - 1));
-  for (int i = screens_->Count() - 1; i >= 0; --i)
-    if (Ref<IGameScreenSlave> screen = screens_->GetScreen(Variant(i))) screen->ReleaseOwner();
+  ReleaseScreens();
   if (userProfiles_) userProfiles_->SaveToFile(engine_.get());
   userProfiles_ = nullptr;
   levelRecords_ = nullptr;

@@ -122,6 +122,8 @@ class TGame : public TPersistParamsObject,
   void DeliverLoadComplete();
   // Covers the top screen: its sounds pause and it stops being active.
   void CoverTop();
+  // Releases every screen's owner and empties the stack.
+  void ReleaseScreens();
   // The cursor's widget follows the mouse and animates on buttons.
   void AnimateCursor(uint32_t message, bool handled);
 

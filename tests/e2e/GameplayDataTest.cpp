@@ -7,15 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
-#include "foundation/Cipher.h"
-#include "foundation/EngineDeclarations.h"
 #include "foundation/GameDeclarations.h"
-#include "foundation/MultiLanguages.h"
 #include "foundation/Random.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
@@ -24,37 +19,10 @@
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "gameplay/Tv2UserGameData.h"
+#include "tests/e2e/SampleGameFixture.h"
 #include "tests/support/EngineHarness.h"
-#include "tests/support/FakeGameManagersOwner.h"
-#include "tests/support/GameFixture.h"
-#include "tests/support/WarningCapture.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The game's engine key, taken before any test: the engine harness installs a key of its
-// own, which other tests leave behind.
-std::string& GameKey() {
-  static std::string key;
-  return key;
-}
-
-class GameKeyEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    Tv2DeclarationsInit();
-    GameKey() = EngineFileKey;
-  }
-};
-
-::testing::Environment* const kGameKeyEnvironment =
-    ::testing::AddGlobalTestEnvironment(new GameKeyEnvironment);
 
 std::set<std::string> Names(const std::string& list) {
   std::set<std::string> names;
@@ -63,60 +31,7 @@ std::set<std::string> Names(const std::string& list) {
   return names;
 }
 
-// The program folder as the game's working folder, as the program runs.
-class GameplayData : public GameFixture {
- protected:
-  GameplayData() {
-    Tv2DeclarationsInit();
-    RegisterGameplayTestClasses();
-    before_ = std::filesystem::current_path();
-    std::filesystem::current_path(SAMPLE_GAME_DIR);
-    SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");
-    ClearResourceCache();
-    // Hidden objects are wanted by their captions, which the language file names.
-    MultiLanguages()->LoadFile(std::string(SAMPLE_GAME_DIR) + "/lang/default.lng");
-  }
-  ~GameplayData() override {
-    MultiLanguages()->ClearStrings();
-    if (owner) owner->ReleaseOwner();
-    std::filesystem::current_path(before_);
-    SetProgramFolder("");
-    ClearResourceCache();
-  }
-
-  // The game file's "GS_Game" element, deciphered as the engine reads it.
-  Ref<IHierStorage> GameScreenNode() {
-    std::string hex = ReadFile(std::string(SAMPLE_GAME_DIR) + "/data/ini/Tavelor2.ini");
-    std::string text = TCipher_Xtea(GameKey()).CodeString(hex, kCipherDecipher, kFormatHex);
-    gameFile_ = LoadXmlStorageFromText(text);
-    Ref<IHierStorage> screens = gameFile_ ? gameFile_->GetChild("gamescreens", 0) : nullptr;
-    if (!screens) return nullptr;
-    for (int i = 0; i < screens->GetChildCount("gamescreen"); ++i) {
-      Ref<IHierStorage> screen = screens->GetChild("gamescreen", i);
-      if (ReadXmlStr(screen, "name") == "GS_Game") return screen;
-    }
-    return nullptr;
-  }
-
-  // The play screen of the game file, its window loaded.
-  bool LoadPlayScreen() {
-    Start(GameXml(""));
-    Ref<IHierStorage> node = GameScreenNode();
-    if (!node) return false;
-    owner = TAbstractObject::Create<FakeGameManagersOwner>();
-    owner->LoadFromStorage(node);
-    owner->AttachOwner(game.get());
-    owner->LoadWindow();
-    return true;
-  }
-
-  WarningCapture warnings;
-  Ref<FakeGameManagersOwner> owner;
-
- private:
-  std::filesystem::path before_;
-  Ref<IHierStorageRoot> gameFile_;
-};
+class GameplayData : public SampleGameFixture {};
 
 }  // namespace
 

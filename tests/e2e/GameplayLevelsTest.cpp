@@ -14,14 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "foundation/Cipher.h"
-#include "foundation/EngineDeclarations.h"
 #include "foundation/GameDeclarations.h"
-#include "foundation/MultiLanguages.h"
 #include "foundation/Random.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
@@ -31,74 +25,19 @@
 #include "gameplay/Tv2SceneDefs.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "shell/WidgetFactories.h"
-#include "tests/support/FakeGameManagersOwner.h"
-#include "tests/support/GameFixture.h"
-#include "tests/support/WarningCapture.h"
+#include "tests/e2e/SampleGameFixture.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The game's engine key, taken before any test: the engine harness installs a key of its
-// own, which other tests leave behind.
-std::string& GameKey() {
-  static std::string key;
-  return key;
-}
-
-class GameKeyEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    Tv2DeclarationsInit();
-    GameKey() = EngineFileKey;
-  }
-};
-
-::testing::Environment* const kGameKeyEnvironment =
-    ::testing::AddGlobalTestEnvironment(new GameKeyEnvironment);
-
-class GameplayLevels : public GameFixture {
+class GameplayLevels : public SampleGameFixture {
  protected:
-  GameplayLevels() {
-    Tv2DeclarationsInit();
-    RegisterGameplayTestClasses();
-    before_ = std::filesystem::current_path();
-    std::filesystem::current_path(SAMPLE_GAME_DIR);
-    SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");
-    ClearResourceCache();
-    MultiLanguages()->LoadFile(std::string(SAMPLE_GAME_DIR) + "/lang/default.lng");
-  }
   ~GameplayLevels() override {
     if (level) level->Done();
-    if (owner) owner->ReleaseOwner();
-    MultiLanguages()->ClearStrings();
-    std::filesystem::current_path(before_);
-    SetProgramFolder("");
-    ClearResourceCache();
   }
 
   // The play screen on the game's own window, with the game's documents and a new story.
   void Open() {
-    Start(GameXml(""));
-    std::string hex = ReadFile(std::string(SAMPLE_GAME_DIR) + "/data/ini/Tavelor2.ini");
-    std::string text = TCipher_Xtea(GameKey()).CodeString(hex, kCipherDecipher, kFormatHex);
-    gameFile_ = LoadXmlStorageFromText(text);
-    ASSERT_TRUE(gameFile_);
-    Ref<IHierStorage> screens = gameFile_->GetChild("gamescreens", 0);
-    Ref<IHierStorage> node;
-    for (int i = 0; screens && i < screens->GetChildCount("gamescreen"); ++i)
-      if (ReadXmlStr(screens->GetChild("gamescreen", i), "name") == "GS_Game")
-        node = screens->GetChild("gamescreen", i);
-    ASSERT_TRUE(node);
-    owner = TAbstractObject::Create<FakeGameManagersOwner>();
-    owner->LoadFromStorage(node);
-    owner->AttachOwner(game.get());
-    owner->LoadWindow();
+    ASSERT_TRUE(LoadPlayScreen());
     game->SetParamValue("scene_defs",
                         Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
     game->SetParamValue("participants",
@@ -215,15 +154,9 @@ class GameplayLevels : public GameFixture {
     return (";" + progress->GetJournal()).find(";" + note + ";") != std::string::npos;
   }
 
-  Ref<FakeGameManagersOwner> owner;
   Ref<TUserGameData> progress;
   Ref<IUGDTask> task;
   Ref<TAbstractLevelManager> level;
-  WarningCapture warnings;
-
- private:
-  std::filesystem::path before_;
-  Ref<IHierStorageRoot> gameFile_;
 };
 
 }  // namespace
@@ -245,8 +178,7 @@ TEST_F(GameplayLevels, PlaysEveryTaskOfTheStory) {
   owner->amuletActive = false;
   EXPECT_TRUE(RunUntilAllFound()) << "the doll is found once its dialog has gone";
   EXPECT_EQ(progress->GetFindedVoodoo(), "doll_moth;");
-  EXPECT_NE(level->GetActivateSequence(Scene("atelier")).find(";doll_moth/l1;"),
-            std::string::npos);
+  EXPECT_NE(level->GetActivateSequence(Scene("atelier")).find(";doll_moth/l1;"), std::string::npos);
 
   // t2, the market (hidden names): six objects, two of them apples of one caption.
   ASSERT_NO_FATAL_FAILURE(Play("c1_lantern", "t2"));
@@ -279,8 +211,8 @@ TEST_F(GameplayLevels, PlaysEveryTaskOfTheStory) {
   // and the thimble from the drawer.
   ASSERT_NO_FATAL_FAILURE(Play("stylist_case", "t5_gift"));
   auto places = Entries("parlour", "do_names");
-  EXPECT_EQ(std::count(places.begin(), places.end(), std::make_pair(std::string("vase"),
-                                                                    std::string("l2"))),
+  EXPECT_EQ(std::count(places.begin(), places.end(),
+                       std::make_pair(std::string("vase"), std::string("l2"))),
             1)
       << "every place of the vase is listed";
   EXPECT_EQ(level->RemainingCount(), 5);
@@ -317,7 +249,8 @@ TEST_F(GameplayLevels, PlaysEveryTaskOfTheStory) {
   EXPECT_FALSE(door->IsVisible());
   for (const char* giver : {"crate", "shelf"}) Place(At(giver, "l1"));
   calls = owner->TakeCalls();
-  for (const char* taken : {"TakeSceneObject(cellar_key_l1,crate_l1,1", "TakeSceneObject(oil_lamp_l1,shelf_l1,1"})
+  for (const char* taken :
+       {"TakeSceneObject(cellar_key_l1,crate_l1,1", "TakeSceneObject(oil_lamp_l1,shelf_l1,1"})
     EXPECT_NE(std::find_if(calls.begin(), calls.end(),
                            [&](const std::string& c) { return c.rfind(taken, 0) == 0; }),
               calls.end())

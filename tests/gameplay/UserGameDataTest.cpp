@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "foundation/XMLStorage.h"
+#include "foundation/XmlAttributes.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "shell/UserProfile.h"
 #include "tests/gameplay/GameplayTestSupport.h"
@@ -250,4 +252,21 @@ TEST_F(UserGameDataProfile, UnreadableProgressKeepsTheDefaultsAndIsSaid) {
   EXPECT_NE(warnings.Lines()[0].find("users.dat: player \"Mira\": progress not read"),
             std::string::npos)
       << warnings.Lines()[0];
+}
+
+TEST_F(UserGameDataProfile, ReadsThePlayModeANewPlayersStorageHolds) {
+  // The new-player screens write a storage of their own, root "gamescreen", before any
+  // progress exists.
+  Ref<IHierStorageRoot> storage = CreateXmlStorage("gamescreen");
+  WriteXmlInt(Ref<IHierStorage>(storage.get()), "play_mode", 1, true);
+  Ref<TUserProfile> profile = TAbstractObject::Create<TUserProfile>();
+  profile->SetName("Ann");
+  profile->SetDataStorage(storage->GetXmlText());
+  WarningCapture warnings;
+  Ref<TUserGameData> data = TAbstractObject::Create<TUserGameData>();
+  data->AttachProfile(Ref<IUserProfile>(profile.get()));
+  EXPECT_EQ(data->GetPlayMode(), 1);
+  EXPECT_EQ(data->GetLevel(), 1);
+  EXPECT_EQ(data->GetCases()->Count(), 0);
+  EXPECT_TRUE(warnings.Lines().empty());
 }

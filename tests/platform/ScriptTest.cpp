@@ -57,6 +57,7 @@ TEST(ScriptParser, ReadsEveryCommand) {
        0,
        "out/menu one.PNG"},
       {"expect-screen game", ScriptOp::ExpectScreen, 0, {}, ScriptButton::Left, 0, "game"},
+      {"close", ScriptOp::Close, 0, {}, ScriptButton::Left, 0, ""},
       {"quit", ScriptOp::Quit, 0, {}, ScriptButton::Left, 0, ""},
   };
   for (const Case& c : cases) {
@@ -142,6 +143,7 @@ TEST(ScriptParser, BadLinesNameTheLineAndTheUsage) {
       {"screenshot .png", "line 1: expected \"screenshot FILE.png\""},
       {"expect-screen", "line 1: expected \"expect-screen NAME\""},
       {"quit now", "line 1: expected \"quit\""},
+      {"close now", "line 1: expected \"close\""},
       {"seed", "line 1: expected \"seed N\""},
       {"seed -1", "line 1: expected \"seed N\""},
       {"seed 7 8", "line 1: expected \"seed N\""},
@@ -328,6 +330,13 @@ TEST(ScriptRunner, KeysWithModifiersComeAsAKeyboardSendsThem) {
     ASSERT_TRUE(ParseScript(c.line, commands, error));
     EXPECT_EQ(commands[0].modifiers, c.modifiers);
   }
+}
+
+TEST(ScriptRunner, CloseAsksAsTheWindowsCloseButtonDoes) {
+  ScriptRun run("close\nwait 20\nquit");
+  ASSERT_TRUE(run.Frames(20));
+  ASSERT_EQ(run.events.size(), 1u);
+  EXPECT_EQ(run.events[0].type, EventType::CloseRequest);
 }
 
 TEST(ScriptRunner, WaitsCountPlatformTime) {

@@ -1,0 +1,314 @@
+#include "screens/Tv2GameScreenDiary.h"
+
+#include "foundation/Routines.h"
+#include "foundation/Warnings.h"
+#include "gameplay/Tv2DataFiles.h"
+#include "gameplay/Tv2UserGameData.h"
+#include "platform/InputConstants.h"
+#include "screens/Tv2DiaryPages.h"
+
+using namespace diary_text;
+
+// ---------------------------------------------------------------------------------------
+// Set-up and release
+
+void TTavelor2GameScreenDiary::SetOwner(IGameScreenOwner* owner) {
+  TGameScreen::SetOwner(owner);
+  requestedTab_ = -1;
+  savedShine_ = "none";
+  tasksPage_ = Widget("page_tasks");
+  participantPage_ = Supports<IDiaryPageParticipant>(Widget("page_participants"));
+  journalPage_ = Supports<IDiaryJournal>(Widget("page_journal"));
+  voodooPage_ = Supports<IDiaryPageVoodoo>(Widget("page_voodoo"));
+  taskSceneGroup_ = Widget("page_tasks/SelectSceneGroup");
+  participantSceneGroup_ = Widget("page_participants/SelectSceneGroup");
+  labelGroup_ = Widget("page_tasks/labels_group");
+  if (participantPage_) participantPage_->SetSelectTask(this);
+  SelectTab(0);
+}
+
+void TTavelor2GameScreenDiary::ReleaseOwner() {
+  ReleaseUserGameData();
+  for (const Ref<IWidget>& widget :
+       {selectedLabel_, taskSceneGroup_, participantSceneGroup_, labelGroup_})
+    if (widget) widget->SetDead(true);
+  if (participantPage_) participantPage_->SetSelectTask(nullptr);
+  selectedLabel_ = nullptr;
+  tasksPage_ = nullptr;
+  participantPage_ = nullptr;
+  journalPage_ = nullptr;
+  voodooPage_ = nullptr;
+  taskSceneGroup_ = nullptr;
+  participantSceneGroup_ = nullptr;
+  labelGroup_ = nullptr;
+  TGameScreen::ReleaseOwner();
+}
+
+// ---------------------------------------------------------------------------------------
+// The player's progress
+
+void TTavelor2GameScreenDiary::ReadUserGameData() {
+  if (!owner_) return;
+  Ref<IUserProfileCollection> profiles = owner_->GetUserProfiles();
+  Ref<IUserProfile> profile = profiles ? profiles->GetCurrent() : nullptr;
+  if (progress_) {
+    // The held progress keeps the play mode stored in its profile (the new-player screen
+    // and the users screen write it there).
+    Ref<TUserGameData> stored = TAbstractObject::Create<TUserGameData>();
+    stored->AttachProfile(profile);
+    if (stored->GetProfileName() == progress_->GetProfileName())
+      progress_->SetPlayMode(stored->GetPlayMode());
+    stored->ReleaseLinks();
+    ReleaseUserGameData();
+  }
+  Ref<TUserGameData> data = TAbstractObject::Create<TUserGameData>();
+  progress_ = Ref<IUserGameData>(data.get());
+  progress_->AttachProfile(profile);
+  if (progress_->GetCases()->Count() == 0) {
+    ResetCases(progress_);
+    progress_->StoreToProfile(owner_);
+  }
+  owner_->SetParamValue("user_game_data", Variant(Ref<IInterface>(progress_.get())));
+}
+
+void TTavelor2GameScreenDiary::ResetCases(const Ref<IUserGameData>& progress) {
+  Ref<IHierStorageRoot> scenario = LoadDataDocument(kScenarioFile);
+  progress->LoadCases(Ref<IHierStorage>(scenario.get()));
+  Ref<IUGDCase> first = progress->GetCases()->GetItem(Variant(0));
+  if (!first) return;
+  if (Ref<IUGDStage> stage = first->GetStages()->GetItem(Variant(0)))
+    first->SetParamValue("currentstage", Variant(stage->GetName()));
+  progress->SetParamValue("currentcase", Variant(first->GetName()));
+}
+
+void TTavelor2GameScreenDiary::ReleaseUserGameData() {
+  if (!progress_) return;
+  if (owner_) owner_->SetParamValue("user_game_data", Variant::Null());
+  Ref<IUserGameData> progress = std::move(progress_);
+  progress_ = nullptr;
+  progress->StoreToProfile(owner_);
+  progress->ReleaseLinks();
+}
+
+// ---------------------------------------------------------------------------------------
+// Showing and hiding
+
+void TTavelor2GameScreenDiary::OnShow(const Ref<IParamCollection>& params) {
+  TGameScreen::OnShow(params);
+  ++generation_;
+  if (progress_) {
+    if (std::string name = ParamText(params, "enable_gift_scene"); !name.empty())
+      progress_->AddOpenGift(name);
+    if (std::string name = ParamText(params, "disable_gift_scene"); !name.empty())
+      progress_->RemoveOpenGift(name);
+    if (std::string name = ParamText(params, "enable_place_scene"); !name.empty())
+      progress_->AddOpenPlace(name);
+    if (std::string name = ParamText(params, "disable_place_scene"); !name.empty())
+      progress_->RemoveOpenPlace(name);
+  }
+  startScreenFlag_ = false;
+  if (params && params->GetValue("show_diary", Variant(0)).ToInt() == 1) ReadUserGameData();
+  pickedAnotherTask_ = false;
+  if (Ref<IWidget> black = Widget("black_screen")) black->SetTransparentLevel(255);
+  showEndScreen_ = ParamText(params, "end_screen_name");
+  showEndScreenOpen_ = !showEndScreen_.empty() && OpenScreen(showEndScreen_, nullptr);
+  requestedTab_ = params ? params->GetValue("tab", Variant(-1)).ToInt(-1) : -1;
+  if (requestedTab_ != -1) SelectTab(requestedTab_);
+  RaiseCurtain();
+}
+
+void TTavelor2GameScreenDiary::OnShown(const Ref<IParamCollection>& params) {
+  TGameScreen::OnShown(params);
+  const int generation = generation_;
+  LowerCurtain();
+  if (Ref<ICursorCollection> cursors = owner_ ? owner_->GetCursors() : nullptr)
+    if (Ref<ICursor> cursor = cursors->GetCurrentCursor()) cursors->SetCursor(cursor->GetName());
+  RebuildPages();
+  if (Stopped(generation)) return;
+  SelectNextTask();
+}
+
+void TTavelor2GameScreenDiary::Hide() {
+  ++generation_;
+  RestartWidget("hide_desktop_screen");
+  RaiseCurtain();
+  if (IEngine* engine = GetEngine()) {
+    engine->RemoveResources("comics");
+    engine->RemoveResources("sound");
+  }
+  TGameScreen::Hide();
+}
+
+void TTavelor2GameScreenDiary::CloseWithResult(const Ref<IParamCollection>& result) {
+  RaiseCurtain();
+  // Whether or not the game lets the diary go, this flow has ended.
+  ++generation_;
+  Close(result);
+}
+
+bool TTavelor2GameScreenDiary::OpenScreen(const std::string& name,
+                                          const Ref<IParamCollection>& params) {
+  RaiseCurtain();
+  if (owner_ && owner_->ShowScreen(name, params)) return true;
+  LowerCurtain();
+  Warn({}, "screen \"" + name + "\" not shown: the game file has no such screen, or it is open");
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// The black curtain, tabs and pages
+
+void TTavelor2GameScreenDiary::RaiseCurtain() {
+  if (Ref<IWidget> hide = Widget("hide_black")) hide->SetPaused(true);
+  if (Ref<IWidget> black = Widget("black_screen")) black->SetTransparentLevel(255);
+  RestartWidget("show_black");
+  if (IEngine* engine = GetEngine()) {
+    engine->RemoveResources("diary");
+    engine->RemoveResources("participants");
+  }
+}
+
+void TTavelor2GameScreenDiary::LowerCurtain() {
+  if (IEngine* engine = GetEngine()) {
+    engine->RemoveResources("comics");
+    engine->RemoveResources("sound");
+  }
+  RestartWidget("hide_black");
+}
+
+void TTavelor2GameScreenDiary::SelectTab(int tab) {
+  if (tabLock_) return;
+  const bool voodooFound = progress_ && !progress_->GetFindedVoodoo().empty();
+  const bool journalFilled = progress_ && !progress_->GetJournal().empty();
+  if (tab == 2 && !voodooFound) return;
+  if (tab == 3 && !journalFilled) tab = 0;
+  if (tab < 0 || tab > 3) return;
+  currentTab_ = tab;
+  const Ref<IWidget> pages[] = {tasksPage_, participantPage_, voodooPage_, journalPage_};
+  for (int i = 0; i < 4; ++i)
+    if (pages[i]) pages[i]->SetVisible(i == tab);
+}
+
+void TTavelor2GameScreenDiary::UpdateTabButtons() {
+  Ref<IWidget> buttons = Widget("tab_buttons");
+  if (!buttons) return;
+  auto show = [&](std::string_view name, bool visible) {
+    if (Ref<IWidget> button = buttons->FindWidget(name)) button->SetVisible(visible);
+  };
+  show("button_journal", progress_ && !progress_->GetJournal().empty());
+  show("button_voodoo", progress_ && !progress_->GetFindedVoodoo().empty());
+  show("button_participant", participantPage_ && !participantPage_->IsEmpty());
+}
+
+void TTavelor2GameScreenDiary::RebuildPages() {
+  Ref<IWidgetCollection> children = root_ ? root_->GetChildren() : nullptr;
+  if (!children) return;
+  Ref<IParamCollection> empty = NewParamCollection();
+  if (voodooPage_) voodooPage_->SetDead(true);
+  children->RemoveDead();
+  voodooPage_ = nullptr;
+  if (Ref<IWidget> page = CreateWidget("page_voodoo", empty)) {
+    children->Add(page);
+    voodooPage_ = Supports<IDiaryPageVoodoo>(page);
+  }
+  if (participantPage_) {
+    participantPage_->SetSelectTask(nullptr);
+    participantPage_->SetDead(true);
+  }
+  children->RemoveDead();
+  participantPage_ = nullptr;
+  participantSceneGroup_ = nullptr;
+  if (Ref<IWidget> page = CreateWidget("page_participants", empty)) {
+    children->Add(page);
+    participantPage_ = Supports<IDiaryPageParticipant>(page);
+  }
+  if (participantPage_) {
+    participantPage_->SetSelectTask(this);
+    participantSceneGroup_ = participantPage_->FindWidget("SelectSceneGroup");
+    Ref<IUGDStage> stage = CurrentStage();
+    participantPage_->SetPageName(stage ? Text(stage, "participant_page", "page1") : "page1");
+    if (Ref<IUGDCase> gameCase = CurrentCase()) participantPage_->ShowParticipants(gameCase);
+  }
+  // The map is built and its task selected once the task just played is settled
+  // (SelectNextTask): selecting now would move the current task off it.
+  SelectTab(0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Input
+
+bool TTavelor2GameScreenDiary::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
+  if (TGameScreen::HandleMouse(message, point, keys)) return true;
+  if (message != input::kLeftButtonDown || currentTab_ != 0 || !labelGroup_) return false;
+  Ref<IWidgetCollection> labels = labelGroup_->GetChildren();
+  if (!labels || !labelGroup_->IsVisible()) return false;
+  // The top label under the point, whether or not labels take the mouse themselves.
+  for (int i = labels->Count() - 1; i >= 0; --i) {
+    Ref<IWidget> label = labels->GetByIndex(i);
+    if (!label || label->IsDead() || !label->ContainsPoint(label->ScreenToLocalPoint(point), false))
+      continue;
+    ClickTask(label->GetProperty("task").ToString());
+    return true;
+  }
+  return false;
+}
+
+void TTavelor2GameScreenDiary::OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) {
+  TGameScreen::OnWidgetEvent(sender, code, param);
+  if (!sender) return;
+  Ref<IWidget> keep(sender);
+  const std::string name = sender->GetName();
+  const bool click = code == control_event::kButtonClick;
+  if (click && name == "button_start") return StartTask();
+  if (click && name == "button_next") {
+    if (journalPage_) journalPage_->NextPage();
+    return;
+  }
+  if (click && name == "button_prev") {
+    if (journalPage_) journalPage_->PrevPage();
+    return;
+  }
+  if (click && (name == "set_play_mode_timed" || name == "set_play_mode_untimed")) {
+    if (progress_) progress_->SetPlayMode(name == "set_play_mode_timed" ? 0 : 1);
+    return;
+  }
+  if (click && name.find("select_scene_") != std::string::npos) {
+    const int generation = generation_;
+    ChooseScene(sender->GetProperty("scenename").ToString());
+    StartTask();
+    if (!Stopped(generation)) HideSceneChoice();
+    return;
+  }
+  if (click &&
+      (name == "client" || name == "candidate1" || name == "candidate2" || name == "candidate3"))
+    return StartNamedTask(sender->GetProperty("task").ToString(), false);
+  if (click && name == "match_compare") {
+    SelectTab(0);
+    return StartTask();
+  }
+  if (name == "match_gift" || (click && name == "match_place")) {
+    const int generation = generation_;
+    StartNamedTask(sender->GetProperty("taskname").ToString(), true);
+    if (!Stopped(generation)) SelectTab(0);
+    return;
+  }
+  if (click && name == "button_tasks") return SelectTab(0);
+  if (click && name == "button_participant") return SelectTab(1);
+  if (click && name == "button_voodoo") return SelectTab(2);
+  if (name == "button_journal") return SelectTab(3);
+}
+
+// ---------------------------------------------------------------------------------------
+// Widgets
+
+Ref<IWidget> TTavelor2GameScreenDiary::Widget(std::string_view path) {
+  return root_ ? root_->FindWidget(path) : nullptr;
+}
+
+void TTavelor2GameScreenDiary::RestartWidget(std::string_view path) {
+  if (Ref<IWidget> widget = Widget(path)) widget->Restart();
+}
+
+void TTavelor2GameScreenDiary::ShowWidget(std::string_view path, bool visible) {
+  if (Ref<IWidget> widget = Widget(path)) widget->SetVisible(visible);
+}
