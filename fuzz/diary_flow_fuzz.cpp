@@ -3,6 +3,8 @@
 // resets must end, without a crash and without unbounded depth, and leave the screen
 // stack sound (the play screen at the bottom, at most one of each screen).
 //
+// The diary's pages are the real ones, on a case whose participants the data may name.
+//
 // Input: eight action bytes, then the player's progress document, a byte 0xFF, and the
 // scenario document ("data\ini\scenarios\default.ini").
 #include <unistd.h>
@@ -16,6 +18,7 @@
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
 #include "foundation/Warnings.h"
+#include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "platform/InputConstants.h"
 #include "screens/ScreensRegistration.h"
@@ -48,7 +51,21 @@ std::string DiaryWindow() {
          label + R"(</widgetstring></widgetfactory>
       <widgetfactory type="WidgetFactory" name="select_scene"><widgetstring>
         <widget type="test_box" name="select_scene_%scenename%" anchor_top="%y%"/>
+      </widgetstring></widgetfactory>
+      <widgetfactory type="WidgetFactory" name="page_voodoo"><widgetstring>
+        <widget type="diary_page_voodoo" name="page_voodoo" voodoo_count_need="1"><widgets>
+          <widget type="group_widget" name="minigame"><widgets>
+            <widget type="test_box" name="doll"/></widgets></widget>
+          <widget type="test_box" name="start_minigame"/></widgets></widget>
+      </widgetstring></widgetfactory>
+      <widgetfactory type="WidgetFactory" name="page_participants"><widgetstring>
+        <widget type="diary_participant_page" name="page_participants"><widgets>
+          <widget type="group_widget" name="SelectSceneGroup"/>
+          <widget type="group_widget" name="page1"><widgets>
+            <widget type="test_box" name="client"/><widget type="test_box" name="candidate1"/>
+          </widgets></widget></widgets></widget>
       </widgetstring></widgetfactory></widgetfactories><widgets>
+      <widget type="diary_journal" name="page_journal"/>
       <widget type="group_widget" name="page_tasks" visible="yes"><widgets>
         <widget type="group_widget" name="labels_group" visible="yes"/>
         <widget type="group_widget" name="SelectSceneGroup"/></widgets></widget>
@@ -68,6 +85,10 @@ struct DiaryGame {
     std::filesystem::current_path(folder);
     Write("data/ini/scenes.ini",
           R"(<scene_defs><scene_def name="market"/><scene_def name="garden"/></scene_defs>)");
+    Write("data/ini/participants.ini",
+          R"(<participants><participant name="odile" type="client" slot="page1/client"
+               categories="light;tea"/><participant name="bastien" type="ideal_match"
+               slot="page1/candidate1" categories="light"/></participants>)");
   }
   ~DiaryGame() {
     std::error_code ignored;
@@ -99,6 +120,9 @@ struct DiaryGame {
     game->Initialize(Ref<IEngine>(engine.get()));
     game->SetParamValue("scene_defs",
                         Variant(Ref<IInterface>(LoadSceneDefRefs("data\\ini\\scenes.ini").get())));
+    game->SetParamValue(
+        "participants",
+        Variant(Ref<IInterface>(LoadParticipants("data\\ini\\participants.ini").get())));
     Ref<IUserProfile> profile = game->GetUserProfiles()->GetOrCreate("Mira");
     game->GetUserProfiles()->SetCurrent("Mira");
     profile->SetDataStorage(std::string(progress));

@@ -6,7 +6,9 @@
 #include "screens/Tv2GameScreenDiaryParticipant.h"
 #include "screens/Tv2GameScreenDificult.h"
 #include "screens/Tv2GameScreenGame.h"
+#include "screens/Tv2GameScreenLevelStat.h"
 #include "screens/Tv2GameScreenMain.h"
+#include "screens/Tv2GameScreenMenu.h"
 #include "screens/Tv2Journal.h"
 
 // The game file names these classes in its screens' "type" attributes.
@@ -21,5 +23,7 @@ void RegisterScreensClasses() {
   RegisterClassName<TDiaryJournal>("diary_journal");
   RegisterClassName<TDiaryDiaryPageVoodoo>("diary_page_voodoo");
   RegisterClassName<TTavelor2GameScreenMain>("Tavelor2GameScreenMain");
+  RegisterClassName<TTavelor2GameScreenLevelStat>("Tavelor2GameScreenLevelStat");
+  RegisterClassName<TTavelor2GameScreenMenu>("Tavelor2GameScreenMenu");
   RegisterClassName<TTv2GameScreenDificult>("Tv2GameScreenDificult");
 }

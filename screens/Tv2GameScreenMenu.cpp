@@ -1,0 +1,70 @@
+#include "screens/Tv2GameScreenMenu.h"
+
+#include "platform/InputConstants.h"
+
+namespace {
+
+constexpr const char* kQueryMainMenu = "GS_QueryMainMenu";
+constexpr const char* kQueryRestart = "GS_QueryRestart";
+
+Ref<IParamCollection> ButtonResult(const std::string& button) {
+  Ref<IParamCollection> result(TAbstractObject::Create<TParamCollection>().get());
+  result->SetValue("Button", Variant(button));
+  return result;
+}
+
+}  // namespace
+
+void TTavelor2GameScreenMenu::Show(const Ref<IParamCollection>& params) {
+  if (Ref<IWidget> caption = FindWidget("current_level_caption"); caption && params)
+    caption->SetProperty("text_utf8", Variant(params->GetValue("text", Variant("")).ToString()));
+  TGameScreen::Show(params);
+}
+
+void TTavelor2GameScreenMenu::OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) {
+  TGameScreen::OnWidgetEvent(sender, code, param);
+  IGameScreenOwner* game = GetOwner();
+  if (!sender || !game) return;
+  const std::string name = sender->GetName();
+  Ref<IParamCollection> result = ButtonResult(name);
+  if (name == "button_unpause") {
+    Close(result);
+  } else if (name == "button_main_menu") {
+    if (!game->ShowScreen(kQueryMainMenu, nullptr)) Close(result);
+  } else if (name == "button_options") {
+    game->ShowScreen("GS_Options", nullptr);
+  } else if (name == "button_rules") {
+    game->ShowScreen("GS_HowToPlay", nullptr);
+  } else if (name == "button_restart") {
+    if (!game->ShowScreen(kQueryRestart, nullptr)) Close(result);
+  }
+}
+
+void TTavelor2GameScreenMenu::OnChildClosed(const std::string& name,
+                                            const Ref<IParamCollection>& result) {
+  TGameScreen::OnChildClosed(name, result);
+  if (name != kQueryMainMenu && name != kQueryRestart) return;
+  if (!result || result->GetValue("Button").ToString() != "button_yes") return;
+  result->SetValue("Button", Variant(name));
+  Close(result);
+}
+
+bool TTavelor2GameScreenMenu::HandleKey(uint32_t message, uintptr_t keyCode, intptr_t keyData) {
+  if (TGameScreen::HandleKey(message, keyCode, keyData)) return true;
+  if (message != input::kKeyDown || keyCode != input::kVkEscape) return false;
+  Close(nullptr);
+  return true;
+}
+
+bool TTavelor2GameScreenMenu::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
+  // Taken before the event: a slider lets go of the capture on the very release.
+  bool captured = bool(GetCapture());
+  if (TGameScreen::HandleMouse(message, point, keys)) return true;
+  if (captured) return false;
+  if (message != input::kLeftButtonUp && message != input::kRightButtonUp &&
+      message != input::kMiddleButtonUp)
+    return false;
+  // A click beside the controls resumes the game.
+  Close(nullptr);
+  return true;
+}
