@@ -22,6 +22,7 @@
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "gameplay/Tv2UserGameData.h"
+#include "minigames/MiniGamesRegistration.h"
 #include "platform/InputConstants.h"
 #include "screens/ScreensRegistration.h"
 #include "screens/Tv2GameScreenGame.h"
@@ -60,6 +61,7 @@ class PlayScreen : public GameFixture {
     Tv2DeclarationsInit();
     RegisterGameplayTestClasses();
     RegisterScreensClasses();
+    RegisterMiniGamesClasses();
     before_ = std::filesystem::current_path();
     std::filesystem::current_path(SAMPLE_GAME_DIR);
     SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");

@@ -10,6 +10,7 @@
 #include "foundation/XMLStorage.h"
 #include "foundation/XmlAttributes.h"
 #include "gameplay/Tv2Declarations.h"
+#include "minigames/MiniGamesRegistration.h"
 
 namespace {
 
@@ -43,6 +44,8 @@ class GameKeyEnvironment : public ::testing::Environment {
 SampleGameFixture::SampleGameFixture() {
   Tv2DeclarationsInit();
   RegisterGameplayTestClasses();
+  // The scenes' approaches hold mini-games.
+  RegisterMiniGamesClasses();
   before_ = std::filesystem::current_path();
   std::filesystem::current_path(SAMPLE_GAME_DIR);
   SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");
