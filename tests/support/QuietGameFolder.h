@@ -22,7 +22,7 @@ class QuietGameFolder {
   QuietGameFolder(const QuietGameFolder&) = delete;
   QuietGameFolder& operator=(const QuietGameFolder&) = delete;
 
-  // Writes a file of the working folder (a name without folders).
+  // Writes a file at Path in the working folder (its folders must exist).
   void Write(const std::string& name, std::string_view text);
   // The game parameter Name.
   void Publish(const std::string& name, const Ref<IInterface>& value);
@@ -32,7 +32,8 @@ class QuietGameFolder {
   std::filesystem::path folder;
 
  protected:
-  // Makes the game from its XML text and initialises it on the engine.
+  // Makes the game from its XML text and initialises it on the engine (the game before
+  // is let go; the caller ends it).
   void Start(const std::string& gameText);
 
  private:
