@@ -43,10 +43,6 @@ void RemoveAllChildren(IWidget* group) {
   children->RemoveDead();
 }
 
-Ref<IParamCollection> NewParamCollection() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 IGameScreenOwner* GameOfWidget(IWidget* widget) {
   IWidgetOwner* owner = widget ? widget->GetOwner() : nullptr;
   IEventHandler* handler = owner ? owner->GetEventHandler() : nullptr;

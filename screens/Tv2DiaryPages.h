@@ -23,8 +23,5 @@ bool PathHasSegment(std::string_view path, std::string_view name);
 // Marks every child of Group dead and removes them at once.
 void RemoveAllChildren(IWidget* group);
 
-// A new, empty parameter collection.
-Ref<IParamCollection> NewParamCollection();
-
 // The game as the widget's screen reaches it; nothing outside a screen.
 IGameScreenOwner* GameOfWidget(IWidget* widget);

@@ -10,10 +10,6 @@
 
 namespace {
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 bool SameId(std::string_view a, std::string_view b) {
   return CompareText(a, b) == 0;
 }
@@ -91,7 +87,7 @@ void TTavelor2GameScreenGame::ReselectCursor() {
 Ref<IWidget> TTavelor2GameScreenGame::MakeWidget(const std::string& factory,
                                                  const Ref<IParamCollection>& params) {
   if (factory.empty()) return nullptr;
-  return CreateWidget(factory, params ? params : NewParams());
+  return CreateWidget(factory, params ? params : NewParamCollection());
 }
 
 void TTavelor2GameScreenGame::AddToAnimations(const Ref<IWidget>& widget) {
@@ -152,7 +148,7 @@ void TTavelor2GameScreenGame::OnShow(const Ref<IParamCollection>& params) {
   TTv2GameplayScreen::OnShow(params);
   closed_ = false;
   levelStarted_ = false;
-  subScreenParams_ = params ? params : NewParams();
+  subScreenParams_ = params ? params : NewParamCollection();
   if (params && params->GetValue("show_diary").ToInt() == 1) {
     ReselectCursor();
     if (owner_) owner_->ShowScreen("GS_Diary", params);
@@ -250,7 +246,7 @@ void TTavelor2GameScreenGame::SetupLevel() {
   StopAmulet();
   if (!levelManager_) return;
   levelManager_->Init(this);
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("resource_defs", Variant(Ref<IInterface>(levelManager_->LoadScene().get())));
   ReselectCursor();
   levelManager_->PlaySceneMusic();
@@ -294,7 +290,7 @@ void TTavelor2GameScreenGame::ShowTaskQuest() {
   if (!task_ || !TaskText("ingame_start_factory").empty()) return;
   std::string quest = TaskText("task_quest");
   if (quest.empty()) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("text", Variant("%" + quest + "%"));
   ShowQuestWidget(MakeWidget("task_quest", params));
 }
@@ -556,7 +552,7 @@ void TTavelor2GameScreenGame::Restart() {
 
 void TTavelor2GameScreenGame::QuitToMenu() {
   if (levelManager_) levelManager_->StopSceneMusic();
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("user_quit", Variant("yes"));
   if (task_) {
     if (Ref<IWidget> exit = MakeWidget(TaskText("ingame_exit_menu_factory"), nullptr)) {
@@ -576,7 +572,7 @@ void TTavelor2GameScreenGame::OpenGameMenu() {
 }
 
 void TTavelor2GameScreenGame::OpenDiary() {
-  if (!subScreenParams_) subScreenParams_ = NewParams();
+  if (!subScreenParams_) subScreenParams_ = NewParamCollection();
   subScreenParams_->SetValue("tab", Variant(-1));
   subScreenParams_->SetValue("tab", Variant(3));
   obscuringSwitch_ = false;

@@ -12,10 +12,6 @@
 
 namespace {
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 // The children of a group as they are now: handlers may change the group.
 std::vector<Ref<IWidget>> ChildrenOf(const Ref<IWidget>& group) {
   std::vector<Ref<IWidget>> result;
@@ -153,7 +149,7 @@ void TTavelor2GameScreenGame::ShowMiniGameQuest() {
     // A game without a key has no quest: an empty text would pause the scene each time.
     std::string key = Text(game, "instance_hint");
     if (key.empty() || (userGameData_ && userGameData_->TempListContains(key))) return;
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     params->SetValue("text", Variant("%" + key + "%"));
     ShowQuestWidget(MakeWidget("task_quest", params));
     if (userGameData_) userGameData_->AddToTempList(key);
@@ -394,7 +390,7 @@ void TTavelor2GameScreenGame::UpdateAmuletDarkness(const TPoint& point) {
 
 void TTavelor2GameScreenGame::ShowTutorial() {
   if (tutorialFactory_.empty()) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   if (task_ && userGameData_)
     if (Ref<IUGDCase> current = userGameData_->CurrentCase()) {
       params->SetValue(
@@ -458,7 +454,7 @@ void TTavelor2GameScreenGame::LevelFailed() {
 
 void TTavelor2GameScreenGame::WriteLevelStatistics(bool complete) {
   if (!task_) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("scores", Variant(SaturateInt32(int64_t(shownScore_) + pendingScore_)));
   const int64_t given = timed_ ? TaskInt("given_time", kDefaultGivenTime) : 0;
   const int64_t spent = given + banked_ - timer_;
@@ -504,7 +500,7 @@ void TTavelor2GameScreenGame::CloseGameScreen(const Ref<IParamCollection>& param
     // Without the animation nothing would call back: the screen closes at once.
   }
   // The task's own parameters are saved with the progress: the result is a copy.
-  Ref<IParamCollection> result = params ? CloneParams(params) : NewParams();
+  Ref<IParamCollection> result = params ? CloneParams(params) : NewParamCollection();
   if (task_) {
     if (task_->IsCompleted()) result->SetValue("show_diary", Variant(1));
     result->SetValue("end_screen_name", Variant(TaskText("end_screen_name")));

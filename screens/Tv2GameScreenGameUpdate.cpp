@@ -19,10 +19,6 @@ constexpr double kHintSpeed = 600;  // px/s
 // Within this many degrees the turning hint images count as pointing at the target.
 constexpr double kPointingTolerance = 4;
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 int32_t Add(int32_t a, int64_t b) {
   return SaturateInt32(int64_t(a) + b);
 }
@@ -68,7 +64,7 @@ void TTavelor2GameScreenGame::Update(int32_t dt) {
     if (levelManager_ && levelManager_->AllObjectsFound() && !levelOver_ &&
         !(completionScenario_ && !completionScenario_->IsDead())) {
       completionPending_ = true;
-      completionScenario_ = levelManager_->RunSceneAction("complete_scene", NewParams());
+      completionScenario_ = levelManager_->RunSceneAction("complete_scene", NewParamCollection());
       AddToAnimations(completionScenario_);
     }
   }
@@ -295,7 +291,7 @@ void TTavelor2GameScreenGame::UpdateHintCharge() {
 
 void TTavelor2GameScreenGame::PlayHintActivation() {
   KillAnimationWidget("hint_activation");
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("angle", Variant(-90));
   params->SetValue("duration", Variant(hintRequirement_));
   params->SetValue("anchor_left", Variant(20));
@@ -315,7 +311,7 @@ void TTavelor2GameScreenGame::OnHintReady() {
     PlaySound("sound_hint_ready");
   }
   KillAnimationWidget("hint_activationps_star_circle");
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("name", Variant("hint_activationps_star_circle"));
   params->SetValue("radius", Variant(35));
   params->SetValue("duration", Variant(2500));
@@ -384,7 +380,7 @@ Ref<IParamCollection> TTavelor2GameScreenGame::ShowHint(const Ref<IWidget>& targ
     y += owner->GetAnchorTop();
   }
   pointingAngle_ = std::atan2(x - kHintX, kHintY - y) * 180 / M_PI;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("target_x", Variant(x));
   params->SetValue("target_y", Variant(y));
   params->SetValue("target_angle", Variant(pointingAngle_));
@@ -408,7 +404,7 @@ void TTavelor2GameScreenGame::IdleShine() {
   if (noShine(animationGroup_) || noShine(openApproach_ ? openApproach_ : objectsGroup_)) return;
   Ref<IWidget> target = levelManager_->ChooseHintObject();
   if (!target || target == shineObject_) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   double left = target->GetLeft(), top = target->GetTop();
   if (openApproach_) {
     left += openApproach_->GetAnchorLeft();

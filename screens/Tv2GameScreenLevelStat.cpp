@@ -21,10 +21,6 @@ constexpr int kNoCategoryFrame = 2;
 constexpr int32_t kDefaultColumnStep = 36;
 constexpr int32_t kObjectLeftInFrame = 80;
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 std::optional<int64_t> NumberOf(const Variant& value) {
   if (auto whole = value.TryInt()) return whole;
   if (auto real = value.TryDouble()) return RoundHalfEven64(*real);
@@ -289,7 +285,7 @@ void TTavelor2GameScreenLevelStat::ShowLevelPart(const Ref<IParamCollection>& pa
         AddSpecificPart("default_specific_part", nullptr);
         return;
       }
-      Ref<IParamCollection> gift = NewParams();
+      Ref<IParamCollection> gift = NewParamCollection();
       gift->SetValue("resourcename", Variant(ReadText(params, "scenename", ";")));
       AddSpecificPart("gift_specific_part", gift);
       return;
@@ -301,7 +297,7 @@ void TTavelor2GameScreenLevelStat::ShowLevelPart(const Ref<IParamCollection>& pa
 
 Ref<IWidget> TTavelor2GameScreenLevelStat::AddSpecificPart(const std::string& factory,
                                                            const Ref<IParamCollection>& params) {
-  Ref<IWidget> part = CreateWidget(factory, params ? params : NewParams());
+  Ref<IWidget> part = CreateWidget(factory, params ? params : NewParamCollection());
   if (part && specificParts_) specificParts_->Add(part);
   return part;
 }
@@ -316,7 +312,7 @@ Ref<IWidget> TTavelor2GameScreenLevelStat::ShowParticipant(const std::string& na
       game ? Supports<IParticipantCollection>(game->GetParamValue("participants").RawInterface())
            : nullptr;
   Ref<IParticipant> participant = participants ? participants->GetItem(Variant(name)) : nullptr;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   bool client = participant && participant->IsClient();
   params->SetValue("avatar", Variant(participant ? participant->GetAvatar() : ""));
   params->SetValue("frame_num", Variant(Random(5)));
@@ -418,7 +414,7 @@ void TTavelor2GameScreenLevelStat::ShowFoundObjects(const std::string& sceneName
   std::array<Ref<IWidget>, kFrameCount> last;
   for (const Placed& object : placed) {
     Ref<IWidget> frame = Frame(object.frame, group);
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     object.def->FillWidgetParams(object.location, params);
     params->SetValue("caption", Variant(object.def->GetCaptionText()));
     double zoom = FrameZoom(object.def->GetWidth(), object.def->GetHeight());
@@ -457,7 +453,7 @@ void TTavelor2GameScreenLevelStat::AddHighScore() {
   const std::string table = kTableNames[playMode_ == 0 ? 0 : 1];
 
   if (Ref<IHighScores> scores = game->GetHighScores()) {
-    Ref<IParamCollection> row = NewParams();
+    Ref<IParamCollection> row = NewParamCollection();
     row->SetValue("Player", Variant(player));
     row->SetValue("Score", Variant(total_));
     row->SetValue("Level", Variant(level_));

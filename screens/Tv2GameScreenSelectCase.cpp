@@ -44,7 +44,7 @@ bool TTv2LabelPickerScreen::ClearLabels() {
 
 Ref<IWidget> TTv2LabelPickerScreen::MakeLabel(const std::string& factory, const std::string& name,
                                               int64_t left, int64_t top, bool withLeft) {
-  Ref<IParamCollection> params(TAbstractObject::Create<TParamCollection>().get());
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("name", Variant(name));
   if (withLeft) params->SetValue("anchor_left", Variant(std::to_string(left)));
   params->SetValue("anchor_top", Variant(std::to_string(top)));

@@ -59,7 +59,7 @@ void TTavelor2GameScreenSelectTask::SetOwner(IGameScreenOwner* owner) {
   TGameScreen::SetOwner(owner);
   labelGroup_ = FindWidget("labels_group");
   animationGroup_ = FindWidget("animation_group");
-  shared_ = Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
+  shared_ = NewParamCollection();
 }
 
 void TTavelor2GameScreenSelectTask::ReleaseOwner() {
