@@ -57,10 +57,6 @@ void EmptyChildren(const Ref<IWidgetCollection>& children) {
   children->Clear();
 }
 
-int32_t AddSat(int32_t a, int32_t b) {
-  return SaturateInt32(int64_t(a) + b);
-}
-
 // Widget templates read flags as "yes" and "no".
 const char* XmlFlag(bool value) {
   return value ? "yes" : "no";
@@ -196,7 +192,7 @@ void TTavelor2GameScreenLevelStat::ShowStatistics(const Ref<IParamCollection>& p
   }
 
   int32_t bonuses = FillRows();
-  total_ = AddSat(total_, bonuses);
+  total_ = SaturatingAdd(total_, bonuses);
   if (progress_) progress_->SetScores(total_);
   SetRowText("all_scores", std::to_string(total_));
   SetRowVisible("all_scores", complete_);
@@ -234,7 +230,7 @@ int32_t TTavelor2GameScreenLevelStat::FillRows() {
   SetRowText("level_mistakes_scores", std::to_string(mistakesBonus));
 
   int32_t bonuses = timeBonus + hintsBonus + mistakesBonus;
-  SetRowText("total_scores", std::to_string(AddSat(levelScore_, bonuses)));
+  SetRowText("total_scores", std::to_string(SaturatingAdd(levelScore_, bonuses)));
   return bonuses;
 }
 
@@ -419,8 +415,8 @@ void TTavelor2GameScreenLevelStat::ShowFoundObjects(const std::string& sceneName
     params->SetValue("caption", Variant(object.def->GetCaptionText()));
     double zoom = FrameZoom(object.def->GetWidth(), object.def->GetHeight());
     params->SetValue("zoom", Variant(zoom));
-    int32_t left = AddSat(column[object.frame], kObjectLeftInFrame);
-    column[object.frame] = AddSat(column[object.frame], step);
+    int32_t left = SaturatingAdd(column[object.frame], kObjectLeftInFrame);
+    column[object.frame] = SaturatingAdd(column[object.frame], step);
     int32_t top = frame ? RoundHalfEven(frame->GetAnchorTop()) : 0;
     params->SetValue("anchor_left", Variant(left));
     params->SetValue("anchor_top", Variant(top));
