@@ -7,6 +7,7 @@
 #include "foundation/Routines.h"
 #include "gameplay/Tv2SceneGenerator.h"
 #include "platform/InputConstants.h"
+#include "screens/Tv2ProgressRecords.h"
 
 namespace {
 
@@ -169,9 +170,7 @@ void TTavelor2GameScreenGame::OnShown(const Ref<IParamCollection>& params) {
 }
 
 void TTavelor2GameScreenGame::ReadUserGameData(const Ref<IParamCollection>& params) {
-  userGameData_ =
-      owner_ ? Supports<IUserGameData>(owner_->GetParamValue("user_game_data").RawInterface())
-             : nullptr;
+  userGameData_ = PublishedProgress(owner_);
   case_ = nullptr;
   stage_ = nullptr;
   task_ = nullptr;

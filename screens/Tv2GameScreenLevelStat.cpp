@@ -7,6 +7,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/Routines.h"
+#include "screens/Tv2ProgressRecords.h"
 #include "shell/WidgetFactories.h"
 
 namespace {
@@ -147,7 +148,7 @@ void TTavelor2GameScreenLevelStat::LoadContext() {
   categoryCounts_.fill(0);
   IGameScreenOwner* game = GetOwner();
   if (!game) return;
-  progress_ = Supports<IUserGameData>(game->GetParamValue("user_game_data").RawInterface());
+  progress_ = PublishedProgress(game);
   if (progress_ && progress_->GetCases()) {
     currentCase_ = progress_->CurrentCase();
     playMode_ = progress_->GetPlayMode();

@@ -7,12 +7,6 @@
 #include "platform/InputConstants.h"
 
 const char* const kStylistCase = "stylist_case";
-const char* const kUserGameDataParam = "user_game_data";
-
-Ref<IUserGameData> PublishedProgress(IGameScreenOwner* owner) {
-  return owner ? Supports<IUserGameData>(owner->GetParamValue(kUserGameDataParam).RawInterface())
-               : nullptr;
-}
 
 namespace {
 
