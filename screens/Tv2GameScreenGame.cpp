@@ -8,6 +8,7 @@
 #include "gameplay/Tv2SceneGenerator.h"
 #include "platform/InputConstants.h"
 #include "screens/Tv2ProgressRecords.h"
+#include "shell/WidgetClasses.h"
 
 namespace {
 
@@ -326,15 +327,6 @@ void TTavelor2GameScreenGame::ShineDiaryButton() {
 // ---------------------------------------------------------------------------------------
 // Clearing
 
-void TTavelor2GameScreenGame::ClearGroup(const Ref<IWidget>& group) {
-  Ref<IWidgetCollection> children = group ? group->GetChildren() : nullptr;
-  if (!children) return;
-  for (int i = 0; i < children->Count(); ++i)
-    if (Ref<IWidget> child = children->GetByIndex(i)) child->SetDead(true);
-  children->RemoveDead();
-  children->Clear();
-}
-
 void TTavelor2GameScreenGame::ResetDelayedQueue() {
   delayed_.assign(20, TDelayedSwitch{});
   delayedCount_ = 0;
@@ -342,18 +334,18 @@ void TTavelor2GameScreenGame::ResetDelayedQueue() {
 
 void TTavelor2GameScreenGame::ClearScene() {
   if (IEngine* engine = GetEngine()) engine->UnloadResources("scene");
-  ClearGroup(objectsGroup_);
-  ClearGroup(leftObjects_);
-  ClearGroup(rightObjects_);
+  RemoveAllChildren(objectsGroup_.get());
+  RemoveAllChildren(leftObjects_.get());
+  RemoveAllChildren(rightObjects_.get());
   if (approachesGroup_) approachesGroup_->SetVisible(false);
   if (objectsGroup_) objectsGroup_->SetPaused(false);
   openApproach_ = nullptr;
   if (approachObscuring_) approachObscuring_->SetVisible(false);
-  ClearGroup(approachesGroup_);
-  ClearGroup(animationGroup_);
-  ClearGroup(backgroundGroup_);
-  ClearGroup(loadingScreen_);
-  ClearGroup(panel_);
+  RemoveAllChildren(approachesGroup_.get());
+  RemoveAllChildren(animationGroup_.get());
+  RemoveAllChildren(backgroundGroup_.get());
+  RemoveAllChildren(loadingScreen_.get());
+  RemoveAllChildren(panel_.get());
   if (objectsCountText_) {
     objectsCountText_->SetProperty("text", Variant(""));
     objectsCountText_->SetProperty("Count", Variant(0));

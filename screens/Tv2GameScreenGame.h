@@ -89,7 +89,6 @@ class TTavelor2GameScreenGame : public TTv2GameplayScreen {
   void StartLevel();
   void ShowTaskQuest();
   void ClearScene();
-  static void ClearGroup(const Ref<IWidget>& group);
   void ResetTaskProgress();
   void Restart();
   void QuitToMenu();

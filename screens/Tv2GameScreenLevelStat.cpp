@@ -8,6 +8,7 @@
 #include "foundation/Random.h"
 #include "foundation/Routines.h"
 #include "screens/Tv2ProgressRecords.h"
+#include "shell/WidgetClasses.h"
 #include "shell/WidgetFactories.h"
 
 namespace {
@@ -48,14 +49,6 @@ std::optional<bool> ReadFlag(const Variant& value) {
   if (SameText(text, "yes")) return true;
   if (SameText(text, "no")) return false;
   return std::nullopt;
-}
-
-void EmptyChildren(const Ref<IWidgetCollection>& children) {
-  if (!children) return;
-  for (int i = 0; i < children->Count(); ++i)
-    if (IWidget* child = children->ItemAt(i)) child->SetDead(true);
-  children->RemoveDead();
-  children->Clear();
 }
 
 // Widget templates read flags as "yes" and "no".
@@ -108,7 +101,7 @@ void TTavelor2GameScreenLevelStat::ReleaseOwner() {
   // The frames are found through the window, which the inherited release lets go.
   ClearFrames();
   TGameScreen::ReleaseOwner();
-  EmptyChildren(specificParts_);
+  RemoveAllChildren(specificParts_.get());
   specificParts_ = nullptr;
   progress_ = nullptr;
   currentCase_ = nullptr;
@@ -300,7 +293,7 @@ Ref<IWidget> TTavelor2GameScreenLevelStat::AddSpecificPart(const std::string& fa
 }
 
 void TTavelor2GameScreenLevelStat::ClearSpecificPart() {
-  EmptyChildren(specificParts_);
+  RemoveAllChildren(specificParts_.get());
 }
 
 Ref<IWidget> TTavelor2GameScreenLevelStat::ShowParticipant(const std::string& name) {
@@ -349,7 +342,7 @@ void TTavelor2GameScreenLevelStat::ClearFrames() {
   if (!root_) return;
   for (int i = 0; i < kFrameCount; ++i)
     if (Ref<IWidget> frame = root_->FindWidget("window/category_" + std::to_string(i)))
-      EmptyChildren(frame->GetChildren());
+      RemoveAllChildren(frame->GetChildren().get());
 }
 
 void TTavelor2GameScreenLevelStat::ShowFoundObjects(const std::string& sceneName,

@@ -5,6 +5,7 @@
 #include "foundation/Params.h"
 #include "foundation/Routines.h"
 #include "platform/InputConstants.h"
+#include "shell/WidgetClasses.h"
 
 const char* const kStylistCase = "stylist_case";
 
@@ -26,14 +27,9 @@ void TTv2LabelPickerScreen::SetOwner(IGameScreenOwner* owner) {
 }
 
 bool TTv2LabelPickerScreen::ClearLabels() {
-  Ref<IWidget> group = labelGroup_;
-  Ref<IWidgetCollection> labels = group ? group->GetChildren() : nullptr;
-  if (!labels) return false;
-  for (int i = 0; i < labels->Count(); ++i)
-    if (IWidget* label = labels->ItemAt(i)) label->SetDead(true);
-  labels->RemoveDead();
-  labels->Clear();
-  return true;
+  Ref<IWidgetCollection> labels = labelGroup_ ? labelGroup_->GetChildren() : nullptr;
+  RemoveAllChildren(labels.get());
+  return labels != nullptr;
 }
 
 Ref<IWidget> TTv2LabelPickerScreen::MakeLabel(const std::string& factory, const std::string& name,

@@ -11,6 +11,7 @@
 #include "platform/InputConstants.h"
 #include "screens/Tv2GameScreenSelectCase.h"
 #include "screens/Tv2ProgressRecords.h"
+#include "shell/WidgetClasses.h"
 
 namespace {
 
@@ -188,13 +189,7 @@ void TTavelor2GameScreenSelectTask::RaiseLevel(int64_t level) {
 // The map
 
 void TTavelor2GameScreenSelectTask::ClearLabels() {
-  Ref<IWidget> group = labelGroup_;
-  Ref<IWidgetCollection> labels = group ? group->GetChildren() : nullptr;
-  if (!labels) return;
-  for (int i = 0; i < labels->Count(); ++i)
-    if (IWidget* label = labels->ItemAt(i)) label->SetDead(true);
-  labels->RemoveDead();
-  labels->Clear();
+  RemoveAllChildren(labelGroup_.get());
 }
 
 Ref<IWidget> TTavelor2GameScreenSelectTask::MakeLabel(const Ref<IUGDTask>& task, int index,
