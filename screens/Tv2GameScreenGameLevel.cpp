@@ -314,12 +314,18 @@ void TTavelor2GameScreenGame::DisableAmulet() {
   }
 }
 
+// While the amulet is active its button gives way to the return button, the scene darkens
+// and the help text plays its "start" step; "stop" when it ends.
+void TTavelor2GameScreenGame::ShowAmuletControls(bool active) {
+  if (Ref<IWidget> button = Ui("button_amulet")) button->SetVisible(!active);
+  if (Ref<IWidget> back = Ui("button_amulet_return")) back->SetVisible(active);
+  if (Ref<IWidget> darkness = FindWidget("amulet_darkness")) darkness->SetVisible(active);
+  ShowAndRestart(Ui("voodoo_help_text"), active ? "start" : "stop", active);
+}
+
 void TTavelor2GameScreenGame::StartAmulet() {
   if (!amuletTarget_) return;
-  if (Ref<IWidget> button = Ui("button_amulet")) button->SetVisible(false);
-  if (Ref<IWidget> back = Ui("button_amulet_return")) back->SetVisible(true);
-  if (Ref<IWidget> darkness = FindWidget("amulet_darkness")) darkness->SetVisible(true);
-  ShowAndRestart(Ui("voodoo_help_text"), "start", true);
+  ShowAmuletControls(true);
   amuletMode_ = true;
   SelectCursor("amulet");
   PlaySound("sound_voodoo_crystal");
@@ -328,10 +334,7 @@ void TTavelor2GameScreenGame::StartAmulet() {
 
 void TTavelor2GameScreenGame::StopAmulet() {
   if (!amuletTarget_) return;
-  if (Ref<IWidget> button = Ui("button_amulet")) button->SetVisible(true);
-  if (Ref<IWidget> back = Ui("button_amulet_return")) back->SetVisible(false);
-  if (Ref<IWidget> darkness = FindWidget("amulet_darkness")) darkness->SetVisible(false);
-  ShowAndRestart(Ui("voodoo_help_text"), "stop", false);
+  ShowAmuletControls(false);
   amuletMode_ = false;
   ReselectCursor();
   amuletTarget_->SetTransparentLevel(0);
