@@ -12,10 +12,6 @@
 
 namespace {
 
-bool SameId(std::string_view a, std::string_view b) {
-  return CompareText(a, b) == 0;
-}
-
 // Keys of a ";"-list, each entry compared whole: the first entry has no ";" before it.
 std::string WithoutEntry(const std::string& list, const std::string& key) {
   std::string result;
@@ -627,7 +623,7 @@ void TTavelor2GameScreenGame::OnChildClosed(const std::string& name,
                                             const Ref<IParamCollection>& result) {
   TTv2GameplayScreen::OnChildClosed(name, result);
   closed_ = false;
-  if (SameId(name, "GS_Diary")) {
+  if (SameText(name, "GS_Diary")) {
     if (result) {
       const bool hasTask = bool(result->FindParam(Variant("task")));
       if ((hasTask && !task_) ||
@@ -646,13 +642,13 @@ void TTavelor2GameScreenGame::OnChildClosed(const std::string& name,
     if (!result || (levelStarted_ && task_ &&
                     result->GetValue("task", Variant("")).ToString() == task_->GetName()))
       SetInputBlocked(false);
-  } else if (SameId(name, "GS_LevelLoading")) {
+  } else if (SameText(name, "GS_LevelLoading")) {
     StartLevel();
     noLevelRunning_ = false;
     if (Ref<IPanelManager> manager = PanelManager()) manager->ResetScroll();
     UpdateSkipButtons();
     return;
-  } else if (SameId(name, "GS_LevelStat")) {
+  } else if (SameText(name, "GS_LevelStat")) {
     ReselectCursor();
     firstClose_ = false;
     if (task_) {
@@ -671,7 +667,7 @@ void TTavelor2GameScreenGame::OnChildClosed(const std::string& name,
       }
     }
     if (IEngine* engine = GetEngine()) engine->HideSystemCursor();
-  } else if (SameId(name, "GS_GameMenu")) {
+  } else if (SameText(name, "GS_GameMenu")) {
     if (result && result->FindParam(Variant("Button"))) {
       std::string button = result->GetValue("Button").ToString();
       if (button == "GS_QueryMainMenu") QuitToMenu();
@@ -679,7 +675,7 @@ void TTavelor2GameScreenGame::OnChildClosed(const std::string& name,
       if (button == "GS_QueryRestart") Restart();
     }
     noLevelRunning_ = false;
-  } else if (SameId(name, "GS_Quit")) {
+  } else if (SameText(name, "GS_Quit")) {
     noLevelRunning_ = false;
   }
   if (closed_) return;
