@@ -191,8 +191,6 @@ void TTavelor2GameScreenLevelStat::ShowStatistics(const Ref<IParamCollection>& p
   SetRowText("all_scores", std::to_string(total_));
   SetRowVisible("all_scores", complete_);
 
-  categoryNames_.fill({});
-  ClearSpecificPart();
   if (currentCase_) ShowLevelPart(params);
 }
 
