@@ -300,11 +300,3 @@ void TTavelor2GameScreenDiary::OnWidgetEvent(IWidget* sender, int32_t code, int3
 Ref<IWidget> TTavelor2GameScreenDiary::Widget(std::string_view path) {
   return root_ ? root_->FindWidget(path) : nullptr;
 }
-
-void TTavelor2GameScreenDiary::RestartWidget(std::string_view path) {
-  if (Ref<IWidget> widget = Widget(path)) widget->Restart();
-}
-
-void TTavelor2GameScreenDiary::ShowWidget(std::string_view path, bool visible) {
-  if (Ref<IWidget> widget = Widget(path)) widget->SetVisible(visible);
-}

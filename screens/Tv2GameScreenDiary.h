@@ -100,8 +100,6 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   static void ResetCases(const Ref<IUserGameData>& progress);
   void ReleaseUserGameData();
   Ref<IWidget> Widget(std::string_view path);
-  void RestartWidget(std::string_view path);
-  void ShowWidget(std::string_view path, bool visible);
 
   // The map (Tv2GameScreenDiaryMap.cpp).
   void RefreshMapAndPages();

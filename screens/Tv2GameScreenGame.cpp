@@ -202,7 +202,7 @@ void TTavelor2GameScreenGame::SetupTaskUi() {
   if (menuButton_) menuButton_->SetVisible(true);
   const bool timedMode = userGameData_ && userGameData_->GetPlayMode() == 0;
   if (Ref<IWidget> timer = Ui("ui_level_timer")) timer->SetVisible(timedMode);
-  if (Ref<IWidget> line = FindWidget("interface_middle_line")) line->SetVisible(kind == 2);
+  ShowWidget("interface_middle_line", kind == 2);
   if (Ref<IWidget> back = Ui("panel_complete_part_back")) back->SetVisible(kind == 3);
   if (Ui("panel_scrollarea"))
     if (Ref<IWidget> left = Ui("button_inventory_scroll_left")) left->SetVisible(false);

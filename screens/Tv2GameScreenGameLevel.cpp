@@ -319,7 +319,7 @@ void TTavelor2GameScreenGame::DisableAmulet() {
 void TTavelor2GameScreenGame::ShowAmuletControls(bool active) {
   if (Ref<IWidget> button = Ui("button_amulet")) button->SetVisible(!active);
   if (Ref<IWidget> back = Ui("button_amulet_return")) back->SetVisible(active);
-  if (Ref<IWidget> darkness = FindWidget("amulet_darkness")) darkness->SetVisible(active);
+  ShowWidget("amulet_darkness", active);
   ShowAndRestart(Ui("voodoo_help_text"), active ? "start" : "stop", active);
 }
 

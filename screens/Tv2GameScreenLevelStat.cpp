@@ -180,7 +180,7 @@ void TTavelor2GameScreenLevelStat::ShowStatistics(const Ref<IParamCollection>& p
     for (const char* row :
          {"label_total_scores", "total_scores", "label_level_time", "level_time",
           "level_time_scores", "label_level_scores", "level_scores", "all_scores"})
-      SetRowVisible(row, false);
+      ShowWidget(row, false);
     AddSpecificPart("loose_specific_part", nullptr);
     return;
   }
@@ -188,50 +188,42 @@ void TTavelor2GameScreenLevelStat::ShowStatistics(const Ref<IParamCollection>& p
   int32_t bonuses = FillRows();
   total_ = SaturatingAdd(total_, bonuses);
   if (progress_) progress_->SetScores(total_);
-  SetRowText("all_scores", std::to_string(total_));
-  SetRowVisible("all_scores", complete_);
+  SetWidgetText("all_scores", std::to_string(total_));
+  ShowWidget("all_scores", complete_);
 
   if (currentCase_) ShowLevelPart(params);
 }
 
 int32_t TTavelor2GameScreenLevelStat::FillRows() {
   bool timed = playMode_ == 0;
-  SetRowVisible("label_total_scores", complete_);
-  SetRowVisible("total_scores", complete_);
+  ShowWidget("label_total_scores", complete_);
+  ShowWidget("total_scores", complete_);
 
   int32_t timeBonus = complete_ && timed ? TimeBonus(levelTime_) : 0;
-  SetRowVisible("label_level_time", timed);
-  SetRowText("level_time", FormatMinSec(levelTime_, ""));
-  SetRowVisible("level_time", timed);
-  SetRowText("level_time_scores", std::to_string(timeBonus));
-  SetRowVisible("level_time_scores", timed);
+  ShowWidget("label_level_time", timed);
+  SetWidgetText("level_time", FormatMinSec(levelTime_, ""));
+  ShowWidget("level_time", timed);
+  SetWidgetText("level_time_scores", std::to_string(timeBonus));
+  ShowWidget("level_time_scores", timed);
 
   if (progress_) levelScore_ = SaturateInt32(int64_t(total_) - progress_->GetScores());
   double top = timed ? kLevelScoreTopTimed : kLevelScoreTopUntimed;
   SetRowAnchorTop("label_level_scores", top);
-  SetRowVisible("label_level_scores", complete_);
-  SetRowText("level_scores", std::to_string(levelScore_));
+  ShowWidget("label_level_scores", complete_);
+  SetWidgetText("level_scores", std::to_string(levelScore_));
   SetRowAnchorTop("level_scores", top);
-  SetRowVisible("level_scores", complete_);
+  ShowWidget("level_scores", complete_);
 
   int32_t hintsBonus = complete_ ? CountBonus(hintsUsed_) : 0;
-  SetRowText("level_hints", std::to_string(hintsUsed_));
-  SetRowText("level_hints_scores", std::to_string(hintsBonus));
+  SetWidgetText("level_hints", std::to_string(hintsUsed_));
+  SetWidgetText("level_hints_scores", std::to_string(hintsBonus));
   int32_t mistakesBonus = complete_ ? CountBonus(mistakes_) : 0;
-  SetRowText("level_mistakes", std::to_string(mistakes_));
-  SetRowText("level_mistakes_scores", std::to_string(mistakesBonus));
+  SetWidgetText("level_mistakes", std::to_string(mistakes_));
+  SetWidgetText("level_mistakes_scores", std::to_string(mistakesBonus));
 
   int32_t bonuses = timeBonus + hintsBonus + mistakesBonus;
-  SetRowText("total_scores", std::to_string(SaturatingAdd(levelScore_, bonuses)));
+  SetWidgetText("total_scores", std::to_string(SaturatingAdd(levelScore_, bonuses)));
   return bonuses;
-}
-
-void TTavelor2GameScreenLevelStat::SetRowText(const char* name, const std::string& text) {
-  if (Ref<IWidget> row = FindWidget(name)) row->SetProperty("text", Variant(text));
-}
-
-void TTavelor2GameScreenLevelStat::SetRowVisible(const char* name, bool visible) {
-  if (Ref<IWidget> row = FindWidget(name)) row->SetVisible(visible);
 }
 
 void TTavelor2GameScreenLevelStat::SetRowAnchorTop(const char* name, double top) {

@@ -27,10 +27,6 @@ const char* const kGameScreen = "GS_Game";
 constexpr int64_t kLabelStepX = 250;
 constexpr int64_t kLabelStepY = 50;
 
-void SetWidgetText(const Ref<IWidget>& widget, const std::string& text) {
-  if (widget) widget->SetProperty("text_utf8", Variant(text));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -73,7 +69,7 @@ void TTavelor2GameScreenSelectTask::OnShown(const Ref<IParamCollection>& params)
 void TTavelor2GameScreenSelectTask::Hide() {
   ClearLabels();
   DropProgress();
-  if (Ref<IWidget> curtain = FindWidget("hide_desktop_screen")) curtain->Restart();
+  RestartWidget("hide_desktop_screen");
   TGameScreen::Hide();
 }
 
@@ -232,7 +228,7 @@ void TTavelor2GameScreenSelectTask::RebuildTaskLabels() {
       caption_ = gameCase->GetName() + " - " + stage->GetName();
       SetLanguageVariable("level_start_string", caption_);
     }
-    SetWidgetText(captionWidget, caption_);
+    if (captionWidget) captionWidget->SetProperty("text_utf8", Variant(caption_));
     shared_->SetValue("text", Variant(caption_));
   }
   Ref<IUGDTask> first = tasks->GetItem(Variant(0));
@@ -412,7 +408,7 @@ void TTavelor2GameScreenSelectTask::OnChildClosed(const std::string& name,
   }
   // Back on top: nothing above covers the map any more.
   if (IsActive()) {
-    if (Ref<IWidget> black = FindWidget("black_screen")) black->SetVisible(false);
+    ShowWidget("black_screen", false);
     if (Ref<IWidget> curtain = FindWidget("hide_desktop_screen")) curtain->Pause();
   }
 }
