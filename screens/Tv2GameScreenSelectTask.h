@@ -27,6 +27,7 @@
 #include <string>
 
 #include "gameplay/Tv2Interfaces.h"
+#include "screens/Tv2ProgressRecords.h"
 #include "shell/GameScreen.h"
 
 class TTavelor2GameScreenSelectTask : public TGameScreen {
