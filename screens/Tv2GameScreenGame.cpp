@@ -8,6 +8,7 @@
 #include "gameplay/Tv2SceneGenerator.h"
 #include "platform/InputConstants.h"
 #include "screens/Tv2ProgressRecords.h"
+#include "shell/ControlReactions.h"
 #include "shell/WidgetClasses.h"
 
 namespace {
@@ -590,33 +591,45 @@ void TTavelor2GameScreenGame::OnWidgetEvent(IWidget* sender, int32_t code, int32
     ApplyButtonProps(sender);
     name = skipGroup;
   }
-  if (name == "button_hint") {
-    if (!IsAmuletActive()) UseHint();
-  } else if (name == "button_menu") {
-    StopAmulet();
-    if (menuButton_) menuButton_->SetVisible(false);
-    OpenGameMenu();
-  } else if (name == "button_diary") {
-    StopAmulet();
-    if (menuButton_) menuButton_->SetVisible(false);
-    OpenDiary();
-  } else if (name == "button_amulet") {
-    if (carrying_) return;
-    if (IsAmuletActive())
-      StopAmulet();
-    else
-      StartAmulet();
-  } else if (name == "button_amulet_return") {
-    StopAmulet();
-  } else if (name == "button_skip") {
-    HideSkipButtons();
-  } else if (name == "button_skip_level") {
-    SkipLevel();
-  } else if (name == "button_inventory_scroll_left") {
-    if (Ref<IPanelManager> manager = PanelManager()) manager->ScrollLeft(nullptr);
-  } else if (name == "button_inventory_scroll_right") {
-    if (Ref<IPanelManager> manager = PanelManager()) manager->ScrollRight(nullptr);
-  }
+  using Screen = TTavelor2GameScreenGame;
+  static constexpr ControlReaction<Screen> kControls[] = {
+      {"button_hint", false,
+       [](Screen& screen, IWidget&) {
+         if (!screen.IsAmuletActive()) screen.UseHint();
+       }},
+      {"button_menu", false,
+       [](Screen& screen, IWidget&) {
+         screen.StopAmulet();
+         if (screen.menuButton_) screen.menuButton_->SetVisible(false);
+         screen.OpenGameMenu();
+       }},
+      {"button_diary", false,
+       [](Screen& screen, IWidget&) {
+         screen.StopAmulet();
+         if (screen.menuButton_) screen.menuButton_->SetVisible(false);
+         screen.OpenDiary();
+       }},
+      {"button_amulet", false,
+       [](Screen& screen, IWidget&) {
+         if (screen.carrying_) return;
+         if (screen.IsAmuletActive())
+           screen.StopAmulet();
+         else
+           screen.StartAmulet();
+       }},
+      {"button_amulet_return", false, [](Screen& screen, IWidget&) { screen.StopAmulet(); }},
+      {"button_skip", false, [](Screen& screen, IWidget&) { screen.HideSkipButtons(); }},
+      {"button_skip_level", false, [](Screen& screen, IWidget&) { screen.SkipLevel(); }},
+      {"button_inventory_scroll_left", false,
+       [](Screen& screen, IWidget&) {
+         if (Ref<IPanelManager> manager = screen.PanelManager()) manager->ScrollLeft(nullptr);
+       }},
+      {"button_inventory_scroll_right", false,
+       [](Screen& screen, IWidget&) {
+         if (Ref<IPanelManager> manager = screen.PanelManager()) manager->ScrollRight(nullptr);
+       }},
+  };
+  ReactToControl(*this, *sender, name, code, kControls);
 }
 
 void TTavelor2GameScreenGame::OnChildClosed(const std::string& name,
