@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <charconv>
 #include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "platform/AsciiCase.h"
 #include "platform/Clock.h"
@@ -90,6 +92,17 @@ uint32_t AltCharacter(uint32_t virtualKey, bool shift) {
   return KeyTypesControlCharacter(virtualKey) ? virtualKey : 0;
 }
 
+// The commands that take no argument; null for any other name.
+const ScriptOp* CommandWithoutArguments(const std::string& name) {
+  static constexpr std::pair<std::string_view, ScriptOp> kCommands[] = {
+      {"close", ScriptOp::Close},  // the window's close button
+      {"quit", ScriptOp::Quit},
+  };
+  for (const auto& [command, op] : kCommands)
+    if (command == name) return &op;
+  return nullptr;
+}
+
 // Parses one line that has a command; the message of a bad line without its number.
 bool ParseLine(const std::string& line, ScriptCommand& command, std::string& error) {
   std::vector<std::string> words = Words(line);
@@ -153,12 +166,9 @@ bool ParseLine(const std::string& line, ScriptCommand& command, std::string& err
     if (arguments != 1 || !ParseNumber(words[1], 0, INT64_MAX, a)) return wrongArguments("seed N");
     command.op = ScriptOp::Seed;
     command.seed = uint64_t(a);
-  } else if (name == "close") {
-    if (arguments != 0) return wrongArguments("close");
-    command.op = ScriptOp::Close;
-  } else if (name == "quit") {
-    if (arguments != 0) return wrongArguments("quit");
-    command.op = ScriptOp::Quit;
+  } else if (const ScriptOp* op = CommandWithoutArguments(name)) {
+    if (arguments != 0) return wrongArguments(name.c_str());
+    command.op = *op;
   } else {
     error = "unknown command \"" + name + "\"";
     return false;

@@ -6,6 +6,7 @@
 #include "gameplay/Tv2UserGameData.h"
 #include "platform/InputConstants.h"
 #include "screens/Tv2DiaryPages.h"
+#include "shell/ControlReactions.h"
 
 using namespace diary_text;
 
@@ -68,22 +69,18 @@ void TTavelor2GameScreenDiary::ReadUserGameData() {
     ResetCases(progress_);
     progress_->StoreToProfile(owner_);
   }
-  owner_->SetParamValue("user_game_data", Variant(Ref<IInterface>(progress_.get())));
+  owner_->SetParamValue(kUserGameDataParam, Variant(Ref<IInterface>(progress_.get())));
 }
 
 void TTavelor2GameScreenDiary::ResetCases(const Ref<IUserGameData>& progress) {
   Ref<IHierStorageRoot> scenario = LoadDataDocument(kScenarioFile);
   progress->LoadCases(Ref<IHierStorage>(scenario.get()));
-  Ref<IUGDCase> first = progress->GetCases()->GetItem(Variant(0));
-  if (!first) return;
-  if (Ref<IUGDStage> stage = first->GetStages()->GetItem(Variant(0)))
-    first->SetParamValue("currentstage", Variant(stage->GetName()));
-  progress->SetParamValue("currentcase", Variant(first->GetName()));
+  StartAtFirstCase(progress);
 }
 
 void TTavelor2GameScreenDiary::ReleaseUserGameData() {
   if (!progress_) return;
-  if (owner_) owner_->SetParamValue("user_game_data", Variant::Null());
+  if (owner_) owner_->SetParamValue(kUserGameDataParam, Variant::Null());
   Ref<IUserGameData> progress = std::move(progress_);
   progress_ = nullptr;
   progress->StoreToProfile(owner_);
@@ -257,45 +254,58 @@ void TTavelor2GameScreenDiary::OnWidgetEvent(IWidget* sender, int32_t code, int3
   TGameScreen::OnWidgetEvent(sender, code, param);
   if (!sender) return;
   Ref<IWidget> keep(sender);
+  using Screen = TTavelor2GameScreenDiary;
+  static constexpr auto kStartParticipantTask = [](Screen& screen, IWidget& card) {
+    screen.StartNamedTask(card.GetProperty("task").ToString(), false);
+  };
+  static constexpr auto kStartChoiceTask = [](Screen& screen, IWidget& choice) {
+    const int generation = screen.generation_;
+    screen.StartNamedTask(choice.GetProperty("taskname").ToString(), true);
+    if (!screen.Stopped(generation)) screen.SelectTab(0);
+  };
+  static constexpr ControlReaction<Screen> kControls[] = {
+      {"button_start", true, [](Screen& screen, IWidget&) { screen.StartTask(); }},
+      {"button_next", true,
+       [](Screen& screen, IWidget&) {
+         if (screen.journalPage_) screen.journalPage_->NextPage();
+       }},
+      {"button_prev", true,
+       [](Screen& screen, IWidget&) {
+         if (screen.journalPage_) screen.journalPage_->PrevPage();
+       }},
+      {"set_play_mode_timed", true,
+       [](Screen& screen, IWidget&) {
+         if (screen.progress_) screen.progress_->SetPlayMode(0);
+       }},
+      {"set_play_mode_untimed", true,
+       [](Screen& screen, IWidget&) {
+         if (screen.progress_) screen.progress_->SetPlayMode(1);
+       }},
+      {"client", true, kStartParticipantTask},
+      {"candidate1", true, kStartParticipantTask},
+      {"candidate2", true, kStartParticipantTask},
+      {"candidate3", true, kStartParticipantTask},
+      {"match_compare", true,
+       [](Screen& screen, IWidget&) {
+         screen.SelectTab(0);
+         screen.StartTask();
+       }},
+      {"match_gift", false, kStartChoiceTask},
+      {"match_place", true, kStartChoiceTask},
+      {"button_tasks", true, [](Screen& screen, IWidget&) { screen.SelectTab(0); }},
+      {"button_participant", true, [](Screen& screen, IWidget&) { screen.SelectTab(1); }},
+      {"button_voodoo", true, [](Screen& screen, IWidget&) { screen.SelectTab(2); }},
+      {"button_journal", false, [](Screen& screen, IWidget&) { screen.SelectTab(3); }},
+  };
   const std::string name = sender->GetName();
-  const bool click = code == control_event::kButtonClick;
-  if (click && name == "button_start") return StartTask();
-  if (click && name == "button_next") {
-    if (journalPage_) journalPage_->NextPage();
-    return;
-  }
-  if (click && name == "button_prev") {
-    if (journalPage_) journalPage_->PrevPage();
-    return;
-  }
-  if (click && (name == "set_play_mode_timed" || name == "set_play_mode_untimed")) {
-    if (progress_) progress_->SetPlayMode(name == "set_play_mode_timed" ? 0 : 1);
-    return;
-  }
-  if (click && name.find("select_scene_") != std::string::npos) {
+  if (ReactToControl(*this, *sender, name, code, kControls)) return;
+  // The scene choices are made from a factory, one button per offered scene.
+  if (code == control_event::kButtonClick && name.find("select_scene_") != std::string::npos) {
     const int generation = generation_;
     ChooseScene(sender->GetProperty("scenename").ToString());
     StartTask();
     if (!Stopped(generation)) HideSceneChoice();
-    return;
   }
-  if (click &&
-      (name == "client" || name == "candidate1" || name == "candidate2" || name == "candidate3"))
-    return StartNamedTask(sender->GetProperty("task").ToString(), false);
-  if (click && name == "match_compare") {
-    SelectTab(0);
-    return StartTask();
-  }
-  if (name == "match_gift" || (click && name == "match_place")) {
-    const int generation = generation_;
-    StartNamedTask(sender->GetProperty("taskname").ToString(), true);
-    if (!Stopped(generation)) SelectTab(0);
-    return;
-  }
-  if (click && name == "button_tasks") return SelectTab(0);
-  if (click && name == "button_participant") return SelectTab(1);
-  if (click && name == "button_voodoo") return SelectTab(2);
-  if (name == "button_journal") return SelectTab(3);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -303,12 +313,4 @@ void TTavelor2GameScreenDiary::OnWidgetEvent(IWidget* sender, int32_t code, int3
 
 Ref<IWidget> TTavelor2GameScreenDiary::Widget(std::string_view path) {
   return root_ ? root_->FindWidget(path) : nullptr;
-}
-
-void TTavelor2GameScreenDiary::RestartWidget(std::string_view path) {
-  if (Ref<IWidget> widget = Widget(path)) widget->Restart();
-}
-
-void TTavelor2GameScreenDiary::ShowWidget(std::string_view path, bool visible) {
-  if (Ref<IWidget> widget = Widget(path)) widget->SetVisible(visible);
 }

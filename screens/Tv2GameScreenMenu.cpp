@@ -1,6 +1,7 @@
 #include "screens/Tv2GameScreenMenu.h"
 
 #include "platform/InputConstants.h"
+#include "shell/ControlReactions.h"
 
 namespace {
 
@@ -8,9 +9,7 @@ constexpr const char* kQueryMainMenu = "GS_QueryMainMenu";
 constexpr const char* kQueryRestart = "GS_QueryRestart";
 
 Ref<IParamCollection> ButtonResult(const std::string& button) {
-  Ref<IParamCollection> result(TAbstractObject::Create<TParamCollection>().get());
-  result->SetValue("Button", Variant(button));
-  return result;
+  return SingleParam("Button", Variant(button));
 }
 
 }  // namespace
@@ -25,19 +24,26 @@ void TTavelor2GameScreenMenu::OnWidgetEvent(IWidget* sender, int32_t code, int32
   TGameScreen::OnWidgetEvent(sender, code, param);
   IGameScreenOwner* game = GetOwner();
   if (!sender || !game) return;
-  const std::string name = sender->GetName();
-  Ref<IParamCollection> result = ButtonResult(name);
-  if (name == "button_unpause") {
-    Close(result);
-  } else if (name == "button_main_menu") {
-    if (!game->ShowScreen(kQueryMainMenu, nullptr)) Close(result);
-  } else if (name == "button_options") {
-    game->ShowScreen("GS_Options", nullptr);
-  } else if (name == "button_rules") {
-    game->ShowScreen("GS_HowToPlay", nullptr);
-  } else if (name == "button_restart") {
-    if (!game->ShowScreen(kQueryRestart, nullptr)) Close(result);
-  }
+  using Screen = TTavelor2GameScreenMenu;
+  static constexpr ControlReaction<Screen> kButtons[] = {
+      {"button_unpause", false,
+       [](Screen& screen, IWidget& button) { screen.Close(ButtonResult(button.GetName())); }},
+      {"button_main_menu", false,
+       [](Screen& screen, IWidget& button) {
+         if (!screen.GetOwner()->ShowScreen(kQueryMainMenu, nullptr))
+           screen.Close(ButtonResult(button.GetName()));
+       }},
+      {"button_options", false,
+       [](Screen& screen, IWidget&) { screen.GetOwner()->ShowScreen("GS_Options", nullptr); }},
+      {"button_rules", false,
+       [](Screen& screen, IWidget&) { screen.GetOwner()->ShowScreen("GS_HowToPlay", nullptr); }},
+      {"button_restart", false,
+       [](Screen& screen, IWidget& button) {
+         if (!screen.GetOwner()->ShowScreen(kQueryRestart, nullptr))
+           screen.Close(ButtonResult(button.GetName()));
+       }},
+  };
+  ReactToControl(*this, *sender, sender->GetName(), code, kButtons);
 }
 
 void TTavelor2GameScreenMenu::OnChildClosed(const std::string& name,

@@ -6,6 +6,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Routines.h"
 #include "platform/InputConstants.h"
+#include "shell/ControlReactions.h"
 
 namespace {
 
@@ -70,12 +71,16 @@ void TGameScreenOptions::ShowOption(const OptionControl& control, IWidget* widge
 void TGameScreenOptions::OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) {
   TGameScreen::OnWidgetEvent(sender, code, param);
   if (!sender || !owner_) return;
+  static constexpr ControlReaction<TGameScreenOptions> kButtons[] = {
+      {"button_close", true, [](TGameScreenOptions& screen, IWidget&) { screen.Close(nullptr); }},
+      {"button_highscores", true,
+       [](TGameScreenOptions& screen, IWidget&) {
+         screen.owner_->ShowScreen("GS_HighScores", nullptr);
+       }},
+  };
   std::string name = sender->GetName();
   if (code == control_event::kButtonClick) {
-    if (name == "button_close")
-      Close(nullptr);
-    else if (name == "button_highscores")
-      owner_->ShowScreen("GS_HighScores", nullptr);
+    ReactToControl(*this, *sender, name, code, kButtons);
     return;
   }
   if (settingControls_) return;
@@ -112,12 +117,14 @@ bool TGameScreenOptions::HandleKey(uint32_t message, uintptr_t keyCode, intptr_t
 void TGameScreenQuit::OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) {
   TGameScreen::OnWidgetEvent(sender, code, param);
   if (code != control_event::kButtonClick || !sender) return;
-  std::string name = sender->GetName();
-  if (name == "button_exit") {
-    if (IEngine* engine = GetEngine()) engine->Terminate();
-  } else if (name == "button_cancel") {
-    Close(nullptr);
-  }
+  static constexpr ControlReaction<TGameScreenQuit> kButtons[] = {
+      {"button_exit", true,
+       [](TGameScreenQuit& screen, IWidget&) {
+         if (IEngine* engine = screen.GetEngine()) engine->Terminate();
+       }},
+      {"button_cancel", true, [](TGameScreenQuit& screen, IWidget&) { screen.Close(nullptr); }},
+  };
+  ReactToControl(*this, *sender, sender->GetName(), code, kButtons);
 }
 
 void TGameScreenQuit::OnChildClosed(const std::string& name, const Ref<IParamCollection>& result) {
