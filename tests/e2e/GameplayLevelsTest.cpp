@@ -38,12 +38,7 @@ class GameplayLevels : public SampleGameFixture {
   // The play screen on the game's own window, with the game's documents and a new story.
   void Open() {
     ASSERT_TRUE(LoadPlayScreen());
-    game->SetParamValue("scene_defs",
-                        Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
-    game->SetParamValue("participants",
-                        Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
-    progress = TAbstractObject::Create<TUserGameData>();
-    progress->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
+    progress = PublishDocumentsAndNewStory();
   }
 
   // The task's scene (and a second half), made as the diary makes them, and its level
