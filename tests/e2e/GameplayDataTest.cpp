@@ -91,12 +91,7 @@ TEST_F(GameplayData, AtelierGeneratedForTheFirstTask) {
   for (uint8_t kind = gkAnimation; kind <= gkInterface; ++kind)
     EXPECT_TRUE(owner->GetWidgetGroup(kind)) << int(kind);
 
-  game->SetParamValue("scene_defs",
-                      Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
-  game->SetParamValue("participants",
-                      Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
-  Ref<TUserGameData> progress = TAbstractObject::Create<TUserGameData>();
-  progress->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
+  Ref<TUserGameData> progress = PublishDocumentsAndNewStory();
   Ref<IUGDCase> lantern = progress->GetCases()->GetItem(Variant("c1_lantern"));
   Ref<IUGDStage> stage = lantern->CurrentStage();
   Ref<IUGDTask> t1 = stage->GetTasks()->GetItem(Variant("t1"));

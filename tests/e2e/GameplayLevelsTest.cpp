@@ -42,12 +42,7 @@ class GameplayLevels : public SampleGameFixture {
   void Open() {
     RegisterMiniGamesClasses();  // the scenes' approaches hold mini-games
     ASSERT_TRUE(LoadPlayScreen());
-    game->SetParamValue("scene_defs",
-                        Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
-    game->SetParamValue("participants",
-                        Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
-    progress = TAbstractObject::Create<TUserGameData>();
-    progress->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
+    progress = PublishDocumentsAndNewStory();
   }
 
   // The task's scene (and a second half), made as the diary makes them, and its level
