@@ -13,6 +13,7 @@
 #include "gameplay/Tv2Declarations.h"
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
+#include "minigames/MiniGamesRegistration.h"
 
 namespace {
 
@@ -46,6 +47,8 @@ class GameKeyEnvironment : public ::testing::Environment {
 SampleGameFixture::SampleGameFixture() {
   Tv2DeclarationsInit();
   RegisterGameplayTestClasses();
+  // The scenes' approaches hold mini-games.
+  RegisterMiniGamesClasses();
   before_ = std::filesystem::current_path();
   std::filesystem::current_path(SAMPLE_GAME_DIR);
   SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");
