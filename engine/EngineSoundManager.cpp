@@ -22,10 +22,6 @@ int32_t RandomInRange(int32_t min, int32_t max) {
   return SaturateInt32(int64_t{min} + Random(static_cast<int32_t>(span)));
 }
 
-int32_t AddSaturated(int32_t a, int32_t b) {
-  return SaturateInt32(int64_t{a} + b);
-}
-
 // The whole number a volume value stands for, as its text reads; nothing when it does not
 // read as one.
 std::optional<int32_t> VolumeFrom(const Variant& value) {
@@ -102,7 +98,7 @@ void TSoundObject::SetVolume(int32_t soundVolume) {
 void TSoundObject::Update(int32_t elapsedMs) {
   IAudio* audio = Audio();
   if (!audio || finished_) return;
-  elapsed_ = AddSaturated(elapsed_, elapsedMs);
+  elapsed_ = SaturatingAdd(elapsed_, elapsedMs);
   if (state_ == kPlaying) {
     if (audio->GetState(channel_) == ChannelState::Playing) return;
     // The channel has ended, or was stopped from outside while the output looped it.

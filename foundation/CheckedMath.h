@@ -25,6 +25,10 @@ int32_t TruncSat(double value);
 int64_t TruncSat64(double value);
 
 int32_t SaturateInt32(int64_t value);
+// A + B, held at the int32 bounds instead of wrapping.
+inline int32_t SaturatingAdd(int32_t a, int64_t b) {
+  return SaturateInt32(int64_t(a) + b);
+}
 
 // Coordinates, sizes, offsets and spacings in pixels read from data are kept within this
 // distance of 0: far beyond any picture or screen, yet sums of a hundred of them still fit

@@ -108,13 +108,17 @@ void CopyParams(const Ref<IParamCollection>& source, const Ref<IParamCollection>
 
 Ref<IParamCollection> CloneParams(const Ref<IParamCollection>& source) {
   if (!source) return nullptr;
-  Ref<IParamCollection> copy(TAbstractObject::Create<TParamCollection>().get());
+  Ref<IParamCollection> copy = NewParamCollection();
   CopyParams(source, copy);
   return copy;
 }
 
+Ref<IParamCollection> NewParamCollection() {
+  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
+}
+
 Ref<IParamCollection> SingleParam(const std::string& name, const Variant& value) {
-  Ref<IParamCollection> params(TAbstractObject::Create<TParamCollection>().get());
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue(name, value);
   return params;
 }
@@ -122,7 +126,7 @@ Ref<IParamCollection> SingleParam(const std::string& name, const Variant& value)
 Ref<IParamCollection> ParamsFromString(std::string_view text) {
   TTwoArrayOfString pairs = SplitNameValuePairs(text, '\\', '=');
   if (pairs.empty()) return nullptr;
-  Ref<IParamCollection> params(TAbstractObject::Create<TParamCollection>().get());
+  Ref<IParamCollection> params = NewParamCollection();
   for (const TNameValuePair& pair : pairs) params->SetValue(pair.Name, Variant(pair.Value));
   return params;
 }

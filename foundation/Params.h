@@ -89,6 +89,8 @@ class TPersistParamsObject : public TPersistObject, public virtual IPersistParam
 // Sets every param of Source on Target, in order.
 void CopyParams(const Ref<IParamCollection>& source, const Ref<IParamCollection>& target);
 Ref<IParamCollection> CloneParams(const Ref<IParamCollection>& source);
+// A new, empty collection.
+Ref<IParamCollection> NewParamCollection();
 // A new collection of one param.
 Ref<IParamCollection> SingleParam(const std::string& name, const Variant& value);
 // The pairs of a parameter string as params (values as strings); nothing for a text

@@ -9,10 +9,6 @@ namespace {
 
 constexpr const char* kPanelPath = "ui_group/panel_scrollarea/ui_obj_list_panel";
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 // The interface a widget property holds, or nothing (no value, another kind, a failure).
 template <class I>
 Ref<I> PropertyAs(const Ref<IWidget>& widget, const char* name) {
@@ -66,7 +62,7 @@ Ref<ISceneGenerator> TTv2GameplayScreen::MakeSceneGenerator() {
 
 Ref<IWidget> TTv2GameplayScreen::MakeSceneObjectWidget(const Ref<ISceneObjectDef>& object,
                                                        const Ref<ISceneObjectLocation>& location) {
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   object->FillWidgetParams(location->GetName(), params);
   return CreateWidget("widget_sceneobject", params);
 }
@@ -265,7 +261,7 @@ std::string TTv2GameplayScreen::GetAnimationGroupPath(const std::string& base) {
 
 void TTv2GameplayScreen::PlayEffect(const std::string& factoryName,
                                     const Ref<IParamCollection>& params) {
-  Ref<IParamCollection> values = params ? params : NewParams();
+  Ref<IParamCollection> values = params ? params : NewParamCollection();
   values->SetValue("name", Variant(GetAnimationGroupPath(factoryName)));
   AddWidgetToGroup(CreateWidget(factoryName, values), gkAnimation, {});
 }
@@ -290,7 +286,7 @@ void TTv2GameplayScreen::SwitchWidget(const Ref<IWidget>& widget, const std::str
 
 void TTv2GameplayScreen::StartSmoothAction(const Ref<IWidget>& target, int32_t value,
                                            int32_t duration, bool hideOnEnd) {
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("name", Variant(target->GetName()));
   params->SetValue("properties", Variant("transparentlevel"));
   params->SetValue("value", Variant(value));

@@ -15,10 +15,6 @@ namespace {
 
 constexpr const char* kUsedList = "names_activate_sequence";
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
@@ -206,7 +202,7 @@ void TAbstractLevelManager::ReadLevelObjects(const Ref<IUGDScene>& scene,
 
   Ref<ISceneApproachCollection> approaches = sceneDef->GetSceneApproaches();
   for (int i = 0; approaches && i < approaches->Count(); ++i) {
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     approaches->GetItem(Variant(i))->FillWidgetParams(params);
     owner_->AddWidgetToGroup(CreateOwnerWidget("widget_sceneapproach", params), gkApproaches, {});
   }
@@ -365,7 +361,7 @@ void TAbstractLevelManager::AddToPanel(const Ref<IWidget>& widget,
 void TAbstractLevelManager::CreateSceneWidgets(const Ref<ISceneDef>& sceneDef, uint8_t groupKind,
                                                int32_t shift) {
   if (!sceneDef || !owner_) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   Ref<IUserGameData> progress = owner_->GetUserGameData();
   params->SetValue("play_mode", Variant(int32_t(progress ? progress->GetPlayMode() : 0)));
   // Find-identical levels show no approaches.
@@ -453,7 +449,7 @@ void TAbstractLevelManager::ActivateObject(const Ref<ISceneDef>& sceneDef,
                                            uint8_t groupKind, const std::string& usedList,
                                            bool activating) {
   if (!object || !owner_) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   if (location) {
     params->SetValue("anchor_left",
                      Variant(SaturateInt32(int64_t(location->GetAnchorLeft()) + shift)));

@@ -8,10 +8,6 @@ namespace {
 
 constexpr const char* kUsedList = "names_activate_sequence";
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
@@ -219,7 +215,7 @@ void TSingleSceneLevelManager::VoodooFound(const Ref<IWidget>& widget,
   savedObject_ = object;
   savedLocation_ = location;
   owner_->DisableAmulet();
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("doll_name", Variant(object->GetName()));
   voodooDialog_ = CreateOwnerWidget("voodoo_dialog", params);
   voodooPending_ = true;
@@ -285,7 +281,7 @@ void TDoubleSceneLevelManager::StartLevel() {
   const int32_t rightShift = shiftOf("scene2_shiftleft", rightDef_);
   leftDef_->SetIdenticalPartShift(leftShift);
   rightDef_->SetIdenticalPartShift(rightShift);
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   auto background = [&](const char* approachParam, const char* factory, const char* part,
                         int32_t shift) {
     if (task->GetParamValueDef(approachParam, Variant("none")).ToString() == "none") return;

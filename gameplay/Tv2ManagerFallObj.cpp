@@ -13,10 +13,6 @@ constexpr uint8_t kModeHalfScenes = 1;
 constexpr uint8_t kModeFindPlaces = 4;
 constexpr int32_t kRightHalfShift = 512;
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 double Real(const Ref<IWidget>& widget, const char* name, double fallback) {
   return widget ? widget->GetProperty(name).ToDouble(fallback) : fallback;
 }
@@ -160,7 +156,7 @@ void TAbstractFallObjManager::MakeClones(Flight& flight) {
       if (above) d -= RoundHalfEven(above->GetAnchorLeft());
       if (NameOf(above) == "right_part") d += kRightHalfShift;
     }
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     std::string name = CloneName(flight, k);
     params->SetValue("name", Variant(name));
     params->SetValue("z", Variant(widget->GetZ()));
@@ -192,7 +188,7 @@ void TAbstractFallObjManager::MakeClones(Flight& flight) {
 }
 
 void TAbstractFallObjManager::StartShow(Flight& flight) {
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   for (int32_t k = 0; k < flight.cloneCount; ++k) {
     const Clone& clone = flight.clones[k];
     std::string suffix = "_clone" + std::to_string(k);
@@ -217,7 +213,7 @@ void TAbstractFallObjManager::StartShow(Flight& flight) {
 
 void TAbstractFallObjManager::StartFall(Flight& flight) {
   flight.showRunning = false;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   for (int32_t k = 0; k < flight.cloneCount; ++k) {
     std::string index = std::to_string(k);
     std::string suffix = "_clone" + index;

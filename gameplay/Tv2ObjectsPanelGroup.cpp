@@ -12,10 +12,6 @@ namespace {
 
 constexpr std::string_view kLabelsPath = "../../item_labels";
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 void PurgeDead(const Ref<IWidget>& group) {
   if (!group) return;
   if (Ref<IWidgetCollection> children = group->GetChildren()) children->RemoveDead();
@@ -46,7 +42,7 @@ Ref<IWidget> TItemListPanelWidget::CreateItemWidget(const std::string& name,
                                                     const std::string& factoryName, int32_t left,
                                                     int32_t top, int32_t width, int32_t height) {
   if (factoryName.empty()) return nullptr;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("name", Variant(name));
   params->SetValue("item_source", Variant(itemSource));
   params->SetValue("left", Variant(left));

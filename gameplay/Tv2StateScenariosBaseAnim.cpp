@@ -11,10 +11,6 @@ double Sign(double value) {
   return value < 0 ? -1.0 : 1.0;
 }
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -101,7 +97,7 @@ void TStateScenarioAbstractAnimWidget::SetOwner(IWidgetOwner* owner) {
 void TStateScenarioAbstractAnimWidget::StartFlight() {
   if (!widget_) return;
   if (visibleAtStart_) {
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     params->SetValue("name", Variant(widget_->GetName()));
     params->SetValue("x1", Variant(RoundHalfEven(startX_)));
     params->SetValue("y1", Variant(RoundHalfEven(startY_)));

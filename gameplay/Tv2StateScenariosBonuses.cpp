@@ -4,14 +4,6 @@
 #include "foundation/EngineDeclarations.h"
 #include "foundation/XmlAttributes.h"
 
-namespace {
-
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
-}  // namespace
-
 const TPropertyTable& TStateScenarioFlyBonus::Properties() {
   using S = TStateScenarioFlyBonus;
   static const TPropertyTable table(TStateScenarioWaitWidgetsGameManager::Properties(),
@@ -47,7 +39,7 @@ void TStateScenarioFlyBonus::OnEnterHook() {
   } else if (align.empty()) {
     align = "left";
   }
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("x1", Variant(x));
   params->SetValue("x2", endPosX_.empty() ? Variant(x) : Variant(endPosX_));
   params->SetValue("width", Variant(width_));

@@ -5,14 +5,6 @@
 
 #include "foundation/CheckedMath.h"
 
-namespace {
-
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
-}  // namespace
-
 void TStateScenarioHint::Init() {
   TStateScenarioZoomRotateWidget::Init();
   AddState("enter", "release_arrow", TStateCallbacks().Enter([this](TState&) { SetUp(); }));
@@ -64,7 +56,7 @@ void TStateScenarioHint::AddToAnimationGroup(const Ref<IWidget>& widget) {
 
 void TStateScenarioHint::LaunchArrow() {
   if (!widget_) return;
-  Ref<IParamCollection> arrowParams = NewParams();
+  Ref<IParamCollection> arrowParams = NewParamCollection();
   arrowParams->SetValue("angle", Variant(angle_));
   Ref<IWidget> arrow = CreateChildWidget("hint_arrow", arrowParams, false);
 
@@ -76,7 +68,7 @@ void TStateScenarioHint::LaunchArrow() {
 
   if (arrow) {
     const int32_t halfW = arrow->GetWidth() / 2, halfH = arrow->GetHeight() / 2;
-    Ref<IParamCollection> moveParams = NewParams();
+    Ref<IParamCollection> moveParams = NewParamCollection();
     moveParams->SetValue("duration", Variant(flightTime_));
     moveParams->SetValue("x1", Variant(kArrowX - halfW));
     moveParams->SetValue("y1", Variant(kArrowY - halfH));
@@ -91,7 +83,7 @@ void TStateScenarioHint::LaunchArrow() {
   const double stepX = double(targetX - kArrowX) / flightTime_;
   const double stepY = double(targetY - kArrowY) / flightTime_;
   for (int n = 0; n < 5; ++n) {
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     params->SetValue("x", Variant(RoundHalfEven(kArrowX - 10.0 * n * stepX)));
     params->SetValue("y", Variant(RoundHalfEven(kArrowY - 10.0 * n * stepY)));
     params->SetValue("name", Variant(StarName(n)));
@@ -120,7 +112,7 @@ void TStateScenarioHint::Activate() {
 
 void TStateScenarioHint::ZoomIn() {
   if (widget_) {
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     params->SetValue("radius", Variant(70));
     params->SetValue("duration", Variant(2000));
     double x = widget_->GetAnchorLeft(), y = widget_->GetAnchorTop();

@@ -8,13 +8,9 @@
 
 namespace {
 
-int32_t Add(int32_t a, int64_t b) {
-  return SaturateInt32(int64_t(a) + b);
-}
-
 // Min + Random(Max - Min), without overflow.
 int32_t RandomBetween(int32_t min, int32_t max) {
-  return Add(min, Random(SaturateInt32(int64_t(max) - min)));
+  return SaturatingAdd(min, Random(SaturateInt32(int64_t(max) - min)));
 }
 
 }  // namespace
@@ -135,7 +131,7 @@ bool TMiniGameGuitarHero::TLayer::DeadPass() {
       continue;
     }
     if (!Overlaps(blip.widget.get(), zone)) continue;
-    deadSum_ = Add(deadSum_, blip.deadCost);
+    deadSum_ = SaturatingAdd(deadSum_, blip.deadCost);
     BlipWidget(blip.kind->dead, blip, false);
     Remove(i);
     died = true;
@@ -149,7 +145,7 @@ bool TMiniGameGuitarHero::TLayer::CheckPass() {
   for (size_t i = blips_.size(); i-- > 0;) {
     TBlip& blip = blips_[i];
     if (!Overlaps(blip.widget.get(), zone)) continue;
-    checkSum_ = Add(checkSum_, blip.cost);
+    checkSum_ = SaturatingAdd(checkSum_, blip.cost);
     BlipWidget(blip.kind->success, blip, true);
     Remove(i);
     hit = true;
@@ -165,7 +161,7 @@ void TMiniGameGuitarHero::TLayer::CollisionStep() {
     TBlip& blip = blips_[i];
     const TBlipKind& kind = *blip.kind;
     if (Overlaps(blip.widget.get(), checkZone)) {
-      hits_ = Add(hits_, blip.cost);
+      hits_ = SaturatingAdd(hits_, blip.cost);
       resetLane |= kind.resetLayerByCheck;
       resetAll |= kind.resetByCheck;
       BlipWidget(kind.success, blip, true);
@@ -173,7 +169,7 @@ void TMiniGameGuitarHero::TLayer::CollisionStep() {
       break;
     }
     if (Overlaps(blip.widget.get(), deadZone)) {
-      hits_ = Add(hits_, blip.deadCost);
+      hits_ = SaturatingAdd(hits_, blip.deadCost);
       resetLane |= kind.resetLayerByDead;
       resetAll |= kind.resetByDead;
       BlipWidget(kind.dead, blip, false);
@@ -210,7 +206,7 @@ void TMiniGameGuitarHero::TLayer::Spawn() {
 }
 
 void TMiniGameGuitarHero::TLayer::TakeSums() {
-  hits_ = Add(Add(hits_, deadSum_), checkSum_);
+  hits_ = SaturatingAdd(SaturatingAdd(hits_, deadSum_), checkSum_);
   deadSum_ = checkSum_ = 0;
 }
 

@@ -35,18 +35,6 @@ bool PathHasSegment(std::string_view path, std::string_view name) {
   }
 }
 
-void RemoveAllChildren(IWidget* group) {
-  Ref<IWidgetCollection> children = group ? group->GetChildren() : nullptr;
-  if (!children) return;
-  for (int i = 0; i < children->Count(); ++i)
-    if (IWidget* child = children->ItemAt(i)) child->SetDead(true);
-  children->RemoveDead();
-}
-
-Ref<IParamCollection> NewParamCollection() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 IGameScreenOwner* GameOfWidget(IWidget* widget) {
   IWidgetOwner* owner = widget ? widget->GetOwner() : nullptr;
   IEventHandler* handler = owner ? owner->GetEventHandler() : nullptr;

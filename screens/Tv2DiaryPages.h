@@ -1,12 +1,12 @@
 #pragma once
-// What the diary's pages share: reading the ";"-lists of the progress and the story data,
-// and emptying the groups their widgets are made into.
+// What the diary's pages share: reading the ";"-lists of the progress and the story data.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "shell/GameInterfaces.h"
+#include "shell/WidgetClasses.h"
 
 // Every item between ";" in order, empty ones included, so that two lists read side by
 // side keep their positions ("a;b;" gives "a", "b", "").
@@ -19,12 +19,6 @@ std::vector<std::string> SplitListNames(std::string_view list);
 // Whether Name is one of the "/"-separated segments of Path, in any case ("page1" of
 // "page1/client", but not of "page10/client").
 bool PathHasSegment(std::string_view path, std::string_view name);
-
-// Marks every child of Group dead and removes them at once.
-void RemoveAllChildren(IWidget* group);
-
-// A new, empty parameter collection.
-Ref<IParamCollection> NewParamCollection();
 
 // The game as the widget's screen reaches it; nothing outside a screen.
 IGameScreenOwner* GameOfWidget(IWidget* widget);

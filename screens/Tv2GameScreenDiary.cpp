@@ -69,22 +69,18 @@ void TTavelor2GameScreenDiary::ReadUserGameData() {
     ResetCases(progress_);
     progress_->StoreToProfile(owner_);
   }
-  owner_->SetParamValue("user_game_data", Variant(Ref<IInterface>(progress_.get())));
+  owner_->SetParamValue(kUserGameDataParam, Variant(Ref<IInterface>(progress_.get())));
 }
 
 void TTavelor2GameScreenDiary::ResetCases(const Ref<IUserGameData>& progress) {
   Ref<IHierStorageRoot> scenario = LoadDataDocument(kScenarioFile);
   progress->LoadCases(Ref<IHierStorage>(scenario.get()));
-  Ref<IUGDCase> first = progress->GetCases()->GetItem(Variant(0));
-  if (!first) return;
-  if (Ref<IUGDStage> stage = first->GetStages()->GetItem(Variant(0)))
-    first->SetParamValue("currentstage", Variant(stage->GetName()));
-  progress->SetParamValue("currentcase", Variant(first->GetName()));
+  StartAtFirstCase(progress);
 }
 
 void TTavelor2GameScreenDiary::ReleaseUserGameData() {
   if (!progress_) return;
-  if (owner_) owner_->SetParamValue("user_game_data", Variant::Null());
+  if (owner_) owner_->SetParamValue(kUserGameDataParam, Variant::Null());
   Ref<IUserGameData> progress = std::move(progress_);
   progress_ = nullptr;
   progress->StoreToProfile(owner_);
@@ -317,12 +313,4 @@ void TTavelor2GameScreenDiary::OnWidgetEvent(IWidget* sender, int32_t code, int3
 
 Ref<IWidget> TTavelor2GameScreenDiary::Widget(std::string_view path) {
   return root_ ? root_->FindWidget(path) : nullptr;
-}
-
-void TTavelor2GameScreenDiary::RestartWidget(std::string_view path) {
-  if (Ref<IWidget> widget = Widget(path)) widget->Restart();
-}
-
-void TTavelor2GameScreenDiary::ShowWidget(std::string_view path, bool visible) {
-  if (Ref<IWidget> widget = Widget(path)) widget->SetVisible(visible);
 }

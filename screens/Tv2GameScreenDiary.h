@@ -21,15 +21,15 @@
 #include <string>
 #include <vector>
 
+#include "screens/Tv2ProgressRecords.h"
 #include "screens/Tv2ScreenInterfaces.h"
 #include "shell/GameScreen.h"
 
 // Reading and writing the texts of progress records and parameter collections.
 namespace diary_text {
-std::string TextOf(IPersistParamsObject* record, const std::string& name, const std::string& def);
 template <class T>
 std::string Text(const Ref<T>& record, const std::string& name, const std::string& def = {}) {
-  return record ? TextOf(record.get(), name, def) : def;
+  return RecordText(record.get(), name, def);
 }
 template <class T>
 void SetText(const Ref<T>& record, const std::string& name, const std::string& value) {
@@ -100,8 +100,6 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   static void ResetCases(const Ref<IUserGameData>& progress);
   void ReleaseUserGameData();
   Ref<IWidget> Widget(std::string_view path);
-  void RestartWidget(std::string_view path);
-  void ShowWidget(std::string_view path, bool visible);
 
   // The map (Tv2GameScreenDiaryMap.cpp).
   void RefreshMapAndPages();
@@ -119,8 +117,8 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   void StartNamedTask(const std::string& taskName, bool needScene);
 
   // The story (Tv2GameScreenDiaryFlow.cpp).
-  Ref<IUGDCase> CurrentCase();
-  Ref<IUGDStage> CurrentStage();
+  Ref<IUGDCase> CurrentCase() { return CurrentCaseOf(progress_); }
+  Ref<IUGDStage> CurrentStage() { return CurrentStageOf(progress_); }
   Ref<IUGDTask> CurrentTask();
   bool TaskSceneReady(const Ref<IUGDTask>& task);
   bool StageFinale(const Ref<IUGDStage>& stage);

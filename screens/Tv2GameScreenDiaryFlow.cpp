@@ -15,19 +15,6 @@ namespace {
 
 constexpr std::string_view kOutParamPrefix = "out_param:";
 
-bool AllCompleted(const Ref<IUGDTaskCollection>& tasks) {
-  for (int i = 0; i < tasks->Count(); ++i)
-    if (Ref<IUGDTask> task = tasks->GetItem(Variant(i)); task && !task->IsCompleted()) return false;
-  return true;
-}
-
-bool AllCompleted(const Ref<IUGDStageCollection>& stages) {
-  for (int i = 0; i < stages->Count(); ++i)
-    if (Ref<IUGDStage> stage = stages->GetItem(Variant(i)); stage && !stage->IsCompleted())
-      return false;
-  return true;
-}
-
 int OpenTaskCount(const Ref<IUGDTaskCollection>& tasks) {
   int count = 0;
   for (int i = 0; i < tasks->Count(); ++i)
@@ -47,11 +34,6 @@ Ref<IUGDTask> FirstOpenTask(const Ref<IUGDTaskCollection>& tasks) {
 // Texts of records and parameters
 
 namespace diary_text {
-
-std::string TextOf(IPersistParamsObject* record, const std::string& name, const std::string& def) {
-  Variant value = record->GetParamValueDef(name, Variant(def));
-  return value.IsClear() ? def : value.ToString();
-}
 
 std::string ParamText(const Ref<IParamCollection>& params, const std::string& name) {
   return params ? params->GetValue(name, Variant("")).ToString() : std::string();
@@ -73,15 +55,6 @@ TTavelor2GameScreenDiary::TFlowScope::TFlowScope(TTavelor2GameScreenDiary& diary
 
 // ---------------------------------------------------------------------------------------
 // Records
-
-Ref<IUGDCase> TTavelor2GameScreenDiary::CurrentCase() {
-  return progress_ ? progress_->CurrentCase() : nullptr;
-}
-
-Ref<IUGDStage> TTavelor2GameScreenDiary::CurrentStage() {
-  Ref<IUGDCase> gameCase = CurrentCase();
-  return gameCase ? gameCase->CurrentStage() : nullptr;
-}
 
 Ref<IUGDTask> TTavelor2GameScreenDiary::CurrentTask() {
   Ref<IUGDStage> stage = CurrentStage();

@@ -6,6 +6,7 @@
 #include "foundation/Warnings.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "screens/Tv2DiaryPages.h"
+#include "screens/Tv2ProgressRecords.h"
 
 namespace {
 
@@ -13,10 +14,6 @@ const char* const kMatchedPair = "show_mached_twain";
 const char* const kTaskButtons[] = {"client", "candidate1", "candidate2", "candidate3"};
 // The rows of category widgets on a participant's card.
 constexpr int32_t kCategoryRowHeight = 30;
-
-std::string Param(IPersistParamsObject* record, const char* name, const char* def = "") {
-  return record ? record->GetParamValueDef(name, Variant(def)).ToString() : std::string(def);
-}
 
 // The slot widget's own name: the last step of the slot's path.
 std::string SlotWidgetName(const std::string& slot) {
@@ -90,9 +87,9 @@ void TDiaryPageParticipant::ShowParticipants(const Ref<IUGDCase>& gameCase) {
   case_ = gameCase;
   Ref<IParticipantCollection> participants = selectTask_ ? selectTask_->GetParticipants() : nullptr;
   if (!case_ || !participants) return;
-  std::vector<std::string> names = SplitListItems(Param(case_.get(), "participant_list"));
+  std::vector<std::string> names = SplitListItems(RecordText(case_.get(), "participant_list"));
   // Read side by side; a shorter task list leaves the last participants without a task.
-  std::vector<std::string> tasks = SplitListItems(Param(case_.get(), "participant_tasks"));
+  std::vector<std::string> tasks = SplitListItems(RecordText(case_.get(), "participant_tasks"));
   Ref<IParamCollection> params = NewParamCollection();
   for (size_t k = 0; k < names.size(); ++k)
     AddRecord(names[k], k < tasks.size() ? tasks[k] : std::string(), participants, params);
@@ -295,12 +292,12 @@ void TDiaryPageParticipant::ShowMatchedPair(const Ref<IUserGameData>& data) {
   for (int i = 0; tasks && i < tasks->Count(); ++i) {
     Ref<IUGDTask> task = tasks->GetItem(Variant(i));
     if (!task) continue;
-    if (!Param(task.get(), "scenename2").empty()) compare = true;
-    std::string kind = Param(task.get(), "select_scene");
+    if (!RecordText(task.get(), "scenename2").empty()) compare = true;
+    std::string kind = RecordText(task.get(), "select_scene");
     if (kind != "gift" && kind != "place") continue;
     place = kind == "place";
     if (!task->IsCompleted()) pending = true;
-    scene = Param(task.get(), "scenename");
+    scene = RecordText(task.get(), "scenename");
     open = SplitListNames(!data   ? std::string()
                           : place ? data->GetOpenPlaces()
                                   : data->GetOpenGifts());

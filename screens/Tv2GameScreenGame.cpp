@@ -7,17 +7,11 @@
 #include "foundation/Routines.h"
 #include "gameplay/Tv2SceneGenerator.h"
 #include "platform/InputConstants.h"
+#include "screens/Tv2ProgressRecords.h"
 #include "shell/ControlReactions.h"
+#include "shell/WidgetClasses.h"
 
 namespace {
-
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
-bool SameId(std::string_view a, std::string_view b) {
-  return CompareText(a, b) == 0;
-}
 
 // Keys of a ";"-list, each entry compared whole: the first entry has no ";" before it.
 std::string WithoutEntry(const std::string& list, const std::string& key) {
@@ -92,7 +86,7 @@ void TTavelor2GameScreenGame::ReselectCursor() {
 Ref<IWidget> TTavelor2GameScreenGame::MakeWidget(const std::string& factory,
                                                  const Ref<IParamCollection>& params) {
   if (factory.empty()) return nullptr;
-  return CreateWidget(factory, params ? params : NewParams());
+  return CreateWidget(factory, params ? params : NewParamCollection());
 }
 
 void TTavelor2GameScreenGame::AddToAnimations(const Ref<IWidget>& widget) {
@@ -153,7 +147,7 @@ void TTavelor2GameScreenGame::OnShow(const Ref<IParamCollection>& params) {
   TTv2GameplayScreen::OnShow(params);
   closed_ = false;
   levelStarted_ = false;
-  subScreenParams_ = params ? params : NewParams();
+  subScreenParams_ = params ? params : NewParamCollection();
   if (params && params->GetValue("show_diary").ToInt() == 1) {
     ReselectCursor();
     if (owner_) owner_->ShowScreen("GS_Diary", params);
@@ -174,9 +168,7 @@ void TTavelor2GameScreenGame::OnShown(const Ref<IParamCollection>& params) {
 }
 
 void TTavelor2GameScreenGame::ReadUserGameData(const Ref<IParamCollection>& params) {
-  userGameData_ =
-      owner_ ? Supports<IUserGameData>(owner_->GetParamValue("user_game_data").RawInterface())
-             : nullptr;
+  userGameData_ = PublishedProgress(owner_);
   case_ = nullptr;
   stage_ = nullptr;
   task_ = nullptr;
@@ -211,7 +203,7 @@ void TTavelor2GameScreenGame::SetupTaskUi() {
   if (menuButton_) menuButton_->SetVisible(true);
   const bool timedMode = userGameData_ && userGameData_->GetPlayMode() == 0;
   if (Ref<IWidget> timer = Ui("ui_level_timer")) timer->SetVisible(timedMode);
-  if (Ref<IWidget> line = FindWidget("interface_middle_line")) line->SetVisible(kind == 2);
+  ShowWidget("interface_middle_line", kind == 2);
   if (Ref<IWidget> back = Ui("panel_complete_part_back")) back->SetVisible(kind == 3);
   if (Ui("panel_scrollarea"))
     if (Ref<IWidget> left = Ui("button_inventory_scroll_left")) left->SetVisible(false);
@@ -251,7 +243,7 @@ void TTavelor2GameScreenGame::SetupLevel() {
   StopAmulet();
   if (!levelManager_) return;
   levelManager_->Init(this);
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("resource_defs", Variant(Ref<IInterface>(levelManager_->LoadScene().get())));
   ReselectCursor();
   levelManager_->PlaySceneMusic();
@@ -295,7 +287,7 @@ void TTavelor2GameScreenGame::ShowTaskQuest() {
   if (!task_ || !TaskText("ingame_start_factory").empty()) return;
   std::string quest = TaskText("task_quest");
   if (quest.empty()) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("text", Variant("%" + quest + "%"));
   ShowQuestWidget(MakeWidget("task_quest", params));
 }
@@ -332,15 +324,6 @@ void TTavelor2GameScreenGame::ShineDiaryButton() {
 // ---------------------------------------------------------------------------------------
 // Clearing
 
-void TTavelor2GameScreenGame::ClearGroup(const Ref<IWidget>& group) {
-  Ref<IWidgetCollection> children = group ? group->GetChildren() : nullptr;
-  if (!children) return;
-  for (int i = 0; i < children->Count(); ++i)
-    if (Ref<IWidget> child = children->GetByIndex(i)) child->SetDead(true);
-  children->RemoveDead();
-  children->Clear();
-}
-
 void TTavelor2GameScreenGame::ResetDelayedQueue() {
   delayed_.assign(20, TDelayedSwitch{});
   delayedCount_ = 0;
@@ -348,18 +331,18 @@ void TTavelor2GameScreenGame::ResetDelayedQueue() {
 
 void TTavelor2GameScreenGame::ClearScene() {
   if (IEngine* engine = GetEngine()) engine->UnloadResources("scene");
-  ClearGroup(objectsGroup_);
-  ClearGroup(leftObjects_);
-  ClearGroup(rightObjects_);
+  RemoveAllChildren(objectsGroup_.get());
+  RemoveAllChildren(leftObjects_.get());
+  RemoveAllChildren(rightObjects_.get());
   if (approachesGroup_) approachesGroup_->SetVisible(false);
   if (objectsGroup_) objectsGroup_->SetPaused(false);
   openApproach_ = nullptr;
   if (approachObscuring_) approachObscuring_->SetVisible(false);
-  ClearGroup(approachesGroup_);
-  ClearGroup(animationGroup_);
-  ClearGroup(backgroundGroup_);
-  ClearGroup(loadingScreen_);
-  ClearGroup(panel_);
+  RemoveAllChildren(approachesGroup_.get());
+  RemoveAllChildren(animationGroup_.get());
+  RemoveAllChildren(backgroundGroup_.get());
+  RemoveAllChildren(loadingScreen_.get());
+  RemoveAllChildren(panel_.get());
   if (objectsCountText_) {
     objectsCountText_->SetProperty("text", Variant(""));
     objectsCountText_->SetProperty("Count", Variant(0));
@@ -557,7 +540,7 @@ void TTavelor2GameScreenGame::Restart() {
 
 void TTavelor2GameScreenGame::QuitToMenu() {
   if (levelManager_) levelManager_->StopSceneMusic();
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("user_quit", Variant("yes"));
   if (task_) {
     if (Ref<IWidget> exit = MakeWidget(TaskText("ingame_exit_menu_factory"), nullptr)) {
@@ -577,7 +560,7 @@ void TTavelor2GameScreenGame::OpenGameMenu() {
 }
 
 void TTavelor2GameScreenGame::OpenDiary() {
-  if (!subScreenParams_) subScreenParams_ = NewParams();
+  if (!subScreenParams_) subScreenParams_ = NewParamCollection();
   subScreenParams_->SetValue("tab", Variant(-1));
   subScreenParams_->SetValue("tab", Variant(3));
   obscuringSwitch_ = false;
@@ -653,7 +636,7 @@ void TTavelor2GameScreenGame::OnChildClosed(const std::string& name,
                                             const Ref<IParamCollection>& result) {
   TTv2GameplayScreen::OnChildClosed(name, result);
   closed_ = false;
-  if (SameId(name, "GS_Diary")) {
+  if (SameText(name, "GS_Diary")) {
     if (result) {
       const bool hasTask = bool(result->FindParam(Variant("task")));
       if ((hasTask && !task_) ||
@@ -672,13 +655,13 @@ void TTavelor2GameScreenGame::OnChildClosed(const std::string& name,
     if (!result || (levelStarted_ && task_ &&
                     result->GetValue("task", Variant("")).ToString() == task_->GetName()))
       SetInputBlocked(false);
-  } else if (SameId(name, "GS_LevelLoading")) {
+  } else if (SameText(name, "GS_LevelLoading")) {
     StartLevel();
     noLevelRunning_ = false;
     if (Ref<IPanelManager> manager = PanelManager()) manager->ResetScroll();
     UpdateSkipButtons();
     return;
-  } else if (SameId(name, "GS_LevelStat")) {
+  } else if (SameText(name, "GS_LevelStat")) {
     ReselectCursor();
     firstClose_ = false;
     if (task_) {
@@ -697,7 +680,7 @@ void TTavelor2GameScreenGame::OnChildClosed(const std::string& name,
       }
     }
     if (IEngine* engine = GetEngine()) engine->HideSystemCursor();
-  } else if (SameId(name, "GS_GameMenu")) {
+  } else if (SameText(name, "GS_GameMenu")) {
     if (result && result->FindParam(Variant("Button"))) {
       std::string button = result->GetValue("Button").ToString();
       if (button == "GS_QueryMainMenu") QuitToMenu();
@@ -705,7 +688,7 @@ void TTavelor2GameScreenGame::OnChildClosed(const std::string& name,
       if (button == "GS_QueryRestart") Restart();
     }
     noLevelRunning_ = false;
-  } else if (SameId(name, "GS_Quit")) {
+  } else if (SameText(name, "GS_Quit")) {
     noLevelRunning_ = false;
   }
   if (closed_) return;

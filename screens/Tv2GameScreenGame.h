@@ -89,13 +89,13 @@ class TTavelor2GameScreenGame : public TTv2GameplayScreen {
   void StartLevel();
   void ShowTaskQuest();
   void ClearScene();
-  static void ClearGroup(const Ref<IWidget>& group);
   void ResetTaskProgress();
   void Restart();
   void QuitToMenu();
   void OpenGameMenu();
   void OpenDiary();
   void ShineDiaryButton();
+  void ShowAmuletControls(bool active);
 
   // Presses
   bool OnMouseDown(const TPoint& point, uint32_t keys, int button);
@@ -109,8 +109,8 @@ class TTavelor2GameScreenGame : public TTv2GameplayScreen {
   void OnWrongClick(const TPoint& point);
   void DecayClickCounters(int32_t elapsed);
   void UpdateHoverCursor(const Ref<IWidget>& widget);
-  void ShowCursorPressed();
-  void ShowCursorUnpressed();
+  // Shows the cursor's "pressed" image, or its "unpressed" one, restarting it.
+  void ShowCursorPressed(bool pressed);
   void KillAnimationWidget(const std::string& name);
 
   // Frames

@@ -26,10 +26,6 @@ constexpr int32_t kWrongClickWeight = 2000;
 constexpr int32_t kPenaltyThreshold = 10000;
 constexpr int32_t kPenaltyMs = 30000;
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 TPoint Minus(const TPoint& p, const Ref<IWidget>& widget) {
   return {SaturateInt32(int64_t(p.X) - RoundHalfEven(widget->GetAnchorLeft())),
           SaturateInt32(int64_t(p.Y) - RoundHalfEven(widget->GetAnchorTop()))};
@@ -165,7 +161,7 @@ bool TTavelor2GameScreenGame::OnMouseDown(const TPoint& point, uint32_t, int but
     result = true;
   }
 
-  ShowCursorPressed();
+  ShowCursorPressed(true);
   if (hit && hit->GetName() == "background_widget") missFlag_ = true;
   if (button == 1) StopAmulet();
   return result;
@@ -272,7 +268,7 @@ bool TTavelor2GameScreenGame::OnMouseUp(const TPoint& point, uint32_t, int) {
     result = true;
   }
   if (Ref<IPanelManager> manager = PanelManager()) manager->AfterChange();
-  ShowCursorUnpressed();
+  ShowCursorPressed(false);
   return result;
 }
 
@@ -320,36 +316,23 @@ void TTavelor2GameScreenGame::UpdateHoverCursor(const Ref<IWidget>& widget) {
       widget ? widget->GetPropertyDef("cursor", Variant(currentName)).ToString() : currentName;
   if (name.empty()) name = currentName;
   if (name == screenCursor_) return;
-  ShowCursorUnpressed();
+  ShowCursorPressed(false);
   SelectCursor(name);
   screenCursor_ = name;
 }
 
-void TTavelor2GameScreenGame::ShowCursorPressed() {
+void TTavelor2GameScreenGame::ShowCursorPressed(bool pressed) {
   Ref<ICursor> cursor = CurrentCursor();
   Ref<IWidget> widget = cursor ? cursor->GetWidget() : nullptr;
   if (!widget) return;
-  if (Ref<IWidget> unpressed = widget->FindWidget("unpressed")) {
-    unpressed->SetVisible(false);
-    unpressed->SetPaused(true);
+  // The image going away stops first, so that only the one shown plays.
+  if (Ref<IWidget> leaving = widget->FindWidget(pressed ? "unpressed" : "pressed")) {
+    leaving->SetVisible(false);
+    leaving->SetPaused(true);
   }
-  if (Ref<IWidget> pressed = widget->FindWidget("pressed")) {
-    pressed->SetVisible(true);
-    pressed->Restart();
-  }
-}
-
-void TTavelor2GameScreenGame::ShowCursorUnpressed() {
-  Ref<ICursor> cursor = CurrentCursor();
-  Ref<IWidget> widget = cursor ? cursor->GetWidget() : nullptr;
-  if (!widget) return;
-  if (Ref<IWidget> pressed = widget->FindWidget("pressed")) {
-    pressed->SetVisible(false);
-    pressed->SetPaused(true);
-  }
-  if (Ref<IWidget> unpressed = widget->FindWidget("unpressed")) {
-    unpressed->SetVisible(true);
-    unpressed->Restart();
+  if (Ref<IWidget> shown = widget->FindWidget(pressed ? "pressed" : "unpressed")) {
+    shown->SetVisible(true);
+    shown->Restart();
   }
 }
 
@@ -367,7 +350,7 @@ bool TTavelor2GameScreenGame::CreateCarriedItem(const Ref<ISceneObjectDef>& obje
                                                 const TPoint& point, bool centred,
                                                 const TPoint& offset) {
   if (!object) return false;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("name", Variant(object->GetName()));
   if (centred) {
     params->SetValue("left", Variant(point.X - object->GetCenterX()));
@@ -453,7 +436,7 @@ void TTavelor2GameScreenGame::OnFound(const TPoint& point) {
     break;
   }
   PlaySound("sound_success_click");
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("radius", Variant(50));
   params->SetValue("duration", Variant(1000));
   params->SetValue("x", Variant(point.X));
@@ -474,7 +457,7 @@ void TTavelor2GameScreenGame::OnWrongClick(const TPoint& point) {
     wrongAccumulator_ = SaturateInt32(int64_t(wrongAccumulator_) + kWrongClickWeight);
   if (timed_ && wrongAccumulator_ > kPenaltyThreshold) {
     TickTimer(kPenaltyMs);
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     params->SetValue("x", Variant(point.X));
     params->SetValue("y", Variant(point.Y));
     params->SetValue("value", Variant(kPenaltyMs));

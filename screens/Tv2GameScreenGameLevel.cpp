@@ -12,10 +12,6 @@
 
 namespace {
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
 // The children of a group as they are now: handlers may change the group.
 std::vector<Ref<IWidget>> ChildrenOf(const Ref<IWidget>& group) {
   std::vector<Ref<IWidget>> result;
@@ -153,7 +149,7 @@ void TTavelor2GameScreenGame::ShowMiniGameQuest() {
     // A game without a key has no quest: an empty text would pause the scene each time.
     std::string key = Text(game, "instance_hint");
     if (key.empty() || (userGameData_ && userGameData_->TempListContains(key))) return;
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     params->SetValue("text", Variant("%" + key + "%"));
     ShowQuestWidget(MakeWidget("task_quest", params));
     if (userGameData_) userGameData_->AddToTempList(key);
@@ -318,12 +314,18 @@ void TTavelor2GameScreenGame::DisableAmulet() {
   }
 }
 
+// While the amulet is active its button gives way to the return button, the scene darkens
+// and the help text plays its "start" step; "stop" when it ends.
+void TTavelor2GameScreenGame::ShowAmuletControls(bool active) {
+  if (Ref<IWidget> button = Ui("button_amulet")) button->SetVisible(!active);
+  if (Ref<IWidget> back = Ui("button_amulet_return")) back->SetVisible(active);
+  ShowWidget("amulet_darkness", active);
+  ShowAndRestart(Ui("voodoo_help_text"), active ? "start" : "stop", active);
+}
+
 void TTavelor2GameScreenGame::StartAmulet() {
   if (!amuletTarget_) return;
-  if (Ref<IWidget> button = Ui("button_amulet")) button->SetVisible(false);
-  if (Ref<IWidget> back = Ui("button_amulet_return")) back->SetVisible(true);
-  if (Ref<IWidget> darkness = FindWidget("amulet_darkness")) darkness->SetVisible(true);
-  ShowAndRestart(Ui("voodoo_help_text"), "start", true);
+  ShowAmuletControls(true);
   amuletMode_ = true;
   SelectCursor("amulet");
   PlaySound("sound_voodoo_crystal");
@@ -332,10 +334,7 @@ void TTavelor2GameScreenGame::StartAmulet() {
 
 void TTavelor2GameScreenGame::StopAmulet() {
   if (!amuletTarget_) return;
-  if (Ref<IWidget> button = Ui("button_amulet")) button->SetVisible(true);
-  if (Ref<IWidget> back = Ui("button_amulet_return")) back->SetVisible(false);
-  if (Ref<IWidget> darkness = FindWidget("amulet_darkness")) darkness->SetVisible(false);
-  ShowAndRestart(Ui("voodoo_help_text"), "stop", false);
+  ShowAmuletControls(false);
   amuletMode_ = false;
   ReselectCursor();
   amuletTarget_->SetTransparentLevel(0);
@@ -394,7 +393,7 @@ void TTavelor2GameScreenGame::UpdateAmuletDarkness(const TPoint& point) {
 
 void TTavelor2GameScreenGame::ShowTutorial() {
   if (tutorialFactory_.empty()) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   if (task_ && userGameData_)
     if (Ref<IUGDCase> current = userGameData_->CurrentCase()) {
       params->SetValue(
@@ -458,7 +457,7 @@ void TTavelor2GameScreenGame::LevelFailed() {
 
 void TTavelor2GameScreenGame::WriteLevelStatistics(bool complete) {
   if (!task_) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("scores", Variant(SaturateInt32(int64_t(shownScore_) + pendingScore_)));
   const int64_t given = timed_ ? TaskInt("given_time", kDefaultGivenTime) : 0;
   const int64_t spent = given + banked_ - timer_;
@@ -504,7 +503,7 @@ void TTavelor2GameScreenGame::CloseGameScreen(const Ref<IParamCollection>& param
     // Without the animation nothing would call back: the screen closes at once.
   }
   // The task's own parameters are saved with the progress: the result is a copy.
-  Ref<IParamCollection> result = params ? CloneParams(params) : NewParams();
+  Ref<IParamCollection> result = params ? CloneParams(params) : NewParamCollection();
   if (task_) {
     if (task_->IsCompleted()) result->SetValue("show_diary", Variant(1));
     result->SetValue("end_screen_name", Variant(TaskText("end_screen_name")));

@@ -19,14 +19,6 @@ constexpr double kHintSpeed = 600;  // px/s
 // Within this many degrees the turning hint images count as pointing at the target.
 constexpr double kPointingTolerance = 4;
 
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
-
-int32_t Add(int32_t a, int64_t b) {
-  return SaturateInt32(int64_t(a) + b);
-}
-
 double Angle(const Ref<IWidget>& widget) {
   return widget->GetPropertyDef("angle", Variant(0)).ToDouble();
 }
@@ -47,7 +39,7 @@ IWidget* OwnerWidget(const Ref<IWidget>& widget) {
 
 void TTavelor2GameScreenGame::Update(int32_t dt) {
   TTv2GameplayScreen::Update(dt);
-  levelClock_ = Add(levelClock_, dt);
+  levelClock_ = SaturatingAdd(levelClock_, dt);
   ProcessDelayedActions(dt);
   UpdateFades();
   TickTimer(dt);
@@ -68,11 +60,11 @@ void TTavelor2GameScreenGame::Update(int32_t dt) {
     if (levelManager_ && levelManager_->AllObjectsFound() && !levelOver_ &&
         !(completionScenario_ && !completionScenario_->IsDead())) {
       completionPending_ = true;
-      completionScenario_ = levelManager_->RunSceneAction("complete_scene", NewParams());
+      completionScenario_ = levelManager_->RunSceneAction("complete_scene", NewParamCollection());
       AddToAnimations(completionScenario_);
     }
   }
-  idle_ = Add(idle_, dt);
+  idle_ = SaturatingAdd(idle_, dt);
   if (idle_ > kIdleShineMs) {
     idle_ = 0;
     IdleShine();
@@ -84,7 +76,7 @@ void TTavelor2GameScreenGame::TickTimer(int32_t elapsed) {
   int32_t step = elapsed;
   int32_t charge = elapsed;
   if (banked_ > 0 || elapsed >= kMaxTimerStep) {
-    banked_ = Add(banked_, elapsed);
+    banked_ = SaturatingAdd(banked_, elapsed);
     if (banked_ <= kMaxTimerStep) {
       step = banked_;
       banked_ = 0;
@@ -97,15 +89,15 @@ void TTavelor2GameScreenGame::TickTimer(int32_t elapsed) {
   if (firstTick_) {
     firstTick_ = false;
   } else if (!timed_) {
-    timer_ = Add(timer_, step);
+    timer_ = SaturatingAdd(timer_, step);
   } else if (timer_ >= 1) {
-    timer_ = Add(timer_, -int64_t(step));
+    timer_ = SaturatingAdd(timer_, -int64_t(step));
   } else {
     LevelFailed();
     return;
   }
   DecayClickCounters(charge);
-  hintCharge_ = Add(hintCharge_, charge);
+  hintCharge_ = SaturatingAdd(hintCharge_, charge);
   if (!timed_) return;
 
   const int32_t seconds = timer_ / 1000;
@@ -125,11 +117,11 @@ void TTavelor2GameScreenGame::TickTimer(int32_t elapsed) {
     }
   }
   if (secondHand_) {
-    int32_t angle = ModSafe(Add(180, int64_t(seconds) * 6), 360);
+    int32_t angle = ModSafe(SaturatingAdd(180, int64_t(seconds) * 6), 360);
     if (Angle(secondHand_) != angle) {
       secondHand_->SetProperty("angle", Variant(angle));
       if (minuteHand_) {
-        int32_t minute = ModSafe(Add(180, seconds / 10), 360);
+        int32_t minute = ModSafe(SaturatingAdd(180, seconds / 10), 360);
         if (Angle(minuteHand_) != minute) minuteHand_->SetProperty("angle", Variant(minute));
       }
     }
@@ -137,7 +129,7 @@ void TTavelor2GameScreenGame::TickTimer(int32_t elapsed) {
 }
 
 void TTavelor2GameScreenGame::AddScores(int32_t points) {
-  pendingScore_ = Add(pendingScore_, points);
+  pendingScore_ = SaturatingAdd(pendingScore_, points);
   if (pendingScore_ <= 0) return;
   if (int64_t(countStep_) * countStep_ < pendingScore_)
     ++countStep_;
@@ -146,7 +138,7 @@ void TTavelor2GameScreenGame::AddScores(int32_t points) {
   int32_t amount = std::min(countStep_, pendingScore_);
   if (amount < 0) amount = 0;
   pendingScore_ -= amount;
-  shownScore_ = Add(shownScore_, amount);
+  shownScore_ = SaturatingAdd(shownScore_, amount);
   ShowScoreText();
   static const std::string kAddScores = "sound_add_scores";
   PlaySound(kAddScores);
@@ -295,7 +287,7 @@ void TTavelor2GameScreenGame::UpdateHintCharge() {
 
 void TTavelor2GameScreenGame::PlayHintActivation() {
   KillAnimationWidget("hint_activation");
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("angle", Variant(-90));
   params->SetValue("duration", Variant(hintRequirement_));
   params->SetValue("anchor_left", Variant(20));
@@ -315,7 +307,7 @@ void TTavelor2GameScreenGame::OnHintReady() {
     PlaySound("sound_hint_ready");
   }
   KillAnimationWidget("hint_activationps_star_circle");
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("name", Variant("hint_activationps_star_circle"));
   params->SetValue("radius", Variant(35));
   params->SetValue("duration", Variant(2500));
@@ -341,8 +333,8 @@ void TTavelor2GameScreenGame::UseHint() {
     hintAfter_->SetProperty("angle", Variant(pointingAngle_));
     hintAfter_->SetVisible(true);
   }
-  hintsUsed_ = Add(hintsUsed_, 1);
-  hintRequirement_ = Add(hintRequirement_, kHintCost);
+  hintsUsed_ = SaturatingAdd(hintsUsed_, 1);
+  hintRequirement_ = SaturatingAdd(hintRequirement_, kHintCost);
 }
 
 Ref<IWidget> TTavelor2GameScreenGame::FindHintTarget() {
@@ -384,7 +376,7 @@ Ref<IParamCollection> TTavelor2GameScreenGame::ShowHint(const Ref<IWidget>& targ
     y += owner->GetAnchorTop();
   }
   pointingAngle_ = std::atan2(x - kHintX, kHintY - y) * 180 / M_PI;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("target_x", Variant(x));
   params->SetValue("target_y", Variant(y));
   params->SetValue("target_angle", Variant(pointingAngle_));
@@ -408,7 +400,7 @@ void TTavelor2GameScreenGame::IdleShine() {
   if (noShine(animationGroup_) || noShine(openApproach_ ? openApproach_ : objectsGroup_)) return;
   Ref<IWidget> target = levelManager_->ChooseHintObject();
   if (!target || target == shineObject_) return;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   double left = target->GetLeft(), top = target->GetTop();
   if (openApproach_) {
     left += openApproach_->GetAnchorLeft();

@@ -8,10 +8,6 @@ const char* const kGrid = "high_scores_grid";
 const char* const kButtonClassic = "button_classic";
 const char* const kButtonRelax = "button_relax";
 
-void SetVisible(TGameScreen& screen, const char* name, bool visible) {
-  if (Ref<IWidget> widget = screen.FindWidget(name)) widget->SetVisible(visible);
-}
-
 void ShowModeLabel(TGameScreen& screen, int mode) {
   if (Ref<IWidget> label = screen.FindWidget("label_playmode"))
     label->SetProperty("text_utf8", Variant("%play_mode" + std::to_string(mode) + "%"));
@@ -42,8 +38,8 @@ void TTavelor2GameScreenHighScores::ShowTable(uint8_t mode) {
   if (Ref<IWidget> grid = grid_)
     grid->SetProperty("recordtable", Variant(Ref<IInterface>(table.get())));
   ShowModeLabel(*this, mode);
-  SetVisible(*this, kButtonClassic, mode == 1);
-  SetVisible(*this, kButtonRelax, mode == 0);
+  ShowWidget(kButtonClassic, mode == 1);
+  ShowWidget(kButtonRelax, mode == 0);
 }
 
 void TTavelor2GameScreenHighScores::OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) {

@@ -7,6 +7,8 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/Routines.h"
+#include "screens/Tv2ProgressRecords.h"
+#include "shell/WidgetClasses.h"
 #include "shell/WidgetFactories.h"
 
 namespace {
@@ -20,10 +22,6 @@ constexpr double kLevelScoreTopTimed = 210;
 constexpr int kNoCategoryFrame = 2;
 constexpr int32_t kDefaultColumnStep = 36;
 constexpr int32_t kObjectLeftInFrame = 80;
-
-Ref<IParamCollection> NewParams() {
-  return Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
-}
 
 std::optional<int64_t> NumberOf(const Variant& value) {
   if (auto whole = value.TryInt()) return whole;
@@ -51,18 +49,6 @@ std::optional<bool> ReadFlag(const Variant& value) {
   if (SameText(text, "yes")) return true;
   if (SameText(text, "no")) return false;
   return std::nullopt;
-}
-
-void EmptyChildren(const Ref<IWidgetCollection>& children) {
-  if (!children) return;
-  for (int i = 0; i < children->Count(); ++i)
-    if (IWidget* child = children->ItemAt(i)) child->SetDead(true);
-  children->RemoveDead();
-  children->Clear();
-}
-
-int32_t AddSat(int32_t a, int32_t b) {
-  return SaturateInt32(int64_t(a) + b);
 }
 
 // Widget templates read flags as "yes" and "no".
@@ -115,7 +101,7 @@ void TTavelor2GameScreenLevelStat::ReleaseOwner() {
   // The frames are found through the window, which the inherited release lets go.
   ClearFrames();
   TGameScreen::ReleaseOwner();
-  EmptyChildren(specificParts_);
+  RemoveAllChildren(specificParts_.get());
   specificParts_ = nullptr;
   progress_ = nullptr;
   currentCase_ = nullptr;
@@ -155,7 +141,7 @@ void TTavelor2GameScreenLevelStat::LoadContext() {
   categoryCounts_.fill(0);
   IGameScreenOwner* game = GetOwner();
   if (!game) return;
-  progress_ = Supports<IUserGameData>(game->GetParamValue("user_game_data").RawInterface());
+  progress_ = PublishedProgress(game);
   if (progress_ && progress_->GetCases()) {
     currentCase_ = progress_->CurrentCase();
     playMode_ = progress_->GetPlayMode();
@@ -194,60 +180,50 @@ void TTavelor2GameScreenLevelStat::ShowStatistics(const Ref<IParamCollection>& p
     for (const char* row :
          {"label_total_scores", "total_scores", "label_level_time", "level_time",
           "level_time_scores", "label_level_scores", "level_scores", "all_scores"})
-      SetRowVisible(row, false);
+      ShowWidget(row, false);
     AddSpecificPart("loose_specific_part", nullptr);
     return;
   }
 
   int32_t bonuses = FillRows();
-  total_ = AddSat(total_, bonuses);
+  total_ = SaturatingAdd(total_, bonuses);
   if (progress_) progress_->SetScores(total_);
-  SetRowText("all_scores", std::to_string(total_));
-  SetRowVisible("all_scores", complete_);
+  SetWidgetText("all_scores", std::to_string(total_));
+  ShowWidget("all_scores", complete_);
 
-  categoryNames_.fill({});
-  ClearSpecificPart();
   if (currentCase_) ShowLevelPart(params);
 }
 
 int32_t TTavelor2GameScreenLevelStat::FillRows() {
   bool timed = playMode_ == 0;
-  SetRowVisible("label_total_scores", complete_);
-  SetRowVisible("total_scores", complete_);
+  ShowWidget("label_total_scores", complete_);
+  ShowWidget("total_scores", complete_);
 
   int32_t timeBonus = complete_ && timed ? TimeBonus(levelTime_) : 0;
-  SetRowVisible("label_level_time", timed);
-  SetRowText("level_time", FormatMinSec(levelTime_, ""));
-  SetRowVisible("level_time", timed);
-  SetRowText("level_time_scores", std::to_string(timeBonus));
-  SetRowVisible("level_time_scores", timed);
+  ShowWidget("label_level_time", timed);
+  SetWidgetText("level_time", FormatMinSec(levelTime_, ""));
+  ShowWidget("level_time", timed);
+  SetWidgetText("level_time_scores", std::to_string(timeBonus));
+  ShowWidget("level_time_scores", timed);
 
   if (progress_) levelScore_ = SaturateInt32(int64_t(total_) - progress_->GetScores());
   double top = timed ? kLevelScoreTopTimed : kLevelScoreTopUntimed;
   SetRowAnchorTop("label_level_scores", top);
-  SetRowVisible("label_level_scores", complete_);
-  SetRowText("level_scores", std::to_string(levelScore_));
+  ShowWidget("label_level_scores", complete_);
+  SetWidgetText("level_scores", std::to_string(levelScore_));
   SetRowAnchorTop("level_scores", top);
-  SetRowVisible("level_scores", complete_);
+  ShowWidget("level_scores", complete_);
 
   int32_t hintsBonus = complete_ ? CountBonus(hintsUsed_) : 0;
-  SetRowText("level_hints", std::to_string(hintsUsed_));
-  SetRowText("level_hints_scores", std::to_string(hintsBonus));
+  SetWidgetText("level_hints", std::to_string(hintsUsed_));
+  SetWidgetText("level_hints_scores", std::to_string(hintsBonus));
   int32_t mistakesBonus = complete_ ? CountBonus(mistakes_) : 0;
-  SetRowText("level_mistakes", std::to_string(mistakes_));
-  SetRowText("level_mistakes_scores", std::to_string(mistakesBonus));
+  SetWidgetText("level_mistakes", std::to_string(mistakes_));
+  SetWidgetText("level_mistakes_scores", std::to_string(mistakesBonus));
 
   int32_t bonuses = timeBonus + hintsBonus + mistakesBonus;
-  SetRowText("total_scores", std::to_string(AddSat(levelScore_, bonuses)));
+  SetWidgetText("total_scores", std::to_string(SaturatingAdd(levelScore_, bonuses)));
   return bonuses;
-}
-
-void TTavelor2GameScreenLevelStat::SetRowText(const char* name, const std::string& text) {
-  if (Ref<IWidget> row = FindWidget(name)) row->SetProperty("text", Variant(text));
-}
-
-void TTavelor2GameScreenLevelStat::SetRowVisible(const char* name, bool visible) {
-  if (Ref<IWidget> row = FindWidget(name)) row->SetVisible(visible);
 }
 
 void TTavelor2GameScreenLevelStat::SetRowAnchorTop(const char* name, double top) {
@@ -289,7 +265,7 @@ void TTavelor2GameScreenLevelStat::ShowLevelPart(const Ref<IParamCollection>& pa
         AddSpecificPart("default_specific_part", nullptr);
         return;
       }
-      Ref<IParamCollection> gift = NewParams();
+      Ref<IParamCollection> gift = NewParamCollection();
       gift->SetValue("resourcename", Variant(ReadText(params, "scenename", ";")));
       AddSpecificPart("gift_specific_part", gift);
       return;
@@ -301,13 +277,13 @@ void TTavelor2GameScreenLevelStat::ShowLevelPart(const Ref<IParamCollection>& pa
 
 Ref<IWidget> TTavelor2GameScreenLevelStat::AddSpecificPart(const std::string& factory,
                                                            const Ref<IParamCollection>& params) {
-  Ref<IWidget> part = CreateWidget(factory, params ? params : NewParams());
+  Ref<IWidget> part = CreateWidget(factory, params ? params : NewParamCollection());
   if (part && specificParts_) specificParts_->Add(part);
   return part;
 }
 
 void TTavelor2GameScreenLevelStat::ClearSpecificPart() {
-  EmptyChildren(specificParts_);
+  RemoveAllChildren(specificParts_.get());
 }
 
 Ref<IWidget> TTavelor2GameScreenLevelStat::ShowParticipant(const std::string& name) {
@@ -316,7 +292,7 @@ Ref<IWidget> TTavelor2GameScreenLevelStat::ShowParticipant(const std::string& na
       game ? Supports<IParticipantCollection>(game->GetParamValue("participants").RawInterface())
            : nullptr;
   Ref<IParticipant> participant = participants ? participants->GetItem(Variant(name)) : nullptr;
-  Ref<IParamCollection> params = NewParams();
+  Ref<IParamCollection> params = NewParamCollection();
   bool client = participant && participant->IsClient();
   params->SetValue("avatar", Variant(participant ? participant->GetAvatar() : ""));
   params->SetValue("frame_num", Variant(Random(5)));
@@ -356,7 +332,7 @@ void TTavelor2GameScreenLevelStat::ClearFrames() {
   if (!root_) return;
   for (int i = 0; i < kFrameCount; ++i)
     if (Ref<IWidget> frame = root_->FindWidget("window/category_" + std::to_string(i)))
-      EmptyChildren(frame->GetChildren());
+      RemoveAllChildren(frame->GetChildren().get());
 }
 
 void TTavelor2GameScreenLevelStat::ShowFoundObjects(const std::string& sceneName,
@@ -418,13 +394,13 @@ void TTavelor2GameScreenLevelStat::ShowFoundObjects(const std::string& sceneName
   std::array<Ref<IWidget>, kFrameCount> last;
   for (const Placed& object : placed) {
     Ref<IWidget> frame = Frame(object.frame, group);
-    Ref<IParamCollection> params = NewParams();
+    Ref<IParamCollection> params = NewParamCollection();
     object.def->FillWidgetParams(object.location, params);
     params->SetValue("caption", Variant(object.def->GetCaptionText()));
     double zoom = FrameZoom(object.def->GetWidth(), object.def->GetHeight());
     params->SetValue("zoom", Variant(zoom));
-    int32_t left = AddSat(column[object.frame], kObjectLeftInFrame);
-    column[object.frame] = AddSat(column[object.frame], step);
+    int32_t left = SaturatingAdd(column[object.frame], kObjectLeftInFrame);
+    column[object.frame] = SaturatingAdd(column[object.frame], step);
     int32_t top = frame ? RoundHalfEven(frame->GetAnchorTop()) : 0;
     params->SetValue("anchor_left", Variant(left));
     params->SetValue("anchor_top", Variant(top));
@@ -457,7 +433,7 @@ void TTavelor2GameScreenLevelStat::AddHighScore() {
   const std::string table = kTableNames[playMode_ == 0 ? 0 : 1];
 
   if (Ref<IHighScores> scores = game->GetHighScores()) {
-    Ref<IParamCollection> row = NewParams();
+    Ref<IParamCollection> row = NewParamCollection();
     row->SetValue("Player", Variant(player));
     row->SetValue("Score", Variant(total_));
     row->SetValue("Level", Variant(level_));

@@ -69,8 +69,6 @@ class TTavelor2GameScreenLevelStat : public TGameScreen, public virtual ILevelSt
   // The category frame: inside the participant part when it has one, else the window's.
   Ref<IWidget> Frame(int index, const Ref<IWidget>& group);
   void ClearFrames();
-  void SetRowText(const char* name, const std::string& text);
-  void SetRowVisible(const char* name, bool visible);
   void SetRowAnchorTop(const char* name, double top);
 
   Ref<IWidgetCollection> specificParts_;

@@ -72,7 +72,7 @@ void TTavelor2GameScreenMain::ShowWelcome(bool openNewUser) {
   Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("Necessary", Variant(true));
   if (!openNewUser) return;
-  if (Ref<IWidget> curtain = FindWidget("hide_desktop_screen")) curtain->Restart();
+  RestartWidget("hide_desktop_screen");
   owner_->ShowScreen("GS_NewUser", params);
 }
 

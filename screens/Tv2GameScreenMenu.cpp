@@ -9,9 +9,7 @@ constexpr const char* kQueryMainMenu = "GS_QueryMainMenu";
 constexpr const char* kQueryRestart = "GS_QueryRestart";
 
 Ref<IParamCollection> ButtonResult(const std::string& button) {
-  Ref<IParamCollection> result(TAbstractObject::Create<TParamCollection>().get());
-  result->SetValue("Button", Variant(button));
-  return result;
+  return SingleParam("Button", Variant(button));
 }
 
 }  // namespace

@@ -5,14 +5,9 @@
 #include "foundation/Params.h"
 #include "foundation/Routines.h"
 #include "platform/InputConstants.h"
+#include "shell/WidgetClasses.h"
 
 const char* const kStylistCase = "stylist_case";
-const char* const kUserGameDataParam = "user_game_data";
-
-Ref<IUserGameData> PublishedProgress(IGameScreenOwner* owner) {
-  return owner ? Supports<IUserGameData>(owner->GetParamValue(kUserGameDataParam).RawInterface())
-               : nullptr;
-}
 
 namespace {
 
@@ -32,19 +27,14 @@ void TTv2LabelPickerScreen::SetOwner(IGameScreenOwner* owner) {
 }
 
 bool TTv2LabelPickerScreen::ClearLabels() {
-  Ref<IWidget> group = labelGroup_;
-  Ref<IWidgetCollection> labels = group ? group->GetChildren() : nullptr;
-  if (!labels) return false;
-  for (int i = 0; i < labels->Count(); ++i)
-    if (IWidget* label = labels->ItemAt(i)) label->SetDead(true);
-  labels->RemoveDead();
-  labels->Clear();
-  return true;
+  Ref<IWidgetCollection> labels = labelGroup_ ? labelGroup_->GetChildren() : nullptr;
+  RemoveAllChildren(labels.get());
+  return labels != nullptr;
 }
 
 Ref<IWidget> TTv2LabelPickerScreen::MakeLabel(const std::string& factory, const std::string& name,
                                               int64_t left, int64_t top, bool withLeft) {
-  Ref<IParamCollection> params(TAbstractObject::Create<TParamCollection>().get());
+  Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("name", Variant(name));
   if (withLeft) params->SetValue("anchor_left", Variant(std::to_string(left)));
   params->SetValue("anchor_top", Variant(std::to_string(top)));

@@ -24,12 +24,8 @@
 #include <vector>
 
 #include "gameplay/Tv2Interfaces.h"
+#include "screens/Tv2ProgressRecords.h"
 #include "shell/GameScreen.h"
-
-// The game parameter by which the screen that holds the player's progress shares it.
-extern const char* const kUserGameDataParam;
-// The progress published as "user_game_data", or nothing.
-Ref<IUserGameData> PublishedProgress(IGameScreenOwner* owner);
 
 // The child of Group under Point (screen coordinates), or nothing: a label of a map or
 // picker.

@@ -10,6 +10,8 @@
 #include "gameplay/Tv2UserGameData.h"
 #include "platform/InputConstants.h"
 #include "screens/Tv2GameScreenSelectCase.h"
+#include "screens/Tv2ProgressRecords.h"
+#include "shell/WidgetClasses.h"
 
 namespace {
 
@@ -25,31 +27,6 @@ const char* const kGameScreen = "GS_Game";
 constexpr int64_t kLabelStepX = 250;
 constexpr int64_t kLabelStepY = 50;
 
-// The record's parameter Name (Def when absent) reads "yes".
-bool ParamYes(IPersistParamsObject* record, const char* name, const char* def) {
-  return record && SameText(record->GetParamValueDef(name, Variant(def)).ToString(), "yes");
-}
-
-std::string ParamText(IPersistParamsObject* record, const char* name) {
-  return record ? record->GetParamValueDef(name, Variant("")).ToString() : std::string();
-}
-
-int32_t ParamInt(IPersistParamsObject* record, const char* name, int32_t def) {
-  return record ? record->GetParamValueDef(name, Variant(def)).ToInt(def) : def;
-}
-
-template <class Collection>
-bool AllCompleted(const Ref<Collection>& items) {
-  if (!items) return true;
-  for (int i = 0; i < items->Count(); ++i)
-    if (auto item = items->GetItem(Variant(i)); item && !item->IsCompleted()) return false;
-  return true;
-}
-
-void SetWidgetText(const Ref<IWidget>& widget, const std::string& text) {
-  if (widget) widget->SetProperty("text_utf8", Variant(text));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -59,7 +36,7 @@ void TTavelor2GameScreenSelectTask::SetOwner(IGameScreenOwner* owner) {
   TGameScreen::SetOwner(owner);
   labelGroup_ = FindWidget("labels_group");
   animationGroup_ = FindWidget("animation_group");
-  shared_ = Ref<IParamCollection>(TAbstractObject::Create<TParamCollection>().get());
+  shared_ = NewParamCollection();
 }
 
 void TTavelor2GameScreenSelectTask::ReleaseOwner() {
@@ -92,7 +69,7 @@ void TTavelor2GameScreenSelectTask::OnShown(const Ref<IParamCollection>& params)
 void TTavelor2GameScreenSelectTask::Hide() {
   ClearLabels();
   DropProgress();
-  if (Ref<IWidget> curtain = FindWidget("hide_desktop_screen")) curtain->Restart();
+  RestartWidget("hide_desktop_screen");
   TGameScreen::Hide();
 }
 
@@ -117,14 +94,7 @@ void TTavelor2GameScreenSelectTask::LoadScenario(bool bothModes) {
   for (uint8_t mode = 0; mode <= 1; ++mode) {
     if (bothModes) progress_->SetPlayMode(mode);
     progress_->LoadCases(scenario ? Ref<IHierStorage>(scenario.get()) : nullptr);
-    Ref<IUGDCaseCollection> cases = progress_->GetCases();
-    Ref<IUGDCase> first = cases ? cases->GetItem(Variant(0)) : nullptr;
-    if (first) {
-      Ref<IUGDStageCollection> stages = first->GetStages();
-      if (Ref<IUGDStage> stage = stages ? stages->GetItem(Variant(0)) : nullptr)
-        first->SetParamValue("currentstage", Variant(stage->GetName()));
-      progress_->SetParamValue("currentcase", Variant(first->GetName()));
-    }
+    StartAtFirstCase(progress_);
     if (!bothModes) break;
   }
   progress_->StoreToProfile(owner_);
@@ -142,15 +112,6 @@ void TTavelor2GameScreenSelectTask::DropProgress() {
 // ---------------------------------------------------------------------------------------
 // The progress
 
-Ref<IUGDCase> TTavelor2GameScreenSelectTask::CurrentCase() {
-  return progress_ ? progress_->CurrentCase() : nullptr;
-}
-
-Ref<IUGDStage> TTavelor2GameScreenSelectTask::CurrentStage() {
-  Ref<IUGDCase> gameCase = CurrentCase();
-  return gameCase ? gameCase->CurrentStage() : nullptr;
-}
-
 Ref<IUGDTaskCollection> TTavelor2GameScreenSelectTask::StageTasks() {
   Ref<IUGDStage> stage = CurrentStage();
   return stage ? stage->GetTasks() : nullptr;
@@ -158,19 +119,19 @@ Ref<IUGDTaskCollection> TTavelor2GameScreenSelectTask::StageTasks() {
 
 int32_t TTavelor2GameScreenSelectTask::CountObjectsLeft(const Ref<IUGDTask>& task) {
   if (!task) return -1;
-  int32_t count = ParamInt(task.get(), kObjectsLeftCount, -1);
+  int32_t count = RecordInt(task.get(), kObjectsLeftCount, -1);
   Ref<IUGDSceneCollection> scenes = progress_ ? progress_->GetScenes() : nullptr;
   Ref<IUGDScene> scene =
-      scenes ? scenes->GetItem(Variant(ParamText(task.get(), kSceneName))) : nullptr;
+      scenes ? scenes->GetItem(Variant(RecordText(task.get(), kSceneName))) : nullptr;
   if (!scene || count >= 0) return count;
   switch (task->GetTaskType()) {
     case 0:
     case 1:
-      return ParamInt(scene.get(), "ho_count", -1);
+      return RecordInt(scene.get(), "ho_count", -1);
     case 2:
-      return ParamInt(scene.get(), "io_count", -1);
+      return RecordInt(scene.get(), "io_count", -1);
     case 4:
-      return ParamInt(scene.get(), "do_count", -1);
+      return RecordInt(scene.get(), "do_count", -1);
     default:
       return -1;
   }
@@ -194,11 +155,11 @@ bool TTavelor2GameScreenSelectTask::EnsureTaskScene(const Ref<IUGDTask>& task) {
       owner_ ? Supports<ISceneDefRefCollection>(owner_->GetParamValue("scene_defs").RawInterface())
              : nullptr;
   if (!params || !scenes || !defs) return false;
-  std::string name = ParamText(task.get(), kSceneName);
+  std::string name = RecordText(task.get(), kSceneName);
   if (Ref<IUGDScene> scene = scenes->GetItem(Variant(name))) {
-    name = ParamText(scene.get(), kSceneName);
+    name = RecordText(scene.get(), kSceneName);
   } else {
-    if (!ParamYes(task.get(), "enable_own_scene", "yes")) return false;
+    if (!RecordYes(task.get(), "enable_own_scene", "yes")) return false;
     Ref<TUGDScene> own = TAbstractObject::Create<TUGDScene>();
     own->SetName(name);
     own->SetParamValue(kSceneName, Variant(name));
@@ -208,7 +169,7 @@ bool TTavelor2GameScreenSelectTask::EnsureTaskScene(const Ref<IUGDTask>& task) {
 }
 
 bool TTavelor2GameScreenSelectTask::OfferCaseSelection(const Ref<IUGDCase>& gameCase) {
-  std::string offer = ParamText(gameCase.get(), kSelectCaseNames);
+  std::string offer = RecordText(gameCase.get(), kSelectCaseNames);
   if (offer.empty() || !progress_ || !owner_) return false;
   progress_->SetParamValue(kSelectCaseNames, Variant(offer));
   owner_->ShowScreen("GS_SelectCase", nullptr);
@@ -224,23 +185,17 @@ void TTavelor2GameScreenSelectTask::RaiseLevel(int64_t level) {
 // The map
 
 void TTavelor2GameScreenSelectTask::ClearLabels() {
-  Ref<IWidget> group = labelGroup_;
-  Ref<IWidgetCollection> labels = group ? group->GetChildren() : nullptr;
-  if (!labels) return;
-  for (int i = 0; i < labels->Count(); ++i)
-    if (IWidget* label = labels->ItemAt(i)) label->SetDead(true);
-  labels->RemoveDead();
-  labels->Clear();
+  RemoveAllChildren(labelGroup_.get());
 }
 
 Ref<IWidget> TTavelor2GameScreenSelectTask::MakeLabel(const Ref<IUGDTask>& task, int index,
                                                       bool selected, bool add) {
   shared_->SetValue("name", Variant(task->GetName()));
-  shared_->SetValue("text", Variant(" - " + ParamText(task.get(), kSceneName)));
-  shared_->SetValue("anchor_left", Variant(ParamInt(task.get(), "anchor_left",
-                                                    SaturateInt32(kLabelStepX * index))));
-  shared_->SetValue("anchor_top", Variant(ParamInt(task.get(), "anchor_top",
-                                                   SaturateInt32(kLabelStepY * index))));
+  shared_->SetValue("text", Variant(" - " + RecordText(task.get(), kSceneName)));
+  shared_->SetValue("anchor_left", Variant(RecordInt(task.get(), "anchor_left",
+                                                     SaturateInt32(kLabelStepX * index))));
+  shared_->SetValue("anchor_top", Variant(RecordInt(task.get(), "anchor_top",
+                                                    SaturateInt32(kLabelStepY * index))));
   int32_t count = CountObjectsLeft(task);
   shared_->SetValue("objects_left_visible", Variant(count > 0 ? "yes" : "no"));
   if (count > 0) shared_->SetValue(kObjectsLeftCount, Variant(count));
@@ -273,7 +228,7 @@ void TTavelor2GameScreenSelectTask::RebuildTaskLabels() {
       caption_ = gameCase->GetName() + " - " + stage->GetName();
       SetLanguageVariable("level_start_string", caption_);
     }
-    SetWidgetText(captionWidget, caption_);
+    if (captionWidget) captionWidget->SetProperty("text_utf8", Variant(caption_));
     shared_->SetValue("text", Variant(caption_));
   }
   Ref<IUGDTask> first = tasks->GetItem(Variant(0));
@@ -312,7 +267,7 @@ void TTavelor2GameScreenSelectTask::RefreshLabels() {
     Ref<IUGDTask> task = label ? tasks->GetItem(label->GetProperty("task")) : nullptr;
     if (!task || !EnsureTaskScene(task) || task->IsCompleted()) continue;
     label->SetVisible(true);
-    int32_t count = ParamInt(task.get(), kObjectsLeftCount, -1);
+    int32_t count = RecordInt(task.get(), kObjectsLeftCount, -1);
     if (count <= 0) continue;
     if (Ref<IWidget> active = label->FindWidget("task_label_active")) active->SetVisible(true);
     if (Ref<IWidget> text = label->FindWidget("task_label_active/count_text")) {
@@ -358,9 +313,9 @@ void TTavelor2GameScreenSelectTask::StartSelectedTask() {
   Ref<IUGDTask> task = tasks->GetItem(Variant(selectedTask_));
   Ref<IParamCollection> taskParams = task ? task->GetParams() : nullptr;
   if (!taskParams) return;
-  if (ParamYes(task.get(), kShowStartScreen, "yes")) {
+  if (RecordYes(task.get(), kShowStartScreen, "yes")) {
     task->SetParamValue(kShowStartScreen, Variant("no"));
-    pendingScreen_ = ParamText(task.get(), kStartScreenName);
+    pendingScreen_ = RecordText(task.get(), kStartScreenName);
     startScreen_ = !pendingScreen_.empty();
     // The task starts again when its start screen closes; one that cannot be shown does
     // not hold the task back.
@@ -374,7 +329,7 @@ void TTavelor2GameScreenSelectTask::StartSelectedTask() {
     engine->UnloadResources("comics");
     engine->UnloadResources("speech");
   }
-  if (!ParamText(task.get(), "select_scene_names").empty()) {
+  if (!RecordText(task.get(), "select_scene_names").empty()) {
     owner_->ShowScreen("GS_SelectScene", taskParams);
     return;
   }
@@ -400,16 +355,16 @@ void TTavelor2GameScreenSelectTask::StartSelectedTask() {
 // The story
 
 void TTavelor2GameScreenSelectTask::EnterStage(const Ref<IUGDStage>& stage) {
-  if (stage && ParamYes(stage.get(), kShowStartScreen, "yes")) {
-    pendingScreen_ = ParamText(stage.get(), kStartScreenName);
+  if (stage && RecordYes(stage.get(), kShowStartScreen, "yes")) {
+    pendingScreen_ = RecordText(stage.get(), kStartScreenName);
     if (!pendingScreen_.empty()) {
-      startScreen_ = ParamYes(stage.get(), "no_map_after_screen", "no");
+      startScreen_ = RecordYes(stage.get(), "no_map_after_screen", "no");
       if (owner_) owner_->ShowScreen(pendingScreen_, nullptr);
     }
     stage->SetParamValue(kShowStartScreen, Variant("no"));
   }
   RebuildTaskLabels();
-  if (stage && pendingScreen_.empty() && ParamYes(stage.get(), "no_map_on_stage", "no"))
+  if (stage && pendingScreen_.empty() && RecordYes(stage.get(), "no_map_on_stage", "no"))
     StartSelectedTask();
 }
 
@@ -453,7 +408,7 @@ void TTavelor2GameScreenSelectTask::OnChildClosed(const std::string& name,
   }
   // Back on top: nothing above covers the map any more.
   if (IsActive()) {
-    if (Ref<IWidget> black = FindWidget("black_screen")) black->SetVisible(false);
+    ShowWidget("black_screen", false);
     if (Ref<IWidget> curtain = FindWidget("hide_desktop_screen")) curtain->Pause();
   }
 }
@@ -465,7 +420,7 @@ void TTavelor2GameScreenSelectTask::AfterChildClosed(bool afterChild) {
   if (!gameCase || !stage || !tasks) return;
   Ref<IUGDTask> task = tasks->GetItem(Variant(selectedTask_));
   if (!task || !task->IsCompleted()) {
-    if (afterChild && ParamYes(stage.get(), "no_map_on_stage", "no")) Close(nullptr);
+    if (afterChild && RecordYes(stage.get(), "no_map_on_stage", "no")) Close(nullptr);
     RebuildTaskLabels();
     return;
   }
@@ -476,8 +431,8 @@ void TTavelor2GameScreenSelectTask::AfterChildClosed(bool afterChild) {
     stageDone = true;
     stage->SetCompleted(true);
     ClearLabels();
-    if (ParamYes(stage.get(), kShowEndScreen, "no")) {
-      if (owner_) owner_->ShowScreen(ParamText(stage.get(), kEndScreenName), nullptr);
+    if (RecordYes(stage.get(), kShowEndScreen, "no")) {
+      if (owner_) owner_->ShowScreen(RecordText(stage.get(), kEndScreenName), nullptr);
       stage->SetParamValue(kShowEndScreen, Variant("no"));
     }
   }

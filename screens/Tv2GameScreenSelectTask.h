@@ -27,6 +27,7 @@
 #include <string>
 
 #include "gameplay/Tv2Interfaces.h"
+#include "screens/Tv2ProgressRecords.h"
 #include "shell/GameScreen.h"
 
 class TTavelor2GameScreenSelectTask : public TGameScreen {
@@ -68,8 +69,8 @@ class TTavelor2GameScreenSelectTask : public TGameScreen {
   // Opens the case picker when the case offers cases; false when it offers none.
   bool OfferCaseSelection(const Ref<IUGDCase>& gameCase);
 
-  Ref<IUGDCase> CurrentCase();
-  Ref<IUGDStage> CurrentStage();
+  Ref<IUGDCase> CurrentCase() { return CurrentCaseOf(progress_); }
+  Ref<IUGDStage> CurrentStage() { return CurrentStageOf(progress_); }
   Ref<IUGDTaskCollection> StageTasks();
   // Makes the label of the task at Index; Add puts it on the map.
   Ref<IWidget> MakeLabel(const Ref<IUGDTask>& task, int index, bool selected, bool add);

@@ -302,6 +302,18 @@ Ref<IWidget> TGameScreen::FindWidget(std::string_view path) {
   return root_ ? root_->FindWidget(path) : nullptr;
 }
 
+void TGameScreen::ShowWidget(std::string_view path, bool visible) {
+  if (Ref<IWidget> widget = FindWidget(path)) widget->SetVisible(visible);
+}
+
+void TGameScreen::RestartWidget(std::string_view path) {
+  if (Ref<IWidget> widget = FindWidget(path)) widget->Restart();
+}
+
+void TGameScreen::SetWidgetText(std::string_view path, const std::string& text) {
+  if (Ref<IWidget> widget = FindWidget(path)) widget->SetProperty("text", Variant(text));
+}
+
 void TGameScreen::PlaySound(const std::string& name) {
   if (root_) root_->PlaySound(name);
 }

@@ -113,6 +113,11 @@ class TGameScreen : public TPropertyObject,
 
   // A widget from the named factory of the root widget's chain; nothing without one.
   Ref<IWidget> CreateWidget(const std::string& factoryName, const Ref<IParamCollection>& params);
+  // The widget at Path shown or hidden, restarted, or given Text (its "text" property);
+  // nothing when the window has no such widget.
+  void ShowWidget(std::string_view path, bool visible);
+  void RestartWidget(std::string_view path);
+  void SetWidgetText(std::string_view path, const std::string& text);
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;

@@ -40,6 +40,14 @@ Ref<ISoundCollection> NewSoundCollection() {
   return TAbstractObject::Create<TSoundCollection>();
 }
 
+void RemoveAllChildren(IWidgetCollection* children) {
+  if (!children) return;
+  for (int i = 0; i < children->Count(); ++i)
+    if (Ref<IWidget> child = children->GetByIndex(i)) child->SetDead(true);
+  children->RemoveDead();
+  children->Clear();
+}
+
 void DrawChildAt(IWidget* widget, ISurface* surface, int32_t x, int32_t y) {
   widget->Draw(surface, SaturateInt32(int64_t(x) + RoundHalfEven(widget->GetAnchorLeft())),
                SaturateInt32(int64_t(y) + RoundHalfEven(widget->GetAnchorTop())));

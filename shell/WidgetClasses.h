@@ -580,6 +580,13 @@ class TLinkedSurfaceWidget : public TSurfaceWidget {
   std::string linkedPath_;
 };
 
+// Marks every child dead, removes them at once and empties the list: the children go the
+// way dead widgets go (their rectangles redrawn, their owner released).
+void RemoveAllChildren(IWidgetCollection* children);
+inline void RemoveAllChildren(IWidget* group) {
+  if (group) RemoveAllChildren(group->GetChildren().get());
+}
+
 // Draws Widget into Surface at X, Y plus its rounded anchors (how groups draw children).
 void DrawChildAt(IWidget* widget, ISurface* surface, int32_t x, int32_t y);
 

@@ -11,12 +11,6 @@
 
 namespace {
 
-// Values of data: "currenttime" and delays may be anything, so sums and products of them
-// are taken in 64 bits and saturated back.
-int32_t Add(int32_t a, int32_t b) {
-  return SaturateInt32(int64_t(a) + b);
-}
-
 // "mod", except that a zero divisor keeps the value (a zero delay or period is no cycle).
 int32_t Remainder(int32_t value, int32_t divisor) {
   return divisor == 0 ? value : ModSafe(value, divisor);
@@ -90,8 +84,8 @@ void TImageWidget::SetResourceName(const std::string& name) {
 }
 
 void TImageWidget::UpdateSourceRect() {
-  sourceRect_.Right = Add(sourceRect_.Left, width_);
-  sourceRect_.Bottom = Add(sourceRect_.Top, height_);
+  sourceRect_.Right = SaturatingAdd(sourceRect_.Left, width_);
+  sourceRect_.Bottom = SaturatingAdd(sourceRect_.Top, height_);
 }
 
 void TImageWidget::SetWidth(int32_t value) {
@@ -133,7 +127,7 @@ void TImageWidget::DrawImage(ISurface* surface, const TRect& source, int32_t x, 
   if (!image) return;
   Ref<ISurface> bitmap = image->GetSurface();
   if (!bitmap) return;
-  TRect target{x, y, Add(x, width_), Add(y, height_)};
+  TRect target{x, y, SaturatingAdd(x, width_), SaturatingAdd(y, height_)};
   uint8_t alpha = uint8_t(GetTransparentLevel());
   if (drawMode_ == dmCopyRect)
     surface->Draw(bitmap.get(), source, blendingMode_, alpha, target);
@@ -306,8 +300,8 @@ bool TBaseAnimationWidget::SourceRect(TRect& rect) {
   int64_t row = imageIndex_ / columns_;
   rect.Left = SaturateInt32(int64_t(width_) * column + stripLeft_);
   rect.Top = SaturateInt32(int64_t(height_) * row + stripTop_);
-  rect.Right = Add(rect.Left, width_);
-  rect.Bottom = Add(rect.Top, height_);
+  rect.Right = SaturatingAdd(rect.Left, width_);
+  rect.Bottom = SaturatingAdd(rect.Top, height_);
   return true;
 }
 
