@@ -37,7 +37,7 @@ users() {
     fail "$1: users.dat does not decipher"
 }
 
-rm -rf fresh seeded damaged ./*.stderr ./*.xml ./*.script
+rm -rf fresh seeded damaged ./*.stderr ./*.xml
 
 mkdir fresh
 run fresh

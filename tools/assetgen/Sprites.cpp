@@ -210,8 +210,9 @@ Canvas PortraitPicture(const AssetArgs& args) {
   const float hx = s / 2, hy = s * 0.4f, hr = s * 0.17f;
   const Rgba hairColour = Shade(colour, 0.45f);
   if (hair == "long")
-    c.FillShape(RoundRect(hx - hr * 1.25f, hy - hr * 1.2f, hx + hr * 1.25f, hy + hr * 1.6f, hr),
-                Solid(hairColour));
+    c.FillShape(
+        RoundRect(hx - hr * 1.3f, hy - hr * 1.2f, hx + hr * 1.3f, hy + hr * 0.8f, hr * 0.6f),
+        Solid(hairColour));
   Embossed(c, Ellipse(hx, s * 0.95f, s * 0.32f, s * 0.24f), colour, s * 0.01f, 0);
   c.FillShape(Circle(hx, hy, hr), Solid(skin));
   if (hair == "cap")
