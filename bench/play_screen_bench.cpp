@@ -8,11 +8,9 @@
 //                   twenty retries around it, with the allocations per press
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
 #include <string>
-#include <vector>
 
+#include "bench/FrameTimes.h"
 #include "engine/EngineSurface.h"
 #include "foundation/MultiLanguages.h"
 #include "foundation/Random.h"
@@ -24,8 +22,6 @@
 #include "tests/support/PlayScreenGame.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct TObject {
   const char* name;
@@ -116,19 +112,7 @@ void BM_AtelierFrame(benchmark::State& state) {
   if (!level.play.screen->GetLevelManager()) return state.SkipWithError("the level did not start");
   // Counted between two idle shines (one every 6 s without a find), which make a widget.
   const double allocations = allocation_count::PerCall(250, [&] { level.Frame(); });
-  std::vector<double> times;
-  times.reserve(1 << 16);
-  for (auto _ : state) {
-    Clock::time_point begin = Clock::now();
-    level.Frame();
-    double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
-    state.SetIterationTime(seconds);
-    if (times.size() < times.capacity()) times.push_back(seconds);
-  }
-  if (times.empty()) return;
-  std::sort(times.begin(), times.end());
-  state.counters["median_ms"] = times[times.size() / 2] * 1e3;
-  state.counters["worst_ms"] = times.back() * 1e3;
+  if (!bench::TimeFrames(state, [&] { level.Frame(); })) return;
   state.counters["allocs_per_frame"] = allocations;
 }
 BENCHMARK(BM_AtelierFrame)->Name("atelier frame")->UseManualTime()->Unit(benchmark::kMicrosecond);

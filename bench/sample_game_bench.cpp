@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "bench/FrameTimes.h"
 #include "engine/Engine.h"
 #include "engine/EngineRegistration.h"
 #include "engine/EngineRoutines.h"
@@ -217,19 +218,7 @@ void BM_MainScreenFrame(benchmark::State& state) {
   // Up to the main screen, then two seconds of it so every widget is running.
   if (!game.StepToMainScreen()) return state.SkipWithError("the main screen never came");
   for (int i = 0; i < 250; ++i) game.StepToFrame();
-  std::vector<double> times;
-  times.reserve(1 << 16);
-  for (auto _ : state) {
-    Clock::time_point begin = Clock::now();
-    game.StepToFrame();
-    double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
-    state.SetIterationTime(seconds);
-    if (times.size() < times.capacity()) times.push_back(seconds);
-  }
-  if (times.empty()) return;
-  std::sort(times.begin(), times.end());
-  state.counters["median_ms"] = times[times.size() / 2] * 1e3;
-  state.counters["worst_ms"] = times.back() * 1e3;
+  if (!bench::TimeFrames(state, [&] { game.StepToFrame(); })) return;
   state.counters["peak_MB"] = PeakMegabytes();
 }
 BENCHMARK(BM_MainScreenFrame)

@@ -6,13 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "foundation/ResourceReader.h"
-#include "foundation/Warnings.h"
-#include "foundation/XMLStorage.h"
-#include "gameplay/Tv2Declarations.h"
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "gameplay/Tv2UserGameData.h"
@@ -20,6 +16,7 @@
 #include "shell/Game.h"
 #include "tests/support/FakeGameManagersOwner.h"
 #include "tests/support/GameFixture.h"
+#include "tests/support/QuietGameFolder.h"
 #include "widgets/WidgetsRegistration.h"
 
 namespace {
@@ -70,21 +67,14 @@ std::string StatWindow() {
   return text + "</widgets></widget></widgets>";
 }
 
-struct StatGame {
-  Ref<FakeGameEngine> engine{new FakeGameEngine()};
-  Ref<TGame> game;
-  std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("screens_bench_" + std::to_string(::getpid()));
+struct StatGame : QuietGameFolder {
   Ref<IUserGameData> progress;
 
-  StatGame() {
-    Tv2DeclarationsInit();
-    SetWarningHook([](const std::string&) {});
+  StatGame() : QuietGameFolder("screens_bench_") {
     RegisterGameplayTestClasses();
     RegisterWidgetsClasses();
     RegisterScreensClasses();
     std::filesystem::create_directories(folder / "prefs");
-    std::filesystem::current_path(folder);
     Write("room.xml", SceneDocument(40));
     Write("scenes.ini", R"(<scene_defs><scene_def name="room" filename="room.xml"/></scene_defs>)");
     Write("participants.ini", R"(<participants><participant name="odile" type="client"
@@ -93,18 +83,13 @@ struct StatGame {
     for (const char* name : kCategories)
       categories += std::string("<category name=\"") + name + "\" caption=\"" + name + "\"/>";
     Write("categories.ini", categories + "</categories>");
-    ClearResourceCache();
     engine->preferenceFolder = (folder / "prefs").string() + "/";
 
-    const std::string text =
-        R"(<game type="Game" name="bench" splashlogosgs="" splashgs="" maings="GS_Game"
+    Start(R"(<game type="Game" name="bench" splashlogosgs="" splashgs="" maings="GS_Game"
                  closequerygs=""><gamescreens>
              <gamescreen type="GameScreen" name="GS_Game"><window/></gamescreen>
              <gamescreen type="Tavelor2GameScreenLevelStat" name="GS_LevelStat"><window>)" +
-        StatWindow() + "</window></gamescreen></gamescreens></game>";
-    game = Ref<TGame>(dynamic_cast<TGame*>(
-        CreateObjectFromXml(Ref<IHierStorage>(LoadXmlStorageFromText(text).get())).get()));
-    game->Initialize(Ref<IEngine>(engine.get()));
+          StatWindow() + "</window></gamescreen></gamescreens></game>");
     game->Update(16);
     game->SetParamValue("scene_defs",
                         Variant(Ref<IInterface>(LoadSceneDefRefs("scenes.ini").get())));
@@ -120,16 +105,6 @@ struct StatGame {
         ->LoadObject(data.get());
     progress = Ref<IUserGameData>(data.get());
     game->SetParamValue("user_game_data", Variant(Ref<IInterface>(progress.get())));
-  }
-  ~StatGame() {
-    game->Done();
-    game = nullptr;
-    std::error_code ignored;
-    std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
-    std::filesystem::remove_all(folder, ignored);
-  }
-  void Write(const std::string& name, const std::string& text) {
-    std::ofstream(folder / name, std::ios::binary | std::ios::trunc) << text;
   }
   Ref<IParamCollection> Statistics() {
     Ref<IParamCollection> params(TAbstractObject::Create<TParamCollection>().get());

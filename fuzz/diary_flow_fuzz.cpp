@@ -7,8 +7,6 @@
 //
 // Input: eight action bytes, then the player's progress document, a byte 0xFF, and the
 // scenario document ("data\ini\scenarios\default.ini").
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -17,7 +15,6 @@
 #include "foundation/Params.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
-#include "foundation/Warnings.h"
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "platform/InputConstants.h"
@@ -25,6 +22,7 @@
 #include "screens/Tv2GameScreenDiary.h"
 #include "shell/Game.h"
 #include "tests/support/GameFixture.h"
+#include "tests/support/QuietGameFolder.h"
 
 namespace {
 
@@ -75,14 +73,11 @@ std::string DiaryWindow() {
 
 // A game of the play screen, the diary and the screens the diary opens, in a working folder
 // of its own, with warnings kept quiet.
-struct DiaryGame {
-  DiaryGame() : engine(new FakeGameEngine()) {
+struct DiaryGame : QuietGameFolder {
+  DiaryGame() : QuietGameFolder("diary_flow_") {
     RegisterGameTestClasses();
     RegisterScreensClasses();
-    SetWarningHook([](const std::string&) {});
-    folder = std::filesystem::temp_directory_path() / ("diary_flow_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder / "data" / "ini" / "scenarios");
-    std::filesystem::current_path(folder);
     Write("data/ini/scenes.ini",
           R"(<scene_defs><scene_def name="market"/><scene_def name="garden"/></scene_defs>)");
     Write("data/ini/participants.ini",
@@ -90,34 +85,17 @@ struct DiaryGame {
                categories="light;tea"/><participant name="bastien" type="ideal_match"
                slot="page1/candidate1" categories="light"/></participants>)");
   }
-  ~DiaryGame() {
-    std::error_code ignored;
-    std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
-    std::filesystem::remove_all(folder, ignored);
-  }
-
-  void Write(const std::string& path, std::string_view text) {
-    FILE* file = std::fopen((folder / path).c_str(), "wb");
-    if (!file) return;
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-    ClearResourceCache();
-  }
-
   void Start(std::string_view progress, std::string_view scenario) {
     Write("data/ini/scenarios/default.ini", scenario);
     std::string screens = Screen("GS_Diary", "Tavelor2GameScreenDiary", DiaryWindow());
     for (const char* id :
          {"GS_Game", "GS_End", "GS_SelectScene", "GS_SelectCase", "GS_Comics_final"})
       screens += Screen(id, "test_screen", {});
-    const std::string text =
+    QuietGameFolder::Start(
         R"(<game type="Game" name="diary" splashlogosgs="" splashgs="" maings="" closequerygs="">
            <gamescreens>)" +
-        screens + "</gamescreens></game>";
-    game = Ref<TGame>(dynamic_cast<TGame*>(
-        CreateObjectFromXml(Ref<IHierStorage>(LoadXmlStorageFromText(text).get())).get()));
+        screens + "</gamescreens></game>");
     Check(bool(game));
-    game->Initialize(Ref<IEngine>(engine.get()));
     game->SetParamValue("scene_defs",
                         Variant(Ref<IInterface>(LoadSceneDefRefs("data\\ini\\scenes.ini").get())));
     game->SetParamValue(
@@ -187,10 +165,7 @@ struct DiaryGame {
     }
   }
 
-  Ref<FakeGameEngine> engine;
-  Ref<TGame> game;
   TTavelor2GameScreenDiary* diary = nullptr;
-  std::filesystem::path folder;
 };
 
 }  // namespace

@@ -6,87 +6,33 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include "foundation/Cipher.h"
-#include "foundation/EngineDeclarations.h"
 #include "foundation/GameDeclarations.h"
-#include "foundation/MultiLanguages.h"
 #include "foundation/Params.h"
 #include "foundation/Random.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/XmlAttributes.h"
-#include "gameplay/Tv2Declarations.h"
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "platform/InputConstants.h"
 #include "screens/ScreensRegistration.h"
 #include "screens/Tv2GameScreenGame.h"
-#include "tests/support/FakeGameManagersOwner.h"
-#include "tests/support/GameFixture.h"
+#include "tests/e2e/SampleGameFixture.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The game's engine key, taken before any harness installs its own.
-std::string& GameKey() {
-  static std::string key;
-  return key;
-}
-
-class GameKeyEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    Tv2DeclarationsInit();
-    if (GameKey().empty()) GameKey() = EngineFileKey;
-  }
-};
-
-::testing::Environment* const kPlayKeyEnvironment =
-    ::testing::AddGlobalTestEnvironment(new GameKeyEnvironment);
-
-class PlayScreen : public GameFixture {
+class PlayScreen : public SampleGameFixture {
  protected:
-  PlayScreen() {
-    Tv2DeclarationsInit();
-    RegisterGameplayTestClasses();
-    RegisterScreensClasses();
-    before_ = std::filesystem::current_path();
-    std::filesystem::current_path(SAMPLE_GAME_DIR);
-    SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");
-    ClearResourceCache();
-    MultiLanguages()->LoadFile(std::string(SAMPLE_GAME_DIR) + "/lang/default.lng");
-  }
+  PlayScreen() { RegisterScreensClasses(); }
   ~PlayScreen() override {
     if (game) game->Done();
     game = nullptr;
     if (progress) progress->ReleaseLinks();
-    MultiLanguages()->ClearStrings();
-    std::filesystem::current_path(before_);
-    SetProgramFolder("");
-    ClearResourceCache();
   }
 
   // The game with the game file's "GS_Game" and stand-ins for the screens around it.
   void Open(const std::string& givenTime = {}) {
-    std::string hex = ReadFile(std::string(SAMPLE_GAME_DIR) + "/data/ini/Tavelor2.ini");
-    std::string text = TCipher_Xtea(GameKey()).CodeString(hex, kCipherDecipher, kFormatHex);
-    Ref<IHierStorageRoot> file = LoadXmlStorageFromText(text);
-    ASSERT_TRUE(file);
-    Ref<IHierStorage> screens = file->GetChild("gamescreens", 0);
-    Ref<IHierStorage> node;
-    for (int i = 0; screens && i < screens->GetChildCount("gamescreen"); ++i)
-      if (ReadXmlStr(screens->GetChild("gamescreen", i), "name") == "GS_Game")
-        node = screens->GetChild("gamescreen", i);
+    Ref<IHierStorage> node = GameScreenNode();
     ASSERT_TRUE(node);
     EXPECT_EQ(ReadXmlStr(node, "type"), "Tavelor2GameScreenGame");
     // The amulet needs a cursor to shine through.
@@ -105,12 +51,7 @@ class PlayScreen : public GameFixture {
     slave->LoadWindow();
 
     // What the main menu and the diary publish: the documents and a new story.
-    game->SetParamValue("scene_defs",
-                        Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
-    game->SetParamValue("participants",
-                        Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
-    progress = TAbstractObject::Create<TUserGameData>();
-    progress->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
+    progress = PublishDocumentsAndNewStory();
     game->SetParamValue("user_game_data", Variant(Ref<IInterface>(progress.get())));
     task = progress->GetCases()
                ->GetItem(Variant("c1_lantern"))
@@ -153,9 +94,6 @@ class PlayScreen : public GameFixture {
   TTavelor2GameScreenGame* screen = nullptr;
   Ref<TUserGameData> progress;
   Ref<IUGDTask> task;
-
- private:
-  std::filesystem::path before_;
 };
 
 TEST_F(PlayScreen, AtelierFindsComboMissAndWin) {

@@ -5,11 +5,15 @@
 
 #include "foundation/Cipher.h"
 #include "foundation/EngineDeclarations.h"
+#include "foundation/GameDeclarations.h"
 #include "foundation/MultiLanguages.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/XMLStorage.h"
 #include "foundation/XmlAttributes.h"
 #include "gameplay/Tv2Declarations.h"
+#include "gameplay/Tv2Participants.h"
+#include "gameplay/Tv2SceneDefs.h"
+#include "minigames/MiniGamesRegistration.h"
 
 namespace {
 
@@ -43,6 +47,8 @@ class GameKeyEnvironment : public ::testing::Environment {
 SampleGameFixture::SampleGameFixture() {
   Tv2DeclarationsInit();
   RegisterGameplayTestClasses();
+  // The scenes' approaches hold mini-games.
+  RegisterMiniGamesClasses();
   before_ = std::filesystem::current_path();
   std::filesystem::current_path(SAMPLE_GAME_DIR);
   SetProgramFolder(std::string(SAMPLE_GAME_DIR) + "/");
@@ -81,4 +87,14 @@ bool SampleGameFixture::LoadPlayScreen() {
   owner->AttachOwner(game.get());
   owner->LoadWindow();
   return true;
+}
+
+Ref<TUserGameData> SampleGameFixture::PublishDocumentsAndNewStory() {
+  game->SetParamValue("scene_defs",
+                      Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
+  game->SetParamValue("participants",
+                      Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
+  Ref<TUserGameData> story = TAbstractObject::Create<TUserGameData>();
+  story->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
+  return story;
 }

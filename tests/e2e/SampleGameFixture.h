@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "gameplay/Tv2UserGameData.h"
 #include "tests/support/FakeGameManagersOwner.h"
 #include "tests/support/GameFixture.h"
 #include "tests/support/WarningCapture.h"
@@ -18,6 +19,10 @@ class SampleGameFixture : public GameFixture {
   Ref<IHierStorage> GameScreenNode();
   // The play screen of the game file, its window loaded.
   bool LoadPlayScreen();
+  // What the main menu and the diary publish: the program folder's scene list and
+  // participants as the started game's parameters. Returns a new story (the default
+  // scenario's cases), not published.
+  Ref<TUserGameData> PublishDocumentsAndNewStory();
 
   WarningCapture warnings;
   Ref<FakeGameManagersOwner> owner;

@@ -38,27 +38,22 @@ TEST_F(GameScreenGameSetup, KindsChooseManagersHalvesAndMiddleLine) {
   StartGame();
   auto* test = dynamic_cast<TestPlayScreen*>(screen);
   ASSERT_TRUE(test);
+  // Of the class the table names (none for ""), under the manager's own name.
+  auto expectManager = [](const Ref<IInterface>& made, const char* className, const char* name) {
+    if (!*className) {
+      EXPECT_FALSE(made) << name;
+      return;
+    }
+    ASSERT_TRUE(made) << name;
+    Ref<IInterface> expected = CreateNamedObject(className);
+    EXPECT_EQ(typeid(*made.get()), typeid(*expected.get()));
+    EXPECT_EQ(Supports<INamedObject>(made)->GetName(), name);
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
     int kind = c.type & 0x7F;
-    Ref<ILevelManager> level = test->TableLevelManager(kind);
-    Ref<IPanelManager> panel = test->TablePanelManager(kind);
-    if (*c.level) {
-      ASSERT_TRUE(level);
-      Ref<IInterface> expected = CreateNamedObject(c.level);
-      EXPECT_EQ(typeid(*level.get()), typeid(*expected.get()));
-      EXPECT_EQ(Supports<INamedObject>(level)->GetName(), "LevelManager");
-    } else {
-      EXPECT_FALSE(level);
-    }
-    if (*c.panel) {
-      ASSERT_TRUE(panel);
-      Ref<IInterface> expected = CreateNamedObject(c.panel);
-      EXPECT_EQ(typeid(*panel.get()), typeid(*expected.get()));
-      EXPECT_EQ(Supports<INamedObject>(panel)->GetName(), "Panel");
-    } else {
-      EXPECT_FALSE(panel);
-    }
+    expectManager(Ref<IInterface>(test->TableLevelManager(kind).get()), c.level, "LevelManager");
+    expectManager(Ref<IInterface>(test->TablePanelManager(kind).get()), c.panel, "Panel");
     Progress(c.type);
     game->GetParams()->SetValue("user_game_data", Variant(Ref<IInterface>(progress.get())));
     screen->ReadUserGameData(ParamsFromString("\\case=c\\stage=s\\task=t"));

@@ -118,51 +118,52 @@ TEST_F(LevelStat, HintsAndMistakesBonusesFromNoneToThreeOnly) {
 // ---------------------------------------------------------------------------------------
 // Rows and the player's total
 
-TEST_F(LevelStat, UntimedCompleteLevelHidesTheTimeAndLowersTheLevelScore) {
+TEST_F(LevelStat, CompleteLevelShowsTheTimeRowsOnlyWhenTimed) {
   StartScreens();
-  StartPlayer(1, 1000);
-  Stats stats;
-  stats.scores = 1500;
-  stats.time = 30;
-  stats.hints = 1;
-  stats.mistakes = 2;
-  TTavelor2GameScreenLevelStat* stat = ShowStats(stats);
-  EXPECT_TRUE(stat->IsComplete());
-  EXPECT_TRUE(Supports<ILevelStatScreen>(Ref<IInterface>(Slave("GS_LevelStat")))->IsComplete());
-  for (const char* row : {"label_level_time", "level_time", "level_time_scores"})
-    EXPECT_FALSE(StatVisible(row)) << row;
-  for (const char* row :
-       {"label_total_scores", "total_scores", "label_level_scores", "level_scores", "all_scores"})
-    EXPECT_TRUE(StatVisible(row)) << row;
-  EXPECT_EQ(StatText("level_time_scores"), "0");
-  EXPECT_EQ(Find("GS_LevelStat", "label_level_scores")->GetAnchorTop(), 245);
-  EXPECT_EQ(Find("GS_LevelStat", "level_scores")->GetAnchorTop(), 245);
-  EXPECT_EQ(StatText("level_scores"), "500");
-  // 500 for the level, 1000 + 500 for one hint and two mistakes.
-  EXPECT_EQ(StatText("total_scores"), "2000");
-  EXPECT_EQ(StatText("all_scores"), "3000");
-  EXPECT_EQ(progress->GetScores(), 3000);
-  EXPECT_EQ(stat->GetLevelScore(), 500);
-}
-
-TEST_F(LevelStat, TimedCompleteLevelShowsTheTimeAndRaisesTheLevelScore) {
-  StartScreens();
-  StartPlayer(0, 200);
-  Stats stats;
-  stats.scores = 1000;
-  stats.time = 75;
-  stats.mistakes = 4;
-  ShowStats(stats);
-  for (const char* row : {"label_level_time", "level_time", "level_time_scores"})
-    EXPECT_TRUE(StatVisible(row)) << row;
-  EXPECT_EQ(StatText("level_time"), "01:15");
-  EXPECT_EQ(StatText("level_time_scores"), "1000");
-  EXPECT_EQ(Find("GS_LevelStat", "level_scores")->GetAnchorTop(), 210);
-  EXPECT_EQ(Find("GS_LevelStat", "label_level_scores")->GetAnchorTop(), 210);
-  EXPECT_EQ(StatText("level_scores"), "800");
-  EXPECT_EQ(StatText("level_mistakes_scores"), "0");
-  EXPECT_EQ(StatText("total_scores"), "3800");
-  EXPECT_EQ(progress->GetScores(), 4000);
+  struct Case {
+    int playMode, total;
+    int scores, time, hints, mistakes;
+    bool timed;
+    int levelScoresTop;
+    const char* timeScores;
+    const char* mistakesScores;
+    int levelScore;
+    const char* totalScores;
+    int allScores;
+  };
+  // Untimed: 500 for the level, 1000 + 500 for one hint and two mistakes. Timed: 800 for
+  // the level, 1000 for 75 s, 2000 for no hint, nothing for four mistakes.
+  for (const Case& c : {Case{1, 1000, 1500, 30, 1, 2, false, 245, "0", "500", 500, "2000", 3000},
+                        Case{0, 200, 1000, 75, 0, 4, true, 210, "1000", "0", 800, "3800", 4000}}) {
+    StartPlayer(c.playMode, c.total);
+    Stats stats;
+    stats.scores = c.scores;
+    stats.time = c.time;
+    stats.hints = c.hints;
+    stats.mistakes = c.mistakes;
+    TTavelor2GameScreenLevelStat* stat = ShowStats(stats);
+    SCOPED_TRACE(c.timed ? "timed" : "untimed");
+    EXPECT_TRUE(stat->IsComplete());
+    EXPECT_TRUE(Supports<ILevelStatScreen>(Ref<IInterface>(Slave("GS_LevelStat")))->IsComplete());
+    for (const char* row : {"label_level_time", "level_time", "level_time_scores"})
+      EXPECT_EQ(StatVisible(row), c.timed) << row;
+    for (const char* row :
+         {"label_total_scores", "total_scores", "label_level_scores", "level_scores", "all_scores"})
+      EXPECT_TRUE(StatVisible(row)) << row;
+    if (c.timed) {
+      EXPECT_EQ(StatText("level_time"), "01:15");
+    }
+    EXPECT_EQ(StatText("level_time_scores"), c.timeScores);
+    EXPECT_EQ(StatText("level_mistakes_scores"), c.mistakesScores);
+    EXPECT_EQ(Find("GS_LevelStat", "label_level_scores")->GetAnchorTop(), c.levelScoresTop);
+    EXPECT_EQ(Find("GS_LevelStat", "level_scores")->GetAnchorTop(), c.levelScoresTop);
+    EXPECT_EQ(StatText("level_scores"), std::to_string(c.levelScore));
+    EXPECT_EQ(stat->GetLevelScore(), c.levelScore);
+    EXPECT_EQ(StatText("total_scores"), c.totalScores);
+    EXPECT_EQ(StatText("all_scores"), std::to_string(c.allScores));
+    EXPECT_EQ(progress->GetScores(), c.allScores);
+    CloseStats();
+  }
 }
 
 TEST_F(LevelStat, TimedLostLevelShowsOnlyTheConsolation) {

@@ -167,14 +167,8 @@ class ScreensFixture : public GameplayFixture {
     ASSERT_EQ(game->GetTopScreenName(), "GS_Game");
   }
 
-  IGameScreenSlave* Slave(const std::string& id) {
-    return game->GetScreens()->GetScreen(Variant(id)).get();
-  }
   TTavelor2GameScreenLevelStat* Stat() {
     return dynamic_cast<TTavelor2GameScreenLevelStat*>(Slave("GS_LevelStat"));
-  }
-  Ref<IWidget> Find(const std::string& id, const std::string& path) {
-    return Slave(id)->GetWindow()->FindWidget(path);
   }
   std::string StatText(const std::string& row) {
     Ref<IWidget> widget = Find("GS_LevelStat", row);

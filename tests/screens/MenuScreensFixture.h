@@ -45,15 +45,9 @@ class MenuScreensFixture : public GameplayFixture {
     return R"(<widget type="group_widget" name=")" + name + R"(" visible="yes" mousestop="yes"/>)";
   }
 
-  IGameScreenSlave* Slave(const std::string& id) {
-    return game->GetScreens()->GetScreen(Variant(id)).get();
-  }
   template <class T>
   T* ScreenAs(const std::string& id) {
     return dynamic_cast<T*>(Slave(id));
-  }
-  Ref<IWidget> Find(const std::string& id, const std::string& path) {
-    return Slave(id)->GetWindow()->FindWidget(path);
   }
   // The control's event, as the control sends it.
   void Send(const std::string& id, const std::string& widget, int code = 1) {

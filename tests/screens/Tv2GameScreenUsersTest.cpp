@@ -27,19 +27,10 @@ class Users : public MenuScreensFixture {
     ShowAndSettle("GS_Users");
   }
   Ref<IUserProfileCollection> Profiles() { return game->GetUserProfiles(); }
-  std::string Current() {
-    Ref<IUserProfile> current = Profiles()->GetCurrent();
-    return current ? current->GetName() : "(none)";
-  }
   IListBoxControl* List() {
     return dynamic_cast<IListBoxControl*>(Find("GS_Users", "listbox_profiles").get());
   }
-  Ids Rows() {
-    Ids rows;
-    int count = dynamic_cast<TListBoxControl*>(List())->GetRowCount();
-    for (int i = 0; i < count; ++i) rows.push_back(List()->GetRow(Variant(i)));
-    return rows;
-  }
+  Ids Rows() { return ListRows("GS_Users", "listbox_profiles"); }
   std::string ShowParams(const std::string& id) {
     return DescribeParams(dynamic_cast<TGameScreen*>(Slave(id))->GetShowParams());
   }
@@ -64,7 +55,7 @@ TEST_F(Users, ANewPlayerChoosesThePlayModeAndLeavesTheCurrentOne) {
   chosen->SetValue("play_mode", Variant(1));
   Close("GS_Dificult", chosen);
   EXPECT_EQ(Stack(), (Ids{"GS_Main", "GS_Users"}));
-  EXPECT_EQ(Current(), "Ann");
+  EXPECT_EQ(CurrentPlayer(), "Ann");
   ASSERT_TRUE(Profiles()->GetItem(Variant("Bram")));
   EXPECT_EQ(Profiles()->GetItem(Variant("Bram"))->GetDataStorage(),
             R"(<gamescreen play_mode="1"/>)");
@@ -81,7 +72,7 @@ TEST_F(Users, WithoutTheDifficultyScreenTheNewPlayerPlaysTimed) {
   ASSERT_TRUE(Profiles()->GetItem(Variant("Bram")));
   EXPECT_EQ(Profiles()->GetItem(Variant("Bram"))->GetDataStorage(),
             R"(<gamescreen play_mode="0"/>)");
-  EXPECT_EQ(Current(), "Ann");
+  EXPECT_EQ(CurrentPlayer(), "Ann");
 }
 
 TEST_F(Users, APlayModeJoinsWhatTheStorageHolds) {
@@ -118,7 +109,7 @@ TEST_F(Users, DeletingTheLastPlayerAsksForANewOne) {
   Send("GS_Users", "button_delete");
   AnswerDelete("button_yes");
   EXPECT_EQ(Profiles()->Count(), 0);
-  EXPECT_EQ(Current(), "(none)");
+  EXPECT_EQ(CurrentPlayer(), "(none)");
   EXPECT_EQ(game->GetTopScreenName(), "GS_NewUser");
   EXPECT_EQ(ShowParams("GS_NewUser"), "Necessary=True;");
 }
@@ -137,7 +128,7 @@ TEST_F(Users, ConfirmingADeleteWithoutAPlayersRowDeletesNothing) {
   List()->ClearRows();  // no row at all
   confirm();
   EXPECT_EQ(Profiles()->Count(), 2);
-  EXPECT_EQ(Current(), "Ann");
+  EXPECT_EQ(CurrentPlayer(), "Ann");
   EXPECT_EQ(Stack(), (Ids{"GS_Main", "GS_Users"}));
 
   // A player's row goes.

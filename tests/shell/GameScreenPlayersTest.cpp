@@ -74,12 +74,6 @@ class PlayerScreens : public GameFixture {
     return window + Button("button_close") + Button("button_highscores") + "</widgets>";
   }
 
-  IGameScreenSlave* Slave(const std::string& id) {
-    return game->GetScreens()->GetScreen(Variant(id)).get();
-  }
-  Ref<IWidget> Find(const std::string& id, const std::string& path) {
-    return Slave(id)->GetWindow()->FindWidget(path);
-  }
   // The control's event, as the control sends it.
   void Send(const std::string& id, const std::string& widget, int code) {
     dynamic_cast<IEventHandler*>(Slave(id))->OnWidgetEvent(Find(id, widget).get(), code, 0);
@@ -89,19 +83,10 @@ class PlayerScreens : public GameFixture {
   }
   void Key(uintptr_t key) { game->HandleKey(input::kKeyDown, key, 0); }
   Ref<IUserProfileCollection> Profiles() { return game->GetUserProfiles(); }
-  std::string Current() {
-    Ref<IUserProfile> current = Profiles()->GetCurrent();
-    return current ? current->GetName() : "(none)";
-  }
   IListBoxControl* List() {
     return dynamic_cast<IListBoxControl*>(Find("GS_Users", "listbox_profiles").get());
   }
-  std::vector<std::string> Rows() {
-    std::vector<std::string> rows;
-    int count = dynamic_cast<TListBoxControl*>(List())->GetRowCount();
-    for (int i = 0; i < count; ++i) rows.push_back(List()->GetRow(Variant(i)));
-    return rows;
-  }
+  std::vector<std::string> Rows() { return ListRows("GS_Users", "listbox_profiles"); }
   void ShowUsers(const std::vector<std::string>& names, const std::string& current) {
     for (const std::string& name : names) Profiles()->GetOrCreate(name);
     Profiles()->SetCurrent(current);
@@ -198,7 +183,7 @@ TEST_F(PlayerScreens, DeletingTheCurrentPlayerMakesTheNextRowCurrent) {
   EXPECT_EQ(game->GetTopScreenName(), "GS_Users");
   EXPECT_EQ(Rows(), (Ids{NewUserCaption, "B"}));
   EXPECT_EQ(List()->GetSelected(), 1);
-  EXPECT_EQ(Current(), "B");
+  EXPECT_EQ(CurrentPlayer(), "B");
   EXPECT_EQ(engine->preferenceSaves, saves + 1) << "users.dat saved";
 }
 
@@ -208,7 +193,7 @@ TEST_F(PlayerScreens, DeletingTheLastPlayerAsksForANewOne) {
   List()->SetSelected(1);
   DeleteSelected("button_yes");
   EXPECT_EQ(Profiles()->Count(), 0);
-  EXPECT_EQ(Current(), "(none)");
+  EXPECT_EQ(CurrentPlayer(), "(none)");
   EXPECT_EQ(Stack(), (Ids{"GS_Main", "GS_Users", "GS_NewUser"}));
   EXPECT_FALSE(Find("GS_NewUser", "button_cancel")->IsEnabled()) << "shown with Necessary";
 
@@ -217,7 +202,7 @@ TEST_F(PlayerScreens, DeletingTheLastPlayerAsksForANewOne) {
   Type("Cleo");
   Key(input::kVkReturn);
   EXPECT_EQ(Stack(), (Ids{"GS_Main"}));
-  EXPECT_EQ(Current(), "Cleo");
+  EXPECT_EQ(CurrentPlayer(), "Cleo");
   EXPECT_EQ(engine->preferenceSaves, saves + 1);
 }
 
@@ -247,7 +232,7 @@ TEST_F(PlayerScreens, ChoosingAPlayerMakesItCurrentWithItsHintSetting) {
   Send("GS_Users", "listbox_profiles", 5);
   Send("GS_Users", "listbox_profiles", 6);  // the double click confirms
   EXPECT_EQ(Stack(), (Ids{"GS_Main"}));
-  EXPECT_EQ(Current(), "B");
+  EXPECT_EQ(CurrentPlayer(), "B");
   EXPECT_EQ(game->GetParamValue("ShowHints").ToString(), "no") << "the chosen player's";
   EXPECT_EQ(engine->preferenceSaves, saves + 1);
 

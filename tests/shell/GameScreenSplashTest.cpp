@@ -35,15 +35,9 @@ class SplashScreens : public GameFixture {
         ScreenXml("GS_Splash", window, type, attrs) + ScreenXml("GS_Main", Widgets(BoxWidget("m"))),
         R"(splashgs="GS_Splash" maings="GS_Main")", lists + "</resourcefiles>"));
   }
-  IGameScreenSlave* Slave(const std::string& id) {
-    return game->GetScreens()->GetScreen(Variant(id)).get();
-  }
   template <class T>
   T* As(const std::string& id) {
     return dynamic_cast<T*>(game->GetScreens()->GetScreen(Variant(id)).get());
-  }
-  Ref<IWidget> Find(const std::string& id, const std::string& path) {
-    return game->GetScreens()->GetScreen(Variant(id))->GetWindow()->FindWidget(path);
   }
   static Ref<IParamCollection> LoadComplete() { return SingleParam("LoadComplete", Variant(true)); }
   int StoppedGroups(const std::string& id) {

@@ -1,14 +1,7 @@
 #include "tests/support/FakeGameManagersOwner.h"
 
-#include <unistd.h>
-
-#include <fstream>
-
-#include "foundation/ResourceReader.h"
 #include "foundation/Warnings.h"
-#include "foundation/XMLStorage.h"
 #include "gameplay/GameplayRegistration.h"
-#include "gameplay/Tv2Declarations.h"
 #include "shell/Game.h"
 #include "tests/support/GameFixture.h"
 #include "widgets/WidgetsRegistration.h"
@@ -125,53 +118,18 @@ void RegisterGameplayTestClasses() {
 }
 
 FakePlayScreenGame::FakePlayScreenGame(const std::string& widgets, const std::string& factories)
-    : engine(new FakeGameEngine()) {
-  Tv2DeclarationsInit();
-  previousWarningHook_ = SetWarningHook([](const std::string&) {});
+    : QuietGameFolder("fake_play_screen_") {
   RegisterGameplayTestClasses();
-  std::error_code ignored;
-  previousFolder_ = std::filesystem::current_path(ignored);
-  folder =
-      std::filesystem::temp_directory_path() / ("fake_play_screen_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  std::filesystem::current_path(folder);
-  ClearResourceCache();
-  const std::string text =
-      R"(<game type="Game" name="play" splashlogosgs="" splashgs="" maings="" closequerygs="">
+  Start(R"(<game type="Game" name="play" splashlogosgs="" splashgs="" maings="" closequerygs="">
         <gamescreens><gamescreen type="FakeGameManagersOwner" name="GS_Game"><window>
           <widgetfactories>)" +
-      factories + R"(</widgetfactories><widgets>
+        factories + R"(</widgetfactories><widgets>
           <widget type="group_widget" name="objects_group" visible="yes"/>
           <widget type="group_widget" name="approaches_group" visible="yes"/>
           <widget type="group_widget" name="animation_group" visible="yes"/>)" +
-      widgets + "</widgets></window></gamescreen></gamescreens></game>";
-  game = Ref<TGame>(dynamic_cast<TGame*>(
-      CreateObjectFromXml(Ref<IHierStorage>(LoadXmlStorageFromText(text).get())).get()));
-  game->Initialize(Ref<IEngine>(engine.get()));
+        widgets + "</widgets></window></gamescreen></gamescreens></game>");
   owner =
       dynamic_cast<FakeGameManagersOwner*>(game->GetScreens()->GetScreen(Variant("GS_Game")).get());
   owner->stubSceneWidgets = true;
   owner->LoadWindow();
-}
-
-FakePlayScreenGame::~FakePlayScreenGame() {
-  game->Done();
-  game = nullptr;
-  engine = nullptr;
-  std::error_code ignored;
-  std::filesystem::current_path(
-      previousFolder_.empty() ? std::filesystem::temp_directory_path() : previousFolder_, ignored);
-  std::filesystem::remove_all(folder, ignored);
-  SetWarningHook(std::move(previousWarningHook_));
-}
-
-void FakePlayScreenGame::Write(const std::string& name, std::string_view text) {
-  std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
-  out.write(text.data(), std::streamsize(text.size()));
-  out.close();
-  ClearResourceCache();
-}
-
-void FakePlayScreenGame::Publish(const std::string& name, const Ref<IInterface>& value) {
-  game->SetParamValue(name, Variant(value));
 }

@@ -20,6 +20,7 @@
 
 #include "foundation/Warnings.h"
 #include "gameplay/Tv2GameplayScreen.h"
+#include "tests/support/QuietGameFolder.h"
 
 class TGame;
 class FakeGameEngine;
@@ -87,30 +88,13 @@ class FakeGameManagersOwner : public TTv2GameplayScreen {
 // Registers "FakeGameManagersOwner" and the game test classes. Safe to call again.
 void RegisterGameplayTestClasses();
 
-// For programs without a test fixture (benchmarks, fuzz targets): a game over the fake
-// engine whose "GS_Game" is a FakeGameManagersOwner making its scene widgets plainly, in a
-// working folder of its own (removed when it goes), with warnings kept quiet while it
-// lives (the warning hook and the working folder it found are put back when it goes).
-class FakePlayScreenGame {
+// For programs without a test fixture (benchmarks, fuzz targets): a QuietGameFolder whose
+// "GS_Game" is a FakeGameManagersOwner making its scene widgets plainly.
+class FakePlayScreenGame : public QuietGameFolder {
  public:
   // Widgets beside the window's objects, approaches and animation groups, and the
   // window's factories.
   explicit FakePlayScreenGame(const std::string& widgets = {}, const std::string& factories = {});
-  ~FakePlayScreenGame();
-  FakePlayScreenGame(const FakePlayScreenGame&) = delete;
-  FakePlayScreenGame& operator=(const FakePlayScreenGame&) = delete;
 
-  // Writes a file of the working folder (a name without folders).
-  void Write(const std::string& name, std::string_view text);
-  // The game parameter Name.
-  void Publish(const std::string& name, const Ref<IInterface>& value);
-
-  Ref<FakeGameEngine> engine;
-  Ref<TGame> game;
   FakeGameManagersOwner* owner = nullptr;
-  std::filesystem::path folder;
-
- private:
-  TWarningHook previousWarningHook_;
-  std::filesystem::path previousFolder_;
 };

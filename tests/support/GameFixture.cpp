@@ -4,6 +4,7 @@
 #include "foundation/GlobalOptions.h"
 #include "foundation/Routines.h"
 #include "foundation/XMLStorage.h"
+#include "widgets/ListBoxControl.h"
 
 // ---------------------------------------------------------------------------------------
 // FakeGameEngine
@@ -239,6 +240,27 @@ TestGameScreen* GameFixture::Screen(const std::string& id) {
   auto* test = dynamic_cast<TestGameScreen*>(screen.get());
   EXPECT_TRUE(test) << id << " is no test screen";
   return test;
+}
+
+IGameScreenSlave* GameFixture::Slave(const std::string& id) {
+  return game->GetScreens()->GetScreen(Variant(id)).get();
+}
+
+Ref<IWidget> GameFixture::Find(const std::string& id, const std::string& path) {
+  return Slave(id)->GetWindow()->FindWidget(path);
+}
+
+std::string GameFixture::CurrentPlayer() {
+  Ref<IUserProfile> current = game->GetUserProfiles()->GetCurrent();
+  return current ? current->GetName() : "(none)";
+}
+
+std::vector<std::string> GameFixture::ListRows(const std::string& id, const std::string& path) {
+  std::vector<std::string> rows;
+  auto* list = dynamic_cast<TListBoxControl*>(Find(id, path).get());
+  EXPECT_TRUE(list) << path << " is no list box";
+  for (int i = 0; list && i < list->GetRowCount(); ++i) rows.push_back(list->GetRow(Variant(i)));
+  return rows;
 }
 
 std::vector<std::string> GameFixture::TakeLog() {

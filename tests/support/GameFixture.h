@@ -160,6 +160,13 @@ class GameFixture : public ::testing::Test {
   // The stack's identifiers, bottom first.
   std::vector<std::string> Stack();
   TestGameScreen* Screen(const std::string& id);
+  // The game's screen Id (null when none), and the widget at Path in its window.
+  IGameScreenSlave* Slave(const std::string& id);
+  Ref<IWidget> Find(const std::string& id, const std::string& path);
+  // The current player's name, "(none)" without one.
+  std::string CurrentPlayer();
+  // The rows of the list box at Path in the window of the screen Id.
+  std::vector<std::string> ListRows(const std::string& id, const std::string& path);
   // The log since the last call.
   std::vector<std::string> TakeLog();
 

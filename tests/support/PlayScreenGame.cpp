@@ -1,13 +1,6 @@
 #include "tests/support/PlayScreenGame.h"
 
-#include <unistd.h>
-
-#include <fstream>
-
 #include "foundation/Params.h"
-#include "foundation/ResourceReader.h"
-#include "foundation/XMLStorage.h"
-#include "gameplay/Tv2Declarations.h"
 #include "screens/ScreensRegistration.h"
 #include "shell/Game.h"
 #include "tests/support/FakeGameManagersOwner.h"
@@ -51,54 +44,20 @@ std::string Window(const std::string& widgets, const std::string& factories) {
 }  // namespace
 
 PlayScreenGame::PlayScreenGame(const std::string& widgets, const std::string& factories)
-    : engine(new FakeGameEngine()) {
-  Tv2DeclarationsInit();
-  previousWarningHook_ = SetWarningHook([](const std::string&) {});
+    : QuietGameFolder("play_screen_") {
   RegisterGameplayTestClasses();
   RegisterScreensClasses();
-  std::error_code ignored;
-  previousFolder_ = std::filesystem::current_path(ignored);
-  folder = std::filesystem::temp_directory_path() / ("play_screen_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  std::filesystem::current_path(folder);
-  ClearResourceCache();
   std::string screens = R"(<gamescreen type="Tavelor2GameScreenGame" name="GS_Game"><window>)" +
                         Window(widgets, factories) + "</window></gamescreen>";
   for (const char* id : {"GS_LevelLoading", "GS_LevelStat", "GS_GameMenu", "GS_Diary"})
     screens +=
         std::string(R"(<gamescreen type="GameScreen" name=")") + id + R"("><window/></gamescreen>)";
-  const std::string text =
-      R"(<game type="Game" name="play" splashlogosgs="" splashgs="" maings="" closequerygs="">)"
-      "<gamescreens>" +
-      screens + "</gamescreens></game>";
-  game = Ref<TGame>(dynamic_cast<TGame*>(
-      CreateObjectFromXml(Ref<IHierStorage>(LoadXmlStorageFromText(text).get())).get()));
-  game->Initialize(Ref<IEngine>(engine.get()));
+  Start(R"(<game type="Game" name="play" splashlogosgs="" splashgs="" maings="" closequerygs="">)"
+        "<gamescreens>" +
+        screens + "</gamescreens></game>");
   screen = dynamic_cast<TTavelor2GameScreenGame*>(
       game->GetScreens()->GetScreen(Variant("GS_Game")).get());
   screen->LoadWindow();
-}
-
-PlayScreenGame::~PlayScreenGame() {
-  game->Done();
-  game = nullptr;
-  engine = nullptr;
-  std::error_code ignored;
-  std::filesystem::current_path(
-      previousFolder_.empty() ? std::filesystem::temp_directory_path() : previousFolder_, ignored);
-  std::filesystem::remove_all(folder, ignored);
-  SetWarningHook(std::move(previousWarningHook_));
-}
-
-void PlayScreenGame::Write(const std::string& name, std::string_view text) {
-  std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
-  out.write(text.data(), std::streamsize(text.size()));
-  out.close();
-  ClearResourceCache();
-}
-
-void PlayScreenGame::Publish(const std::string& name, const Ref<IInterface>& value) {
-  game->SetParamValue(name, Variant(value));
 }
 
 void PlayScreenGame::Show(const std::string& params) {
