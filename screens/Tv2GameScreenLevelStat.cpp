@@ -302,6 +302,10 @@ Ref<IWidget> TTavelor2GameScreenLevelStat::ShowParticipant(const std::string& na
   params->SetValue("description", Variant(participant ? participant->GetDescription() : ""));
   params->SetValue("is_client", Variant(XmlFlag(client)));
   params->SetValue("is_not_client", Variant(XmlFlag(!client)));
+  // Every row the card may name gets a text: a row left unnamed would reach the language
+  // as its own "%categoryN%" and be looked up there.
+  for (int n = 0; n < kFrameCount; ++n)
+    params->SetValue("category" + std::to_string(n), Variant(""));
   if (participant && categories_) {
     std::string list = participant->GetCategories();
     size_t start = 0;
