@@ -7,6 +7,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/Routines.h"
+#include "foundation/SafeFile.h"
 #include "screens/Tv2ProgressRecords.h"
 #include "shell/WidgetClasses.h"
 #include "shell/WidgetFactories.h"
@@ -435,6 +436,8 @@ void TTavelor2GameScreenLevelStat::AddHighScore() {
   IEngine* engine = game->GetEngine();
   const std::string player = profile->GetName();
   const std::string table = kTableNames[playMode_ == 0 ? 0 : 1];
+  // The three files below share their folder: it is flushed once, after the last.
+  TFolderFlushBatch oneFolderFlush;
 
   if (Ref<IHighScores> scores = game->GetHighScores()) {
     Ref<IParamCollection> row = NewParamCollection();
