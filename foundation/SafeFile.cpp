@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <utility>
+#include <vector>
 
 #include "foundation/Warnings.h"
 #include "platform/ErrorText.h"
@@ -44,13 +45,63 @@ mode_t ModeFor(const std::string& path, TFileAccess access) {
 
 // A rename is durable only once the folder itself is flushed.
 void FlushFolder(const std::string& folder) {
+  InjectedFault(TSafeFileStep::FolderFlush, 0);
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   fsync(fd);
   close(fd);
 }
 
+struct TFolderFlushes {
+  int batches = 0;
+  std::vector<std::string> pending;
+};
+
+TFolderFlushes& FolderFlushes() {
+  static TFolderFlushes flushes;
+  return flushes;
+}
+
+// The folder is flushed now, or by the batch that is open.
+void FlushFolderOrDefer(const std::string& folder) {
+  TFolderFlushes& flushes = FolderFlushes();
+  if (flushes.batches == 0) return FlushFolder(folder);
+  if (std::find(flushes.pending.begin(), flushes.pending.end(), folder) == flushes.pending.end())
+    flushes.pending.push_back(folder);
+}
+
+// The file at Path is the player's own (0600, this user's, a regular file reached without
+// a link) and holds exactly Bytes.
+bool HoldsExactly(const std::string& path, std::string_view bytes) {
+  int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat info;
+  bool same = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+              (info.st_mode & 07777) == 0600 && static_cast<uint64_t>(info.st_size) == bytes.size();
+  std::string held(same ? bytes.size() : 0, '\0');
+  for (size_t done = 0; same && done < held.size();) {
+    ssize_t n = pread(fd, held.data() + done, held.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) same = false;
+    done += n > 0 ? static_cast<size_t>(n) : 0;
+  }
+  close(fd);
+  return same && held == bytes;
+}
+
 }  // namespace
+
+TFolderFlushBatch::TFolderFlushBatch() {
+  ++FolderFlushes().batches;
+}
+
+TFolderFlushBatch::~TFolderFlushBatch() {
+  TFolderFlushes& flushes = FolderFlushes();
+  if (--flushes.batches > 0) return;
+  std::vector<std::string> folders = std::move(flushes.pending);
+  flushes.pending.clear();
+  for (const std::string& folder : folders) FlushFolder(folder);
+}
 
 void SetSafeFileFaultHook(TSafeFileFaultHook hook) {
   FaultHook() = std::move(hook);
@@ -118,7 +169,7 @@ bool TSafeFileWriter::Commit() {
   if (int error = InjectedFault(TSafeFileStep::Rename, written)) return Fail(error);
   if (rename(tempPath_.c_str(), path_.c_str()) != 0) return Fail(errno);
   committed_ = true;
-  FlushFolder(FolderOf(path_));
+  FlushFolderOrDefer(FolderOf(path_));
   return true;
 }
 
@@ -151,6 +202,8 @@ TPlayerFile ReadPlayerFile(const std::string& path) {
 }
 
 bool SavePlayerFile(const std::string& path, std::string_view bytes) {
+  // Writing the same bytes again would only wait on the disk.
+  if (HoldsExactly(path, bytes)) return true;
   std::string problem;
   if (WriteFileSafely(path, bytes, TFileAccess::OwnerOnly, &problem)) return true;
   Warn(path, "not saved (" + problem + ")");

@@ -60,10 +60,23 @@ class TSafeFileWriter {
   std::string problem_;
 };
 
+// While one lives, saves leave the flush of their folder (which makes their renames last)
+// to it, and it flushes each folder once when it ends: files saved together, such as a
+// level's scores, records and players, wait on the disk for their folder once, not once
+// each. They nest; the outermost one flushes.
+class TFolderFlushBatch {
+ public:
+  TFolderFlushBatch();
+  ~TFolderFlushBatch();
+  TFolderFlushBatch(const TFolderFlushBatch&) = delete;
+  TFolderFlushBatch& operator=(const TFolderFlushBatch&) = delete;
+};
+
 // Tests make a save fail at a chosen step: the hook is asked before each step and a
 // non-zero answer fails the step with that system error number (true stands for 1).
-// Written tells how many bytes of the new content are written so far.
-enum class TSafeFileStep { Create, Write, Flush, Rename };
+// Written tells how many bytes of the new content are written so far. The folder's flush
+// comes after the rename, so nothing can fail it: the hook only hears of it.
+enum class TSafeFileStep { Create, Write, Flush, Rename, FolderFlush };
 using TSafeFileFaultHook = std::function<int(TSafeFileStep step, int64_t written)>;
 void SetSafeFileFaultHook(TSafeFileFaultHook hook);
 
@@ -94,5 +107,5 @@ TPlayerFile ReadPlayerFile(const std::string& path);
 
 // Saves a player file safely, readable by the player only (0600). A failed save says
 // on stderr (the warning channel, once per distinct failure) which file and why; the
-// old file stays.
+// old file stays. A player's file that already holds exactly Bytes is left as it is.
 bool SavePlayerFile(const std::string& path, std::string_view bytes);

@@ -86,6 +86,8 @@ void TFixedSizeColumnsPanelManager::ShiftItem(int32_t index, int32_t& position) 
       rise->SetValue("startposy",
                      Variant(SaturateInt32(top + int64_t(itemsPerColumn_) * rowHeight_)));
       rise->SetValue("change_source_place", Variant("yes"));
+      // The copy rises while the item leaves: both start after the same delay.
+      rise->SetValue("currenttime", Variant(-kColumnMoveDelay));
       CreatePanelWidget(moveFactory_, rise);
     }
   }

@@ -7,6 +7,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/Routines.h"
+#include "foundation/SafeFile.h"
 #include "screens/Tv2ProgressRecords.h"
 #include "shell/WidgetClasses.h"
 #include "shell/WidgetFactories.h"
@@ -301,6 +302,10 @@ Ref<IWidget> TTavelor2GameScreenLevelStat::ShowParticipant(const std::string& na
   params->SetValue("description", Variant(participant ? participant->GetDescription() : ""));
   params->SetValue("is_client", Variant(XmlFlag(client)));
   params->SetValue("is_not_client", Variant(XmlFlag(!client)));
+  // Every row the card may name gets a text: a row left unnamed would reach the language
+  // as its own "%categoryN%" and be looked up there.
+  for (int n = 0; n < kFrameCount; ++n)
+    params->SetValue("category" + std::to_string(n), Variant(""));
   if (participant && categories_) {
     std::string list = participant->GetCategories();
     size_t start = 0;
@@ -431,6 +436,8 @@ void TTavelor2GameScreenLevelStat::AddHighScore() {
   IEngine* engine = game->GetEngine();
   const std::string player = profile->GetName();
   const std::string table = kTableNames[playMode_ == 0 ? 0 : 1];
+  // The three files below share their folder: it is flushed once, after the last.
+  TFolderFlushBatch oneFolderFlush;
 
   if (Ref<IHighScores> scores = game->GetHighScores()) {
     Ref<IParamCollection> row = NewParamCollection();

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "foundation/GameDeclarations.h"
+#include "foundation/MultiLanguages.h"
 #include "foundation/Random.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
@@ -116,6 +117,75 @@ TEST_F(GameplayData, AtelierGeneratedForTheFirstTask) {
   ASSERT_TRUE(lanternWidget);
   EXPECT_EQ(lanternWidget->GetAnchorLeft(), 150);
   EXPECT_EQ(lanternWidget->GetAnchorTop(), 200);
+  EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
+}
+
+// The second case's data keeps what its authors must keep: the case the case picker
+// clears and its letter and final comic; every task with its statistics and no screens of
+// its own; the cellar chosen on the scene picker; the scenes' resources in the scene group;
+// the cellar's music known to the play screen; and every object that shows only when
+// something gives it is given by a forced enable (the quest's key and lamp, the thimble).
+TEST_F(GameplayData, SecondCaseKeepsTheAuthorsTraps) {
+  ASSERT_TRUE(LoadPlayScreen());
+  Ref<TUserGameData> progress = TAbstractObject::Create<TUserGameData>();
+  progress->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
+  Ref<IUGDCase> stylist = progress->GetCases()->GetItem(Variant("stylist_case"));
+  ASSERT_TRUE(stylist);
+  EXPECT_EQ(stylist->GetParamValue("select_case_names").ToString(), "stylist_case");
+  Ref<IParamCollection> stage = stylist->CurrentStage()->GetStageParams();
+  const std::pair<const char*, const char*> stageParams[] = {
+      {"show_start_screen", "yes"},
+      {"start_screen_name", "GS_Letter2"},
+      {"show_end_screen", "yes"},
+      {"end_screen_name", "GS_Comics_final"}};
+  for (auto [name, value] : stageParams) EXPECT_EQ(stage->GetValue(name).ToString(), value) << name;
+  Ref<IUGDTaskCollection> tasks = stylist->CurrentStage()->GetTasks();
+  ASSERT_EQ(tasks->Count(), 3);
+  for (int i = 0; i < tasks->Count(); ++i) {
+    Ref<IUGDTask> task = tasks->GetItem(Variant(i));
+    SCOPED_TRACE(task->GetName());
+    EXPECT_EQ(task->GetParamValue("level_statistic").ToString(), "normal");
+    EXPECT_EQ(task->GetParamValue("show_start_screen").ToString(), "no");
+    EXPECT_FALSE(task->GetParamValue("scenename").ToString().empty());
+  }
+  Ref<IUGDTask> t6 = tasks->GetItem(Variant("t6"));
+  EXPECT_EQ(t6->GetParamValue("select_scene_names").ToString(), "cellar");
+  EXPECT_EQ(t6->GetParamValue("task_quest").ToString(), "quest_cellar");
+  EXPECT_NE(TranslateText("%quest_cellar%"), "%quest_cellar%");
+  EXPECT_NE(tasks->GetItem(Variant("t5_gift"))->GetName().find("gift"), std::string::npos);
+
+  Ref<ISceneDefRefCollection> scenes = LoadSceneDefRefs(ScenesFileName);
+  ASSERT_TRUE(scenes);
+  for (const char* name : {"clocktower", "parlour", "cellar"}) {
+    SCOPED_TRACE(name);
+    Ref<ISceneDef> scene = scenes->GetItem(Variant(name))->LoadSceneDef();
+    EXPECT_EQ(scene->GetResourceDefs()->GetGroup(), "scene");
+    const std::string music = scene->GetSceneMusicName();
+    EXPECT_TRUE(owner->GetMusics()->FindMusic(Variant(music))) << music;
+    // What forced enables give: "object_location" of every action of type 5.
+    std::set<std::string> given;
+    auto collect = [&](const Ref<ISceneObjectActionCollection>& actions) {
+      for (int i = 0; actions && i < actions->Count(); ++i)
+        if (Ref<ISceneObjectAction> action = actions->GetItem(Variant(i));
+            action->GetActionType() == 5)
+          given.insert(action->GetActionString());
+    };
+    Ref<ISceneObjectDefCollection> objects = scene->GetObjectDefs();
+    for (int i = 0; i < objects->Count(); ++i) {
+      Ref<ISceneObjectDef> object = objects->GetItem(Variant(i));
+      collect(object->GetActions());
+      Ref<ISceneObjectLocationCollection> locations = object->GetLocations();
+      for (int j = 0; j < locations->Count(); ++j)
+        collect(locations->GetItem(Variant(j))->GetActions());
+    }
+    for (int i = 0; i < objects->Count(); ++i) {
+      Ref<ISceneObjectDef> object = objects->GetItem(Variant(i));
+      if (object->GetObjectType() != otDisposable || !object->GetDisabledOnStart()) continue;
+      EXPECT_TRUE(given.count(object->GetName() + "_l1")) << object->GetName();
+    }
+  }
+  EXPECT_EQ(scenes->GetItem(Variant("cellar"))->LoadSceneDef()->GetSceneMusicName(),
+            "music_cellar");
   EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
 }
 

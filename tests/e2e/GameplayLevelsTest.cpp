@@ -16,6 +16,8 @@
 #include <algorithm>
 
 #include "foundation/GameDeclarations.h"
+#include "foundation/GeneralClasses.h"
+#include "foundation/MultiLanguages.h"
 #include "foundation/Random.h"
 #include "foundation/ResourceReader.h"
 #include "foundation/Routines.h"
@@ -24,6 +26,7 @@
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "gameplay/Tv2UserGameData.h"
+#include "minigames/MiniGamesRegistration.h"
 #include "shell/WidgetFactories.h"
 #include "tests/e2e/SampleGameFixture.h"
 
@@ -37,6 +40,7 @@ class GameplayLevels : public SampleGameFixture {
 
   // The play screen on the game's own window, with the game's documents and a new story.
   void Open() {
+    RegisterMiniGamesClasses();  // the scenes' approaches hold mini-games
     ASSERT_TRUE(LoadPlayScreen());
     progress = PublishDocumentsAndNewStory();
   }
@@ -300,5 +304,86 @@ TEST_F(GameplayLevels, SmoothActionFadesASceneWidgetInAndOut) {
   frames(20);
   EXPECT_EQ(door->GetTransparentLevel(), 0);
   EXPECT_FALSE(door->IsVisible());
+  EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
+}
+
+// Every approach of the second case's scenes holds its mini-game, made when the level
+// starts: of the type the story gives that approach, named as a mini-game, with a hint the
+// language file translates, offering its skip and not yet won; its door opens it. Skipped,
+// it counts as won, and its own win takes it off the approach.
+TEST_F(GameplayLevels, SecondCaseApproachesHoldTheirMiniGames) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  struct Case {
+    const char* task;
+    const char* approach;
+    const char* type;
+  };
+  const Case cases[] = {
+      {"t4", "gearbox", "mg_gear_widget"},          {"t4", "dial", "mg_ring_widget"},
+      {"t4", "pendulum", "mg_guitarhero_widget"},   {"t4", "tiles", "mg_15puzzle_widget"},
+      {"t5_gift", "sewing_box", "package_widget"},  {"t5_gift", "teatable", "mg_thimble_widget"},
+      {"t5_gift", "shelf", "mg_scales_widget"},     {"t5_gift", "windowsill", "shooter_widget"},
+      {"t6", "pipes", "mg_pipe_widget"},            {"t6", "jars", "mg_gathering_widget"},
+      {"t6", "map", "mg_graph_widget"},             {"t6", "mosaic", "mg_xmatch_widget"},
+  };
+  std::string played;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.approach);
+    if (played != c.task) {
+      ASSERT_NO_FATAL_FAILURE(Play("stylist_case", c.task));
+      played = c.task;
+      EXPECT_EQ(owner->GetWidgetGroup(gkApproaches)->GetChildren()->Count(), 4);
+    }
+    Ref<IWidget> approach = owner->GetApproach(c.approach);
+    ASSERT_TRUE(approach);
+    Ref<IWidget> game;
+    int games = 0;
+    Ref<IWidgetCollection> children = approach->GetChildren();
+    for (int i = 0; i < children->Count(); ++i) {
+      Ref<IWidget> child = children->GetByIndex(i);
+      if (child->GetName().find("minigame") == std::string::npos) continue;
+      game = child;
+      ++games;
+    }
+    ASSERT_EQ(games, 1);
+    auto* object = dynamic_cast<TAbstractObject*>(game.get());
+    ASSERT_TRUE(object);
+    EXPECT_EQ(ClassesRegistry().FindClassNameOf(*object), c.type);
+    const std::string hint = game->GetProperty("instance_hint").ToString();
+    ASSERT_FALSE(hint.empty());
+    const std::string text = TranslateText("%" + hint + "%");
+    EXPECT_FALSE(text.empty() || text.find('%') != std::string::npos) << hint;
+    EXPECT_TRUE(game->GetProperty("need_skip").ToBool());
+    EXPECT_FALSE(game->GetProperty("win").ToBool());
+    // It fills the approach's frame inside its border, and a child takes the presses
+    // that fall on no piece of the game.
+    EXPECT_EQ(game->GetAnchorLeft(), 20);
+    EXPECT_EQ(game->GetAnchorTop(), 20);
+    bool background = false;
+    Ref<IWidgetCollection> pieces = game->GetChildren();
+    for (int i = 0; i < pieces->Count(); ++i) {
+      Ref<IWidget> piece = pieces->GetByIndex(i);
+      background = background || (piece->IsMouseStop() && piece->GetAnchorLeft() == 0 &&
+                                  piece->GetAnchorTop() == 0 &&
+                                  piece->GetWidth() == game->GetWidth() &&
+                                  piece->GetHeight() == game->GetHeight());
+    }
+    EXPECT_TRUE(background) << "no full-area background";
+
+    owner->TakeCalls();
+    Place(At(std::string("door_") + c.approach, "l1"));
+    auto calls = owner->TakeCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "OpenApproach(" + std::string(c.approach) + ",0)"),
+              calls.end());
+
+    game->SetProperty("need_skip", Variant(false));
+    EXPECT_TRUE(game->GetProperty("win").ToBool());
+    EXPECT_FALSE(game->GetProperty("need_skip").ToBool());
+    for (int frame = 0; frame < 300 && game->IsVisible(); ++frame) {
+      game->Process(16);
+      game->UpdateDirtyRects(false, false);
+    }
+    EXPECT_FALSE(game->IsVisible()) << "the win leaves the game on the approach";
+  }
   EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
 }

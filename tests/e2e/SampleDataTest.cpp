@@ -131,7 +131,12 @@ TEST_F(SampleData, MainListGivesThePicturesAtTheirSizes) {
                         {"img_edit_frame", 320, 48},
                         {"img_list_frame", 420, 220},
                         {"img_arrow_down_selected", 32, 32},
-                        {"img_rules_3", 600, 400}};
+                        {"img_rules_3", 600, 400},
+                        {"img_diary_bg", 1024, 768},
+                        {"img_letter", 600, 560},
+                        {"img_comic_match_2", 600, 400},
+                        {"img_av_odile", 96, 96},
+                        {"img_cat_tea", 24, 24}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Ref<IImageResource> image = Image(c.name);
@@ -141,7 +146,7 @@ TEST_F(SampleData, MainListGivesThePicturesAtTheirSizes) {
     EXPECT_EQ(image->GetHeight(), c.height);
   }
   // Sounds (from data\sounds.vkd) and the music are there by name.
-  for (const char* name : {"snd_click", "snd_whoosh", "mus_theme"})
+  for (const char* name : {"snd_click", "snd_whoosh", "mus_theme", "mus_game"})
     EXPECT_TRUE(h.engine->GetResource(name)) << name;
 }
 

@@ -9,6 +9,10 @@ program=$1
 script=$2
 rm -rf pref win.png full.png win.xwd full.xwd
 mkdir pref
+# A current player (E2E_PROFILES, as run_game.sh seeds it): the main menu asks for no name.
+if [ -n "${E2E_PROFILES:-}" ]; then
+  "$E2E_DATATOOL" encipher @users "$E2E_PROFILES" pref/users.dat > /dev/null || exit 1
+fi
 GAME_PLATFORM=sdl GAME_SCRIPT=$script GAME_PREFERENCE_DIR=$(pwd)/pref "$program" &
 pid=$!
 failed=0

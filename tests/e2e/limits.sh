@@ -3,7 +3,8 @@
 # The sample game with data at the integer limits: every glyph of every font with its
 # offsets, sizes and spacing at the limits of a 32-bit int, and the cursor's hot spot at
 # them, in both directions. Built with the sanitizers, the program must reach its main
-# screen, take the mouse to the corners and end without a report.
+# menu (which, with no player yet, asks for a name over itself), take the mouse to the
+# corners and end without a report.
 set -u
 datatool=$1
 game=$2
@@ -17,7 +18,7 @@ cat > "$work/limits.script" <<'SCRIPT'
 wait-screen GS_Splash 20000
 wait 1500
 click 512 700
-wait-screen GS_Main 20000
+wait-screen GS_NewUser 20000
 move 0 0
 wait 50
 move 1023 767

@@ -2,11 +2,13 @@
 # player_files.sh DATATOOL PROGRAM GAMEDIR
 # The player's files through whole runs of the built program, each with a preference
 # folder of its own under the current folder (kept afterwards, with the run's stderr):
-#   fresh    nothing seeded: a "users.dat" holding an empty list is left, and no high-score
-#            or record file (the game never saves those itself);
+#   fresh    nothing seeded: the main menu asks for a new player's name; a "users.dat"
+#            holding an empty list is left, and no high-score or record file (the game
+#            never saves those itself);
 #   seeded   a "users.dat" with a player comes back as it was;
 #   damaged  damaged "users.dat", "highscores.dat" and "records.dat": the game still
-#            reaches its main screen, stderr names each file, each copy holds the seeded
+#            reaches its main menu (which asks for a name), stderr names each file, each
+#            copy holds the seeded
 #            bytes, and the program folder's "highscores.dat" is untouched.
 set -u
 datatool=$1
@@ -14,11 +16,16 @@ program=$2
 game=$3
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-printf 'wait-screen GS_Splash 20000\nwait 1500\nclick 512 700\nwait-screen GS_Main 20000\nquit\n' > main.script
+# Without a player the main menu opens the new player's screen over itself at once.
+for screen in GS_Main GS_NewUser; do
+  printf 'wait-screen GS_Splash 20000\nwait 1500\nclick 512 700\nwait-screen %s 20000\nquit\n' \
+    $screen > $screen.script
+done
 
-# run NAME: the game on the preference folder NAME (seeded by the caller), stderr kept.
+# run NAME [SCREEN]: the game on the preference folder NAME (seeded by the caller) up to
+# SCREEN (the main menu's new player's screen), stderr kept.
 run() {
-  GAME_PLATFORM=headless GAME_SCRIPT=main.script GAME_PREFERENCE_DIR="$(pwd)/$1" \
+  GAME_PLATFORM=headless GAME_SCRIPT=${2:-GS_NewUser}.script GAME_PREFERENCE_DIR="$(pwd)/$1" \
     "$program" 2> "$1.stderr"
   status=$?
   [ $status -eq 0 ] || fail "$1: exit $status: $(cat "$1.stderr")"
@@ -48,7 +55,7 @@ cat > seeded.xml <<'XML'
 XML
 printf '%s' "$(cat seeded.xml)" > seeded.plain.xml
 "$datatool" encipher @users seeded.plain.xml seeded/users.dat > /dev/null
-run seeded
+run seeded GS_Main
 users seeded
 cmp -s seeded.plain.xml seeded.users.xml ||
   fail "seeded: users.dat came back as $(cat seeded.users.xml)"

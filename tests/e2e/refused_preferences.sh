@@ -1,7 +1,8 @@
 #!/bin/sh
 # refused_preferences.sh PROGRAM GAMEDIR
 # Preference folders the game must not use (a file in the folder's place; a folder everyone
-# may write to, without the sticky bit): the game still reaches its main screen, says
+# may write to, without the sticky bit): the game still reaches its main menu (which asks
+# for a new player's name over itself), says
 # which folder it refused and why, and writes no player file, neither there nor in the
 # program folder.
 set -u
@@ -10,7 +11,7 @@ game=$2
 work=$(mktemp -d)
 trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
 cd "$work" || exit 1
-printf 'wait-screen GS_Splash 20000\nwait 1500\nclick 512 700\nwait-screen GS_Main 20000\nquit\n' > main.script
+printf 'wait-screen GS_Splash 20000\nwait 1500\nclick 512 700\nwait-screen GS_NewUser 20000\nquit\n' > main.script
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

@@ -214,6 +214,71 @@ TEST(PlayerFiles, ASaveRemovesTheTemporariesOfAnEarlierProcessKilledPartWay) {
   EXPECT_EQ(folder.Read(ownTemporary), "a save of this process in progress");
 }
 
+TEST(PlayerFiles, AFileHoldingTheSameBytesForItsOwnerAloneIsNotWrittenAgain) {
+  struct Case {
+    const char* name;
+    const char* held;  // what the file holds before the save of "same"
+    mode_t mode;
+    bool link;  // the name is a link to such a file
+    bool written;
+  } cases[] = {
+      {"the same bytes", "same", 0600, false, false},
+      {"other bytes", "other", 0600, false, true},
+      {"the same bytes, shorter", "sam", 0600, false, true},
+      {"the same bytes, readable by others", "same", 0644, false, true},
+      {"a link to the same bytes", "same", 0600, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    folder.Write("held", c.held);
+    ASSERT_EQ(chmod((folder / "held").c_str(), c.mode), 0);
+    std::string target = folder / "users.dat";
+    if (c.link)
+      std::filesystem::create_symlink(folder / "held", target);
+    else
+      std::filesystem::rename(folder / "held", target);
+    struct stat before;
+    ASSERT_EQ(lstat(target.c_str(), &before), 0);
+    int steps = 0;
+    FaultHookGuard guard([&](TSafeFileStep, int64_t) { return ++steps, 0; });
+    ASSERT_TRUE(SavePlayerFile(target, "same"));
+    struct stat after;
+    ASSERT_EQ(lstat(target.c_str(), &after), 0);
+    EXPECT_EQ(folder.Read("users.dat"), "same");
+    EXPECT_EQ(after.st_ino != before.st_ino, c.written);
+    EXPECT_EQ(steps > 0, c.written);
+    EXPECT_TRUE(S_ISREG(after.st_mode));
+    EXPECT_EQ(after.st_mode & 0777, 0600u);
+  }
+}
+
+TEST(SafeFile, FilesSavedInABatchFlushTheirFolderOnceWhenTheOutermostBatchEnds) {
+  TempFolder folder;
+  int folderFlushes = 0;
+  FaultHookGuard guard([&](TSafeFileStep step, int64_t) {
+    folderFlushes += step == TSafeFileStep::FolderFlush;
+    return 0;
+  });
+  ASSERT_TRUE(WriteFileSafely(folder / "options.dat", "alone"));
+  EXPECT_EQ(folderFlushes, 1) << "a save on its own flushes at once";
+  {
+    TFolderFlushBatch level;
+    {
+      TFolderFlushBatch inner;
+      ASSERT_TRUE(WriteFileSafely(folder / "highscores.dat", "scores"));
+    }
+    ASSERT_TRUE(WriteFileSafely(folder / "records.dat", "records"));
+    ASSERT_TRUE(WriteFileSafely(folder / "users.dat", "users"));
+    EXPECT_EQ(folderFlushes, 1) << "not before the batch ends";
+    EXPECT_EQ(folder.Read("highscores.dat"), "scores") << "the files are in place at once";
+    EXPECT_EQ(folder.Read("users.dat"), "users");
+  }
+  EXPECT_EQ(folderFlushes, 2);
+  ASSERT_TRUE(WriteFileSafely(folder / "users.dat", "later"));
+  EXPECT_EQ(folderFlushes, 3) << "after the batch, saves flush at once again";
+}
+
 TEST(SafeFile, FailsIntoAMissingFolderOrOverAFolder) {
   TempFolder folder;
   EXPECT_FALSE(WriteFileSafely(folder / "missing/users.dat", "x"));

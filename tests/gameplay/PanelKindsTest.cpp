@@ -132,6 +132,24 @@ TEST_F(PanelKinds, ColumnsCloseUpStepwiseAndStopAtTheLastItem) {
   EXPECT_FALSE(manager->ProcessPendingHides());
 }
 
+// The top item of a later column leaves upwards while its copy rises into the column before:
+// both moves start together.
+TEST_F(PanelKinds, ColumnTopItemAndItsRisingCopyStartTogether) {
+  ASSERT_TRUE(StartPanel(kNamesLayout));
+  Ref<THiddenNamesPanelManager> manager = Bound<THiddenNamesPanelManager>();
+  std::vector<Ref<ISceneObjectDef>> o = {Captioned("a", "a"), Captioned("b", "b"),
+                                         Captioned("c", "c"), Captioned("d", "d")};
+  for (const Ref<ISceneObjectDef>& object : o) manager->AddItem(object);
+  EXPECT_TRUE(manager->ObjectFound(o[0]));
+  for (int step = 0; step < 4 && !panel->FindWidget("move_d_dupl"); ++step)
+    manager->ProcessPendingHides();
+  Ref<IWidget> leaving = panel->FindWidget("move_d");
+  Ref<IWidget> rising = panel->FindWidget("move_d_dupl");
+  ASSERT_TRUE(leaving);
+  ASSERT_TRUE(rising);
+  EXPECT_EQ(Text(rising, "currenttime"), Text(leaving, "currenttime"));
+}
+
 // ---------------------------------------------------------------------------------------
 // Hidden parts
 

@@ -44,7 +44,8 @@ inline const char* const kPanelItemFactories = R"(
     <widget type="test_box" name="move_%name%" caption="%endposx%"/>
   </widgetstring></widgetfactory>
   <widgetfactory type="WidgetFactory" name="panel_item_name_move"><widgetstring>
-    <widget type="test_box" name="move_%name%" caption="%startposy%>%endposy% %change_source_place%"/>
+    <widget type="test_box" name="move_%name%" caption="%startposy%>%endposy% %change_source_place%"
+            currenttime="%currenttime%"/>
   </widgetstring></widgetfactory>
   <widgetfactory type="WidgetFactory" name="panel_item_hide"><widgetstring>
     <widget type="test_box" name="hide_%name%" extraparams="\surface="/>

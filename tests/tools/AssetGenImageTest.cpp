@@ -49,6 +49,8 @@ const PictureCase kPictures[] = {
     {{"a.png", "gull", "style=flap", "frames=3"}, 192, 48, true},
     {{"a.png", "gull", "style=look", "w=32", "h=24", "frames=2"}, 64, 24, true},
     {{"a.png", "comic", "w=120", "h=80", "panel=3"}, 120, 80, false},
+    {{"a.png", "comic", "w=120", "h=80", "panel=2", "story=match"}, 120, 80, false},
+    {{"a.png", "portrait", "size=48", "hair=cap"}, 48, 48, false},
 };
 
 TEST(AssetGenImage, EveryPictureDecodesToItsSizeAndAlpha) {

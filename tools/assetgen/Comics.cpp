@@ -1,5 +1,5 @@
 // The gull that idles on the main screen, as animation strips, and the panels of the
-// final comic: each a small scene of its own with a frame around it.
+// comics (the final one and the match's): each a small scene of its own with a frame.
 #include <algorithm>
 #include <cmath>
 
@@ -47,6 +47,42 @@ void DrawGull(Canvas& c, float x, float y, float w, float h, float lift, float w
   c.FillShape(Circle(hx + look * 2.5f * u, hy - 1.5f * u, 1.3f * u), Solid(Hex(0x101010)));
 }
 
+// The match of case 1 in three panels: the lampwright's lantern, the ferryman's boat, and
+// the two of them at one table under one lamp.
+void DrawMatchPanel(Canvas& c, int panel, float w, float h, float ground) {
+  switch (panel) {
+    case 1:  // a lantern alight on the atelier's bench
+      c.FillShape(RoundRect(w * 0.25f, ground - h * 0.06f, w * 0.75f, ground, 4),
+                  Solid(Hex(0x7b4a2a)));
+      c.FillShape(Circle(w * 0.5f, ground - h * 0.25f, h * 0.16f), Solid(Hex(0xffe9a8, 0.5f)));
+      c.FillShape(RoundRect(w * 0.46f, ground - h * 0.33f, w * 0.54f, ground - h * 0.06f, 4),
+                  Solid(Hex(0xe0a030)));
+      c.FillShape(Circle(w * 0.5f, ground - h * 0.2f, h * 0.04f), Solid(Hex(0xfff6d0)));
+      break;
+    case 2:  // the ferry on the water, its lamp lit at the bow
+      c.FillShape(Polygon({w * 0.25f, ground - h * 0.08f, w * 0.75f, ground - h * 0.08f, w * 0.68f,
+                           ground + h * 0.04f, w * 0.32f, ground + h * 0.04f}),
+                  Solid(Hex(0x5a3a22)));
+      c.FillShape(Capsule(w * 0.5f, ground - h * 0.08f, w * 0.5f, h * 0.2f, 3),
+                  Solid(Hex(0x3b2a20)));
+      c.FillShape(Circle(w * 0.72f, ground - h * 0.14f, h * 0.035f), Solid(Hex(0xffe066)));
+      break;
+    default:  // two cups and one lamp, and a heart above them
+      c.FillShape(RoundRect(w * 0.2f, ground - h * 0.04f, w * 0.8f, ground, 3),
+                  Solid(Hex(0x7b4a2a)));
+      c.FillShape(Circle(w * 0.38f, ground - h * 0.08f, h * 0.05f), Solid(Hex(0xf4f1ea)));
+      c.FillShape(Circle(w * 0.62f, ground - h * 0.08f, h * 0.05f), Solid(Hex(0xf4f1ea)));
+      c.FillShape(Capsule(w * 0.5f, ground - h * 0.04f, w * 0.5f, h * 0.38f, 3),
+                  Solid(Hex(0x222222)));
+      c.FillShape(Circle(w * 0.5f, h * 0.36f, h * 0.05f), Solid(Hex(0xffe066)));
+      c.FillShape(Circle(w * 0.47f, h * 0.16f, h * 0.035f), Solid(Hex(0xd0304a)));
+      c.FillShape(Circle(w * 0.53f, h * 0.16f, h * 0.035f), Solid(Hex(0xd0304a)));
+      c.FillShape(Polygon({w * 0.44f, h * 0.17f, w * 0.56f, h * 0.17f, w * 0.5f, h * 0.25f}),
+                  Solid(Hex(0xd0304a)));
+      break;
+  }
+}
+
 }  // namespace
 
 Canvas GullPicture(const AssetArgs& args) {
@@ -75,33 +111,42 @@ Canvas ComicPicture(const AssetArgs& args) {
   // Each panel has a sky of its own colour, so that a glance at one pixel tells them apart.
   static const uint32_t skies[3][2] = {
       {0xf6b26b, 0xc0504d}, {0x6fb7b7, 0x24506f}, {0x8e7cc3, 0x2b1d4a}};
-  const uint32_t* sky = skies[panel - 1];
+  // The match's story has skies of its own, so that its panels never pass for the final's.
+  static const uint32_t matchSkies[3][2] = {
+      {0xfbe3a1, 0xd98c3a}, {0x9fd3e8, 0x3a7ca5}, {0xf7c6d0, 0x9c4f6b}};
+  const bool match = args.Choice("story", {"final", "match"}) == "match";
+  const uint32_t* sky = match ? matchSkies[panel - 1] : skies[panel - 1];
   c.Fill(Linear(0, 0, Hex(sky[0]), 0, h, Hex(sky[1])));
   const float ground = h * 0.72f;
-  c.FillShape(RoundRect(-10, ground, w + 10, h + 10, 0), Solid(Hex(0x3b2a20)));
-  switch (panel) {
-    case 1:  // morning: the diary on a table by the window
-      c.FillShape(RoundRect(w * 0.55f, h * 0.12f, w * 0.9f, h * 0.55f, 6), Solid(Hex(0xfff2cc)));
-      c.FillShape(RoundRect(w * 0.2f, ground - h * 0.1f, w * 0.55f, ground, 4),
-                  Solid(Hex(0x7b4a2a)));
-      c.FillShape(RoundRect(w * 0.28f, ground - h * 0.17f, w * 0.45f, ground - h * 0.1f, 3),
-                  Solid(Hex(0x8c1c13)));
-      break;
-    case 2:  // afternoon: two cups and a lamp
-      c.FillShape(Circle(w * 0.3f, ground - h * 0.06f, h * 0.06f), Solid(Hex(0xf4f1ea)));
-      c.FillShape(Circle(w * 0.45f, ground - h * 0.06f, h * 0.06f), Solid(Hex(0xf4f1ea)));
-      c.FillShape(Capsule(w * 0.75f, ground, w * 0.75f, h * 0.3f, 4), Solid(Hex(0x222222)));
-      c.FillShape(Polygon({w * 0.68f, h * 0.3f, w * 0.82f, h * 0.3f, w * 0.78f, h * 0.18f,
-                           w * 0.72f, h * 0.18f}),
-                  Solid(Hex(0xffe066)));
-      break;
-    default:  // night: an open door and the moon
-      c.FillShape(Circle(w * 0.8f, h * 0.2f, h * 0.08f), Solid(Hex(0xfdf6d8)));
-      c.FillShape(RoundRect(w * 0.35f, h * 0.25f, w * 0.55f, ground, 3), Solid(Hex(0xffd27a)));
-      c.FillShape(Polygon({w * 0.35f, h * 0.25f, w * 0.42f, h * 0.3f, w * 0.42f, ground + 6,
-                           w * 0.35f, ground}),
-                  Solid(Hex(0x5a3a22)));
-      break;
+  c.FillShape(RoundRect(-10, ground, w + 10, h + 10, 0),
+              Solid(Hex(match && panel == 2 ? 0x24506f : 0x3b2a20)));
+  if (match) {
+    DrawMatchPanel(c, panel, w, h, ground);
+  } else {
+    switch (panel) {
+      case 1:  // morning: the diary on a table by the window
+        c.FillShape(RoundRect(w * 0.55f, h * 0.12f, w * 0.9f, h * 0.55f, 6), Solid(Hex(0xfff2cc)));
+        c.FillShape(RoundRect(w * 0.2f, ground - h * 0.1f, w * 0.55f, ground, 4),
+                    Solid(Hex(0x7b4a2a)));
+        c.FillShape(RoundRect(w * 0.28f, ground - h * 0.17f, w * 0.45f, ground - h * 0.1f, 3),
+                    Solid(Hex(0x8c1c13)));
+        break;
+      case 2:  // afternoon: two cups and a lamp
+        c.FillShape(Circle(w * 0.3f, ground - h * 0.06f, h * 0.06f), Solid(Hex(0xf4f1ea)));
+        c.FillShape(Circle(w * 0.45f, ground - h * 0.06f, h * 0.06f), Solid(Hex(0xf4f1ea)));
+        c.FillShape(Capsule(w * 0.75f, ground, w * 0.75f, h * 0.3f, 4), Solid(Hex(0x222222)));
+        c.FillShape(Polygon({w * 0.68f, h * 0.3f, w * 0.82f, h * 0.3f, w * 0.78f, h * 0.18f,
+                             w * 0.72f, h * 0.18f}),
+                    Solid(Hex(0xffe066)));
+        break;
+      default:  // night: an open door and the moon
+        c.FillShape(Circle(w * 0.8f, h * 0.2f, h * 0.08f), Solid(Hex(0xfdf6d8)));
+        c.FillShape(RoundRect(w * 0.35f, h * 0.25f, w * 0.55f, ground, 3), Solid(Hex(0xffd27a)));
+        c.FillShape(Polygon({w * 0.35f, h * 0.25f, w * 0.42f, h * 0.3f, w * 0.42f, ground + 6,
+                             w * 0.35f, ground}),
+                    Solid(Hex(0x5a3a22)));
+        break;
+    }
   }
   // The frame: ink outline inside a paper margin.
   const Shape inside = RoundRect(10, 10, w - 10, h - 10, 6);

@@ -30,6 +30,7 @@ Canvas StarPicture(const AssetArgs& args);
 Canvas KeyPicture(const AssetArgs& args);
 Canvas CupPicture(const AssetArgs& args);
 Canvas ObjectPicture(const AssetArgs& args);
+Canvas PortraitPicture(const AssetArgs& args);
 Canvas PipePicture(const AssetArgs& args);
 Canvas StripPicture(const AssetArgs& args);
 Canvas CursorPicture(const AssetArgs& args);

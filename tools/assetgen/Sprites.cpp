@@ -194,6 +194,36 @@ Canvas ObjectPicture(const AssetArgs& args) {
   return c;
 }
 
+// A participant's portrait: head and shoulders in "color" against "back", in a frame; "hair"
+// tells the people apart at a glance (short, long or a cap).
+Canvas PortraitPicture(const AssetArgs& args) {
+  const int size = args.Int("size", 96, 16, 1024);
+  const Rgba colour = args.Colour("color", Hex(0x5b9bd5));
+  const Rgba back = args.Colour("back", Hex(0xf3e6c8));
+  const Rgba skin = args.Colour("skin", Hex(0xe8b894));
+  const std::string hair = args.Choice("hair", {"short", "long", "cap"});
+  Canvas c(size, size);
+  const float s = static_cast<float>(size);
+  c.Fill(Solid(Shade(back, 0.6f)));
+  c.FillShape(RoundRect(s * 0.05f, s * 0.05f, s * 0.95f, s * 0.95f, s * 0.04f),
+              Linear(0, 0, Shade(back, 1.1f), 0, s, back));
+  const float hx = s / 2, hy = s * 0.4f, hr = s * 0.17f;
+  const Rgba hairColour = Shade(colour, 0.45f);
+  if (hair == "long")
+    c.FillShape(
+        RoundRect(hx - hr * 1.3f, hy - hr * 1.2f, hx + hr * 1.3f, hy + hr * 0.8f, hr * 0.6f),
+        Solid(hairColour));
+  Embossed(c, Ellipse(hx, s * 0.95f, s * 0.32f, s * 0.24f), colour, s * 0.01f, 0);
+  c.FillShape(Circle(hx, hy, hr), Solid(skin));
+  if (hair == "cap")
+    c.FillShape(
+        RoundRect(hx - hr * 1.2f, hy - hr * 1.25f, hx + hr * 1.4f, hy - hr * 0.35f, hr * 0.3f),
+        Solid(hairColour));
+  else
+    c.FillShape(Ellipse(hx, hy - hr * 0.75f, hr * 1.05f, hr * 0.5f), Solid(hairColour));
+  return c;
+}
+
 // A pipe tile's layer: a tube from the centre to each side whose mark in "sides" is 1,
 // sides counter-clockwise from the top: up, left, down, right, as the sample counts a
 // pipe tile's sides.
