@@ -38,8 +38,9 @@ const TPropertyTable& TMiniGameWidget::Properties() {
       Attr("block_drag", &M::blockDrag_).Bool(),
       // Each read of "id" hands out the next number: templates name their copies by it.
       Prop<M>("id", [](M& m) { return Variant::Integer(m.NextId()); }),
-      // Setting "need_skip", whatever the value, is the player's request to skip.
-      Prop<M>("need_skip", [](M& m) { return m.skipOffered_; },
+      // Setting "need_skip", whatever the value, is the player's request to skip (the play
+      // screen's skip list hands it "0;", which is no Boolean): taken as it comes.
+      Prop<M>("need_skip", [](M& m) { return Variant(m.skipOffered_); },
               [](M& m, const Variant&) { m.Skip(); }),
       Prop<M>("win", [](M& m) { return m.won_; }),
   });

@@ -1,58 +1,40 @@
-// The atelier played through the real play screen on the game's own window (the game
-// file's "GS_Game", its window read through "_outstorage"), with the gameplay's documents
-// of the built program folder read by the game's loaders and a new story, published as the
-// main menu and the diary will publish them; "GS_Game" is shown with the case, stage and
-// task, a seeded level is generated, loaded, started and played by presses.
+// The atelier played as the program plays it: the real engine over the headless backend on
+// the built program folder, its game file, windows, pictures and texts; the gameplay's
+// documents read by the game's loaders and a new story published as the main menu and the
+// diary will publish them; "GS_Game" shown with the case, stage and task; the level
+// loaded by the real loading screen, generated with a seed and played by presses through
+// the window's event queue. What the player sees is read back from the display.
 
 #include <gtest/gtest.h>
 
-#include "foundation/GameDeclarations.h"
+#include <string>
+
+#include "engine/Engine.h"
+#include "foundation/MultiLanguages.h"
 #include "foundation/Params.h"
 #include "foundation/Random.h"
-#include "foundation/ResourceReader.h"
-#include "foundation/XmlAttributes.h"
-#include "gameplay/Tv2Participants.h"
-#include "gameplay/Tv2SceneDefs.h"
 #include "gameplay/Tv2UserGameData.h"
-#include "platform/InputConstants.h"
-#include "screens/ScreensRegistration.h"
 #include "screens/Tv2GameScreenGame.h"
 #include "tests/e2e/SampleGameFixture.h"
+#include "tests/support/SampleGameEngine.h"
 
 namespace {
 
-class PlayScreen : public SampleGameFixture {
+class PlayScreen : public ::testing::Test {
  protected:
-  PlayScreen() { RegisterScreensClasses(); }
   ~PlayScreen() override {
-    if (game) game->Done();
-    game = nullptr;
     if (progress) progress->ReleaseLinks();
   }
 
-  // The game with the game file's "GS_Game" and stand-ins for the screens around it.
-  void Open(const std::string& givenTime = {}) {
-    Ref<IHierStorage> node = GameScreenNode();
-    ASSERT_TRUE(node);
-    EXPECT_EQ(ReadXmlStr(node, "type"), "Tavelor2GameScreenGame");
-    // The amulet needs a cursor to shine through.
-    Start(GameXml(ScreenXml("GS_LevelLoading") + ScreenXml("GS_LevelStat") + ScreenXml("GS_Diary") +
-                      ScreenXml("GS_GameMenu"),
-                  {},
-                  R"(<cursors><cursor name="default"><widget type="group_widget" name="arrow">
-                       <widgets><widget type="test_box" name="shine" visible="yes"/></widgets>
-                     </widget></cursor></cursors>)"));
-    game->GetCursors()->SetCursor("default");
-    Ref<IGameScreenSlave> slave = Supports<IGameScreenSlave>(CreateObjectFromXml(node));
-    screen = dynamic_cast<TTavelor2GameScreenGame*>(slave.get());
-    ASSERT_TRUE(screen);
-    game->GetScreens()->AddItem(slave);
-    slave->AttachOwner(game.get());
-    slave->LoadWindow();
-
-    // What the main menu and the diary publish: the documents and a new story.
-    progress = PublishDocumentsAndNewStory();
-    game->SetParamValue("user_game_data", Variant(Ref<IInterface>(progress.get())));
+  // The game loaded, the documents and a new story published, "GS_Game" shown with the
+  // first task; steps until the start scenario hands input to the player.
+  void StartLevel(const std::string& givenTime = {}) {
+    ASSERT_TRUE(run.Ok()) << run.Failure();
+    run.Platform().SetFrameInterval(16);
+    ASSERT_TRUE(run.StepUntilLoaded());
+    TGame& game = *run.Game();
+    progress = PublishDocumentsAndNewStory(game);
+    game.SetParamValue("user_game_data", Variant(Ref<IInterface>(progress.get())));
     task = progress->GetCases()
                ->GetItem(Variant("c1_lantern"))
                ->CurrentStage()
@@ -65,91 +47,192 @@ class PlayScreen : public SampleGameFixture {
     scene->SetParamValue("scenename", Variant("atelier"));
     scene->SetParamValue("ho_count", task->GetParamValue("ho_count"));
     progress->GetScenes()->Add(Ref<IUGDScene>(scene.get()));
-  }
 
-  // "GS_Game" shown with the task; the loading screen closed; frames until the start
-  // scenario hands input to the player.
-  void StartLevel() {
     SetRandomSeed(1);
-    game->ShowScreen("GS_Game", ParamsFromString("\\case=c1_lantern\\stage=s1\\task=t1"
-                                                 "\\participant=odile"));
-    Frame(16);
-    ASSERT_EQ(Stack(), (std::vector<std::string>{"GS_Game", "GS_LevelLoading"}));
-    game->CloseScreen(game->GetScreens()->GetScreen(Variant("GS_LevelLoading")).get(), nullptr);
-    for (int i = 0; i < 600 && screen->IsInputBlocked(); ++i) Frame(16);
-    ASSERT_FALSE(screen->IsInputBlocked()) << "the start scenario never handed over";
-    for (int i = 0; i < 20; ++i) Frame(16);
+    game.ShowScreen("GS_Game",
+                    ParamsFromString("\\case=c1_lantern\\stage=s1\\task=t1\\participant=odile"));
+    screen = dynamic_cast<TTavelor2GameScreenGame*>(
+        game.GetScreens()->GetScreen(Variant("GS_Game")).get());
+    ASSERT_TRUE(screen);
+    ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() == "GS_Game"; }, 10000))
+        << "the loading screen never closed; top: " << run.TopScreen();
+    ASSERT_TRUE(run.WaitFor([&] { return !screen->IsInputBlocked(); }, 10000))
+        << "the start scenario never handed over";
   }
 
-  void Click(const TPoint& point) {
-    engine->cursor = point;
-    game->HandleMouse(input::kMouseMove, point, 0);
-    game->HandleMouse(input::kLeftButtonDown, point, 0);
-    game->HandleMouse(input::kLeftButtonUp, point, 0);
+  // The pixel of a loaded picture.
+  uint32_t ImagePixel(const std::string& name, int32_t x, int32_t y) {
+    Ref<IImageResource> image = Supports<IImageResource>(run.Engine().GetResource(name));
+    Ref<ISurface> surface = image ? image->GetSurface() : nullptr;
+    return surface ? surface->GetPixel(x, y) : 0;
   }
-  void Frames(int count) {
-    for (int i = 0; i < count; ++i) Frame(16);
+  // Pixels of the display in [Left, Right) x [Top, Bottom) that are exactly Colour.
+  int CountPixels(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour) {
+    int count = 0;
+    for (int32_t y = top; y < bottom; ++y)
+      for (int32_t x = left; x < right; ++x) count += run.Pixel(x, y) == colour;
+    return count;
+  }
+  int32_t Score() { return screen->GetShownScore() + screen->GetPendingScore(); }
+  Ref<IWidget> Widget(const std::string& path) { return screen->FindWidget(path); }
+  bool Won(const std::string& game) {
+    Ref<IWidget> widget = Widget("approaches_group/" + game);
+    return widget && widget->GetProperty("win").ToBool();
+  }
+  // The number a text widget of the top screen shows ("6,603" reads 6603).
+  int32_t ShownNumber(const std::string& path) {
+    Ref<IGameScreenSlave> top = run.Game()->GetScreens()->GetScreen(Variant(run.TopScreen()));
+    Ref<IWidget> text = top ? top->GetRootWidget()->FindWidget(path) : nullptr;
+    std::string digits;
+    for (char c : text ? text->GetProperty("text").ToString() : std::string())
+      if (c >= '0' && c <= '9') digits += c;
+    return digits.empty() ? -1 : std::stoi(digits);
   }
 
+  SampleGameEngine run{SAMPLE_GAME_DIR, SampleGameKey()};
   TTavelor2GameScreenGame* screen = nullptr;
   Ref<TUserGameData> progress;
   Ref<IUGDTask> task;
 };
 
-TEST_F(PlayScreen, AtelierFindsComboMissAndWin) {
-  ASSERT_NO_FATAL_FAILURE(Open());
+// Silhouettes of the panel's shapes: their pictures filled with one colour.
+constexpr uint32_t kSilhouette = 0xFF2A2A2A;
+
+TEST_F(PlayScreen, AtelierPlayedToItsEnd) {
   ASSERT_NO_FATAL_FAILURE(StartLevel());
   ASSERT_TRUE(screen->GetLevelManager());
   EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 7) << "six shapes and the doll";
-  EXPECT_TRUE(screen->FindWidget("objects_group/lantern_l1"));
   EXPECT_GT(screen->GetTimer(), 290000);
   EXPECT_LE(screen->GetTimer(), 300000);
 
-  // Three quick finds: the combo's 300 on top of the finds' own points.
-  const int32_t before = screen->GetShownScore();
-  Click({150, 200});
-  Frames(10);
-  Click({330, 430});
-  Frames(10);
-  Click({520, 300});
+  // Past the tutorial text and the loading picture's fade: the scene's picture where
+  // nothing lies on it, the lantern over it, the six silhouettes in the panel.
+  run.Wait(3000);
+  EXPECT_EQ(run.Pixel(60, 120), ImagePixel("img_SceneBackground", 60, 120));
+  EXPECT_EQ(run.Pixel(150, 200), ImagePixel("img_obj_lantern", 24, 32));
+  const int silhouettes = CountPixels(150, 675, 874, 768, kSilhouette);
+  EXPECT_GT(silhouettes, 6 * 500);
+
+  // The hint, ready after half a second of play, points at an object.
+  run.Click({55, 728});
+  EXPECT_EQ(screen->GetHintsUsed(), 1);
+  Ref<IWidget> animations = Widget("animation_group");
+  bool pointing = false;
+  for (int i = 0; i < animations->GetChildren()->Count(); ++i)
+    pointing |= animations->GetChildren()->GetByIndex(i)->GetName().starts_with("hint_scenario_");
+  EXPECT_TRUE(pointing);
+  run.Wait(2500);
+
+  // Three quick finds, equally spaced: each pays the same for its speed, and the third
+  // the combo's 300 on top; their silhouettes leave the panel.
+  run.Click({150, 200});
+  run.Wait(300);
+  int32_t before = Score();
+  run.Click({330, 430});
+  const int32_t second = Score() - before;
+  EXPECT_GT(second, 0);
+  run.Wait(300);
+  before = Score();
+  run.Click({520, 300});
   EXPECT_EQ(screen->GetCombo(), 3);
-  Frames(200);
-  EXPECT_GE(screen->GetShownScore() - before, 300);
+  EXPECT_EQ(Score() - before, second + 300);
+  run.Wait(3000);
   EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 4);
+  EXPECT_LT(CountPixels(150, 675, 874, 768, kSilhouette), silhouettes * 3 / 4);
 
-  // A miss on the bare workbench wall.
-  Click({60, 560});
+  // A miss on the bare wall.
+  run.Click({60, 560});
   EXPECT_EQ(screen->GetWrongClicks(), 1);
+  EXPECT_EQ(screen->GetCombo(), 0);
 
-  for (const TPoint& point : {TPoint{700, 480}, TPoint{850, 200}, TPoint{620, 140}}) {
-    Click(point);
-    Frames(60);
+  // The cupboard: its frame and its game drawn, the game's quest shown once; the pairs
+  // clicked one after the other solve it.
+  run.Click({980, 100});
+  ASSERT_TRUE(screen->GetOpenApproach());
+  EXPECT_EQ(screen->GetOpenApproach()->GetName(), "cupboard");
+  Ref<IWidget> quest = Widget("animation_group/task_quest");
+  ASSERT_TRUE(quest);
+  EXPECT_EQ(quest->GetProperty("text").ToString(), TranslateText("%mg_hint_pick%"));
+  run.Wait(1800);
+  EXPECT_EQ(run.Pixel(222, 100), ImagePixel("img_approach_frame", 10, 10));
+  const uint32_t moth = ImagePixel("img_mg_moth", 40, 40);
+  EXPECT_EQ(run.Pixel(312, 210), moth);
+  EXPECT_FALSE(Won("cupboard/minigame_pick"));
+  for (const TPoint& token :
+       {TPoint{312, 210}, TPoint{672, 390}, TPoint{492, 210}, TPoint{312, 390}}) {
+    run.Click(token);
+    run.Wait(300);
   }
-  Frames(200);
-  EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 1) << "the doll is left";
+  run.Wait(1000);
+  EXPECT_TRUE(Won("cupboard/minigame_pick"));
+  EXPECT_NE(run.Pixel(312, 210), moth) << "the solved pairs have left the board";
+  run.Click({40, 600});
+  EXPECT_FALSE(screen->GetOpenApproach());
 
-  // The amulet finds the doll; the level is won.
-  ASSERT_TRUE(screen->GetAmuletTarget()) << "the doll enabled the amulet";
-  Ref<IWidget> amulet = screen->FindWidget("ui_group/button_amulet");
-  ASSERT_TRUE(amulet);
-  EXPECT_TRUE(amulet->IsEnabled());
-  screen->OnWidgetEvent(amulet.get(), 1, 0);
+  // The chest: its quest, then the skip button skips the jigsaw.
+  run.Click({980, 180});
+  quest = Widget("animation_group/task_quest");
+  ASSERT_TRUE(quest);
+  EXPECT_EQ(quest->GetProperty("text").ToString(), TranslateText("%mg_hint_jigsaw%"));
+  run.Wait(1800);
+  EXPECT_TRUE(Widget("ui_group/button_skip")->IsVisible());
+  EXPECT_FALSE(Won("chest/minigame_jigsaw"));
+  run.Click({512, 615});
+  EXPECT_TRUE(Won("chest/minigame_jigsaw"));
+  EXPECT_FALSE(Widget("ui_group/button_skip")->IsVisible());
+  run.Wait(400);
+  run.Click({40, 600});
+  EXPECT_FALSE(screen->GetOpenApproach());
+
+  // The last shapes leave the doll, which the amulet finds: the darkness falls, the doll
+  // shows under the crystal; found, the level is won.
+  for (const TPoint& shape : {TPoint{700, 480}, TPoint{850, 200}, TPoint{620, 140}}) {
+    run.Click(shape);
+    run.Wait(300);
+  }
+  run.Wait(800);
+  EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 1) << "the doll is left";
+  EXPECT_EQ(CountPixels(150, 675, 874, 768, kSilhouette), 0);
+  ASSERT_TRUE(screen->GetAmuletTarget());
+  const uint32_t lit = run.Pixel(100, 300);
+  run.Click({824, 724});
   EXPECT_TRUE(screen->IsAmuletMode());
-  Click({420, 560});
-  for (int i = 0; i < 1000 && !task->IsCompleted(); ++i) Frame(16);
-  EXPECT_TRUE(task->IsCompleted());
+  run.Move({420, 560});
+  EXPECT_EQ(screen->GetAmuletTarget()->GetProperty("transparentlevel").ToInt(), 255);
+  EXPECT_LT(run.Pixel(100, 300) & 0xFF, lit & 0xFF) << "the darkness covers the room";
+  run.Click({420, 560});
+  ASSERT_TRUE(run.WaitFor([&] { return task->IsCompleted(); }, 5000));
   EXPECT_TRUE(progress->GetScenes()->GetItem(Variant("atelier"))->IsCompleted());
   EXPECT_EQ(progress->GetFindedVoodoo(), "doll_moth;");
+
+  // The statistics show the level's points (handed over when they open) and the new
+  // total, which the story keeps.
+  int32_t levelScore = 0;
+  ASSERT_TRUE(run.WaitFor(
+      [&] {
+        if (Score()) levelScore = Score();
+        return run.TopScreen() == "GS_LevelStat";
+      },
+      15000));
+  run.Wait(500);
+  EXPECT_EQ(ShownNumber("level_scores"), levelScore);
+  const int32_t total = ShownNumber("all_scores");
+  EXPECT_GT(total, levelScore);
+  EXPECT_EQ(progress->GetScores(), total);
+  run.Click({512, 700});
+  ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() != "GS_LevelStat"; }, 5000));
+  run.Wait(500);
+  EXPECT_EQ(progress->GetScores(), total);
 }
 
 TEST_F(PlayScreen, AtelierLostWhenTheTimeRunsOut) {
-  ASSERT_NO_FATAL_FAILURE(Open("25000"));
+  ASSERT_NO_FATAL_FAILURE(StartLevel("25000"));
   const int32_t total = progress->GetScores();
-  ASSERT_NO_FATAL_FAILURE(StartLevel());
-  for (int i = 0; i < 2000 && !screen->IsLevelOver(); ++i) Frame(16);
-  EXPECT_TRUE(screen->IsLevelOver());
+  run.Click({150, 200});
+  ASSERT_TRUE(run.WaitFor([&] { return screen->IsLevelOver(); }, 30000));
   EXPECT_FALSE(screen->IsCompleted());
   EXPECT_FALSE(task->IsCompleted());
+  ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() == "GS_LevelStat"; }, 15000));
   EXPECT_EQ(progress->GetScores(), total);
 }
 

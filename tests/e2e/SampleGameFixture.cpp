@@ -44,6 +44,10 @@ class GameKeyEnvironment : public ::testing::Environment {
 
 }  // namespace
 
+const std::string& SampleGameKey() {
+  return GameKey();
+}
+
 SampleGameFixture::SampleGameFixture() {
   Tv2DeclarationsInit();
   RegisterGameplayTestClasses();
@@ -89,11 +93,11 @@ bool SampleGameFixture::LoadPlayScreen() {
   return true;
 }
 
-Ref<TUserGameData> SampleGameFixture::PublishDocumentsAndNewStory() {
-  game->SetParamValue("scene_defs",
-                      Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
-  game->SetParamValue("participants",
-                      Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
+Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game) {
+  game.SetParamValue("scene_defs",
+                     Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
+  game.SetParamValue("participants",
+                     Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
   Ref<TUserGameData> story = TAbstractObject::Create<TUserGameData>();
   story->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
   return story;

@@ -10,6 +10,15 @@
 #include "tests/support/GameFixture.h"
 #include "tests/support/WarningCapture.h"
 
+// The key the program folder's game file is enciphered with, as the game declares it
+// (taken before any test: the engine harness installs a key of its own).
+const std::string& SampleGameKey();
+
+// What the main menu and the diary publish: the program folder's scene list and
+// participants as Game's parameters. Returns a new story (the default scenario's cases),
+// not published.
+Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game);
+
 class SampleGameFixture : public GameFixture {
  protected:
   SampleGameFixture();
@@ -19,10 +28,8 @@ class SampleGameFixture : public GameFixture {
   Ref<IHierStorage> GameScreenNode();
   // The play screen of the game file, its window loaded.
   bool LoadPlayScreen();
-  // What the main menu and the diary publish: the program folder's scene list and
-  // participants as the started game's parameters. Returns a new story (the default
-  // scenario's cases), not published.
-  Ref<TUserGameData> PublishDocumentsAndNewStory();
+  // The same for the started game.
+  Ref<TUserGameData> PublishDocumentsAndNewStory() { return ::PublishDocumentsAndNewStory(*game); }
 
   WarningCapture warnings;
   Ref<FakeGameManagersOwner> owner;

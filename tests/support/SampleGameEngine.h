@@ -1,0 +1,80 @@
+#pragma once
+// The sample game as the program runs it, on a real engine over the headless backend: the
+// program's classes registered, a built program folder reached as a player reaches another
+// copy of the data ("-changepath"), a preference folder of its own, the language file read.
+// Time is the headless clock, which moves one frame interval per presented frame; presses
+// go through the window's event queue as a player's do; the display's picture is read back
+// pixel by pixel.
+//
+//   SampleGameEngine run(folder, key);
+//   run.StepUntilLoaded();  run.Game()->ShowScreen(...);  run.Wait(500);
+//   run.Click({150, 200});  EXPECT_EQ(run.Pixel(10, 10), ...);
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "platform/Events.h"
+#include "platform/Geometry.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "shell/Game.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
+
+class TEngine;
+
+class SampleGameEngine {
+ public:
+  // ProgramFolder: the built program folder; EngineKey: the key its game file is
+  // enciphered with (installed for the engine's life).
+  SampleGameEngine(const std::string& programFolder, const std::string& engineKey);
+  ~SampleGameEngine();
+  SampleGameEngine(const SampleGameEngine&) = delete;
+  SampleGameEngine& operator=(const SampleGameEngine&) = delete;
+
+  // The engine started on the game file; else Failure says why.
+  bool Ok() const { return ok_; }
+  std::string Failure() const;
+
+  // Steps until every resource list and window has loaded; false when that never happens.
+  bool StepUntilLoaded(int limit = 8000);
+  // One loop step: one event dispatched, or else a frame (update, draw, present).
+  void Step();
+  // Steps until a frame has been presented.
+  void StepFrame();
+  // Steps until Milliseconds of the headless clock have passed.
+  void Wait(uint32_t milliseconds);
+  // Steps until Done holds (true) or Milliseconds have passed (false).
+  template <typename Done>
+  bool WaitFor(Done done, uint32_t milliseconds) {
+    const uint32_t end = platform_->Milliseconds() + milliseconds;
+    while (!done()) {
+      if (platform_->Milliseconds() >= end) return false;
+      Step();
+    }
+    return true;
+  }
+
+  // The pointer moved to Point, then a frame.
+  void Move(const TPoint& point);
+  // Moved there, pressed and released with the left button (or the right), then a frame.
+  void Click(const TPoint& point, bool right = false);
+
+  // The display's pixel at (X, Y) of the design space, as 0xAARRGGBB.
+  uint32_t Pixel(int32_t x, int32_t y) const;
+  TGame* Game() const;
+  std::string TopScreen() const;
+  TEngine& Engine() const { return *engine_; }
+  platform::HeadlessPlatform& Platform() const { return *platform_; }
+
+ private:
+  void Post(const platform::Event& event);
+
+  TempFolder preferences_;
+  ScopedEnv preferenceEnv_;
+  std::string previousKey_;
+  std::filesystem::path previousFolder_;
+  Ref<TEngine> engine_;
+  platform::HeadlessPlatform* platform_ = nullptr;  // owned by the engine
+  bool ok_ = false;
+};
