@@ -6,15 +6,7 @@
 set -u
 datatool=$1
 pref=$2
-"$datatool" decipher @users "$pref/users.dat" users.xml > /dev/null || { echo "users.dat does not decipher"; exit 1; }
-"$datatool" check users.xml || exit 1
-fail() { echo "$1:"; cat story.xml; exit 1; }
-grep -q 'current_user_profile_name="Mira"' users.xml || { echo "Mira is not current:"; cat users.xml; exit 1; }
-# Her story is the text of her "datastorage", escaped once.
-sed -n 's|.*<userprofile name="Mira">.*<datastorage>\(.*\)</datastorage>.*|\1|p' users.xml |
-  sed 's/&lt;/</g; s/&gt;/>/g; s/&quot;/"/g; s/&apos;/'"'"'/g; s/&amp;/\&/g' > story.xml
-[ -s story.xml ] || fail "Mira has no story"
-"$datatool" check story.xml || fail "Mira's story is no XML"
+. "$(dirname "$0")/mira_story.sh"
 for task in t1 t2 t3; do
   grep -q "<task name=\"$task\"[^>]* completed=\"yes\"" story.xml || fail "$task is not done"
 done
