@@ -182,6 +182,10 @@ void TTavelor2GameScreenLevelStat::ShowStatistics(const Ref<IParamCollection>& p
          {"label_total_scores", "total_scores", "label_level_time", "level_time",
           "level_time_scores", "label_level_scores", "level_scores", "all_scores"})
       ShowWidget(row, false);
+    // The hints and mistakes rows show as the window has them: emptied, not hidden.
+    for (const char* row :
+         {"level_hints", "level_hints_scores", "level_mistakes", "level_mistakes_scores"})
+      SetWidgetText(row, "");
     AddSpecificPart("loose_specific_part", nullptr);
     return;
   }

@@ -295,6 +295,15 @@ TEST(GameplayDataPictures, ScenePicturesHaveTheObjectsSizes) {
       ASSERT_TRUE(image->GetSurface());
       EXPECT_EQ(image->GetWidth(), object->GetWidth());
       EXPECT_EQ(image->GetHeight(), object->GetHeight());
+      // Presses are judged on the picture's own pixels: what the player clicks, and where
+      // the scripts click (its centre), must be opaque. Plain scenery takes no presses.
+      const int type = object->GetObjectType();
+      if (type != otInactiveProp && type != otComplete) {
+        EXPECT_GT(image->GetSurface()->GetPixel(int32_t(object->GetCenterX()),
+                                                int32_t(object->GetCenterY())) >> 24,
+                  0u)
+            << "a clear centre";
+      }
     }
     EXPECT_TRUE(Supports<IImageResource>(h.engine->GetResource("img_SceneBackground")));
     scene->RemoveResources();

@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 
+#include "engine/EngineResources.h"
 #include "engine/EngineSurface.h"
 #include "foundation/EngineDeclarations.h"
 #include "foundation/EngineGeneralClasses.h"
@@ -148,6 +150,43 @@ TEST_F(SampleData, MainListGivesThePicturesAtTheirSizes) {
   // Sounds (from data\sounds.vkd) and the music are there by name.
   for (const char* name : {"snd_click", "snd_whoosh", "mus_theme", "mus_game"})
     EXPECT_TRUE(h.engine->GetResource(name)) << name;
+}
+
+// Every sound the game plays by name is in the game file's list, on a sound the resource
+// lists hold: the screens' and effects' sounds, the play screen's, the task map's, the
+// options' and the mini-games' own. A name missing here plays nothing, silently.
+TEST_F(SampleData, GameFileNamesEveryGameSound) {
+  h.engine->LoadResourcesFromFile("data\\ini\\resources_main.ini", "main", false);
+  Ref<IHierStorageRoot> root =
+      LoadXmlStorageFromText(h.engine->ReadTextFile("data\\ini\\Tavelor2.ini", gameKey));
+  ASSERT_TRUE(root);
+  Ref<IHierStorage> sounds = root->GetChildByName("sounds");
+  ASSERT_TRUE(sounds);
+  std::map<std::string, std::string> listed;
+  for (int i = 0; i < sounds->GetChildCount("sound"); ++i) {
+    Ref<IHierStorage> sound = sounds->GetChild("sound", i);
+    listed[sound->GetAttr("name").ToString()] = sound->GetAttr("resourcename").ToString();
+  }
+  const char* const names[] = {
+      "sound_buttonclick", "sound_effect", "sound_show_window", "sound_hide_window",
+      "sound_success_click", "sound_wrong_click", "sound_wrong_clicks_penalty",
+      "sound_get_from_panel", "sound_find_object_zoom", "sound_find_object_fly",
+      "sound_hint_indicate", "sound_hint_ready", "sound_add_scores", "sound_level_start",
+      "sound_level_complete", "sound_level_complete_voodoo", "sound_level_failed",
+      "sound_panel_item_hide", "sound_panel_items_move", "sound_voodoo_crystal",
+      "sound_accent_time", "sound_maplabel_select", "sound_history_page_next",
+      "sound_history_page_prev", "sound_checksoundvolume", "select", "deselect", "no_turn",
+      "success", "boom", "fall", "pick", "unpick", "correct", "wrong", "combo_1", "combo_2",
+      "combo_3"};
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    auto found = listed.find(name);
+    ASSERT_NE(found, listed.end());
+    EXPECT_TRUE(Supports<ISoundResource>(h.engine->GetResource(found->second))) << found->second;
+  }
+  // A find chimes one of two notes by turns.
+  EXPECT_TRUE(dynamic_cast<TSoundGroupResource*>(
+      h.engine->GetResource(listed["sound_success_click"]).get()));
 }
 
 // The shipped high scores, read as the game reads them while the player has none: preset

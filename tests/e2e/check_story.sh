@@ -22,7 +22,7 @@ grep -q '<task name="t4"[^>]* completed="yes"' story.xml && fail "t4 is done"
 grep -q 'matched_clients="odile;\?"' story.xml || fail "Odile is not matched"
 grep -q 'journal="note_lantern;note_garden;\?"' story.xml || fail "the journal is not the lantern's and the garden's notes"
 grep -q 'finded_voodoo="doll_moth;\?"' story.xml || fail "the doll is not found"
-grep -q 'currentcase="stylist_case"' story.xml || fail "case 2 is not current"
+grep -q '<param name="currentcase" value="stylist_case"/>' story.xml || fail "case 2 is not current"
 total=$(sed -n 's|.*<usergamedata[^>]* scores="\([0-9]*\)".*|\1|p' story.xml)
 [ -n "$total" ] && [ "$total" -gt 0 ] || fail "no points in the total"
 echo "users.dat: case 1 done, Odile matched, notes and doll kept, total $total"

@@ -188,6 +188,10 @@ TEST_F(LevelStat, TimedLostLevelShowsOnlyTheConsolation) {
   // The rows of the won level are not left standing beside it.
   for (const char* row : {"total_scores", "level_scores", "all_scores", "level_time"})
     EXPECT_FALSE(StatVisible(row)) << row;
+  // Nor are its hints and mistakes, whose rows show as the window has them.
+  for (const char* row :
+       {"level_hints", "level_hints_scores", "level_mistakes", "level_mistakes_scores"})
+    EXPECT_EQ(StatText(row), "") << row;
 }
 
 TEST_F(LevelStat, UntimedLostLevelFillsRowsWithoutBonusesAndConsoles) {
