@@ -1,9 +1,14 @@
 // The play screen at work, on the tests' fake engine with a level of the atelier's shape
-// (six hidden shapes, a doll, scenery, three doors, the hidden-shapes managers):
+// (six hidden shapes, a doll, scenery, three doors, the hidden-shapes managers), and the
+// sample game's own atelier through the real engine:
 //
 //   atelier frame   one frame of a running timed level: the update (clock, timer, hint
 //                   charge, count-up, managers), the dirty pass and the draw; counters give
 //                   the median and the worst frame and the allocations per frame
+//   atelier frame, real engine
+//                   one loop step of the sample game's first task on the program folder
+//                   (its game file, windows and pictures, headless): the same frame,
+//                   presented; the same counters
 //   missed press    a press in the scene that hits none of sixty objects: the press and its
 //                   twenty retries around it, with the allocations per press
 #include <benchmark/benchmark.h>
@@ -12,14 +17,17 @@
 
 #include "bench/FrameTimes.h"
 #include "engine/EngineSurface.h"
+#include "foundation/EngineDeclarations.h"
 #include "foundation/MultiLanguages.h"
 #include "foundation/Random.h"
+#include "gameplay/Tv2Declarations.h"
 #include "gameplay/Tv2SceneDefs.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "platform/InputConstants.h"
 #include "shell/Game.h"
 #include "tests/support/CountingAllocator.h"
 #include "tests/support/PlayScreenGame.h"
+#include "tests/support/SampleGameEngine.h"
 
 namespace {
 
@@ -116,6 +124,27 @@ void BM_AtelierFrame(benchmark::State& state) {
   state.counters["allocs_per_frame"] = allocations;
 }
 BENCHMARK(BM_AtelierFrame)->Name("atelier frame")->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The sample game's own atelier through the real engine (the program folder's game file,
+// windows and pictures, headless): the first task started as the diary starts it, then one
+// loop step per iteration, which is one frame (update, dirty pass, draw, present).
+void BM_AtelierFrameRealEngine(benchmark::State& state) {
+  Tv2DeclarationsInit();
+  SampleGameEngine run(SAMPLE_GAME_DIR, EngineFileKey);
+  if (!run.Ok()) return state.SkipWithError(run.Failure().c_str());
+  run.Platform().SetFrameInterval(16);
+  if (!run.StartAtelier()) return state.SkipWithError("the atelier did not start");
+  // Past the tutorial text and the loading picture's fade.
+  run.Wait(3000);
+  // Counted before the first idle shine (6 s without a find), which makes a widget.
+  const double allocations = allocation_count::PerCall(100, [&] { run.StepFrame(); });
+  if (!bench::TimeFrames(state, [&] { run.StepFrame(); })) return;
+  state.counters["allocs_per_frame"] = allocations;
+}
+BENCHMARK(BM_AtelierFrameRealEngine)
+    ->Name("atelier frame, real engine")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_MissedPress(benchmark::State& state) {
   Level level(true);

@@ -138,6 +138,7 @@ void TTavelor2GameScreenGame::SetOwner(IGameScreenOwner* owner) {
   minuteHand_ = FindWidget("ui_group/clock_minute_arrow");
   secondHand_ = FindWidget("ui_group/clock_second_arrow");
   timerText_ = FindWidget("ui_group/ui_level_timer/timer");
+  accentSound_ = timerText_ ? timerText_->FindSound("sound_accent_time") : nullptr;
   objectsCountText_ = FindWidget("ui_group/ui_objects_count_text");
   scoresText_ = FindWidget("ui_group/ui_scores_text");
   openApproach_ = nullptr;
@@ -459,6 +460,7 @@ void TTavelor2GameScreenGame::ReleaseOwner() {
   hintGroup_ = hintButton_ = hintFront_ = hintBack_ = hintAfter_ = nullptr;
   approachObscuring_ = obscuring_ = blackScreenWidget_ = loadingScreen_ = nullptr;
   minuteHand_ = secondHand_ = timerText_ = objectsCountText_ = scoresText_ = nullptr;
+  accentSound_ = nullptr;
   menuButton_ = nullptr;
   delayed_.clear();
   delayedCount_ = 0;

@@ -115,6 +115,7 @@ class TTavelor2GameScreenGame : public TTv2GameplayScreen {
 
   // Frames
   void UpdateFades();
+  void PlayAccentSound();
   void WatchQuestText();
   void UpdateHintCharge();
   void PlayHintActivation();
@@ -239,6 +240,8 @@ class TTavelor2GameScreenGame : public TTv2GameplayScreen {
   int32_t hintCharge_ = -1, hintRequirement_ = kClearHintRequirement;
   double pointingAngle_ = 0;
   int32_t lastSecondShown_ = -1;
+  // The timer text's accent, found once: it is asked for at every timed update.
+  Ref<ISound> accentSound_;
   std::string timeSeparator_;
 
   // Held widgets

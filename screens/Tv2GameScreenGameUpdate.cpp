@@ -71,6 +71,26 @@ void TTavelor2GameScreenGame::Update(int32_t dt) {
   }
 }
 
+// As the timer text would play it at volume 100, without looking it up by name (a name
+// long enough to be copied into the heap) at every update.
+void TTavelor2GameScreenGame::PlayAccentSound() {
+  IEngine* engine = GetEngine();
+  if (!accentSound_ || !engine) return;
+  const int32_t volume = accentSound_->GetVolume();
+  const int32_t pan = accentSound_->GetPan();
+  accentSound_->SetVolume(100);
+  accentSound_->SetPan(0);
+  try {
+    engine->PlaySound(accentSound_);
+  } catch (...) {
+    accentSound_->SetVolume(volume);
+    accentSound_->SetPan(pan);
+    throw;
+  }
+  accentSound_->SetVolume(volume);
+  accentSound_->SetPan(pan);
+}
+
 void TTavelor2GameScreenGame::TickTimer(int32_t elapsed) {
   if (inputBlocked_ || questShowing_) return;
   int32_t step = elapsed;
@@ -108,8 +128,7 @@ void TTavelor2GameScreenGame::TickTimer(int32_t elapsed) {
     }
     if (pulseStep_ == 0) {
       if (timer_ < kPulseBelowMs) pulseStep_ = kPulseStep;
-      static const std::string kAccent = "sound_accent_time";
-      timerText_->PlaySound(kAccent, true, 100);
+      PlayAccentSound();
     } else {
       int32_t level = timerText_->GetTransparentLevel();
       if (level < kPulseStep || level > 255 - kPulseStep) pulseStep_ = -pulseStep_;

@@ -11,9 +11,6 @@
 
 #include "engine/Engine.h"
 #include "foundation/MultiLanguages.h"
-#include "foundation/Params.h"
-#include "foundation/Random.h"
-#include "gameplay/Tv2UserGameData.h"
 #include "screens/Tv2GameScreenGame.h"
 #include "tests/e2e/SampleGameFixture.h"
 #include "tests/support/SampleGameEngine.h"
@@ -22,42 +19,14 @@ namespace {
 
 class PlayScreen : public ::testing::Test {
  protected:
-  ~PlayScreen() override {
-    if (progress) progress->ReleaseLinks();
-  }
-
-  // The game loaded, the documents and a new story published, "GS_Game" shown with the
-  // first task; steps until the start scenario hands input to the player.
+  // The atelier started with 16 ms frames, as the diary starts it.
   void StartLevel(const std::string& givenTime = {}) {
     ASSERT_TRUE(run.Ok()) << run.Failure();
     run.Platform().SetFrameInterval(16);
-    ASSERT_TRUE(run.StepUntilLoaded());
-    TGame& game = *run.Game();
-    progress = PublishDocumentsAndNewStory(game);
-    game.SetParamValue("user_game_data", Variant(Ref<IInterface>(progress.get())));
-    task = progress->GetCases()
-               ->GetItem(Variant("c1_lantern"))
-               ->CurrentStage()
-               ->GetTasks()
-               ->GetItem(Variant("t1"));
-    ASSERT_TRUE(task);
-    if (!givenTime.empty()) task->SetParamValue("given_time", Variant(givenTime));
-    Ref<TUGDScene> scene = TAbstractObject::Create<TUGDScene>();
-    scene->SetName("atelier");
-    scene->SetParamValue("scenename", Variant("atelier"));
-    scene->SetParamValue("ho_count", task->GetParamValue("ho_count"));
-    progress->GetScenes()->Add(Ref<IUGDScene>(scene.get()));
-
-    SetRandomSeed(1);
-    game.ShowScreen("GS_Game",
-                    ParamsFromString("\\case=c1_lantern\\stage=s1\\task=t1\\participant=odile"));
-    screen = dynamic_cast<TTavelor2GameScreenGame*>(
-        game.GetScreens()->GetScreen(Variant("GS_Game")).get());
-    ASSERT_TRUE(screen);
-    ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() == "GS_Game"; }, 10000))
-        << "the loading screen never closed; top: " << run.TopScreen();
-    ASSERT_TRUE(run.WaitFor([&] { return !screen->IsInputBlocked(); }, 10000))
-        << "the start scenario never handed over";
+    screen = run.StartAtelier(givenTime);
+    ASSERT_TRUE(screen) << "the atelier never started; top: " << run.TopScreen();
+    progress = run.progress;
+    task = run.task;
   }
 
   // The pixel of a loaded picture.

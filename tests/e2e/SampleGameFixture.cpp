@@ -92,13 +92,3 @@ bool SampleGameFixture::LoadPlayScreen() {
   owner->LoadWindow();
   return true;
 }
-
-Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game) {
-  game.SetParamValue("scene_defs",
-                     Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
-  game.SetParamValue("participants",
-                     Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
-  Ref<TUserGameData> story = TAbstractObject::Create<TUserGameData>();
-  story->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
-  return story;
-}

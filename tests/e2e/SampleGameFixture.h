@@ -8,16 +8,13 @@
 #include "gameplay/Tv2UserGameData.h"
 #include "tests/support/FakeGameManagersOwner.h"
 #include "tests/support/GameFixture.h"
+#include "tests/support/SampleGameEngine.h"
 #include "tests/support/WarningCapture.h"
 
 // The key the program folder's game file is enciphered with, as the game declares it
 // (taken before any test: the engine harness installs a key of its own).
 const std::string& SampleGameKey();
 
-// What the main menu and the diary publish: the program folder's scene list and
-// participants as Game's parameters. Returns a new story (the default scenario's cases),
-// not published.
-Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game);
 
 class SampleGameFixture : public GameFixture {
  protected:

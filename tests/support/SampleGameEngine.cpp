@@ -6,16 +6,22 @@
 #include "engine/EngineRegistration.h"
 #include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
+#include "foundation/GameDeclarations.h"
 #include "foundation/MultiLanguages.h"
+#include "foundation/Params.h"
+#include "foundation/Random.h"
 #include "foundation/ResourceReader.h"
 #include "functions/FunctionRegistration.h"
 #include "gameplay/GameplayRegistration.h"
 #include "gameplay/Tv2Declarations.h"
+#include "gameplay/Tv2Participants.h"
+#include "gameplay/Tv2SceneDefs.h"
 #include "minigames/MiniGamesRegistration.h"
 #include "platform/Events.h"
 #include "platform/Folders.h"
 #include "platform/InputConstants.h"
 #include "screens/ScreensRegistration.h"
+#include "screens/Tv2GameScreenGame.h"
 #include "shell/ShellRegistration.h"
 #include "widgets/WidgetsRegistration.h"
 
@@ -34,6 +40,16 @@ void RegisterProgramClasses() {
 }
 
 }  // namespace
+
+Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game) {
+  game.SetParamValue("scene_defs",
+                     Variant(Ref<IInterface>(LoadSceneDefRefs(ScenesFileName).get())));
+  game.SetParamValue("participants",
+                     Variant(Ref<IInterface>(LoadParticipants(ParticipantsFileName).get())));
+  Ref<TUserGameData> story = TAbstractObject::Create<TUserGameData>();
+  story->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
+  return story;
+}
 
 SampleGameEngine::SampleGameEngine(const std::string& programFolder, const std::string& engineKey)
     : preferenceEnv_("GAME_PREFERENCE_DIR", preferences_.Path().string()) {
@@ -60,6 +76,7 @@ SampleGameEngine::SampleGameEngine(const std::string& programFolder, const std::
 }
 
 SampleGameEngine::~SampleGameEngine() {
+  if (progress) progress->ReleaseLinks();
   engine_->Finalize();
   engine_ = nullptr;
   MultiLanguages()->ClearStrings();
@@ -79,6 +96,34 @@ bool SampleGameEngine::StepUntilLoaded(int limit) {
   TGame* game = Game();
   for (int i = 0; i < limit && game && game->IsLoading(); ++i) Step();
   return game && !game->IsLoading();
+}
+
+TTavelor2GameScreenGame* SampleGameEngine::StartAtelier(const std::string& givenTime) {
+  TGame* game = ok_ && StepUntilLoaded() ? Game() : nullptr;
+  if (!game) return nullptr;
+  progress = PublishDocumentsAndNewStory(*game);
+  game->SetParamValue("user_game_data", Variant(Ref<IInterface>(progress.get())));
+  Ref<IUGDCase> story = progress->GetCases()->GetItem(Variant("c1_lantern"));
+  Ref<IUGDStage> stage = story ? story->CurrentStage() : nullptr;
+  task = stage ? stage->GetTasks()->GetItem(Variant("t1")) : nullptr;
+  if (!task) return nullptr;
+  if (!givenTime.empty()) task->SetParamValue("given_time", Variant(givenTime));
+  // The scene the diary's letter makes the player's.
+  Ref<TUGDScene> scene = TAbstractObject::Create<TUGDScene>();
+  scene->SetName("atelier");
+  scene->SetParamValue("scenename", Variant("atelier"));
+  scene->SetParamValue("ho_count", task->GetParamValue("ho_count"));
+  progress->GetScenes()->Add(Ref<IUGDScene>(scene.get()));
+
+  SetRandomSeed(1);
+  game->ShowScreen("GS_Game",
+                   ParamsFromString("\\case=c1_lantern\\stage=s1\\task=t1\\participant=odile"));
+  auto* screen = dynamic_cast<TTavelor2GameScreenGame*>(
+      game->GetScreens()->GetScreen(Variant("GS_Game")).get());
+  if (!screen || !WaitFor([&] { return TopScreen() == "GS_Game"; }, 10000) ||
+      !WaitFor([&] { return !screen->IsInputBlocked(); }, 10000))
+    return nullptr;
+  return screen;
 }
 
 void SampleGameEngine::Step() {

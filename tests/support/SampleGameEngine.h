@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "gameplay/Tv2UserGameData.h"
 #include "platform/Events.h"
 #include "platform/Geometry.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -22,6 +23,12 @@
 #include "tests/support/TempFolder.h"
 
 class TEngine;
+class TTavelor2GameScreenGame;
+
+// What the main menu and the diary publish: the program folder's scene list and
+// participants as Game's parameters. Returns a new story (the default scenario's cases),
+// not published.
+Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game);
 
 class SampleGameEngine {
  public:
@@ -54,6 +61,14 @@ class SampleGameEngine {
     }
     return true;
   }
+
+  // The first task (the atelier) played as the diary starts it: the documents and a new
+  // story published (its "given_time" changed when GivenTime is not empty), the random
+  // generator seeded, "GS_Game" shown with the case, stage and task; steps until the start
+  // scenario hands input to the player. The play screen, or null when that never happens.
+  TTavelor2GameScreenGame* StartAtelier(const std::string& givenTime = {});
+  Ref<TUserGameData> progress;  // the story StartAtelier published
+  Ref<IUGDTask> task;           // and its task
 
   // The pointer moved to Point, then a frame.
   void Move(const TPoint& point);
