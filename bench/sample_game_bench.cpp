@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/ProgramClasses.h"
 #include "bench/FrameTimes.h"
 #include "engine/Engine.h"
 #include "engine/EngineRegistration.h"
@@ -73,15 +74,7 @@ void PrepareProgram() {
   static bool done = false;
   if (done) return;
   done = true;
-  Tv2DeclarationsInit();
-  RegisterFoundationClasses();
-  RegisterEngineClasses();
-  RegisterFunctionsClasses();
-  RegisterShellClasses();
-  RegisterWidgetsClasses();
-  RegisterGameplayClasses();
-  RegisterScreensClasses();
-  RegisterMiniGamesClasses();
+  RegisterProgramClasses();
   // The program folder is the game's, reached from this program's folder the way a
   // player reaches another copy of the data: "-changepath".
   const char* arguments[] = {"sample_game_bench", "-changepath", SAMPLE_GAME_FROM_BENCH};

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/ProgramClasses.h"
 #include "engine/Engine.h"
 #include "engine/EngineRegistration.h"
 #include "engine/EngineRoutines.h"
@@ -24,22 +25,6 @@
 #include "screens/Tv2GameScreenGame.h"
 #include "shell/ShellRegistration.h"
 #include "widgets/WidgetsRegistration.h"
-
-namespace {
-
-void RegisterProgramClasses() {
-  Tv2DeclarationsInit();
-  RegisterFoundationClasses();
-  RegisterEngineClasses();
-  RegisterFunctionsClasses();
-  RegisterShellClasses();
-  RegisterWidgetsClasses();
-  RegisterGameplayClasses();
-  RegisterScreensClasses();
-  RegisterMiniGamesClasses();
-}
-
-}  // namespace
 
 Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game) {
   game.SetParamValue("scene_defs",
