@@ -137,3 +137,19 @@ void RegisterEngineSoundClasses() {
   RegisterClassName<TSound>("Sound");
   RegisterClassName<TMusic>("Music");
 }
+
+AudioHandle PlaySoundWithValues(IEngine& engine, const Ref<ISound>& sound, int32_t volume,
+                                int32_t pan) {
+  struct KeepValues {
+    ISound& sound;
+    const int32_t volume = sound.GetVolume();
+    const int32_t pan = sound.GetPan();
+    ~KeepValues() {
+      sound.SetVolume(volume);
+      sound.SetPan(pan);
+    }
+  } keep{*sound};
+  sound->SetVolume(volume);
+  sound->SetPan(pan);
+  return engine.PlaySound(sound);
+}

@@ -76,6 +76,11 @@ class TSound : public TPropertyObject, public virtual ISound {
   bool stoppableByGroup_ = false;
 };
 
+// Plays the sound once at this volume and pan; the sound keeps its own values afterwards,
+// also when the engine throws.
+AudioHandle PlaySoundWithValues(IEngine& engine, const Ref<ISound>& sound, int32_t volume,
+                                int32_t pan);
+
 // Element "sounds" of "sound" elements, each stored under its own name.
 class TSoundCollection : public TStaticCreationPersistItemCollection,
                          public virtual ISoundCollection {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/EngineRoutines.h"
+#include "engine/EngineSounds.h"
 #include "foundation/CheckedMath.h"
 #include "foundation/Params.h"
 #include "screens/Tv2GameScreenGame.h"
@@ -75,20 +76,7 @@ void TTavelor2GameScreenGame::Update(int32_t dt) {
 // long enough to be copied into the heap) at every update.
 void TTavelor2GameScreenGame::PlayAccentSound() {
   IEngine* engine = GetEngine();
-  if (!accentSound_ || !engine) return;
-  const int32_t volume = accentSound_->GetVolume();
-  const int32_t pan = accentSound_->GetPan();
-  accentSound_->SetVolume(100);
-  accentSound_->SetPan(0);
-  try {
-    engine->PlaySound(accentSound_);
-  } catch (...) {
-    accentSound_->SetVolume(volume);
-    accentSound_->SetPan(pan);
-    throw;
-  }
-  accentSound_->SetVolume(volume);
-  accentSound_->SetPan(pan);
+  if (accentSound_ && engine) PlaySoundWithValues(*engine, accentSound_, 100, 0);
 }
 
 void TTavelor2GameScreenGame::TickTimer(int32_t elapsed) {

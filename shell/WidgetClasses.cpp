@@ -170,21 +170,7 @@ AudioHandle TAbstractWidget::PlaySound(const std::string& name, bool useGivenVal
   IEngine* engine = owner_ ? owner_->GetEngine() : nullptr;
   if (!sound || !engine) return 0;
   if (!useGivenValues) return engine->PlaySound(sound);
-  int32_t oldVolume = sound->GetVolume();
-  int32_t oldPan = sound->GetPan();
-  sound->SetVolume(volume);
-  sound->SetPan(pan);
-  AudioHandle channel = 0;
-  try {
-    channel = engine->PlaySound(sound);
-  } catch (...) {
-    sound->SetVolume(oldVolume);
-    sound->SetPan(oldPan);
-    throw;
-  }
-  sound->SetVolume(oldVolume);
-  sound->SetPan(oldPan);
-  return channel;
+  return PlaySoundWithValues(*engine, sound, volume, pan);
 }
 
 void TAbstractWidget::StopSound(const std::string& name) {
