@@ -49,6 +49,21 @@ class LevelStat : public ScreensFixture {
     SetGameParam("categories", Ref<IInterface>(LoadCategories("data\\ini\\categories.ini").get()));
   }
 
+  // A timed player with nothing stored, the cast and the room written: the statistics of a
+  // level in the room where the participant found the objects listed ("name/location;").
+  Stats FoundInRoom(const std::string& participant, const std::string& objects,
+                    const std::string& extraRoomObjects = {}) {
+    StartScreens();
+    WriteCast();
+    WriteRoom(extraRoomObjects);
+    StartPlayer(0, 0);
+    Stats stats;
+    stats.participant = participant;
+    stats.scene = "room";
+    stats.objects = objects;
+    return stats;
+  }
+
   Ref<IWidget> Placed(int frame, const std::string& name) {
     Ref<IWidget> parent = Find("GS_LevelStat", "window/category_" + std::to_string(frame));
     return parent ? parent->GetChildren()->GetByName(name) : nullptr;
@@ -372,15 +387,7 @@ TEST_F(LevelStat, ParticipantPartCarriesTheCardAndTheFirstFiveCategories) {
 // Found objects
 
 TEST_F(LevelStat, ThreeObjectsWithoutCategoriesLineUpInTheMiddleFrame) {
-  StartScreens();
-  WriteCast();
-  WriteRoom();
-  StartPlayer(0, 0);
-  Stats stats;
-  stats.participant = "milo";
-  stats.scene = "room";
-  stats.objects = "a/l1;b/l1;c/l1;";
-  ShowStats(stats);
+  ShowStats(FoundInRoom("milo", "a/l1;b/l1;c/l1;"));
   for (int frame : {0, 1, 3, 4}) EXPECT_EQ(PlacedNames(frame), Ids{}) << frame;
   ASSERT_EQ(PlacedNames(2), (Ids{"a", "b", "c"}));
   struct Case {
@@ -405,14 +412,7 @@ TEST_F(LevelStat, ThreeObjectsWithoutCategoriesLineUpInTheMiddleFrame) {
 }
 
 TEST_F(LevelStat, ObjectsGoToTheFramesOfTheirCategories) {
-  StartScreens();
-  WriteCast();
-  WriteRoom();
-  StartPlayer(0, 0);
-  Stats stats;
-  stats.participant = "odile";
-  stats.scene = "room";
-  stats.objects = "a/l1;b/l1;c/l1;d/l1;prop/l1;ghost/l1;flat/l1;";
+  Stats stats = FoundInRoom("odile", "a/l1;b/l1;c/l1;d/l1;prop/l1;ghost/l1;flat/l1;");
   TTavelor2GameScreenLevelStat* stat = ShowStats(stats);
   EXPECT_EQ(PlacedNames(0), (Ids{"a", "c"}));
   EXPECT_EQ(PlacedNames(1), (Ids{"b"}));
@@ -453,15 +453,7 @@ TEST_F(LevelStat, TwelveObjectsOrMoreStartLeftOfTheFrame) {
         "<object_def name=\"" + name + R"(" objecttype="0" caption="x" width="40" height="40"/>)";
     names += name + "/l1;";
   }
-  StartScreens();
-  WriteCast();
-  WriteRoom(objects);
-  StartPlayer(0, 0);
-  Stats stats;
-  stats.participant = "milo";
-  stats.scene = "room";
-  stats.objects = names;
-  ShowStats(stats);
+  ShowStats(FoundInRoom("milo", names, objects));
   ASSERT_EQ(PlacedNames(2).size(), 13u);
   EXPECT_EQ(Placed(2, "o0")->GetAnchorLeft(), -28 + 80);
   EXPECT_EQ(Placed(2, "o1")->GetAnchorLeft(), -28 + 80 + 28);
@@ -479,15 +471,7 @@ TEST_F(LevelStat, ZoomFitsTheLongerSideAndSparesObjectsWithoutArea) {
     EXPECT_NEAR(TTavelor2GameScreenLevelStat::FrameZoom(c.width, c.height), c.zoom, 1e-12)
         << c.width << "x" << c.height;
 
-  StartScreens();
-  WriteCast();
-  WriteRoom();
-  StartPlayer(0, 0);
-  Stats stats;
-  stats.participant = "milo";
-  stats.scene = "room";
-  stats.objects = "flat/l1;";
-  ShowStats(stats);
+  ShowStats(FoundInRoom("milo", "flat/l1;"));
   ASSERT_TRUE(Placed(2, "flat"));
   EXPECT_EQ(Placed(2, "flat")->GetProperty("zoom").ToDouble(), 1);
 }
