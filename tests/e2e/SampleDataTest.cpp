@@ -297,7 +297,7 @@ TEST(SampleCustomSettings, AppliedToTheStartedGameWithoutWarnings) {
   SampleGameEngine run(SAMPLE_GAME_DIR, SampleGameKey());
   ASSERT_TRUE(run.Ok()) << run.Failure();
   ASSERT_TRUE(run.StepUntilLoaded());
-  EXPECT_TRUE(run.Game()->GetParamValue("ShowHints").ToBool());
+  EXPECT_EQ(run.Game()->GetParamValue("ShowHints").ToString(), "yes");
 
   Ref<IImageResource> sparkle =
       Supports<IImageResource>(run.Engine().GetResource("img_extras_sparkle"));
