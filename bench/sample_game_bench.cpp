@@ -9,17 +9,29 @@
 //   main screen frame      one loop step on the main screen (its animated and moving
 //                          widgets, the border screen and the cursor); counters give the
 //                          median and the worst step, and the process's peak memory
+//   playthrough            the end-to-end playthrough (tests/e2e/playthrough_*.script: the
+//                          runs of the game on one fresh preference folder, seeded
+//                          as the end-to-end runs are), once; its screenshots are left out
+//                          (writing pictures is the test's work, not the game's). Counters:
+//                          wall time, frames, simulated time, the median and the worst
+//                          frame outside loading (the start and the level loads), the
+//                          slowest level load and the peak memory; a table of frames per
+//                          screen follows the run
 //
 // The headless clock moves one frame interval per present, so no step sleeps: the times are
-// the program's work alone. Run from an optimised build (build/rel) after building ALL.
+// the program's work alone. Run from an optimised build (build/release) after building ALL;
+// the playthrough alone: sample_game_bench --benchmark_filter=playthrough.
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "app/ProgramClasses.h"
@@ -29,12 +41,14 @@
 #include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
 #include "foundation/MultiLanguages.h"
+#include "foundation/Random.h"
 #include "functions/FunctionRegistration.h"
 #include "gameplay/GameplayRegistration.h"
 #include "gameplay/Tv2Declarations.h"
 #include "minigames/MiniGamesRegistration.h"
 #include "platform/Folders.h"
 #include "platform/InputConstants.h"
+#include "platform/Script.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "screens/ScreensRegistration.h"
 #include "shell/Game.h"
@@ -89,11 +103,16 @@ void PrepareProgram() {
 
 class SampleGame {
  public:
-  SampleGame() {
+  // Script: commands run as GAME_SCRIPT's are, the program ending when they run out.
+  explicit SampleGame(std::vector<platform::ScriptCommand> script = {}) {
     PrepareProgram();
     engine_ = TAbstractObject::Create<TEngine>();
     auto owned = std::make_unique<platform::HeadlessPlatform>();
     platform_ = owned.get();
+    if (!script.empty()) {
+      owned->SetScript(std::make_unique<platform::ScriptRunner>(
+          std::move(script), owned->GetWindow(), owned->GetVideo(), owned->GetClock(), true));
+    }
     engine_->UsePlatform(std::move(owned));
     ok_ = engine_->Initialize(GameFileName);
     if (ok_) engine_->StartRunning();
@@ -149,6 +168,8 @@ class SampleGame {
     return TopScreen() == "GS_Main";
   }
   TEngine& Engine() { return *engine_; }
+  uint32_t PresentCount() const { return platform_->PresentCount(); }
+  uint32_t SimulatedMilliseconds() const { return platform_->Milliseconds(); }
 
  private:
   Ref<TEngine> engine_;
@@ -218,5 +239,128 @@ BENCHMARK(BM_MainScreenFrame)
     ->Name("main screen frame")
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
+
+// ---------------------------------------------------------------------------------------
+// The playthrough
+
+// The frames one screen had on top.
+struct ScreenFrames {
+  std::vector<double> seconds;
+  double Median() const { return seconds.empty() ? 0 : seconds[seconds.size() / 2]; }
+  double Worst() const { return seconds.empty() ? 0 : seconds.back(); }
+};
+
+struct PlaythroughTimes {
+  std::map<std::string, ScreenFrames> screens;
+  std::vector<double> loads;  // each level load: the frames on its loading screen together
+  double wall = 0;
+  uint32_t frames = 0;
+  uint64_t simulatedMs = 0;
+};
+
+// The loading screen's frames are where a level is built, the frames before the first
+// screen where the game starts; every other screen should keep a steady frame.
+constexpr const char* kLevelLoading = "GS_LevelLoading";
+constexpr const char* kStart = "(start)";
+// The runs in the order they share the preference folder.
+constexpr const char* kPlaythroughRuns[] = {"playthrough_1", "playthrough_3"};
+
+// One run: the game on Script until it ends, each frame timed with the events handled
+// before it and put under the screen on top when it began. '' or why the run failed.
+std::string PlayRun(std::vector<platform::ScriptCommand> script, PlaythroughTimes& times) {
+  Clock::time_point runBegin = Clock::now();
+  SampleGame game(std::move(script));
+  if (!game.Ok()) return game.Failure();
+  TEngine& engine = game.Engine();
+  std::string screen = kStart;
+  double frame = 0, load = 0;
+  uint32_t presents = game.PresentCount();
+  while (!engine.Terminated()) {
+    Clock::time_point begin = Clock::now();
+    engine.ProcessStep();
+    frame += std::chrono::duration<double>(Clock::now() - begin).count();
+    if (game.PresentCount() == presents) continue;
+    presents = game.PresentCount();
+    times.screens[screen].seconds.push_back(frame);
+    ++times.frames;
+    if (screen == kLevelLoading) {
+      load += frame;
+    } else if (load > 0) {
+      times.loads.push_back(load);
+      load = 0;
+    }
+    frame = 0;
+    screen = game.TopScreen();
+    if (screen.empty()) screen = kStart;
+  }
+  if (load > 0) times.loads.push_back(load);
+  times.simulatedMs += game.SimulatedMilliseconds();
+  std::string failure = engine.ScriptFailure();
+  if (failure.empty()) failure = engine.FailureMessage();
+  times.wall += std::chrono::duration<double>(Clock::now() - runBegin).count();
+  return failure;
+}
+
+void PrintScreenTable(const PlaythroughTimes& times) {
+  std::printf("%-24s %8s %10s %10s\n", "screen on top", "frames", "median ms", "worst ms");
+  for (const auto& [name, frames] : times.screens) {
+    std::printf("%-24s %8zu %10.3f %10.3f\n", name.c_str(), frames.seconds.size(),
+                frames.Median() * 1e3, frames.Worst() * 1e3);
+  }
+  std::printf(
+      "level loads: %zu, slowest %.1f ms\n", times.loads.size(),
+      times.loads.empty() ? 0.0 : *std::max_element(times.loads.begin(), times.loads.end()) * 1e3);
+}
+
+void BM_Playthrough(benchmark::State& state) {
+  PrepareProgram();
+  // A fresh preference folder: run 1 makes the player the others go on with.
+  std::filesystem::path preferences = std::getenv("GAME_PREFERENCE_DIR");
+  for (auto _ : state) {
+    std::filesystem::remove_all(preferences);
+    std::filesystem::create_directories(preferences);
+    PlaythroughTimes times;
+    for (const char* run : kPlaythroughRuns) {
+      std::vector<platform::ScriptCommand> script;
+      std::string error;
+      std::string path = std::string(PLAYTHROUGH_SCRIPTS) + "/" + run + ".script";
+      if (!platform::LoadScript(path, script, error)) return state.SkipWithError(error.c_str());
+      std::erase_if(script, [](const platform::ScriptCommand& command) {
+        return command.op == platform::ScriptOp::Screenshot;
+      });
+      // As GAME_RANDOM_SEED seeds the end-to-end runs.
+      SetRandomSeed(9);
+      error = PlayRun(std::move(script), times);
+      if (!error.empty()) {
+        error = std::string(run) + ": " + error;
+        return state.SkipWithError(error.c_str());
+      }
+    }
+    state.SetIterationTime(times.wall);
+    std::vector<double> steady;
+    for (auto& [name, frames] : times.screens) {
+      std::sort(frames.seconds.begin(), frames.seconds.end());
+      if (name != kLevelLoading && name != kStart)
+        steady.insert(steady.end(), frames.seconds.begin(), frames.seconds.end());
+    }
+    std::sort(steady.begin(), steady.end());
+    state.counters["wall_s"] = times.wall;
+    state.counters["frames"] = times.frames;
+    state.counters["simulated_s"] = double(times.simulatedMs) / 1e3;
+    state.counters["median_ms"] = steady.empty() ? 0 : steady[steady.size() / 2] * 1e3;
+    state.counters["worst_ms"] = steady.empty() ? 0 : steady.back() * 1e3;
+    state.counters["load_worst_ms"] =
+        times.loads.empty() ? 0 : *std::max_element(times.loads.begin(), times.loads.end()) * 1e3;
+    PrintScreenTable(times);
+  }
+  std::filesystem::remove_all(preferences);
+  std::filesystem::create_directories(preferences);
+  state.counters["peak_MB"] = PeakMegabytes();
+}
+BENCHMARK(BM_Playthrough)
+    ->Name("playthrough")
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 }  // namespace

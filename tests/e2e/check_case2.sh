@@ -7,11 +7,7 @@ set -u
 datatool=$1
 pref=$2
 . "$(dirname "$0")/mira_story.sh"
-grep -q '<param name="currentcase" value="c1_lantern"/>' story.xml || fail "the first case is not current"
-grep -q 'completed="yes"' story.xml && fail "something of the old story is still done"
-for list in journal matched_clients finded_voodoo; do
-  grep -q " $list=\"\"" story.xml || fail "the $list list is not emptied"
-done
+. "$(dirname "$0")/story_anew.sh"
 total=$(sed -n 's|.*<usergamedata[^>]* scores="\([0-9]*\)".*|\1|p' story.xml)
 [ -n "$total" ] && [ "$total" -gt 6100 ] || fail "the total lost the cellar's points or the old ones"
 [ -f "$pref/records.dat" ] || { echo "the cellar's record was not written"; exit 1; }
