@@ -284,12 +284,16 @@ std::string FormatThousands(int64_t n) {
   return out;
 }
 
-std::string FormatMinSec(int32_t seconds, const std::string& separator) {
+std::string FormatMinSec(int32_t seconds) {
+  return FormatMinSec(seconds, TranslateText("%time_separator%"));
+}
+
+std::string FormatMinSec(int32_t seconds, std::string_view separator) {
   int32_t minutes = DivSafe(seconds, 60);
   int32_t rest = ModSafe(seconds, 60);
   std::string out = std::to_string(minutes);
   if (out.size() < 2) out = "0" + out;
-  out += separator.empty() ? TranslateText("%time_separator%") : separator;
+  out += separator;
   if (rest < 10 && rest >= 0) out += "0";
   out += std::to_string(rest);
   return out;

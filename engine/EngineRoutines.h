@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "foundation/Interface.h"
 
@@ -73,6 +74,9 @@ double StrToFloatDefault(const std::string& text, double def);
 std::string GetClipboardText();
 // The digits of n in groups of three joined by the translation of "%thousand_separator%".
 std::string FormatThousands(int64_t n);
-// Minutes (at least two digits), the separator (or "%time_separator%" translated when
-// empty), seconds (two digits).
-std::string FormatMinSec(int32_t seconds, const std::string& separator);
+// Minutes (at least two digits), the translation of "%time_separator%", seconds (two
+// digits).
+std::string FormatMinSec(int32_t seconds);
+// The same with the separator given as it is (empty: none): a text shown every second
+// translates its separator once, even where the language has none.
+std::string FormatMinSec(int32_t seconds, std::string_view separator);

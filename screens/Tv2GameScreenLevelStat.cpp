@@ -206,7 +206,7 @@ int32_t TTavelor2GameScreenLevelStat::FillRows() {
 
   int32_t timeBonus = complete_ && timed ? TimeBonus(levelTime_) : 0;
   ShowWidget("label_level_time", timed);
-  SetWidgetText("level_time", FormatMinSec(levelTime_, ""));
+  SetWidgetText("level_time", FormatMinSec(levelTime_));
   ShowWidget("level_time", timed);
   SetWidgetText("level_time_scores", std::to_string(timeBonus));
   ShowWidget("level_time_scores", timed);

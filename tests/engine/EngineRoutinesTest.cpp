@@ -44,7 +44,8 @@ TEST(EngineRoutines, FormatMinSecAndNumbers) {
   EXPECT_EQ(FormatMinSec(59, ":"), "00:59");
   EXPECT_EQ(FormatMinSec(65, ":"), "01:05");
   EXPECT_EQ(FormatMinSec(36000, ":"), "600:00");
-  EXPECT_EQ(FormatMinSec(61, ""), "01'01");
+  EXPECT_EQ(FormatMinSec(61), "01'01");
+  EXPECT_EQ(FormatMinSec(61, ""), "0101") << "a separator given empty stays empty";
   EXPECT_EQ(ReplaceAll("a-b-c", "-", "+-"), "a+-b+-c");
   EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
   EXPECT_EQ(StrToIntDefault("42", 1), 42);
