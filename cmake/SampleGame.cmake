@@ -1,6 +1,8 @@
 # The sample game's program folder, ${PROJECT_BINARY_DIR}/game: next to the executable,
 #   data/ini/Tavelor2.ini            the game file       (data/ini/Tavelor2.xml, enciphered)
 #   data/ini/resources_*.ini         the resource lists  (data/ini/resources_*.xml, enciphered)
+#   data/ini/custom.ini              the custom settings (data/ini/custom.xml, enciphered with
+#                                    the key the game file gives them)
 #   data/ini/scenes.ini, participants.ini, categories.ini, scenarios/default.ini,
 #   data/scenes/*.xml, data/screens/*.xml   the gameplay's documents, plain XML as they are
 #   lang/default.lng                 the default language file (data/lang/default.lng)
@@ -17,6 +19,7 @@ set(sample_game_outputs)
 
 # Plain XML sources checked, then enciphered with the engine key as the game reads them.
 file(GLOB sample_ini_sources CONFIGURE_DEPENDS ${SAMPLE_GAME_SOURCE_DIR}/ini/*.xml)
+list(FILTER sample_ini_sources EXCLUDE REGEX "/custom\\.xml$")
 foreach(source IN LISTS sample_ini_sources)
   get_filename_component(stem ${source} NAME_WE)
   set(output ${SAMPLE_DATA_DIR}/ini/${stem}.ini)
@@ -30,6 +33,29 @@ foreach(source IN LISTS sample_ini_sources)
     VERBATIM)
   list(APPEND sample_game_outputs ${output})
 endforeach()
+
+# The custom settings, under the key of their own that the game file's "custom_setting"
+# names: read from the game file, so that the two never part.
+set(sample_game_file ${SAMPLE_GAME_SOURCE_DIR}/ini/Tavelor2.xml)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${sample_game_file})
+file(READ ${sample_game_file} sample_game_file_text)
+string(REGEX MATCH "<custom_setting [^>]*filename=\"data\\\\ini\\\\custom\\.ini\"[^>]*key=\"([^\"]*)\""
+       sample_custom_setting "${sample_game_file_text}")
+if(NOT sample_custom_setting)
+  message(FATAL_ERROR "data/ini/Tavelor2.xml names no key for data\\ini\\custom.ini")
+endif()
+set(sample_custom_key ${CMAKE_MATCH_1})
+set(sample_custom_settings ${SAMPLE_DATA_DIR}/ini/custom.ini)
+add_custom_command(
+  OUTPUT ${sample_custom_settings}
+  COMMAND datatool check ${SAMPLE_GAME_SOURCE_DIR}/ini/custom.xml
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${SAMPLE_DATA_DIR}/ini
+  COMMAND datatool encipher ${sample_custom_key} ${SAMPLE_GAME_SOURCE_DIR}/ini/custom.xml
+          ${sample_custom_settings}
+  DEPENDS datatool ${SAMPLE_GAME_SOURCE_DIR}/ini/custom.xml
+  COMMENT "Enciphering data/ini/custom.xml"
+  VERBATIM)
+list(APPEND sample_game_outputs ${sample_custom_settings})
 
 # The gameplay's documents are plain XML the game reads as they are: checked, then copied.
 file(GLOB_RECURSE sample_plain_sources CONFIGURE_DEPENDS

@@ -307,32 +307,46 @@ TEST_F(GameplayLevels, SmoothActionFadesASceneWidgetInAndOut) {
   EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
 }
 
-// Every approach of the second case's scenes holds its mini-game, made when the level
-// starts: of the type the story gives that approach, named as a mini-game, with a hint the
-// language file translates, offering its skip and not yet won; its door opens it. Skipped,
-// it counts as won, and its own win takes it off the approach.
-TEST_F(GameplayLevels, SecondCaseApproachesHoldTheirMiniGames) {
+// Every approach of the story's scenes that holds a mini-game holds one, made when the
+// level starts: of the type the story gives that approach, named as a mini-game, with a
+// hint the language file translates, offering its skip and not yet won; its door opens it.
+// Skipped, it counts as won, and its own win takes it off the approach.
+TEST_F(GameplayLevels, ApproachesHoldTheirMiniGames) {
   ASSERT_NO_FATAL_FAILURE(Open());
   struct Case {
+    const char* caseName;
     const char* task;
     const char* approach;
     const char* type;
   };
   const Case cases[] = {
-      {"t4", "gearbox", "mg_gear_widget"},          {"t4", "dial", "mg_ring_widget"},
-      {"t4", "pendulum", "mg_guitarhero_widget"},   {"t4", "tiles", "mg_15puzzle_widget"},
-      {"t5_gift", "sewing_box", "package_widget"},  {"t5_gift", "teatable", "mg_thimble_widget"},
-      {"t5_gift", "shelf", "mg_scales_widget"},     {"t5_gift", "windowsill", "shooter_widget"},
-      {"t6", "pipes", "mg_pipe_widget"},            {"t6", "jars", "mg_gathering_widget"},
-      {"t6", "map", "mg_graph_widget"},             {"t6", "mosaic", "mg_xmatch_widget"},
+      {"c1_lantern", "t1", "easel", "mg_move_widget"},
+      {"c1_lantern", "t2", "stall", "MiniGame3MatchWidget"},
+      {"c1_lantern", "t2", "crate", "mg_compare_widget"},
+      {"c1_lantern", "t2", "barrel", "simon_widget"},
+      {"c1_lantern", "t2", "awning", "mg_FindWords_widget"},
+      {"stylist_case", "t4", "gearbox", "mg_gear_widget"},
+      {"stylist_case", "t4", "dial", "mg_ring_widget"},
+      {"stylist_case", "t4", "pendulum", "mg_guitarhero_widget"},
+      {"stylist_case", "t4", "tiles", "mg_15puzzle_widget"},
+      {"stylist_case", "t5_gift", "sewing_box", "package_widget"},
+      {"stylist_case", "t5_gift", "teatable", "mg_thimble_widget"},
+      {"stylist_case", "t5_gift", "shelf", "mg_scales_widget"},
+      {"stylist_case", "t5_gift", "windowsill", "shooter_widget"},
+      {"stylist_case", "t6", "pipes", "mg_pipe_widget"},
+      {"stylist_case", "t6", "jars", "mg_gathering_widget"},
+      {"stylist_case", "t6", "map", "mg_graph_widget"},
+      {"stylist_case", "t6", "mosaic", "mg_xmatch_widget"},
   };
   std::string played;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.approach);
     if (played != c.task) {
-      ASSERT_NO_FATAL_FAILURE(Play("stylist_case", c.task));
+      ASSERT_NO_FATAL_FAILURE(Play(c.caseName, c.task));
       played = c.task;
-      EXPECT_EQ(owner->GetWidgetGroup(gkApproaches)->GetChildren()->Count(), 4);
+      // The atelier's three doors, four in every other scene.
+      EXPECT_EQ(owner->GetWidgetGroup(gkApproaches)->GetChildren()->Count(),
+                played == "t1" ? 3 : 4);
     }
     Ref<IWidget> approach = owner->GetApproach(c.approach);
     ASSERT_TRUE(approach);
@@ -363,18 +377,19 @@ TEST_F(GameplayLevels, SecondCaseApproachesHoldTheirMiniGames) {
     Ref<IWidgetCollection> pieces = game->GetChildren();
     for (int i = 0; i < pieces->Count(); ++i) {
       Ref<IWidget> piece = pieces->GetByIndex(i);
-      background = background || (piece->IsMouseStop() && piece->GetAnchorLeft() == 0 &&
-                                  piece->GetAnchorTop() == 0 &&
-                                  piece->GetWidth() == game->GetWidth() &&
-                                  piece->GetHeight() == game->GetHeight());
+      background =
+          background ||
+          (piece->IsMouseStop() && piece->GetAnchorLeft() == 0 && piece->GetAnchorTop() == 0 &&
+           piece->GetWidth() == game->GetWidth() && piece->GetHeight() == game->GetHeight());
     }
     EXPECT_TRUE(background) << "no full-area background";
 
     owner->TakeCalls();
     Place(At(std::string("door_") + c.approach, "l1"));
     auto calls = owner->TakeCalls();
-    EXPECT_NE(std::find(calls.begin(), calls.end(), "OpenApproach(" + std::string(c.approach) + ",0)"),
-              calls.end());
+    EXPECT_NE(
+        std::find(calls.begin(), calls.end(), "OpenApproach(" + std::string(c.approach) + ",0)"),
+        calls.end());
 
     game->SetProperty("need_skip", Variant(false));
     EXPECT_TRUE(game->GetProperty("win").ToBool());

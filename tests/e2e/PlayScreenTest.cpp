@@ -1,13 +1,15 @@
-// The atelier played as the program plays it: the real engine over the headless backend on
-// the built program folder, its game file, windows, pictures and texts; the gameplay's
-// documents read by the game's loaders and a new story published as the main menu and the
-// diary will publish them; "GS_Game" shown with the case, stage and task; the level
-// loaded by the real loading screen, generated with a seed and played by presses through
-// the window's event queue. What the player sees is read back from the display.
+// The first case's levels played as the program plays them: the real engine over the
+// headless backend on the built program folder, its game file, windows, pictures and
+// texts; the gameplay's documents read by the game's loaders and a new story published as
+// the main menu and the diary will publish them; "GS_Game" shown with the case, stage and
+// task; the level loaded by the real loading screen, generated with a seed and played by
+// presses through the window's event queue. What the player sees is read back from the
+// display.
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "engine/Engine.h"
 #include "foundation/MultiLanguages.h"
@@ -203,6 +205,69 @@ TEST_F(PlayScreen, AtelierLostWhenTheTimeRunsOut) {
   EXPECT_FALSE(task->IsCompleted());
   ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() == "GS_LevelStat"; }, 15000));
   EXPECT_EQ(progress->GetScores(), total);
+}
+
+// The market's four games behind their doors: each shows its quest on its first opening
+// and none on the next of the same play, then its skip button. The crate's compare game is
+// solved by a click on the left cup and one on the right bell (the game's corner is at
+// (232, 110)) and its win takes it off the approach; the others are skipped, each with its
+// own button.
+TEST_F(PlayScreen, MarketGamesShowTheirQuestsOnceAndAreSolvedOrSkipped) {
+  ASSERT_TRUE(run.Ok()) << run.Failure();
+  run.Platform().SetFrameInterval(16);
+  screen = run.StartTask("t2", "market", "bastien", "300000");
+  ASSERT_TRUE(screen) << "the market never started; top: " << run.TopScreen();
+  run.Wait(1500);
+  struct Game {
+    int32_t doorTop;
+    const char* path;  // approach/game
+    const char* hint;
+    bool solved;
+  };
+  const Game games[] = {
+      {100, "stall/minigame_match3", "mg_hint_match3", false},
+      {180, "crate/minigame_compare", "mg_hint_compare", true},
+      {260, "barrel/minigame_simon", "mg_hint_simon", false},
+      {340, "awning/minigame_words", "mg_hint_words", false},
+  };
+  for (const Game& g : games) {
+    SCOPED_TRACE(g.path);
+    const std::string approach(g.path, std::string_view(g.path).find('/'));
+    run.Click({980, g.doorTop});
+    ASSERT_TRUE(screen->GetOpenApproach());
+    EXPECT_EQ(screen->GetOpenApproach()->GetName(), approach);
+    Ref<IWidget> quest = Widget("animation_group/task_quest");
+    ASSERT_TRUE(quest);
+    EXPECT_EQ(quest->GetProperty("text").ToString(),
+              TranslateText(std::string("%") + g.hint + "%"));
+    run.Wait(1800);
+    run.Click({40, 600});
+    EXPECT_FALSE(screen->GetOpenApproach());
+    run.Wait(300);
+    run.Click({980, g.doorTop});
+    ASSERT_TRUE(screen->GetOpenApproach());
+    EXPECT_FALSE(Widget("animation_group/task_quest")) << "a second quest in one play";
+    run.Wait(400);
+    EXPECT_TRUE(Widget("ui_group/button_skip")->IsVisible());
+    EXPECT_FALSE(Won(g.path));
+    if (g.solved) {
+      run.Click({342, 240});
+      run.Wait(300);
+      EXPECT_FALSE(Won(g.path));
+      run.Click({642, 400});
+    } else {
+      run.Click({512, 615});
+      EXPECT_FALSE(Widget("ui_group/button_skip")->IsVisible());
+    }
+    EXPECT_TRUE(Won(g.path));
+    run.Wait(1000);
+    EXPECT_FALSE(Widget("approaches_group/" + std::string(g.path))->IsVisible());
+    // Closing the approach takes a solved game's button away too.
+    run.Click({40, 600});
+    EXPECT_FALSE(screen->GetOpenApproach());
+    EXPECT_FALSE(Widget("ui_group/button_skip")->IsVisible());
+    run.Wait(300);
+  }
 }
 
 }  // namespace

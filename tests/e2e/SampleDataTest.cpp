@@ -1,6 +1,7 @@
 // The built program folder's resource lists, loaded by a real engine headless: every
 // resource they name exists, decodes and has the size the sample game's screens rely on.
-// The shipped high scores, alone and in the high-score screen's grid.
+// The shipped high scores, alone and in the high-score screen's grid. The custom settings
+// as the started game applies them.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -25,8 +26,11 @@
 #include "gameplay/Tv2Declarations.h"
 #include "shell/HighScores.h"
 #include "tests/support/EngineHarness.h"
+#include "tests/e2e/SampleGameFixture.h"
 #include "tests/support/FakeResources.h"
+#include "tests/support/SampleGameEngine.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WarningCapture.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/WidgetsRegistration.h"
 
@@ -282,6 +286,39 @@ TEST_F(SampleData, HighScoreGridShowsTheShippedTable) {
   for (int32_t y = rowHeight * 4; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) ASSERT_EQ(drawn->GetPixel(x, y), 0u) << x << "," << y;
   MultiLanguages()->ClearStrings();
+}
+
+// The game's custom settings, read from their own file under the key the game file gives
+// them and run once the game has started, without a warning: hints on; the extras' sparkle
+// loaded into a group of its own, four frames in one column; the version label added to
+// the main menu's buttons; the title's text changed.
+TEST(SampleCustomSettings, AppliedToTheStartedGameWithoutWarnings) {
+  WarningCapture warnings;
+  SampleGameEngine run(SAMPLE_GAME_DIR, SampleGameKey());
+  ASSERT_TRUE(run.Ok()) << run.Failure();
+  ASSERT_TRUE(run.StepUntilLoaded());
+  EXPECT_EQ(run.Game()->GetParamValue("ShowHints").ToString(), "yes");
+
+  Ref<IImageResource> sparkle =
+      Supports<IImageResource>(run.Engine().GetResource("img_extras_sparkle"));
+  ASSERT_TRUE(sparkle);
+  EXPECT_EQ(Supports<IResource>(sparkle)->GetGroupName(), "extras");
+  Ref<ISurface> strip = sparkle->GetSurface();
+  ASSERT_TRUE(strip);
+  EXPECT_EQ(strip->GetWidth(), 32);
+  EXPECT_EQ(strip->GetHeight(), 4 * 32);
+
+  Ref<IGameScreenSlave> menu = run.Game()->GetScreens()->GetScreen(Variant("GS_Main"));
+  ASSERT_TRUE(menu);
+  Ref<IWidget> label = menu->GetRootWidget()->FindWidget("menu_group/version_label");
+  ASSERT_TRUE(label);
+  EXPECT_TRUE(label->IsVisible());
+  EXPECT_EQ(label->GetProperty("text").ToString(), TranslateText("%label_version%"));
+  Ref<IWidget> title = menu->GetRootWidget()->FindWidget("title");
+  ASSERT_TRUE(title);
+  EXPECT_EQ(title->GetProperty("text").ToString(), TranslateText("%title_main%"));
+  EXPECT_NE(TranslateText("%title_main%"), TranslateText("%main_title%"));
+  EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
 }
 
 }  // namespace

@@ -107,6 +107,12 @@ void SaveResourceList(const Ref<IHierStorage>& source, const Ref<IHierStorage>& 
 void SaveThroughLoaders(const Ref<IHierStorage>& source, const Ref<IHierStorage>& target) {
   std::string element = source->GetName();
   if (element == "resources") return SaveResourceList(source, target);
+  // A custom settings file: its commands, as the game reads them.
+  if (element == "settings") {
+    if (Ref<IHierStorage> commands = source->GetChild("commands", 0))
+      SaveThroughLoaders(commands, target->AddChild("commands"));
+    return;
+  }
   if (Ref<IInterface> collection = CollectionFor(element)) {
     LoadObject(collection, source);
     SaveObject(collection, target);
