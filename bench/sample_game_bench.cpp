@@ -266,7 +266,7 @@ struct PlaythroughTimes {
 constexpr const char* kLevelLoading = "GS_LevelLoading";
 constexpr const char* kStart = "(start)";
 // The runs in the order they share the preference folder.
-constexpr const char* kPlaythroughRuns[] = {"playthrough_1", "playthrough_3"};
+constexpr const char* kPlaythroughRuns[] = {"playthrough_1", "playthrough_2", "playthrough_3"};
 
 // One run: the game on Script until it ends, each frame timed with the events handled
 // before it and put under the screen on top when it began. '' or why the run failed.
