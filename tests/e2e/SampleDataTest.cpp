@@ -321,4 +321,15 @@ TEST(SampleCustomSettings, AppliedToTheStartedGameWithoutWarnings) {
   EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
 }
 
+// Engines made one after another in one process each start in the program folder and read
+// its language file, whatever the one before left.
+TEST(SampleGameEngines, OneAfterAnotherReadTheLanguageFile) {
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    SampleGameEngine engine(SAMPLE_GAME_DIR, SampleGameKey());
+    ASSERT_TRUE(engine.Ok()) << engine.Failure();
+    EXPECT_EQ(TranslateText("%label_version%"), "Sample game, version 1");
+  }
+}
+
 }  // namespace

@@ -49,8 +49,11 @@ SampleGameEngine::SampleGameEngine(const std::string& programFolder, const std::
   const char* arguments[] = {"tavelor2", "-changepath", relative.c_str()};
   platform::SetProgramArguments(3, arguments);
   InitEngineRoutines();
-  // The folder of the engine's files, for what reads them before the engine enters it.
+  // The folder of the engine's files, for what reads them before the engine enters it. The
+  // program enters it once per process; an engine made after another was destroyed (which
+  // went back to the folder before) must enter it again, or it reads no language file.
   SetProgramFolder(GetProgramFolder());
+  std::filesystem::current_path(GetProgramFolder(), ignored);
   LoadLanguage("");
   engine_ = TAbstractObject::Create<TEngine>();
   auto owned = std::make_unique<platform::HeadlessPlatform>();
