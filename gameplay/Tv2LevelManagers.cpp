@@ -523,7 +523,20 @@ void TAbstractLevelManager::StartFindAnimation(const Ref<IWidget>& widget, bool 
   Ref<ISceneObjectDef> object;
   Ref<ISceneObjectLocation> location;
   owner_->GetObjectDefs(widget, object, location);
-  if (object && panel_ && panel_->GetItemWidget(object) && fall_) fall_->AddObject(widget, nullptr);
+  if (!object || !panel_ || !panel_->GetItemWidget(object) || !fall_) return;
+  // Made before the flight, which takes the widget out of the scene.
+  if (!LandingEndsActivation()) PlayFindScenario(widget);
+  fall_->AddObject(widget, nullptr);
+}
+
+void TAbstractLevelManager::PlayFindScenario(const Ref<IWidget>& widget) {
+  Ref<IParamCollection> params = NewParamCollection();
+  params->SetValue("widgetname", Variant(widget->GetName()));
+  Ref<IWidget> scenario = CreateOwnerWidget(findScenario_, params);
+  if (!scenario) return;
+  // Given, not looked up by name: the widget may share its name with one in an approach.
+  scenario->SetProperty("widget", Variant(Ref<IInterface>(widget.get())));
+  owner_->AddWidgetToGroup(scenario, gkAnimation, {});
 }
 
 // ---------------------------------------------------------------------------------------

@@ -111,6 +111,9 @@ class TAbstractLevelManager : public TNamedObject, public virtual ILevelManager 
                       const std::string& usedList, bool activating);
   void ExecuteAction(ISceneObjectAction* action, const TActionContext& context);
   virtual void OnMiss(const Ref<IWidget>&) {}
+  // Whether the landing of a found object's flight (ObjectPlaced) ends its activation;
+  // where it does not, the find scenario's end does.
+  virtual bool LandingEndsActivation() const { return false; }
 
   // The points of a find TimeSinceLastFind ms after the one before (at least 1 ms).
   static int32_t FindScore(int32_t timeSinceLastFind);
@@ -135,6 +138,8 @@ class TAbstractLevelManager : public TNamedObject, public virtual ILevelManager 
                         Ref<IWidget>& looked);
   // The widget group of Kind, its children, its child Name.
   Ref<IWidget> Group(uint8_t kind);
+  // The find scenario of Widget's object, which hands it to AfterActivation once flown.
+  void PlayFindScenario(const Ref<IWidget>& widget);
   // Puts Widget into group Kind in place of a child of its name.
   void ReplaceInGroup(const Ref<IWidget>& widget, uint8_t kind);
   // The open approach, else the objects group.
@@ -215,6 +220,7 @@ class TDoubleSceneLevelManager : public TAbstractLevelManager {
                        const Ref<ISceneObjectLocation>& location) override;
   void ObjectPlaced(const Ref<IWidget>& widget, const Ref<ISceneObjectDef>& object,
                     const Ref<ISceneObjectLocation>& location) override;
+  bool LandingEndsActivation() const override { return true; }
   // A pair counts once.
   int32_t RemainingCount() override;
   int32_t TotalCount() override;
@@ -245,6 +251,7 @@ class THiddenShapesLevelManager : public TSingleSceneLevelManager {
   void StartLevel() override;
   void ObjectPlaced(const Ref<IWidget>& widget, const Ref<ISceneObjectDef>& object,
                     const Ref<ISceneObjectLocation>& location) override;
+  bool LandingEndsActivation() const override { return true; }
 };
 
 class THiddenNamesLevelManager : public THiddenShapesLevelManager {

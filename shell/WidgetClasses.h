@@ -507,6 +507,8 @@ class TVisualGroupWidget : public TGroupWidget {
   TPoint lastPoint_;
   // The children posted rectangles since the cache was rendered.
   bool cacheStale_ = false;
+  // The children are being drawn into the cache: straight, whatever the transparency.
+  bool renderingCache_ = false;
 };
 
 // ---------------------------------------------------------------------------------------

@@ -574,7 +574,9 @@ bool TVisualGroupWidget::HandleMouse(uint32_t message, const TPoint& point, uint
 void TVisualGroupWidget::RenderCache() {
   cacheSurface_ = nullptr;
   caching_ = false;
+  renderingCache_ = true;
   Ref<ISurface> image = GetImage();
+  renderingCache_ = false;
   caching_ = true;
   cacheSurface_ = image;
   cacheStale_ = false;
@@ -582,6 +584,12 @@ void TVisualGroupWidget::RenderCache() {
 
 void TVisualGroupWidget::Draw(ISurface* surface, int32_t x, int32_t y) {
   if (!surface) return;
+  // A group made translucent after loading is drawn through one picture as well: drawn
+  // child by child its transparency would be lost.
+  if (!caching_ && !renderingCache_ && transparentLevel_ != 255) {
+    caching_ = true;
+    cacheSurface_ = nullptr;
+  }
   if (!caching_) {
     for (IWidget* child : children_->Widgets())
       if (child->IsVisible()) DrawChildAt(child, surface, x, y);

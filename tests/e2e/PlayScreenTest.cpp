@@ -8,12 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/Engine.h"
 #include "foundation/MultiLanguages.h"
+#include "foundation/Routines.h"
 #include "screens/Tv2GameScreenGame.h"
+#include "shell/WidgetFactories.h"
 #include "tests/e2e/SampleGameFixture.h"
 #include "tests/support/SampleGameEngine.h"
 
@@ -23,10 +27,14 @@ class PlayScreen : public ::testing::Test {
  protected:
   // The atelier started with 16 ms frames, as the diary starts it.
   void StartLevel(const std::string& givenTime = {}) {
+    StartTask("c1_lantern", "t1", "odile", givenTime);
+  }
+  void StartTask(const std::string& caseName, const std::string& taskName,
+                 const std::string& participant, const std::string& givenTime = {}) {
     ASSERT_TRUE(run.Ok()) << run.Failure();
     run.Platform().SetFrameInterval(16);
-    screen = run.StartAtelier(givenTime);
-    ASSERT_TRUE(screen) << "the atelier never started; top: " << run.TopScreen();
+    screen = run.StartTask(caseName, taskName, participant, givenTime);
+    ASSERT_TRUE(screen) << taskName << " never started; top: " << run.TopScreen();
     progress = run.progress;
     task = run.task;
   }
@@ -43,6 +51,12 @@ class PlayScreen : public ::testing::Test {
     for (int32_t y = top; y < bottom; ++y)
       for (int32_t x = left; x < right; ++x) count += run.Pixel(x, y) == colour;
     return count;
+  }
+  // Whether every colour channel of A and B differs by at most Tolerance.
+  static bool Near(uint32_t a, uint32_t b, int tolerance) {
+    for (int shift : {0, 8, 16})
+      if (std::abs(int(a >> shift & 255) - int(b >> shift & 255)) > tolerance) return false;
+    return true;
   }
   int32_t Score() { return screen->GetShownScore() + screen->GetPendingScore(); }
   Ref<IWidget> Widget(const std::string& path) { return screen->FindWidget(path); }
@@ -165,11 +179,29 @@ TEST_F(PlayScreen, AtelierPlayedToItsEnd) {
   EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 1) << "the doll is left";
   EXPECT_EQ(CountPixels(150, 675, 874, 768, kSilhouette), 0);
   ASSERT_TRUE(screen->GetAmuletTarget());
+  // The doll (28 x 36 at (420, 560)) is all but invisible until the crystal comes near it.
+  // Its upper left part is read: the cursor covers the rest.
+  auto dollPixelsShown = [&] {
+    int shown = 0;
+    for (int32_t y = 0; y < 16; ++y)
+      for (int32_t x = 0; x < 12; ++x) {
+        const uint32_t doll = ImagePixel("img_doll_moth", x, y);
+        if (doll >> 24 == 255) shown += Near(run.Pixel(406 + x, 542 + y), doll, 8);
+      }
+    return shown;
+  };
+  int dollPixels = 0;
+  for (int32_t y = 0; y < 16; ++y)
+    for (int32_t x = 0; x < 12; ++x) dollPixels += ImagePixel("img_doll_moth", x, y) >> 24 == 255;
+  ASSERT_GT(dollPixels, 50);
+  EXPECT_EQ(dollPixelsShown(), 0);
   const uint32_t lit = run.Pixel(100, 300);
   run.Click({824, 724});
   EXPECT_TRUE(screen->IsAmuletMode());
   run.Move({420, 560});
   EXPECT_EQ(screen->GetAmuletTarget()->GetProperty("transparentlevel").ToInt(), 255);
+  run.Wait(50);
+  EXPECT_GT(dollPixelsShown(), dollPixels * 9 / 10);
   EXPECT_LT(run.Pixel(100, 300) & 0xFF, lit & 0xFF) << "the darkness covers the room";
   run.Click({420, 560});
   ASSERT_TRUE(run.WaitFor([&] { return task->IsCompleted(); }, 5000));
@@ -207,6 +239,61 @@ TEST_F(PlayScreen, AtelierLostWhenTheTimeRunsOut) {
   EXPECT_EQ(progress->GetScores(), total);
 }
 
+TEST_F(PlayScreen, ClockTowerEndsWhenItsFourPartsAreOnTheFace) {
+  ASSERT_NO_FATAL_FAILURE(StartTask("stylist_case", "t4", ""));
+  ASSERT_TRUE(screen->GetLevelManager());
+  EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 4);
+  run.Wait(2000);
+
+  // The gearbox's unsolved game takes the hint: its hint text shows below the close-up,
+  // then fades away.
+  run.Click({980, 100});
+  ASSERT_TRUE(screen->GetOpenApproach());
+  run.Wait(1800);  // past the game's quest text
+  std::vector<uint32_t> before;
+  for (int32_t y = 545; y < 605; ++y)
+    for (int32_t x = 212; x < 812; ++x) before.push_back(run.Pixel(x, y));
+  const int32_t hintsUsed = screen->GetHintsUsed();
+  run.Click({55, 728});
+  run.Wait(500);
+  EXPECT_EQ(screen->GetHintsUsed(), hintsUsed) << "the game took the hint";
+  Ref<IWidget> hint = Widget("texthint/text");
+  ASSERT_TRUE(hint);
+  EXPECT_EQ(TranslateText(hint->GetProperty("text").ToString()), TranslateText("%mg_hint_gears%"));
+  EXPECT_EQ(hint->GetTransparentLevel(), 255);
+  int changed = 0;
+  for (int32_t y = 545, i = 0; y < 605; ++y)
+    for (int32_t x = 212; x < 812; ++x) changed += run.Pixel(x, y) != before[size_t(i++)];
+  EXPECT_GT(changed, 200) << "the hint's letters";
+  run.Wait(4000);
+  EXPECT_EQ(hint->GetTransparentLevel(), 0);
+  run.Click({40, 600});
+  EXPECT_FALSE(screen->GetOpenApproach());
+  run.Wait(500);
+
+  // Each part where the generator hid it; its flight onto the face counts it.
+  Ref<IUGDScene> scene = progress->GetScenes()->GetItem(Variant("clocktower"));
+  ASSERT_TRUE(scene);
+  int clicked = 0;
+  for (const std::string& entry :
+       SplitString(scene->GetParamValueDef("hp_names", Variant("")).ToString(), ';')) {
+    std::string_view object, location;
+    SplitWidgetPath(entry, object, location);
+    const std::string name = std::string(object) + "_" + std::string(location);
+    Ref<IWidget> part = Widget("objects_group/" + name);
+    ASSERT_TRUE(part) << name;
+    run.Click({int32_t(part->GetAnchorLeft()), int32_t(part->GetAnchorTop())});
+    run.Wait(400);
+    ++clicked;
+  }
+  EXPECT_EQ(clicked, 4);
+  ASSERT_TRUE(run.WaitFor([&] { return screen->GetLevelManager()->RemainingCount() == 0; }, 5000));
+  EXPECT_EQ(Widget("ui_group/ui_objects_count_text")->GetProperty("text").ToString(), "0");
+  ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() == "GS_LevelStat"; }, 15000));
+  EXPECT_TRUE(task->IsCompleted());
+  EXPECT_TRUE(scene->IsCompleted());
+}
+
 // The market's four games behind their doors: each shows its quest on its first opening
 // and none on the next of the same play, then its skip button. The crate's compare game is
 // solved by a click on the left cup and one on the right bell (the game's corner is at
@@ -215,7 +302,7 @@ TEST_F(PlayScreen, AtelierLostWhenTheTimeRunsOut) {
 TEST_F(PlayScreen, MarketGamesShowTheirQuestsOnceAndAreSolvedOrSkipped) {
   ASSERT_TRUE(run.Ok()) << run.Failure();
   run.Platform().SetFrameInterval(16);
-  screen = run.StartTask("t2", "market", "bastien", "300000");
+  screen = run.StartTask("c1_lantern", "t2", "bastien", "300000");
   ASSERT_TRUE(screen) << "the market never started; top: " << run.TopScreen();
   run.Wait(1500);
   struct Game {

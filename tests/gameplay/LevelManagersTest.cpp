@@ -513,3 +513,77 @@ TEST_F(Levels, ShuffleKeepsTheGeneratedOrderWithoutFirstGeneration) {
   }
   manager = nullptr;
 }
+
+TEST_F(Levels, AFindCountsOnceWhereItsFlightOrItsFindScenarioEnds) {
+  // Hidden parts count a part when its find scenario has flown it onto the picture; hidden
+  // shapes count a shape when its flight to the panel lands, and play no find scenario.
+  const std::string findScenarios =
+      Factory("gamefield_find_obj", R"(<widget type="state_scenario_find_obj"
+              name="find_%widgetname%" widgetname="%widgetname%" play_sound="no"/>)") +
+      Factory("gamefield_find_obj_offset", R"(<widget type="state_scenario_find_obj"
+              name="find_%widgetname%" widgetname="%widgetname%" play_sound="no"/>)");
+  StartOwner(PlayWindow(
+      {}, panel_support::kPanelItemFactories + findScenarios,
+      panel_support::PanelUi(R"(\complete_vertical_obj_max_width=80)"
+                             R"(\complete_vertical_obj_max_height=84)"
+                             R"(\complete_horizontal_obj_max_width=160)"
+                             R"(\complete_horizontal_obj_max_height=70)"
+                             R"(\complete_horizontal_obj_top_shift=8\complete_obj_left_shift=20)"
+                             R"(\shapes_items_interval=10\shapes_all_items_max_width=700)"
+                             R"(\shapes_max_height=60\shapes_max_width=100)")));
+  Scene("room",
+        "<object_def name=\"face\" objecttype=\"3\" width=\"80\" height=\"80\">"
+        "<locations><location name=\"spec\" anchor_left=\"0\" anchor_top=\"0\"/>"
+        "</locations></object_def>" +
+            Obj("gear", 2, 300, {}, {},
+                "<location name=\"spec\" anchor_left=\"40\" anchor_top=\"30\"/>") +
+            Obj("cup", 0, 500));
+  struct Case {
+    int kind;
+    const char* panel;
+    std::string lists;
+    const char* found;
+    bool scenario;
+  } cases[] = {
+      {3, "PanelManagerHiddenParts",
+       Param("co_names", ";face/spec;") + Param("hp_names", ";gear/l1;"), "gear", true},
+      {0, "PanelManagerHiddenShapes", Param("ho_names", ";cup/l1;"), "cup", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    for (const char* group : {"objects_group", "animation_group", "background_group"})
+      Widget(group)->GetChildren()->Clear();
+    Ref<IItemListPanelWidget> panel = owner->GetPanelManager();
+    ASSERT_TRUE(panel);
+    panel->GetChildren()->Clear();
+    Ref<IPanelManager> kindPanel = Supports<IPanelManager>(CreateNamedObject(c.panel));
+    ASSERT_TRUE(kindPanel);
+    kindPanel->Bind(owner, -1);
+    panel->SetPanelManager(kindPanel);
+    Progress(c.kind, {{"room", c.lists}}, Param("scenename", "room"));
+    Level(c.kind);
+    ASSERT_EQ(manager->RemainingCount(), 1);
+    Ref<IWidget> widget = Widget(std::string("objects_group/") + c.found + "_l1");
+    ASSERT_TRUE(widget);
+    Ref<ISceneObjectDef> object = Def(c.found);
+    EXPECT_TRUE(manager->ObjectClicked(widget, object,
+                                       object->GetLocations()->GetItem(Variant("l1")),
+                                       TPoint{int32_t(widget->GetAnchorLeft()), 100}));
+    EXPECT_EQ(bool(Widget(std::string("animation_group/find_") + c.found + "_l1")), c.scenario);
+    Ref<IWidget> animations = owner->GetWidgetGroup(gkAnimation);
+    for (int frame = 0; frame < 500 && !manager->AllObjectsFound(); ++frame) {
+      animations->Process(16);
+      animations->UpdateDirtyRects(false, false);
+      manager->Update();
+    }
+    EXPECT_TRUE(manager->AllObjectsFound());
+    EXPECT_EQ(manager->RemainingCount(), 0);
+    EXPECT_EQ(manager->GetActivateSequence(SceneOf("room")), std::string(";") + c.found + "/l1;");
+    Ref<IWidget> item = kindPanel->GetItemWidget(object);
+    if (c.kind == 3) {
+      EXPECT_TRUE(item && item->IsVisible()) << "the part shows on the face";
+    }
+    manager->Done();
+  }
+  manager = nullptr;
+}

@@ -335,6 +335,22 @@ TEST_F(WidgetGroup, TranslucentGroupIsDrawnFromOneCachedImage) {
   EXPECT_TRUE(green[0] == 0 && near(green[1], 128) && green[2] == 0);
 }
 
+TEST_F(WidgetGroup, GroupMadeTranslucentAfterLoadingIsDrawnTranslucent) {
+  Ref<IWidget> root = Show(R"(<widget type="group_widget" name="root" visible="yes"><widgets>
+      <widget type="test_box" name="red" width="4" height="4" visible="yes" color="$FFFF0000"/>
+    </widgets></widget>)");
+  EXPECT_FALSE(root->GetProperty("caching").ToBool());
+  struct Case {
+    int32_t level, red;
+  } cases[] = {{255, 255}, {128, 128}, {2, 2}, {0, 0}, {255, 255}};
+  for (const Case& c : cases) {
+    root->SetTransparentLevel(c.level);
+    Frame(16);
+    const uint32_t pixel = Render(8, 8, 0xFF000000)->GetPixel(1, 1);
+    EXPECT_NEAR(int(pixel >> 16 & 255), c.red, 3) << c.level << " " << std::hex << pixel;
+  }
+}
+
 TEST_F(WidgetGroup, CachingGroupWithoutEngineDrawsNothing) {
   Ref<IWidget> group =
       Load(R"(<widget type="group_widget" name="g" visible="yes" caching="yes"><widgets>

@@ -86,29 +86,33 @@ bool SampleGameEngine::StepUntilLoaded(int limit) {
   return game && !game->IsLoading();
 }
 
-TTavelor2GameScreenGame* SampleGameEngine::StartTask(const std::string& taskName,
-                                                     const std::string& sceneName,
+TTavelor2GameScreenGame* SampleGameEngine::StartTask(const std::string& caseName,
+                                                     const std::string& taskName,
                                                      const std::string& participant,
                                                      const std::string& givenTime) {
   TGame* game = ok_ && StepUntilLoaded() ? Game() : nullptr;
   if (!game) return nullptr;
   progress = PublishDocumentsAndNewStory(*game);
   game->SetParamValue("user_game_data", Variant(Ref<IInterface>(progress.get())));
-  Ref<IUGDCase> story = progress->GetCases()->GetItem(Variant("c1_lantern"));
+  Ref<IUGDCase> story = progress->GetCases()->GetItem(Variant(caseName));
   Ref<IUGDStage> stage = story ? story->CurrentStage() : nullptr;
   task = stage ? stage->GetTasks()->GetItem(Variant(taskName)) : nullptr;
   if (!task) return nullptr;
   if (!givenTime.empty()) task->SetParamValue("given_time", Variant(givenTime));
-  // The scene the diary's letter makes the player's.
+  // The scene the diary makes the player's, with the task's counts for the generator.
+  const std::string sceneName = task->GetParamValueDef("scenename", Variant("")).ToString();
   Ref<TUGDScene> scene = TAbstractObject::Create<TUGDScene>();
   scene->SetName(sceneName);
   scene->SetParamValue("scenename", Variant(sceneName));
-  scene->SetParamValue("ho_count", task->GetParamValue("ho_count"));
+  for (const char* count : {"ho_count", "io_count", "do_count"})
+    if (!task->GetParamValue(count).IsClear())
+      scene->SetParamValue(count, task->GetParamValue(count));
   progress->GetScenes()->Add(Ref<IUGDScene>(scene.get()));
 
   SetRandomSeed(1);
-  game->ShowScreen("GS_Game", ParamsFromString("\\case=c1_lantern\\stage=s1\\task=" + taskName +
-                                               "\\participant=" + participant));
+  game->ShowScreen("GS_Game",
+                   ParamsFromString("\\case=" + caseName + "\\stage=" + stage->GetName() +
+                                    "\\task=" + taskName + "\\participant=" + participant));
   auto* screen = dynamic_cast<TTavelor2GameScreenGame*>(
       game->GetScreens()->GetScreen(Variant("GS_Game")).get());
   if (!screen || !WaitFor([&] { return TopScreen() == "GS_Game"; }, 10000) ||

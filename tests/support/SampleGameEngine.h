@@ -62,17 +62,17 @@ class SampleGameEngine {
     return true;
   }
 
-  // A task of case 1's stage played as the diary starts it: the documents and a new story
-  // published (the task's "given_time" changed when GivenTime is not empty), its scene
-  // made the player's, the random generator seeded, "GS_Game" shown with the case, stage,
-  // task and participant; steps until the start scenario hands input to the player. The
-  // play screen, or null when that never happens.
-  TTavelor2GameScreenGame* StartTask(const std::string& taskName, const std::string& sceneName,
+  // A task of a new story played as the diary starts it: the documents and the story
+  // published (the task's "given_time" changed when GivenTime is not empty), the task's
+  // scene made the player's, the random generator seeded, "GS_Game" shown with the case,
+  // its current stage and the task; steps until the start scenario hands input to the
+  // player. The play screen, or null when that never happens.
+  TTavelor2GameScreenGame* StartTask(const std::string& caseName, const std::string& taskName,
                                      const std::string& participant,
                                      const std::string& givenTime = {});
   // The first task, the atelier.
   TTavelor2GameScreenGame* StartAtelier(const std::string& givenTime = {}) {
-    return StartTask("t1", "atelier", "odile", givenTime);
+    return StartTask("c1_lantern", "t1", "odile", givenTime);
   }
   Ref<TUserGameData> progress;  // the story StartTask published
   Ref<IUGDTask> task;           // and its task
