@@ -37,23 +37,15 @@
 #include "app/ProgramClasses.h"
 #include "bench/FrameTimes.h"
 #include "engine/Engine.h"
-#include "engine/EngineRegistration.h"
 #include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
 #include "foundation/MultiLanguages.h"
 #include "foundation/Random.h"
-#include "functions/FunctionRegistration.h"
-#include "gameplay/GameplayRegistration.h"
-#include "gameplay/Tv2Declarations.h"
-#include "minigames/MiniGamesRegistration.h"
 #include "platform/Folders.h"
 #include "platform/InputConstants.h"
 #include "platform/Script.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "screens/ScreensRegistration.h"
 #include "shell/Game.h"
-#include "shell/ShellRegistration.h"
-#include "widgets/WidgetsRegistration.h"
 
 namespace {
 
@@ -261,6 +253,10 @@ struct PlaythroughTimes {
   uint64_t simulatedMs = 0;
 };
 
+double SlowestLoad(const PlaythroughTimes& times) {
+  return times.loads.empty() ? 0 : *std::max_element(times.loads.begin(), times.loads.end());
+}
+
 // The loading screen's frames are where a level is built, the frames before the first
 // screen where the game starts; every other screen should keep a steady frame.
 constexpr const char* kLevelLoading = "GS_LevelLoading";
@@ -314,9 +310,7 @@ void PrintScreenTable(const PlaythroughTimes& times) {
     std::printf("%-24s %8zu %10.3f %10.3f %14.3f\n", name.c_str(), frames.seconds.size(),
                 frames.Median() * 1e3, frames.Worst() * 1e3, frames.worstCpu * 1e3);
   }
-  std::printf(
-      "level loads: %zu, slowest %.1f ms\n", times.loads.size(),
-      times.loads.empty() ? 0.0 : *std::max_element(times.loads.begin(), times.loads.end()) * 1e3);
+  std::printf("level loads: %zu, slowest %.1f ms\n", times.loads.size(), SlowestLoad(times) * 1e3);
 }
 
 void BM_Playthrough(benchmark::State& state) {
@@ -344,20 +338,19 @@ void BM_Playthrough(benchmark::State& state) {
       }
     }
     state.SetIterationTime(times.wall);
-    std::vector<double> steady;
+    ScreenFrames steady;
     for (auto& [name, frames] : times.screens) {
       std::sort(frames.seconds.begin(), frames.seconds.end());
       if (name != kLevelLoading && name != kStart)
-        steady.insert(steady.end(), frames.seconds.begin(), frames.seconds.end());
+        steady.seconds.insert(steady.seconds.end(), frames.seconds.begin(), frames.seconds.end());
     }
-    std::sort(steady.begin(), steady.end());
+    std::sort(steady.seconds.begin(), steady.seconds.end());
     state.counters["wall_s"] = times.wall;
     state.counters["frames"] = times.frames;
     state.counters["simulated_s"] = double(times.simulatedMs) / 1e3;
-    state.counters["median_ms"] = steady.empty() ? 0 : steady[steady.size() / 2] * 1e3;
-    state.counters["worst_ms"] = steady.empty() ? 0 : steady.back() * 1e3;
-    state.counters["load_worst_ms"] =
-        times.loads.empty() ? 0 : *std::max_element(times.loads.begin(), times.loads.end()) * 1e3;
+    state.counters["median_ms"] = steady.Median() * 1e3;
+    state.counters["worst_ms"] = steady.Worst() * 1e3;
+    state.counters["load_worst_ms"] = SlowestLoad(times) * 1e3;
     PrintScreenTable(times);
   }
   std::filesystem::remove_all(preferences);

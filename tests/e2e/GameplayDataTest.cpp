@@ -95,12 +95,7 @@ TEST_F(GameplayData, AtelierGeneratedForTheFirstTask) {
   Ref<IUGDCase> lantern = progress->GetCases()->GetItem(Variant("c1_lantern"));
   Ref<IUGDStage> stage = lantern->CurrentStage();
   Ref<IUGDTask> t1 = stage->GetTasks()->GetItem(Variant("t1"));
-  // The task's scene, made as the diary makes it.
-  Ref<TUGDScene> scene = TAbstractObject::Create<TUGDScene>();
-  scene->SetName(t1->GetParamValue("scenename").ToString());
-  scene->SetParamValue("scenename", t1->GetParamValue("scenename"));
-  scene->SetParamValue("ho_count", t1->GetParamValue("ho_count"));
-  progress->GetScenes()->Add(Ref<IUGDScene>(scene.get()));
+  Ref<TUGDScene> scene = AddTaskScene(*progress, *t1, t1->GetParamValue("scenename").ToString());
   owner->SetProgress(Ref<IUserGameData>(progress.get()), lantern, stage, t1);
 
   SetRandomSeed(1);

@@ -61,14 +61,8 @@ class GameplayLevels : public SampleGameFixture {
     ASSERT_TRUE(task);
     for (const char* param : {"scenename", "scenename2"}) {
       std::string name = task->GetParamValueDef(param, Variant("")).ToString();
-      if (name.empty() || progress->GetScenes()->GetItem(Variant(name))) continue;
-      Ref<TUGDScene> scene = TAbstractObject::Create<TUGDScene>();
-      scene->SetName(name);
-      scene->SetParamValue("scenename", Variant(name));
-      for (const char* count : {"ho_count", "io_count", "do_count"})
-        if (!task->GetParamValue(count).IsClear())
-          scene->SetParamValue(count, task->GetParamValue(count));
-      progress->GetScenes()->Add(Ref<IUGDScene>(scene.get()));
+      if (!name.empty() && !progress->GetScenes()->GetItem(Variant(name)))
+        AddTaskScene(*progress, *task, name);
     }
     owner->SetProgress(Ref<IUserGameData>(progress.get()), found, stage, task);
     const int kind = task->GetTaskType();

@@ -4,7 +4,6 @@
 
 #include "app/ProgramClasses.h"
 #include "engine/Engine.h"
-#include "engine/EngineRegistration.h"
 #include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
 #include "foundation/GameDeclarations.h"
@@ -12,19 +11,12 @@
 #include "foundation/Params.h"
 #include "foundation/Random.h"
 #include "foundation/ResourceReader.h"
-#include "functions/FunctionRegistration.h"
-#include "gameplay/GameplayRegistration.h"
-#include "gameplay/Tv2Declarations.h"
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
-#include "minigames/MiniGamesRegistration.h"
 #include "platform/Events.h"
 #include "platform/Folders.h"
 #include "platform/InputConstants.h"
-#include "screens/ScreensRegistration.h"
 #include "screens/Tv2GameScreenGame.h"
-#include "shell/ShellRegistration.h"
-#include "widgets/WidgetsRegistration.h"
 
 Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game) {
   game.SetParamValue("scene_defs",
@@ -34,6 +26,17 @@ Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game) {
   Ref<TUserGameData> story = TAbstractObject::Create<TUserGameData>();
   story->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
   return story;
+}
+
+Ref<TUGDScene> AddTaskScene(TUserGameData& story, IUGDTask& task, const std::string& sceneName) {
+  Ref<TUGDScene> scene = TAbstractObject::Create<TUGDScene>();
+  scene->SetName(sceneName);
+  scene->SetParamValue("scenename", Variant(sceneName));
+  for (const char* count : {"ho_count", "io_count", "do_count"})
+    if (!task.GetParamValue(count).IsClear())
+      scene->SetParamValue(count, task.GetParamValue(count));
+  story.GetScenes()->Add(Ref<IUGDScene>(scene.get()));
+  return scene;
 }
 
 SampleGameEngine::SampleGameEngine(const std::string& programFolder, const std::string& engineKey)
@@ -99,15 +102,7 @@ TTavelor2GameScreenGame* SampleGameEngine::StartTask(const std::string& caseName
   task = stage ? stage->GetTasks()->GetItem(Variant(taskName)) : nullptr;
   if (!task) return nullptr;
   if (!givenTime.empty()) task->SetParamValue("given_time", Variant(givenTime));
-  // The scene the diary makes the player's, with the task's counts for the generator.
-  const std::string sceneName = task->GetParamValueDef("scenename", Variant("")).ToString();
-  Ref<TUGDScene> scene = TAbstractObject::Create<TUGDScene>();
-  scene->SetName(sceneName);
-  scene->SetParamValue("scenename", Variant(sceneName));
-  for (const char* count : {"ho_count", "io_count", "do_count"})
-    if (!task->GetParamValue(count).IsClear())
-      scene->SetParamValue(count, task->GetParamValue(count));
-  progress->GetScenes()->Add(Ref<IUGDScene>(scene.get()));
+  AddTaskScene(*progress, *task, task->GetParamValueDef("scenename", Variant("")).ToString());
 
   SetRandomSeed(1);
   game->ShowScreen("GS_Game",

@@ -29,6 +29,9 @@ class TTavelor2GameScreenGame;
 // participants as Game's parameters. Returns a new story (the default scenario's cases),
 // not published.
 Ref<TUserGameData> PublishDocumentsAndNewStory(TGame& game);
+// The scene SceneName as the diary makes it the player's for Task: the task's object counts
+// for the generator, added to Story's scenes.
+Ref<TUGDScene> AddTaskScene(TUserGameData& story, IUGDTask& task, const std::string& sceneName);
 
 class SampleGameEngine {
  public:
