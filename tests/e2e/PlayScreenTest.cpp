@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +21,7 @@
 #include "screens/Tv2GameScreenGame.h"
 #include "shell/WidgetFactories.h"
 #include "tests/e2e/SampleGameFixture.h"
+#include "tests/support/FakeAudio.h"
 #include "tests/support/SampleGameEngine.h"
 
 namespace {
@@ -237,6 +240,48 @@ TEST_F(PlayScreen, AtelierLostWhenTheTimeRunsOut) {
   EXPECT_FALSE(task->IsCompleted());
   ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() == "GS_LevelStat"; }, 15000));
   EXPECT_EQ(progress->GetScores(), total);
+}
+
+// The timer asks for its accent at every update until the last ten seconds. Over five
+// seconds of play with the output running along, the sample's accent starts about once a
+// second: never again while it plays, and long enough not to end every few frames.
+TEST(TimedLevel, TheTimersAccentStartsAboutOnceASecond) {
+  auto owned = std::make_unique<FakeAudio>();
+  FakeAudio& audio = *owned;
+  SampleGameEngine run{SAMPLE_GAME_DIR, SampleGameKey(), std::move(owned)};
+  ASSERT_TRUE(run.Ok()) << run.Failure();
+  run.Platform().SetFrameInterval(16);
+  TTavelor2GameScreenGame* screen = run.StartAtelier("60000");
+  ASSERT_TRUE(screen);
+  Ref<IWidget> timer = screen->FindWidget("ui_group/ui_level_timer/timer");
+  Ref<ISound> accent = timer ? timer->FindSound("sound_accent_time") : nullptr;
+  ASSERT_TRUE(accent);
+  Ref<ISoundResource> resource =
+      Supports<ISoundResource>(run.Engine().GetResource(accent->GetResourceName()));
+  ASSERT_TRUE(resource && resource->GetSampleHandle());
+  const AudioHandle sample = resource->GetSampleHandle();
+  auto play = [&](uint32_t milliseconds) {
+    const uint32_t end = run.Platform().Milliseconds() + milliseconds;
+    while (run.Platform().Milliseconds() < end) {
+      const uint32_t before = run.Platform().Milliseconds();
+      run.Step();
+      audio.Advance(int(run.Platform().Milliseconds() - before));
+    }
+  };
+  play(500);
+  const size_t from = audio.calls.size();
+  play(5000);
+  std::vector<AudioHandle> channels;
+  int starts = 0;
+  for (size_t i = from; i < audio.calls.size(); ++i) {
+    const AudioCall& call = audio.calls[i];
+    if (call.op == "GetSampleChannel" && call.handle == sample && call.result)
+      channels.push_back(call.result);
+    if (call.op == "Play" && std::count(channels.begin(), channels.end(), call.handle)) ++starts;
+  }
+  EXPECT_GE(starts, 4);
+  EXPECT_LE(starts, 6);
+  EXPECT_GT(screen->GetTimer(), 10000) << "the accent is asked for only before the last ten seconds";
 }
 
 TEST_F(PlayScreen, ClockTowerEndsWhenItsFourPartsAreOnTheFace) {
