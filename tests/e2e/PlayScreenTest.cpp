@@ -339,6 +339,42 @@ TEST_F(PlayScreen, ClockTowerEndsWhenItsFourPartsAreOnTheFace) {
   EXPECT_TRUE(scene->IsCompleted());
 }
 
+// The cellar's pipes, turned at random when they load, solved by clicks: each element is
+// turned on by left clicks until the water's way is whole (the straight pipes e0 and e2 by
+// an even number of turns, the elbow e1 by whole turns). The game never ends itself; its
+// watcher sees the win, lets the water run and ends it as the other games end: no skip
+// offered any more, and the game gone from its approach.
+TEST_F(PlayScreen, CellarPipesSolvedByClicksEndTheirGame) {
+  ASSERT_NO_FATAL_FAILURE(StartTask("stylist_case", "t6", "", "300000"));
+  run.Wait(1500);
+  run.Click({980, 100});
+  ASSERT_TRUE(screen->GetOpenApproach());
+  run.Wait(1800);
+  Ref<IWidget> game = Widget("approaches_group/pipes/minigame_pipes");
+  ASSERT_TRUE(game);
+  const auto turns = SplitString(game->GetProperty("turns").ToString(), ';');
+  ASSERT_EQ(turns.size(), 3u);
+  struct Element {
+    TPoint centre;
+    int period;  // turns that give the same passage again
+  } elements[] = {{{382, 300}, 2}, {{482, 300}, 4}, {{482, 400}, 2}};
+  for (size_t i = 0; i < 3; ++i) {
+    const int period = elements[i].period;
+    const int clicks = (period - std::stoi(turns[i]) % period) % period;
+    for (int k = 0; k < clicks; ++k) run.Click(elements[i].centre);
+  }
+  // A quarter of a second per tile. (Reading "win" plays the water: it is read only after.)
+  run.Wait(650);
+  EXPECT_TRUE(Widget("approaches_group/pipes/minigame_pipes/desk/e2_water")->IsVisible())
+      << "the water has reached the outlet";
+  EXPECT_TRUE(game->GetProperty("win").ToBool()) << game->GetProperty("turns").ToString();
+  EXPECT_TRUE(game->GetProperty("need_skip").ToBool());
+  EXPECT_TRUE(game->IsVisible());
+  run.Wait(1200);
+  EXPECT_FALSE(game->GetProperty("need_skip").ToBool());
+  EXPECT_FALSE(game->IsVisible());
+}
+
 // The market's four games behind their doors: each shows its quest on its first opening
 // and none on the next of the same play, then its skip button. The crate's compare game is
 // solved by a click on the left cup and one on the right bell (the game's corner is at
