@@ -70,9 +70,12 @@ void TGraphWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   if (!ravel_ && start_ >= 0) path_.push_back(start_);
   if (ravel_) MakeEdgeWidgets();
   if (shuffle_)
-    for (size_t v = 0; v < vertices_.size(); ++v)
-      MoveStep(int32_t(v), SaturateInt32(int64_t(areaLeft_) + Random(areaWidth_)),
-               SaturateInt32(int64_t(areaTop_) + Random(areaHeight_)));
+    for (size_t v = 0; v < vertices_.size(); ++v) {
+      // Two statements: the order of a call's arguments is unspecified, x comes first.
+      int32_t x = SaturateInt32(int64_t(areaLeft_) + Random(areaWidth_));
+      int32_t y = SaturateInt32(int64_t(areaTop_) + Random(areaHeight_));
+      MoveStep(int32_t(v), x, y);
+    }
   playing_ = true;
 }
 
