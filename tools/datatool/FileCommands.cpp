@@ -13,6 +13,7 @@
 #include "foundation/EngineDeclarations.h"
 #include "foundation/GameDeclarations.h"
 #include "foundation/ResourceReader.h"
+#include "foundation/Warnings.h"
 #include "gameplay/Tv2Declarations.h"
 #include "tools/datatool/Commands.h"
 #include "tools/datatool/Output.h"
@@ -152,8 +153,12 @@ int RunPack(const Args& args) {
   for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
        it.increment(error)) {
     std::error_code ignored;
-    if (it->is_regular_file(error) && !fs::equivalent(it->path(), out, ignored))
-      files.push_back(it->path());
+    if (it->is_regular_file(ignored)) {
+      if (!fs::equivalent(it->path(), out, ignored)) files.push_back(it->path());
+    } else if (it->is_symlink(ignored) || !it->is_directory(ignored)) {
+      // A pipe, a device, a link to a folder or to nothing: the game would find no file.
+      Warn(it->path().string(), "not a regular file; not packed");
+    }
   }
   if (error) {
     std::fprintf(stderr, "datatool pack: cannot list '%s': %s\n", args[0].c_str(),
