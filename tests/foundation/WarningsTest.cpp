@@ -40,7 +40,8 @@ TEST(Warnings, ALineWithoutAFileNamesTheFileBeingRead) {
     Warn({}, "w");
   }
   Warn({}, "v");
-  EXPECT_EQ(capture.Lines(), (std::vector<std::string>{
-                                 "warning: data\\ini\\a.ini: x", "warning: data\\scenes\\b.xml: y",
-                                 "warning: c.xml: z", "warning: data\\ini\\a.ini: w", "warning: v"}));
+  EXPECT_EQ(capture.Lines(),
+            (std::vector<std::string>{"warning: data\\ini\\a.ini: x",
+                                      "warning: data\\scenes\\b.xml: y", "warning: c.xml: z",
+                                      "warning: data\\ini\\a.ini: w", "warning: v"}));
 }

@@ -239,9 +239,9 @@ TEST_F(Simon, GrowthAtTheLimitsStillAsksForTheClicks) {
     size_t length;  // of the second stage
   } cases[] = {{"2147483647", size_t(TSimonWidget::kMaxLength)}, {"-2147483648", 2u}};
   for (const Case& c : cases) {
-    TSimonWidget* game = ShowGame(
-        std::string(R"(items="a;b" start_task_size="2" tasks_count="3" increase=")") +
-        c.increase + "\"");
+    TSimonWidget* game =
+        ShowGame(std::string(R"(items="a;b" start_task_size="2" tasks_count="3" increase=")") +
+                 c.increase + "\"");
     Settle(game);
     Repeat(game);
     Settle(game);
