@@ -230,10 +230,9 @@ std::string Type(const std::string& name, const std::string& create, const std::
          "</particle_type>";
 }
 
-void MultiRockets(benchmark::State& state) {
-  // Sparks at 20 a second living 0.5 s: 10 under each rocket; rockets never die.
-  std::string spark = Type("spark", "sx := x\nsy := y",
-                           "dead := age > 500\nx := sx + age / 25\ny := sy + age / 10", "20", "");
+// Rockets asked for by the given number, each with sparks of Spark's type under it; the
+// rockets never die.
+void Sky(benchmark::State& state, const std::string& spark, int32_t rockets) {
   std::string rocket = Type("rocket", "sx := 12 + random_int(1000)\nsy := 100 + random_int(560)",
                             "x := sx\ny := sy + 50 * sin(age / 400 + sx)", "0", spark);
   Scene scene(R"(<widget type="multi_particle_system" name="sky" visible="yes">
@@ -241,44 +240,34 @@ void MultiRockets(benchmark::State& state) {
       height="8" visible="yes"/></widgets><particle_types>)" +
               rocket + "</particle_types></widget>");
   auto params = TAbstractObject::Create<TParamCollection>();
-  params->SetValue("particles_count", Variant(1000));
+  params->SetValue("particles_count", Variant(rockets));
   scene.system->Notify(1, Variant(Ref<IInterface>(params.get())));
   Run(state, scene, 60);
+}
+
+void MultiRockets(benchmark::State& state) {
+  // Sparks at 20 a second living 0.5 s: 10 under each rocket.
+  Sky(state,
+      Type("spark", "sx := x\nsy := y", "dead := age > 500\nx := sx + age / 25\ny := sy + age / 10",
+           "20", ""),
+      1000);
 }
 BENCHMARK(MultiRockets)->Unit(benchmark::kMillisecond);
 
 void MultiAtTheCap(benchmark::State& state) {
   // Rockets asked for by the million, each with sparks at 20 a second that never die.
-  std::string spark =
-      Type("spark", "sx := x\nsy := y", "x := sx + age / 25\ny := sy + age / 10", "20", "");
-  std::string rocket = Type("rocket", "sx := 12 + random_int(1000)\nsy := 100 + random_int(560)",
-                            "x := sx\ny := sy + 50 * sin(age / 400 + sx)", "0", spark);
-  Scene scene(R"(<widget type="multi_particle_system" name="sky" visible="yes">
-      <widgets><widget type="image_widget" name="spark" resourcename="spark" width="8"
-      height="8" visible="yes"/></widgets><particle_types>)" +
-              rocket + "</particle_types></widget>");
-  auto params = TAbstractObject::Create<TParamCollection>();
-  params->SetValue("particles_count", Variant(1000000));
-  scene.system->Notify(1, Variant(Ref<IInterface>(params.get())));
-  Run(state, scene, 60);
+  Sky(state, Type("spark", "sx := x\nsy := y", "x := sx + age / 25\ny := sy + age / 10", "20", ""),
+      1000000);
 }
 BENCHMARK(MultiAtTheCap)->Unit(benchmark::kMillisecond);
 
 void FireworksAtTheCap(benchmark::State& state) {
   // A hundred rockets, each asking for sparks by the ten thousand a second, the sparks with
   // the sample's trails of 6 copies (12 pixels at 0.5): the sparks fill the system.
-  std::string spark = Type("spark", "sx := x\nsy := y", "x := sx + age / 25\ny := sy + age / 10",
-                           "10000", "", "12");
-  std::string rocket = Type("rocket", "sx := 12 + random_int(1000)\nsy := 100 + random_int(560)",
-                            "x := sx\ny := sy + 50 * sin(age / 400 + sx)", "0", spark);
-  Scene scene(R"(<widget type="multi_particle_system" name="sky" visible="yes">
-      <widgets><widget type="image_widget" name="spark" resourcename="spark" width="8"
-      height="8" visible="yes"/></widgets><particle_types>)" +
-              rocket + "</particle_types></widget>");
-  auto params = TAbstractObject::Create<TParamCollection>();
-  params->SetValue("particles_count", Variant(100));
-  scene.system->Notify(1, Variant(Ref<IInterface>(params.get())));
-  Run(state, scene, 60);
+  Sky(state,
+      Type("spark", "sx := x\nsy := y", "x := sx + age / 25\ny := sy + age / 10", "10000", "",
+           "12"),
+      100);
 }
 BENCHMARK(FireworksAtTheCap)->Unit(benchmark::kMillisecond);
 
