@@ -360,8 +360,8 @@ const Mistake kMistakes[] = {
      "done without play"},
     // The game file.
     {"a particle system asking for millions", "data\\ini\\Tavelor2.ini",
-     R"(currenttime="-1000" delta_step="50" emission_count="40")",
-     R"(currenttime="-1000" delta_step="50" emission_count="4000000")", Reader::kScreen,
+     R"(properties="emission_count" value="str:40")",
+     R"(properties="emission_count" value="str:4000000")", Reader::kScreen,
      "GS_Particles",
      "stochastic_particle_system \"sparkles\": held at its cap of 25000 live particles; what it "
      "asks for beyond that is not made"},
