@@ -23,6 +23,7 @@
 #include "platform/DocumentOpener.h"
 #include "platform/Folders.h"
 #include "platform/Shell.h"
+#include "platform/StopRequests.h"
 
 namespace {
 
@@ -94,6 +95,8 @@ void InitEngineRoutines() {
 }
 
 int RunApplication() {
+  // Before any backend starts: a logout or shutdown ends the game as its own quit does.
+  platform::CatchStopRequests();
   InitEngineRoutines();
   ReadStartupParams();
   LoadLanguage("");

@@ -5,7 +5,7 @@
 #include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 #include "foundation/XmlAttributes.h"
-#include "gameplay/Tv2DataFiles.h"
+#include "gameplay/Tv2UserGameData.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ void WriteProfilePlayMode(IGameScreenOwner* game, const Ref<IUserProfile>& profi
   std::string text = profile->GetDataStorage();
   std::string problem;
   Ref<IHierStorageRoot> storage =
-      text.empty() ? CreateXmlStorage("gamescreen") : ParseDataText(text, problem);
+      text.empty() ? CreateXmlStorage("gamescreen")
+                   : ParseProgressText(profile->GetName(), text, problem);
   if (!storage) {
     // What the player had stays as it was.
     Warn(UserProfilesFileName,
