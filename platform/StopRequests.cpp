@@ -21,8 +21,13 @@ void CatchStopRequests() {
   // Reads and writes under way go on as if nothing happened; waits for events come back
   // on their own often enough to see the request.
   action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  const int stops[] = {SIGTERM, SIGINT};
+  for (int stop : stops) {
+    struct sigaction before = {};
+    // Whoever started the program ignoring it (a background job's SIGINT) keeps it so.
+    if (sigaction(stop, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(stop, &action, nullptr);
+  }
 }
 
 bool TakeStopRequest() {

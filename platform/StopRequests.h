@@ -7,8 +7,9 @@
 
 namespace platform {
 
-// Catches SIGTERM and SIGINT from now on. Call it before a backend starts, so that none
-// takes them for itself (SDL would make them a click on the close button).
+// Catches SIGTERM and SIGINT from now on, but for one the program was started ignoring
+// (as a shell starts a background job's SIGINT). Call it before a backend starts, so that
+// none takes them for itself (SDL would make them a click on the close button).
 void CatchStopRequests();
 
 // True once for each stop requested since the last call. Safe to call at any time; the
