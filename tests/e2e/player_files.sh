@@ -110,17 +110,17 @@ users damaged
 fi
 
 if [ "$group" = hostile ]; then
-# A program folder of its own: what a bad run writes there stays there.
-rm -rf game-copy
-mkdir game-copy
-for entry in "$game"/*; do
-  [ "$entry" = "$program" ] || cp -R "$entry" game-copy/
-done
-ln "$program" game-copy/ 2> /dev/null || cp "$program" game-copy/
-copy=game-copy/$(basename "$program")
 for case in 'game {data\ini\Tavelor2.ini}\cryptkey=@engine' 'participants {data\ini\participants.ini}'; do
   name=attack-${case%% *}
   target=${case#* }
+  # A program folder of its own: what a bad run writes there stays there.
+  rm -rf game-copy
+  mkdir game-copy
+  for entry in "$game"/*; do
+    [ "$entry" = "$program" ] || cp -R "$entry" game-copy/
+  done
+  ln "$program" game-copy/ 2> /dev/null || cp "$program" game-copy/
+  copy=game-copy/$(basename "$program")
   seed $name "<userprofiles current_user_profile_name=\"Ann\"><userprofile name=\"Ann\"><params/><datastorage>&lt;usergamedata Level=&quot;3&quot; _outstorage=&quot;file=$target&quot;/&gt;</datastorage></userprofile></userprofiles>"
   run $name Start "$copy"
   for entry in "$game"/*; do
