@@ -6,6 +6,7 @@
 
 #include "foundation/CheckedMath.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -85,34 +86,46 @@ void TFindWordsWidget::LoadFromXml(const Ref<IHierStorage>& node) {
       }
     }
   }
+  WarnAboutSharedIds(node);
   WarnAboutAbsentWords(node);
   current_ = -1;
   playing_ = true;
   selecting_ = false;
 }
 
-bool TFindWordsWidget::GridHolds(const std::vector<std::string>& letters) const {
+bool TFindWordsWidget::GridHolds(const std::string& word) const {
   int32_t rows = grid_.empty() ? 0 : grid_.back().row + 1;
   int32_t columns = grid_.empty() ? 0 : grid_.back().column + 1;
-  int32_t n = int32_t(letters.size());
+  int32_t n = int32_t(Characters(word).size());
+  std::vector<int32_t> run;
   for (const TCell& start : grid_)
     for (int dr = -1; dr <= 1; ++dr)
       for (int dc = -1; dc <= 1; ++dc) {
         if (!dr && !dc && n > 1) continue;
         int32_t endRow = start.row + dr * (n - 1), endColumn = start.column + dc * (n - 1);
         if (endRow < 0 || endRow >= rows || endColumn < 0 || endColumn >= columns) continue;
-        bool match = true;
-        for (int32_t i = 0; i < n && match; ++i)
-          match = grid_[size_t((start.row + dr * i) * columns + start.column + dc * i)].symbol ==
-                  letters[size_t(i)];
-        if (match) return true;
+        run.clear();
+        for (int32_t i = 0; i < n; ++i)
+          run.push_back((start.row + dr * i) * columns + start.column + dc * i);
+        auto [ascending, descending] = ReadRun(run);
+        if (ascending == word || descending == word) return true;
       }
   return false;
 }
 
+void TFindWordsWidget::WarnAboutSharedIds(const Ref<IHierStorage>& node) const {
+  std::vector<int32_t> ids;
+  for (const TCell& cell : grid_) ids.push_back(cell.id);
+  std::sort(ids.begin(), ids.end());
+  auto shared = std::adjacent_find(ids.begin(), ids.end());
+  if (shared != ids.end())
+    WarnAboutNode(node, "two cells have the id " + std::to_string(*shared) +
+                            ": a run holding both reads them in the order dragged");
+}
+
 void TFindWordsWidget::WarnAboutAbsentWords(const Ref<IHierStorage>& node) const {
   for (const std::string& word : words_)
-    if (!GridHolds(Characters(word)))
+    if (!GridHolds(word))
       WarnAboutNode(node, "the word \"" + word + "\" is nowhere in the grid");
 }
 
@@ -143,8 +156,8 @@ void TFindWordsWidget::CellFeedback(const char* factory, int32_t cell) {
 bool TFindWordsWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
   if (!playing_) return result;
-  if (message == 513) Begin();
-  if (message == 514) End();
+  if (message == input::kLeftButtonDown) Begin();
+  if (message == input::kLeftButtonUp) End();
   return result;
 }
 
@@ -193,14 +206,24 @@ bool TFindWordsWidget::IsOpen(const std::string& word) const {
          std::find(found_.begin(), found_.end(), word) == found_.end();
 }
 
+std::pair<std::string, std::string> TFindWordsWidget::ReadRun(
+    const std::vector<int32_t>& cells) const {
+  // By the cells' ids, not by their places: data may number a grid in any order. Equal ids
+  // keep the run's order.
+  std::vector<const TCell*> sorted;
+  for (int32_t cell : cells) sorted.push_back(&grid_[size_t(cell)]);
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const TCell* a, const TCell* b) { return a->id < b->id; });
+  std::string ascending, descending;
+  for (const TCell* cell : sorted) ascending += cell->symbol;
+  for (auto it = sorted.rbegin(); it != sorted.rend(); ++it) descending += (*it)->symbol;
+  return {ascending, descending};
+}
+
 std::string TFindWordsWidget::ReadSelection() const {
-  // Along the run as dragged, then backwards: the press may begin at either end.
-  std::string forward, backward;
-  for (int32_t cell : selection_) forward += grid_[size_t(cell)].symbol;
-  for (auto it = selection_.rbegin(); it != selection_.rend(); ++it)
-    backward += grid_[size_t(*it)].symbol;
-  if (IsOpen(forward)) return forward;
-  if (IsOpen(backward)) return backward;
+  auto [ascending, descending] = ReadRun(selection_);
+  if (IsOpen(ascending)) return ascending;
+  if (IsOpen(descending)) return descending;
   return {};
 }
 

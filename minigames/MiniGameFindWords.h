@@ -1,9 +1,11 @@
 #pragma once
 // "mg_FindWords_widget": the word search. The player presses on a letter cell and drags
-// along a row, a column or an exact diagonal; on release the run is read both ways, and a
-// listed word not yet found is marked. Every word found wins the game.
+// along a row, a column or an exact diagonal; on release the run's letters are read in the
+// order of the cells' ids, ascending and then descending, and a listed word not yet found
+// is marked. Every word found wins the game.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "minigames/MiniGame.h"
@@ -44,11 +46,15 @@ class TFindWordsWidget : public TMiniGameWidget {
   // The grid indexes from A to B along a row, a column or an exact diagonal; A alone for
   // any other direction.
   void BuildRun(int32_t a, int32_t b);
+  // The symbols of the cells (grid indexes) in ascending id order, then in descending.
+  std::pair<std::string, std::string> ReadRun(const std::vector<int32_t>& cells) const;
   // The listed word not yet found that the selection reads, either way; '' for none.
   std::string ReadSelection() const;
   bool IsOpen(const std::string& word) const;
+  void WarnAboutSharedIds(const Ref<IHierStorage>& node) const;
   void WarnAboutAbsentWords(const Ref<IHierStorage>& node) const;
-  bool GridHolds(const std::vector<std::string>& letters) const;
+  // Whether some straight run of the grid reads Word, as a selection would.
+  bool GridHolds(const std::string& word) const;
   void CellFeedback(const char* factory, int32_t cell);
 
   int32_t rowCount_ = 0, columnCount_ = 0;

@@ -7,6 +7,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 #include "widgets/CurveWidgets.h"
 
 namespace {
@@ -69,9 +70,12 @@ void TGraphWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   if (!ravel_ && start_ >= 0) path_.push_back(start_);
   if (ravel_) MakeEdgeWidgets();
   if (shuffle_)
-    for (size_t v = 0; v < vertices_.size(); ++v)
-      MoveStep(int32_t(v), SaturateInt32(int64_t(areaLeft_) + Random(areaWidth_)),
-               SaturateInt32(int64_t(areaTop_) + Random(areaHeight_)));
+    for (size_t v = 0; v < vertices_.size(); ++v) {
+      // Two statements: the order of a call's arguments is unspecified, x comes first.
+      int32_t x = SaturateInt32(int64_t(areaLeft_) + Random(areaWidth_));
+      int32_t y = SaturateInt32(int64_t(areaTop_) + Random(areaHeight_));
+      MoveStep(int32_t(v), x, y);
+    }
   playing_ = true;
 }
 
@@ -316,10 +320,11 @@ bool TGraphWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t k
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
   if (!playing_) return result;
   if (!ravel_) {
-    if (message == 514 && !IsQueueBusy() && hovered_) ClickVertex(hovered_->GetName());
+    if (message == input::kLeftButtonUp && !IsQueueBusy() && hovered_)
+      ClickVertex(hovered_->GetName());
     return result;
   }
-  if (message == 513 && hovered_ && !dragging_) {
+  if (message == input::kLeftButtonDown && hovered_ && !dragging_) {
     // Only a vertex can be dragged.
     int32_t vertex = VertexNamed(hovered_->GetName());
     if (vertex < 0) return result;
@@ -331,7 +336,7 @@ bool TGraphWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t k
     Ref<IParamCollection> params = NewParams();
     params->SetValue("id", Variant::Integer(NextId()));
     EnqueueWidget(MakeChild("pick", params));
-  } else if (message == 514) {
+  } else if (message == input::kLeftButtonUp) {
     EndDrag();
   }
   return result;

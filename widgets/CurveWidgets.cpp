@@ -283,9 +283,9 @@ bool TCurveWidget::CanDraw() const {
 
 int32_t TCurveWidget::StepsOfPath() {
   if (!function_ || drawShift_ == 0) return 0;
-  double steps = std::round(double(function_->GetStoredLength()) / double(drawShift_));
-  if (std::isnan(steps)) return 0;
-  return int32_t(std::clamp(steps, double(-kMaxSteps), double(kMaxSteps)));
+  // Half a step rounds to even, as every conversion to whole numbers does; NaN gives 0.
+  int64_t steps = RoundHalfEven64(double(function_->GetStoredLength()) / double(drawShift_));
+  return int32_t(std::clamp<int64_t>(steps, -kMaxSteps, kMaxSteps));
 }
 
 void TCurveWidget::ReadScreenSize() {

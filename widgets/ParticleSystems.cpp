@@ -86,9 +86,9 @@ void TParticleSystem::Update(int32_t dt) {
   if (deltaStep_ < 1) {
     Emit(dt);
   } else {
-    stepClock_.Run(currentTime_, dt, deltaStep_, [this](int64_t start, int64_t) {
-      if (start >= 0) Emit(deltaStep_);
-    });
+    // Every whole step emits, also while "currenttime" is still negative: only the
+    // function and multi systems hold back before 0.
+    stepClock_.Run(currentTime_, dt, deltaStep_, [this](int64_t, int64_t) { Emit(deltaStep_); });
   }
   rect_ = TRect{-1, -1, -1, -1};
   changed_ = had || !particles_.empty();

@@ -10,6 +10,8 @@
 #include <numbers>
 
 #include "foundation/CheckedMath.h"
+#include "foundation/Warnings.h"
+#include "foundation/XmlAttributes.h"
 
 namespace {
 
@@ -240,8 +242,11 @@ void TTransformWidget::ReleaseOwner() {
 // TSmoothMoveWidget
 
 namespace {
-// Cache grids above this side are not kept: a finer step renders each position directly.
-constexpr int32_t kMaxCacheSide = 16;
+// The most one widget's cache may come to once every fractional position has been drawn:
+// one picture of the transform's size, and its entry, per cell of the grid. 32 MiB holds the
+// 400 pictures of a step of 0.05 for a child of up to about 140 x 140 pixels (16 of them up
+// to about 700 x 700 at 0.25); beyond it every position is drawn afresh, as without caching.
+constexpr double kMaxCacheBytes = 32.0 * 1024 * 1024;
 }  // namespace
 
 const TPropertyTable& TSmoothMoveWidget::Properties() {
@@ -322,14 +327,36 @@ void TSmoothMoveWidget::SetCaching(bool value) {
 void TSmoothMoveWidget::RebuildCache() {
   int32_t side = 0;
   if (caching_ && samplingStep_ > 0) side = RoundHalfEven(std::trunc(1 / samplingStep_));
-  if (side < 1 || side > kMaxCacheSide) side = 0;
+  if (side < 1) side = 0;
   if (side != cacheSize_) {
+    // The grid is made when the first picture shows whether it fits (CacheFits).
     cache_.clear();
-    cache_.resize(size_t(side) * size_t(side));
     cacheSize_ = side;
+    cacheRefused_ = false;
   }
   for (TCacheEntry& entry : cache_) entry.valid = false;
   needsRepaint_ = true;
+}
+
+bool TSmoothMoveWidget::CacheFits() {
+  if (cacheSize_ < 1 || cacheRefused_) return false;
+  double cells = double(cacheSize_) * cacheSize_;
+  double picture = double(surface_.Width()) * surface_.Height() * 4;
+  double bytes = cells * (picture + sizeof(TCacheEntry));
+  if (bytes > kMaxCacheBytes) {
+    cacheRefused_ = true;
+    cache_.clear();
+    Warn("", "smooth_move_widget \"" + GetName() + "\": caching with sampling_step " +
+                 FormatFloatValue(samplingStep_) + " would keep up to " +
+                 std::to_string(cacheSize_ * int64_t(cacheSize_)) + " pictures of " +
+                 std::to_string(surface_.Width()) + " x " + std::to_string(surface_.Height()) +
+                 " pixels (" + std::to_string(int64_t(bytes / (1024 * 1024))) +
+                 " MiB, more than " + std::to_string(int64_t(kMaxCacheBytes / (1024 * 1024))) +
+                 "); every position is drawn afresh instead");
+    return false;
+  }
+  if (cache_.empty()) cache_.resize(size_t(cells));
+  return true;
 }
 
 void TSmoothMoveWidget::ReleaseSurfaces() {
@@ -357,8 +384,8 @@ int32_t TSmoothMoveWidget::GetHeight() {
 void TSmoothMoveWidget::RebuildSurface() {
   ISurface* picture = ChildPicture();
   if (!picture) return;
-  bool cached = cacheSize_ > 0 && stepsX_ >= 0 && stepsY_ >= 0 && stepsX_ < cacheSize_ &&
-                stepsY_ < cacheSize_;
+  bool cached = stepsX_ >= 0 && stepsY_ >= 0 && stepsX_ < cacheSize_ && stepsY_ < cacheSize_ &&
+                CacheFits();
   if (!cached) {
     surface_.Get()->DrawAt(picture, fractionX_, fractionY_);
     return;

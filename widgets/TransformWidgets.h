@@ -146,8 +146,11 @@ class TSmoothMoveWidget : public TTransformWidget {
   void ReleaseSurfaces() override;
   // Fraction of Value past its floor, quantised; Index is its step count.
   void Split(double value, double& whole, double& fraction, int32_t& index) const;
-  // Empties the cache; with caching on and a step that fits, makes the grid.
+  // Empties the cache and takes its side from the step (0: none).
   void RebuildCache();
+  // Whether the whole grid, one picture of the surface's size per cell, stays within the
+  // memory one widget's cache may take; makes the grid when it does, warns once when not.
+  bool CacheFits();
 
   double fractionX_ = 0;
   double fractionY_ = 0;
@@ -156,6 +159,7 @@ class TSmoothMoveWidget : public TTransformWidget {
   double samplingStep_ = 0.25;
   bool caching_ = false;
   int32_t cacheSize_ = 0;
+  bool cacheRefused_ = false;  // too large for its pictures; warned
   // Pictures per fractional position, row by row; kept when the cache is emptied.
   struct TCacheEntry {
     TWorkSurface picture;

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +21,7 @@
 #include "screens/Tv2GameScreenGame.h"
 #include "shell/WidgetFactories.h"
 #include "tests/e2e/SampleGameFixture.h"
+#include "tests/support/FakeAudio.h"
 #include "tests/support/SampleGameEngine.h"
 
 namespace {
@@ -239,6 +242,48 @@ TEST_F(PlayScreen, AtelierLostWhenTheTimeRunsOut) {
   EXPECT_EQ(progress->GetScores(), total);
 }
 
+// The timer asks for its accent at every update until the last ten seconds. Over five
+// seconds of play with the output running along, the sample's accent starts about once a
+// second: never again while it plays, and long enough not to end every few frames.
+TEST(TimedLevel, TheTimersAccentStartsAboutOnceASecond) {
+  auto owned = std::make_unique<FakeAudio>();
+  FakeAudio& audio = *owned;
+  SampleGameEngine run{SAMPLE_GAME_DIR, SampleGameKey(), std::move(owned)};
+  ASSERT_TRUE(run.Ok()) << run.Failure();
+  run.Platform().SetFrameInterval(16);
+  TTavelor2GameScreenGame* screen = run.StartAtelier("60000");
+  ASSERT_TRUE(screen);
+  Ref<IWidget> timer = screen->FindWidget("ui_group/ui_level_timer/timer");
+  Ref<ISound> accent = timer ? timer->FindSound("sound_accent_time") : nullptr;
+  ASSERT_TRUE(accent);
+  Ref<ISoundResource> resource =
+      Supports<ISoundResource>(run.Engine().GetResource(accent->GetResourceName()));
+  ASSERT_TRUE(resource && resource->GetSampleHandle());
+  const AudioHandle sample = resource->GetSampleHandle();
+  auto play = [&](uint32_t milliseconds) {
+    const uint32_t end = run.Platform().Milliseconds() + milliseconds;
+    while (run.Platform().Milliseconds() < end) {
+      const uint32_t before = run.Platform().Milliseconds();
+      run.Step();
+      audio.Advance(int(run.Platform().Milliseconds() - before));
+    }
+  };
+  play(500);
+  const size_t from = audio.calls.size();
+  play(5000);
+  std::vector<AudioHandle> channels;
+  int starts = 0;
+  for (size_t i = from; i < audio.calls.size(); ++i) {
+    const AudioCall& call = audio.calls[i];
+    if (call.op == "GetSampleChannel" && call.handle == sample && call.result)
+      channels.push_back(call.result);
+    if (call.op == "Play" && std::count(channels.begin(), channels.end(), call.handle)) ++starts;
+  }
+  EXPECT_GE(starts, 4);
+  EXPECT_LE(starts, 6);
+  EXPECT_GT(screen->GetTimer(), 10000) << "the accent is asked for only before the last ten seconds";
+}
+
 TEST_F(PlayScreen, ClockTowerEndsWhenItsFourPartsAreOnTheFace) {
   ASSERT_NO_FATAL_FAILURE(StartTask("stylist_case", "t4", ""));
   ASSERT_TRUE(screen->GetLevelManager());
@@ -292,6 +337,42 @@ TEST_F(PlayScreen, ClockTowerEndsWhenItsFourPartsAreOnTheFace) {
   ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() == "GS_LevelStat"; }, 15000));
   EXPECT_TRUE(task->IsCompleted());
   EXPECT_TRUE(scene->IsCompleted());
+}
+
+// The cellar's pipes, turned at random when they load, solved by clicks: each element is
+// turned on by left clicks until the water's way is whole (the straight pipes e0 and e2 by
+// an even number of turns, the elbow e1 by whole turns). The game never ends itself; its
+// watcher sees the win, lets the water run and ends it as the other games end: no skip
+// offered any more, and the game gone from its approach.
+TEST_F(PlayScreen, CellarPipesSolvedByClicksEndTheirGame) {
+  ASSERT_NO_FATAL_FAILURE(StartTask("stylist_case", "t6", "", "300000"));
+  run.Wait(1500);
+  run.Click({980, 100});
+  ASSERT_TRUE(screen->GetOpenApproach());
+  run.Wait(1800);
+  Ref<IWidget> game = Widget("approaches_group/pipes/minigame_pipes");
+  ASSERT_TRUE(game);
+  const auto turns = SplitString(game->GetProperty("turns").ToString(), ';');
+  ASSERT_EQ(turns.size(), 3u);
+  struct Element {
+    TPoint centre;
+    int period;  // turns that give the same passage again
+  } elements[] = {{{382, 300}, 2}, {{482, 300}, 4}, {{482, 400}, 2}};
+  for (size_t i = 0; i < 3; ++i) {
+    const int period = elements[i].period;
+    const int clicks = (period - std::stoi(turns[i]) % period) % period;
+    for (int k = 0; k < clicks; ++k) run.Click(elements[i].centre);
+  }
+  // A quarter of a second per tile. (Reading "win" plays the water: it is read only after.)
+  run.Wait(650);
+  EXPECT_TRUE(Widget("approaches_group/pipes/minigame_pipes/desk/e2_water")->IsVisible())
+      << "the water has reached the outlet";
+  EXPECT_TRUE(game->GetProperty("win").ToBool()) << game->GetProperty("turns").ToString();
+  EXPECT_TRUE(game->GetProperty("need_skip").ToBool());
+  EXPECT_TRUE(game->IsVisible());
+  run.Wait(1200);
+  EXPECT_FALSE(game->GetProperty("need_skip").ToBool());
+  EXPECT_FALSE(game->IsVisible());
 }
 
 // The market's four games behind their doors: each shows its quest on its first opening

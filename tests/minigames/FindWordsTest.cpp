@@ -122,10 +122,37 @@ TEST_F(FindWords, AWordCountsOnceAndAllOfThemWin) {
   EXPECT_TRUE(game->FindWidget("win"));
 }
 
-TEST_F(FindWords, IdsOutOfRowOrderStillReadAlongTheRun) {
-  TFindWordsWidget* game = ShowGame(grid, "CAT", {2, 0, 1, 5, 4, 3, 8, 7, 6});
+// The run's letters by ascending ids, then by descending ones, whichever way it was dragged.
+TEST_F(FindWords, TheRunIsReadInTheOrderOfTheCellIds) {
+  const std::vector<int> rowOrder;
+  const std::vector<int> reversedRows{2, 1, 0, 5, 4, 3, 8, 7, 6};
+  struct Case {
+    const std::vector<int>& ids;
+    const char* list;
+    int c0, c1;         // along the top row "CAT"
+    const char* found;  // '' for none
+  } cases[] = {
+      {rowOrder, "TAC;CAT", 2, 0, "CAT"},  // ascending first, though dragged from T
+      {rowOrder, "TAC;CAT", 0, 2, "CAT"},
+      {rowOrder, "TAC", 0, 2, "TAC"},       // descending when ascending is not listed
+      {reversedRows, "TAC;CAT", 0, 2, "TAC"},
+      {reversedRows, "CAT", 2, 0, "CAT"},
+  };
+  for (const Case& c : cases) {
+    TFindWordsWidget* game = ShowGame(grid, c.list, c.ids);
+    Drag(0, c.c0, 0, c.c1);
+    EXPECT_EQ(game->Found(), std::vector<std::string>{c.found}) << c.list << " " << c.c0;
+  }
+  WarningCapture warnings;
+  TFindWordsWidget* game = ShowGame(grid, "CAT", {2, 0, 1, 3, 4, 5, 6, 7, 8});
   Drag(0, 0, 0, 2);
-  EXPECT_TRUE(game->IsWon());
+  EXPECT_TRUE(game->Found().empty()) << "ids 2, 0, 1 read ATC";
+  ASSERT_EQ(warnings.Lines().size(), 1u);
+  EXPECT_NE(warnings.Lines()[0].find("\"CAT\" is nowhere"), std::string::npos);
+  WarningCapture shared;
+  ShowGame(grid, "CAT", {0, 1, 2, 3, 4, 5, 6, 7, 2});
+  ASSERT_EQ(shared.Lines().size(), 1u);
+  EXPECT_NE(shared.Lines()[0].find("two cells have the id 2"), std::string::npos);
 }
 
 TEST_F(FindWords, ASymbolIsOneUnicodeCharacter) {

@@ -2,6 +2,7 @@
 // pathfinding mode.
 #include <gtest/gtest.h>
 
+#include "foundation/Random.h"
 #include "functions/FunctionRegistration.h"
 #include "minigames/MiniGameGraph.h"
 #include "minigames/MiniGamesRegistration.h"
@@ -146,6 +147,24 @@ TEST_F(Graph, RavelEdgesAreCurvesShowingTheirCrossings) {
   EXPECT_TRUE(game->IsWon());
 }
 
+
+// Each vertex in order draws its x, then its y, within the area.
+TEST_F(Graph, TheScatterDrawsXBeforeY) {
+  SetRandomSeed(7);
+  std::vector<std::pair<int32_t, int32_t>> expected;
+  for (int v = 0; v < 2; ++v) {
+    int32_t x = 20 + Random(300);
+    expected.emplace_back(x, 10 + Random(100));
+  }
+  SetRandomSeed(7);
+  TGraphWidget* game = ShowGame(
+      R"(mode="ravel" area_left="20" area_top="10" area_width="300" area_height="100")",
+      R"(<vertex name="v0" neighbors="1"/><vertex name="v1"/>)", {{0, 0}, {0, 0}});
+  for (size_t v = 0; v < expected.size(); ++v) {
+    EXPECT_EQ(std::make_pair(game->Vertices()[v].x, game->Vertices()[v].y), expected[v]) << v;
+    EXPECT_EQ(game->FindWidget("v" + std::to_string(v))->GetAnchorLeft(), expected[v].first);
+  }
+}
 TEST_F(Graph, RavelDragsOnlyMovingVerticesInsideTheArea) {
   TGraphWidget* game = ShowGame(kRavel, kSquare, kCorners);
   Mouse(513, {100, 100});  // the background: no vertex, no drag

@@ -39,7 +39,8 @@ Ref<TUGDScene> AddTaskScene(TUserGameData& story, IUGDTask& task, const std::str
   return scene;
 }
 
-SampleGameEngine::SampleGameEngine(const std::string& programFolder, const std::string& engineKey)
+SampleGameEngine::SampleGameEngine(const std::string& programFolder, const std::string& engineKey,
+                                   std::unique_ptr<IAudio> audio)
     : preferenceEnv_("GAME_PREFERENCE_DIR", preferences_.Path().string()) {
   RegisterProgramClasses();
   std::error_code ignored;
@@ -62,6 +63,7 @@ SampleGameEngine::SampleGameEngine(const std::string& programFolder, const std::
   auto owned = std::make_unique<platform::HeadlessPlatform>();
   platform_ = owned.get();
   engine_->UsePlatform(std::move(owned));
+  if (audio) engine_->UseAudio(std::move(audio));
   ok_ = engine_->Initialize(GameFileName);
   if (ok_) engine_->StartRunning();
 }

@@ -12,9 +12,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "gameplay/Tv2UserGameData.h"
+#include "platform/Audio.h"
 #include "platform/Events.h"
 #include "platform/Geometry.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -36,8 +38,10 @@ Ref<TUGDScene> AddTaskScene(TUserGameData& story, IUGDTask& task, const std::str
 class SampleGameEngine {
  public:
   // ProgramFolder: the built program folder; EngineKey: the key its game file is
-  // enciphered with (installed for the engine's life).
-  SampleGameEngine(const std::string& programFolder, const std::string& engineKey);
+  // enciphered with (installed for the engine's life). Audio, when given, is the engine's
+  // output instead of the silent one (a FakeAudio records what the game plays).
+  SampleGameEngine(const std::string& programFolder, const std::string& engineKey,
+                   std::unique_ptr<IAudio> audio = nullptr);
   ~SampleGameEngine();
   SampleGameEngine(const SampleGameEngine&) = delete;
   SampleGameEngine& operator=(const SampleGameEngine&) = delete;

@@ -247,6 +247,21 @@ TEST_F(CurveWidget, DrawsTheWholePathAtOnceWithinItsBounds) {
   EXPECT_FALSE(w->ContainsPoint(TPoint{50, 21}, false));
 }
 
+// N = the path's length over the draw shift, half a step rounded to even.
+TEST_F(CurveWidget, StepsAreTheLengthOverTheShiftRoundedHalfToEven) {
+  struct Case {
+    float length;
+    const char* shift;
+    int32_t steps;
+  } cases[] = {{10, "4", 2}, {14, "4", 4}, {10, "3", 3}, {5, "2", 2}, {100, "1", 100}};
+  for (const Case& c : cases) {
+    Ref<IWidget> w = ShowCurve(std::string(R"(smooth="no" draw_shift=")") + c.shift + "\"", 10, 20,
+                               10 + c.length, 20);
+    RenderOnBlack();
+    EXPECT_EQ(Curve(w)->TotalSteps(), c.steps) << c.length << " / " << c.shift;
+  }
+}
+
 // A Bezier arch from (20, 80) to (180, 80) whose top is (100, 20): the surface covers the
 // arch, so all of it is drawn, far from the top-left corner.
 TEST_F(CurveWidget, BezierCurveIsDrawnWhereverItGoes) {

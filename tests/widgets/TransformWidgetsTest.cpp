@@ -7,6 +7,7 @@
 #define COUNTING_ALLOCATOR_COUNTERS_ONLY
 #include "tests/support/CountingAllocator.h"
 #include "tests/support/FakeResources.h"
+#include "tests/support/WarningCapture.h"
 #include "tests/support/WidgetFixture.h"
 #include "widgets/TransformWidgets.h"
 #include "widgets/WidgetsRegistration.h"
@@ -84,30 +85,64 @@ TEST_F(TransformWidgets, SmoothMoveDrawsHalfAPixelRight) {
   EXPECT_EQ(grey(13), 0);
 }
 
+// The grid side is Int(1 / step): each of its side x side positions is rendered once.
 TEST_F(TransformWidgets, SmoothMoveCachesEachFractionalPositionOnce) {
+  struct Case {
+    const char* step;
+    int32_t side;
+  } cases[] = {{"0.25", 4}, {"0.05", 20}, {"0.3", 3}};
   AddPicture("p", 4, 4);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    Ref<IWidget> w = ShowAround("smooth_move_widget",
+                                std::string(R"(caching="yes" sampling_step=")") + c.step + "\"", 4, 4);
+    auto* s = dynamic_cast<TSmoothMoveWidget*>(w.get());
+    ASSERT_EQ(s->CacheSize(), c.side);
+    Render(16, 16);
+    int made = engine->surfacesCreated;
+    double step = w->GetProperty("sampling_step").ToDouble();
+    auto visitAll = [&] {
+      for (int j = 0; j < c.side; ++j)
+        for (int i = 0; i < c.side; ++i) {
+          // The middle of each step, clear of rounding at its edges.
+          w->SetProperty("anchor_left", Variant(10 + (i + 0.5) * step));
+          w->SetProperty("anchor_top", Variant(5 + (j + 0.5) * step));
+          Render(16, 16);
+        }
+    };
+    visitAll();
+    EXPECT_EQ(engine->surfacesCreated - made, c.side * c.side - 1);  // (0, 0) was drawn already
+    visitAll();
+    EXPECT_EQ(engine->surfacesCreated - made, c.side * c.side - 1);
+  }
   Ref<IWidget> w = ShowAround("smooth_move_widget", R"(caching="yes")", 4, 4);
   auto* s = dynamic_cast<TSmoothMoveWidget*>(w.get());
-  EXPECT_EQ(s->CacheSize(), 4);
-  Render();
+  Render(16, 16);
   int made = engine->surfacesCreated;
-  auto visitAll = [&] {
-    for (int j = 0; j < 4; ++j)
-      for (int i = 0; i < 4; ++i) {
-        w->SetProperty("anchor_left", Variant(10 + i * 0.25));
-        w->SetProperty("anchor_top", Variant(5 + j * 0.25));
-        Render();
-      }
-  };
-  visitAll();
-  EXPECT_EQ(engine->surfacesCreated - made, 16 - 1);  // (0, 0) was rendered already
-  visitAll();
-  EXPECT_EQ(engine->surfacesCreated - made, 16 - 1);
   w->SetProperty("sampling_step", Variant(0.0));  // a step of 0: no cache, no trap
   EXPECT_EQ(s->CacheSize(), 0);
   w->SetProperty("anchor_left", Variant(3.3));
-  Render();
-  EXPECT_EQ(engine->surfacesCreated - made, 16 - 1);
+  Render(16, 16);
+  EXPECT_EQ(engine->surfacesCreated - made, 0);
+}
+
+// A grid whose pictures, all drawn, would pass 32 MiB is not kept: 400 positions of a
+// 201 x 201 surface come to about 62 MiB. The author is told once.
+TEST_F(TransformWidgets, SmoothMoveCacheTooLargeForItsPicturesIsNotKept) {
+  AddPicture("p", 200, 200);
+  WarningCapture warnings;
+  Ref<IWidget> w = ShowAround("smooth_move_widget", R"(caching="yes" sampling_step="0.05")", 200,
+                              200);
+  Render(16, 16);
+  int made = engine->surfacesCreated;
+  for (int i = 0; i < 5; ++i) {
+    w->SetProperty("anchor_left", Variant(10 + (i + 0.5) * 0.05));
+    Render(16, 16);
+  }
+  EXPECT_EQ(engine->surfacesCreated - made, 0);
+  ASSERT_EQ(warnings.Lines().size(), 1u);
+  EXPECT_NE(warnings.Lines()[0].find("smooth_move_widget \"t\""), std::string::npos);
+  EXPECT_NE(warnings.Lines()[0].find("0.05"), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------------------
