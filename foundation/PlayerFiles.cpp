@@ -69,8 +69,7 @@ std::string DropReservedAttributes(const Ref<IXmlNode>& root) {
 // when it has no root element. Raised tells a syntax error (Problem holds its message)
 // from text that simply holds no element.
 Ref<IHierStorageRoot> ParseStandalone(std::string_view text, const std::string& file,
-                                      std::string_view where, bool& raised,
-                                      std::string& problem) {
+                                      std::string_view where, bool& raised, std::string& problem) {
   raised = false;
   problem.clear();
   try {
@@ -78,8 +77,7 @@ Ref<IHierStorageRoot> ParseStandalone(std::string_view text, const std::string& 
     Ref<IXmlElement> root = document ? document->GetDocumentElement() : nullptr;
     if (!root) return nullptr;
     // Dropped before any storage is attached: attaching opens an element's overlay.
-    if (std::string dropped = DropReservedAttributes(Ref<IXmlNode>(root.get()));
-        !dropped.empty())
+    if (std::string dropped = DropReservedAttributes(Ref<IXmlNode>(root.get())); !dropped.empty())
       Warn(file, std::string(where) + dropped +
                      " dropped: a player's file leans on no other file and is saved nowhere else");
     Ref<TXMLStorage> storage = NewXmlStorage();

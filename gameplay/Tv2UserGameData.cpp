@@ -31,6 +31,11 @@ Ref<I> CurrentItem(IPersistParamsObject& owner, const Ref<L>& list, const std::s
   return first;
 }
 
+// Where the warnings say a progress that cannot be read went.
+std::string KeptProgressSaid(const std::string& parameter) {
+  return "its text is kept in the profile as the parameter \"" + parameter + "\"";
+}
+
 // Appends Name and ";" unless it occurs in the list already.
 void AddName(std::string& list, const std::string& name) {
   if (!NameListContains(list, name)) list += name + ";";
@@ -198,18 +203,16 @@ void TUserGameData::AttachProfile(const Ref<IUserProfile>& profile) {
   const std::string player = "player \"" + profileName_ + "\": ";
   if (!storage) {
     // Nothing of it can be played: it moves out of the way of the new story.
-    std::string kept = KeepUnreadProgress(*profile, text);
+    const std::string kept = KeepUnreadProgress(*profile, text);
     profile->SetDataStorage({});
-    Warn(UserProfilesFileName, player + "progress not read (" + problem +
-                                   "); its text is kept in the profile as the parameter \"" +
-                                   kept + "\"; the story starts anew");
+    Warn(UserProfilesFileName, player + "progress not read (" + problem + "); " +
+                                   KeptProgressSaid(kept) + "; the story starts anew");
     return;
   }
   if (LoadDataGuarded(UserProfilesFileName, [&] { storage->LoadObject(this); })) return;
   // What was read is played and saved over the text; the whole text stays beside it.
-  std::string kept = KeepUnreadProgress(*profile, text);
-  Warn(UserProfilesFileName, player + "progress read only in part; its whole text is kept in "
-                                      "the profile as the parameter \"" + kept + "\"");
+  const std::string kept = KeepUnreadProgress(*profile, text);
+  Warn(UserProfilesFileName, player + "progress read only in part; " + KeptProgressSaid(kept));
 }
 
 void TUserGameData::ReleaseLinks() {

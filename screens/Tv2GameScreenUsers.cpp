@@ -18,9 +18,9 @@ void WriteProfilePlayMode(IGameScreenOwner* game, const Ref<IUserProfile>& profi
   if (!game || !profile) return;
   std::string text = profile->GetDataStorage();
   std::string problem;
-  Ref<IHierStorageRoot> storage =
-      text.empty() ? CreateXmlStorage("gamescreen")
-                   : ParseProgressText(profile->GetName(), text, problem);
+  Ref<IHierStorageRoot> storage = text.empty()
+                                      ? CreateXmlStorage("gamescreen")
+                                      : ParseProgressText(profile->GetName(), text, problem);
   if (!storage) {
     // What the player had stays as it was.
     Warn(UserProfilesFileName,

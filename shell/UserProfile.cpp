@@ -103,10 +103,11 @@ void TUserProfileCollection::LoadFromFile(IEngine* engine) {
   if (duplicates_.empty()) return;
   // The next save leaves them out: the file as it is stays beside it.
   std::string names;
-  for (const std::string& name : duplicates_) names += (names.empty() ? "\"" : ", \"") + name + "\"";
-  KeepCopyOfPlayerFile(path, (duplicates_.size() == 1 ? "player " + names + " is"
-                                                      : "players " + names + " are") +
-                                 " named more than once: only the first of each name is kept");
+  for (const std::string& name : duplicates_)
+    names += (names.empty() ? "\"" : ", \"") + name + "\"";
+  KeepCopyOfPlayerFile(
+      path, (duplicates_.size() == 1 ? "player " + names + " is" : "players " + names + " are") +
+                " named more than once: only the first of each name is kept");
 }
 
 void TUserProfileCollection::SaveToFile(IEngine* engine) {

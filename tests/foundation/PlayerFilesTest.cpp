@@ -83,8 +83,7 @@ TEST(PlayerFiles, WhatWouldTieAPlayersDocumentToOtherFilesIsDroppedAtAnyDepth) {
     std::string text;
     const char* said;  // '' when nothing is dropped
   } cases[] = {
-      {"an overlay on the root",
-       "<usergamedata _outstorage=\"" + spec + "\" Level=\"3\"/>",
+      {"an overlay on the root", "<usergamedata _outstorage=\"" + spec + "\" Level=\"3\"/>",
        "\"_outstorage\" (1 element) dropped"},
       {"overlays, templates and guids deep down",
        "<usergamedata><cases><case name=\"c\" template=\"yes\" _outstorage=\"" + spec +
@@ -112,8 +111,9 @@ TEST(PlayerFiles, WhatWouldTieAPlayersDocumentToOtherFilesIsDroppedAtAnyDepth) {
     }
     ASSERT_EQ(warnings.Lines().size(), 1u);
     EXPECT_EQ(warnings.Lines()[0], std::string("warning: users.dat: player \"Ann\": progress: ") +
-                                       c.said + ": a player's file leans on no other file and "
-                                                "is saved nowhere else");
+                                       c.said +
+                                       ": a player's file leans on no other file and "
+                                       "is saved nowhere else");
   }
   EXPECT_EQ(folder.Read("game.xml"), R"(<usergamedata secret="planted"><cases/></usergamedata>)");
 }
@@ -146,7 +146,8 @@ TEST(PlayerFiles, ACopyAsideLeavesTheFileAndReplacesNothing) {
   ASSERT_EQ(warnings.Lines().size(), 1u);
   EXPECT_EQ(warnings.Lines()[0], "warning: " + (folder / "users.dat") +
                                      ": player \"Ann\" is named more than once; the file as it "
-                                     "was is copied to " + (folder / "users.dat.damaged-2"));
+                                     "was is copied to " +
+                                     (folder / "users.dat.damaged-2"));
 
   // What cannot be copied (here: a link, which is not followed) is not saved over.
   TempFolder outside;

@@ -203,7 +203,8 @@ TEST_F(DamagedPlayerFilesTest, LinksToOtherStoragesAreNotFollowed) {
   std::string spec = "file=" + (program / "elsewhere.xml");
   preferences.Write("users.dat", Encipher("<userprofiles _outstorage=\"" + spec +
                                               "\"><userprofile name=\"Ann\" template=\"yes\" "
-                                              "_outstorage=\"" + spec + "\"/></userprofiles>",
+                                              "_outstorage=\"" +
+                                              spec + "\"/></userprofiles>",
                                           UserProfilesKey));
   Ref<TUserProfileCollection> profiles = TAbstractObject::Create<TUserProfileCollection>();
   profiles->LoadFromFile(engine.get());

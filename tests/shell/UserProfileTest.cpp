@@ -98,7 +98,8 @@ TEST_F(UserProfileTest, ANameMetAgainKeepsTheFirstProfileAndACopyOfTheFile) {
   EXPECT_EQ(warnings.Lines()[0], "warning: " + (preferences / "users.dat") +
                                      ": players \"ANN\", \"Bo\" are named more than once: only "
                                      "the first of each name is kept; the file as it was is "
-                                     "copied to " + (preferences / "users.dat.damaged"));
+                                     "copied to " +
+                                     (preferences / "users.dat.damaged"));
 
   // What is saved from now on is what the game plays: the first of each.
   profiles->SaveToFile(engine.get());
