@@ -2,7 +2,8 @@
 # player_files.sh DATATOOL PROGRAM GAMEDIR GROUP
 # The player's files through whole runs of the built program, each with a preference
 # folder of its own under the current folder (kept afterwards, with the run's stderr), in
-# two groups: "plain" (fresh, seeded, damaged) and "hostile" (the others):
+# groups run apart: "plain" (fresh, seeded, damaged), "attack" (attack-*), "kept" (unread,
+# twice) and "large" (large-*):
 #   fresh    nothing seeded: the main menu asks for a new player's name; a "users.dat"
 #            holding an empty list is left, and no high-score or record file (the game
 #            never saves those itself);
@@ -109,7 +110,7 @@ users damaged
 
 fi
 
-if [ "$group" = hostile ]; then
+if [ "$group" = attack ]; then
 for case in 'game {data\ini\Tavelor2.ini}\cryptkey=@engine' 'participants {data\ini\participants.ini}'; do
   name=attack-${case%% *}
   target=${case#* }
@@ -132,7 +133,9 @@ for case in 'game {data\ini\Tavelor2.ini}\cryptkey=@engine' 'participants {data\
   grep -q 'c1_lantern' $name.users.xml || fail "$name: no story stored: $(cat $name.users.xml)"
   grep -q '_outstorage' $name.users.xml && fail "$name: users.dat names a storage"
 done
+fi
 
+if [ "$group" = kept ]; then
 seed unread '<userprofiles current_user_profile_name="Ann"><userprofile name="Ann"><params/><datastorage>level 50, 123456 points</datastorage></userprofile></userprofiles>'
 run unread Start
 said unread 'warning: users.dat: player "Ann": progress not read ('
@@ -151,6 +154,9 @@ cmp -s twice.seeded.dat twice/users.dat.damaged || fail "twice: the copy differs
 users twice
 [ "$(cat twice.users.xml)" = "<userprofiles current_user_profile_name=\"Ann\">$first</userprofiles>" ] ||
   fail "twice: users.dat holds $(cat twice.users.xml)"
+fi
+
+if [ "$group" = large ]; then
 
 # Players whose file (two hexadecimal digits a byte) is BYTES long: Ann, current, with no
 # story yet, and a long-standing player's progress making up the rest.
