@@ -83,8 +83,7 @@ void TTavelor2GameScreenSelectTask::LoadProgress() {
   progress_ = Ref<IUserGameData>(progress.get());
   // A new player's storage already holds the play mode they chose, so an empty storage
   // does not tell a player without a story: the missing case and stage do.
-  Ref<IUGDCase> gameCase = progress_->CurrentCase();
-  if (!gameCase || !gameCase->CurrentStage()) LoadScenario(true);
+  if (!CurrentStageOf(progress_)) LoadScenario(true);
   progress_->SetPlayMode(playMode_);
   owner_->SetParamValue(kUserGameDataParam, Variant(Ref<IInterface>(progress_.get())));
 }
@@ -124,7 +123,7 @@ int32_t TTavelor2GameScreenSelectTask::CountObjectsLeft(const Ref<IUGDTask>& tas
   Ref<IUGDScene> scene =
       scenes ? scenes->GetItem(Variant(RecordText(task.get(), kSceneName))) : nullptr;
   if (!scene || count >= 0) return count;
-  switch (task->GetTaskType()) {
+  switch (LevelKindOf(task.get())) {
     case 0:
     case 1:
       return RecordInt(scene.get(), "ho_count", -1);
@@ -159,13 +158,18 @@ bool TTavelor2GameScreenSelectTask::EnsureTaskScene(const Ref<IUGDTask>& task) {
   if (Ref<IUGDScene> scene = scenes->GetItem(Variant(name))) {
     name = RecordText(scene.get(), kSceneName);
   } else {
-    if (!RecordYes(task.get(), "enable_own_scene", "yes")) return false;
+    if (!RecordYes(task.get(), "enable_own_scene", "yes")) {
+      WarnAboutUnplayableTask(task->GetName(), name, true);
+      return false;
+    }
     Ref<TUGDScene> own = TAbstractObject::Create<TUGDScene>();
     own->SetName(name);
     own->SetParamValue(kSceneName, Variant(name));
     scenes->Add(Ref<IUGDScene>(own.get()));
   }
-  return !name.empty() && defs->GetItem(Variant(name));
+  if (!name.empty() && defs->GetItem(Variant(name))) return true;
+  WarnAboutUnplayableTask(task->GetName(), name, false);
+  return false;
 }
 
 bool TTavelor2GameScreenSelectTask::OfferCaseSelection(const Ref<IUGDCase>& gameCase) {

@@ -105,7 +105,12 @@ TEST_F(DiaryFlow, ATaskWhoseSceneIsNotReadyIsDoneWithoutPlay) {
   ASSERT_TRUE(OpenDiary(Story(Case("c1", Stage("s1", Task("t1", {{"scenename", "nowhere"}}) +
                                                          Task("t2", {{"scenename", "market"}}) +
                                                          Task("t3", {{"scenename", "garden"}}))))));
+  WarningCapture warnings;
   Click("button_start");
+  EXPECT_EQ(warnings.Lines(),
+            std::vector<std::string>{"warning: data\\ini\\scenarios\\default.ini: task \"t1\": "
+                                     "scene \"nowhere\" is not in the scene list "
+                                     "(data\\ini\\scenes.ini); the task is done without play"});
   EXPECT_EQ(GameResult(), "-");
   EXPECT_TRUE(FindTask("c1", "s1", "t1")->IsCompleted());
   EXPECT_EQ(diary->GetCurrentTaskName(), "t2");
@@ -194,6 +199,40 @@ TEST_F(DiaryFlow, TheLastCaseResetsTheStoryOnceAndTheDiaryClosesWithoutResult) {
   EXPECT_EQ(progress->GetJournal(), "");
   EXPECT_EQ(progress->GetFindedVoodoo(), "");
   EXPECT_FALSE(progress->CurrentCase()->IsCompleted()) << "the story starts anew";
+}
+
+// A story whose current case has no stage to play (none stored, or "currentcase" naming a
+// case gone and the case it falls back to without stages) starts from the scenario; a
+// story with a stage keeps its own cases.
+TEST_F(DiaryFlow, AStoryWithoutACurrentStageStartsFromTheScenario) {
+  WriteData(TTavelor2GameScreenDiary::kScenarioFile,
+            Scenario(Case("c2", Stage("s1", Task("fresh", {{"scenename", "market"}})))));
+  const std::string gone = R"(<params><param name="currentcase" value="gone"/></params>)";
+  struct Row {
+    const char* what;
+    std::string story;
+    const char* currentCase;
+    const char* currentTask;
+  } rows[] = {
+      {"no cases", "<usergamedata/>", "c2", "fresh"},
+      {"a case gone, the first without stages",
+       "<usergamedata>" + gone + "<cases>" + Case("old", "") + "</cases></usergamedata>", "c2",
+       "fresh"},
+      {"a case gone, the first with a stage",
+       "<usergamedata>" + gone + "<cases>" +
+           Case("old", Stage("s1", Task("kept", {{"scenename", "market"}}))) +
+           "</cases></usergamedata>",
+       "old", "kept"},
+  };
+  for (const Row& c : rows) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(OpenDiary(c.story));
+    ASSERT_TRUE(Progress()->CurrentCase());
+    EXPECT_EQ(Progress()->CurrentCase()->GetName(), c.currentCase);
+    EXPECT_EQ(diary->GetCurrentTaskName(), c.currentTask);
+    game->Done();
+    game = nullptr;
+  }
 }
 
 TEST_F(DiaryFlow, ClosingTheFinalComicResetsOnce) {
