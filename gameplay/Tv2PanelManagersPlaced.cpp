@@ -127,16 +127,24 @@ void THiddenPartsPanelManager::AddComplete(const Ref<ISceneObjectDef>& object) {
   const int32_t maxWidth = lying ? lyingMaxWidth_ : uprightMaxWidth_;
   const int32_t maxHeight = lying ? lyingMaxHeight_ : uprightMaxHeight_;
   if (width > maxWidth || height > maxHeight) {
-    // A size of 0 cannot be scaled to a maximum: that side keeps the scale it has.
+    // Fitted to the height first, then narrowed where the picture, as it now stands, is
+    // still too wide: a picture whose zoom shows in its width fits its box, not a box
+    // shrunk twice over. A size of 0 cannot be scaled to a maximum: that side keeps the
+    // scale it has.
     double zoom = height > 0 ? double(maxHeight) / height : 1.0;
-    if (width > maxWidth && width > 0) zoom = zoom * maxWidth / width;
-    if (Ref<IWidget> inner = widget->FindWidget("inner_widget")) {
+    Ref<IWidget> inner = widget->FindWidget("inner_widget");
+    if (inner) inner->SetProperty("zoom", Variant(zoom));
+    const int32_t zoomedWidth = inner ? widget->GetWidth() : width;
+    if (zoomedWidth > maxWidth && zoomedWidth > 0) zoom = zoom * maxWidth / zoomedWidth;
+    if (inner) {
       inner->SetProperty("zoom", Variant(zoom));
       scale_ = Real(inner, "zoom", zoom);
     }
   }
-  if (width < lyingMaxWidth_) {
-    leftShift_ = SaturateInt32(int64_t(leftShift_) + lyingMaxWidth_ / 2 - width / 2);
+  // Centred in the lying maximum as the picture stands: the parts move with it.
+  const int32_t shownWidth = widget->GetWidth();
+  if (shownWidth < lyingMaxWidth_) {
+    leftShift_ = SaturateInt32(int64_t(leftShift_) + lyingMaxWidth_ / 2 - shownWidth / 2);
     widget->SetAnchorLeft(widget->GetAnchorLeft() + leftShift_);
   }
   // The parts stand scaled: a scale of 0 shrinks them away and leaves the shift unscaled.
