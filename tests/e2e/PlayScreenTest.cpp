@@ -375,6 +375,42 @@ TEST_F(PlayScreen, CellarPipesSolvedByClicksEndTheirGame) {
   EXPECT_FALSE(game->IsVisible());
 }
 
+// The parlour's packing game solved by a quick drag, the box dropped onto its cell while
+// the pick's own step still runs: the win follows that step (which starts it again rather
+// than unpausing it) and shows as the other games' do. "Solved!" over the board for its
+// time, the door ticked as it starts; then the close-up closes by itself.
+TEST_F(PlayScreen, PackingGameSolvedByAQuickDragShowsItsWin) {
+  ASSERT_NO_FATAL_FAILURE(StartTask("stylist_case", "t5_gift", ""));
+  run.Wait(1500);
+  run.Click({980, 100});
+  ASSERT_TRUE(screen->GetOpenApproach());
+  run.Wait(1800);
+  const std::string game = "approaches_group/sewing_box/minigame_package";
+  ASSERT_TRUE(Widget(game));
+  Ref<IWidget> door = Widget("objects_group/door_sewing_box_l1/inner_widget");
+  ASSERT_TRUE(door);
+  EXPECT_EQ(door->GetProperty("resourceleft").ToInt(), 0);
+  const uint32_t board = run.Pixel(240, 440);  // where the band lies, away from its text
+  run.Click({332, 270});
+  run.Move({572, 270});
+  run.Click({572, 270});
+  EXPECT_TRUE(Won("sewing_box/minigame_package"));
+  run.Wait(300);
+  ASSERT_TRUE(screen->GetOpenApproach()) << "closed before its win showed";
+  EXPECT_EQ(door->GetProperty("resourceleft").ToInt(), 48) << "the door ticked with the win";
+  EXPECT_FALSE(Widget("objects_group/door_sewing_box_l1")->IsMouseStop());
+  Ref<IWidget> win = Widget(game + "/win");
+  ASSERT_TRUE(win);
+  EXPECT_TRUE(win->IsVisible());
+  EXPECT_EQ(TranslateText(win->FindWidget("text")->GetProperty("text").ToString()),
+            TranslateText("%mg_solved%"));
+  EXPECT_LT(run.Pixel(240, 440) & 0xFF, board & 0xFF) << "the band darkens the board";
+  run.Wait(800);
+  EXPECT_TRUE(screen->GetOpenApproach()) << "the message lasts its time";
+  ASSERT_TRUE(run.WaitFor([&] { return !screen->GetOpenApproach(); }, 1000));
+  EXPECT_EQ(door->GetProperty("resourceleft").ToInt(), 48);
+}
+
 // The market's four games behind their doors: each shows its quest on its first opening
 // and none on the next of the same play, then its skip button. The crate's compare game is
 // solved by a click on the left cup and one on the right bell (the game's corner is at
