@@ -127,16 +127,11 @@ void THiddenPartsPanelManager::AddComplete(const Ref<ISceneObjectDef>& object) {
   const int32_t maxWidth = lying ? lyingMaxWidth_ : uprightMaxWidth_;
   const int32_t maxHeight = lying ? lyingMaxHeight_ : uprightMaxHeight_;
   if (width > maxWidth || height > maxHeight) {
-    // Fitted to the height first, then narrowed where the picture, as it now stands, is
-    // still too wide: a picture whose zoom shows in its width fits its box, not a box
-    // shrunk twice over. A size of 0 cannot be scaled to a maximum: that side keeps the
-    // scale it has.
+    // To the box's height, then, measured again, to its width when still too wide: the
+    // picture fits its box and touches it. A size of 0 cannot be scaled to a maximum.
     double zoom = height > 0 ? double(maxHeight) / height : 1.0;
-    Ref<IWidget> inner = widget->FindWidget("inner_widget");
-    if (inner) inner->SetProperty("zoom", Variant(zoom));
-    const int32_t zoomedWidth = inner ? widget->GetWidth() : width;
-    if (zoomedWidth > maxWidth && zoomedWidth > 0) zoom = zoom * maxWidth / zoomedWidth;
-    if (inner) {
+    if (width * zoom > maxWidth && width > 0) zoom = double(maxWidth) / width;
+    if (Ref<IWidget> inner = widget->FindWidget("inner_widget")) {
       inner->SetProperty("zoom", Variant(zoom));
       scale_ = Real(inner, "zoom", zoom);
     }
