@@ -136,8 +136,10 @@ void THiddenPartsPanelManager::AddComplete(const Ref<ISceneObjectDef>& object) {
       scale_ = Real(inner, "zoom", zoom);
     }
   }
-  if (width < lyingMaxWidth_) {
-    leftShift_ = SaturateInt32(int64_t(leftShift_) + lyingMaxWidth_ / 2 - width / 2);
+  // Centred in the lying maximum as the picture stands: the parts move with it.
+  const int32_t shownWidth = widget->GetWidth();
+  if (shownWidth < lyingMaxWidth_) {
+    leftShift_ = SaturateInt32(int64_t(leftShift_) + lyingMaxWidth_ / 2 - shownWidth / 2);
     widget->SetAnchorLeft(widget->GetAnchorLeft() + leftShift_);
   }
   // The parts stand scaled: a scale of 0 shrinks them away and leaves the shift unscaled.

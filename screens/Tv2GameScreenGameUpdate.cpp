@@ -40,6 +40,9 @@ IWidget* OwnerWidget(const Ref<IWidget>& widget) {
 
 void TTavelor2GameScreenGame::Update(int32_t dt) {
   TTv2GameplayScreen::Update(dt);
+  // A close-up hidden by its own data (a won game's feedback) is closed, so that the
+  // presses go to the scene the player sees again.
+  if (openApproach_ && !openApproach_->IsVisible()) CloseApproach();
   levelClock_ = SaturatingAdd(levelClock_, dt);
   ProcessDelayedActions(dt);
   UpdateFades();

@@ -245,18 +245,25 @@ TEST_F(GameplayData, PanelsHoldTheSampleScenesObjects) {
     if (c.kind == 3) {
       auto* parts = dynamic_cast<THiddenPartsPanelManager*>(manager.get());
       ASSERT_TRUE(parts && parts->GetCompleteWidget());
-      // The face's picture (200 x 200) fits its upright box of 80 x 84 and touches it:
-      // scaled to the height, then, measured again, to the width. The zoom widget keeps the
-      // scale as near as it can, and the parts take what it kept.
+      // The 200 x 200 face fits the upright maxima as it stands: 84 high, then narrowed to
+      // 80 wide, so 80 x 80 (the zoom widget keeps the scale as near as it can, and the
+      // parts take what it kept). It stands centred in the lying maximum (160 wide, after
+      // the 20 of the left shift) at the panel's first place (1, 1), and the parts land on
+      // it at their places, scaled alike.
       const double scale = parts->GetScale();
       EXPECT_NEAR(scale, 80.0 / 200, 0.005);
-      EXPECT_NEAR(parts->GetCompleteWidget()->GetWidth(), 80, 1);
-      EXPECT_LE(parts->GetCompleteWidget()->GetHeight(), 84);
+      const Ref<IWidget>& face = parts->GetCompleteWidget();
+      EXPECT_NEAR(face->GetWidth(), 80, 1);
+      EXPECT_NEAR(face->GetHeight(), 80, 1);
+      const double shift = 20 + (160 - face->GetWidth()) / 2;
+      EXPECT_EQ(face->GetAnchorLeft(), shift + 1);
+      EXPECT_EQ(face->GetAnchorTop(), 1);
       for (const char* name : {"gear_big", "gear_small", "hand_hour", "hand_minute"}) {
         Ref<ISceneObjectDef> part = objects[std::string("clocktower/") + name];
         Ref<ISceneObjectLocation> spec = part->GetLocations()->GetItem(Variant("spec"));
         Ref<IWidget> widget = manager->GetItemWidget(part);
-        EXPECT_NEAR(widget->GetAnchorLeft(), (spec->GetAnchorLeft() + 1) * scale + 20, 1) << name;
+        EXPECT_NEAR(widget->GetAnchorLeft(), (spec->GetAnchorLeft() + 1) * scale + shift, 1)
+            << name;
         EXPECT_NEAR(widget->GetAnchorTop(), (spec->GetAnchorTop() + 1) * scale, 1) << name;
       }
     }
@@ -284,6 +291,7 @@ TEST(GameplayDataPictures, ScenePicturesHaveTheObjectsSizes) {
     scene->LoadResources();
     Ref<ISceneObjectDefCollection> objects = scene->GetObjectDefs();
     ASSERT_GT(objects->Count(), 0);
+    int doors = 0;
     for (int i = 0; i < objects->Count(); ++i) {
       Ref<ISceneObjectDef> object = objects->GetItem(Variant(i));
       SCOPED_TRACE(object->GetName());
@@ -291,8 +299,22 @@ TEST(GameplayDataPictures, ScenePicturesHaveTheObjectsSizes) {
           Supports<IImageResource>(h.engine->GetResource(object->GetResourceName()));
       ASSERT_TRUE(image);
       ASSERT_TRUE(image->GetSurface());
-      EXPECT_EQ(image->GetWidth(), object->GetWidth());
       EXPECT_EQ(image->GetHeight(), object->GetHeight());
+      if (object->GetResourceName() == "img_door") {
+        // A close-up's door: its picture holds the shut door and, beside it, the door of a
+        // game done, which a won game's win shows by shifting the picture 48 pixels.
+        ++doors;
+        EXPECT_EQ(object->GetWidth(), 48);
+        ASSERT_EQ(image->GetWidth(), 2 * object->GetWidth());
+        int differ = 0;
+        for (int32_t y = 0; y < image->GetHeight(); ++y)
+          for (int32_t x = 0; x < object->GetWidth(); ++x)
+            differ += image->GetSurface()->GetPixel(x, y) !=
+                      image->GetSurface()->GetPixel(x + object->GetWidth(), y);
+        EXPECT_GT(differ, 100) << "the done half shows no tick";
+      } else {
+        EXPECT_EQ(image->GetWidth(), object->GetWidth());
+      }
       // Presses are judged on the picture's own pixels: what the player clicks, and where
       // the scripts click (its centre), must be opaque. Plain scenery takes no presses.
       const int type = object->GetObjectType();
@@ -303,6 +325,7 @@ TEST(GameplayDataPictures, ScenePicturesHaveTheObjectsSizes) {
             << "a clear centre";
       }
     }
+    EXPECT_EQ(doors, scene->GetSceneApproaches()->Count()) << "a door to each close-up";
     EXPECT_TRUE(Supports<IImageResource>(h.engine->GetResource("img_SceneBackground")));
     scene->RemoveResources();
     scene->ReleaseEngine();

@@ -300,7 +300,8 @@ TEST_F(GameplayLevels, SmoothActionFadesASceneWidgetInAndOut) {
 // Every approach of the story's scenes that holds a mini-game holds one, made when the
 // level starts: of the type the story gives that approach, named as a mini-game, with a
 // hint the language file translates, offering its skip and not yet won; its door opens it.
-// Skipped, it counts as won, and its own win takes it off the approach.
+// Skipped, it counts as won: its win says "Solved!" over the board and ticks the door,
+// which opens it no more, then hides the close-up.
 TEST_F(GameplayLevels, ApproachesHoldTheirMiniGames) {
   ASSERT_NO_FATAL_FAILURE(Open());
   struct Case {
@@ -380,15 +381,41 @@ TEST_F(GameplayLevels, ApproachesHoldTheirMiniGames) {
     EXPECT_NE(
         std::find(calls.begin(), calls.end(), "OpenApproach(" + std::string(c.approach) + ",0)"),
         calls.end());
+    approach->SetVisible(true);  // as the play screen opens it; the fixture only records it
+
+    // The door's widget shows the left half of its picture and takes the presses.
+    Ref<IWidget> door = owner->GetWidgetGroup(gkObjects)->FindWidget(
+        std::string("door_") + c.approach + "_l1");
+    ASSERT_TRUE(door);
+    Ref<IWidget> doorPicture = door->FindWidget("inner_widget");
+    ASSERT_TRUE(doorPicture);
+    EXPECT_EQ(doorPicture->GetProperty("resourceleft").ToInt(), 0);
+    EXPECT_TRUE(door->IsMouseStop());
 
     game->SetProperty("need_skip", Variant(false));
     EXPECT_TRUE(game->GetProperty("win").ToBool());
     EXPECT_FALSE(game->GetProperty("need_skip").ToBool());
-    for (int frame = 0; frame < 300 && game->IsVisible(); ++frame) {
+    auto frame = [&] {
       game->Process(16);
       game->UpdateDirtyRects(false, false);
-    }
-    EXPECT_FALSE(game->IsVisible()) << "the win leaves the game on the approach";
+    };
+    // The win waits for what the game still shows as it begins (the tiles' scramble, the
+    // ball shown under its cup); then "Solved!" over the board, the door at once on its ticked half and shut.
+    Ref<IWidget> win = game->FindWidget("win");
+    ASSERT_TRUE(win);
+    for (int waited = 0; waited < 100 && !win->IsVisible(); ++waited) frame();
+    ASSERT_TRUE(win->IsVisible());
+    EXPECT_EQ(TranslateText(win->FindWidget("text")->GetProperty("text").ToString()),
+              TranslateText("%mg_solved%"));
+    EXPECT_EQ(doorPicture->GetProperty("resourceleft").ToInt(), 48);
+    EXPECT_FALSE(door->IsMouseStop());
+    // The message stays for its time, then the close-up hides, which closes it.
+    int frames = 0;
+    for (; frames < 300 && approach->IsVisible(); ++frames) frame();
+    EXPECT_FALSE(approach->IsVisible()) << "the win leaves the close-up open";
+    EXPECT_GE(frames * 16, 1400) << "the close-up hid before its message ended";
+    EXPECT_LE(frames * 16, 1400 + 32);
+    EXPECT_FALSE(game->FindWidget("win")) << "the message outlives its close-up";
   }
   EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
 }

@@ -406,8 +406,8 @@ TEST_F(PlayScreen, ClockTowerEndsWhenItsFourPartsAreOnTheFace) {
 // The cellar's pipes, turned at random when they load, solved by clicks: each element is
 // turned on by left clicks until the water's way is whole (the straight pipes e0 and e2 by
 // an even number of turns, the elbow e1 by whole turns). The game never ends itself; its
-// watcher sees the win, lets the water run and ends it as the other games end: no skip
-// offered any more, and the game gone from its approach.
+// watcher sees the win, lets the water run and ends it as the other games end: "Solved!"
+// over it, no skip offered any more, its door ticked, then its close-up closed.
 TEST_F(PlayScreen, CellarPipesSolvedByClicksEndTheirGame) {
   ASSERT_NO_FATAL_FAILURE(StartTask("stylist_case", "t6", "", "300000"));
   run.Wait(1500);
@@ -434,16 +434,65 @@ TEST_F(PlayScreen, CellarPipesSolvedByClicksEndTheirGame) {
   EXPECT_TRUE(game->GetProperty("win").ToBool()) << game->GetProperty("turns").ToString();
   EXPECT_TRUE(game->GetProperty("need_skip").ToBool());
   EXPECT_TRUE(game->IsVisible());
-  run.Wait(1200);
-  EXPECT_FALSE(game->GetProperty("need_skip").ToBool());
-  EXPECT_FALSE(game->IsVisible());
+  // The water run, the game ends: "Solved!" over it, the door ticked and shut, no skip.
+  ASSERT_TRUE(run.WaitFor([&] { return !game->GetProperty("need_skip").ToBool(); }, 2000));
+  run.Wait(100);
+  ASSERT_TRUE(screen->GetOpenApproach());
+  Ref<IWidget> win = Widget("approaches_group/pipes/minigame_pipes/win");
+  ASSERT_TRUE(win);
+  EXPECT_TRUE(win->IsVisible());
+  EXPECT_EQ(TranslateText(win->FindWidget("text")->GetProperty("text").ToString()),
+            TranslateText("%mg_solved%"));
+  EXPECT_FALSE(Widget("ui_group/button_skip")->IsVisible());
+  EXPECT_EQ(Widget("objects_group/door_pipes_l1/inner_widget")->GetProperty("resourceleft").ToInt(),
+            48);
+  EXPECT_FALSE(Widget("objects_group/door_pipes_l1")->IsMouseStop());
+  // Then the close-up closes by itself.
+  ASSERT_TRUE(run.WaitFor([&] { return !screen->GetOpenApproach(); }, 2000));
+  EXPECT_FALSE(Widget("approaches_group/pipes")->IsVisible());
+}
+
+// The parlour's packing game solved by a quick drag, the box dropped onto its cell while
+// the pick's own step still runs: the win follows that step (which starts it again rather
+// than unpausing it) and shows as the other games' do. "Solved!" over the board for its
+// time, the door ticked as it starts; then the close-up closes by itself.
+TEST_F(PlayScreen, PackingGameSolvedByAQuickDragShowsItsWin) {
+  ASSERT_NO_FATAL_FAILURE(StartTask("stylist_case", "t5_gift", ""));
+  run.Wait(1500);
+  run.Click({980, 100});
+  ASSERT_TRUE(screen->GetOpenApproach());
+  run.Wait(1800);
+  const std::string game = "approaches_group/sewing_box/minigame_package";
+  ASSERT_TRUE(Widget(game));
+  Ref<IWidget> door = Widget("objects_group/door_sewing_box_l1/inner_widget");
+  ASSERT_TRUE(door);
+  EXPECT_EQ(door->GetProperty("resourceleft").ToInt(), 0);
+  const uint32_t board = run.Pixel(240, 440);  // where the band lies, away from its text
+  run.Click({332, 270});
+  run.Move({572, 270});
+  run.Click({572, 270});
+  EXPECT_TRUE(Won("sewing_box/minigame_package"));
+  run.Wait(300);
+  ASSERT_TRUE(screen->GetOpenApproach()) << "closed before its win showed";
+  EXPECT_EQ(door->GetProperty("resourceleft").ToInt(), 48) << "the door ticked with the win";
+  EXPECT_FALSE(Widget("objects_group/door_sewing_box_l1")->IsMouseStop());
+  Ref<IWidget> win = Widget(game + "/win");
+  ASSERT_TRUE(win);
+  EXPECT_TRUE(win->IsVisible());
+  EXPECT_EQ(TranslateText(win->FindWidget("text")->GetProperty("text").ToString()),
+            TranslateText("%mg_solved%"));
+  EXPECT_LT(run.Pixel(240, 440) & 0xFF, board & 0xFF) << "the band darkens the board";
+  run.Wait(800);
+  EXPECT_TRUE(screen->GetOpenApproach()) << "the message lasts its time";
+  ASSERT_TRUE(run.WaitFor([&] { return !screen->GetOpenApproach(); }, 1000));
+  EXPECT_EQ(door->GetProperty("resourceleft").ToInt(), 48);
 }
 
 // The market's four games behind their doors: each shows its quest on its first opening
 // and none on the next of the same play, then its skip button. The crate's compare game is
 // solved by a click on the left cup and one on the right bell (the game's corner is at
-// (232, 110)) and its win takes it off the approach; the others are skipped, each with its
-// own button.
+// (232, 110)); the others are skipped, each with its own button. Each win says "Solved!"
+// over its game, ticks its door, which opens it no more, and closes its close-up by itself.
 TEST_F(PlayScreen, MarketGamesShowTheirQuestsOnceAndAreSolvedOrSkipped) {
   ASSERT_TRUE(run.Ok()) << run.Failure();
   run.Platform().SetFrameInterval(16);
@@ -492,14 +541,29 @@ TEST_F(PlayScreen, MarketGamesShowTheirQuestsOnceAndAreSolvedOrSkipped) {
       EXPECT_FALSE(Widget("ui_group/button_skip")->IsVisible());
     }
     EXPECT_TRUE(Won(g.path));
-    run.Wait(1000);
-    EXPECT_FALSE(Widget("approaches_group/" + std::string(g.path))->IsVisible());
-    // Closing the approach takes a solved game's button away too.
-    run.Click({40, 600});
-    EXPECT_FALSE(screen->GetOpenApproach());
+    // "Solved!" over the board, the door on its ticked half and shut; the skip gone.
+    run.Wait(300);
+    ASSERT_TRUE(screen->GetOpenApproach());
+    Ref<IWidget> win = Widget("approaches_group/" + std::string(g.path) + "/win");
+    ASSERT_TRUE(win);
+    EXPECT_TRUE(win->IsVisible());
+    EXPECT_EQ(TranslateText(win->FindWidget("text")->GetProperty("text").ToString()),
+              TranslateText("%mg_solved%"));
+    EXPECT_FALSE(Widget("ui_group/button_skip")->IsVisible());
+    const std::string door = "objects_group/door_" + approach + "_l1";
+    EXPECT_EQ(Widget(door + "/inner_widget")->GetProperty("resourceleft").ToInt(), 48);
+    EXPECT_FALSE(Widget(door)->IsMouseStop());
+    // The close-up closes by itself once the message has shown.
+    run.Wait(700);
+    EXPECT_TRUE(screen->GetOpenApproach()) << "closed before its message ended";
+    ASSERT_TRUE(run.WaitFor([&] { return !screen->GetOpenApproach(); }, 1500));
+    EXPECT_FALSE(Widget("approaches_group/" + approach)->IsVisible());
     EXPECT_FALSE(Widget("ui_group/button_skip")->IsVisible());
     run.Wait(300);
   }
+  // A done door opens its close-up no more.
+  run.Click({980, 100});
+  EXPECT_FALSE(screen->GetOpenApproach());
 }
 
 }  // namespace

@@ -212,6 +212,59 @@ TEST_F(PanelKinds, CompleteObjectStandsOrLiesAndScalesItsParts) {
   EXPECT_EQ(panel->GetChildren()->Count(), 0);
 }
 
+TEST_F(PanelKinds, ZoomedPictureFitsItsMaximaAndTakesItsPartsAlong) {
+  // As the sample game draws it: the picture's zoom widget shows its zoom in the item's
+  // size (with a pixel of its smooth edge), so a picture too wide for its maximum once
+  // fitted to the height is narrowed to it, not shrunk by both factors; a picture that then
+  // stands narrower than the lying maximum is centred in it, its parts with it.
+  struct Case {
+    int width, height;
+    double scale;
+    bool centred;
+  } cases[] = {
+      {200, 200, 0.4, true},                    // 84 wide at 84 / 200: narrowed to 80
+      {300, 100, 70.0 / 100 * 160 / 210, false},  // lying: 210 wide at 0.7, narrowed to 160
+      {40, 168, 0.5, true},                     // fitted to the height alone
+  };
+  const std::string shape = R"(
+    <widgetfactory type="WidgetFactory" name="panel_item_shape_create"><widgetstring>
+      <widget type="group_widget" name="%name%" anchor_left="%left%" anchor_top="%top%"
+              visible="yes"><widgets>
+        <widget type="zoom_widget" name="inner_widget" visible="yes"><widgets>
+          <widget type="test_box" name="picture" visible="yes" width="%width%"
+                  height="%height%"/>
+        </widgets></widget>
+      </widgets></widget>
+    </widgetstring></widgetfactory>)";
+  ASSERT_TRUE(StartOwner(PlayWindow({}, shape + panel_support::kPanelItemFactories,
+                                    panel_support::PanelUi(PartsLayout()))));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+    Ref<THiddenPartsPanelManager> manager = Bound<THiddenPartsPanelManager>();
+    manager->AddItem(Object("\"face\" objecttype=\"3\" width=\"" + std::to_string(c.width) +
+                                "\" height=\"" + std::to_string(c.height) + "\"",
+                            R"(<location name="spec" anchor_left="0" anchor_top="0"/>)"));
+    Ref<ISceneObjectDef> gear = Object(R"("gear" objecttype="2" width="20" height="20")",
+                                       R"(<location name="spec" anchor_left="100" anchor_top="50"/>)");
+    manager->AddItem(gear);
+    Ref<IWidget> face = manager->GetCompleteWidget();
+    ASSERT_TRUE(face);
+    EXPECT_NEAR(manager->GetScale(), c.scale, 0.005);
+    const int shown = face->GetWidth();
+    EXPECT_NEAR(shown, c.width * c.scale, 1.5);
+    // Centred: moved right by the key's 20 and the half of what it leaves of 160.
+    const int shift = c.centred ? 20 + 80 - shown / 2 : 20;
+    EXPECT_EQ(Left(face), c.centred ? 1 + shift : 1);
+    // The part stands where its place lies on the picture shown, beside it by the key's
+    // shift only where the picture takes the whole lying width.
+    Ref<IWidget> part = manager->GetItemWidget(gear);
+    ASSERT_TRUE(part);
+    EXPECT_NEAR(part->GetAnchorLeft() - face->GetAnchorLeft(),
+                101 * manager->GetScale() - 1 + (c.centred ? 0 : 20), 1e-6);
+    manager->Unbind();
+  }
+}
+
 TEST_F(PanelKinds, PartsOfAZeroScaleStayFinite) {
   // No lying maximum height: the picture scales to 0, and the top shift is not divided.
   ASSERT_TRUE(StartPanel(PartsLayout(0)));

@@ -162,6 +162,29 @@ TEST_F(GameScreenGameLevel, DelayedApproachOpensOnce) {
   EXPECT_EQ(screen->DelayedSwitchCount(), 1);
 }
 
+// A close-up its own data hides (a won game's feedback) is closed at the next update: the
+// scene takes the presses again, with nothing left paused or darkened and no skip offered.
+TEST_F(GameScreenGameLevel, HiddenApproachIsClosedAtTheNextUpdate) {
+  StartWith();
+  AddApproach("cupboard");
+  AddApproach("chest");
+  AddMiniGame("approaches_group/cupboard", "minigame_pick", "mg_hint_pick");
+  screen->OpenApproach("cupboard", 0);
+  W("animation_group/task_quest")->SetDead(true);
+  Frame(16);
+  ASSERT_TRUE(W("ui_group/button_skip")->IsVisible());
+  W("approaches_group/cupboard")->SetVisible(false);
+  Frame(16);
+  EXPECT_FALSE(screen->GetOpenApproach());
+  EXPECT_FALSE(W("approaches_group")->IsVisible());
+  EXPECT_FALSE(W("approach_obscuring_widget")->IsVisible());
+  EXPECT_FALSE(W("objects_group")->IsPaused());
+  EXPECT_FALSE(W("ui_group/button_skip")->IsVisible());
+  screen->OpenApproach("chest", 0);
+  Frame(16);
+  EXPECT_EQ(screen->GetOpenApproach(), W("approaches_group/chest")) << "a shown one stays";
+}
+
 TEST_F(GameScreenGameLevel, DelayedQueueGrowsBeforeItFills) {
   StartWith();
   Ref<IWidget> bats = AddObject("objects_group", "bats", 5, 10, 10);

@@ -51,6 +51,9 @@ const PictureCase kPictures[] = {
     {{"a.png", "comic", "w=120", "h=80", "panel=3"}, 120, 80, false},
     {{"a.png", "comic", "w=120", "h=80", "panel=2", "story=match"}, 120, 80, false},
     {{"a.png", "portrait", "size=48", "hair=cap"}, 48, 48, false},
+    {{"a.png", "door", "size=24"}, 48, 24, true},
+    {{"a.png", "door", "size=24", "frames=1"}, 24, 24, true},
+    {{"a.png", "clock", "size=40"}, 40, 40, true},
 };
 
 TEST(AssetGenImage, EveryPictureDecodesToItsSizeAndAlpha) {

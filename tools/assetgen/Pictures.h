@@ -31,6 +31,8 @@ Canvas StarPicture(const AssetArgs& args);
 Canvas KeyPicture(const AssetArgs& args);
 Canvas CupPicture(const AssetArgs& args);
 Canvas ObjectPicture(const AssetArgs& args);
+Canvas DoorPicture(const AssetArgs& args);
+Canvas ClockPicture(const AssetArgs& args);
 Canvas PortraitPicture(const AssetArgs& args);
 Canvas PipePicture(const AssetArgs& args);
 Canvas StripPicture(const AssetArgs& args);

@@ -211,6 +211,55 @@ Canvas ObjectPicture(const AssetArgs& args) {
   return c;
 }
 
+// A door to a close-up, "frames" of it side by side, each as high as the picture: the
+// door shut, then (a second frame) the same door with a green tick, its game done.
+Canvas DoorPicture(const AssetArgs& args) {
+  const int size = args.Int("size", 48, 8, 512);
+  const int frames = args.Int("frames", 2, 1, 2);
+  const Rgba colour = args.Colour("color", Hex(0x5d4037));
+  Canvas c(size * frames, size);
+  const float s = static_cast<float>(size);
+  for (int f = 0; f < frames; ++f) {
+    const float x = s * static_cast<float>(f);
+    const float rim = std::max(1.0f, s * 0.04f), inset = rim + 1;
+    Embossed(c, RoundRect(x + inset, inset, x + s - inset, s - inset, s * 0.12f), colour,
+             rim * 0.7f, 0);
+    c.FillShape(RoundRect(x + s * 0.22f, s * 0.18f, x + s * 0.78f, s * 0.46f, s * 0.05f),
+                Solid(Shade(colour, 0.75f)));
+    c.FillShape(Circle(x + s * 0.7f, s * 0.62f, s * 0.06f), Solid(Hex(0xe0b040)));
+    if (f == 1) {
+      const Shape tick = Union(Capsule(x + s * 0.24f, s * 0.52f, x + s * 0.42f, s * 0.72f, s * 0.07f),
+                               Capsule(x + s * 0.42f, s * 0.72f, x + s * 0.78f, s * 0.28f, s * 0.07f));
+      c.FillShape(Grow(tick, s * 0.04f), Solid(Hex(0x10300c)));
+      c.FillShape(tick, Solid(Hex(0x5ed04a)));
+    }
+  }
+  return c;
+}
+
+// A clock's dial of "size": a cream face in a brass rim, the twelve hour marks, the
+// numeral places at 12, 3, 6 and 9 drawn heavier, and the pin the hands turn on.
+Canvas ClockPicture(const AssetArgs& args) {
+  const int size = args.Int("size", 200, 16, 1024);
+  const Rgba face = args.Colour("color", Hex(0xf5f0e0));
+  const Rgba rim = args.Colour("rim", Hex(0xb08d57));
+  Canvas c(size, size);
+  const float s = static_cast<float>(size), m = s / 2;
+  c.FillShape(Circle(m, m, m - 1), Linear(0, 0, Shade(rim, 1.3f), 0, s, Shade(rim, 0.7f)));
+  c.FillShape(Circle(m, m, m * 0.86f),
+              Radial(m - s * 0.1f, m - s * 0.1f, m * 1.2f, Shade(face, 1.1f), Shade(face, 0.9f)));
+  for (int hour = 0; hour < 12; ++hour) {
+    const float a = static_cast<float>(hour) * kPi / 6;
+    const bool heavy = hour % 3 == 0;
+    const float r0 = m * (heavy ? 0.62f : 0.7f), r1 = m * 0.8f;
+    c.FillShape(Capsule(m + r0 * std::sin(a), m - r0 * std::cos(a), m + r1 * std::sin(a),
+                        m - r1 * std::cos(a), s * (heavy ? 0.022f : 0.012f)),
+                Solid(Hex(0x2a1a0a)));
+  }
+  c.FillShape(Circle(m, m, s * 0.035f), Solid(Shade(rim, 0.6f)));
+  return c;
+}
+
 // A participant's portrait: head and shoulders in "color" against "back", in a frame; "hair"
 // tells the people apart at a glance (short, long or a cap).
 Canvas PortraitPicture(const AssetArgs& args) {
