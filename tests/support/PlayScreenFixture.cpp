@@ -186,7 +186,8 @@ std::string PlayScreenFixture::Window(const std::string& extra, const std::strin
       BoxFactory("hint_activation", "hint_activation", R"(caption="%duration%")") +
       BoxFactory("ps_star_circle", "%name%") +
       BoxFactory("hint_scenario", "%name%",
-                 R"(caption="%target_x%,%target_y%,%target_angle%,%distance_duration%")") +
+                 R"(caption="%target_x%,%target_y%,%target_angle%,%distance_duration%" )"
+                 R"(extraparams="\widget=")") +
       BoxFactory("shine_effect", "shine_effect",
                  R"(anchor_left="%anchor_left%" anchor_top="%anchor_top%")") +
       BoxFactory("moving_object", "%name%") + BoxFactory("win_level_anim", "win_level_anim") +
