@@ -57,7 +57,12 @@ Canvas GradientPicture(const AssetArgs& args) {
   const float w = static_cast<float>(c.Width()), h = static_cast<float>(c.Height());
   if (style == "vertical") c.Fill(Linear(0, 0, top, 0, h, bottom));
   if (style == "diagonal") c.Fill(Linear(0, 0, top, w, h, bottom));
-  if (style == "radial") c.Fill(Radial(w / 2, h / 2, std::sqrt(w * w + h * h) / 2, top, bottom));
+  // "radius": where the radial gradient reaches its outer colour, which then holds out to
+  // the edges (a soft hole whose rim matches a flat colour beside it); the corners' distance
+  // by default.
+  const float corner = std::sqrt(w * w + h * h) / 2;
+  const float radius = static_cast<float>(args.Real("radius", corner, 1, 4096));
+  if (style == "radial") c.Fill(Radial(w / 2, h / 2, radius, top, bottom));
   return c;
 }
 
