@@ -11,7 +11,8 @@
 #   data/images, data/fonts, data/music   made by assetgen (cmake/SampleAssets.cmake)
 #   data/sounds.vkd                  the sounds, packed: the archive stands in for the folder
 # and, embedded in the program, the archive GAMERES ("res:GAMERES\cursor.png"): the cursor
-# pictures. Every step is a custom command of the sources, so a change redoes only its part.
+# pictures; and MAINICON, the window's icon (icon.png of data/assets/images.txt). Every step
+# is a custom command of the sources, so a change redoes only its part.
 
 set(SAMPLE_GAME_SOURCE_DIR ${PROJECT_SOURCE_DIR}/data)
 set(SAMPLE_STAGING_DIR ${PROJECT_BINARY_DIR}/sample_staging)
@@ -129,5 +130,6 @@ add_custom_command(
 
 add_custom_target(sample_game ALL DEPENDS ${sample_game_outputs} ${sample_gameres_archive})
 add_dependencies(sample_game sample_assets)
-add_program_resources(tavelor2 GAMERES ${sample_gameres_archive})
+add_program_resources(tavelor2 GAMERES ${sample_gameres_archive}
+  MAINICON ${SAMPLE_IMAGES_DIR}/icon.png)
 add_dependencies(tavelor2 sample_game)

@@ -156,6 +156,9 @@ class TEngine : public TAbstractObject,
   bool CreateMainWindow();
   void DestroyMainWindow();
   bool SetCaption();
+  // The picture of the program resource "MAINICON" as the window's icon, when the
+  // program carries one.
+  void SetWindowIcon();
   bool InitSound();
   bool LoadGame(const std::string& gameFileName);
   void Dispatch(const platform::Event& event);

@@ -10,7 +10,10 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/EngineDeclarations.h"
 #include "foundation/Random.h"
+#include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
+#include "platform/Png.h"
+#include "platform/ProgramResources.h"
 
 void TEngine::Init() {
   TAbstractObject::Init();
@@ -79,6 +82,7 @@ bool TEngine::Initialize(const std::string& gameFileName) {
   if (ok) {
     ReadDisplayFormat();
     SetCaption();
+    SetWindowIcon();
     InitSound();
     ok = LoadGame(gameFileName);
   }
@@ -132,6 +136,18 @@ bool TEngine::SetCaption() {
   if (!window_) return false;
   window_->SetCaption(GetOption("ApplicationCaption").ToString());
   return true;
+}
+
+void TEngine::SetWindowIcon() {
+  std::optional<ProgramResource> icon = FindProgramResource("MAINICON");
+  if (!window_ || !icon) return;
+  platform::PngImage image;
+  std::string error;
+  if (!platform::DecodePng(icon->data, icon->size, "res:MAINICON", image, error)) {
+    Warn("res:MAINICON", "not the window's icon (" + error + ")");
+    return;
+  }
+  window_->SetIcon(image.pixels.data(), image.width, image.height);
 }
 
 bool TEngine::InitSound() {

@@ -7,6 +7,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "engine/CommandLine.h"
 #include "engine/Engine.h"
 #include "foundation/CheckedMath.h"
 #include "foundation/EngineDeclarations.h"
@@ -94,6 +95,29 @@ void InitEngineRoutines() {
 }
 
 int RunApplication() {
+  // Help and misuse are answered before anything reads a file or opens a window.
+  TCommandLine line = ReadCommandLine(platform::ProgramArguments());
+  switch (line.action) {
+    case TCommandLineAction::Refuse:
+      std::fprintf(stderr, "%s: %s\nTry \"%s --help\".\n", DefaultApplicationCaption.c_str(),
+                   line.problem.c_str(), DefaultApplicationCaption.c_str());
+      return 2;
+    case TCommandLineAction::Version:
+      std::fputs(VersionText().c_str(), stdout);
+      return 0;
+    case TCommandLineAction::Help:
+      // The start-up parameters may name another preference folder; reading them
+      // touches only the program folder.
+      InitEngineRoutines();
+      ReadStartupParams();
+      std::fputs(UsageText(GetProgramFolder(),
+                           platform::PreferenceFolderPlace(MakerFolderName, PreferenceFolderName))
+                     .c_str(),
+                 stdout);
+      return 0;
+    case TCommandLineAction::Run:
+      break;
+  }
   InitEngineRoutines();
   ReadStartupParams();
   LoadLanguage("");

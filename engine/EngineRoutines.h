@@ -19,9 +19,11 @@ class TEngine;
 // folder (made the current folder) and the options store's preference folder. Runs once;
 // later calls do nothing.
 void InitEngineRoutines();
-// The main routine: start-up parameters, language, then the engine until it ends.
-// Returns the program's exit status: 0 after a normal end; 1 when the engine could not
-// start (no display, no game) or a script check failed, after one line on stderr.
+// The main routine: the command line (--help and --version are answered at once, a
+// misuse with one line on stderr and status 2), start-up parameters, language, then the
+// engine until it ends. Returns the program's exit status: 0 after a normal end; 1 when
+// the engine could not start (no display, no game) or a script check failed, after one
+// line on stderr.
 int RunApplication();
 // Reads "data\ini\startupParams.ini" when present: "lang_file_name" (or
 // "default_resource_name") sets the language file, "preference_folder_name" the

@@ -5,6 +5,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -179,7 +180,7 @@ void T15PuzzleWidget::Update(int32_t dt) {
 
 bool T15PuzzleWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message == 513 && hovered_) ClickTile(GetHoveredWidgetName());
+  if (message == input::kLeftButtonDown && hovered_) ClickTile(GetHoveredWidgetName());
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Warnings.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -289,7 +290,9 @@ void T3MatchWidget::Explode() {
 
 bool T3MatchWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message != 513 || !hovered_ || state_ != kInput || !playing_ || pitch_ <= 0) return result;
+  if (message != input::kLeftButtonDown || !hovered_ || state_ != kInput || !playing_ ||
+      pitch_ <= 0)
+    return result;
   // The items stand at the board's anchor: a group's "left" and "top" follow what it
   // holds, the store above the board included.
   Ref<IWidget> board = FindWidget("board");

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/InputConstants.h"
+
 namespace {
 
 bool Contains(const std::vector<std::string>& list, const std::string& name) {
@@ -87,7 +89,7 @@ void TMiniGameCategoryWidget::RestartChild(IWidget* widget, const char* name) {
 
 bool TMiniGameCategoryWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message != 513 || !playing_ || !hovered_) return result;
+  if (message != input::kLeftButtonDown || !playing_ || !hovered_) return result;
   auto* cardOwner = dynamic_cast<IWidget*>(hovered_->GetOwner());
   std::string card = OwnerName(cardOwner);
   if (card.empty()) return result;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/Random.h"
+#include "platform/InputConstants.h"
 
 const TPropertyTable& TCompareWidget::Properties() {
   static const TPropertyTable table(TMiniGameWidget::Properties(), {
@@ -26,7 +27,7 @@ void TCompareWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 
 bool TCompareWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (playing_ && message == 513 && hovered_) {
+  if (playing_ && message == input::kLeftButtonDown && hovered_) {
     PickElement(GetHoveredWidgetName());
     if (groups_.empty()) Win();
   }

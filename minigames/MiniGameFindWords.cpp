@@ -6,6 +6,7 @@
 
 #include "foundation/CheckedMath.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -155,8 +156,8 @@ void TFindWordsWidget::CellFeedback(const char* factory, int32_t cell) {
 bool TFindWordsWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
   if (!playing_) return result;
-  if (message == 513) Begin();
-  if (message == 514) End();
+  if (message == input::kLeftButtonDown) Begin();
+  if (message == input::kLeftButtonUp) End();
   return result;
 }
 

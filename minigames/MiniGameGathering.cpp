@@ -4,6 +4,7 @@
 
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -129,7 +130,8 @@ int32_t TMiniGameGathering::CollectedInGroup(int group) const {
 
 bool TMiniGameGathering::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message == 513 && playing_ && hovered_) ClickWidget(GetHoveredWidgetName());
+  if (message == input::kLeftButtonDown && playing_ && hovered_)
+    ClickWidget(GetHoveredWidgetName());
   return result;
 }
 

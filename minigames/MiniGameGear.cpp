@@ -5,6 +5,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -222,7 +223,8 @@ void TMiniGameGear::PushImpulseWidget(int32_t p) {
 
 bool TMiniGameGear::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message == 513 && playing_ && hovered_) PressWidget(GetHoveredWidgetName());
+  if (message == input::kLeftButtonDown && playing_ && hovered_)
+    PressWidget(GetHoveredWidgetName());
   return result;
 }
 

@@ -7,6 +7,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 #include "widgets/CurveWidgets.h"
 
 namespace {
@@ -319,10 +320,11 @@ bool TGraphWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t k
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
   if (!playing_) return result;
   if (!ravel_) {
-    if (message == 514 && !IsQueueBusy() && hovered_) ClickVertex(hovered_->GetName());
+    if (message == input::kLeftButtonUp && !IsQueueBusy() && hovered_)
+      ClickVertex(hovered_->GetName());
     return result;
   }
-  if (message == 513 && hovered_ && !dragging_) {
+  if (message == input::kLeftButtonDown && hovered_ && !dragging_) {
     // Only a vertex can be dragged.
     int32_t vertex = VertexNamed(hovered_->GetName());
     if (vertex < 0) return result;
@@ -334,7 +336,7 @@ bool TGraphWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t k
     Ref<IParamCollection> params = NewParams();
     params->SetValue("id", Variant::Integer(NextId()));
     EnqueueWidget(MakeChild("pick", params));
-  } else if (message == 514) {
+  } else if (message == input::kLeftButtonUp) {
     EndDrag();
   }
   return result;

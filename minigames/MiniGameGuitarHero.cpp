@@ -5,6 +5,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -407,7 +408,7 @@ void TMiniGameGuitarHero::PlaybackStep() {
 
 bool TMiniGameGuitarHero::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message == 513 && hovered_) ClickWidget(GetHoveredWidgetName());
+  if (message == input::kLeftButtonDown && hovered_) ClickWidget(GetHoveredWidgetName());
   return result;
 }
 

@@ -5,6 +5,7 @@
 
 #include "foundation/CheckedMath.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 const TPropertyTable& TMoverWidget::Properties() {
   using M = TMoverWidget;
@@ -50,7 +51,7 @@ void TMoverWidget::MakeItemFeedback(const std::string& factory) {
 bool TMoverWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
   if (!playing_) return result;
-  if (message == 513) {
+  if (message == input::kLeftButtonDown) {
     std::string name = hovered_ ? hovered_->GetName() : std::string();
     if (!hovered_ || !IsItem(name)) {
       // A press beside the items lets the drag go where it is, without a drop.
@@ -61,7 +62,7 @@ bool TMoverWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t k
     } else {
       PickUp(hovered_);
     }
-  } else if (message == 514) {
+  } else if (message == input::kLeftButtonUp) {
     Drop();
   }
   return result;

@@ -7,6 +7,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ bool TPackageWidget::LiesOn(IWidget* widget, const TPart& part, const TCell& cel
 
 bool TPackageWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message != 513 || !playing_) return result;
+  if (message != input::kLeftButtonDown || !playing_) return result;
   std::string name = hovered_ ? hovered_->GetName() : std::string();
   if (!hovered_ || !FindItem(name)) {
     dragged_.clear();

@@ -5,6 +5,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -146,11 +147,12 @@ void TPipeWidget::ApplyTurns(const std::string& text) {
 
 bool TPipeWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if ((message != 513 && message != 516) || !hovered_) return result;
+  if ((message != input::kLeftButtonDown && message != input::kRightButtonDown) || !hovered_)
+    return result;
   std::string clicked = "desk/" + hovered_->GetName();
   for (const TElement& element : elements_)
     if (element.widget == clicked) {
-      TurnElement(element.index, message == 513 ? 1 : -1, "turn");
+      TurnElement(element.index, message == input::kLeftButtonDown ? 1 : -1, "turn");
       break;
     }
   return result;

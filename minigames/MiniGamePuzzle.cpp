@@ -7,6 +7,7 @@
 #include "foundation/Random.h"
 #include "foundation/Warnings.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -218,10 +219,10 @@ TPoint TPuzzleWidget::ChildMouse() {
 bool TPuzzleWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
   // Pieces stay draggable after the win.
-  if (message == 513 && hovered_) {
+  if (message == input::kLeftButtonDown && hovered_) {
     int32_t piece = PieceOf(hovered_->GetName());
     if (piece >= 0) BeginDrag(piece);
-  } else if (message == 514) {
+  } else if (message == input::kLeftButtonUp) {
     EndDrag();
   }
   return result;

@@ -7,6 +7,7 @@
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
 #include "minigames/MiniGame.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -246,7 +247,7 @@ Ref<IWidget> TPyramidWidget::WidgetAtPos(const TPoint& point) {
 
 bool TPyramidWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TVisualGroupWidget::HandleMouse(message, point, keys);
-  if (message != 513 || !hovered_) return result;
+  if (message != input::kLeftButtonDown || !hovered_) return result;
   std::string name = hovered_->GetName();
   if (IsItem(name))
     StackItem(name);

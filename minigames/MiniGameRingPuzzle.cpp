@@ -8,6 +8,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -169,13 +170,13 @@ bool TRingPuzzleWidget::IsSolved() const {
 bool TRingPuzzleWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
   if (!playing_) return result;
-  if (message == 513 && hovered_) {
+  if (message == input::kLeftButtonDown && hovered_) {
     grabbed_ = -1;
     for (size_t i = 0; i < rings_.size(); ++i)
       if (rings_[i].widget == hovered_->GetName()) grabbed_ = int32_t(i);
     if (grabbed_ >= 0) last_ = mouse_;
     held_ = true;
-  } else if (message == 514) {
+  } else if (message == input::kLeftButtonUp) {
     grabbed_ = -1;
     held_ = false;
     SetLastSign(0);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ void TScalesWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 
 bool TScalesWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message == 513 && playing_ && hovered_) ClickName(hovered_->GetName());
+  if (message == input::kLeftButtonDown && playing_ && hovered_) ClickName(hovered_->GetName());
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 const TPropertyTable& TShooterWidget::Properties() {
   using S = TShooterWidget;
@@ -105,7 +106,7 @@ void TShooterWidget::SpawnTarget() {
 
 bool TShooterWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (!playing_ || message != 513) return result;
+  if (!playing_ || message != input::kLeftButtonDown) return result;
   TTarget* hit = nullptr;
   if (hovered_)
     for (TTarget& t : targets_)

@@ -4,6 +4,7 @@
 
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 const TPropertyTable& TSimonWidget::Properties() {
   using S = TSimonWidget;
@@ -195,7 +196,8 @@ std::vector<std::string> TSimonWidget::SequenceNames() const {
 
 bool TSimonWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message == 513 && hovered_ && state_ == kInput) ClickElement(hovered_->GetName());
+  if (message == input::kLeftButtonDown && hovered_ && state_ == kInput)
+    ClickElement(hovered_->GetName());
   return result;
 }
 

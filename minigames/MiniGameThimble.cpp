@@ -4,6 +4,7 @@
 
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ void TThimbleWidget::Update(int32_t dt) {
 
 bool TThimbleWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message == 513 && hovered_) ClickCup(GetHoveredWidgetName());
+  if (message == input::kLeftButtonDown && hovered_) ClickCup(GetHoveredWidgetName());
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -81,7 +82,8 @@ void TTwainPickWidget::Update(int32_t dt) {
 
 bool TTwainPickWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (started_ && playing_ && message == 513 && hovered_) ClickElement(GetHoveredWidgetName());
+  if (started_ && playing_ && message == input::kLeftButtonDown && hovered_)
+    ClickElement(GetHoveredWidgetName());
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include "foundation/Random.h"
 #include "foundation/Warnings.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -453,7 +454,8 @@ void TXMatchWidget::Explode() {
 
 bool TXMatchWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
-  if (message == 513 && hovered_ && state_ == kInput && playing_) ClickCell(hovered_->GetName());
+  if (message == input::kLeftButtonDown && hovered_ && state_ == kInput && playing_)
+    ClickCell(hovered_->GetName());
   return result;
 }
 

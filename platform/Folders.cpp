@@ -189,6 +189,14 @@ std::string PreferenceFolder(const std::string& maker, const std::string& game) 
   return PreferenceFolder(maker, game, refusal);
 }
 
+std::string PreferenceFolderPlace(const std::string& maker, const std::string& game) {
+  if (const char* chosen = std::getenv("GAME_PREFERENCE_DIR"); chosen && chosen[0])
+    return WithSlash(PathFromStartFolder(chosen));
+  std::string base = UserDataFolder();
+  if (base.empty() || maker.empty()) return base;
+  return game.empty() ? WithSlash(base + maker) : WithSlash(base + maker + "/" + game);
+}
+
 FileReadState ReadRegularFile(const std::string& path, std::string& data, size_t maxBytes,
                               std::string& problem) {
   data.clear();

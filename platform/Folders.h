@@ -39,6 +39,9 @@ struct FolderRefusal {
 std::string PreferenceFolder(const std::string& maker, const std::string& game);
 std::string PreferenceFolder(const std::string& maker, const std::string& game,
                              FolderRefusal& refusal);
+// Where PreferenceFolder looks first, ending in "/", without making or checking anything
+// (for messages); empty without a home folder.
+std::string PreferenceFolderPlace(const std::string& maker, const std::string& game);
 
 // Makes the folder and its missing parents (mode 0700 for those made). True when it
 // then is a usable folder: a directory, not writable by everyone unless sticky. Problem

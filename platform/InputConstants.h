@@ -23,6 +23,14 @@ constexpr uint32_t kMiddleButtonDown = 519;
 constexpr uint32_t kMiddleButtonUp = 520;
 constexpr uint32_t kMiddleButtonDoubleClick = 521;
 
+// A press or a release of any of the three buttons (a double-click is neither).
+constexpr bool IsButtonDown(uint32_t message) {
+  return message == kLeftButtonDown || message == kRightButtonDown || message == kMiddleButtonDown;
+}
+constexpr bool IsButtonUp(uint32_t message) {
+  return message == kLeftButtonUp || message == kRightButtonUp || message == kMiddleButtonUp;
+}
+
 // Virtual-key codes. Letters and digits are their upper-case characters ('A', '0').
 constexpr uint32_t kVkBack = 8;
 constexpr uint32_t kVkTab = 9;

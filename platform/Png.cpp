@@ -40,14 +40,11 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int32_t width, in
   return true;
 }
 
-bool ReadPng(const std::string& path, PngImage& result, std::string& error, uint64_t maxPixels) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) {
-    error = "cannot read " + path + ": " + image.message;
-    return false;
-  }
+namespace {
+
+// The rest of a read whose header the image holds.
+bool FinishRead(png_image& image, const std::string& path, PngImage& result, std::string& error,
+                uint64_t maxPixels) {
   if (image.width == 0 || image.height == 0 ||
       uint64_t(image.width) * uint64_t(image.height) > maxPixels) {
     error = path + ": picture too large";
@@ -65,6 +62,31 @@ bool ReadPng(const std::string& path, PngImage& result, std::string& error, uint
   result.height = int32_t(image.height);
   result.pixels = std::move(pixels);
   return true;
+}
+
+}  // namespace
+
+bool ReadPng(const std::string& path, PngImage& result, std::string& error, uint64_t maxPixels) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) {
+    error = "cannot read " + path + ": " + image.message;
+    return false;
+  }
+  return FinishRead(image, path, result, error, maxPixels);
+}
+
+bool DecodePng(const uint8_t* data, size_t size, const std::string& name, PngImage& result,
+               std::string& error, uint64_t maxPixels) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!data || !png_image_begin_read_from_memory(&image, data, size)) {
+    error = "cannot read " + name + ": " + (data ? image.message : "no bytes");
+    return false;
+  }
+  return FinishRead(image, name, result, error, maxPixels);
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 // Frames to and from PNG files, for screenshots and the checks made on them.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,5 +24,8 @@ struct PngImage {
 // missing, not a PNG, damaged or larger than maxPixels.
 bool ReadPng(const std::string& path, PngImage& image, std::string& error,
              uint64_t maxPixels = 64u << 20);
+// The same from bytes in memory (a program resource); name stands for them in messages.
+bool DecodePng(const uint8_t* data, size_t size, const std::string& name, PngImage& image,
+               std::string& error, uint64_t maxPixels = 64u << 20);
 
 }  // namespace platform

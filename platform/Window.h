@@ -1,6 +1,7 @@
 #pragma once
 // The game's one window and its event stream, plus the pointer over it.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Events.h"
@@ -21,6 +22,9 @@ class Window {
 
   // UTF-8 text of the title bar.
   virtual void SetCaption(const std::string& caption) = 0;
+  // The picture the desktop shows for the window (title bar, task switcher):
+  // width x height 0xAARRGGBB pixels, copied.
+  virtual void SetIcon(const uint32_t* pixels, int32_t width, int32_t height) = 0;
   virtual void Show() = 0;
   // Minimises the window (as when a document opens over the game); a Minimised event
   // follows, and a Restored one when the player brings it back.

@@ -67,9 +67,7 @@ bool TTavelor2GameScreenMenu::HandleMouse(uint32_t message, const TPoint& point,
   bool captured = bool(GetCapture());
   if (TGameScreen::HandleMouse(message, point, keys)) return true;
   if (captured) return false;
-  if (message != input::kLeftButtonUp && message != input::kRightButtonUp &&
-      message != input::kMiddleButtonUp)
-    return false;
+  if (!input::IsButtonUp(message)) return false;
   // A click beside the controls resumes the game.
   Close(nullptr);
   return true;

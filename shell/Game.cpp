@@ -22,16 +22,6 @@ namespace {
 
 const char* const kBorderScreenId = "GS_Border";
 
-bool IsButtonDown(uint32_t message) {
-  return message == input::kLeftButtonDown || message == input::kRightButtonDown ||
-         message == input::kMiddleButtonDown;
-}
-
-bool IsButtonUp(uint32_t message) {
-  return message == input::kLeftButtonUp || message == input::kRightButtonUp ||
-         message == input::kMiddleButtonUp;
-}
-
 // Equal edges count as contained.
 bool Contains(const TRect& outer, const TRect& inner) {
   return outer.Left <= inner.Left && outer.Top <= inner.Top && outer.Right >= inner.Right &&
@@ -412,8 +402,8 @@ bool TGame::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
 }
 
 void TGame::AnimateCursor(uint32_t message, bool handled) {
-  bool down = IsButtonDown(message);
-  if (!down && !IsButtonUp(message)) return;
+  bool down = input::IsButtonDown(message);
+  if (!down && !input::IsButtonUp(message)) return;
   Ref<IWidget> cursor{cursors_->CurrentWidget()};
   if (!cursor) return;
   if (down && handled) cursor->Restart();

@@ -7,6 +7,7 @@
 #include "foundation/Routines.h"
 #include "foundation/Warnings.h"
 #include "foundation/XmlAttributes.h"
+#include "platform/InputConstants.h"
 
 namespace {
 
@@ -34,14 +35,6 @@ class TChainStep {
  private:
   bool* busy_;
 };
-
-bool IsButtonPress(uint32_t message) {
-  return message == 513 || message == 516 || message == 519;
-}
-
-bool IsButtonRelease(uint32_t message) {
-  return message == 514 || message == 517 || message == 520;
-}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -584,9 +577,9 @@ Ref<IWidget> TFlashScenario::WidgetAtPos(const TPoint&) {
 bool TFlashScenario::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool handled = TAbstractWidget::HandleMouse(message, point, keys);
   if (!IsMouseStop()) return handled;
-  if (IsButtonPress(message)) {
+  if (input::IsButtonDown(message)) {
     armed_ = true;
-  } else if (IsButtonRelease(message) && (armed_ || duration_.waitMouseUp)) {
+  } else if (input::IsButtonUp(message) && (armed_ || duration_.waitMouseUp)) {
     Pause();
   }
   return handled;

@@ -2,14 +2,7 @@
 
 #include "foundation/CheckedMath.h"
 #include "foundation/Routines.h"
-
-namespace {
-
-bool IsButtonRelease(uint32_t message) {
-  return message == 514 || message == 517 || message == 520;
-}
-
-}  // namespace
+#include "platform/InputConstants.h"
 
 void TStateScenario::Init() {
   TScenario::Init();
@@ -180,6 +173,6 @@ Ref<IWidget> TStateScenario::WidgetAtPos(const TPoint& point) {
 
 bool TStateScenario::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool handled = TScenario::HandleMouse(message, point, keys);
-  if (clickToComplete_ && IsButtonRelease(message)) SetForceComplete(true);
+  if (clickToComplete_ && input::IsButtonUp(message)) SetForceComplete(true);
   return handled;
 }

@@ -18,6 +18,12 @@ bool HeadlessPlatform::Create(bool doubleClicks) {
   return true;
 }
 
+void HeadlessPlatform::SetIcon(const uint32_t* pixels, int32_t width, int32_t height) {
+  if (!pixels || width <= 0 || height <= 0) return;
+  icon_.assign(pixels, pixels + size_t(width) * size_t(height));
+  iconSize_ = {width, height};
+}
+
 void HeadlessPlatform::Minimise() {
   queue_.Push(PlainEvent(EventType::Minimised));
   queue_.Push(PlainEvent(EventType::Restored));

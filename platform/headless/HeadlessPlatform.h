@@ -34,6 +34,7 @@ class HeadlessPlatform final : public Platform,
   void Destroy() override { created_ = false; }
   bool IsCreated() const override { return created_; }
   void SetCaption(const std::string& caption) override { caption_ = caption; }
+  void SetIcon(const uint32_t* pixels, int32_t width, int32_t height) override;
   void Show() override { visible_ = true; }
   // Nobody can bring the window back, so it comes back at once.
   void Minimise() override;
@@ -67,6 +68,8 @@ class HeadlessPlatform final : public Platform,
   void SetFrameInterval(uint32_t milliseconds) { frameInterval_ = milliseconds; }
   void SetClipboardText(std::string text) { clipboard_ = std::move(text); }
   const std::string& Caption() const { return caption_; }
+  Size IconSize() const { return iconSize_; }
+  const std::vector<uint32_t>& IconPixels() const { return icon_; }
   bool Visible() const { return visible_; }
   bool CursorVisible() const { return cursorVisible_; }
   bool DoubleClicks() const { return doubleClicks_; }
@@ -87,6 +90,8 @@ class HeadlessPlatform final : public Platform,
   bool doubleClicks_ = false;
   bool cursorVisible_ = true;
   std::string caption_;
+  std::vector<uint32_t> icon_;
+  Size iconSize_;
   Point cursor_;
   Size desktop_{1920, 1080};
   std::vector<DisplayMode> modes_;

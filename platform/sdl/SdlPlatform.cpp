@@ -45,6 +45,7 @@ class SdlPlatform final : public Platform, public Window, public Video, public C
   void SetCaption(const std::string& caption) override {
     if (window_) SDL_SetWindowTitle(window_, caption.c_str());
   }
+  void SetIcon(const uint32_t* pixels, int32_t width, int32_t height) override;
   void Show() override {
     if (!window_) return;
     SDL_ShowWindow(window_);
@@ -130,6 +131,16 @@ bool SdlPlatform::Create(bool doubleClicks) {
   }
   SDL_StartTextInput();
   return true;
+}
+
+void SdlPlatform::SetIcon(const uint32_t* pixels, int32_t width, int32_t height) {
+  if (!window_ || !pixels || width <= 0 || height <= 0) return;
+  // The window takes its own copy; the surface only lends it the pixels.
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<uint32_t*>(pixels), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) return;
+  SDL_SetWindowIcon(window_, surface);
+  SDL_FreeSurface(surface);
 }
 
 void SdlPlatform::Destroy() {

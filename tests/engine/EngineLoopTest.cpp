@@ -8,6 +8,8 @@
 
 #include "engine/EngineRoutines.h"
 #include "foundation/EngineDeclarations.h"
+#include "platform/Png.h"
+#include "platform/ProgramResources.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/FakeAudio.h"
 #include "tests/support/WarningCapture.h"
@@ -301,6 +303,33 @@ TEST(EngineStart, DefaultOptionsAndCaption) {
   EXPECT_EQ(h.engine->LoadSample(h.gameFile, 1, false), kNoAudio);
   EXPECT_EQ(h.engine->LoadMusic(h.gameFile), kNoAudio);
   EXPECT_FALSE(h.engine->IsSoundPlaying(1));
+}
+
+TEST(EngineStart, TheWindowTakesTheProgramsIconAndADamagedOneIsSaid) {
+  TempFolder folder;
+  const uint32_t pixels[] = {0xFF102030, 0xFFA0B0C0, 0xFF405060, 0xFFFFFFFF, 0xFF000000,
+                             0xFF7F7F7F};
+  std::string error;
+  ASSERT_TRUE(platform::WritePng(folder / "icon.png", pixels, 3, 2, 3, error)) << error;
+  const std::string png = folder.Read("icon.png");
+  RegisterProgramResource("MAINICON", reinterpret_cast<const uint8_t*>(png.data()), png.size());
+  {
+    EngineHarness h;
+    ASSERT_TRUE(h.Start());
+    EXPECT_EQ(h.platform->headless.IconSize(), (platform::Size{3, 2}));
+    EXPECT_EQ(h.platform->headless.IconPixels(), std::vector<uint32_t>(pixels, pixels + 6));
+  }
+  const uint8_t damaged[] = {0x89, 'P', 'N', 'G', 0, 0, 0, 0};
+  RegisterProgramResource("MAINICON", damaged, sizeof damaged);
+  {
+    WarningCapture warnings;
+    EngineHarness h;
+    ASSERT_TRUE(h.Start()) << "the game starts without its icon";
+    EXPECT_EQ(h.platform->headless.IconSize(), (platform::Size{0, 0}));
+    ASSERT_EQ(warnings.Lines().size(), 1u);
+    EXPECT_NE(warnings.Lines()[0].find("res:MAINICON"), std::string::npos) << warnings.Lines()[0];
+  }
+  UnregisterProgramResource("MAINICON");
 }
 
 TEST(EngineServices, DocumentsGoToTheOpenerAsOneArgument) {

@@ -29,7 +29,7 @@ const std::vector<PictureKind>& Kinds() {
       {"arrow", Plain<ArrowPicture>},       {"page", PagePicture},
       {"object", Plain<ObjectPicture>},     {"pipe", Plain<PipePicture>},
       {"gull", Plain<GullPicture>},         {"comic", Plain<ComicPicture>},
-      {"portrait", Plain<PortraitPicture>},
+      {"portrait", Plain<PortraitPicture>}, {"icon", Plain<IconPicture>},
   };
   return kinds;
 }

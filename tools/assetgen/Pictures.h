@@ -25,6 +25,7 @@ Canvas ShapesPicture(const AssetArgs& args);
 Canvas RoomPicture(const AssetArgs& args);
 Canvas NightSkyPicture(const AssetArgs& args);
 Canvas LogoPicture(const AssetArgs& args, const PictureContext& context);
+Canvas IconPicture(const AssetArgs& args);
 Canvas OrbPicture(const AssetArgs& args);
 Canvas StarPicture(const AssetArgs& args);
 Canvas KeyPicture(const AssetArgs& args);

@@ -32,20 +32,9 @@ void Embossed(Canvas& c, const Shape& shape, Rgba colour, float rim, float shado
   c.FillShape(shape, Linear(0, top, Shade(colour, 1.3f), 0, bottom, Shade(colour, 0.75f)));
 }
 
-}  // namespace
-
-Canvas LogoPicture(const AssetArgs& args, const PictureContext& context) {
-  Canvas c(args.Int("w", 512, 64, 2048), args.Int("h", 192, 32, 1024));
-  std::string text = args.Text("text", "Tavelor");
-  std::replace(text.begin(), text.end(), '_', ' ');  // a source line has no blanks in a value
-  const std::string face = ResolveFont(args.Text("face", "DejaVuSans-Bold.ttf"), context);
-  const Rgba colour = args.Colour("color", Hex(0xffd54a));
-  const Rgba colour2 = args.Colour("color2", Hex(0xe0701a));
-  const Rgba outline = args.Colour("outline_color", Hex(0x3a1c0a));
-  const float w = static_cast<float>(c.Width()), h = static_cast<float>(c.Height());
-
-  // The emblem: a magnifying glass over a sparkle, the game's whole idea in one picture.
-  const float r = h * 0.3f, cx = h * 0.45f, cy = h * 0.42f;
+// The emblem: a magnifying glass of radius r around (cx, cy) over a sparkle, its handle
+// to the lower right; the rim runs from colour at the top to colour2 at the bottom.
+void Emblem(Canvas& c, float cx, float cy, float r, Rgba colour, Rgba colour2) {
   c.FillShape(
       Offset(Capsule(cx + r * 0.7f, cy + r * 0.7f, cx + r * 1.45f, cy + r * 1.45f, r * 0.16f), 3,
              4),
@@ -60,6 +49,23 @@ Canvas LogoPicture(const AssetArgs& args, const PictureContext& context) {
               Linear(cx, cy - r, Shade(colour, 1.2f), cx, cy + r, colour2));
   c.FillShape(Ellipse(cx - r * 0.35f, cy - r * 0.45f, r * 0.28f, r * 0.13f),
               Solid(Hex(0xffffff, 0.6f)), 3);
+}
+
+}  // namespace
+
+Canvas LogoPicture(const AssetArgs& args, const PictureContext& context) {
+  Canvas c(args.Int("w", 512, 64, 2048), args.Int("h", 192, 32, 1024));
+  std::string text = args.Text("text", "Tavelor");
+  std::replace(text.begin(), text.end(), '_', ' ');  // a source line has no blanks in a value
+  const std::string face = ResolveFont(args.Text("face", "DejaVuSans-Bold.ttf"), context);
+  const Rgba colour = args.Colour("color", Hex(0xffd54a));
+  const Rgba colour2 = args.Colour("color2", Hex(0xe0701a));
+  const Rgba outline = args.Colour("outline_color", Hex(0x3a1c0a));
+  const float w = static_cast<float>(c.Width()), h = static_cast<float>(c.Height());
+
+  // The emblem, the game's whole idea in one picture.
+  const float r = h * 0.3f, cx = h * 0.45f, cy = h * 0.42f;
+  Emblem(c, cx, cy, r, colour, colour2);
 
   // The name, as large as fits to the right of the emblem.
   const int pad = std::max(2, static_cast<int>(h / 40));
@@ -79,6 +85,17 @@ Canvas LogoPicture(const AssetArgs& args, const PictureContext& context) {
   c.FillMask(
       mask, tx, ty,
       Linear(0, static_cast<float>(ty), colour, 0, static_cast<float>(ty + mask.height), colour2));
+  return c;
+}
+
+// The program's icon: the logo's emblem on a tile of the title screen's colours.
+Canvas IconPicture(const AssetArgs& args) {
+  const int size = args.Int("size", 128, 16, 1024);
+  Canvas c(size, size);
+  const float s = static_cast<float>(size);
+  c.FillShape(RoundRect(s * 0.03f, s * 0.03f, s * 0.97f, s * 0.97f, s * 0.18f),
+              Linear(0, 0, Hex(0x1b2a4a), 0, s, Hex(0xe08a5a)));
+  Emblem(c, s * 0.42f, s * 0.42f, s * 0.25f, Hex(0xffd54a), Hex(0xe0701a));
   return c;
 }
 
