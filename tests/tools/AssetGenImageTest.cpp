@@ -100,6 +100,15 @@ TEST(AssetGenImage, RadialGradientHoldsItsOuterColourBeyondItsRadius) {
   for (auto [x, y] : {std::pair{0, 32}, std::pair{32, 0}, std::pair{63, 32}, std::pair{0, 0}})
     EXPECT_NEAR(hole.Alpha(x, y), 0xf0, 2) << x << "," << y;
   EXPECT_NEAR(hole.Alpha(47, 32), 0x78, 8) << "half way out, half as dark";
+  // With "inner", the inner colour holds out to it: a clear core, then the ramp.
+  const DecodedImage core = DecodePng(ReadBytes(Generate(
+      "image", dir.Path(),
+      {"c.png", "gradient", "style=radial", "w=64", "h=64", "inner=10", "radius=30",
+       "top=00000000", "bottom=000000f0"})[0]));
+  ASSERT_TRUE(core.ok);
+  EXPECT_EQ(core.Alpha(40, 32), 0) << "within the core";
+  EXPECT_NEAR(core.Alpha(52, 32), 0x78, 8) << "half way from the core to the radius";
+  EXPECT_NEAR(core.Alpha(63, 32), 0xf0, 2);
 }
 
 // The rim of a panel frame is its ring alone: clear inside, where the glass goes.
