@@ -195,6 +195,8 @@ void TFindPlacesPanelManager::ShowItemLabel(const TPoint& point) {
     hit = Ref<IWidget>(ownerOf(hit));
   if (!hit || hit.get() == panelWidget || ownerOf(hit) != panelWidget) {
     panel_->RemoveItemLabel();
+    // Forgotten with its caption: the pointer back on the same item shows it again.
+    lastHovered_.clear();
     return;
   }
   std::string name = hit->GetName();

@@ -18,9 +18,15 @@ constexpr TPoint kRetryOffsets[] = {
 struct TComboStep {
   int32_t finds;
   int32_t bonus;
+  const char* label;  // a language key: the player sees why the score jumps
 };
-// The fifth step closes the series; it pays in line with the four before it.
-constexpr TComboStep kComboSteps[] = {{3, 300}, {6, 700}, {9, 1200}, {12, 2000}, {15, 3000}};
+// The fifth step closes the series; it pays in line with the four before it. The labels
+// rise with the bonus, and the last two share the highest.
+constexpr TComboStep kComboSteps[] = {{3, 300, "%SUPER!%"},
+                                      {6, 700, "%EXCELLENT!%"},
+                                      {9, 1200, "%GRAND!%"},
+                                      {12, 2000, "%PERFECT!%"},
+                                      {15, 3000, "%PERFECT!%"}};
 
 constexpr int32_t kWrongClickWeight = 2000;
 constexpr int32_t kPenaltyThreshold = 10000;
@@ -432,6 +438,12 @@ void TTavelor2GameScreenGame::OnFound(const TPoint& point) {
   for (const TComboStep& step : kComboSteps) {
     if (combo_ != step.finds) continue;
     AddScores(step.bonus);
+    Ref<IParamCollection> label = NewParamCollection();
+    label->SetValue("text", Variant(step.label));
+    label->SetValue("bonus", Variant(step.bonus));
+    label->SetValue("x", Variant(point.X));
+    label->SetValue("y", Variant(point.Y));
+    PlayEffect("combo_bonus", label);
     if (step.finds == 15) combo_ = 0;
     break;
   }
@@ -461,6 +473,7 @@ void TTavelor2GameScreenGame::OnWrongClick(const TPoint& point) {
     params->SetValue("x", Variant(point.X));
     params->SetValue("y", Variant(point.Y));
     params->SetValue("value", Variant(kPenaltyMs));
+    params->SetValue("seconds", Variant(kPenaltyMs / 1000));
     PlayEffect("wrong_clicks_penalty", params);
     wrongAccumulator_ = 0;
     PlaySound("sound_wrong_clicks_penalty");

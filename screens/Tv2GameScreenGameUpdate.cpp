@@ -334,6 +334,9 @@ void TTavelor2GameScreenGame::UseHint() {
     return;
   }
   hintScenario_ = MakeWidget("hint_scenario", ShowHint(hintTarget_));
+  // The parameters give the target's place but no path to it: the scenario that zooms it
+  // is handed the widget itself, before it joins the group and looks for one by name.
+  if (hintScenario_) hintScenario_->SetProperty("widget", Variant(Ref<IInterface>(hintTarget_.get())));
   AddToAnimations(hintScenario_);
   // A target once shown is found or known: the next hint chooses again.
   hintTarget_ = nullptr;

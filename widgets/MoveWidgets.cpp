@@ -2,6 +2,7 @@
 
 #include "widgets/MoveWidgets.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -77,8 +78,10 @@ void TMoveWidget::UpdatePosition() {
   }
   // Points and times from data may span the whole 32-bit range: the product is taken in
   // 64 bits, where it always fits.
-  auto along = [this](int32_t start, int32_t end) {
-    double travelled = double((int64_t(end) - start) * currentTime_) / timeToLive_;
+  // A clock not started yet rests on the start point rather than reaching back beyond it.
+  const int32_t time = std::max(currentTime_, 0);
+  auto along = [this, time](int32_t start, int32_t end) {
+    double travelled = double((int64_t(end) - start) * time) / timeToLive_;
     return double(start) + double(RoundHalfEven64(travelled));
   };
   SetAnchorLeft(along(startX_, endX_));
@@ -109,7 +112,7 @@ void TCircularMotionWidget::UpdatePosition() {
     if (a0 < -kPi / 2) a0 += 2 * kPi;
   }
   double r0 = std::sqrt(sx * sx + sy * sy), r1 = std::sqrt(ex * ex + ey * ey);
-  double f = double(currentTime_) / timeToLive_;
+  double f = double(std::max(currentTime_, 0)) / timeToLive_;
   double a = a0 + (a1 - a0) * f;
   double r = r0 + (r1 - r0) * f;
   SetAnchorLeft(std::cos(a) * r + centerX_);

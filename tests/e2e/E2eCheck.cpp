@@ -17,6 +17,9 @@
 //     over PICTURE BG X Y L T R B   as "part", for a translucent picture: each of its pixels
 //                                   that is not transparent, blended over BG (a picture of
 //                                   the whole screen) at its place
+//     bright PICTURE L T R B LOW HIGH  the summed brightness of SHOT in [L,R) x [T,B) is
+//                                   LOW to HIGH percent of PICTURE's there (a layer dims
+//                                   the scene but lets it show, or darkens it all but)
 //
 // Colours match within a small tolerance: the screenshot went through blending. Prints one
 // line per failed check and exits 1 when any failed.
@@ -89,6 +92,20 @@ class Checker {
     return count;
   }
 
+  // The brightness of the rectangle in the shot, in percent of the picture's (-1 when the
+  // rectangle leaves either or the picture is black there).
+  int BrightnessPercent(const platform::PngImage& picture, int l, int t, int r, int b) {
+    auto sum = [](uint32_t p) { return int64_t((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
+    int64_t shot = 0, base = 0;
+    for (int y = t; y < b; ++y)
+      for (int x = l; x < r; ++x) {
+        if (!Inside(shot_, x, y) || !Inside(picture, x, y)) return -1;
+        shot += sum(shot_.At(x, y));
+        base += sum(picture.At(x, y));
+      }
+    return base > 0 ? int(shot * 100 / base) : -1;
+  }
+
   // Opaque pixels of the sprite placed with its corner at (x, y) that do not match, within
   // the sprite's part [l,r) x [t,b). Over a background, every pixel that is not
   // transparent counts, blended over the background's pixel.
@@ -149,7 +166,7 @@ int ToInt(const char* text) {
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
-                 "usage: e2e_check SHOT.png [same|like|drawn|changed|sprite|part|over ...]...\n");
+                 "usage: e2e_check SHOT.png [same|like|drawn|changed|bright|sprite|part|over ...]...\n");
     return 2;
   }
   platform::PngImage shot;
@@ -205,6 +222,18 @@ int main(int argc, char** argv) {
         ++failures;
       }
       i += 7;
+    } else if (kind == "bright" && need(7)) {
+      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),
+          b = ToInt(argv[i + 5]);
+      int low = ToInt(argv[i + 6]), high = ToInt(argv[i + 7]);
+      int percent = picture ? checker.BrightnessPercent(*picture, l, t, r, b) : -1;
+      if (percent < 0 || percent < low || percent > high) {
+        std::fprintf(stderr, "FAILED %s %d %d %d %d: %d%% as bright, %d%% to %d%% expected\n",
+                     what.c_str(), l, t, r, b, percent, low, high);
+        ++failures;
+      }
+      i += 8;
     } else if (kind == "sprite" && need(4)) {
       const platform::PngImage* picture = checker.Picture(argv[i + 1]);
       int x = ToInt(argv[i + 2]), y = ToInt(argv[i + 3]), radius = ToInt(argv[i + 4]);

@@ -415,7 +415,9 @@ TEST_F(Inventory, CountersShowThePlacesStillOpen) {
   EXPECT_FALSE(manager->GetItemWidget(vase)->FindWidget("count_bar")->IsVisible());
 }
 
-TEST_F(Inventory, HoveringTheSameItemAgainMakesNoNewCaption) {
+// Moving over the same item makes no new caption; left and hovered again, it has its
+// caption again.
+TEST_F(Inventory, CaptionFollowsTheItemUnderThePointer) {
   Ref<TFindPlacesPanelManager> manager = Start(10, 700, 2);
   ASSERT_TRUE(manager);
   Ref<IWidget> labels = Ui("item_labels");
@@ -423,10 +425,14 @@ TEST_F(Inventory, HoveringTheSameItemAgainMakesNoNewCaption) {
   TPoint onFirst{int32_t(first->GetLeft()) + 5, int32_t(first->GetTop()) + 5};
   manager->ShowItemLabel(onFirst);
   ASSERT_EQ(labels->GetChildren()->Count(), 1);
+  Ref<IWidget> caption = labels->GetChildren()->GetByIndex(0);
+  manager->ShowItemLabel(TPoint{onFirst.X + 1, onFirst.Y});
+  ASSERT_EQ(labels->GetChildren()->Count(), 1);
+  EXPECT_EQ(labels->GetChildren()->GetByIndex(0), caption) << "the same item: no new caption";
   manager->ShowItemLabel(TPoint{5, 500});  // off every item
   EXPECT_EQ(labels->GetChildren()->Count(), 0);
   manager->ShowItemLabel(onFirst);
-  EXPECT_EQ(labels->GetChildren()->Count(), 0);
+  EXPECT_EQ(labels->GetChildren()->Count(), 1) << "back on the item it left";
   Ref<IWidget> second = manager->GetItemWidget(objects[1]);
   manager->ShowItemLabel(TPoint{int32_t(second->GetLeft()) + 5, int32_t(second->GetTop()) + 5});
   EXPECT_EQ(labels->GetChildren()->Count(), 1);

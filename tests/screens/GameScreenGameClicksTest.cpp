@@ -85,6 +85,16 @@ TEST_F(GameScreenGameClicks, FifteenFindsPayEveryStepAndStartAgain) {
   CountUp();
   EXPECT_EQ(screen->GetShownScore(), 300 + 700 + 1200 + 2000 + 3000);
   EXPECT_EQ(screen->GetCombo(), 0);
+  // Each step's label with its bonus, at the place of the find that earned it.
+  const char* labels[] = {"%SUPER!% +300", "%EXCELLENT!% +700", "%GRAND!% +1200",
+                          "%PERFECT!% +2000", "%PERFECT!% +3000"};
+  for (int step = 0; step < 5; ++step) {
+    Ref<IWidget> label =
+        W("animation_group/combo_bonus" + (step ? std::to_string(step) : std::string()));
+    ASSERT_TRUE(label) << step;
+    EXPECT_EQ(label->GetProperty("caption").ToString(), labels[step]);
+  }
+  EXPECT_FALSE(W("animation_group/combo_bonus5"));
 }
 
 TEST_F(GameScreenGameClicks, SixQuickMissesCostThirtySecondsFiveDoNot) {
@@ -114,6 +124,9 @@ TEST_F(GameScreenGameClicks, SixQuickMissesCostThirtySecondsFiveDoNot) {
         std::count(engine->playedSounds.begin(), engine->playedSounds.end(), "sound_wrong_click"),
         c.misses);
     EXPECT_EQ(bool(W("animation_group/wrong_clicks_penalty")), c.penalty);
+    if (c.penalty)  // the time lost in whole seconds beside the milliseconds, for its text
+      EXPECT_EQ(W("animation_group/wrong_clicks_penalty")->GetProperty("caption").ToString(),
+                "30000 30");
     EXPECT_EQ(Count(engine->playedSounds, "sound_wrong_clicks_penalty"), c.penalty ? 1 : 0);
     if (c.penalty) {
       EXPECT_EQ(screen->GetTimer(), timer - 1000) << "paid out 1000 ms per update";

@@ -125,6 +125,8 @@ TEST_F(GameScreenGameUpdate, FirstHintIsReadyAfterHalfASecondThenNeedsThirty) {
   ASSERT_TRUE(hint);
   // (410 - 55, 310 - 728) is 548.3 px from the button: 914 ms at 600 px/s.
   EXPECT_EQ(hint->GetProperty("caption").ToString().substr(0, 8), "400,300,");
+  EXPECT_EQ(hint->GetProperty("widget").RawInterface(), Ref<IInterface>(cup.get()))
+      << "the scenario is handed the widget it points at: the parameters hold no path to it";
   EXPECT_EQ(screen->GetHintsUsed(), 1);
   EXPECT_EQ(screen->GetHintRequirement(), 30000);
   EXPECT_EQ(screen->GetHintCharge(), 0);

@@ -182,11 +182,13 @@ std::string PlayScreenFixture::Window(const std::string& extra, const std::strin
       BoxFactory("task_quest", "task_quest", R"(caption="%text%")") +
       BoxFactory("selected_task_label", "selected_task_label", R"(caption="%caption%")") +
       BoxFactory("diary_shine", "diary_shine") + BoxFactory("ps_star_circle_wide", "%name%") +
-      BoxFactory("wrong_clicks_penalty", "%name%", R"(caption="%value%")") +
+      BoxFactory("wrong_clicks_penalty", "%name%", R"(caption="%value% %seconds%")") +
+      BoxFactory("combo_bonus", "%name%", R"(caption="%text% +%bonus%")") +
       BoxFactory("hint_activation", "hint_activation", R"(caption="%duration%")") +
       BoxFactory("ps_star_circle", "%name%") +
       BoxFactory("hint_scenario", "%name%",
-                 R"(caption="%target_x%,%target_y%,%target_angle%,%distance_duration%")") +
+                 R"(caption="%target_x%,%target_y%,%target_angle%,%distance_duration%" )"
+                 R"(extraparams="\widget=")") +
       BoxFactory("shine_effect", "shine_effect",
                  R"(anchor_left="%anchor_left%" anchor_top="%anchor_top%")") +
       BoxFactory("moving_object", "%name%") + BoxFactory("win_level_anim", "win_level_anim") +

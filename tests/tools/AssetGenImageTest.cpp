@@ -40,6 +40,9 @@ const PictureCase kPictures[] = {
     {{"a.png", "frame", "style=list", "w=80", "h=60"}, 80, 60, true},
     {{"a.png", "frame", "style=highlight", "w=80", "h=20"}, 80, 20, true},
     {{"a.png", "arrow", "dir=down", "state=selected"}, 32, 32, true},
+    {{"a.png", "arrow", "style=pointer", "w=24", "h=40"}, 24, 40, true},
+    {{"a.png", "frame", "style=panel", "part=glass", "w=60", "h=24"}, 60, 24, true},
+    {{"a.png", "frame", "style=panel", "part=rim", "w=60", "h=24"}, 60, 24, true},
     {{"a.png", "page", "w=200", "h=120", "title=One", "text=a_b|c", "size=12"}, 200, 120, true},
     {{"a.png", "object", "w=40", "h=30"}, 40, 30, true},
     {{"a.png", "object", "w=20", "h=60", "shape=tall"}, 20, 60, true},
@@ -85,6 +88,40 @@ TEST(AssetGenImage, CursorTipIsItsHotSpot) {
   ASSERT_TRUE(cursor.ok);
   EXPECT_GT(cursor.Alpha(2, 2), 128) << "the arrow's tip covers the hot spot (2, 2)";
   EXPECT_EQ(cursor.Alpha(30, 2), 0) << "top right is outside the arrow";
+}
+
+// A radial gradient given a radius holds its outer colour beyond it: the middles of the
+// edges are as dark as the corners, and the centre is clear.
+TEST(AssetGenImage, RadialGradientHoldsItsOuterColourBeyondItsRadius) {
+  ScratchDir dir;
+  const DecodedImage hole = DecodePng(ReadBytes(Generate(
+      "image", dir.Path(),
+      {"h.png", "gradient", "style=radial", "w=64", "h=64", "radius=30", "top=00000000",
+       "bottom=000000f0"})[0]));
+  ASSERT_TRUE(hole.ok);
+  EXPECT_LT(hole.Alpha(32, 32), 8);
+  for (auto [x, y] : {std::pair{0, 32}, std::pair{32, 0}, std::pair{63, 32}, std::pair{0, 0}})
+    EXPECT_NEAR(hole.Alpha(x, y), 0xf0, 2) << x << "," << y;
+  EXPECT_NEAR(hole.Alpha(47, 32), 0x78, 8) << "half way out, half as dark";
+  // With "inner", the inner colour holds out to it: a clear core, then the ramp.
+  const DecodedImage core = DecodePng(ReadBytes(Generate(
+      "image", dir.Path(),
+      {"c.png", "gradient", "style=radial", "w=64", "h=64", "inner=10", "radius=30",
+       "top=00000000", "bottom=000000f0"})[0]));
+  ASSERT_TRUE(core.ok);
+  EXPECT_EQ(core.Alpha(40, 32), 0) << "within the core";
+  EXPECT_NEAR(core.Alpha(52, 32), 0x78, 8) << "half way from the core to the radius";
+  EXPECT_NEAR(core.Alpha(63, 32), 0xf0, 2);
+}
+
+// The rim of a panel frame is its ring alone: clear inside, where the glass goes.
+TEST(AssetGenImage, PanelRimIsClearInside) {
+  ScratchDir dir;
+  const DecodedImage rim = DecodePng(ReadBytes(Generate(
+      "image", dir.Path(), {"r.png", "frame", "style=panel", "part=rim", "w=60", "h=24"})[0]));
+  ASSERT_TRUE(rim.ok);
+  EXPECT_EQ(rim.Alpha(30, 12), 0);
+  EXPECT_GT(rim.Alpha(30, 2), 128) << "the rim along the top";
 }
 
 TEST(AssetGenImage, JpegAndJpngPair) {

@@ -57,6 +57,21 @@ TEST_F(MoveWidgets, NegativeStartTimeDelaysTheMove) {
   EXPECT_EQ(Anchors(w), (TPoint{10, 5}));
 }
 
+// A clock set back by property (as a flying caption's is, to wait a second) rests on the
+// start point too, on a line or an arc, instead of standing where the move would have been
+// that long before it started.
+TEST_F(MoveWidgets, ClockSetBackRestsOnTheStartPoint) {
+  for (const char* type : {"move_widget", "circular_motion_widget"}) {
+    Ref<IWidget> w = Show(std::string(R"(<widget type=")") + type +
+                          R"(" visible="yes" startposx="10" startposy="0" endposx="0"
+                              endposy="10" timetolive="900"/>)");
+    w->SetProperty("currenttime", Variant(-1000));
+    EXPECT_EQ(Anchors(w), (TPoint{10, 0})) << type;
+    w->Process(500);
+    EXPECT_EQ(Anchors(w), (TPoint{10, 0})) << type;
+  }
+}
+
 TEST_F(MoveWidgets, EndsFrozenOrDeadWithoutReachingTheEnd) {
   struct Case {
     const char* freeze;

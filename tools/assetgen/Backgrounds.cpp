@@ -57,7 +57,19 @@ Canvas GradientPicture(const AssetArgs& args) {
   const float w = static_cast<float>(c.Width()), h = static_cast<float>(c.Height());
   if (style == "vertical") c.Fill(Linear(0, 0, top, 0, h, bottom));
   if (style == "diagonal") c.Fill(Linear(0, 0, top, w, h, bottom));
-  if (style == "radial") c.Fill(Radial(w / 2, h / 2, std::sqrt(w * w + h * h) / 2, top, bottom));
+  // "radius": where the radial gradient reaches its outer colour, which then holds out to
+  // the edges (a soft hole whose rim matches a flat colour beside it); the corners' distance
+  // by default.
+  // "inner": the inner colour holds out to it (a clear core under the pointer), 0 by default.
+  const float corner = std::sqrt(w * w + h * h) / 2;
+  const float radius = static_cast<float>(args.Real("radius", corner, 1, 4096));
+  const float inner = std::min(static_cast<float>(args.Real("inner", 0, 0, 4096)), radius - 1);
+  if (style == "radial" && inner <= 0) c.Fill(Radial(w / 2, h / 2, radius, top, bottom));
+  if (style == "radial" && inner > 0)
+    c.Fill([=](float x, float y) {
+      const float d = std::sqrt((x - w / 2) * (x - w / 2) + (y - h / 2) * (y - h / 2));
+      return Mix(top, bottom, std::clamp((d - inner) / (radius - inner), 0.0f, 1.0f));
+    });
   return c;
 }
 

@@ -116,15 +116,38 @@ Canvas FramePicture(const AssetArgs& args) {
     c.FillShape(Intersect(face, Offset(face, 0, 4)), Solid(Shade(paper, 0.96f)));
     return c;
   }
-  // "list" and "panel": dark glass in a light rim.
+  // "list" and "panel": dark glass in a light rim. "part" keeps one layer of the two, so
+  // that a control can lay its rim over its glass as pieces of its own.
+  const std::string part = args.Choice("part", {"whole", "glass", "rim"});
   const Rgba glass =
       args.Colour("color", style == "list" ? Hex(0x101c2c, 0.82f) : Hex(0x14202e, 0.7f));
-  c.FillShape(Grow(face, 2), Solid(Hex(0xe8d6a8, 0.9f)));
+  const Rgba rim = Hex(0xe8d6a8, 0.9f);
+  if (part == "rim") {
+    c = Canvas(c.Width(), c.Height());  // without the shadow, which the glass carries
+    c.FillShape(Subtract(Grow(face, 2), face), Solid(rim));
+    return c;
+  }
+  if (part == "whole") c.FillShape(Grow(face, 2), Solid(rim));
   c.FillShape(face, Linear(0, 3, Shade(glass, 1.35f), 0, h, glass));
   return c;
 }
 
+// An arrow that points up, a shaft under a broad head, lit from its left: it is turned
+// to point elsewhere.
+Canvas PointerPicture(const AssetArgs& args) {
+  Canvas c(args.Int("w", 32, 8, 512), args.Int("h", 48, 8, 512));
+  const float w = static_cast<float>(c.Width()), h = static_cast<float>(c.Height());
+  const Rgba colour = args.Colour("color", Hex(0xffd54a));
+  const float m = w / 2, head = h * 0.45f, shaft = w * 0.16f;
+  const Shape arrow = Union(Polygon({m, 2, w - 2, head, 2, head}),
+                            RoundRect(m - shaft, head - 1, m + shaft, h - 2, shaft * 0.6f));
+  c.FillShape(Grow(arrow, 1.5f), Solid(Hex(0x3a1c0a)));
+  c.FillShape(arrow, Linear(2, 0, Shade(colour, 1.3f), w - 2, 0, Shade(colour, 0.8f)));
+  return c;
+}
+
 Canvas ArrowPicture(const AssetArgs& args) {
+  if (args.Choice("style", {"button", "pointer"}) == "pointer") return PointerPicture(args);
   const int size = args.Int("size", 32, 12, 256);
   const bool up = args.Choice("dir", {"up", "down"}) == "up";
   const std::string state = args.Choice("state", {"normal", "selected", "disabled"});
