@@ -312,7 +312,11 @@ void TTavelor2GameScreenDiary::KeepVoodooResult(const std::string& result) {
   if (!progress_ || voodooResultKept_) return;
   voodooResultKept_ = true;
   SetText(progress_, kVoodooResult, result);
-  if (voodooPage_) voodooPage_->SetProperty("minigame_result", Variant(result));
+  if (voodooPage_) {
+    voodooPage_->SetProperty("minigame_result", Variant(result));
+    // The page's own way of saying how its game ended, as on every later visit.
+    if (Ref<IWidget> shown = voodooPage_->FindWidget("show_" + result)) shown->Restart();
+  }
   progress_->StoreToProfile(owner_);
 }
 
