@@ -103,6 +103,7 @@ void TResourceDefCollection::LoadResources() {
   for (int i = 0; i < Count(); ++i) {
     if (Ref<IResourceDef> definition = Supports<IResourceDef>(Items().GetByIndex(i))) {
       elements += definition->ToResourceXml();
+      loadedNames_.push_back(definition->GetName());
     }
   }
   LoadList(elements);
@@ -112,17 +113,21 @@ void TResourceDefCollection::LoadResource(const Variant& address) {
   Ref<IResourceDef> definition = Find(address);
   if (!definition || !target_) return;
   target_->DeleteResource(definition->GetName());
+  loadedNames_.push_back(definition->GetName());
   LoadList(definition->ToResourceXml());
 }
 
 void TResourceDefCollection::RemoveResources() {
   if (!target_) return;
+  std::vector<std::string> names = std::move(loadedNames_);
+  loadedNames_.clear();
   if (!group_.empty()) return target_->RemoveResources(group_);
-  // The engine reads an empty group as every resource; only these are ours to remove.
-  for (int i = 0; i < Count(); ++i) {
-    if (Ref<IResourceDef> definition = Supports<IResourceDef>(Items().GetByIndex(i))) {
-      target_->DeleteResource(definition->GetName());
-    }
+  // The engine reads an empty group as every resource: only what this list loaded is ours
+  // to remove (also once a loading screen has emptied the list), and of those names only
+  // resources without a group (a namesake another list loaded first was kept, and stays).
+  for (const std::string& name : names) {
+    Ref<IResource> resource = target_->GetResource(name);
+    if (resource && resource->GetGroupName().empty()) target_->DeleteResource(name);
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/EngineGeneralClasses.h"
 #include "foundation/EngineInterfaces.h"
@@ -43,6 +44,8 @@ class IResourceDefCollection : public virtual ICollection {
   virtual void SetGroup(const std::string& group) = 0;
   virtual void LoadResources() = 0;
   virtual void LoadResource(const Variant& address) = 0;
+  // The engine removes the collection's group; a collection without one removes what it
+  // loaded, even once its definitions have been cleared.
   virtual void RemoveResources() = 0;
   virtual Ref<IResourceDef> Find(const Variant& address) = 0;
   // Stored under its name; a name already present is not stored.
@@ -118,4 +121,7 @@ class TResourceDefCollection : public TCollection,
   IEngine* target_ = nullptr;
   std::string group_;
   std::string dataFile_;  // the file the definitions were read from, for warnings
+  // What this list asked the engine to load since its last removal: what a list without a
+  // group removes.
+  std::vector<std::string> loadedNames_;
 };

@@ -14,31 +14,27 @@ uint32_t TElHashList::CalcSimpleHash(std::string_view key) {
   return h;
 }
 
-TElHashList::THash TElHashList::HashOf(std::string_view key) const {
-  THash hash;
-  if (hashMode_ == THashMode::Crc32) {
-    hash.value = caseInsensitive_ ? StrCrc32NoCase(key) : StrCrc32(key);
-    return hash;
-  }
+uint32_t TElHashList::HashOf(std::string_view key) const {
+  if (hashMode_ == THashMode::Crc32) return caseInsensitive_ ? StrCrc32NoCase(key) : StrCrc32(key);
   std::string folded;
   if (caseInsensitive_) {
     folded = UpperCaseAscii(key);
     key = folded;
   }
-  if (hashMode_ == THashMode::Simple) {
-    hash.value = CalcSimpleHash(key);
-    return hash;
-  }
-  hash.digest = TCrMD5::Calculate(key);
-  std::memcpy(&hash.value, hash.digest.data(), sizeof hash.value);
+  if (hashMode_ == THashMode::Simple) return CalcSimpleHash(key);
+  TMD5Digest digest = TCrMD5::Calculate(key);
+  uint32_t hash = 0;
+  std::memcpy(&hash, digest.data(), sizeof hash);
   return hash;
 }
 
-int TElHashList::Find(const THash& hash) const {
-  for (int i = 0; i < count_; ++i) {
-    if (entries_[i].hash != hash.value) continue;
-    if (hashMode_ != THashMode::MD5 || digests_[i] == hash.digest) return i;
-  }
+bool TElHashList::SameKey(std::string_view a, std::string_view b) const {
+  return caseInsensitive_ ? SameText(a, b) : a == b;
+}
+
+int TElHashList::Find(uint32_t hash, std::string_view key) const {
+  for (int i = 0; i < count_; ++i)
+    if (entries_[i].hash == hash && SameKey(entries_[i].key, key)) return i;
   return -1;
 }
 
@@ -48,8 +44,8 @@ void TElHashList::CheckIndex(int index) const {
 
 void TElHashList::InsertItem(int index, std::string_view key, void* object) {
   if (index < 0 || index > count_) throw EElHashListError("Invalid position for HashList.");
-  THash hash = HashOf(key);
-  int existing = Find(hash);
+  const uint32_t hash = HashOf(key);
+  int existing = Find(hash, key);
   if (existing >= 0) {
     switch (duplicatesAction_) {
       case TDuplicatesAction::Raise:
@@ -69,17 +65,12 @@ void TElHashList::InsertItem(int index, std::string_view key, void* object) {
   if (count_ == capacity_) Grow();
   std::move_backward(entries_.begin() + index, entries_.begin() + count_,
                      entries_.begin() + count_ + 1);
-  entries_[index] = {hash.value, object};
-  if (hashMode_ == THashMode::MD5) {
-    std::move_backward(digests_.begin() + index, digests_.begin() + count_,
-                       digests_.begin() + count_ + 1);
-    digests_[index] = hash.digest;
-  }
+  entries_[index] = {hash, object, std::string(key)};
   ++count_;
 }
 
 int TElHashList::IndexOf(std::string_view key) const {
-  int index = Find(HashOf(key));
+  int index = Find(HashOf(key), key);
   if (index < 0 && raiseOnAbsence_) throw EElHashListError("Hash is absent.");
   return index;
 }
@@ -100,15 +91,14 @@ void TElHashList::Delete(int index) {
   // The entry leaves before its object is released: a handler that reaches back into
   // the list (a destructor removing a sibling) then sees it consistent.
   std::move(entries_.begin() + index + 1, entries_.begin() + count_, entries_.begin() + index);
-  if (hashMode_ == THashMode::MD5)
-    std::move(digests_.begin() + index + 1, digests_.begin() + count_, digests_.begin() + index);
+  entries_[size_t(count_ - 1)] = TEntry{};
   --count_;
   ShrinkIfSparse();
   Release(object);
 }
 
 void TElHashList::DeleteItem(std::string_view key) {
-  int index = Find(HashOf(key));
+  int index = Find(HashOf(key), key);
   if (index < 0) throw EElHashListError("Hash not found.");
   Delete(index);
 }
@@ -116,24 +106,19 @@ void TElHashList::DeleteItem(std::string_view key) {
 void TElHashList::Move(int fromIndex, int toIndex) {
   CheckIndex(fromIndex);
   CheckIndex(toIndex);
-  auto rotate = [&](auto& items) {
-    auto from = items.begin() + fromIndex;
-    auto to = items.begin() + toIndex;
-    if (fromIndex < toIndex) {
-      std::rotate(from, from + 1, to + 1);
-    } else if (fromIndex > toIndex) {
-      std::rotate(to, from, from + 1);
-    }
-  };
-  rotate(entries_);
-  if (hashMode_ == THashMode::MD5) rotate(digests_);
+  auto from = entries_.begin() + fromIndex;
+  auto to = entries_.begin() + toIndex;
+  if (fromIndex < toIndex) {
+    std::rotate(from, from + 1, to + 1);
+  } else if (fromIndex > toIndex) {
+    std::rotate(to, from, from + 1);
+  }
 }
 
 void TElHashList::Swap(int a, int b) {
   CheckIndex(a);
   CheckIndex(b);
   std::swap(entries_[size_t(a)], entries_[size_t(b)]);
-  if (hashMode_ == THashMode::MD5) std::swap(digests_[size_t(a)], digests_[size_t(b)]);
 }
 
 void TElHashList::Clear() {
@@ -141,8 +126,6 @@ void TElHashList::Clear() {
   old.swap(entries_);
   int oldCount = std::exchange(count_, 0);
   capacity_ = 0;
-  digests_.clear();
-  digests_.shrink_to_fit();
   for (int i = oldCount - 1; i >= 0; --i) Release(old[i].object);
 }
 
@@ -151,11 +134,7 @@ void TElHashList::SetCapacity(int capacity) {
     throw EElHashListError("Invalid ElHashList capacity.");
   bool shrinking = capacity < capacity_;
   entries_.resize(capacity);
-  if (hashMode_ == THashMode::MD5) digests_.resize(capacity);
-  if (shrinking) {
-    entries_.shrink_to_fit();
-    digests_.shrink_to_fit();
-  }
+  if (shrinking) entries_.shrink_to_fit();
   capacity_ = capacity;
 }
 

@@ -1,17 +1,19 @@
 #pragma once
-// An ordered list of (key hash, object) entries. Keys are never stored: an item is known
-// by a 32-bit hash (or an MD5 digest) of its key, and look-up is a linear scan over the
-// stored hashes, so two keys with equal hashes are the same key to the list.
+// An ordered list of (key hash, object) entries. An item is found by a 32-bit hash of its
+// key (CRC-32, a simple hash or the first bytes of an MD5 digest) in a linear scan over the
+// stored hashes; the key's text is kept beside its hash and compared only where hashes
+// match, so two keys of equal hashes ("Nidmovh" and "Bubanxn" under CRC-32) stay two keys.
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "foundation/CryptMD5.h"
 
 enum class THashMode : uint8_t {
-  MD5 = 0,     // 16-byte MD5 digest of the key
+  MD5 = 0,     // MD5 digest of the key (its first four bytes)
   Simple = 1,  // h := h * 5 + byte, modulo 2^32
   Crc32 = 2,
 };
@@ -81,17 +83,15 @@ class TElHashList {
   static uint32_t CalcSimpleHash(std::string_view key);
 
  private:
-  struct THash {
-    uint32_t value = 0;
-    TMD5Digest digest{};
-  };
   struct TEntry {
-    uint32_t hash = 0;  // in MD5 mode the first four digest bytes, for a quick scan
+    uint32_t hash = 0;  // in MD5 mode the first four digest bytes
     void* object = nullptr;
+    std::string key;  // as given; compared with the case rule where hashes match
   };
 
-  THash HashOf(std::string_view key) const;
-  int Find(const THash& hash) const;
+  uint32_t HashOf(std::string_view key) const;
+  bool SameKey(std::string_view a, std::string_view b) const;
+  int Find(uint32_t hash, std::string_view key) const;
   void Grow();
   void ShrinkIfSparse();
   void Release(void* object);
@@ -100,8 +100,7 @@ class TElHashList {
   bool autoFreeObjects_ = false;
   bool caseInsensitive_ = false;
   THashMode hashMode_ = THashMode::MD5;
-  std::vector<TEntry> entries_;      // Capacity entries, the first Count in use
-  std::vector<TMD5Digest> digests_;  // beside entries_, in MD5 mode only
+  std::vector<TEntry> entries_;  // Capacity entries, the first Count in use
   int count_ = 0;
   int capacity_ = 0;
   TDeleteEvent onDelete_;

@@ -53,7 +53,7 @@ void TTv2GameplayScreen::SetWidgetVisible(const Ref<IWidget>& widget, bool visib
 }
 
 int32_t TTv2GameplayScreen::LevelKind() {
-  return task_ ? task_->GetTaskType() & 0x7F : 0;
+  return LevelKindOf(task_.get());
 }
 
 Ref<ISceneGenerator> TTv2GameplayScreen::MakeSceneGenerator() {

@@ -634,6 +634,15 @@ class IGameManagersOwner : public virtual IWidgetOwner {
 // ---------------------------------------------------------------------------------------
 // Managers by level kind
 
+// The level kind of a task type: the type without its top bit (0 to 5 in the game's data).
+constexpr int32_t LevelKindOfType(int64_t taskType) {
+  return int32_t(taskType & 0x7F);
+}
+// The level kind a task is played as; 0 without a task.
+inline int32_t LevelKindOf(IUGDTask* task) {
+  return task ? LevelKindOfType(task->GetTaskType()) : 0;
+}
+
 // The registered names of the level manager and the panel manager of a level kind; ''
 // for a kind without one (kind 5 has no panel manager; kinds reach 127 and have none past
 // the tables).

@@ -105,8 +105,7 @@ Ref<IWidget> TAbstractLevelManager::CreateOwnerWidget(const std::string& factory
 }
 
 int32_t TAbstractLevelManager::TaskKind() {
-  Ref<IUGDTask> task = owner_ ? owner_->GetTask() : nullptr;
-  return task ? task->GetTaskType() & 0x7F : 0;
+  return LevelKindOf(owner_ ? owner_->GetTask().get() : nullptr);
 }
 
 // ---------------------------------------------------------------------------------------

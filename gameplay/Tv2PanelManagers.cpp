@@ -423,19 +423,19 @@ void TZoomItemsPanelManager::AddItem(const Ref<ISceneObjectDef>& object) {
   TAnimHideDiscoveredPanelManeger::AddItem(object);
 }
 
+// The size is measured again after each step, so an item is zoomed once, to fit its box
+// and touch it, and one lower than the box (zoomed or not) stands in the middle of its
+// height.
 void TZoomItemsPanelManager::PlaceZoomed(const Ref<IWidget>& widget) {
   if (!widget) return;
-  int32_t width = widget->GetWidth(), height = widget->GetHeight();
+  const int32_t width = widget->GetWidth(), height = widget->GetHeight();
   // Sizes of 0 or less cannot be scaled to a maximum: such widgets keep their zoom.
-  if (width > maxWidth_ && width > 0) {
-    widget->SetProperty("zoom", Variant(double(maxWidth_) / width));
-    if (height > maxHeight_ && height > 0)
-      widget->SetProperty("zoom", Variant(RealProperty(widget, "zoom", 1) * maxHeight_ / height));
-  } else if (height > maxHeight_ && height > 0) {
-    widget->SetProperty("zoom", Variant(double(maxHeight_) / height));
-  } else if (height < maxHeight_) {
-    widget->SetAnchorTop(widget->GetAnchorTop() + RoundHalfEven((maxHeight_ - height) / 2.0));
-  }
+  double zoom = 1;
+  if (width > maxWidth_ && width > 0) zoom = double(maxWidth_) / width;
+  if (height * zoom > maxHeight_ && height > 0) zoom = double(maxHeight_) / height;
+  if (zoom != 1) widget->SetProperty("zoom", Variant(zoom));
+  if (height * zoom < maxHeight_)
+    widget->SetAnchorTop(widget->GetAnchorTop() + RoundHalfEven((maxHeight_ - height * zoom) / 2));
   nextPosition_ = SaturateInt32(int64_t(nextPosition_) + widget->GetWidth() + interval_);
 }
 

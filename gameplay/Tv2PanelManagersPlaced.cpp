@@ -127,9 +127,10 @@ void THiddenPartsPanelManager::AddComplete(const Ref<ISceneObjectDef>& object) {
   const int32_t maxWidth = lying ? lyingMaxWidth_ : uprightMaxWidth_;
   const int32_t maxHeight = lying ? lyingMaxHeight_ : uprightMaxHeight_;
   if (width > maxWidth || height > maxHeight) {
-    // A size of 0 cannot be scaled to a maximum: that side keeps the scale it has.
+    // To the box's height, then, measured again, to its width when still too wide: the
+    // picture fits its box and touches it. A size of 0 cannot be scaled to a maximum.
     double zoom = height > 0 ? double(maxHeight) / height : 1.0;
-    if (width > maxWidth && width > 0) zoom = zoom * maxWidth / width;
+    if (width * zoom > maxWidth && width > 0) zoom = double(maxWidth) / width;
     if (Ref<IWidget> inner = widget->FindWidget("inner_widget")) {
       inner->SetProperty("zoom", Variant(zoom));
       scale_ = Real(inner, "zoom", zoom);

@@ -41,8 +41,10 @@ void TSceneDef::LoadResources() {
   resourceDefs_->LoadResources();
 }
 
+// Through the definitions: a list without a group of its own removes the resources it
+// loaded, where the engine would read the empty group as every resource of the game.
 void TSceneDef::RemoveResources() {
-  if (engine_) engine_->RemoveResources(resourceDefs_->GetGroup());
+  if (engine_) resourceDefs_->RemoveResources();
 }
 
 void TSceneDef::SaveToFile(const std::string& fileName) {

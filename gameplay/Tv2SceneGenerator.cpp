@@ -301,7 +301,8 @@ void TTavelor2SceneGenerator::ReadTarget(const ListKind& kind) {
   }
   const int32_t count = scene_->GetParamValue(kind.countKey).ToInt(0);
   noTarget_ = count <= 0;
-  target_ = std::clamp(count, 0, entries);
+  // A negative count stays negative: nothing placed is then no success.
+  target_ = std::min(count, entries);
 }
 
 void TTavelor2SceneGenerator::PickEntries(const ListKind& kind, bool groupFilter) {

@@ -65,7 +65,9 @@ void TTavelor2GameScreenDiary::ReadUserGameData() {
   Ref<TUserGameData> data = TAbstractObject::Create<TUserGameData>();
   progress_ = Ref<IUserGameData>(data.get());
   progress_->AttachProfile(profile);
-  if (progress_->GetCases()->Count() == 0) {
+  // A story that names no case and stage of its own (new, or left by a scenario that no
+  // longer has its case) starts anew.
+  if (!CurrentStage()) {
     ResetCases(progress_);
     progress_->StoreToProfile(owner_);
   }
@@ -129,10 +131,7 @@ void TTavelor2GameScreenDiary::Hide() {
   ++generation_;
   RestartWidget("hide_desktop_screen");
   RaiseCurtain();
-  if (IEngine* engine = GetEngine()) {
-    engine->RemoveResources("comics");
-    engine->RemoveResources("sound");
-  }
+  UnloadGroups("comics", "sound");
   TGameScreen::Hide();
 }
 
@@ -159,18 +158,21 @@ void TTavelor2GameScreenDiary::RaiseCurtain() {
   if (Ref<IWidget> hide = Widget("hide_black")) hide->SetPaused(true);
   if (Ref<IWidget> black = Widget("black_screen")) black->SetTransparentLevel(255);
   RestartWidget("show_black");
-  if (IEngine* engine = GetEngine()) {
-    engine->RemoveResources("diary");
-    engine->RemoveResources("participants");
-  }
+  UnloadGroups("diary", "participants");
 }
 
 void TTavelor2GameScreenDiary::LowerCurtain() {
-  if (IEngine* engine = GetEngine()) {
-    engine->RemoveResources("comics");
-    engine->RemoveResources("sound");
-  }
+  UnloadGroups("comics", "sound");
   RestartWidget("hide_black");
+}
+
+// Their pictures and sounds are freed and load again when next used: the groups stay the
+// game's (a resource list may well be named "diary" or "sound").
+void TTavelor2GameScreenDiary::UnloadGroups(const char* first, const char* second) {
+  if (IEngine* engine = GetEngine()) {
+    engine->UnloadResources(first);
+    engine->UnloadResources(second);
+  }
 }
 
 void TTavelor2GameScreenDiary::SelectTab(int tab) {

@@ -89,6 +89,7 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   // Screen plumbing (Tv2GameScreenDiary.cpp).
   void RaiseCurtain();
   void LowerCurtain();
+  void UnloadGroups(const char* first, const char* second);
   void SelectTab(int tab);
   void UpdateTabButtons();
   void RebuildPages();

@@ -109,7 +109,7 @@ Ref<IWidget> TTavelor2GameScreenDiary::MakeTaskLabel(const Ref<IUGDTask>& task, 
   }
   Ref<IWidget> startButton = tasksPage_ ? tasksPage_->FindWidget("button_start") : nullptr;
   if (startButton) startButton->SetAnchorTop(300);
-  if (task->GetTaskType() == 2) {
+  if (LevelKindOf(task.get()) == 2) {
     params->SetValue("name", Variant(sceneName));
     params->SetValue("name1", Variant(Text(task, "scenename2")));
     if (startButton) startButton->SetAnchorTop(620);

@@ -166,7 +166,7 @@ void TTavelor2GameScreenLevelStat::ShowStatistics(const Ref<IParamCollection>& p
     closeWhenShown_ = true;
     return;
   }
-  levelKind_ = uint8_t(*kindValue & 0xFF);
+  levelKind_ = uint8_t(LevelKindOfType(*kindValue));
   complete_ = *completeValue;
   statisticKind_ = statistic->GetValue().ToString();
   // The running total holds the player's stored total; without one the level adds nothing.

@@ -83,8 +83,7 @@ void TTavelor2GameScreenSelectTask::LoadProgress() {
   progress_ = Ref<IUserGameData>(progress.get());
   // A new player's storage already holds the play mode they chose, so an empty storage
   // does not tell a player without a story: the missing case and stage do.
-  Ref<IUGDCase> gameCase = progress_->CurrentCase();
-  if (!gameCase || !gameCase->CurrentStage()) LoadScenario(true);
+  if (!CurrentStageOf(progress_)) LoadScenario(true);
   progress_->SetPlayMode(playMode_);
   owner_->SetParamValue(kUserGameDataParam, Variant(Ref<IInterface>(progress_.get())));
 }
@@ -124,7 +123,7 @@ int32_t TTavelor2GameScreenSelectTask::CountObjectsLeft(const Ref<IUGDTask>& tas
   Ref<IUGDScene> scene =
       scenes ? scenes->GetItem(Variant(RecordText(task.get(), kSceneName))) : nullptr;
   if (!scene || count >= 0) return count;
-  switch (task->GetTaskType()) {
+  switch (LevelKindOf(task.get())) {
     case 0:
     case 1:
       return RecordInt(scene.get(), "ho_count", -1);

@@ -73,8 +73,9 @@ void TGameScreenNewUser::Finish(bool accept) {
     Close(nullptr);
     return;
   }
+  // A field that still shows its placeholder holds no name.
   if (enteredName_.empty())
-    if (Ref<IWidget> edit = FindWidget(kEditName))
+    if (Ref<IWidget> edit = FindWidget(kEditName); edit && !edit->GetProperty("default_value").ToBool())
       enteredName_ = edit->GetProperty("text_utf8").ToString();
   std::string name(TrimBlanks(enteredName_));
   Ref<IUserProfileCollection> profiles = owner_ ? owner_->GetUserProfiles() : nullptr;

@@ -151,6 +151,8 @@ void TTrackBarControl::Step(int32_t steps) {
 }
 
 bool TTrackBarControl::HandleKey(uint32_t message, uintptr_t keyCode, intptr_t) {
+  // Tab is left to the screen, which moves the focus on: a focused bar must not keep it.
+  if (keyCode == input::kVkTab) return false;
   if (!focused_ || message != input::kKeyDown) {
     RefreshSliderImages();
     return true;

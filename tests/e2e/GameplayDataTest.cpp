@@ -245,10 +245,13 @@ TEST_F(GameplayData, PanelsHoldTheSampleScenesObjects) {
     if (c.kind == 3) {
       auto* parts = dynamic_cast<THiddenPartsPanelManager*>(manager.get());
       ASSERT_TRUE(parts && parts->GetCompleteWidget());
-      // The face's picture scales to the upright maxima (84 high, then 80 wide): the zoom
-      // widget keeps it as near as it can, and the parts take what it kept.
+      // The face's picture (200 x 200) fits its upright box of 80 x 84 and touches it:
+      // scaled to the height, then, measured again, to the width. The zoom widget keeps the
+      // scale as near as it can, and the parts take what it kept.
       const double scale = parts->GetScale();
-      EXPECT_NEAR(scale, 84.0 / 200 * 80 / 200, 0.005);
+      EXPECT_NEAR(scale, 80.0 / 200, 0.005);
+      EXPECT_NEAR(parts->GetCompleteWidget()->GetWidth(), 80, 1);
+      EXPECT_LE(parts->GetCompleteWidget()->GetHeight(), 84);
       for (const char* name : {"gear_big", "gear_small", "hand_hour", "hand_minute"}) {
         Ref<ISceneObjectDef> part = objects[std::string("clocktower/") + name];
         Ref<ISceneObjectLocation> spec = part->GetLocations()->GetItem(Variant("spec"));

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +25,7 @@
 #include "tests/e2e/SampleGameFixture.h"
 #include "tests/support/FakeAudio.h"
 #include "tests/support/SampleGameEngine.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -229,6 +232,67 @@ TEST_F(PlayScreen, AtelierPlayedToItsEnd) {
   ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() != "GS_LevelStat"; }, 5000));
   run.Wait(500);
   EXPECT_EQ(progress->GetScores(), total);
+}
+
+// What a level or the diary lets go of is theirs alone. A scene whose resource list names
+// no group (here a copy of the atelier's) removes only the resources it defined when its
+// level ends; the diary unloads the groups it frees, which load again when next drawn, so
+// the pictures of a list that happens to be named "diary" (here the main menu's
+// background) still draw after the diary has been shown and hidden.
+TEST_F(PlayScreen, LevelEndAndDiaryLeaveOtherResourcesDrawing) {
+  ASSERT_TRUE(run.Ok()) << run.Failure();
+  std::ifstream file(std::string(SAMPLE_GAME_DIR) + "/data/scenes/atelier.xml");
+  std::string atelier{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const std::string grouped = " resourcegroup=\"scene\"";
+  const size_t at = atelier.find(grouped);
+  ASSERT_NE(at, std::string::npos);
+  atelier.erase(at, grouped.size());
+  TempFolder copy;
+  copy.Write("atelier.xml", atelier);
+  run.beforeTask = [&](TGame& game) {
+    Ref<ISceneDefRefCollection> scenes =
+        Supports<ISceneDefRefCollection>(game.GetParamValue("scene_defs").RawInterface());
+    ASSERT_TRUE(scenes && scenes->GetItem(Variant("atelier")));
+    scenes->GetItem(Variant("atelier"))->SetFileName(copy / "atelier.xml");
+  };
+  ASSERT_TRUE(run.StepUntilLoaded());
+  Ref<IResource> background = run.Engine().GetResource("img_background");
+  ASSERT_TRUE(background);
+  background->SetGroupName("diary");
+  // The background where the main menu draws nothing over it.
+  auto menuDrawn = [&] {
+    if (!run.WaitFor([&] { return run.TopScreen() == "GS_Main"; }, 8000)) return false;
+    run.Wait(1000);
+    for (const TPoint p : {TPoint{20, 130}, TPoint{140, 280}, TPoint{700, 200}})
+      if (run.Pixel(p.X, p.Y) != ImagePixel("img_background", p.X, p.Y)) return false;
+    return true;
+  };
+  // A player, so that the main menu greets her; past the splash's continue button.
+  run.Game()->GetUserProfiles()->GetOrCreate("Ann");
+  run.Game()->GetUserProfiles()->SetCurrent("Ann");
+  run.Wait(1500);
+  run.Click({512, 700});
+  ASSERT_TRUE(menuDrawn());
+
+  ASSERT_NO_FATAL_FAILURE(StartLevel());
+  EXPECT_TRUE(run.Engine().GetResource("img_SceneBackground"));
+  ASSERT_TRUE(run.Game()->CloseScreen(screen, nullptr));
+  EXPECT_TRUE(menuDrawn()) << "after the level";
+  EXPECT_FALSE(run.Engine().GetResource("img_SceneBackground")) << "the scene's own go";
+
+  // The diary of a new story opens its letter over itself; the letter read, the map shown,
+  // the diary is left.
+  auto closeTop = [&](const std::string& id) {
+    ASSERT_TRUE(run.WaitFor([&] { return run.TopScreen() == id; }, 8000)) << run.TopScreen();
+    run.Wait(1500);
+    ASSERT_TRUE(run.Game()->CloseScreen(
+        run.Game()->GetScreens()->GetScreen(Variant(id)).get(), nullptr));
+  };
+  ASSERT_TRUE(run.Game()->ShowScreen("GS_Diary", ParamsFromString("\\show_diary=1")));
+  ASSERT_NO_FATAL_FAILURE(closeTop("GS_Letter"));
+  ASSERT_NO_FATAL_FAILURE(closeTop("GS_Diary"));
+  EXPECT_TRUE(menuDrawn()) << "after the diary";
+  EXPECT_TRUE(run.Engine().GetResource("img_background"));
 }
 
 TEST_F(PlayScreen, AtelierLostWhenTheTimeRunsOut) {

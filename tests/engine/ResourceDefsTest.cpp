@@ -89,17 +89,26 @@ TEST(ResourceDefs, LoadRemoveAndLoadAgain) {
   h.defs->LoadResource(Variant("sun"));
   EXPECT_NE(h.engine->GetResource("sun"), before);
 
-  // Without a group only the defined resources go, not every resource.
+  // Without a group only what the list loaded goes (also when a loading screen has emptied
+  // it since), not every resource; and of those names only resources without a group:
+  // "sun" came with the group "gallery" and stays.
   h.engine->LoadResources(
       LoadXmlStorageFromText("<r><content><resource type=\"ImageResource\" name=\"keep\"/>"
                              "</content></r>"),
       "", false);
+  h.defs->Define("moon", "ImageResource", "\\format=png", h.folder / "sun.png");
   h.defs->SetGroup("");
+  h.defs->LoadResources();
+  ASSERT_TRUE(h.engine->GetResource("moon"));
+  h.defs->Clear();
   h.defs->RemoveResources();
   EXPECT_TRUE(h.engine->GetResource("keep"));
+  EXPECT_TRUE(h.engine->GetResource("sun"));
+  EXPECT_EQ(h.engine->GetResource("moon"), nullptr);
   h.defs->ReleaseTarget();
+  h.defs->Define("moon", "ImageResource", "\\format=png", h.folder / "sun.png");
   h.defs->LoadResources();
-  EXPECT_EQ(h.engine->GetResource("sun"), nullptr);
+  EXPECT_EQ(h.engine->GetResource("moon"), nullptr);
 }
 
 TEST(ResourceDefs, SaveAndLoadTheirXml) {

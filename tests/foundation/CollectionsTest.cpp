@@ -7,6 +7,7 @@
 #include "foundation/Crc32.h"
 #include "foundation/ElHashList.h"
 #include "foundation/Exceptions.h"
+#include "foundation/Routines.h"
 #include "foundation/TMYCollection.h"
 
 namespace {
@@ -120,13 +121,44 @@ TEST(ElHashList, HashModesAndCase) {
     EXPECT_EQ(list.IndexOf("NAME") == 0, c.foldedFound) << int(c.mode);
     EXPECT_EQ(list.IndexOf("Nam"), -1);
   }
-  // Two keys with the same hash are one key to the list: "\x05" and "\x01\x00" both hash
-  // to 5 in the simple mode.
-  TElHashList simple;
-  simple.SetSimpleHash(true);
-  EXPECT_EQ(simple.HashMode(), THashMode::Simple);
-  simple.AddItem("\x05", &tag[0]);
-  EXPECT_EQ(simple.IndexOf(std::string("\x01\x00", 2)), 0);
+}
+
+// Keys whose hashes are equal stay two keys: each finds its own entry, a duplicate of
+// either is still refused, and deleting one leaves the other.
+TEST(ElHashList, KeysOfEqualHashesStayApart) {
+  struct Case {
+    THashMode mode;
+    std::string first, second;  // equal hashes
+  } cases[] = {
+      {THashMode::Simple, "\x05", std::string("\x01\x00", 2)},  // both 5
+      {THashMode::Crc32, "Nidmovh", "Bubanxn"},                 // both 0x8A220D1A upper-cased
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.mode));
+    TElHashList list;
+    list.SetHashMode(c.mode);
+    list.SetCaseInsensitive(true);
+    list.SetDuplicatesAction(TDuplicatesAction::Raise);
+    list.AddItem(c.first, &tag[0]);
+    EXPECT_EQ(list.IndexOf(c.second), -1);
+    list.AddItem(c.second, &tag[1]);
+    EXPECT_EQ(list.GetItem(c.first), &tag[0]);
+    EXPECT_EQ(list.GetItem(c.second), &tag[1]);
+    EXPECT_EQ(ErrorOf([&] { list.AddItem(UpperCaseAscii(c.second), &tag[2]); }),
+              "Duplicate entry.");
+    list.DeleteItem(c.second);
+    EXPECT_EQ(list.GetItem(c.first), &tag[0]);
+    EXPECT_EQ(list.IndexOf(c.second), -1);
+    EXPECT_EQ(ErrorOf([&] { list.DeleteItem(c.second); }), "Hash not found.");
+  }
+  EXPECT_EQ(StrCrc32NoCase("Nidmovh"), StrCrc32NoCase("Bubanxn"));
+  // Two players of those names are two players.
+  TStringCollection names;
+  names.Add("first", "Nidmovh");
+  names.Add("second", "bubanxn");
+  EXPECT_EQ(names.GetCount(), 2);
+  EXPECT_EQ(names.GetItem("NIDMOVH"), "first");
+  EXPECT_EQ(names.GetItem("Bubanxn"), "second");
 }
 
 TEST(ElHashList, ChangingTheHashModeClearsTheList) {

@@ -160,10 +160,14 @@ TEST_F(PanelKinds, CompleteObjectStandsOrLiesAndScalesItsParts) {
     double scale;
     int widgetLeft, widgetTop;
   } cases[] = {
-      {300, 280, false, 84.0 / 280 * 80 / 300, 1, 1},       // 280 + 32 is not below 300
-      {300, 200, true, 70.0 / 200 * 160 / 300, 1, 9},       // 232 is
-      {100, 100, false, 84.0 / 100 * 80 / 100, 1 + 50, 1},  // narrower: moved right
-      {300, 0, true, 160.0 / 300, 1, 9},  // no height to scale by: the width alone
+      // Scaled to the box's height, then, when that is still too wide, to its width: the
+      // picture fits its box (80 x 84 upright, 160 x 70 lying) and touches it.
+      {300, 280, false, 80.0 / 300, 1, 1},       // 280 + 32 is not below 300
+      {300, 200, true, 70.0 / 200, 1, 9},        // 232 is
+      {100, 100, false, 80.0 / 100, 1 + 50, 1},  // narrower: moved right
+      {200, 200, false, 0.4, 1, 1},              // the clock face
+      {200, 50, true, 0.8, 1, 9},                // scaled up to the height, then down
+      {300, 0, true, 160.0 / 300, 1, 9},         // no height to scale by: the width alone
   };
   ASSERT_TRUE(StartPanel(PartsLayout()));
   for (const Case& c : cases) {
@@ -183,6 +187,9 @@ TEST_F(PanelKinds, CompleteObjectStandsOrLiesAndScalesItsParts) {
     EXPECT_EQ(manager->GetCount(), 1);  // the picture is no item
     EXPECT_EQ(manager->GetItemPrefix(), ";face;");
     EXPECT_NEAR(manager->GetScale(), c.scale, 1e-9);
+    const int maxWidth = c.lying ? 160 : 80, maxHeight = c.lying ? 70 : 84;
+    EXPECT_LE(c.width * c.scale, maxWidth + 1e-9);
+    EXPECT_LE(c.height * c.scale, maxHeight + 1e-9);
     EXPECT_EQ(Left(manager->GetCompleteWidget()), c.widgetLeft);
     EXPECT_EQ(Top(manager->GetCompleteWidget()), c.widgetTop);
     Ref<IWidget> part = manager->GetItemWidget(gear);

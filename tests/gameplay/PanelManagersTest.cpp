@@ -186,6 +186,36 @@ TEST_F(PanelManagers, PairsAnswerBothWaysAndWidgetsNameTheirObjects) {
   EXPECT_EQ(manager->GetItemObjectByWidget(widget, true).get(), twin.get());
 }
 
+// An item too wide or too tall is zoomed once to fit its box of 100 x 60 and touch it; one
+// lower than the box is centred in its height, whether zoomed or not.
+TEST_F(PanelManagers, ItemsAreZoomedOnceToFitTheirBoxAndCentred) {
+  struct Case {
+    int32_t width, height;
+    double zoom;
+    int32_t top;
+  } cases[] = {
+      {40, 60, 1, 1},          // fits
+      {40, 30, 1, 1 + 15},     // lower: centred
+      {200, 30, 0.5, 1 + 22},  // wide and short: zoomed, then centred (22.5 to even)
+      {50, 120, 0.5, 1},       // tall
+      {200, 240, 0.25, 1},     // wider and taller: the height decides
+      {300, 90, 1.0 / 3, 1 + 15},
+  };
+  ASSERT_TRUE(StartPanel());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+    Ref<THiddenShapesPanelManager> manager = Shapes();
+    Ref<ISceneObjectDef> object = Sized("item", c.width, c.height);
+    manager->AddItem(object);
+    const double zoom = manager->GetItemProperty(object, "zoom");
+    EXPECT_NEAR(zoom, c.zoom, 1e-9);
+    EXPECT_LE(c.width * zoom, 100 + 1e-9);
+    EXPECT_LE(c.height * zoom, 60 + 1e-9);
+    EXPECT_EQ(Top(manager->GetItemWidget(object)), c.top);
+    manager->Unbind();
+  }
+}
+
 TEST_F(PanelManagers, UnreadableLayoutKeyDisablesItems) {
   WarningCapture warnings;
   ASSERT_TRUE(StartPanel(R"(shapes_items_interval=10\shapes_all_items_max_width=wide)"));

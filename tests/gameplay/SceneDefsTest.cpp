@@ -202,4 +202,12 @@ TEST_F(SceneDefs, EngineLinkGovernsResourcesAndSaving) {
   scene->ReleaseEngine();
   scene->RemoveResources();
   EXPECT_EQ(engine->removedGroups.size(), 1u);
+
+  // A list without a group of its own never asks for the empty group, which is every
+  // resource of the game.
+  Ref<ISceneDef> ungrouped = SceneOf(
+      R"(<scene_def><resource_defs><resource_def name="img_bg" type="ImageResource"/></resource_defs></scene_def>)");
+  ungrouped->SetEngine(engine.get());
+  ungrouped->RemoveResources();
+  EXPECT_EQ(engine->removedGroups.size(), 1u);
 }

@@ -254,6 +254,29 @@ TEST_F(Generator, KindsGenerateTheirListsAndFailWhenShort) {
   EXPECT_TRUE(List("co_names").empty());
 }
 
+// A count of 0 or less sets no target: the list then needs at least one object listed,
+// unless it is exactly its target, the count (or the candidates, when fewer) above -1.
+TEST_F(Generator, ACountOfZeroOrLessIsNoTarget) {
+  struct Case {
+    bool objects;
+    const char* count;
+    bool result;
+    size_t listed;
+  } cases[] = {
+      {false, "-3", false, 0}, {true, "-3", true, 2}, {false, "0", true, 0},
+      {true, "0", true, 2},    {false, "2", true, 0}, {true, "1", true, 1},
+      {true, "3", true, 2},    {false, "", true, 0},  {true, "", true, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.objects ? "objects, count " : "none, count ") + c.count);
+    Scene(c.objects ? Obj("vase", 4, "", 1) + Obj("lamp", 4, "", 1) : Obj("cup", 0, "", 1));
+    Progress(*c.count ? Param("do_count", c.count) : std::string());
+    ClearScene();
+    EXPECT_EQ(Generate(4), c.result);
+    EXPECT_EQ(Entries(List("do_names")).size(), c.listed);
+  }
+}
+
 TEST_F(Generator, PlacesFollowTheRules) {
   Scene(Obj("single", 4, "", 1, {}, {"spec"}) + Obj("double", 4, "", 2, {}, {"spec", "l1"}) +
         Obj("every", 4, "", 3, "locations_all_enabled=\"yes\"") + Obj("one", 4, "", 3));

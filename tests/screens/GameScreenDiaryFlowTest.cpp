@@ -196,6 +196,40 @@ TEST_F(DiaryFlow, TheLastCaseResetsTheStoryOnceAndTheDiaryClosesWithoutResult) {
   EXPECT_FALSE(progress->CurrentCase()->IsCompleted()) << "the story starts anew";
 }
 
+// A story whose current case has no stage to play (none stored, or "currentcase" naming a
+// case gone and the case it falls back to without stages) starts from the scenario; a
+// story with a stage keeps its own cases.
+TEST_F(DiaryFlow, AStoryWithoutACurrentStageStartsFromTheScenario) {
+  WriteData(TTavelor2GameScreenDiary::kScenarioFile,
+            Scenario(Case("c2", Stage("s1", Task("fresh", {{"scenename", "market"}})))));
+  const std::string gone = R"(<params><param name="currentcase" value="gone"/></params>)";
+  struct Row {
+    const char* what;
+    std::string story;
+    const char* currentCase;
+    const char* currentTask;
+  } rows[] = {
+      {"no cases", "<usergamedata/>", "c2", "fresh"},
+      {"a case gone, the first without stages",
+       "<usergamedata>" + gone + "<cases>" + Case("old", "") + "</cases></usergamedata>", "c2",
+       "fresh"},
+      {"a case gone, the first with a stage",
+       "<usergamedata>" + gone + "<cases>" +
+           Case("old", Stage("s1", Task("kept", {{"scenename", "market"}}))) +
+           "</cases></usergamedata>",
+       "old", "kept"},
+  };
+  for (const Row& c : rows) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(OpenDiary(c.story));
+    ASSERT_TRUE(Progress()->CurrentCase());
+    EXPECT_EQ(Progress()->CurrentCase()->GetName(), c.currentCase);
+    EXPECT_EQ(diary->GetCurrentTaskName(), c.currentTask);
+    game->Done();
+    game = nullptr;
+  }
+}
+
 TEST_F(DiaryFlow, ClosingTheFinalComicResetsOnce) {
   const std::string cases = Case("c1", Stage("s1", Task("t1", {{"scenename", "nowhere"}}),
                                              {{"end_screen_name", "GS_Comics_final"}}));

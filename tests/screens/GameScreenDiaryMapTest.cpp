@@ -60,6 +60,30 @@ TEST_F(DiaryMap, LabelsOfEarlierStagesAndTheSelectedTask) {
             "market");
 }
 
+// A level of two scenes (kind 2, whatever the task type's top bit) names both on its
+// label, and the start button moves below them.
+TEST_F(DiaryMap, ATwoSceneTaskNamesBothScenes) {
+  struct Row {
+    int type;
+    const char* label;
+    double buttonTop;
+  } rows[] = {{2, "selected_market", 620}, {130, "selected_market", 620}, {0, "selected_t1", 300},
+              {128, "selected_t1", 300}};
+  for (const Row& c : rows) {
+    SCOPED_TRACE(c.type);
+    ASSERT_TRUE(OpenDiary(Story(Case("c1", Stage("s1", Task("t1",
+                                                               {{"scenename", "market"},
+                                                                {"scenename2", "garden"}},
+                                                               false, c.type))))));
+    Ref<IWidget> label = Find(std::string("page_tasks/labels_group/") + c.label);
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->GetProperty("name1").ToString() == "garden", c.buttonTop == 620);
+    EXPECT_EQ(Find("page_tasks/button_start")->GetAnchorTop(), c.buttonTop);
+    game->Done();
+    game = nullptr;
+  }
+}
+
 TEST_F(DiaryMap, AGiftTaskOffersTheOpenGiftsOrTakesTheOnlyOne) {
   ASSERT_TRUE(
       OpenDiary(GiftStory("open_gifts=\"ring;rose;\""), "show_diary=1", "market;ring;rose;"));

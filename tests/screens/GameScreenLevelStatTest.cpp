@@ -317,7 +317,10 @@ TEST_F(LevelStat, EachLevelKindShowsItsPart) {
         Case{2, "normal", "odile", "t3", {"default_part"}},
         Case{3, "normal", "odile", "t3", {"default_part"}},
         Case{4, "normal", "", "t5_gift", {"gift_part"}},
-        Case{4, "normal", "", "t4", {"default_part"}}, Case{5, "normal", "odile", "t6", {}}}) {
+        Case{4, "normal", "", "t4", {"default_part"}}, Case{5, "normal", "odile", "t6", {}},
+        // The task type's top bit is no part of the level kind.
+        Case{128 | 1, "normal", "odile", "t1", {"ho_part"}},
+        Case{128 | 4, "normal", "", "t5_gift", {"gift_part"}}}) {
     StartPlayer(1, 0);
     Stats stats;
     stats.kind = c.kind;

@@ -112,8 +112,11 @@ TEST_F(TaskMap, ASelectedLabelSaysHowManyObjectsAreLeft) {
 
 TEST_F(TaskMap, TasksWithoutACountShowTheirScenesCountForTheirKind) {
   std::string tasks;
-  for (int kind = 0; kind <= 5; ++kind)
+  // "high" tasks carry the task type's top bit, which is no part of the level kind.
+  for (int kind = 0; kind <= 5; ++kind) {
     tasks += Task("k" + std::to_string(kind), P("scenename", "room"), kind);
+    tasks += Task("high" + std::to_string(kind), P("scenename", "room"), 128 | kind);
+  }
   tasks += Task("own", P("scenename", "room") + P("objects_left_count", "4"), 2);
   tasks += Task("elsewhere", P("scenename", "nowhere") + P("enable_own_scene", "no"), 0);
   StartMap(Story(Case("c1", Stage("s1", tasks))));
@@ -122,8 +125,14 @@ TEST_F(TaskMap, TasksWithoutACountShowTheirScenesCountForTheirKind) {
     int32_t count;
   } rows[] = {{"k0", 5}, {"k1", 5},  {"k2", 7},  {"k3", -1},
               {"k4", 9}, {"k5", -1}, {"own", 4}, {"elsewhere", -1}};
-  for (const Row& c : rows)
+  for (const Row& c : rows) {
     EXPECT_EQ(Map()->CountObjectsLeft(TaskOf("c1", "s1", c.task)), c.count) << c.task;
+    if (c.task[0] == 'k') {
+      EXPECT_EQ(Map()->CountObjectsLeft(TaskOf("c1", "s1", "high" + std::string(c.task + 1))),
+                c.count)
+          << c.task << " with the top bit";
+    }
+  }
 }
 
 TEST_F(TaskMap, AStartScreenOpensFirstAndItsClosingStartsTheTask) {

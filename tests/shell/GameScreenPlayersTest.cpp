@@ -3,6 +3,7 @@
 
 #include "foundation/GameDeclarations.h"
 #include "foundation/GlobalOptions.h"
+#include "foundation/MultiLanguages.h"
 #include "platform/InputConstants.h"
 #include "shell/GameScreenOptions.h"
 #include "shell/GameScreenUsers.h"
@@ -70,7 +71,8 @@ class PlayerScreens : public GameFixture {
                 R"(" width="10" height="10" enabled="yes" visible="yes"/>)";
     for (const char* bar : {"trackbar_soundvolume", "trackbar_musicvolume"})
       window += std::string(R"(<widget type="TrackBarControl" name=")") + bar +
-                R"(" width="100" height="10" min="0" max="100" enabled="yes" visible="yes"/>)";
+                R"(" width="100" height="10" min="0" max="100" enabled="yes" tabstop="yes"
+                    visible="yes"/>)";
     return window + Button("button_close") + Button("button_highscores") + "</widgets>";
   }
 
@@ -113,6 +115,9 @@ TEST_F(PlayerScreens, NewUserFinishAcceptsOnlyUniqueTrimmedNames) {
   } cases[] = {
       {"  Mira  ", input::kVkReturn, false, {"GS_Main"}, "user_name=Mira;"},
       {"   ", input::kVkReturn, false, {"GS_Main", "GS_NewUser", "GS_QueryNotUniqueName"}, ""},
+      // Nothing typed: the placeholder is no name.
+      {"", input::kVkReturn, false, {"GS_Main", "GS_NewUser", "GS_QueryNotUniqueName"}, ""},
+      {"Your name", input::kVkReturn, false, {"GS_Main"}, "user_name=Your name;"},
       {"ann", input::kVkReturn, false, {"GS_Main", "GS_NewUser", "GS_QueryNotUniqueName"}, ""},
       {"Bob", input::kVkEscape, false, {"GS_Main"}, "(none)"},
       {"Bob", input::kVkEscape, true, {"GS_Main", "GS_NewUser"}, ""},
@@ -120,6 +125,7 @@ TEST_F(PlayerScreens, NewUserFinishAcceptsOnlyUniqueTrimmedNames) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.typed) + " " + std::to_string(c.key));
     StartGame();
+    MultiLanguages()->SetString("label_player", "Your name");
     Profiles()->GetOrCreate("Ann");
     Screen("GS_Main")->lastResult = nullptr;
     Screen("GS_Main")->lastChild.clear();
@@ -136,6 +142,7 @@ TEST_F(PlayerScreens, NewUserFinishAcceptsOnlyUniqueTrimmedNames) {
     }
     game->Done();
     game = nullptr;
+    MultiLanguages()->ClearStrings();
   }
 }
 
@@ -146,7 +153,7 @@ TEST_F(PlayerScreens, NewUserShowsThePlaceholderOrTheGivenName) {
   Send("GS_NewUser", "button_ok", 1);
   EXPECT_EQ(DescribeParams(Screen("GS_Main")->lastResult), "user_name=Zoe;");
 
-  // Untyped, the placeholder (the translation of "%label_player%") is the name.
+  // Untyped, the field shows the placeholder (the translation of "%label_player%").
   ASSERT_TRUE(game->ShowScreen("GS_NewUser", nullptr));
   EXPECT_TRUE(Find("GS_NewUser", "edit_name")->GetProperty("default_value").ToBool());
   Send("GS_NewUser", "button_cancel", 1);
@@ -332,6 +339,35 @@ TEST_F(OptionsScreen, ButtonsAndEscape) {
   ASSERT_TRUE(game->ShowScreen("GS_Options", nullptr));
   Key(input::kVkEscape);
   EXPECT_EQ(Stack(), (Ids{"GS_Main"}));
+}
+
+// The sliders are the screen's tab stops: Tab, also with Shift, goes from one to the other
+// and round, and the arrows move the one that has the focus.
+TEST_F(OptionsScreen, TabMovesTheFocusFromSliderToSlider) {
+  StartOptions(R"(<param name="SoundVolume" value="50"/><param name="MusicVolume" value="50"/>)");
+  auto focused = [&] {
+    Ref<IWidget> focus = dynamic_cast<IWindow*>(Slave("GS_Options"))->GetFocus();
+    return focus ? focus->GetName() : std::string("(none)");
+  };
+  struct Step {
+    std::vector<std::pair<uint32_t, uintptr_t>> keys;
+    const char* focus;
+  } steps[] = {
+      {{{input::kKeyDown, input::kVkRight}}, "trackbar_soundvolume"},
+      {{{input::kKeyDown, input::kVkTab}, {input::kKeyUp, input::kVkTab}}, "trackbar_musicvolume"},
+      {{{input::kKeyDown, input::kVkLeft}}, "trackbar_musicvolume"},
+      {{{input::kKeyDown, input::kVkShift},
+        {input::kKeyDown, input::kVkTab},
+        {input::kKeyUp, input::kVkTab},
+        {input::kKeyUp, input::kVkShift}},
+       "trackbar_soundvolume"},
+  };
+  for (const Step& step : steps) {
+    for (const auto& [message, key] : step.keys) game->HandleKey(message, key, 0);
+    EXPECT_EQ(focused(), step.focus);
+  }
+  EXPECT_EQ(Control("trackbar_soundvolume")->GetProperty("position").ToInt(), 51);
+  EXPECT_EQ(Control("trackbar_musicvolume")->GetProperty("position").ToInt(), 49);
 }
 
 TEST_F(PlayerScreens, QuitEndsTheProgramOrGoesBack) {

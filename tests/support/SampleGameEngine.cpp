@@ -105,6 +105,7 @@ TTavelor2GameScreenGame* SampleGameEngine::StartTask(const std::string& caseName
   if (!task) return nullptr;
   if (!givenTime.empty()) task->SetParamValue("given_time", Variant(givenTime));
   AddTaskScene(*progress, *task, task->GetParamValueDef("scenename", Variant("")).ToString());
+  if (beforeTask) beforeTask(*game);
 
   SetRandomSeed(1);
   game->ShowScreen("GS_Game",

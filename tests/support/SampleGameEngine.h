@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -77,6 +78,9 @@ class SampleGameEngine {
   TTavelor2GameScreenGame* StartTask(const std::string& caseName, const std::string& taskName,
                                      const std::string& participant,
                                      const std::string& givenTime = {});
+  // Called by StartTask once the documents are published, before the task is shown: the
+  // test's changes to them (a scene list entry pointed at another file, say).
+  std::function<void(TGame&)> beforeTask;
   // The first task, the atelier.
   TTavelor2GameScreenGame* StartAtelier(const std::string& givenTime = {}) {
     return StartTask("c1_lantern", "t1", "odile", givenTime);
