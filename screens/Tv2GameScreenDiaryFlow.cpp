@@ -205,7 +205,9 @@ void TTavelor2GameScreenDiary::OnTaskFinished() {
       gameCase->SetCompleted(true);
       Ref<IUGDCase> next = NextCase();
       if (!next) {
-        if (!VoodooMiniGameStarts()) return ResetGameData();
+        // A game offered now would be lost with the reset: the new story hides the dolls
+        // again.
+        return ResetGameData();
       } else if (!Text(next, "select_case_names").empty()) {
         return OpenCaseSelection(next);
       } else if (!EnterNextStage()) {
@@ -409,7 +411,9 @@ void TTavelor2GameScreenDiary::PendingScreenClosed() {
   // the map selected meanwhile.
   if (!startScreenFlag_ && !settlingTask_.empty()) currentTaskName_ = settlingTask_;
   settlingTask_.clear();
-  if (VoodooMiniGameStarts()) return;
+  // The voodoo game waits on its page: nothing would take the story up again after it,
+  // so it does not stop the story.
+  VoodooMiniGameStarts();
   if (startScreenFlag_)
     StartTask();
   else

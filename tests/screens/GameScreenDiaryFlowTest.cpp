@@ -414,6 +414,22 @@ TEST_F(DiaryFlow, TheVoodooGamesResultIsKeptAndTheGameIsNotStartedAgain) {
   }
 }
 
+TEST_F(DiaryFlow, TheVoodooGameWaitsOnItsPageWhileTheStoryGoesOn) {
+  // Nothing in the story resumes it once the game has taken over: the game is offered on
+  // its page, and the task after the end screen is settled as without dolls.
+  ASSERT_TRUE(OpenDiary(Story(
+      Case("c1", Stage("s1", Task("t1", {{"scenename", "nowhere"},
+                                         {"finded_voodoo", "doll_b"},
+                                         {"end_screen_name", "GS_End"}})) +
+                     Stage("s2", Task("t2", {{"scenename", "market"}}))),
+      "finded_voodoo=\"doll_a;\"")));
+  Click("button_start");
+  ASSERT_EQ(Stack().back(), "GS_End");
+  EXPECT_EQ(diary->GetCurrentTab(), 2) << "the game is offered";
+  CloseTop();
+  EXPECT_EQ(Progress()->CurrentCase()->GetParamValue("currentstage").ToString(), "s2");
+}
+
 TEST_F(DiaryFlow, AllDollsFoundStartTheVoodooMiniGame) {
   ASSERT_TRUE(OpenDiary(Story(
       Case("c1", Stage("s1", Task("t1", {{"scenename", "nowhere"}, {"finded_voodoo", "doll_b"}}) +
