@@ -42,7 +42,7 @@ TEST_F(GameplayData, DocumentsLoadThroughTheGamesLoaders) {
   Ref<ISceneDefRef> atelierRef = scenes->GetItem(Variant("atelier"));
   ASSERT_TRUE(atelierRef);
   Ref<ISceneDef> atelier = atelierRef->LoadSceneDef();
-  EXPECT_EQ(atelier->GetObjectDefs()->Count(), 11);
+  EXPECT_EQ(atelier->GetObjectDefs()->Count(), 21);
   EXPECT_EQ(atelier->GetSceneApproaches()->Count(), 3);
   EXPECT_EQ(atelier->GetResourceDefs()->GetGroup(), "scene");
 

@@ -201,8 +201,8 @@ TEST_F(GameplayLevels, PlaysEveryTaskOfTheStory) {
   ASSERT_NO_FATAL_FAILURE(Play("c1_lantern", "t2"));
   auto names = Entries("market", "ho_names");
   EXPECT_EQ(names.size(), 6u);
-  for (auto& [object, location] : names) EXPECT_TRUE(Click(At(object, location))) << object;
   CatchDolls("market");
+  for (auto& [object, location] : names) EXPECT_TRUE(Click(At(object, location))) << object;
   EXPECT_TRUE(RunUntilAllFound());
   const std::string all = progress->GetFindedVoodoo();
   EXPECT_EQ(std::count(all.begin(), all.end(), ';'), 13) << "every doll of the story";
