@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -10,6 +11,7 @@
 #include "foundation/EngineDeclarations.h"
 #include "platform/Png.h"
 #include "platform/ProgramResources.h"
+#include "platform/StopRequests.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/FakeAudio.h"
 #include "tests/support/WarningCapture.h"
@@ -177,6 +179,21 @@ TEST(EngineLoop, CloseRequestAsksTheGameAndTerminateDoesNot) {
   }
 }
 
+TEST(EngineLoop, AStopRequestEndsTheLoopAsTheQuitMessageDoesWithoutAskingTheGame) {
+  for (int stop : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(stop);
+    Running h;
+    h.game->canClose = false;
+    std::signal(stop, SIG_DFL);
+    platform::CatchStopRequests();
+    ASSERT_EQ(std::raise(stop), 0);  // the process is still here
+    for (int i = 0; i < 4 && !h.engine->Terminated(); ++i) h.engine->ProcessStep();
+    EXPECT_TRUE(h.engine->Terminated());
+    EXPECT_EQ(h.game->Count("CanClose"), 0);
+    std::signal(stop, SIG_DFL);
+  }
+}
+
 TEST(EngineLoop, AltCharacterReachesTheGameOnlyWhileActive) {
   Running h;
   h.Post(platform::KeyEvent(input::kChar, 'x', input::kAltBit));
@@ -229,7 +246,12 @@ TEST(EngineStart, BadGameFilesFailCleanly) {
        "names no known game type (\"NoSuchGame\")"},
       {"not a game", "<game type=\"ImageResource\" name=\"x\"/>", false,
        "names no known game type"},
-      {"wrong key", "<game type=\"FakeGame\"/>", true, ""},
+      // A game file left in plain text, or cut short: said as the data tool says it.
+      {"not enciphered", "<game type=\"FakeGame\"/>", true,
+       "is not hexadecimal text: unexpected character 0x3C at byte 0"},
+      {"a digit short", "985B00BFDA5", true,
+       "is not hexadecimal text: odd number of hexadecimal digits"},
+      {"wrong key", "985B00BFDA5C", true, ""},
       {"damaged", "<game type=\"FakeGame\"", false, "cannot be read: "},
       {"malformed UTF-8 in one attribute", "<game type=\"FakeGame\" name=\"caf\xE9\"/>", false,
        "cannot be read: Malformed UTF-8 text"},
