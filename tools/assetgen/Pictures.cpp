@@ -30,6 +30,7 @@ const std::vector<PictureKind>& Kinds() {
       {"object", Plain<ObjectPicture>},     {"pipe", Plain<PipePicture>},
       {"gull", Plain<GullPicture>},         {"comic", Plain<ComicPicture>},
       {"portrait", Plain<PortraitPicture>}, {"icon", Plain<IconPicture>},
+      {"place", Plain<PlacePicture>},
   };
   return kinds;
 }
