@@ -369,8 +369,8 @@ Canvas CellarPicture() {
   for (float cx : {256.0f, 768.0f})
     c.FillShape(Subtract(Ellipse(cx, 560, 300, 560), Ellipse(cx, 560, 270, 530)),
                 Solid(Hex(0x2e2a26)));
-  // The floor of packed earth.
-  c.FillShape(Rect(0, 560, 1024, 768), [](float x, float y) {
+  // The floor of packed earth, where the crate stands.
+  c.FillShape(Rect(0, 520, 1024, 768), [](float x, float y) {
     return Shade(Hex(0x3a3026), 0.75f + 0.35f * Fbm(x / 20, y / 10, 73u, 3));
   });
   // A grating high on the left lets in a thin shaft of day.
