@@ -7,6 +7,8 @@
 //   Stochastic     10,000 live 8 x 8 sparks born and dying (at most 2 ms a frame)
 //   Function       10,000 particles moved by a one-line Update expression (at most 5 ms)
 //   MultiRockets   1,000 rockets with 10 sparks each, ordinary style (at most 5 ms)
+//   *AtTheCap      each kind held at its limit of live particles, births beyond it
+//                  dropped: what data that asks for too much costs a frame (at most 16 ms)
 
 #include <benchmark/benchmark.h>
 
@@ -117,6 +119,19 @@ void Stochastic(benchmark::State& state) {
 }
 BENCHMARK(Stochastic)->Unit(benchmark::kMillisecond);
 
+void StochasticAtTheCap(benchmark::State& state) {
+  // A million a second living 10 s: the system stays full, as many die as may be born.
+  Scene scene(R"(<widget type="stochastic_particle_system" name="sparks" visible="yes"
+      emission_x="512" emission_y="384" emission_radius="300" emission_count="1000000"
+      spread="360" speed_min="20" speed_max="200" lifetime_min="10000" lifetime_max="10000"
+      gravity_min="0" gravity_max="40" color_start="$FFFFE080" color_end="$FFFF4020"
+      alfa_start="255" alfa_end="0" color_variation="50">
+      <widgets><widget type="image_widget" name="spark" resourcename="spark" width="8"
+      height="8" visible="yes"/></widgets></widget>)");
+  Run(state, scene, 10);
+}
+BENCHMARK(StochasticAtTheCap)->Unit(benchmark::kMillisecond);
+
 // The particle cells: (1, 0) age, (1, 1) phase, (1, 2) row; (0, 0) dead, (0, 1..2) x, y,
 // (0, 3) picture, (0, 4..7) colour and alpha.
 const char* kFunctionSystem = R"(<widget type="function_particle_system" name="fps"
@@ -156,11 +171,28 @@ void Function(benchmark::State& state) {
 }
 BENCHMARK(Function)->Unit(benchmark::kMillisecond);
 
+void FunctionAtTheCap(benchmark::State& state) {
+  std::string xml = kFunctionSystem;
+  xml.replace(xml.find("\"10000\""), 7, "\"1000000\"");
+  Scene scene(xml);
+  Run(state, scene, 10);
+}
+BENCHMARK(FunctionAtTheCap)->Unit(benchmark::kMillisecond);
+
 // A particle type with (1, 0) age, (1, 1..2) start x, y; (0, 0) dead, (0, 1..2) x, y,
 // (0, 3) picture, (0, 4..7) colour and alpha.
 std::string Type(const std::string& name, const std::string& create, const std::string& update,
-                 const std::string& count, const std::string& inner) {
-  return R"(<particle_type name=")" + name + R"("><paramspace><paramdefs>
+                 const std::string& count, const std::string& inner,
+                 const std::string& trail = {}) {
+  // A trail: afterglow copies back along (0, -Trail), one every two pixels.
+  const std::string style = trail.empty() ? "" : R"( particlestyle="afterglow")";
+  const std::string trailCells = trail.empty()
+                                     ? ""
+                                     : R"(<paramdef name="dx" col="0" row="8" static="yes"/>
+      <paramdef name="dy" col="0" row="9" static="yes" value=")" +
+                                           trail + R"("/>
+      <paramdef name="density" col="0" row="10" static="yes" value="0.5"/>)";
+  return R"(<particle_type name=")" + name + "\"" + style + R"(><paramspace><paramdefs>
       <paramdef name="age" col="1" row="0" static="yes"/>
       <paramdef name="sx" col="1" row="1" static="yes"/>
       <paramdef name="sy" col="1" row="2" static="yes"/>
@@ -171,7 +203,8 @@ std::string Type(const std::string& name, const std::string& create, const std::
       <paramdef name="r" col="0" row="4" static="yes" value="255"/>
       <paramdef name="g" col="0" row="5" static="yes" value="220"/>
       <paramdef name="b" col="0" row="6" static="yes" value="120"/>
-      <paramdef name="a" col="0" row="7" static="yes" value="255"/>
+      <paramdef name="a" col="0" row="7" static="yes" value="255"/>)" +
+         trailCells + R"(
     </paramdefs></paramspace>
     <function type="function_complex"><paramspace><paramdefs>
       <paramdef name="count" col="2" row="0" static="yes" value=")" +
@@ -197,10 +230,9 @@ std::string Type(const std::string& name, const std::string& create, const std::
          "</particle_type>";
 }
 
-void MultiRockets(benchmark::State& state) {
-  // Sparks at 20 a second living 0.5 s: 10 under each rocket; rockets never die.
-  std::string spark = Type("spark", "sx := x\nsy := y",
-                           "dead := age > 500\nx := sx + age / 25\ny := sy + age / 10", "20", "");
+// Rockets asked for by the given number, each with sparks of Spark's type under it; the
+// rockets never die.
+void Sky(benchmark::State& state, const std::string& spark, int32_t rockets) {
   std::string rocket = Type("rocket", "sx := 12 + random_int(1000)\nsy := 100 + random_int(560)",
                             "x := sx\ny := sy + 50 * sin(age / 400 + sx)", "0", spark);
   Scene scene(R"(<widget type="multi_particle_system" name="sky" visible="yes">
@@ -208,10 +240,35 @@ void MultiRockets(benchmark::State& state) {
       height="8" visible="yes"/></widgets><particle_types>)" +
               rocket + "</particle_types></widget>");
   auto params = TAbstractObject::Create<TParamCollection>();
-  params->SetValue("particles_count", Variant(1000));
+  params->SetValue("particles_count", Variant(rockets));
   scene.system->Notify(1, Variant(Ref<IInterface>(params.get())));
   Run(state, scene, 60);
 }
+
+void MultiRockets(benchmark::State& state) {
+  // Sparks at 20 a second living 0.5 s: 10 under each rocket.
+  Sky(state,
+      Type("spark", "sx := x\nsy := y", "dead := age > 500\nx := sx + age / 25\ny := sy + age / 10",
+           "20", ""),
+      1000);
+}
 BENCHMARK(MultiRockets)->Unit(benchmark::kMillisecond);
+
+void MultiAtTheCap(benchmark::State& state) {
+  // Rockets asked for by the million, each with sparks at 20 a second that never die.
+  Sky(state, Type("spark", "sx := x\nsy := y", "x := sx + age / 25\ny := sy + age / 10", "20", ""),
+      1000000);
+}
+BENCHMARK(MultiAtTheCap)->Unit(benchmark::kMillisecond);
+
+void FireworksAtTheCap(benchmark::State& state) {
+  // A hundred rockets, each asking for sparks by the ten thousand a second, the sparks with
+  // the sample's trails of 6 copies (12 pixels at 0.5): the sparks fill the system.
+  Sky(state,
+      Type("spark", "sx := x\nsy := y", "x := sx + age / 25\ny := sy + age / 10", "10000", "",
+           "12"),
+      100);
+}
+BENCHMARK(FireworksAtTheCap)->Unit(benchmark::kMillisecond);
 
 }  // namespace

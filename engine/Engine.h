@@ -151,6 +151,11 @@ class TEngine : public TAbstractObject,
   TResourceCollection& Resources() { return *resources_; }
 
  private:
+  // EngineServices.cpp
+  // ReadTextFile, with what keeps an enciphered file from being read in Problem (text
+  // that is not hexadecimal; the text is then empty).
+  std::string ReadTextFile(const std::string& path, const std::string& key, std::string& problem);
+
   // EngineLoop.cpp
   void LoadDefaultOptions();
   bool CreateMainWindow();

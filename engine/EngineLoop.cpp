@@ -167,8 +167,11 @@ bool TEngine::InitSound() {
 bool TEngine::LoadGame(const std::string& gameFileName) {
   bool ok = false;
   try {
-    std::string text = ReadTextFile(gameFileName, EngineFileKey);
-    if (text.empty()) {
+    std::string problem;
+    std::string text = ReadTextFile(gameFileName, EngineFileKey, problem);
+    if (!problem.empty()) {
+      failure_ = "the game file " + gameFileName + " is not hexadecimal text: " + problem;
+    } else if (text.empty()) {
       failure_ = "the game file " + gameFileName + " is missing or empty";
     } else if (Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text, gameFileName);
                storage && storage->GetName().empty() && !XmlTextProblem(text).empty()) {

@@ -86,10 +86,20 @@ Ref<IStream> TEngine::OpenStream(const std::string& path) {
 }
 
 std::string TEngine::ReadTextFile(const std::string& path, const std::string& key) {
+  std::string problem;
+  return ReadTextFile(path, key, problem);
+}
+
+std::string TEngine::ReadTextFile(const std::string& path, const std::string& key,
+                                  std::string& problem) {
+  problem.clear();
   Ref<IStream> stream = OpenStream(path);
   if (!stream) return {};
   std::string text = WithCrLfLines(ReadStreamToString(stream.get()));
   if (key.empty()) return text;
+  // Read as hexadecimal, anything else would decipher to noise.
+  problem = HexTextProblem(text);
+  if (!problem.empty()) return {};
   return TCipher_Xtea(key).CodeString(text, kCipherDecipher, kFormatHex);
 }
 
@@ -99,7 +109,10 @@ std::string TEngine::ReadTextFile(const std::string& path, const std::string& ke
 void TEngine::LoadResourcesFromFile(const std::string& path, const std::string& group, bool pump) {
   Ref<IHierStorageRoot> storage;
   try {
-    std::string text = ReadTextFile(path, EngineFileKey);
+    std::string problem;
+    std::string text = ReadTextFile(path, EngineFileKey, problem);
+    if (!problem.empty())
+      return Warn(path, "is not hexadecimal text (" + problem + "); nothing of it is loaded");
     if (text.empty()) {
       return Warn(path,
                   "no such resource list, or one not enciphered with the engine's key; "

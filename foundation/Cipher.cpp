@@ -1,6 +1,8 @@
 #include "foundation/Cipher.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -186,5 +188,21 @@ std::string TCipher_Xtea::CodeString(std::string_view text, int direction, int f
   if (!f) return {};
   if (direction == kCipherEncipher) return f->ToStr(XteaEncipherString(text, key_));
   if (direction == kCipherDecipher) return XteaDecipherString(f->StrTo(text), key_);
+  return {};
+}
+
+std::string HexTextProblem(std::string_view text) {
+  size_t digits = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (std::isxdigit(c)) {
+      ++digits;
+    } else if (!std::isspace(c)) {
+      char where[96];
+      std::snprintf(where, sizeof where, "unexpected character 0x%02X at byte %zu", c, i);
+      return where;
+    }
+  }
+  if (digits % 2) return "odd number of hexadecimal digits";
   return {};
 }

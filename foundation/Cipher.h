@@ -65,6 +65,12 @@ constexpr int kCipherDecipher = 1;
 constexpr int kFormatPlain = 1;
 constexpr int kFormatHex = 16;
 
+// Empty when Text is hexadecimal text as the game writes its files (digits of either case,
+// white space between them allowed, an even number of digits); else what is wrong with it,
+// for the author ("odd number of hexadecimal digits"). Reading the form itself passes
+// over whatever is no digit, so a file that is not hexadecimal deciphers to noise.
+std::string HexTextProblem(std::string_view text);
+
 class TCipher {
  public:
   virtual ~TCipher() = default;

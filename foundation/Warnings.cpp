@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
 struct TWarningState {
   std::unordered_set<std::string> said;
   TWarningHook hook;
+  std::string scopeFile;
 };
 
 TWarningState& State() {
@@ -35,7 +37,7 @@ void Warn(std::string_view file, std::string_view what) {
   if (state.said.size() > kMaxLines) return;
   std::string line = state.said.size() == kMaxLines
                          ? FormatWarning({}, "too many warnings; the rest are not shown")
-                         : FormatWarning(file, what);
+                         : FormatWarning(file.empty() ? state.scopeFile : file, what);
   if (!state.said.insert(line).second) return;
   if (state.hook) {
     state.hook(line);
@@ -49,6 +51,13 @@ TWarningHook SetWarningHook(TWarningHook hook) {
   TWarningHook previous = std::move(State().hook);
   State().hook = std::move(hook);
   return previous;
+}
+
+TWarningFileScope::TWarningFileScope(std::string file)
+    : previous_(std::exchange(State().scopeFile, std::move(file))) {}
+
+TWarningFileScope::~TWarningFileScope() {
+  State().scopeFile = std::move(previous_);
 }
 
 void ResetWarnings() {

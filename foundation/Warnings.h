@@ -14,8 +14,22 @@
 #include <string_view>
 
 // Says what was dropped from File and why. File is the data path as the author wrote it
-// (or the best name the caller has); an empty File leaves the file part out.
+// (or the best name the caller has); an empty File names the file being read (see
+// TWarningFileScope), or leaves the file part out when none is.
 void Warn(std::string_view file, std::string_view what);
+
+// While it lives, warnings that name no file name File: what a reader finds wrong while
+// it reads a document is wrong in that document. Scopes nest; the innermost holds.
+class TWarningFileScope {
+ public:
+  explicit TWarningFileScope(std::string file);
+  ~TWarningFileScope();
+  TWarningFileScope(const TWarningFileScope&) = delete;
+  TWarningFileScope& operator=(const TWarningFileScope&) = delete;
+
+ private:
+  std::string previous_;
+};
 
 // The line Warn writes for File and What, without the line break.
 std::string FormatWarning(std::string_view file, std::string_view what);

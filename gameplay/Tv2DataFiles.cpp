@@ -9,21 +9,19 @@
 
 namespace {
 
-std::string& CurrentFile() {
-  static std::string file;
-  return file;
-}
-
 bool HasRoot(const Ref<IHierStorageRoot>& storage) {
   return storage && !Ref<IHierStorage>(storage.get())->GetName().empty();
 }
 
 }  // namespace
 
-Ref<IHierStorageRoot> ParseDataText(std::string_view text, std::string& problem) {
+Ref<IHierStorageRoot> ParseDataText(std::string_view text, std::string& problem,
+                                    std::string_view dataFile) {
   problem.clear();
   try {
-    Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text);
+    // Text that is no UTF-8 is told by the caller, once.
+    if (!XmlTextProblem(text).empty()) dataFile = {};
+    Ref<IHierStorageRoot> storage = LoadXmlStorageFromText(text, dataFile);
     if (HasRoot(storage)) return storage;
     problem = XmlTextProblem(text);
     if (problem.empty()) problem = "no XML element";
@@ -48,7 +46,7 @@ Ref<IHierStorageRoot> LoadDataDocument(const std::string& path, bool warnMissing
     return nullptr;
   }
   std::string problem;
-  Ref<IHierStorageRoot> storage = ParseDataText(bytes, problem);
+  Ref<IHierStorageRoot> storage = ParseDataText(bytes, problem, path);
   if (!storage) Warn(path, "not read (" + problem + ")");
   return storage;
 }
@@ -74,7 +72,7 @@ void SaveChildList(const Ref<IHierStorage>& node, const Ref<IInterface>& list,
 }
 
 bool LoadDataGuarded(const std::string& file, const std::function<void()>& load) {
-  TDataFileScope scope(file);
+  TWarningFileScope scope(file);
   try {
     load();
     return true;
@@ -84,16 +82,8 @@ bool LoadDataGuarded(const std::string& file, const std::function<void()>& load)
   }
 }
 
-TDataFileScope::TDataFileScope(std::string file) : previous_(std::move(CurrentFile())) {
-  CurrentFile() = std::move(file);
-}
-
-TDataFileScope::~TDataFileScope() {
-  CurrentFile() = std::move(previous_);
-}
-
 void WarnDataFile(std::string_view what) {
-  Warn(CurrentFile(), what);
+  Warn({}, what);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -19,8 +19,9 @@
 Ref<IHierStorageRoot> LoadDataDocument(const std::string& path, bool warnMissing = true);
 
 // The document of XML text; nothing when it does not parse or has no root element, with
-// the reason in Problem.
-Ref<IHierStorageRoot> ParseDataText(std::string_view text, std::string& problem);
+// the reason in Problem. Its elements name DataFile in their warnings.
+Ref<IHierStorageRoot> ParseDataText(std::string_view text, std::string& problem,
+                                    std::string_view dataFile = {});
 
 // Writes Object as a plain document with Root under the program folder as FileName;
 // nothing without an engine, a warning when it cannot be written.
@@ -29,6 +30,7 @@ void WriteProgramFolderDocument(IEngine* engine, IPersistObject* object, const s
 
 // Runs Load over a document that may lean on further files ("_outstorage"): a document
 // error raised by one of them is warned about under File and ends the load; false then.
+// Warnings that name no file meanwhile name File.
 bool LoadDataGuarded(const std::string& file, const std::function<void()>& load);
 
 // A list of class T read from the document at Path, as I; nothing (with a warning) when
@@ -47,19 +49,7 @@ Ref<I> LoadDataList(const std::string& path) {
 void SaveChildList(const Ref<IHierStorage>& node, const Ref<IInterface>& list,
                    const std::string& element, const std::string& itemElement = {});
 
-// While it lives, warnings of the gameplay's loaders name File.
-class TDataFileScope {
- public:
-  explicit TDataFileScope(std::string file);
-  ~TDataFileScope();
-  TDataFileScope(const TDataFileScope&) = delete;
-  TDataFileScope& operator=(const TDataFileScope&) = delete;
-
- private:
-  std::string previous_;
-};
-
-// Warns about What under the file being read.
+// Warns about What under the file being read (LoadDataGuarded's, see TWarningFileScope).
 void WarnDataFile(std::string_view what);
 
 // A list of records keyed by their names (any case), in document order: a record whose

@@ -45,6 +45,10 @@ void TParticipant::LoadType(const Ref<IHierStorage>& node) {
   std::string type = ReadXmlStr(node, "type");
   client_ = type == "client";
   idealMatch_ = type == "ideal_match";
+  if (!type.empty() && !client_ && !idealMatch_)
+    WarnAboutNode(node,
+                  "type \"" + type +
+                      "\" is neither \"client\" nor \"ideal_match\"; the participant is neither");
 }
 
 void TParticipant::SaveType(const Ref<IHierStorage>& node) {

@@ -30,6 +30,7 @@ TSceneDef::~TSceneDef() {
 void TSceneDef::SetEngine(IEngine* engine) {
   resourceDefs_->SetTarget(engine);
   engine_ = engine;
+  WarnAboutMissingPictures();
 }
 
 void TSceneDef::ReleaseEngine() {
@@ -73,12 +74,14 @@ const TPropertyTable& TSceneDef::Properties() {
 
 void TSceneDef::LoadFromXml(const Ref<IHierStorage>& node) {
   if (!node) return;
+  dataFile_ = StorageDataFile(node);
   Properties().Load(*this, node);
   LoadObjectFromChild(Ref<IInterface>(resourceDefs_.get()), node, "resource_defs");
   LoadObjectFromChild(Ref<IInterface>(factories_.get()), node, "widgetfactories");
   LoadObjectFromChild(Ref<IInterface>(approaches_.get()), node, "scene_approaches");
   LoadObjectFromChild(Ref<IInterface>(actions_.get()), node, "actions");
   LoadObjectFromChild(Ref<IInterface>(objectDefs_.get()), node, "object_defs");
+  WarnAboutMistakes();
 }
 
 void TSceneDef::SaveToXml(const Ref<IHierStorage>& node) {

@@ -328,7 +328,15 @@ class TSceneDef : public TPersistObject, public virtual ISceneDef {
   const TPropertyTable& Properties() override;
 
  private:
+  // Tv2SceneDefsCheck.cpp: what the author is told about the scene once it is read, and
+  // once the engine that holds the pictures is known.
+  void WarnAboutMistakes() const;
+  void WarnAboutActions(const Ref<ISceneObjectActionCollection>& actions, const std::string& owner,
+                        const char* kind) const;
+  void WarnAboutMissingPictures() const;
+
   IEngine* engine_ = nullptr;
+  std::string dataFile_;  // the scene's file
   int32_t identicalPartShift_ = 256;
   std::string sceneShowFactories_;
   std::string identicalShowFactories_;

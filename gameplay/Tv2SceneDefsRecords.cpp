@@ -1,5 +1,6 @@
 // The records of a scene: actions, locations, approaches, object definitions, and their
 // lists.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -290,10 +291,12 @@ void TSceneObjectDef::FillWidgetParams(const std::string& locationName,
   params->SetValue("resourcename", Variant(resourceName_));
   SetIntParam(params, "resourceleft", resourceLeft_);
   SetIntParam(params, "resourcetop", resourceTop_);
-  SetIntParam(params, "width", width_);
-  SetIntParam(params, "height", height_);
-  params->SetValue("centerx", Variant(centerX_));
-  params->SetValue("centery", Variant(centerY_));
+  // A size below 0 is said against the scene when it is read; the widget gets no size
+  // rather than one its template cannot take.
+  SetIntParam(params, "width", std::max(width_, 0));
+  SetIntParam(params, "height", std::max(height_, 0));
+  params->SetValue("centerx", Variant(width_ < 0 ? 0.0 : centerX_));
+  params->SetValue("centery", Variant(height_ < 0 ? 0.0 : centerY_));
   Ref<ISceneObjectLocation> location = locations_->GetItem(Variant(locationName));
   if (!location) return;
   params->SetValue("name", Variant(name_ + "_" + location->GetName()));

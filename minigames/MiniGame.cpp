@@ -5,6 +5,8 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Exceptions.h"
 #include "foundation/Params.h"
+#include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 #include "foundation/XmlAttributes.h"
 
 namespace {
@@ -52,11 +54,16 @@ void TMiniGameWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   idCounter_ = 0;
   won_ = false;
   if (!node) return;
+  dataFile_ = StorageDataFile(node);
   lastQueued_ = "null_widget";
   // The size of the children loaded just now, which the attributes could not see.
   if (ReadXmlStr(node, "block_width").empty()) blockWidth_ = GetWidth();
   if (ReadXmlStr(node, "block_height").empty()) blockHeight_ = GetHeight();
   follow_ = ParseFollowWidgets(followText_);
+}
+
+void TMiniGameWidget::WarnAboutGame(const std::string& what) const {
+  Warn(dataFile_, typeName_ + " \"" + name_ + "\": " + what);
 }
 
 void TMiniGameWidget::SetOwner(IWidgetOwner* owner) {

@@ -88,6 +88,9 @@ class TMiniGameWidget : public TVisualGroupWidget {
   // Through the screens' cursors; nothing while the game has no cursor set.
   void SetCursor(const char* name);
   void HideFollowWidgets();
+  // What the game drops from its data, said under the file it was read from:
+  // 'TYPE "name": What'.
+  void WarnAboutGame(const std::string& what) const;
 
   int32_t idCounter_ = 0;
   std::string lastQueued_ = "null_widget";
@@ -102,4 +105,5 @@ class TMiniGameWidget : public TVisualGroupWidget {
   bool skipOffered_ = false;
   bool won_ = false;
   TPoint mouse_;
+  std::string dataFile_;  // the file the game was read from
 };

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "foundation/CheckedMath.h"
-#include "foundation/Warnings.h"
 #include "foundation/XmlAttributes.h"
 #include "platform/InputConstants.h"
 
@@ -62,10 +61,9 @@ void T3MatchWidget::LoadFromXml(const Ref<IHierStorage>& node) {
 
 // Boards that could never settle would fill, explode or shuffle for ever.
 bool T3MatchWidget::CanSettle() const {
-  std::string what = "MiniGame3MatchWidget \"" + name_ + "\": ";
   if (deskX_ > kMaxSide || deskY_ > kMaxSide) {
-    Warn({}, what + "a board of " + std::to_string(deskX_) + " x " + std::to_string(deskY_) +
-                 " is more than 64 x 64; it is left empty");
+    WarnAboutGame("a board of " + std::to_string(deskX_) + " x " + std::to_string(deskY_) +
+                  " is more than 64 x 64; it is left empty");
     return false;
   }
   // A run needs MinSize cells in a line and, to be made by a swap, one more cell beside
@@ -73,9 +71,9 @@ bool T3MatchWidget::CanSettle() const {
   int32_t x = deskX_, y = deskY_, n = minSize_;
   bool runPossible = (x >= n && (x > n || y >= 2)) || (y >= n && (y > n || x >= 2));
   if (x < 1 || y < 1 || kinds_ < 2 || n < 2 || !runPossible) {
-    Warn({}, what + "a board of " + std::to_string(x) + " x " + std::to_string(y) + " with " +
-                 std::to_string(kinds_) + " kinds and runs of " + std::to_string(n) +
-                 " can never be played; it is left empty");
+    WarnAboutGame("a board of " + std::to_string(x) + " x " + std::to_string(y) + " with " +
+                  std::to_string(kinds_) + " kinds and runs of " + std::to_string(n) +
+                  " can never be played; it is left empty");
     return false;
   }
   return true;
@@ -95,9 +93,8 @@ void T3MatchWidget::ReadTargets() {
     targets_.push_back(std::move(target));
   }
   if (boardReady_ && int32_t(targets_.size()) > kinds_)
-    Warn({}, "MiniGame3MatchWidget \"" + name_ + "\": " + std::to_string(targets_.size()) +
-                 " targets for " + std::to_string(kinds_) +
-                 " kinds; the targets past the kinds can never be reached");
+    WarnAboutGame(std::to_string(targets_.size()) + " targets for " + std::to_string(kinds_) +
+                  " kinds; the targets past the kinds can never be reached");
 }
 
 std::string T3MatchWidget::ItemPath(const T3MatchBoard::TCell& cell) const {

@@ -57,6 +57,7 @@ void TFindWordsWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   words_ = Split(listText_, ';');
   // A trailing ";" is no word.
   std::erase(words_, std::string());
+  if (words_.empty()) WarnAboutGame("no word in \"list\": only its skip ends the game");
   int32_t rows = std::max(rowCount_, 0), columns = std::max(columnCount_, 0);
   if (rows > kMaxSide || columns > kMaxSide) {
     WarnAboutNode(node, "a word search grid of " + std::to_string(rows) + " x " +

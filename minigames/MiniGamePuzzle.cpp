@@ -5,7 +5,6 @@
 
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
-#include "foundation/Warnings.h"
 #include "foundation/XmlAttributes.h"
 #include "platform/InputConstants.h"
 
@@ -44,6 +43,7 @@ void TPuzzleWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   dragged_ = -1;
   solvedOnce_ = false;
   ReadPieces();
+  if (elementsText_.empty()) WarnAboutGame("no \"elements\": only its skip ends the game");
   StoreHomeOffsets();
   Scatter();
   playing_ = true;
@@ -66,13 +66,11 @@ void TPuzzleWidget::ReadPieces() {
       std::string name = entry.substr(0, colon);
       if (name.empty()) continue;
       if (!FindWidget(name)) {
-        Warn({}, "puzzle_widget \"" + name_ + "\": piece \"" + name +
-                     "\" has no widget; it is left out");
+        WarnAboutGame("piece \"" + name + "\" has no widget; it is left out");
         continue;
       }
       if (PieceOf(name) >= 0) {
-        Warn({}, "puzzle_widget \"" + name_ + "\": piece \"" + name +
-                     "\" is listed twice; the second is left out");
+        WarnAboutGame("piece \"" + name + "\" is listed twice; the second is left out");
         continue;
       }
       TPiece piece;
@@ -85,8 +83,8 @@ void TPuzzleWidget::ReadPieces() {
     }
   }
   if (pieces_.size() > kMaxPieces) {
-    Warn({}, "puzzle_widget \"" + name_ + "\": " + std::to_string(pieces_.size()) +
-                 " pieces are more than a 64 x 64 board; the puzzle is left empty");
+    WarnAboutGame(std::to_string(pieces_.size()) +
+                  " pieces are more than a 64 x 64 board; the puzzle is left empty");
     pieces_.clear();
     return;
   }
@@ -95,8 +93,8 @@ void TPuzzleWidget::ReadPieces() {
       if (name.empty()) continue;
       int32_t n = PieceOf(name);
       if (n < 0 || size_t(n) == i) {
-        Warn({}, "puzzle_widget \"" + name_ + "\": neighbour \"" + name + "\" of \"" +
-                     pieces_[i].widget + "\" is no other piece; it is left out");
+        WarnAboutGame("neighbour \"" + name + "\" of \"" + pieces_[i].widget +
+                      "\" is no other piece; it is left out");
         continue;
       }
       pieces_[i].neighbours.push_back({n, 0, 0});

@@ -41,6 +41,7 @@ void TRingPuzzleWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   if (!node) return;
   lastSign_ = 0;
   ReadRings(node);
+  if (rings_.empty()) WarnAboutGame("no \"ring\" in \"rings\": only its skip ends the game");
   if (shuffle_) Scramble();
   grabbed_ = -1;
   playing_ = true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
 #include "foundation/XmlAttributes.h"
 #include "platform/InputConstants.h"
@@ -104,7 +105,7 @@ void TSimonWidget::SetState(uint8_t state) {
       if (stage_ >= stageCount_) return SetState(kWon);
       ++stage_;
       if (shootout_) RemoveRandomElement();
-      length_ = std::min(length_ + increase_, kMaxLength);
+      length_ = std::min(SaturatingAdd(length_, increase_), kMaxLength);
       // A stage with its own subset draws from it: the kept sequence belongs to another.
       if (!snowball_ || !stageLists_.empty())
         NewSequence();

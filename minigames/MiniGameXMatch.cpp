@@ -4,7 +4,6 @@
 
 #include "foundation/CheckedMath.h"
 #include "foundation/Random.h"
-#include "foundation/Warnings.h"
 #include "foundation/XmlAttributes.h"
 #include "platform/InputConstants.h"
 
@@ -41,8 +40,8 @@ void TXMatchWidget::ReadCells(const Ref<IHierStorage>& node) {
   Ref<IHierStorage> cells = node->GetChildByName("cells");
   int count = cells ? cells->GetChildCount("cell") : 0;
   if (size_t(count) > kMaxCells) {
-    Warn({}, "mg_xmatch_widget \"" + name_ + "\": " + std::to_string(count) +
-                 " cells are more than a 64 x 64 board; there is no board");
+    WarnAboutGame(std::to_string(count) +
+                  " cells are more than a 64 x 64 board; there is no board");
     return;
   }
   cells_.resize(size_t(count));
@@ -59,9 +58,8 @@ void TXMatchWidget::ReadCells(const Ref<IHierStorage>& node) {
       Ref<IHierStorage> l = links->GetChild("link", k);
       TLink link{ReadXmlInt(l, "cell"), ReadXmlFloat(l, "weight"), ReadXmlInt(l, "direction")};
       if (link.cell < 0 || link.cell >= count) {
-        Warn({}, "mg_xmatch_widget \"" + name_ + "\": cell " + std::to_string(i) +
-                     " links to cell " + std::to_string(link.cell) +
-                     ", which is not there; the link is left out");
+        WarnAboutGame("cell " + std::to_string(i) + " links to cell " + std::to_string(link.cell) +
+                      ", which is not there; the link is left out");
         continue;
       }
       cell.links.push_back(link);

@@ -1,5 +1,6 @@
 #include "screens/Tv2GameScreenDiary.h"
 
+#include "foundation/EngineDeclarations.h"
 #include "foundation/Routines.h"
 #include "foundation/Warnings.h"
 #include "gameplay/Tv2DataFiles.h"
@@ -147,7 +148,8 @@ bool TTavelor2GameScreenDiary::OpenScreen(const std::string& name,
   RaiseCurtain();
   if (owner_ && owner_->ShowScreen(name, params)) return true;
   LowerCurtain();
-  Warn({}, "screen \"" + name + "\" not shown: the game file has no such screen, or it is open");
+  Warn(GameFileName,
+       "screen \"" + name + "\" not shown: the game file has no such screen, or it is open");
   return false;
 }
 

@@ -5,9 +5,11 @@
 #include "foundation/CheckedMath.h"
 #include "foundation/Routines.h"
 #include "foundation/Warnings.h"
+#include "gameplay/Tv2Declarations.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "screens/Tv2DiaryPages.h"
 #include "screens/Tv2GameScreenDiary.h"
+#include "screens/Tv2ProgressRecords.h"
 
 using namespace diary_text;
 
@@ -49,7 +51,7 @@ TTavelor2GameScreenDiary::TFlowScope::TFlowScope(TTavelor2GameScreenDiary& diary
     : diary_(diary), ok_(++diary.flowDepth_ <= kMaxFlowDepth) {
   if (ok_) return;
   // Data that keeps settling and starting tasks without end: this flow stops here.
-  Warn({}, "the diary's story flow goes round without end; stopped");
+  Warn(DefaultScenarioFileName, "the diary's story flow goes round without end; stopped");
   ++diary_.generation_;
 }
 
@@ -132,11 +134,15 @@ bool TTavelor2GameScreenDiary::TaskSceneReady(const Ref<IUGDTask>& task) {
     own->SetParamValue("ho_count", task->GetParamValueDef("ho_count", Variant(0)));
     scenes->Add(Ref<IUGDScene>(own.get()));
   } else {
+    WarnAboutUnplayableTask(task->GetName(), name, true);
     return false;
   }
   Ref<ISceneDefRefCollection> defs =
       Supports<ISceneDefRefCollection>(owner_->GetParamValue("scene_defs").RawInterface());
-  return defs && !name.empty() && defs->GetItem(Variant(name));
+  if (defs && !name.empty() && defs->GetItem(Variant(name))) return true;
+  // Without any scene list, its own file was said to be missing.
+  if (defs) WarnAboutUnplayableTask(task->GetName(), name, false);
+  return false;
 }
 
 // ---------------------------------------------------------------------------------------

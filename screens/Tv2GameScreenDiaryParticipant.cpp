@@ -4,6 +4,7 @@
 
 #include "foundation/Routines.h"
 #include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "screens/Tv2DiaryPages.h"
 #include "screens/Tv2ProgressRecords.h"
@@ -53,6 +54,11 @@ const TPropertyTable& TDiaryPageParticipant::Properties() {
               .WriteOnly(),
       });
   return table;
+}
+
+void TDiaryPageParticipant::LoadFromXml(const Ref<IHierStorage>& node) {
+  TVisualGroupWidget::LoadFromXml(node);
+  dataFile_ = StorageDataFile(node);
 }
 
 void TDiaryPageParticipant::ReleaseOwner() {
@@ -257,8 +263,8 @@ void TDiaryPageParticipant::ClientMatched(const std::string& client) {
     if (!IsMatchReady(matchedList_ + ";" + client))
       ShowMatchedPair(selectTask_ ? selectTask_->GetUserGameData() : nullptr);
   } catch (const std::exception& e) {
-    Warn("", "participant page \"" + GetName() + "\": the match of \"" + client +
-                 "\" not settled (" + e.what() + ")");
+    Warn(dataFile_, "participant page \"" + GetName() + "\": the match of \"" + client +
+                        "\" not settled (" + e.what() + ")");
   }
 }
 

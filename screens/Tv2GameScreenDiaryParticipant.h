@@ -33,6 +33,7 @@ class TDiaryPageParticipant : public TVisualGroupWidget, public virtual IDiaryPa
     Ref<IWidget> widget;
   };
 
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
   // The diary and the case go, and the page is cleared.
   void ReleaseOwner() override;
 
@@ -72,4 +73,5 @@ class TDiaryPageParticipant : public TVisualGroupWidget, public virtual IDiaryPa
   std::string pageName_;
   std::vector<TRecord> records_;
   Ref<IUGDCase> case_;
+  std::string dataFile_;  // the file the page was read from, for warnings
 };

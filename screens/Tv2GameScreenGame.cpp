@@ -1,10 +1,14 @@
 #include "screens/Tv2GameScreenGame.h"
 
+#include <algorithm>
+
 #include "engine/EngineRoutines.h"
 #include "foundation/CheckedMath.h"
 #include "foundation/MultiLanguages.h"
 #include "foundation/Params.h"
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
+#include "gameplay/Tv2Declarations.h"
 #include "gameplay/Tv2SceneGenerator.h"
 #include "platform/InputConstants.h"
 #include "screens/Tv2ProgressRecords.h"
@@ -55,6 +59,15 @@ int32_t TTavelor2GameScreenGame::TaskInt(const std::string& name, int32_t def) {
     return real ? TruncSat(*real) : def;
   }
   return SaturateInt32(*number);
+}
+
+int32_t TTavelor2GameScreenGame::GivenTime() {
+  return std::min(TaskInt("given_time", kDefaultGivenTime), kMaxGivenTime);
+}
+
+void TTavelor2GameScreenGame::WarnAboutTask(const std::string& what) {
+  // Tasks are written in the scenario; a player's progress holds copies of them.
+  if (task_) Warn(DefaultScenarioFileName, "task \"" + task_->GetName() + "\": " + what);
 }
 
 std::string TTavelor2GameScreenGame::TaskText(const std::string& name, const std::string& def) {
@@ -197,8 +210,11 @@ void TTavelor2GameScreenGame::ReadUserGameData(const Ref<IParamCollection>& para
 void TTavelor2GameScreenGame::SetupTaskUi() {
   HideSkipButtons();
   const int32_t kind = LevelKind();
+  // A kind without a level has no name either.
   if (Ref<IWidget> text = Ui("ui_task_type_text"))
-    text->SetProperty("text", Variant("%task_type_" + std::to_string(kind) + "%"));
+    text->SetProperty("text", Variant(LevelManagerName(kind).empty()
+                                          ? std::string()
+                                          : "%task_type_" + std::to_string(kind) + "%"));
   if (Ref<IWidget> hideClock = Ui("ui_hide_clock_group")) hideClock->SetVisible(!timed_);
   menuButton_ = Ui("buttons/button_menu");
   if (menuButton_) menuButton_->SetVisible(true);
@@ -242,6 +258,9 @@ void TTavelor2GameScreenGame::SetupLevel() {
   }
   levelManager_ = MakeLevelManager(kind);
   StopAmulet();
+  if (LevelManagerName(kind).empty())
+    WarnAboutTask("tasktype " + std::to_string(task_->GetTaskType()) +
+                  " is no level kind (0 to 5); its level has nothing to play");
   if (!levelManager_) return;
   levelManager_->Init(this);
   Ref<IParamCollection> params = NewParamCollection();
@@ -257,11 +276,23 @@ void TTavelor2GameScreenGame::StartLevel() {
   if (levelManager_) {
     levelManager_->StartLevel();
     UpdateObjectsLeftCount();
+    if (levelManager_->RemainingCount() == 0)
+      WarnAboutTask("no object of scene \"" + TaskText("scenename") + "\" that a level of kind " +
+                    std::to_string(LevelKind()) +
+                    " wants has a location; the level is won at once");
   }
   PlaySound("sound_level_start");
   if (task_) {
     timer_ = TaskInt("task_time", 0);
-    if (timed_ && timer_ < 1) timer_ = TaskInt("given_time", kDefaultGivenTime);
+    if (timed_ && timer_ < 1) {
+      timer_ = GivenTime();
+      if (TaskInt("given_time", kDefaultGivenTime) > kMaxGivenTime)
+        WarnAboutTask("given_time " + TaskText("given_time") +
+                      " is more than the clock shows (99:59); 99:59 is given");
+      else if (timer_ < 1)
+        WarnAboutTask("given_time " + TaskText("given_time") +
+                      " is no time: the level is lost at once");
+    }
     firstTick_ = true;
     hintsUsed_ = TaskInt("hints_used", 0);
     successClicks_ = TaskInt("success_clicks", 0);

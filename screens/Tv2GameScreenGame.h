@@ -24,6 +24,8 @@ class TTavelor2GameScreenGame : public TTv2GameplayScreen {
  public:
   static constexpr int32_t kPanelTop = 675;
   static constexpr int32_t kDefaultGivenTime = 600000;
+  // The clock shows minutes in two digits: 99:59 is the most it can show.
+  static constexpr int32_t kMaxGivenTime = 99 * 60000 + 59999;
   static constexpr int32_t kStartHintRequirement = 23000;
   static constexpr int32_t kClearHintRequirement = 30000;
   static constexpr int32_t kHintCost = 7000;
@@ -174,6 +176,10 @@ class TTavelor2GameScreenGame : public TTv2GameplayScreen {
   // Task parameters.
   Variant TaskParam(const std::string& name, const Variant& def);
   int32_t TaskInt(const std::string& name, int32_t def);
+  // The task's "given_time", held to what the clock shows.
+  int32_t GivenTime();
+  // Tells the author about a task the level cannot play as it is written.
+  void WarnAboutTask(const std::string& what);
   std::string TaskText(const std::string& name, const std::string& def = {});
   void SetTaskParam(const std::string& name, const Variant& value);
   // Writes the task's counters when the screen hides or goes.

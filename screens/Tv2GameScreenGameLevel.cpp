@@ -459,7 +459,7 @@ void TTavelor2GameScreenGame::WriteLevelStatistics(bool complete) {
   if (!task_) return;
   Ref<IParamCollection> params = NewParamCollection();
   params->SetValue("scores", Variant(SaturateInt32(int64_t(shownScore_) + pendingScore_)));
-  const int64_t given = timed_ ? TaskInt("given_time", kDefaultGivenTime) : 0;
+  const int64_t given = timed_ ? GivenTime() : 0;
   const int64_t spent = given + banked_ - timer_;
   params->SetValue("time",
                    Variant(SaturateInt32(RoundHalfEven64(std::fabs(double(spent)) / 1000))));

@@ -158,13 +158,18 @@ bool TTavelor2GameScreenSelectTask::EnsureTaskScene(const Ref<IUGDTask>& task) {
   if (Ref<IUGDScene> scene = scenes->GetItem(Variant(name))) {
     name = RecordText(scene.get(), kSceneName);
   } else {
-    if (!RecordYes(task.get(), "enable_own_scene", "yes")) return false;
+    if (!RecordYes(task.get(), "enable_own_scene", "yes")) {
+      WarnAboutUnplayableTask(task->GetName(), name, true);
+      return false;
+    }
     Ref<TUGDScene> own = TAbstractObject::Create<TUGDScene>();
     own->SetName(name);
     own->SetParamValue(kSceneName, Variant(name));
     scenes->Add(Ref<IUGDScene>(own.get()));
   }
-  return !name.empty() && defs->GetItem(Variant(name));
+  if (!name.empty() && defs->GetItem(Variant(name))) return true;
+  WarnAboutUnplayableTask(task->GetName(), name, false);
+  return false;
 }
 
 bool TTavelor2GameScreenSelectTask::OfferCaseSelection(const Ref<IUGDCase>& gameCase) {

@@ -1,6 +1,7 @@
 #include "screens/Tv2Journal.h"
 
 #include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 #include "screens/Tv2DiaryPages.h"
 
 namespace {
@@ -9,6 +10,11 @@ const char* const kButtonNext = "button_next";
 const char* const kButtonPrev = "button_prev";
 
 }  // namespace
+
+void TDiaryJournal::LoadFromXml(const Ref<IHierStorage>& node) {
+  TVisualGroupWidget::LoadFromXml(node);
+  dataFile_ = StorageDataFile(node);
+}
 
 void TDiaryJournal::SetOwner(IWidgetOwner* owner) {
   TVisualGroupWidget::SetOwner(owner);
@@ -61,7 +67,7 @@ void TDiaryJournal::ShowNote(IWidget* page, size_t index, const Ref<IParamCollec
   Ref<IWidgetFactory> factory = factories_ ? factories_->GetItem(Variant(note)) : nullptr;
   Ref<IWidget> widget = factory ? factory->CreateWidget(params) : nullptr;
   if (!widget) {
-    Warn("",
+    Warn(dataFile_,
          "journal \"" + GetName() + "\": note \"" + note + "\": no widget factory of that name");
     return;
   }

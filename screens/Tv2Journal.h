@@ -23,6 +23,7 @@
 
 class TDiaryJournal : public TVisualGroupWidget, public virtual IDiaryJournal {
  public:
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
   // Finds the two pages.
   void SetOwner(IWidgetOwner* owner) override;
   // Empties the pages first: their notes go with the journal.
@@ -49,4 +50,5 @@ class TDiaryJournal : public TVisualGroupWidget, public virtual IDiaryJournal {
   std::vector<std::string> notes_;
   int32_t pageCount_ = 0;
   int32_t currentPage_ = 0;
+  std::string dataFile_;  // the file the journal was read from, for warnings
 };

@@ -1,12 +1,23 @@
 #include "screens/Tv2ProgressRecords.h"
 
 #include "foundation/Routines.h"
+#include "foundation/Warnings.h"
+#include "gameplay/Tv2Declarations.h"
 
 const char* const kUserGameDataParam = "user_game_data";
 
 Ref<IUserGameData> PublishedProgress(IGameScreenOwner* owner) {
   return owner ? Supports<IUserGameData>(owner->GetParamValue(kUserGameDataParam).RawInterface())
                : nullptr;
+}
+
+void WarnAboutUnplayableTask(const std::string& task, const std::string& scene,
+                             bool ownSceneRefused) {
+  const std::string why = ownSceneRefused
+                              ? "\" is no scene of the player's and \"enable_own_scene\" makes none"
+                              : "\" is not in the scene list (" + ScenesFileName + ")";
+  Warn(DefaultScenarioFileName,
+       "task \"" + task + "\": scene \"" + scene + why + "; the task is done without play");
 }
 
 std::string RecordText(IPersistParamsObject* record, const std::string& name,

@@ -24,6 +24,12 @@ extern const char* const kUserGameDataParam;
 // The progress published as "user_game_data", or nothing.
 Ref<IUserGameData> PublishedProgress(IGameScreenOwner* owner);
 
+// Tells the author why the scene Scene of the task Task cannot be played, so that the task
+// is done without play: the scene list has no such scene, or (OwnSceneRefused) the player
+// has no scene of that name and the task's "enable_own_scene" makes none.
+void WarnAboutUnplayableTask(const std::string& task, const std::string& scene,
+                             bool ownSceneRefused);
+
 // Makes the first case current, at its first stage: where a new story starts.
 void StartAtFirstCase(const Ref<IUserGameData>& progress);
 

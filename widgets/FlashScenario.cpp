@@ -6,6 +6,7 @@
 #include "foundation/Random.h"
 #include "foundation/Routines.h"
 #include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 #include "foundation/XmlAttributes.h"
 #include "platform/InputConstants.h"
 
@@ -635,8 +636,8 @@ void TFlashScenario::LoadDuration(const Ref<IHierStorage>& node) {
   std::string text = ReadXmlStr(node, "duration");
   duration_ = TFlashDuration::Parse(text);
   if (!duration_.valid)
-    Warn({}, "flash_scenario \"" + name_ + "\": duration \"" + text +
-                 "\" not understood; the step has no duration");
+    Warn(StorageDataFile(node), "flash_scenario \"" + name_ + "\": duration \"" + text +
+                                    "\" not understood; the step has no duration");
 }
 
 void TFlashScenario::SaveDuration(const Ref<IHierStorage>& node) {
@@ -651,9 +652,9 @@ void TFlashScenario::LoadEntries(const Ref<IHierStorage>& node) {
   SetPropertyNames(ReadXmlStr(node, "properties"));
   SetValues(ReadXmlStr(node, "value"));
   if (propertyNames_.size() != values_.size())
-    Warn({}, "flash_scenario \"" + name_ + "\": " + std::to_string(propertyNames_.size()) +
-                 " properties but " + std::to_string(values_.size()) +
-                 " values; the step only waits");
+    Warn(StorageDataFile(node),
+         "flash_scenario \"" + name_ + "\": " + std::to_string(propertyNames_.size()) +
+             " properties but " + std::to_string(values_.size()) + " values; the step only waits");
 }
 
 void TFlashScenario::SaveEntries(const Ref<IHierStorage>& node) {

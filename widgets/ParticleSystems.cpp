@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "foundation/Random.h"
+#include "foundation/XMLStorage.h"
 #include "widgets/ResourceWidgets.h"
 
 namespace {
@@ -51,6 +52,11 @@ TParticle* TParticleSystem::NewParticle() {
   TParticle* particle = pool_.Take();
   *particle = TParticle{};
   return particle;
+}
+
+void TParticleSystem::LoadFromXml(const Ref<IHierStorage>& node) {
+  TGroupWidget::LoadFromXml(node);
+  capNotice_.SetFile(StorageDataFile(node));
 }
 
 void TParticleSystem::FreeParticle(TParticle* particle) {
@@ -221,7 +227,10 @@ void TStochasticParticleSystem::RemoveDead() {
 
 void TStochasticParticleSystem::Emit(int32_t dt) {
   int32_t n = RoundHalfEven(double(dt) * emissionCount_ / 1000.0);
-  n = std::min(n, kMaxLiveParticles - ParticleCount());
+  if (n > kMaxLiveParticles - ParticleCount()) {
+    n = kMaxLiveParticles - ParticleCount();
+    capNotice_.Held(typeName_, name_);
+  }
   for (int32_t i = 0; i < n; ++i)
     if (TParticle* particle = NewParticle()) particles_.push_back(particle);
 }

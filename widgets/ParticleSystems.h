@@ -28,6 +28,8 @@ class TParticleSystem : public TGroupWidget {
  public:
   ~TParticleSystem() override;
 
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
+
   // Moves, removes the dead, emits (per frame, or in whole "delta_step" steps while the
   // step clock is not negative), then marks the system changed while it has particles.
   void Update(int32_t dt) override;
@@ -72,6 +74,7 @@ class TParticleSystem : public TGroupWidget {
   int32_t deltaStep_ = 0;      // ms; below 1: emission with every update
   TStepClock stepClock_;
   TRect rect_{-1, -1, -1, -1};
+  TCapNotice capNotice_;
 
  private:
   TRecordPool<TParticle> pool_;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "foundation/Warnings.h"
 #include "functions/SurfaceHandles.h"
 #include "shell/WidgetClasses.h"
 
@@ -187,6 +188,13 @@ void TParticleFunctions::Move(const TCellLayout& layout, std::vector<float>& cel
   update->Calculate();
   for (int32_t i = 0; i < updateOutputs_; ++i)
     SetCellValue(layout, cells, 0, i, update->GetOutput(i));
+}
+
+void TCapNotice::Held(const std::string& type, const std::string& name) {
+  if (said_) return;
+  said_ = true;
+  Warn(file_, type + " \"" + name + "\": held at its cap of " + std::to_string(kMaxLiveParticles) +
+                  " live particles; what it asks for beyond that is not made");
 }
 
 int32_t WholeParticles(float& fraction, double rate, int32_t dt) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/CheckedMath.h"
@@ -19,13 +20,30 @@
 #include "shell/GameInterfaces.h"
 
 // A system keeps at most this many live particles (all levels of a multi system counted);
-// emissions beyond it are dropped. Far above any effect, far below what exhausts memory.
-constexpr int32_t kMaxLiveParticles = 50000;
+// emissions beyond it are dropped. Far above any effect, and what a frame can move and
+// draw in a few milliseconds (bench/particle_bench: "*AtTheCap").
+constexpr int32_t kMaxLiveParticles = 25000;
+// A frame draws at most this many pictures of one system: the trails of a multi system
+// are cut short beyond it, as they would multiply the draws of a full system.
+constexpr int32_t kMaxDrawnCopies = 2 * kMaxLiveParticles;
 // And at most this many private cells over all of them.
 constexpr int64_t kMaxLiveCells = int64_t(1) << 22;
 // "delta_step" runs at most this many steps in one update; a longer update (a stalled
 // frame, a huge "time_rate") drops the steps beyond it instead of hanging.
 constexpr int32_t kMaxStepsPerUpdate = 1000;
+
+// Says once per system, naming the file it was read from, that it is held at its cap:
+// what its data asks for beyond the cap is not made. Quiet after the first time, so a
+// full system's frames build no text.
+class TCapNotice {
+ public:
+  void SetFile(std::string file) { file_ = std::move(file); }
+  void Held(const std::string& type, const std::string& name);
+
+ private:
+  std::string file_;
+  bool said_ = false;
+};
 
 // ---------------------------------------------------------------------------------------
 // Records reused: Take gives a record (fresh or given back earlier), Give takes it back.

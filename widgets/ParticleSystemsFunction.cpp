@@ -7,6 +7,7 @@
 
 #include "foundation/Params.h"
 #include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 #include "widgets/ResourceWidgets.h"
 
 namespace {
@@ -53,6 +54,7 @@ const TPropertyTable& TFunctionParticleSystem::Properties() {
 
 void TFunctionParticleSystem::LoadFromXml(const Ref<IHierStorage>& node) {
   TGroupWidget::LoadFromXml(node);
+  capNotice_.SetFile(StorageDataFile(node));
   FreeAll();
   functions_.Unbind();
   surface_.Release(particleFunction_.get());
@@ -66,8 +68,9 @@ void TFunctionParticleSystem::LoadFromXml(const Ref<IHierStorage>& node) {
     if (particleFunction_)
       particleFunction_->SetOwner(nullptr);
     else
-      Warn("", "function_particle_system \"" + name_ +
-                   "\": its \"function\" is of no function type; it emits nothing");
+      Warn(StorageDataFile(node),
+           "function_particle_system \"" + name_ +
+               "\": its \"function\" is of no function type; it emits nothing");
   }
 }
 
@@ -190,7 +193,11 @@ void TFunctionParticleSystem::FreeAll() {
 }
 
 TCellParticle* TFunctionParticleSystem::CreateParticleFromParams(IParamCollection* params) {
-  if (!functions_.Create() || !particleFunction_ || Room() < 1) return nullptr;
+  if (!functions_.Create() || !particleFunction_) return nullptr;
+  if (Room() < 1) {
+    capNotice_.Held(typeName_, name_);
+    return nullptr;
+  }
   functions_.SetTotalIndex(1);
   functions_.SetIndex(0);
   TCellParticle* particle = NewParticle();
@@ -207,7 +214,10 @@ TCellParticle* TFunctionParticleSystem::CreateParticleFromParams(IParamCollectio
 
 void TFunctionParticleSystem::CreateParticles(int32_t n) {
   if (!functions_.Create() || !particleFunction_) return;
-  n = std::min(n, Room());
+  if (n > Room()) {
+    n = Room();
+    capNotice_.Held(typeName_, name_);
+  }
   if (n < 1) return;
   functions_.SetTotalIndex(float(n));
   for (int32_t i = 0; i < n; ++i) {

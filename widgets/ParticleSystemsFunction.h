@@ -94,6 +94,7 @@ class TFunctionParticleSystem : public TGroupWidget {
   int32_t deltaStep_ = 0;
   TStepClock stepClock_;
   float countFraction_ = 0;
+  TCapNotice capNotice_;
   Ref<IParamSpace> paramSpace_;
   Ref<IFunction> particleFunction_;
   uint8_t drawMode_ = 1;  // "fillcolor"

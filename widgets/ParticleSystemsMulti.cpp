@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 #include "widgets/ResourceWidgets.h"
 
 namespace {
@@ -65,8 +66,9 @@ void TParticleType::LoadFromXml(const Ref<IHierStorage>& node) {
   if (node && node->GetChildCount("function") > 0) {
     function_ = Supports<IFunction>(CreateObjectFromChild(node, "function"));
     if (!function_)
-      Warn("", "particle_type \"" + name_ +
-                   "\": its \"function\" is of no function type; it emits nothing");
+      Warn(StorageDataFile(node),
+           "particle_type \"" + name_ +
+               "\": its \"function\" is of no function type; it emits nothing");
   }
   childTypes_ = nullptr;
   childList_.clear();
@@ -390,6 +392,7 @@ void TParticleType::DrawParticle(ISurface* surface, int32_t x, TMultiParticle* p
       float dx = Cell(*particle, 0, 8), dy = Cell(*particle, 0, 9);
       double copies = std::max(std::fabs(dy), std::fabs(dx)) * double(Cell(*particle, 0, 10));
       int32_t g = std::min(RoundHalfEven(copies), kMaxAfterglowCopies);
+      if (system_) g = system_->TrailCopies(g);
       int64_t ox = RoundHalfEven(dx), oy = RoundHalfEven(dy);
       // Copy 0 sits on the particle at its alpha; copy g, at the end of the trail, is
       // transparent.
@@ -430,10 +433,16 @@ bool TParticleTypeCollection::Add(const Ref<IParticleType>& type) {
   return true;
 }
 
+void TParticleTypeCollection::LoadFromXml(const Ref<IHierStorage>& node) {
+  dataFile_ = StorageDataFile(node);
+  TStaticCreationPersistItemCollection::LoadFromXml(node);
+}
+
 void TParticleTypeCollection::ItemLoaded(const Ref<IInterface>& item) {
   Ref<IParticleType> type = Supports<IParticleType>(item);
   if (type && !Add(type))
-    Warn("", "particle_type \"" + type->GetName() + "\" is there already; the second is dropped");
+    Warn(dataFile_,
+         "particle_type \"" + type->GetName() + "\" is there already; the second is dropped");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -470,6 +479,7 @@ void TMultiParticleSystem::LoadFromXml(const Ref<IHierStorage>& node) {
   FreeRoot();
   ReleaseSurface();
   TVisualWidget::LoadFromXml(node);
+  capNotice_.SetFile(StorageDataFile(node));
   int32_t left = RoundHalfEven(anchorLeft_), top = RoundHalfEven(anchorTop_);
   bounds_ = TRect{left, top, SaturateInt32(int64_t(left) + width_),
                   SaturateInt32(int64_t(top) + height_)};
@@ -535,8 +545,18 @@ void TMultiParticleSystem::FreeRoot() {
 }
 
 bool TMultiParticleSystem::HasRoom(int32_t count, int32_t cells) {
-  return int64_t(liveParticles_) + count <= kMaxLiveParticles &&
-         liveCells_ + int64_t(count) * cells <= kMaxLiveCells;
+  if (int64_t(liveParticles_) + count <= kMaxLiveParticles &&
+      liveCells_ + int64_t(count) * cells <= kMaxLiveCells)
+    return true;
+  capNotice_.Held(typeName_, name_);
+  return false;
+}
+
+int32_t TMultiParticleSystem::TrailCopies(int32_t wanted) {
+  if (wanted < 1) return wanted;
+  int32_t granted = std::clamp(copiesLeft_, 1, wanted);
+  copiesLeft_ -= std::min(granted, copiesLeft_);
+  return granted;
 }
 
 void TMultiParticleSystem::ParticlesMade(int32_t count, int32_t cells) {
@@ -611,6 +631,8 @@ void TMultiParticleSystem::Update(int32_t dt) {
 }
 
 void TMultiParticleSystem::Draw(ISurface* surface, int32_t x, int32_t y) {
+  // Every live particle is drawn once; the trails share what is left.
+  copiesLeft_ = std::max(0, kMaxDrawnCopies - liveParticles_);
   if (surface && rootParticle_) rootType_->DrawParticle(surface, x, rootParticle_, y);
   rootType_->EndDraw();
 }

@@ -49,6 +49,9 @@ class IParticleSystem : public virtual IWidget {
   virtual bool HasRoom(int32_t count, int32_t cells) = 0;
   virtual void ParticlesMade(int32_t count, int32_t cells) = 0;
   virtual void ParticlesFreed(int32_t count, int32_t cells) = 0;
+  // The trail copies a particle drawn now may have: Wanted, fewer (but one) once the
+  // frame's pictures run short (kMaxDrawnCopies).
+  virtual int32_t TrailCopies(int32_t wanted) = 0;
 };
 
 class IParticleTypeCollection;
@@ -192,11 +195,15 @@ class TParticleTypeCollection : public TStaticCreationPersistItemCollection,
                                 public virtual IParticleTypeCollection {
  public:
   void Init() override;
+  void LoadFromXml(const Ref<IHierStorage>& node) override;
   Ref<IParticleType> GetByKey(const Variant& key) override;
   bool Add(const Ref<IParticleType>& type) override;
 
  protected:
   void ItemLoaded(const Ref<IInterface>& item) override;
+
+ private:
+  std::string dataFile_;  // for warnings
 };
 
 class TMultiParticleSystem : public TVisualWidget,
@@ -235,6 +242,7 @@ class TMultiParticleSystem : public TVisualWidget,
   bool HasRoom(int32_t count, int32_t cells) override;
   void ParticlesMade(int32_t count, int32_t cells) override;
   void ParticlesFreed(int32_t count, int32_t cells) override;
+  int32_t TrailCopies(int32_t wanted) override;
 
   // IParticleTypeOwner
   IParticleSystem* GetParticleSystem() override { return this; }
@@ -265,4 +273,6 @@ class TMultiParticleSystem : public TVisualWidget,
   TSurfaceCell surface_;
   int32_t liveParticles_ = 0;
   int64_t liveCells_ = 0;
+  int32_t copiesLeft_ = 0;  // trail copies the frame being drawn may still have
+  TCapNotice capNotice_;
 };

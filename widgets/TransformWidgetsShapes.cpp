@@ -9,6 +9,7 @@
 
 #include "foundation/CheckedMath.h"
 #include "foundation/Warnings.h"
+#include "foundation/XMLStorage.h"
 #include "widgets/TransformWidgets.h"
 
 namespace {
@@ -64,8 +65,9 @@ void TContourWidget::LoadFromXml(const Ref<IHierStorage>& node) {
   int32_t read = thickness_;
   thickness_ = std::clamp(read, 0, kMaxThickness);
   if (read != thickness_)
-    Warn("", "contour_widget \"" + GetName() + "\": contourthickness " + std::to_string(read) +
-                 " read as " + std::to_string(thickness_));
+    Warn(StorageDataFile(node), "contour_widget \"" + GetName() + "\": contourthickness " +
+                                    std::to_string(read) + " read as " +
+                                    std::to_string(thickness_));
   alphaLimit_ = std::clamp(alphaLimit_, 0, 255);
 }
 

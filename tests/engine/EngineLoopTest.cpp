@@ -229,7 +229,12 @@ TEST(EngineStart, BadGameFilesFailCleanly) {
        "names no known game type (\"NoSuchGame\")"},
       {"not a game", "<game type=\"ImageResource\" name=\"x\"/>", false,
        "names no known game type"},
-      {"wrong key", "<game type=\"FakeGame\"/>", true, ""},
+      // A game file left in plain text, or cut short: said as the data tool says it.
+      {"not enciphered", "<game type=\"FakeGame\"/>", true,
+       "is not hexadecimal text: unexpected character 0x3C at byte 0"},
+      {"a digit short", "985B00BFDA5", true,
+       "is not hexadecimal text: odd number of hexadecimal digits"},
+      {"wrong key", "985B00BFDA5C", true, ""},
       {"damaged", "<game type=\"FakeGame\"", false, "cannot be read: "},
       {"malformed UTF-8 in one attribute", "<game type=\"FakeGame\" name=\"caf\xE9\"/>", false,
        "cannot be read: Malformed UTF-8 text"},

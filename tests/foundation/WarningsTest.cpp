@@ -26,3 +26,22 @@ TEST(Warnings, ResetLetsALineBeSaidAgain) {
   Warn("a.xml", "bad");
   EXPECT_EQ(capture.Lines().size(), 2u);
 }
+
+TEST(Warnings, ALineWithoutAFileNamesTheFileBeingRead) {
+  WarningCapture capture;
+  {
+    TWarningFileScope outer("data\\ini\\a.ini");
+    Warn({}, "x");
+    {
+      TWarningFileScope inner("data\\scenes\\b.xml");
+      Warn({}, "y");
+      Warn("c.xml", "z");
+    }
+    Warn({}, "w");
+  }
+  Warn({}, "v");
+  EXPECT_EQ(capture.Lines(),
+            (std::vector<std::string>{"warning: data\\ini\\a.ini: x",
+                                      "warning: data\\scenes\\b.xml: y", "warning: c.xml: z",
+                                      "warning: data\\ini\\a.ini: w", "warning: v"}));
+}

@@ -231,4 +231,27 @@ TEST_F(Simon, EmptyAndOversizedDataStayPlayable) {
   EXPECT_TRUE(game->IsWon());
 }
 
+// A stage's growth at the integer limits: the next stage still waits for its clicks, its
+// sequence as long as a sequence can be, or as long as before.
+TEST_F(Simon, GrowthAtTheLimitsStillAsksForTheClicks) {
+  struct Case {
+    const char* increase;
+    size_t length;  // of the second stage
+  } cases[] = {{"2147483647", size_t(TSimonWidget::kMaxLength)}, {"-2147483648", 2u}};
+  for (const Case& c : cases) {
+    TSimonWidget* game =
+        ShowGame(std::string(R"(items="a;b" start_task_size="2" tasks_count="3" increase=")") +
+                 c.increase + "\"");
+    Settle(game);
+    Repeat(game);
+    Settle(game);
+    EXPECT_EQ(game->Stage(), 2) << c.increase;
+    EXPECT_EQ(game->SequenceNames().size(), c.length) << c.increase;
+    Settle(game);
+    Settle(game);
+    EXPECT_EQ(game->Stage(), 2) << c.increase;
+    EXPECT_FALSE(game->IsWon()) << c.increase;
+  }
+}
+
 }  // namespace

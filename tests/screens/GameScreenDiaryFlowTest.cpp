@@ -105,7 +105,12 @@ TEST_F(DiaryFlow, ATaskWhoseSceneIsNotReadyIsDoneWithoutPlay) {
   ASSERT_TRUE(OpenDiary(Story(Case("c1", Stage("s1", Task("t1", {{"scenename", "nowhere"}}) +
                                                          Task("t2", {{"scenename", "market"}}) +
                                                          Task("t3", {{"scenename", "garden"}}))))));
+  WarningCapture warnings;
   Click("button_start");
+  EXPECT_EQ(warnings.Lines(),
+            std::vector<std::string>{"warning: data\\ini\\scenarios\\default.ini: task \"t1\": "
+                                     "scene \"nowhere\" is not in the scene list "
+                                     "(data\\ini\\scenes.ini); the task is done without play"});
   EXPECT_EQ(GameResult(), "-");
   EXPECT_TRUE(FindTask("c1", "s1", "t1")->IsCompleted());
   EXPECT_EQ(diary->GetCurrentTaskName(), "t2");

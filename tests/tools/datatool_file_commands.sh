@@ -76,6 +76,20 @@ cd game || exit 1
 
 cd "$work" || exit 1
 
+# What is no regular file is not packed, and said so, naming it: a named pipe, a link that
+# leads nowhere, a link to a folder. The rest is packed; plain folders pass in silence.
+mkdir -p odd/Sub odd/Empty
+printf 'kept' > odd/Sub/kept.txt
+mkfifo odd/pipe
+ln -s nowhere.txt odd/Sub/dangling.txt
+ln -s Sub odd/linked
+"$datatool" pack odd odd.vkd 2> err.txt || fail "pack with odd entries exit $?"
+for name in odd/pipe odd/Sub/dangling.txt odd/linked; do
+  grep -qx "warning: $name: not a regular file; not packed" err.txt || fail "no warning for $name: $(cat err.txt)"
+done
+[ "$(wc -l < err.txt)" -eq 3 ] || fail "pack says more than the odd entries: $(cat err.txt)"
+[ "$("$datatool" cat 'odd.vkd\Sub\kept.txt')" = "kept" ] || fail "the regular file is packed"
+
 # Every command says what went wrong on stderr, and nothing of it on stdout.
 printf '<a><b></a>' > broken.xml
 for command in "check broken.xml" "xml2bin broken.xml out.dat" "bin2xml nowhere.dat out.xml" \

@@ -9,6 +9,7 @@
 #include "functions/SurfaceHandles.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/WidgetFixture.h"
+#include "widgets/ParticleSystemsCommon.h"
 #include "widgets/ParticleSystemsMulti.h"
 #include "widgets/WidgetsRegistration.h"
 
@@ -149,6 +150,30 @@ TEST_F(MultiParticles, AfterglowCopiesAreCapped) {
   EXPECT_EQ(frame->colored.front(), std::make_pair(0xFFFFFFFFu, TRect{1, 1, 2, 2}));
   EXPECT_EQ(frame->colored.back().second, (TRect{41, -29, 42, -28}));
   EXPECT_EQ(system_->GetRect(), (TRect{1, -29, 42, 2}));
+}
+
+// A full system's trails share what a frame may draw: every particle is drawn, the first
+// ones with their whole trails (41 copies), the last with a copy on the particle and one
+// at the end of the trail; the next frame starts whole again.
+TEST_F(MultiParticles, TrailsShareWhatAFullFrameMayDraw) {
+  ShowSystem("", Type("trail", R"(particlestyle="afterglow")", "0", "v := 0",
+                      "x := 1\ny := 1\ndx := 40\ndy := 0\ndensity := 1"));
+  Request({{"particles_count", Variant(2 * kMaxLiveParticles)}});
+  Frame(0);
+  const int32_t live = Count();
+  ASSERT_GE(live, kMaxLiveParticles - 1);
+  ASSERT_LE(live, kMaxLiveParticles);
+  for (int round = 0; round < 2; ++round) {
+    Ref<RecordingSurface> frame(new RecordingSurface());
+    frame->SetSize(64, 64);
+    system_->Draw(frame.get(), 0, 0);
+    const auto& drawn = frame->colored;
+    ASSERT_LE(drawn.size(), size_t(kMaxDrawnCopies + live));
+    ASSERT_GE(drawn.size(), size_t(2 * live));
+    for (int32_t i = 0; i <= 40; ++i) EXPECT_EQ(drawn[size_t(i)].second.Left, 1 + i);
+    EXPECT_EQ(drawn[drawn.size() - 2].second.Left, 1);
+    EXPECT_EQ(drawn.back().second.Left, 41);
+  }
 }
 
 // A rocket dies at 100 ms but stays until its sparks (300 ms each) are gone, emitting no

@@ -1,7 +1,6 @@
 // The data tool's file commands: enciphering and deciphering the game's own files,
 // reading a file the way the game finds it, and packing a folder into an archive.
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include "foundation/EngineDeclarations.h"
 #include "foundation/GameDeclarations.h"
 #include "foundation/ResourceReader.h"
+#include "foundation/Warnings.h"
 #include "gameplay/Tv2Declarations.h"
 #include "tools/datatool/Commands.h"
 #include "tools/datatool/Output.h"
@@ -43,25 +43,6 @@ std::optional<std::string> KeyFromArgument(const std::string& argument) {
   for (const Named& k : keys)
     if (argument == k.name) return *k.key;
   return std::nullopt;
-}
-
-// Hexadecimal text as the game writes it: digits of either case, white space between
-// them allowed, an even number of digits. Empty when it is; else what is wrong.
-std::string HexTextProblem(const std::string& text) {
-  size_t digits = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (std::isxdigit(static_cast<unsigned char>(c))) {
-      ++digits;
-    } else if (!std::isspace(static_cast<unsigned char>(c))) {
-      char where[96];
-      std::snprintf(where, sizeof where, "unexpected character 0x%02X at byte %zu",
-                    static_cast<unsigned char>(c), i);
-      return where;
-    }
-  }
-  if (digits % 2) return "odd number of hexadecimal digits";
-  return {};
 }
 
 int RunCipher(const Args& args, int direction) {
@@ -152,8 +133,12 @@ int RunPack(const Args& args) {
   for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
        it.increment(error)) {
     std::error_code ignored;
-    if (it->is_regular_file(error) && !fs::equivalent(it->path(), out, ignored))
-      files.push_back(it->path());
+    if (it->is_regular_file(ignored)) {
+      if (!fs::equivalent(it->path(), out, ignored)) files.push_back(it->path());
+    } else if (it->is_symlink(ignored) || !it->is_directory(ignored)) {
+      // A pipe, a device, a link to a folder or to nothing: the game would find no file.
+      Warn(it->path().string(), "not a regular file; not packed");
+    }
   }
   if (error) {
     std::fprintf(stderr, "datatool pack: cannot list '%s': %s\n", args[0].c_str(),
