@@ -24,6 +24,7 @@
 #include "platform/DocumentOpener.h"
 #include "platform/Folders.h"
 #include "platform/Shell.h"
+#include "platform/StopRequests.h"
 
 namespace {
 
@@ -118,6 +119,8 @@ int RunApplication() {
     case TCommandLineAction::Run:
       break;
   }
+  // Before any backend starts: a logout or shutdown ends the game as its own quit does.
+  platform::CatchStopRequests();
   InitEngineRoutines();
   ReadStartupParams();
   LoadLanguage("");

@@ -136,8 +136,12 @@ void TEngine::LoadResources(const Ref<IHierStorage>& storage, const std::string&
   if (!content) return;
   int count = content->GetChildCount("resource");
   for (int i = 0; i < count; ++i) {
-    // A loading screen keeps drawing and the window stays responsive.
-    if (pump && running_) ProcessStep();
+    // A loading screen keeps drawing and the window stays responsive. A quit met in that
+    // step (or a stop request) ends the game: nothing more is wanted.
+    if (pump && running_) {
+      ProcessStep();
+      if (terminated_) return;
+    }
     Ref<IHierStorage> section = content->GetChild("resource", i);
     if (!section) continue;
     std::string name = ReadXmlStr(section, "name");

@@ -23,14 +23,11 @@ std::string OptionsFilePath() {
 }
 
 // The document the stored text holds; none, with Problem saying why, when it holds none.
-Ref<IHierStorageRoot> ParseStored(std::string text, std::string& problem) {
+// It is the player's: nothing in it reaches other files.
+Ref<IHierStorageRoot> ParseStored(const std::string& text, std::string& problem) {
+  std::string file = GlobalOptionsInFile ? OptionsFilePath() : GlobalOptionsFileName;
   try {
-    if (!GlobalOptionsKey.empty())
-      text = TCipher_Xtea(GlobalOptionsKey).CodeString(text, kCipherDecipher, kFormatHex);
-    Ref<IHierStorageRoot> loaded = LoadXmlStorageFromText(text);
-    // A wrong key or damaged bytes give a document without a root element.
-    if (loaded && !loaded->GetName().empty()) return loaded;
-    problem = "not an options document";
+    return ParsePlayerDocument(text, GlobalOptionsKey, file, problem);
   } catch (const std::exception& error) {
     problem = error.what();
     if (problem.empty()) problem = "not an options document";
@@ -86,7 +83,7 @@ void TGlobalOptions::Load() {
   if (document_) return;
   std::string problem;
   std::string text = StoredText(problem);
-  if (problem.empty() && !text.empty()) document_ = ParseStored(std::move(text), problem);
+  if (problem.empty() && !text.empty()) document_ = ParseStored(text, problem);
   // A damaged store reads as empty; the next change replaces it, so a damaged file is
   // moved aside first.
   if (!problem.empty()) {

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <iterator>
 #include <set>
 #include <vector>
 
@@ -32,20 +33,62 @@ TMoveAsideFaultHook& MoveAsideHook() {
   return hook;
 }
 
-// Attributes that would tie a player file to other files: an overlay read from anywhere
-// and saved back there, or values replaced from the game file.
-void DropReservedAttributes(const Ref<IXmlNode>& root) {
+// Attributes that would tie a player's document to other files: an overlay read from
+// anywhere and saved back there, a template saved into it, or values replaced from the
+// game file.
+constexpr const char* kReservedAttributes[] = {"_outstorage", "template", "_object_guid"};
+
+// Drops them at every depth; says how many elements held each ('' when none did).
+std::string DropReservedAttributes(const Ref<IXmlNode>& root) {
+  int held[std::size(kReservedAttributes)] = {};
   std::vector<Ref<IXmlNode>> pending{root};
   while (!pending.empty()) {
     Ref<IXmlNode> node = std::move(pending.back());
     pending.pop_back();
     if (!node || node->GetNodeType() != NODE_ELEMENT) continue;
-    node->RemoveAttr("_outstorage");
-    node->RemoveAttr("_object_guid");
+    for (size_t i = 0; i < std::size(kReservedAttributes); ++i) {
+      if (!node->HasAttr(kReservedAttributes[i])) continue;
+      node->RemoveAttr(kReservedAttributes[i]);
+      ++held[i];
+    }
     Ref<IXmlNodeList> children = node->GetChildNodes();
     int count = children ? children->Count() : 0;
     for (int i = 0; i < count; ++i) pending.push_back(children->Item(i));
   }
+  std::string dropped;
+  for (size_t i = 0; i < std::size(kReservedAttributes); ++i) {
+    if (held[i] == 0) continue;
+    if (!dropped.empty()) dropped += ", ";
+    dropped += "\"" + std::string(kReservedAttributes[i]) + "\" (" + std::to_string(held[i]) +
+               (held[i] == 1 ? " element)" : " elements)");
+  }
+  return dropped;
+}
+
+// The document of plain XML text, reserved attributes dropped and said under File; none
+// when it has no root element. Raised tells a syntax error (Problem holds its message)
+// from text that simply holds no element.
+Ref<IHierStorageRoot> ParseStandalone(std::string_view text, const std::string& file,
+                                      std::string_view where, bool& raised, std::string& problem) {
+  raised = false;
+  problem.clear();
+  try {
+    Ref<IXmlDocument> document = LoadXmlFromBuffer(text.data(), text.size());
+    Ref<IXmlElement> root = document ? document->GetDocumentElement() : nullptr;
+    if (!root) return nullptr;
+    // Dropped before any storage is attached: attaching opens an element's overlay.
+    if (std::string dropped = DropReservedAttributes(Ref<IXmlNode>(root.get())); !dropped.empty())
+      Warn(file, std::string(where) + dropped +
+                     " dropped: a player's file leans on no other file and is saved nowhere else");
+    Ref<TXMLStorage> storage = NewXmlStorage();
+    storage->SetDataFile(file);
+    storage->Attach(Ref<IXmlNode>(root.get()), document);
+    return Ref<IHierStorageRoot>(storage.get());
+  } catch (const Exception& error) {
+    raised = true;
+    problem = error.Message();
+  }
+  return nullptr;
 }
 
 // Renames without replacing anything at To and without following a link at From. 0 or
@@ -80,8 +123,18 @@ std::string PlayerFilePath(const std::string& folder, const std::string& name) {
   return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+Ref<IHierStorageRoot> ParsePlayerText(std::string_view text, const std::string& file,
+                                      std::string& problem, std::string_view where) {
+  bool raised = false;
+  Ref<IHierStorageRoot> storage = ParseStandalone(text, file, where, raised, problem);
+  if (storage || raised) return storage;
+  problem = XmlTextProblem(text);
+  if (problem.empty()) problem = "no XML element";
+  return nullptr;
+}
+
 Ref<IHierStorageRoot> ParsePlayerDocument(std::string_view bytes, const std::string& key,
-                                          std::string& problem) {
+                                          const std::string& file, std::string& problem) {
   problem.clear();
   if (bytes.empty()) {
     problem = "empty";
@@ -89,21 +142,12 @@ Ref<IHierStorageRoot> ParsePlayerDocument(std::string_view bytes, const std::str
   }
   std::string text = key.empty() ? std::string(bytes)
                                  : TCipher_Xtea(key).CodeString(bytes, kCipherDecipher, kFormatHex);
-  try {
-    Ref<IXmlDocument> document = LoadXmlFromBuffer(text.data(), text.size());
-    Ref<IXmlElement> root = document ? document->GetDocumentElement() : nullptr;
-    if (!root) {
-      problem = "it holds no XML document: the wrong key or damaged text";
-      return nullptr;
-    }
-    DropReservedAttributes(Ref<IXmlNode>(root.get()));
-    Ref<TXMLStorage> storage = NewXmlStorage();
-    storage->Attach(Ref<IXmlNode>(root.get()), document);
-    return Ref<IHierStorageRoot>(storage.get());
-  } catch (const Exception& error) {
-    problem = "it holds no XML document: " + error.Message();
-  }
-  return nullptr;
+  bool raised = false;
+  Ref<IHierStorageRoot> storage = ParseStandalone(text, file, {}, raised, problem);
+  if (!storage)
+    problem = "it holds no XML document: " +
+              (raised ? problem : std::string("the wrong key or damaged text"));
+  return storage;
 }
 
 TPlayerDocument ReadPlayerDocument(const std::string& path, const std::string& key) {
@@ -112,7 +156,7 @@ TPlayerDocument ReadPlayerDocument(const std::string& path, const std::string& k
   document.state = file.state;
   document.problem = std::move(file.problem);
   if (file.state != TPlayerFileState::Read) return document;
-  document.storage = ParsePlayerDocument(file.bytes, key, document.problem);
+  document.storage = ParsePlayerDocument(file.bytes, key, path, document.problem);
   if (!document.storage) document.state = TPlayerFileState::Damaged;
   return document;
 }
@@ -189,6 +233,59 @@ void SetAsideDamagedFile(const std::string& path, std::string_view problem,
   RefusedFiles().insert(path);
   Warn(path, damaged + "it could not be moved aside (" + failure +
                  "), so it is not saved over in this run; " + std::string(instead));
+}
+
+bool CopyPlayerFileAside(const std::string& path, std::string& copy, std::string& problem) {
+  copy.clear();
+  problem.clear();
+  if (MoveAsideHook())
+    if (int error = MoveAsideHook()(path)) {
+      problem = platform::SystemErrorText(error);
+      return false;
+    }
+  TPlayerFile file = ReadPlayerFile(path);
+  if (file.state != TPlayerFileState::Read) {
+    problem = file.state == TPlayerFileState::Absent ? "no such file" : file.problem;
+    return false;
+  }
+  for (int number = 1; number <= kMaxDamagedCopies; ++number) {
+    std::string candidate = CopyName(path, number);
+    int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) {
+      problem = platform::SystemErrorText(errno);
+      return false;
+    }
+    int error = 0;
+    for (size_t done = 0; done < file.bytes.size() && !error;) {
+      ssize_t n = write(fd, file.bytes.data() + done, file.bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) error = n < 0 ? errno : ENOSPC;
+      done += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    if (!error && fsync(fd) != 0) error = errno;
+    if (close(fd) != 0 && !error) error = errno;
+    if (error) {
+      unlink(candidate.c_str());  // a part of a copy is no copy
+      problem = platform::SystemErrorText(error);
+      return false;
+    }
+    copy = candidate;
+    return true;
+  }
+  problem = "no free name up to " + CopyName(path, kMaxDamagedCopies);
+  return false;
+}
+
+void KeepCopyOfPlayerFile(const std::string& path, std::string_view dropped) {
+  std::string copy, failure;
+  if (CopyPlayerFileAside(path, copy, failure)) {
+    Warn(path, std::string(dropped) + "; the file as it was is copied to " + copy);
+    return;
+  }
+  RefusedFiles().insert(path);
+  Warn(path, std::string(dropped) + "; the file could not be copied aside (" + failure +
+                 "), so it is not saved over in this run");
 }
 
 bool IsPlayerFileSaveRefused(const std::string& path) {

@@ -35,12 +35,20 @@ struct TPlayerDocument {
 // Folder (ending in "/" or not) joined with Name; '' when there is no folder.
 std::string PlayerFilePath(const std::string& folder, const std::string& name);
 
+// XML text that comes from a player's file, or is kept inside one (a profile's progress):
+// its document, or none, with Problem saying why, when it holds no XML element. Whatever
+// would tie it to other files is dropped at any depth, before anything is read: overlays
+// ("_outstorage"), templates ("template") and object guids ("_object_guid"). A player's
+// document stands alone, read from and saved to its own file only; one warning names File
+// (Where says where in it, as "player "Ann": progress: ") and what was dropped.
+Ref<IHierStorageRoot> ParsePlayerText(std::string_view text, const std::string& file,
+                                      std::string& problem, std::string_view where = {});
+
 // The file's bytes as the game saved them: hexadecimal cipher text under Key (plain XML
-// for an empty key). None, with Problem saying why, when they hold no XML document with a
-// root element. Links to other storage files ("_outstorage") and object guids are
-// dropped: a player file stands alone and is saved back where it was read.
+// for an empty key), parsed as ParsePlayerText does. None, with Problem saying why, when
+// they hold no XML document with a root element.
 Ref<IHierStorageRoot> ParsePlayerDocument(std::string_view bytes, const std::string& key,
-                                          std::string& problem);
+                                          const std::string& file, std::string& problem);
 
 // Reads and parses the file at Path (a native path). Says nothing.
 TPlayerDocument ReadPlayerDocument(const std::string& path, const std::string& key);
@@ -75,14 +83,24 @@ bool MoveDamagedFileAside(const std::string& path, std::string& copy, std::strin
 void SetAsideDamagedFile(const std::string& path, std::string_view problem,
                          std::string_view instead);
 
+// Copies the player file at Path as it is to the first free name "PATH.damaged",
+// "PATH.damaged-2", ... (a new file, the player's only; nothing replaced, no link
+// followed). Copy is where it went. False, with the reason in Problem, when it could not.
+bool CopyPlayerFileAside(const std::string& path, std::string& copy, std::string& problem);
+// Before the game drops part of a file it read (Dropped says what, as "player "Ann" is
+// named more than once: the first is kept"), the file as it is is copied aside and one
+// warning names the file, what is dropped and the copy. When no copy can be made, the
+// file is not saved over for the rest of the run, and the warning says so.
+void KeepCopyOfPlayerFile(const std::string& path, std::string_view dropped);
+
 // True when saves over Path are refused for the rest of the run: a damaged file there
 // could not be moved aside.
 bool IsPlayerFileSaveRefused(const std::string& path);
 // Forgets the refusals (tests start each case afresh).
 void ForgetRefusedPlayerFiles();
 
-// Tests make moving aside fail: a non-zero answer is the system error number the move
-// fails with. An empty hook restores the real move.
+// Tests make moving (or copying) aside fail: a non-zero answer is the system error number
+// the move or the copy fails with. An empty hook restores the real ones.
 using TMoveAsideFaultHook = std::function<int(const std::string& path)>;
 void SetMoveAsideFaultHook(TMoveAsideFaultHook hook);
 

@@ -202,6 +202,12 @@ TPlayerFile ReadPlayerFile(const std::string& path) {
 }
 
 bool SavePlayerFile(const std::string& path, std::string_view bytes) {
+  // A file the next start would refuse to read is never written: the old one stays.
+  if (bytes.size() > kMaxPlayerFileBytes) {
+    Warn(path, "not saved (larger than " + std::to_string(kMaxPlayerFileBytes >> 20) +
+                   " MiB, the most a player file may hold)");
+    return false;
+  }
   // Writing the same bytes again would only wait on the disk.
   if (HoldsExactly(path, bytes)) return true;
   std::string problem;

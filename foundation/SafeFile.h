@@ -83,7 +83,9 @@ void SetSafeFileFaultHook(TSafeFileFaultHook hook);
 // ---------------------------------------------------------------------------------------
 // The player's files
 
-// Far above any real player file; a larger one is not the game's.
+// The most a player file may hold, on reading and on saving alike, so that the game never
+// writes a file it then refuses: far above what real play writes (a player's whole story
+// is some tens of kilobytes); a larger file is not the game's.
 inline constexpr size_t kMaxPlayerFileBytes = 8u << 20;
 
 enum class TPlayerFileState {
@@ -105,7 +107,8 @@ struct TPlayerFile {
 // caller warns, naming the file and what it does instead.
 TPlayerFile ReadPlayerFile(const std::string& path);
 
-// Saves a player file safely, readable by the player only (0600). A failed save says
+// Saves a player file safely, readable by the player only (0600). Bytes larger than
+// kMaxPlayerFileBytes are not saved. A failed or refused save says
 // on stderr (the warning channel, once per distinct failure) which file and why; the
 // old file stays. A player's file that already holds exactly Bytes is left as it is.
 bool SavePlayerFile(const std::string& path, std::string_view bytes);

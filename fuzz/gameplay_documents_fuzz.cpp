@@ -3,6 +3,9 @@
 // and load back to the same document (a value the writer changes, such as a scenery
 // object's hide flag written as "no", is changed once and then stays).
 //
+// A progress never keeps what would tie it to other files, and text that cannot be read is
+// kept in the profile.
+//
 // The first byte picks the document (by its value modulo 5): a scene, the scene list, the
 // participants, the categories, or a progress text handed to a profile.
 #include <cstdint>
@@ -22,6 +25,12 @@ namespace {
 
 void Check(bool condition) {
   if (!condition) std::abort();
+}
+
+// Whether a warning said that reserved attributes were dropped since it was cleared.
+bool& Dropped() {
+  static bool dropped = false;
+  return dropped;
 }
 
 struct Kind {
@@ -57,7 +66,18 @@ std::string LoadAndSave(const Kind& kind, std::string_view text, bool asProfile)
     profile->SetDataStorage(std::string(text));
     auto* progress = dynamic_cast<TUserGameData*>(object.get());
     progress->AttachProfile(Ref<IUserProfile>(profile.get()));
-    return Saved(*object, kind.root);
+    // Text that cannot be read is kept in the profile, out of the new story's way.
+    std::string problem;
+    if (!text.empty() && !ParseProgressText("fuzz", text, problem))
+      Check(profile->GetDataStorage().empty() &&
+            profile->GetParams()->GetValue("damaged_progress").ToString() == text);
+    // What is stored back names no other file.
+    std::string saved = Saved(*object, kind.root);
+    ResetWarnings();
+    Dropped() = false;
+    Check(ParseProgressText("fuzz", saved, problem) != nullptr);
+    Check(!Dropped());
+    return saved;
   }
   std::string problem;
   Ref<IHierStorageRoot> storage = ParseDataText(text, problem);
@@ -72,7 +92,10 @@ std::string LoadAndSave(const Kind& kind, std::string_view text, bool asProfile)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool declared = [] {
     Tv2DeclarationsInit();
-    SetWarningHook([](const std::string&) {});  // what is dropped is said, not checked here
+    // What is dropped is said, not checked here, but for what ties a progress to other files.
+    SetWarningHook([](const std::string& line) {
+      if (line.find("dropped: a player's file") != std::string::npos) Dropped() = true;
+    });
     return true;
   }();
   (void)declared;

@@ -2,6 +2,7 @@
 
 #include "foundation/Exceptions.h"
 #include "foundation/GameDeclarations.h"
+#include "foundation/PlayerFiles.h"
 #include "foundation/Routines.h"
 #include "foundation/Warnings.h"
 
@@ -30,12 +31,35 @@ Ref<I> CurrentItem(IPersistParamsObject& owner, const Ref<L>& list, const std::s
   return first;
 }
 
+// Where the warnings say a progress that cannot be read went.
+std::string KeptProgressSaid(const std::string& parameter) {
+  return "its text is kept in the profile as the parameter \"" + parameter + "\"";
+}
+
 // Appends Name and ";" unless it occurs in the list already.
 void AddName(std::string& list, const std::string& name) {
   if (!NameListContains(list, name)) list += name + ";";
 }
 
 }  // namespace
+
+Ref<IHierStorageRoot> ParseProgressText(const std::string& player, std::string_view text,
+                                        std::string& problem) {
+  return ParsePlayerText(text, UserProfilesFileName, problem,
+                         "player \"" + player + "\": progress: ");
+}
+
+std::string KeepUnreadProgress(IUserProfile& profile, const std::string& text) {
+  Ref<IParamCollection> params = profile.GetParams();
+  for (int number = 1;; ++number) {
+    std::string name = "damaged_progress";
+    if (number > 1) name += "-" + std::to_string(number);
+    Ref<IParam> held = params ? params->FindParam(Variant(name)) : nullptr;
+    if (held && held->GetValue().ToString() != text) continue;
+    if (!held && params) params->SetValue(name, Variant(text));
+    return name;
+  }
+}
 
 bool NameListContains(const std::string& list, const std::string& name) {
   return !name.empty() && list.find(name) != std::string::npos;
@@ -175,13 +199,20 @@ void TUserGameData::AttachProfile(const Ref<IUserProfile>& profile) {
   std::string text = profile->GetDataStorage();
   if (text.empty()) return;
   std::string problem;
-  Ref<IHierStorageRoot> storage = ParseDataText(text, problem);
+  Ref<IHierStorageRoot> storage = ParseProgressText(profileName_, text, problem);
+  const std::string player = "player \"" + profileName_ + "\": ";
   if (!storage) {
-    Warn(UserProfilesFileName,
-         "player \"" + profileName_ + "\": progress not read (" + problem + ")");
+    // Nothing of it can be played: it moves out of the way of the new story.
+    const std::string kept = KeepUnreadProgress(*profile, text);
+    profile->SetDataStorage({});
+    Warn(UserProfilesFileName, player + "progress not read (" + problem + "); " +
+                                   KeptProgressSaid(kept) + "; the story starts anew");
     return;
   }
-  LoadDataGuarded(UserProfilesFileName, [&] { storage->LoadObject(this); });
+  if (LoadDataGuarded(UserProfilesFileName, [&] { storage->LoadObject(this); })) return;
+  // What was read is played and saved over the text; the whole text stays beside it.
+  const std::string kept = KeepUnreadProgress(*profile, text);
+  Warn(UserProfilesFileName, player + "progress read only in part; " + KeptProgressSaid(kept));
 }
 
 void TUserGameData::ReleaseLinks() {

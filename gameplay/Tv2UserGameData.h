@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "gameplay/Tv2DataFiles.h"
 #include "gameplay/Tv2Interfaces.h"
@@ -214,3 +215,15 @@ class TUserGameData : public TPersistParamsObject, public virtual IUserGameData 
 // never does), and List with every whole entry Name removed (without regard to case).
 bool NameListContains(const std::string& list, const std::string& name);
 std::string RemoveNameListEntries(const std::string& list, const std::string& name);
+
+// A profile's progress text as a document, read as every player's document is: nothing in
+// it reaches another file, and what is dropped is said under "users.dat" for Player. None,
+// with Problem saying why, when it holds no XML element.
+Ref<IHierStorageRoot> ParseProgressText(const std::string& player, std::string_view text,
+                                        std::string& problem);
+
+// Progress text the game cannot read, kept in the profile under a parameter the game never
+// reads, so that nothing the player had is saved over: "damaged_progress", or
+// "damaged_progress-2", ... when that one holds other text (the same text is kept once).
+// The parameter's name.
+std::string KeepUnreadProgress(IUserProfile& profile, const std::string& text);

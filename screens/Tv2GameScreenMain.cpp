@@ -6,10 +6,10 @@
 #include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 #include "foundation/XmlAttributes.h"
-#include "gameplay/Tv2DataFiles.h"
 #include "gameplay/Tv2Interfaces.h"
 #include "gameplay/Tv2Participants.h"
 #include "gameplay/Tv2SceneDefs.h"
+#include "gameplay/Tv2UserGameData.h"
 #include "screens/Tv2DiaryPages.h"
 
 namespace {
@@ -95,7 +95,7 @@ void TTavelor2GameScreenMain::WriteProfilePlayMode(IGameScreenOwner* game,
     storage = CreateXmlStorage("gamescreen");
   } else {
     std::string problem;
-    storage = ParseDataText(text, problem);
+    storage = ParseProgressText(name, text, problem);
     // What the profile holds is kept rather than replaced by a storage of one value.
     if (!storage) {
       Warn(UserProfilesFileName, "player \"" + name + "\": play mode not stored (" + problem + ")");

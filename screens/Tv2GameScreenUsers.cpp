@@ -5,7 +5,7 @@
 #include "foundation/Warnings.h"
 #include "foundation/XMLStorage.h"
 #include "foundation/XmlAttributes.h"
-#include "gameplay/Tv2DataFiles.h"
+#include "gameplay/Tv2UserGameData.h"
 
 namespace {
 
@@ -18,8 +18,9 @@ void WriteProfilePlayMode(IGameScreenOwner* game, const Ref<IUserProfile>& profi
   if (!game || !profile) return;
   std::string text = profile->GetDataStorage();
   std::string problem;
-  Ref<IHierStorageRoot> storage =
-      text.empty() ? CreateXmlStorage("gamescreen") : ParseDataText(text, problem);
+  Ref<IHierStorageRoot> storage = text.empty()
+                                      ? CreateXmlStorage("gamescreen")
+                                      : ParseProgressText(profile->GetName(), text, problem);
   if (!storage) {
     // What the player had stays as it was.
     Warn(UserProfilesFileName,

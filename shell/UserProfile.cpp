@@ -1,5 +1,7 @@
 #include "shell/UserProfile.h"
 
+#include <algorithm>
+
 #include "foundation/GameDeclarations.h"
 #include "foundation/PlayerFiles.h"
 #include "foundation/XMLStorage.h"
@@ -65,14 +67,23 @@ Ref<IUserProfile> TUserProfileCollection::GetOrCreate(const std::string& name) {
 }
 
 void TUserProfileCollection::LoadItem(const Ref<IHierStorage>& child) {
-  Ref<IUserProfile> profile = GetOrCreate(ReadXmlStr(child, "name"));
+  std::string name = ReadXmlStr(child, "name");
+  Ref<IUserProfile> profile = GetOrCreate(name);
+  if (std::find(loaded_.begin(), loaded_.end(), profile.get()) != loaded_.end()) {
+    duplicates_.push_back(name);
+    return;
+  }
+  loaded_.push_back(profile.get());
   LoadObject(profile, child);
 }
 
 // "current_user_profile_name" names one of the profiles, so it is read after them and is
 // no row of a property table.
 void TUserProfileCollection::LoadFromXml(const Ref<IHierStorage>& node) {
+  loaded_.clear();
+  duplicates_.clear();
   TPersistItemCollection::LoadFromXml(node);
+  loaded_.clear();
   SetCurrent(ReadXmlStr(node, "current_user_profile_name"));
 }
 
@@ -84,10 +95,19 @@ void TUserProfileCollection::SaveToXml(const Ref<IHierStorage>& node) {
 void TUserProfileCollection::LoadFromFile(IEngine* engine) {
   if (!engine) return;
   // No fallback: the program folder holds no players.
-  if (Ref<IHierStorageRoot> storage =
-          LoadPlayerDocument(PlayerFilePath(engine->GetPreferenceFolder(), UserProfilesFileName),
-                             UserProfilesKey, "the game starts with no players"))
-    LoadPlayerObject(storage, *this, UserProfilesFileName);
+  std::string path = PlayerFilePath(engine->GetPreferenceFolder(), UserProfilesFileName);
+  Ref<IHierStorageRoot> storage =
+      LoadPlayerDocument(path, UserProfilesKey, "the game starts with no players");
+  if (!storage) return;
+  LoadPlayerObject(storage, *this, UserProfilesFileName);
+  if (duplicates_.empty()) return;
+  // The next save leaves them out: the file as it is stays beside it.
+  std::string names;
+  for (const std::string& name : duplicates_)
+    names += (names.empty() ? "\"" : ", \"") + name + "\"";
+  KeepCopyOfPlayerFile(
+      path, (duplicates_.size() == 1 ? "player " + names + " is" : "players " + names + " are") +
+                " named more than once: only the first of each name is kept");
 }
 
 void TUserProfileCollection::SaveToFile(IEngine* engine) {

@@ -15,6 +15,7 @@
 // Values are kept exactly as they are: nothing in a profile is translated.
 
 #include <string>
+#include <vector>
 
 #include "shell/GameInterfaces.h"
 
@@ -49,14 +50,19 @@ class TUserProfileCollection : public TPersistItemCollection,
   Ref<IUserProfile> GetCurrent() override { return current_; }
   void SetCurrent(const std::string& name) override;
   Ref<IUserProfile> GetOrCreate(const std::string& name) override;
+  // A file naming a player more than once keeps a copy of itself beside it, said in a
+  // warning, before the next save leaves the later ones out.
   void LoadFromFile(IEngine* engine) override;
   void SaveToFile(IEngine* engine) override;
 
   void LoadFromXml(const Ref<IHierStorage>& node) override;
   void SaveToXml(const Ref<IHierStorage>& node) override;
+  // The names the last load met again after their first profile, as written there.
+  const std::vector<std::string>& DuplicateNames() const { return duplicates_; }
 
  protected:
-  // Into the profile of the element's name, so a name met twice loads into one profile.
+  // Into the profile of the element's name. A name met again in the same document (in any
+  // case) loads nothing: the first profile of a name is the player's.
   void LoadItem(const Ref<IHierStorage>& child) override;
 
  private:
@@ -64,4 +70,6 @@ class TUserProfileCollection : public TPersistItemCollection,
   void RefreshCurrent();
 
   Ref<IUserProfile> current_;
+  std::vector<IUserProfile*> loaded_;  // during a load: the profiles it loaded
+  std::vector<std::string> duplicates_;
 };

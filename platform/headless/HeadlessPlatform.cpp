@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Png.h"
+#include "platform/StopRequests.h"
 
 namespace platform {
 
@@ -30,6 +31,10 @@ void HeadlessPlatform::Minimise() {
 }
 
 bool HeadlessPlatform::PollEvent(Event& event) {
+  if (TakeStopRequest()) {
+    event = PlainEvent(EventType::Quit);
+    return true;
+  }
   if (!queue_.Pop(event)) return false;
   if (event.type == EventType::Mouse) cursor_ = {event.x, event.y};
   return true;

@@ -10,11 +10,15 @@
 #include "platform/EventQueue.h"
 #include "platform/Letterbox.h"
 #include "platform/Png.h"
+#include "platform/StopRequests.h"
 #include "platform/sdl/SdlInput.h"
 #include "platform/sdl/SdlWindowManager.h"
 
 namespace platform {
 namespace {
+
+// How long a wait for events goes before it looks for a stop request.
+constexpr int kStopRequestCheckMs = 100;
 
 std::string OneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
@@ -154,8 +158,13 @@ void SdlPlatform::Destroy() {
 bool SdlPlatform::Translate(bool wait) {
   SDL_Event event;
   while (queue_.Empty()) {
+    if (TakeStopRequest()) {
+      queue_.Push(PlainEvent(EventType::Quit));
+      return true;
+    }
     if (wait) {
-      if (!SDL_WaitEvent(&event)) return false;
+      // A signal does not wake SDL's wait: it comes back now and then to look.
+      if (!SDL_WaitEventTimeout(&event, kStopRequestCheckMs)) continue;
       wait = false;  // after the first, take only what is already there
     } else if (!SDL_PollEvent(&event)) {
       return false;
@@ -410,6 +419,9 @@ std::string SdlPlatform::ClipboardText() {
 
 std::unique_ptr<Platform> CreateSdlPlatform(std::string& error) {
   const char* kAdvice = "; set GAME_PLATFORM=headless to run without one";
+  // SIGTERM and SIGINT are no click on the close button: the stop requests are the
+  // program's (StopRequests.h).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = OneLine(std::string("cannot open a display (") + SDL_GetError() + ")" + kAdvice);
     return nullptr;

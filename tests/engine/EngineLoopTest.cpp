@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -10,6 +11,7 @@
 #include "foundation/EngineDeclarations.h"
 #include "platform/Png.h"
 #include "platform/ProgramResources.h"
+#include "platform/StopRequests.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/FakeAudio.h"
 #include "tests/support/WarningCapture.h"
@@ -174,6 +176,21 @@ TEST(EngineLoop, CloseRequestAsksTheGameAndTerminateDoesNot) {
     for (int i = 0; i < 4 && !h.engine->Terminated(); ++i) h.engine->ProcessStep();
     EXPECT_TRUE(h.engine->Terminated());
     EXPECT_EQ(h.game->Count("CanClose"), 0);
+  }
+}
+
+TEST(EngineLoop, AStopRequestEndsTheLoopAsTheQuitMessageDoesWithoutAskingTheGame) {
+  for (int stop : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(stop);
+    Running h;
+    h.game->canClose = false;
+    std::signal(stop, SIG_DFL);
+    platform::CatchStopRequests();
+    ASSERT_EQ(std::raise(stop), 0);  // the process is still here
+    for (int i = 0; i < 4 && !h.engine->Terminated(); ++i) h.engine->ProcessStep();
+    EXPECT_TRUE(h.engine->Terminated());
+    EXPECT_EQ(h.game->Count("CanClose"), 0);
+    std::signal(stop, SIG_DFL);
   }
 }
 

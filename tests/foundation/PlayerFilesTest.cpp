@@ -7,6 +7,8 @@
 
 #include "foundation/Cipher.h"
 #include "foundation/PlayerFiles.h"
+#include "foundation/SimpleXML.h"
+#include "foundation/XmlAttributes.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WarningCapture.h"
 
@@ -69,5 +71,93 @@ TEST(PlayerFiles, AFailedMoveRefusesSavesOverTheFileForTheRun) {
   ASSERT_EQ(warnings.Lines().size(), 1u);
   EXPECT_NE(warnings.Lines()[0].find("Read-only file system"), std::string::npos)
       << warnings.Lines()[0];
+  ForgetRefusedPlayerFiles();
+}
+
+TEST(PlayerFiles, WhatWouldTieAPlayersDocumentToOtherFilesIsDroppedAtAnyDepth) {
+  TempFolder folder;
+  folder.Write("game.xml", R"(<usergamedata secret="planted"><cases/></usergamedata>)");
+  const std::string spec = "file=" + (folder / "game.xml");
+  struct Case {
+    const char* what;
+    std::string text;
+    const char* said;  // '' when nothing is dropped
+  } cases[] = {
+      {"an overlay on the root", "<usergamedata _outstorage=\"" + spec + "\" Level=\"3\"/>",
+       "\"_outstorage\" (1 element) dropped"},
+      {"overlays, templates and guids deep down",
+       "<usergamedata><cases><case name=\"c\" template=\"yes\" _outstorage=\"" + spec +
+           "\"><stages><stage _object_guid=\"g\" template=\"yes\"/></stages></case></cases>"
+           "</usergamedata>",
+       "\"_outstorage\" (1 element), \"template\" (2 elements), \"_object_guid\" (1 element) "
+       "dropped"},
+      {"nothing of the kind", "<usergamedata Level=\"3\"><cases/></usergamedata>", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WarningCapture warnings;
+    std::string problem;
+    Ref<IHierStorageRoot> storage =
+        ParsePlayerText(c.text, "users.dat", problem, "player \"Ann\": progress: ");
+    ASSERT_TRUE(storage) << problem;
+    // Nothing is read from the other file, and nothing names it any more.
+    EXPECT_EQ(ReadXmlStr(Ref<IHierStorage>(storage.get()), "secret"), "");
+    std::string xml = storage->GetXmlText();
+    for (const char* reserved : {"_outstorage", "template", "_object_guid"})
+      EXPECT_EQ(xml.find(reserved), std::string::npos) << xml;
+    if (*c.said == '\0') {
+      EXPECT_TRUE(warnings.Lines().empty());
+      continue;
+    }
+    ASSERT_EQ(warnings.Lines().size(), 1u);
+    EXPECT_EQ(warnings.Lines()[0], std::string("warning: users.dat: player \"Ann\": progress: ") +
+                                       c.said +
+                                       ": a player's file leans on no other file and "
+                                       "is saved nowhere else");
+  }
+  EXPECT_EQ(folder.Read("game.xml"), R"(<usergamedata secret="planted"><cases/></usergamedata>)");
+}
+
+TEST(PlayerFiles, TextThatHoldsNoDocumentSaysWhy) {
+  std::string deep;
+  for (int i = 0; i <= kXmlMaxDepth; ++i) deep += "<a>";
+  for (int i = 0; i <= kXmlMaxDepth; ++i) deep += "</a>";
+  for (const std::string& text : {std::string("plain words"), std::string("<usergamedata"),
+                                  std::string("<a>\xff</a>"), deep}) {
+    std::string problem;
+    EXPECT_FALSE(ParsePlayerText(text, "users.dat", problem));
+    EXPECT_FALSE(problem.empty()) << text.substr(0, 20);
+  }
+}
+
+TEST(PlayerFiles, ACopyAsideLeavesTheFileAndReplacesNothing) {
+  TempFolder folder;
+  WarningCapture warnings;
+  ForgetRefusedPlayerFiles();
+  folder.Write("users.dat", "as it was");
+  folder.Write("users.dat.damaged", "an earlier copy");
+  KeepCopyOfPlayerFile(folder / "users.dat", "player \"Ann\" is named more than once");
+  EXPECT_EQ(folder.Read("users.dat"), "as it was");
+  EXPECT_EQ(folder.Read("users.dat.damaged"), "an earlier copy");
+  EXPECT_EQ(folder.Read("users.dat.damaged-2"), "as it was");
+  EXPECT_EQ(fs::status(folder / "users.dat.damaged-2").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_FALSE(IsPlayerFileSaveRefused(folder / "users.dat"));
+  ASSERT_EQ(warnings.Lines().size(), 1u);
+  EXPECT_EQ(warnings.Lines()[0], "warning: " + (folder / "users.dat") +
+                                     ": player \"Ann\" is named more than once; the file as it "
+                                     "was is copied to " +
+                                     (folder / "users.dat.damaged-2"));
+
+  // What cannot be copied (here: a link, which is not followed) is not saved over.
+  TempFolder outside;
+  outside.Write("target", "someone else's");
+  ASSERT_EQ(symlink((outside / "target").c_str(), (folder / "linked.dat").c_str()), 0);
+  KeepCopyOfPlayerFile(folder / "linked.dat", "dropped");
+  EXPECT_TRUE(IsPlayerFileSaveRefused(folder / "linked.dat"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(folder / "linked.dat.damaged")));
+  ASSERT_EQ(warnings.Lines().size(), 2u);
+  EXPECT_NE(warnings.Lines()[1].find("could not be copied aside"), std::string::npos)
+      << warnings.Lines()[1];
   ForgetRefusedPlayerFiles();
 }

@@ -133,6 +133,8 @@ TEST(PlayerFiles, AFailedSaveSaysWhichFileAndWhyAndKeepsTheOldFile) {
       {"read-only folder", "Permission denied"},
       {"disk full while writing", "No space left on device"},
       {"rename fails", "Input/output error"},
+      // The next start would refuse to read it.
+      {"larger than a player file may be", "larger than 8 MiB, the most a player file may hold"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -161,7 +163,10 @@ TEST(PlayerFiles, AFailedSaveSaysWhichFileAndWhyAndKeepsTheOldFile) {
       TSafeFileStep at = fault == ENOSPC ? TSafeFileStep::Write : TSafeFileStep::Rename;
       FaultHookGuard guard([&](TSafeFileStep step, int64_t) { return step == at ? fault : 0; });
       WarningCapture warnings;
-      EXPECT_FALSE(SavePlayerFile(target, "new"));
+      std::string bytes = name == "larger than a player file may be"
+                              ? std::string(kMaxPlayerFileBytes + 1, 'A')
+                              : std::string("new");
+      EXPECT_FALSE(SavePlayerFile(target, bytes));
       ASSERT_EQ(warnings.Lines().size(), 1u);
       said = warnings.Lines()[0];
     }
@@ -173,6 +178,16 @@ TEST(PlayerFiles, AFailedSaveSaysWhichFileAndWhyAndKeepsTheOldFile) {
       entries += !entry.path().empty();
     EXPECT_EQ(entries, name == "folder in the way" ? 2u : 1u) << "no temporary is left";
   }
+}
+
+TEST(PlayerFiles, AFileAsLargeAsAPlayerFileMayBeIsSavedAndReadBack) {
+  TempFolder folder;
+  std::string bytes(kMaxPlayerFileBytes, 'A');
+  bytes.back() = 'B';
+  ASSERT_TRUE(SavePlayerFile(folder / "users.dat", bytes));
+  TPlayerFile file = ReadPlayerFile(folder / "users.dat");
+  EXPECT_EQ(file.state, TPlayerFileState::Read) << file.problem;
+  EXPECT_TRUE(file.bytes == bytes);
 }
 
 TEST(PlayerFiles, AreCreatedForTheirOwnerOnly) {

@@ -4,8 +4,10 @@
 
 #include <functional>
 
+#include "foundation/SimpleXML.h"
 #include "foundation/XMLStorage.h"
 #include "foundation/XmlAttributes.h"
+#include "gameplay/Tv2Declarations.h"
 #include "gameplay/Tv2UserGameData.h"
 #include "shell/UserProfile.h"
 #include "tests/gameplay/GameplayTestSupport.h"
@@ -240,18 +242,90 @@ TEST_F(UserGameDataProfile, AttachesToAProfileAndStoresBackIntoIt) {
   EXPECT_EQ(engine->preferenceSaves, 1);
 }
 
-TEST_F(UserGameDataProfile, UnreadableProgressKeepsTheDefaultsAndIsSaid) {
+TEST_F(UserGameDataProfile, UnreadableProgressIsKeptInTheProfileAndNotSavedOver) {
+  Tv2DeclarationsInit();
+  StartOwner();
+  engine->preferenceFolder = preferences.Path().string();
+  std::string deep;
+  for (int i = 0; i <= kXmlMaxDepth; ++i) deep += "<usergamedata>";
+  const std::string texts[] = {"<usergamedata Level=\"4\"", "level 50, 123456 points\r\nand more",
+                               deep};
+  int saves = 0;
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text.substr(0, 30));
+    WarningCapture warnings;
+    Ref<IUserProfile> profile = game->GetUserProfiles()->GetOrCreate("Mira");
+    profile->GetParams()->Clear();
+    profile->SetDataStorage(text);
+    Ref<TUserGameData> data = TAbstractObject::Create<TUserGameData>();
+    data->AttachProfile(profile);
+    EXPECT_EQ(data->GetLevel(), 1);
+    // The text moved out of the story's way, under a name the game does not read.
+    EXPECT_EQ(profile->GetDataStorage(), "");
+    EXPECT_EQ(profile->GetParams()->GetValue("damaged_progress").ToString(), text);
+    ASSERT_EQ(warnings.Lines().size(), 1u);
+    EXPECT_NE(warnings.Lines()[0].find("users.dat: player \"Mira\": progress not read ("),
+              std::string::npos)
+        << warnings.Lines()[0];
+    EXPECT_NE(warnings.Lines()[0].find("); its text is kept in the profile as the parameter "
+                                       "\"damaged_progress\"; the story starts anew"),
+              std::string::npos)
+        << warnings.Lines()[0];
+
+    // The new story is stored; the old text is saved with the profile, as it was.
+    data->StoreToProfile(game.get());
+    EXPECT_EQ(engine->preferenceSaves, ++saves);
+    Ref<TUserProfileCollection> reread = TAbstractObject::Create<TUserProfileCollection>();
+    reread->LoadFromFile(engine.get());
+    Ref<IUserProfile> again = reread->GetItem(Variant("Mira"));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->GetParams()->GetValue("damaged_progress").ToString(), text);
+    EXPECT_NE(again->GetDataStorage().find("<usergamedata"), std::string::npos);
+  }
+}
+
+TEST_F(UserGameDataProfile, EachUnreadableProgressIsKeptOnce) {
   WarningCapture warnings;
   Ref<TUserProfile> profile = TAbstractObject::Create<TUserProfile>();
   profile->SetName("Mira");
-  profile->SetDataStorage("<usergamedata Level=\"4\"");
+  const char* const texts[] = {"first damage", "second damage", "first damage"};
+  for (const char* text : texts) {
+    profile->SetDataStorage(text);
+    TAbstractObject::Create<TUserGameData>()->AttachProfile(Ref<IUserProfile>(profile.get()));
+  }
+  Ref<IParamCollection> params = profile->GetParams();
+  EXPECT_EQ(params->Count(), 2);
+  EXPECT_EQ(params->GetValue("damaged_progress").ToString(), "first damage");
+  EXPECT_EQ(params->GetValue("damaged_progress-2").ToString(), "second damage");
+  EXPECT_EQ(warnings.Lines().size(), 2u);
+}
+
+TEST_F(UserGameDataProfile, ProgressThatNamesOtherFilesNeitherReadsNorWritesThem) {
+  Tv2DeclarationsInit();
+  StartOwner();
+  engine->preferenceFolder = preferences.Path().string();
+  TempFolder program;
+  program.Write("data/ini/game.ini", R"(<usergamedata scores="999999"/>)");
+  const std::string spec = "file=" + (program / "data/ini/game.ini");
+  Ref<IUserProfile> profile = game->GetUserProfiles()->GetOrCreate("Ann");
+  profile->SetDataStorage("<usergamedata Level=\"50\" _outstorage=\"" + spec +
+                          "\"><cases><case name=\"c1\" template=\"yes\" _outstorage=\"" + spec +
+                          "\"/></cases></usergamedata>");
+  WarningCapture warnings;
   Ref<TUserGameData> data = TAbstractObject::Create<TUserGameData>();
-  data->AttachProfile(Ref<IUserProfile>(profile.get()));
-  EXPECT_EQ(data->GetLevel(), 1);
+  data->AttachProfile(profile);
+  EXPECT_EQ(data->GetLevel(), 50);
+  EXPECT_EQ(data->GetScores(), 0);
+  data->StoreToProfile(game.get());
+  EXPECT_EQ(program.Read("data/ini/game.ini"), R"(<usergamedata scores="999999"/>)");
+  for (const char* reserved : {"_outstorage", "template"})
+    EXPECT_EQ(profile->GetDataStorage().find(reserved), std::string::npos)
+        << profile->GetDataStorage();
   ASSERT_EQ(warnings.Lines().size(), 1u);
-  EXPECT_NE(warnings.Lines()[0].find("users.dat: player \"Mira\": progress not read"),
-            std::string::npos)
-      << warnings.Lines()[0];
+  EXPECT_EQ(warnings.Lines()[0],
+            "warning: users.dat: player \"Ann\": progress: \"_outstorage\" (2 elements), "
+            "\"template\" (1 element) dropped: a player's file leans on no other file and is "
+            "saved nowhere else");
 }
 
 TEST_F(UserGameDataProfile, ReadsThePlayModeANewPlayersStorageHolds) {

@@ -202,8 +202,9 @@ TEST_F(DamagedPlayerFilesTest, LinksToOtherStoragesAreNotFollowed) {
   program.Write("elsewhere.xml", R"(<userprofiles><userprofile name="Planted"/></userprofiles>)");
   std::string spec = "file=" + (program / "elsewhere.xml");
   preferences.Write("users.dat", Encipher("<userprofiles _outstorage=\"" + spec +
-                                              "\"><userprofile name=\"Ann\" _outstorage=\"" + spec +
-                                              "\"/></userprofiles>",
+                                              "\"><userprofile name=\"Ann\" template=\"yes\" "
+                                              "_outstorage=\"" +
+                                              spec + "\"/></userprofiles>",
                                           UserProfilesKey));
   Ref<TUserProfileCollection> profiles = TAbstractObject::Create<TUserProfileCollection>();
   profiles->LoadFromFile(engine.get());
@@ -213,4 +214,9 @@ TEST_F(DamagedPlayerFilesTest, LinksToOtherStoragesAreNotFollowed) {
   EXPECT_EQ(program.Read("elsewhere.xml"),
             R"(<userprofiles><userprofile name="Planted"/></userprofiles>)");
   EXPECT_EQ(SavedXml("users.dat", UserProfilesKey).find("_outstorage"), std::string::npos);
+  ASSERT_EQ(warnings.Lines().size(), 1u);
+  EXPECT_EQ(warnings.Lines()[0], "warning: " + Pref("users.dat") +
+                                     ": \"_outstorage\" (2 elements), \"template\" (1 element) "
+                                     "dropped: a player's file leans on no other file and is saved "
+                                     "nowhere else");
 }

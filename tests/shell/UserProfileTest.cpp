@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <string>
+#include <vector>
 
 #include "foundation/XMLStorage.h"
 #include "shell/UserProfile.h"
@@ -65,21 +67,67 @@ TEST_F(UserProfileTest, CurrentNameThatNamesNobodyLeavesNoCurrentProfile) {
   EXPECT_FALSE(profiles->GetCurrent());
 }
 
-TEST_F(UserProfileTest, NameMetTwiceLoadsIntoOneProfile) {
+TEST_F(UserProfileTest, ANameMetAgainKeepsTheFirstProfileAndACopyOfTheFile) {
+  // Ann at level 50 first, then again (in another case) at level 2, and Bo twice.
+  const std::string xml =
+      R"(<userprofiles current_user_profile_name="Ann">)"
+      R"(<userprofile name="Ann"><params><param name="a" value="1"/></params>)"
+      R"(<datastorage>level 50</datastorage></userprofile>)"
+      R"(<userprofile name="Bo"/>)"
+      R"(<userprofile name="ANN"><params><param name="b" value="2"/></params>)"
+      R"(<datastorage>level 2</datastorage></userprofile>)"
+      R"(<userprofile name="Bo"><datastorage>late</datastorage></userprofile></userprofiles>)";
+  const std::string file = Encipher(xml, UserProfilesKey);
+  preferences.Write("users.dat", file);
   Ref<TUserProfileCollection> profiles = Profiles();
-  LoadXml(*profiles, R"(<userprofiles current_user_profile_name="Ann">)"
-                     R"(<userprofile name="Ann"><params><param name="a" value="1"/></params>)"
-                     R"(<datastorage>first</datastorage></userprofile>)"
-                     R"(<userprofile name="Ann"><params><param name="b" value="2"/></params>)"
-                     R"(</userprofile></userprofiles>)");
-  ASSERT_EQ(profiles->Count(), 1);
+  profiles->LoadFromFile(engine.get());
+
+  ASSERT_EQ(profiles->Count(), 2);
   Ref<IUserProfile> ann = profiles->GetCurrent();
   ASSERT_TRUE(ann);
+  EXPECT_EQ(ann->GetName(), "Ann");
   EXPECT_EQ(ann->GetParams()->GetValue("a").ToString(), "1");
-  EXPECT_EQ(ann->GetParams()->GetValue("b").ToString(), "2");
-  EXPECT_EQ(ann->GetDataStorage(), "first");
-  EXPECT_EQ(profiles->GetOrCreate("ANN"), ann);
+  EXPECT_TRUE(ann->GetParams()->GetValue("b").IsClear());
+  EXPECT_EQ(ann->GetDataStorage(), "level 50");
+  EXPECT_EQ(profiles->GetItem(Variant("Bo"))->GetDataStorage(), "");
+  EXPECT_EQ(profiles->DuplicateNames(), (std::vector<std::string>{"ANN", "Bo"}));
+
+  // The file as it was stays readable beside it, and the warning says so.
+  EXPECT_EQ(preferences.Read("users.dat.damaged"), file);
+  ASSERT_EQ(warnings.Lines().size(), 1u);
+  EXPECT_EQ(warnings.Lines()[0], "warning: " + (preferences / "users.dat") +
+                                     ": players \"ANN\", \"Bo\" are named more than once: only "
+                                     "the first of each name is kept; the file as it was is "
+                                     "copied to " +
+                                     (preferences / "users.dat.damaged"));
+
+  // What is saved from now on is what the game plays: the first of each.
+  profiles->SaveToFile(engine.get());
+  EXPECT_EQ(SavedXml("users.dat", UserProfilesKey),
+            R"(<userprofiles current_user_profile_name="Ann">)"
+            R"(<userprofile name="Ann"><params><param name="a" value="1"/></params>)"
+            R"(<datastorage>level 50</datastorage></userprofile>)"
+            R"(<userprofile name="Bo"><params/></userprofile></userprofiles>)");
+  EXPECT_EQ(preferences.Read("users.dat.damaged"), file);
+}
+
+TEST_F(UserProfileTest, ANameMetAgainInAFileThatCannotBeCopiedIsNotSavedOver) {
+  const std::string file = Encipher(R"(<userprofiles><userprofile name="Ann"/>)"
+                                    R"(<userprofile name="Ann"/></userprofiles>)",
+                                    UserProfilesKey);
+  preferences.Write("users.dat", file);
+  SetMoveAsideFaultHook([](const std::string&) { return ENOSPC; });
+  Ref<TUserProfileCollection> profiles = Profiles();
+  profiles->LoadFromFile(engine.get());
   EXPECT_EQ(profiles->Count(), 1);
+  ASSERT_EQ(warnings.Lines().size(), 1u);
+  EXPECT_NE(warnings.Lines()[0].find("could not be copied aside (No space left on device), so "
+                                     "it is not saved over in this run"),
+            std::string::npos)
+      << warnings.Lines()[0];
+  profiles->SaveToFile(engine.get());
+  EXPECT_EQ(engine->preferenceSaves, 0);
+  EXPECT_EQ(preferences.Read("users.dat"), file);
 }
 
 TEST_F(UserProfileTest, DeletingTheCurrentProfileLeavesNone) {

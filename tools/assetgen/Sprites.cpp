@@ -308,7 +308,7 @@ Canvas CursorPicture(const AssetArgs& args) {
 
 Canvas ButtonPicture(const AssetArgs& args) {
   Canvas c(args.Int("w", 200, 16, 2048), args.Int("h", 56, 12, 1024));
-  const std::string state = args.Choice("state", {"normal", "selected", "disabled"});
+  const std::string state = args.Choice("state", {"normal", "selected", "disabled", "chosen"});
   Rgba colour = args.Colour("color", Hex(0x3b7dd8));
   const float w = static_cast<float>(c.Width()), h = static_cast<float>(c.Height());
   const float radius = (h - 16) * 0.35f;
@@ -317,6 +317,12 @@ Canvas ButtonPicture(const AssetArgs& args) {
   if (state == "selected") {
     colour = Shade(colour, 1.15f);
     c.FillShape(Grow(face, 4), Solid(Hex(0xffe066)), 5);
+  }
+  // The option a player has chosen: a button that cannot be pressed again, yet must read
+  // as the live choice, not as greyed out; warm and ringed, unlike both other states.
+  if (state == "chosen") {
+    colour = args.Colour("chosen_color", Hex(0xd88a1c));
+    c.FillShape(Grow(face, 4), Solid(Hex(0xfff2b0)), 2);
   }
   if (state == "disabled") colour = Fade(Grey(colour), 0.75f);
   c.FillShape(Offset(face, 0, 3), Solid(Hex(0, state == "disabled" ? 0.2f : 0.4f)), 6);
