@@ -31,6 +31,7 @@ const std::vector<PictureKind>& Kinds() {
       {"gull", Plain<GullPicture>},         {"comic", Plain<ComicPicture>},
       {"portrait", Plain<PortraitPicture>}, {"icon", Plain<IconPicture>},
       {"door", Plain<DoorPicture>},         {"clock", Plain<ClockPicture>},
+      {"place", Plain<PlacePicture>},
   };
   return kinds;
 }

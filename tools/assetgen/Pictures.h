@@ -46,6 +46,8 @@ Canvas PagePicture(const AssetArgs& args, const PictureContext& context);
 // Comics.cpp: a strip of gull frames in one row; a panel of the final comic.
 Canvas GullPicture(const AssetArgs& args);
 Canvas ComicPicture(const AssetArgs& args);
+// Places.cpp: the scenes' places ("place=market" and so on), furnished round their objects.
+Canvas PlacePicture(const AssetArgs& args);
 
 // A font file: an absolute path as it is, a bare name inside the font folder.
 std::string ResolveFont(const std::string& name, const PictureContext& context);
