@@ -444,7 +444,7 @@ TEST_F(PlayScreen, CellarPipesSolvedByClicksEndTheirGame) {
   EXPECT_EQ(TranslateText(win->FindWidget("text")->GetProperty("text").ToString()),
             TranslateText("%mg_solved%"));
   EXPECT_FALSE(Widget("ui_group/button_skip")->IsVisible());
-  EXPECT_EQ(Widget("objects_group/door_pipes_l1/inner_widget")->GetProperty("resourceleft").ToInt(),
+  EXPECT_EQ(Widget("objects_group/door_pipes_l1/inner_widget/inner_widget")->GetProperty("resourceleft").ToInt(),
             48);
   EXPECT_FALSE(Widget("objects_group/door_pipes_l1")->IsMouseStop());
   // Then the close-up closes by itself.
@@ -464,7 +464,7 @@ TEST_F(PlayScreen, PackingGameSolvedByAQuickDragShowsItsWin) {
   run.Wait(1800);
   const std::string game = "approaches_group/sewing_box/minigame_package";
   ASSERT_TRUE(Widget(game));
-  Ref<IWidget> door = Widget("objects_group/door_sewing_box_l1/inner_widget");
+  Ref<IWidget> door = Widget("objects_group/door_sewing_box_l1/inner_widget/inner_widget");
   ASSERT_TRUE(door);
   EXPECT_EQ(door->GetProperty("resourceleft").ToInt(), 0);
   const uint32_t board = run.Pixel(240, 440);  // where the band lies, away from its text
@@ -551,7 +551,7 @@ TEST_F(PlayScreen, MarketGamesShowTheirQuestsOnceAndAreSolvedOrSkipped) {
               TranslateText("%mg_solved%"));
     EXPECT_FALSE(Widget("ui_group/button_skip")->IsVisible());
     const std::string door = "objects_group/door_" + approach + "_l1";
-    EXPECT_EQ(Widget(door + "/inner_widget")->GetProperty("resourceleft").ToInt(), 48);
+    EXPECT_EQ(Widget(door + "/inner_widget/inner_widget")->GetProperty("resourceleft").ToInt(), 48);
     EXPECT_FALSE(Widget(door)->IsMouseStop());
     // The close-up closes by itself once the message has shown.
     run.Wait(700);
