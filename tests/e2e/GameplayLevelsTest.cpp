@@ -387,7 +387,7 @@ TEST_F(GameplayLevels, ApproachesHoldTheirMiniGames) {
     Ref<IWidget> door = owner->GetWidgetGroup(gkObjects)->FindWidget(
         std::string("door_") + c.approach + "_l1");
     ASSERT_TRUE(door);
-    Ref<IWidget> doorPicture = door->FindWidget("inner_widget");
+    Ref<IWidget> doorPicture = door->FindWidget("inner_widget/inner_widget");
     ASSERT_TRUE(doorPicture);
     EXPECT_EQ(doorPicture->GetProperty("resourceleft").ToInt(), 0);
     EXPECT_TRUE(door->IsMouseStop());
