@@ -194,6 +194,8 @@ class TSingleSceneLevelManager : public TAbstractLevelManager {
   void VoodooFound(const Ref<IWidget>& widget, const Ref<ISceneObjectDef>& object,
                    const Ref<ISceneObjectLocation>& location);
   bool IsVoodooPending() const { return voodooPending_; }
+  // Hands a doll still in the level to the amulet.
+  void ArmAmuletForNextDoll();
   const Ref<IUGDScene>& GetLevelScene() const { return scene_; }
   const Ref<ISceneDef>& GetSceneDef() const { return sceneDef_; }
 

@@ -203,6 +203,28 @@ void TSingleSceneLevelManager::Update() {
   Ref<ISceneObjectDef> object = std::move(savedObject_);
   Ref<ISceneObjectLocation> location = std::move(savedLocation_);
   AfterActivation(widget, object, location);
+  if (owner_ && !voodooPending_) ArmAmuletForNextDoll();
+}
+
+void TSingleSceneLevelManager::ArmAmuletForNextDoll() {
+  // A catch disables the amulet; a scene may hide several dolls, and one left uncaught
+  // would keep the level from ever ending.
+  for (const Ref<ISceneObjectDef>& doll : objects_) {
+    if (!doll || doll->GetObjectType() != otVoodooDoll) continue;
+    Ref<ISceneObjectLocationCollection> locations = doll->GetLocations();
+    for (int i = 0; locations && i < locations->Count(); ++i) {
+      Ref<IWidget> widget =
+          owner_->FindSceneObjectWidget(doll, locations->GetItem(Variant(i)), gkObjects);
+      if (!widget || widget->IsDead() || !widget->GetOwner()) continue;
+      owner_->EnableAmulet(widget);
+      Ref<IWidget> ui = Group(gkInterface);
+      if (Ref<IWidget> amulet = ui ? ui->FindWidget("button_amulet") : nullptr) {
+        amulet->SetMouseStop(true);
+        amulet->SetEnabled(true);
+      }
+      return;
+    }
+  }
 }
 
 void TSingleSceneLevelManager::VoodooFound(const Ref<IWidget>& widget,

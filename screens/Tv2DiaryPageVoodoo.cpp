@@ -12,6 +12,7 @@ const TPropertyTable& TDiaryDiaryPageVoodoo::Properties() {
       {
           // Given as an attribute or as an extra parameter; the extra parameter answers first.
           Prop("voodoo_count_need", &V::countNeed_).Int(0).SkipDefault().AfterAliases(),
+          Prop("minigame_result", &V::miniGameResult_).Str().SkipDefault(),
       });
   return table;
 }
@@ -40,5 +41,6 @@ void TDiaryDiaryPageVoodoo::UpdateCounter(const std::string& foundDolls) {
   if (Ref<IWidget> counter = FindWidget("voodoo_counter1"))
     counter->SetProperty("text", Variant(std::to_string(foundCount_)));
   if (foundCount_ != kDollsToStartMiniGame) return;
-  if (Ref<IWidget> start = FindWidget("start_minigame")) start->Restart();
+  const std::string shown = miniGameResult_.empty() ? "start_minigame" : "show_" + miniGameResult_;
+  if (Ref<IWidget> start = FindWidget(shown)) start->Restart();
 }

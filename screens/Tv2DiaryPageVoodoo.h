@@ -3,7 +3,9 @@
 // per doll, named like the doll; the dolls the player has found are shown and counted into
 // "voodoo_counter1" ("text"), and the thirteenth starts the page's mini-game by restarting
 // its "start_minigame". The diary reads "voodoo_count_need" to know when a finished task
-// is to start that mini-game.
+// is to start that mini-game, and hands the page the game's kept result as
+// "minigame_result": a game already played is not started again; the page restarts its
+// "show_" + result widget instead, so that the player sees how it ended.
 //
 //   <widget type="diary_page_voodoo" name="page_voodoo" voodoo_count_need="12">
 //     <widgets>
@@ -36,6 +38,7 @@ class TDiaryDiaryPageVoodoo : public TVisualGroupWidget, public virtual IDiaryPa
   void UpdateCounter(const std::string& foundDolls) override;
 
   int32_t GetFoundCount() const { return foundCount_; }
+  const std::string& GetMiniGameResult() const { return miniGameResult_; }
 
  protected:
   const TPropertyTable& Properties() override;
@@ -44,4 +47,7 @@ class TDiaryDiaryPageVoodoo : public TVisualGroupWidget, public virtual IDiaryPa
   Ref<IWidget> miniGame_;
   int32_t foundCount_ = 0;
   int32_t countNeed_ = 0;
+  // The result the player's progress keeps of the page's game ("won", "skipped"); empty
+  // while it is to be played.
+  std::string miniGameResult_;
 };

@@ -299,6 +299,7 @@ void TTavelor2GameScreenDiary::OnWidgetEvent(IWidget* sender, int32_t code, int3
       {"button_tasks", true, [](Screen& screen, IWidget&) { screen.SelectTab(0); }},
       {"button_participant", true, [](Screen& screen, IWidget&) { screen.SelectTab(1); }},
       {"button_voodoo", true, [](Screen& screen, IWidget&) { screen.SelectTab(2); }},
+      {"button_skip_voodoo", true, [](Screen& screen, IWidget&) { screen.SkipVoodooGame(); }},
       {"button_journal", false, [](Screen& screen, IWidget&) { screen.SelectTab(3); }},
   };
   const std::string name = sender->GetName();

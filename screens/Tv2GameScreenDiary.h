@@ -44,6 +44,8 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   static constexpr const char* kScenarioFile = "data\\ini\\scenarios\\default.ini";
   // Deeper re-entry of the flow than any story needs: the rest is dropped with a warning.
   static constexpr int kMaxFlowDepth = 192;
+  // The player's progress keeps the voodoo page's game result under this name.
+  static constexpr const char* kVoodooResult = "voodoo_minigame";
 
   // IGameScreenSelectTask
   void StartTask() override;
@@ -63,6 +65,8 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   bool HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) override;
   void OnChildClosed(const std::string& name, const Ref<IParamCollection>& result) override;
   void OnWidgetEvent(IWidget* sender, int32_t code, int32_t param) override;
+  // Keeps the result of the voodoo page's game once it is won.
+  void Update(int32_t dt) override;
   void OnShowSounds() override {}
   void OnHideSounds() override {}
 
@@ -126,6 +130,10 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   void EnterStage();
   void OpenCaseSelection(const Ref<IUGDCase>& gameCase);
   bool VoodooMiniGameStarts();
+  // The voodoo page's game, won ("won") or skipped ("skipped"): the result goes into the
+  // player's progress at once, so that the game is not offered again.
+  void KeepVoodooResult(const std::string& result);
+  void SkipVoodooGame();
   // What follows the closing of the pending start or end screen (or its refusal).
   void PendingScreenClosed();
   void OpenPendingScreen(const std::string& name, const Ref<IParamCollection>& params);
@@ -166,6 +174,8 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   Ref<IWidget> participantSceneGroup_;
   Ref<IWidget> labelGroup_;
   bool tabLock_ = false;
+  // The progress holds the voodoo game's result (checked every frame, so held here).
+  bool voodooResultKept_ = false;
   bool pickedAnotherTask_ = false;
   bool flipCard_ = false;
   int requestedTab_ = -1;

@@ -211,7 +211,9 @@ void TTavelor2GameScreenDiary::OnTaskFinished() {
       gameCase->SetCompleted(true);
       Ref<IUGDCase> next = NextCase();
       if (!next) {
-        if (!VoodooMiniGameStarts()) return ResetGameData();
+        // A game offered now would be lost with the reset: the new story hides the dolls
+        // again.
+        return ResetGameData();
       } else if (!Text(next, "select_case_names").empty()) {
         return OpenCaseSelection(next);
       } else if (!EnterNextStage()) {
@@ -294,6 +296,8 @@ void TTavelor2GameScreenDiary::OpenCaseSelection(const Ref<IUGDCase>& gameCase) 
 
 bool TTavelor2GameScreenDiary::VoodooMiniGameStarts() {
   if (!voodooPage_ || !progress_) return false;
+  // Played once: the page shows how it ended instead.
+  if (!Text(progress_, kVoodooResult).empty()) return false;
   Ref<IUGDTask> task = CurrentTask();
   const bool pushed = Text(task, "push_minigame_voodoo", "no") == "yes";
   const int32_t need = voodooPage_->GetProperty("voodoo_count_need").ToInt(0);
@@ -303,6 +307,33 @@ bool TTavelor2GameScreenDiary::VoodooMiniGameStarts() {
   SelectTab(2);
   if (Ref<IWidget> start = voodooPage_->FindWidget("start_minigame")) start->Restart();
   return true;
+}
+
+void TTavelor2GameScreenDiary::Update(int32_t dt) {
+  TGameScreen::Update(dt);
+  if (voodooResultKept_ || !voodooPage_ || !progress_) return;
+  Ref<IWidget> game = voodooPage_->FindWidget("minigame");
+  if (game && game->GetProperty("win").ToBool()) KeepVoodooResult("won");
+}
+
+void TTavelor2GameScreenDiary::KeepVoodooResult(const std::string& result) {
+  if (!progress_ || voodooResultKept_) return;
+  voodooResultKept_ = true;
+  SetText(progress_, kVoodooResult, result);
+  if (voodooPage_) {
+    voodooPage_->SetProperty("minigame_result", Variant(result));
+    // The page's own way of saying how its game ended, as on every later visit.
+    if (Ref<IWidget> shown = voodooPage_->FindWidget("show_" + result)) shown->Restart();
+  }
+  progress_->StoreToProfile(owner_);
+}
+
+void TTavelor2GameScreenDiary::SkipVoodooGame() {
+  Ref<IWidget> game = voodooPage_ ? voodooPage_->FindWidget("minigame") : nullptr;
+  if (!game || voodooResultKept_ || game->GetProperty("win").ToBool()) return;
+  KeepVoodooResult("skipped");
+  // A skip is a win: the game shows itself done.
+  game->SetProperty("need_skip", Variant(true));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -386,7 +417,9 @@ void TTavelor2GameScreenDiary::PendingScreenClosed() {
   // the map selected meanwhile.
   if (!startScreenFlag_ && !settlingTask_.empty()) currentTaskName_ = settlingTask_;
   settlingTask_.clear();
-  if (VoodooMiniGameStarts()) return;
+  // The voodoo game waits on its page: nothing would take the story up again after it,
+  // so it does not stop the story.
+  VoodooMiniGameStarts();
   if (startScreenFlag_)
     StartTask();
   else
@@ -448,6 +481,9 @@ void TTavelor2GameScreenDiary::ResetGameData() {
                      &IUserGameData::SetChosenGifts, &IUserGameData::SetOpenPlaces,
                      &IUserGameData::SetChosenPlaces, &IUserGameData::SetTempList})
       (progress_.get()->*set)(std::string());
+    // A new story hides its dolls again, and their game with them.
+    SetText(progress_, kVoodooResult, "");
+    voodooResultKept_ = false;
     progress_->StoreToProfile(owner_);
     progress_->ResetScenes();
     ResetCases(progress_);

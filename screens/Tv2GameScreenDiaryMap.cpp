@@ -42,7 +42,12 @@ void TTavelor2GameScreenDiary::RefreshMapAndPages() {
   if (participantPage_) participantPage_->ShowCandidates(CurrentStage(), progress_);
   if (progress_) {
     if (journalPage_) journalPage_->SetNotes(progress_->GetJournal());
-    if (voodooPage_) voodooPage_->UpdateCounter(progress_->GetFindedVoodoo());
+    if (voodooPage_) {
+      const std::string result = Text(progress_, kVoodooResult);
+      voodooResultKept_ = !result.empty();
+      voodooPage_->SetProperty("minigame_result", Variant(result));
+      voodooPage_->UpdateCounter(progress_->GetFindedVoodoo());
+    }
   }
   tabLock_ = false;
 }

@@ -42,7 +42,7 @@ TEST_F(GameplayData, DocumentsLoadThroughTheGamesLoaders) {
   Ref<ISceneDefRef> atelierRef = scenes->GetItem(Variant("atelier"));
   ASSERT_TRUE(atelierRef);
   Ref<ISceneDef> atelier = atelierRef->LoadSceneDef();
-  EXPECT_EQ(atelier->GetObjectDefs()->Count(), 11);
+  EXPECT_EQ(atelier->GetObjectDefs()->Count(), 21);
   EXPECT_EQ(atelier->GetSceneApproaches()->Count(), 3);
   EXPECT_EQ(atelier->GetResourceDefs()->GetGroup(), "scene");
 
@@ -103,7 +103,10 @@ TEST_F(GameplayData, AtelierGeneratedForTheFirstTask) {
   EXPECT_EQ(
       Names(scene->GetParamValue("ho_names").ToString()),
       (std::set<std::string>{"lantern", "oil_can", "teacup", "teapot", "wick_spool", "sugar_tin"}));
-  EXPECT_EQ(scene->GetParamValue("vd_names").ToString(), ";doll_moth/l1;");
+  EXPECT_EQ(Names(scene->GetParamValue("vd_names").ToString()),
+            (std::set<std::string>{"doll_moth", "doll_rose_a", "doll_rose_b", "doll_sky_a",
+                                   "doll_sky_b", "doll_leaf_a", "doll_leaf_b", "doll_ember_a",
+                                   "doll_ember_b", "doll_ash_a", "doll_ash_b"}));
   EXPECT_EQ(Names(scene->GetParamValue("aa_names").ToString()),
             (std::set<std::string>{"door_cupboard", "door_chest", "door_easel"}));
   EXPECT_EQ(scene->GetParamValue("ip_names").ToString(), ";workbench/l1;");

@@ -143,6 +143,24 @@ class GameplayLevels : public SampleGameFixture {
     }
     return level->AllObjectsFound();
   }
+  // Every doll of Scene but Keep caught with the amulet, each once the one before has
+  // left its dialog and the level.
+  void CatchDolls(const std::string& scene, const std::string& keep = {}) {
+    Ref<IWidget> animations = owner->GetWidgetGroup(gkAnimation);
+    for (auto& [object, location] : Entries(scene, "vd_names")) {
+      if (object == keep) continue;
+      const int32_t before = level->RemainingCount();
+      owner->amuletActive = true;
+      EXPECT_FALSE(Click(At(object, location))) << object;
+      owner->amuletActive = false;
+      for (int frame = 0; frame < 400 && level->RemainingCount() == before; ++frame) {
+        animations->Process(16);
+        animations->UpdateDirtyRects(false, false);
+        level->Update();
+      }
+      EXPECT_EQ(level->RemainingCount(), before - 1) << object;
+    }
+  }
   bool Journals(const std::string& note) {
     return (";" + progress->GetJournal()).find(";" + note + ";") != std::string::npos;
   }
@@ -161,24 +179,33 @@ TEST_F(GameplayLevels, PlaysEveryTaskOfTheStory) {
   ASSERT_NO_FATAL_FAILURE(Play("c1_lantern", "t1"));
   auto shapes = Entries("atelier", "ho_names");
   ASSERT_EQ(shapes.size(), 6u);
-  EXPECT_EQ(level->RemainingCount(), 7) << "six shapes and the doll";
+  EXPECT_EQ(Entries("atelier", "vd_names").size(), 11u);
+  EXPECT_EQ(level->RemainingCount(), 17) << "six shapes and eleven dolls";
   for (auto& [object, location] : shapes) EXPECT_TRUE(Click(At(object, location))) << object;
-  EXPECT_FALSE(RunUntilAllFound(300)) << "the doll is still hidden";
+  EXPECT_FALSE(RunUntilAllFound(300)) << "the dolls are still hidden";
+  EXPECT_EQ(level->RemainingCount(), 11);
+  // The amulet takes one doll at a time: each catch hands it the next.
+  CatchDolls("atelier", "doll_moth");
   EXPECT_EQ(level->RemainingCount(), 1);
   EXPECT_TRUE(Journals("note_lantern"));
   owner->amuletActive = true;
   EXPECT_FALSE(Click(At("doll_moth", "l1")));
   owner->amuletActive = false;
   EXPECT_TRUE(RunUntilAllFound()) << "the doll is found once its dialog has gone";
-  EXPECT_EQ(progress->GetFindedVoodoo(), "doll_moth;");
+  const std::string found = progress->GetFindedVoodoo();
+  EXPECT_EQ(std::count(found.begin(), found.end(), ';'), 11);
+  EXPECT_NE((";" + progress->GetFindedVoodoo()).find(";doll_moth;"), std::string::npos);
   EXPECT_NE(level->GetActivateSequence(Scene("atelier")).find(";doll_moth/l1;"), std::string::npos);
 
   // t2, the market (hidden names): six objects, two of them apples of one caption.
   ASSERT_NO_FATAL_FAILURE(Play("c1_lantern", "t2"));
   auto names = Entries("market", "ho_names");
   EXPECT_EQ(names.size(), 6u);
+  CatchDolls("market");
   for (auto& [object, location] : names) EXPECT_TRUE(Click(At(object, location))) << object;
   EXPECT_TRUE(RunUntilAllFound());
+  const std::string all = progress->GetFindedVoodoo();
+  EXPECT_EQ(std::count(all.begin(), all.end(), ';'), 13) << "every doll of the story";
 
   // t3, the garden (find identical): each pair found by its left twin.
   ASSERT_NO_FATAL_FAILURE(Play("c1_lantern", "t3"));

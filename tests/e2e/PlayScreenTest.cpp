@@ -92,7 +92,7 @@ constexpr uint32_t kSilhouette = 0xFF2A2A2A;
 TEST_F(PlayScreen, AtelierPlayedToItsEnd) {
   ASSERT_NO_FATAL_FAILURE(StartLevel());
   ASSERT_TRUE(screen->GetLevelManager());
-  EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 7) << "six shapes and the doll";
+  EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 17) << "six shapes and eleven dolls";
   EXPECT_GT(screen->GetTimer(), 290000);
   EXPECT_LE(screen->GetTimer(), 300000);
 
@@ -128,7 +128,7 @@ TEST_F(PlayScreen, AtelierPlayedToItsEnd) {
   EXPECT_EQ(screen->GetCombo(), 3);
   EXPECT_EQ(Score() - before, second + 300);
   run.Wait(3000);
-  EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 4);
+  EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 14);
   EXPECT_LT(CountPixels(150, 675, 874, 768, kSilhouette), silhouettes * 3 / 4);
 
   // A miss on the bare wall.
@@ -182,7 +182,16 @@ TEST_F(PlayScreen, AtelierPlayedToItsEnd) {
     run.Wait(300);
   }
   run.Wait(800);
-  EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 1) << "the doll is left";
+  // The ten coloured dolls, one amulet catch each, each after the last one's sparkle.
+  for (const TPoint& doll : {TPoint{90, 90}, TPoint{250, 300}, TPoint{440, 80}, TPoint{760, 300},
+                             TPoint{880, 620}, TPoint{100, 470}, TPoint{300, 110},
+                             TPoint{600, 420}, TPoint{230, 640}, TPoint{900, 400}}) {
+    run.Click({824, 724});
+    run.Wait(100);
+    run.Click(doll);
+    run.Wait(2700);
+  }
+  EXPECT_EQ(screen->GetLevelManager()->RemainingCount(), 1) << "the moth doll is left";
   EXPECT_EQ(CountPixels(150, 675, 874, 768, kSilhouette), 0);
   ASSERT_TRUE(screen->GetAmuletTarget());
   // The doll (28 x 36 at (420, 560)) is all but invisible until the crystal comes near it.
@@ -212,7 +221,9 @@ TEST_F(PlayScreen, AtelierPlayedToItsEnd) {
   run.Click({420, 560});
   ASSERT_TRUE(run.WaitFor([&] { return task->IsCompleted(); }, 5000));
   EXPECT_TRUE(progress->GetScenes()->GetItem(Variant("atelier"))->IsCompleted());
-  EXPECT_EQ(progress->GetFindedVoodoo(), "doll_moth;");
+  const std::string dolls = progress->GetFindedVoodoo();
+  EXPECT_EQ(std::count(dolls.begin(), dolls.end(), ';'), 11);
+  EXPECT_NE((";" + dolls).find(";doll_moth;"), std::string::npos);
 
   // The statistics show the level's points (handed over when they open) and the new
   // total, which the story keeps.

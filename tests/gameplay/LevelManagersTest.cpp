@@ -364,6 +364,46 @@ TEST_F(Levels, AmuletCatchesOnlyDollsAndTheDollWaitsForItsDialog) {
   EXPECT_EQ(manager->GetActivateSequence(SceneOf("room")), ";doll/l1;");
 }
 
+
+TEST_F(Levels, AmuletTakesTheNextDollOnceADollsDialogIsGone) {
+  Open();
+  AddAmuletButton();
+  Scene("room", Obj("cup", 0, 100) + Obj("doll", 7, 300) + Obj("doll2", 7, 500));
+  Progress(0,
+           {{"room", Param("ho_names", ";cup/l1;") + Param("vd_names", ";doll/l1;doll2/l1;")}},
+           Param("scenename", "room"));
+  Level(0);
+  Ref<IWidget> doll = Widget("objects_group/doll_l1");
+  Ref<IWidget> doll2 = Widget("objects_group/doll2_l1");
+  ASSERT_TRUE(doll && doll2);
+  owner->TakeCalls();
+  owner->amuletActive = true;
+  Ref<ISceneObjectDef> dollDef = Def("doll");
+  manager->ObjectClicked(doll, dollDef, dollDef->GetLocations()->GetItem(Variant(0)),
+                         TPoint{300, 100});
+  owner->amuletActive = false;
+  Ref<IWidget> button = Widget("ui_group/button_amulet");
+  EXPECT_FALSE(button->IsMouseStop()) << "no second catch while the dialog shows";
+  owner->TakeCalls();
+  Widget("animation_group/voodoo_dialog")->SetDead(true);
+  manager->Update();
+  // Without a new target the second doll could never be caught and the level never end.
+  EXPECT_EQ(owner->TakeCalls(),
+            (std::vector<std::string>{"UpdateObjectsLeftCount()", "EnableAmulet(doll2_l1)"}));
+  EXPECT_TRUE(button->IsMouseStop());
+  EXPECT_EQ(manager->RemainingCount(), 2);
+
+  // The last doll caught: no doll is left to hand on.
+  owner->amuletActive = true;
+  Ref<ISceneObjectDef> doll2Def = Def("doll2");
+  manager->ObjectClicked(doll2, doll2Def, doll2Def->GetLocations()->GetItem(Variant(0)),
+                         TPoint{500, 100});
+  Widget("animation_group/voodoo_dialog")->SetDead(true);
+  owner->TakeCalls();
+  manager->Update();
+  EXPECT_EQ(owner->TakeCalls(), std::vector<std::string>{"UpdateObjectsLeftCount()"});
+  EXPECT_EQ(manager->RemainingCount(), 1);
+}
 TEST_F(Levels, FindIdenticalPairsNamesakesAndCountsPairs) {
   Open();
   // Listed first; the documents follow with their resources.

@@ -25,6 +25,7 @@ class DiaryPageVoodoo : public WidgetFixture {
                 miniGame + R"(
         <widget type="test_box" name="voodoo_counter1" extraparams="\text=untouched"/>
         <widget type="test_box" name="start_minigame" paused="yes"/>
+        <widget type="test_box" name="show_won" paused="yes"/>
         </widgets></widget>)");
     auto* voodoo = dynamic_cast<TDiaryDiaryPageVoodoo*>(page.get());
     EXPECT_TRUE(voodoo);
@@ -68,6 +69,25 @@ TEST_F(DiaryPageVoodoo, TheThirteenthDollStartsTheMiniGame) {
     EXPECT_EQ(MiniGameStarted(), c.starts) << c.list;
     EXPECT_EQ(page->FindWidget("minigame/d12")->IsVisible(), true) << c.list;
     EXPECT_EQ(page->FindWidget("minigame/d14")->IsVisible(), c.found == 14) << c.list;
+  }
+}
+
+TEST_F(DiaryPageVoodoo, AGameAlreadyPlayedShowsItsResultInsteadOfStartingAgain) {
+  struct Case {
+    std::string result;
+    bool starts;
+    bool showsWon;
+  };
+  for (const Case& c : {Case{"", true, false}, Case{"won", false, true},
+                        // No widget for that result: nothing restarts, nothing breaks.
+                        Case{"skipped", false, false}}) {
+    TDiaryDiaryPageVoodoo* voodoo = ShowPage();
+    page->SetProperty("minigame_result", Variant(c.result));
+    voodoo->UpdateCounter(Dolls(13));
+    EXPECT_EQ(Counter(), "13") << c.result;
+    EXPECT_EQ(MiniGameStarted(), c.starts) << c.result;
+    EXPECT_EQ(!page->FindWidget("show_won")->IsPaused(), c.showsWon) << c.result;
+    EXPECT_EQ(voodoo->GetMiniGameResult(), c.result);
   }
 }
 

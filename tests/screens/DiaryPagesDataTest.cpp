@@ -96,14 +96,27 @@ TEST_F(DiaryPagesData, TheJournalHasAPageForEveryNoteOfTheStory) {
   EXPECT_EQ(warnings.Lines(), std::vector<std::string>{});
 }
 
-TEST_F(DiaryPagesData, TheVoodooPageCountsTheAteliersDoll) {
-  Ref<IWidget> page = ShowFromFactory(R"(data\screens\diary_page_voodoo.xml)");
-  auto voodoo = Supports<IDiaryPageVoodoo>(page);
-  ASSERT_TRUE(voodoo);
-  EXPECT_EQ(page->GetProperty("voodoo_count_need").ToInt(), 12);
-  voodoo->UpdateCounter("doll_moth;");
-  EXPECT_TRUE(page->FindWidget("minigame/doll_moth")->IsVisible());
-  EXPECT_EQ(page->FindWidget("voodoo_counter1")->GetProperty("text").ToString(), "1");
+TEST_F(DiaryPagesData, TheVoodooPageCountsTheDollsAndTheThirteenthOpensItsGame) {
+  std::string dolls = "doll_moth;";
+  for (const char* colour : {"rose", "sky", "leaf", "ember", "ash", "sun"})
+    for (const char* twin : {"_a;", "_b;"}) dolls += std::string("doll_") + colour + twin;
+  for (bool all : {false, true}) {
+    Ref<IWidget> page = ShowFromFactory(R"(data\screens\diary_page_voodoo.xml)");
+    auto voodoo = Supports<IDiaryPageVoodoo>(page);
+    ASSERT_TRUE(voodoo);
+    // The diary counts the list's trailing empty item: 13 dolls, 14 items.
+    EXPECT_EQ(page->GetProperty("voodoo_count_need").ToInt(), 13);
+    voodoo->UpdateCounter(all ? dolls : "doll_moth;");
+    EXPECT_TRUE(page->FindWidget("minigame/doll_moth")->IsVisible());
+    EXPECT_EQ(page->FindWidget("minigame/doll_sun_b")->IsVisible(), all);
+    EXPECT_EQ(page->FindWidget("voodoo_counter1")->GetProperty("text").ToString(),
+              all ? "13" : "1");
+    Frame(16);
+    Frame(16);
+    EXPECT_EQ(page->FindWidget("minigame")->IsPaused(), !all) << "the game waits for the 13th";
+    EXPECT_EQ(page->FindWidget("playing")->IsVisible(), all);
+    EXPECT_FALSE(page->FindWidget("minigame")->GetProperty("win").ToBool());
+  }
   EXPECT_EQ(warnings.Lines(), std::vector<std::string>{});
 }
 

@@ -100,7 +100,7 @@ class DiaryFixture : public GameplayFixture {
                R"(<widget type="test_box" name="select_scene_%scenename%" anchor_top="%y%" width="10" height="10" extraparams="\scenename=%scenename%\id=%id%"/>)") +
            factory(
                "page_voodoo",
-               R"(<widget type="test_voodoo_page" name="page_voodoo" extraparams="\voodoo_count_need=2"><widgets><widget type="test_box" name="start_minigame"/></widgets></widget>)") +
+               R"(<widget type="test_voodoo_page" name="page_voodoo" extraparams="\voodoo_count_need=2\minigame_result="><widgets><widget type="test_box" name="start_minigame"/><widget type="test_box" name="minigame" extraparams="\win=0\need_skip=0"/></widgets></widget>)") +
            factory(
                "page_participants",
                R"(<widget type="test_participant_page" name="page_participants"><widgets><widget type="group_widget" name="SelectSceneGroup"/><widget type="test_box" name="hide_all"/><widget type="group_widget" name="page1"/></widgets></widget>)") +

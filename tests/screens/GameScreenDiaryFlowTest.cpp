@@ -381,6 +381,60 @@ TEST_F(DiaryFlow, AClientReadyToBeMatchedTakesOverTheStagesEnd) {
   EXPECT_EQ(diary->GetCurrentTab(), 1) << "the lock holds until the new stage's map is built";
 }
 
+TEST_F(DiaryFlow, TheVoodooGamesResultIsKeptAndTheGameIsNotStartedAgain) {
+  const std::string story = Story(
+      Case("c1", Stage("s1", Task("t1", {{"scenename", "nowhere"}, {"finded_voodoo", "doll_b"}}) +
+                                 Task("t2", {{"scenename", "market"}}) + Task("t3"))),
+      "finded_voodoo=\"doll_a;\"");
+  struct Case {
+    const char* how;
+    const char* result;
+  };
+  for (const Case& c : {Case{"won", "won"}, Case{"skip", "skipped"}}) {
+    ASSERT_TRUE(OpenDiary(story));
+    Ref<IWidget> page = diary->GetRootWidget()->FindWidget("page_voodoo");
+    Ref<IWidget> miniGame = page->FindWidget("minigame");
+    ASSERT_TRUE(miniGame);
+    Frame(16);
+    EXPECT_EQ(Progress()->GetParamValue("voodoo_minigame").ToString(), "") << "not played yet";
+    if (c.how == std::string("won")) {
+      miniGame->SetProperty("win", Variant(true));
+    } else {
+      Click("button_skip_voodoo");
+      EXPECT_TRUE(miniGame->GetProperty("need_skip").ToBool()) << "a skip is the game's own";
+    }
+    Frame(16);
+    EXPECT_EQ(Progress()->GetParamValue("voodoo_minigame").ToString(), c.result);
+    EXPECT_EQ(page->GetProperty("minigame_result").ToString(), c.result);
+    // Stored at once: the player's file has it before the diary closes.
+    EXPECT_NE(game->GetUserProfiles()->GetCurrent()->GetDataStorage().find(
+                  std::string("voodoo_minigame\" value=\"") + c.result),
+              std::string::npos);
+    // The last doll comes with t1: the game played already is not started again.
+    Click("button_start");
+    EXPECT_EQ(Progress()->GetFindedVoodoo(), "doll_a;doll_b;");
+    EXPECT_NE(diary->GetCurrentTab(), 2) << c.how;
+    game->Done();
+    game = nullptr;
+  }
+}
+
+TEST_F(DiaryFlow, TheVoodooGameWaitsOnItsPageWhileTheStoryGoesOn) {
+  // Nothing in the story resumes it once the game has taken over: the game is offered on
+  // its page, and the task after the end screen is settled as without dolls.
+  ASSERT_TRUE(OpenDiary(Story(
+      Case("c1", Stage("s1", Task("t1", {{"scenename", "nowhere"},
+                                         {"finded_voodoo", "doll_b"},
+                                         {"end_screen_name", "GS_End"}})) +
+                     Stage("s2", Task("t2", {{"scenename", "market"}}))),
+      "finded_voodoo=\"doll_a;\"")));
+  Click("button_start");
+  ASSERT_EQ(Stack().back(), "GS_End");
+  EXPECT_EQ(diary->GetCurrentTab(), 2) << "the game is offered";
+  CloseTop();
+  EXPECT_EQ(Progress()->CurrentCase()->GetParamValue("currentstage").ToString(), "s2");
+}
+
 TEST_F(DiaryFlow, AllDollsFoundStartTheVoodooMiniGame) {
   ASSERT_TRUE(OpenDiary(Story(
       Case("c1", Stage("s1", Task("t1", {{"scenename", "nowhere"}, {"finded_voodoo", "doll_b"}}) +
