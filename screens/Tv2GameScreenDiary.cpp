@@ -199,6 +199,23 @@ void TTavelor2GameScreenDiary::UpdateTabButtons() {
   show("button_journal", progress_ && !progress_->GetJournal().empty());
   show("button_voodoo", progress_ && !progress_->GetFindedVoodoo().empty());
   show("button_participant", participantPage_ && !participantPage_->IsEmpty());
+  CloseUpTabs(*buttons);
+}
+
+// A hidden tab would leave a gap in the row: the shown tabs take, in order, the places the
+// data gives the four tabs (read once, before any is moved).
+void TTavelor2GameScreenDiary::CloseUpTabs(IWidget& buttons) {
+  static constexpr std::string_view kTabs[] = {"button_tasks", "button_participant",
+                                               "button_voodoo", "button_journal"};
+  Ref<IWidget> tabs[std::size(kTabs)];
+  for (size_t i = 0; i < std::size(kTabs); ++i) {
+    tabs[i] = buttons.FindWidget(kTabs[i]);
+    if (!tabPlacesRead_) tabPlaces_[i] = tabs[i] ? tabs[i]->GetAnchorLeft() : 0;
+  }
+  tabPlacesRead_ = true;
+  size_t place = 0;
+  for (size_t i = 0; i < std::size(kTabs); ++i)
+    if (tabs[i] && tabs[i]->IsVisible()) tabs[i]->SetAnchorLeft(tabPlaces_[place++]);
 }
 
 void TTavelor2GameScreenDiary::RebuildPages() {

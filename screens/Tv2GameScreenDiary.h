@@ -92,6 +92,7 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   void UnloadGroups(const char* first, const char* second);
   void SelectTab(int tab);
   void UpdateTabButtons();
+  void CloseUpTabs(IWidget& buttons);
   void RebuildPages();
   // Raises the curtain and shows the screen; a screen the game refuses lowers the curtain
   // again and is named on the warning channel: false then.
@@ -166,6 +167,9 @@ class TTavelor2GameScreenDiary : public TGameScreen, public virtual IGameScreenS
   std::string currentTaskName_;
   Ref<IWidget> selectedLabel_;
   int currentTab_ = 0;
+  // The tabs' places in the row as the data gives them (tasks, participants, dolls, journal).
+  double tabPlaces_[4] = {};
+  bool tabPlacesRead_ = false;
   Ref<IWidget> tasksPage_;
   Ref<IDiaryPageParticipant> participantPage_;
   Ref<IDiaryJournal> journalPage_;

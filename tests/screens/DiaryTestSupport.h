@@ -109,8 +109,10 @@ class DiaryFixture : public GameplayFixture {
                  group("labels_group", "", "visible=\"yes\" width=\"400\" height=\"400\"") +
                      group("SelectSceneGroup", "", "visible=\"no\"") + box("button_start")) +
            group("task_group", box("button_start", "visible=\"yes\"")) +
-           group("tab_buttons",
-                 box("button_journal") + box("button_voodoo") + box("button_participant")) +
+           group("tab_buttons", box("button_tasks", "anchor_left=\"40\" visible=\"yes\"") +
+                                    box("button_participant", "anchor_left=\"190\"") +
+                                    box("button_voodoo", "anchor_left=\"340\"") +
+                                    box("button_journal", "anchor_left=\"490\"")) +
            "<widget type=\"test_journal_page\" name=\"page_journal\"/>" + box("black_screen") +
            box("show_black") + box("hide_black") + box("hide_desktop_screen") + "</widgets>";
   }

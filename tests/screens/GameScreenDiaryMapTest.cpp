@@ -175,6 +175,30 @@ TEST_F(DiaryMap, TabsShowOnePageAndNeedSomethingToShow) {
   EXPECT_EQ(Progress()->GetPlayMode(), 1) << "clicks only";
 }
 
+// A hidden tab leaves no gap: the shown tabs take the places the data gives the tabs, in
+// order, from the left.
+TEST_F(DiaryMap, ShownTabsCloseUpFromTheLeft) {
+  ASSERT_TRUE(OpenDiary(Story(Case("c1", Stage("s1", Task("t1", {{"scenename", "market"}})))),
+                        "show_diary=1"));
+  auto left = [&](std::string_view tab) {
+    return int(Find(std::string("tab_buttons/") + std::string(tab))->GetAnchorLeft());
+  };
+  EXPECT_EQ(left("button_tasks"), 40);
+  EXPECT_EQ(left("button_participant"), 190);
+  Progress()->AddToJournal("note_lantern");
+  Progress()->AddFindedVoodoo("doll_moth");
+  TestParticipantPage::empty = true;
+  diary->SelectNextTask();
+  EXPECT_FALSE(Find("tab_buttons/button_participant")->IsVisible());
+  EXPECT_EQ(left("button_voodoo"), 190) << "the dolls take the people's place";
+  EXPECT_EQ(left("button_journal"), 340);
+  TestParticipantPage::empty = false;
+  diary->SelectNextTask();
+  EXPECT_EQ(left("button_participant"), 190) << "each back in its own place once shown";
+  EXPECT_EQ(left("button_voodoo"), 340);
+  EXPECT_EQ(left("button_journal"), 490);
+}
+
 TEST_F(DiaryMap, TheParticipantPageStartsItsTasks) {
   ASSERT_TRUE(
       OpenDiary(Story(Case("c1", Stage("s1", Task("t1", {{"scenename", "market"}}) +
