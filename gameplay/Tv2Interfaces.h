@@ -445,6 +445,9 @@ class ILevelManager : public virtual IInterface {
   virtual void AfterActivation(const Ref<IWidget>& widget, const Ref<ISceneObjectDef>& object,
                                const Ref<ISceneObjectLocation>& location) = 0;
   virtual int32_t RemainingCount() = 0;
+  // What the player's counter shows: the hidden voodoo dolls count only once nothing else
+  // is left, so that it matches what the panel still asks for.
+  virtual int32_t LeftToFindCount() = 0;
   virtual int32_t TotalCount() = 0;
   // The widget of the object's location under Point where a carried object may be put.
   virtual Ref<IWidget> PlacementHitTest(const Ref<ISceneObjectDef>& object, const TPoint& point,

@@ -166,6 +166,13 @@ bool TAbstractLevelManager::ObjectFound(const Ref<IUGDScene>& scene,
   return answer;
 }
 
+int32_t TAbstractLevelManager::LeftToFindCount() {
+  int32_t others = 0;
+  for (const Ref<ISceneObjectDef>& object : objects_)
+    if (object && object->GetObjectType() != otVoodooDoll) ++others;
+  return others > 0 ? others : remaining_;
+}
+
 void TAbstractLevelManager::CheckAmuletSign() {
   if (remaining_ != 1) return;
   for (const Ref<ISceneObjectDef>& object : objects_) {

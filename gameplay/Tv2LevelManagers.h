@@ -64,6 +64,7 @@ class TAbstractLevelManager : public TNamedObject, public virtual ILevelManager 
   void AfterActivation(const Ref<IWidget>& widget, const Ref<ISceneObjectDef>& object,
                        const Ref<ISceneObjectLocation>& location) override;
   int32_t RemainingCount() override { return remaining_; }
+  int32_t LeftToFindCount() override;
   int32_t TotalCount() override { return total_; }
   Ref<IWidget> PlacementHitTest(const Ref<ISceneObjectDef>& object, const TPoint& point,
                                 const std::string& approachName,
@@ -225,6 +226,7 @@ class TDoubleSceneLevelManager : public TAbstractLevelManager {
   bool LandingEndsActivation() const override { return true; }
   // A pair counts once.
   int32_t RemainingCount() override;
+  int32_t LeftToFindCount() override { return RemainingCount(); }
   int32_t TotalCount() override;
   Ref<IWidget> PlacementHitTest(const Ref<ISceneObjectDef>& object, const TPoint& point,
                                 const std::string& approachName,

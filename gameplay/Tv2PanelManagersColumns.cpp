@@ -77,7 +77,9 @@ void TFixedSizeColumnsPanelManager::ShiftItem(int32_t index, int32_t& position) 
     if (topRow) {
       // The item leaves upwards while a copy rises into the previous column's last row.
       Ref<IParamCollection> rise = MoveParams(widget);
-      int32_t x = SaturateInt32(int64_t(left) - columnWidth_);
+      // Columns stand a column and their gap apart: the copy lands in the line of the
+      // column before, where its names stand.
+      int32_t x = SaturateInt32(int64_t(left) - columnWidth_ - interval_);
       rise->SetValue("name", Variant(widget->GetName() + "_dupl"));
       rise->SetValue("endposx", Variant(x));
       rise->SetValue("startposx", Variant(x));

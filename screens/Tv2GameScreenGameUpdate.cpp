@@ -156,7 +156,7 @@ void TTavelor2GameScreenGame::AddScores(int32_t points) {
 
 void TTavelor2GameScreenGame::UpdateObjectsLeftCount() {
   if (!objectsCountText_ || !levelManager_) return;
-  int32_t count = levelManager_->RemainingCount();
+  int32_t count = levelManager_->LeftToFindCount();
   objectsCountText_->SetProperty("text", Variant(std::to_string(count)));
   objectsCountText_->SetProperty("Count", Variant(count));
 }

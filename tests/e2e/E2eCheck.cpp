@@ -21,6 +21,9 @@
 //                                   LOW to HIGH percent of PICTURE's there (a layer dims
 //                                   the scene but lets it show, or darkens it all but)
 //
+// PICTURE may be FILE@X,Y: the picture with its corner at (X, Y) of the shot (a piece of the
+// screen, such as a panel), for the checks that compare places; outside it nothing matches.
+//
 // Colours match within a small tolerance: the screenshot went through blending. Prints one
 // line per failed check and exits 1 when any failed.
 
@@ -62,28 +65,45 @@ bool Inside(const platform::PngImage& image, int x, int y) {
   return x >= 0 && y >= 0 && x < image.width && y < image.height;
 }
 
+// A picture as the checks see it: placed with its corner at (x, y) of the shot.
+struct Placed {
+  platform::PngImage image;
+  int x = 0, y = 0;
+  bool Covers(int sx, int sy) const { return Inside(image, sx - x, sy - y); }
+  uint32_t At(int sx, int sy) const { return image.At(sx - x, sy - y); }
+};
+
 class Checker {
  public:
   explicit Checker(platform::PngImage shot) : shot_(std::move(shot)) {}
 
-  const platform::PngImage* Picture(const std::string& path) {
-    auto found = pictures_.find(path);
+  const Placed* Picture(const std::string& argument) {
+    auto found = pictures_.find(argument);
     if (found != pictures_.end()) return &found->second;
-    platform::PngImage image;
+    Placed placed;
+    std::string path = argument;
+    const size_t at = argument.rfind('@');
+    if (at != std::string::npos) {
+      path = argument.substr(0, at);
+      if (std::sscanf(argument.c_str() + at + 1, "%d,%d", &placed.x, &placed.y) != 2) {
+        std::fprintf(stderr, "e2e_check: %s: no place X,Y after '@'\n", argument.c_str());
+        return nullptr;
+      }
+    }
     std::string error;
-    if (!platform::ReadPng(path, image, error)) {
+    if (!platform::ReadPng(path, placed.image, error)) {
       std::fprintf(stderr, "e2e_check: %s\n", error.c_str());
       return nullptr;
     }
-    return &pictures_.emplace(path, std::move(image)).first->second;
+    return &pictures_.emplace(argument, std::move(placed)).first->second;
   }
 
   // Pixels of the rectangle that differ from the picture by more than limit.
-  int Differing(const platform::PngImage& picture, int l, int t, int r, int b, int limit) {
+  int Differing(const Placed& picture, int l, int t, int r, int b, int limit) {
     int count = 0;
     for (int y = t; y < b; ++y)
       for (int x = l; x < r; ++x) {
-        if (!Inside(shot_, x, y) || !Inside(picture, x, y)) {
+        if (!Inside(shot_, x, y) || !picture.Covers(x, y)) {
           ++count;
           continue;
         }
@@ -94,12 +114,12 @@ class Checker {
 
   // The brightness of the rectangle in the shot, in percent of the picture's (-1 when the
   // rectangle leaves either or the picture is black there).
-  int BrightnessPercent(const platform::PngImage& picture, int l, int t, int r, int b) {
+  int BrightnessPercent(const Placed& picture, int l, int t, int r, int b) {
     auto sum = [](uint32_t p) { return int64_t((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
     int64_t shot = 0, base = 0;
     for (int y = t; y < b; ++y)
       for (int x = l; x < r; ++x) {
-        if (!Inside(shot_, x, y) || !Inside(picture, x, y)) return -1;
+        if (!Inside(shot_, x, y) || !picture.Covers(x, y)) return -1;
         shot += sum(shot_.At(x, y));
         base += sum(picture.At(x, y));
       }
@@ -154,7 +174,7 @@ class Checker {
 
  private:
   platform::PngImage shot_;
-  std::map<std::string, platform::PngImage> pictures_;
+  std::map<std::string, Placed> pictures_;
 };
 
 int ToInt(const char* text) {
@@ -187,7 +207,7 @@ int main(int argc, char** argv) {
     std::string kind = argv[i];
     std::string what = kind + " " + (i + 1 < argc ? argv[i + 1] : "");
     if (kind == "same" && need(5)) {
-      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      const Placed* picture = checker.Picture(argv[i + 1]);
       int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),
           b = ToInt(argv[i + 5]);
       int differing = picture ? checker.Differing(*picture, l, t, r, b, kTolerance) : -1;
@@ -198,7 +218,7 @@ int main(int argc, char** argv) {
       }
       i += 6;
     } else if (kind == "like" && need(6)) {
-      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      const Placed* picture = checker.Picture(argv[i + 1]);
       int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),
           b = ToInt(argv[i + 5]);
       int most = ToInt(argv[i + 6]);
@@ -210,7 +230,7 @@ int main(int argc, char** argv) {
       }
       i += 7;
     } else if ((kind == "drawn" || kind == "changed") && need(6)) {
-      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      const Placed* picture = checker.Picture(argv[i + 1]);
       int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),
           b = ToInt(argv[i + 5]);
       int least = ToInt(argv[i + 6]);
@@ -223,7 +243,7 @@ int main(int argc, char** argv) {
       }
       i += 7;
     } else if (kind == "bright" && need(7)) {
-      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      const Placed* picture = checker.Picture(argv[i + 1]);
       int l = ToInt(argv[i + 2]), t = ToInt(argv[i + 3]), r = ToInt(argv[i + 4]),
           b = ToInt(argv[i + 5]);
       int low = ToInt(argv[i + 6]), high = ToInt(argv[i + 7]);
@@ -235,19 +255,20 @@ int main(int argc, char** argv) {
       }
       i += 8;
     } else if (kind == "sprite" && need(4)) {
-      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      const Placed* picture = checker.Picture(argv[i + 1]);
       int x = ToInt(argv[i + 2]), y = ToInt(argv[i + 3]), radius = ToInt(argv[i + 4]);
       std::string found;
-      if (!picture || !checker.Sprite(*picture, x, y, radius, found)) {
+      if (!picture || !checker.Sprite(picture->image, x, y, radius, found)) {
         std::fprintf(stderr, "FAILED %s near (%d, %d): %s\n", what.c_str(), x, y, found.c_str());
         ++failures;
       }
       i += 5;
     } else if ((kind == "part" && need(7)) || (kind == "over" && need(8))) {
-      const platform::PngImage* picture = checker.Picture(argv[i + 1]);
+      const Placed* picture = checker.Picture(argv[i + 1]);
       const platform::PngImage* background = nullptr;
       if (kind == "over") {
-        background = checker.Picture(argv[i + 2]);
+        const Placed* under = checker.Picture(argv[i + 2]);
+        if (under) background = &under->image;
         if (!background) picture = nullptr;
         ++i;
       }
@@ -255,7 +276,7 @@ int main(int argc, char** argv) {
       int l = ToInt(argv[i + 4]), t = ToInt(argv[i + 5]), r = ToInt(argv[i + 6]),
           b = ToInt(argv[i + 7]);
       std::string found;
-      if (!picture || !checker.Part(*picture, x, y, l, t, r, b, found, background)) {
+      if (!picture || !checker.Part(picture->image, x, y, l, t, r, b, found, background)) {
         std::fprintf(stderr, "FAILED %s at (%d, %d), part %d %d %d %d: %s\n", what.c_str(), x, y, l,
                      t, r, b, found.c_str());
         ++failures;

@@ -404,6 +404,36 @@ TEST_F(Levels, AmuletTakesTheNextDollOnceADollsDialogIsGone) {
   EXPECT_EQ(owner->TakeCalls(), std::vector<std::string>{"UpdateObjectsLeftCount()"});
   EXPECT_EQ(manager->RemainingCount(), 1);
 }
+// The counter asks for what the panel shows: the dolls, hidden in the scene and absent from
+// the panel, count only once nothing else is left; the remaining count keeps them all.
+TEST_F(Levels, LeftToFindCountLeavesTheHiddenDollsOutUntilOnlyTheyRemain) {
+  Open();
+  AddAmuletButton();
+  Scene("room", Obj("cup", 0, 100) + Obj("pot", 0, 200) + Obj("doll", 7, 300) +
+                    Obj("doll2", 7, 500));
+  Progress(0,
+           {{"room", Param("ho_names", ";cup/l1;pot/l1;") +
+                         Param("vd_names", ";doll/l1;doll2/l1;")}},
+           Param("scenename", "room"));
+  Level(0);
+  Ref<IUGDScene> scene = dynamic_cast<TSingleSceneLevelManager*>(manager.get())->GetLevelScene();
+  struct Step {
+    const char* found;
+    int32_t left, remaining;
+  };
+  const Step steps[] = {{nullptr, 2, 4}, {"cup", 1, 3}, {"pot", 2, 2}, {"doll", 1, 1},
+                        {"doll2", 0, 0}};
+  for (const Step& step : steps) {
+    if (step.found) {
+      Ref<ISceneObjectDef> object = Def(step.found);
+      manager->ObjectFound(scene, object, object->GetLocations()->GetItem(Variant(0)));
+    }
+    const std::string after = step.found ? step.found : "the start";
+    EXPECT_EQ(manager->LeftToFindCount(), step.left) << "after " << after;
+    EXPECT_EQ(manager->RemainingCount(), step.remaining) << "after " << after;
+  }
+}
+
 TEST_F(Levels, FindIdenticalPairsNamesakesAndCountsPairs) {
   Open();
   // Listed first; the documents follow with their resources.
@@ -450,6 +480,7 @@ TEST_F(Levels, FindIdenticalPairsNamesakesAndCountsPairs) {
   owner->GetObjectDefs(right, object, location);
   manager->AfterActivation(right, object, location);
   EXPECT_EQ(manager->RemainingCount(), 2);
+  EXPECT_EQ(manager->LeftToFindCount(), 2) << "pairs, as the remaining count";
   EXPECT_EQ(manager->GetActivateSequence(SceneOf("left")), ";lamp/l1;");
   EXPECT_EQ(manager->GetActivateSequence(SceneOf("right")), ";lamp/l1;");
 }

@@ -133,7 +133,8 @@ TEST_F(PanelKinds, ColumnsCloseUpStepwiseAndStopAtTheLastItem) {
 }
 
 // The top item of a later column leaves upwards while its copy rises into the column before:
-// both moves start together.
+// both moves start together, the copy in that column's line: a column and the gap between
+// columns to the left.
 TEST_F(PanelKinds, ColumnTopItemAndItsRisingCopyStartTogether) {
   ASSERT_TRUE(StartPanel(kNamesLayout));
   Ref<THiddenNamesPanelManager> manager = Bound<THiddenNamesPanelManager>();
@@ -148,6 +149,8 @@ TEST_F(PanelKinds, ColumnTopItemAndItsRisingCopyStartTogether) {
   ASSERT_TRUE(leaving);
   ASSERT_TRUE(rising);
   EXPECT_EQ(Text(rising, "currenttime"), Text(leaving, "currenttime"));
+  EXPECT_EQ(Text(leaving, "endposx"), "240");
+  EXPECT_EQ(Text(rising, "endposx"), "10");
 }
 
 // ---------------------------------------------------------------------------------------

@@ -329,6 +329,22 @@ TEST_F(GameScreenGameSetup, HideAndReleaseWriteTheCountersFirst) {
   EXPECT_FALSE(screen->GetLevelManager());
 }
 
+// The counter shows what is left to find (the hidden dolls left out); the task keeps the
+// remaining count, as the task map reads it.
+TEST_F(GameScreenGameSetup, CounterShowsWhatIsLeftToFind) {
+  Progress(0);
+  ASSERT_TRUE(StartLevel());
+  manager->remaining = 7;
+  manager->leftToFind = 6;
+  screen->UpdateObjectsLeftCount();
+  Ref<IWidget> counter = W("ui_group/ui_objects_count_text");
+  ASSERT_TRUE(counter);
+  EXPECT_EQ(counter->GetProperty("text").ToString(), "6");
+  EXPECT_EQ(counter->GetProperty("Count").ToInt(), 6);
+  screen->ReleaseOwner();
+  EXPECT_EQ(task->GetParamValue("objects_left_count").ToInt(), 7);
+}
+
 TEST_F(GameScreenGameSetup, NearMaximumTotalsSaturate) {
   Progress(0, Param("task_time", "2147483000"), R"(play_mode="1" scores="2147483000")");
   ASSERT_TRUE(StartLevel());

@@ -31,6 +31,7 @@ class FakeLevelManager : public TNamedObject, public virtual ILevelManager {
   void AfterActivation(const Ref<IWidget>& widget, const Ref<ISceneObjectDef>& object,
                        const Ref<ISceneObjectLocation>& location) override;
   int32_t RemainingCount() override { return 0; }
+  int32_t LeftToFindCount() override { return 0; }
   int32_t TotalCount() override { return 0; }
   Ref<IWidget> PlacementHitTest(const Ref<ISceneObjectDef>&, const TPoint&, const std::string&,
                                 const Ref<IUGDScene>&) override {

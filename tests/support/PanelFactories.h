@@ -45,7 +45,7 @@ inline const char* const kPanelItemFactories = R"(
   </widgetstring></widgetfactory>
   <widgetfactory type="WidgetFactory" name="panel_item_name_move"><widgetstring>
     <widget type="test_box" name="move_%name%" caption="%startposy%>%endposy% %change_source_place%"
-            currenttime="%currenttime%"/>
+            currenttime="%currenttime%" extraparams="\endposx=%endposx%"/>
   </widgetstring></widgetfactory>
   <widgetfactory type="WidgetFactory" name="panel_item_hide"><widgetstring>
     <widget type="test_box" name="hide_%name%" extraparams="\surface="/>

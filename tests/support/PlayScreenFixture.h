@@ -26,6 +26,7 @@ class PlayLevelManager : public FakeLevelManager {
  public:
   std::set<std::string> findable;  // object names ObjectClicked finds
   int32_t remaining = 0;
+  int32_t leftToFind = -1;  // what the counter shows; -1: the remaining count
   std::string used = ";";
   Ref<IWidget> placeTarget;
   Ref<IWidget> wantedHint;
@@ -35,6 +36,7 @@ class PlayLevelManager : public FakeLevelManager {
   bool ObjectClicked(const Ref<IWidget>& widget, const Ref<ISceneObjectDef>& object,
                      const Ref<ISceneObjectLocation>& location, const TPoint& point) override;
   int32_t RemainingCount() override { return remaining; }
+  int32_t LeftToFindCount() override { return leftToFind < 0 ? remaining : leftToFind; }
   Ref<IWidget> PlacementHitTest(const Ref<ISceneObjectDef>&, const TPoint&, const std::string&,
                                 const Ref<IUGDScene>&) override {
     return placeTarget;
