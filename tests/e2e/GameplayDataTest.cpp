@@ -118,6 +118,36 @@ TEST_F(GameplayData, AtelierGeneratedForTheFirstTask) {
   EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
 }
 
+// Each level opens under the name of its own place: the start's title is the task's
+// caption, as the task map names the task, and no two tasks share one.
+TEST_F(GameplayData, EachLevelOpensUnderItsOwnPlacesName) {
+  ASSERT_TRUE(LoadPlayScreen());
+  Ref<TUserGameData> progress = TAbstractObject::Create<TUserGameData>();
+  progress->LoadCases(Ref<IHierStorage>(LoadDataDocument(DefaultScenarioFileName).get()));
+  std::set<std::string> titles;
+  int tasksSeen = 0;
+  for (const char* caseName : {"c1_lantern", "stylist_case"}) {
+    Ref<IUGDTaskCollection> tasks =
+        progress->GetCases()->GetItem(Variant(caseName))->CurrentStage()->GetTasks();
+    for (int i = 0; i < tasks->Count(); ++i) {
+      Ref<IUGDTask> task = tasks->GetItem(Variant(i));
+      SCOPED_TRACE(task->GetName());
+      Ref<IWidget> start = owner->CreateWidget("start_level_anim", task->GetParams());
+      ASSERT_TRUE(start);
+      Ref<IWidget> title = start->FindWidget("title");
+      ASSERT_TRUE(title);
+      const std::string shown = title->GetProperty("text").ToString();
+      EXPECT_EQ(shown, TranslateText(task->GetParamValue("caption").ToString()));
+      EXPECT_EQ(shown.find('%'), std::string::npos) << shown;
+      EXPECT_FALSE(shown.empty());
+      titles.insert(shown);
+      ++tasksSeen;
+    }
+  }
+  EXPECT_EQ(int(titles.size()), tasksSeen) << "a place named twice";
+  EXPECT_TRUE(warnings.Lines().empty()) << warnings.Lines().front();
+}
+
 // The second case's data keeps what its authors must keep: the case the case picker
 // clears and its letter and final comic; every task with its statistics and no screens of
 // its own; the cellar chosen on the scene picker; the scenes' resources in the scene group;
