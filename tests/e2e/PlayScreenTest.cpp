@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -304,6 +305,56 @@ TEST_F(PlayScreen, LevelEndAndDiaryLeaveOtherResourcesDrawing) {
   ASSERT_NO_FATAL_FAILURE(closeTop("GS_Diary"));
   EXPECT_TRUE(menuDrawn()) << "after the diary";
   EXPECT_TRUE(run.Engine().GetResource("img_background"));
+}
+
+// Every text the play screen shows on one line holds there whole, in its font: each
+// game's quest on its band and as the level's hint, the cellar's quest, the amulet's help,
+// the out-of-hints text, each level kind's line and each place's title.
+TEST_F(PlayScreen, EveryLineOfTheScreenHoldsItsTextWhole) {
+  ASSERT_NO_FATAL_FAILURE(StartLevel());
+  std::vector<std::string> hints = {"quest_cellar", "hint_cupidon_out_of_cash"};
+  const std::string marker = "instance_hint=";
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(SAMPLE_GAME_DIR) + "/data/scenes")) {
+    std::ifstream file(entry.path());
+    std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1)) {
+      const size_t begin = at + marker.size();
+      hints.push_back(text.substr(begin, text.find_first_of("\\\"", begin) - begin));
+    }
+  }
+  ASSERT_GT(hints.size(), 10u);
+  // The widget's text at its width: one line of it, not cut.
+  auto fits = [](const Ref<IWidget>& line, const std::string& key) {
+    ASSERT_TRUE(line) << key;
+    line->SetProperty("text", Variant("%" + key + "%"));
+    const std::string shown = line->GetProperty("text").ToString();
+    EXPECT_EQ(shown.find('%'), std::string::npos) << key << ": no such text";
+    EXPECT_LE(line->GetProperty("textwidth").ToInt(), line->GetWidth()) << shown;
+  };
+  Ref<IWidget> animations = Widget("animation_group");
+  for (const std::string& key : hints) {
+    Ref<IParamCollection> params = NewParamCollection();
+    params->SetValue("text", Variant("%" + key + "%"));
+    Ref<IWidget> quest = screen->CreateWidget("task_quest", params);
+    ASSERT_TRUE(quest) << key;
+    animations->GetChildren()->Add(quest);
+    fits(quest->FindWidget("text"), key);
+    quest->SetDead(true);
+    animations->GetChildren()->RemoveDead();
+    fits(Widget("texthint/text"), key);
+  }
+  fits(Widget("ui_group/voodoo_help_text/label"), "voodoo_help");
+  for (int kind = 0; kind <= 5; ++kind)
+    fits(Widget("ui_group/ui_task_type_text"), "task_type_" + std::to_string(kind));
+  for (const char* task : {"task_t1", "task_t2", "task_t3", "task_t4", "task_t5", "task_t6"}) {
+    Ref<IWidget> start = screen->CreateWidget("start_level_anim", NewParamCollection());
+    ASSERT_TRUE(start);
+    animations->GetChildren()->Add(start);
+    fits(start->FindWidget("title"), task);
+    start->SetDead(true);
+    animations->GetChildren()->RemoveDead();
+  }
 }
 
 TEST_F(PlayScreen, AtelierLostWhenTheTimeRunsOut) {
