@@ -357,6 +357,35 @@ TEST_F(PlayScreen, EveryLineOfTheScreenHoldsItsTextWhole) {
   }
 }
 
+// The panel's pictures show whole, at their own sizes (a picture widget cuts, it does not
+// scale): the frame, the items' well, the menu's and the diary's buttons, the clock's
+// dial and a find-places item's count badge.
+TEST_F(PlayScreen, PanelPicturesShowWhole) {
+  ASSERT_NO_FATAL_FAILURE(StartLevel());
+  std::vector<Ref<IWidget>> pictures;
+  for (const char* path :
+       {"ui_group/panel_back", "ui_group/panel_items_back", "ui_group/clock_dial",
+        "ui_group/buttons/button_menu/image_normal", "ui_group/buttons/button_menu/image_selected",
+        "ui_group/button_diary/image_normal", "ui_group/button_diary/image_selected"})
+    pictures.push_back(Widget(path));
+  Ref<IItemListPanelWidget> panel =
+      Supports<IItemListPanelWidget>(Widget("ui_group/panel_scrollarea/ui_obj_list_panel"));
+  ASSERT_TRUE(panel);
+  Ref<IWidget> item = panel->CreateItemWidget("vase_test", "img_SceneBackground",
+                                              "panel_item_disposable_create", 0, 0, 40, 40);
+  ASSERT_TRUE(item);
+  pictures.push_back(item->FindWidget("count_bar"));
+  for (const Ref<IWidget>& picture : pictures) {
+    ASSERT_TRUE(picture);
+    SCOPED_TRACE(picture->GetName());
+    const std::string name = picture->GetProperty("resourcename").ToString();
+    Ref<IImageResource> image = Supports<IImageResource>(run.Engine().GetResource(name));
+    ASSERT_TRUE(image) << name;
+    EXPECT_EQ(picture->GetWidth(), image->GetWidth()) << name;
+    EXPECT_EQ(picture->GetHeight(), image->GetHeight()) << name;
+  }
+}
+
 TEST_F(PlayScreen, AtelierLostWhenTheTimeRunsOut) {
   ASSERT_NO_FATAL_FAILURE(StartLevel("25000"));
   const int32_t total = progress->GetScores();

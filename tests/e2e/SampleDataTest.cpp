@@ -142,7 +142,15 @@ TEST_F(SampleData, MainListGivesThePicturesAtTheirSizes) {
                         {"img_letter", 600, 560},
                         {"img_comic_match_2", 600, 400},
                         {"img_av_odile", 96, 96},
-                        {"img_cat_tea", 24, 24}};
+                        {"img_cat_tea", 24, 24},
+                        // The play screen's panel shows these whole, at these sizes.
+                        {"img_panel_play", 1024, 149},
+                        {"img_panel_items", 732, 97},
+                        {"img_btn_panel_normal", 96, 40},
+                        {"img_btn_panel_selected", 96, 40},
+                        {"img_orb_badge", 24, 24},
+                        {"img_clock_dial", 48, 48},
+                        {"img_panel_menu", 640, 480}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Ref<IImageResource> image = Image(c.name);
