@@ -13,15 +13,15 @@ struct ItemCase {
   int w, h;
 };
 const ItemCase kItems[] = {
-    {"lantern", 48, 64},      {"oil_can", 44, 44},      {"teacup", 40, 32},
-    {"teapot", 56, 44},       {"wick_spool", 36, 36},   {"sugar_tin", 40, 48},
-    {"shell", 48, 40},        {"anchor_charm", 40, 52}, {"kettle", 56, 48},
-    {"lamp_glass", 36, 52},   {"apple", 40, 40},        {"lamp_post", 28, 80},
-    {"book_stack", 56, 44},   {"candle", 20, 56},       {"hour_hand", 56, 14},
-    {"minute_hand", 12, 76},  {"vase", 64, 64},         {"portrait", 64, 64},
-    {"candlestick", 64, 64},  {"thimble", 28, 28},      {"sewing_drawer", 80, 48},
-    {"cellar_key", 40, 24},   {"oil_lamp", 36, 48},     {"doll", 28, 36},
-    {"moth_doll", 28, 36},
+    {"lantern", 48, 64},     {"oil_can", 44, 44},      {"teacup", 40, 32},
+    {"teapot", 56, 44},      {"wick_spool", 36, 36},   {"sugar_tin", 40, 48},
+    {"shell", 48, 40},       {"anchor_charm", 40, 52}, {"kettle", 56, 48},
+    {"lamp_glass", 36, 52},  {"apple", 40, 40},        {"lamp_post", 28, 80},
+    {"book_stack", 56, 44},  {"candle", 20, 56},       {"hour_hand", 56, 14},
+    {"minute_hand", 12, 76}, {"vase", 64, 64},         {"portrait", 64, 64},
+    {"candlestick", 64, 64}, {"thimble", 28, 28},      {"sewing_drawer", 80, 48},
+    {"cellar_key", 40, 24},  {"oil_lamp", 36, 48},     {"doll", 28, 36},
+    {"moth_doll", 28, 36},   {"gear", 60, 60},
 };
 
 DecodedImage Item(const std::vector<std::string>& words) {
@@ -32,8 +32,8 @@ DecodedImage Item(const std::vector<std::string>& words) {
 }
 
 DecodedImage Item(const ItemCase& c, const std::string& light = "day") {
-  return Item({std::string("item=") + c.name, "w=" + std::to_string(c.w), "h=" + std::to_string(c.h),
-               "light=" + light});
+  return Item({std::string("item=") + c.name, "w=" + std::to_string(c.w),
+               "h=" + std::to_string(c.h), "light=" + light});
 }
 
 uint8_t Channel(const DecodedImage& image, int x, int y, int channel) {
@@ -77,7 +77,8 @@ TEST(AssetGenItem, LightDimsOrWarmsButKeepsTheShape) {
   const DecodedImage day = Item(key), dim = Item(key, "dim"), lamp = Item(key, "lamp");
   ASSERT_TRUE(day.ok && dim.ok && lamp.ok);
   for (int y = 0; y < day.height; ++y)
-    for (int x = 0; x < day.width; ++x) ASSERT_EQ(dim.Alpha(x, y), day.Alpha(x, y)) << x << "," << y;
+    for (int x = 0; x < day.width; ++x)
+      ASSERT_EQ(dim.Alpha(x, y), day.Alpha(x, y)) << x << "," << y;
   for (int channel = 0; channel < 3; ++channel) {
     const double ratio = Shown(dim, channel) / Shown(day, channel);
     EXPECT_GT(ratio, 0.35) << "still visible, channel " << channel;

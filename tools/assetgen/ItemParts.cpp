@@ -6,7 +6,9 @@ namespace assetgen::item {
 
 namespace {
 
-float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
+float Clamp01(float v) {
+  return std::clamp(v, 0.0f, 1.0f);
+}
 
 }  // namespace
 
@@ -14,7 +16,9 @@ Rgba Hex(uint32_t rgb, float alpha) {
   return {((rgb >> 16) & 255) / 255.0f, ((rgb >> 8) & 255) / 255.0f, (rgb & 255) / 255.0f, alpha};
 }
 
-Shape Rect(float x0, float y0, float x1, float y1) { return RoundRect(x0, y0, x1, y1, 0); }
+Shape Rect(float x0, float y0, float x1, float y1) {
+  return RoundRect(x0, y0, x1, y1, 0);
+}
 
 void Lit(Canvas& c, const Shape& s, Rgba colour, float edge) {
   const Box b = s.bounds;
@@ -44,9 +48,9 @@ void Gloss(Canvas& c, float cx, float cy, float rx, float ry, float alpha) {
 void Flame(Canvas& c, float cx, float base, float w, float h) {
   c.FillShape(Ellipse(cx, base - h * 0.5f, w * 1.1f, h * 0.62f), Solid(Hex(0xffd070, 0.35f)),
               std::max(1.5f, w * 0.8f));
-  const Shape outer = Union(Ellipse(cx, base - h * 0.3f, w * 0.5f, h * 0.3f),
-                            Polygon({cx - w * 0.48f, base - h * 0.34f, cx, base - h,
-                                     cx + w * 0.48f, base - h * 0.34f}));
+  const Shape outer = Union(
+      Ellipse(cx, base - h * 0.3f, w * 0.5f, h * 0.3f),
+      Polygon({cx - w * 0.48f, base - h * 0.34f, cx, base - h, cx + w * 0.48f, base - h * 0.34f}));
   c.FillShape(outer, Linear(0, base - h, Hex(0xffe680), 0, base, Hex(0xff8a20)));
   c.FillShape(Ellipse(cx, base - h * 0.3f, w * 0.22f, h * 0.2f), Solid(Hex(0xfffbe8)));
 }

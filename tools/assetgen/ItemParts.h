@@ -31,6 +31,7 @@ void Gloss(Canvas& c, float cx, float cy, float rx, float ry, float alpha = 0.55
 // A candle's flame standing on (cx, base), its glow round it.
 void Flame(Canvas& c, float cx, float base, float w, float h);
 // A row of short stitches across the segment from (ax, ay) to (bx, by).
-void Stitches(Canvas& c, float ax, float ay, float bx, float by, int count, float size, Rgba colour);
+void Stitches(Canvas& c, float ax, float ay, float bx, float by, int count, float size,
+              Rgba colour);
 
 }  // namespace assetgen::item

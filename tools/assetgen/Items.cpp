@@ -1,9 +1,10 @@
 // The picture kind "item": a hidden object drawn by name ("item=teacup") at the size its scene
 // gives it, outlined so that it stands out from its place, and lit as that place is lit
 // ("light=day" outdoors, "lamp" indoors, "dim" in the dark).
+#include "tools/assetgen/Items.h"
+
 #include <cmath>
 
-#include "tools/assetgen/Items.h"
 #include "tools/assetgen/Pictures.h"
 
 namespace assetgen {
@@ -19,18 +20,31 @@ struct ItemKind {
 };
 
 const ItemKind kItems[] = {
-    {"lantern", item::Lantern, 0xe0a030},         {"oil_can", item::OilCan, 0x7a8a96},
-    {"wick_spool", item::WickSpool, 0xe8e0c8},    {"lamp_glass", item::LampGlass, 0xcfe8f0},
-    {"lamp_post", item::LampPost, 0x37474f},      {"candle", item::Candle, 0xfff3e0},
-    {"candlestick", item::Candlestick, 0xffd54f}, {"oil_lamp", item::OilLamp, 0xe08030},
-    {"teacup", item::Teacup, 0xd9534f},           {"teapot", item::Teapot, 0x5b9bd5},
-    {"kettle", item::Kettle, 0x455a64},           {"sugar_tin", item::SugarTin, 0x4caf50},
-    {"shell", item::Shell, 0xe8c4a0},             {"anchor_charm", item::AnchorCharm, 0x607d8b},
-    {"apple", item::Apple, 0xc62828},             {"book_stack", item::BookStack, 0x8d6e63},
-    {"hour_hand", item::HourHand, 0x212121},      {"minute_hand", item::MinuteHand, 0x424242},
-    {"vase", item::Vase, 0x5c6bc0},               {"portrait", item::Portrait, 0xa1887f},
-    {"thimble", item::Thimble, 0xb0bec5},         {"sewing_drawer", item::SewingDrawer, 0x6d4c41},
-    {"cellar_key", item::CellarKey, 0xc8a040},    {"doll", item::Doll, 0xd94f7a},
+    {"lantern", item::Lantern, 0xe0a030},
+    {"oil_can", item::OilCan, 0x7a8a96},
+    {"wick_spool", item::WickSpool, 0xe8e0c8},
+    {"lamp_glass", item::LampGlass, 0xcfe8f0},
+    {"lamp_post", item::LampPost, 0x37474f},
+    {"candle", item::Candle, 0xfff3e0},
+    {"candlestick", item::Candlestick, 0xffd54f},
+    {"oil_lamp", item::OilLamp, 0xe08030},
+    {"teacup", item::Teacup, 0xd9534f},
+    {"teapot", item::Teapot, 0x5b9bd5},
+    {"kettle", item::Kettle, 0x455a64},
+    {"sugar_tin", item::SugarTin, 0x4caf50},
+    {"shell", item::Shell, 0xe8c4a0},
+    {"anchor_charm", item::AnchorCharm, 0x607d8b},
+    {"apple", item::Apple, 0xc62828},
+    {"book_stack", item::BookStack, 0x8d6e63},
+    {"gear", item::Gear, 0x9e9e9e},
+    {"hour_hand", item::HourHand, 0x212121},
+    {"minute_hand", item::MinuteHand, 0x424242},
+    {"vase", item::Vase, 0x5c6bc0},
+    {"portrait", item::Portrait, 0xa1887f},
+    {"thimble", item::Thimble, 0xb0bec5},
+    {"sewing_drawer", item::SewingDrawer, 0x6d4c41},
+    {"cellar_key", item::CellarKey, 0xc8a040},
+    {"doll", item::Doll, 0xd94f7a},
     {"moth_doll", item::MothDoll, 0x8e6bbf},
 };
 

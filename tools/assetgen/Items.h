@@ -31,7 +31,8 @@ void AnchorCharm(Canvas& c, const Frame& f, Rgba colour);
 void Apple(Canvas& c, const Frame& f, Rgba colour);
 void BookStack(Canvas& c, const Frame& f, Rgba colour);
 
-// ItemsHouse.cpp: the clock's hands, the parlour's gifts, the cellar's key.
+// ItemsHouse.cpp: the clock's wheels and hands, the parlour's gifts, the cellar's key.
+void Gear(Canvas& c, const Frame& f, Rgba colour);
 void HourHand(Canvas& c, const Frame& f, Rgba colour);
 void MinuteHand(Canvas& c, const Frame& f, Rgba colour);
 void Vase(Canvas& c, const Frame& f, Rgba colour);

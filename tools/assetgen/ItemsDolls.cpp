@@ -12,7 +12,8 @@ namespace {
 void Cloth(Canvas& c, const Shape& s, Rgba colour, float edge) {
   Lit(c, s, colour, edge);
   c.FillShape(s, [](float x, float y) {
-    const bool thread = (static_cast<int>(std::floor(x)) + static_cast<int>(std::floor(y))) % 2 == 0;
+    const bool thread =
+        (static_cast<int>(std::floor(x)) + static_cast<int>(std::floor(y))) % 2 == 0;
     return Hex(thread ? 0x000000 : 0xffffff, 0.07f);
   });
 }
@@ -26,7 +27,8 @@ void DollBody(Canvas& c, const Frame& f, Rgba colour, float reach) {
             Capsule(f.X(0.59f), f.Y(0.7f), f.X(0.67f), f.Y(0.95f), limb)),
       Capsule(cx - f.w * 0.5f * reach, f.Y(0.46f), cx + f.w * 0.5f * reach, f.Y(0.46f), limb));
   Cloth(c, limbs, Shade(colour, 0.9f), limb);
-  Cloth(c, RoundRect(f.X(0.28f), f.Y(0.34f), f.X(0.72f), f.Y(0.78f), f.S(0.14f)), colour, f.S(0.14f));
+  Cloth(c, RoundRect(f.X(0.28f), f.Y(0.34f), f.X(0.72f), f.Y(0.78f), f.S(0.14f)), colour,
+        f.S(0.14f));
   Stitches(c, cx, f.Y(0.4f), cx, f.Y(0.76f), 4, f.S(0.06f), thread);
   const float headR = f.S(0.24f), headY = f.Y(0.2f);
   Cloth(c, Circle(cx, headY, headR), Shade(colour, 1.08f), headR * 0.7f);
@@ -45,15 +47,18 @@ void DollBody(Canvas& c, const Frame& f, Rgba colour, float reach) {
 
 }  // namespace
 
-void Doll(Canvas& c, const Frame& f, Rgba colour) { DollBody(c, f, colour, 0.84f); }
+void Doll(Canvas& c, const Frame& f, Rgba colour) {
+  DollBody(c, f, colour, 0.84f);
+}
 
 void MothDoll(Canvas& c, const Frame& f, Rgba colour) {
   const float cx = f.X(0.5f);
   const Rgba wing = Shade(colour, 1.1f), vein = Shade(colour, 0.55f);
   for (float side : {-1.0f, 1.0f}) {
     const float ux = cx + side * f.w * 0.3f, lx = cx + side * f.w * 0.26f;
-    const Shape upper = Union(Ellipse(ux, f.Y(0.36f), f.w * 0.22f, f.h * 0.17f),
-                              Polygon({cx, f.Y(0.46f), ux + side * f.w * 0.18f, f.Y(0.2f), ux, f.Y(0.5f)}));
+    const Shape upper =
+        Union(Ellipse(ux, f.Y(0.36f), f.w * 0.22f, f.h * 0.17f),
+              Polygon({cx, f.Y(0.46f), ux + side * f.w * 0.18f, f.Y(0.2f), ux, f.Y(0.5f)}));
     const Shape lower = Ellipse(lx, f.Y(0.64f), f.w * 0.18f, f.h * 0.14f);
     Lit(c, lower, Shade(wing, 0.85f), f.S(0.08f));
     Lit(c, upper, wing, f.S(0.08f));

@@ -15,8 +15,8 @@ void Hand(Canvas& c, float hx, float hy, float tx, float ty, float width, Rgba c
   const float sx = hx + dx * 0.72f, sy = hy + dy * 0.72f;  // the spade's widest point
   const float half = width * 0.5f;
   Shape hand = Capsule(hx, hy, sx, sy, half * 0.35f);
-  hand = Union(hand, Polygon({sx - ux * len * 0.12f, sy - uy * len * 0.12f, sx + nx * half, sy + ny * half,
-                              tx, ty, sx - nx * half, sy - ny * half}));
+  hand = Union(hand, Polygon({sx - ux * len * 0.12f, sy - uy * len * 0.12f, sx + nx * half,
+                              sy + ny * half, tx, ty, sx - nx * half, sy - ny * half}));
   hand = Union(hand, Circle(hx, hy, half * 0.95f));
   Lit(c, hand, colour, 1.5f);
   c.FillShape(Circle(hx, hy, half * 0.4f), Solid(Hex(0xc8a050)));
@@ -34,11 +34,29 @@ void MinuteHand(Canvas& c, const Frame& f, Rgba colour) {
   Hand(c, f.X(0.5f), f.Y(1) - f.w * 0.5f, f.X(0.5f), f.Y(0), f.w, colour);
 }
 
+// A clock's wheel: teeth round a rim, five spokes, the hub it turns on.
+void Gear(Canvas& c, const Frame& f, Rgba colour) {
+  const float cx = f.X(0.5f), cy = f.Y(0.5f), r = std::min(f.w, f.h) * 0.5f;
+  const Shape wheel = Union(Circle(cx, cy, r * 0.8f), Star(cx, cy, r, r * 0.74f, 12, 0.13f));
+  Shape cut = Subtract(Circle(cx, cy, r * 0.6f), Circle(cx, cy, r * 0.22f));
+  for (int i = 0; i < 5; ++i) {
+    const float a = 0.3f + static_cast<float>(i) * 1.2566f;
+    cut = Subtract(
+        cut, Capsule(cx, cy, cx + std::cos(a) * r * 0.7f, cy + std::sin(a) * r * 0.7f, r * 0.09f));
+  }
+  Lit(c, Subtract(wheel, cut), colour, r * 0.12f);
+  c.FillShape(Subtract(Circle(cx, cy, r * 0.6f), Circle(cx, cy, r * 0.55f)),
+              Solid(Shade(colour, 0.6f)));
+  c.FillShape(Circle(cx, cy, r * 0.09f), Solid(Shade(colour, 0.35f)));
+}
+
 void Vase(Canvas& c, const Frame& f, Rgba colour) {
   const float cx = f.X(0.5f);
   // Flowers first: their stems go down into the neck.
-  const struct { float u, v; uint32_t petal; } flowers[] = {
-      {0.3f, 0.14f, 0xe05a6a}, {0.52f, 0.06f, 0xf4d35e}, {0.72f, 0.16f, 0xf0f0f0}};
+  const struct {
+    float u, v;
+    uint32_t petal;
+  } flowers[] = {{0.3f, 0.14f, 0xe05a6a}, {0.52f, 0.06f, 0xf4d35e}, {0.72f, 0.16f, 0xf0f0f0}};
   for (const auto& fl : flowers)
     c.FillShape(Capsule(f.X(fl.u), f.Y(fl.v), cx, f.Y(0.34f), f.S(0.018f)), Solid(Hex(0x3a7a2a)));
   c.FillShape(Ellipse(f.X(0.62f), f.Y(0.25f), f.S(0.07f), f.S(0.03f)), Solid(Hex(0x4a9a3a)));
@@ -50,10 +68,11 @@ void Vase(Canvas& c, const Frame& f, Rgba colour) {
     }
     c.FillShape(Circle(x, y, r * 0.55f), Solid(Hex(0xe0a020)));
   }
-  const Shape vase = Union(Union(Ellipse(cx, f.Y(0.7f), f.w * 0.27f, f.h * 0.26f),
-                                 RoundRect(cx - f.w * 0.1f, f.Y(0.32f), cx + f.w * 0.1f, f.Y(0.56f), f.S(0.03f))),
-                           Union(Ellipse(cx, f.Y(0.32f), f.w * 0.15f, f.h * 0.04f),
-                                 RoundRect(cx - f.w * 0.14f, f.Y(0.92f), cx + f.w * 0.14f, f.Y(0.99f), f.S(0.02f))));
+  const Shape vase = Union(
+      Union(Ellipse(cx, f.Y(0.7f), f.w * 0.27f, f.h * 0.26f),
+            RoundRect(cx - f.w * 0.1f, f.Y(0.32f), cx + f.w * 0.1f, f.Y(0.56f), f.S(0.03f))),
+      Union(Ellipse(cx, f.Y(0.32f), f.w * 0.15f, f.h * 0.04f),
+            RoundRect(cx - f.w * 0.14f, f.Y(0.92f), cx + f.w * 0.14f, f.Y(0.99f), f.S(0.02f))));
   Turned(c, vase, colour, cx - f.w * 0.27f, cx + f.w * 0.27f);
   c.FillShape(Intersect(vase, Rect(f.X(0), f.Y(0.64f), f.X(1), f.Y(0.72f))), Solid(Hex(0xf0e6c8)));
   for (float u = 0.3f; u < 0.72f; u += 0.1f)
@@ -94,17 +113,19 @@ void Thimble(Canvas& c, const Frame& f, Rgba colour) {
   for (int row = 0; row < 4; ++row)  // the dimples that catch the needle
     for (int col = 0; col < 5; ++col) {
       const float u = 0.26f + 0.12f * static_cast<float>(col) + (row % 2 ? 0.06f : 0.0f);
-      c.FillShape(Intersect(body, Circle(f.X(u), f.Y(0.2f + 0.14f * static_cast<float>(row)), f.S(0.035f))),
-                  Solid(Hex(0x000000, 0.35f)));
+      c.FillShape(
+          Intersect(body, Circle(f.X(u), f.Y(0.2f + 0.14f * static_cast<float>(row)), f.S(0.035f))),
+          Solid(Hex(0x000000, 0.35f)));
     }
-  Turned(c, RoundRect(f.X(0.08f), f.Y(0.8f), f.X(0.92f), f.Y(0.98f), f.S(0.06f)), Shade(colour, 0.85f),
-         f.X(0.08f), f.X(0.92f));
+  Turned(c, RoundRect(f.X(0.08f), f.Y(0.8f), f.X(0.92f), f.Y(0.98f), f.S(0.06f)),
+         Shade(colour, 0.85f), f.X(0.08f), f.X(0.92f));
 }
 
 void SewingDrawer(Canvas& c, const Frame& f, Rgba colour) {
   // The drawer pulled out, seen a little from above: its inside and what lies in it, then
   // its front with the knob.
-  c.FillShape(Polygon({f.X(0.06f), f.Y(0.04f), f.X(0.94f), f.Y(0.04f), f.X(1), f.Y(0.44f), f.X(0), f.Y(0.44f)}),
+  c.FillShape(Polygon({f.X(0.06f), f.Y(0.04f), f.X(0.94f), f.Y(0.04f), f.X(1), f.Y(0.44f), f.X(0),
+                       f.Y(0.44f)}),
               Solid(Shade(colour, 1.15f)));
   c.FillShape(Polygon({f.X(0.1f), f.Y(0.08f), f.X(0.9f), f.Y(0.08f), f.X(0.95f), f.Y(0.44f),
                        f.X(0.05f), f.Y(0.44f)}),
@@ -137,15 +158,17 @@ void SewingDrawer(Canvas& c, const Frame& f, Rgba colour) {
 
 void CellarKey(Canvas& c, const Frame& f, Rgba colour) {
   const float cy = f.Y(0.5f), r = f.h * 0.46f, bx = f.X(0) + r;
-  Shape key = Subtract(Circle(bx, cy, r), Circle(bx, cy, r * 0.5f));  // the bow
+  Shape key = Subtract(Circle(bx, cy, r), Circle(bx, cy, r * 0.5f));          // the bow
   key = Union(key, Capsule(bx + r * 0.8f, cy, f.X(0.97f), cy, f.h * 0.11f));  // the shank
-  key = Union(key, RoundRect(bx + r * 0.9f, cy - f.h * 0.2f, bx + r * 1.3f, cy + f.h * 0.2f, 1));  // collar
+  key = Union(
+      key, RoundRect(bx + r * 0.9f, cy - f.h * 0.2f, bx + r * 1.3f, cy + f.h * 0.2f, 1));  // collar
   // The bit, with its wards cut.
   key = Union(key, Subtract(Rect(f.X(0.74f), cy, f.X(0.95f), f.Y(0.98f)),
                             Rect(f.X(0.8f), f.Y(0.7f), f.X(0.85f), f.Y(1))));
   Lit(c, key, colour, 2);
   Gloss(c, bx - r * 0.4f, cy - r * 0.5f, r * 0.3f, r * 0.15f, 0.6f);
-  c.FillShape(Rect(bx + r, cy - f.h * 0.06f, f.X(0.9f), cy - f.h * 0.02f), Solid(Hex(0xffffff, 0.4f)));
+  c.FillShape(Rect(bx + r, cy - f.h * 0.06f, f.X(0.9f), cy - f.h * 0.02f),
+              Solid(Hex(0xffffff, 0.4f)));
 }
 
 }  // namespace assetgen::item

@@ -28,8 +28,9 @@ void Lantern(Canvas& c, const Frame& f, Rgba colour) {
   const float cx = f.X(0.5f);
   const Rgba dark = Shade(colour, 0.55f);
   c.FillShape(Ring(cx, f.Y(0.08f), f.S(0.13f), f.S(0.05f)), Solid(dark));
-  Lit(c, Polygon({f.X(0.34f), f.Y(0.13f), f.X(0.66f), f.Y(0.13f), f.X(0.9f), f.Y(0.26f),
-                  f.X(0.1f), f.Y(0.26f)}),
+  Lit(c,
+      Polygon({f.X(0.34f), f.Y(0.13f), f.X(0.66f), f.Y(0.13f), f.X(0.9f), f.Y(0.26f), f.X(0.1f),
+               f.Y(0.26f)}),
       colour);
   // The glass with the flame's light filling it.
   c.FillShape(Rect(f.X(0.18f), f.Y(0.26f), f.X(0.82f), f.Y(0.82f)),
@@ -37,7 +38,8 @@ void Lantern(Canvas& c, const Frame& f, Rgba colour) {
   Flame(c, cx, f.Y(0.72f), f.S(0.16f), f.h * 0.28f);
   for (float u : {0.18f, 0.82f})
     c.FillShape(Capsule(f.X(u), f.Y(0.26f), f.X(u), f.Y(0.82f), f.S(0.05f)), Solid(dark));
-  c.FillShape(Rect(f.X(0.18f), f.Y(0.5f), f.X(0.82f), f.Y(0.5f) + f.S(0.04f)), Solid(Fade(dark, 0.7f)));
+  c.FillShape(Rect(f.X(0.18f), f.Y(0.5f), f.X(0.82f), f.Y(0.5f) + f.S(0.04f)),
+              Solid(Fade(dark, 0.7f)));
   Lit(c, RoundRect(f.X(0.08f), f.Y(0.82f), f.X(0.92f), f.Y(0.98f), f.S(0.05f)), colour);
   Gloss(c, f.X(0.3f), f.Y(0.42f), f.S(0.05f), f.h * 0.1f, 0.5f);
 }
@@ -110,12 +112,14 @@ void LampPost(Canvas& c, const Frame& f, Rgba colour) {
 }
 
 void Candle(Canvas& c, const Frame& f, Rgba colour) {
-  const Shape wax = Union(RoundRect(f.X(0.16f), f.Y(0.32f), f.X(0.84f), f.Y(0.98f), f.S(0.12f)),
-                          Union(Capsule(f.X(0.28f), f.Y(0.34f), f.X(0.26f), f.Y(0.5f), f.S(0.12f)),
-                                Capsule(f.X(0.72f), f.Y(0.34f), f.X(0.76f), f.Y(0.62f), f.S(0.1f))));
+  const Shape wax =
+      Union(RoundRect(f.X(0.16f), f.Y(0.32f), f.X(0.84f), f.Y(0.98f), f.S(0.12f)),
+            Union(Capsule(f.X(0.28f), f.Y(0.34f), f.X(0.26f), f.Y(0.5f), f.S(0.12f)),
+                  Capsule(f.X(0.72f), f.Y(0.34f), f.X(0.76f), f.Y(0.62f), f.S(0.1f))));
   Turned(c, wax, colour, f.X(0.1f), f.X(0.9f));
   c.FillShape(Ellipse(f.X(0.5f), f.Y(0.33f), f.w * 0.3f, f.S(0.1f)), Solid(Shade(colour, 0.85f)));
-  c.FillShape(Capsule(f.X(0.5f), f.Y(0.33f), f.X(0.5f), f.Y(0.27f), f.S(0.05f)), Solid(Hex(0x2a2018)));
+  c.FillShape(Capsule(f.X(0.5f), f.Y(0.33f), f.X(0.5f), f.Y(0.27f), f.S(0.05f)),
+              Solid(Hex(0x2a2018)));
   Flame(c, f.X(0.5f), f.Y(0.28f), f.w * 0.42f, f.h * 0.26f);
 }
 
@@ -123,13 +127,15 @@ void Candlestick(Canvas& c, const Frame& f, Rgba colour) {
   const float cx = f.X(0.5f);
   const Rgba wax = Hex(0xf4ecdc);
   // Foot, stem with its knop, the drip pan; the candle in it.
-  Lit(c, Union(Ellipse(cx, f.Y(0.92f), f.w * 0.3f, f.h * 0.06f),
-               Polygon({cx - f.w * 0.22f, f.Y(0.92f), cx + f.w * 0.22f, f.Y(0.92f), cx + f.w * 0.06f,
-                        f.Y(0.8f), cx - f.w * 0.06f, f.Y(0.8f)})),
+  Lit(c,
+      Union(Ellipse(cx, f.Y(0.92f), f.w * 0.3f, f.h * 0.06f),
+            Polygon({cx - f.w * 0.22f, f.Y(0.92f), cx + f.w * 0.22f, f.Y(0.92f), cx + f.w * 0.06f,
+                     f.Y(0.8f), cx - f.w * 0.06f, f.Y(0.8f)})),
       colour);
   Turned(c, Rect(cx - f.w * 0.045f, f.Y(0.46f), cx + f.w * 0.045f, f.Y(0.82f)), colour,
          cx - f.w * 0.05f, cx + f.w * 0.05f);
-  Turned(c, Ellipse(cx, f.Y(0.64f), f.w * 0.1f, f.h * 0.045f), colour, cx - f.w * 0.1f, cx + f.w * 0.1f);
+  Turned(c, Ellipse(cx, f.Y(0.64f), f.w * 0.1f, f.h * 0.045f), colour, cx - f.w * 0.1f,
+         cx + f.w * 0.1f);
   Turned(c, Rect(cx - f.w * 0.08f, f.Y(0.17f), cx + f.w * 0.08f, f.Y(0.46f)), wax, cx - f.w * 0.08f,
          cx + f.w * 0.08f);
   Lit(c, Ellipse(cx, f.Y(0.46f), f.w * 0.2f, f.h * 0.05f), colour, 2);
@@ -148,11 +154,14 @@ void OilLamp(Canvas& c, const Frame& f, Rgba colour) {
         Union(Ellipse(cx, f.Y(0.46f), f.w * 0.24f, f.h * 0.14f),
               RoundRect(f.X(0.38f), f.Y(0.18f), f.X(0.62f), f.Y(0.46f), f.S(0.04f))),
         Hex(0xd8e8ec), f.X(0.26f), f.X(0.74f));
-  c.FillShape(Capsule(f.X(0.42f), f.Y(0.24f), f.X(0.4f), f.Y(0.5f), f.S(0.03f)), Solid(Hex(0xffffff, 0.8f)));
+  c.FillShape(Capsule(f.X(0.42f), f.Y(0.24f), f.X(0.4f), f.Y(0.5f), f.S(0.03f)),
+              Solid(Hex(0xffffff, 0.8f)));
   c.FillShape(Rect(cx - f.S(0.03f), f.Y(0.5f), cx + f.S(0.03f), f.Y(0.58f)), Solid(Hex(0x2a2018)));
-  Lit(c, RoundRect(f.X(0.26f), f.Y(0.58f), f.X(0.74f), f.Y(0.65f), f.S(0.02f)), Shade(colour, 0.8f), 1);
+  Lit(c, RoundRect(f.X(0.26f), f.Y(0.58f), f.X(0.74f), f.Y(0.65f), f.S(0.02f)), Shade(colour, 0.8f),
+      1);
   Lit(c, Ellipse(cx, f.Y(0.79f), f.w * 0.4f, f.h * 0.15f), colour);  // the oil's fount
-  Lit(c, RoundRect(f.X(0.28f), f.Y(0.92f), f.X(0.72f), f.Y(0.99f), f.S(0.02f)), Shade(colour, 0.8f), 1);
+  Lit(c, RoundRect(f.X(0.28f), f.Y(0.92f), f.X(0.72f), f.Y(0.99f), f.S(0.02f)), Shade(colour, 0.8f),
+      1);
   c.FillShape(Intersect(Ring(f.X(0.9f), f.Y(0.78f), f.S(0.14f), f.S(0.05f)),
                         Rect(f.X(0.88f), f.Y(0.5f), f.X(1.1f), f.Y(1))),
               Solid(dark));  // the finger ring

@@ -19,19 +19,22 @@ void Shell(Canvas& c, const Frame& f, Rgba colour) {
   Shape shell = Polygon(fan);
   for (int i = 0; i < kRibs; ++i) {  // the scalloped edge, one bump per rib
     const float a = -spread + 2 * spread * (static_cast<float>(i) + 0.5f) / kRibs;
-    shell = Union(shell, Circle(hx + std::sin(a) * r * 0.9f, hy - std::cos(a) * r * 0.9f, r * 0.15f));
+    shell =
+        Union(shell, Circle(hx + std::sin(a) * r * 0.9f, hy - std::cos(a) * r * 0.9f, r * 0.15f));
   }
   Lit(c, shell, colour, 4);
   for (int i = 1; i < kRibs; ++i) {
     const float a = -spread + 2 * spread * static_cast<float>(i) / kRibs;
-    c.FillShape(Intersect(shell, Capsule(hx, hy, hx + std::sin(a) * r, hy - std::cos(a) * r, f.S(0.025f))),
-                Solid(Fade(Shade(colour, 0.55f), 0.8f)));
+    c.FillShape(
+        Intersect(shell, Capsule(hx, hy, hx + std::sin(a) * r, hy - std::cos(a) * r, f.S(0.025f))),
+        Solid(Fade(Shade(colour, 0.55f), 0.8f)));
   }
   for (float k : {0.45f, 0.7f})  // bands of growth
     c.FillShape(Intersect(shell, Subtract(Circle(hx, hy, r * k + 1), Circle(hx, hy, r * k))),
                 Solid(Hex(0xc87a5a, 0.5f)));
-  Lit(c, Polygon({f.X(0.28f), f.Y(0.78f), f.X(0.72f), f.Y(0.78f), f.X(0.6f), f.Y(0.99f),
-                  f.X(0.4f), f.Y(0.99f)}),
+  Lit(c,
+      Polygon({f.X(0.28f), f.Y(0.78f), f.X(0.72f), f.Y(0.78f), f.X(0.6f), f.Y(0.99f), f.X(0.4f),
+               f.Y(0.99f)}),
       Shade(colour, 0.9f), 2);  // the ears at the hinge
   Gloss(c, f.X(0.38f), f.Y(0.34f), f.w * 0.08f, f.h * 0.06f, 0.45f);
 }
@@ -55,14 +58,18 @@ void AnchorCharm(Canvas& c, const Frame& f, Rgba colour) {
 }
 
 void Apple(Canvas& c, const Frame& f, Rgba colour) {
-  const Shape body = Union(Circle(f.X(0.36f), f.Y(0.6f), f.S(0.36f)), Circle(f.X(0.64f), f.Y(0.6f), f.S(0.36f)));
-  c.FillShape(Capsule(f.X(0.5f), f.Y(0.3f), f.X(0.56f), f.Y(0.04f), f.S(0.04f)), Solid(Hex(0x5a3a1e)));
+  const Shape body =
+      Union(Circle(f.X(0.36f), f.Y(0.6f), f.S(0.36f)), Circle(f.X(0.64f), f.Y(0.6f), f.S(0.36f)));
+  c.FillShape(Capsule(f.X(0.5f), f.Y(0.3f), f.X(0.56f), f.Y(0.04f), f.S(0.04f)),
+              Solid(Hex(0x5a3a1e)));
   const Rgba leaf = Hex(0x4a9a3a);
   c.FillShape(Polygon({f.X(0.55f), f.Y(0.16f), f.X(0.72f), f.Y(0.02f), f.X(0.96f), f.Y(0.06f),
                        f.X(0.78f), f.Y(0.22f)}),
               Linear(f.X(0.55f), 0, Shade(leaf, 1.2f), f.X(0.95f), 0, Shade(leaf, 0.7f)));
-  c.FillShape(Capsule(f.X(0.58f), f.Y(0.15f), f.X(0.9f), f.Y(0.07f), 0.4f), Solid(Shade(leaf, 0.6f)));
-  c.FillShape(body, Radial(f.X(0.34f), f.Y(0.4f), f.S(0.9f), Shade(colour, 1.25f), Shade(colour, 0.55f)));
+  c.FillShape(Capsule(f.X(0.58f), f.Y(0.15f), f.X(0.9f), f.Y(0.07f), 0.4f),
+              Solid(Shade(leaf, 0.6f)));
+  c.FillShape(body,
+              Radial(f.X(0.34f), f.Y(0.4f), f.S(0.9f), Shade(colour, 1.25f), Shade(colour, 0.55f)));
   c.FillShape(Ellipse(f.X(0.5f), f.Y(0.3f), f.S(0.1f), f.S(0.05f)), Solid(Shade(colour, 0.5f)), 2);
   c.FillShape(Ellipse(f.X(0.7f), f.Y(0.74f), f.S(0.14f), f.S(0.1f)), Solid(Hex(0xe8b040, 0.3f)), 4);
   Gloss(c, f.X(0.3f), f.Y(0.44f), f.S(0.08f), f.S(0.12f), 0.6f);
