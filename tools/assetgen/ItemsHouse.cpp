@@ -1,4 +1,4 @@
-// Things of Ysolde's house: the clock's hands, the parlour's gifts, the cellar's key.
+// Things of Ysolde's house: the clock's wheels and hands, the parlour's gifts, the cellar's key.
 #include <cmath>
 
 #include "tools/assetgen/Items.h"
@@ -7,32 +7,23 @@ namespace assetgen::item {
 
 namespace {
 
-// A clock hand from its hub at (hx, hy) to its tip at (tx, ty): a slim shaft, a spade near
-// the tip and a ring round the hub, where it sits on the dial's pin.
-void Hand(Canvas& c, float hx, float hy, float tx, float ty, float width, Rgba colour) {
-  const float dx = tx - hx, dy = ty - hy, len = std::hypot(dx, dy);
+// A clock hand from its end at (ex, ey), which lies on the dial's pin, to its tip at
+// (tx, ty): a boss on the pin, a slim shaft, a spade near the tip.
+void Hand(Canvas& c, float ex, float ey, float tx, float ty, float width, Rgba colour) {
+  const float dx = tx - ex, dy = ty - ey, len = std::hypot(dx, dy);
   const float ux = dx / len, uy = dy / len, nx = -uy, ny = ux;
-  const float sx = hx + dx * 0.72f, sy = hy + dy * 0.72f;  // the spade's widest point
-  const float half = width * 0.5f;
+  const float half = width * 0.5f, boss = half * 0.6f;
+  const float hx = ex + ux * boss, hy = ey + uy * boss;    // the boss ends where the hand does
+  const float sx = ex + dx * 0.72f, sy = ey + dy * 0.72f;  // the spade's widest point
   Shape hand = Capsule(hx, hy, sx, sy, half * 0.35f);
   hand = Union(hand, Polygon({sx - ux * len * 0.12f, sy - uy * len * 0.12f, sx + nx * half,
                               sy + ny * half, tx, ty, sx - nx * half, sy - ny * half}));
-  hand = Union(hand, Circle(hx, hy, half * 0.95f));
+  hand = Union(hand, Circle(hx, hy, boss));
   Lit(c, hand, colour, 1.5f);
-  c.FillShape(Circle(hx, hy, half * 0.4f), Solid(Hex(0xc8a050)));
+  c.FillShape(Circle(hx, hy, boss * 0.45f), Solid(Hex(0xc8a050)));
 }
 
 }  // namespace
-
-// Hub at the right end, pointing left: the hour hand lies on the dial at nine o'clock.
-void HourHand(Canvas& c, const Frame& f, Rgba colour) {
-  Hand(c, f.X(1) - f.h * 0.5f, f.Y(0.5f), f.X(0), f.Y(0.5f), f.h, colour);
-}
-
-// Hub at the bottom, pointing up: the minute hand stands at twelve.
-void MinuteHand(Canvas& c, const Frame& f, Rgba colour) {
-  Hand(c, f.X(0.5f), f.Y(1) - f.w * 0.5f, f.X(0.5f), f.Y(0), f.w, colour);
-}
 
 // A clock's wheel: teeth round a rim, five spokes, the hub it turns on.
 void Gear(Canvas& c, const Frame& f, Rgba colour) {
@@ -48,6 +39,16 @@ void Gear(Canvas& c, const Frame& f, Rgba colour) {
   c.FillShape(Subtract(Circle(cx, cy, r * 0.6f), Circle(cx, cy, r * 0.55f)),
               Solid(Shade(colour, 0.6f)));
   c.FillShape(Circle(cx, cy, r * 0.09f), Solid(Shade(colour, 0.35f)));
+}
+
+// On the pin at the right end, pointing left: the hour hand lies on the dial at nine o'clock.
+void HourHand(Canvas& c, const Frame& f, Rgba colour) {
+  Hand(c, f.X(1), f.Y(0.5f), f.X(0), f.Y(0.5f), f.h, colour);
+}
+
+// On the pin at the bottom, pointing up: the minute hand stands at twelve.
+void MinuteHand(Canvas& c, const Frame& f, Rgba colour) {
+  Hand(c, f.X(0.5f), f.Y(1), f.X(0.5f), f.Y(0), f.w, colour);
 }
 
 void Vase(Canvas& c, const Frame& f, Rgba colour) {
