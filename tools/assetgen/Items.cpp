@@ -53,17 +53,19 @@ constexpr int kMargin = 2;        // room the outline needs inside the picture
 
 // A dark line round whatever is drawn: the drawing's alpha grown by kOutline, under it.
 Canvas Outlined(const Canvas& art) {
+  float reach[5][5];  // how much of a neighbour's alpha the line takes, by offset
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = -2; dx <= 2; ++dx)
+      reach[dy + 2][dx + 2] =
+          std::clamp(kOutline + 0.5f - std::hypot(float(dx), float(dy)), 0.0f, 1.0f);
   Canvas out(art.Width(), art.Height());
   const Rgba ink = Hex(0x1c140c, 0.9f);
   for (int y = 0; y < art.Height(); ++y)
     for (int x = 0; x < art.Width(); ++x) {
       float cover = 0;
       for (int dy = -2; dy <= 2; ++dy)
-        for (int dx = -2; dx <= 2; ++dx) {
-          const float reach =
-              std::clamp(kOutline + 0.5f - std::hypot(float(dx), float(dy)), 0.0f, 1.0f);
-          cover = std::max(cover, art.Pixel(x + dx, y + dy).a * reach);
-        }
+        for (int dx = -2; dx <= 2; ++dx)
+          cover = std::max(cover, art.Pixel(x + dx, y + dy).a * reach[dy + 2][dx + 2]);
       out.Blend(x, y, ink, cover);
     }
   out.Draw(art, 0, 0);

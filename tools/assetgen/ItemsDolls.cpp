@@ -37,8 +37,10 @@ void DollBody(Canvas& c, const Frame& f, Rgba colour, float reach) {
     c.FillShape(Circle(ex, ey, er), Solid(Hex(0x1a1410)));
     c.FillShape(Circle(ex - er * 0.3f, ey - er * 0.3f, er * 0.35f), Solid(Hex(0xffffff, 0.7f)));
   }
-  Stitches(c, cx - headR * 0.45f, headY + headR * 0.5f, cx + headR * 0.45f, headY + headR * 0.5f, 3,
-           headR * 0.18f, thread);
+  // The mouth: a seam sewn shut.
+  const float my = headY + headR * 0.5f, mx = headR * 0.45f;
+  c.FillShape(Capsule(cx - mx, my, cx + mx, my, std::max(0.45f, headR * 0.06f)), Solid(thread));
+  Stitches(c, cx - mx, my, cx + mx, my, 3, headR * 0.14f, thread);
   // The pin through the chest, its pearl head out to one side.
   const float px = f.X(0.62f), py = f.Y(0.56f), hx = f.X(0.86f), hy = f.Y(0.3f);
   c.FillShape(Capsule(px, py, hx, hy, std::max(0.5f, f.S(0.02f))), Solid(Hex(0xd8d8d8)));
