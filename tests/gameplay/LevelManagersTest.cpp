@@ -409,20 +409,19 @@ TEST_F(Levels, AmuletTakesTheNextDollOnceADollsDialogIsGone) {
 TEST_F(Levels, LeftToFindCountLeavesTheHiddenDollsOutUntilOnlyTheyRemain) {
   Open();
   AddAmuletButton();
-  Scene("room", Obj("cup", 0, 100) + Obj("pot", 0, 200) + Obj("doll", 7, 300) +
-                    Obj("doll2", 7, 500));
-  Progress(0,
-           {{"room", Param("ho_names", ";cup/l1;pot/l1;") +
-                         Param("vd_names", ";doll/l1;doll2/l1;")}},
-           Param("scenename", "room"));
+  Scene("room",
+        Obj("cup", 0, 100) + Obj("pot", 0, 200) + Obj("doll", 7, 300) + Obj("doll2", 7, 500));
+  Progress(
+      0, {{"room", Param("ho_names", ";cup/l1;pot/l1;") + Param("vd_names", ";doll/l1;doll2/l1;")}},
+      Param("scenename", "room"));
   Level(0);
   Ref<IUGDScene> scene = dynamic_cast<TSingleSceneLevelManager*>(manager.get())->GetLevelScene();
   struct Step {
     const char* found;
     int32_t left, remaining;
   };
-  const Step steps[] = {{nullptr, 2, 4}, {"cup", 1, 3}, {"pot", 2, 2}, {"doll", 1, 1},
-                        {"doll2", 0, 0}};
+  const Step steps[] = {
+      {nullptr, 2, 4}, {"cup", 1, 3}, {"pot", 2, 2}, {"doll", 1, 1}, {"doll2", 0, 0}};
   for (const Step& step : steps) {
     if (step.found) {
       Ref<ISceneObjectDef> object = Def(step.found);
