@@ -22,6 +22,7 @@ namespace {
 constexpr int kLoadSteps = 20000;
 constexpr uint32_t kSettleMs = 3000;
 constexpr uint32_t kTaskStartMs = 15000;
+const char* const kPlayerName = "Player";
 
 std::filesystem::path MakePreferenceFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "layoutcheck-XXXXXX").string();
@@ -53,6 +54,8 @@ GameRun::GameRun(const std::filesystem::path& programFolder) {
     failure_ = "cannot enter the program folder " + programFolder.string();
     return;
   }
+  // The language file the start-up parameters name, as the program reads it.
+  ReadStartupParams();
   LoadLanguage("");
   engine_ = TAbstractObject::Create<TEngine>();
   auto owned = std::make_unique<platform::HeadlessPlatform>();
@@ -68,6 +71,11 @@ GameRun::GameRun(const std::filesystem::path& programFolder) {
   if (!game || game->IsLoading()) {
     failure_ = "the game never finished loading";
     return;
+  }
+  // A player of one's own: the menu greets them and the diary keeps their story.
+  if (Ref<IUserProfileCollection> profiles = game->GetUserProfiles()) {
+    profiles->GetOrCreate(kPlayerName);
+    profiles->SetCurrent(kPlayerName);
   }
   baseScreens_ = game->GetStack()->Count();
   ready_ = true;

@@ -24,6 +24,8 @@ const std::set<std::string> kJudgedAsLoaded = {"GS_SplashLogos", "GS_Splash", "G
 const char* const kPlayScreen = "GS_Game";
 const char* const kCasePicker = "GS_SelectCase";
 const char* const kScenePicker = "GS_SelectScene";
+const char* const kTabButtons = "tab_buttons";
+constexpr uint32_t kPageSettleMs = 1500;
 
 std::vector<std::string> SplitOffer(const std::string& offer) {
   std::vector<std::string> names;
@@ -32,10 +34,83 @@ std::vector<std::string> SplitOffer(const std::string& offer) {
   return names;
 }
 
-std::string FileOf(const std::map<std::string, std::string>& files, const std::string& screen) {
-  auto found = files.find(screen);
-  return found != files.end() ? found->second : GameFileName;
-}
+struct Check {
+  GameRun& run;
+  const StoryNames& story;
+  std::map<std::string, std::string> files;
+  CheckContext context;
+
+  // The screen's widget tree as it stands now, reported under its window's file.
+  void Judge(const std::string& screenName) {
+    auto found = files.find(screenName);
+    context.file = found != files.end() ? found->second : GameFileName;
+    Ref<IGameScreenSlave> screen = run.Game().GetScreens()->GetScreen(Variant(screenName));
+    if (screen) CheckWidgetTree(screen->GetRootWidget(), context);
+  }
+
+  void EveryScreen() {
+    run.StartStory();
+    Ref<IGSCollection> screens = run.Game().GetScreens();
+    for (int i = 0; i < screens->Count(); ++i) {
+      Ref<IGameScreenSlave> screen = screens->GetScreen(Variant(i));
+      if (!screen || screen->GetName() == kPlayScreen) continue;
+      const std::string name = screen->GetName();
+      if (!kJudgedAsLoaded.count(name)) run.ShowAndSettle(name);
+      Judge(name);
+      EveryTab(*screen);
+      run.CloseShownScreens();
+    }
+  }
+
+  // A screen with pages behind tab buttons (the diary): each page the buttons show, as a
+  // click on its button opens it.
+  void EveryTab(IGameScreenSlave& screen) {
+    IWindow* window = screen.GetWindow();
+    auto* handler = dynamic_cast<IEventHandler*>(&screen);
+    Ref<IWidget> tabs = window ? window->FindWidget(kTabButtons) : nullptr;
+    Ref<IWidgetCollection> buttons = tabs ? tabs->GetChildren() : nullptr;
+    if (!handler || !buttons) return;
+    std::vector<Ref<IWidget>> shown;
+    for (int i = 0; i < buttons->Count(); ++i)
+      if (IWidget* button = buttons->ItemAt(i); button && button->IsVisible()) shown.emplace_back(button);
+    for (const Ref<IWidget>& button : shown) {
+      handler->OnWidgetEvent(button.get(), control_event::kButtonClick, 0);
+      run.Wait(kPageSettleMs);
+      Judge(screen.GetName());
+    }
+  }
+
+  // The pickers list what the story offers: each offer once, as the player meets it.
+  void EveryOffer() {
+    for (const std::string& offer : story.caseOffers) {
+      run.StartStory();
+      run.OfferCases(offer);
+      run.ShowAndSettle(kCasePicker);
+      Judge(kCasePicker);
+      run.CloseShownScreens();
+    }
+    for (const TaskToPlay& task : story.tasks) {
+      if (task.sceneOffer.empty()) continue;
+      run.StartStory();
+      run.AddScenes(task, SplitOffer(task.sceneOffer));
+      run.ShowAndSettle(kScenePicker, ParamsFromString("\\select_scene_names=" + task.sceneOffer));
+      Judge(kScenePicker);
+      run.CloseShownScreens();
+    }
+  }
+
+  void EveryTask() {
+    for (const TaskToPlay& task : story.tasks) {
+      if (run.PlayTask(task))
+        Judge(kPlayScreen);
+      else
+        context.reports->Add(DefaultScenarioFileName,
+                             task.caseName + "\\" + task.stageName + "\\" + task.taskName,
+                             "the play screen never handed the task to the player");
+      run.CloseShownScreens();
+    }
+  }
+};
 
 }  // namespace
 
@@ -50,52 +125,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const StoryNames story = ReadStoryNames();
-  const std::map<std::string, std::string> files = ReadScreenFiles();
   LayoutReports reports;
-  CheckContext context{"", &story.names, TRect{0, 0, DesignWidth, DesignHeight}, &reports};
-
-  run.StartStory();
-  Ref<IGSCollection> screens = run.Game().GetScreens();
-  for (int i = 0; i < screens->Count(); ++i) {
-    Ref<IGameScreenSlave> screen = screens->GetScreen(Variant(i));
-    if (!screen || screen->GetName() == kPlayScreen) continue;
-    const std::string name = screen->GetName();
-    if (!kJudgedAsLoaded.count(name)) run.ShowAndSettle(name);
-    context.file = FileOf(files, name);
-    CheckWidgetTree(screen->GetRootWidget(), context);
-    run.CloseShownScreens();
-  }
-
-  // The pickers list what the story offers: each offer once, as the player meets it.
-  for (const std::string& offer : story.caseOffers) {
-    run.StartStory();
-    run.OfferCases(offer);
-    run.ShowAndSettle(kCasePicker);
-    context.file = FileOf(files, kCasePicker);
-    CheckWidgetTree(screens->GetScreen(Variant(kCasePicker))->GetRootWidget(), context);
-    run.CloseShownScreens();
-  }
-  for (const TaskToPlay& task : story.tasks) {
-    if (task.sceneOffer.empty()) continue;
-    run.StartStory();
-    run.AddScenes(task, SplitOffer(task.sceneOffer));
-    run.ShowAndSettle(kScenePicker, ParamsFromString("\\select_scene_names=" + task.sceneOffer));
-    context.file = FileOf(files, kScenePicker);
-    CheckWidgetTree(screens->GetScreen(Variant(kScenePicker))->GetRootWidget(), context);
-    run.CloseShownScreens();
-  }
-
-  context.file = FileOf(files, kPlayScreen);
-  for (const TaskToPlay& task : story.tasks) {
-    if (run.PlayTask(task)) {
-      Ref<IGameScreenSlave> play = screens->GetScreen(Variant(kPlayScreen));
-      CheckWidgetTree(play ? play->GetRootWidget() : nullptr, context);
-    } else {
-      reports.Add(DefaultScenarioFileName, task.caseName + "\\" + task.stageName + "\\" + task.taskName,
-                  "the play screen never handed the task to the player");
-    }
-    run.CloseShownScreens();
-  }
+  Check check{run, story, ReadScreenFiles(),
+              CheckContext{"", &story.names, TRect{0, 0, DesignWidth, DesignHeight}, &reports}};
+  check.EveryScreen();
+  check.EveryOffer();
+  check.EveryTask();
 
   for (const std::string& line : reports.Lines()) std::printf("%s\n", line.c_str());
   return reports.Empty() ? 0 : 1;
