@@ -146,6 +146,20 @@ void GameRun::CloseShownScreens() {
   }
 }
 
+void GameRun::CloseScreensAbove(const std::string& screen) {
+  TGame& game = Game();
+  bool closed = false;
+  for (int tries = 0; tries < 8 && game.GetStack()->Count() > baseScreens_ &&
+                      game.GetTopScreenName() != screen;
+       ++tries) {
+    Ref<IGameScreenSlave> top = game.GetStack()->GetScreen(Variant(game.GetStack()->Count() - 1));
+    if (!top || !game.CloseScreen(top.get(), nullptr)) break;
+    Wait(500);
+    closed = true;
+  }
+  if (closed) Wait(kSettleMs);
+}
+
 bool GameRun::PlayTask(const TaskToPlay& play) {
   StartStory();
   Ref<IUGDCase> story = story_->GetCases()->GetItem(Variant(play.caseName));

@@ -37,6 +37,9 @@ class GameRun {
   bool PlayTask(const TaskToPlay& task);
   // Closes the screens above the one that was on top when the run was ready.
   void CloseShownScreens();
+  // Closes what a screen opened above itself as it showed (the diary its stage's letter),
+  // then lets it settle.
+  void CloseScreensAbove(const std::string& screen);
   void Wait(uint32_t milliseconds);
 
  private:

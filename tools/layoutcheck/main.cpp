@@ -21,6 +21,9 @@ namespace {
 // Screens that are not shown on request: the start-up ones have run already, the border
 // is drawn above every screen; their windows are judged as they stand.
 const std::set<std::string> kJudgedAsLoaded = {"GS_SplashLogos", "GS_Splash", "GS_Border"};
+// What a screen is shown with where the game shows it so: the diary reads the player's
+// story when the play screen asks it to.
+const std::map<std::string, std::string> kShowParams = {{"GS_Diary", "\\show_diary=1"}};
 const char* const kPlayScreen = "GS_Game";
 const char* const kCasePicker = "GS_SelectCase";
 const char* const kScenePicker = "GS_SelectScene";
@@ -55,7 +58,12 @@ struct Check {
       Ref<IGameScreenSlave> screen = screens->GetScreen(Variant(i));
       if (!screen || screen->GetName() == kPlayScreen) continue;
       const std::string name = screen->GetName();
-      if (!kJudgedAsLoaded.count(name)) run.ShowAndSettle(name);
+      if (!kJudgedAsLoaded.count(name)) {
+        auto params = kShowParams.find(name);
+        run.ShowAndSettle(name, params != kShowParams.end() ? ParamsFromString(params->second)
+                                                            : nullptr);
+        run.CloseScreensAbove(name);
+      }
       Judge(name);
       EveryTab(*screen);
       run.CloseShownScreens();
