@@ -81,7 +81,9 @@ class Sheet {
   int CellTop(int cell) const {
     return kGap + (cell / kColumns) * (kCellHeight + kCaptionHeight + kGap);
   }
-  void Put(int x, int y, uint32_t pixel) { pixels_[size_t(y) * size_t(width_) + size_t(x)] = pixel; }
+  void Put(int x, int y, uint32_t pixel) {
+    pixels_[size_t(y) * size_t(width_) + size_t(x)] = pixel;
+  }
 
   static uint32_t Average(const platform::PngImage& picture, int cellX, int cellY) {
     uint32_t sum[3] = {0, 0, 0};

@@ -149,8 +149,8 @@ void GameRun::CloseShownScreens() {
 void GameRun::CloseScreensAbove(const std::string& screen) {
   TGame& game = Game();
   bool closed = false;
-  for (int tries = 0; tries < 8 && game.GetStack()->Count() > baseScreens_ &&
-                      game.GetTopScreenName() != screen;
+  for (int tries = 0;
+       tries < 8 && game.GetStack()->Count() > baseScreens_ && game.GetTopScreenName() != screen;
        ++tries) {
     Ref<IGameScreenSlave> top = game.GetStack()->GetScreen(Variant(game.GetStack()->Count() - 1));
     if (!top || !game.CloseScreen(top.get(), nullptr)) break;
@@ -169,9 +169,9 @@ bool GameRun::PlayTask(const TaskToPlay& play) {
   AddScenes(play, play.scenes);
   SetRandomSeed(1);
   TGame& game = Game();
-  game.ShowScreen("GS_Game", ParamsFromString("\\case=" + play.caseName + "\\stage=" +
-                                              play.stageName + "\\task=" + play.taskName +
-                                              "\\participant=" + play.participant));
+  game.ShowScreen(
+      "GS_Game", ParamsFromString("\\case=" + play.caseName + "\\stage=" + play.stageName +
+                                  "\\task=" + play.taskName + "\\participant=" + play.participant));
   auto* screen = dynamic_cast<TTavelor2GameScreenGame*>(
       game.GetScreens()->GetScreen(Variant("GS_Game")).get());
   const uint32_t end = platform_->Milliseconds() + kTaskStartMs;

@@ -50,8 +50,12 @@ StoryNames ReadStoryNames() {
       const std::string stageName = ReadXmlStr(stage, "name");
       AddName(story, stageName);
       for (const Ref<IHierStorage>& task : Children(stage, "tasks", "task")) {
-        TaskToPlay play{caseName, stageName, ReadXmlStr(task, "name"), Param(task, "participant"),
-                        {}, Param(task, "select_scene_names")};
+        TaskToPlay play{caseName,
+                        stageName,
+                        ReadXmlStr(task, "name"),
+                        Param(task, "participant"),
+                        {},
+                        Param(task, "select_scene_names")};
         AddName(story, play.taskName);
         for (const char* key : {"scenename", "scenename2"})
           if (std::string scene = Param(task, key); !scene.empty()) play.scenes.push_back(scene);

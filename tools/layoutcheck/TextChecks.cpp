@@ -43,10 +43,11 @@ void CheckTextFits(TTextWidget& text, const CheckContext& context) {
   }
   if (!cut && !past) return;
   const std::string size = std::to_string(box.Width()) + "x" + std::to_string(box.Height());
-  const std::string what =
-      cut ? "is cut"
-          : "reaches past its height, to (" + std::to_string(takes.Left) + "," + std::to_string(takes.Top) +
-                " " + std::to_string(takes.Width()) + "x" + std::to_string(takes.Height()) + ")";
+  const std::string what = cut ? "is cut"
+                               : "reaches past its height, to (" + std::to_string(takes.Left) +
+                                     "," + std::to_string(takes.Top) + " " +
+                                     std::to_string(takes.Width()) + "x" +
+                                     std::to_string(takes.Height()) + ")";
   context.reports->Add(context.file, text.GetPath(),
                        "text \"" + text.GetText() + "\" does not fit its " + size + " box at " +
                            text.GetResourceName() + ": " + what);

@@ -99,7 +99,8 @@ bool IsLinked(IWidget& widget, const std::set<std::string>& linked) {
   const std::string path = widget.GetPath();
   for (const std::string& name : linked) {
     if (name == widget.GetName()) return true;
-    if (path.size() > name.size() && path.compare(path.size() - name.size(), name.size(), name) == 0)
+    if (path.size() > name.size() &&
+        path.compare(path.size() - name.size(), name.size(), name) == 0)
       return true;
   }
   return false;

@@ -60,8 +60,8 @@ struct Check {
       const std::string name = screen->GetName();
       if (!kJudgedAsLoaded.count(name)) {
         auto params = kShowParams.find(name);
-        run.ShowAndSettle(name, params != kShowParams.end() ? ParamsFromString(params->second)
-                                                            : nullptr);
+        run.ShowAndSettle(name,
+                          params != kShowParams.end() ? ParamsFromString(params->second) : nullptr);
         run.CloseScreensAbove(name);
       }
       Judge(name);
@@ -80,7 +80,8 @@ struct Check {
     if (!handler || !buttons) return;
     std::vector<Ref<IWidget>> shown;
     for (int i = 0; i < buttons->Count(); ++i)
-      if (IWidget* button = buttons->ItemAt(i); button && button->IsVisible()) shown.emplace_back(button);
+      if (IWidget* button = buttons->ItemAt(i); button && button->IsVisible())
+        shown.emplace_back(button);
     for (const Ref<IWidget>& button : shown) {
       handler->OnWidgetEvent(button.get(), control_event::kButtonClick, 0);
       run.Wait(kPageSettleMs);
