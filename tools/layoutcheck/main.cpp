@@ -4,7 +4,10 @@
 // not run.
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "foundation/EngineDeclarations.h"
 #include "foundation/Params.h"
