@@ -57,6 +57,8 @@ const PictureCase kPictures[] = {
     {{"a.png", "door", "size=24"}, 48, 24, true},
     {{"a.png", "door", "size=24", "frames=1"}, 24, 24, true},
     {{"a.png", "clock", "size=40"}, 40, 40, true},
+    {{"a.png", "item", "item=teapot", "w=56", "h=44"}, 56, 44, true},
+    {{"a.png", "item", "item=doll", "w=28", "h=36", "color=4fa3d9", "light=dim"}, 28, 36, true},
 };
 
 TEST(AssetGenImage, EveryPictureDecodesToItsSizeAndAlpha) {

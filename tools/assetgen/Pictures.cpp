@@ -31,7 +31,7 @@ const std::vector<PictureKind>& Kinds() {
       {"gull", Plain<GullPicture>},         {"comic", Plain<ComicPicture>},
       {"portrait", Plain<PortraitPicture>}, {"icon", Plain<IconPicture>},
       {"door", Plain<DoorPicture>},         {"clock", Plain<ClockPicture>},
-      {"place", Plain<PlacePicture>},
+      {"place", Plain<PlacePicture>},       {"item", Plain<ItemPicture>},
   };
   return kinds;
 }

@@ -48,6 +48,8 @@ Canvas GullPicture(const AssetArgs& args);
 Canvas ComicPicture(const AssetArgs& args);
 // Places.cpp: the scenes' places ("place=market" and so on), furnished round their objects.
 Canvas PlacePicture(const AssetArgs& args);
+// Items.cpp: a hidden object drawn as what it is ("item=teacup"), lit as its place.
+Canvas ItemPicture(const AssetArgs& args);
 
 // A font file: an absolute path as it is, a bare name inside the font folder.
 std::string ResolveFont(const std::string& name, const PictureContext& context);
