@@ -48,9 +48,10 @@ TXmlArena::~TXmlArena() {
 
 namespace {
 
-// Copies the bytes of `from`, or those before its first zero byte when `upToZero`, and
-// gives their count; `firstWide` becomes the place of the first byte beyond ASCII among
-// them (their count when there is none).
+// Copies (when `kCopy`) and scans the bytes of `from`, or those before its first zero byte
+// when `upToZero`, and gives their count; `firstWide` becomes the place of the first byte
+// beyond ASCII among them (their count when there is none).
+template <bool kCopy>
 size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firstWide) {
   const char* in = from.data();
   size_t n = from.size();
@@ -60,7 +61,7 @@ size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firs
   const __m128i zero = _mm_setzero_si128();
   for (; i + 16 <= n; i += 16) {
     __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), block);
+    if constexpr (kCopy) _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), block);
     unsigned wide = firstWide == SIZE_MAX ? unsigned(_mm_movemask_epi8(block)) : 0;
     unsigned zeros = upToZero ? unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, zero))) : 0;
     if (!(wide | zeros)) continue;
@@ -73,14 +74,14 @@ size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firs
     }
     firstWide = i + unsigned(__builtin_ctz(wide));
     if (!upToZero) {
-      std::memcpy(to + i + 16, in + i + 16, n - i - 16);
+      if constexpr (kCopy) std::memcpy(to + i + 16, in + i + 16, n - i - 16);
       return n;
     }
   }
 #endif
   for (; i < n; ++i) {
     if (upToZero && in[i] == 0) break;
-    to[i] = in[i];
+    if constexpr (kCopy) to[i] = in[i];
     if (firstWide == SIZE_MAX && static_cast<uint8_t>(in[i]) >= 0x80) firstWide = i;
   }
   if (firstWide == SIZE_MAX) firstWide = i;
@@ -90,13 +91,21 @@ size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firs
 }  // namespace
 
 std::string_view TXmlArena::CopyText(std::string_view text, size_t* firstWide, bool upToZero) {
-  if (text.size() > SIZE_MAX / 2) throw std::bad_alloc();
-  auto* copy = static_cast<char*>(Allocate(text.size() + kXmlTextPadding));
+  char* copy = TextRoom(text.size());
   size_t wide;
-  size_t length = CopyScanning(copy, text, upToZero, wide);
+  size_t length = CopyScanning<true>(copy, text, upToZero, wide);
   if (firstWide) *firstWide = wide;
   std::memset(copy + length, 0, kXmlTextPadding);
   return std::string_view(copy, length);
+}
+
+char* TXmlArena::TextRoom(size_t size) {
+  if (size > SIZE_MAX / 2) throw std::bad_alloc();
+  return static_cast<char*>(Allocate(size + kXmlTextPadding));
+}
+
+size_t ScanXmlText(std::string_view text, bool upToZero, size_t& firstWide) {
+  return CopyScanning<false>(nullptr, text, upToZero, firstWide);
 }
 
 void* TXmlArena::AllocateSlow(size_t size) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/OwnPictureMark.h"
 #include "tools/assetgen/AssetArgs.h"
 
 namespace assetgen {
@@ -58,7 +59,10 @@ std::vector<uint8_t> EncodePng(int width, int height, int channels,
     ok = WritePng(png, info, width, height, colourType, pixels.data(), rowBytes);
   }
   png_destroy_write_struct(&png, &info);
-  if (!ok) throw AssetError("PNG encoding failed");
+  if (!ok || out.size() < own_picture::kMarkOffset) throw AssetError("PNG encoding failed");
+  // The game's own pictures skip their checksums when read.
+  constexpr auto kMark = own_picture::Chunk();
+  out.insert(out.begin() + own_picture::kMarkOffset, kMark.begin(), kMark.end());
   return out;
 }
 
