@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -29,8 +30,49 @@ TXmlArena* TXmlArena::Make(TXmlNameTable* names, size_t input) {
   arena->next_ = room + kHead;
   arena->end_ = room + kHead + first;
   arena->blockSize_ = first;
+  // A large document's nodes fill a few large blocks rather than many small ones.
+  arena->largestBlock_ = std::max(size_t(64 * 1024), input / 8);
   return arena;
 }
+
+namespace {
+
+// Each block begins with a link to the block before and its size; the size's low bit
+// tells a block mapped from the system from one of the heap.
+struct BlockHead {
+  void* previous;
+  size_t bytes;
+};
+constexpr size_t kBlockHead = sizeof(BlockHead);
+// Blocks this large come straight from the system with their pages present at once: a
+// fault for every page costs more than the parse of it.
+constexpr size_t kMappedBlock = 1024 * 1024;
+
+char* NewBlock(size_t bytes, void* previous) {
+  void* room = nullptr;
+  bool mapped = bytes >= kMappedBlock;
+  if (mapped) {
+    room = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE,
+                -1, 0);
+    if (room == MAP_FAILED) room = nullptr;
+  } else {
+    room = std::malloc(bytes);
+  }
+  if (!room) throw std::bad_alloc();
+  *static_cast<BlockHead*>(room) = {previous, bytes | (mapped ? 1 : 0)};
+  return static_cast<char*>(room);
+}
+
+void* FreeBlock(void* block) {
+  BlockHead head = *static_cast<BlockHead*>(block);
+  if (head.bytes & 1)
+    munmap(block, head.bytes & ~size_t(1));
+  else
+    std::free(block);
+  return head.previous;
+}
+
+}  // namespace
 
 void TXmlArena::Destroy() {
   this->~TXmlArena();
@@ -38,11 +80,7 @@ void TXmlArena::Destroy() {
 }
 
 TXmlArena::~TXmlArena() {
-  while (blocks_) {
-    void* previous = *static_cast<void**>(blocks_);
-    std::free(blocks_);
-    blocks_ = previous;
-  }
+  while (blocks_) blocks_ = FreeBlock(blocks_);
   names_->Release();
 }
 
@@ -109,22 +147,19 @@ size_t ScanXmlText(std::string_view text, bool upToZero, size_t& firstWide) {
 }
 
 void* TXmlArena::AllocateSlow(size_t size) {
-  constexpr size_t kLink = sizeof(void*);
-  constexpr size_t kLargestBlock = 64 * 1024;
+  if (size > SIZE_MAX / 2) throw std::bad_alloc();
   // Something large gets a block of its own; the current block goes on serving the rest.
   bool own = size > blockSize_ / 4;
-  size_t bytes = own ? size + kLink : std::max(blockSize_, size + kLink);
-  auto* block = static_cast<char*>(std::malloc(bytes));
-  if (!block) throw std::bad_alloc();
+  size_t bytes = own ? size + kBlockHead : std::max(blockSize_, size + kBlockHead);
+  char* block = NewBlock(bytes, blocks_);
   // Blocks are listed only to be freed; the block being filled stays the same for
   // something large.
-  *reinterpret_cast<void**>(block) = blocks_;
   blocks_ = block;
-  if (own) return block + kLink;
-  next_ = block + kLink + size;
+  if (own) return block + kBlockHead;
+  next_ = block + kBlockHead + size;
   end_ = block + bytes;
-  if (!own) blockSize_ = std::min(blockSize_ * 2, kLargestBlock);
-  return block + kLink;
+  blockSize_ = std::min(blockSize_ * 2, largestBlock_);
+  return block + kBlockHead;
 }
 
 // ---------------------------------------------------------------------------------------

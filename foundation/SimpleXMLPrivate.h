@@ -186,8 +186,10 @@ class TXmlArena {
   void* AllocateSlow(size_t size);
   char* next_ = nullptr;
   char* end_ = nullptr;
-  void* blocks_ = nullptr;  // the newest block; each begins with a link to the one before
+  // The newest block; each begins with a link to the one before and its size.
+  void* blocks_ = nullptr;
   size_t blockSize_ = 4096;
+  size_t largestBlock_ = 64 * 1024;  // what blocks grow to: more for a large input
   size_t refs_ = 0;
   size_t nodes_ = 0;
   size_t nodeRefs_ = 0;
