@@ -4,7 +4,7 @@
 # frame and quits at once (headless backend, a script of one "quit"): user plus system
 # time of each run, and their median. Run it by hand on an optimised build.
 set -euo pipefail
-build=${1:-build/release}
+build=$(realpath "${1:-build/release}")
 runs=${2:-9}
 program=$build/game/tavelor2
 [[ -x $program ]] || { echo "no program at $program (build $build first)" >&2; exit 1; }

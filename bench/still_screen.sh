@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # still_screen.sh [BUILD_DIR] [RUNS]
 # The processor time the sample game takes on a screen that does not change, in a window
-# of a virtual X display (Xvfb): the game goes to its main screen with a player (Ann of
-# the end-to-end tests), and once it has stayed there a moment its process's user plus
-# system time is read over 5 s. Printed as a share of one core per run, and the median.
+# of a virtual X display (Xvfb): the game goes to its diary with a new player (Ann of the
+# end-to-end tests: her first letter, then the list of cases), and once it has stayed
+# there a moment its process's user plus system time is read over 5 s. Printed as a share of one core per run, and the median.
 # Run it by hand on an optimised build.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-build/release}
+build=$(realpath "${1:-build/release}")
 runs=${2:-5}
 program=$build/game/tavelor2
 datatool=$build/tools/datatool
@@ -20,11 +20,16 @@ xvfb=$!
 trap 'kill $xvfb 2> /dev/null; rm -rf "$work"' EXIT
 sleep 1
 cat > "$work/still.script" << 'SCRIPT'
-wait-screen GS_Splash 20000
-wait 1500
+wait-screen GS_Splash 30000
+wait 6000
 click 512 700
-wait-screen GS_Main 20000
-move 1000 740
+wait-screen GS_Main 30000
+wait 500
+click 512 360
+wait 3000
+click 512 650
+wait-screen GS_Diary 10000
+move 1000 600
 wait 3000
 screenshot still.png
 wait 12000

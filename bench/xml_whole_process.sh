@@ -6,7 +6,7 @@
 # processor time (user plus system) of each, their medians, and the throughput ratio.
 # Run it by hand on an optimised build.
 set -euo pipefail
-build=${1:-build/release}
+build=$(realpath "${1:-build/release}")
 runs=${2:-7}
 megabytes=${3:-13}
 ours=$build/tools/datatool
