@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/OwnPictureMark.h"
+
 bool AcceptableImageSize(uint64_t width, uint64_t height, int32_t maxSide) {
   if (width == 0 || height == 0) return false;
   if (width > uint64_t(maxSide) || height > uint64_t(maxSide)) return false;
@@ -73,6 +75,13 @@ bool RunPngRead(PngJob* job) {
     return false;
   }
   png_set_read_fn(png, &job->source, PngRead);
+  if (own_picture::IsMarked(job->source.data, job->source.size)) {
+    // Made by our own generator: the checksums are not worth their time.
+    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#ifdef PNG_IGNORE_ADLER32
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
+  }
   // Our own cap is checked below; libpng's must not be the smaller one.
   png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
   png_read_info(png, info);
@@ -103,7 +112,8 @@ bool RunPngRead(PngJob* job) {
     job->greyOut->assign(size_t(width) * size_t(height), 0);
     first = job->greyOut->data();
   } else {
-    job->surface->SetSize(int32_t(width), int32_t(height));
+    // Every pixel is written below (each pass of an interlaced picture fills its own).
+    job->surface->SetSizeForOverwrite(int32_t(width), int32_t(height));
     if (job->surface->GetWidth() != int32_t(width)) png_longjmp(png, 1);
     first = reinterpret_cast<unsigned char*>(job->surface->GetScanLine(0));
   }
@@ -203,7 +213,7 @@ bool RunJpegRead(JpegJob* job) {
   }
   int32_t width = int32_t(info.output_width);
   int32_t height = int32_t(info.output_height);
-  job->surface->SetSize(width, height);
+  job->surface->SetSizeForOverwrite(width, height);
   if (job->surface->GetWidth() != width) JpegFail(j_common_ptr(&info));
   job->row->resize(size_t(width) * 3);
   while (info.output_scanline < info.output_height) {

@@ -42,6 +42,11 @@ void TSurface::FreePixels() {
 }
 
 void TSurface::SetSize(int32_t width, int32_t height) {
+  SetSizeForOverwrite(width, height);
+  if (pixels_) std::memset(pixels_, 0, size_t(width_) * size_t(height_) * 4);
+}
+
+void TSurface::SetSizeForOverwrite(int32_t width, int32_t height) {
   FreePixels();
   int64_t w = std::clamp<int64_t>(width, 0, kMaxSide);
   int64_t h = std::clamp<int64_t>(height, 0, kMaxSide);
@@ -49,15 +54,14 @@ void TSurface::SetSize(int32_t width, int32_t height) {
   width_ = int32_t(w);
   height_ = int32_t(h);
   if (w * h == 0) return;
-  // One zero-filled block, aligned to the cache line so that whole-row vector stores never
-  // straddle two lines; a failed allocation leaves an empty surface, not a crash.
+  // One block, aligned to the cache line so that whole-row vector stores never straddle
+  // two lines; a failed allocation leaves an empty surface, not a crash.
   const size_t bytes = (size_t(w * h) * 4 + 63) & ~size_t(63);
   pixels_ = static_cast<uint32_t*>(std::aligned_alloc(64, bytes));
   if (!pixels_) {
     width_ = height_ = 0;
     return;
   }
-  std::memset(pixels_, 0, bytes);
   rows_.resize(size_t(h));
   for (int64_t y = 0; y < h; ++y) rows_[size_t(y)] = pixels_ + y * w;
 }

@@ -42,6 +42,8 @@ class TSurface : public TAbstractObject, public ISurface {
   int32_t GetWidth() override { return width_; }
   int32_t GetHeight() override { return height_; }
   void SetSize(int32_t width, int32_t height) override;
+  // As SetSize, but the pixels start undefined: for a decoder that writes every one.
+  void SetSizeForOverwrite(int32_t width, int32_t height);
   uint32_t* GetScanLine(int32_t y) override;
   uint32_t GetPixel(int32_t x, int32_t y) override;
   void SetPixel(int32_t x, int32_t y, uint32_t pixel) override;

@@ -4,6 +4,9 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -24,13 +27,46 @@ inline uint32_t Mix(uint32_t value, uint32_t keyWord, uint32_t sum) {
   return keyWord + (((value << 4) ^ (value >> 5)) + (value ^ sum));
 }
 
+#ifdef __SSE2__
+// Deciphers four blocks side by side (the blocks are independent): what a game file's
+// start-up read spends most of its time on.
+void DecipherFourBlocks(char* p, const TXteaKey key) {
+  __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+  __m128i l = _mm_castps_si128(
+      _mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
+  __m128i r = _mm_castps_si128(
+      _mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), _MM_SHUFFLE(3, 1, 3, 1)));
+  auto mix = [](__m128i v, uint32_t keyWord, uint32_t sum) {
+    __m128i shifted = _mm_xor_si128(_mm_slli_epi32(v, 4), _mm_srli_epi32(v, 5));
+    __m128i salted = _mm_xor_si128(v, _mm_set1_epi32(int32_t(sum)));
+    return _mm_add_epi32(_mm_set1_epi32(int32_t(keyWord)), _mm_add_epi32(shifted, salted));
+  };
+  uint32_t sum = kXteaDelta * kCycles;
+  for (int i = 0; i < kCycles; ++i) {
+    r = _mm_sub_epi32(r, mix(l, key[(sum >> 11) & 3], sum));
+    sum -= kXteaDelta;
+    l = _mm_sub_epi32(l, mix(r, key[sum & 3], sum));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_unpacklo_epi32(l, r));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), _mm_unpackhi_epi32(l, r));
+}
+#endif
+
 std::string CodeString(std::string_view text, std::string_view key, bool encipher) {
   TXteaKey k;
   XteaKeyWords(key, k);
   std::string out(text);
   size_t blocks = text.size() / 8;
   TXteaBlock mask{k[0] ^ k[2] ^ kXteaDelta, k[1] ^ k[3] ^ kXteaDelta};
-  for (size_t i = 0; i < blocks; ++i) {
+  size_t first = 0;
+#ifdef __SSE2__
+  // All but the last block: the tail's mask is the last block's cipher text.
+  if (!encipher) {
+    for (; first + 5 <= blocks; first += 4) DecipherFourBlocks(out.data() + 8 * first, k);
+  }
+#endif
+  for (size_t i = first; i < blocks; ++i) {
     char* p = out.data() + 8 * i;
     TXteaBlock block{LoadLE(p), LoadLE(p + 4)};
     if (encipher) {

@@ -1,5 +1,9 @@
 #include "foundation/ElHashList.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -33,8 +37,22 @@ bool TElHashList::SameKey(std::string_view a, std::string_view b) const {
 }
 
 int TElHashList::Find(uint32_t hash, std::string_view key) const {
-  for (int i = 0; i < count_; ++i)
-    if (entries_[i].hash == hash && SameKey(entries_[i].key, key)) return i;
+  const uint32_t* hashes = hashes_.data();
+  int i = 0;
+#ifdef __SSE2__
+  // Eight hashes a step: most searches pass every entry (a new name) or most of them.
+  const __m128i wanted = _mm_set1_epi32(int32_t(hash));
+  for (; i + 8 <= count_; i += 8) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hashes + i));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hashes + i + 4));
+    __m128i hit = _mm_or_si128(_mm_cmpeq_epi32(a, wanted), _mm_cmpeq_epi32(b, wanted));
+    if (!_mm_movemask_epi8(hit)) continue;
+    for (int j = i; j < i + 8; ++j)
+      if (hashes[j] == hash && SameKey(entries_[j].key, key)) return j;
+  }
+#endif
+  for (; i < count_; ++i)
+    if (hashes[i] == hash && SameKey(entries_[i].key, key)) return i;
   return -1;
 }
 
@@ -65,7 +83,10 @@ void TElHashList::InsertItem(int index, std::string_view key, void* object) {
   if (count_ == capacity_) Grow();
   std::move_backward(entries_.begin() + index, entries_.begin() + count_,
                      entries_.begin() + count_ + 1);
+  std::move_backward(hashes_.begin() + index, hashes_.begin() + count_,
+                     hashes_.begin() + count_ + 1);
   entries_[index] = {hash, object, std::string(key)};
+  hashes_[size_t(index)] = hash;
   ++count_;
 }
 
@@ -91,7 +112,9 @@ void TElHashList::Delete(int index) {
   // The entry leaves before its object is released: a handler that reaches back into
   // the list (a destructor removing a sibling) then sees it consistent.
   std::move(entries_.begin() + index + 1, entries_.begin() + count_, entries_.begin() + index);
+  std::move(hashes_.begin() + index + 1, hashes_.begin() + count_, hashes_.begin() + index);
   entries_[size_t(count_ - 1)] = TEntry{};
+  hashes_[size_t(count_ - 1)] = 0;
   --count_;
   ShrinkIfSparse();
   Release(object);
@@ -108,10 +131,14 @@ void TElHashList::Move(int fromIndex, int toIndex) {
   CheckIndex(toIndex);
   auto from = entries_.begin() + fromIndex;
   auto to = entries_.begin() + toIndex;
+  auto hashFrom = hashes_.begin() + fromIndex;
+  auto hashTo = hashes_.begin() + toIndex;
   if (fromIndex < toIndex) {
     std::rotate(from, from + 1, to + 1);
+    std::rotate(hashFrom, hashFrom + 1, hashTo + 1);
   } else if (fromIndex > toIndex) {
     std::rotate(to, from, from + 1);
+    std::rotate(hashTo, hashFrom, hashFrom + 1);
   }
 }
 
@@ -119,11 +146,14 @@ void TElHashList::Swap(int a, int b) {
   CheckIndex(a);
   CheckIndex(b);
   std::swap(entries_[size_t(a)], entries_[size_t(b)]);
+  std::swap(hashes_[size_t(a)], hashes_[size_t(b)]);
 }
 
 void TElHashList::Clear() {
   std::vector<TEntry> old;
   old.swap(entries_);
+  hashes_.clear();
+  hashes_.shrink_to_fit();
   int oldCount = std::exchange(count_, 0);
   capacity_ = 0;
   for (int i = oldCount - 1; i >= 0; --i) Release(old[i].object);
@@ -134,7 +164,11 @@ void TElHashList::SetCapacity(int capacity) {
     throw EElHashListError("Invalid ElHashList capacity.");
   bool shrinking = capacity < capacity_;
   entries_.resize(capacity);
-  if (shrinking) entries_.shrink_to_fit();
+  hashes_.resize(size_t(capacity));
+  if (shrinking) {
+    entries_.shrink_to_fit();
+    hashes_.shrink_to_fit();
+  }
   capacity_ = capacity;
 }
 

@@ -101,6 +101,8 @@ class TElHashList {
   bool caseInsensitive_ = false;
   THashMode hashMode_ = THashMode::MD5;
   std::vector<TEntry> entries_;  // Capacity entries, the first Count in use
+  // The entries' hashes side by side: a search reads them without touching the entries.
+  std::vector<uint32_t> hashes_;
   int count_ = 0;
   int capacity_ = 0;
   TDeleteEvent onDelete_;

@@ -225,8 +225,8 @@ Ref<IXmlDocument> LoadXmlDocumentFromXml(std::string_view text);
 // or in the code page when its declaration names another encoding. Malformed UTF-8 loads
 // as an empty document.
 Ref<IXmlDocument> LoadXmlFromBuffer(const void* bytes, size_t size);
-// The whole file, a data path of the resource file tree, through LoadXmlFromBuffer; none
-// when it cannot be found.
+// The whole file, a data path of the resource file tree, read as LoadXmlFromBuffer reads
+// a buffer; none when it cannot be found.
 Ref<IXmlDocument> LoadXmlFile(const std::string& path);
 
 // The binary-xml form's magic.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -29,8 +30,49 @@ TXmlArena* TXmlArena::Make(TXmlNameTable* names, size_t input) {
   arena->next_ = room + kHead;
   arena->end_ = room + kHead + first;
   arena->blockSize_ = first;
+  // A large document's nodes fill a few large blocks rather than many small ones.
+  arena->largestBlock_ = std::max(size_t(64 * 1024), input / 8);
   return arena;
 }
+
+namespace {
+
+// Each block begins with a link to the block before and its size; the size's low bit
+// tells a block mapped from the system from one of the heap.
+struct BlockHead {
+  void* previous;
+  size_t bytes;
+};
+constexpr size_t kBlockHead = sizeof(BlockHead);
+// Blocks this large come straight from the system with their pages present at once: a
+// fault for every page costs more than the parse of it.
+constexpr size_t kMappedBlock = 1024 * 1024;
+
+char* NewBlock(size_t bytes, void* previous) {
+  void* room = nullptr;
+  bool mapped = bytes >= kMappedBlock;
+  if (mapped) {
+    room = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE,
+                -1, 0);
+    if (room == MAP_FAILED) room = nullptr;
+  } else {
+    room = std::malloc(bytes);
+  }
+  if (!room) throw std::bad_alloc();
+  *static_cast<BlockHead*>(room) = {previous, bytes | (mapped ? 1 : 0)};
+  return static_cast<char*>(room);
+}
+
+void* FreeBlock(void* block) {
+  BlockHead head = *static_cast<BlockHead*>(block);
+  if (head.bytes & 1)
+    munmap(block, head.bytes & ~size_t(1));
+  else
+    std::free(block);
+  return head.previous;
+}
+
+}  // namespace
 
 void TXmlArena::Destroy() {
   this->~TXmlArena();
@@ -38,19 +80,16 @@ void TXmlArena::Destroy() {
 }
 
 TXmlArena::~TXmlArena() {
-  while (blocks_) {
-    void* previous = *static_cast<void**>(blocks_);
-    std::free(blocks_);
-    blocks_ = previous;
-  }
+  while (blocks_) blocks_ = FreeBlock(blocks_);
   names_->Release();
 }
 
 namespace {
 
-// Copies the bytes of `from`, or those before its first zero byte when `upToZero`, and
-// gives their count; `firstWide` becomes the place of the first byte beyond ASCII among
-// them (their count when there is none).
+// Copies (when `kCopy`) and scans the bytes of `from`, or those before its first zero byte
+// when `upToZero`, and gives their count; `firstWide` becomes the place of the first byte
+// beyond ASCII among them (their count when there is none).
+template <bool kCopy>
 size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firstWide) {
   const char* in = from.data();
   size_t n = from.size();
@@ -60,7 +99,7 @@ size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firs
   const __m128i zero = _mm_setzero_si128();
   for (; i + 16 <= n; i += 16) {
     __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), block);
+    if constexpr (kCopy) _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), block);
     unsigned wide = firstWide == SIZE_MAX ? unsigned(_mm_movemask_epi8(block)) : 0;
     unsigned zeros = upToZero ? unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, zero))) : 0;
     if (!(wide | zeros)) continue;
@@ -73,14 +112,14 @@ size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firs
     }
     firstWide = i + unsigned(__builtin_ctz(wide));
     if (!upToZero) {
-      std::memcpy(to + i + 16, in + i + 16, n - i - 16);
+      if constexpr (kCopy) std::memcpy(to + i + 16, in + i + 16, n - i - 16);
       return n;
     }
   }
 #endif
   for (; i < n; ++i) {
     if (upToZero && in[i] == 0) break;
-    to[i] = in[i];
+    if constexpr (kCopy) to[i] = in[i];
     if (firstWide == SIZE_MAX && static_cast<uint8_t>(in[i]) >= 0x80) firstWide = i;
   }
   if (firstWide == SIZE_MAX) firstWide = i;
@@ -90,32 +129,37 @@ size_t CopyScanning(char* to, std::string_view from, bool upToZero, size_t& firs
 }  // namespace
 
 std::string_view TXmlArena::CopyText(std::string_view text, size_t* firstWide, bool upToZero) {
-  if (text.size() > SIZE_MAX / 2) throw std::bad_alloc();
-  auto* copy = static_cast<char*>(Allocate(text.size() + kXmlTextPadding));
+  char* copy = TextRoom(text.size());
   size_t wide;
-  size_t length = CopyScanning(copy, text, upToZero, wide);
+  size_t length = CopyScanning<true>(copy, text, upToZero, wide);
   if (firstWide) *firstWide = wide;
   std::memset(copy + length, 0, kXmlTextPadding);
   return std::string_view(copy, length);
 }
 
+char* TXmlArena::TextRoom(size_t size) {
+  if (size > SIZE_MAX / 2) throw std::bad_alloc();
+  return static_cast<char*>(Allocate(size + kXmlTextPadding));
+}
+
+size_t ScanXmlText(std::string_view text, bool upToZero, size_t& firstWide) {
+  return CopyScanning<false>(nullptr, text, upToZero, firstWide);
+}
+
 void* TXmlArena::AllocateSlow(size_t size) {
-  constexpr size_t kLink = sizeof(void*);
-  constexpr size_t kLargestBlock = 64 * 1024;
+  if (size > SIZE_MAX / 2) throw std::bad_alloc();
   // Something large gets a block of its own; the current block goes on serving the rest.
   bool own = size > blockSize_ / 4;
-  size_t bytes = own ? size + kLink : std::max(blockSize_, size + kLink);
-  auto* block = static_cast<char*>(std::malloc(bytes));
-  if (!block) throw std::bad_alloc();
+  size_t bytes = own ? size + kBlockHead : std::max(blockSize_, size + kBlockHead);
+  char* block = NewBlock(bytes, blocks_);
   // Blocks are listed only to be freed; the block being filled stays the same for
   // something large.
-  *reinterpret_cast<void**>(block) = blocks_;
   blocks_ = block;
-  if (own) return block + kLink;
-  next_ = block + kLink + size;
+  if (own) return block + kBlockHead;
+  next_ = block + kBlockHead + size;
   end_ = block + bytes;
-  if (!own) blockSize_ = std::min(blockSize_ * 2, kLargestBlock);
-  return block + kLink;
+  blockSize_ = std::min(blockSize_ * 2, largestBlock_);
+  return block + kBlockHead;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -144,6 +144,8 @@ class TXmlArena {
   // ASCII is (the size of the copy when there is none).
   std::string_view CopyText(std::string_view text, size_t* firstWide = nullptr,
                             bool upToZero = false);
+  // Room for a text of `size` bytes and its kXmlTextPadding, filled by the caller.
+  char* TextRoom(size_t size);
   // Held by the document loading into it and by every node made in it.
   void AddRef() { ++refs_; }
   void Release() {
@@ -184,8 +186,10 @@ class TXmlArena {
   void* AllocateSlow(size_t size);
   char* next_ = nullptr;
   char* end_ = nullptr;
-  void* blocks_ = nullptr;  // the newest block; each begins with a link to the one before
+  // The newest block; each begins with a link to the one before and its size.
+  void* blocks_ = nullptr;
   size_t blockSize_ = 4096;
+  size_t largestBlock_ = 64 * 1024;  // what blocks grow to: more for a large input
   size_t refs_ = 0;
   size_t nodes_ = 0;
   size_t nodeRefs_ = 0;
@@ -195,6 +199,11 @@ class TXmlArena {
 
 // Readable zero bytes after the copy of a loaded text.
 constexpr size_t kXmlTextPadding = 32;
+
+// The count of the text's bytes, or of those before its first zero byte when `upToZero`;
+// `firstWide` becomes the place of the first byte beyond ASCII among them (their count
+// when there is none).
+size_t ScanXmlText(std::string_view text, bool upToZero, size_t& firstWide);
 
 // The next capacity of a full attribute or child array: by 4 while below 9, by 16 up to
 // 64, then by a quarter.
@@ -802,6 +811,14 @@ class TXmlDocument : public TXmlNode, public IXmlDocument {
   // declaration names. Malformed UTF-8 gives an empty document, or, when
   // `ansiFallback`, is read in the code page.
   void LoadBytes(std::string_view bytes, bool ansiFallback, bool upToZero = false);
+  // The same for a file's bytes, read straight into the arena of the load. False when
+  // the file cannot be opened. A file of exactly the binary form's magic is text when
+  // `magicAloneIsText`.
+  bool LoadFileBytes(const std::string& path, bool ansiFallback, bool upToZero,
+                     bool magicAloneIsText);
+  // Parses text that lies in `arena` followed by its padding; firstWide: the place of its
+  // first byte beyond ASCII (its size when none).
+  void ParseLoaded(TXmlArena* arena, std::string_view text, size_t firstWide, bool ansiFallback);
   // Empties the document: children and attributes.
   void Reset();
   // A new arena for a load of `input` bytes into the document (on the table `names`).

@@ -763,6 +763,11 @@ void TXmlDocument::LoadBytes(std::string_view bytes, bool ansiFallback, bool upT
   TXmlArena* arena = StartLoad(names_, bytes.size());
   size_t firstWide;
   std::string_view text = arena->CopyText(bytes, &firstWide, upToZero);
+  ParseLoaded(arena, text, firstWide, ansiFallback);
+}
+
+void TXmlDocument::ParseLoaded(TXmlArena* arena, std::string_view text, size_t firstWide,
+                               bool ansiFallback) {
   if (DeclaresOtherEncoding(text)) return ParseText(AnsiToUtf8(text));
   // A byte-order mark says nothing the parser needs; it is not text of the document.
   if (text.substr(0, 3) == "\xEF\xBB\xBF") {

@@ -109,6 +109,12 @@ TBufferedFileStream::~TBufferedFileStream() {
   close(fd_);
 }
 
+namespace {
+// Reads at least this large go straight to the caller: a whole file read at once is
+// neither buffered nor copied twice.
+constexpr size_t kDirectRead = 4 * 1024;
+}  // namespace
+
 size_t TBufferedFileStream::Read(void* buffer, size_t count) {
   auto* out = static_cast<uint8_t*>(buffer);
   size_t done = 0;
@@ -122,7 +128,7 @@ size_t TBufferedFileStream::Read(void* buffer, size_t count) {
       continue;
     }
     // Large reads bypass the buffer; small ones refill it.
-    if (count - done >= kBlockSize) {
+    if (count - done >= kDirectRead) {
       ssize_t n = pread(fd_, out + done, count - done, position_);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;

@@ -49,7 +49,7 @@ bool HeadlessPlatform::WaitEvent(Event& event) {
 bool HeadlessPlatform::SetMode(const VideoMode& mode) {
   if (!created_) return false;
   mode_ = mode;
-  wholeNext_ = true;
+  schedule_.SendWholeNext();
   return true;
 }
 
@@ -62,7 +62,7 @@ void HeadlessPlatform::Present(const Frame& frame) {
   if (shownSize_ != Size{frame.width, frame.height}) {
     shownSize_ = {frame.width, frame.height};
     shown_.assign(size_t(frame.width) * size_t(frame.height), 0);
-    wholeNext_ = true;
+    schedule_.SendWholeNext();
   }
   auto copy = [&](const Rect& r) {
     Rect c{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, frame.width),
@@ -74,12 +74,11 @@ void HeadlessPlatform::Present(const Frame& frame) {
                 shown_.data() + size_t(y) * size_t(frame.width) + size_t(c.Left));
     }
   };
-  if (wholeNext_) {
-    copy({0, 0, frame.width, frame.height});
-    wholeNext_ = false;
-    return;
-  }
-  for (const Rect& r : frame.dirty) copy(r);
+  PresentPlan plan = schedule_.Take(frame);
+  if (plan.sendWhole) copy({0, 0, frame.width, frame.height});
+  if (plan.sendDirty)
+    for (const Rect& r : frame.dirty) copy(r);
+  if (plan.show) ++displays_;
 }
 
 bool HeadlessPlatform::Screenshot(const std::string& path, std::string& error) {

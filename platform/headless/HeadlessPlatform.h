@@ -9,6 +9,7 @@
 
 #include "platform/EventQueue.h"
 #include "platform/Platform.h"
+#include "platform/PresentSchedule.h"
 
 namespace platform {
 
@@ -79,7 +80,12 @@ class HeadlessPlatform final : public Platform,
   uint32_t ShownPixel(int32_t x, int32_t y) const {
     return shown_[size_t(y) * size_t(shownSize_.Width) + size_t(x)];
   }
+  // Frames handed over, and of them the ones that reached the display: a frame with
+  // nothing dirty is not shown unless the window needs drawing again.
   uint32_t PresentCount() const { return presents_; }
+  uint32_t DisplayCount() const { return displays_; }
+  // What a window system would report: the window lost its picture or changed size.
+  void Expose() { schedule_.RepaintNext(); }
   const std::vector<std::string>& OpenedDocuments() const { return opened_; }
   const std::vector<std::string>& StartedPrograms() const { return started_; }
 
@@ -96,10 +102,11 @@ class HeadlessPlatform final : public Platform,
   Size desktop_{1920, 1080};
   std::vector<DisplayMode> modes_;
   VideoMode mode_;
-  bool wholeNext_ = true;
+  PresentSchedule schedule_;
   std::vector<uint32_t> shown_;
   Size shownSize_;
   uint32_t presents_ = 0;
+  uint32_t displays_ = 0;
   uint32_t now_ = 0;
   uint32_t frameInterval_ = kDefaultFrameInterval;
   std::string clipboard_;

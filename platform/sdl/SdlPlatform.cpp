@@ -10,6 +10,7 @@
 #include "platform/EventQueue.h"
 #include "platform/Letterbox.h"
 #include "platform/Png.h"
+#include "platform/PresentSchedule.h"
 #include "platform/StopRequests.h"
 #include "platform/sdl/SdlInput.h"
 #include "platform/sdl/SdlWindowManager.h"
@@ -100,6 +101,8 @@ class SdlPlatform final : public Platform, public Window, public Video, public C
   void CheckBorders();
   void DropTexture();
   bool EnsureTexture(Size size);
+  // Window changes after which the window must be drawn again.
+  void NoteWindowChange(Uint8 change);
   void Upload(const Frame& frame, const Rect& rect);
   // Draws the texture onto the window as the mode says and updates the pointer map.
   void Compose();
@@ -108,7 +111,7 @@ class SdlPlatform final : public Platform, public Window, public Video, public C
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   Size textureSize_;
-  bool wholeNext_ = true;
+  PresentSchedule schedule_;
   bool placed_ = false;
   // Full screen made by the program: a borderless window over the whole display.
   bool fullScreenByHand_ = false;
@@ -170,11 +173,9 @@ bool SdlPlatform::Translate(bool wait) {
       return false;
     }
     if (event.type == SDL_RENDER_DEVICE_RESET) DropTexture();
-    if (event.type == SDL_WINDOWEVENT) CheckBorders();
-    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED &&
-        texture_) {
-      Compose();  // the window lost its picture; the last frame is still in the texture
-      SDL_RenderPresent(renderer_);
+    if (event.type == SDL_WINDOWEVENT) {
+      CheckBorders();
+      NoteWindowChange(event.window.event);
     }
     input_.modifiers = static_cast<uint16_t>(SDL_GetModState());
     TranslateSdlEvent(event, input_, queue_);
@@ -244,7 +245,7 @@ std::vector<DisplayMode> SdlPlatform::DisplayModes() {
 bool SdlPlatform::SetMode(const VideoMode& mode) {
   if (!window_ || mode.frame.Width <= 0 || mode.frame.Height <= 0) return false;
   mode_ = mode;
-  wholeNext_ = true;
+  schedule_.SendWholeNext();
   return mode.mode == PresentMode::Windowed ? EnterWindowed() : EnterFullScreen();
 }
 
@@ -327,8 +328,31 @@ bool SdlPlatform::EnsureTexture(Size size) {
   // The frame's alpha means nothing on the display.
   SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
   textureSize_ = size;
-  wholeNext_ = true;
+  schedule_.SendWholeNext();
   return true;
+}
+
+void SdlPlatform::NoteWindowChange(Uint8 change) {
+  switch (change) {
+    case SDL_WINDOWEVENT_EXPOSED:
+      // The window lost its picture; the last frame is still in the texture. A window
+      // that gets no frames (minimised, inactive) is drawn at once.
+      if (texture_) {
+        Compose();
+        SDL_RenderPresent(renderer_);
+      }
+      break;
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+      schedule_.RepaintNext();
+      break;
+    default:
+      break;
+  }
 }
 
 void SdlPlatform::Upload(const Frame& frame, const Rect& rect) {
@@ -371,12 +395,11 @@ void SdlPlatform::Present(const Frame& frame) {
     return;
   }
   if (!EnsureTexture({frame.width, frame.height})) return;
-  if (wholeNext_) {
-    Upload(frame, {0, 0, frame.width, frame.height});
-    wholeNext_ = false;
-  } else {
+  PresentPlan plan = schedule_.Take(frame);
+  if (plan.sendWhole) Upload(frame, {0, 0, frame.width, frame.height});
+  if (plan.sendDirty)
     for (const Rect& r : frame.dirty) Upload(frame, r);
-  }
+  if (!plan.show) return;
   Compose();
   SDL_RenderPresent(renderer_);
 }

@@ -125,6 +125,24 @@ TEST(EngineLoop, FrameOrderDrawsOnlyWhatWasInvalidated) {
   }
 }
 
+TEST(EngineLoop, AStillFrameReachesNoDisplay) {
+  Running h;  // invalidates nothing
+  uint32_t displays = h.platform->headless.DisplayCount();
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(h.StepFrame());
+  EXPECT_EQ(h.platform->headless.DisplayCount(), displays);
+  // A rectangle the game invalidates is drawn and shown in the next frame only.
+  h.engine->RedrawRect(TRect{1, 1, 5, 5});
+  ASSERT_TRUE(h.StepFrame());
+  EXPECT_EQ(h.platform->headless.DisplayCount(), displays + 1);
+  ASSERT_TRUE(h.StepFrame());
+  EXPECT_EQ(h.platform->headless.DisplayCount(), displays + 1);
+  // A new video mode sends the whole frame again.
+  h.Post(platform::PlainEvent(EventType::VideoReset));
+  h.engine->ProcessStep();
+  ASSERT_TRUE(h.StepFrame());
+  EXPECT_EQ(h.platform->headless.DisplayCount(), displays + 2);
+}
+
 TEST(EngineLoop, RedrawRectIsClippedToTheFrame) {
   Running h;  // windowed 1024 x 768
   struct Case {

@@ -27,7 +27,7 @@ inline void AppendPng(png_structp png, png_bytep data, size_t length) {
 // and, when not empty, the alpha of each palette entry.
 inline std::string Png(int width, int height, int colorType, const std::vector<uint8_t>& samples,
                        const std::vector<uint8_t>& palette = {},
-                       const std::vector<uint8_t>& paletteAlpha = {}) {
+                       const std::vector<uint8_t>& paletteAlpha = {}, bool interlaced = false) {
   std::string out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -36,8 +36,9 @@ inline std::string Png(int width, int height, int colorType, const std::vector<u
     return {};
   }
   png_set_write_fn(png, &out, AppendPng, nullptr);
-  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colorType, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colorType,
+               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   if (colorType == PNG_COLOR_TYPE_PALETTE) {
     std::vector<png_color> entries;
     for (size_t i = 0; i + 2 < palette.size(); i += 3)
@@ -48,13 +49,14 @@ inline std::string Png(int width, int height, int colorType, const std::vector<u
     }
   }
   png_write_info(png, info);
+  int passes = png_set_interlace_handling(png);
   int channels = colorType == PNG_COLOR_TYPE_RGBA         ? 4
                  : colorType == PNG_COLOR_TYPE_RGB        ? 3
                  : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
                                                           : 1;
-  for (int y = 0; y < height; ++y) {
-    png_write_row(png, samples.data() + size_t(y) * size_t(width) * size_t(channels));
-  }
+  for (int pass = 0; pass < passes; ++pass)
+    for (int y = 0; y < height; ++y)
+      png_write_row(png, samples.data() + size_t(y) * size_t(width) * size_t(channels));
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;

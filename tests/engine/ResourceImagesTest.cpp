@@ -1,10 +1,13 @@
 // Image resources decoding PNG, JPEG and jpng files through their owner.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <cstdlib>
 
 #include "engine/EngineRegistration.h"
 #include "engine/EngineResources.h"
+#include "engine/OwnPictureMark.h"
 #include "foundation/XMLStorage.h"
 #include "tests/engine/ImageFixtures.h"
 #include "tests/support/FakeResourceOwner.h"
@@ -89,6 +92,90 @@ TEST_F(Images, PngsOfEveryColourType) {
     EXPECT_EQ(Pixel(image, 0, 0), c.first);
     EXPECT_EQ(Pixel(image, 1, 0), c.second);
     EXPECT_EQ(image->GetSurface()->GetHasAlpha(), c.hasAlpha);
+  }
+}
+
+TEST_F(Images, InterlacedPngsFillEveryPixel) {
+  std::vector<uint8_t> samples;
+  for (int i = 0; i < 11 * 9; ++i)
+    samples.insert(samples.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)});
+  owner->files["a.png"] = fixtures::Png(11, 9, PNG_COLOR_TYPE_RGB, samples, {}, {}, true);
+  Ref<IImageResource> image = Image("a.png", "png");
+  ASSERT_EQ(image->GetWidth(), 11);
+  ASSERT_EQ(image->GetHeight(), 9);
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 11; ++x) {
+      const uint8_t* s = &samples[size_t(y * 11 + x) * 3];
+      ASSERT_EQ(Pixel(image, x, y), 0xFF000000u | uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2])
+          << x << ", " << y;
+    }
+}
+
+namespace {
+
+// The place of the first IDAT chunk's length field.
+size_t DataChunk(const std::string& png) {
+  return png.find("IDAT") - 4;
+}
+
+uint32_t Read32(const std::string& png, size_t at) {
+  uint32_t v = 0;
+  for (size_t i = 0; i < 4; ++i) v = v << 8 | uint8_t(png[at + i]);
+  return v;
+}
+
+// The IDAT chunk's CRC made right again after its data changed.
+void FixDataCrc(std::string& png) {
+  size_t at = DataChunk(png);
+  uint32_t length = Read32(png, at);
+  uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(png.data() + at + 4), length + 4));
+  for (size_t i = 0; i < 4; ++i) png[at + 8 + length + i] = char(crc >> (24 - 8 * i));
+}
+
+}  // namespace
+
+TEST_F(Images, OnlyMarkedPngsSkipTheirChecksums) {
+  const std::string plain = fixtures::Png(2, 1, PNG_COLOR_TYPE_RGB, {10, 20, 30, 40, 50, 60});
+  std::string marked = plain;
+  constexpr auto kMark = own_picture::Chunk();
+  marked.insert(own_picture::kMarkOffset, reinterpret_cast<const char*>(kMark.data()), kMark.size());
+  ASSERT_TRUE(own_picture::IsMarked(reinterpret_cast<const uint8_t*>(marked.data()), marked.size()));
+  ASSERT_FALSE(own_picture::IsMarked(reinterpret_cast<const uint8_t*>(plain.data()), plain.size()));
+  enum Damage { None, ChunkCrc, Adler };
+  auto damaged = [](std::string png, Damage damage) {
+    size_t at = DataChunk(png);
+    size_t end = at + 8 + Read32(png, at);  // just past the chunk's data
+    if (damage == ChunkCrc) png[end] = char(png[end] ^ 0x5A);
+    if (damage == Adler) {
+      png[end - 1] = char(png[end - 1] ^ 0x5A);  // the last byte of the zlib stream
+      FixDataCrc(png);
+    }
+    return png;
+  };
+  struct Case {
+    const char* name;
+    const std::string& file;
+    Damage damage;
+    bool decodes;
+  } cases[] = {
+      {"outside, intact", plain, None, true},
+      {"outside, a chunk checksum wrong", plain, ChunkCrc, false},
+      {"outside, the data checksum wrong", plain, Adler, false},
+      {"our own, intact", marked, None, true},
+      {"our own, a chunk checksum wrong", marked, ChunkCrc, true},
+      {"our own, the data checksum wrong", marked, Adler, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    owner->files["a.png"] = damaged(c.file, c.damage);
+    Ref<IImageResource> image = Image("a.png", "png");
+    if (!c.decodes) {
+      ExpectEmpty(image);
+      continue;
+    }
+    ASSERT_EQ(image->GetWidth(), 2);
+    EXPECT_EQ(Pixel(image, 0, 0), 0xFF0A141Eu);
+    EXPECT_EQ(Pixel(image, 1, 0), 0xFF28323Cu);
   }
 }
 

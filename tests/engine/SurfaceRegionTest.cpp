@@ -53,6 +53,18 @@ TEST(SurfaceSize, NewSizeStartsZeroed) {
   EXPECT_EQ(s->GetPixel(1, 1), 0u);
 }
 
+TEST(SurfaceSize, PixelsStartOnACacheLine) {
+  Ref<TSurface> s = TAbstractObject::Create<TSurface>();
+  for (int32_t width : {1, 3, 17, 640}) {
+    SCOPED_TRACE(width);
+    s->SetSize(width, 5);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(s->GetScanLine(0)) % 64, 0u);
+    s->SetSizeForOverwrite(width, 5);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(s->GetScanLine(0)) % 64, 0u);
+    EXPECT_EQ(s->GetScanLine(4), s->GetScanLine(0) + 4 * width);
+  }
+}
+
 TEST(SurfacePixels, CheckedAccessIgnoresOutsideAndHonoursClip) {
   Ref<TSurface> s = MakeSurface(4, 3, true);
   EXPECT_EQ(s->GetScanLine(-1), nullptr);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "foundation/Cipher.h"
 
 namespace {
@@ -73,6 +75,27 @@ TEST(Cipher, RoundTripKeepsLengthForEveryLengthUpTo40) {
                                   kCipherDecipher, kFormatPlain),
                 text);
     }
+  }
+}
+
+TEST(Cipher, LongTextsDecipherBlockByBlock) {
+  const std::string key = "k4wz8qe1vn-7tj3hm0d";
+  TXteaKey words;
+  XteaKeyWords(key, words);
+  for (size_t length : {64u, 67u, 1000u, 4099u}) {
+    std::string coded = Sample(length, 7);
+    std::string expected = coded;
+    for (size_t at = 0; at + 8 <= length; at += 8) {
+      TXteaBlock block{};
+      std::memcpy(&block.L, &coded[at], 4);
+      std::memcpy(&block.R, &coded[at + 4], 4);
+      XteaDecipherBlock(block, words);
+      std::memcpy(&expected[at], &block.L, 4);
+      std::memcpy(&expected[at + 4], &block.R, 4);
+    }
+    std::string text = XteaDecipherString(coded, key);
+    EXPECT_EQ(text.substr(0, length / 8 * 8), expected.substr(0, length / 8 * 8)) << length;
+    EXPECT_EQ(XteaEncipherString(text, key), coded) << length;
   }
 }
 

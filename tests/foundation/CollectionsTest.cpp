@@ -194,6 +194,43 @@ TEST(ElHashList, MoveAndInsertKeepOrder) {
   }
 }
 
+// Long lists, searched many hashes at a time: every key is found where the edits put it.
+TEST(ElHashList, LongListsFindEveryKeyAfterEdits) {
+  TElHashList list;
+  list.SetHashMode(THashMode::Crc32);
+  std::vector<std::string> keys;
+  for (int i = 0; i < 100; ++i) {
+    keys.push_back("w" + std::to_string(i));
+    list.AddItem(keys.back(), &tag[0]);
+  }
+  auto check = [&](const char* step) {
+    SCOPED_TRACE(step);
+    for (size_t i = 0; i < keys.size(); ++i) ASSERT_EQ(list.IndexOf(keys[i]), int(i)) << keys[i];
+    EXPECT_EQ(list.IndexOf("absent"), -1);
+  };
+  check("added");
+  list.Move(3, 90);
+  keys.insert(keys.begin() + 91, keys[3]);
+  keys.erase(keys.begin() + 3);
+  check("moved up");
+  list.Move(80, 9);
+  std::string moved = keys[80];
+  keys.erase(keys.begin() + 80);
+  keys.insert(keys.begin() + 9, moved);
+  check("moved down");
+  list.Swap(0, 99);
+  std::swap(keys[0], keys[99]);
+  check("swapped");
+  list.InsertItem(50, "new", &tag[1]);
+  keys.insert(keys.begin() + 50, "new");
+  check("inserted");
+  for (int i = 0; i < 70; ++i) {
+    list.Delete(10);
+    keys.erase(keys.begin() + 10);
+  }
+  check("deleted, shrunk");
+}
+
 TEST(ElHashList, ClearReleasesFromLastToFirstAndAutoFrees) {
   static std::vector<int> freed;
   freed.clear();

@@ -76,6 +76,35 @@ TEST(Headless, OnlyDirtyRectanglesReachTheDisplay) {
   EXPECT_EQ(p.PresentCount(), 3u);
 }
 
+TEST(Headless, StillFramesReachTheDisplayOnlyWhenExposed) {
+  HeadlessPlatform p;
+  ASSERT_TRUE(p.Create(false));
+  ASSERT_TRUE(p.SetMode({PresentMode::Windowed, {4, 3}, {}}));
+  std::vector<uint32_t> pixels(4 * 3, 0xFF111111);
+  p.Present({pixels.data(), 4, 3, 4, {}});
+  EXPECT_EQ(p.DisplayCount(), 1u);
+  // Nothing dirty: handed over (the clock moves), not shown.
+  uint32_t before = p.Milliseconds();
+  pixels[0] = 0xFF222222;
+  p.Present({pixels.data(), 4, 3, 4, {}});
+  EXPECT_EQ(p.PresentCount(), 2u);
+  EXPECT_EQ(p.DisplayCount(), 1u);
+  EXPECT_EQ(p.Milliseconds(), before + HeadlessPlatform::kDefaultFrameInterval);
+  EXPECT_EQ(p.ShownPixel(0, 0), 0xFF111111u);
+  // The window lost its picture: the next frame is shown again, though still.
+  p.Expose();
+  p.Present({pixels.data(), 4, 3, 4, {}});
+  EXPECT_EQ(p.DisplayCount(), 2u);
+  EXPECT_EQ(p.ShownPixel(0, 0), 0xFF111111u);
+  p.Present({pixels.data(), 4, 3, 4, {}});
+  EXPECT_EQ(p.DisplayCount(), 2u);
+  // A changed rectangle is shown once.
+  const Rect dirty[] = {{0, 0, 1, 1}};
+  p.Present({pixels.data(), 4, 3, 4, dirty});
+  EXPECT_EQ(p.DisplayCount(), 3u);
+  EXPECT_EQ(p.ShownPixel(0, 0), 0xFF222222u);
+}
+
 TEST(Headless, ScreenshotIsReadBackAsTheShownPixels) {
   TempFolder folder;
   HeadlessPlatform p;

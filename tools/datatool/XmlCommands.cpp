@@ -18,15 +18,16 @@ void Fail(const char* command, const std::string& message) {
 
 // Loads a file in either form, saying the reader's message when it does not parse.
 Ref<IXmlDocument> LoadForTool(const char* command, const std::string& path) {
-  std::string bytes;
-  if (!ReadXmlFileBytes(path, bytes)) {
-    Fail(command, "Cannot open file \"" + path + "\"");
-    return nullptr;
-  }
   try {
-    Ref<IXmlDocument> document = LoadXmlFromBuffer(bytes.data(), bytes.size());
+    Ref<IXmlDocument> document = LoadXmlFile(path);
+    if (!document) {
+      Fail(command, "Cannot open file \"" + path + "\"");
+      return nullptr;
+    }
+    if (document->GetDocumentElement()) return document;
     // The loader takes malformed UTF-8 as an empty document; an author wants to know.
-    std::string problem = document->GetDocumentElement() ? "" : XmlTextProblem(bytes);
+    std::string bytes;
+    std::string problem = ReadXmlFileBytes(path, bytes) ? XmlTextProblem(bytes) : "";
     if (!problem.empty()) {
       Fail(command, problem);
       return nullptr;
