@@ -36,7 +36,8 @@ TSurface::~TSurface() {
 }
 
 void TSurface::FreePixels() {
-  std::free(pixels_);
+  std::free(block_);
+  block_ = nullptr;
   pixels_ = nullptr;
   rows_.clear();
 }
@@ -49,15 +50,18 @@ void TSurface::SetSize(int32_t width, int32_t height) {
   width_ = int32_t(w);
   height_ = int32_t(h);
   if (w * h == 0) return;
-  // One zero-filled block, aligned to the cache line so that whole-row vector stores never
-  // straddle two lines; a failed allocation leaves an empty surface, not a crash.
-  const size_t bytes = (size_t(w * h) * 4 + 63) & ~size_t(63);
-  pixels_ = static_cast<uint32_t*>(std::aligned_alloc(64, bytes));
-  if (!pixels_) {
+  // One zeroed block whose pixels start on a cache line, so that whole-row vector stores
+  // never straddle two lines. calloc hands a large block over as the system's zero pages,
+  // untouched: a big surface costs nothing until it is drawn on (a rectangle's blank
+  // stencil never is). A failed allocation leaves an empty surface, not a crash.
+  constexpr size_t kLine = 64;
+  block_ = std::calloc(size_t(w * h) * 4 + kLine - 1, 1);
+  if (!block_) {
     width_ = height_ = 0;
     return;
   }
-  std::memset(pixels_, 0, bytes);
+  pixels_ = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(block_) + kLine - 1) &
+                                        ~uintptr_t(kLine - 1));
   rows_.resize(size_t(h));
   for (int64_t y = 0; y < h; ++y) rows_[size_t(y)] = pixels_ + y * w;
 }

@@ -133,6 +133,7 @@ class TSurface : public TAbstractObject, public ISurface {
   int32_t height_ = 0;
   bool hasAlpha_ = false;
   uint32_t* pixels_ = nullptr;
+  void* block_ = nullptr;  // the allocation pixels_ lies in
   bool clipEnabled_ = false;
   TRect clipRect_;
   TRegion region_;
