@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/mman.h>
+
 #include "engine/EngineSurfaceKernels.h"
 #include "foundation/Params.h"
 
@@ -35,9 +37,21 @@ TSurface::~TSurface() {
   FreePixels();
 }
 
+namespace {
+
+// A block this large is mapped from the system, whose pages come zeroed and are only made
+// when first written: a big surface costs nothing until it is drawn on (a rectangle's blank
+// stencil never is). The heap would hand back used memory that must be zeroed by hand.
+constexpr size_t kMappedBytes = size_t(1) << 20;
+
+}  // namespace
+
 void TSurface::FreePixels() {
-  std::free(block_);
-  block_ = nullptr;
+  if (mappedBytes_ > 0)
+    munmap(pixels_, mappedBytes_);
+  else
+    std::free(pixels_);
+  mappedBytes_ = 0;
   pixels_ = nullptr;
   rows_.clear();
 }
@@ -50,18 +64,24 @@ void TSurface::SetSize(int32_t width, int32_t height) {
   width_ = int32_t(w);
   height_ = int32_t(h);
   if (w * h == 0) return;
-  // One zeroed block whose pixels start on a cache line, so that whole-row vector stores
-  // never straddle two lines. calloc hands a large block over as the system's zero pages,
-  // untouched: a big surface costs nothing until it is drawn on (a rectangle's blank
-  // stencil never is). A failed allocation leaves an empty surface, not a crash.
-  constexpr size_t kLine = 64;
-  block_ = std::calloc(size_t(w * h) * 4 + kLine - 1, 1);
-  if (!block_) {
+  // One zeroed block aligned to the cache line (a mapping to the page) so that whole-row
+  // vector stores never straddle two lines; a failed allocation leaves an empty surface, not
+  // a crash.
+  const size_t bytes = (size_t(w * h) * 4 + 63) & ~size_t(63);
+  if (bytes >= kMappedBytes) {
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block != MAP_FAILED) {
+      pixels_ = static_cast<uint32_t*>(block);
+      mappedBytes_ = bytes;
+    }
+  } else {
+    pixels_ = static_cast<uint32_t*>(std::aligned_alloc(64, bytes));
+    if (pixels_) std::memset(pixels_, 0, bytes);
+  }
+  if (!pixels_) {
     width_ = height_ = 0;
     return;
   }
-  pixels_ = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(block_) + kLine - 1) &
-                                        ~uintptr_t(kLine - 1));
   rows_.resize(size_t(h));
   for (int64_t y = 0; y < h; ++y) rows_[size_t(y)] = pixels_ + y * w;
 }
