@@ -4,9 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <sys/mman.h>
-
 #include "engine/EngineSurfaceKernels.h"
+#include "engine/PixelBlocks.h"
 #include "foundation/Params.h"
 
 // ---- Region ----
@@ -37,20 +36,8 @@ TSurface::~TSurface() {
   FreePixels();
 }
 
-namespace {
-
-// A block this large is mapped from the system, whose pages come zeroed and are only made
-// when first written: a big surface costs nothing until it is drawn on (a rectangle's blank
-// stencil never is). The heap would hand back used memory that must be zeroed by hand.
-constexpr size_t kMappedBytes = size_t(1) << 20;
-
-}  // namespace
-
 void TSurface::FreePixels() {
-  if (mappedBytes_ > 0)
-    munmap(pixels_, mappedBytes_);
-  else
-    std::free(pixels_);
+  pixel_blocks::Give({pixels_, mappedBytes_});
   mappedBytes_ = 0;
   pixels_ = nullptr;
   rows_.clear();
@@ -64,20 +51,11 @@ void TSurface::SetSize(int32_t width, int32_t height) {
   width_ = int32_t(w);
   height_ = int32_t(h);
   if (w * h == 0) return;
-  // One zeroed block aligned to the cache line (a mapping to the page) so that whole-row
-  // vector stores never straddle two lines; a failed allocation leaves an empty surface, not
-  // a crash.
-  const size_t bytes = (size_t(w * h) * 4 + 63) & ~size_t(63);
-  if (bytes >= kMappedBytes) {
-    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block != MAP_FAILED) {
-      pixels_ = static_cast<uint32_t*>(block);
-      mappedBytes_ = bytes;
-    }
-  } else {
-    pixels_ = static_cast<uint32_t*>(std::aligned_alloc(64, bytes));
-    if (pixels_) std::memset(pixels_, 0, bytes);
-  }
+  // One zeroed block aligned to the cache line, so that whole-row vector stores never
+  // straddle two lines; a failed allocation leaves an empty surface, not a crash.
+  const pixel_blocks::TBlock block = pixel_blocks::Take(size_t(w * h) * 4);
+  pixels_ = block.Pixels;
+  mappedBytes_ = block.Length;
   if (!pixels_) {
     width_ = height_ = 0;
     return;
