@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "engine/EngineSurfaceKernels.h"
-#include "engine/PixelBlocks.h"
 #include "foundation/Params.h"
 
 // ---- Region ----
@@ -37,8 +36,8 @@ TSurface::~TSurface() {
 }
 
 void TSurface::FreePixels() {
-  pixel_blocks::Give({pixels_, mappedBytes_});
-  mappedBytes_ = 0;
+  std::free(block_);
+  block_ = nullptr;
   pixels_ = nullptr;
   rows_.clear();
 }
@@ -51,15 +50,19 @@ void TSurface::SetSize(int32_t width, int32_t height) {
   width_ = int32_t(w);
   height_ = int32_t(h);
   if (w * h == 0) return;
-  // One zeroed block aligned to the cache line, so that whole-row vector stores never
-  // straddle two lines; a failed allocation leaves an empty surface, not a crash.
-  const pixel_blocks::TBlock block = pixel_blocks::Take(size_t(w * h) * 4);
-  pixels_ = block.Pixels;
-  mappedBytes_ = block.Length;
-  if (!pixels_) {
+  // One zeroed block whose pixels start on a cache line, so that whole-row vector stores
+  // never straddle two lines. calloc clears only memory used before: memory fresh from the
+  // system is zero already and stays untouched, so a big surface costs nothing until it is
+  // drawn on (a rectangle's blank stencil never is; a page's first write is dear, on a
+  // virtual machine most of all). A failed allocation leaves an empty surface, not a crash.
+  constexpr size_t kLine = 64;
+  block_ = std::calloc(size_t(w * h) * 4 + kLine - 1, 1);
+  if (!block_) {
     width_ = height_ = 0;
     return;
   }
+  pixels_ = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(block_) + kLine - 1) &
+                                        ~uintptr_t(kLine - 1));
   rows_.resize(size_t(h));
   for (int64_t y = 0; y < h; ++y) rows_[size_t(y)] = pixels_ + y * w;
 }

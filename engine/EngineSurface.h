@@ -133,7 +133,7 @@ class TSurface : public TAbstractObject, public ISurface {
   int32_t height_ = 0;
   bool hasAlpha_ = false;
   uint32_t* pixels_ = nullptr;
-  size_t mappedBytes_ = 0;  // the length of the mapping pixels_ lies in (0: the heap's)
+  void* block_ = nullptr;  // the allocation pixels_ lies in
   bool clipEnabled_ = false;
   TRect clipRect_;
   TRegion region_;
