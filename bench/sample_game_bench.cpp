@@ -20,7 +20,10 @@
 //
 // The headless clock moves one frame interval per present, so no step sleeps: the times are
 // the program's work alone. Run from an optimised build (build/release) after building ALL;
-// the playthrough alone: sample_game_bench --benchmark_filter=playthrough.
+// the playthrough alone: sample_game_bench --benchmark_filter=playthrough. With
+// PLAYTHROUGH_SLOW_MS set, every playthrough frame over that many milliseconds of processor
+// time is said on stderr with its span on CLOCK_MONOTONIC, to cut out of a profile made with
+// `perf record -k CLOCK_MONOTONIC`; bench/playthrough_fresh.sh runs it in fresh processes.
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -28,6 +31,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -58,12 +62,14 @@ class Stopwatch {
   void Start() {
     wallBegin_ = Clock::now();
     cpuBegin_ = ThreadCpu();
+    if (first == Clock::time_point()) first = wallBegin_;
   }
   void Stop() {
     wall += std::chrono::duration<double>(Clock::now() - wallBegin_).count();
     cpu += ThreadCpu() - cpuBegin_;
   }
   double wall = 0, cpu = 0;
+  Clock::time_point first;  // the first Start
 
  private:
   static double ThreadCpu() {
@@ -268,6 +274,8 @@ constexpr const char* kPlaythroughRuns[] = {"playthrough_1", "playthrough_2", "p
 // before it and put under the screen on top when it began. '' or why the run failed.
 std::string PlayRun(std::vector<platform::ScriptCommand> script, PlaythroughTimes& times) {
   Clock::time_point runBegin = Clock::now();
+  const char* slowSetting = std::getenv("PLAYTHROUGH_SLOW_MS");
+  const double slowCpu = slowSetting ? std::atof(slowSetting) * 1e-3 : 1e9;
   SampleGame game(std::move(script));
   if (!game.Ok()) return game.Failure();
   TEngine& engine = game.Engine();
@@ -284,6 +292,15 @@ std::string PlayRun(std::vector<platform::ScriptCommand> script, PlaythroughTime
     ScreenFrames& frames = times.screens[screen];
     frames.seconds.push_back(frame.wall);
     frames.worstCpu = std::max(frames.worstCpu, frame.cpu);
+    if (frame.cpu > slowCpu) {
+      // steady_clock is CLOCK_MONOTONIC on Linux.
+      auto at = [](Clock::time_point t) {
+        return std::chrono::duration<double>(t.time_since_epoch()).count();
+      };
+      std::fprintf(stderr, "slow frame %u on %s: cpu %.1f ms, wall %.1f ms, %.6f..%.6f\n",
+                   times.frames, screen.c_str(), frame.cpu * 1e3, frame.wall * 1e3,
+                   at(frame.first), at(Clock::now()));
+    }
     ++times.frames;
     if (screen == kLevelLoading) {
       load += frame.wall;

@@ -36,17 +36,21 @@ TSurface::~TSurface() {
 }
 
 void TSurface::FreePixels() {
-  std::free(pixels_);
+  std::free(block_);
+  block_ = nullptr;
   pixels_ = nullptr;
   rows_.clear();
 }
 
 void TSurface::SetSize(int32_t width, int32_t height) {
-  SetSizeForOverwrite(width, height);
-  if (pixels_) std::memset(pixels_, 0, size_t(width_) * size_t(height_) * 4);
+  Resize(width, height, true);
 }
 
 void TSurface::SetSizeForOverwrite(int32_t width, int32_t height) {
+  Resize(width, height, false);
+}
+
+void TSurface::Resize(int32_t width, int32_t height, bool zeroed) {
   FreePixels();
   int64_t w = std::clamp<int64_t>(width, 0, kMaxSide);
   int64_t h = std::clamp<int64_t>(height, 0, kMaxSide);
@@ -54,14 +58,21 @@ void TSurface::SetSizeForOverwrite(int32_t width, int32_t height) {
   width_ = int32_t(w);
   height_ = int32_t(h);
   if (w * h == 0) return;
-  // One block, aligned to the cache line so that whole-row vector stores never straddle
-  // two lines; a failed allocation leaves an empty surface, not a crash.
-  const size_t bytes = (size_t(w * h) * 4 + 63) & ~size_t(63);
-  pixels_ = static_cast<uint32_t*>(std::aligned_alloc(64, bytes));
-  if (!pixels_) {
+  // One block whose pixels start on a cache line, so that whole-row vector stores never
+  // straddle two lines. calloc clears only memory used before: memory fresh from the
+  // system is zero already and stays untouched, so a big surface costs nothing until it is
+  // drawn on (a rectangle's blank stencil never is; a page's first write is dear, on a
+  // virtual machine most of all). A decoder that writes every pixel needs no zeroes at all.
+  // A failed allocation leaves an empty surface, not a crash.
+  constexpr size_t kLine = 64;
+  const size_t bytes = size_t(w * h) * 4 + kLine - 1;
+  block_ = zeroed ? std::calloc(bytes, 1) : std::malloc(bytes);
+  if (!block_) {
     width_ = height_ = 0;
     return;
   }
+  pixels_ = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(block_) + kLine - 1) &
+                                        ~uintptr_t(kLine - 1));
   rows_.resize(size_t(h));
   for (int64_t y = 0; y < h; ++y) rows_[size_t(y)] = pixels_ + y * w;
 }

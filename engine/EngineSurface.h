@@ -95,6 +95,7 @@ class TSurface : public TAbstractObject, public ISurface {
   };
 
  private:
+  void Resize(int32_t width, int32_t height, bool zeroed);
   // How a bilinear sample treats neighbours outside the source.
   enum class TEdgeRule {
     Transparent,  // as pixels 0 (sub-pixel placement)
@@ -135,6 +136,7 @@ class TSurface : public TAbstractObject, public ISurface {
   int32_t height_ = 0;
   bool hasAlpha_ = false;
   uint32_t* pixels_ = nullptr;
+  void* block_ = nullptr;  // the allocation pixels_ lies in
   bool clipEnabled_ = false;
   TRect clipRect_;
   TRegion region_;

@@ -1,6 +1,7 @@
 // Sizes, pixel access, clipping of rectangle operations, the redraw region and masked
 // copying.
 
+#include <algorithm>
 #include <climits>
 
 #include "tests/engine/SurfaceTestSupport.h"
@@ -51,6 +52,24 @@ TEST(SurfaceSize, NewSizeStartsZeroed) {
   s->SetPixel(1, 1, 0x80FFFFFF);
   s->Clear();
   EXPECT_EQ(s->GetPixel(1, 1), 0u);
+  // Small and screen-sized blocks, each filled and then sized anew (the block a size
+  // leaves may be the next one's): every row starts on a cache line and every pixel is 0.
+  for (int32_t side : {3, 17, 1024, 1500}) {
+    SCOPED_TRACE(side);
+    for (int pass = 0; pass < 2; ++pass) {
+      s->SetSize(side, side + 1);
+      for (int32_t y : {0, side / 2, side}) {
+        uint32_t* row = s->GetScanLine(y);
+        ASSERT_NE(row, nullptr);
+        if (y == 0) {
+          EXPECT_EQ(reinterpret_cast<uintptr_t>(row) % 64, 0u);
+        }
+        for (int32_t x = 0; x < side; ++x) ASSERT_EQ(row[x], 0u) << x << "," << y;
+      }
+      for (int32_t y = 0; y <= side; ++y)
+        std::fill_n(s->GetScanLine(y), side, 0xFFFFFFFFu);
+    }
+  }
 }
 
 TEST(SurfaceSize, PixelsStartOnACacheLine) {
