@@ -4,6 +4,7 @@
 # frame and quits at once (headless backend, a script of one "quit"): user plus system
 # time of each run, and their median. Run it by hand on an optimised build.
 set -euo pipefail
+. "$(dirname "$0")/median.sh"
 build=$(realpath "${1:-build/release}")
 runs=${2:-9}
 program=$build/game/tavelor2
@@ -20,8 +21,7 @@ for ((i = 0; i < runs; ++i)); do
   read -r user sys <<< "$t"
   times+=("$(echo "$user + $sys" | bc)")
 done
-sorted=$(printf '%s\n' "${times[@]}" | sort -n)
-median=$(echo "$sorted" | sed -n "$(( (runs + 1) / 2 ))p")
+median=$(median "${times[@]}")
 echo "runs (s): ${times[*]}"
 echo "start to first frame, processor time: median ${median} s of $runs runs"
 echo "load: $(uptime)"

@@ -6,6 +6,7 @@
 # there a moment its process's user plus system time is read over 5 s. Printed as a share of one core per run, and the median.
 # Run it by hand on an optimised build.
 set -euo pipefail
+. "$(dirname "$0")/median.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-build/release}")
 runs=${2:-5}
@@ -58,8 +59,7 @@ for ((i = 0; i < runs; ++i)); do
   wait $game || true
   shares+=("$(echo "scale=1; 100 * ($after - $before) / $ticks / ($end - $start)" | bc)")
 done
-sorted=$(printf '%s\n' "${shares[@]}" | sort -n)
-median=$(echo "$sorted" | sed -n "$(( (runs + 1) / 2 ))p")
+median=$(median "${shares[@]}")
 echo "runs (% of a core): ${shares[*]}"
 echo "still screen in a window: median ${median}% of a core over 5 s, $runs runs"
 echo "load: $(uptime)"

@@ -6,6 +6,7 @@
 # processor time (user plus system) of each, their medians, and the throughput ratio.
 # Run it by hand on an optimised build.
 set -euo pipefail
+. "$(dirname "$0")/median.sh"
 build=$(realpath "${1:-build/release}")
 runs=${2:-7}
 megabytes=${3:-13}
@@ -54,7 +55,6 @@ for ((i = 0; i < runs; ++i)); do
   ours_times+=("$(cpu "$ours" check "$file")")
   peer_times+=("$(cpu "$peer" "$file")")
 done
-median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
 mo=$(median "${ours_times[@]}")
 mp=$(median "${peer_times[@]}")
 echo "document: $bytes bytes"
