@@ -43,7 +43,9 @@ void TWidgetFactory::Init() {
 
 void TWidgetFactory::SetWidgetString(const std::string& text) {
   template_ = text;
+  hasMacros_ = template_.find('%') != std::string::npos;
   parsed_ = nullptr;
+  parsedMadeWidget_ = false;
 }
 
 std::string TWidgetFactory::Expand(const Ref<IParamCollection>& params, bool escape) {
@@ -72,7 +74,10 @@ std::string TWidgetFactory::ExpandMacros(const Ref<IParamCollection>& params) {
 
 Ref<IWidget> TWidgetFactory::CreateWidget(const Ref<IParamCollection>& params) {
   try {
-    if (useMacros_ && params) {
+    // A text without "%" expands to itself: once it has made a widget its parse serves
+    // again (a text that failed is read anew, so each failure is reported).
+    bool reuse = !hasMacros_ && parsed_ && parsedMadeWidget_;
+    if (useMacros_ && params && !reuse) {
       parsed_ = nullptr;
       // The values go into attribute texts: quotes, "<" and "&" in them must not end the
       // attribute or the element.
@@ -85,12 +90,14 @@ Ref<IWidget> TWidgetFactory::CreateWidget(const Ref<IParamCollection>& params) {
                         error.what() + "); no widget is made");
     parsed_ = nullptr;
   }
+  parsedMadeWidget_ = false;
   if (!parsed_) return nullptr;
   Ref<IWidget> widget;
   try {
     widget = Supports<IWidget>(CreateNamedObjectOf(parsed_));
     if (!widget) return nullptr;
     LoadObject(widget, parsed_);
+    parsedMadeWidget_ = true;
   } catch (const std::exception& error) {
     Warn(dataFile_, "widget factory \"" + name_ + "\": its widget does not load (" + error.what() +
                         "); no widget is made");

@@ -44,7 +44,9 @@ class TWidgetFactory : public TPersistObject, public virtual IWidgetFactory {
   std::string template_;
   bool useMacros_ = true;
   std::string redefinedParams_;
+  bool hasMacros_ = false;  // whether the template holds a "%" at all
   Ref<IHierStorage> parsed_;
+  bool parsedMadeWidget_ = false;
   std::string dataFile_;  // where the factory was read from, for warnings
 };
 

@@ -93,6 +93,37 @@ TEST_F(WidgetFactory, CaptionsWithMarkupCharactersMakeWidgets) {
             std::string::npos);
 }
 
+TEST_F(WidgetFactory, TextsWithoutMacrosMakeAFreshWidgetEachTime) {
+  Ref<IWidget> root = ShowWithFactories();
+  Ref<IWidgetFactory> factory =
+      dynamic_cast<TGroupWidget*>(root.get())->GetFactories()->GetItem(Variant("label"));
+  factory->SetWidgetString(R"(<widget type="test_box" name="plain" caption="c"/>)");
+  Ref<IWidget> first = Create(root, "label", Params({{"id", "1"}}));
+  Ref<IWidget> second = Create(root, "label", Params({{"id", "2"}}));
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(first.get(), second.get());
+  first->SetName("renamed");
+  first->SetProperty("caption", Variant("changed"));
+  EXPECT_EQ(second->GetName(), "plain");
+  EXPECT_EQ(second->GetProperty("caption").ToString(), "c");
+  Ref<IWidget> third = Create(root, "label", Params({{"id", "3"}}));
+  ASSERT_TRUE(third);
+  EXPECT_EQ(third->GetName(), "plain");
+  EXPECT_EQ(third->GetProperty("caption").ToString(), "c");
+
+  // A new text is read, with or without macros.
+  factory->SetWidgetString(R"(<widget type="test_box" name="other"/>)");
+  EXPECT_EQ(Create(root, "label", Params({{"id", "4"}}))->GetName(), "other");
+  factory->SetWidgetString(R"(<widget type="test_box" name="n%id%"/>)");
+  EXPECT_EQ(Create(root, "label", Params({{"id", "5"}}))->GetName(), "n5");
+  EXPECT_EQ(Create(root, "label", Params({{"id", "6"}}))->GetName(), "n6");
+  factory->SetWidgetString("not xml at all");
+  EXPECT_FALSE(Create(root, "label", Params({{"id", "7"}})));
+  EXPECT_FALSE(Create(root, "label", Params({{"id", "8"}})));
+  factory->SetWidgetString(R"(<widget type="test_box" name="back"/>)");
+  EXPECT_EQ(Create(root, "label", Params({{"id", "9"}}))->GetName(), "back");
+}
+
 TEST_F(WidgetFactory, ParametersCopiedWhenMacrosAreOff) {
   Ref<IWidget> root = ShowWithFactories();
   Ref<IWidget> w = Create(root, "titled", Params({{"title", "Hello %caption%"}, {"size", "7"}}));
