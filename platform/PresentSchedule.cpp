@@ -6,10 +6,7 @@ PresentPlan PresentSchedule::Take(const Frame& frame) {
   PresentPlan plan;
   bool dirty = false;
   for (const Rect& r : frame.dirty) {
-    Rect c{r.Left < 0 ? 0 : r.Left, r.Top < 0 ? 0 : r.Top,
-           r.Right > frame.width ? frame.width : r.Right,
-           r.Bottom > frame.height ? frame.height : r.Bottom};
-    if (!c.Empty()) {
+    if (!OnFrame(frame, r).Empty()) {
       dirty = true;
       break;
     }

@@ -2,6 +2,7 @@
 // The display and the picture on it: what the desktop offers, how the frame is shown
 // (in a window, full screen at 4:3, or wide full screen), and presenting a frame.
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -53,6 +54,12 @@ struct Frame {
   int32_t stride = 0;
   std::span<const Rect> dirty;
 };
+
+// The part of R that lies on the frame (empty when none does).
+inline Rect OnFrame(const Frame& frame, const Rect& r) {
+  return {std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, frame.width),
+          std::min(r.Bottom, frame.height)};
+}
 
 class Video {
  public:

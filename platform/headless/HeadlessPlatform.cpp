@@ -65,8 +65,7 @@ void HeadlessPlatform::Present(const Frame& frame) {
     schedule_.SendWholeNext();
   }
   auto copy = [&](const Rect& r) {
-    Rect c{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, frame.width),
-           std::min(r.Bottom, frame.height)};
+    Rect c = OnFrame(frame, r);
     if (c.Empty()) return;
     for (int32_t y = c.Top; y < c.Bottom; ++y) {
       const uint32_t* from = frame.pixels + size_t(y) * size_t(frame.stride) + size_t(c.Left);

@@ -356,8 +356,7 @@ void SdlPlatform::NoteWindowChange(Uint8 change) {
 }
 
 void SdlPlatform::Upload(const Frame& frame, const Rect& rect) {
-  Rect r{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, frame.width),
-         std::min(rect.Bottom, frame.height)};
+  Rect r = OnFrame(frame, rect);
   if (r.Empty()) return;
   SDL_Rect area{r.Left, r.Top, r.Width(), r.Height()};
   const uint32_t* first = frame.pixels + size_t(r.Top) * size_t(frame.stride) + size_t(r.Left);
