@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "engine/OwnPictureMark.h"
+#include "engine/OwnPngDecode.h"
 
 bool AcceptableImageSize(uint64_t width, uint64_t height, int32_t maxSide) {
   if (width == 0 || height == 0) return false;
@@ -128,7 +129,26 @@ bool RunPngRead(PngJob* job) {
 
 }  // namespace
 
+namespace {
+
+bool Marked(std::string_view bytes) {
+  return own_picture::IsMarked(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace
+
 bool DecodePngImage(std::string_view bytes, TSurface& surface, int32_t maxSide) {
+  if (Marked(bytes) && own_png::DecodeColour(bytes, surface, maxSide)) return true;
+  return DecodePngImageByLibpng(bytes, surface, maxSide);
+}
+
+bool DecodeGreyPng(std::string_view bytes, std::vector<uint8_t>& grey, int32_t& width,
+                   int32_t& height, int32_t maxSide) {
+  if (Marked(bytes) && own_png::DecodeGrey(bytes, grey, width, height, maxSide)) return true;
+  return DecodeGreyPngByLibpng(bytes, grey, width, height, maxSide);
+}
+
+bool DecodePngImageByLibpng(std::string_view bytes, TSurface& surface, int32_t maxSide) {
   PngJob job{{reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), 0},
              maxSide,
              false,
@@ -146,8 +166,8 @@ bool DecodePngImage(std::string_view bytes, TSurface& surface, int32_t maxSide) 
   return true;
 }
 
-bool DecodeGreyPng(std::string_view bytes, std::vector<uint8_t>& grey, int32_t& width,
-                   int32_t& height, int32_t maxSide) {
+bool DecodeGreyPngByLibpng(std::string_view bytes, std::vector<uint8_t>& grey, int32_t& width,
+                           int32_t& height, int32_t maxSide) {
   PngJob job{{reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), 0},
              maxSide,
              true,

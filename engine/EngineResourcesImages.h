@@ -20,5 +20,11 @@ bool DecodeJpegImage(std::string_view bytes, TSurface& surface, int32_t maxSide)
 bool DecodeGreyPng(std::string_view bytes, std::vector<uint8_t>& grey, int32_t& width,
                    int32_t& height, int32_t maxSide);
 
+// The two PNG decoders above through libpng alone, even for the asset generator's own
+// pictures, which the decoders above take a quicker way (OwnPngDecode.h) when they can.
+bool DecodePngImageByLibpng(std::string_view bytes, TSurface& surface, int32_t maxSide);
+bool DecodeGreyPngByLibpng(std::string_view bytes, std::vector<uint8_t>& grey, int32_t& width,
+                           int32_t& height, int32_t maxSide);
+
 // Whether a surface can hold an image of that size within maxSide.
 bool AcceptableImageSize(uint64_t width, uint64_t height, int32_t maxSide);
