@@ -8,6 +8,10 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #include <tmmintrin.h>
@@ -98,48 +102,56 @@ bool ReadLayout(const uint8_t* p, size_t size, int32_t maxSide, Layout& out) {
   return out.dataChunks > 0;
 }
 
-// Memory kept from one decode to the next on a thread, up to a bound.
+// Memory kept from one decode to the next on a thread, up to a bound: the inflated rows
+// and, when the data comes in several chunks, the chunks' data joined.
 class Scratch {
  public:
+  ~Scratch() {
+    std::free(data_);
+    if (inflater_) libdeflate_free_decompressor(inflater_);
+  }
   uint8_t* Get(size_t size) {
     if (size > capacity_) {
-      data_.reset();
-      data_.reset(new uint8_t[size]);
-      capacity_ = size;
+      std::free(data_);
+      // Whole huge pages, and room for most pictures at once: in pages of the usual size,
+      // memory fresh from the system costs a fault every 4 KiB when first written, dearer
+      // than inflating into it.
+      capacity_ = (std::max(size, kRoom) + kHugePage - 1) / kHugePage * kHugePage;
+      data_ = static_cast<uint8_t*>(std::aligned_alloc(kHugePage, capacity_));
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+      if (data_) madvise(data_, capacity_, MADV_HUGEPAGE);
+#endif
+      if (!data_) capacity_ = 0;
     }
-    return data_.get();
+    return data_;
   }
   void Trim() {
     if (capacity_ > kKept) {
-      data_.reset();
+      std::free(data_);
+      data_ = nullptr;
       capacity_ = 0;
     }
   }
+  libdeflate_decompressor* Inflater() {
+    if (!inflater_) inflater_ = libdeflate_alloc_decompressor();
+    return inflater_;
+  }
 
  private:
-  // A full-screen picture's rows fit.
+  static constexpr size_t kHugePage = size_t(2) << 20;
+  static constexpr size_t kRoom = size_t(4) << 20;
+  // A full-screen picture's rows and data fit.
   static constexpr size_t kKept = size_t(16) << 20;
-  std::unique_ptr<uint8_t[]> data_;
+  uint8_t* data_ = nullptr;
   size_t capacity_ = 0;
+  libdeflate_decompressor* inflater_ = nullptr;
 };
 
-struct Scratches {
-  Scratch rows;
-  Scratch compressed;
-  ~Scratches() {
-    if (inflater) libdeflate_free_decompressor(inflater);
-  }
-  libdeflate_decompressor* inflater = nullptr;
-};
-
-thread_local Scratches tScratch;
+thread_local Scratch tScratch;
 
 // Trims the scratch memory however the decode ends.
 struct TrimOnExit {
-  ~TrimOnExit() {
-    tScratch.rows.Trim();
-    tScratch.compressed.Trim();
-  }
+  ~TrimOnExit() { tScratch.Trim(); }
 };
 
 // The zlib stream into exactly size bytes. Its checksum is not looked at (our own
@@ -151,11 +163,11 @@ bool Inflate(const uint8_t* z, size_t length, uint8_t* out, size_t size) {
       (flags & 0x20) != 0) {
     return false;
   }
-  if (!tScratch.inflater) tScratch.inflater = libdeflate_alloc_decompressor();
-  if (!tScratch.inflater) return false;
+  libdeflate_decompressor* inflater = tScratch.Inflater();
+  if (!inflater) return false;
   size_t used = 0, made = 0;
-  libdeflate_result result = libdeflate_deflate_decompress_ex(tScratch.inflater, z + 2, length - 2,
-                                                              out, size, &used, &made);
+  libdeflate_result result =
+      libdeflate_deflate_decompress_ex(inflater, z + 2, length - 2, out, size, &used, &made);
   return result == LIBDEFLATE_SUCCESS && made == size && used + 2 + 4 == length;
 }
 
@@ -295,12 +307,17 @@ void GreyToPixels(const uint8_t* __restrict in, uint32_t* __restrict out, size_t
   for (size_t x = 0; x < count; ++x) out[x] = 0xFF000000u | uint32_t(in[x]) * 0x010101u;
 }
 
-// The rows inflated and every filter byte known, or false (nothing decoded).
+// The rows inflated and every filter byte known, or null (nothing decoded).
 uint8_t* InflateRows(const uint8_t* p, const Layout& layout) {
+  // The rows first, then room for the data joined when it is in several chunks.
+  size_t joinedAt = (layout.rawSize + 63) / 64 * 64;
+  bool join = layout.dataChunks > 1;
+  uint8_t* rows = tScratch.Get(join ? joinedAt + layout.dataBytes : layout.rawSize);
+  if (!rows) return nullptr;
   const uint8_t* z = p + layout.firstData + 8;
-  if (layout.dataChunks > 1) {
-    // The chunks' data joined: they follow one another, each between its header and CRC.
-    uint8_t* joined = tScratch.compressed.Get(std::max<size_t>(layout.dataBytes, 1));
+  if (join) {
+    // Each chunk's data lies between its header and its CRC.
+    uint8_t* joined = rows + joinedAt;
     size_t at = layout.firstData, filled = 0;
     for (size_t k = 0; k < layout.dataChunks; ++k) {
       size_t length = Big32(p + at);
@@ -310,7 +327,6 @@ uint8_t* InflateRows(const uint8_t* p, const Layout& layout) {
     }
     z = joined;
   }
-  uint8_t* rows = tScratch.rows.Get(layout.rawSize);
   if (!Inflate(z, layout.dataBytes, rows, layout.rawSize)) return nullptr;
   size_t stride = 1 + size_t(layout.width) * layout.channels;
   for (size_t at = 0; at < layout.rawSize; at += stride)
