@@ -9,7 +9,8 @@
 // it, on a virtual machine by far.
 namespace platform {
 
-inline constexpr size_t kLargeBlockMinimum = size_t(1) << 20;
+// Below this size the heap serves better: a mapping costs two system calls.
+inline constexpr size_t kLargeBlockMinimum = size_t(256) << 10;
 
 // A zeroed block of at least `bytes`, or nullptr. With `populate` every page is made
 // present before the call returns (for a buffer about to be written whole).
