@@ -240,14 +240,15 @@ bool WriteProgramFolderFile(const std::string& text, const std::string& name) {
 std::string WithCrLfLines(const std::string& text) {
   std::string out;
   out.reserve(text.size() + text.size() / 32 + 2);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    out.append(text, start, end - start);
+  // One pass: enciphered game files are a single line of a few hundred kilobytes.
+  const char* at = text.data();
+  const char* end = at + text.size();
+  while (at < end) {
+    const char* line = at;
+    while (at < end && *at != '\r' && *at != '\n') ++at;
+    out.append(line, size_t(at - line));
     out += "\r\n";
-    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
-    start = end + 1;
+    if (at < end) at += (*at == '\r' && at + 1 < end && at[1] == '\n') ? 2 : 1;
   }
   return out;
 }

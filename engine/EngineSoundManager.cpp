@@ -189,7 +189,7 @@ void TSoundObject::Resume(bool restart) {
 // The playing sounds
 
 ISoundObject* TSoundObjectCollection::At(int index) {
-  return dynamic_cast<ISoundObject*>(static_cast<IInterface*>(items_->GetItemByIndex(index)));
+  return InterfaceCast<ISoundObject>(static_cast<IInterface*>(items_->GetItemByIndex(index)));
 }
 
 Ref<ISoundObject> TSoundObjectCollection::GetItem(int index) {

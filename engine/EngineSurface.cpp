@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/EngineSurfaceKernels.h"
+#include "platform/LargeBlock.h"
 #include "foundation/Params.h"
 
 // ---- Region ----
@@ -36,8 +37,12 @@ TSurface::~TSurface() {
 }
 
 void TSurface::FreePixels() {
-  std::free(block_);
+  if (blockBytes_ >= platform::kLargeBlockMinimum)
+    platform::FreeLargeBlock(block_, blockBytes_);
+  else
+    std::free(block_);
   block_ = nullptr;
+  blockBytes_ = 0;
   pixels_ = nullptr;
   rows_.clear();
 }
@@ -62,15 +67,20 @@ void TSurface::Resize(int32_t width, int32_t height, bool zeroed) {
   // straddle two lines. calloc clears only memory used before: memory fresh from the
   // system is zero already and stays untouched, so a big surface costs nothing until it is
   // drawn on (a rectangle's blank stencil never is; a page's first write is dear, on a
-  // virtual machine most of all). A decoder that writes every pixel needs no zeroes at all.
-  // A failed allocation leaves an empty surface, not a crash.
+  // virtual machine most of all). A decoder that writes every pixel needs no zeroes at all,
+  // and a big one has all its pages made present at once. A failed allocation leaves an
+  // empty surface, not a crash.
   constexpr size_t kLine = 64;
   const size_t bytes = size_t(w * h) * 4 + kLine - 1;
-  block_ = zeroed ? std::calloc(bytes, 1) : std::malloc(bytes);
+  if (bytes >= platform::kLargeBlockMinimum)
+    block_ = platform::AllocateLargeBlock(bytes, !zeroed);
+  else
+    block_ = zeroed ? std::calloc(bytes, 1) : std::malloc(bytes);
   if (!block_) {
     width_ = height_ = 0;
     return;
   }
+  blockBytes_ = bytes;
   pixels_ = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(block_) + kLine - 1) &
                                         ~uintptr_t(kLine - 1));
   rows_.resize(size_t(h));

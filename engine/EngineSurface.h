@@ -137,6 +137,7 @@ class TSurface : public TAbstractObject, public ISurface {
   bool hasAlpha_ = false;
   uint32_t* pixels_ = nullptr;
   void* block_ = nullptr;  // the allocation pixels_ lies in
+  size_t blockBytes_ = 0;
   bool clipEnabled_ = false;
   TRect clipRect_;
   TRegion region_;

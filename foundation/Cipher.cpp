@@ -1,7 +1,7 @@
 #include "foundation/Cipher.h"
 
 #include <algorithm>
-#include <cctype>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #ifdef __SSE2__
@@ -170,6 +170,24 @@ std::string TStringFormat_HEX::ToStr(const char* bytes, size_t length) const {
   return text;
 }
 
+namespace {
+
+// What each byte of hexadecimal text is: its digit value, the restart mark or nothing.
+constexpr int8_t kRestart = -2;
+constexpr int8_t kSkipped = -1;
+constexpr std::array<int8_t, 256> HexValues() {
+  std::array<int8_t, 256> values{};
+  for (int8_t& v : values) v = kSkipped;
+  for (int c = '0'; c <= '9'; ++c) values[size_t(c)] = int8_t(c - '0');
+  for (int c = 'A'; c <= 'F'; ++c)
+    values[size_t(c)] = values[size_t(c - 'A' + 'a')] = int8_t(c - 'A' + 10);
+  values[size_t('$')] = kRestart;
+  return values;
+}
+constexpr std::array<int8_t, 256> kHexValues = HexValues();
+
+}  // namespace
+
 std::string TStringFormat_HEX::StrTo(const char* text, int64_t length) const {
   std::string_view in = TextOf(text, length);
   std::string out;
@@ -178,22 +196,15 @@ std::string TStringFormat_HEX::StrTo(const char* text, int64_t length) const {
   bool half = false;
   uint8_t high = 0;
   for (char c : in) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    int nibble;
-    if (c >= '0' && c <= '9') {
-      nibble = c - '0';
-    } else if (c >= 'A' && c <= 'F') {
-      nibble = c - 'A' + 10;
-    } else if (c == '$') {
-      if (!restarted) {
+    int8_t nibble = kHexValues[static_cast<uint8_t>(c)];
+    if (nibble < 0) {
+      // "X" is listed with the digits but is never written; like any other character
+      // it is skipped. The first "$" starts the number again.
+      if (nibble == kRestart && !restarted) {
         restarted = true;
         out.clear();
         half = false;
       }
-      continue;
-    } else {
-      // "X" is listed with the digits but is never written; like any other character
-      // it is skipped.
       continue;
     }
     if (!half) {
@@ -231,9 +242,9 @@ std::string HexTextProblem(std::string_view text) {
   size_t digits = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (std::isxdigit(c)) {
+    if (kHexValues[c] >= 0) {
       ++digits;
-    } else if (!std::isspace(c)) {
+    } else if (c != ' ' && (c < '\t' || c > '\r')) {
       char where[96];
       std::snprintf(where, sizeof where, "unexpected character 0x%02X at byte %zu", c, i);
       return where;

@@ -30,7 +30,7 @@ void TPersistObject::Init() {
 }
 
 void TPersistObject::AssignTo(TNamedObject& target) {
-  auto* persist = dynamic_cast<TPersistObject*>(&target);
+  auto* persist = InterfaceCast<TPersistObject>(&target);
   if (!persist) throw Exception("Invalid class typecast");
   TNamedObject::AssignTo(target);
   persist->outStorage_ = outStorage_;

@@ -24,6 +24,12 @@ class TReplaceableObjectOverlay : public TInterfacedObject, public IXMLStorageSl
     return Variant::ByteString(replacement);
   }
 
+  // A replaced value compares itself with the default, so only GetAttr answers for it.
+  TAttrLookup FindAttr(std::string_view name, std::string& text) override {
+    if (params_->FindParam(Variant(std::string(name)))) return TAttrLookup::Ask;
+    return node_->FindAttr(name, text);
+  }
+
   int GetAttrCount() override { return node_->GetAttrCount(); }
   std::string GetAttrName(int index) override { return node_->GetAttrName(index); }
   Variant GetAttrByIndex(int index, const Variant& def) override {

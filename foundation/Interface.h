@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "foundation/InterfaceCast.h"
+
 // Root of every interface. Interfaces inherit it virtually, so an object that
 // implements several of them still has one reference count.
 class IInterface {
@@ -62,11 +64,11 @@ class Ref {
 // The object's interface T, or nothing when it does not implement T.
 template <class T, class U>
 Ref<T> Supports(U* object) {
-  return Ref<T>(dynamic_cast<T*>(object));
+  return Ref<T>(InterfaceCast<T>(object));
 }
 template <class T, class U>
 Ref<T> Supports(const Ref<U>& object) {
-  return Ref<T>(dynamic_cast<T*>(object.get()));
+  return Ref<T>(InterfaceCast<T>(object.get()));
 }
 
 // Plain reference counting for every class of the system (one thread, so a plain int).

@@ -19,6 +19,13 @@
 
 class IPersistObject;
 
+// What a storage knows of an attribute without being told the default.
+enum class TAttrLookup {
+  Found,   // the text is given
+  Absent,  // neither the element nor its overlay holds it: the default stands
+  Ask,     // only GetAttr with the default can tell (a storage that compares with it)
+};
+
 class IHierStorage : public virtual IInterface {
  public:
   // The element's name; '' without an element.
@@ -31,6 +38,13 @@ class IHierStorage : public virtual IInterface {
   virtual Variant GetAttrByIndex(int index, const Variant& def = {}) = 0;
   // The element's own value, else the overlay's ("_outstorage"), else the default.
   virtual Variant GetAttr(std::string_view name, const Variant& def = {}) = 0;
+  // GetAttr without a default, for readers that would otherwise make one for every
+  // attribute an element leaves out.
+  virtual TAttrLookup FindAttr(std::string_view name, std::string& text) {
+    (void)name;
+    (void)text;
+    return TAttrLookup::Ask;
+  }
   virtual void SetAttrByIndex(int index, const Variant& value) = 0;
   // Names that are not XML names are refused (nothing is set), so a saved file always
   // reads back.

@@ -128,6 +128,9 @@ class IXmlNode : public virtual IXmlBase {
   virtual std::string GetRequiredAttr(std::string_view name) = 0;
   virtual std::string GetRequiredAttrById(int32_t nameId) = 0;
   virtual std::string GetAttr(std::string_view name, std::string_view def = {}) = 0;
+  // The attribute's text as GetAttr gives it, in one look-up; false (Text untouched)
+  // when the node has no such attribute.
+  virtual bool FindAttrText(std::string_view name, std::string& text) = 0;
   virtual std::string GetAttrById(int32_t nameId, std::string_view def = {}) = 0;
   virtual void SetAttr(std::string_view name, std::string_view value) = 0;
   virtual void SetAttrById(int32_t nameId, std::string_view value) = 0;

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
+#include "platform/LargeBlock.h"
 #include "foundation/SimpleXML.h"
 #include "foundation/SimpleXMLPrivate.h"
 
@@ -44,17 +44,15 @@ struct BlockHead {
   size_t bytes;
 };
 constexpr size_t kBlockHead = sizeof(BlockHead);
-// Blocks this large come straight from the system with their pages present at once: a
-// fault for every page costs more than the parse of it.
-constexpr size_t kMappedBlock = 1024 * 1024;
+// Large blocks have their pages present at once: a fault for every page costs more than
+// the parse of it.
+constexpr size_t kMappedBlock = platform::kLargeBlockMinimum;
 
 char* NewBlock(size_t bytes, void* previous) {
   void* room = nullptr;
   bool mapped = bytes >= kMappedBlock;
   if (mapped) {
-    room = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE,
-                -1, 0);
-    if (room == MAP_FAILED) room = nullptr;
+    room = platform::AllocateLargeBlock(bytes, true);
   } else {
     room = std::malloc(bytes);
   }
@@ -66,7 +64,7 @@ char* NewBlock(size_t bytes, void* previous) {
 void* FreeBlock(void* block) {
   BlockHead head = *static_cast<BlockHead*>(block);
   if (head.bytes & 1)
-    munmap(block, head.bytes & ~size_t(1));
+    platform::FreeLargeBlock(block, head.bytes & ~size_t(1));
   else
     std::free(block);
   return head.previous;

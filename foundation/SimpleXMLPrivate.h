@@ -563,6 +563,7 @@ class TXmlNode : public TXmlBase, public virtual IXmlNode {
   std::string GetRequiredAttr(std::string_view name) override;
   std::string GetRequiredAttrById(int32_t nameId) override;
   std::string GetAttr(std::string_view name, std::string_view def) override;
+  bool FindAttrText(std::string_view name, std::string& text) override;
   std::string GetAttrById(int32_t nameId, std::string_view def) override;
   void SetAttr(std::string_view name, std::string_view value) override;
   void SetAttrById(int32_t nameId, std::string_view value) override;

@@ -397,6 +397,12 @@ std::string TXmlNode::GetAttr(std::string_view name, std::string_view def) {
   return attr ? attr->GeneralText() : std::string(def);
 }
 
+bool TXmlNode::FindAttrText(std::string_view name, std::string& text) {
+  const TXmlAttrData* attr = FindAttrByName(name);
+  if (attr) text = attr->GeneralText();
+  return attr != nullptr;
+}
+
 std::string TXmlNode::GetAttrById(int32_t nameId, std::string_view def) {
   const TXmlAttrData* attr = FindAttr(nameId);
   return attr ? attr->GeneralText() : std::string(def);

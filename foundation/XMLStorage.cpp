@@ -189,6 +189,16 @@ Variant TXMLStorage::GetAttr(std::string_view name, const Variant& def) {
   return ValueOut(def.ToString());
 }
 
+TAttrLookup TXMLStorage::FindAttr(std::string_view name, std::string& text) {
+  if (node_) {
+    bool found = IsAscii(name) ? node_->FindAttrText(name, text)
+                               : node_->FindAttrText(AnsiToUtf8(name), text);
+    if (found) return TAttrLookup::Found;
+  }
+  if (overlay_) return overlay_->FindAttr(name, text);
+  return TAttrLookup::Absent;
+}
+
 void TXMLStorage::SetAttrByIndex(int index, const Variant& value) {
   if (index < 0 || index >= GetAttrCount()) return;
   node_->SetAttrById(node_->GetAttrNameId(index), ValueIn(value));
@@ -394,7 +404,7 @@ void TXMLStorage::Attach(const Ref<IXmlNode>& node, const Ref<IXmlDocument>& doc
   overlaySpec_ = node_->GetAttr("_outstorage");
   if (overlaySpec_.empty()) return;
   Ref<IHierStorageRoot> opened = OpenXmlStorage(overlaySpec_);
-  Ref<TXMLStorage> overlay(dynamic_cast<TXMLStorage*>(opened.get()));
+  Ref<TXMLStorage> overlay(InterfaceCast<TXMLStorage>(opened.get()));
   std::string what = "\"_outstorage\" \"" + overlaySpec_ + "\"";
   if (!overlay) {
     Warn(dataFile_, what + " names no file, or one whose chain leads back to itself; not read");
@@ -526,7 +536,7 @@ Ref<IHierStorageRoot> LoadXmlStorageFromText(std::string_view text, std::string_
 }
 
 std::string StorageDataFile(const Ref<IHierStorage>& storage) {
-  auto* xml = dynamic_cast<TXMLStorage*>(storage.get());
+  auto* xml = InterfaceCast<TXMLStorage>(storage.get());
   return xml ? xml->DataFile() : std::string();
 }
 
@@ -565,7 +575,7 @@ Ref<IHierStorageRoot> OpenXmlStorage(const std::string& spec) {
 }
 
 bool SaveXmlStorage(const Ref<IHierStorage>& storage, const std::string& spec) {
-  Ref<TXMLStorage> saved(dynamic_cast<TXMLStorage*>(storage.get()));
+  Ref<TXMLStorage> saved(InterfaceCast<TXMLStorage>(storage.get()));
   StorageSpec parsed = ParseSpec(spec);
   if (!saved || !saved->Document() || parsed.file.empty()) return false;
 

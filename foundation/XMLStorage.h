@@ -36,6 +36,7 @@ class TXMLStorage : public TInterfacedObject, public IXMLStorageSlave, public IH
   std::string GetAttrName(int index) override;
   Variant GetAttrByIndex(int index, const Variant& def = {}) override;
   Variant GetAttr(std::string_view name, const Variant& def = {}) override;
+  TAttrLookup FindAttr(std::string_view name, std::string& text) override;
   void SetAttrByIndex(int index, const Variant& value) override;
   void SetAttr(std::string_view name, const Variant& value) override;
   void RemoveAttr(std::string_view name) override;

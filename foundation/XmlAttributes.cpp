@@ -85,10 +85,32 @@ std::string FormatFloatValue(double value) {
 // ---------------------------------------------------------------------------------------
 // Attribute readers and writers
 
+namespace {
+
+// The attribute's text into Text, or false when the element leaves it out and the default
+// stands. Written gives the default's written form, made only for a storage that asks.
+template <class Written>
+bool AttrText(const Ref<IHierStorage>& node, std::string_view name, std::string& text,
+              Written written) {
+  switch (node->FindAttr(name, text)) {
+    case TAttrLookup::Found:
+      return true;
+    case TAttrLookup::Absent:
+      return false;
+    case TAttrLookup::Ask:
+      break;
+  }
+  text = node->GetAttr(name, Variant(written())).ToString();
+  return true;
+}
+
+}  // namespace
+
 std::string ReadXmlStr(const Ref<IHierStorage>& node, std::string_view name,
                        const std::string& def) {
   if (!node) return def;
-  return node->GetAttr(name, Variant(def)).ToString();
+  std::string text;
+  return AttrText(node, name, text, [&] { return def; }) ? text : def;
 }
 
 void WriteXmlStr(const Ref<IHierStorage>& node, std::string_view name, const std::string& value,
@@ -123,7 +145,9 @@ void WarnUnreadable(const Ref<IHierStorage>& node, std::string_view name, std::s
 }  // namespace
 
 bool ReadXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool def) {
-  std::string text = ReadXmlStr(node, name, def ? "yes" : "no");
+  std::string text;
+  if (!node || !AttrText(node, name, text, [&] { return std::string(def ? "yes" : "no"); }))
+    return def;
   if (text == "yes" || text == "-1") return true;
   if (text == "no" || text == "0") return false;
   if (!text.empty()) WarnUnreadable(node, name, text, "yes or no");
@@ -137,8 +161,8 @@ void WriteXmlBool(const Ref<IHierStorage>& node, std::string_view name, bool val
 // The default is asked in its written form: a replacement overlay compares the text it
 // gets with its own value and drops a value that changes nothing.
 int32_t ReadXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t def) {
-  if (!node) return def;
-  std::string text = ReadXmlStr(node, name, std::to_string(def));
+  std::string text;
+  if (!node || !AttrText(node, name, text, [&] { return std::to_string(def); })) return def;
   int32_t value = def;
   if (TryTextToInt(text, value)) return value;
   if (!text.empty()) WarnUnreadable(node, name, text, "an integer");
@@ -154,9 +178,11 @@ void WriteXmlInt(const Ref<IHierStorage>& node, std::string_view name, int32_t v
 
 // Asked with the default in decimal, as a signed 32-bit number.
 uint32_t ReadXmlHex(const Ref<IHierStorage>& node, std::string_view name, uint32_t def) {
-  if (!node) return def;
+  std::string text;
+  if (!node ||
+      !AttrText(node, name, text, [&] { return std::to_string(static_cast<int32_t>(def)); }))
+    return def;
   int32_t value = 0;
-  std::string text = ReadXmlStr(node, name, std::to_string(static_cast<int32_t>(def)));
   if (TryTextToInt(text, value)) return static_cast<uint32_t>(value);
   if (!text.empty()) WarnUnreadable(node, name, text, "a colour or number (\"$AARRGGBB\")");
   return def;
@@ -185,9 +211,12 @@ void WriteXmlFloat(const Ref<IHierStorage>& node, std::string_view name, double 
 
 int ReadXmlEnum(const Ref<IHierStorage>& node, std::string_view name, std::string_view list,
                 int def) {
+  std::string text;
+  TAttrLookup found = node && def >= 0 ? node->FindAttr(name, text) : TAttrLookup::Absent;
+  if (found == TAttrLookup::Absent) return def;
   TOneArrayOfString names = SplitString(list, '/');
-  if (def < 0 || def >= int(names.size())) return def;
-  std::string text = ReadXmlStr(node, name, names[size_t(def)]);
+  if (def >= int(names.size())) return def;
+  if (found == TAttrLookup::Ask) text = node->GetAttr(name, Variant(names[size_t(def)])).ToString();
   if (text == names[size_t(def)]) return def;
   for (size_t i = 0; i < names.size(); ++i)
     if (names[i] == text) return int(i);

@@ -100,7 +100,7 @@ Ref<IWidget> TAbstractLevelManager::HintContainer() {
 Ref<IWidget> TAbstractLevelManager::CreateOwnerWidget(const std::string& factoryName,
                                                       const Ref<IParamCollection>& params) {
   // The screen makes it through its root widget, which holds the window's factories.
-  auto* screen = dynamic_cast<TGameScreen*>(owner_);
+  auto* screen = InterfaceCast<TGameScreen>(owner_);
   return screen ? screen->CreateWidget(factoryName, params) : nullptr;
 }
 

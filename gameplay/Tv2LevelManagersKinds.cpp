@@ -88,7 +88,7 @@ void TFindIdenticalLevelManager::SwitchApproach(bool left, const std::string& ap
     if (widget) widget->SetZ(z);
   };
   auto ownerOf = [](const Ref<IWidget>& widget) -> Ref<IWidget> {
-    return widget ? Ref<IWidget>(dynamic_cast<IWidget*>(widget->GetOwner())) : nullptr;
+    return widget ? Ref<IWidget>(InterfaceCast<IWidget>(widget->GetOwner())) : nullptr;
   };
   auto hide = [&](const char* name) {
     if (Ref<IWidget> widget = background ? background->FindWidget(name) : nullptr)

@@ -44,7 +44,7 @@ void ReleaseSceneDef(Ref<ISceneDef>& sceneDef) {
 
 Ref<IMusic> SceneMusic(IGameManagersOwner* owner, const Ref<ISceneDef>& sceneDef) {
   if (!owner || !sceneDef) return nullptr;
-  auto* screen = dynamic_cast<IGameScreenSlave*>(owner);
+  auto* screen = InterfaceCast<IGameScreenSlave>(owner);
   Ref<IMusicCollection> musics = screen ? screen->GetMusics() : nullptr;
   return musics ? musics->FindMusic(Variant(sceneDef->GetSceneMusicName())) : nullptr;
 }

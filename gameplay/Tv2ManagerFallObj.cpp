@@ -20,7 +20,7 @@ double Real(const Ref<IWidget>& widget, const char* name, double fallback) {
 // The group that holds the widget, when it is a widget.
 Ref<IWidget> OwnerGroup(const Ref<IWidget>& widget) {
   if (!widget) return nullptr;
-  return Ref<IWidget>(dynamic_cast<IWidget*>(widget->GetOwner()));
+  return Ref<IWidget>(InterfaceCast<IWidget>(widget->GetOwner()));
 }
 
 std::string NameOf(const Ref<IWidget>& widget) {

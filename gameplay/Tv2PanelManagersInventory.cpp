@@ -189,7 +189,7 @@ void TFindPlacesPanelManager::ShowItemLabel(const TPoint& point) {
   // The item is the panel's own child that holds the widget under the point.
   IWidget* panelWidget = panel_.get();
   auto ownerOf = [](const Ref<IWidget>& widget) {
-    return dynamic_cast<IWidget*>(widget->GetOwner());
+    return InterfaceCast<IWidget>(widget->GetOwner());
   };
   while (hit && hit.get() != panelWidget && ownerOf(hit) && ownerOf(hit) != panelWidget)
     hit = Ref<IWidget>(ownerOf(hit));

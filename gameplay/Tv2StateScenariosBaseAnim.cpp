@@ -18,7 +18,7 @@ double Sign(double value) {
 
 void TStateScenarioGameManager::SetOwner(IWidgetOwner* owner) {
   TStateScenario::SetOwner(owner);
-  gameOwner_ = owner ? dynamic_cast<IGameManagersOwner*>(owner->GetWindow()) : nullptr;
+  gameOwner_ = owner ? InterfaceCast<IGameManagersOwner>(owner->GetWindow()) : nullptr;
   if (owner && !gameOwner_) SetDead(true);
 }
 

@@ -237,7 +237,7 @@ void TUserGameData::LoadCases(const Ref<IHierStorage>& node) {
   cases_->Clear();
   if (!node) return;
   // The node itself is the list: its "case" children load into the cases.
-  auto* list = dynamic_cast<TUGDCaseCollection*>(cases_.get());
+  auto* list = InterfaceCast<TUGDCaseCollection>(cases_.get());
   if (!list) return;
   try {
     list->LoadFromXml(node);

@@ -143,7 +143,7 @@ Ref<IWidget> TMiniGameWidget::MakeFeedback(const std::string& factory,
 
 std::string TMiniGameWidget::GetAlias(IWidget* widget, std::string_view name) {
   if (!widget) return {};
-  auto* abstract = dynamic_cast<TAbstractWidget*>(widget);
+  auto* abstract = InterfaceCast<TAbstractWidget>(widget);
   if (!abstract) return {};
   std::string aliases = abstract->GetAliases();
   std::erase(aliases, ' ');

@@ -18,7 +18,7 @@ std::vector<std::string> Names(const std::string& text) {
 }
 
 std::string OwnerName(IWidget* widget) {
-  auto* owner = widget ? dynamic_cast<IWidget*>(widget->GetOwner()) : nullptr;
+  auto* owner = widget ? InterfaceCast<IWidget>(widget->GetOwner()) : nullptr;
   return owner ? owner->GetName() : std::string();
 }
 
@@ -90,7 +90,7 @@ void TMiniGameCategoryWidget::RestartChild(IWidget* widget, const char* name) {
 bool TMiniGameCategoryWidget::HandleMouse(uint32_t message, const TPoint& point, uint32_t keys) {
   bool result = TMiniGameWidget::HandleMouse(message, point, keys);
   if (message != input::kLeftButtonDown || !playing_ || !hovered_) return result;
-  auto* cardOwner = dynamic_cast<IWidget*>(hovered_->GetOwner());
+  auto* cardOwner = InterfaceCast<IWidget>(hovered_->GetOwner());
   std::string card = OwnerName(cardOwner);
   if (card.empty()) return result;
   Ref<IWidget> category = hovered_;

@@ -195,7 +195,7 @@ Ref<IParamCollection> TGraphWidget::VertexParams(int32_t vertex, bool idAsText, 
 }
 
 void TGraphWidget::ShowEdge(TEdge& edge, bool ends) {
-  auto* curve = dynamic_cast<ICurveWidget*>(FindWidget(edge.widget).get());
+  auto* curve = InterfaceCast<ICurveWidget>(FindWidget(edge.widget).get());
   if (!curve) return;
   if (ends) {
     const TVertex& a = vertices_[size_t(edge.a)];

@@ -274,7 +274,7 @@ void TPipeWidget::Win(const Ref<IParamCollection>& params) {
 
 void TPipeWidget::Skip() {
   // The owner may forward "turns" to a game through an alias.
-  if (auto* owner = dynamic_cast<IWidget*>(owner_))
+  if (auto* owner = InterfaceCast<IWidget>(owner_))
     owner->SetProperty("turns", Variant(kSkipTurns));
   TMiniGameWidget::Skip();
 }

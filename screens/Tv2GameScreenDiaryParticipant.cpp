@@ -23,7 +23,7 @@ std::string SlotWidgetName(const std::string& slot) {
 }
 
 IWidget* ParentWidget(IWidget* widget) {
-  return widget ? dynamic_cast<IWidget*>(widget->GetOwner()) : nullptr;
+  return widget ? InterfaceCast<IWidget>(widget->GetOwner()) : nullptr;
 }
 
 // The widget's former sibling of the same name goes before it joins Group.

@@ -112,8 +112,8 @@ void TTavelor2GameScreenGame::HideSkipButtons() {
 
 bool TTavelor2GameScreenGame::IsSkipButtonPress(IWidget* sender, std::string& group) {
   if (sender->GetName() != "button") return false;
-  auto* owner = dynamic_cast<IWidget*>(sender->GetOwner());
-  if (!owner || dynamic_cast<IWidget*>(owner->GetOwner()) != uiGroup_.get()) return false;
+  auto* owner = InterfaceCast<IWidget>(sender->GetOwner());
+  if (!owner || InterfaceCast<IWidget>(owner->GetOwner()) != uiGroup_.get()) return false;
   group = owner->GetName();
   return group == "button_skip" || group == "button_skip_level";
 }
@@ -356,8 +356,8 @@ void TTavelor2GameScreenGame::UpdateAmuletDarkness(const TPoint& point) {
       }
   double d = kAmuletFar;
   IWidgetOwner* owner = amuletTarget_->GetOwner();
-  const bool inView = openApproach_ ? owner == dynamic_cast<IWidgetOwner*>(openApproach_.get())
-                                    : owner == dynamic_cast<IWidgetOwner*>(objectsGroup_.get());
+  const bool inView = openApproach_ ? owner == InterfaceCast<IWidgetOwner>(openApproach_.get())
+                                    : owner == InterfaceCast<IWidgetOwner>(objectsGroup_.get());
   if (inView)
     d = std::hypot(point.X - amuletTarget_->GetAnchorLeft(),
                    point.Y - amuletTarget_->GetAnchorTop());

@@ -30,7 +30,7 @@ double Normalised(double degrees) {
 }
 
 IWidget* OwnerWidget(const Ref<IWidget>& widget) {
-  return dynamic_cast<IWidget*>(widget->GetOwner());
+  return InterfaceCast<IWidget>(widget->GetOwner());
 }
 
 }  // namespace

@@ -60,11 +60,11 @@ Ref<IWidget> LabelUnder(const Ref<IWidget>& group, const TPoint& point) {
   Ref<IWidget> hit = group->WidgetAtPos(group->ScreenToLocalPoint(point));
   // The deepest widget under the point may be a part of a label: its label is the group's
   // child it lies in.
-  IWidgetOwner* groupAsOwner = dynamic_cast<IWidgetOwner*>(group.get());
+  IWidgetOwner* groupAsOwner = InterfaceCast<IWidgetOwner>(group.get());
   while (hit && hit != group) {
     IWidgetOwner* owner = hit->GetOwner();
     if (owner && owner == groupAsOwner) return hit;
-    hit = Ref<IWidget>(dynamic_cast<IWidget*>(owner));
+    hit = Ref<IWidget>(InterfaceCast<IWidget>(owner));
   }
   return nullptr;
 }

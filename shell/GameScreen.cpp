@@ -380,7 +380,7 @@ bool TGSCollection::AddItem(const Ref<IGameScreenSlave>& screen) {
 }
 
 IGameScreenSlave* TGSCollection::ScreenAt(int index) const {
-  return dynamic_cast<IGameScreenSlave*>(static_cast<IInterface*>(items_->GetItemByIndex(index)));
+  return InterfaceCast<IGameScreenSlave>(static_cast<IInterface*>(items_->GetItemByIndex(index)));
 }
 
 Ref<IGameScreenSlave> TGSCollection::Last() const {

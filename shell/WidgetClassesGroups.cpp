@@ -89,7 +89,7 @@ bool TSimpleWidgetCollection::Store(const Ref<IWidget>& widget, const std::strin
   items_->Add(widget, key, index);
   if (items_->IndexOf(key) != index) return false;
   widgets_.insert(widgets_.begin() + index, widget.get());
-  bases_.insert(bases_.begin() + index, dynamic_cast<TAbstractWidget*>(widget.get()));
+  bases_.insert(bases_.begin() + index, InterfaceCast<TAbstractWidget>(widget.get()));
   return true;
 }
 
@@ -659,8 +659,8 @@ TPoint GetSurfaceOffset(IWidget* widget, const TPoint& point) {
     x += RoundHalfEven(widget->GetAnchorLeft());
     y += RoundHalfEven(widget->GetAnchorTop());
     // The screen (no widget) or a caching group is where the drawing surface starts.
-    widget = dynamic_cast<IWidget*>(widget->GetOwner());
-    if (auto* group = dynamic_cast<TVisualGroupWidget*>(widget); group && group->IsCaching()) break;
+    widget = InterfaceCast<IWidget>(widget->GetOwner());
+    if (auto* group = InterfaceCast<TVisualGroupWidget>(widget); group && group->IsCaching()) break;
   }
   return TPoint{SaturateInt32(x), SaturateInt32(y)};
 }

@@ -16,7 +16,7 @@ void TVisualWidget::SetZ(int32_t value) {
   z_ = value;
   SetNeedsRedraw(true);
   // The group keeps its children in z order; it sorts them again only when told.
-  if (auto* group = dynamic_cast<TGroupWidget*>(owner_)) group->ChildZChanged();
+  if (auto* group = InterfaceCast<TGroupWidget>(owner_)) group->ChildZChanged();
 }
 
 void TVisualWidget::SetAnchorLeft(double value) {

@@ -148,7 +148,7 @@ bool TButtonControl::RunAction() {
   auto params = [this] { return gsParams_.empty() ? nullptr : ParamsFromString(gsParams_); };
   if (actionType_ == "closegamescreen") {
     IGameScreenOwner* screens = handler ? handler->GetGameScreenOwner() : nullptr;
-    auto* screen = dynamic_cast<IGameScreenSlave*>(handler);
+    auto* screen = InterfaceCast<IGameScreenSlave>(handler);
     if (screens && screen) screens->CloseScreen(screen, params());
   } else if (actionType_ == "showgamescreen") {
     IGameScreenOwner* screens = handler ? handler->GetGameScreenOwner() : nullptr;

@@ -535,7 +535,7 @@ void TFlashScenario::RunCommands(const std::vector<std::string>& list, bool star
 
 void TFlashScenario::PlayMusic(std::string_view name, bool play) {
   IEventHandler* handler = owner_ ? owner_->GetEventHandler() : nullptr;
-  auto* screen = dynamic_cast<IGameScreenSlave*>(handler);
+  auto* screen = InterfaceCast<IGameScreenSlave>(handler);
   IEngine* engine = owner_ ? owner_->GetEngine() : nullptr;
   if (!screen || !engine) return;
   Ref<IMusicCollection> musics = screen->GetMusics();
@@ -550,7 +550,7 @@ void TFlashScenario::PlayMusic(std::string_view name, bool play) {
 void TFlashScenario::CloseGameScreen(std::string_view argument) {
   IEventHandler* handler = owner_ ? owner_->GetEventHandler() : nullptr;
   IGameScreenOwner* screens = handler ? handler->GetGameScreenOwner() : nullptr;
-  auto* screen = dynamic_cast<IGameScreenSlave*>(handler);
+  auto* screen = InterfaceCast<IGameScreenSlave>(handler);
   if (!screens || !screen) return;
   Ref<IParamCollection> result;
   if (!argument.empty() && argument != "closegamescreen") result = ParamsFromString(argument);
@@ -628,7 +628,7 @@ void TFlashScenario::SetActionType(int32_t value) {
 
 void TFlashScenario::SetLinkedWidget(const Ref<IWidget>& widget) {
   linked_ = widget;
-  linkedObject_ = dynamic_cast<TPropertyObject*>(linked_.get());
+  linkedObject_ = InterfaceCast<TPropertyObject>(linked_.get());
   linkedPending_ = false;
 }
 

@@ -59,7 +59,7 @@ ISurface* RedrawWidgetImage(IWidget* widget, Ref<ISurface>& kept) {
   if (!widget) return nullptr;
   // Only visual widgets draw their picture themselves; any other kind answers GetImage
   // as it likes.
-  if (!dynamic_cast<TVisualWidget*>(widget)) {
+  if (!InterfaceCast<TVisualWidget>(widget)) {
     kept = widget->GetImage();
     return kept.get();
   }

@@ -100,7 +100,7 @@ void TParticleType::SaveToXml(const Ref<IHierStorage>& node) {
 }
 
 IFunctionOwner* TParticleType::GetFunctionOwner() {
-  return function_ ? dynamic_cast<IFunctionOwner*>(function_.get()) : nullptr;
+  return function_ ? InterfaceCast<IFunctionOwner>(function_.get()) : nullptr;
 }
 
 Ref<IWidgetCollection> TParticleType::GetWidgets() {

@@ -92,7 +92,7 @@ void TTextEffectControl::ClearLetters() {
 int32_t TTextEffectControl::TextChildCount() {
   int32_t count = 0;
   for (IWidget* child : children_->Widgets())
-    if (dynamic_cast<ITextWidget*>(child)) ++count;
+    if (InterfaceCast<ITextWidget>(child)) ++count;
   return count;
 }
 
@@ -121,7 +121,7 @@ bool TTextEffectControl::BuildLetters(const TLetterVisit& visit) {
   severalTexts_ = TextChildCount() > 1;
   for (int c = 0; c < children_->WidgetCount(); ++c) {
     Ref<IWidget> child = children_->GetByIndex(c);
-    auto* text = dynamic_cast<ITextWidget*>(child.get());
+    auto* text = InterfaceCast<ITextWidget>(child.get());
     if (!text) continue;
     lettersGroup_->SetVisible(true);
     state_ = stRunning;
@@ -171,7 +171,7 @@ void TControlTextVizualization::Complete() {
   lettersGroup_->SetVisible(false);
   ClearLetters();
   for (IWidget* child : children_->Widgets())
-    if (dynamic_cast<ITextWidget*>(child)) child->SetVisible(true);
+    if (InterfaceCast<ITextWidget>(child)) child->SetVisible(true);
   SendEvent(control_event::kTextRevealed);
 }
 
@@ -249,7 +249,7 @@ void TControlTextShuffler::Shuffle() {
   std::vector<Ref<IWidget>> movable;
   for (int i = 0; i < letters->Count(); ++i) {
     IWidget* letter = letters->ItemAt(i);
-    if (dynamic_cast<ITextWidget*>(letter) && IsShuffleable(letter->GetProperty("text").ToString()))
+    if (InterfaceCast<ITextWidget>(letter) && IsShuffleable(letter->GetProperty("text").ToString()))
       movable.emplace_back(letter);
   }
   int32_t count = int32_t(movable.size());
@@ -277,7 +277,7 @@ void TControlTextShuffler::Unshuffle() {
   if (!letters || !moves) return;
   for (int c = 0; c < children_->WidgetCount(); ++c) {
     Ref<IWidget> child = children_->GetByIndex(c);
-    auto* text = dynamic_cast<ITextWidget*>(child.get());
+    auto* text = InterfaceCast<ITextWidget>(child.get());
     if (!text) continue;
     std::string prefix = severalTexts_ ? std::to_string(c) + "_" : std::string();
     for (int i = 0; i < letters->Count(); ++i) {

@@ -61,16 +61,17 @@ void HeadlessPlatform::Present(const Frame& frame) {
   ++presents_;
   if (shownSize_ != Size{frame.width, frame.height}) {
     shownSize_ = {frame.width, frame.height};
-    shown_.assign(size_t(frame.width) * size_t(frame.height), 0);
+    // The whole frame is copied in below: its pages are made present at once.
+    shown_ = LargeBlock(size_t(frame.width) * size_t(frame.height) * 4, true);
     schedule_.SendWholeNext();
   }
   auto copy = [&](const Rect& r) {
     Rect c = OnFrame(frame, r);
-    if (c.Empty()) return;
+    if (c.Empty() || !ShownPixels()) return;
     for (int32_t y = c.Top; y < c.Bottom; ++y) {
       const uint32_t* from = frame.pixels + size_t(y) * size_t(frame.stride) + size_t(c.Left);
       std::copy(from, from + c.Width(),
-                shown_.data() + size_t(y) * size_t(frame.width) + size_t(c.Left));
+                ShownPixels() + size_t(y) * size_t(frame.width) + size_t(c.Left));
     }
   };
   PresentPlan plan = schedule_.Take(frame);
@@ -81,11 +82,11 @@ void HeadlessPlatform::Present(const Frame& frame) {
 }
 
 bool HeadlessPlatform::Screenshot(const std::string& path, std::string& error) {
-  if (shown_.empty()) {
+  if (!ShownPixels()) {
     error = "no frame has been shown yet";
     return false;
   }
-  return WritePng(path, shown_.data(), shownSize_.Width, shownSize_.Height, shownSize_.Width,
+  return WritePng(path, ShownPixels(), shownSize_.Width, shownSize_.Height, shownSize_.Width,
                   error);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/EventQueue.h"
+#include "platform/LargeBlock.h"
 #include "platform/Platform.h"
 #include "platform/PresentSchedule.h"
 
@@ -78,7 +79,7 @@ class HeadlessPlatform final : public Platform,
   // The picture the display holds: every frame's dirty rectangles laid over the last.
   Size ShownSize() const { return shownSize_; }
   uint32_t ShownPixel(int32_t x, int32_t y) const {
-    return shown_[size_t(y) * size_t(shownSize_.Width) + size_t(x)];
+    return ShownPixels()[size_t(y) * size_t(shownSize_.Width) + size_t(x)];
   }
   // Frames handed over, and of them the ones that reached the display: a frame with
   // nothing dirty is not shown unless the window needs drawing again.
@@ -103,7 +104,9 @@ class HeadlessPlatform final : public Platform,
   std::vector<DisplayMode> modes_;
   VideoMode mode_;
   PresentSchedule schedule_;
-  std::vector<uint32_t> shown_;
+  uint32_t* ShownPixels() const { return static_cast<uint32_t*>(shown_.Data()); }
+
+  LargeBlock shown_;
   Size shownSize_;
   uint32_t presents_ = 0;
   uint32_t displays_ = 0;

@@ -71,6 +71,21 @@ TEST(EngineRoutines, ChangePathFindsTheFolderWithoutCaseAndEndsInASeparator) {
   std::filesystem::remove_all(made);
 }
 
+TEST(EngineRoutines, EveryLineEndsInCrLf) {
+  struct Case {
+    std::string text, lines;
+  } cases[] = {
+      {"", ""},
+      {"one", "one\r\n"},
+      {"a\nb", "a\r\nb\r\n"},
+      {"a\r\n", "a\r\n"},
+      {"a\rb\n\n", "a\r\nb\r\n\r\n"},
+      {"\r\r\n", "\r\n\r\n"},
+      {"\n", "\r\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WithCrLfLines(c.text), c.lines) << c.text;
+}
+
 TEST(EngineRoutines, PreferenceFilesAreSavedSafelyWithCrLfLines) {
   TempFolder folder;
   ScopedEnv preferences("GAME_PREFERENCE_DIR", folder / "prefs");

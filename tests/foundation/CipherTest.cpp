@@ -172,6 +172,20 @@ TEST(HexForm, ReadsDigitsOfEitherCaseAndSkipsTheRest) {
   EXPECT_EQ(hex.ToStr(""), "");
 }
 
+TEST(Cipher, HexTextProblemNamesTheFirstStrayByte) {
+  struct Case {
+    std::string text, problem;
+  } cases[] = {
+      {"", ""},
+      {"0aF9\r\n 1b\t\v\f", ""},
+      {"abc", "odd number of hexadecimal digits"},
+      {"12g4", "unexpected character 0x67 at byte 2"},
+      {"12$4", "unexpected character 0x24 at byte 2"},
+      {"\xA0" "12", "unexpected character 0xA0 at byte 0"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HexTextProblem(c.text), c.problem) << c.text;
+}
+
 TEST(HexForm, ValidityWithFlagOneChecksTheWholeTable) {
   TStringFormat_HEX hex;
   EXPECT_EQ(hex.CharTable().size(), 48u);

@@ -39,4 +39,49 @@ TEST(ObjectModel, SupportsGivesNothingForAnotherInterface) {
   EXPECT_FALSE(Supports<IOther>(a));
 }
 
+// Interfaces reached across virtual bases that sit at different places in different
+// complete classes, so a remembered cast must tell the classes and the subobjects apart.
+struct IShape : virtual IInterface {};
+struct IPaint : virtual IInterface {};
+struct ISound : virtual IInterface {};
+struct TBase : TAbstractObject, IShape {
+  TBase();
+  IPaint* paintSeenWhileBuilt = nullptr;
+};
+struct TPainted : TBase, IPaint {
+  int fill[5] = {};
+};
+struct TNoisyPainted : ISound, TPainted {};
+struct TSilent : TBase {
+  double pad[3] = {};
+};
+TBase::TBase() {
+  // Being built, the object is only a TBase: the cast must fail as dynamic_cast does.
+  paintSeenWhileBuilt = InterfaceCast<IPaint>(static_cast<IShape*>(this));
+}
+
+TEST(ObjectModel, InterfaceCastAnswersAsDynamicCastEveryTime) {
+  Ref<TPainted> painted = TAbstractObject::Create<TPainted>();
+  Ref<TNoisyPainted> noisy = TAbstractObject::Create<TNoisyPainted>();
+  Ref<TSilent> silent = TAbstractObject::Create<TSilent>();
+  EXPECT_EQ(painted->paintSeenWhileBuilt, nullptr);
+  EXPECT_EQ(noisy->paintSeenWhileBuilt, nullptr);
+  for (int round = 0; round < 3; ++round) {  // the first answer is worked out, then recalled
+    for (TBase* object : {static_cast<TBase*>(painted.get()), static_cast<TBase*>(noisy.get()),
+                          static_cast<TBase*>(silent.get())}) {
+      IShape* shape = object;
+      IInterface* root = shape;
+      EXPECT_EQ(InterfaceCast<IPaint>(shape), dynamic_cast<IPaint*>(shape));
+      EXPECT_EQ(InterfaceCast<IPaint>(root), dynamic_cast<IPaint*>(root));
+      EXPECT_EQ(InterfaceCast<ISound>(root), dynamic_cast<ISound*>(root));
+      EXPECT_EQ(InterfaceCast<TPainted>(root), dynamic_cast<TPainted*>(root));
+      EXPECT_EQ(InterfaceCast<TBase>(root), object);
+      EXPECT_EQ(InterfaceCast<IShape>(root), shape);
+    }
+    EXPECT_TRUE(InterfaceCast<IPaint>(static_cast<IInterface*>(static_cast<IShape*>(noisy.get()))));
+    EXPECT_FALSE(InterfaceCast<IPaint>(static_cast<IInterface*>(static_cast<IShape*>(silent.get()))));
+    EXPECT_EQ(InterfaceCast<IPaint>(static_cast<IInterface*>(nullptr)), nullptr);
+  }
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include "foundation/ResourceReader.h"
 #include "foundation/SafeFile.h"
 #include "foundation/XMLStorage.h"
+#include "foundation/XmlAttributes.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WarningCapture.h"
 
@@ -61,6 +62,31 @@ TEST_F(XmlStorage, OverlaySuppliesWhatTheElementLacks) {
   EXPECT_EQ(Text(storage->GetAttr("only")), "mine");
   storage->SetChildText("item", "t");
   EXPECT_EQ(Text(OpenXmlStorage(Spec(folder / "base.xml"))->GetChild("item", 0)->GetText()), "t");
+}
+
+TEST_F(XmlStorage, FindAttrTellsFoundFromLeftOut) {
+  folder.Write("base.xml", R"(<base only="o" x="overlay"/>)");
+  Ref<IHierStorageRoot> storage =
+      Parse("<root _outstorage=\"" + Spec(folder / "base.xml") + "\" x=\"own\" empty=\"\"/>");
+  struct Case {
+    std::string_view name;
+    TAttrLookup lookup;
+    std::string_view text;
+  };
+  for (const Case& c : {Case{"x", TAttrLookup::Found, "own"}, Case{"only", TAttrLookup::Found, "o"},
+                        Case{"empty", TAttrLookup::Found, ""},
+                        Case{"none", TAttrLookup::Absent, "untouched"}}) {
+    std::string text = "untouched";
+    EXPECT_EQ(storage->FindAttr(c.name, text), c.lookup) << c.name;
+    EXPECT_EQ(text, c.text) << c.name;
+    if (c.lookup == TAttrLookup::Found) EXPECT_EQ(Text(storage->GetAttr(c.name, "d")), c.text);
+  }
+  // The readers take an empty attribute as written and a left-out one as their default.
+  EXPECT_EQ(ReadXmlInt(storage, "none", 42), 42);
+  EXPECT_EQ(ReadXmlStr(storage, "empty", "d"), "");
+  EXPECT_EQ(ReadXmlStr(storage, "none", "d"), "d");
+  EXPECT_EQ(ReadXmlEnum(storage, "none", "a/b/c", 2), 2);
+  EXPECT_EQ(ReadXmlEnum(storage, "none", "a/b/c", 7), 7);
 }
 
 TEST_F(XmlStorage, OverlayCyclesAreCutInsteadOfRecursing) {
