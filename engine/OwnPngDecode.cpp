@@ -6,11 +6,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -18,6 +14,7 @@
 #endif
 
 #include "engine/EngineResourcesImages.h"
+#include "platform/LargeBlock.h"
 
 namespace own_png {
 
@@ -107,30 +104,19 @@ bool ReadLayout(const uint8_t* p, size_t size, int32_t maxSide, Layout& out) {
 class Scratch {
  public:
   ~Scratch() {
-    std::free(data_);
     if (inflater_) libdeflate_free_decompressor(inflater_);
   }
   uint8_t* Get(size_t size) {
-    if (size > capacity_) {
-      std::free(data_);
-      // Whole huge pages, and room for most pictures at once: in pages of the usual size,
-      // memory fresh from the system costs a fault every 4 KiB when first written, dearer
-      // than inflating into it.
-      capacity_ = (std::max(size, kRoom) + kHugePage - 1) / kHugePage * kHugePage;
-      data_ = static_cast<uint8_t*>(std::aligned_alloc(kHugePage, capacity_));
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-      if (data_) madvise(data_, capacity_, MADV_HUGEPAGE);
-#endif
-      if (!data_) capacity_ = 0;
+    if (size > block_.Size()) {
+      // Room for most pictures at once, so that the block is mapped (and its pages
+      // faulted in) once, not again for each larger picture.
+      block_ = platform::LargeBlock();
+      block_ = platform::LargeBlock(std::max(size, kRoom), false);
     }
-    return data_;
+    return block_.Size() >= size ? static_cast<uint8_t*>(block_.Data()) : nullptr;
   }
   void Trim() {
-    if (capacity_ > kKept) {
-      std::free(data_);
-      data_ = nullptr;
-      capacity_ = 0;
-    }
+    if (block_.Size() > kKept) block_ = platform::LargeBlock();
   }
   libdeflate_decompressor* Inflater() {
     if (!inflater_) inflater_ = libdeflate_alloc_decompressor();
@@ -138,12 +124,10 @@ class Scratch {
   }
 
  private:
-  static constexpr size_t kHugePage = size_t(2) << 20;
   static constexpr size_t kRoom = size_t(4) << 20;
   // A full-screen picture's rows and data fit.
   static constexpr size_t kKept = size_t(16) << 20;
-  uint8_t* data_ = nullptr;
-  size_t capacity_ = 0;
+  platform::LargeBlock block_;
   libdeflate_decompressor* inflater_ = nullptr;
 };
 
