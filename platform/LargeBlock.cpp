@@ -14,9 +14,21 @@ size_t PageSize() {
   return size;
 }
 
+size_t RoundUp(size_t bytes, size_t unit) {
+  return (bytes + unit - 1) / unit * unit;
+}
+
+// The pages the caller asked for.
 size_t Length(size_t bytes) {
-  const size_t page = PageSize();
-  return (bytes + page - 1) / page * page;
+  return RoundUp(bytes, PageSize());
+}
+
+// What is mapped: a block of a huge page or more is mapped in whole huge pages, so that its
+// tail is one huge page rather than hundreds of small ones (what is never touched costs
+// no memory).
+size_t MappedLength(size_t bytes) {
+  const size_t length = Length(bytes);
+  return length >= kHugePage ? RoundUp(length, kHugePage) : length;
 }
 
 }  // namespace
@@ -25,9 +37,9 @@ namespace platform {
 
 void* AllocateLargeBlock(size_t bytes, bool populate) {
   if (bytes == 0) return nullptr;
-  const size_t length = Length(bytes);
+  const size_t length = MappedLength(bytes);
   // Mapped a huge page wider so that the block can start on a huge page boundary; both
-  // ends are given back. Only whole huge pages inside the block become huge.
+  // ends are given back.
   const bool huge = length >= kHugePage;
   const size_t span = huge ? length + kHugePage : length;
   void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -45,14 +57,14 @@ void* AllocateLargeBlock(size_t bytes, bool populate) {
   if (populate) {
 #ifdef MADV_POPULATE_WRITE
     // Older kernels refuse the advice; the pages then come one fault at a time.
-    madvise(start, length, MADV_POPULATE_WRITE);
+    madvise(start, Length(bytes), MADV_POPULATE_WRITE);
 #endif
   }
   return start;
 }
 
 void FreeLargeBlock(void* block, size_t bytes) {
-  if (block) munmap(block, Length(bytes));
+  if (block) munmap(block, MappedLength(bytes));
 }
 
 }  // namespace platform
