@@ -127,10 +127,6 @@ bool RunPngRead(PngJob* job) {
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 bool Marked(std::string_view bytes) {
   return own_picture::IsMarked(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }

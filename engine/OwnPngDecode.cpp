@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #include <tmmintrin.h>
